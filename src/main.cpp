@@ -1,0 +1,2 @@
+// dravoserv: entry point.
+int main() { return 0; }

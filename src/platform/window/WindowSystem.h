@@ -1,0 +1,52 @@
+// WindowSystem: the window services the program needs, behind one seam.
+//
+// Contract. One thread, the window thread (the process's main thread), runs
+// dialogs, message boxes and everything posted to it. Any thread may call
+// Post(): the work is queued and runs on the window thread inside the modal
+// loop of the dialog that is running; Post() never waits. Faces: scripted
+// (tests), headless (line mode, standard streams) and, later, terminal.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace dravo {
+
+struct DialogTemplate;
+class DialogProcedure;
+
+enum class MessageBoxButtons { Ok, YesNo };
+enum class MessageBoxIcon { None, Information, Question, Exclamation };
+enum class MessageBoxResult { Ok, Yes, No };
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // Runs a dialog modally until its procedure ends it; returns the end value.
+    virtual int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) = 0;
+    // Shows a message box and waits for the operator's answer.
+    virtual MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption,
+                                            MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
+    // Shows or removes the busy sign; calls nest.
+    virtual void SetWaitCursor(bool busy) = 0;
+    // True when the Shift key is held; false where the platform cannot tell.
+    virtual bool IsShiftHeld() = 0;
+    // Queues work for the window thread. Never blocks; safe from any thread.
+    virtual void Post(std::function<void()> work) = 0;
+};
+
+// Shows the busy sign for the lifetime of the guard.
+class WaitCursor {
+public:
+    explicit WaitCursor(WindowSystem& windows) : m_Windows(windows) { m_Windows.SetWaitCursor(true); }
+    ~WaitCursor() { m_Windows.SetWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    WindowSystem& m_Windows;
+};
+
+} // namespace dravo
