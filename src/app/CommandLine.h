@@ -1,0 +1,32 @@
+// The command line: -DLL, -CONFIG, and the -GO and -EMPTYEXIT switches.
+//
+// -DLL and -CONFIG are whole arguments compared without regard to case, each
+// taking the next argument. The two switches are found as substrings of the
+// upper-cased command line, so "-go" anywhere (even inside a file name such as
+// "my-goal.cfg") counts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dravo {
+
+constexpr size_t CONFIG_PATH_SIZE = 256; // with its terminator
+inline constexpr const char* DEFAULT_CONFIG_PATH = "dravosrv.cfg";
+
+struct CommandLineOptions {
+    std::string m_LibraryPath;                    // engine library; the default unless -DLL names one
+    std::string m_ConfigPath = DEFAULT_CONFIG_PATH; // loaded by the setup and saved at exit
+    bool m_SkipWizard = false;                    // "-GO": reuse the saved settings
+    bool m_EmptyExit = false;                     // "-EMPTYEXIT": end when the server stays empty
+    bool m_ShowHelp = false;                      // "-help", "--help", "-h" or "-?"
+    std::string m_Error;                          // why the command line cannot be used; empty when fine
+};
+
+// arguments[0] is the program path.
+CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, const std::string& defaultLibraryPath);
+
+// The usage text that -help prints.
+std::string CommandLineHelp(const std::string& defaultLibraryPath);
+
+} // namespace dravo

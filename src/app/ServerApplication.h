@@ -1,0 +1,63 @@
+// ServerApplication: the whole life of the program, from loading the engine
+// library to saving the settings and releasing it.
+//
+// Runs on the main thread, which is also the window thread. It owns the
+// engine library, the settings and the three hosting records for the run.
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/ResourceLocator.h"
+#include "app/ServerSettings.h"
+#include "engine/ServerLibrary.h"
+#include "platform/Clock.h"
+#include "platform/Drives.h"
+#include "platform/window/WindowSystem.h"
+#include "ui/HostingRecords.h"
+
+#include <string>
+#include <vector>
+
+namespace dravo {
+
+enum class ExitStatus : int {
+    Success = 0,
+    StartupFailed = 1, // the library, the resources or the setup failed
+    UsageError = 2,    // the command line cannot be used
+    SaveFailed = 3,    // the run ended but the configuration file could not be saved
+};
+
+class ServerApplication {
+public:
+    ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives);
+
+    // Runs every step; arguments[0] is the program path. Returns the exit status.
+    ExitStatus StartServerApplication(const std::vector<std::string>& arguments,
+                                      const std::string& defaultLibraryPath);
+
+    // What the run has chosen, for the steps that follow start-up.
+    const CommandLineOptions& Options() const { return m_Options; }
+    const ServerSettings& Settings() const { return m_Settings; }
+    const GameOptions& GameOptionsRecord() const { return m_GameOptions; }
+    bool EmptyExitEnabled() const { return m_EmptyExitEnabled; }
+
+private:
+    // Loads the configuration file and reads the settings into the records.
+    void LoadSettings();
+    // Writes the settings back, has the engine save them and releases the library.
+    ExitStatus EndRun();
+
+    WindowSystem& m_Windows;
+    IClock& m_Clock;
+    ResourceLocator m_Resources;
+    CommandLineOptions m_Options;
+    ServerLibrary m_Library;
+    ServerSettings m_Settings;
+    TextList m_LevelList;
+    TextList m_RezFileList;
+    HostInfo m_HostInfo{};
+    GameOptions m_GameOptions{};
+    GameInfo m_GameInfo{};
+    bool m_EmptyExitEnabled = false;
+};
+
+} // namespace dravo

@@ -1,0 +1,154 @@
+// Settings as console variables: the command form, the read rules, the lists.
+#include "app/SettingsStore.h"
+
+#include "app/DecimalText.h"
+#include "app/SettingsTable.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace dravo {
+
+bool SettingsStore::StoreSetting(std::string_view key, std::string_view text) {
+    if (m_Server == nullptr) {
+        return false;
+    }
+    // "+key" "text": a quote, a plus, the key, a quote, a blank, a quote, the text, a quote.
+    std::string command;
+    command.reserve(key.size() + text.size() + 6);
+    command.append("\"+").append(key).append("\" \"").append(text).append("\"");
+    if (command.size() >= SETTING_COMMAND_SIZE) {
+        return false; // a cut command would store a different value
+    }
+    m_Server->ExecuteCommand(command.c_str());
+    return true;
+}
+
+bool SettingsStore::StoreSettingInt(std::string_view key, int32_t value) {
+    return StoreSetting(key, FormatDecimalInt(value));
+}
+
+bool SettingsStore::StoreSettingFloat(std::string_view key, float value) {
+    return StoreSetting(key, FormatDecimalNumber(value));
+}
+
+SettingsStore::ReadOutcome SettingsStore::ReadInto(std::string_view key, char* buffer, size_t size) {
+    if (m_Server == nullptr || buffer == nullptr || size == 0) {
+        return ReadOutcome::Failed;
+    }
+    const std::string name(key);
+    VariableHandle handle = nullptr;
+    if (m_Server->FindVariable(name.c_str(), &handle, buffer) != ENGINE_STATUS_OK) {
+        // Absent: the current value becomes the stored value.
+        return StoreSetting(key, std::string_view(buffer, strnlen(buffer, size))) ? ReadOutcome::Created
+                                                                                  : ReadOutcome::Failed;
+    }
+    return m_Server->ReadVariableText(handle, buffer, static_cast<uint32_t>(size)) == ENGINE_STATUS_OK
+               ? ReadOutcome::Read
+               : ReadOutcome::Failed;
+}
+
+bool SettingsStore::ReadSetting(std::string_view key, char* buffer, size_t size) {
+    return ReadInto(key, buffer, size) != ReadOutcome::Failed;
+}
+
+bool SettingsStore::ReadSettingInt(std::string_view key, int32_t& value) {
+    char text[SETTING_TEXT_SIZE];
+    std::snprintf(text, sizeof text, "%d", value);
+    const ReadOutcome outcome = ReadInto(key, text, sizeof text);
+    if (outcome == ReadOutcome::Read) {
+        value = ParseDecimalInt(text);
+    }
+    return outcome != ReadOutcome::Failed;
+}
+
+bool SettingsStore::ReadSettingFloat(std::string_view key, float& value) {
+    char text[SETTING_TEXT_SIZE];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    const ReadOutcome outcome = ReadInto(key, text, sizeof text);
+    if (outcome == ReadOutcome::Read) {
+        value = static_cast<float>(ParseDecimalNumber(text));
+    }
+    return outcome != ReadOutcome::Failed;
+}
+
+void SettingsStore::ReadAllSettings(ServerSettings& settings, GameOptions& options) {
+    SettingsTargets targets{settings, options};
+    for (const SettingRow& row : ScalarSettingsTable()) {
+        void* value = row.m_Locate(targets);
+        switch (row.m_Kind) {
+        case SettingKind::Text:
+            (void)ReadSetting(row.m_Key, static_cast<char*>(value), row.m_TextSize);
+            break;
+        case SettingKind::Int:
+            if (row.m_IsDashGoInfo) {
+                *static_cast<int32_t*>(value) = 0; // absent means the tip was never shown
+            }
+            (void)ReadSettingInt(row.m_Key, *static_cast<int32_t*>(value));
+            break;
+        case SettingKind::Number:
+            (void)ReadSettingFloat(row.m_Key, *static_cast<float*>(value));
+            break;
+        }
+    }
+}
+
+void SettingsStore::StoreAllSettings(const ServerSettings& settings, const GameOptions& options) {
+    // The rows only read through these copies.
+    ServerSettings settingsCopy = settings;
+    GameOptions optionsCopy = options;
+    SettingsTargets targets{settingsCopy, optionsCopy};
+    for (const SettingRow& row : ScalarSettingsTable()) {
+        const void* value = row.m_Locate(targets);
+        switch (row.m_Kind) {
+        case SettingKind::Text: {
+            const char* text = static_cast<const char*>(value);
+            (void)StoreSetting(row.m_Key, std::string_view(text, strnlen(text, row.m_TextSize)));
+            break;
+        }
+        case SettingKind::Int:
+            (void)StoreSettingInt(row.m_Key, row.m_IsDashGoInfo ? 1 : *static_cast<const int32_t*>(value));
+            break;
+        case SettingKind::Number:
+            (void)StoreSettingFloat(row.m_Key, *static_cast<const float*>(value));
+            break;
+        }
+    }
+}
+
+bool SettingsStore::SaveSettingsFile(const std::string& path) {
+    if (m_Server == nullptr) {
+        return true;
+    }
+    return m_Server->WriteVariablesFile(path.c_str()) == ENGINE_STATUS_OK;
+}
+
+TextList SettingsStore::ReadTextList(std::string_view countKey, std::string_view entryPrefix, size_t maxChars) {
+    TextList list;
+    int32_t count = 0;
+    if (!ReadSettingInt(countKey, count)) {
+        return list;
+    }
+    auto entry = std::make_unique<char[]>(maxChars + 1);
+    for (int32_t index = 0; index < count; ++index) {
+        entry[0] = '\0';
+        const std::string key = std::string(entryPrefix) + std::to_string(index);
+        if (ReadSetting(key, entry.get(), maxChars + 1) && entry[0] != '\0') {
+            list.emplace_back(entry.get());
+        }
+    }
+    return list;
+}
+
+void SettingsStore::WriteTextList(std::string_view countKey, std::string_view entryPrefix, const TextList& list) {
+    int32_t count = 0;
+    for (const std::string& text : list) {
+        if (!text.empty() && StoreSetting(std::string(entryPrefix) + std::to_string(count), text)) {
+            ++count;
+        }
+    }
+    (void)StoreSettingInt(countKey, count);
+}
+
+} // namespace dravo

@@ -1,0 +1,55 @@
+// SettingsStore: reads and writes the settings as console variables of the engine.
+//
+// The program never opens the configuration file itself: a setting is stored
+// by running the command "+Key" "value", read by looking the variable up, and
+// the engine loads and saves the whole store. Window thread only. Every
+// operation does nothing and fails when there is no engine server object.
+#pragma once
+
+#include "app/ServerSettings.h"
+#include "engine/EngineServer.h"
+#include "ui/HostingRecords.h"
+
+#include <string>
+#include <string_view>
+
+namespace dravo {
+
+constexpr size_t SETTING_COMMAND_SIZE = 512;
+
+class SettingsStore {
+public:
+    explicit SettingsStore(EngineServer* server) : m_Server(server) {}
+
+    // Runs "+key" "text". False when there is no server or the command would not
+    // fit its 512-byte buffer (then nothing is stored).
+    [[nodiscard]] bool StoreSetting(std::string_view key, std::string_view text);
+    [[nodiscard]] bool StoreSettingInt(std::string_view key, int32_t value);
+    [[nodiscard]] bool StoreSettingFloat(std::string_view key, float value);
+
+    // The buffer holds the current value; an absent key is created with it.
+    [[nodiscard]] bool ReadSetting(std::string_view key, char* buffer, size_t size);
+    [[nodiscard]] bool ReadSettingInt(std::string_view key, int32_t& value);
+    [[nodiscard]] bool ReadSettingFloat(std::string_view key, float& value);
+
+    // Every row of the scalar table, in table order.
+    void ReadAllSettings(ServerSettings& settings, GameOptions& options);
+    void StoreAllSettings(const ServerSettings& settings, const GameOptions& options);
+
+    // Has the engine save its store; true without saving when there is no engine.
+    [[nodiscard]] bool SaveSettingsFile(const std::string& path);
+
+    // A list kept as a count key and entries "<prefix><index>" counted from 0.
+    // Reading skips empty entries and cuts each to maxChars characters.
+    TextList ReadTextList(std::string_view countKey, std::string_view entryPrefix, size_t maxChars);
+    // Numbers only the non-empty entries, then stores the count.
+    void WriteTextList(std::string_view countKey, std::string_view entryPrefix, const TextList& list);
+
+private:
+    enum class ReadOutcome { Created, Read, Failed };
+    ReadOutcome ReadInto(std::string_view key, char* buffer, size_t size);
+
+    EngineServer* m_Server;
+};
+
+} // namespace dravo

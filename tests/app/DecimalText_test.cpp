@@ -1,0 +1,54 @@
+// Number text forms of the settings store.
+#include "app/DecimalText.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace dravo {
+namespace {
+
+TEST(DecimalText, IntegerTakesTheLeadingDigits) {
+    EXPECT_EQ(ParseDecimalInt("12abc"), 12);
+    EXPECT_EQ(ParseDecimalInt("   -7 frags"), -7);
+    EXPECT_EQ(ParseDecimalInt("+42"), 42);
+    EXPECT_EQ(ParseDecimalInt("abc"), 0);
+    EXPECT_EQ(ParseDecimalInt(""), 0);
+    EXPECT_EQ(ParseDecimalInt("-"), 0);
+    EXPECT_EQ(ParseDecimalInt("1.9"), 1);
+}
+
+TEST(DecimalText, IntegerOutOfRangeIsClamped) {
+    EXPECT_EQ(ParseDecimalInt("99999999999999999999"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ParseDecimalInt("-99999999999999999999"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(ParseDecimalInt("-2147483648"), std::numeric_limits<int32_t>::min());
+}
+
+TEST(DecimalText, NumberTakesTheLeadingDecimalNumber) {
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("1.000000"), 1.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("  -1.5xyz"), -1.5);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("90.7"), 90.7);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("2e3 "), 2000.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("2e"), 2.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("x"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("."), 0.0);
+}
+
+TEST(DecimalText, NumberRefusesForeignForms) {
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("0x10"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("inf"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("nan"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("1e-999"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("1e999"), std::numeric_limits<double>::max());
+}
+
+TEST(DecimalText, FormsUseSixDecimals) {
+    EXPECT_EQ(FormatDecimalNumber(1.0), "1.000000");
+    EXPECT_EQ(FormatDecimalNumber(-1.0), "-1.000000");
+    EXPECT_EQ(FormatDecimalInt(-12), "-12");
+    EXPECT_EQ(FormatDecimalNumber(-std::numeric_limits<double>::max()).size(), 317u);
+}
+
+} // namespace
+} // namespace dravo

@@ -1,1 +1,0 @@
-// Placeholder translation unit for the test support library.

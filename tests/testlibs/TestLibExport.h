@@ -1,0 +1,6 @@
+// Shared bits of the purpose-built engine libraries that the loader tests load.
+#pragma once
+
+#include "engine/EngineServer.h"
+
+#define TESTLIB_EXPORT extern "C" __attribute__((visibility("default")))
