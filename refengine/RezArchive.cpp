@@ -1,0 +1,199 @@
+// RezArchive: a ".rez" archive opened for reading (layout in RezFormat.h).
+#include "RezArchive.h"
+
+#include "ResourcePath.h"
+#include "RezFormat.h"
+#include "TextUtil.h"
+
+#include <fstream>
+#include <unordered_set>
+
+namespace dravo::ref {
+
+namespace {
+
+uint32_t ReadUint(const unsigned char* bytes, size_t count) {
+    uint32_t value = 0;
+    for (size_t i = count; i-- > 0;) {
+        value = (value << 8) | bytes[i];
+    }
+    return value;
+}
+
+bool ReadExactly(std::ifstream& stream, void* buffer, size_t count) {
+    stream.read(static_cast<char*>(buffer), static_cast<std::streamsize>(count));
+    return stream && static_cast<size_t>(stream.gcount()) == count;
+}
+
+// True when the first `count` parts of `entry` name `directory`, without regard to case.
+bool StartsWith(const ResourcePathParts& entry, const ResourcePathParts& directory) {
+    if (entry.size() < directory.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < directory.size(); ++i) {
+        if (!TextUtil::EqualsNoCase(entry[i], directory[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Refuse(const std::filesystem::path& path, const std::string& reason) {
+    return "The archive " + path.string() + " is corrupt: " + reason + ".";
+}
+
+// Checks the names against each other: unique without regard to case, no file also a directory.
+std::string CheckNamesAgree(const std::vector<RezArchive::Entry>& entries) {
+    std::unordered_set<std::string> files;
+    std::unordered_set<std::string> directories;
+    for (const RezArchive::Entry& entry : entries) {
+        const std::string lower = TextUtil::ToLower(entry.m_Name);
+        if (!files.insert(lower).second) {
+            return "the name " + entry.m_Name + " appears twice";
+        }
+        for (size_t at = lower.find('\\'); at != std::string::npos; at = lower.find('\\', at + 1)) {
+            directories.insert(lower.substr(0, at));
+        }
+    }
+    for (const RezArchive::Entry& entry : entries) {
+        if (directories.count(TextUtil::ToLower(entry.m_Name)) != 0) {
+            return "the name " + entry.m_Name + " is both a file and a directory";
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::string RezArchive::CheckName(std::string_view name) {
+    if (name.empty() || name.size() > RezFormat::MAX_NAME_LENGTH) {
+        return "a name is empty or too long";
+    }
+    if (name.find('\0') != std::string_view::npos || name.find('/') != std::string_view::npos) {
+        return "a name holds a NUL byte or a slash";
+    }
+    const ResourcePathParts parts = ResourcePath::Split(name);
+    size_t joinedLength = parts.empty() ? 0 : parts.size() - 1;
+    for (const std::string& part : parts) {
+        joinedLength += part.size();
+    }
+    if (joinedLength != name.size() || !ResourcePath::StaysInside(parts)) {
+        return "the name " + std::string(name) + " has an empty, \".\" or \"..\" component";
+    }
+    return {};
+}
+
+std::unique_ptr<RezArchive> RezArchive::Open(const std::filesystem::path& path, std::string& error) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
+        error = "Cannot open the archive " + path.string() + ".";
+        return nullptr;
+    }
+    stream.seekg(0, std::ios::end);
+    const std::streamoff endPosition = stream.tellg();
+    stream.seekg(0, std::ios::beg);
+    if (endPosition < 0 || !stream) {
+        error = "Cannot read the archive " + path.string() + ".";
+        return nullptr;
+    }
+    const auto fileSize = static_cast<uint64_t>(endPosition);
+    unsigned char header[RezFormat::HEADER_SIZE];
+    if (fileSize < RezFormat::HEADER_SIZE || !ReadExactly(stream, header, sizeof header)) {
+        error = Refuse(path, "it is too short to hold an archive header");
+        return nullptr;
+    }
+    if (std::string_view(reinterpret_cast<const char*>(header), RezFormat::MAGIC.size()) != RezFormat::MAGIC) {
+        error = Refuse(path, "it does not start with " + std::string(RezFormat::MAGIC));
+        return nullptr;
+    }
+    if (ReadUint(header + 8, 4) != RezFormat::VERSION) {
+        error = Refuse(path, "its format version " + std::to_string(ReadUint(header + 8, 4)) + " is not supported");
+        return nullptr;
+    }
+    if (fileSize > RezFormat::MAX_ARCHIVE_SIZE) {
+        error = Refuse(path, "it is larger than 4 GiB");
+        return nullptr;
+    }
+    const uint32_t count = ReadUint(header + 12, 4);
+    if (count > (fileSize - RezFormat::HEADER_SIZE) / RezFormat::ENTRY_FIXED_SIZE) {
+        error = Refuse(path, "its entry table is larger than the file");
+        return nullptr;
+    }
+    std::vector<Entry> entries;
+    entries.reserve(count);
+    uint64_t position = RezFormat::HEADER_SIZE;
+    for (uint32_t i = 0; i < count; ++i) {
+        unsigned char fixed[RezFormat::ENTRY_FIXED_SIZE];
+        if (position + sizeof fixed > fileSize || !ReadExactly(stream, fixed, sizeof fixed)) {
+            error = Refuse(path, "its entry table runs past the end of the file");
+            return nullptr;
+        }
+        const uint32_t nameLength = ReadUint(fixed + 8, 2);
+        position += sizeof fixed;
+        if (nameLength == 0 || nameLength > RezFormat::MAX_NAME_LENGTH || position + nameLength > fileSize) {
+            error = Refuse(path, "entry " + std::to_string(i) + " has a bad name length");
+            return nullptr;
+        }
+        std::string name(nameLength, '\0');
+        if (!ReadExactly(stream, name.data(), nameLength)) {
+            error = Refuse(path, "its entry table runs past the end of the file");
+            return nullptr;
+        }
+        position += nameLength;
+        if (std::string problem = CheckName(name); !problem.empty()) {
+            error = Refuse(path, problem);
+            return nullptr;
+        }
+        entries.push_back({ResourcePath::Split(name), std::move(name), ReadUint(fixed, 4), ReadUint(fixed + 4, 4)});
+    }
+    for (const Entry& entry : entries) {
+        if (entry.m_Offset < position || uint64_t{entry.m_Offset} + entry.m_Size > fileSize) {
+            error = Refuse(path, "the data of " + entry.m_Name + " lies outside the file's data area");
+            return nullptr;
+        }
+    }
+    if (std::string problem = CheckNamesAgree(entries); !problem.empty()) {
+        error = Refuse(path, problem);
+        return nullptr;
+    }
+    return std::unique_ptr<RezArchive>(new RezArchive(path, std::move(entries)));
+}
+
+std::optional<std::vector<ResourceItem>> RezArchive::ListDirectory(const ResourcePathParts& directory) const {
+    std::vector<ResourceItem> items;
+    std::unordered_set<std::string> seen;
+    bool found = directory.empty();
+    for (const Entry& entry : m_Entries) {
+        if (entry.m_Parts.size() <= directory.size() || !StartsWith(entry.m_Parts, directory)) {
+            continue;
+        }
+        found = true;
+        const std::string& name = entry.m_Parts[directory.size()];
+        if (seen.insert(TextUtil::ToLower(name)).second) {
+            items.push_back({name, entry.m_Parts.size() > directory.size() + 1});
+        }
+    }
+    if (!found) {
+        return std::nullopt;
+    }
+    return items;
+}
+
+std::optional<std::string> RezArchive::ReadFile(const ResourcePathParts& file) const {
+    for (const Entry& entry : m_Entries) {
+        if (entry.m_Parts.size() != file.size() || !StartsWith(entry.m_Parts, file)) {
+            continue;
+        }
+        std::ifstream stream(m_Path, std::ios::binary);
+        std::string bytes(entry.m_Size, '\0');
+        stream.seekg(entry.m_Offset);
+        // The file may have been changed since it was opened: a short read is a failure.
+        if (!stream || !ReadExactly(stream, bytes.data(), bytes.size())) {
+            return std::nullopt;
+        }
+        return bytes;
+    }
+    return std::nullopt;
+}
+
+} // namespace dravo::ref

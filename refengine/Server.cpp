@@ -1,0 +1,157 @@
+// Server: console, variables and error text of the engine's server object.
+#include "Server.h"
+
+#include "AtomicFile.h"
+#include "TextUtil.h"
+#include "VariablesFile.h"
+
+namespace dravo::ref {
+
+Server::Server() : m_Resources(std::make_shared<ResourceSet>()) {}
+
+Server::~Server() = default;
+
+void Server::NoteFailure(const char* text) noexcept {
+    try {
+        std::lock_guard lock(m_Mutex);
+        m_LastError.assign(text);
+    } catch (...) {
+        // Nothing more can be done; the failure result still goes back.
+    }
+}
+
+AppHandler* Server::CurrentHandler() {
+    std::lock_guard lock(m_Mutex);
+    return m_Handler;
+}
+
+void Server::Deliver(AppHandler* handler, const std::vector<std::string>& lines) {
+    if (handler == nullptr) {
+        return;
+    }
+    for (const std::string& line : lines) {
+        handler->OnConsoleLine(line.c_str());
+    }
+}
+
+int32_t Server::AttachHandler(AppHandler* handler) {
+    return Guarded(STATUS_FAILED, [&] {
+        std::lock_guard lock(m_Mutex);
+        m_Handler = handler;
+        return ENGINE_STATUS_OK;
+    });
+}
+
+int32_t Server::ExecuteCommand(const char* command) {
+    return Guarded(STATUS_FAILED, [&] {
+        if (command == nullptr) {
+            return Fail(STATUS_FAILED, "No command text was given.");
+        }
+        std::vector<std::string> output;
+        AppHandler* handler = nullptr;
+        bool executed = false;
+        {
+            std::lock_guard lock(m_Mutex);
+            executed = m_Interpreter.Execute(command, output);
+            if (!executed && !output.empty()) {
+                m_LastError = output.back();
+            }
+            handler = m_Handler;
+        }
+        Deliver(handler, output);
+        return executed ? ENGINE_STATUS_OK : STATUS_FAILED;
+    });
+}
+
+int32_t Server::FindVariable(const char* name, VariableHandle* handle, const char* /*valueText*/) {
+    return Guarded(STATUS_FAILED, [&] {
+        if (handle == nullptr || name == nullptr) {
+            return Fail(STATUS_FAILED, "FindVariable needs a name and a place for the handle.");
+        }
+        *handle = nullptr;
+        std::lock_guard lock(m_Mutex);
+        Variable* variable = m_Variables.Find(name);
+        if (variable == nullptr) {
+            m_LastError = std::string("There is no console variable named ") + name + ".";
+            return STATUS_FAILED;
+        }
+        *handle = variable;
+        return ENGINE_STATUS_OK;
+    });
+}
+
+int32_t Server::ReadVariableFloat(VariableHandle handle, float* value) {
+    return Guarded(STATUS_FAILED, [&] {
+        std::lock_guard lock(m_Mutex);
+        if (value == nullptr || !m_Variables.Owns(handle)) {
+            m_LastError = "ReadVariableFloat needs a variable handle from FindVariable and a place for the value.";
+            return STATUS_FAILED;
+        }
+        *value = TextUtil::LeadingFloat(static_cast<const Variable*>(handle)->m_Text);
+        return ENGINE_STATUS_OK;
+    });
+}
+
+int32_t Server::ReadVariableText(VariableHandle handle, char* buffer, uint32_t size) {
+    return Guarded(STATUS_FAILED, [&] {
+        std::lock_guard lock(m_Mutex);
+        if (!m_Variables.Owns(handle)) {
+            m_LastError = "ReadVariableText needs a variable handle from FindVariable.";
+            return STATUS_FAILED;
+        }
+        if (!TextUtil::CopyCut(static_cast<const Variable*>(handle)->m_Text, buffer, size)) {
+            m_LastError = "ReadVariableText needs a buffer of at least one byte.";
+            return STATUS_FAILED;
+        }
+        return ENGINE_STATUS_OK;
+    });
+}
+
+int32_t Server::ReadVariablesFile(const char* path) {
+    return Guarded(STATUS_FAILED, [&] {
+        if (path == nullptr || *path == '\0') {
+            return Fail(STATUS_FAILED, "No variables file was named.");
+        }
+        std::string text;
+        if (std::string error = AtomicFile::Read(path, MAX_VARIABLES_FILE_SIZE, text); !error.empty()) {
+            return Fail(STATUS_FAILED, std::move(error));
+        }
+        VariablesFile::Parsed parsed = VariablesFile::Parse(text, path);
+        AppHandler* handler = nullptr;
+        {
+            std::lock_guard lock(m_Mutex);
+            for (const Variable& variable : parsed.m_Variables) {
+                m_Variables.Set(variable.m_Name, variable.m_Text);
+            }
+            handler = m_Handler;
+        }
+        Deliver(handler, parsed.m_Problems);
+        return ENGINE_STATUS_OK;
+    });
+}
+
+int32_t Server::WriteVariablesFile(const char* path) {
+    return Guarded(STATUS_FAILED, [&] {
+        if (path == nullptr || *path == '\0') {
+            return Fail(STATUS_FAILED, "No variables file was named.");
+        }
+        std::string text;
+        {
+            std::lock_guard lock(m_Mutex);
+            text = VariablesFile::Compose(m_Variables);
+        }
+        if (std::string error = AtomicFile::Write(path, text); !error.empty()) {
+            return Fail(STATUS_FAILED, std::move(error));
+        }
+        return ENGINE_STATUS_OK;
+    });
+}
+
+int32_t Server::LastErrorText(char* buffer, uint32_t size) {
+    return Guarded(STATUS_FAILED, [&] {
+        std::lock_guard lock(m_Mutex);
+        return TextUtil::CopyCut(m_LastError, buffer, size) ? ENGINE_STATUS_OK : STATUS_FAILED;
+    });
+}
+
+} // namespace dravo::ref

@@ -1,0 +1,106 @@
+// Server: the engine's server object behind the EngineServer interface.
+//
+// Contract. The front end creates one object through CreateServer and calls it
+// from its window thread and its worker thread, sometimes at once: every
+// operation takes the object's own mutex for the state it touches and lets go
+// of it before calling the AppHandler, so a handler may call straight back
+// in. No exception leaves an operation: each one turns a failure (out of
+// memory included) into its failure result and the text LastErrorText gives.
+// Lists handed out (ListResourceDir, ListServices) stay owned here until they
+// come back through their Release operation or the object is destroyed.
+//
+// Hosting (game session, worlds, frames, clients, datagrams) lives in
+// ServerHosting.cpp; until a game session is open those operations fail.
+#pragma once
+
+#include "CommandInterpreter.h"
+#include "HandedOutLists.h"
+#include "NetworkServices.h"
+#include "ResourceSet.h"
+#include "VariableStore.h"
+#include "engine/AppHandler.h"
+#include "engine/EngineServer.h"
+
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace dravo::ref {
+
+class Server final : public EngineServer {
+public:
+    Server();
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    int32_t AttachHandler(AppHandler* handler) override;
+    int32_t ExecuteCommand(const char* command) override;
+    int32_t FindVariable(const char* name, VariableHandle* handle, const char* valueText) override;
+    int32_t ReadVariableFloat(VariableHandle handle, float* value) override;
+    int32_t ReadVariableText(VariableHandle handle, char* buffer, uint32_t size) override;
+    int32_t ReadVariablesFile(const char* path) override;
+    int32_t WriteVariablesFile(const char* path) override;
+    int32_t PostToGame(const char* text) override;
+    int32_t MountResources(const char* const* names, uint32_t count) override;
+    DirEntry* ListResourceDir(const char* directory) override;
+    int32_t ReleaseResourceDir(DirEntry* first) override;
+    int32_t LoadWorld(const LoadWorldRequest* request) override;
+    uint32_t CountClients() override;
+    int32_t DescribeClient(uint32_t index, ClientRecord* record) override;
+    int32_t DisconnectClient(uint32_t clientId) override;
+    int32_t LastErrorText(char* buffer, uint32_t size) override;
+    int32_t RunFrame(uint32_t flags) override;
+    int32_t StartNetworking(uint32_t reserved1, uint32_t reserved2) override;
+    int32_t ListServices(ServiceRecord** first) override;
+    int32_t ReleaseServices(ServiceRecord* first) override;
+    int32_t UseService(uint32_t serviceId) override;
+    int32_t OpenGameSession(const OpenGameSessionRequest* request) override;
+    int32_t QueryHostAddress(char* buffer, uint32_t size, uint16_t* port) override;
+    int32_t SendGameDatagram(const void* data, uint32_t length, const char* address, uint32_t port) override;
+    int32_t Reserved1() override { return ENGINE_STATUS_OK; }
+    int32_t Reserved2() override { return ENGINE_STATUS_OK; }
+    int32_t Reserved3() override { return ENGINE_STATUS_OK; }
+
+    // Variables files larger than this are refused rather than read.
+    static constexpr size_t MAX_VARIABLES_FILE_SIZE = 16u * 1024u * 1024u;
+
+private:
+    static constexpr int32_t STATUS_FAILED = 1;
+    static constexpr int32_t BOOL_FALSE = 0;
+
+    // Runs an operation's body; an exception becomes `failure` and the last error text.
+    template <typename Result, typename Body> Result Guarded(Result failure, Body&& body) noexcept {
+        try {
+            return body();
+        } catch (const std::bad_alloc&) {
+            NoteFailure("The engine ran out of memory.");
+        } catch (...) {
+            NoteFailure("The engine failed unexpectedly.");
+        }
+        return failure;
+    }
+    void NoteFailure(const char* text) noexcept;
+    // Records the error (taking the lock) and returns `failure`.
+    template <typename Result> Result Fail(Result failure, std::string text) {
+        std::lock_guard lock(m_Mutex);
+        m_LastError = std::move(text);
+        return failure;
+    }
+    AppHandler* CurrentHandler();
+    // Hands console lines to the handler; called without the lock held.
+    static void Deliver(AppHandler* handler, const std::vector<std::string>& lines);
+
+    std::mutex m_Mutex;
+    AppHandler* m_Handler = nullptr;
+    VariableStore m_Variables;
+    CommandInterpreter m_Interpreter{m_Variables};
+    NetworkServices m_Network;
+    std::shared_ptr<const ResourceSet> m_Resources; // replaced whole by MountResources
+    HandedOutLists m_Lists;
+    std::string m_LastError;
+};
+
+} // namespace dravo::ref

@@ -1,0 +1,185 @@
+// VariablesFile: the text form in which the engine saves its console variables.
+#include "VariablesFile.h"
+
+#include <optional>
+
+namespace dravo::ref {
+
+namespace {
+
+constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
+constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Decodes the quoted text at the start of `text` (which begins with the opening quote); sets `used`
+// to the bytes consumed. Empty optional with `error` set when it is malformed.
+std::optional<std::string> Unquote(std::string_view text, size_t& used, std::string& error) {
+    std::string value;
+    size_t at = 1;
+    while (at < text.size()) {
+        const char c = text[at];
+        if (c == '"') {
+            used = at + 1;
+            return value;
+        }
+        if (c == '\0') {
+            error = "a NUL byte in the value";
+            return std::nullopt;
+        }
+        if (c != '\\') {
+            value.push_back(c);
+            ++at;
+            continue;
+        }
+        if (at + 1 >= text.size()) {
+            break;
+        }
+        const char escape = text[at + 1];
+        at += 2;
+        switch (escape) {
+        case '"':
+        case '\\':
+            value.push_back(escape);
+            break;
+        case 'n':
+            value.push_back('\n');
+            break;
+        case 'r':
+            value.push_back('\r');
+            break;
+        case 't':
+            value.push_back('\t');
+            break;
+        case 'x': {
+            const int high = at < text.size() ? HexValue(text[at]) : -1;
+            const int low = at + 1 < text.size() ? HexValue(text[at + 1]) : -1;
+            if (high < 0 || low < 0 || (high == 0 && low == 0)) {
+                error = "\\x must be followed by two hex digits other than 00";
+                return std::nullopt;
+            }
+            value.push_back(static_cast<char>(high * 16 + low));
+            at += 2;
+            break;
+        }
+        default:
+            error = std::string("an unknown escape \\") + escape;
+            return std::nullopt;
+        }
+    }
+    error = "the value has no closing double quote";
+    return std::nullopt;
+}
+
+std::optional<Variable> ParseLine(std::string_view line, std::string& error) {
+    const size_t blank = line.find_first_of(" \t");
+    if (blank == std::string_view::npos) {
+        error = "expected a name and a quoted value";
+        return std::nullopt;
+    }
+    const std::string_view name = line.substr(0, blank);
+    if (!VariableStore::IsValidName(name)) {
+        error = "the name is not a valid variable name";
+        return std::nullopt;
+    }
+    size_t at = line.find_first_not_of(" \t", blank);
+    if (at == std::string_view::npos || line[at] != '"') {
+        error = "the value must be in double quotes";
+        return std::nullopt;
+    }
+    size_t used = 0;
+    std::optional<std::string> value = Unquote(line.substr(at), used, error);
+    if (!value) {
+        return std::nullopt;
+    }
+    at += used;
+    if (line.find_first_not_of(" \t", at) != std::string_view::npos) {
+        error = "unexpected text after the closing double quote";
+        return std::nullopt;
+    }
+    return Variable{std::string(name), std::move(*value)};
+}
+
+} // namespace
+
+std::string VariablesFile::Quote(std::string_view value) {
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.push_back('"');
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted.push_back('\\');
+            quoted.push_back(c);
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\r') {
+            quoted += "\\r";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            quoted += "\\x";
+            quoted.push_back(HEX_DIGITS[byte >> 4]);
+            quoted.push_back(HEX_DIGITS[byte & 0x0F]);
+        } else {
+            quoted.push_back(c);
+        }
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+std::string VariablesFile::Compose(const VariableStore& store) {
+    std::string text(FIRST_LINE);
+    text += "\n// One variable a line: Name \"text\". In the text, \\\" \\\\ \\n \\r \\t and \\xHH stand for "
+            "a double quote, a backslash, line feed, carriage return, tab and the byte HH.\n";
+    for (const auto& variable : store.All()) {
+        text += variable->m_Name;
+        text += ' ';
+        text += Quote(variable->m_Text);
+        text += '\n';
+    }
+    return text;
+}
+
+VariablesFile::Parsed VariablesFile::Parse(std::string_view text, std::string_view fileLabel) {
+    Parsed parsed;
+    if (text.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
+        text.remove_prefix(BYTE_ORDER_MARK.size());
+    }
+    size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos || line[first] == '#' || line.substr(first, 2) == "//") {
+            continue;
+        }
+        std::string error;
+        if (std::optional<Variable> variable = ParseLine(line.substr(first), error)) {
+            parsed.m_Variables.push_back(std::move(*variable));
+        } else {
+            parsed.m_Problems.push_back(std::string(fileLabel) + ":" + std::to_string(lineNumber) +
+                                        ": skipped a line: " + error + ".");
+        }
+    }
+    return parsed;
+}
+
+} // namespace dravo::ref
