@@ -15,12 +15,12 @@ constexpr size_t CONFIG_PATH_SIZE = 256; // with its terminator
 inline constexpr const char* DEFAULT_CONFIG_PATH = "dravosrv.cfg";
 
 struct CommandLineOptions {
-    std::string m_LibraryPath;                    // engine library; the default unless -DLL names one
+    std::string m_LibraryPath;                      // engine library; the default unless -DLL names one
     std::string m_ConfigPath = DEFAULT_CONFIG_PATH; // loaded by the setup and saved at exit
-    bool m_SkipWizard = false;                    // "-GO": reuse the saved settings
-    bool m_EmptyExit = false;                     // "-EMPTYEXIT": end when the server stays empty
-    bool m_ShowHelp = false;                      // "-help", "--help", "-h" or "-?"
-    std::string m_Error;                          // why the command line cannot be used; empty when fine
+    bool m_SkipWizard = false;                      // "-GO": reuse the saved settings
+    bool m_EmptyExit = false;                       // "-EMPTYEXIT": end when the server stays empty
+    bool m_ShowHelp = false;                        // "-help", "--help", "-h" or "-?"
+    std::string m_Error;                            // why the command line cannot be used; empty when fine
 };
 
 // arguments[0] is the program path.

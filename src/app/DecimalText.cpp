@@ -10,8 +10,12 @@
 namespace dravo {
 namespace {
 
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 size_t SkipBlanks(std::string_view text) {
     size_t at = 0;
@@ -36,8 +40,8 @@ int32_t ParseDecimalInt(std::string_view text) {
         magnitude = std::min(LIMIT, magnitude * 10 + (text[at] - '0'));
     }
     const int64_t value = negative ? -magnitude : magnitude;
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 double ParseDecimalNumber(std::string_view text) {
@@ -87,7 +91,9 @@ double ParseDecimalNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::string FormatDecimalInt(int32_t value) { return std::to_string(value); }
+std::string FormatDecimalInt(int32_t value) {
+    return std::to_string(value);
+}
 
 std::string FormatDecimalNumber(double value) {
     char text[384]; // "%f" of the largest double needs 316 characters

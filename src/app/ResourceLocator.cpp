@@ -43,8 +43,7 @@ char ResourceLocator::FindCdDrive() {
         return m_CdDrive;
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        if (m_Drives.DriveType(letter) == DRIVE_TYPE_CDROM &&
-            IsFile(std::string(1, letter) + ":\\GAME\\DRAVO.EXE")) {
+        if (m_Drives.DriveType(letter) == DRIVE_TYPE_CDROM && IsFile(std::string(1, letter) + ":\\GAME\\DRAVO.EXE")) {
             m_CdDrive = letter;
             return letter;
         }

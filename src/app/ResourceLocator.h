@@ -16,8 +16,8 @@
 
 namespace dravo {
 
-constexpr size_t RESOURCE_NAME_SIZE = 128;  // each name, with its terminator
-constexpr size_t MAX_RESOURCE_NAMES = 128;  // the whole list
+constexpr size_t RESOURCE_NAME_SIZE = 128; // each name, with its terminator
+constexpr size_t MAX_RESOURCE_NAMES = 128; // the whole list
 
 // The list handed to MountResources, or why it cannot be built.
 struct ResourceList {

@@ -31,8 +31,7 @@ public:
     ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives);
 
     // Runs every step; arguments[0] is the program path. Returns the exit status.
-    ExitStatus StartServerApplication(const std::vector<std::string>& arguments,
-                                      const std::string& defaultLibraryPath);
+    ExitStatus StartServerApplication(const std::vector<std::string>& arguments, const std::string& defaultLibraryPath);
 
     // What the run has chosen, for the steps that follow start-up.
     const CommandLineOptions& Options() const { return m_Options; }

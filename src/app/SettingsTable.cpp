@@ -6,9 +6,9 @@
 namespace dravo {
 namespace {
 
-#define DRAVO_SETTING(key, kind, size, record, field, dashGo)                                                        \
+#define DRAVO_SETTING(key, kind, size, record, field, dashGo)                                                          \
     SettingRow {                                                                                                       \
-        key, SettingKind::kind, size, [](SettingsTargets& targets) -> void* { return &targets.record.field; }, dashGo \
+        key, SettingKind::kind, size, [](SettingsTargets& targets) -> void* { return &targets.record.field; }, dashGo  \
     }
 
 constexpr std::array SCALAR_SETTINGS = {
@@ -40,6 +40,8 @@ constexpr std::array SCALAR_SETTINGS = {
 
 } // namespace
 
-std::span<const SettingRow> ScalarSettingsTable() { return SCALAR_SETTINGS; }
+std::span<const SettingRow> ScalarSettingsTable() {
+    return SCALAR_SETTINGS;
+}
 
 } // namespace dravo

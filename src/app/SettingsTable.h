@@ -21,11 +21,11 @@ struct SettingsTargets {
 };
 
 struct SettingRow {
-    std::string_view m_Key;                    // configuration key, exactly as written to the store
-    SettingKind m_Kind;                        // text form and conversion
-    size_t m_TextSize;                         // buffer size of a text setting, with terminator
+    std::string_view m_Key;                      // configuration key, exactly as written to the store
+    SettingKind m_Kind;                          // text form and conversion
+    size_t m_TextSize;                           // buffer size of a text setting, with terminator
     void* (*m_Locate)(SettingsTargets& targets); // the value in memory
-    bool m_IsDashGoInfo;                       // read as 0 first, always stored as 1
+    bool m_IsDashGoInfo;                         // read as 0 first, always stored as 1
 };
 
 std::span<const SettingRow> ScalarSettingsTable();

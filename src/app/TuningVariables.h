@@ -19,11 +19,11 @@ constexpr uint32_t MAX_TUNING_SECONDS = 2000000;
 constexpr size_t SPY_LABEL_SIZE = 64;
 
 struct TuningVariables {
-    uint32_t m_WebRegPeriodSeconds = DEFAULT_WEB_REG_PERIOD_SECONDS; // WebRegUpdate: above 1, whole seconds
-    bool m_EmptyExit = false;                                         // EmptyExit: 1 or more turns it on
+    uint32_t m_WebRegPeriodSeconds = DEFAULT_WEB_REG_PERIOD_SECONDS;     // WebRegUpdate: above 1, whole seconds
+    bool m_EmptyExit = false;                                            // EmptyExit: 1 or more turns it on
     uint32_t m_EmptyExitDelaySeconds = DEFAULT_EMPTY_EXIT_DELAY_SECONDS; // EmptyExitDelay: 1 or more
-    std::string m_SpyGameType = "deathmatch";                         // SpyGameType: any non-empty text
-    std::string m_SpyGameMode = "openplaying";                        // SpyGameMode: any non-empty text
+    std::string m_SpyGameType = "deathmatch";                            // SpyGameType: any non-empty text
+    std::string m_SpyGameMode = "openplaying";                           // SpyGameMode: any non-empty text
 };
 
 // Reads all five; what is absent, unreadable or not accepted keeps its value.

@@ -20,6 +20,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<IClock> CreateSystemClock() { return std::make_unique<SystemClock>(); }
+std::unique_ptr<IClock> CreateSystemClock() {
+    return std::make_unique<SystemClock>();
+}
 
 } // namespace dravo

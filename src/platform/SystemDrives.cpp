@@ -12,6 +12,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<IDrives> CreateSystemDrives() { return std::make_unique<SystemDrives>(); }
+std::unique_ptr<IDrives> CreateSystemDrives() {
+    return std::make_unique<SystemDrives>();
+}
 
 } // namespace dravo

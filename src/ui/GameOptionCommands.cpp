@@ -29,8 +29,10 @@ std::vector<std::string> GameOptionCommands(const GameOptions& options) {
         const char* m_Format;
         float m_Value;
     } numbers[] = {
-        {"RunSpeed %f", options.m_RunSpeed},         {"MissileSpeed %f", options.m_MissileSpeed},
-        {"RespawnScale %f", options.m_RespawnScale}, {"HealScale %f", options.m_HealScale},
+        {"RunSpeed %f", options.m_RunSpeed},
+        {"MissileSpeed %f", options.m_MissileSpeed},
+        {"RespawnScale %f", options.m_RespawnScale},
+        {"HealScale %f", options.m_HealScale},
         {"WorldTimeSpeed %f", options.m_WorldTimeSpeed},
     };
     for (const auto& number : numbers) {

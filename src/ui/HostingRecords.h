@@ -26,14 +26,14 @@ constexpr size_t NIGHT_COLOR_SIZE = 32;
 
 // The game options, sent to the game as console commands by ApplyGameOptions.
 struct GameOptions {
-    int32_t m_TractorBeam;                   // 0 or 1
-    int32_t m_DoubleJump;                    // 0 or 1
-    int32_t m_RammingDamage;                 // 0 or 1
-    float m_RunSpeed;                        // multiplier; 0 leaves the game's own value
-    float m_MissileSpeed;                    // multiplier; 0 leaves the game's own value
-    float m_RespawnScale;                    // multiplier; 0 leaves the game's own value
-    float m_HealScale;                       // multiplier; 0 leaves the game's own value
-    float m_WorldTimeSpeed;                  // multiplier, -1 stops time; 0 leaves the game's own value
+    int32_t m_TractorBeam;                    // 0 or 1
+    int32_t m_DoubleJump;                     // 0 or 1
+    int32_t m_RammingDamage;                  // 0 or 1
+    float m_RunSpeed;                         // multiplier; 0 leaves the game's own value
+    float m_MissileSpeed;                     // multiplier; 0 leaves the game's own value
+    float m_RespawnScale;                     // multiplier; 0 leaves the game's own value
+    float m_HealScale;                        // multiplier; 0 leaves the game's own value
+    float m_WorldTimeSpeed;                   // multiplier, -1 stops time; 0 leaves the game's own value
     char m_WorldColorNight[NIGHT_COLOR_SIZE]; // "r g b", each 0.0 to 1.0
 };
 
@@ -48,14 +48,14 @@ constexpr uint8_t END_NEVER = 4;
 
 // Rule of the game and the level rotation, handed whole to the engine.
 struct GameInfo {
-    uint8_t m_GameType;                              // always 1
-    uint8_t m_EndType;                               // END_AFTER_FRAGS .. END_NEVER
-    uint8_t m_Reserved2[2];                          // zero
-    int32_t m_EndFrags;                              // frag limit
-    int32_t m_EndTime;                               // time limit in minutes
-    uint8_t m_LevelCount;                            // 0 to MAX_LEVELS
-    char m_LevelNames[MAX_LEVELS][LEVEL_NAME_SIZE];  // "Worlds\Multi\name" or a custom bare name
-    uint8_t m_Reserved6413[3];                       // zero
+    uint8_t m_GameType;                             // always 1
+    uint8_t m_EndType;                              // END_AFTER_FRAGS .. END_NEVER
+    uint8_t m_Reserved2[2];                         // zero
+    int32_t m_EndFrags;                             // frag limit
+    int32_t m_EndTime;                              // time limit in minutes
+    uint8_t m_LevelCount;                           // 0 to MAX_LEVELS
+    char m_LevelNames[MAX_LEVELS][LEVEL_NAME_SIZE]; // "Worlds\Multi\name" or a custom bare name
+    uint8_t m_Reserved6413[3];                      // zero
 };
 
 static_assert(sizeof(GameInfo) == GAME_INFO_SIZE);

@@ -6,9 +6,17 @@
 
 namespace dravo::test {
 
-inline std::filesystem::path BinDir() { return DRAVO_BIN_DIR; }
-inline std::filesystem::path TestLibDir() { return DRAVO_TESTLIB_DIR; }
-inline std::filesystem::path DataDir() { return DRAVO_DATA_DIR; }
-inline std::string TestLib(const std::string& name) { return (TestLibDir() / (name + ".so")).string(); }
+inline std::filesystem::path BinDir() {
+    return DRAVO_BIN_DIR;
+}
+inline std::filesystem::path TestLibDir() {
+    return DRAVO_TESTLIB_DIR;
+}
+inline std::filesystem::path DataDir() {
+    return DRAVO_DATA_DIR;
+}
+inline std::string TestLib(const std::string& name) {
+    return (TestLibDir() / (name + ".so")).string();
+}
 
 } // namespace dravo::test

@@ -11,4 +11,6 @@ TESTLIB_EXPORT int32_t CreateServer(int32_t version, const dravo::InterfaceId* i
     *server = nullptr;
     return 0;
 }
-TESTLIB_EXPORT void DeleteServer() { setenv("DRAVO_TESTLIB_DELETED", "1", 1); }
+TESTLIB_EXPORT void DeleteServer() {
+    setenv("DRAVO_TESTLIB_DELETED", "1", 1);
+}

@@ -1,6 +1,6 @@
 // The game option commands, their order and what is left out.
-#include "ui/GameOptionCommands.h"
 #include "support/FakeEngine.h"
+#include "ui/GameOptionCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +37,9 @@ TEST(GameOptionCommands, ZeroNumbersAndAnEmptyColourAreLeftOut) {
     options.m_TractorBeam = 0;
     options.m_WorldColorNight[0] = '\0';
     const auto commands = GameOptionCommands(options);
-    EXPECT_EQ(commands, (std::vector<std::string>{"TractorBeam 0", "DoubleJump 1", "RammingDamage 1",
-                                                  "MissileSpeed 1.000000", "RespawnScale 1.000000",
-                                                  "HealScale 1.000000"}));
+    EXPECT_EQ(commands,
+              (std::vector<std::string>{"TractorBeam 0", "DoubleJump 1", "RammingDamage 1", "MissileSpeed 1.000000",
+                                        "RespawnScale 1.000000", "HealScale 1.000000"}));
 }
 
 TEST(GameOptionCommands, MissingServerOrRecordFails) {

@@ -7,8 +7,10 @@
 // (tests), headless (line mode, standard streams) and, later, terminal.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace dravo {
@@ -20,6 +22,13 @@ enum class MessageBoxButtons { Ok, YesNo };
 enum class MessageBoxIcon { None, Information, Question, Exclamation };
 enum class MessageBoxResult { Ok, Yes, No };
 
+// A colour as the colour picker gives it, 0 to 255 a component.
+struct ColorRgb {
+    uint8_t Red = 0;
+    uint8_t Green = 0;
+    uint8_t Blue = 0;
+};
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -27,14 +36,16 @@ public:
     // Runs a dialog modally until its procedure ends it; returns the end value.
     virtual int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) = 0;
     // Shows a message box and waits for the operator's answer.
-    virtual MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption,
-                                            MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
+    virtual MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
+                                            MessageBoxIcon icon) = 0;
     // Shows or removes the busy sign; calls nest.
     virtual void SetWaitCursor(bool busy) = 0;
     // True when the Shift key is held; false where the platform cannot tell.
     virtual bool IsShiftHeld() = 0;
     // Queues work for the window thread. Never blocks; safe from any thread.
     virtual void Post(std::function<void()> work) = 0;
+    // Lets the operator pick a colour, starting at the given one; nothing when cancelled.
+    virtual std::optional<ColorRgb> ChooseColor(ColorRgb initial) = 0;
 };
 
 // Shows the busy sign for the lifetime of the guard.

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors, and runs every test.
+# A run in which no test executed fails.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${DRAVO_BUILD_DIR:-"$root/build"}
+
+"$root/scripts/setup.sh" "$build" -DDRAVO_WERROR=ON -DDRAVO_BUILD_TESTS=ON
+
+cd "$build"
+count=$(ctest -N | sed -n 's/^Total Tests: \([0-9]*\)$/\1/p')
+if [ -z "$count" ] || [ "$count" -eq 0 ]; then
+    echo "No tests were found: failing." >&2
+    exit 1
+fi
+ctest --no-tests=error --output-on-failure -j2

@@ -1,0 +1,87 @@
+// DialogApi, second half: the dialog's life - start, commands, timers, close requests, end - and the
+// services it borrows from its face.
+#include "platform/window/DialogApi.h"
+
+#include "platform/window/DialogFace.h"
+#include "platform/window/WindowThreadQueue.h"
+
+namespace dravo {
+
+void DialogApi::Start() {
+    m_Procedure.OnInit(*this);
+    if (!m_Ended) {
+        m_Procedure.OnShow(*this);
+    }
+}
+
+void DialogApi::EndDialog(int result) {
+    if (m_Ended) {
+        return;
+    }
+    m_Ended = true;
+    m_Result = result;
+    m_Face.Queue()->Wake(); // a loop waiting for work must notice
+}
+
+void DialogApi::SendCommand(ControlId id, Notification code) {
+    if (!m_Ended) {
+        m_Procedure.OnCommand(*this, id.Value(), code);
+    }
+}
+
+void DialogApi::PostCommand(ControlId id, Notification code) const {
+    Poster().PostCommand(id, code);
+}
+
+DialogPoster DialogApi::Poster() const {
+    return DialogPoster(m_Face.Queue(), m_Link);
+}
+
+void DialogApi::DeliverCloseRequest(bool forced) {
+    if (!m_Ended) {
+        m_Procedure.OnCloseRequest(*this, forced);
+    }
+}
+
+void DialogApi::DeliverTimer(int timerId) {
+    if (!m_Ended) {
+        m_Procedure.OnTimer(*this, timerId);
+    }
+}
+
+void DialogApi::Finish() {
+    if (m_Finished) {
+        return;
+    }
+    m_Finished = true;
+    m_Ended = true;
+    m_Link->Dialog.store(nullptr);
+    m_Face.Queue()->KillTimers(this);
+    m_Procedure.OnDestroy(*this);
+}
+
+bool DialogApi::SetTimer(int timerId, uint32_t periodMs) {
+    if (m_Finished || !m_Face.AcceptsTimer(timerId)) {
+        return false;
+    }
+    return m_Face.Queue()->SetTimer(this, timerId, periodMs, [this, timerId] { DeliverTimer(timerId); });
+}
+
+bool DialogApi::KillTimer(int timerId) {
+    return m_Face.Queue()->KillTimer(this, timerId);
+}
+
+MessageBoxResult DialogApi::ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
+                                           MessageBoxIcon icon) {
+    return m_Face.Windows().ShowMessageBox(text, caption, buttons, icon);
+}
+
+std::optional<ColorRgb> DialogApi::ChooseColor(ColorRgb initial) {
+    return m_Face.Windows().ChooseColor(initial);
+}
+
+WindowSystem& DialogApi::Windows() {
+    return m_Face.Windows();
+}
+
+} // namespace dravo

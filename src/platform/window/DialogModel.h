@@ -1,0 +1,76 @@
+// DialogModel: the state of a running dialog's controls - texts, checks, enabled and visible states,
+// list items. Every face keeps the same model; faces differ only in how they show it.
+#pragma once
+
+#include "platform/window/DialogTemplate.h"
+#include "platform/window/EditText.h"
+#include "platform/window/ListBoxModel.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dravo {
+
+class ControlState {
+public:
+    explicit ControlState(const ControlTemplate& controlTemplate);
+
+    const ControlTemplate& Template() const { return *m_Template; }
+    int Id() const { return m_Template->Id; }
+    ControlKind Kind() const { return m_Template->Kind; }
+    bool Has(ControlFlag flag) const { return HasFlag(m_Template->Flags, flag); }
+
+    // A multi-line edit the operator cannot type into: a log.
+    bool IsLog() const {
+        return Kind() == ControlKind::Edit && Has(ControlFlag::MultiLine) && Has(ControlFlag::ReadOnly);
+    }
+    // A one-line edit the operator can type into.
+    bool IsInput() const {
+        return Kind() == ControlKind::Edit && !Has(ControlFlag::MultiLine) && !Has(ControlFlag::ReadOnly);
+    }
+    bool IsButton() const {
+        return Kind() == ControlKind::PushButton || Kind() == ControlKind::DefaultPushButton ||
+               Kind() == ControlKind::CheckBox;
+    }
+
+    EditText Text;        // caption, label or edit content
+    ListBoxModel List;    // items; empty for controls that are not list boxes
+    bool Checked = false; // check boxes
+    bool Enabled = true;  //
+    bool Visible = true;  //
+
+private:
+    const ControlTemplate* m_Template;
+};
+
+class DialogModel {
+public:
+    explicit DialogModel(const DialogTemplate& dialogTemplate);
+
+    const DialogTemplate& Template() const { return *m_Template; }
+    // The first control with this id, or nullptr; NO_CONTROL_ID finds nothing.
+    ControlState* Find(int id);
+    const ControlState* Find(int id) const;
+    std::span<ControlState> Controls() { return m_Controls; }
+    std::span<const ControlState> Controls() const { return m_Controls; }
+
+    const std::string& Title() const { return m_Title; }
+    void SetTitle(std::string_view title) { m_Title.assign(title); }
+    int Icon() const { return m_Icon; }
+    void SetIcon(int iconId) { m_Icon = iconId; }
+
+    // The button Enter presses, or nullptr when the dialog has none.
+    const ControlState* DefaultButton() const;
+    // The one-line edit that takes typed input: the first visible, enabled one, or nullptr.
+    ControlState* InputEdit();
+
+private:
+    const DialogTemplate* m_Template;
+    std::vector<ControlState> m_Controls;
+    std::string m_Title;
+    int m_Icon = 0;
+};
+
+} // namespace dravo

@@ -1,0 +1,38 @@
+// DialogPoster: posts work and commands to one dialog from any thread. The work runs on the window
+// thread with the dialog's API; whatever arrives after the dialog has ended is dropped, so a worker may
+// keep its poster longer than the dialog lives. Copyable; never blocks.
+#pragma once
+
+#include "platform/window/ControlId.h"
+#include "platform/window/DialogProcedure.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace dravo {
+
+class DialogApi;
+class WindowThreadQueue;
+
+// The link from posted work to its dialog; the window thread clears it when the dialog ends.
+struct DialogLink {
+    std::atomic<DialogApi*> Dialog{nullptr};
+};
+
+class DialogPoster {
+public:
+    DialogPoster() = default; // posts nothing
+    DialogPoster(std::shared_ptr<WindowThreadQueue> queue, std::shared_ptr<DialogLink> link);
+
+    // False when the dialog has already ended or the window system is gone; true only says it was queued.
+    bool Post(std::function<void(DialogApi&)> work) const;
+    bool PostCommand(ControlId id, Notification code = Notification::Click) const;
+    bool PostCloseRequest(bool forced) const;
+
+private:
+    std::shared_ptr<WindowThreadQueue> m_Queue;
+    std::shared_ptr<DialogLink> m_Link;
+};
+
+} // namespace dravo

@@ -1,0 +1,42 @@
+// DialogProcedure: what a dialog does - handlers for its events, dispatching on control ids.
+//
+// Every handler runs on the window thread and receives the dialog's API. After the procedure ends the
+// dialog (DialogApi::EndDialog) the running handler finishes, OnDestroy follows, and no other handler
+// is called for that dialog.
+#pragma once
+
+#include "platform/window/DialogTemplate.h"
+
+namespace dravo {
+
+class DialogApi;
+
+// How a control reported a command.
+enum class Notification {
+    Click,           // a button was pressed (or Enter, Esc and the close box stood for one)
+    SelectionChange, // a notifying list box changed its selection
+    DoubleClick,     // an item of a notifying list box was double-clicked
+};
+
+class DialogProcedure {
+public:
+    virtual ~DialogProcedure() = default;
+
+    // The controls exist and hold their template texts; the dialog is not shown yet.
+    virtual void OnInit(DialogApi& /*dialog*/) {}
+    // The dialog has been shown.
+    virtual void OnShow(DialogApi& /*dialog*/) {}
+    // A command from a control, a posted command or a sent one.
+    virtual void OnCommand(DialogApi& /*dialog*/, int /*id*/, Notification /*code*/) {}
+    // A timer set through the API came due.
+    virtual void OnTimer(DialogApi& /*dialog*/, int /*timerId*/) {}
+    // The operator or the system asks the dialog to close; forced when the process is being shut down
+    // and the procedure should close without asking. By default this is the Cancel command.
+    virtual void OnCloseRequest(DialogApi& dialog, bool /*forced*/) {
+        OnCommand(dialog, DIALOG_ID_CANCEL, Notification::Click);
+    }
+    // The dialog has ended and is going away; its controls can still be read.
+    virtual void OnDestroy(DialogApi& /*dialog*/) {}
+};
+
+} // namespace dravo

@@ -1,0 +1,163 @@
+// The headless face: dialogs without a screen, the log on standard output, commands from standard input.
+#include "platform/window/HeadlessWindowSystem.h"
+
+#include "platform/window/DialogApi.h"
+#include "platform/window/LineReader.h"
+#include "platform/window/TerminationSignals.h"
+#include "platform/window/WindowThreadQueue.h"
+
+#include <chrono>
+#include <utility>
+
+namespace dravo {
+namespace {
+
+// How long the loop sleeps when no timer is set; work and wakes end the wait sooner.
+constexpr auto IDLE_WAIT = std::chrono::hours(1);
+
+// The text with its line breaks made into single spaces, for one line of the error stream.
+std::string OneLine(std::string_view text) {
+    std::string line;
+    bool pendingSpace = false;
+    for (const char c : text) {
+        if (c == '\n' || c == '\r') {
+            pendingSpace = !line.empty();
+            continue;
+        }
+        if (pendingSpace) {
+            line.push_back(' ');
+            pendingSpace = false;
+        }
+        line.push_back(c);
+    }
+    return line;
+}
+
+// Appended log text as output lines: "\r\n" becomes "\n", and the breaks at either end are dropped
+// (the log puts its break before each line).
+std::string LogLines(std::string_view text) {
+    std::string lines;
+    for (const char c : text) {
+        if (c != '\r') {
+            lines.push_back(c);
+        }
+    }
+    const size_t first = lines.find_first_not_of('\n');
+    if (first == std::string::npos) {
+        return {};
+    }
+    const size_t last = lines.find_last_not_of('\n');
+    return lines.substr(first, last - first + 1);
+}
+
+} // namespace
+
+HeadlessWindowSystem::HeadlessWindowSystem(const HeadlessOptions& options)
+    : m_Queue(std::make_shared<WindowThreadQueue>()), m_Out(*options.Out), m_Err(*options.Err) {
+    m_Reader = std::make_unique<LineReader>(
+        options.InputFd,
+        [this](std::string line) { m_Queue->Post([this, line = std::move(line)] { m_PendingLines.push_back(line); }); },
+        [this] { m_Queue->Post([this] { m_InputEnded = true; }); });
+    if (options.WatchSignals) {
+        m_Signals = std::make_unique<TerminationSignals>([this] { RequestClose(); });
+    }
+}
+
+HeadlessWindowSystem::~HeadlessWindowSystem() {
+    m_Signals.reset();
+    m_Reader.reset();
+    m_Queue->Close();
+}
+
+void HeadlessWindowSystem::RequestClose() {
+    m_Queue->Post([this] { ++m_CloseRequests; });
+}
+
+size_t HeadlessWindowSystem::RunPending() {
+    return m_Queue->RunPending();
+}
+
+void HeadlessWindowSystem::Post(std::function<void()> work) {
+    m_Queue->Post(std::move(work));
+}
+
+int HeadlessWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) {
+    DialogApi dialog(dialogTemplate, procedure, *this);
+    // Requests made before this dialog ran count as one: it is asked once, and ended at the next.
+    int closesSeen = m_CloseRequests > 0 ? m_CloseRequests - 1 : 0;
+    bool asked = false;
+    bool inputDisabled = false;
+    dialog.Start();
+    while (!dialog.Ended()) {
+        // Posted work first, then input, then timers: input waits behind what was posted before it.
+        m_Queue->RunPending();
+        if (dialog.Ended()) {
+            break;
+        }
+        if (m_CloseRequests > closesSeen) {
+            ++closesSeen;
+            if (!asked) {
+                asked = true;
+                dialog.DeliverCloseRequest(true);
+            } else {
+                dialog.EndDialog(DIALOG_ID_CANCEL); // asked again: the procedure did not close
+            }
+            continue;
+        }
+        if (!m_PendingLines.empty()) {
+            const std::string line = std::move(m_PendingLines.front());
+            m_PendingLines.pop_front();
+            DeliverLine(dialog, line);
+            continue;
+        }
+        if (m_InputEnded && !inputDisabled) {
+            inputDisabled = true;
+            if (ControlState* input = dialog.Model().InputEdit()) {
+                (void)dialog.EnableItem(input->Id(), false);
+            }
+        }
+        m_Queue->RunDueTimers(WindowThreadQueue::Clock::now());
+        if (dialog.Ended()) {
+            break;
+        }
+        const auto next = m_Queue->NextTimerDue();
+        m_Queue->WaitForWork(next ? *next : WindowThreadQueue::Clock::now() + IDLE_WAIT);
+    }
+    dialog.Finish();
+    return dialog.Result();
+}
+
+void HeadlessWindowSystem::DeliverLine(DialogApi& dialog, const std::string& line) {
+    if (ControlState* input = dialog.Model().InputEdit()) {
+        (void)dialog.SetItemText(input->Id(), line);
+    }
+    const ControlState* button = dialog.Model().DefaultButton();
+    if (button == nullptr) {
+        dialog.SendCommand(DIALOG_ID_OK);
+    } else if (button->Enabled) {
+        dialog.SendCommand(button->Id());
+    }
+}
+
+void HeadlessWindowSystem::OnTextAppended(const ControlState& control, std::string_view text) {
+    if (!control.IsLog()) {
+        return;
+    }
+    const std::string lines = LogLines(text);
+    if (!lines.empty()) {
+        m_Out << lines << '\n' << std::flush;
+    }
+}
+
+MessageBoxResult HeadlessWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
+                                                      MessageBoxButtons buttons, MessageBoxIcon /*icon*/) {
+    m_Err << caption << ": " << OneLine(text);
+    const MessageBoxResult answer = buttons == MessageBoxButtons::YesNo ? MessageBoxResult::Yes : MessageBoxResult::Ok;
+    if (answer == MessageBoxResult::Yes) {
+        m_Err << " (answered Yes)";
+    }
+    m_Err << '\n' << std::flush;
+    return answer;
+}
+
+} // namespace dravo

@@ -1,0 +1,70 @@
+// HeadlessWindowSystem: the face for running without a screen (services, pipes, tests).
+//
+// Dialogs run with their full control model but nothing is drawn. Text appended to a log (a multi-line
+// read-only edit) goes to the output stream, one line at a time. Each line of input is typed into the
+// running dialog's one-line input edit and the default button is pressed; the end of input only
+// disables that edit. SIGTERM and SIGINT, or RequestClose(), ask the running dialog to close with the
+// forced flag; a second request ends it with Cancel outright. Message boxes are written to the error
+// stream as "<caption>: <text>"; a Yes/No box is answered Yes. Shift is never held; the wait cursor
+// shows nothing; the colour picker is always cancelled.
+#pragma once
+
+#include "platform/window/DialogFace.h"
+#include "platform/window/WindowSystem.h"
+
+#include <deque>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace dravo {
+
+class DialogApi;
+class LineReader;
+class TerminationSignals;
+class WindowThreadQueue;
+
+struct HeadlessOptions {
+    int InputFd = 0;             // lines of input; -1 for none
+    std::ostream* Out = nullptr; // the log; required
+    std::ostream* Err = nullptr; // message boxes; required
+    bool WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
+};
+
+class HeadlessWindowSystem final : public WindowSystem, private DialogFace {
+public:
+    explicit HeadlessWindowSystem(const HeadlessOptions& options);
+    ~HeadlessWindowSystem() override;
+
+    // Any thread: what SIGTERM and SIGINT do.
+    void RequestClose();
+    // Runs work posted while no dialog runs; returns how much ran.
+    size_t RunPending();
+
+    int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
+    MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
+                                    MessageBoxIcon icon) override;
+    void SetWaitCursor(bool /*busy*/) override {}
+    bool IsShiftHeld() override { return false; }
+    void Post(std::function<void()> work) override;
+    std::optional<ColorRgb> ChooseColor(ColorRgb /*initial*/) override { return std::nullopt; }
+
+private:
+    WindowSystem& Windows() override { return *this; }
+    const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
+    void OnTextAppended(const ControlState& control, std::string_view text) override;
+    void DeliverLine(DialogApi& dialog, const std::string& line);
+
+    std::shared_ptr<WindowThreadQueue> m_Queue;
+    std::ostream& m_Out;
+    std::ostream& m_Err;
+    // Window thread only; filled through posted work.
+    std::deque<std::string> m_PendingLines;
+    bool m_InputEnded = false;
+    int m_CloseRequests = 0;
+    // Last, so that their threads stop before the rest goes away.
+    std::unique_ptr<LineReader> m_Reader;
+    std::unique_ptr<TerminationSignals> m_Signals;
+};
+
+} // namespace dravo

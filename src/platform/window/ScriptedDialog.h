@@ -1,0 +1,69 @@
+// ScriptedDialog: the operator's hands on a dialog run by the scripted face - what a test script uses
+// to type, click, select and close, and to read what the dialog shows.
+//
+// Actions behave as the operator's would: a hidden or disabled control cannot be used, a read-only edit
+// cannot be typed into, and a list box reports selection changes and double clicks only when it
+// notifies. An action returns false when the operator could not do it. After each action the work
+// posted meanwhile runs, as a real loop would run it next.
+#pragma once
+
+#include "platform/window/ControlId.h"
+#include "platform/window/DialogApi.h"
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dravo {
+
+class WindowThreadQueue;
+
+class ScriptedDialog {
+public:
+    ScriptedDialog(DialogApi& dialog, WindowThreadQueue& queue) : m_Dialog(dialog), m_Queue(queue) {}
+
+    // What the dialog shows.
+    const DialogModel& Model() const { return m_Dialog.Model(); }
+    const std::string& Title() const { return m_Dialog.Title(); }
+    std::string Text(ControlId id) const { return m_Dialog.GetItemText(id); }
+    bool IsChecked(ControlId id) const { return m_Dialog.IsChecked(id); }
+    bool IsEnabled(ControlId id) const { return m_Dialog.IsEnabled(id); }
+    bool IsVisible(ControlId id) const { return m_Dialog.IsVisible(id); }
+    int ListCount(ControlId id) const { return m_Dialog.ListCount(id); }
+    std::optional<std::string> ListText(ControlId id, int index) const { return m_Dialog.ListText(id, index); }
+    std::optional<int64_t> ListData(ControlId id, int index) const { return m_Dialog.ListData(id, index); }
+    int Selection(ControlId id) const { return m_Dialog.ListSelection(id); }
+    bool Ended() const { return m_Dialog.Ended(); }
+    int Result() const { return m_Dialog.Result(); }
+
+    // Operator actions.
+    bool SetText(ControlId id, std::string_view text); // types into an edit (replacing its text)
+    bool Click(ControlId id);                          // a button; a check box toggles
+    bool SetChecked(ControlId id, bool checked);       // clicks the check box when it differs
+    bool Select(ControlId id, int index);              // clicks a list item
+    bool SelectText(ControlId id, std::string_view text);
+    bool DoubleClick(ControlId id, int index);
+    bool PressEnter();  // the default button, or the OK command when there is none
+    bool PressEscape(); // the Cancel command
+    bool Close();       // the close box: a close request
+    bool ForceClose();  // a close request from the system shutting down
+
+    // The window system's side.
+    bool FireTimer(int timerId); // false when the dialog has no such timer
+    // Runs posted work until none is left; returns how much ran.
+    size_t RunPosted();
+    // Runs posted work as it arrives, from any thread, until done() holds or the bound passes.
+    bool RunPostedUntil(const std::function<bool()>& done, std::chrono::milliseconds bound);
+
+private:
+    ControlState* Usable(int id);
+    bool Settle(bool delivered);
+
+    DialogApi& m_Dialog;
+    WindowThreadQueue& m_Queue;
+};
+
+} // namespace dravo

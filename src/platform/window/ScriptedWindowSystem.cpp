@@ -1,0 +1,120 @@
+// The scripted face: dialogs driven by test scripts, answers from queues, everything recorded.
+#include "platform/window/ScriptedWindowSystem.h"
+
+#include "platform/window/DialogApi.h"
+#include "platform/window/WindowThreadQueue.h"
+
+#include <utility>
+
+namespace dravo {
+
+ScriptedWindowSystem::ScriptedWindowSystem() : m_Queue(std::make_shared<WindowThreadQueue>()) {}
+
+ScriptedWindowSystem::~ScriptedWindowSystem() {
+    m_Queue->Close();
+}
+
+void ScriptedWindowSystem::AddScript(std::string_view templateKey, Script script) {
+    m_Scripts[std::string(templateKey)].push_back(std::move(script));
+}
+
+size_t ScriptedWindowSystem::UnusedScripts() const {
+    size_t unused = 0;
+    for (const auto& [key, scripts] : m_Scripts) {
+        unused += scripts.size();
+    }
+    return unused;
+}
+
+int ScriptedWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) {
+    const std::string key = dialogTemplate.Key();
+    const size_t record = m_Dialogs.size();
+    m_Dialogs.push_back(DialogRecord{key, UNFINISHED, false});
+
+    Script script;
+    if (auto found = m_Scripts.find(key); found != m_Scripts.end() && !found->second.empty()) {
+        script = std::move(found->second.front());
+        found->second.pop_front();
+    }
+
+    DialogApi dialog(dialogTemplate, procedure, *this);
+    ScriptedDialog hands(dialog, *m_Queue);
+    dialog.Start();
+    hands.RunPosted();
+    if (script && !dialog.Ended()) {
+        script(hands);
+        hands.RunPosted();
+    }
+    const bool finished = dialog.Ended();
+    const int result = finished ? dialog.Result() : UNFINISHED;
+    dialog.Finish();
+    m_Dialogs[record] = DialogRecord{key, result, finished};
+    return result;
+}
+
+MessageBoxResult ScriptedWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
+                                                      MessageBoxButtons buttons, MessageBoxIcon icon) {
+    MessageBoxRecord shown{std::string(text), std::string(caption), buttons, icon, MessageBoxResult::Ok, true};
+    if (!m_Answers.empty()) {
+        shown.Result = m_Answers.front();
+        m_Answers.pop_front();
+    } else if (buttons == MessageBoxButtons::YesNo) {
+        shown.Result = MessageBoxResult::No;
+        shown.Answered = false;
+    }
+    m_MessageBoxes.push_back(shown);
+    return shown.Result;
+}
+
+void ScriptedWindowSystem::SetWaitCursor(bool busy) {
+    if (busy) {
+        if (m_WaitCursorDepth++ == 0) {
+            ++m_WaitCursorShows;
+        }
+    } else if (m_WaitCursorDepth > 0) {
+        --m_WaitCursorDepth;
+    }
+}
+
+void ScriptedWindowSystem::Post(std::function<void()> work) {
+    m_Queue->Post(std::move(work));
+}
+
+std::optional<ColorRgb> ScriptedWindowSystem::ChooseColor(ColorRgb /*initial*/) {
+    ++m_ColorPickerShows;
+    if (m_Colors.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<ColorRgb> picked = m_Colors.front();
+    m_Colors.pop_front();
+    return picked;
+}
+
+size_t ScriptedWindowSystem::RunPending() {
+    constexpr int MAX_ROUNDS = 10000; // work that keeps posting itself must not hang a test
+    size_t total = 0;
+    for (int round = 0; round < MAX_ROUNDS; ++round) {
+        const size_t ran = m_Queue->RunPending();
+        if (ran == 0) {
+            break;
+        }
+        total += ran;
+    }
+    return total;
+}
+
+bool ScriptedWindowSystem::RunPendingUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
+    const auto deadline = WindowThreadQueue::Clock::now() + bound;
+    while (true) {
+        m_Queue->RunPending();
+        if (done()) {
+            return true;
+        }
+        if (!m_Queue->WaitForWork(deadline)) {
+            m_Queue->RunPending();
+            return done();
+        }
+    }
+}
+
+} // namespace dravo

@@ -1,0 +1,75 @@
+// WindowThreadQueue: work posted to the window thread from any thread, and the window timers, for the
+// modal loop of a face to drain.
+//
+// Post() never blocks for long and never waits for the window thread; it only takes the queue's lock.
+// Everything else is called on the window thread. Work runs in the order it was posted. Timers do not
+// pile up: a timer that came due several times while the loop was busy fires once, and its next time
+// is counted from then.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace dravo {
+
+class WindowThreadQueue {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    WindowThreadQueue() = default;
+    WindowThreadQueue(const WindowThreadQueue&) = delete;
+    WindowThreadQueue& operator=(const WindowThreadQueue&) = delete;
+
+    // Any thread. Queues the work and wakes the loop; false (work dropped) once the queue is closed.
+    bool Post(std::function<void()> work);
+    // Any thread. Wakes a waiting loop without queuing work.
+    void Wake();
+    // Any thread. Drops the queued work; later posts are refused.
+    void Close();
+    bool IsClosed() const;
+
+    // Runs the work that was queued when called (work it posts runs next time); returns how much ran.
+    size_t RunPending();
+    // Waits until work is queued, Wake() is called or the deadline passes; true unless the wait timed
+    // out. Returns at once when work is already queued or a wake is pending.
+    bool WaitForWork(Clock::time_point deadline);
+
+    // Timers belong to an owner (a running dialog) and have an id; setting an existing one restarts it.
+    // A period of 0 is refused.
+    bool SetTimer(const void* owner, int id, uint32_t periodMs, std::function<void()> fire,
+                  Clock::time_point now = Clock::now());
+    bool KillTimer(const void* owner, int id);
+    void KillTimers(const void* owner);
+    bool HasTimer(const void* owner, int id) const;
+    // Fires a timer now, whether or not it is due; false when there is no such timer.
+    bool FireTimer(const void* owner, int id);
+    // When the earliest timer is due, or nothing when no timer is set.
+    std::optional<Clock::time_point> NextTimerDue() const;
+    // Fires every timer due at the given time, once each; returns how many fired.
+    size_t RunDueTimers(Clock::time_point now);
+
+private:
+    struct Timer {
+        const void* Owner = nullptr;
+        int Id = 0;
+        Clock::duration Period{};
+        Clock::time_point Due{};
+        std::function<void()> Fire;
+    };
+    std::vector<Timer>::iterator FindTimer(const void* owner, int id);
+
+    mutable std::mutex m_Mutex;
+    std::condition_variable m_Wakeup;
+    std::deque<std::function<void()>> m_Work;
+    bool m_WakePending = false;
+    bool m_Closed = false;
+    std::vector<Timer> m_Timers;
+};
+
+} // namespace dravo
