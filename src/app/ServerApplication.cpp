@@ -4,7 +4,8 @@
 #include "app/ErrorBox.h"
 #include "app/SettingsStore.h"
 #include "res/StringTable.h"
-#include "ui/GameOptionCommands.h"
+#include "ui/ConsoleWindow.h"
+#include "ui/SetupWizard.h"
 
 #include <cstring>
 #include <iostream>
@@ -53,23 +54,22 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         return ExitStatus::StartupFailed;
     }
 
-    LoadSettings();
+    SetupWizard wizard({m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList});
+    if (!wizard.RunSetupWizard(&m_HostInfo, &m_GameOptions, &m_GameInfo, m_Options.m_SkipWizard,
+                               m_Options.m_ConfigPath)) {
+        return ExitStatus::StartupFailed; // cancelled or failed: nothing is saved
+    }
+
+    SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
+                           static_cast<uint32_t>(m_Settings.m_Port)};
+    ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
+    console.Run();
+    console.Session().ResetSession();
+    if (console.RanOutOfMemory()) {
+        m_Library.UnloadServerLibrary();
+        return ExitStatus::OutOfMemory;
+    }
     return EndRun();
-}
-
-void ServerApplication::LoadSettings() {
-    m_HostInfo = HostInfo{};
-    m_GameInfo = GameInfo{};
-    m_GameOptions = GameOptions{};
-    SetGameOptionsStartValues(m_GameOptions);
-
-    EngineServer* server = m_Library.GetServer();
-    // A missing or unreadable file leaves the start values.
-    (void)server->ReadVariablesFile(m_Options.m_ConfigPath.c_str());
-    SettingsStore store(server);
-    store.ReadAllSettings(m_Settings, m_GameOptions);
-    m_LevelList = store.ReadTextList(NUM_LEVELS_KEY, LEVEL_KEY_PREFIX, LEVEL_NAME_MAX_CHARS);
-    m_RezFileList = store.ReadTextList(NUM_REZ_FILES_KEY, REZ_FILE_KEY_PREFIX, REZ_FILE_NAME_MAX_CHARS);
 }
 
 ExitStatus ServerApplication::EndRun() {

@@ -14,6 +14,7 @@
 #include "platform/window/WindowSystem.h"
 #include "ui/HostingRecords.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ enum class ExitStatus : int {
     StartupFailed = 1, // the library, the resources or the setup failed
     UsageError = 2,    // the command line cannot be used
     SaveFailed = 3,    // the run ended but the configuration file could not be saved
+    OutOfMemory = 4,   // the engine ran out of memory; the settings were not saved
 };
 
 class ServerApplication {
@@ -38,10 +40,10 @@ public:
     const ServerSettings& Settings() const { return m_Settings; }
     const GameOptions& GameOptionsRecord() const { return m_GameOptions; }
     bool EmptyExitEnabled() const { return m_EmptyExitEnabled; }
+    const HostInfo& HostInfoRecord() const { return m_HostInfo; }
+    const GameInfo& GameInfoRecord() const { return m_GameInfo; }
 
 private:
-    // Loads the configuration file and reads the settings into the records.
-    void LoadSettings();
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
 
@@ -56,7 +58,7 @@ private:
     HostInfo m_HostInfo{};
     GameOptions m_GameOptions{};
     GameInfo m_GameInfo{};
-    bool m_EmptyExitEnabled = false;
+    std::atomic<bool> m_EmptyExitEnabled{false};
 };
 
 } // namespace dravo

@@ -1,6 +1,7 @@
 // The in-memory engine for unit tests.
 #include "support/FakeEngine.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -64,8 +65,65 @@ int32_t FakeEngine::MountResources(const char* const* names, uint32_t count) {
 
 int32_t FakeEngine::LastErrorText(char* buffer, uint32_t size) {
     if (size > 0) {
-        buffer[0] = '\0';
+        std::snprintf(buffer, size, "%s", m_ErrorText.c_str());
     }
+    return ENGINE_STATUS_OK;
+}
+
+} // namespace dravo::test
+
+namespace dravo::test {
+
+void FakeEngine::AddClient(const char* name, uint32_t id, float pingSeconds) {
+    ClientRecord record{};
+    std::snprintf(record.m_Name, sizeof record.m_Name, "%s", name);
+    record.m_ClientId = id;
+    record.m_PingSeconds = pingSeconds;
+    m_Clients.push_back(record);
+}
+
+int32_t FakeEngine::PostToGame(const char* text) {
+    m_Posted.emplace_back(text);
+    return ENGINE_STATUS_OK;
+}
+
+int32_t FakeEngine::LoadWorld(const LoadWorldRequest* request) {
+    m_WorldRequest = *request;
+    return m_LoadWorldSucceeds ? 1 : 0;
+}
+
+int32_t FakeEngine::DescribeClient(uint32_t index, ClientRecord* record) {
+    if (index >= m_Clients.size()) {
+        return 0;
+    }
+    *record = m_Clients[index];
+    return 1;
+}
+
+int32_t FakeEngine::DisconnectClient(uint32_t clientId) {
+    m_Disconnected.push_back(clientId);
+    if (m_OnDisconnect) {
+        m_OnDisconnect(clientId);
+    }
+    return ENGINE_STATUS_OK;
+}
+
+int32_t FakeEngine::RunFrame(uint32_t) {
+    ++m_Frames;
+    if (m_OnFrame) {
+        m_OnFrame();
+    }
+    return m_FrameSucceeds ? 1 : 0;
+}
+
+int32_t FakeEngine::OpenGameSession(const OpenGameSessionRequest* request) {
+    m_OpenRequest = *request;
+    return m_OpenSucceeds ? 1 : 0;
+}
+
+int32_t FakeEngine::QueryHostAddress(char* buffer, uint32_t size, uint16_t* port) {
+    std::snprintf(buffer, size, "%s", m_HostAddress.c_str());
+    *port = m_HostPort;
     return ENGINE_STATUS_OK;
 }
 

@@ -87,6 +87,7 @@ public:
     void Start();                          // OnInit, then OnShow unless it ended during OnInit
     void DeliverCloseRequest(bool forced); // close box, Esc-like system requests, shutdown
     void DeliverTimer(int timerId);
+    bool DeliverActionLine(std::string_view action); // false when the procedure knows no such action
     void Finish(); // OnDestroy once, timers killed, posted work for the dialog dropped
     DialogModel& Model() { return m_Model; }
     const DialogModel& Model() const { return m_Model; }

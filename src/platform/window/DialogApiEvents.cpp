@@ -49,6 +49,10 @@ void DialogApi::DeliverTimer(int timerId) {
     }
 }
 
+bool DialogApi::DeliverActionLine(std::string_view action) {
+    return !m_Ended && m_Procedure.OnActionLine(*this, action);
+}
+
 void DialogApi::Finish() {
     if (m_Finished) {
         return;

@@ -7,6 +7,8 @@
 
 #include "platform/window/DialogTemplate.h"
 
+#include <string_view>
+
 namespace dravo {
 
 class DialogApi;
@@ -35,6 +37,9 @@ public:
     virtual void OnCloseRequest(DialogApi& dialog, bool /*forced*/) {
         OnCommand(dialog, DIALOG_ID_CANCEL, Notification::Click);
     }
+    // An action the operator typed by name instead of using a control (the headless face passes the
+    // input lines that begin with "/", without it). False when the dialog knows no such action.
+    virtual bool OnActionLine(DialogApi& /*dialog*/, std::string_view /*action*/) { return false; }
     // The dialog has ended and is going away; its controls can still be read.
     virtual void OnDestroy(DialogApi& /*dialog*/) {}
 };

@@ -128,8 +128,16 @@ int HeadlessWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
 }
 
 void HeadlessWindowSystem::DeliverLine(DialogApi& dialog, const std::string& line) {
+    // "/action" names an action of the dialog; "//text" types "/text".
+    if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
+        if (!dialog.DeliverActionLine(std::string_view(line).substr(1))) {
+            m_Err << "Unknown action \"" << line << "\"; type /help for the list.\n" << std::flush;
+        }
+        return;
+    }
+    const std::string text = line.size() > 1 && line[0] == ACTION_PREFIX ? line.substr(1) : line;
     if (ControlState* input = dialog.Model().InputEdit()) {
-        (void)dialog.SetItemText(input->Id(), line);
+        (void)dialog.SetItemText(input->Id(), text);
     }
     const ControlState* button = dialog.Model().DefaultButton();
     if (button == nullptr) {

@@ -2,7 +2,8 @@
 //
 // Dialogs run with their full control model but nothing is drawn. Text appended to a log (a multi-line
 // read-only edit) goes to the output stream, one line at a time. Each line of input is typed into the
-// running dialog's one-line input edit and the default button is pressed; the end of input only
+// running dialog's one-line input edit and the default button is pressed, except a line that begins
+// with "/", which names an action of the dialog ("//" types one "/"); the end of input only
 // disables that edit. SIGTERM and SIGINT, or RequestClose(), ask the running dialog to close with the
 // forced flag; a second request ends it with Cancel outright. Message boxes are written to the error
 // stream as "<caption>: <text>"; a Yes/No box is answered Yes. Shift is never held; the wait cursor
@@ -33,6 +34,8 @@ struct HeadlessOptions {
 
 class HeadlessWindowSystem final : public WindowSystem, private DialogFace {
 public:
+    static constexpr char ACTION_PREFIX = '/';
+
     explicit HeadlessWindowSystem(const HeadlessOptions& options);
     ~HeadlessWindowSystem() override;
 

@@ -37,6 +37,8 @@ public:
     std::optional<int64_t> ListData(ControlId id, int index) const { return m_Dialog.ListData(id, index); }
     int Selection(ControlId id) const { return m_Dialog.ListSelection(id); }
     bool Ended() const { return m_Dialog.Ended(); }
+    // The dialog itself, for calling a procedure's handlers directly.
+    DialogApi& Api() { return m_Dialog; }
     int Result() const { return m_Dialog.Result(); }
 
     // Operator actions.

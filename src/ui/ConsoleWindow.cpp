@@ -1,0 +1,275 @@
+// The console window: fields, clocks, operator commands and the way out.
+#include "ui/ConsoleWindow.h"
+
+#include "app/ErrorBox.h"
+#include "res/ConsoleWindowTemplate.h"
+#include "res/StringTable.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+namespace dravo {
+namespace {
+
+using Control = ConsoleControl;
+
+// Tab stops of the player list, in dialog units; a line has two tabs, so the first two count.
+constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 92, 94, 96};
+
+std::string_view Bounded(const char* text, size_t size) {
+    return {text, strnlen(text, size)};
+}
+
+// The player's name on a list line: the text between its first and second tab.
+std::string NameOnLine(const std::string& line) {
+    const size_t first = line.find('\t');
+    if (first == std::string::npos) {
+        return {};
+    }
+    const size_t second = line.find('\t', first + 1);
+    return line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+}
+
+} // namespace
+
+std::string FormatRunningTime(uint32_t milliseconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%i:%02i:%02i", static_cast<int>(milliseconds / 3600000),
+                  static_cast<int>(milliseconds % 3600000 / 60000), static_cast<int>(milliseconds % 60000 / 1000));
+    return text;
+}
+
+std::string FormatLevelGoal(const GameInfo& game) {
+    char text[64];
+    switch (game.m_EndType) {
+    case END_AFTER_FRAGS:
+        std::snprintf(text, sizeof text, "%i Frags", game.m_EndFrags);
+        break;
+    case END_AFTER_TIME:
+        std::snprintf(text, sizeof text, "%i Minutes", game.m_EndTime);
+        break;
+    case END_AFTER_FRAGS_OR_TIME:
+        std::snprintf(text, sizeof text, "%i Frags or %i Minutes", game.m_EndFrags, game.m_EndTime);
+        break;
+    default:
+        return "None. Level never ends";
+    }
+    return text;
+}
+
+ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records)
+    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records),
+      m_Session(*this, windows, clock, records) {}
+
+int ConsoleWindow::Run() {
+    return m_Windows.RunDialog(ConsoleWindowTemplate(), *this);
+}
+
+void ConsoleWindow::OnInit(DialogApi& dialog) {
+    m_Poster = dialog.Poster();
+    const HostInfo& host = m_Records.m_HostInfo;
+    const GameInfo& game = m_Records.m_GameInfo;
+    const size_t levels = std::min<size_t>(game.m_LevelCount, MAX_LEVELS);
+    const std::string_view first = levels > 0 ? Bounded(game.m_LevelNames[0], LEVEL_NAME_SIZE) : "";
+
+    dialog.SetTitle(std::string("Dravo Server v") + SERVER_VERSION_TEXT);
+    dialog.SetItemText(Control::ServerName, Bounded(host.m_ServerName, sizeof host.m_ServerName));
+    dialog.SetItemText(Control::RunningTime, "0:00");
+    dialog.SetItemText(Control::NetService, Bounded(host.m_ServiceName, sizeof host.m_ServiceName));
+    dialog.SetItemText(Control::PlayerCount, "0");
+    dialog.SetItemText(Control::CurrentLevel, first);
+    dialog.SetItemText(Control::TimeInLevel, "0:00");
+    m_Session.SetCurrentLevel(first);
+    dialog.SetItemText(Control::NextLevelName, levels > 1 ? Bounded(game.m_LevelNames[1], LEVEL_NAME_SIZE) : "");
+    dialog.SetItemText(Control::LevelGoal, FormatLevelGoal(game));
+    for (size_t index = 0; index < levels; ++index) {
+        dialog.ListAdd(Control::LevelList, Bounded(game.m_LevelNames[index], LEVEL_NAME_SIZE));
+    }
+    dialog.SetIcon(128);
+    for (int timerId = 0; timerId <= MAX_CLOCK_TIMER_ID; ++timerId) {
+        if (dialog.SetTimer(timerId, CLOCK_PERIOD_MS)) {
+            break; // if no id is accepted, the clocks stay still
+        }
+    }
+}
+
+void ConsoleWindow::OnShow(DialogApi& dialog) {
+    if (m_FirstShow) {
+        m_FirstShow = false; // hosting starts once per run
+        dialog.PostCommand(Control::StartHosting);
+    }
+}
+
+void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
+    switch (static_cast<Control>(id)) {
+    case Control::StartHosting:
+        dialog.ListSetTabStops(Control::PlayerList, PLAYER_TAB_STOPS);
+        if (m_Session.InitSession(m_Server)) {
+            (void)m_Session.StartHosting();
+        }
+        break;
+    case Control::Send:
+        SendCommandLine(dialog);
+        break;
+    case Control::Clear:
+        dialog.SetItemText(Control::ConsoleLog, "");
+        break;
+    case Control::NextLevelButton:
+        if (m_Session.Server() != nullptr) {
+            m_Session.Server()->PostToGame("NEXTLEVEL");
+        }
+        break;
+    case Control::Boot:
+        BootSelected(dialog);
+        break;
+    case Control::PlayerList:
+        if (code == Notification::SelectionChange) {
+            dialog.EnableItem(Control::Boot, dialog.ListSelection(Control::PlayerList) != NO_SELECTION);
+        }
+        break;
+    case Control::Options:
+        break; // the game options dialog comes with the setup pages
+    case Control::Shutdown:
+        Shutdown(dialog);
+        break;
+    default:
+        break;
+    }
+}
+
+void ConsoleWindow::Shutdown(DialogApi& dialog) {
+    if (!m_Session.ExitWithoutAsking()) {
+        const auto question = StringTable::Find(STR_CONFIRM_EXIT).value_or("");
+        const auto caption = StringTable::Find(STR_APPLICATION_NAME).value_or(APPLICATION_NAME);
+        if (dialog.ShowMessageBox(question, caption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) !=
+            MessageBoxResult::Yes) {
+            return;
+        }
+    }
+    m_Session.StopHosting();
+    dialog.EndDialog(DIALOG_ID_CANCEL);
+}
+
+void ConsoleWindow::OnCloseRequest(DialogApi& dialog, bool forced) {
+    if (forced) {
+        m_Session.SetExitWithoutAsking(); // the process is being shut down
+    }
+    Shutdown(dialog);
+}
+
+void ConsoleWindow::SendCommandLine(DialogApi& dialog) {
+    EngineServer* server = m_Session.Server();
+    if (server == nullptr) {
+        return;
+    }
+    const std::string command = dialog.GetItemText(Control::CommandInput, COMMAND_INPUT_CHARS);
+    if (command.empty()) {
+        return;
+    }
+    m_Session.LogText(command);
+    dialog.SetItemText(Control::CommandInput, "");
+    server->ExecuteCommand(command.c_str());
+    m_Session.RefreshSpyLabels();
+}
+
+void ConsoleWindow::BootSelected(DialogApi& dialog) {
+    const int selected = dialog.ListSelection(Control::PlayerList);
+    const auto clientId = dialog.ListData(Control::PlayerList, selected);
+    if (selected != NO_SELECTION && clientId && m_Session.Server() != nullptr) {
+        m_Session.Server()->DisconnectClient(static_cast<uint32_t>(*clientId));
+    }
+}
+
+void ConsoleWindow::OnTimer(DialogApi& dialog, int /*timerId*/) {
+    Tick(dialog);
+}
+
+void ConsoleWindow::Tick(DialogApi& dialog) {
+    if (!m_Session.IsRunning()) {
+        return;
+    }
+    const uint32_t now = m_Clock.NowMs();
+    const uint32_t running = now - m_Session.SessionStartMs();
+    if (running / 1000 != m_ShownRunningSeconds) {
+        m_ShownRunningSeconds = running / 1000;
+        dialog.SetItemText(Control::RunningTime, FormatRunningTime(running));
+    }
+    const uint32_t inLevel = now - m_Session.LevelStartMs();
+    if (inLevel / 1000 != m_ShownLevelSeconds) {
+        m_ShownLevelSeconds = inLevel / 1000;
+        dialog.SetItemText(Control::TimeInLevel, FormatRunningTime(inLevel));
+    }
+}
+
+void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
+    m_Session.StopHosting();
+    m_Session.ResetSession();
+}
+
+void ConsoleWindow::AppendLog(DialogApi& dialog, const std::string& line) {
+    const int lines = dialog.EditLineCount(Control::ConsoleLog);
+    if (lines > MAX_LOG_LINES) {
+        // Keep the newest quarter in one replacement.
+        const int keepFrom = dialog.EditLineIndex(Control::ConsoleLog, lines * 75 / 100);
+        if (keepFrom > 0) {
+            dialog.EditReplaceRange(Control::ConsoleLog, 0, keepFrom, "");
+        }
+    }
+    dialog.EditAppend(Control::ConsoleLog, line + "\r\n");
+}
+
+void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players) {
+    const int selected = dialog.ListSelection(Control::PlayerList);
+    const std::string remembered =
+        selected == NO_SELECTION ? "" : NameOnLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
+    dialog.ListClear(Control::PlayerList);
+    int reselect = NO_SELECTION;
+    for (const auto& line : players.m_Lines) {
+        const int index = dialog.ListAdd(Control::PlayerList, line.m_Text);
+        dialog.ListSetData(Control::PlayerList, index, line.m_ClientId);
+        if (!remembered.empty() && line.m_Name == remembered) {
+            reselect = index; // the last such line counts
+        }
+    }
+    if (reselect != NO_SELECTION) {
+        dialog.ListSetSelection(Control::PlayerList, reselect);
+    }
+    dialog.EnableItem(Control::Boot, dialog.ListSelection(Control::PlayerList) != NO_SELECTION);
+    dialog.SetItemText(Control::PlayerCount, std::to_string(players.m_PlayerCount));
+}
+
+void ConsoleWindow::AppendLogLine(std::string line) {
+    m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); });
+}
+
+void ConsoleWindow::ShowNetService(std::string text) {
+    m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::NetService, text); });
+}
+
+void ConsoleWindow::ShowCurrentLevel(std::string text) {
+    m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::CurrentLevel, text); });
+}
+
+void ConsoleWindow::ShowNextLevel(std::string text) {
+    m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::NextLevelName, text); });
+}
+
+void ConsoleWindow::ShowPlayers(PlayerListSnapshot players) {
+    m_Poster.Post([this, players = std::move(players)](DialogApi& dialog) { ApplyPlayers(dialog, players); });
+}
+
+void ConsoleWindow::RequestClose() {
+    m_Poster.PostCloseRequest(false);
+}
+
+void ConsoleWindow::MemoryExhausted() {
+    m_Poster.Post([this](DialogApi& dialog) {
+        m_MemoryExhausted = true;
+        ShowStringError(m_Windows, STR_OUT_OF_MEMORY);
+        m_Session.SetExitWithoutAsking();
+        dialog.SendCommand(Control::Shutdown);
+    });
+}
+
+} // namespace dravo

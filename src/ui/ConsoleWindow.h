@@ -1,0 +1,82 @@
+// ConsoleWindow: the program's main window while the game is hosted.
+//
+// Contract. Start-up runs it modally on the window thread (Run). Its first
+// showing starts hosting; it owns the ServerSession and is the session's view:
+// what the session reports from other threads arrives as posted work with a
+// snapshot, which this procedure applies on the window thread. Operator
+// commands call the engine without taking UpdateLock.
+#pragma once
+
+#include "host/ServerSession.h"
+#include "platform/Clock.h"
+#include "platform/window/DialogApi.h"
+#include "platform/window/DialogPoster.h"
+#include "platform/window/DialogProcedure.h"
+#include "platform/window/WindowSystem.h"
+
+#include <atomic>
+#include <string>
+
+namespace dravo {
+
+constexpr size_t COMMAND_INPUT_CHARS = 119;
+constexpr int MAX_LOG_LINES = 500;
+constexpr uint32_t CLOCK_PERIOD_MS = 500;
+constexpr int MAX_CLOCK_TIMER_ID = 29;
+inline constexpr const char* SERVER_VERSION_TEXT = "2.1";
+
+// "%i:%02i:%02i" from milliseconds: 83 s show as 0:01:23.
+std::string FormatRunningTime(uint32_t milliseconds);
+// The Level Goal field for an end rule.
+std::string FormatLevelGoal(const GameInfo& game);
+
+class ConsoleWindow final : public DialogProcedure, private ISessionView {
+public:
+    ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records);
+
+    // Runs the window until it closes; returns the dialog's result.
+    int Run();
+    ServerSession& Session() { return m_Session; }
+    // The engine ran out of memory during the run: the settings must not be saved.
+    bool RanOutOfMemory() const { return m_MemoryExhausted; }
+
+    void OnInit(DialogApi& dialog) override;
+    void OnShow(DialogApi& dialog) override;
+    void OnCommand(DialogApi& dialog, int id, Notification code) override;
+    void OnTimer(DialogApi& dialog, int timerId) override;
+    void OnCloseRequest(DialogApi& dialog, bool forced) override;
+    bool OnActionLine(DialogApi& dialog, std::string_view action) override;
+    void OnDestroy(DialogApi& dialog) override;
+
+private:
+    // ISessionView: any thread; each posts a snapshot to the window thread.
+    void AppendLogLine(std::string line) override;
+    void ShowNetService(std::string text) override;
+    void ShowCurrentLevel(std::string text) override;
+    void ShowNextLevel(std::string text) override;
+    void ShowPlayers(PlayerListSnapshot players) override;
+    void RequestClose() override;
+    void MemoryExhausted() override;
+
+    void StartHosting();
+    void Shutdown(DialogApi& dialog);
+    void SendCommandLine(DialogApi& dialog);
+    void BootSelected(DialogApi& dialog);
+    void Tick(DialogApi& dialog);
+    void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);
+    void LogStatus(DialogApi& dialog);
+    static void AppendLog(DialogApi& dialog, const std::string& line);
+
+    WindowSystem& m_Windows;
+    IClock& m_Clock;
+    EngineServer* m_Server;
+    SessionRecords m_Records;
+    ServerSession m_Session;
+    DialogPoster m_Poster;
+    bool m_FirstShow = true;
+    std::atomic<bool> m_MemoryExhausted{false};
+    uint32_t m_ShownRunningSeconds = 0;
+    uint32_t m_ShownLevelSeconds = 0;
+};
+
+} // namespace dravo

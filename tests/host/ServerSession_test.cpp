@@ -1,0 +1,215 @@
+// The server session: preparing and hosting, the update step, stopping, and the console log.
+#include "host/SessionFixture.h"
+#include "platform/window/ScriptedWindowSystem.h"
+#include "support/FakeClock.h"
+#include "support/FakeEngine.h"
+#include "support/RecordingView.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace dravo {
+namespace {
+
+using test::FakeEngine;
+
+using test::SessionTest;
+using ServerSessionTest = SessionTest;
+
+TEST_F(ServerSessionTest, WithoutAnEngineOnlyTheFirstLineIsLogged) {
+    EXPECT_FALSE(m_Session->InitSession(nullptr));
+    EXPECT_EQ(m_View.Log(), std::vector<std::string>{"Initializing the server..."});
+    EXPECT_FALSE(m_Session->StartHosting());
+}
+
+TEST_F(ServerSessionTest, InitLogsTheBanListOutcome) {
+    ASSERT_TRUE(m_Session->InitSession(&m_Engine));
+    EXPECT_EQ(m_View.Log(), (std::vector<std::string>{"Initializing the server...", "Banning system aborted...",
+                                                      "Server initialized."}));
+    EXPECT_EQ(m_Engine.m_Handler, m_Session.get());
+
+    m_Directory.Write("banned.txt", "Ace\n");
+    ServerSession second(m_View, m_Windows, m_Clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    ASSERT_TRUE(second.InitSession(&m_Engine));
+    const auto log = m_View.Log();
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
+              (std::vector<std::string>{"Initializing the server...", "Banned player list scanned...",
+                                        "Banning queue initialized...", "Server initialized."}));
+}
+
+TEST_F(ServerSessionTest, StartHostingDescribesTheGameToTheEngine) {
+    m_Port = 27999;
+    MakeSession();
+    m_Engine.m_HostAddress = "10.1.2.3";
+    m_Engine.m_HostPort = 27999;
+    Host();
+    ASSERT_TRUE(m_Engine.m_OpenRequest);
+    EXPECT_STREQ(m_Engine.m_OpenRequest->m_SessionInfo,
+                 "[NAME:Test Server][HOST:DravoServ][LEVL:Worlds\\Multi\\Cinderworks][TYPE:1]");
+    EXPECT_EQ(m_Engine.m_OpenRequest->m_GamePort, 27999u);
+    EXPECT_EQ(m_Engine.m_OpenRequest->m_MaxPlayers, 8u);
+    ASSERT_TRUE(m_Engine.m_WorldRequest);
+    EXPECT_STREQ(m_Engine.m_WorldRequest->m_WorldName, "Worlds\\Multi\\Cinderworks");
+    EXPECT_EQ(m_Engine.m_WorldRequest->m_GameInfo, &m_Game);
+    EXPECT_EQ(m_Engine.m_WorldRequest->m_GameInfoSize, 6416u);
+    EXPECT_EQ(m_Engine.m_Commands.front(), "debuglevel 0");
+    EXPECT_EQ(m_Engine.m_Commands.size(), 10u); // then the nine option commands
+    EXPECT_EQ(m_Engine.m_Posted, (std::vector<std::string>{"GAMEINIT", "DRAVOSERV"}));
+    EXPECT_EQ(m_View.NetService(), "Tcp/ip [10.1.2.3:27999]");
+    EXPECT_EQ(m_Session->HostAddressText(), "10.1.2.3:27999");
+    EXPECT_STREQ(m_Host.m_HostAddress, "10.1.2.3");
+    EXPECT_TRUE(m_Session->IsRunning());
+    EXPECT_EQ(m_View.Log().back(), "Server is running.");
+    EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
+}
+
+TEST_F(ServerSessionTest, DefaultPortAndMissingAddressAreNotShown) {
+    m_Engine.m_HostAddress = "10.1.2.3";
+    m_Engine.m_HostPort = 27888;
+    Host();
+    EXPECT_EQ(m_View.NetService(), "Tcp/ip [10.1.2.3]");
+    m_Session->StopHosting();
+
+    m_Engine.m_HostAddress.clear();
+    ServerSession second(m_View, m_Windows, m_Clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    second.SetWorkerEnabled(false);
+    ASSERT_TRUE(second.InitSession(&m_Engine));
+    ASSERT_TRUE(second.StartHosting());
+    EXPECT_EQ(m_View.NetService(), "Tcp/ip");
+    EXPECT_EQ(second.HostAddressText(), "");
+}
+
+TEST_F(ServerSessionTest, HostingFailuresAreLoggedAndStopTheSession) {
+    m_Engine.m_OpenSucceeds = false;
+    ASSERT_TRUE(m_Session->InitSession(&m_Engine));
+    EXPECT_FALSE(m_Session->StartHosting());
+    EXPECT_EQ(m_View.Log().back(), "ERROR - Unable to host the game.");
+    EXPECT_FALSE(m_Engine.m_WorldRequest);
+
+    m_Engine.m_OpenSucceeds = true;
+    m_Engine.m_LoadWorldSucceeds = false;
+    EXPECT_FALSE(m_Session->StartHosting());
+    EXPECT_EQ(m_View.Log().back(), "ERROR - Unable to start world: Worlds\\Multi\\Cinderworks");
+    EXPECT_FALSE(m_Session->IsRunning());
+    EXPECT_FALSE(m_Session->HasWorkerThread());
+    EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
+}
+
+TEST_F(ServerSessionTest, AWorldNameThatDoesNotFitIsRefused) {
+    std::memset(m_Game.m_LevelNames[0], 'w', 100);
+    m_Game.m_LevelNames[0][100] = '\0';
+    ASSERT_TRUE(m_Session->InitSession(&m_Engine));
+    EXPECT_FALSE(m_Session->StartHosting());
+    EXPECT_FALSE(m_Engine.m_WorldRequest);
+    EXPECT_EQ(m_View.Log().back(), "ERROR - Unable to start world: " + std::string(100, 'w'));
+}
+
+TEST_F(ServerSessionTest, TuningVariablesAreReadWhenHostingStarts) {
+    m_Engine.m_Variables["EmptyExit"] = "1";
+    m_Engine.m_Variables["EmptyExitDelay"] = "90.7";
+    m_Engine.m_Variables["SpyGameType"] = "ctf";
+    Host();
+    EXPECT_TRUE(m_EmptyExit);
+    EXPECT_EQ(m_Session->Tuning().m_EmptyExitDelaySeconds, 90u);
+    EXPECT_EQ(m_Session->Tuning().m_SpyGameType, "ctf");
+    m_Engine.m_Variables["SpyGameMode"] = "closedplaying";
+    m_Session->RefreshSpyLabels();
+    EXPECT_EQ(m_Session->Tuning().m_SpyGameMode, "closedplaying");
+}
+
+TEST_F(ServerSessionTest, LogLinesAreCutTrimmedAndNeverFormatsOfOutsideText) {
+    m_Session->LogText("with a line feed\n");
+    m_Session->LogText("50% done %s %n");
+    m_Session->LogText(std::string(600, 'x'));
+    m_Session->LogText("");
+    m_Session->LogLine("%s", "formatted\r");
+    const auto log = m_View.Log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0], "with a line feed");
+    EXPECT_EQ(log[1], "50% done %s %n");
+    EXPECT_EQ(log[2], std::string(499, 'x'));
+    EXPECT_EQ(log[3], "formatted");
+}
+
+TEST_F(ServerSessionTest, StepsRunFramesAndAdvanceTheKickQueue) {
+    m_Directory.Write("banned.txt", "Cheater");
+    Host();
+    m_Engine.m_Handler->OnGameText("[GMSG:0][PLRS:1][PLRN1:Cheater][PLRF1:0][PLRI1:42]");
+    EXPECT_TRUE(m_View.Logged("Added Cheater to kick queue..."));
+    Step(0); // the first step sees a delta of 0
+    for (int step = 0; step < 5; ++step) {
+        Step(9);
+    }
+    EXPECT_TRUE(m_Engine.m_Disconnected.empty()); // 45 ms waited
+    Step(9);
+    Step(9);
+    EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{42}); // booted at the seventh step after queuing
+    EXPECT_EQ(m_Engine.m_Frames, 8);
+}
+
+TEST_F(ServerSessionTest, StepDoesNothingDuringALevelChangeOrWhenStopped) {
+    Host();
+    m_Engine.m_Handler->OnGameText("[GMSG:3]");
+    Step(9);
+    EXPECT_EQ(m_Engine.m_Frames, 0);
+    m_Engine.m_Handler->OnGameText("[GMSG:4]");
+    Step(9);
+    EXPECT_EQ(m_Engine.m_Frames, 1);
+    m_Session->StopHosting();
+    Step(9);
+    EXPECT_EQ(m_Engine.m_Frames, 1);
+}
+
+TEST_F(ServerSessionTest, FailedFrameLogsTheEngineTextAndStopsFromTheWorker) {
+    auto clock = CreateSystemClock();
+    ServerSession session(m_View, m_Windows, *clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    m_Engine.m_ErrorText = "Frame exploded: 100% %s";
+    m_Engine.m_FrameSucceeds = false;
+    ASSERT_TRUE(session.InitSession(&m_Engine));
+    ASSERT_TRUE(session.StartHosting());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (session.IsRunning() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_FALSE(session.IsRunning());
+    EXPECT_TRUE(m_View.Logged("Frame exploded: 100% %s"));
+    EXPECT_TRUE(session.StopHosting()); // joins the worker, which ended by itself
+    EXPECT_FALSE(session.HasWorkerThread());
+    EXPECT_EQ(m_Engine.m_Frames, 1);
+}
+
+TEST_F(ServerSessionTest, WorkerRunsStepsUntilStopped) {
+    auto clock = CreateSystemClock();
+    ServerSession session(m_View, m_Windows, *clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    ASSERT_TRUE(session.InitSession(&m_Engine));
+    ASSERT_TRUE(session.StartHosting());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (m_Engine.m_Frames < 3 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_GE(m_Engine.m_Frames, 3);
+    session.StopHosting();
+    EXPECT_FALSE(session.HasWorkerThread());
+    const int frames = m_Engine.m_Frames;
+    EXPECT_FALSE(session.IsRunning());
+    EXPECT_EQ(m_Engine.m_Frames, frames);
+}
+
+TEST_F(ServerSessionTest, MemoryExhaustionIsHandedToTheWindowWithoutWaiting) {
+    ASSERT_TRUE(m_Session->InitSession(&m_Engine));
+    m_Engine.m_Handler->OnMemoryExhausted();
+    EXPECT_EQ(m_View.m_MemoryExhausted, 1);
+    EXPECT_TRUE(m_Session->ExitWithoutAsking());
+    m_Session->ResetSession();
+    m_Engine.m_Handler->OnMemoryExhausted(); // detached: nothing happens
+    m_Engine.m_Handler->OnConsoleLine("ignored");
+    EXPECT_EQ(m_View.m_MemoryExhausted, 1);
+    EXPECT_FALSE(m_View.Logged("ignored"));
+}
+
+} // namespace
+} // namespace dravo

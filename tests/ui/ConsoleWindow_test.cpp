@@ -1,0 +1,271 @@
+// The console window through the scripted face: fields, players, commands, clocks and the way out.
+#include "ui/ConsoleWindow.h"
+
+#include "platform/window/ScriptedWindowSystem.h"
+#include "res/ConsoleWindowTemplate.h"
+#include "support/FakeClock.h"
+#include "support/FakeEngine.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace dravo {
+namespace {
+
+using Control = ConsoleControl;
+
+class ConsoleWindowTest : public ::testing::Test {
+protected:
+    test::TempDir m_Directory;
+    test::CurrentDirectory m_Current{m_Directory.Path()};
+    test::FakeEngine m_Engine;
+    ScriptedWindowSystem m_Windows;
+    test::FakeClock m_Clock;
+    HostInfo m_Host{};
+    GameOptions m_Options{};
+    GameInfo m_Game{};
+    std::atomic<bool> m_EmptyExit{false};
+
+    void SetUp() override {
+        std::strcpy(m_Host.m_ServerName, "Console Test");
+        std::strcpy(m_Host.m_ServiceName, "Tcp/ip");
+        m_Game.m_EndType = END_AFTER_FRAGS_OR_TIME;
+        m_Game.m_EndFrags = 25;
+        m_Game.m_EndTime = 10;
+        m_Game.m_LevelCount = 3;
+        std::strcpy(m_Game.m_LevelNames[0], "Worlds\\Multi\\Cinderworks");
+        std::strcpy(m_Game.m_LevelNames[1], "Worlds\\Multi\\Frostline");
+        std::strcpy(m_Game.m_LevelNames[2], "Arena");
+        m_Engine.m_HostAddress = "127.0.0.1";
+    }
+
+    // Runs the window with a script; hosting runs without a worker thread.
+    int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+        window.Session().SetWorkerEnabled(false);
+        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
+        const int result = window.Run();
+        m_RanOutOfMemory = window.RanOutOfMemory();
+        return result;
+    }
+    static std::string LastLogLine(const ScriptedDialog& dialog) {
+        std::string log = dialog.Text(Control::ConsoleLog);
+        if (log.size() >= 2) {
+            log.resize(log.size() - 2); // the trailing "\r\n"
+        }
+        return log.substr(log.rfind('\n') + 1);
+    }
+    static void Shutdown(ScriptedWindowSystem& windows, ScriptedDialog& dialog) {
+        windows.QueueAnswer(MessageBoxResult::Yes);
+        dialog.Click(Control::Shutdown);
+    }
+
+    bool m_RanOutOfMemory = false;
+};
+
+TEST_F(ConsoleWindowTest, OpeningFillsEveryField) {
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        EXPECT_EQ(dialog.Title(), "Dravo Server v2.1");
+        EXPECT_EQ(dialog.Text(Control::ServerName), "Console Test");
+        EXPECT_EQ(dialog.Text(Control::PlayerCount), "0");
+        EXPECT_EQ(dialog.Text(Control::LevelGoal), "25 Frags or 10 Minutes");
+        EXPECT_EQ(dialog.Text(Control::NextLevelName), "Worlds\\Multi\\Frostline");
+        EXPECT_EQ(dialog.ListCount(Control::LevelList), 3);
+        EXPECT_EQ(dialog.ListText(Control::LevelList, 2), "Arena");
+        EXPECT_FALSE(dialog.IsEnabled(Control::Boot));
+        // Hosting has started through the posted command.
+        EXPECT_EQ(dialog.Text(Control::NetService), "Tcp/ip [127.0.0.1]");
+        EXPECT_EQ(LastLogLine(dialog), "Server is running.");
+        EXPECT_EQ(dialog.Text(Control::RunningTime), "0:00");
+        Shutdown(m_Windows, dialog);
+    });
+    EXPECT_EQ(m_Engine.m_Posted, (std::vector<std::string>{"GAMEINIT", "DRAVOSERV"}));
+}
+
+TEST_F(ConsoleWindowTest, LevelGoalByEndType) {
+    GameInfo game{};
+    game.m_EndFrags = 25;
+    game.m_EndTime = 10;
+    const std::pair<uint8_t, const char*> cases[] = {{1, "25 Frags"},
+                                                     {2, "10 Minutes"},
+                                                     {3, "25 Frags or 10 Minutes"},
+                                                     {4, "None. Level never ends"},
+                                                     {0, "None. Level never ends"}};
+    for (const auto& [type, text] : cases) {
+        game.m_EndType = type;
+        EXPECT_EQ(FormatLevelGoal(game), text);
+    }
+}
+
+TEST_F(ConsoleWindowTest, TimesShowHoursMinutesAndSeconds) {
+    EXPECT_EQ(FormatRunningTime(83000), "0:01:23");
+    EXPECT_EQ(FormatRunningTime(3599999), "0:59:59");
+    EXPECT_EQ(FormatRunningTime(3600000), "1:00:00");
+    EXPECT_EQ(FormatRunningTime(26u * 3600000u), "26:00:00");
+}
+
+TEST_F(ConsoleWindowTest, OneLevelLeavesNextLevelEmpty) {
+    m_Game.m_LevelCount = 1;
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        EXPECT_EQ(dialog.Text(Control::CurrentLevel), "Worlds\\Multi\\Cinderworks");
+        EXPECT_EQ(dialog.Text(Control::NextLevelName), "");
+        EXPECT_EQ(dialog.ListCount(Control::LevelList), 1);
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, ClocksChangeOnlyWithTheShownSecond) {
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        const int timer = 0;
+        m_Clock.Advance(600);
+        ASSERT_TRUE(dialog.FireTimer(timer));
+        EXPECT_EQ(dialog.Text(Control::RunningTime), "0:00"); // still the same second
+        m_Clock.Advance(3599 * 1000 - 600);
+        dialog.FireTimer(timer);
+        EXPECT_EQ(dialog.Text(Control::RunningTime), "0:59:59");
+        m_Clock.Advance(1000);
+        dialog.FireTimer(timer);
+        EXPECT_EQ(dialog.Text(Control::RunningTime), "1:00:00");
+        EXPECT_EQ(dialog.Text(Control::TimeInLevel), "1:00:00");
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, PlayerSelectionSurvivesARefreshAndBootUsesTheClientId) {
+    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        window.Session().HandleGameMessage(
+            "[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
+        dialog.RunPosted();
+        EXPECT_EQ(dialog.Text(Control::PlayerCount), "2");
+        ASSERT_TRUE(dialog.Select(Control::PlayerList, 1)); // Bob
+        EXPECT_TRUE(dialog.IsEnabled(Control::Boot));
+        window.Session().HandleGameMessage(
+            "[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:9][PLRI2:12]");
+        dialog.RunPosted();
+        EXPECT_EQ(dialog.ListText(Control::PlayerList, 0), "(0)\tBob\t9");
+        EXPECT_EQ(dialog.Selection(Control::PlayerList), 0); // Bob moved up and stays selected
+        EXPECT_TRUE(dialog.Click(Control::Boot));
+        EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
+        window.Session().HandleGameMessage("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:11]");
+        dialog.RunPosted();
+        EXPECT_EQ(dialog.Selection(Control::PlayerList), NO_SELECTION); // Bob left
+        EXPECT_FALSE(dialog.IsEnabled(Control::Boot));
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, SameNamesSelectTheLowerLine) {
+    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        const char* twins = "[GMSG:0][PLRS:3][PLRN1:Twin][PLRF1:2][PLRI1:1][PLRN2:Twin][PLRF2:2][PLRI2:2]"
+                            "[PLRN3:Ace][PLRF3:9][PLRI3:3]";
+        window.Session().HandleGameMessage(twins);
+        dialog.RunPosted();
+        ASSERT_TRUE(dialog.Select(Control::PlayerList, 1));
+        window.Session().HandleGameMessage(twins);
+        dialog.RunPosted();
+        EXPECT_EQ(dialog.Selection(Control::PlayerList), 2);
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        const std::string command = "set SpyGameType ctf " + std::string(130, 'x');
+        ASSERT_TRUE(dialog.SetText(Control::CommandInput, command));
+        ASSERT_TRUE(dialog.PressEnter());
+        EXPECT_EQ(LastLogLine(dialog), command.substr(0, 119));
+        EXPECT_EQ(m_Engine.m_Commands.back(), command.substr(0, 119));
+        EXPECT_EQ(dialog.Text(Control::CommandInput), "");
+        const size_t commands = m_Engine.m_Commands.size();
+        dialog.PressEnter(); // empty input: nothing
+        EXPECT_EQ(m_Engine.m_Commands.size(), commands);
+        dialog.Click(Control::Clear);
+        EXPECT_EQ(dialog.Text(Control::ConsoleLog), "");
+        dialog.Click(Control::NextLevelButton);
+        EXPECT_EQ(m_Engine.m_Posted.back(), "NEXTLEVEL");
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, ShutdownAsksAndNoKeepsHosting) {
+    const int result = Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        m_Windows.QueueAnswer(MessageBoxResult::No);
+        dialog.Click(Control::Shutdown);
+        EXPECT_FALSE(dialog.Ended());
+        EXPECT_TRUE(window.Session().IsRunning());
+        m_Windows.QueueAnswer(MessageBoxResult::No);
+        dialog.Close(); // the close box asks the same
+        EXPECT_FALSE(dialog.Ended());
+        Shutdown(m_Windows, dialog);
+        EXPECT_TRUE(dialog.Ended());
+        EXPECT_FALSE(window.Session().IsRunning());
+    });
+    EXPECT_EQ(result, DIALOG_ID_CANCEL);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 3u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "Are you sure you want to exit?");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "DravoServ");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Buttons, MessageBoxButtons::YesNo);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Question);
+}
+
+TEST_F(ConsoleWindowTest, ForcedCloseDoesNotAsk) {
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) { dialog.ForceClose(); });
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
+    EXPECT_TRUE(m_Windows.Dialogs()[0].Finished);
+}
+
+TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking) {
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        m_Engine.m_Handler->OnMemoryExhausted();
+        dialog.RunPosted();
+        EXPECT_TRUE(dialog.Ended());
+    });
+    EXPECT_TRUE(m_RanOutOfMemory);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Out of memory.  The Dravo server will be shutdown.");
+}
+
+TEST_F(ConsoleWindowTest, LogKeepsTheNewestQuarterPastFiveHundredLines) {
+    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        dialog.Click(Control::Clear);
+        for (int line = 1; line <= 500; ++line) {
+            window.Session().LogLine("line %d", line);
+        }
+        dialog.RunPosted();
+        EXPECT_EQ(dialog.Text(Control::ConsoleLog).substr(0, 8), "line 1\r\n");
+        // The control now counts 501 lines (the last one empty): the next line first drops
+        // everything before line 501 * 75 / 100 = 375, counted from 0.
+        window.Session().LogLine("line %d", 501);
+        dialog.RunPosted();
+        const std::string log = dialog.Text(Control::ConsoleLog);
+        EXPECT_EQ(log.substr(0, 10), "line 376\r\n");
+        EXPECT_EQ(LastLogLine(dialog), "line 501");
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, ActionLinesReachEveryButton) {
+    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        window.Session().HandleGameMessage(
+            "[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
+        dialog.RunPosted();
+        DialogApi& api = dialog.Api();
+        EXPECT_TRUE(window.OnActionLine(api, "boot Bob"));
+        EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
+        EXPECT_TRUE(window.OnActionLine(api, "boot Nobody"));
+        dialog.RunPosted();
+        EXPECT_EQ(LastLogLine(dialog), "No player named Nobody.");
+        EXPECT_TRUE(window.OnActionLine(api, "nextlevel"));
+        EXPECT_EQ(m_Engine.m_Posted.back(), "NEXTLEVEL");
+        EXPECT_FALSE(window.OnActionLine(api, "frobnicate"));
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        EXPECT_TRUE(window.OnActionLine(api, "shutdown"));
+        EXPECT_TRUE(dialog.Ended());
+    });
+}
+
+} // namespace
+} // namespace dravo
