@@ -45,6 +45,11 @@ bool CommandInterpreter::Execute(std::string_view line, Output& output) {
             return (this->*command.m_Run)(words, output);
         }
     }
+    for (const AddedCommand& command : m_Added) {
+        if (TextUtil::EqualsNoCase(name, command.m_Name)) {
+            return command.m_Run(words, output);
+        }
+    }
     for (const Option& option : OPTIONS) {
         if (TextUtil::EqualsNoCase(name, option.m_Name)) {
             return RunOption(option, words, output);
@@ -82,6 +87,9 @@ bool CommandInterpreter::RunHelp(const CommandLine&, Output& output) {
     for (const Command& command : COMMANDS) {
         output.push_back(std::string("  ") + command.m_Help);
     }
+    for (const AddedCommand& command : m_Added) {
+        output.push_back("  " + command.m_Help);
+    }
     output.emplace_back("  \"+Name\" \"value\" - creates a console variable or replaces its value");
     output.emplace_back("  Name [value] - shows a console variable, or changes it when a value follows");
     std::string options = "  Game options (name alone shows the value):";
@@ -90,7 +98,14 @@ bool CommandInterpreter::RunHelp(const CommandLine&, Output& output) {
         options += option.m_Name;
     }
     output.push_back(std::move(options));
+    for (const std::string& line : m_HelpLines) {
+        output.push_back(line);
+    }
     return true;
+}
+
+void CommandInterpreter::AddCommand(std::string name, std::string help, Handler handler) {
+    m_Added.push_back(AddedCommand{std::move(name), std::move(help), std::move(handler)});
 }
 
 bool CommandInterpreter::RunVariableList(const CommandLine& words, Output& output) {

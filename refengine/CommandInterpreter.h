@@ -2,7 +2,8 @@
 //
 // Commands: the plus form that sets a variable ("+Name" "value"), set, a
 // variable's name alone (prints it) or with a value (changes it), debuglevel,
-// the nine game option commands, cvarlist and help. Output goes into a list of
+// the nine game option commands, cvarlist, help, and commands the owner adds
+// (the server object adds its hosting commands). Output goes into a list of
 // lines that the caller hands to the front end once it has let go of its lock.
 // Command names and variable names are matched without regard to case.
 #pragma once
@@ -10,6 +11,7 @@
 #include "CommandLine.h"
 #include "VariableStore.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +22,15 @@ class CommandInterpreter {
 public:
     using Output = std::vector<std::string>;
 
+    using Handler = std::function<bool(const CommandLine& words, Output& output)>;
+
     explicit CommandInterpreter(VariableStore& variables) : m_Variables(variables) {}
+
+    // Adds a command after the built-in ones; `help` is its line in the help text. The handler runs
+    // with whatever lock the caller of Execute holds.
+    void AddCommand(std::string name, std::string help, Handler handler);
+    // Adds a line to the end of the help text (to describe variables the owner reads, say).
+    void AddHelpLine(std::string line) { m_HelpLines.push_back(std::move(line)); }
 
     // Runs one line. False when the command is unknown or failed; the reason is then the last line of output.
     [[nodiscard]] bool Execute(std::string_view line, Output& output);
@@ -48,7 +58,15 @@ private:
     bool Assign(std::string_view name, std::string_view value, Output& output);
     void Print(const Variable& variable, Output& output) const;
 
+    struct AddedCommand {
+        std::string m_Name;
+        std::string m_Help;
+        Handler m_Run;
+    };
+
     VariableStore& m_Variables;
+    std::vector<AddedCommand> m_Added;
+    std::vector<std::string> m_HelpLines;
 };
 
 } // namespace dravo::ref

@@ -7,7 +7,9 @@
 
 namespace dravo::ref {
 
-Server::Server() : m_Resources(std::make_shared<ResourceSet>()) {}
+Server::Server() : m_Resources(std::make_shared<ResourceSet>()) {
+    AddHostingCommands();
+}
 
 Server::~Server() = default;
 

@@ -10,10 +10,19 @@
 // come back through their Release operation or the object is destroyed.
 //
 // Hosting (game session, worlds, frames, clients, datagrams) lives in
-// ServerHosting.cpp; until a game session is open those operations fail.
+// ServerHosting.cpp and ServerFrame.cpp, its console commands and variables in
+// ServerCommands.cpp; until a game session is open those operations fail.
+// Game messages go to the handler on the thread that is inside the call that
+// caused them: RunFrame (the worker thread) for everything the players and the
+// match do, LoadWorld for the first state update. DisconnectClient and
+// "NEXTLEVEL" only take effect; their messages follow with the next RunFrame.
+// A level change is sent within one RunFrame: "level change begins", the
+// change itself, "level changed", then a state update.
 #pragma once
 
 #include "CommandInterpreter.h"
+#include "FrameIntervals.h"
+#include "GameSession.h"
 #include "HandedOutLists.h"
 #include "NetworkServices.h"
 #include "ResourceSet.h"
@@ -24,6 +33,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +76,8 @@ public:
 
     // Variables files larger than this are refused rather than read.
     static constexpr size_t MAX_VARIABLES_FILE_SIZE = 16u * 1024u * 1024u;
+    // Players a session takes at most.
+    static constexpr uint32_t MAX_PLAYERS = 128;
 
 private:
     static constexpr int32_t STATUS_FAILED = 1;
@@ -92,6 +104,18 @@ private:
     AppHandler* CurrentHandler();
     // Hands console lines to the handler; called without the lock held.
     static void Deliver(AppHandler* handler, const std::vector<std::string>& lines);
+    // Hands the session's events to the handler; called without the lock held.
+    static void Deliver(AppHandler* handler, const EngineEvents& events);
+
+    // ServerCommands.cpp: the hosting commands and the variables hosting reads (lock held).
+    void AddHostingCommands();
+    double NumberVariable(const char* name, double fallback, double lowest, double highest) const;
+    std::string TextVariable(const char* name) const;
+    GameSession::FrameSettings ReadFrameSettings() const;
+    // ServerFrame.cpp: the level change of a frame, sent without the lock held.
+    void ChangeLevel(AppHandler* handler);
+    // Microseconds of the steady clock.
+    static uint64_t Now();
 
     std::mutex m_Mutex;
     AppHandler* m_Handler = nullptr;
@@ -101,6 +125,10 @@ private:
     std::shared_ptr<const ResourceSet> m_Resources; // replaced whole by MountResources
     HandedOutLists m_Lists;
     std::string m_LastError;
+    std::unique_ptr<GameSession> m_Session;     // from OpenGameSession on
+    FrameIntervals m_FrameIntervals;            // between RunFrame calls since the session opened
+    std::optional<std::string> m_FailNextFrame; // set by "failframe": the next RunFrame fails with this text
+    bool m_ExhaustMemoryNextFrame = false;      // set by "exhaustmemory"
 };
 
 } // namespace dravo::ref

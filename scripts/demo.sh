@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds DravoServ and runs it on a fresh copy of the bundled sample game.
-# Extra arguments go to dravoserv (for example -go).
+# Builds DravoServ and hosts the bundled sample game with three bot players.
+# The server runs in the foreground: type console commands, or /help for the
+# window's actions; /shutdown (or Ctrl+C) ends it and saves the configuration.
+# Extra arguments go to dravoserv.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,10 +14,15 @@ game=$(mktemp -d /tmp/dravo-game.XXXXXX)
 cp -r "$root/data/." "$game/"
 echo "Sample game copied to $game"
 cd "$game"
+
+# Three bots join once the server is up and play for ten minutes (loopback only).
+(sleep 2 && exec "$build/bin/dravo-bot" --host 127.0.0.1 --port 27888 --names Ace,Bob,Cyd --duration 600 --quiet) &
+bots=$!
+trap 'kill $bots 2>/dev/null || true' EXIT
+
 set +e
-"$build/bin/dravoserv" "$@"
+"$build/bin/dravoserv" -go -face headless "$@"
 status=$?
 set -e
-echo "dravoserv ended with status $status; the configuration it saved:"
-cat "$game/dravosrv.cfg" 2>/dev/null || echo "(none)"
+echo "dravoserv ended with status $status; its configuration is $game/dravosrv.cfg"
 exit $status

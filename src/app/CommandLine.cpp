@@ -47,7 +47,16 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
             options.m_ConfigPath = arguments[index + 1];
         }
     }
-    if (options.m_ConfigPath.size() >= CONFIG_PATH_SIZE) {
+    for (size_t index = 0; index < withValue; ++index) {
+        if (EqualNoCase(arguments[index], "-face")) {
+            options.m_Face = arguments[index + 1];
+            std::transform(options.m_Face.begin(), options.m_Face.end(), options.m_Face.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+        }
+    }
+    if (!options.m_Face.empty() && options.m_Face != "headless" && options.m_Face != "terminal") {
+        options.m_Error = "ERROR - Unknown face \"" + options.m_Face + "\": use headless or terminal.";
+    } else if (options.m_ConfigPath.size() >= CONFIG_PATH_SIZE) {
         options.m_Error = "ERROR - The configuration file name is too long (at most " +
                           std::to_string(CONFIG_PATH_SIZE - 1) + " characters).";
     } else if (options.m_ConfigPath.empty()) {
@@ -68,7 +77,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
 }
 
 std::string CommandLineHelp(const std::string& defaultLibraryPath) {
-    return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-help]\n"
+    return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-face headless|terminal] [-help]\n"
            "\n"
            "Hosts a Dravo game. Start it in the game's installation directory, the one that\n"
            "holds \"dravo.rez\" or the \"dravo\" directory.\n"
@@ -83,6 +92,10 @@ std::string CommandLineHelp(const std::string& defaultLibraryPath) {
            "                 start-up inverts it where the terminal can tell\n"
            "  -emptyexit     shut down once the server has stayed empty for EmptyExitDelay\n"
            "                 seconds (60 unless set)\n"
+           "  -face NAME     headless: the console log on standard output, each line of standard\n"
+           "                 input a console command (lines beginning with / are window actions:\n"
+           "                 /help lists them); terminal: screens in the terminal. Default:\n"
+           "                 terminal when standard input and output are terminals, else headless\n"
            "  -help          show this text and exit\n"
            "\n"
            "-DLL and -CONFIG are matched without regard to case. -go and -emptyexit are found\n"

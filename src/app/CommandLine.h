@@ -20,6 +20,7 @@ struct CommandLineOptions {
     bool m_SkipWizard = false;                      // "-GO": reuse the saved settings
     bool m_EmptyExit = false;                       // "-EMPTYEXIT": end when the server stays empty
     bool m_ShowHelp = false;                        // "-help", "--help", "-h" or "-?"
+    std::string m_Face;                             // "-face": "headless" or "terminal"; empty chooses by the terminal
     std::string m_Error;                            // why the command line cannot be used; empty when fine
 };
 

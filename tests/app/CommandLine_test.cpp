@@ -63,3 +63,17 @@ TEST(CommandLine, HelpIsRecognised) {
 
 } // namespace
 } // namespace dravo
+
+namespace dravo {
+namespace {
+
+TEST(CommandLine, FaceIsChosenByName) {
+    const auto options = ParseCommandLine({"dravoserv", "-FACE", "Headless"}, "s.so");
+    EXPECT_EQ(options.m_Face, "headless");
+    EXPECT_TRUE(options.m_Error.empty());
+    EXPECT_FALSE(ParseCommandLine({"dravoserv", "-face", "fancy"}, "s.so").m_Error.empty());
+    EXPECT_EQ(ParseCommandLine({"dravoserv"}, "s.so").m_Face, "");
+}
+
+} // namespace
+} // namespace dravo

@@ -104,7 +104,7 @@ TEST(StartUp, FirstSaveHoldsEveryStartValueAndASecondRunKeepsThem) {
     auto expected = START_VALUES;
     expected["ServiceName"] = "TCP/IP Internet Service";
     EXPECT_EQ(ReadConfiguration(game.Path() / "my.cfg", Keys()), expected);
-    EXPECT_FALSE(std::filesystem::exists(game.Path() / "dravosrv.cfg"));
+    EXPECT_EQ(game.Read("dravosrv.cfg"), test::TempDir::ReadFile(test::DataDir() / "dravosrv.cfg"));
 
     const std::string awkwardName = "The \"Best\" C:\\Server \xC3\xA9";
     EditConfiguration(game.Path() / "my.cfg", {{"GameType", "7"}, {"ServerName", awkwardName}});
@@ -122,7 +122,7 @@ TEST(StartUp, MissingLibraryIsReportedAndFails) {
     EXPECT_NE(result.m_ExitStatus, 0);
     EXPECT_NE(result.m_Stderr.find("DravoServ: ERROR - Unable to load SERVER.DLL."), std::string::npos)
         << result.m_Stderr;
-    EXPECT_FALSE(std::filesystem::exists(game.Path() / "dravosrv.cfg"));
+    EXPECT_EQ(game.Read("dravosrv.cfg"), test::TempDir::ReadFile(test::DataDir() / "dravosrv.cfg"));
 }
 
 TEST(StartUp, LibraryFaultsShowTheirMessages) {

@@ -38,8 +38,10 @@ std::filesystem::path TempDir::Write(const std::filesystem::path& relative, cons
     return full;
 }
 
-std::string TempDir::Read(const std::filesystem::path& relative) const {
-    std::ifstream in(m_Path / relative, std::ios::binary);
+std::string TempDir::Read(const std::filesystem::path& relative) const { return ReadFile(m_Path / relative); }
+
+std::string TempDir::ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();

@@ -18,6 +18,8 @@ public:
     std::filesystem::path Write(const std::filesystem::path& relative, const std::string& content) const;
     // Reads a whole file below the directory.
     std::string Read(const std::filesystem::path& relative) const;
+    // Reads any whole file.
+    static std::string ReadFile(const std::filesystem::path& path);
 
 private:
     std::filesystem::path m_Path;

@@ -1,0 +1,143 @@
+// A hosted game end to end: the real dravoserv (headless) and server.so in a copy
+// of the sample game, with dravo-bot players on loopback.
+#include "engine/ServerLibrary.h"
+#include "support/LiveProcess.h"
+#include "support/TempDir.h"
+#include "support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+
+namespace dravo {
+namespace {
+
+using test::LiveProcess;
+using test::TempDir;
+
+const std::filesystem::path DRAVOSERV = test::BinDir() / "dravoserv";
+const std::filesystem::path DRAVO_BOT = test::BinDir() / "dravo-bot";
+
+class HostingTest : public ::testing::Test {
+protected:
+    TempDir m_Game;
+    uint16_t m_Port = test::FreeUdpPort();
+
+    void SetUp() override {
+        std::filesystem::copy(test::DataDir(), m_Game.Path(), std::filesystem::copy_options::recursive);
+        Configure({{"Port", std::to_string(m_Port)}, {"fragrate", "0"}});
+    }
+    // Sets variables in the game's configuration through the reference engine.
+    void Configure(const std::map<std::string, std::string>& values) {
+        ServerLibrary library;
+        ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
+        EngineServer& server = *library.GetServer();
+        const std::string file = (m_Game.Path() / "dravosrv.cfg").string();
+        ASSERT_EQ(server.ReadVariablesFile(file.c_str()), ENGINE_STATUS_OK);
+        for (const auto& [key, value] : values) {
+            server.ExecuteCommand(("\"+" + key + "\" \"" + value + "\"").c_str());
+        }
+        ASSERT_EQ(server.WriteVariablesFile(file.c_str()), ENGINE_STATUS_OK);
+    }
+    std::unique_ptr<LiveProcess> StartServer(std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments = {"-go", "-face", "headless"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        auto server = std::make_unique<LiveProcess>(DRAVOSERV, arguments, m_Game.Path());
+        EXPECT_TRUE(server->WaitForOutput("Server is running.")) << server->Output() << server->Errors();
+        return server;
+    }
+    std::unique_ptr<LiveProcess> StartBots(const std::string& names, double seconds) {
+        return std::make_unique<LiveProcess>(DRAVO_BOT,
+                                             std::vector<std::string>{"--host", "127.0.0.1", "--port",
+                                                                      std::to_string(m_Port), "--names", names,
+                                                                      "--duration", std::to_string(seconds)},
+                                             m_Game.Path());
+    }
+    // Asks the window to show itself (an action such as /status or /players) until the text
+    // appears: what the game changes reaches the window a frame or two later.
+    static bool Shows(LiveProcess& server, const std::string& action, const std::string& text) {
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            server.WriteLine(action);
+            if (server.WaitForOutput(text, std::chrono::milliseconds(250))) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(HostingTest, GoHostsAndShowsThePlayers) {
+    m_Game.Write("banned.txt", "Cheater\n");
+    auto server = StartServer();
+    const std::string output = server->Output();
+    const size_t initializing = output.find("Initializing the server...");
+    const size_t banning = output.find("Banned player list scanned...");
+    const size_t initialized = output.find("Server initialized.");
+    const size_t running = output.find("Server is running.");
+    ASSERT_NE(initializing, std::string::npos);
+    EXPECT_LT(initializing, banning);
+    EXPECT_LT(banning, initialized);
+    EXPECT_LT(initialized, running);
+
+    auto bots = StartBots("Ace,Bob,Cheater", 30);
+    EXPECT_TRUE(server->WaitForOutput("Added Cheater to kick queue...")) << server->Output();
+    EXPECT_TRUE(bots->WaitForOutput("Cheater")) << bots->Output();
+    EXPECT_TRUE(bots->WaitForOutput("kicked", std::chrono::seconds(10))) << bots->Output();
+
+    server->WriteLine("addfrag Ace 3");
+    EXPECT_TRUE(Shows(*server, "/players", "\tAce\t3")) << server->Output();
+    EXPECT_TRUE(server->WaitForOutput("\tBob\t0")) << server->Output();
+    EXPECT_TRUE(Shows(*server, "/status", "Players: 2")) << server->Output(); // Cheater was booted
+    EXPECT_TRUE(server->WaitForOutput("Current Level: Worlds\\Multi\\Cinderworks"));
+
+    server->WriteLine("/nextlevel");
+    EXPECT_TRUE(Shows(*server, "/status", "Current Level: Worlds\\Multi\\Frostline")) << server->Output();
+
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 0) << server->Errors();
+}
+
+TEST_F(HostingTest, FailingFrameStopsHostingButKeepsTheWindow) {
+    auto server = StartServer();
+    server->WriteLine("failframe Frame broke at 100% %s");
+    EXPECT_TRUE(server->WaitForOutput("\nFrame broke at 100% %s\n")) << server->Output();
+    EXPECT_TRUE(Shows(*server, "/status", "Level Goal:"));
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 0);
+}
+
+TEST_F(HostingTest, EmptyServerShutsDownByItself) {
+    Configure({{"EmptyExitDelay", "2"}});
+    auto server = StartServer({"-EMPTYEXIT"});
+    auto bots = StartBots("Ace", 1);
+    EXPECT_EQ(bots->Wait(std::chrono::seconds(20)), 0);
+    EXPECT_TRUE(
+        server->WaitForOutput("Last player has left the game, shutting down in 2 seconds if no new players join..."))
+        << server->Output();
+    EXPECT_EQ(server->Wait(std::chrono::seconds(20)), 0) << server->Errors();
+    EXPECT_NE(m_Game.Read("dravosrv.cfg").find("DashGoInfo \"1\""), std::string::npos);
+}
+
+TEST_F(HostingTest, TerminationSignalShutsDownCleanlyAndSaves) {
+    auto server = StartServer();
+    // A variable set while running reaches the file only through the save at the end.
+    server->WriteLine("\"+Marker\" \"saved at exit\"");
+    EXPECT_TRUE(server->WaitForOutput("\"+Marker\" \"saved at exit\""));
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0) << server->Errors();
+    EXPECT_NE(m_Game.Read("dravosrv.cfg").find("Marker \"saved at exit\""), std::string::npos);
+    EXPECT_EQ(server->Errors().find("Are you sure"), std::string::npos); // no question asked
+}
+
+TEST_F(HostingTest, EndOfInputKeepsTheServerRunning) {
+    auto server = StartServer();
+    server->CloseInput();
+    auto bots = StartBots("Ace", 30);
+    EXPECT_TRUE(server->WaitForOutput("Ace")) << server->Output();
+    server->Signal(SIGINT);
+    EXPECT_EQ(server->Wait(), 0);
+}
+
+} // namespace
+} // namespace dravo
