@@ -15,3 +15,8 @@ if [ -z "$count" ] || [ "$count" -eq 0 ]; then
     exit 1
 fi
 ctest --no-tests=error --output-on-failure -j2
+
+# The threaded parts again under ThreadSanitizer (skip with DRAVO_SKIP_TSAN=1).
+if [ "${DRAVO_SKIP_TSAN:-0}" != 1 ]; then
+    "$root/scripts/test-sanitizers.sh" "${DRAVO_TSAN_BUILD_DIR:-$root/build-tsan}"
+fi

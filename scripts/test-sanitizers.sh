@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the threaded parts with ThreadSanitizer and runs the session, console
+# window and end-to-end tests under it. Any race report fails the run.
+# Usage: scripts/test-sanitizers.sh [build-dir]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-"$root/build-tsan"}
+
+cmake --preset tsan -S "$root" -B "$build" >/dev/null
+cmake --build "$build" --parallel 2 --target dravoserv server dravo-bot dravoserv_tests integration_tests
+
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66"
+cd "$build"
+ctest --no-tests=error --output-on-failure -j2 \
+    -R '^(ServerSession|GameMessages|ConsoleWindow|KickQueue|WindowThreadQueue|Headless|Hosting|StartUp)'
