@@ -130,6 +130,19 @@ TEST_F(HostingTest, TerminationSignalShutsDownCleanlyAndSaves) {
     EXPECT_EQ(server->Errors().find("Are you sure"), std::string::npos); // no question asked
 }
 
+TEST_F(HostingTest, OutOfMemoryEndsWithoutSavingAndSaysSo) {
+    const std::string before = m_Game.Read("dravosrv.cfg");
+    auto server = StartServer();
+    server->WriteLine("\"+Marker\" \"never saved\"");
+    server->WriteLine("exhaustmemory");
+    EXPECT_EQ(server->Wait(), 4) << server->Errors();
+    EXPECT_NE(server->Errors().find("DravoServ: ERROR - Out of memory.  The Dravo server will be shutdown."),
+              std::string::npos)
+        << server->Errors();
+    EXPECT_EQ(server->Errors().find("Are you sure"), std::string::npos);
+    EXPECT_EQ(m_Game.Read("dravosrv.cfg"), before);
+}
+
 TEST_F(HostingTest, EndOfInputKeepsTheServerRunning) {
     auto server = StartServer();
     server->CloseInput();
