@@ -4,7 +4,9 @@
 #include "app/DecimalText.h"
 #include "app/SettingsTable.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <cstring>
 #include <memory>
 
@@ -68,7 +70,9 @@ bool SettingsStore::ReadSettingFloat(std::string_view key, float& value) {
     std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
     const ReadOutcome outcome = ReadInto(key, text, sizeof text);
     if (outcome == ReadOutcome::Read) {
-        value = static_cast<float>(ParseDecimalNumber(text));
+        // A number beyond the float range is held at its largest value rather than converted blindly.
+        constexpr double LIMIT = std::numeric_limits<float>::max();
+        value = static_cast<float>(std::clamp(ParseDecimalNumber(text), -LIMIT, LIMIT));
     }
     return outcome != ReadOutcome::Failed;
 }

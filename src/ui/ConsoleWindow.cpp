@@ -4,6 +4,7 @@
 #include "app/ErrorBox.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/StringTable.h"
+#include "ui/OptionsDialog.h"
 
 #include <array>
 #include <cstdio>
@@ -129,7 +130,8 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
         }
         break;
     case Control::Options:
-        break; // the game options dialog comes with the setup pages
+        (void)OpenOptionsDialog(m_Windows, m_Server, &m_Records.m_GameOptions, &m_Session.Lock());
+        break;
     case Control::Shutdown:
         Shutdown(dialog);
         break;

@@ -1,33 +1,31 @@
-// The start of the setup wizard and its "-go" path.
+// The setup wizard: its start, the "-go" path and the run of the pages.
 #include "ui/SetupWizard.h"
 
 #include "app/ErrorBox.h"
 #include "app/SettingsStore.h"
+#include "res/NetGameLevelsTemplate.h"
+#include "res/NetGameTemplate.h"
+#include "res/NetOptionsTemplate.h"
+#include "res/NetRezFilesTemplate.h"
+#include "res/NetServicesTemplate.h"
 #include "res/StringTable.h"
 #include "ui/GameOptionCommands.h"
+#include "ui/pages/CustomRezFiles.h"
+#include "ui/pages/GameOptionsPage.h"
+#include "ui/pages/NetGameLevelsPage.h"
+#include "ui/pages/NetGamePage.h"
+#include "ui/pages/NetRezFilesPage.h"
+#include "ui/pages/NetServicesPage.h"
+#include "ui/pages/PageText.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace dravo {
 namespace {
-
-std::string_view Bounded(const char* text, size_t size) {
-    return {text, strnlen(text, size)};
-}
-
-template <size_t N> void CopyCut(char (&field)[N], std::string_view text) {
-    const size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The display name the skip path gives a service: its lower-cased name, or a word it contains.
 std::string SavedServiceDisplayName(std::string_view serviceName) {
@@ -52,7 +50,7 @@ bool UseSavedService(EngineServer& server, std::string_view serviceName) {
     }
     uint32_t serviceId = 0;
     for (const ServiceRecord* entry = services; entry != nullptr; entry = entry->m_Next) {
-        if (EqualNoCase(Bounded(entry->m_Name, sizeof entry->m_Name), serviceName)) {
+        if (EqualNoCase(BoundedText(entry->m_Name, sizeof entry->m_Name), serviceName)) {
             serviceId = entry->m_Id;
             break;
         }
@@ -99,7 +97,7 @@ bool SetupWizard::RunSetupWizard(HostInfo* hostInfo, GameOptions* gameOptions, G
 
 bool SetupWizard::ApplySavedSettings() {
     const ServerSettings& settings = m_Context.m_Settings;
-    const std::string_view serviceName = Bounded(settings.m_ServiceName, sizeof settings.m_ServiceName);
+    const std::string_view serviceName = BoundedText(settings.m_ServiceName, sizeof settings.m_ServiceName);
     EngineServer* server = m_Context.m_Server;
     if (server == nullptr || m_HostInfo == nullptr || serviceName.empty() || m_Context.m_LevelList.empty()) {
         return false;
@@ -111,7 +109,7 @@ bool SetupWizard::ApplySavedSettings() {
     m_HostInfo->m_UpdateInfo = settings.m_UpdateInfo;
     m_HostInfo->m_WebRegistration = settings.m_ServerReg;
     m_HostInfo->m_GameSpy = settings.m_UseGameSpy;
-    CopyCut(m_HostInfo->m_ServerName, Bounded(settings.m_ServerName, sizeof settings.m_ServerName));
+    CopyCut(m_HostInfo->m_ServerName, BoundedText(settings.m_ServerName, sizeof settings.m_ServerName));
     m_HostInfo->m_MaxPlayers = settings.m_MaxPlayers;
 
     m_GameInfo->m_GameType = 1;
@@ -137,9 +135,134 @@ bool SetupWizard::ApplySavedSettings() {
 }
 
 bool SetupWizard::RunPages() {
-    // The setup pages are not part of this program yet: without them only a saved setup can host.
-    ShowErrorBox(m_Context.m_Windows, "ERROR - The setup pages are not available. Start with -go and a saved "
-                                      "configuration (service and level rotation).");
+    WindowSystem& windows = m_Context.m_Windows;
+    if (!windows.CanShowDialogs()) {
+        ShowErrorBox(windows, SETUP_NEEDS_SCREEN_MESSAGE);
+        return false;
+    }
+    EngineServer& server = *m_Context.m_Server;
+    ServerSettings& settings = m_Context.m_Settings;
+    std::error_code error;
+    const std::filesystem::path gameDirectory = std::filesystem::current_path(error);
+
+    NetServicesPage servicesPage(server, settings, *m_HostInfo, m_WizardError, m_TcpIpSelected);
+    NetRezFilesPage rezFilesPage(server, m_Context.m_RezFileList, gameDirectory);
+    NetGamePage gamePage(settings, *m_HostInfo, *m_GameInfo, m_TcpIpSelected);
+    GameOptionsPage optionsPage(*m_GameOptions);
+    NetGameLevelsPage levelsPage(server, *m_GameInfo, m_Context.m_LevelList);
+
+    enum class Step { Services, RezFiles, Game, Options, Levels };
+    Step step = Step::Services;
+    while (true) {
+        switch (step) {
+        case Step::Services: {
+            const int result = RunPage(NetServicesTemplate(), servicesPage);
+            if (result == PAGE_CANCEL) {
+                return false;
+            }
+            if (result == PAGE_ERROR) {
+                return Fail();
+            }
+            step = Step::RezFiles; // its Back button is disabled: anything else goes on
+            break;
+        }
+        case Step::RezFiles: {
+            m_CustomRezCount = static_cast<int>(FindCustomRezFiles(gameDirectory).size());
+            if (m_CustomRezCount == 0) {
+                step = Step::Game;
+                break;
+            }
+            const int result = RunPage(NetRezFilesTemplate(), rezFilesPage);
+            if (result == PAGE_CANCEL) {
+                return false;
+            }
+            if (result == PAGE_ERROR) {
+                return Fail();
+            }
+            step = result == PAGE_BACK ? Step::Services : Step::Game;
+            break;
+        }
+        case Step::Game: {
+            const int result = RunPage(NetGameTemplate(), gamePage);
+            if (result == PAGE_CANCEL) {
+                return false;
+            }
+            if (result == PAGE_ERROR) {
+                return Fail();
+            }
+            if (result == PAGE_BACK) {
+                step = m_CustomRezCount > 0 ? Step::RezFiles : Step::Services;
+            } else {
+                step = Step::Options;
+            }
+            break;
+        }
+        case Step::Options: {
+            const int result = RunPage(NetOptionsTemplate(), optionsPage);
+            if (result == PAGE_CANCEL) {
+                return false;
+            }
+            if (result == PAGE_ERROR) {
+                return Fail();
+            }
+            if (result == PAGE_BACK) {
+                step = Step::Game;
+                break;
+            }
+            // The level page lists the levels of the loaded resources, the extra archives included.
+            if (!LoadRezFilesOnce()) {
+                return Fail();
+            }
+            step = Step::Levels;
+            break;
+        }
+        case Step::Levels: {
+            const int result = RunPage(NetGameLevelsTemplate(), levelsPage);
+            if (result == PAGE_CANCEL) {
+                return false;
+            }
+            if (result == PAGE_ERROR) {
+                return Fail();
+            }
+            if (result == PAGE_BACK) {
+                step = Step::Options;
+                break;
+            }
+            return FinishPages();
+        }
+        }
+    }
+}
+
+int SetupWizard::RunPage(const DialogTemplate& page, DialogProcedure& procedure) {
+    const int result = m_Context.m_Windows.RunDialog(page, procedure);
+    return result >= PAGE_NEXT && result <= PAGE_ERROR ? result : PAGE_ERROR;
+}
+
+bool SetupWizard::LoadRezFilesOnce() {
+    if (m_RezFilesLoaded) {
+        return true;
+    }
+    {
+        WaitCursor busy(m_Context.m_Windows);
+        if (!m_Context.m_Resources.AddResourceFiles(m_Context.m_Server, m_Context.m_RezFileList)) {
+            return false;
+        }
+    }
+    m_RezFilesLoaded = true;
+    return true;
+}
+
+bool SetupWizard::FinishPages() {
+    if (m_Context.m_Settings.m_DashGoInfo == 0) {
+        ShowHelpMessage(m_Context.m_Windows, STR_DASH_GO_TIP, STR_SERVER_CAPTION);
+    }
+    SettingsStore(m_Context.m_Server).WriteTextList(NUM_LEVELS_KEY, LEVEL_KEY_PREFIX, m_Context.m_LevelList);
+    return true;
+}
+
+bool SetupWizard::Fail() {
+    ShowWizardError();
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include "ui/HostingRecords.h"
 
 #include <string>
+#include <string_view>
 
 namespace dravo {
 
@@ -26,6 +27,11 @@ struct WizardContext {
     TextList& m_RezFileList;
 };
 
+// What a face that cannot show the pages says instead of them.
+inline constexpr std::string_view SETUP_NEEDS_SCREEN_MESSAGE =
+    "ERROR - The setup pages need a terminal. Run dravoserv in a terminal, or start it with -go and a saved "
+    "configuration (network service and level rotation).";
+
 class SetupWizard {
 public:
     explicit SetupWizard(WizardContext context) : m_Context(context) {}
@@ -38,16 +44,30 @@ public:
     [[nodiscard]] bool ApplySavedSettings();
 
     int WizardError() const { return m_WizardError; }
+    // The service chosen on the network service page is TCP/IP (the game page then asks for a port).
+    bool TcpIpSelected() const { return m_TcpIpSelected; }
+    // The extra rez files have been handed to the engine during this run.
+    bool RezFilesLoaded() const { return m_RezFilesLoaded; }
+    // The custom rez files found at the most recent rez step.
+    int CustomRezCount() const { return m_CustomRezCount; }
 
 private:
     void ShowWizardError();
+    bool Fail(); // shows the wizard error; false
     bool RunPages();
+    // Runs one page; a dialog that could not run counts as a page error.
+    int RunPage(const DialogTemplate& page, DialogProcedure& procedure);
+    bool LoadRezFilesOnce();
+    bool FinishPages();
 
     WizardContext m_Context;
     HostInfo* m_HostInfo = nullptr;
     GameOptions* m_GameOptions = nullptr;
     GameInfo* m_GameInfo = nullptr;
     int m_WizardError = 1;
+    bool m_TcpIpSelected = false;
+    bool m_RezFilesLoaded = false;
+    int m_CustomRezCount = 0;
 };
 
 } // namespace dravo

@@ -3,6 +3,7 @@
 #include "engine/ServerLibrary.h"
 #include "platform/window/ScriptedWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
+#include "res/NetServicesTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeDrives.h"
 #include "support/TempDir.h"
@@ -45,7 +46,8 @@ protected:
 
 TEST_F(ServerApplicationTest, ShiftHeldInvertsTheSkipSwitch) {
     m_Windows.SetShiftHeld(true);
-    EXPECT_EQ(Run({"-go"}), ExitStatus::StartupFailed); // the pages are needed and missing
+    m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) { page.PressEscape(); });
+    EXPECT_EQ(Run({"-go"}), ExitStatus::StartupFailed); // no saved setup: the pages, cancelled
     EXPECT_FALSE(m_Application.Options().m_SkipWizard);
     EXPECT_GE(m_Clock.Slept(), 50u);
 
@@ -72,12 +74,14 @@ TEST_F(ServerApplicationTest, MissingResourcesStopBeforeAnythingIsSaved) {
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "dravosrv.cfg"));
 }
 
-TEST_F(ServerApplicationTest, FailedSetupSavesNothing) {
+TEST_F(ServerApplicationTest, CancelledSetupSavesNothing) {
+    // Without a saved setup "-go" falls back to the pages; the operator cancels the first.
+    m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) { page.PressEscape(); });
     EXPECT_EQ(Run({"-go", "-config", "none.cfg"}), ExitStatus::StartupFailed);
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_NE(m_Windows.MessageBoxes()[0].Text.find("-go"), std::string::npos);
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "none.cfg"));
-    EXPECT_TRUE(m_Windows.Dialogs().empty());
+    ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
+    EXPECT_EQ(m_Windows.Dialogs()[0].Key, NET_SERVICES_NAME);
 }
 
 TEST_F(ServerApplicationTest, ShutdownAfterTheConsoleWindowSavesTheConfiguration) {

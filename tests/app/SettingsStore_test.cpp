@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 namespace dravo {
 namespace {
@@ -77,6 +78,19 @@ TEST(SettingsStore, StoredTextIsReadWithItsRules) {
     EXPECT_EQ(maxPlayers, 12);
     EXPECT_EQ(speed, 0.0f);
     EXPECT_STREQ(name, "A very");
+}
+
+TEST(SettingsStore, NumbersBeyondTheFloatRangeAreHeldAtItsEdge) {
+    FakeEngine engine;
+    engine.m_Variables["RunSpeed"] = "1e300";
+    engine.m_Variables["HealScale"] = "-1e300";
+    SettingsStore store(&engine);
+    float speed = 1.0f;
+    float heal = 1.0f;
+    EXPECT_TRUE(store.ReadSettingFloat("RunSpeed", speed));
+    EXPECT_TRUE(store.ReadSettingFloat("HealScale", heal));
+    EXPECT_EQ(speed, std::numeric_limits<float>::max());
+    EXPECT_EQ(heal, -std::numeric_limits<float>::max());
 }
 
 TEST(SettingsStore, FailedTextReadKeepsTheValue) {

@@ -168,12 +168,14 @@ TEST(StartUp, HelpDescribesTheOptions) {
     }
 }
 
-TEST(StartUp, SetupWithoutSavedSettingsEndsWithoutSaving) {
+TEST(StartUp, HeadlessSetupWithoutSavedSettingsEndsWithoutSaving) {
     TempDir game;
     CopySampleGame(game);
     const auto result = RunProcess(DRAVOSERV, {"-CONFIG", "my.cfg"}, game.Path());
     EXPECT_EQ(result.m_ExitStatus, 1);
-    EXPECT_NE(result.m_Stderr.find("DravoServ: ERROR - The setup pages are not available."), std::string::npos)
+    EXPECT_NE(result.m_Stderr.find("DravoServ: ERROR - The setup pages need a terminal. Run dravoserv in a terminal, "
+                                   "or start it with -go and a saved configuration"),
+              std::string::npos)
         << result.m_Stderr;
     EXPECT_FALSE(std::filesystem::exists(game.Path() / "my.cfg"));
 }

@@ -51,13 +51,7 @@ LiveProcess::~LiveProcess() {
         kill(m_Pid, SIGKILL);
         Wait(std::chrono::seconds(5));
     }
-    CloseInput();
-    if (m_OutputReader.joinable()) {
-        m_OutputReader.join();
-    }
-    if (m_ErrorReader.joinable()) {
-        m_ErrorReader.join();
-    }
+    FinishReading();
 }
 
 void LiveProcess::Read(int fd, std::string& into) {
@@ -87,10 +81,26 @@ bool LiveProcess::WaitForError(const std::string& text, std::chrono::millisecond
     return WaitFor(text, m_Errors, limit);
 }
 
-void LiveProcess::WriteLine(const std::string& line) {
-    if (m_Input >= 0) {
-        const std::string text = line + "\n";
-        (void)!write(m_Input, text.data(), text.size());
+void LiveProcess::WriteLine(const std::string& line) { WriteText(line + "\n"); }
+
+void LiveProcess::WriteText(const std::string& text) {
+    size_t written = 0;
+    while (m_Input >= 0 && written < text.size()) {
+        const ssize_t count = write(m_Input, text.data() + written, text.size() - written);
+        if (count <= 0) {
+            break; // the child stopped reading
+        }
+        written += static_cast<size_t>(count);
+    }
+}
+
+void LiveProcess::FinishReading() {
+    CloseInput();
+    if (m_OutputReader.joinable()) {
+        m_OutputReader.join();
+    }
+    if (m_ErrorReader.joinable()) {
+        m_ErrorReader.join();
     }
 }
 
@@ -125,6 +135,7 @@ int LiveProcess::Wait(std::chrono::milliseconds limit) {
             kill(m_Pid, SIGKILL);
             waitpid(m_Pid, &status, 0);
             m_Exited = true;
+            m_TimedOut = true;
             m_Status = -1;
             return m_Status;
         }

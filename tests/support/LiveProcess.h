@@ -27,10 +27,16 @@ public:
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(20));
     bool WaitForError(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(20));
     void WriteLine(const std::string& line);
+    void WriteText(const std::string& text);
     void CloseInput();
     void Signal(int signal);
     // The exit status, or -1 when it had to be killed at the limit or died of a signal.
     int Wait(std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+    // True when Wait had to kill the process at its limit.
+    bool TimedOut() const { return m_TimedOut; }
+    // After the process ended: waits until everything it wrote has been read.
+    void FinishReading();
 
     std::string Output() const;
     std::string Errors() const;
@@ -42,6 +48,7 @@ private:
     pid_t m_Pid = -1;
     int m_Input = -1;
     bool m_Exited = false;
+    bool m_TimedOut = false;
     int m_Status = -1;
     mutable std::mutex m_Mutex;
     std::condition_variable m_Changed;

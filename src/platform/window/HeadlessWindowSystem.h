@@ -7,7 +7,8 @@
 // disables that edit. SIGTERM and SIGINT, or RequestClose(), ask the running dialog to close with the
 // forced flag; a second request ends it with Cancel outright. Message boxes are written to the error
 // stream as "<caption>: <text>"; a Yes/No box is answered Yes. Shift is never held; the wait cursor
-// shows nothing; the colour picker is always cancelled.
+// shows nothing; the colour picker is always cancelled; CanShowDialogs() is false, since nothing but
+// the input edit can be worked.
 #pragma once
 
 #include "platform/window/DialogFace.h"
@@ -51,6 +52,7 @@ public:
     bool IsShiftHeld() override { return false; }
     void Post(std::function<void()> work) override;
     std::optional<ColorRgb> ChooseColor(ColorRgb /*initial*/) override { return std::nullopt; }
+    bool CanShowDialogs() const override { return false; }
 
 private:
     WindowSystem& Windows() override { return *this; }

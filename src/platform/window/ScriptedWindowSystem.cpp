@@ -80,8 +80,9 @@ void ScriptedWindowSystem::Post(std::function<void()> work) {
     m_Queue->Post(std::move(work));
 }
 
-std::optional<ColorRgb> ScriptedWindowSystem::ChooseColor(ColorRgb /*initial*/) {
+std::optional<ColorRgb> ScriptedWindowSystem::ChooseColor(ColorRgb initial) {
     ++m_ColorPickerShows;
+    m_LastColorStart = initial;
     if (m_Colors.empty()) {
         return std::nullopt;
     }

@@ -62,6 +62,7 @@ public:
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_MessageBoxes; }
     const std::vector<DialogRecord>& Dialogs() const { return m_Dialogs; }
     int ColorPickerShows() const { return m_ColorPickerShows; }
+    ColorRgb LastColorPickerStart() const { return m_LastColorStart; } // the colour it last opened at
     int WaitCursorDepth() const { return m_WaitCursorDepth; }
     int WaitCursorShows() const { return m_WaitCursorShows; } // times the busy sign appeared
     size_t UnusedScripts() const;
@@ -78,6 +79,7 @@ public:
     bool IsShiftHeld() override { return m_ShiftHeld; }
     void Post(std::function<void()> work) override;
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
+    bool CanShowDialogs() const override { return true; }
 
 private:
     WindowSystem& Windows() override { return *this; }
@@ -93,6 +95,7 @@ private:
     std::vector<DialogRecord> m_Dialogs;
     bool m_ShiftHeld = false;
     int m_ColorPickerShows = 0;
+    ColorRgb m_LastColorStart;
     int m_WaitCursorDepth = 0;
     int m_WaitCursorShows = 0;
 };

@@ -46,6 +46,9 @@ public:
     virtual void Post(std::function<void()> work) = 0;
     // Lets the operator pick a colour, starting at the given one; nothing when cancelled.
     virtual std::optional<ColorRgb> ChooseColor(ColorRgb initial) = 0;
+    // True when the operator sees the dialogs and can work all their controls, as the setup pages
+    // need; false for a face that runs dialogs unseen and only feeds lines to their input edit.
+    virtual bool CanShowDialogs() const = 0;
 };
 
 // Shows the busy sign for the lifetime of the guard.

@@ -1,0 +1,39 @@
+// NET_REZFILES in the common wizard frame.
+#include "res/NetRezFilesTemplate.h"
+
+#include "res/WizardFrame.h"
+
+namespace dravo {
+namespace {
+
+using enum ControlKind;
+using enum ControlFlag;
+
+constexpr int Id(NetRezFilesControl control) {
+    return static_cast<int>(control);
+}
+
+constexpr ControlFlag LIST = Notify | VerticalScroll | Border;
+
+constexpr std::array<ControlTemplate, 6> PAGE = {{
+    {NO_CONTROL_ID, Static, "Available Rez Files:", {50, 25, 80, 8}},
+    {Id(NetRezFilesControl::Available), ListBox, "", {50, 35, 80, 97}, Sorted | LIST},
+    {Id(NetRezFilesControl::Add), PushButton, "Add >", {139, 60, 35, 14}},
+    {Id(NetRezFilesControl::Remove), PushButton, "< Remove", {139, 80, 35, 14}},
+    {NO_CONTROL_ID, Static, "Rez Files to Load:", {183, 25, 80, 8}},
+    {Id(NetRezFilesControl::ToLoad), ListBox, "", {183, 35, 80, 95}, LIST},
+}};
+
+constexpr auto CONTROLS = WithWizardFrame(
+    {.Heading = "Which additional rez files would you like to load?", .NextText = NEXT_TEXT, .BackDisabled = false},
+    PAGE);
+
+constexpr DialogTemplate NET_REZFILES = WizardPageTemplate(NET_REZFILES_NAME, CONTROLS);
+
+} // namespace
+
+const DialogTemplate& NetRezFilesTemplate() {
+    return NET_REZFILES;
+}
+
+} // namespace dravo

@@ -1,0 +1,16 @@
+// ServerOptionsTemplate: the dialog SERVER_OPTIONS, the game options while the game runs. Its controls
+// carry the ids of OptionsControl.
+#pragma once
+
+#include "platform/window/DialogTemplate.h"
+#include "res/NetOptionsTemplate.h"
+
+#include <string_view>
+
+namespace dravo {
+
+inline constexpr std::string_view SERVER_OPTIONS_NAME = "SERVER_OPTIONS";
+
+const DialogTemplate& ServerOptionsTemplate();
+
+} // namespace dravo

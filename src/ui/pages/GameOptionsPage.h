@@ -1,0 +1,35 @@
+// GameOptionsPage: the one procedure of both game options dialogs - the setup page NET_OPTIONS and
+// SERVER_OPTIONS, opened from the console window. It shows GameOptions, explains each field with its
+// "?" button, and writes the fields back on Next or OK; a night colour picked with the colour picker
+// is written at once.
+#pragma once
+
+#include "ui/HostingRecords.h"
+#include "ui/pages/WizardPage.h"
+
+#include <string>
+
+namespace dravo {
+
+constexpr size_t OPTION_NUMBER_MAX_CHARS = 61;
+constexpr size_t NIGHT_COLOR_MAX_CHARS = 29;
+// A colour component of 0 to 255 as a fraction, in single precision as the colour text is made.
+constexpr float COLOR_COMPONENT_SCALE = 0.003921569f;
+
+// "%.2f %.2f %.2f" of the picked colour: white is "1.00 1.00 1.00".
+std::string NightColorText(ColorRgb color);
+
+class GameOptionsPage final : public WizardPage {
+public:
+    explicit GameOptionsPage(GameOptions& options) : m_Options(options) {}
+
+private:
+    void OnOpen(DialogApi& dialog) override;
+    void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
+    void Store(DialogApi& dialog);
+    void PickNightColor(DialogApi& dialog);
+
+    GameOptions& m_Options;
+};
+
+} // namespace dravo

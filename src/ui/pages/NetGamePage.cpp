@@ -1,0 +1,101 @@
+// The game settings page.
+#include "ui/pages/NetGamePage.h"
+
+#include "res/NetGameTemplate.h"
+#include "res/WizardFrame.h"
+#include "ui/pages/PageText.h"
+
+#include <cctype>
+#include <limits>
+
+namespace dravo {
+namespace {
+
+using Control = NetGameControl;
+
+// Numbers show as unsigned decimals, as the digits-only edits take them.
+std::string UnsignedText(int32_t value) {
+    return std::to_string(static_cast<uint32_t>(value));
+}
+
+uint32_t ReadNumber(const DialogApi& dialog, Control id) {
+    return ReadUnsigned(dialog.GetItemText(id));
+}
+
+} // namespace
+
+uint32_t ReadUnsigned(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
+        ++at;
+    }
+    uint64_t value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = value * 10 + static_cast<uint64_t>(text[at] - '0');
+        if (value > std::numeric_limits<uint32_t>::max()) {
+            return 0;
+        }
+    }
+    return static_cast<uint32_t>(value);
+}
+
+void NetGamePage::OnOpen(DialogApi& dialog) {
+    dialog.SetItemText(Control::ServerName, BoundedText(m_Settings.m_ServerName, sizeof m_Settings.m_ServerName));
+    dialog.SetItemText(Control::Port, UnsignedText(m_Settings.m_Port));
+    dialog.SetItemText(Control::MaxPlayers, UnsignedText(m_Settings.m_MaxPlayers));
+    dialog.SetItemText(Control::Frags, UnsignedText(m_Settings.m_EndFrags));
+    dialog.SetItemText(Control::Minutes, UnsignedText(m_Settings.m_EndTime));
+    const int32_t endType = m_Settings.m_EndType;
+    dialog.CheckItem(Control::EndAfterFrags, endType == END_AFTER_FRAGS || endType == END_AFTER_FRAGS_OR_TIME);
+    dialog.CheckItem(Control::EndAfterTime, endType == END_AFTER_TIME || endType == END_AFTER_FRAGS_OR_TIME);
+    if (!m_TcpIpSelected) {
+        dialog.ShowItem(Control::PortQuestion, false);
+        dialog.ShowItem(Control::Port, false);
+    }
+}
+
+void NetGamePage::OnPageCommand(DialogApi& dialog, int id, Notification /*code*/) {
+    if (id == static_cast<int>(WizardControl::Next)) {
+        Next(dialog);
+    }
+}
+
+void NetGamePage::Next(DialogApi& dialog) {
+    std::string name = dialog.GetItemText(Control::ServerName, SERVER_NAME_MAX_CHARS);
+    if (name.empty()) {
+        name = DEFAULT_SERVER_NAME;
+    }
+    CopyCut(m_HostInfo.m_ServerName, name);
+    CopyCut(m_Settings.m_ServerName, name);
+    m_GameInfo.m_GameType = 1;
+
+    uint32_t players = ReadNumber(dialog, Control::MaxPlayers);
+    if (players == 0) {
+        players = MIN_PLAYERS_WHEN_EMPTY;
+    } else if (players > MAX_PLAYER_LIMIT) {
+        players = MAX_PLAYER_LIMIT;
+    }
+    m_Settings.m_MaxPlayers = static_cast<int32_t>(players);
+    m_HostInfo.m_MaxPlayers = m_Settings.m_MaxPlayers;
+
+    // Read also while hidden: it then still shows the stored port, which stays.
+    m_Settings.m_Port = static_cast<int32_t>(ReadNumber(dialog, Control::Port));
+
+    uint8_t endType = END_NEVER;
+    if (dialog.IsChecked(Control::EndAfterFrags)) {
+        endType = END_AFTER_FRAGS;
+    }
+    if (dialog.IsChecked(Control::EndAfterTime)) {
+        endType = endType == END_AFTER_FRAGS ? END_AFTER_FRAGS_OR_TIME : END_AFTER_TIME;
+    }
+    m_GameInfo.m_EndType = endType;
+    m_Settings.m_EndType = endType;
+
+    m_Settings.m_EndFrags = static_cast<int32_t>(ReadNumber(dialog, Control::Frags));
+    m_Settings.m_EndTime = static_cast<int32_t>(ReadNumber(dialog, Control::Minutes));
+    m_GameInfo.m_EndFrags = m_Settings.m_EndFrags;
+    m_GameInfo.m_EndTime = m_Settings.m_EndTime;
+    dialog.EndDialog(PAGE_NEXT);
+}
+
+} // namespace dravo

@@ -1,0 +1,39 @@
+// NetGamePage: the game settings page - server name, how each level ends, player limit and, for a
+// TCP/IP service, the port. Next writes them into HostInfo, GameInfo and the settings.
+#pragma once
+
+#include "app/ServerSettings.h"
+#include "ui/HostingRecords.h"
+#include "ui/pages/WizardPage.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace dravo {
+
+constexpr size_t SERVER_NAME_MAX_CHARS = 119;
+inline constexpr std::string_view DEFAULT_SERVER_NAME = "Dravo Server";
+constexpr uint32_t MIN_PLAYERS_WHEN_EMPTY = 2; // what a player limit of 0 becomes
+constexpr uint32_t MAX_PLAYER_LIMIT = 128;
+
+// A number typed into a digits-only edit: leading blanks, then digits. 0 when there are none or the
+// number does not fit 32 bits.
+uint32_t ReadUnsigned(std::string_view text);
+
+class NetGamePage final : public WizardPage {
+public:
+    NetGamePage(ServerSettings& settings, HostInfo& hostInfo, GameInfo& gameInfo, const bool& tcpIpSelected)
+        : m_Settings(settings), m_HostInfo(hostInfo), m_GameInfo(gameInfo), m_TcpIpSelected(tcpIpSelected) {}
+
+private:
+    void OnOpen(DialogApi& dialog) override;
+    void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
+    void Next(DialogApi& dialog);
+
+    ServerSettings& m_Settings;
+    HostInfo& m_HostInfo;
+    GameInfo& m_GameInfo;
+    const bool& m_TcpIpSelected;
+};
+
+} // namespace dravo

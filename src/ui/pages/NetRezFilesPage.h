@@ -1,0 +1,34 @@
+// NetRezFilesPage: the rez file page. The operator chooses, from the archives in "Custom", which extra
+// archives are loaded after the game's own and in which order; Next stores the RezFileList.
+#pragma once
+
+#include "app/ServerSettings.h"
+#include "engine/EngineServer.h"
+#include "ui/pages/WizardPage.h"
+
+#include <filesystem>
+
+namespace dravo {
+
+constexpr size_t REZ_LIST_ITEM_MAX_CHARS = 255; // list items are read into 256-byte buffers
+
+class NetRezFilesPage final : public WizardPage {
+public:
+    // gameDirectory holds "Custom"; the list is read and written in place.
+    NetRezFilesPage(EngineServer& server, TextList& rezFileList, std::filesystem::path gameDirectory)
+        : m_Server(server), m_RezFileList(rezFileList), m_GameDirectory(std::move(gameDirectory)) {}
+
+private:
+    void OnOpen(DialogApi& dialog) override;
+    void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
+    void Add(DialogApi& dialog);
+    void Remove(DialogApi& dialog);
+    void Next(DialogApi& dialog);
+    static void UpdateButtons(DialogApi& dialog);
+
+    EngineServer& m_Server;
+    TextList& m_RezFileList;
+    std::filesystem::path m_GameDirectory;
+};
+
+} // namespace dravo

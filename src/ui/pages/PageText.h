@@ -1,0 +1,53 @@
+// Text helpers of the setup pages: fixed buffers filled without overflow, and the case-blind matching
+// the game's names call for.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace dravo {
+
+// The text of a zero-terminated buffer, never reading past its size.
+inline std::string_view BoundedText(const char* text, size_t size) {
+    return {text, strnlen(text, size)};
+}
+
+// Copies text into a fixed buffer, cut to fit with its terminator.
+template <size_t N> void CopyCut(char (&field)[N], std::string_view text) {
+    const size_t length = std::min(text.size(), N - 1);
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+inline char LowerChar(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+inline std::string ToLower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), LowerChar);
+    return lower;
+}
+
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerChar(x) == LowerChar(y); });
+}
+
+inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+inline bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+inline bool ContainsNoCase(std::string_view text, std::string_view part) {
+    return ToLower(text).find(ToLower(part)) != std::string::npos;
+}
+
+} // namespace dravo

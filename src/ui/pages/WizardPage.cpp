@@ -1,0 +1,35 @@
+// The behaviour all setup pages share.
+#include "ui/pages/WizardPage.h"
+
+#include "res/Pictures.h"
+#include "res/StringTable.h"
+#include "res/WizardFrame.h"
+
+namespace dravo {
+
+void ShowHelpMessage(WindowSystem& windows, int textId, int captionId) {
+    const auto text = StringTable::Find(textId);
+    const auto caption = StringTable::Find(captionId);
+    if (!text || !caption) {
+        return;
+    }
+    windows.ShowMessageBox(text->substr(0, HELP_TEXT_MAX_CHARS), caption->substr(0, HELP_CAPTION_MAX_CHARS),
+                           MessageBoxButtons::Ok, MessageBoxIcon::Information);
+}
+
+void WizardPage::OnInit(DialogApi& dialog) {
+    dialog.SetIcon(PROGRAM_ICON_ID);
+    OnOpen(dialog);
+}
+
+void WizardPage::OnCommand(DialogApi& dialog, int id, Notification code) {
+    if (id == static_cast<int>(WizardControl::Cancel)) {
+        dialog.EndDialog(PAGE_CANCEL);
+    } else if (id == static_cast<int>(WizardControl::Back)) {
+        dialog.EndDialog(PAGE_BACK);
+    } else {
+        OnPageCommand(dialog, id, code);
+    }
+}
+
+} // namespace dravo

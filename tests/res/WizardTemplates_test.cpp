@@ -1,0 +1,226 @@
+// The setup page templates and SERVER_OPTIONS carry every control of their layouts, in the common frame.
+#include "res/NetGameLevelsTemplate.h"
+#include "res/NetGameTemplate.h"
+#include "res/NetOptionsTemplate.h"
+#include "res/NetRezFilesTemplate.h"
+#include "res/NetServicesTemplate.h"
+#include "res/Pictures.h"
+#include "res/ServerOptionsTemplate.h"
+#include "res/WizardFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace dravo {
+namespace {
+
+using enum ControlKind;
+using enum ControlFlag;
+
+struct Expected {
+    int Id;
+    ControlKind Kind;
+    std::string_view Text;
+    DialogRect Place;
+    ControlFlag Flags = None;
+};
+
+void ExpectControls(const DialogTemplate& dialog, std::initializer_list<Expected> table) {
+    for (const Expected& expected : table) {
+        SCOPED_TRACE(dialog.Key() + " " + std::to_string(expected.Id) + " " + std::string(expected.Text));
+        const ControlTemplate* control = nullptr;
+        for (const ControlTemplate& candidate : dialog.Controls) {
+            if (candidate.Id == expected.Id && candidate.Text == expected.Text && candidate.Kind == expected.Kind) {
+                control = &candidate;
+            }
+        }
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->Place.X, expected.Place.X);
+        EXPECT_EQ(control->Place.Y, expected.Place.Y);
+        EXPECT_EQ(control->Place.Width, expected.Place.Width);
+        EXPECT_EQ(control->Place.Height, expected.Place.Height);
+        EXPECT_EQ(control->Flags, expected.Flags);
+    }
+}
+
+void ExpectUniqueIds(const DialogTemplate& dialog) {
+    std::set<int> ids;
+    for (const ControlTemplate& control : dialog.Controls) {
+        if (control.Id != NO_CONTROL_ID) {
+            EXPECT_TRUE(ids.insert(control.Id).second) << dialog.Key() << " " << control.Id;
+        }
+    }
+}
+
+void ExpectFrame(const DialogTemplate& page, std::string_view name, std::string_view heading, std::string_view nextText,
+                 bool backDisabled) {
+    SCOPED_TRACE(std::string(name));
+    EXPECT_EQ(page.Key(), name);
+    EXPECT_EQ(page.Title, "Dravo Server Wizard");
+    EXPECT_EQ(page.Width, 270);
+    EXPECT_EQ(page.Height, 170);
+    EXPECT_EQ(page.FontName, "MS Sans Serif");
+    EXPECT_EQ(page.FontPoints, 8);
+    ExpectControls(page, {
+                             {NO_CONTROL_ID, Bitmap, "DRAVO", {7, 7, 36, 125}, Border | Centered},
+                             {NO_CONTROL_ID, Separator, "", {7, 142, 256, 1}, Sunken},
+                             {NO_CONTROL_ID, Static, heading, {50, 10, 213, 8}},
+                             {1003, PushButton, "< &Back", {85, 149, 50, 14}, backDisabled ? Disabled : None},
+                             {1004, DefaultPushButton, nextText, {135, 149, 50, 14}},
+                             {2, PushButton, "&Cancel", {213, 149, 50, 14}},
+                         });
+    ExpectUniqueIds(page);
+}
+
+TEST(WizardTemplates, EveryPageHasTheCommonFrame) {
+    ExpectFrame(NetServicesTemplate(), "NET_SERVICES", "Which networking service you would like to use?", "&Next >",
+                true);
+    ExpectFrame(NetRezFilesTemplate(), "NET_REZFILES", "Which additional rez files would you like to load?", "&Next >",
+                false);
+    ExpectFrame(NetGameTemplate(), "NET_GAME", "What settings would you like for this game server?", "&Next >", false);
+    ExpectFrame(NetOptionsTemplate(), "NET_OPTIONS", "What options would you like for this game server?", "&Next >",
+                false);
+    ExpectFrame(NetGameLevelsTemplate(), "NET_GAMELEVELS", "Which levels would you like to play?", "&Finish", false);
+}
+
+TEST(WizardTemplates, ServicesAndGamePages) {
+    ExpectControls(NetServicesTemplate(),
+                   {
+                       {1002, ListBox, "", {50, 25, 213, 40}, Sorted | Notify | VerticalScroll | Border},
+                       {NO_CONTROL_ID, Static, "What information would you like to broadcast?", {50, 80, 213, 8}},
+                       {1050, CheckBox, "Communicate with GameSpy (tcp/ip only)", {60, 92, 150, 10}},
+                       {1049, CheckBox, "Update game info for new joiners", {60, 104, 150, 10}},
+                       {1048, CheckBox, "Register server with Dravo web site (tcp/ip only)", {60, 116, 203, 10}},
+                   });
+    ExpectControls(NetGameTemplate(),
+                   {
+                       {NO_CONTROL_ID, GroupBox, "Server Name", {50, 23, 213, 30}},
+                       {1011, Edit, "", {60, 35, 192, 12}, HorizontalScroll},
+                       {NO_CONTROL_ID, Static, "How would you like each level to end?", {50, 60, 213, 8}},
+                       {1022, CheckBox, "After", {70, 75, 30, 10}},
+                       {1023, Edit, "", {101, 74, 25, 12}, DigitsOnly},
+                       {NO_CONTROL_ID, Static, "frags", {132, 75, 50, 8}},
+                       {1024, CheckBox, "After", {70, 89, 30, 10}},
+                       {1025, Edit, "", {101, 88, 25, 12}, DigitsOnly},
+                       {NO_CONTROL_ID, Static, "minutes", {132, 89, 50, 8}},
+                       {NO_CONTROL_ID, Static, "How many players would you like to allow?", {51, 109, 140, 8}},
+                       {1044, Edit, "", {194, 107, 30, 12}, DigitsOnly},
+                       {1062, Static, "Which tcp/ip port would you like to use?", {51, 123, 140, 8}},
+                       {1045, Edit, "", {194, 121, 30, 12}, DigitsOnly},
+                   });
+}
+
+TEST(WizardTemplates, LevelAndRezPages) {
+    constexpr ControlFlag LIST = Notify | VerticalScroll | Border;
+    ExpectControls(NetGameLevelsTemplate(), {
+                                                {NO_CONTROL_ID, Static, "Retail Levels:", {50, 25, 80, 8}},
+                                                {1030, ListBox, "", {50, 35, 80, 40}, Sorted | LIST},
+                                                {NO_CONTROL_ID, Static, "Custom Levels:", {50, 82, 80, 8}},
+                                                {1031, ListBox, "", {50, 92, 80, 40}, Sorted | LIST},
+                                                {1032, PushButton, "Add >", {142, 49, 35, 14}},
+                                                {1034, PushButton, "< Remove", {142, 77, 35, 14}},
+                                                {1033, PushButton, "Add >", {142, 105, 35, 14}},
+                                                {NO_CONTROL_ID, Static, "Game Levels:", {183, 25, 80, 8}},
+                                                {1029, ListBox, "", {183, 35, 80, 85}, LIST},
+                                                {1053, CheckBox, "Save levels", {183, 124, 80, 10}},
+                                            });
+    ExpectControls(NetRezFilesTemplate(), {
+                                              {NO_CONTROL_ID, Static, "Available Rez Files:", {50, 25, 80, 8}},
+                                              {1050, ListBox, "", {50, 35, 80, 97}, Sorted | LIST},
+                                              {1052, PushButton, "Add >", {139, 60, 35, 14}},
+                                              {1034, PushButton, "< Remove", {139, 80, 35, 14}},
+                                              {NO_CONTROL_ID, Static, "Rez Files to Load:", {183, 25, 80, 8}},
+                                              {1051, ListBox, "", {183, 35, 80, 95}, LIST},
+                                          });
+}
+
+TEST(WizardTemplates, BothOptionsDialogs) {
+    ExpectControls(NetOptionsTemplate(), {
+                                             {NO_CONTROL_ID, GroupBox, "Toggles", {50, 25, 90, 50}},
+                                             {1054, CheckBox, "Tractor Beam", {57, 38, 80, 10}},
+                                             {1055, CheckBox, "Double Jump", {57, 48, 80, 10}},
+                                             {1056, CheckBox, "Ramming Damage", {57, 58, 80, 10}},
+                                             {NO_CONTROL_ID, GroupBox, "World", {148, 25, 115, 50}},
+                                             {NO_CONTROL_ID, Static, "Time Speed:", {151, 41, 43, 8}, RightAligned},
+                                             {1063, Edit, "", {197, 40, 44, 12}, HorizontalScroll},
+                                             {1065, PushButton, "?", {245, 40, 14, 12}},
+                                             {1069, PushButton, "Night Color:", {153, 54, 42, 12}, RightAligned},
+                                             {1064, Edit, "", {197, 54, 44, 12}, HorizontalScroll},
+                                             {1066, PushButton, "?", {245, 54, 14, 12}},
+                                             {NO_CONTROL_ID, GroupBox, "Speeds", {51, 82, 90, 50}},
+                                             {NO_CONTROL_ID, Static, "Run:", {53, 98, 32, 8}, RightAligned},
+                                             {1057, Edit, "", {87, 97, 32, 12}, HorizontalScroll},
+                                             {1061, PushButton, "?", {123, 97, 14, 12}},
+                                             {NO_CONTROL_ID, Static, "Missile:", {53, 112, 32, 8}, RightAligned},
+                                             {1058, Edit, "", {87, 111, 32, 12}, HorizontalScroll},
+                                             {1062, PushButton, "?", {123, 111, 14, 12}},
+                                             {NO_CONTROL_ID, GroupBox, "Scales", {148, 82, 115, 50}},
+                                             {NO_CONTROL_ID, Static, "Respawn:", {171, 99, 35, 8}, RightAligned},
+                                             {1059, Edit, "", {209, 98, 32, 12}, HorizontalScroll},
+                                             {1067, PushButton, "?", {245, 98, 14, 12}},
+                                             {NO_CONTROL_ID, Static, "Heal:", {171, 113, 35, 8}, RightAligned},
+                                             {1060, Edit, "", {209, 112, 32, 12}, HorizontalScroll},
+                                             {1068, PushButton, "?", {245, 112, 14, 12}},
+                                         });
+    const DialogTemplate& server = ServerOptionsTemplate();
+    EXPECT_EQ(server.Key(), "SERVER_OPTIONS");
+    EXPECT_EQ(server.Title, "Dravo Server Options");
+    EXPECT_EQ(server.Width, 226);
+    EXPECT_EQ(server.Height, 150);
+    EXPECT_EQ(server.FindControl(1003), nullptr); // no Back
+    for (const ControlTemplate& control : server.Controls) {
+        EXPECT_NE(control.Kind, Bitmap);
+        EXPECT_NE(control.Kind, Separator);
+    }
+    ExpectControls(server, {
+                               {NO_CONTROL_ID, GroupBox, "Toggles", {7, 7, 90, 50}},
+                               {1054, CheckBox, "Tractor Beam", {13, 20, 80, 10}},
+                               {1055, CheckBox, "Double Jump", {13, 30, 80, 10}},
+                               {1056, CheckBox, "Ramming Damage", {13, 40, 80, 10}},
+                               {NO_CONTROL_ID, GroupBox, "World", {104, 7, 115, 50}},
+                               {NO_CONTROL_ID, Static, "Time Speed:", {105, 23, 45, 8}, RightAligned},
+                               {1063, Edit, "", {153, 22, 44, 12}, HorizontalScroll},
+                               {1065, PushButton, "?", {201, 22, 14, 12}},
+                               {1069, PushButton, "Night Color:", {109, 36, 42, 12}, RightAligned},
+                               {1064, Edit, "", {153, 36, 44, 12}, HorizontalScroll},
+                               {1066, PushButton, "?", {201, 36, 14, 12}},
+                               {NO_CONTROL_ID, GroupBox, "Speeds", {7, 64, 90, 50}},
+                               {NO_CONTROL_ID, Static, "Run:", {9, 80, 32, 8}, RightAligned},
+                               {1057, Edit, "", {43, 79, 32, 12}, HorizontalScroll},
+                               {1061, PushButton, "?", {79, 79, 14, 12}},
+                               {NO_CONTROL_ID, Static, "Missile:", {9, 94, 32, 8}, RightAligned},
+                               {1058, Edit, "", {43, 93, 32, 12}, HorizontalScroll},
+                               {1062, PushButton, "?", {79, 93, 14, 12}},
+                               {NO_CONTROL_ID, GroupBox, "Scales", {104, 64, 115, 50}},
+                               {NO_CONTROL_ID, Static, "Respawn:", {127, 81, 35, 8}, RightAligned},
+                               {1059, Edit, "", {165, 80, 32, 12}, HorizontalScroll},
+                               {1067, PushButton, "?", {201, 80, 14, 12}},
+                               {NO_CONTROL_ID, Static, "Heal:", {127, 95, 35, 8}, RightAligned},
+                               {1060, Edit, "", {165, 94, 32, 12}, HorizontalScroll},
+                               {1068, PushButton, "?", {201, 94, 14, 12}},
+                               {1004, DefaultPushButton, "&OK", {55, 129, 50, 14}},
+                               {2, PushButton, "&Cancel", {121, 129, 50, 14}},
+                           });
+    ExpectUniqueIds(server);
+}
+
+TEST(Pictures, BitmapAndIconAreShowable) {
+    for (const TextPicture* picture : {Pictures::FindBitmap("DRAVO"), Pictures::FindIcon(128)}) {
+        ASSERT_NE(picture, nullptr);
+        ASSERT_FALSE(picture->Rows.empty());
+        for (const std::string_view row : picture->Rows) {
+            EXPECT_EQ(row.size(), picture->Rows[0].size());
+        }
+    }
+    const TextPicture* bitmap = Pictures::FindBitmap("DRAVO");
+    EXPECT_EQ(bitmap->PixelWidth, 26);
+    EXPECT_EQ(bitmap->PixelHeight, 156);
+    EXPECT_LE(bitmap->Rows.size(), 125u / 8); // fits its frame at 8 units a row
+    EXPECT_LE(bitmap->Rows[0].size(), 36u / 4);
+    EXPECT_EQ(Pictures::FindBitmap("dravo"), nullptr);
+    EXPECT_EQ(Pictures::FindIcon(129), nullptr);
+}
+
+} // namespace
+} // namespace dravo

@@ -1,0 +1,165 @@
+// The game settings page: what it shows from the settings and what Next writes back.
+#include "ui/pages/NetGamePage.h"
+
+#include "platform/window/ScriptedWindowSystem.h"
+#include "res/NetGameTemplate.h"
+#include "res/WizardFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace dravo {
+namespace {
+
+using Control = NetGameControl;
+
+class NetGamePageTest : public ::testing::Test {
+protected:
+    ScriptedWindowSystem m_Windows;
+    ServerSettings m_Settings;
+    HostInfo m_Host{};
+    GameInfo m_Info{};
+    bool m_TcpIp = true;
+
+    int Run(ScriptedWindowSystem::Script script) {
+        m_Windows.AddScript(NET_GAME_NAME, std::move(script));
+        NetGamePage page(m_Settings, m_Host, m_Info, m_TcpIp);
+        return m_Windows.RunDialog(NetGameTemplate(), page);
+    }
+    // Types the player limit and presses Next; returns what was stored.
+    int32_t PlayersFor(const std::string& typed) {
+        Run([&](ScriptedDialog& page) {
+            page.SetText(Control::MaxPlayers, typed);
+            page.Click(WizardControl::Next);
+        });
+        EXPECT_EQ(m_Host.m_MaxPlayers, m_Settings.m_MaxPlayers);
+        return m_Settings.m_MaxPlayers;
+    }
+};
+
+TEST_F(NetGamePageTest, ShowsTheSettingsAndTheStartValues) {
+    m_Settings.m_EndType = END_AFTER_FRAGS_OR_TIME;
+    m_Settings.m_Port = 27910;
+    Run([](ScriptedDialog& page) {
+        EXPECT_EQ(page.Text(Control::ServerName), "Dravo Server");
+        EXPECT_EQ(page.Text(Control::MaxPlayers), "16");
+        EXPECT_EQ(page.Text(Control::Frags), "25");
+        EXPECT_EQ(page.Text(Control::Minutes), "10");
+        EXPECT_EQ(page.Text(Control::Port), "27910");
+        EXPECT_TRUE(page.IsChecked(Control::EndAfterFrags));
+        EXPECT_TRUE(page.IsChecked(Control::EndAfterTime));
+        EXPECT_TRUE(page.IsVisible(Control::Port));
+        EXPECT_TRUE(page.IsVisible(Control::PortQuestion));
+        EXPECT_EQ(page.Model().Icon(), 128);
+    });
+}
+
+TEST_F(NetGamePageTest, NextWritesTheRecordsAndTheSettings) {
+    EXPECT_EQ(Run([](ScriptedDialog& page) {
+                  page.SetText(Control::ServerName, "Night Owls");
+                  page.SetChecked(Control::EndAfterFrags, false);
+                  page.SetChecked(Control::EndAfterTime, true);
+                  page.SetText(Control::Minutes, "15");
+                  page.SetText(Control::Frags, "0");
+                  page.SetText(Control::Port, "0");
+                  page.Click(WizardControl::Next);
+              }),
+              1);
+    EXPECT_STREQ(m_Host.m_ServerName, "Night Owls");
+    EXPECT_STREQ(m_Settings.m_ServerName, "Night Owls");
+    EXPECT_EQ(m_Info.m_GameType, 1);
+    EXPECT_EQ(m_Info.m_EndType, END_AFTER_TIME);
+    EXPECT_EQ(m_Settings.m_EndType, END_AFTER_TIME);
+    EXPECT_EQ(m_Info.m_EndTime, 15);
+    EXPECT_EQ(m_Info.m_EndFrags, 0); // stored even though its box is not checked
+    EXPECT_EQ(m_Settings.m_Port, 0);
+}
+
+TEST_F(NetGamePageTest, EndBoxesAreIndependent) {
+    const std::pair<std::pair<bool, bool>, int> cases[] = {
+        {{true, false}, END_AFTER_FRAGS},
+        {{false, true}, END_AFTER_TIME},
+        {{true, true}, END_AFTER_FRAGS_OR_TIME},
+        {{false, false}, END_NEVER},
+    };
+    for (const auto& [boxes, endType] : cases) {
+        Run([boxes](ScriptedDialog& page) {
+            page.SetChecked(Control::EndAfterFrags, boxes.first);
+            page.SetChecked(Control::EndAfterTime, boxes.second);
+            page.Click(WizardControl::Next);
+        });
+        EXPECT_EQ(m_Settings.m_EndType, endType);
+        EXPECT_EQ(m_Info.m_EndType, endType);
+    }
+    // Reopening after "never" shows both unchecked.
+    Run([](ScriptedDialog& page) {
+        EXPECT_FALSE(page.IsChecked(Control::EndAfterFrags));
+        EXPECT_FALSE(page.IsChecked(Control::EndAfterTime));
+    });
+}
+
+TEST_F(NetGamePageTest, PlayerLimitIsBroughtIntoRange) {
+    EXPECT_EQ(PlayersFor("0"), 2);
+    EXPECT_EQ(PlayersFor(""), 2);
+    EXPECT_EQ(PlayersFor("1"), 1);
+    EXPECT_EQ(PlayersFor("127"), 127);
+    EXPECT_EQ(PlayersFor("128"), 128);
+    EXPECT_EQ(PlayersFor("200"), 128);
+    EXPECT_EQ(PlayersFor("99999999999"), 2); // does not fit: not a number
+}
+
+TEST_F(NetGamePageTest, ServerNameIsCutOrReplaced) {
+    Run([](ScriptedDialog& page) {
+        page.SetText(Control::ServerName, "");
+        page.Click(WizardControl::Next);
+    });
+    EXPECT_STREQ(m_Host.m_ServerName, "Dravo Server");
+    EXPECT_STREQ(m_Settings.m_ServerName, "Dravo Server");
+
+    Run([](ScriptedDialog& page) {
+        page.SetText(Control::ServerName, std::string(300, 'n'));
+        page.Click(WizardControl::Next);
+    });
+    EXPECT_EQ(std::strlen(m_Host.m_ServerName), 119u);
+    EXPECT_EQ(std::strlen(m_Settings.m_ServerName), 119u);
+}
+
+TEST_F(NetGamePageTest, PortIsHiddenAndKeptForOtherServices) {
+    m_TcpIp = false;
+    m_Settings.m_Port = 27999;
+    Run([](ScriptedDialog& page) {
+        EXPECT_FALSE(page.IsVisible(Control::Port));
+        EXPECT_FALSE(page.IsVisible(Control::PortQuestion));
+        EXPECT_FALSE(page.SetText(Control::Port, "1")); // the operator cannot reach it
+        page.Click(WizardControl::Next);
+    });
+    EXPECT_EQ(m_Settings.m_Port, 27999);
+}
+
+TEST_F(NetGamePageTest, BackAndCancelStoreNothing) {
+    EXPECT_EQ(Run([](ScriptedDialog& page) {
+                  page.SetText(Control::ServerName, "Changed");
+                  page.Click(WizardControl::Back);
+              }),
+              3);
+    EXPECT_EQ(Run([](ScriptedDialog& page) {
+                  page.SetText(Control::ServerName, "Changed");
+                  page.PressEscape();
+              }),
+              2);
+    EXPECT_STREQ(m_Settings.m_ServerName, "Dravo Server");
+    EXPECT_EQ(m_Host.m_ServerName[0], '\0');
+}
+
+TEST(ReadUnsigned, ReadsLeadingDigitsOnly) {
+    EXPECT_EQ(ReadUnsigned("  42"), 42u);
+    EXPECT_EQ(ReadUnsigned("12abc"), 12u);
+    EXPECT_EQ(ReadUnsigned("abc"), 0u);
+    EXPECT_EQ(ReadUnsigned("-5"), 0u);
+    EXPECT_EQ(ReadUnsigned("4294967295"), 4294967295u);
+    EXPECT_EQ(ReadUnsigned("4294967296"), 0u);
+}
+
+} // namespace
+} // namespace dravo

@@ -1,0 +1,250 @@
+// The game options procedure on the wizard page and in SERVER_OPTIONS, OpenOptionsDialog, and the
+// console window's Options button.
+#include "ui/OptionsDialog.h"
+
+#include "platform/window/HeadlessWindowSystem.h"
+#include "platform/window/ScriptedWindowSystem.h"
+#include "res/ConsoleWindowTemplate.h"
+#include "res/NetOptionsTemplate.h"
+#include "res/ServerOptionsTemplate.h"
+#include "res/WizardFrame.h"
+#include "support/FakeClock.h"
+#include "support/FakeEngine.h"
+#include "support/TempDir.h"
+#include "ui/ConsoleWindow.h"
+#include "ui/GameOptionCommands.h"
+#include "ui/pages/GameOptionsPage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+namespace dravo {
+namespace {
+
+using Control = OptionsControl;
+
+class OptionsPageTest : public ::testing::Test {
+protected:
+    ScriptedWindowSystem m_Windows;
+    GameOptions m_Options{};
+
+    void SetUp() override { SetGameOptionsStartValues(m_Options); }
+    int RunPage(ScriptedWindowSystem::Script script) {
+        m_Windows.AddScript(NET_OPTIONS_NAME, std::move(script));
+        GameOptionsPage page(m_Options);
+        return m_Windows.RunDialog(NetOptionsTemplate(), page);
+    }
+};
+
+TEST_F(OptionsPageTest, ShowsTheStartValues) {
+    RunPage([](ScriptedDialog& page) {
+        EXPECT_TRUE(page.IsChecked(Control::TractorBeam));
+        EXPECT_TRUE(page.IsChecked(Control::DoubleJump));
+        EXPECT_TRUE(page.IsChecked(Control::RammingDamage));
+        for (const Control field :
+             {Control::RunSpeed, Control::MissileSpeed, Control::RespawnScale, Control::HealScale}) {
+            EXPECT_EQ(page.Text(field), "1.000000");
+        }
+        EXPECT_EQ(page.Text(Control::TimeSpeed), "-1.000000");
+        EXPECT_EQ(page.Text(Control::NightColor), "0.5 0.5 0.5");
+    });
+}
+
+TEST_F(OptionsPageTest, NextReadsEveryFieldBack) {
+    EXPECT_EQ(RunPage([](ScriptedDialog& page) {
+                  page.SetChecked(Control::DoubleJump, false);
+                  page.SetText(Control::RunSpeed, "  2.5x");
+                  page.SetText(Control::MissileSpeed, "fast");
+                  page.SetText(Control::RespawnScale, "1e1");
+                  page.SetText(Control::HealScale, "0");
+                  page.SetText(Control::TimeSpeed, "0.25");
+                  page.SetText(Control::NightColor, "0.1 0.2 0.3 and a tail that is far too long");
+                  page.Click(WizardControl::Next);
+              }),
+              1);
+    EXPECT_EQ(m_Options.m_TractorBeam, 1);
+    EXPECT_EQ(m_Options.m_DoubleJump, 0);
+    EXPECT_EQ(m_Options.m_RunSpeed, 2.5f);
+    EXPECT_EQ(m_Options.m_MissileSpeed, 0.0f); // not a number
+    EXPECT_EQ(m_Options.m_RespawnScale, 10.0f);
+    EXPECT_EQ(m_Options.m_HealScale, 0.0f); // 0 is taken as typed
+    EXPECT_EQ(m_Options.m_WorldTimeSpeed, 0.25f);
+    EXPECT_EQ(std::string(m_Options.m_WorldColorNight), std::string("0.1 0.2 0.3 and a tail that i"));
+}
+
+TEST_F(OptionsPageTest, TimeSpeedOfZeroOrTextKeepsTheOldValue) {
+    for (const char* typed : {"0", "", "slow", "0.0"}) {
+        RunPage([typed](ScriptedDialog& page) {
+            page.SetText(Control::TimeSpeed, typed);
+            page.Click(WizardControl::Next);
+        });
+        EXPECT_EQ(m_Options.m_WorldTimeSpeed, -1.0f) << typed;
+    }
+}
+
+TEST_F(OptionsPageTest, NumbersBeyondTheFieldAreHeldAtItsLimit) {
+    RunPage([](ScriptedDialog& page) {
+        page.SetText(Control::RunSpeed, "1e300");
+        page.SetText(Control::MissileSpeed, "-1e300");
+        page.Click(WizardControl::Next);
+    });
+    EXPECT_EQ(m_Options.m_RunSpeed, std::numeric_limits<float>::max());
+    EXPECT_EQ(m_Options.m_MissileSpeed, -std::numeric_limits<float>::max());
+}
+
+TEST_F(OptionsPageTest, ColourPickerWritesAtOnceAndStartsAtBlack) {
+    m_Windows.QueueColor(ColorRgb{255, 0, 0});
+    m_Windows.QueueColor(std::nullopt);
+    m_Windows.QueueColor(ColorRgb{128, 255, 0});
+    EXPECT_EQ(RunPage([this](ScriptedDialog& page) {
+                  page.Click(Control::NightColorPicker);
+                  EXPECT_EQ(page.Text(Control::NightColor), "1.00 0.00 0.00");
+                  EXPECT_STREQ(m_Options.m_WorldColorNight, "1.00 0.00 0.00"); // before any Next
+                  page.Click(Control::NightColorPicker);                       // cancelled: nothing changes
+                  EXPECT_STREQ(m_Options.m_WorldColorNight, "1.00 0.00 0.00");
+                  page.Click(Control::NightColorPicker);
+                  page.Click(WizardControl::Back);
+              }),
+              3);
+    EXPECT_STREQ(m_Options.m_WorldColorNight, "0.50 1.00 0.00"); // kept though the page went back
+    EXPECT_EQ(m_Windows.ColorPickerShows(), 3);
+    const ColorRgb start = m_Windows.LastColorPickerStart();
+    EXPECT_EQ(start.Red + start.Green + start.Blue, 0);
+    EXPECT_EQ(NightColorText(ColorRgb{255, 255, 255}), "1.00 1.00 1.00");
+    EXPECT_EQ(NightColorText(ColorRgb{0, 0, 0}), "0.00 0.00 0.00");
+}
+
+TEST_F(OptionsPageTest, EachHelpButtonShowsItsTextAndCaption) {
+    const std::pair<Control, std::pair<const char*, const char*>> helps[] = {
+        {Control::RunSpeedHelp,
+         {"Server Option: Run Speed", "Multiplies the player's run speed.\n\nDefault value is 1.0."}},
+        {Control::MissileSpeedHelp,
+         {"Server Option: Missile Speed", "Multiplies the TOW missile speed.\n\nDefault value is 1.0."}},
+        {Control::TimeSpeedHelp,
+         {"Server Option: World Time Speed", "Multiplies the time speed of the world.\n\nDefault value is 1.0.  A "
+                                             "value of -1 makes time stand still."}},
+        {Control::NightColorHelp,
+         {"Server Option: World Night Color",
+          "Specifies the color of the night sky in red, green, and blue float value components (from 0.0 to 1.0).  "
+          "You can click the \"Night Color\" button to bring up a color picker dialog.\n\nDefault value is \"0.5 "
+          "0.5 0.5\"."}},
+        {Control::RespawnScaleHelp,
+         {"Server Option: Respawn Scale", "Multiplies the respawn rate of items.\n\nDefault value is 1.0."}},
+        {Control::HealScaleHelp,
+         {"Server Option: Heal Scale",
+          "Scales how much health the health powerups give players.\n\nDefault value is 1.0."}},
+    };
+    RunPage([&](ScriptedDialog& page) {
+        for (const auto& [button, help] : helps) {
+            EXPECT_TRUE(page.Click(button));
+            EXPECT_FALSE(page.Ended());
+            ASSERT_FALSE(m_Windows.MessageBoxes().empty());
+            EXPECT_EQ(m_Windows.MessageBoxes().back().Caption, help.first);
+            EXPECT_EQ(m_Windows.MessageBoxes().back().Text, help.second);
+            EXPECT_EQ(m_Windows.MessageBoxes().back().Icon, MessageBoxIcon::Information);
+        }
+    });
+    EXPECT_EQ(m_Windows.MessageBoxes().size(), 6u);
+}
+
+class OpenOptionsDialogTest : public OptionsPageTest {
+protected:
+    test::FakeEngine m_Engine;
+};
+
+TEST_F(OpenOptionsDialogTest, OkSendsTheCommandsThenStoresTheNineKeysInOrder) {
+    m_Windows.AddScript(SERVER_OPTIONS_NAME, [](ScriptedDialog& dialog) {
+        EXPECT_EQ(dialog.Title(), "Dravo Server Options");
+        dialog.SetChecked(Control::RammingDamage, false);
+        dialog.SetText(Control::RunSpeed, "0");
+        dialog.SetText(Control::TimeSpeed, "2");
+        dialog.PressEnter();
+    });
+    EXPECT_TRUE(OpenOptionsDialog(m_Windows, &m_Engine, &m_Options));
+    const std::vector<std::string> expected = {
+        "TractorBeam 1",
+        "DoubleJump 1",
+        "RammingDamage 0",
+        "MissileSpeed 1.000000",
+        "RespawnScale 1.000000",
+        "HealScale 1.000000",
+        "WorldTimeSpeed 2.000000",
+        "WorldColorNight \"0.5 0.5 0.5\"",
+        "\"+TractorBeam\" \"1\"",
+        "\"+DoubleJump\" \"1\"",
+        "\"+RammingDamage\" \"0\"",
+        "\"+WorldNightColor\" \"0.5 0.5 0.5\"",
+        "\"+RunSpeed\" \"0.000000\"",
+        "\"+MissileSpeed\" \"1.000000\"",
+        "\"+TimeSpeed\" \"2.000000\"",
+        "\"+RespawnScale\" \"1.000000\"",
+        "\"+HealScale\" \"1.000000\"",
+    };
+    EXPECT_EQ(m_Engine.m_Commands, expected);
+}
+
+TEST_F(OpenOptionsDialogTest, CancelSendsAndStoresNothingButThePickedColourStays) {
+    m_Windows.QueueColor(ColorRgb{0, 0, 255});
+    m_Windows.AddScript(SERVER_OPTIONS_NAME, [](ScriptedDialog& dialog) {
+        dialog.Click(Control::NightColorPicker);
+        dialog.SetText(Control::RunSpeed, "3");
+        dialog.Click(Control::Cancel);
+    });
+    EXPECT_FALSE(OpenOptionsDialog(m_Windows, &m_Engine, &m_Options));
+    EXPECT_TRUE(m_Engine.m_Commands.empty());
+    EXPECT_STREQ(m_Options.m_WorldColorNight, "0.00 0.00 1.00");
+    EXPECT_EQ(m_Options.m_RunSpeed, 1.0f);
+
+    m_Windows.AddScript(SERVER_OPTIONS_NAME, [](ScriptedDialog& dialog) {
+        EXPECT_EQ(dialog.Text(Control::NightColor), "0.00 0.00 1.00"); // shown at the next opening
+        dialog.Close();
+    });
+    EXPECT_FALSE(OpenOptionsDialog(m_Windows, &m_Engine, &m_Options));
+}
+
+TEST_F(OpenOptionsDialogTest, MissingServerOrRecordShowsNothing) {
+    EXPECT_FALSE(OpenOptionsDialog(m_Windows, nullptr, &m_Options));
+    EXPECT_FALSE(OpenOptionsDialog(m_Windows, &m_Engine, nullptr));
+    EXPECT_TRUE(m_Windows.Dialogs().empty());
+}
+
+TEST_F(OpenOptionsDialogTest, HeadlessFaceExplainsInsteadOfShowingTheDialog) {
+    std::ostringstream out;
+    std::ostringstream err;
+    HeadlessWindowSystem headless(HeadlessOptions{-1, &out, &err, false});
+    EXPECT_FALSE(OpenOptionsDialog(headless, &m_Engine, &m_Options));
+    EXPECT_EQ(err.str(), "DravoServ: " + std::string(OPTIONS_NEED_SCREEN_MESSAGE) + "\n");
+    EXPECT_TRUE(m_Engine.m_Commands.empty());
+}
+
+TEST_F(OpenOptionsDialogTest, ConsoleWindowOptionsButtonOpensTheDialog) {
+    test::TempDir directory;
+    test::CurrentDirectory current(directory.Path());
+    test::FakeClock clock;
+    HostInfo host{};
+    GameInfo game{};
+    std::atomic<bool> emptyExit{false};
+    ConsoleWindow window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0});
+    window.Session().SetWorkerEnabled(false);
+    m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& console) {
+        console.RunPosted();
+        m_Engine.m_Commands.clear();
+        EXPECT_TRUE(console.Click(ConsoleControl::Options));
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        console.Click(ConsoleControl::Shutdown);
+    });
+    m_Windows.AddScript(SERVER_OPTIONS_NAME, [](ScriptedDialog& dialog) {
+        dialog.SetChecked(Control::TractorBeam, false);
+        dialog.Click(Control::Ok);
+    });
+    window.Run();
+    EXPECT_EQ(m_Options.m_TractorBeam, 0);
+    ASSERT_FALSE(m_Engine.m_Commands.empty());
+    EXPECT_EQ(m_Engine.m_Commands.front(), "TractorBeam 0");
+    EXPECT_EQ(m_Engine.m_Variables["TractorBeam"], "0");
+}
+
+} // namespace
+} // namespace dravo

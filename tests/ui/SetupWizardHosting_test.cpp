@@ -1,0 +1,105 @@
+// Start-up through the setup pages and the real engine: the chosen rotation is hosted, the saved
+// configuration carries it, and the next run with -go hosts it again without a page.
+#include "app/ServerApplication.h"
+#include "platform/Clock.h"
+#include "res/ConsoleWindowTemplate.h"
+#include "support/LiveProcess.h"
+#include "ui/WizardTestGame.h"
+
+namespace dravo {
+namespace {
+
+using test::StoredText;
+
+class SetupWizardHostingTest : public test::WizardTest {
+protected:
+    std::unique_ptr<IClock> m_Clock = CreateSystemClock();
+    const std::string m_EngineLibrary = (test::BinDir() / "server.so").string();
+
+    void SetUp() override {
+        WizardTest::SetUp();
+        m_Library.UnloadServerLibrary(); // the engine allows one server object: the application's
+        // The game answers on this machine only.
+        std::ofstream(m_Game.Path() / "first.cfg") << "net_bindaddress \"127.0.0.1\"\n";
+    }
+    // The console window: hosting starts, the rotation is shown, then the operator shuts down.
+    void ScriptConsole(std::vector<std::string>* shownLevels) {
+        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [this, shownLevels](ScriptedDialog& window) {
+            window.RunPosted();
+            EXPECT_EQ(window.Text(ConsoleControl::NetService).substr(0, 7), "Tcp/ip "); // and the address
+            for (int index = 0; index < window.ListCount(ConsoleControl::LevelList); ++index) {
+                shownLevels->push_back(window.ListText(ConsoleControl::LevelList, index).value_or(""));
+            }
+            m_Windows.QueueAnswer(MessageBoxResult::Yes);
+            EXPECT_TRUE(window.Click(ConsoleControl::Shutdown));
+        });
+    }
+};
+
+TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsThePages) {
+    const std::string port = std::to_string(test::FreeUdpPort());
+    m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SelectText(NetServicesControl::ServiceList, test::TCP_IP_SERVICE));
+        EXPECT_TRUE(page.SetChecked(NetServicesControl::UseGameSpy, false));
+        EXPECT_TRUE(page.SetChecked(NetServicesControl::ServerReg, false));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    m_Windows.AddScript(NET_REZFILES_NAME, [](ScriptedDialog& page) {
+        EXPECT_TRUE(page.DoubleClick(NetRezFilesControl::Available, 0));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    m_Windows.AddScript(NET_GAME_NAME, [port](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SetText(NetGameControl::Port, port));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(NET_OPTIONS_NAME);
+    FinishWithLevels({"Ironmarsh"}, {"Rustbowl"}, false);
+    std::vector<std::string> firstLevels;
+    ScriptConsole(&firstLevels);
+
+    ServerApplication first(m_Windows, *m_Clock, m_Drives);
+    ASSERT_EQ(first.StartServerApplication({"dravoserv", "-config", "first.cfg"}, m_EngineLibrary),
+              ExitStatus::Success);
+    EXPECT_EQ(firstLevels, (std::vector<std::string>{"Worlds\\Multi\\Ironmarsh", "Rustbowl"}));
+    ASSERT_FALSE(m_Windows.Dialogs().empty());
+    EXPECT_TRUE(m_Windows.Dialogs().back().Finished);
+
+    {
+        ServerLibrary saved;
+        ASSERT_TRUE(saved.LoadServerLibrary(m_EngineLibrary));
+        ASSERT_EQ(saved.GetServer()->ReadVariablesFile("first.cfg"), ENGINE_STATUS_OK);
+        EngineServer& store = *saved.GetServer();
+        EXPECT_EQ(StoredText(store, "ServiceName"), test::TCP_IP_SERVICE);
+        EXPECT_EQ(StoredText(store, "NumLevels"), "2");
+        EXPECT_EQ(StoredText(store, "Level0"), "Worlds\\Multi\\Ironmarsh");
+        EXPECT_EQ(StoredText(store, "Level1"), "Rustbowl");
+        EXPECT_EQ(StoredText(store, "SaveGameLevels"), "0");
+        EXPECT_EQ(StoredText(store, "RezFile0"), "Custom\\arena.rez");
+        EXPECT_EQ(StoredText(store, "Port"), port);
+        EXPECT_EQ(StoredText(store, "DashGoInfo"), "1");
+    }
+
+    const size_t dialogsBefore = m_Windows.Dialogs().size();
+    const size_t boxesBefore = m_Windows.MessageBoxes().size();
+    std::vector<std::string> secondLevels;
+    ScriptConsole(&secondLevels);
+    ServerApplication second(m_Windows, *m_Clock, m_Drives);
+    ASSERT_EQ(second.StartServerApplication({"dravoserv", "-go", "-config", "first.cfg"}, m_EngineLibrary),
+              ExitStatus::Success);
+    ASSERT_EQ(m_Windows.Dialogs().size(), dialogsBefore + 1); // the console window only
+    EXPECT_EQ(m_Windows.Dialogs().back().Key, "129");
+    EXPECT_EQ(secondLevels, firstLevels);
+    EXPECT_EQ(m_Windows.MessageBoxes().size(), boxesBefore + 1); // the exit question, no tip
+}
+
+TEST_F(SetupWizardHostingTest, CancelledSetupEndsTheProgramWithoutSaving) {
+    PressCancel(NET_SERVICES_NAME);
+    ServerApplication application(m_Windows, *m_Clock, m_Drives);
+    EXPECT_EQ(application.StartServerApplication({"dravoserv", "-config", "cancel.cfg"}, m_EngineLibrary),
+              ExitStatus::StartupFailed);
+    EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "cancel.cfg"));
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+}
+
+} // namespace
+} // namespace dravo

@@ -1,0 +1,256 @@
+// The page run of the setup wizard over the real engine: the moves between pages, the errors, the
+// "-go" tip, the stored lists and the face that cannot show pages.
+#include "ui/SetupWizard.h"
+
+#include "platform/window/HeadlessWindowSystem.h"
+#include "res/StringTable.h"
+#include "support/FakeEngine.h"
+#include "ui/WizardTestGame.h"
+
+#include <sstream>
+
+namespace dravo {
+namespace {
+
+using test::StoredText;
+using test::WizardTest;
+
+using Pages = std::vector<std::string>;
+const std::string SERVICES(NET_SERVICES_NAME);
+const std::string REZFILES(NET_REZFILES_NAME);
+const std::string GAME(NET_GAME_NAME);
+const std::string OPTIONS(NET_OPTIONS_NAME);
+const std::string LEVELS(NET_GAMELEVELS_NAME);
+
+TEST_F(WizardTest, FirstRunThroughEveryPageFillsTheRecordsAndStoresTheLists) {
+    ChooseService();
+    m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SelectText(NetRezFilesControl::Available, "arena.rez"));
+        EXPECT_TRUE(page.Click(NetRezFilesControl::Add));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    m_Windows.AddScript(GAME, [](ScriptedDialog& page) {
+        EXPECT_TRUE(page.IsVisible(NetGameControl::Port)); // TCP/IP asks for the port
+        EXPECT_TRUE(page.SetText(NetGameControl::ServerName, "Wizard Arena"));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(OPTIONS);
+    FinishWithLevels({"Skyharbor", "Cinderworks"}, {"Glasshouse"}, true);
+
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, REZFILES, GAME, OPTIONS, LEVELS}));
+    EXPECT_TRUE(m_Wizard->TcpIpSelected());
+    EXPECT_TRUE(m_Wizard->RezFilesLoaded());
+    EXPECT_STREQ(m_Host.m_ServiceName, "Tcp/ip");
+    EXPECT_STREQ(m_Host.m_ServerName, "Wizard Arena");
+    EXPECT_STREQ(m_Settings.m_ServiceName, test::TCP_IP_SERVICE);
+    ASSERT_EQ(m_Info.m_LevelCount, 3);
+    EXPECT_STREQ(m_Info.m_LevelNames[0], "Worlds\\Multi\\Skyharbor");
+    EXPECT_STREQ(m_Info.m_LevelNames[1], "Worlds\\Multi\\Cinderworks");
+    EXPECT_STREQ(m_Info.m_LevelNames[2], "Glasshouse"); // found only in the chosen archive
+
+    EXPECT_EQ(StoredText(Engine(), "NumLevels"), "3");
+    EXPECT_EQ(StoredText(Engine(), "Level0"), "Worlds\\Multi\\Skyharbor");
+    EXPECT_EQ(StoredText(Engine(), "Level2"), "Glasshouse");
+    EXPECT_EQ(StoredText(Engine(), "SaveGameLevels"), "1");
+    EXPECT_EQ(StoredText(Engine(), "NumRezFiles"), "1");
+    EXPECT_EQ(StoredText(Engine(), "RezFile0"), "Custom\\arena.rez");
+
+    // The "-go" tip closes a first run.
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "Dravo Server");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, StringTable::Find(STR_DASH_GO_TIP).value_or("missing"));
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Information);
+}
+
+TEST_F(WizardTest, TipIsLeftOutOnceTheConfigurationWasSaved) {
+    std::ofstream("saved.cfg") << "DashGoInfo \"1\"\n";
+    ScriptPlainRun();
+    ASSERT_TRUE(Run(false, "saved.cfg"));
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+}
+
+TEST_F(WizardTest, WithoutCustomArchivesTheRezPageIsSkippedBothWays) {
+    std::filesystem::remove_all(m_Game.Path() / "Custom");
+    ChooseService();
+    PressBack(GAME); // straight back to the services
+    ChooseService();
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    FinishWithLevels({"Frostline"}, {});
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, GAME, SERVICES, GAME, OPTIONS, LEVELS}));
+    EXPECT_EQ(m_Wizard->CustomRezCount(), 0);
+}
+
+TEST_F(WizardTest, BackFromTheGamePageReturnsToTheRezPageWhenArchivesExist) {
+    ChooseService();
+    PressNext(REZFILES);
+    PressBack(GAME);
+    PressBack(REZFILES);
+    ChooseService();
+    PressNext(REZFILES);
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    FinishWithLevels({"Frostline"}, {});
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, REZFILES, GAME, REZFILES, SERVICES, REZFILES, GAME, OPTIONS, LEVELS}));
+    EXPECT_EQ(m_Wizard->CustomRezCount(), 1);
+}
+
+TEST_F(WizardTest, BackFromTheLevelPageDoesNotLoadTheArchivesTwice) {
+    ChooseService();
+    PressNext(REZFILES);
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    PressBack(LEVELS);
+    PressBack(OPTIONS); // a Back from the options page reached from the levels goes to the game page
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    FinishWithLevels({"Frostline"}, {});
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, REZFILES, GAME, OPTIONS, LEVELS, OPTIONS, GAME, OPTIONS, LEVELS}));
+    EXPECT_EQ(m_Windows.WaitCursorShows(), 1); // one load, with its busy sign
+    EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
+}
+
+class WizardCancelTest : public WizardTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(WizardCancelTest, CancelEndsTheWizardWithoutAQuestionOrStoredLevels) {
+    const std::vector<std::string> pages = {SERVICES, REZFILES, GAME, OPTIONS, LEVELS};
+    const size_t cancelAt = GetParam();
+    if (cancelAt > 0) {
+        ChooseService();
+    }
+    for (size_t page = 1; page < cancelAt; ++page) {
+        PressNext(pages[page]);
+    }
+    PressCancel(pages[cancelAt]);
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(PagesShown(), Pages(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(cancelAt) + 1));
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    EXPECT_EQ(StoredText(Engine(), "NumLevels"), "0");
+    EXPECT_EQ(StoredText(Engine(), "Level0"), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPage, WizardCancelTest, ::testing::Range<size_t>(0, 5));
+
+TEST_F(WizardTest, RefusedServiceEndsWithTheServiceError) {
+    ChooseService(test::IPX_SERVICE);
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(m_Wizard->WizardError(), 2);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to use the selected network service.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "DravoServ");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Exclamation);
+}
+
+TEST_F(WizardTest, ArchiveTheEngineRefusesEndsWithTheSetupError) {
+    std::ofstream(m_Game.Path() / "Custom" / "broken.rez") << "not an archive";
+    ChooseService();
+    m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SelectText(NetRezFilesControl::Available, "broken.rez"));
+        EXPECT_TRUE(page.Click(NetRezFilesControl::Add));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(PagesShown().back(), OPTIONS); // the level page is never shown
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to load Dravo resources.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].Text, "ERROR - Unable to setup the network game server.");
+    EXPECT_FALSE(m_Wizard->RezFilesLoaded());
+}
+
+TEST_F(WizardTest, PageThatCannotRunIsASetupError) {
+    // No script for the services page: the dialog ends without a result.
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to setup the network game server.");
+}
+
+TEST_F(WizardTest, SkipWithAnUnknownSavedServiceFallsBackToThePages) {
+    std::ofstream("old.cfg") << "ServiceName \"Carrier Pigeon Service\"\nNumLevels \"1\"\n"
+                                "Level0 \"Worlds\\\\Multi\\\\Frostline\"\n";
+    ScriptPlainRun();
+    ASSERT_TRUE(Run(true, "old.cfg"));
+    EXPECT_EQ(PagesShown().front(), SERVICES);
+    EXPECT_STREQ(m_Settings.m_ServiceName, test::TCP_IP_SERVICE);
+}
+
+TEST_F(WizardTest, SkipWithASavedSetupShowsNoPage) {
+    std::ofstream("saved.cfg") << "ServiceName \"tcp/ip internet service\"\nNumLevels \"2\"\n"
+                                  "Level0 \"Worlds\\\\Multi\\\\Frostline\"\nLevel1 \"Rustbowl\"\n"
+                                  "NumRezFiles \"1\"\nRezFile0 \"Custom\\\\arena.rez\"\n";
+    ASSERT_TRUE(Run(true, "saved.cfg"));
+    EXPECT_TRUE(PagesShown().empty());
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    EXPECT_STREQ(m_Host.m_ServiceName, "Tcp/ip");
+    ASSERT_EQ(m_Info.m_LevelCount, 2);
+    EXPECT_STREQ(m_Info.m_LevelNames[1], "Rustbowl");
+}
+
+TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
+    test::TempDir game;
+    test::CopySampleGameForFirstRun(game.Path());
+    test::CurrentDirectory current(game.Path());
+    std::ostringstream out;
+    std::ostringstream err;
+    HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err, false});
+    test::FakeDrives drives;
+    ResourceLocator resources(drives, windows);
+    ASSERT_TRUE(resources.LocateResources(0));
+    ServerLibrary library;
+    ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
+    ServerSettings settings;
+    TextList levels;
+    TextList rezFiles;
+    HostInfo host{};
+    GameOptions options{};
+    GameInfo info{};
+    SetupWizard wizard({windows, library.GetServer(), resources, settings, levels, rezFiles});
+    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    EXPECT_EQ(err.str(), "DravoServ: " + std::string(SETUP_NEEDS_SCREEN_MESSAGE) + "\n");
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
+    test::FakeEngine engine;
+    engine.m_StartNetworkingSucceeds = false;
+    ScriptedWindowSystem windows;
+    test::FakeDrives drives;
+    ResourceLocator resources(drives, windows);
+    ServerSettings settings;
+    TextList levels;
+    TextList rezFiles;
+    HostInfo host{};
+    GameOptions options{};
+    GameInfo info{};
+    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles});
+    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    EXPECT_TRUE(windows.Dialogs().empty());
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(windows.MessageBoxes()[0].Text, "ERROR - Unable to initialize the networking system.");
+}
+
+TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
+    test::FakeEngine engine; // lists no services
+    ScriptedWindowSystem windows;
+    test::FakeDrives drives;
+    ResourceLocator resources(drives, windows);
+    ServerSettings settings;
+    TextList levels;
+    TextList rezFiles;
+    HostInfo host{};
+    GameOptions options{};
+    GameInfo info{};
+    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles});
+    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    EXPECT_EQ(wizard.WizardError(), 3);
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(windows.MessageBoxes()[0].Text, "ERROR - Unable to access the available network services.");
+}
+
+} // namespace
+} // namespace dravo
