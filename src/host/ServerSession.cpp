@@ -89,6 +89,7 @@ bool ServerSession::StartHosting() {
     }
     m_FirstStep = true;
     m_Running = true;
+    StartPresence();
     if (m_WorkerEnabled) {
         m_Worker = std::thread([this] { WorkerThread(); });
     }
@@ -139,6 +140,7 @@ void ServerSession::ShowHostAddress() {
     host.m_HostAddress[0] = '\0';
     uint16_t port = 0;
     m_Server->QueryHostAddress(host.m_HostAddress, sizeof host.m_HostAddress, &port);
+    m_HostPort = port;
     host.m_HostAddress[sizeof host.m_HostAddress - 1] = '\0';
 
     std::string line(Bounded(host.m_ServiceName, sizeof host.m_ServiceName));
@@ -155,8 +157,13 @@ void ServerSession::ShowHostAddress() {
 }
 
 bool ServerSession::StopHosting() {
+    if (m_Running) {
+        (void)m_Registrar.Unregister();
+    }
     m_Running = false;
     StopWorker();
+    // After the worker: a step in progress finishes its answers first.
+    StopReporting();
     return true;
 }
 
@@ -236,10 +243,6 @@ int32_t ServerSession::OnMemoryExhausted() {
         m_ExitWithoutAsking = true;
         m_View.MemoryExhausted();
     }
-    return 0;
-}
-
-int32_t ServerSession::OnForeignDatagram(const void*, uint32_t, const uint8_t*, uint16_t) {
     return 0;
 }
 

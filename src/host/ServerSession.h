@@ -19,6 +19,9 @@
 #include "host/PlayerTable.h"
 #include "host/SessionView.h"
 #include "host/UpdateLock.h"
+#include "net/EngineSendHook.h"
+#include "net/ServerStatusReporter.h"
+#include "net/WebRegistrar.h"
 #include "platform/Clock.h"
 #include "platform/window/WindowSystem.h"
 #include "ui/HostingRecords.h"
@@ -102,6 +105,9 @@ public:
     bool CountdownArmed() const { return m_CountdownArmed; }
     uint32_t CountdownRemainingMs() const { return m_CountdownRemaining; }
     const KickQueue& Kicks() const { return m_KickQueue; }
+    // Internet presence; the reporter is used under UpdateLock.
+    ServerStatusReporter& Reporter() { return m_Reporter; }
+    const WebRegistrar& Registrar() const { return m_Registrar; }
 
 private:
     void LoadBans();
@@ -114,6 +120,9 @@ private:
     void HandleStateUpdate(std::string_view message);
     void HandleLevelChanged(std::string_view message);
     int32_t PingOf(uint32_t clientId);
+    void StartPresence();
+    void TickPresence(uint32_t delta);
+    void StopReporting();
 
     ISessionView& m_View;
     WindowSystem& m_Windows;
@@ -153,6 +162,14 @@ private:
 
     BanList m_BanList;
     KickQueue m_KickQueue;
+
+    // Internet presence: GameSpy answers and heartbeats through the game port, web registration.
+    uint16_t m_HostPort = 0; // the game port QueryHostAddress gave
+    EngineSendHook m_SendHook;
+    ServerStatusReporter m_Reporter{m_Clock,
+                                    StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions,
+                                                  m_Players, m_CurrentLevel, m_Tuning}};
+    WebRegistrar m_Registrar{m_Records.m_HostInfo, m_HostAddressText};
 };
 
 } // namespace dravo

@@ -50,6 +50,9 @@ void ServerSession::UpdateStep() {
         }
         m_KickQueue.AdvanceKicks(delta);
     }
+    if (m_Running) {
+        TickPresence(delta);
+    }
 }
 
 void ServerSession::AdvanceCountdown(uint32_t delta) {

@@ -1,0 +1,26 @@
+// ILogSink: somewhere else the console log goes, line by line (the log file).
+//
+// Contract. WriteLine is called from any thread that adds a line to the console
+// log (the worker thread included) and never waits for I/O. The sink reports its
+// own trouble (a file it cannot write) through the notice handler, which the
+// console window installs once it can show lines and removes when it closes.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace dravo {
+
+class ILogSink {
+public:
+    using NoticeHandler = std::function<void(const std::string& notice)>;
+
+    virtual ~ILogSink() = default;
+    // One finished console log line, as the console window shows it.
+    virtual void WriteLine(std::string_view line) = 0;
+    // Notices raised before a handler was installed arrive at once; an empty handler detaches.
+    virtual void SetNoticeHandler(NoticeHandler handler) = 0;
+};
+
+} // namespace dravo

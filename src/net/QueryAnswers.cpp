@@ -1,0 +1,98 @@
+// The query reporter's answers: one small function per query key.
+#include "net/QueryReporter.h"
+#include "net/ValidateCipher.h"
+
+namespace dravo {
+namespace {
+
+constexpr const char* ECHO_KEY = "echo";
+constexpr const char* VALIDATE_KEY = "validate";
+constexpr const char* GAME_NAME_KEY = "gamename";
+constexpr const char* GAME_VERSION_KEY = "gamever";
+constexpr const char* LOCATION_KEY = "location";
+
+} // namespace
+
+// Query: \key\key... with the keys below, matched exactly and case-sensitively; other tokens are skipped.
+// Every token is looked at, so a value that equals a key acts as that key; "echo" and "secure" take the
+// token that follows them as their value.
+const QueryReporter::QueryKey QueryReporter::QUERY_KEYS[] = {
+    {"echo", &QueryReporter::AnswerEcho},     {"secure", &QueryReporter::AnswerSecure},
+    {"basic", &QueryReporter::AnswerBasic},   {"info", &QueryReporter::AnswerInfo},
+    {"rules", &QueryReporter::AnswerRules},   {"players", &QueryReporter::AnswerPlayers},
+    {"status", &QueryReporter::AnswerStatus},
+};
+
+bool QueryReporter::HandleQuery(std::string_view data, const char* address, int port) {
+    if (data.empty() || address == nullptr || address[0] == '\0') {
+        return false;
+    }
+    const AnswerRateLimiter::Verdict verdict =
+        m_Limiter.Admit(UdpSocket::ParseAddress(address).value_or(0), m_Clock.NowMs());
+    if (verdict == AnswerRateLimiter::Verdict::Drop) {
+        return false;
+    }
+    m_PlayersAllowed = verdict == AnswerRateLimiter::Verdict::Full;
+
+    m_Answer.BeginReply(address, port);
+    m_Tokens.Start(data);
+    for (std::string_view token = m_Tokens.Next(); !token.empty(); token = m_Tokens.Next()) {
+        for (const QueryKey& key : QUERY_KEYS) {
+            if (key.m_Token == token) {
+                (this->*key.m_Answer)();
+                break;
+            }
+        }
+    }
+    m_Answer.FinishReply();
+    return true;
+}
+
+// \echo\<text> answers \echo\<text>.
+void QueryReporter::AnswerEcho() {
+    const std::string_view text = m_Tokens.Next();
+    if (!text.empty()) {
+        AddKeyValue(ECHO_KEY, text);
+    }
+}
+
+// \secure\<challenge> answers \validate\<8 characters>: the challenge's first six bytes encrypted with the
+// secret key and Base64-encoded.
+void QueryReporter::AnswerSecure() {
+    const std::string_view challenge = m_Tokens.Next();
+    if (!challenge.empty()) {
+        AddKeyValue(VALIDATE_KEY, ValidateValue(challenge, m_SecretKey).data());
+    }
+}
+
+// \basic\ answers \gamename\<game>\gamever\<version>\location\<master index>.
+void QueryReporter::AnswerBasic() {
+    AddKeyValue(GAME_NAME_KEY, m_GameName);
+    AddKeyValue(GAME_VERSION_KEY, m_GameVersion);
+    AddKeyValue(LOCATION_KEY, m_Location);
+}
+
+void QueryReporter::AnswerInfo() {
+    (void)ReportInfo();
+}
+
+void QueryReporter::AnswerRules() {
+    (void)ReportRules();
+}
+
+// Above the global answer budget the player pairs are left out.
+void QueryReporter::AnswerPlayers() {
+    if (m_PlayersAllowed) {
+        (void)ReportPlayers();
+    }
+}
+
+// \status\ answers basic, info, rules and players, in that order.
+void QueryReporter::AnswerStatus() {
+    AnswerBasic();
+    AnswerInfo();
+    AnswerRules();
+    AnswerPlayers();
+}
+
+} // namespace dravo

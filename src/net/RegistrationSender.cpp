@@ -1,0 +1,84 @@
+// The registration sender thread and its queue.
+#include "net/RegistrationSender.h"
+
+#include "net/HttpGet.h"
+#include "net/RegistrationList.h"
+#include "net/RegistrationQuery.h"
+
+namespace dravo {
+
+RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch)
+    : m_ListFile(std::move(listFile)), m_Fetch(fetch ? std::move(fetch) : Fetch(&HttpGet)) {}
+
+RegistrationSender::~RegistrationSender() {
+    (void)Finish(std::chrono::milliseconds(0));
+}
+
+void RegistrationSender::Post(std::string baseUrl, std::string query) {
+    std::scoped_lock lock(m_Mutex);
+    if (m_Queue.size() >= MAX_PENDING_BATCHES) {
+        m_Queue.pop_front();
+    }
+    m_Queue.push_back(Batch{std::move(baseUrl), std::move(query)});
+    if (!m_Thread.joinable()) {
+        m_Abort = false;
+        m_Thread = std::jthread([this](std::stop_token stop) { Run(std::move(stop)); });
+    }
+    m_Changed.notify_all();
+}
+
+bool RegistrationSender::Finish(std::chrono::milliseconds limit) {
+    bool done = false;
+    {
+        std::unique_lock lock(m_Mutex);
+        done = m_Changed.wait_for(lock, limit, [this] { return m_Queue.empty() && !m_Busy; });
+        m_Queue.clear();
+    }
+    if (m_Thread.joinable()) {
+        m_Abort = true;
+        m_Thread.request_stop();
+        m_Thread.join();
+        m_Thread = std::jthread();
+    }
+    return done;
+}
+
+void RegistrationSender::Run(std::stop_token stop) {
+    for (;;) {
+        Batch batch;
+        {
+            std::unique_lock lock(m_Mutex);
+            m_Busy = false;
+            m_Changed.notify_all();
+            if (!m_Changed.wait(lock, stop, [this] { return !m_Queue.empty(); })) {
+                return;
+            }
+            batch = std::move(m_Queue.front());
+            m_Queue.pop_front();
+            m_Busy = true;
+        }
+        SendBatch(batch);
+    }
+}
+
+void RegistrationSender::SendBatch(const Batch& batch) {
+    // Without the registration file nothing is sent, not even to the base URL.
+    const auto lines = ReadRegistrationList(m_ListFile);
+    if (!lines) {
+        return;
+    }
+    Request(batch.m_BaseUrl, batch.m_Query);
+    for (const std::string& line : *lines) {
+        Request(line, batch.m_Query);
+    }
+}
+
+void RegistrationSender::Request(const std::string& baseUrl, const std::string& query) {
+    if (m_Abort) {
+        return;
+    }
+    ++m_RequestsMade;
+    (void)m_Fetch(RequestUrl(baseUrl, query), m_Abort);
+}
+
+} // namespace dravo

@@ -1,0 +1,125 @@
+// The owned UDP socket over BSD sockets.
+#include "net/UdpSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
+
+namespace dravo {
+namespace {
+
+sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
+    sockaddr_in socketAddress{};
+    socketAddress.sin_family = AF_INET;
+    socketAddress.sin_addr.s_addr = htonl(address);
+    socketAddress.sin_port = htons(port);
+    return socketAddress;
+}
+
+} // namespace
+
+std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
+    const int descriptor = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    UdpSocket owner(descriptor, port);
+    sockaddr_in address = SocketAddress(INADDR_ANY, port);
+    if (bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        return std::nullopt;
+    }
+    socklen_t size = sizeof address;
+    if (getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        return std::nullopt;
+    }
+    owner.m_Port = ntohs(address.sin_port);
+    return owner;
+}
+
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept
+    : m_Descriptor(std::exchange(other.m_Descriptor, -1)), m_Port(std::exchange(other.m_Port, 0)) {}
+
+UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_Descriptor = std::exchange(other.m_Descriptor, -1);
+        m_Port = std::exchange(other.m_Port, 0);
+    }
+    return *this;
+}
+
+UdpSocket::~UdpSocket() {
+    Close();
+}
+
+void UdpSocket::Close() {
+    if (m_Descriptor >= 0) {
+        close(m_Descriptor);
+        m_Descriptor = -1;
+    }
+    m_Port = 0;
+}
+
+UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
+    sockaddr_in sender{};
+    socklen_t senderSize = sizeof sender;
+    // MSG_TRUNC gives the datagram's real length, so a longer one is told apart from one that fits exactly.
+    const ssize_t received = recvfrom(m_Descriptor, buffer, capacity, MSG_DONTWAIT | MSG_TRUNC,
+                                      reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    if (received < 0) {
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Received::Nothing : Received::Failed;
+    }
+    from.m_Address = ntohl(sender.sin_addr.s_addr);
+    from.m_Port = ntohs(sender.sin_port);
+    if (static_cast<size_t>(received) > capacity) {
+        return Received::Oversized;
+    }
+    length = static_cast<size_t>(received);
+    return Received::Datagram;
+}
+
+bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
+    const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
+    return sendto(m_Descriptor, data, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
+                  sizeof address) == static_cast<ssize_t>(length);
+}
+
+std::optional<uint32_t> UdpSocket::ParseAddress(const char* text) {
+    in_addr address{};
+    if (text == nullptr || inet_pton(AF_INET, text, &address) != 1) {
+        return std::nullopt;
+    }
+    return ntohl(address.s_addr);
+}
+
+std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
+    if (auto dotted = ParseAddress(hostOrAddress)) {
+        return dotted;
+    }
+    if (hostOrAddress == nullptr || hostOrAddress[0] == '\0') {
+        return std::nullopt;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(hostOrAddress, nullptr, &hints, &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+    freeaddrinfo(found);
+    return address;
+}
+
+void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
+    std::snprintf(text, size, "%u.%u.%u.%u", (address >> 24) & 0xFFu, (address >> 16) & 0xFFu, (address >> 8) & 0xFFu,
+                  address & 0xFFu);
+}
+
+} // namespace dravo

@@ -1,0 +1,57 @@
+// UdpSocket: an owned, non-blocking IPv4 UDP socket.
+//
+// Move-only; the descriptor is closed with its owner. Ports are in host byte order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace dravo {
+
+// A sender or destination: IPv4 address (host byte order) and port.
+struct UdpPeer {
+    uint32_t m_Address = 0;
+    uint16_t m_Port = 0;
+};
+
+class UdpSocket {
+public:
+    enum class Received { Datagram, Nothing, Oversized, Failed };
+
+    UdpSocket() = default;
+    // Binds to `port` on every local address (0 takes a free port); empty when that fails.
+    static std::optional<UdpSocket> Open(uint16_t port);
+
+    UdpSocket(UdpSocket&& other) noexcept;
+    UdpSocket& operator=(UdpSocket&& other) noexcept;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+    ~UdpSocket();
+
+    bool IsOpen() const { return m_Descriptor >= 0; }
+    uint16_t Port() const { return m_Port; }
+    // For waiting on readiness (poll); the socket keeps it.
+    int Descriptor() const { return m_Descriptor; }
+    void Close();
+
+    // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
+    // reported as Oversized; `length` is set only for Datagram.
+    Received Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from);
+    [[nodiscard]] bool SendTo(const void* data, size_t length, const UdpPeer& to);
+
+    // The IPv4 address of a dotted address or host name (a name lookup may wait); empty when there is none.
+    static std::optional<uint32_t> Resolve(const char* hostOrAddress);
+    // A dotted address, into at least 16 characters.
+    static void FormatAddress(uint32_t address, char* text, size_t size);
+    // The address of dotted text; empty when it is not one.
+    static std::optional<uint32_t> ParseAddress(const char* text);
+
+private:
+    UdpSocket(int descriptor, uint16_t port) : m_Descriptor(descriptor), m_Port(port) {}
+
+    int m_Descriptor = -1;
+    uint16_t m_Port = 0;
+};
+
+} // namespace dravo

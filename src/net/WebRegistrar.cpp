@@ -1,0 +1,51 @@
+// The registration countdown and the two kinds of batch.
+#include "net/WebRegistrar.h"
+
+#include "net/RegistrationQuery.h"
+
+#include <cstring>
+
+namespace dravo {
+
+WebRegistrar::WebRegistrar(const HostInfo& host, const std::string& hostAddressText, std::filesystem::path listFile,
+                           RegistrationSender::Fetch fetch)
+    : m_Host(host), m_HostAddressText(hostAddressText), m_Sender(std::move(listFile), std::move(fetch)) {}
+
+void WebRegistrar::Configure(std::string baseUrl, uint32_t periodSeconds) {
+    m_BaseUrl = std::move(baseUrl);
+    m_PeriodSeconds = periodSeconds;
+}
+
+bool WebRegistrar::Enabled() const {
+    return m_Host.m_WebRegistration != 0 && !m_HostAddressText.empty();
+}
+
+std::string WebRegistrar::ServerName() const {
+    return std::string(m_Host.m_ServerName, strnlen(m_Host.m_ServerName, sizeof m_Host.m_ServerName));
+}
+
+bool WebRegistrar::RegistrationTick(uint32_t elapsedMs, EngineServer* server) {
+    if (server == nullptr || !Enabled()) {
+        return false;
+    }
+    m_CountdownMs = elapsedMs < m_CountdownMs ? m_CountdownMs - elapsedMs : 0;
+    if (m_CountdownMs != 0) {
+        return false;
+    }
+    // The excess of the elapsed time is not carried over.
+    m_CountdownMs = m_PeriodSeconds * 1000u;
+    const int players = static_cast<int>(server->CountClients());
+    m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, players));
+    return true;
+}
+
+bool WebRegistrar::Unregister() {
+    if (!Enabled()) {
+        return false;
+    }
+    m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, UNREGISTRATION_PLAYERS));
+    (void)m_Sender.Finish(UNREGISTER_WAIT);
+    return true;
+}
+
+} // namespace dravo

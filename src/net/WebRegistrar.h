@@ -1,0 +1,64 @@
+// WebRegistrar: lists the hosted game on server-list web pages while it runs.
+//
+// Contract. The worker thread calls RegistrationTick once per update step with
+// the step's delta: after FIRST_REGISTRATION_MS of update time, and then once a
+// period, it queues a registration batch (server name, address text, the
+// engine's client count). The thread that stops hosting calls Unregister, which
+// queues the unregistration (players -1) and waits at most UNREGISTER_WAIT for
+// it and whatever is queued before it. The requests themselves run on the
+// RegistrationSender's thread: nothing here waits on the network, and nothing
+// is sent without the registration file. The countdown lives as long as the
+// registrar (one per run): it is not reset when a game starts or stops.
+#pragma once
+
+#include "engine/EngineServer.h"
+#include "net/RegistrationList.h"
+#include "net/RegistrationSender.h"
+#include "ui/HostingRecords.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace dravo {
+
+// The built-in server list. Its host lies in a domain reserved for examples, so nothing is sent
+// anywhere unless "srv_send.txt" or the operator names a real list.
+inline constexpr const char* DEFAULT_REGISTRATION_URL = "http://servers.dravoserv.example/servers/server.asp";
+constexpr uint32_t DEFAULT_REGISTRATION_PERIOD_SECONDS = 400;
+constexpr uint32_t FIRST_REGISTRATION_MS = 7000;
+constexpr std::chrono::milliseconds UNREGISTER_WAIT{6000};
+
+class WebRegistrar {
+public:
+    // `host` and `hostAddressText` belong to the session and outlive the registrar.
+    WebRegistrar(const HostInfo& host, const std::string& hostAddressText,
+                 std::filesystem::path listFile = REGISTRATION_FILE, RegistrationSender::Fetch fetch = {});
+
+    // When hosting starts: the base URL of the built-in list and the period in seconds.
+    void Configure(std::string baseUrl, uint32_t periodSeconds);
+
+    // True when a registration batch was queued.
+    bool RegistrationTick(uint32_t elapsedMs, EngineServer* server);
+    // True when the unregistration batch was queued; returns once it was sent or UNREGISTER_WAIT passed.
+    bool Unregister();
+
+    uint32_t CountdownMs() const { return m_CountdownMs; }
+    uint32_t PeriodSeconds() const { return m_PeriodSeconds; }
+    const std::string& BaseUrl() const { return m_BaseUrl; }
+    size_t RequestsMade() const { return m_Sender.RequestsMade(); }
+
+private:
+    bool Enabled() const;
+    std::string ServerName() const;
+
+    const HostInfo& m_Host;
+    const std::string& m_HostAddressText;
+    std::string m_BaseUrl = DEFAULT_REGISTRATION_URL;
+    uint32_t m_PeriodSeconds = DEFAULT_REGISTRATION_PERIOD_SECONDS;
+    uint32_t m_CountdownMs = FIRST_REGISTRATION_MS;
+    RegistrationSender m_Sender;
+};
+
+} // namespace dravo

@@ -1,0 +1,288 @@
+// The query reporter through real UDP sockets on loopback: answers, ids, splitting,
+// limits on what is read, the heartbeat and the send paths.
+#include "net/ReporterFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace dravo {
+namespace {
+
+using List = std::vector<std::string>;
+using QueryReporterTest = test::ReporterTest;
+
+// A query that answers with a known text: what came before it was answered first, if at all.
+constexpr std::string_view MARK = "\\echo\\mark";
+
+TEST_F(QueryReporterTest, FirstProcessSendsTheHeartbeatNamingTheGamePort) {
+    Start();
+    EXPECT_EQ(m_Reporter.Process(), 0);
+    const auto heartbeat = m_Master.Receive();
+    ASSERT_TRUE(heartbeat);
+    EXPECT_EQ(heartbeat->m_Data, "\\heartbeat\\27960\\gamename\\dravo\\final\\\\queryid\\1.1");
+    EXPECT_EQ(heartbeat->m_FromPort, m_Reporter.QueryPort()); // no send hook: from the query port
+}
+
+TEST_F(QueryReporterTest, BasicAnswerWithQueryIdFive) {
+    Start();
+    (void)m_Reporter.Process(); // the heartbeat takes id 1
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Ask("\\echo\\x").size(), 1u);
+    }
+    EXPECT_EQ(Ask("\\basic\\"), List{"\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0\\final\\\\queryid\\5.1"});
+}
+
+TEST_F(QueryReporterTest, EchoAndTheTokensItConsumes) {
+    Start();
+    (void)m_Reporter.Process();
+    EXPECT_EQ(Ask("\\echo\\hello"), List{"\\echo\\hello\\final\\\\queryid\\2.1"});
+    // The empty value is skipped and "status" is taken as the echo's value.
+    EXPECT_EQ(Ask("\\echo\\\\status\\"), List{"\\echo\\status\\final\\\\queryid\\3.1"});
+    EXPECT_EQ(Ask("\\basic\\foo\\echo"),
+              List{"\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0\\final\\\\queryid\\4.1"});
+}
+
+TEST_F(QueryReporterTest, UnknownKeysSendNothingButUseAnId) {
+    Start();
+    (void)m_Reporter.Process();
+    for (std::string_view query : {"\\STATUS\\", "\\secure\\", "\\echo\\", "\\ba\xE9sic\\"}) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), query));
+        EXPECT_EQ(Pump(), 1) << query; // handled, with an empty answer
+    }
+    // Ids 2 to 5 went to the four empty answers.
+    EXPECT_EQ(Ask(MARK), List{"\\echo\\mark\\final\\\\queryid\\6.1"});
+}
+
+TEST_F(QueryReporterTest, StatusAnswersBasicInfoRulesAndPlayersInOrder) {
+    AddPlayer("Ace", 7, 31);
+    AddPlayer("Bob", -1, 120);
+    Start();
+    (void)m_Reporter.Process();
+    EXPECT_EQ(Ask("\\status\\"),
+              List{"\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0"
+                   "\\hostname\\Test Server\\hostport\\27960\\mapname\\Cinderworks\\gametype\\deathmatch"
+                   "\\numplayers\\2\\maxplayers\\16\\gamemode\\openplaying"
+                   "\\timelimit\\0\\fraglimit\\25\\tractorbeam\\on\\doublejump\\off\\ramming\\off"
+                   "\\player_0\\Ace\\frags_0\\7\\ping_0\\31\\player_1\\Bob\\frags_1\\-1\\ping_1\\120"
+                   "\\final\\\\queryid\\2.1"});
+    EXPECT_EQ(Ask("\\basic\\foo\\info\\"),
+              List{"\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0"
+                   "\\hostname\\Test Server\\hostport\\27960\\mapname\\Cinderworks\\gametype\\deathmatch"
+                   "\\numplayers\\2\\maxplayers\\16\\gamemode\\openplaying\\final\\\\queryid\\3.1"});
+}
+
+TEST_F(QueryReporterTest, LargeAnswersSplitIntoNumberedPackets) {
+    for (int i = 0; i < 130; ++i) {
+        AddPlayer((std::string(60, 'n') + std::to_string(100 + i)).c_str(), i, i);
+    }
+    Start();
+    (void)m_Reporter.Process();
+    const List packets = Ask("\\players\\");
+    ASSERT_GE(packets.size(), 3u);
+    std::string pairs;
+    for (size_t i = 0; i < packets.size(); ++i) {
+        const bool last = i + 1 == packets.size();
+        const std::string trailer = (last ? "\\final\\" : "") + std::string("\\queryid\\2.") + std::to_string(i + 1);
+        ASSERT_TRUE(packets[i].ends_with(trailer)) << i << ": " << packets[i].substr(packets[i].size() - 40);
+        EXPECT_EQ(packets[i].find("\\final\\"), last ? packets[i].size() - trailer.size() : std::string::npos);
+        EXPECT_LT(packets[i].size(), 4096u);
+        pairs += packets[i].substr(0, packets[i].size() - trailer.size());
+    }
+    EXPECT_EQ(pairs.find("\\player_0\\" + std::string(60, 'n') + "100\\frags_0\\0\\ping_0\\0"), 0u);
+    EXPECT_TRUE(pairs.ends_with("\\player_129\\" + std::string(60, 'n') + "229\\frags_129\\129\\ping_129\\129"));
+}
+
+TEST_F(QueryReporterTest, QueryIdWrapsAfter1000) {
+    Start();
+    (void)m_Reporter.Process(); // id 1
+    for (int id = 2; id < 1000; ++id) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\x"));
+        ASSERT_EQ(Pump(), 1);
+        ASSERT_TRUE(m_Client.Receive());
+    }
+    EXPECT_EQ(Ask("\\echo\\a"), List{"\\echo\\a\\final\\\\queryid\\1000.1"});
+    EXPECT_EQ(Ask("\\echo\\b"), List{"\\echo\\b\\final\\\\queryid\\1.1"});
+}
+
+TEST_F(QueryReporterTest, DatagramsAbove500BytesAndEmptyOnesAreDropped) {
+    Start();
+    (void)m_Reporter.Process();
+    const std::string exact = "\\echo\\" + std::string(494, 'e'); // 500 bytes
+    EXPECT_EQ(Ask(exact), List{"\\echo\\" + std::string(494, 'e') + "\\final\\\\queryid\\2.1"});
+    ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), exact + "e")); // 501 bytes
+    ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), ""));          // a client's retry
+    ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), MARK));
+    // The three may reach the socket one by one: read until the mark has been answered.
+    int answered = 0;
+    for (int round = 0; round < 3 && answered == 0; ++round) {
+        answered += Pump();
+    }
+    const List answers = m_Client.ReceiveAnswer();
+    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(answers, List{"\\echo\\mark\\final\\\\queryid\\3.1"}); // the dropped ones used no id
+}
+
+TEST_F(QueryReporterTest, EachProcessReadsAtMost64Datagrams) {
+    Start();
+    (void)m_Reporter.Process();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\x"));
+    }
+    int total = 0;
+    int largest = 0;
+    for (int call = 0; call < 20 && total < 100; ++call) {
+        const int answered = Pump();
+        largest = std::max(largest, answered);
+        total += answered;
+    }
+    EXPECT_EQ(total, 100);
+    EXPECT_EQ(largest, QueryReporter::MAX_DATAGRAMS_PER_PROCESS);
+}
+
+TEST_F(QueryReporterTest, SecureAnswersTheValidateValue) {
+    Start();
+    (void)m_Reporter.Process();
+    EXPECT_EQ(Ask("\\secure\\abcdef"), List{"\\validate\\mxX1AsRq\\final\\\\queryid\\2.1"});
+    EXPECT_EQ(Ask("\\basic\\secure\\XZQPVK"),
+              List{"\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0\\validate\\tRmtOAh1\\final\\\\queryid\\3.1"});
+}
+
+TEST_F(QueryReporterTest, HeartbeatsFollowSixtySecondsOfAccumulatedTime) {
+    test::RecordingSendHook hook;
+    Start();
+    m_Reporter.SetSendHook(&hook);
+    m_Clock.Set(123456);
+    auto heartbeats = [&] { return hook.m_Sent.size(); };
+    (void)m_Reporter.Process();
+    ASSERT_EQ(heartbeats(), 1u);
+    EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.0.1");
+    EXPECT_EQ(hook.m_Sent[0].m_Port, m_Master.Port());
+    for (int step = 0; step < 5999; ++step) { // 59990 ms in steps of 10
+        m_Clock.Advance(10);
+        (void)m_Reporter.Process();
+    }
+    m_Clock.Advance(9);
+    (void)m_Reporter.Process();
+    EXPECT_EQ(heartbeats(), 1u); // 59999 ms
+    m_Clock.Advance(1);
+    (void)m_Reporter.Process();
+    ASSERT_EQ(heartbeats(), 2u);
+    EXPECT_EQ(hook.m_Sent[1].m_Data, "\\heartbeat\\27960\\gamename\\dravo\\final\\\\queryid\\2.1");
+    // A long gap sends at once, and the excess is not carried over.
+    m_Clock.Advance(150000);
+    (void)m_Reporter.Process();
+    m_Clock.Advance(59999);
+    (void)m_Reporter.Process();
+    EXPECT_EQ(heartbeats(), 3u);
+    m_Clock.Advance(1);
+    (void)m_Reporter.Process();
+    EXPECT_EQ(heartbeats(), 4u);
+}
+
+TEST_F(QueryReporterTest, WithASendHookQueryPortAnswersStillLeaveFromTheQueryPort) {
+    test::RecordingSendHook hook;
+    Start();
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    ASSERT_EQ(hook.m_Sent.size(), 1u); // the heartbeat went through the hook
+    ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\asked"));
+    EXPECT_EQ(Pump(), 1);
+    const auto answer = m_Client.Receive();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->m_Data, "\\echo\\asked\\final\\\\queryid\\2.1");
+    EXPECT_EQ(answer->m_FromPort, m_Reporter.QueryPort());
+    EXPECT_EQ(hook.m_Sent.size(), 1u);
+    // A game-port query in between is answered through the hook again.
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery("127.0.0.1", m_Client.Port(), "\\echo\\hooked", 13));
+    ASSERT_EQ(hook.m_Sent.size(), 2u);
+    EXPECT_EQ(hook.m_Sent[1].m_Data, "\\echo\\hooked\\final\\\\queryid\\3.1");
+    EXPECT_EQ(hook.m_Sent[1].m_Port, m_Client.Port());
+}
+
+TEST_F(QueryReporterTest, GamePortQueriesAreAnsweredAndBoundedByTheirLength) {
+    test::RecordingSendHook hook;
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.9", 5000, "\\basic\\", 7)); // not reporting yet
+    Start();
+    m_Reporter.SetSendHook(&hook);
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery("10.0.0.9", 5000, "\\echo\\abcdef", 9));
+    ASSERT_EQ(hook.m_Sent.size(), 1u);
+    EXPECT_EQ(hook.m_Sent[0].m_Data, "\\echo\\abc\\final\\\\queryid\\1.1");
+    EXPECT_EQ(hook.m_Sent[0].m_Address, "10.0.0.9");
+    EXPECT_EQ(hook.m_Sent[0].m_Port, 5000);
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.9", 5000, "\\basic\\", 0));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("", 5000, "\\basic\\", 7));
+}
+
+TEST_F(QueryReporterTest, TenThousandQueriesFromOneAddressGetAtMostEleven) {
+    Start(AnswerRateLimits{});
+    (void)m_Reporter.Process();
+    int answered = 0;
+    for (int i = 0; i < 10000; ++i) {
+        (void)m_Client.SendTo(m_Reporter.QueryPort(), "\\status\\");
+        if (i % 100 == 99) {
+            m_Clock.Advance(10); // the 10,000 queries span 1000 ms of the reporter's clock
+            answered += m_Reporter.Process();
+        }
+    }
+    while (test::UdpTestPeer::WaitReadable(m_Reporter.Socket().Descriptor(), std::chrono::milliseconds(0))) {
+        answered += m_Reporter.Process();
+    }
+    EXPECT_GE(answered, 10); // the burst
+    EXPECT_LE(answered, 11);
+    for (int i = 0; i < answered; ++i) {
+        EXPECT_EQ(m_Client.ReceiveAnswer().size(), 1u);
+    }
+}
+
+TEST_F(QueryReporterTest, AboveTheGlobalBudgetPlayersAreLeftOut) {
+    AddPlayer("Ace", 3, 20);
+    AnswerRateLimits limits = NoLimits();
+    limits.m_GlobalPerSecond = 1;
+    Start(limits);
+    (void)m_Reporter.Process();
+    const List full = Ask("\\players\\numplayers");
+    EXPECT_EQ(full, List{"\\player_0\\Ace\\frags_0\\3\\ping_0\\20\\final\\\\queryid\\2.1"});
+    EXPECT_EQ(Ask("\\players\\echo\\x"), List{"\\echo\\x\\final\\\\queryid\\3.1"});
+    m_Clock.Advance(1000);
+    EXPECT_EQ(Ask("\\players\\"), List{"\\player_0\\Ace\\frags_0\\3\\ping_0\\20\\final\\\\queryid\\4.1"});
+}
+
+TEST_F(QueryReporterTest, InitializeFailsWithoutTextsOrPortAndShutdownStartsOver) {
+    EXPECT_FALSE(m_Reporter.Initialize(nullptr, "v", "k", 0, 1, 0, 1));
+    EXPECT_FALSE(m_Reporter.Initialize("g", nullptr, "k", 0, 1, 0, 1));
+    EXPECT_FALSE(m_Reporter.Initialize("g", "v", nullptr, 0, 1, 0, 1));
+    EXPECT_FALSE(m_Reporter.IsInitialized());
+    EXPECT_FALSE(m_Reporter.Initialize("g", "v", "k", 0, 1, m_Client.Port(), 1)); // the port is taken
+    EXPECT_EQ(m_Reporter.Process(), 0);
+
+    Start();
+    (void)m_Reporter.Process();
+    EXPECT_EQ(Ask(MARK), List{"\\echo\\mark\\final\\\\queryid\\2.1"});
+    m_Reporter.Shutdown();
+    EXPECT_FALSE(m_Reporter.IsInitialized());
+    EXPECT_EQ(m_Reporter.NextQueryId(), 1u);
+    EXPECT_EQ(m_Reporter.MasterHost(), "");
+    EXPECT_EQ(m_Reporter.Process(), 0);
+}
+
+TEST_F(QueryReporterTest, TheMasterHostPatternTakesTheIndexAndIsLookedUpOnce) {
+    QueryReporterOptions options;
+    options.m_MasterHostPattern = "127.0.%i.9";
+    m_Reporter.SetOptions(options);
+    ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 3, GAME_PORT, 0, 1));
+    EXPECT_EQ(m_Reporter.MasterHost(), "127.0.3.9");
+    EXPECT_EQ(m_Reporter.MasterAddress(), "127.0.3.9");
+    // Never used as a format, and no host name: never looked up, so no heartbeat goes anywhere.
+    options.m_MasterHostPattern = "%s%n%i%i";
+    m_Reporter.SetOptions(options);
+    ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, GAME_PORT, 0, 1));
+    EXPECT_EQ(m_Reporter.MasterHost(), "%s%n0%i");
+    EXPECT_EQ(m_Reporter.MasterAddress(), "");
+    test::RecordingSendHook hook;
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    EXPECT_TRUE(hook.m_Sent.empty());
+    EXPECT_EQ(m_Reporter.NextQueryId(), 2u); // the heartbeat still took its id
+}
+
+} // namespace
+} // namespace dravo

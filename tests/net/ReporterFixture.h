@@ -1,0 +1,79 @@
+// ReporterTest: a status reporter over records the test owns, on a free query port of this host,
+// with a fake clock, a loopback "master" and a loopback client.
+#pragma once
+
+#include "net/RecordingSendHook.h"
+#include "net/ServerStatusReporter.h"
+#include "net/UdpTestPeer.h"
+#include "support/FakeClock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace dravo::test {
+
+class ReporterTest : public ::testing::Test {
+protected:
+    static constexpr int GAME_PORT = 27960;
+
+    FakeClock m_Clock;
+    HostInfo m_Host{};
+    GameInfo m_Game{};
+    GameOptions m_Options{};
+    PlayerTable m_Players;
+    std::string m_Level = "Worlds\\Multi\\Cinderworks";
+    TuningVariables m_Tuning;
+    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Game, m_Options, m_Players, m_Level, m_Tuning}};
+    UdpTestPeer m_Master;
+    UdpTestPeer m_Client;
+
+    void SetUp() override {
+        std::strcpy(m_Host.m_ServerName, "Test Server");
+        m_Host.m_MaxPlayers = 16;
+        m_Game.m_EndType = END_AFTER_FRAGS;
+        m_Game.m_EndFrags = 25;
+        m_Game.m_EndTime = 10;
+        m_Options.m_TractorBeam = 1;
+        ASSERT_TRUE(m_Master.IsOpen() && m_Client.IsOpen());
+    }
+    // Starts reporting the way the session does, with a master on loopback and the given limits.
+    void Start(AnswerRateLimits limits = NoLimits()) {
+        QueryReporterOptions options;
+        options.m_MasterHostPattern = "127.0.0.1";
+        options.m_MasterPort = m_Master.Port();
+        options.m_Limits = limits;
+        m_Reporter.SetOptions(options);
+        ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, GAME_PORT, 0, 1));
+    }
+    static AnswerRateLimits NoLimits() {
+        AnswerRateLimits limits;
+        limits.m_Burst = 0;
+        limits.m_GlobalPerSecond = 0;
+        return limits;
+    }
+    // Runs Process once the query port has something to read; returns what it answered.
+    int Pump() {
+        EXPECT_TRUE(UdpTestPeer::WaitReadable(m_Reporter.Socket().Descriptor())) << "nothing arrived";
+        return m_Reporter.Process();
+    }
+    // Sends one query from the client, pumps, and returns the answer's datagrams.
+    std::vector<std::string> Ask(std::string_view query) {
+        EXPECT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), query));
+        Pump();
+        return m_Client.ReceiveAnswer();
+    }
+    void AddPlayer(const char* name, int32_t frags, int32_t ping) {
+        const int32_t index = m_Players.Count();
+        m_Players.SetCount(index + 1);
+        PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
+        entry.SetName(name);
+        entry.m_Frags = frags;
+        entry.m_Ping = ping;
+        entry.m_ClientId = static_cast<uint32_t>(index + 1);
+    }
+};
+
+} // namespace dravo::test

@@ -1,0 +1,128 @@
+// Web registration against a real HTTP server on loopback.
+#include "net/LoopbackHttpServer.h"
+#include "net/WebRegistrar.h"
+#include "support/FakeEngine.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace dravo {
+namespace {
+
+using List = std::vector<std::string>;
+using test::LoopbackHttpServer;
+
+const std::string QUERY = "?game=Dravo&name=My+Server&ip=10.0.0.5:27890&players=3&version=2.1";
+const std::string UNREGISTRATION = "?game=Dravo&name=My+Server&ip=10.0.0.5:27890&players=-1&version=2.1";
+
+std::string Get(const std::string& pathAndQuery) {
+    return "GET " + pathAndQuery + " HTTP/1.1";
+}
+
+class WebRegistrarTest : public ::testing::Test {
+protected:
+    test::TempDir m_Directory;
+    std::filesystem::path m_List = m_Directory.Path() / "srv_send.txt";
+    HostInfo m_Host{};
+    std::string m_Address = "10.0.0.5:27890";
+    test::FakeEngine m_Engine;
+    LoopbackHttpServer m_Server;
+    std::unique_ptr<WebRegistrar> m_Registrar;
+
+    void SetUp() override {
+        std::strcpy(m_Host.m_ServerName, "My Server");
+        m_Host.m_WebRegistration = 1;
+        m_Engine.AddClient("a", 1, 0.01f);
+        m_Engine.AddClient("b", 2, 0.01f);
+        m_Engine.AddClient("c", 3, 0.01f);
+        m_Registrar = std::make_unique<WebRegistrar>(m_Host, m_Address, m_List);
+        m_Registrar->Configure(m_Server.Url(), 120);
+    }
+    void WriteList(const std::string& text) { m_Directory.Write("srv_send.txt", text); }
+};
+
+TEST_F(WebRegistrarTest, FirstBatchAfterSevenSecondsThenOnePerPeriod) {
+    WriteList("");
+    EXPECT_FALSE(m_Registrar->RegistrationTick(6999, &m_Engine));
+    EXPECT_TRUE(m_Registrar->RegistrationTick(1, &m_Engine));
+    ASSERT_TRUE(m_Server.WaitForRequests(1));
+    const auto requests = m_Server.Requests();
+    EXPECT_EQ(requests[0].m_Line, Get("/servers/server.asp" + QUERY));
+    EXPECT_EQ(requests[0].m_UserAgent, "Dravo");
+    EXPECT_EQ(m_Registrar->CountdownMs(), 120000u);
+    EXPECT_FALSE(m_Registrar->RegistrationTick(119999, &m_Engine));
+    EXPECT_TRUE(m_Registrar->RegistrationTick(1, &m_Engine));
+    ASSERT_TRUE(m_Server.WaitForRequests(2));
+    // A late tick sends at once and then waits a full period: the excess is not carried over.
+    EXPECT_TRUE(m_Registrar->RegistrationTick(500000, &m_Engine));
+    EXPECT_EQ(m_Registrar->CountdownMs(), 120000u);
+    ASSERT_TRUE(m_Server.WaitForRequests(3));
+}
+
+TEST_F(WebRegistrarTest, EveryBatchGoesToTheBuiltInListThenToEachLineInOrder) {
+    WriteList(m_Server.Url("/first.asp") + "\n" + m_Server.Url("/second.asp") + "\n");
+    EXPECT_TRUE(m_Registrar->RegistrationTick(7000, &m_Engine));
+    ASSERT_TRUE(m_Server.WaitForRequests(3));
+    EXPECT_EQ(m_Server.Lines(),
+              (List{Get("/servers/server.asp" + QUERY), Get("/first.asp" + QUERY), Get("/second.asp" + QUERY)}));
+    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_EQ(m_Server.Lines().size(), 6u); // Unregister returns once its batch is done
+    EXPECT_EQ(m_Server.Lines()[5], Get("/second.asp" + UNREGISTRATION));
+}
+
+TEST_F(WebRegistrarTest, WithoutTheRegistrationFileNothingIsSent) {
+    EXPECT_TRUE(m_Registrar->RegistrationTick(7000, &m_Engine));
+    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_EQ(m_Registrar->RequestsMade(), 0u);
+    EXPECT_TRUE(m_Server.Requests().empty());
+}
+
+TEST_F(WebRegistrarTest, UnregisteringWithoutARegistrationSendsPlayersMinusOne) {
+    WriteList("");
+    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_EQ(m_Server.Lines(), List{Get("/servers/server.asp" + UNREGISTRATION)});
+}
+
+TEST_F(WebRegistrarTest, OffDisabledOrWithoutAddressTheCountdownStays) {
+    WriteList("");
+    EXPECT_FALSE(m_Registrar->RegistrationTick(7000, nullptr));
+    m_Host.m_WebRegistration = 0;
+    EXPECT_FALSE(m_Registrar->RegistrationTick(7000, &m_Engine));
+    EXPECT_FALSE(m_Registrar->Unregister());
+    m_Host.m_WebRegistration = 1;
+    m_Address.clear();
+    EXPECT_FALSE(m_Registrar->RegistrationTick(7000, &m_Engine));
+    EXPECT_FALSE(m_Registrar->Unregister());
+    EXPECT_EQ(m_Registrar->CountdownMs(), FIRST_REGISTRATION_MS);
+    EXPECT_EQ(m_Registrar->RequestsMade(), 0u);
+}
+
+TEST_F(WebRegistrarTest, NamesAreEscapedSoTheyCannotAddKeys) {
+    WriteList("");
+    std::strcpy(m_Host.m_ServerName, "Tom & Jerry's #1 = 100%");
+    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_EQ(m_Server.Lines(), List{Get("/servers/server.asp?game=Dravo&name=Tom+%26+Jerry's+%231+%3D+100%25"
+                                         "&ip=10.0.0.5:27890&players=-1&version=2.1")});
+}
+
+TEST_F(WebRegistrarTest, AHangingServerNeitherHoldsTheTickNorStopsForLong) {
+    LoopbackHttpServer hanging(LoopbackHttpServer::Mode::Hang);
+    WriteList(m_Server.Url("/after.asp") + "\n");
+    m_Registrar->Configure(hanging.Url(), 120);
+    EXPECT_TRUE(m_Registrar->RegistrationTick(7000, &m_Engine));
+    // The tick has returned while the server still holds its request unanswered.
+    ASSERT_TRUE(hanging.WaitForRequests(1));
+    EXPECT_TRUE(m_Server.Requests().empty());
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(m_Registrar->Unregister());
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(waited, std::chrono::milliseconds(7000)); // at most 6 s, and the abandoned request ends at once
+    // The hanging request gave up after 5 s, so the batch went on to the next list.
+    EXPECT_EQ(m_Server.Lines().front(), Get("/after.asp" + QUERY));
+}
+
+} // namespace
+} // namespace dravo
