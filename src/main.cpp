@@ -2,9 +2,14 @@
 #include "app/ServerApplication.h"
 #include "platform/FileSystem.h"
 #include "platform/window/WindowSystemFactory.h"
+#include "res/Pictures.h"
 
 #include <iostream>
+#include <memory>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -23,15 +28,29 @@ int main(int argc, char** argv) {
         requested = WindowFace::Terminal;
     }
     const WindowFace face = ChooseWindowFace(requested, isatty(STDIN_FILENO) != 0, isatty(STDOUT_FILENO) != 0);
-    if (face == WindowFace::Terminal && requested) {
-        std::cerr << "DravoServ: ERROR - The terminal face is not part of this build; use -face headless.\n";
-        return static_cast<int>(ExitStatus::UsageError);
-    }
 
-    HeadlessOptions headless;
-    headless.Out = &std::cout;
-    headless.Err = &std::cerr;
-    auto windows = CreateHeadlessWindowSystem(headless);
+    std::unique_ptr<WindowSystem> windows;
+    if (face == WindowFace::Terminal) {
+        TerminalOptions terminal;
+        terminal.InputFd = STDIN_FILENO;
+        terminal.OutputFd = STDOUT_FILENO;
+        terminal.Err = &std::cerr;
+        terminal.Pictures = [](std::string_view name) {
+            const TextPicture* picture = Pictures::FindBitmap(name);
+            return picture == nullptr ? std::span<const std::string_view>() : picture->Rows;
+        };
+        windows = CreateTerminalWindowSystem(std::move(terminal));
+        if (!windows && requested) {
+            std::cerr << "DravoServ: ERROR - This terminal cannot show the dialogs; use -face headless.\n";
+            return static_cast<int>(ExitStatus::UsageError);
+        }
+    }
+    if (!windows) {
+        HeadlessOptions headless;
+        headless.Out = &std::cout;
+        headless.Err = &std::cerr;
+        windows = CreateHeadlessWindowSystem(headless);
+    }
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();
     ServerApplication application(*windows, *clock, *drives);

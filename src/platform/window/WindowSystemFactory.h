@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/window/HeadlessWindowSystem.h"
+#include "platform/window/TerminalWindowSystem.h"
 #include "platform/window/WindowSystem.h"
 
 #include <memory>
@@ -20,5 +21,7 @@ enum class WindowFace {
 WindowFace ChooseWindowFace(std::optional<WindowFace> requested, bool inputIsTerminal, bool outputIsTerminal);
 
 std::unique_ptr<WindowSystem> CreateHeadlessWindowSystem(const HeadlessOptions& options);
+// The terminal face on the given terminal; nullptr when it is not a terminal ncurses can use.
+std::unique_ptr<WindowSystem> CreateTerminalWindowSystem(TerminalOptions options);
 
 } // namespace dravo

@@ -4,7 +4,27 @@
 #include <algorithm>
 #include <utility>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 namespace dravo {
+namespace {
+
+// Makes a wake-up descriptor readable; a counter that is already set stays readable.
+void Signal(int fd) {
+    if (fd >= 0) {
+        const uint64_t one = 1;
+        (void)!write(fd, &one, sizeof one);
+    }
+}
+
+} // namespace
+
+WindowThreadQueue::~WindowThreadQueue() {
+    if (m_WakeupFd >= 0) {
+        close(m_WakeupFd);
+    }
+}
 
 bool WindowThreadQueue::Post(std::function<void()> work) {
     {
@@ -13,6 +33,8 @@ bool WindowThreadQueue::Post(std::function<void()> work) {
             return false;
         }
         m_Work.push_back(std::move(work));
+        m_PostCount.fetch_add(1);
+        Signal(m_WakeupFd);
     }
     m_Wakeup.notify_one();
     return true;
@@ -22,8 +44,29 @@ void WindowThreadQueue::Wake() {
     {
         std::lock_guard lock(m_Mutex);
         m_WakePending = true;
+        Signal(m_WakeupFd);
     }
     m_Wakeup.notify_one();
+}
+
+int WindowThreadQueue::WakeupFd() {
+    std::lock_guard lock(m_Mutex);
+    if (m_WakeupFd < 0) {
+        m_WakeupFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (!m_Work.empty() || m_WakePending || m_Closed) {
+            Signal(m_WakeupFd);
+        }
+    }
+    return m_WakeupFd;
+}
+
+void WindowThreadQueue::ConsumeWakeups() {
+    std::lock_guard lock(m_Mutex);
+    m_WakePending = false;
+    if (m_WakeupFd >= 0) {
+        uint64_t count = 0;
+        (void)!read(m_WakeupFd, &count, sizeof count);
+    }
 }
 
 void WindowThreadQueue::Close() {
@@ -33,6 +76,7 @@ void WindowThreadQueue::Close() {
         m_Closed = true;
         dropped.swap(m_Work);
         m_Timers.clear();
+        Signal(m_WakeupFd);
     }
     m_Wakeup.notify_all();
     // The dropped work is destroyed here, outside the lock: its captures may post again.

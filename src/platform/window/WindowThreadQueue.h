@@ -7,6 +7,7 @@
 // is counted from then.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -23,6 +24,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     WindowThreadQueue() = default;
+    ~WindowThreadQueue();
     WindowThreadQueue(const WindowThreadQueue&) = delete;
     WindowThreadQueue& operator=(const WindowThreadQueue&) = delete;
 
@@ -39,6 +41,14 @@ public:
     // Waits until work is queued, Wake() is called or the deadline passes; true unless the wait timed
     // out. Returns at once when work is already queued or a wake is pending.
     bool WaitForWork(Clock::time_point deadline);
+    // For a loop that waits on other descriptors too (terminal input): a descriptor that is readable
+    // while work is queued or a wake is pending, created on first use; -1 when the system has none
+    // to give. ConsumeWakeups() makes it unreadable again and clears a pending wake; the loop calls it
+    // before running the pending work.
+    int WakeupFd();
+    void ConsumeWakeups();
+    // Any thread. How many times work has been posted so far.
+    uint64_t PostCount() const { return m_PostCount.load(); }
 
     // Timers belong to an owner (a running dialog) and have an id; setting an existing one restarts it.
     // A period of 0 is refused.
@@ -68,6 +78,8 @@ private:
     std::condition_variable m_Wakeup;
     std::deque<std::function<void()>> m_Work;
     bool m_WakePending = false;
+    int m_WakeupFd = -1;
+    std::atomic<uint64_t> m_PostCount{0};
     bool m_Closed = false;
     std::vector<Timer> m_Timers;
 };

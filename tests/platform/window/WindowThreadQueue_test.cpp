@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <chrono>
 #include <future>
 #include <thread>
@@ -156,6 +158,40 @@ TEST(WindowThreadQueue, ATimerKilledByAnEarlierHandlerDoesNotFire) {
         &owner, 2, 10, [&] { fired.push_back(2); }, start));
     EXPECT_EQ(queue.RunDueTimers(start + 10ms), 1u);
     EXPECT_EQ(fired, (std::vector<int>{1}));
+}
+
+bool Readable(int fd, int timeoutMs) {
+    pollfd watched{fd, POLLIN, 0};
+    return poll(&watched, 1, timeoutMs) == 1;
+}
+
+TEST(WindowThreadQueue, WakeupDescriptorIsReadableWhileWorkWaitsAndClearedOnceConsumed) {
+    WindowThreadQueue queue;
+    const int fd = queue.WakeupFd();
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(queue.WakeupFd(), fd) << "one descriptor for the queue's life";
+    EXPECT_FALSE(Readable(fd, 0));
+
+    std::thread poster([&queue] { queue.Post([] {}); });
+    EXPECT_TRUE(Readable(fd, 5000)) << "a post from another thread wakes a loop waiting on it";
+    poster.join();
+    EXPECT_EQ(queue.PostCount(), 1u);
+    queue.ConsumeWakeups();
+    EXPECT_FALSE(Readable(fd, 0));
+    EXPECT_EQ(queue.RunPending(), 1u);
+
+    queue.Wake();
+    EXPECT_TRUE(Readable(fd, 0));
+    queue.ConsumeWakeups();
+    EXPECT_FALSE(queue.WaitForWork(Clock::now())) << "the consumed wake is gone for the other wait too";
+    EXPECT_TRUE(queue.SetTimer(&queue, 1, 1000, [] {}));
+    EXPECT_TRUE(Readable(fd, 0)) << "a new timer makes the loop look at its deadline again";
+}
+
+TEST(WindowThreadQueue, WakeupDescriptorMadeLateStillSeesWorkAlreadyQueued) {
+    WindowThreadQueue queue;
+    ASSERT_TRUE(queue.Post([] {}));
+    EXPECT_TRUE(Readable(queue.WakeupFd(), 0));
 }
 
 } // namespace

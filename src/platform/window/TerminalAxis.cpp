@@ -1,0 +1,121 @@
+// Solving one axis of a terminal layout: longest paths over the required distances, then a spread
+// towards proportional places within the slack each place has.
+#include "platform/window/TerminalAxis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dravo {
+namespace {
+
+constexpr int SCALE_STEPS = 24; // halvings of the scale interval: far finer than a cell
+
+} // namespace
+
+TerminalAxis::TerminalAxis(int extentUnits, int snapUnits)
+    : m_ExtentUnits(std::max(extentUnits, 1)), m_SnapUnits(snapUnits) {
+    AddPlace(0);
+    AddPlace(m_ExtentUnits);
+}
+
+void TerminalAxis::AddPlace(int units) {
+    m_Units.push_back(std::clamp(units, 0, m_ExtentUnits));
+}
+
+void TerminalAxis::Require(int fromUnits, int toUnits, int fixedCells, double naturalCells, int dataCells) {
+    fromUnits = std::clamp(fromUnits, 0, m_ExtentUnits);
+    toUnits = std::clamp(toUnits, 0, m_ExtentUnits);
+    AddPlace(fromUnits);
+    AddPlace(toUnits);
+    if (fromUnits < toUnits) {
+        m_Edges.push_back(Edge{fromUnits, toUnits, fixedCells, naturalCells, dataCells});
+    }
+}
+
+int TerminalAxis::IndexOf(int units) const {
+    const auto found = std::lower_bound(m_Units.begin(), m_Units.end(), std::clamp(units, 0, m_ExtentUnits));
+    return static_cast<int>(found - m_Units.begin());
+}
+
+int TerminalAxis::Weight(const Edge& edge, double scale, bool keepData) const {
+    const int grown = static_cast<int>(std::ceil(edge.Natural * scale - 1e-9));
+    return std::max({edge.Fixed, keepData ? edge.Data : 0, grown});
+}
+
+std::vector<int> TerminalAxis::Packed(double scale, bool keepData) const {
+    std::vector<int> cells(m_Units.size(), 0);
+    for (size_t place = 1; place < m_Units.size(); ++place) {
+        int cell = cells[place - 1];
+        for (const size_t edge : m_Incoming[place]) {
+            cell =
+                std::max(cell, cells[static_cast<size_t>(m_Edges[edge].From)] + Weight(m_Edges[edge], scale, keepData));
+        }
+        cells[place] = cell;
+    }
+    return cells;
+}
+
+bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
+    std::sort(m_Units.begin(), m_Units.end());
+    m_Units.erase(std::unique(m_Units.begin(), m_Units.end()), m_Units.end());
+    m_Incoming.assign(m_Units.size(), {});
+    for (size_t index = 0; index < m_Edges.size(); ++index) {
+        Edge& edge = m_Edges[index];
+        edge.From = IndexOf(edge.From);
+        edge.To = IndexOf(edge.To);
+        m_Incoming[static_cast<size_t>(edge.To)].push_back(index);
+    }
+    std::vector<int> packed = Packed(0.0, keepDataMinimum);
+    if (packed.back() > available) {
+        m_Cells = std::move(packed);
+        m_Scale = 0.0;
+        return false;
+    }
+    double low = 0.0;
+    double high = maxScale;
+    if (Packed(high, keepDataMinimum).back() <= available) {
+        low = high;
+    }
+    for (int step = 0; step < SCALE_STEPS && low < high; ++step) {
+        const double middle = (low + high) / 2;
+        (Packed(middle, keepDataMinimum).back() <= available ? low : high) = middle;
+    }
+    m_Scale = low;
+    packed = Packed(m_Scale, keepDataMinimum);
+    const int extent = packed.back();
+
+    // The latest cell each place may take without pushing a later one past the extent.
+    std::vector<int> latest(m_Units.size(), extent);
+    for (size_t place = m_Units.size(); place-- > 0;) {
+        if (place + 1 < m_Units.size()) {
+            latest[place] = std::min(latest[place], latest[place + 1]);
+        }
+        for (const size_t edge : m_Incoming[place]) {
+            const auto from = static_cast<size_t>(m_Edges[edge].From);
+            latest[from] = std::min(latest[from], latest[place] - Weight(m_Edges[edge], m_Scale, keepDataMinimum));
+        }
+    }
+    // Each place as near its proportional cell as the distances already placed and the slack allow.
+    m_Cells.assign(m_Units.size(), 0);
+    int runStart = 0;
+    for (size_t place = 1; place < m_Units.size(); ++place) {
+        if (m_Units[place] - runStart >= m_SnapUnits) {
+            runStart = m_Units[place];
+        }
+        int earliest = m_Cells[place - 1];
+        for (const size_t edge : m_Incoming[place]) {
+            earliest = std::max(earliest, m_Cells[static_cast<size_t>(m_Edges[edge].From)] +
+                                              Weight(m_Edges[edge], m_Scale, keepDataMinimum));
+        }
+        const int proportional = static_cast<int>(std::lround(1.0 * runStart * extent / m_ExtentUnits));
+        m_Cells[place] = std::clamp(proportional, earliest, std::max(earliest, latest[place]));
+    }
+    return true;
+}
+
+int TerminalAxis::Cell(int units) const {
+    const auto index = static_cast<size_t>(IndexOf(units));
+    return index < m_Cells.size() ? m_Cells[index] : Extent();
+}
+
+} // namespace dravo

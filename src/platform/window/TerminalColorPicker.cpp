@@ -1,0 +1,78 @@
+// The terminal face's colour picker.
+#include "platform/window/TerminalColorPicker.h"
+
+#include "platform/window/DialogApi.h"
+
+#include <algorithm>
+#include <string>
+
+namespace dravo {
+namespace {
+
+using enum ControlKind;
+using enum ControlFlag;
+
+constexpr int COMPONENT_MAX = 255;
+
+constexpr int Id(TerminalColorPicker::Control control) {
+    return static_cast<int>(control);
+}
+
+constexpr ControlTemplate CONTROLS[] = {
+    {NO_CONTROL_ID, Static, "&Red (0-255):", {7, 9, 60, 8}, RightAligned},
+    {Id(TerminalColorPicker::Control::Red), Edit, "", {70, 7, 30, 12}, DigitsOnly},
+    {NO_CONTROL_ID, Static, "&Green (0-255):", {7, 25, 60, 8}, RightAligned},
+    {Id(TerminalColorPicker::Control::Green), Edit, "", {70, 23, 30, 12}, DigitsOnly},
+    {NO_CONTROL_ID, Static, "&Blue (0-255):", {7, 41, 60, 8}, RightAligned},
+    {Id(TerminalColorPicker::Control::Blue), Edit, "", {70, 39, 30, 12}, DigitsOnly},
+    {DIALOG_ID_OK, DefaultPushButton, "OK", {10, 60, 45, 14}},
+    {DIALOG_ID_CANCEL, PushButton, "Cancel", {62, 60, 45, 14}},
+};
+
+constexpr DialogTemplate COLOR_PICKER = {
+    .Name = "",
+    .Number = 0,
+    .Title = "Color",
+    .Width = 117,
+    .Height = 81,
+    .FontName = "",
+    .FontPoints = 0,
+    .Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::Centered,
+    .Controls = CONTROLS,
+};
+
+} // namespace
+
+const DialogTemplate& TerminalColorPicker::Template() {
+    return COLOR_PICKER;
+}
+
+uint8_t TerminalColorPicker::ReadComponent(std::string_view text) {
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        value = std::min(value * 10 + (c - '0'), COMPONENT_MAX);
+    }
+    return static_cast<uint8_t>(value);
+}
+
+void TerminalColorPicker::OnInit(DialogApi& dialog) {
+    (void)dialog.SetItemText(Control::Red, std::to_string(m_Initial.Red));
+    (void)dialog.SetItemText(Control::Green, std::to_string(m_Initial.Green));
+    (void)dialog.SetItemText(Control::Blue, std::to_string(m_Initial.Blue));
+}
+
+void TerminalColorPicker::OnCommand(DialogApi& dialog, int id, Notification /*code*/) {
+    if (id == DIALOG_ID_OK) {
+        m_Chosen =
+            ColorRgb{ReadComponent(dialog.GetItemText(Control::Red)), ReadComponent(dialog.GetItemText(Control::Green)),
+                     ReadComponent(dialog.GetItemText(Control::Blue))};
+        dialog.EndDialog(DIALOG_ID_OK);
+    } else if (id == DIALOG_ID_CANCEL) {
+        dialog.EndDialog(DIALOG_ID_CANCEL);
+    }
+}
+
+} // namespace dravo

@@ -1,0 +1,34 @@
+// TerminalColorPicker: the colour picker of the terminal face - red, green and blue typed as numbers
+// from 0 to 255 (a larger number counts as 255), with OK and Cancel.
+#pragma once
+
+#include "platform/window/DialogProcedure.h"
+#include "platform/window/DialogTemplate.h"
+#include "platform/window/WindowSystem.h"
+
+#include <optional>
+#include <string_view>
+
+namespace dravo {
+
+class TerminalColorPicker final : public DialogProcedure {
+public:
+    enum class Control : int { Red = 1201, Green = 1202, Blue = 1203 };
+
+    explicit TerminalColorPicker(ColorRgb initial) : m_Initial(initial) {}
+
+    static const DialogTemplate& Template();
+    // The colour chosen with OK; nothing after Cancel.
+    const std::optional<ColorRgb>& Chosen() const { return m_Chosen; }
+    // A component as typed: digits, cut to 255; anything else reads as 0.
+    static uint8_t ReadComponent(std::string_view text);
+
+    void OnInit(DialogApi& dialog) override;
+    void OnCommand(DialogApi& dialog, int id, Notification code) override;
+
+private:
+    ColorRgb m_Initial;
+    std::optional<ColorRgb> m_Chosen;
+};
+
+} // namespace dravo

@@ -1,0 +1,344 @@
+// Keys and clicks on a dialog of the terminal face.
+#include "platform/window/TerminalDialog.h"
+
+#include "platform/window/TerminalLineEditor.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace dravo {
+namespace {
+
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// The letter a caption marks with "&", or 0.
+char MnemonicOf(std::string_view text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&') {
+            if (text[i + 1] != '&') {
+                return Lower(text[i + 1]);
+            }
+            ++i;
+        }
+    }
+    return 0;
+}
+
+bool IsPushButton(const ControlState& control) {
+    return control.Kind() == ControlKind::PushButton || control.Kind() == ControlKind::DefaultPushButton;
+}
+
+} // namespace
+
+TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity)
+    : m_Dialog(dialog), m_Activity(std::move(activity)), m_Views(dialog.Model().Controls().size()) {
+    const ControlState* defaultButton = dialog.Model().DefaultButton();
+    if (defaultButton != nullptr && !defaultButton->Visible) {
+        const ControlState* input = dialog.Model().InputEdit();
+        const auto controls = dialog.Model().Controls();
+        m_InputEdit = input == nullptr ? -1 : static_cast<int>(input - controls.data());
+    }
+}
+
+void TerminalDialog::LayOut(int screenCols, int screenRows) {
+    m_Layout = TerminalLayout(m_Dialog.Template(), screenCols, screenRows);
+}
+
+std::optional<CursorCell> TerminalDialog::Draw(TerminalRenderer& renderer) {
+    KeepFocusUsable();
+    return renderer.Draw(m_Dialog.Model(), m_Layout, m_Views, m_Focus);
+}
+
+bool TerminalDialog::Focusable(int index) const {
+    const auto controls = m_Dialog.Model().Controls();
+    if (index < 0 || index >= static_cast<int>(controls.size())) {
+        return false;
+    }
+    const ControlState& control = controls[static_cast<size_t>(index)];
+    if (!control.Visible || !control.Enabled || control.Id() == NO_CONTROL_ID) {
+        return false;
+    }
+    return control.IsButton() || control.Kind() == ControlKind::ListBox || control.Kind() == ControlKind::Edit;
+}
+
+ControlState* TerminalDialog::FocusedControl() {
+    KeepFocusUsable();
+    return m_Focus < 0 ? nullptr : &m_Dialog.Model().Controls()[static_cast<size_t>(m_Focus)];
+}
+
+void TerminalDialog::KeepFocusUsable() {
+    if (Focusable(m_Focus)) {
+        return;
+    }
+    if (m_Focus < 0 && Focusable(m_InputEdit)) {
+        m_Focus = m_InputEdit;
+        return;
+    }
+    const int count = static_cast<int>(m_Dialog.Model().Controls().size());
+    const int from = std::max(m_Focus, 0);
+    m_Focus = -1;
+    for (int step = 0; step < count; ++step) {
+        if (Focusable((from + step) % count)) {
+            m_Focus = (from + step) % count;
+            return;
+        }
+    }
+}
+
+void TerminalDialog::MoveFocus(int step) {
+    KeepFocusUsable();
+    const int count = static_cast<int>(m_Dialog.Model().Controls().size());
+    for (int moved = 1; moved <= count && m_Focus >= 0; ++moved) {
+        const int candidate = ((m_Focus + step * moved) % count + count) % count;
+        if (Focusable(candidate)) {
+            m_Focus = candidate;
+            return;
+        }
+    }
+}
+
+bool TerminalDialog::IsTyping(const ControlState& control) const {
+    return control.Kind() == ControlKind::Edit && !control.Has(ControlFlag::ReadOnly) &&
+           !control.Has(ControlFlag::MultiLine);
+}
+
+int TerminalDialog::PageSize(int index) const {
+    return std::max(m_Layout.ControlCount() > static_cast<size_t>(index)
+                        ? m_Layout.Control(static_cast<size_t>(index)).Height - 1
+                        : 1,
+                    1);
+}
+
+void TerminalDialog::Press(int index) {
+    ControlState& control = m_Dialog.Model().Controls()[static_cast<size_t>(index)];
+    if (!control.IsButton() || !control.Enabled || !control.Visible) {
+        return;
+    }
+    if (control.Kind() == ControlKind::CheckBox) {
+        (void)m_Dialog.CheckItem(control.Id(), !control.Checked);
+    }
+    m_Dialog.SendCommand(control.Id(), Notification::Click);
+}
+
+void TerminalDialog::PressDefault() {
+    const ControlState* button = m_Dialog.Model().DefaultButton();
+    if (button == nullptr) {
+        m_Dialog.SendCommand(DIALOG_ID_OK);
+    } else if (button->Enabled) {
+        m_Dialog.SendCommand(button->Id());
+    }
+}
+
+void TerminalDialog::PressEnter() {
+    ControlState* focused = FocusedControl();
+    if (focused != nullptr && IsPushButton(*focused)) {
+        Press(m_Focus);
+        return;
+    }
+    if (focused != nullptr && focused->Kind() == ControlKind::ListBox && focused->Has(ControlFlag::Notify) &&
+        focused->List.Selection() != NO_SELECTION) {
+        // A dialog that does nothing on a double click gets its default button instead.
+        const uint64_t before = m_Activity ? m_Activity() : 0;
+        m_Dialog.SendCommand(focused->Id(), Notification::DoubleClick);
+        if (m_Dialog.Ended() || (m_Activity && m_Activity() != before)) {
+            return;
+        }
+    }
+    PressDefault();
+}
+
+bool TerminalDialog::Mnemonic(char letter) {
+    const auto controls = m_Dialog.Model().Controls();
+    for (size_t index = 0; index < controls.size(); ++index) {
+        const ControlState& control = controls[index];
+        if (!control.Visible || !control.Enabled || MnemonicOf(control.Text.Text()) != Lower(letter) ||
+            control.Kind() == ControlKind::Edit) {
+            continue;
+        }
+        if (control.IsButton()) {
+            m_Focus = static_cast<int>(index);
+            Press(m_Focus);
+        } else {
+            // A label hands the focus to the first usable control after it.
+            const int count = static_cast<int>(controls.size());
+            for (int next = static_cast<int>(index) + 1; next < static_cast<int>(index) + count; ++next) {
+                if (Focusable(next % count)) {
+                    m_Focus = next % count;
+                    break;
+                }
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+void TerminalDialog::Select(ControlState& list, int item) {
+    if (item == list.List.Selection() || !m_Dialog.ListSetSelection(list.Id(), item)) {
+        return;
+    }
+    if (list.Has(ControlFlag::Notify)) {
+        m_Dialog.SendCommand(list.Id(), Notification::SelectionChange);
+    }
+}
+
+void TerminalDialog::MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge) {
+    const int count = list.List.Count();
+    if (!list.List.IsSelectable()) {
+        view.Top = toEdge ? (step < 0 ? 0 : count) : view.Top + step; // drawing keeps it in range
+        return;
+    }
+    if (count == 0) {
+        return;
+    }
+    const int current = list.List.Selection();
+    int item = current == NO_SELECTION ? (step < 0 ? count - 1 : 0) : current + step;
+    if (toEdge) {
+        item = step < 0 ? 0 : count - 1;
+    }
+    Select(list, std::clamp(item, 0, count - 1));
+}
+
+void TerminalDialog::ScrollLog(TerminalControlView& view, int step, bool toEdge) {
+    if (toEdge) {
+        view.Follow = step > 0;
+        view.Top = step > 0 ? view.Top : 0;
+        return;
+    }
+    view.Follow = false; // drawing follows again once the end is in view
+    view.Top = std::max(view.Top + step, 0);
+}
+
+void TerminalDialog::EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key) {
+    std::string text = edit.Text.Text();
+    if (TerminalLineEditor::Apply(key, edit.Has(ControlFlag::DigitsOnly), text, view.Caret)) {
+        (void)m_Dialog.SetItemText(edit.Id(), text);
+    }
+}
+
+void TerminalDialog::TypeIntoInput(char letter) {
+    if (!Focusable(m_InputEdit)) {
+        return;
+    }
+    m_Focus = m_InputEdit;
+    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
+    EditKey(input, m_Views[static_cast<size_t>(m_InputEdit)], KeyEvent{KeyKind::Char, letter});
+}
+
+void TerminalDialog::ClickAt(int col, int row, bool twice) {
+    const auto controls = m_Dialog.Model().Controls();
+    for (size_t index = controls.size(); index-- > 0;) {
+        ControlState& control = controls[index];
+        if (!m_Layout.Control(index).Contains(col, row) || !Focusable(static_cast<int>(index))) {
+            continue;
+        }
+        const CellRect& cells = m_Layout.Control(index);
+        TerminalControlView& view = m_Views[index];
+        m_Focus = static_cast<int>(index);
+        if (control.IsButton()) {
+            Press(m_Focus);
+        } else if (control.Kind() == ControlKind::ListBox) {
+            const int item = view.Top + row - cells.Row;
+            if (item < control.List.Count()) {
+                Select(control, item);
+                if (twice && control.Has(ControlFlag::Notify) && control.List.Selection() == item) {
+                    m_Dialog.SendCommand(control.Id(), Notification::DoubleClick);
+                }
+            }
+        } else if (IsTyping(control)) {
+            view.Caret = view.Shift + col - cells.Col;
+        }
+        return;
+    }
+}
+
+void TerminalDialog::HandleKey(const KeyEvent& key) {
+    ControlState* focused = FocusedControl();
+    TerminalControlView* view = focused == nullptr ? nullptr : &m_Views[static_cast<size_t>(m_Focus)];
+    const bool list = focused != nullptr && focused->Kind() == ControlKind::ListBox;
+    const bool log = focused != nullptr && focused->Kind() == ControlKind::Edit && !IsTyping(*focused);
+    const bool typing = focused != nullptr && IsTyping(*focused);
+    const int page = PageSize(m_Focus);
+    switch (key.Kind) {
+    case KeyKind::Tab:
+        MoveFocus(1);
+        return;
+    case KeyKind::BackTab:
+        MoveFocus(-1);
+        return;
+    case KeyKind::Up:
+    case KeyKind::Down:
+    case KeyKind::PageUp:
+    case KeyKind::PageDown: {
+        const int sign = key.Kind == KeyKind::Up || key.Kind == KeyKind::PageUp ? -1 : 1;
+        const int step = sign * (key.Kind == KeyKind::Up || key.Kind == KeyKind::Down ? 1 : page);
+        if (list) {
+            MoveInList(*focused, *view, step, false);
+        } else if (log) {
+            ScrollLog(*view, step, false);
+        } else {
+            MoveFocus(sign);
+        }
+        return;
+    }
+    case KeyKind::Home:
+    case KeyKind::End: {
+        const int sign = key.Kind == KeyKind::Home ? -1 : 1;
+        if (list) {
+            MoveInList(*focused, *view, sign, true);
+        } else if (log) {
+            ScrollLog(*view, sign, true);
+        } else if (typing) {
+            EditKey(*focused, *view, key);
+        }
+        return;
+    }
+    case KeyKind::Left:
+    case KeyKind::Right:
+        if (typing) {
+            EditKey(*focused, *view, key);
+        } else if (!list && !log) {
+            MoveFocus(key.Kind == KeyKind::Left ? -1 : 1);
+        }
+        return;
+    case KeyKind::Char:
+        if (typing) {
+            EditKey(*focused, *view, key);
+        } else if (key.Letter == ' ' && focused != nullptr && focused->IsButton()) {
+            Press(m_Focus);
+        } else if (!Mnemonic(key.Letter)) {
+            TypeIntoInput(key.Letter);
+        }
+        return;
+    case KeyKind::Backspace:
+    case KeyKind::Delete:
+        if (typing) {
+            EditKey(*focused, *view, key);
+        }
+        return;
+    case KeyKind::Alt:
+        (void)Mnemonic(key.Letter);
+        return;
+    case KeyKind::Enter:
+        PressEnter();
+        return;
+    case KeyKind::Escape:
+        m_Dialog.SendCommand(DIALOG_ID_CANCEL);
+        return;
+    case KeyKind::Interrupt:
+        m_Dialog.DeliverCloseRequest(false);
+        return;
+    case KeyKind::Click:
+    case KeyKind::DoubleClick:
+        ClickAt(key.Col, key.Row, key.Kind == KeyKind::DoubleClick);
+        return;
+    case KeyKind::None:
+    case KeyKind::Resize:
+        return;
+    }
+}
+
+} // namespace dravo

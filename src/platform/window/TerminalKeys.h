@@ -1,0 +1,52 @@
+// TerminalKeys: what the operator's keys and clicks mean to a dialog, from the codes the screen reads.
+#pragma once
+
+#include <cstdint>
+
+namespace dravo {
+
+enum class KeyKind : uint8_t {
+    None,        // nothing a dialog uses
+    Char,        // a printable character (Letter)
+    Alt,         // Alt with a character: a mnemonic (Letter)
+    Tab,         //
+    BackTab,     // Shift+Tab
+    Up,          //
+    Down,        //
+    Left,        //
+    Right,       //
+    PageUp,      //
+    PageDown,    //
+    Home,        //
+    End,         //
+    Enter,       //
+    Escape,      //
+    Backspace,   //
+    Delete,      //
+    Interrupt,   // Ctrl+C: the close box
+    Click,       // mouse button 1 at Col, Row
+    DoubleClick, //
+    Resize,      // the terminal changed size
+};
+
+struct KeyEvent {
+    KeyKind Kind = KeyKind::None;
+    char Letter = 0;
+    int Col = 0;
+    int Row = 0;
+};
+
+class TerminalKeys {
+public:
+    static constexpr int ESCAPE = 27;
+    static constexpr int NO_KEY = -1;
+
+    // A code read from the screen (a character or a key number). After ESCAPE, following is the code
+    // read at once after it (NO_KEY when none came): a printable one makes Alt with it and is used up,
+    // which usedFollowing tells; anything else leaves Escape alone.
+    static KeyEvent Translate(int code, int following, bool& usedFollowing);
+    // A mouse report: the button state bits and the cell.
+    static KeyEvent FromMouse(uint64_t buttonState, int col, int row);
+};
+
+} // namespace dravo

@@ -1,0 +1,189 @@
+// Laying a dialog template out in character cells.
+#include "platform/window/TerminalLayout.h"
+
+#include "platform/window/TerminalAxis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace dravo {
+namespace {
+
+// Dialog units a cell stands for at scale 1.
+constexpr double UNITS_PER_COLUMN = 4.0;
+constexpr double UNITS_PER_ROW = 8.0;
+// A group box's caption sits in its top line between a corner and a space on each side.
+constexpr int GROUP_CAPTION_EXTRA = 4;
+constexpr int BUTTON_EXTRA = 2;    // "[" and "]"
+constexpr int CHECK_BOX_EXTRA = 4; // "[x] "
+
+bool Inside(const DialogRect& inner, const DialogRect& outer) {
+    return inner.X >= outer.X && inner.Y >= outer.Y && inner.X + inner.Width <= outer.X + outer.Width &&
+           inner.Y + inner.Height <= outer.Y + outer.Height;
+}
+
+bool SameLine(const DialogRect& a, const DialogRect& b) {
+    return a.Y < b.Y + b.Height && b.Y < a.Y + a.Height;
+}
+
+struct Axes {
+    TerminalAxis Across;
+    TerminalAxis Down;
+};
+
+// What each control needs along each axis.
+void RequireControl(const ControlTemplate& control, Axes& axes) {
+    const DialogRect& place = control.Place;
+    const int left = place.X;
+    const int right = place.X + place.Width;
+    const int top = place.Y;
+    const int bottom = place.Y + place.Height;
+    const double columns = place.Width / UNITS_PER_COLUMN;
+    const double rows = place.Height / UNITS_PER_ROW;
+    const int text = TerminalLayout::TextColumns(control.Text);
+    const bool multiLine = HasFlag(control.Flags, ControlFlag::MultiLine);
+    switch (control.Kind) {
+    case ControlKind::GroupBox:
+        axes.Across.Require(left, right, text + GROUP_CAPTION_EXTRA);
+        axes.Down.Require(top, bottom, 2);
+        return;
+    case ControlKind::Static:
+        if (place.Height > TerminalLayout::MULTI_LINE_STATIC_UNITS) {
+            axes.Across.Require(left, right, 1, columns);
+            axes.Down.Require(top, bottom, 1, rows);
+        } else if (control.Text.empty() && control.Id != NO_CONTROL_ID) {
+            // Filled at run time: it keeps room for a typical value when it can.
+            const int data = std::min(TerminalLayout::DATA_FIELD_COLUMNS, static_cast<int>(std::ceil(columns)));
+            axes.Across.Require(left, right, 1, columns, data);
+            axes.Down.Require(top, bottom, 1);
+        } else {
+            axes.Across.Require(left, right, text);
+            axes.Down.Require(top, bottom, control.Text.empty() ? 0 : 1);
+        }
+        return;
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+        axes.Across.Require(left, right, text + BUTTON_EXTRA);
+        axes.Down.Require(top, bottom, 1);
+        return;
+    case ControlKind::CheckBox:
+        axes.Across.Require(left, right, text + CHECK_BOX_EXTRA);
+        axes.Down.Require(top, bottom, 1);
+        return;
+    case ControlKind::Edit:
+        axes.Across.Require(left, right, 1, columns);
+        axes.Down.Require(top, bottom, 1, multiLine ? rows : 0.0);
+        return;
+    case ControlKind::ListBox:
+    case ControlKind::Bitmap:
+        axes.Across.Require(left, right, 1, columns);
+        axes.Down.Require(top, bottom, 1, rows);
+        return;
+    case ControlKind::Separator:
+        axes.Across.Require(left, right, 1);
+        axes.Down.Require(top, bottom, 1);
+        return;
+    }
+}
+
+Axes BuildAxes(const DialogTemplate& dialogTemplate, bool framed) {
+    Axes axes{TerminalAxis(dialogTemplate.Width, static_cast<int>(UNITS_PER_COLUMN / 2)),
+              TerminalAxis(dialogTemplate.Height, static_cast<int>(UNITS_PER_ROW / 2))};
+    const auto controls = dialogTemplate.Controls;
+    for (const ControlTemplate& control : controls) {
+        RequireControl(control, axes);
+        if (framed) { // a blank column inside the frame on either side
+            axes.Across.Require(0, control.Place.X, 1);
+            axes.Across.Require(control.Place.X + control.Place.Width, dialogTemplate.Width, 1);
+        }
+    }
+    for (const ControlTemplate& group : controls) {
+        if (group.Kind != ControlKind::GroupBox) {
+            continue;
+        }
+        const DialogRect& outer = group.Place;
+        for (const ControlTemplate& control : controls) {
+            const DialogRect& inner = control.Place;
+            if (&control == &group || !Inside(inner, outer)) {
+                continue;
+            }
+            axes.Across.Require(outer.X, inner.X, 1);
+            axes.Across.Require(inner.X + inner.Width, outer.X + outer.Width, 1);
+            axes.Down.Require(outer.Y, inner.Y, 1);
+            axes.Down.Require(inner.Y + inner.Height, outer.Y + outer.Height, 1);
+        }
+    }
+    // A blank column between controls side by side, so that a label never runs into its field.
+    for (const ControlTemplate& first : controls) {
+        for (const ControlTemplate& second : controls) {
+            if (first.Kind == ControlKind::GroupBox || second.Kind == ControlKind::GroupBox ||
+                first.Place.X + first.Place.Width > second.Place.X || !SameLine(first.Place, second.Place) ||
+                &first == &second) {
+                continue;
+            }
+            axes.Across.Require(first.Place.X + first.Place.Width, second.Place.X, 1);
+        }
+    }
+    return axes;
+}
+
+} // namespace
+
+int TerminalLayout::TextColumns(std::string_view text) {
+    int columns = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i; // "&x" shows x; "&&" shows "&"
+        }
+        ++columns;
+    }
+    return columns;
+}
+
+TerminalLayout::TerminalLayout(const DialogTemplate& dialogTemplate, int screenCols, int screenRows)
+    : m_Template(&dialogTemplate) {
+    struct Attempt {
+        bool Framed;
+        bool KeepData;
+    };
+    constexpr Attempt ATTEMPTS[] = {{true, true}, {false, true}, {false, false}};
+    std::optional<Axes> chosen;
+    for (const Attempt& attempt : ATTEMPTS) {
+        Axes axes = BuildAxes(dialogTemplate, attempt.Framed);
+        const int cols = attempt.Framed ? screenCols - 2 : screenCols;
+        const int rows = attempt.Framed ? screenRows - 2 : screenRows - 1;
+        const bool acrossFits = axes.Across.Solve(cols, MAX_SCALE, attempt.KeepData);
+        const bool downFits = axes.Down.Solve(rows, MAX_SCALE, attempt.KeepData);
+        m_Framed = attempt.Framed;
+        chosen.emplace(std::move(axes));
+        if (acrossFits && downFits) {
+            break; // the last attempt is kept even when it does not fit: it is clipped
+        }
+    }
+    const Axes& axes = *chosen;
+    const int frame = m_Framed ? 1 : 0;
+    m_Outer.Width = axes.Across.Extent() + 2 * frame;
+    m_Outer.Height = axes.Down.Extent() + 1 + frame;
+    m_Outer.Col = std::max(0, (screenCols - m_Outer.Width) / 2);
+    m_Outer.Row = std::max(0, (screenRows - m_Outer.Height) / 2);
+    m_Client = {m_Outer.Col + frame, m_Outer.Row + 1, axes.Across.Extent(), axes.Down.Extent()};
+    for (const ControlTemplate& control : dialogTemplate.Controls) {
+        const DialogRect& place = control.Place;
+        const int col = axes.Across.Cell(place.X);
+        const int row = axes.Down.Cell(place.Y);
+        m_Controls.push_back(CellRect{m_Client.Col + col, m_Client.Row + row,
+                                      axes.Across.Cell(place.X + place.Width) - col,
+                                      axes.Down.Cell(place.Y + place.Height) - row});
+    }
+}
+
+int TerminalLayout::TabStopColumn(size_t index, int stopUnits) const {
+    const int units = m_Template->Controls[index].Place.Width;
+    if (units <= 0) {
+        return stopUnits;
+    }
+    return static_cast<int>(std::lround(1.0 * stopUnits * m_Controls[index].Width / units));
+}
+
+} // namespace dravo

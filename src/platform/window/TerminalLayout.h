@@ -1,0 +1,70 @@
+// TerminalLayout: where a dialog's controls go on a screen of character cells.
+//
+// Dialog units become cells along each axis by a monotone map, so controls that do not overlap in the
+// template do not overlap on the screen. Within that map every control keeps room for its text
+// (labels, captions, buttons, check boxes), group boxes keep a cell of border round what they frame,
+// controls side by side keep a blank column between them, and data fields (texts filled at run time,
+// edits, lists, logs, pictures) share what is left in proportion to their size in dialog units -
+// about 4 horizontal and 8 vertical units a cell at scale 1, growing on larger screens. A text field
+// that is filled at run time keeps at least DATA_FIELD_COLUMNS when the screen allows it. The dialog
+// gets a frame with its title in the top line when there is room, else only a title line.
+#pragma once
+
+#include "platform/window/DialogTemplate.h"
+
+#include <vector>
+
+namespace dravo {
+
+struct CellRect {
+    int Col = 0;
+    int Row = 0;
+    int Width = 0;
+    int Height = 0;
+
+    bool Contains(int col, int row) const {
+        return col >= Col && col < Col + Width && row >= Row && row < Row + Height;
+    }
+    bool Overlaps(const CellRect& other) const {
+        return Col < other.Col + other.Width && other.Col < Col + Width && Row < other.Row + other.Height &&
+               other.Row < Row + Height;
+    }
+    bool Empty() const { return Width <= 0 || Height <= 0; }
+};
+
+class TerminalLayout {
+public:
+    // Columns a run-time text field keeps when the screen allows (a level path, an address and port).
+    static constexpr int DATA_FIELD_COLUMNS = 25;
+    // A static taller than this holds several lines of text, which wrap.
+    static constexpr int MULTI_LINE_STATIC_UNITS = 12;
+    // Most a data field grows, as a multiple of its size at 4 x 8 units a cell.
+    static constexpr double MAX_SCALE = 2.0;
+
+    TerminalLayout() = default;
+    // Lays the template out on a screen of the given size, centred.
+    TerminalLayout(const DialogTemplate& dialogTemplate, int screenCols, int screenRows);
+
+    // The whole dialog, frame and title line included.
+    const CellRect& Outer() const { return m_Outer; }
+    // Where the dialog's own area (dialog unit 0, 0) begins and how big it is.
+    const CellRect& Client() const { return m_Client; }
+    bool Framed() const { return m_Framed; }
+    // The cells of a control, by its index in the template; empty when it got no room.
+    const CellRect& Control(size_t index) const { return m_Controls[index]; }
+    size_t ControlCount() const { return m_Controls.size(); }
+    // A list box tab stop, given in dialog units from the control's left edge, in columns.
+    int TabStopColumn(size_t index, int stopUnits) const;
+
+    // The display width of a control text: "&" marks the mnemonic and is not shown, "&&" shows one.
+    static int TextColumns(std::string_view text);
+
+private:
+    const DialogTemplate* m_Template = nullptr;
+    CellRect m_Outer;
+    CellRect m_Client;
+    bool m_Framed = false;
+    std::vector<CellRect> m_Controls;
+};
+
+} // namespace dravo

@@ -1,0 +1,71 @@
+// TerminalRenderer: draws a running dialog - its frame and title, and every visible control in the
+// cells the layout gave it - into a canvas.
+#pragma once
+
+#include "platform/window/DialogModel.h"
+#include "platform/window/TerminalCanvas.h"
+#include "platform/window/TerminalLayout.h"
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dravo {
+
+// The rows of a bitmap resource drawn in characters; empty when there is no such picture.
+using PictureLookup = std::function<std::span<const std::string_view>(std::string_view name)>;
+
+// What the face remembers of a control between drawings.
+struct TerminalControlView {
+    int Top = 0;        // first item (lists) or line (logs) shown
+    int Caret = 0;      // one-line edits: where typing goes
+    int Shift = 0;      // one-line edits: first character shown
+    bool Follow = true; // logs: the newest line stays in view
+};
+
+struct CursorCell {
+    int Col = 0;
+    int Row = 0;
+};
+
+class TerminalRenderer {
+public:
+    TerminalRenderer(TerminalCanvas& canvas, const PictureLookup& pictures) : m_Canvas(canvas), m_Pictures(pictures) {}
+
+    // Draws the dialog with the focus on the control of that index (-1 for none). Scrolling in the
+    // views is brought in line with what fits. Returns where the text cursor goes, if anywhere.
+    std::optional<CursorCell> Draw(const DialogModel& model, const TerminalLayout& layout,
+                                   std::vector<TerminalControlView>& views, int focus);
+    // A title line or frame with a sign at its right end (the busy sign), on top of what is drawn.
+    void DrawSign(const TerminalLayout& layout, std::string_view sign);
+
+    // The lines of a multi-line text cut to the width: "\r\n" and "\n" break lines, a break at the end
+    // opens no line of its own.
+    static std::vector<std::string> WrapLines(std::string_view text, int width);
+    // Words wrapped to the width, for labels and message texts.
+    static std::vector<std::string> WrapWords(std::string_view text, int width);
+    // A list line with its tabs expanded to the next stop right of the text; one blank past the last.
+    static std::string ExpandTabs(std::string_view line, const std::vector<int>& stopColumns);
+
+private:
+    void DrawFrame(const DialogModel& model, const TerminalLayout& layout);
+    void DrawControl(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused,
+                     const TerminalLayout& layout, size_t index, std::optional<CursorCell>& cursor);
+    void DrawStatic(const ControlState& control, const CellRect& cells);
+    void DrawButton(const ControlState& control, const CellRect& cells, bool focused);
+    void DrawOneLineEdit(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused,
+                         std::optional<CursorCell>& cursor);
+    void DrawLog(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused);
+    void DrawList(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused,
+                  const TerminalLayout& layout, size_t index);
+    void DrawPicture(const ControlState& control, const CellRect& cells);
+    void DrawScrollMarks(const CellRect& cells, bool above, bool below, CellStyle style);
+
+    TerminalCanvas& m_Canvas;
+    const PictureLookup& m_Pictures;
+};
+
+} // namespace dravo

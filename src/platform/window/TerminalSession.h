@@ -1,0 +1,55 @@
+// TerminalSession: owns the ncurses screen on the process's terminal - raw keys, the mouse where the
+// terminal reports it, size changes noticed through SIGWINCH - and shows canvases on it. One session
+// at a time; the terminal is given back as it was when the session ends. Window thread only.
+#pragma once
+
+#include "platform/window/TerminalCanvas.h"
+#include "platform/window/TerminalKeys.h"
+#include "platform/window/TerminalRenderer.h"
+
+#include <memory>
+#include <optional>
+
+namespace dravo {
+
+class TerminalSession {
+public:
+    // Takes the terminal on the given descriptors; nullptr when they are not a usable terminal or
+    // another session holds it.
+    static std::unique_ptr<TerminalSession> Open(int inputFd, int outputFd);
+    ~TerminalSession();
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+    TerminalSession(TerminalSession&&) = delete; // the screen and the signal handler point at it
+    TerminalSession& operator=(TerminalSession&&) = delete;
+
+    int Cols() const;
+    int Rows() const;
+    // Readable when keys wait; readable when the terminal changed size.
+    int InputFd() const { return m_InputFd; }
+    int ResizeFd() const { return m_ResizeRead; }
+
+    // The next key or click already typed, without waiting; nothing when none is waiting.
+    std::optional<KeyEvent> ReadKey();
+    // After a size change was signalled: takes the new size. True when it changed.
+    bool TakeResize();
+    // Shows the canvas, with the text cursor at the cell or hidden.
+    void Present(const TerminalCanvas& canvas, std::optional<CursorCell> cursor);
+    // Whether Shift is held down now; only a Linux virtual console can tell, elsewhere false.
+    bool IsShiftHeld() const;
+
+private:
+    TerminalSession(int inputFd, int outputFd);
+    bool Start();
+
+    int m_InputFd;
+    int m_OutputFd;
+    int m_ResizeRead = -1;
+    int m_ResizeWrite = -1;
+    void* m_Screen = nullptr; // SCREEN*
+    void* m_InputFile = nullptr;
+    void* m_OutputFile = nullptr;
+    bool m_HandlerInstalled = false;
+};
+
+} // namespace dravo

@@ -1,0 +1,211 @@
+// The terminal face: dialogs drawn with ncurses, worked from the keyboard and the mouse.
+#include "platform/window/TerminalWindowSystem.h"
+
+#include "platform/window/DialogApi.h"
+#include "platform/window/TerminalColorPicker.h"
+#include "platform/window/TerminalDialog.h"
+#include "platform/window/TerminalMessageBox.h"
+#include "platform/window/TerminalSession.h"
+#include "platform/window/TerminationSignals.h"
+#include "platform/window/WindowThreadQueue.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+#include <poll.h>
+
+namespace dravo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long the loop sleeps when nothing is due; keys, work and wakes end the wait sooner.
+constexpr auto IDLE_WAIT = std::chrono::hours(1);
+
+} // namespace
+
+TerminalWindowSystem::TerminalWindowSystem(TerminalOptions options)
+    : m_Options(std::move(options)), m_Queue(std::make_shared<WindowThreadQueue>()) {
+    if (m_Options.WatchSignals) {
+        m_Signals = std::make_unique<TerminationSignals>([this] { RequestClose(); });
+    }
+    m_Session = TerminalSession::Open(m_Options.InputFd, m_Options.OutputFd);
+}
+
+TerminalWindowSystem::~TerminalWindowSystem() {
+    m_Session.reset(); // the terminal as it was, before anything more is written to it
+    if (m_Options.Err != nullptr) {
+        for (const std::string& failure : m_Failures) {
+            *m_Options.Err << failure << '\n';
+        }
+        m_Options.Err->flush();
+    }
+    m_Signals.reset();
+    m_Queue->Close();
+}
+
+void TerminalWindowSystem::RequestClose() {
+    m_Queue->Post([this] { ++m_CloseRequests; });
+}
+
+void TerminalWindowSystem::Post(std::function<void()> work) {
+    m_Queue->Post(std::move(work));
+}
+
+void TerminalWindowSystem::OnControlChanged(const ControlState& /*control*/) {
+    ++m_Changes;
+    m_Dirty = true;
+}
+
+uint64_t TerminalWindowSystem::Activity() const {
+    return m_Changes + m_Queue->PostCount();
+}
+
+void TerminalWindowSystem::LayOutAll() {
+    for (TerminalDialog* dialog : m_Stack) {
+        dialog->LayOut(m_Session->Cols(), m_Session->Rows());
+    }
+    m_Dirty = true;
+}
+
+int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) {
+    DialogApi dialog(dialogTemplate, procedure, *this);
+    if (!m_Session) {
+        dialog.Finish();
+        return DIALOG_ID_CANCEL; // nothing can be shown, so nothing can be answered
+    }
+    TerminalDialog view(dialog, [this] { return Activity(); });
+    view.LayOut(m_Session->Cols(), m_Session->Rows());
+    m_Stack.push_back(&view);
+    m_Dirty = true;
+    dialog.Start();
+    RunLoop(view);
+    m_Stack.pop_back();
+    m_Dirty = true;
+    dialog.Finish();
+    return dialog.Result();
+}
+
+void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
+    DialogApi& dialog = view.Api();
+    // Requests made before this dialog ran count as one: it is asked once, and ended at the next.
+    int closesSeen = m_CloseRequests > 0 ? m_CloseRequests - 1 : 0;
+    bool asked = false;
+    while (!dialog.Ended()) {
+        m_Queue->ConsumeWakeups();
+        m_Queue->RunPending();
+        if (dialog.Ended()) {
+            break;
+        }
+        if (m_CloseRequests > closesSeen) {
+            ++closesSeen;
+            if (!asked) {
+                asked = true;
+                dialog.DeliverCloseRequest(true);
+            } else {
+                dialog.EndDialog(DIALOG_ID_CANCEL); // asked again: the procedure did not close
+            }
+            continue;
+        }
+        ReadInput(view);
+        if (dialog.Ended()) {
+            break;
+        }
+        const Clock::time_point now = Clock::now();
+        m_Queue->RunDueTimers(now);
+        if (dialog.Ended()) {
+            break;
+        }
+        const auto nextTimer = m_Queue->NextTimerDue();
+        Clock::time_point deadline = nextTimer ? *nextTimer : now + IDLE_WAIT;
+        if (m_Dirty) {
+            if (now - m_LastDraw >= REDRAW_INTERVAL) {
+                Redraw();
+            } else {
+                deadline = std::min(deadline, m_LastDraw + REDRAW_INTERVAL);
+            }
+        }
+        Wait(deadline);
+    }
+}
+
+void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
+    if (m_Session->TakeResize()) {
+        LayOutAll();
+    }
+    while (!view.Api().Ended()) {
+        const std::optional<KeyEvent> key = m_Session->ReadKey();
+        if (!key) {
+            return;
+        }
+        m_Dirty = true;
+        if (key->Kind == KeyKind::Resize) {
+            LayOutAll();
+            continue;
+        }
+        view.HandleKey(*key); // may run a nested dialog, which reads the keys meanwhile
+        // What the key posted (a double click posting its command) comes before the next key.
+        m_Queue->ConsumeWakeups();
+        m_Queue->RunPending();
+    }
+}
+
+void TerminalWindowSystem::Wait(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int timeout = static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+    pollfd watched[] = {
+        {m_Session->InputFd(), POLLIN, 0},
+        {m_Queue->WakeupFd(), POLLIN, 0},
+        {m_Session->ResizeFd(), POLLIN, 0},
+    };
+    (void)poll(watched, std::size(watched), timeout); // a signal or an error only ends the wait early
+}
+
+void TerminalWindowSystem::Redraw() {
+    TerminalCanvas canvas(m_Session->Cols(), m_Session->Rows());
+    TerminalRenderer renderer(canvas, m_Options.Pictures);
+    std::optional<CursorCell> cursor;
+    for (TerminalDialog* dialog : m_Stack) {
+        cursor = dialog->Draw(renderer);
+    }
+    if (m_BusyDepth > 0) {
+        if (m_Stack.empty()) {
+            canvas.Text(0, 0, BUSY_SIGN, CellStyle::Busy, canvas.Cols());
+        } else {
+            renderer.DrawSign(m_Stack.back()->Layout(), BUSY_SIGN);
+        }
+        cursor.reset();
+    }
+    m_Session->Present(canvas, cursor);
+    m_Dirty = false;
+    m_LastDraw = Clock::now();
+}
+
+MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
+                                                      MessageBoxButtons buttons, MessageBoxIcon icon) {
+    if (icon == MessageBoxIcon::Exclamation) {
+        m_Failures.push_back(std::string(caption) + ": " + std::string(text));
+    }
+    TerminalMessageBox box(text, caption, buttons, icon);
+    return box.Answer(RunDialog(box.Template(), box));
+}
+
+std::optional<ColorRgb> TerminalWindowSystem::ChooseColor(ColorRgb initial) {
+    TerminalColorPicker picker(initial);
+    (void)RunDialog(TerminalColorPicker::Template(), picker);
+    return picker.Chosen();
+}
+
+void TerminalWindowSystem::SetWaitCursor(bool busy) {
+    m_BusyDepth = std::max(m_BusyDepth + (busy ? 1 : -1), 0);
+    if (m_Session) {
+        Redraw(); // now: the window thread is about to be busy
+    }
+}
+
+bool TerminalWindowSystem::IsShiftHeld() {
+    return m_Session && m_Session->IsShiftHeld();
+}
+
+} // namespace dravo

@@ -1,0 +1,89 @@
+// TerminalWindowSystem: the face that shows dialogs on a text terminal (ncurses).
+//
+// Every dialog is drawn from its template (TerminalLayout, TerminalRenderer) and worked from the
+// keyboard and, where the terminal reports it, the mouse (TerminalDialog). Nested dialogs - the
+// options dialog over the console window, message boxes, the colour picker - are drawn over the ones
+// below, which keep taking posted updates. The window thread waits for keys, posted work, timers and
+// size changes together (poll on the terminal, the queue's wake-up descriptor and SIGWINCH), and a
+// change is on the screen within one redraw interval. SIGTERM and SIGINT ask the running dialogs to
+// close without asking (a second request ends the innermost with Cancel). Shift is read only on a
+// Linux virtual console. Message boxes with the exclamation icon are also written to the error
+// stream once the screen is given back, so that a failure stays readable after the program ends.
+#pragma once
+
+#include "platform/window/DialogFace.h"
+#include "platform/window/TerminalRenderer.h"
+#include "platform/window/WindowSystem.h"
+
+#include <chrono>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace dravo {
+
+class TerminalDialog;
+class TerminalSession;
+class TerminationSignals;
+class WindowThreadQueue;
+
+struct TerminalOptions {
+    int InputFd = 0;
+    int OutputFd = 1;
+    std::ostream* Err = nullptr; // where failures are repeated after the screen is gone; may be null
+    PictureLookup Pictures;      // bitmap resources as text pictures
+    bool WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
+};
+
+class TerminalWindowSystem final : public WindowSystem, private DialogFace {
+public:
+    // Shortest time between two redraws: updates in a burst are drawn together.
+    static constexpr auto REDRAW_INTERVAL = std::chrono::milliseconds(40);
+    static constexpr std::string_view BUSY_SIGN = " Please wait... ";
+
+    // Takes the terminal; Usable() tells whether it could.
+    explicit TerminalWindowSystem(TerminalOptions options);
+    ~TerminalWindowSystem() override;
+
+    bool Usable() const { return m_Session != nullptr; }
+    // Any thread: what SIGTERM and SIGINT do.
+    void RequestClose();
+
+    int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
+    MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
+                                    MessageBoxIcon icon) override;
+    void SetWaitCursor(bool busy) override;
+    bool IsShiftHeld() override;
+    void Post(std::function<void()> work) override;
+    std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
+    bool CanShowDialogs() const override { return true; }
+
+private:
+    WindowSystem& Windows() override { return *this; }
+    const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
+    void OnTextAppended(const ControlState& /*control*/, std::string_view /*text*/) override { m_Dirty = true; }
+    void OnControlChanged(const ControlState& /*control*/) override;
+
+    void RunLoop(TerminalDialog& dialog);
+    void ReadInput(TerminalDialog& dialog);
+    void Redraw();
+    void Wait(std::chrono::steady_clock::time_point deadline);
+    void LayOutAll();
+    uint64_t Activity() const;
+
+    TerminalOptions m_Options;
+    std::shared_ptr<WindowThreadQueue> m_Queue;
+    std::vector<TerminalDialog*> m_Stack; // running dialogs, innermost last
+    bool m_Dirty = true;
+    std::chrono::steady_clock::time_point m_LastDraw{};
+    uint64_t m_Changes = 0;
+    int m_BusyDepth = 0;
+    int m_CloseRequests = 0; // window thread; raised through posted work
+    std::vector<std::string> m_Failures;
+    // Signals before the screen, so that ncurses leaves SIGTERM and SIGINT to them.
+    std::unique_ptr<TerminationSignals> m_Signals;
+    std::unique_ptr<TerminalSession> m_Session;
+};
+
+} // namespace dravo

@@ -1,0 +1,71 @@
+// What the screen's key codes and mouse reports mean to a dialog.
+#include "platform/window/TerminalKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <curses.h>
+
+namespace dravo {
+namespace {
+
+KeyEvent Key(int code, int following = TerminalKeys::NO_KEY) {
+    bool used = false;
+    return TerminalKeys::Translate(code, following, used);
+}
+
+TEST(TerminalKeys, NamedKeysAndTheirAlternativeCodes) {
+    EXPECT_EQ(Key('\t').Kind, KeyKind::Tab);
+    EXPECT_EQ(Key(KEY_BTAB).Kind, KeyKind::BackTab);
+    for (const int enter : {int{'\n'}, int{'\r'}, KEY_ENTER}) {
+        EXPECT_EQ(Key(enter).Kind, KeyKind::Enter) << enter;
+    }
+    for (const int backspace : {KEY_BACKSPACE, 8, 127}) {
+        EXPECT_EQ(Key(backspace).Kind, KeyKind::Backspace) << backspace;
+    }
+    EXPECT_EQ(Key(KEY_DC).Kind, KeyKind::Delete);
+    EXPECT_EQ(Key(KEY_UP).Kind, KeyKind::Up);
+    EXPECT_EQ(Key(KEY_DOWN).Kind, KeyKind::Down);
+    EXPECT_EQ(Key(KEY_PPAGE).Kind, KeyKind::PageUp);
+    EXPECT_EQ(Key(KEY_NPAGE).Kind, KeyKind::PageDown);
+    EXPECT_EQ(Key(KEY_HOME).Kind, KeyKind::Home);
+    EXPECT_EQ(Key(KEY_END).Kind, KeyKind::End);
+    EXPECT_EQ(Key(3).Kind, KeyKind::Interrupt);
+    EXPECT_EQ(Key(KEY_RESIZE).Kind, KeyKind::Resize);
+    EXPECT_EQ(Key(KEY_F(5)).Kind, KeyKind::None);
+    EXPECT_EQ(Key(1).Kind, KeyKind::None) << "other control characters do nothing";
+}
+
+TEST(TerminalKeys, PrintableCharactersAreTyped) {
+    const KeyEvent space = Key(' ');
+    EXPECT_EQ(space.Kind, KeyKind::Char);
+    EXPECT_EQ(space.Letter, ' ');
+    EXPECT_EQ(Key('~').Letter, '~');
+}
+
+TEST(TerminalKeys, EscapeFollowedByACharacterIsAlt) {
+    bool used = false;
+    const KeyEvent alt = TerminalKeys::Translate(TerminalKeys::ESCAPE, 's', used);
+    EXPECT_EQ(alt.Kind, KeyKind::Alt);
+    EXPECT_EQ(alt.Letter, 's');
+    EXPECT_TRUE(used);
+
+    const KeyEvent alone = TerminalKeys::Translate(TerminalKeys::ESCAPE, TerminalKeys::NO_KEY, used);
+    EXPECT_EQ(alone.Kind, KeyKind::Escape);
+    EXPECT_FALSE(used);
+
+    const KeyEvent beforeArrow = TerminalKeys::Translate(TerminalKeys::ESCAPE, KEY_UP, used);
+    EXPECT_EQ(beforeArrow.Kind, KeyKind::Escape);
+    EXPECT_FALSE(used) << "the arrow is a key of its own";
+}
+
+TEST(TerminalKeys, MouseReportsBecomeClicksAtTheirCell) {
+    const KeyEvent click = TerminalKeys::FromMouse(BUTTON1_CLICKED, 12, 7);
+    EXPECT_EQ(click.Kind, KeyKind::Click);
+    EXPECT_EQ(click.Col, 12);
+    EXPECT_EQ(click.Row, 7);
+    EXPECT_EQ(TerminalKeys::FromMouse(BUTTON1_DOUBLE_CLICKED, 1, 2).Kind, KeyKind::DoubleClick);
+    EXPECT_EQ(TerminalKeys::FromMouse(BUTTON3_CLICKED, 1, 2).Kind, KeyKind::None);
+}
+
+} // namespace
+} // namespace dravo

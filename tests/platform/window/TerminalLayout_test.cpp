@@ -1,0 +1,176 @@
+// Dialog units to cells: every control of the program's dialogs keeps its text and its own cells in a
+// terminal of 80 x 24, and data grows on a larger one.
+#include "platform/window/TerminalLayout.h"
+
+#include "res/ConsoleWindowTemplate.h"
+#include "res/NetGameLevelsTemplate.h"
+#include "res/NetGameTemplate.h"
+#include "res/NetOptionsTemplate.h"
+#include "res/NetRezFilesTemplate.h"
+#include "res/NetServicesTemplate.h"
+#include "res/ServerOptionsTemplate.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace dravo {
+namespace {
+
+std::vector<const DialogTemplate*> ProgramDialogs() {
+    return {&ConsoleWindowTemplate(), &NetServicesTemplate(),   &NetRezFilesTemplate(),  &NetGameTemplate(),
+            &NetOptionsTemplate(),    &NetGameLevelsTemplate(), &ServerOptionsTemplate()};
+}
+
+bool Frames(const ControlTemplate& control) {
+    return control.Kind == ControlKind::GroupBox;
+}
+
+bool Inside(const CellRect& inner, const CellRect& outer) {
+    return inner.Col >= outer.Col && inner.Row >= outer.Row && inner.Col + inner.Width <= outer.Col + outer.Width &&
+           inner.Row + inner.Height <= outer.Row + outer.Height;
+}
+
+// Cells a control needs to show its caption whole.
+int CaptionCells(const ControlTemplate& control) {
+    const int text = TerminalLayout::TextColumns(control.Text);
+    switch (control.Kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+        return text + 2;
+    case ControlKind::CheckBox:
+        return text + 4;
+    case ControlKind::Static:
+        return control.Place.Height > 12 ? 1 : text;
+    default:
+        return 1;
+    }
+}
+
+TEST(TerminalLayout, EveryProgramDialogFitsAn80By24TerminalWithoutOverlap) {
+    for (const DialogTemplate* dialog : ProgramDialogs()) {
+        SCOPED_TRACE(dialog->Key());
+        const TerminalLayout layout(*dialog, 80, 24);
+        EXPECT_TRUE(Inside(layout.Outer(), CellRect{0, 0, 80, 24}));
+        const auto controls = dialog->Controls;
+        for (size_t index = 0; index < controls.size(); ++index) {
+            const CellRect& cells = layout.Control(index);
+            SCOPED_TRACE(std::string(controls[index].Text) + " #" + std::to_string(index));
+            EXPECT_TRUE(Inside(cells, layout.Client()));
+            EXPECT_GE(cells.Height, 1);
+            EXPECT_GE(cells.Width, CaptionCells(controls[index]));
+            for (size_t other = index + 1; other < controls.size(); ++other) {
+                if (Frames(controls[index]) || Frames(controls[other]) ||
+                    HasFlag(controls[other].Flags, ControlFlag::Hidden)) {
+                    continue;
+                }
+                EXPECT_FALSE(cells.Overlaps(layout.Control(other))) << "overlaps #" << other;
+            }
+        }
+    }
+}
+
+TEST(TerminalLayout, GroupBoxesKeepABorderRoundWhatTheyFrame) {
+    for (const DialogTemplate* dialog : ProgramDialogs()) {
+        SCOPED_TRACE(dialog->Key());
+        const TerminalLayout layout(*dialog, 80, 24);
+        const auto controls = dialog->Controls;
+        for (size_t group = 0; group < controls.size(); ++group) {
+            if (!Frames(controls[group])) {
+                continue;
+            }
+            const CellRect& frame = layout.Control(group);
+            const CellRect inside{frame.Col + 1, frame.Row + 1, frame.Width - 2, frame.Height - 2};
+            for (size_t index = 0; index < controls.size(); ++index) {
+                const DialogRect& place = controls[index].Place;
+                const DialogRect& outer = controls[group].Place;
+                if (index != group && place.X >= outer.X && place.Y >= outer.Y &&
+                    place.X + place.Width <= outer.X + outer.Width &&
+                    place.Y + place.Height <= outer.Y + outer.Height) {
+                    EXPECT_TRUE(Inside(layout.Control(index), inside)) << controls[index].Text;
+                }
+            }
+        }
+    }
+}
+
+size_t IndexOf(const DialogTemplate& dialog, int id) {
+    return static_cast<size_t>(dialog.FindControl(id) - dialog.Controls.data());
+}
+
+size_t IndexOfText(const DialogTemplate& dialog, std::string_view text) {
+    for (size_t index = 0; index < dialog.Controls.size(); ++index) {
+        if (dialog.Controls[index].Text == text) {
+            return index;
+        }
+    }
+    ADD_FAILURE() << "no control reads " << text;
+    return 0;
+}
+
+TEST(TerminalLayout, ConsoleInfoFieldsKeepRoomForTypicalValuesBesideTheirLabels) {
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const TerminalLayout layout(console, 80, 24);
+    const std::pair<std::string_view, ConsoleControl> FIELDS[] = {
+        {"Name:", ConsoleControl::ServerName},
+        {"Running Time:", ConsoleControl::RunningTime},
+        {"Net Service:", ConsoleControl::NetService},
+        {"Players:", ConsoleControl::PlayerCount},
+        {"Current Level:", ConsoleControl::CurrentLevel},
+        {"Next Level:", ConsoleControl::NextLevelName},
+        {"Time in Level:", ConsoleControl::TimeInLevel},
+        {"Level Goal:", ConsoleControl::LevelGoal},
+    };
+    for (const auto& [labelText, field] : FIELDS) {
+        SCOPED_TRACE(labelText);
+        const CellRect& label = layout.Control(IndexOfText(console, labelText));
+        const CellRect& value = layout.Control(IndexOf(console, static_cast<int>(field)));
+        EXPECT_GE(value.Width, TerminalLayout::DATA_FIELD_COLUMNS);
+        EXPECT_EQ(label.Row, value.Row);
+        EXPECT_GE(label.Width, TerminalLayout::TextColumns(labelText));
+        EXPECT_GT(value.Col, label.Col + label.Width) << "a blank column between label and value";
+    }
+}
+
+TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const TerminalLayout small(console, 80, 24);
+    const TerminalLayout large(console, 160, 50);
+    const auto at = [&console](ConsoleControl id) { return IndexOf(console, static_cast<int>(id)); };
+    for (const ConsoleControl grows : {ConsoleControl::PlayerList, ConsoleControl::ConsoleLog}) {
+        EXPECT_GT(large.Control(at(grows)).Height, small.Control(at(grows)).Height);
+        EXPECT_GT(large.Control(at(grows)).Width, small.Control(at(grows)).Width);
+    }
+    EXPECT_EQ(large.Control(at(ConsoleControl::Shutdown)).Height, 1);
+    EXPECT_TRUE(large.Framed());
+    EXPECT_FALSE(small.Framed()) << "80 x 24 has no room for a frame round the console window";
+    EXPECT_TRUE(Inside(large.Outer(), CellRect{0, 0, 160, 50}));
+}
+
+TEST(TerminalLayout, ATooSmallTerminalStillGivesEveryControlACell) {
+    const TerminalLayout layout(ConsoleWindowTemplate(), 30, 10);
+    for (size_t index = 0; index < layout.ControlCount(); ++index) {
+        EXPECT_GE(layout.Control(index).Width, 1);
+        EXPECT_GE(layout.Control(index).Height, 1);
+    }
+    EXPECT_GT(layout.Outer().Width, 30) << "it is clipped, not squeezed into nothing";
+}
+
+TEST(TerminalLayout, MnemonicMarksTakeNoRoomAndTabStopsScaleWithTheList) {
+    EXPECT_EQ(TerminalLayout::TextColumns("&Next >"), 6);
+    EXPECT_EQ(TerminalLayout::TextColumns("Fish && Chips"), 12);
+    EXPECT_EQ(TerminalLayout::TextColumns("Trailing&"), 9);
+
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const size_t list = IndexOf(console, static_cast<int>(ConsoleControl::PlayerList));
+    const TerminalLayout layout(console, 80, 24);
+    const int width = layout.Control(list).Width;
+    EXPECT_EQ(layout.TabStopColumn(list, 0), 0);
+    EXPECT_EQ(layout.TabStopColumn(list, 173), width);
+    EXPECT_LT(layout.TabStopColumn(list, 30), layout.TabStopColumn(list, 116));
+}
+
+} // namespace
+} // namespace dravo

@@ -1,0 +1,80 @@
+// Message boxes and the colour picker of the terminal face, as the dialogs they are built from.
+#include "platform/window/TerminalMessageBox.h"
+
+#include "platform/window/DialogApi.h"
+#include "platform/window/ScriptedDialog.h"
+#include "platform/window/ScriptedWindowSystem.h"
+#include "platform/window/TerminalColorPicker.h"
+#include "platform/window/TerminalLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace dravo {
+namespace {
+
+TEST(TerminalMessageBox, ShowsCaptionSignTextAndTheButtonsAsked) {
+    const TerminalMessageBox box("Are you sure you want to exit?", "DravoServ", MessageBoxButtons::YesNo,
+                                 MessageBoxIcon::Question);
+    const DialogTemplate& shown = box.Template();
+    EXPECT_EQ(shown.Title, "DravoServ");
+    ASSERT_NE(shown.FindControl(TerminalMessageBox::ID_YES), nullptr);
+    EXPECT_EQ(shown.FindControl(TerminalMessageBox::ID_YES)->Kind, ControlKind::DefaultPushButton);
+    ASSERT_NE(shown.FindControl(TerminalMessageBox::ID_NO), nullptr);
+    EXPECT_EQ(shown.FindControl(DIALOG_ID_OK), nullptr);
+    EXPECT_EQ(shown.Controls.front().Text, "(?)");
+    EXPECT_EQ(shown.Controls[1].Text, "Are you sure you want to exit?");
+
+    const TerminalMessageBox plain("Fish & Chips", "Note", MessageBoxButtons::Ok, MessageBoxIcon::None);
+    EXPECT_EQ(plain.Template().Controls.front().Text, "Fish && Chips") << "shown as written, not as a mnemonic";
+    EXPECT_NE(plain.Template().FindControl(DIALOG_ID_OK), nullptr);
+    EXPECT_EQ(TerminalMessageBox::IconSign(MessageBoxIcon::Exclamation), "(!)");
+    EXPECT_EQ(TerminalMessageBox::IconSign(MessageBoxIcon::Information), "(i)");
+}
+
+TEST(TerminalMessageBox, LongTextsWrapAndTheBoxFitsAnSmallTerminal) {
+    const std::string text(300, 'x');
+    const TerminalMessageBox box(text + " " + text, "Help", MessageBoxButtons::Ok, MessageBoxIcon::Information);
+    const TerminalLayout layout(box.Template(), 80, 24);
+    EXPECT_LE(layout.Outer().Width, 80);
+    EXPECT_LE(layout.Outer().Height, 24);
+}
+
+TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
+    ScriptedWindowSystem windows;
+    for (const auto buttons : {MessageBoxButtons::YesNo, MessageBoxButtons::Ok}) {
+        TerminalMessageBox box("Sure?", "Caption", buttons, MessageBoxIcon::Question);
+        windows.AddScript(box.Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEscape(); });
+        const int result = windows.RunDialog(box.Template(), box);
+        EXPECT_EQ(box.Answer(result),
+                  buttons == MessageBoxButtons::YesNo ? MessageBoxResult::No : MessageBoxResult::Ok);
+    }
+    TerminalMessageBox box("Sure?", "Caption", MessageBoxButtons::YesNo, MessageBoxIcon::Question);
+    windows.AddScript(box.Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEnter(); });
+    EXPECT_EQ(box.Answer(windows.RunDialog(box.Template(), box)), MessageBoxResult::Yes);
+}
+
+TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
+    ScriptedWindowSystem windows;
+    TerminalColorPicker picker(ColorRgb{10, 20, 30});
+    windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) {
+        EXPECT_EQ(dialog.Text(TerminalColorPicker::Control::Green), "20");
+        dialog.SetText(TerminalColorPicker::Control::Red, "300");
+        dialog.SetText(TerminalColorPicker::Control::Green, "");
+        dialog.PressEnter();
+    });
+    (void)windows.RunDialog(TerminalColorPicker::Template(), picker);
+    ASSERT_TRUE(picker.Chosen());
+    EXPECT_EQ(picker.Chosen()->Red, 255);
+    EXPECT_EQ(picker.Chosen()->Green, 0);
+    EXPECT_EQ(picker.Chosen()->Blue, 30);
+
+    TerminalColorPicker cancelled(ColorRgb{});
+    windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEscape(); });
+    (void)windows.RunDialog(TerminalColorPicker::Template(), cancelled);
+    EXPECT_FALSE(cancelled.Chosen());
+    EXPECT_EQ(TerminalColorPicker::ReadComponent("12a"), 0);
+    EXPECT_EQ(TerminalColorPicker::ReadComponent("0255"), 255);
+}
+
+} // namespace
+} // namespace dravo
