@@ -129,6 +129,8 @@ private:
     FrameIntervals m_FrameIntervals;            // between RunFrame calls since the session opened
     std::optional<std::string> m_FailNextFrame; // set by "failframe": the next RunFrame fails with this text
     bool m_ExhaustMemoryNextFrame = false;      // set by "exhaustmemory"
+    std::vector<std::string> m_InjectedGameTexts; // set by "gametext", handed up by the next frame
+    static constexpr size_t MAX_INJECTED_GAME_TEXTS = 64;
 };
 
 } // namespace dravo::ref

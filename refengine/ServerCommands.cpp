@@ -5,7 +5,8 @@
 //   addfrag <name> [n]      gives a player n frags (1 unless given), for tests and demos
 //   failframe [text]        the next RunFrame fails with the text
 //   exhaustmemory           the next RunFrame reports that memory ran out
-//   frameintervals          how regularly RunFrame has been called since the session opened
+//   gametext <text>         the next RunFrame hands the text up as if the game code had sent it
+//   frameintervals [reset]  how regularly RunFrame has been called since the session opened (or the last reset)
 //
 // Variables (none exists until set; the default applies until then):
 //   net_bindaddress   IPv4 address the game port is bound to, read by OpenGameSession; "" = every address
@@ -119,15 +120,32 @@ void Server::AddHostingCommands() {
                                  m_FailNextFrame = text.empty() ? std::string(DEFAULT_FRAME_FAILURE) : text;
                                  return true;
                              });
+    m_Interpreter.AddCommand("gametext",
+                             "gametext <text> - the next frame hands the text to the front end as a game message "
+                             "(a test aid: any message, malformed ones included)",
+                             [this](const CommandLine& words, CommandInterpreter::Output& out) {
+                                 if (words.Count() < 2) {
+                                     return Refuse(out, "Usage: gametext <text>");
+                                 }
+                                 if (m_InjectedGameTexts.size() >= MAX_INJECTED_GAME_TEXTS) {
+                                     return Refuse(out, "Too many game texts are waiting for the next frame.");
+                                 }
+                                 m_InjectedGameTexts.push_back(words.Rest(0));
+                                 return true;
+                             });
     m_Interpreter.AddCommand("exhaustmemory", "exhaustmemory - the next frame reports that memory ran out (a test aid)",
                              [this](const CommandLine&, CommandInterpreter::Output&) {
                                  m_ExhaustMemoryNextFrame = true;
                                  return true;
                              });
     m_Interpreter.AddCommand("frameintervals",
-                             "frameintervals - count, p50, p99 and longest interval between frames since hosting began",
-                             [this](const CommandLine&, CommandInterpreter::Output& out) {
+                             "frameintervals [reset] - count, p50, p99 and longest interval between frames since "
+                             "hosting began or the last reset; reset starts a new count after the report",
+                             [this](const CommandLine& words, CommandInterpreter::Output& out) {
                                  out.push_back(m_FrameIntervals.Report());
+                                 if (words.Count() > 1 && TextUtil::EqualsNoCase(words.Word(1), "reset")) {
+                                     m_FrameIntervals.Reset();
+                                 }
                                  return true;
                              });
     m_Interpreter.AddHelpLine("  Hosting variables: net_bindaddress (\"\" = every address), net_clienttimeout "

@@ -45,6 +45,7 @@ int32_t Server::RunFrame(uint32_t /*flags*/) {
         bool failed = false;
         bool levelChange = false;
         bool exhaustMemory = false;
+        std::vector<std::string> injected;
         {
             std::lock_guard lock(m_Mutex);
             if (!m_Session) {
@@ -59,6 +60,7 @@ int32_t Server::RunFrame(uint32_t /*flags*/) {
                 return BOOL_FALSE;
             }
             exhaustMemory = std::exchange(m_ExhaustMemoryNextFrame, false);
+            injected.swap(m_InjectedGameTexts);
             std::string error;
             if (!m_Session->Frame(now, ReadFrameSettings(), events, error)) {
                 m_LastError = std::move(error);
@@ -68,6 +70,11 @@ int32_t Server::RunFrame(uint32_t /*flags*/) {
             handler = m_Handler;
         }
         Deliver(handler, events);
+        for (const std::string& text : injected) {
+            if (handler != nullptr) {
+                handler->OnGameText(text.c_str());
+            }
+        }
         if (failed) {
             return BOOL_FALSE;
         }

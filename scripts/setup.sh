@@ -8,6 +8,8 @@ build=${1:-"$root/build"}
 shift || true
 
 packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev qstat libncurses-dev tmux)
+# clang with its sanitizer and libFuzzer runtimes for the fuzz stage; valgrind for the instruction benchmark.
+packages+=(clang libclang-rt-14-dev valgrind)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
@@ -18,6 +20,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# gamedig, the GameSpy client of the interop test, comes from npm (node and npm from Debian when missing).
+if ! command -v npm >/dev/null 2>&1; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: nodejs npm"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends nodejs npm
+fi
+mkdir -p "$build"
+if [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ]; then
+    npm install --prefix "$build" --no-save --no-audit --no-fund --loglevel=error gamedig@5
 fi
 
 cmake -S "$root" -B "$build" -G Ninja "$@"

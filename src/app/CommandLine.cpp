@@ -1,8 +1,12 @@
 // Parsing the command line.
 #include "app/CommandLine.h"
 
+#include "app/SettingsStore.h"
+
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <set>
 #include <string_view>
 
 namespace dravo {
@@ -26,6 +30,62 @@ std::string UpperCommandLine(const std::vector<std::string>& arguments) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
     return text;
+}
+
+// Options of this port that take the next argument as their value.
+constexpr std::array<std::string_view, 4> OPTIONS_WITH_VALUE = {"-DLL", "-CONFIG", "-face", "-logfile"};
+
+constexpr std::array<std::string_view, 8> OPTION_NAMES = {"-DLL",  "-CONFIG",  "-go",   "-emptyexit",
+                                                          "-face", "-logfile", "-help", "+Key value"};
+
+bool TakesValue(std::string_view argument) {
+    return std::any_of(OPTIONS_WITH_VALUE.begin(), OPTIONS_WITH_VALUE.end(),
+                       [argument](std::string_view name) { return EqualNoCase(argument, name); });
+}
+
+// A console variable name: printable, without blanks or double quotes (it is quoted in the command).
+bool IsValidOverrideKey(std::string_view key) {
+    return !key.empty() && std::all_of(key.begin(), key.end(), [](char c) { return c > ' ' && c <= '~' && c != '"'; });
+}
+
+// The "+Key value" pairs, in order; the indices of the arguments that are values of options or
+// overrides go into `values`. Returns why they cannot be used, or nothing.
+std::string CollectOverrides(const std::vector<std::string>& arguments, std::vector<SettingOverride>& overrides,
+                             std::set<size_t>& values) {
+    for (size_t index = 1; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (TakesValue(argument)) {
+            if (index + 1 < arguments.size()) {
+                values.insert(++index);
+            }
+            continue;
+        }
+        if (argument.empty() || argument[0] != '+') {
+            continue;
+        }
+        const std::string key = argument.substr(1);
+        if (!IsValidOverrideKey(key)) {
+            return "ERROR - \"" + argument +
+                   "\" is not an override: write +Key value, with a name of printable characters without blanks or "
+                   "quotes after the plus sign.";
+        }
+        if (index + 1 >= arguments.size()) {
+            return "ERROR - The override " + argument + " has no value: write " + argument +
+                   " value (quote a value that holds blanks; \"\" for an empty one).";
+        }
+        const std::string& value = arguments[++index];
+        values.insert(index);
+        if (value.find_first_of("\r\n") != std::string::npos) {
+            return "ERROR - The value of the override " + argument + " holds a line break.";
+        }
+        // The command is "+Key" "value": the key and value with six more characters must fit.
+        if (key.size() + value.size() + 6 >= SETTING_COMMAND_SIZE) {
+            return "ERROR - The override " + argument + " is too long (key and value at most " +
+                   std::to_string(SETTING_COMMAND_SIZE - 7) + " characters together).";
+        }
+        overrides.push_back(SettingOverride{key, value});
+    }
+    return {};
 }
 
 } // namespace
@@ -54,7 +114,20 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
                            [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
         }
     }
-    if (!options.m_Face.empty() && options.m_Face != "headless" && options.m_Face != "terminal") {
+    bool logFileGiven = false;
+    for (size_t index = 0; index < withValue; ++index) {
+        if (EqualNoCase(arguments[index], "-logfile")) {
+            options.m_LogFilePath = arguments[index + 1];
+            logFileGiven = true;
+        }
+    }
+    std::set<size_t> values;
+    const std::string overrideError = CollectOverrides(arguments, options.m_Overrides, values);
+    if (!overrideError.empty()) {
+        options.m_Error = overrideError;
+    } else if (logFileGiven && options.m_LogFilePath.empty()) {
+        options.m_Error = "ERROR - The log file name is empty.";
+    } else if (!options.m_Face.empty() && options.m_Face != "headless" && options.m_Face != "terminal") {
         options.m_Error = "ERROR - Unknown face \"" + options.m_Face + "\": use headless or terminal.";
     } else if (options.m_ConfigPath.size() >= CONFIG_PATH_SIZE) {
         options.m_Error = "ERROR - The configuration file name is too long (at most " +
@@ -69,6 +142,9 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
 
     for (size_t index = 1; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
+        if (values.contains(index)) {
+            continue; // "+ServerName -help" names a server
+        }
         if (argument == "-help" || argument == "--help" || argument == "-h" || argument == "-?") {
             options.m_ShowHelp = true;
         }
@@ -77,10 +153,11 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
 }
 
 std::string CommandLineHelp(const std::string& defaultLibraryPath) {
-    return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-face headless|terminal] [-help]\n"
+    return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-face headless|terminal]\n"
+           "                 [-logfile file] [+Key value]... [-help]\n"
            "\n"
            "Hosts a Dravo game. Start it in the game's installation directory, the one that\n"
-           "holds \"dravo.rez\" or the \"dravo\" directory.\n"
+           "holds \"dravo.rez\" or the \"dravo\" directory. The operator's guide is DravoSrv.txt.\n"
            "\n"
            "  -DLL path      the engine's server library\n"
            "                 (default: server.so beside this program, here " +
@@ -96,13 +173,24 @@ std::string CommandLineHelp(const std::string& defaultLibraryPath) {
            "                 input a console command (lines beginning with / are window actions:\n"
            "                 /help lists them); terminal: screens in the terminal. Default:\n"
            "                 terminal when standard input and output are terminals, else headless\n"
+           "  -logfile file  append the console log to this file too, each line with its local\n"
+           "                 time (ISO 8601); SIGHUP reopens it, for log rotation\n"
+           "  +Key value     set a setting or engine variable right after the configuration\n"
+           "                 file is loaded, as the console command \"+Key\" \"value\" would\n"
+           "                 (for example +ServerName \"Night Owls\" +EmptyExitDelay 120)\n"
            "  -help          show this text and exit\n"
            "\n"
-           "-DLL and -CONFIG are matched without regard to case. -go and -emptyexit are found\n"
-           "anywhere in the command line, in any case, even inside other words or file names.\n"
+           "-DLL, -CONFIG, -face and -logfile are matched without regard to case. -go and\n"
+           "-emptyexit are found anywhere in the command line, in any case, even inside other\n"
+           "words, file names and the values of overrides.\n"
            "\n"
            "Exit status: 0 after a normal run, 1 when start-up fails, 2 for a bad command\n"
-           "line, 3 when the configuration file could not be saved.\n";
+           "line, 3 when the configuration file could not be saved, 4 when the engine ran\n"
+           "out of memory.\n";
+}
+
+std::span<const std::string_view> CommandLineOptionNames() {
+    return OPTION_NAMES;
 }
 
 } // namespace dravo

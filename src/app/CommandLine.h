@@ -1,18 +1,28 @@
-// The command line: -DLL, -CONFIG, and the -GO and -EMPTYEXIT switches.
+// The command line: -DLL, -CONFIG, the -GO and -EMPTYEXIT switches, the options
+// of this port (-face, -logfile, -help) and the "+Key value" overrides.
 //
 // -DLL and -CONFIG are whole arguments compared without regard to case, each
 // taking the next argument. The two switches are found as substrings of the
 // upper-cased command line, so "-go" anywhere (even inside a file name such as
-// "my-goal.cfg") counts.
+// "my-goal.cfg" or an override's value) counts.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dravo {
 
 constexpr size_t CONFIG_PATH_SIZE = 256; // with its terminator
 inline constexpr const char* DEFAULT_CONFIG_PATH = "dravosrv.cfg";
+
+// "+Key value": sets a setting or engine variable right after the configuration file is loaded.
+struct SettingOverride {
+    std::string m_Key;   // the variable name, without the plus sign
+    std::string m_Value; // its text, unchanged
+    bool operator==(const SettingOverride&) const = default;
+};
 
 struct CommandLineOptions {
     std::string m_LibraryPath;                      // engine library; the default unless -DLL names one
@@ -21,6 +31,8 @@ struct CommandLineOptions {
     bool m_EmptyExit = false;                       // "-EMPTYEXIT": end when the server stays empty
     bool m_ShowHelp = false;                        // "-help", "--help", "-h" or "-?"
     std::string m_Face;                             // "-face": "headless" or "terminal"; empty chooses by the terminal
+    std::string m_LogFilePath;                      // "-logfile": the console log is appended there too; empty = none
+    std::vector<SettingOverride> m_Overrides;       // "+Key value" pairs, in command-line order
     std::string m_Error;                            // why the command line cannot be used; empty when fine
 };
 
@@ -29,5 +41,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
 
 // The usage text that -help prints.
 std::string CommandLineHelp(const std::string& defaultLibraryPath);
+
+// Every option the program knows, spelled as the usage text spells it ("+Key" stands for the overrides).
+std::span<const std::string_view> CommandLineOptionNames();
 
 } // namespace dravo

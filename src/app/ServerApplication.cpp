@@ -31,6 +31,7 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         ShowErrorBox(m_Windows, m_Options.m_Error);
         return ExitStatus::UsageError;
     }
+    StartLogFile();
 
     if (!m_Library.LoadServerLibrary(m_Options.m_LibraryPath)) {
         ShowStringError(m_Windows, STR_UNABLE_TO_LOAD_SERVER_LIBRARY);
@@ -55,6 +56,7 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     }
 
     SetupWizard wizard({m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList});
+    wizard.SetOverrides(m_Options.m_Overrides);
     if (!wizard.RunSetupWizard(&m_HostInfo, &m_GameOptions, &m_GameInfo, m_Options.m_SkipWizard,
                                m_Options.m_ConfigPath)) {
         return ExitStatus::StartupFailed; // cancelled or failed: nothing is saved
@@ -63,13 +65,26 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
                            static_cast<uint32_t>(m_Settings.m_Port)};
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
+    console.SetLogSink(m_LogFile.get());
     console.Run();
+    if (m_LogFile) {
+        m_LogFile->SetNoticeHandler(nullptr); // the console window is closing
+    }
     console.Session().ResetSession();
     if (console.RanOutOfMemory()) {
         m_Library.UnloadServerLibrary();
         return ExitStatus::OutOfMemory;
     }
     return EndRun();
+}
+
+void ServerApplication::StartLogFile() {
+    if (m_Options.m_LogFilePath.empty()) {
+        return;
+    }
+    m_LogFile = std::make_unique<LogFile>(m_Options.m_LogFilePath, std::cerr);
+    (void)m_LogFile->Open(); // a file that cannot be opened is said once; lines are kept for a later try
+    m_Hangup = std::make_unique<HangupSignal>([file = m_LogFile.get()] { file->Reopen(); });
 }
 
 ExitStatus ServerApplication::EndRun() {

@@ -6,15 +6,18 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/LogFile.h"
 #include "app/ResourceLocator.h"
 #include "app/ServerSettings.h"
 #include "engine/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/HangupSignal.h"
 #include "platform/window/WindowSystem.h"
 #include "ui/HostingRecords.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,8 +45,12 @@ public:
     bool EmptyExitEnabled() const { return m_EmptyExitEnabled; }
     const HostInfo& HostInfoRecord() const { return m_HostInfo; }
     const GameInfo& GameInfoRecord() const { return m_GameInfo; }
+    // The log file of -logfile, or null.
+    LogFile* LogFileSink() const { return m_LogFile.get(); }
 
 private:
+    // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
+    void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
 
@@ -59,6 +66,8 @@ private:
     GameOptions m_GameOptions{};
     GameInfo m_GameInfo{};
     std::atomic<bool> m_EmptyExitEnabled{false};
+    std::unique_ptr<LogFile> m_LogFile;
+    std::unique_ptr<HangupSignal> m_Hangup; // ends before the log file it reopens
 };
 
 } // namespace dravo

@@ -42,21 +42,21 @@ uint32_t WholeSeconds(float value) {
 
 void ReadTuningVariables(EngineServer& server, TuningVariables& tuning) {
     // Comparisons with NaN are false, so such a value is never taken.
-    if (auto period = ReadNumber(server, "WebRegUpdate"); period && *period > 1.0f) {
+    if (auto period = ReadNumber(server, WEB_REG_UPDATE_VARIABLE); period && *period > 1.0f) {
         tuning.m_WebRegPeriodSeconds = WholeSeconds(*period);
     }
-    if (auto emptyExit = ReadNumber(server, "EmptyExit"); emptyExit && *emptyExit >= 1.0f) {
+    if (auto emptyExit = ReadNumber(server, EMPTY_EXIT_VARIABLE); emptyExit && *emptyExit >= 1.0f) {
         tuning.m_EmptyExit = true;
     }
-    if (auto delay = ReadNumber(server, "EmptyExitDelay"); delay && *delay >= 1.0f) {
+    if (auto delay = ReadNumber(server, EMPTY_EXIT_DELAY_VARIABLE); delay && *delay >= 1.0f) {
         tuning.m_EmptyExitDelaySeconds = WholeSeconds(*delay);
     }
     ReadSpyLabels(server, tuning);
 }
 
 void ReadSpyLabels(EngineServer& server, TuningVariables& tuning) {
-    ReadLabel(server, "SpyGameType", tuning.m_SpyGameType);
-    ReadLabel(server, "SpyGameMode", tuning.m_SpyGameMode);
+    ReadLabel(server, SPY_GAME_TYPE_VARIABLE, tuning.m_SpyGameType);
+    ReadLabel(server, SPY_GAME_MODE_VARIABLE, tuning.m_SpyGameMode);
 }
 
 } // namespace dravo

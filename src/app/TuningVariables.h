@@ -7,8 +7,10 @@
 
 #include "engine/EngineServer.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dravo {
 
@@ -17,6 +19,15 @@ constexpr uint32_t DEFAULT_EMPTY_EXIT_DELAY_SECONDS = 60;
 // Periods are counted in milliseconds later on; longer values are limited to this.
 constexpr uint32_t MAX_TUNING_SECONDS = 2000000;
 constexpr size_t SPY_LABEL_SIZE = 64;
+
+inline constexpr const char* WEB_REG_UPDATE_VARIABLE = "WebRegUpdate";
+inline constexpr const char* EMPTY_EXIT_VARIABLE = "EmptyExit";
+inline constexpr const char* EMPTY_EXIT_DELAY_VARIABLE = "EmptyExitDelay";
+inline constexpr const char* SPY_GAME_TYPE_VARIABLE = "SpyGameType";
+inline constexpr const char* SPY_GAME_MODE_VARIABLE = "SpyGameMode";
+inline constexpr std::array<std::string_view, 5> TUNING_VARIABLE_NAMES = {
+    WEB_REG_UPDATE_VARIABLE, EMPTY_EXIT_VARIABLE, EMPTY_EXIT_DELAY_VARIABLE, SPY_GAME_TYPE_VARIABLE,
+    SPY_GAME_MODE_VARIABLE};
 
 struct TuningVariables {
     uint32_t m_WebRegPeriodSeconds = DEFAULT_WEB_REG_PERIOD_SECONDS;     // WebRegUpdate: above 1, whole seconds

@@ -93,6 +93,10 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
             break; // if no id is accepted, the clocks stay still
         }
     }
+    if (m_LogSink != nullptr) {
+        // The log file's trouble, said before now or later, joins the console log.
+        m_LogSink->SetNoticeHandler([this](const std::string& notice) { m_Session.LogText(notice); });
+    }
 }
 
 void ConsoleWindow::OnShow(DialogApi& dialog) {
@@ -205,6 +209,9 @@ void ConsoleWindow::Tick(DialogApi& dialog) {
 }
 
 void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
+    if (m_LogSink != nullptr) {
+        m_LogSink->SetNoticeHandler(nullptr);
+    }
     m_Session.StopHosting();
     m_Session.ResetSession();
 }
@@ -242,6 +249,9 @@ void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& pl
 }
 
 void ConsoleWindow::AppendLogLine(std::string line) {
+    if (m_LogSink != nullptr) {
+        m_LogSink->WriteLine(line);
+    }
     m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); });
 }
 

@@ -7,6 +7,7 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
+#include "host/LogSink.h"
 #include "host/ServerSession.h"
 #include "platform/Clock.h"
 #include "platform/window/DialogApi.h"
@@ -37,6 +38,8 @@ public:
     // Runs the window until it closes; returns the dialog's result.
     int Run();
     ServerSession& Session() { return m_Session; }
+    // Every console log line goes to the sink too (the log file); set before Run. Not owned.
+    void SetLogSink(ILogSink* sink) { m_LogSink = sink; }
     // The engine ran out of memory during the run: the settings must not be saved.
     bool RanOutOfMemory() const { return m_MemoryExhausted; }
 
@@ -71,6 +74,7 @@ private:
     IClock& m_Clock;
     EngineServer* m_Server;
     SessionRecords m_Records;
+    ILogSink* m_LogSink = nullptr;
     ServerSession m_Session;
     DialogPoster m_Poster;
     bool m_FirstShow = true;

@@ -79,12 +79,15 @@ bool SetupWizard::RunSetupWizard(HostInfo* hostInfo, GameOptions* gameOptions, G
         return false;
     }
     (void)server->ReadVariablesFile(configPath.c_str()); // a missing file leaves the start values
+    SettingsStore store(server);
+    for (const SettingOverride& setting : m_Overrides) {
+        (void)store.StoreSetting(setting.m_Key, setting.m_Value); // the command line checked that it fits
+    }
     if (server->StartNetworking(0, 0) != ENGINE_TRUE) {
         m_WizardError = STR_UNABLE_TO_INIT_NETWORKING;
         ShowWizardError();
         return false;
     }
-    SettingsStore store(server);
     store.ReadAllSettings(m_Context.m_Settings, *m_GameOptions);
     m_Context.m_LevelList = store.ReadTextList(NUM_LEVELS_KEY, LEVEL_KEY_PREFIX, LEVEL_NAME_MAX_CHARS);
     m_Context.m_RezFileList = store.ReadTextList(NUM_REZ_FILES_KEY, REZ_FILE_KEY_PREFIX, REZ_FILE_NAME_MAX_CHARS);

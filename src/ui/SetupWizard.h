@@ -6,6 +6,7 @@
 // saved settings when asked to skip the pages ("-go"), else through the pages.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/ResourceLocator.h"
 #include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
@@ -14,6 +15,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace dravo {
 
@@ -35,6 +38,10 @@ inline constexpr std::string_view SETUP_NEEDS_SCREEN_MESSAGE =
 class SetupWizard {
 public:
     explicit SetupWizard(WizardContext context) : m_Context(context) {}
+
+    // The command line's "+Key value" pairs: stored, in order, right after the configuration file is
+    // loaded, so they reach the settings read next and every variable read later.
+    void SetOverrides(std::vector<SettingOverride> overrides) { m_Overrides = std::move(overrides); }
 
     // True when the records are complete and hosting can start; false when the
     // operator cancelled or the wizard failed (after showing its message).
@@ -61,6 +68,7 @@ private:
     bool FinishPages();
 
     WizardContext m_Context;
+    std::vector<SettingOverride> m_Overrides;
     HostInfo* m_HostInfo = nullptr;
     GameOptions* m_GameOptions = nullptr;
     GameInfo* m_GameInfo = nullptr;

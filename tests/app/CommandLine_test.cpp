@@ -77,3 +77,76 @@ TEST(CommandLine, FaceIsChosenByName) {
 
 } // namespace
 } // namespace dravo
+
+namespace dravo {
+namespace {
+
+CommandLineOptions ParseArgs(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "dravoserv");
+    return ParseCommandLine(arguments, "s.so");
+}
+
+TEST(CommandLineOverrides, AreCollectedInOrderWithTheirValues) {
+    const auto options = ParseArgs({"-go", "+ServerName", "Night Owls", "-face", "headless", "+EmptyExitDelay", "2",
+                                    "+ServerName", "Late Owls", "+net_bindaddress", ""});
+    ASSERT_TRUE(options.m_Error.empty()) << options.m_Error;
+    EXPECT_EQ(options.m_Overrides, (std::vector<SettingOverride>{{"ServerName", "Night Owls"},
+                                                                 {"EmptyExitDelay", "2"},
+                                                                 {"ServerName", "Late Owls"},
+                                                                 {"net_bindaddress", ""}}));
+    EXPECT_EQ(options.m_Face, "headless");
+}
+
+TEST(CommandLineOverrides, TheValueIsTheNextArgumentWhateverItLooksLike) {
+    const auto options = ParseArgs({"+Port", "-1", "+ServerName", "+Plus", "+MaxPlayers", "-help"});
+    ASSERT_TRUE(options.m_Error.empty()) << options.m_Error;
+    EXPECT_EQ(options.m_Overrides,
+              (std::vector<SettingOverride>{{"Port", "-1"}, {"ServerName", "+Plus"}, {"MaxPlayers", "-help"}}));
+    EXPECT_FALSE(options.m_ShowHelp); // a value, not the option
+}
+
+TEST(CommandLineOverrides, AnOptionsValueIsNotAnOverride) {
+    const auto options = ParseArgs({"-CONFIG", "+odd.cfg", "-logfile", "+odd.log"});
+    EXPECT_TRUE(options.m_Error.empty());
+    EXPECT_TRUE(options.m_Overrides.empty());
+    EXPECT_EQ(options.m_ConfigPath, "+odd.cfg");
+    EXPECT_EQ(options.m_LogFilePath, "+odd.log");
+}
+
+TEST(CommandLineOverrides, MalformedOnesCannotBeUsed) {
+    EXPECT_NE(ParseArgs({"+ServerName"}).m_Error.find("has no value"), std::string::npos);
+    EXPECT_NE(ParseArgs({"+", "x"}).m_Error.find("is not an override"), std::string::npos);
+    EXPECT_NE(ParseArgs({"+Bad\"Key", "x"}).m_Error.find("is not an override"), std::string::npos);
+    EXPECT_NE(ParseArgs({"+Bad Key", "x"}).m_Error.find("is not an override"), std::string::npos);
+    EXPECT_NE(ParseArgs({"+ServerName", "two\nlines"}).m_Error.find("line break"), std::string::npos);
+    // The console command "+Key" "value" must fit 512 bytes with its terminator.
+    EXPECT_TRUE(ParseArgs({"+K", std::string(504, 'v')}).m_Error.empty());
+    EXPECT_NE(ParseArgs({"+K", std::string(505, 'v')}).m_Error.find("too long"), std::string::npos);
+}
+
+TEST(CommandLineOverrides, TheSubstringSwitchesSeeTheirValues) {
+    EXPECT_TRUE(ParseArgs({"+ServerName", "Join-Go-Team"}).m_SkipWizard);
+    EXPECT_TRUE(ParseArgs({"+SpyGameMode", "x-EmptyExit"}).m_EmptyExit);
+    EXPECT_FALSE(ParseArgs({"+ServerName", "Night Owls"}).m_SkipWizard);
+    EXPECT_FALSE(ParseArgs({"-logfile", "/var/log/dravoserv/main.log"}).m_SkipWizard);
+}
+
+TEST(CommandLineLogFile, TheLastOneCountsAndItMustNotBeEmpty) {
+    EXPECT_EQ(ParseArgs({"-LOGFILE", "a.log", "-logfile", "b.log"}).m_LogFilePath, "b.log");
+    EXPECT_EQ(ParseArgs({}).m_LogFilePath, "");
+    EXPECT_NE(ParseArgs({"-logfile", ""}).m_Error.find("log file name is empty"), std::string::npos);
+}
+
+TEST(CommandLineHelpText, NamesEveryOptionAndEveryExitStatus) {
+    const std::string help = CommandLineHelp("s.so");
+    for (std::string_view name : CommandLineOptionNames()) {
+        const std::string word(name.substr(0, name.find(' ')));
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    }
+    for (const char* status : {"0 after", "1 when", "2 for", "3 when", "4 when"}) {
+        EXPECT_NE(help.find(status), std::string::npos) << status;
+    }
+}
+
+} // namespace
+} // namespace dravo

@@ -140,6 +140,17 @@ TEST(ServerMatch, FrameIntervalsCountsTheFramesSinceHostingBegan) {
     const auto lines = hosted.m_Recorder.Lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(lines[0].starts_with("frameintervals: 4 intervals, p50 ")) << lines[0];
+
+    // "reset" reports, then starts a new count with the next frame.
+    hosted.m_Recorder.Clear();
+    ASSERT_EQ(hosted.m_Server.ExecuteCommand("frameintervals reset"), ENGINE_STATUS_OK);
+    ASSERT_EQ(hosted.m_Server.RunFrame(0), ENGINE_TRUE);
+    ASSERT_EQ(hosted.m_Server.RunFrame(0), ENGINE_TRUE);
+    ASSERT_EQ(hosted.m_Server.ExecuteCommand("frameintervals"), ENGINE_STATUS_OK);
+    const auto afterReset = hosted.m_Recorder.Lines();
+    ASSERT_EQ(afterReset.size(), 2u);
+    EXPECT_TRUE(afterReset[0].starts_with("frameintervals: 4 intervals, p50 ")) << afterReset[0];
+    EXPECT_TRUE(afterReset[1].starts_with("frameintervals: 1 intervals, p50 ")) << afterReset[1];
 }
 
 TEST(ServerMatch, KickAndStatusCommandsAndHelp) {

@@ -1,0 +1,217 @@
+// The log file: stamping, the writer thread, reopening and the trouble said once.
+#include "app/LogFile.h"
+
+#include "app/LogTimestamp.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace dravo {
+namespace {
+
+constexpr mode_t LOG_FILE_MODE = 0644;
+
+// Writes all of `text`; false on the first error.
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = write(fd, text.data(), text.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        text.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+} // namespace
+
+LogFile::LogFile(std::string path, std::ostream& errors, TimeSource now)
+    : m_Path(std::move(path)), m_Errors(errors), m_Now(std::move(now)) {}
+
+LogFile::~LogFile() {
+    {
+        std::scoped_lock lock(m_QueueMutex);
+        m_Stop = true;
+    }
+    m_Wake.notify_all();
+    if (m_Writer.joinable()) {
+        m_Writer.join();
+    }
+    CloseFile();
+}
+
+bool LogFile::Open() {
+    const bool opened = EnsureOpen();
+    m_Writer = std::thread([this] { Run(); });
+    return opened;
+}
+
+void LogFile::Reopen() {
+    {
+        std::scoped_lock lock(m_QueueMutex);
+        m_Queue.push_back(Entry{{}, true});
+        ++m_QueuedCount;
+    }
+    m_Wake.notify_all();
+}
+
+bool LogFile::Flush(std::chrono::milliseconds bound) {
+    std::unique_lock lock(m_QueueMutex);
+    const uint64_t target = m_QueuedCount;
+    return m_Handled.wait_for(lock, bound, [&] { return m_HandledCount >= target; });
+}
+
+void LogFile::WriteLine(std::string_view line) {
+    const std::string stamp = LocalLogTimestamp(m_Now());
+    std::deque<std::string> stamped;
+    // A line that holds line breaks becomes several, each with the stamp.
+    while (true) {
+        const size_t end = line.find('\n');
+        std::string_view part = line.substr(0, end);
+        if (!part.empty() && part.back() == '\r') {
+            part.remove_suffix(1);
+        }
+        stamped.push_back(stamp + ' ' + std::string(part) + '\n');
+        if (end == std::string_view::npos) {
+            break;
+        }
+        line.remove_prefix(end + 1);
+    }
+    {
+        std::scoped_lock lock(m_QueueMutex);
+        m_QueuedCount += stamped.size();
+        for (std::string& text : stamped) {
+            m_Queue.push_back(Entry{std::move(text), false});
+        }
+    }
+    m_Wake.notify_all();
+}
+
+void LogFile::SetNoticeHandler(NoticeHandler handler) {
+    std::scoped_lock lock(m_NoticeMutex);
+    m_NoticeHandler = std::move(handler);
+    if (m_NoticeHandler) {
+        for (const std::string& notice : m_PendingNotices) {
+            m_NoticeHandler(notice);
+        }
+        m_PendingNotices.clear();
+    }
+}
+
+void LogFile::Run() {
+    std::unique_lock lock(m_QueueMutex);
+    while (true) {
+        m_Wake.wait(lock, [this] { return m_Stop || !m_Queue.empty(); });
+        std::deque<Entry> entries;
+        entries.swap(m_Queue);
+        const bool stop = m_Stop;
+        lock.unlock();
+
+        bool reopened = false;
+        for (Entry& entry : entries) {
+            if (entry.m_Reopen) {
+                if (m_Fd >= 0) {
+                    WriteHeld(); // what came before the request belongs to the old file
+                }
+                CloseFile();
+                reopened = true;
+            } else {
+                Hold(std::move(entry.m_Text));
+            }
+        }
+        if (EnsureOpen()) { // a reopen with nothing to write still creates the new file
+            WriteHeld();
+            if (reopened) {
+                Inform(REOPENED_NOTICE);
+            }
+        }
+
+        lock.lock();
+        m_HandledCount += entries.size();
+        m_Handled.notify_all();
+        if (stop && m_Queue.empty()) {
+            return;
+        }
+    }
+}
+
+bool LogFile::EnsureOpen() {
+    if (m_Fd >= 0) {
+        return true;
+    }
+    m_Fd = open(m_Path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, LOG_FILE_MODE);
+    if (m_Fd < 0) {
+        Trouble(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+void LogFile::CloseFile() {
+    if (m_Fd >= 0) {
+        close(m_Fd);
+        m_Fd = -1;
+    }
+}
+
+void LogFile::Hold(std::string line) {
+    m_Held.push_back(std::move(line));
+    while (m_Held.size() > MAX_HELD_LINES) {
+        m_Held.pop_front();
+        ++m_Dropped;
+    }
+}
+
+void LogFile::WriteHeld() {
+    if (m_Dropped > 0) {
+        const std::string note = LocalLogTimestamp(m_Now()) + ' ' + std::to_string(m_Dropped) +
+                                 " earlier log lines could not be written and were dropped.\n";
+        if (!WriteAll(m_Fd, note)) {
+            Trouble(std::strerror(errno));
+            return;
+        }
+        m_Dropped = 0;
+    }
+    while (!m_Held.empty()) {
+        if (!WriteAll(m_Fd, m_Held.front())) {
+            Trouble(std::strerror(errno));
+            return;
+        }
+        m_Held.pop_front();
+    }
+    m_Failing = false; // written: the next trouble is a new one
+}
+
+void LogFile::Trouble(const std::string& reason) {
+    if (m_Failing) {
+        return;
+    }
+    m_Failing = true;
+    Notice("ERROR - Unable to write the log file \"" + m_Path + "\" (" + reason +
+           "). The console log goes on; its lines are kept and written once the file can be written.");
+}
+
+void LogFile::Inform(const std::string& text) {
+    std::scoped_lock lock(m_NoticeMutex);
+    if (m_NoticeHandler) {
+        m_NoticeHandler(text);
+    }
+}
+
+void LogFile::Notice(const std::string& notice) {
+    std::scoped_lock lock(m_NoticeMutex);
+    m_Errors << "DravoServ: " << notice << std::endl;
+    if (m_NoticeHandler) {
+        m_NoticeHandler(notice);
+    } else {
+        m_PendingNotices.push_back(notice);
+    }
+}
+
+} // namespace dravo

@@ -1,0 +1,93 @@
+// DravoSrv.txt, the operator's guide the "-go" tip points to, names every option, key and file
+// that the program knows.
+#include "app/CommandLine.h"
+#include "app/ServerSettings.h"
+#include "app/SettingsTable.h"
+#include "app/TuningVariables.h"
+#include "host/ServerSession.h"
+#include "net/PresenceVariables.h"
+#include "net/RegistrationList.h"
+#include "res/StringTable.h"
+#include "support/TempDir.h"
+#include "ui/pages/NetGameLevelsPage.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace dravo {
+namespace {
+
+const std::filesystem::path GUIDE = std::filesystem::path(DRAVO_SOURCE_DIR) / "DravoSrv.txt";
+
+std::string Guide() {
+    return test::TempDir::ReadFile(GUIDE);
+}
+
+std::string Text(int id) {
+    return std::string(StringTable::Find(id).value_or("(missing)"));
+}
+
+// The name as a whole word: "EmptyExit" is not found inside "EmptyExitDelay".
+bool NamesWord(const std::string& text, std::string_view word) {
+    const std::string escaped = std::regex_replace(std::string(word), std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+    return std::regex_search(text, std::regex("(^|[^A-Za-z0-9_])" + escaped + "([^A-Za-z0-9_]|$)"));
+}
+
+TEST(OperatorGuide, TheDashGoTipNamesIt) {
+    EXPECT_NE(Text(STR_DASH_GO_TIP).find(GUIDE.filename().string()), std::string::npos);
+    EXPECT_FALSE(Guide().empty());
+}
+
+TEST(OperatorGuide, NamesEveryCommandLineOption) {
+    const std::string guide = Guide();
+    for (std::string_view option : CommandLineOptionNames()) {
+        EXPECT_NE(guide.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(OperatorGuide, NamesEverySettingKey) {
+    const std::string guide = Guide();
+    for (const SettingRow& row : ScalarSettingsTable()) {
+        EXPECT_TRUE(NamesWord(guide, row.m_Key)) << row.m_Key;
+    }
+    for (const char* key : {NUM_LEVELS_KEY, NUM_REZ_FILES_KEY, SAVE_GAME_LEVELS_KEY}) {
+        EXPECT_TRUE(NamesWord(guide, key)) << key;
+    }
+    EXPECT_TRUE(NamesWord(guide, std::string(LEVEL_KEY_PREFIX) + "0"));
+    EXPECT_TRUE(NamesWord(guide, std::string(REZ_FILE_KEY_PREFIX) + "0"));
+}
+
+TEST(OperatorGuide, NamesEveryVariableTheProgramOnlyReads) {
+    const std::string guide = Guide();
+    for (std::string_view name : TUNING_VARIABLE_NAMES) {
+        EXPECT_TRUE(NamesWord(guide, name)) << name;
+    }
+    for (const char* name : {MASTER_HOST_VARIABLE, MASTER_PORT_VARIABLE, QUERY_PORT_VARIABLE, RATE_BURST_VARIABLE,
+                             RATE_PER_SECOND_VARIABLE, GLOBAL_RATE_VARIABLE, REGISTRATION_URL_VARIABLE}) {
+        EXPECT_TRUE(NamesWord(guide, name)) << name;
+    }
+}
+
+TEST(OperatorGuide, NamesTheFilesTheReadyLineAndTheExitStatuses) {
+    const std::string guide = Guide();
+    for (const char* name : {BAN_LIST_FILE, REGISTRATION_FILE, DEFAULT_CONFIG_PATH}) {
+        EXPECT_TRUE(NamesWord(guide, name)) << name;
+    }
+    EXPECT_NE(guide.find("Server is running."), std::string::npos);
+    for (const char* status : {"\n  0   ", "\n  1   ", "\n  2   ", "\n  3   ", "\n  4   "}) {
+        EXPECT_NE(guide.find(status), std::string::npos) << status;
+    }
+}
+
+TEST(OperatorGuide, ExplainsEveryStartUpMessage) {
+    const std::string guide = Guide();
+    for (int id : {STR_UNABLE_TO_SETUP_SERVER, STR_UNABLE_TO_USE_SERVICE, STR_UNABLE_TO_ACCESS_SERVICES,
+                   STR_UNABLE_TO_INIT_NETWORKING, STR_UNABLE_TO_LOAD_RESOURCES, STR_UNABLE_TO_LOAD_SERVER_LIBRARY,
+                   STR_UNABLE_TO_ACCESS_SERVER_LIBRARY, STR_OUT_OF_MEMORY}) {
+        EXPECT_NE(guide.find(Text(id)), std::string::npos) << Text(id);
+    }
+}
+
+} // namespace
+} // namespace dravo
