@@ -6,7 +6,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${DRAVO_BUILD_DIR:-"$root/build"}
+build=${DRAVO_DEMO_BUILD_DIR:-"$root/build-demo"}
 
 "$root/scripts/setup.sh" "$build" -DDRAVO_BUILD_TESTS=OFF
 
@@ -21,7 +21,9 @@ bots=$!
 trap 'kill $bots 2>/dev/null || true' EXIT
 
 set +e
-"$build/bin/dravoserv" -go -face headless "$@"
+# GameSpy answers on the query port 25554 (try: quakestat -gps 127.0.0.1:25554); heartbeats go to
+# loopback only.
+"$build/bin/dravoserv" -go -face headless +UseGameSpy 1 +SpyMasterHost 127.0.0.1 "$@"
 status=$?
 set -e
 echo "dravoserv ended with status $status; its configuration is $game/dravosrv.cfg"

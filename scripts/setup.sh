@@ -23,7 +23,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # gamedig, the GameSpy client of the interop test, comes from npm (node and npm from Debian when missing).
-if ! command -v npm >/dev/null 2>&1; then
+# A build without tests (the demo's) does not need it.
+tests=1
+for argument in "$@"; do
+    [ "$argument" != "-DDRAVO_BUILD_TESTS=OFF" ] || tests=0
+done
+if [ "$tests" = 1 ] && ! command -v npm >/dev/null 2>&1; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     echo "Installing: nodejs npm"
@@ -31,7 +36,7 @@ if ! command -v npm >/dev/null 2>&1; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends nodejs npm
 fi
 mkdir -p "$build"
-if [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ]; then
+if [ "$tests" = 1 ] && [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ]; then
     npm install --prefix "$build" --no-save --no-audit --no-fund --loglevel=error gamedig@5
 fi
 
