@@ -18,5 +18,21 @@ ctest --no-tests=error --output-on-failure -j2
 
 # The threaded parts again under ThreadSanitizer (skip with DRAVO_SKIP_TSAN=1).
 if [ "${DRAVO_SKIP_TSAN:-0}" != 1 ]; then
+    stage_start=$SECONDS
     "$root/scripts/test-sanitizers.sh" "${DRAVO_TSAN_BUILD_DIR:-$root/build-tsan}"
+    echo "ThreadSanitizer stage: $((SECONDS - stage_start)) s"
+fi
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer (skip with DRAVO_SKIP_ASAN=1).
+if [ "${DRAVO_SKIP_ASAN:-0}" != 1 ]; then
+    stage_start=$SECONDS
+    "$root/scripts/test-asan.sh" "${DRAVO_ASAN_BUILD_DIR:-$root/build-asan}"
+    echo "AddressSanitizer stage: $((SECONDS - stage_start)) s"
+fi
+
+# Every fuzz target for 60 s on its seed corpus (skip with DRAVO_SKIP_FUZZ=1).
+if [ "${DRAVO_SKIP_FUZZ:-0}" != 1 ]; then
+    stage_start=$SECONDS
+    "$root/scripts/test-fuzz.sh" "${DRAVO_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+    echo "Fuzz stage: $((SECONDS - stage_start)) s"
 fi

@@ -1,0 +1,139 @@
+// Instructions to build one "\status\" answer with 16 and with 128 players,
+// counted by callgrind (stable where time is not). The program re-runs itself
+// under valgrind for each size; only the second of two identical answers is
+// counted, so one-off start-up work is left out. The answer goes from the query
+// text through the tokenizer, the report hooks and the packet builder to a send
+// hook that drops the datagrams.
+// Goals: at most 35,000 instructions for 16 players, 250,000 for 128.
+#include "net/SendHook.h"
+#include "net/ServerStatusReporter.h"
+#include "support/Figures.h"
+
+#include <valgrind/callgrind.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+using namespace dravo;
+using namespace dravo::bench;
+
+namespace {
+
+class DroppingHook final : public SendHook {
+public:
+    bool SendDatagram(const char*, size_t length, const char*, int) override {
+        m_Bytes += length;
+        ++m_Datagrams;
+        return true;
+    }
+    size_t m_Bytes = 0;
+    int m_Datagrams = 0;
+};
+
+class StillClock final : public IClock {
+public:
+    uint32_t NowMs() const override { return 1000; }
+    void SleepMs(uint32_t) override {}
+};
+
+// Builds the answers with `players` players; under callgrind only the second one is counted.
+int BuildAnswers(int players) {
+    StillClock clock;
+    HostInfo host{};
+    GameInfo game{};
+    GameOptions options{};
+    PlayerTable table;
+    std::string level = "Worlds\\Multi\\Cinderworks";
+    TuningVariables tuning;
+    std::strcpy(host.m_ServerName, "Dravo Sample Server");
+    host.m_MaxPlayers = 128;
+    game.m_EndType = END_AFTER_FRAGS_OR_TIME;
+    game.m_EndFrags = 25;
+    game.m_EndTime = 10;
+    table.SetCount(players);
+    for (int i = 0; i < players; ++i) {
+        PlayerEntry& entry = table.Entry(static_cast<size_t>(i));
+        entry.SetName("Bot" + std::to_string(i + 1));
+        entry.m_Frags = (i * 7) % 31;
+        entry.m_Ping = 20 + i % 80;
+        entry.m_ClientId = static_cast<uint32_t>(i + 1);
+    }
+    ServerStatusReporter reporter(clock, StatusSources{host, game, options, table, level, tuning});
+    QueryReporterOptions reporterOptions;
+    reporterOptions.m_MasterHostPattern = "127.0.0.1";
+    reporterOptions.m_Limits.m_Burst = 0;
+    reporterOptions.m_Limits.m_GlobalPerSecond = 0;
+    reporter.SetOptions(reporterOptions);
+    if (!reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, 27888, 0, 1)) {
+        std::fprintf(stderr, "cannot start the reporter\n");
+        return 1;
+    }
+    DroppingHook hook;
+    reporter.SetSendHook(&hook);
+    const char query[] = "\\status\\";
+    reporter.HandleExternalQuery("127.0.0.2", 27901, query, sizeof query - 1);
+    hook = DroppingHook{};
+    CALLGRIND_ZERO_STATS;
+    CALLGRIND_TOGGLE_COLLECT;
+    reporter.HandleExternalQuery("127.0.0.2", 27901, query, sizeof query - 1);
+    CALLGRIND_TOGGLE_COLLECT;
+    std::printf("answer: %d datagrams, %zu bytes\n", hook.m_Datagrams, hook.m_Bytes);
+    reporter.Shutdown();
+    return 0;
+}
+
+// Runs this program under callgrind for one size; the instructions counted, or -1.
+long long Count(int players, std::string& answer) {
+    const std::string out = "/tmp/dravo-callgrind-" + std::to_string(getpid()) + "-" + std::to_string(players);
+    const std::string command = "valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file=" + out +
+                                " /proc/" + std::to_string(getpid()) + "/exe --players " + std::to_string(players) +
+                                " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        answer += line;
+    }
+    if (pclose(pipe) != 0) {
+        return -1;
+    }
+    long long total = -1;
+    std::ifstream in(out);
+    for (std::string text; std::getline(in, text);) {
+        if (text.rfind("summary:", 0) == 0 || text.rfind("totals:", 0) == 0) {
+            total = std::atoll(text.c_str() + text.find(':') + 1);
+        }
+    }
+    std::remove(out.c_str());
+    return total;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--players") == 0) {
+        return BuildAnswers(std::atoi(argv[2]));
+    }
+    std::printf("Instructions to build one \\status\\ answer (callgrind)\n");
+    const struct {
+        int m_Players;
+        double m_Goal;
+    } cases[] = {{16, 35000}, {128, 250000}};
+    for (const auto& one : cases) {
+        std::string answer;
+        const long long instructions = Count(one.m_Players, answer);
+        if (instructions < 0) {
+            std::fprintf(stderr, "callgrind failed (is valgrind installed?)\n%s", answer.c_str());
+            return 1;
+        }
+        Goal(std::to_string(one.m_Players) + " players", static_cast<double>(instructions), "instr", true, one.m_Goal);
+        Note(answer.substr(0, answer.find('\n')));
+    }
+    return 0;
+}

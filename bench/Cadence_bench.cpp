@@ -1,0 +1,72 @@
+// Cadence: how regularly the worker drives the engine's frames, read from the
+// engine's own "frameintervals" command typed on the headless face's input.
+// An idle hosted server in a copy of the sample game, over --seconds (30).
+// Goals: at least 103 steps a second, p50 <= 9.3 ms, p99 <= 11 ms, max <= 25 ms.
+#include "support/BenchGame.h"
+#include "support/BenchProcess.h"
+#include "support/Figures.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+using namespace dravo::bench;
+
+namespace {
+
+struct Intervals {
+    double m_Count = 0, m_P50 = 0, m_P99 = 0, m_Max = 0;
+};
+
+bool ParseIntervals(const std::string& line, Intervals& out) {
+    const size_t at = line.find("frameintervals: ");
+    return at != std::string::npos &&
+           std::sscanf(line.c_str() + at, "frameintervals: %lf intervals, p50 %lf ms, p99 %lf ms, max %lf ms",
+                       &out.m_Count, &out.m_P50, &out.m_P99, &out.m_Max) == 4;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 30;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0) {
+            seconds = std::atof(argv[i + 1]);
+        }
+    }
+    BenchGame game;
+    BenchProcess server(BinDir() / "dravoserv", {"-go", "-face", "headless"}, game.Path());
+    if (!server.WaitForLine("Server is running.", std::chrono::seconds(30))) {
+        std::fprintf(stderr, "the server did not start:\n%s", server.AllOutput().c_str());
+        return 1;
+    }
+    // Let start-up settle, then count from a clean slate.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    size_t from = server.LineCount();
+    server.WriteLine("frameintervals reset");
+    if (!server.WaitForLine("frameintervals:", std::chrono::seconds(5), from)) {
+        std::fprintf(stderr, "no frameintervals answer:\n%s", server.AllOutput().c_str());
+        return 1;
+    }
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    from = server.LineCount();
+    server.WriteLine("frameintervals");
+    const auto answer = server.WaitForLine("frameintervals:", std::chrono::seconds(5), from);
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    Intervals intervals;
+    if (!answer || !ParseIntervals(answer->m_Text, intervals)) {
+        std::fprintf(stderr, "no frameintervals answer:\n%s", server.AllOutput().c_str());
+        return 1;
+    }
+    server.WriteLine("/shutdown");
+    server.Wait(std::chrono::seconds(10));
+
+    std::printf("Cadence of an idle hosted server over %.0f s (%s)\n", elapsed, answer->m_Text.c_str());
+    Goal("idle steps per second", intervals.m_Count / elapsed, "steps/s", false, 103);
+    Goal("idle step interval p50", intervals.m_P50, "ms", true, 9.3);
+    Goal("idle step interval p99", intervals.m_P99, "ms", true, 11);
+    Goal("idle step interval max", intervals.m_Max, "ms", true, 25);
+    return 0;
+}

@@ -1,0 +1,77 @@
+// A hosted game that answers GameSpy queries, for the query benchmarks.
+#include "support/QueryHost.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace dravo::bench {
+
+QueryHost::QueryHost(int players, const std::map<std::string, std::string>& variables) {
+    // Heartbeats land in a socket of ours on loopback and are never read.
+    m_Sink = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sink{};
+    sink.sin_family = AF_INET;
+    sink.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof sink;
+    bind(m_Sink, reinterpret_cast<sockaddr*>(&sink), sizeof sink);
+    getsockname(m_Sink, reinterpret_cast<sockaddr*>(&sink), &length);
+    m_QueryPort = FreeUdpPort();
+    std::map<std::string, std::string> settings = {{"UseGameSpy", "1"},
+                                                   {"MaxPlayers", "128"},
+                                                   {"SpyQueryPort", std::to_string(m_QueryPort)},
+                                                   {"SpyMasterHost", "127.0.0.1"},
+                                                   {"SpyMasterPort", std::to_string(ntohs(sink.sin_port))},
+                                                   {"ServerReg", "0"}};
+    for (const auto& [key, value] : variables) {
+        settings[key] = value;
+    }
+    if (!m_Game.Configure(settings)) {
+        m_Failure = "cannot configure the game";
+        return;
+    }
+    m_Server = std::make_unique<BenchProcess>(BinDir() / "dravoserv",
+                                              std::vector<std::string>{"-go", "-face", "headless"}, m_Game.Path());
+    if (!m_Server->WaitForLine("Server is running.", std::chrono::seconds(30))) {
+        m_Failure = "the server did not start:\n" + m_Server->AllOutput();
+        return;
+    }
+    if (players > 0) {
+        m_Bots = std::make_unique<BenchProcess>(
+            BinDir() / "dravo-bot",
+            std::vector<std::string>{"--host", "127.0.0.1", "--port", std::to_string(m_Game.Port()), "--count",
+                                     std::to_string(players), "--duration", "600", "--quiet"},
+            m_Game.Path());
+        if (Ask("status", std::to_string(players) + " of ").empty()) {
+            m_Failure = "the players did not all join:\n" + m_Server->AllOutput();
+            return;
+        }
+    }
+    m_Ready = true;
+}
+
+QueryHost::~QueryHost() {
+    if (m_Server) {
+        m_Server->WriteLine("/shutdown");
+        m_Server->Wait(std::chrono::seconds(10));
+    }
+    m_Bots.reset();
+    if (m_Sink >= 0) {
+        close(m_Sink);
+    }
+}
+
+std::string QueryHost::Ask(const std::string& command, const std::string& answer) {
+    const auto end = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < end) {
+        const size_t from = m_Server->LineCount();
+        m_Server->WriteLine(command);
+        if (const auto line = m_Server->WaitForLine(answer, std::chrono::milliseconds(300), from)) {
+            return line->m_Text;
+        }
+    }
+    return {};
+}
+
+} // namespace dravo::bench

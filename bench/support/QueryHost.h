@@ -1,0 +1,41 @@
+// QueryHost: dravoserv hosting a copy of the sample game with GameSpy answers on
+// a free query port (heartbeats go to a loopback sink), optional bot players.
+#pragma once
+
+#include "support/BenchGame.h"
+#include "support/BenchProcess.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace dravo::bench {
+
+class QueryHost {
+public:
+    // `variables` are added to (and override) the GameSpy settings.
+    explicit QueryHost(int players, const std::map<std::string, std::string>& variables = {});
+    ~QueryHost();
+    QueryHost(const QueryHost&) = delete;
+    QueryHost& operator=(const QueryHost&) = delete;
+
+    // True when the server runs and every player has joined; otherwise `Failure` says why.
+    bool Ready() const { return m_Ready; }
+    const std::string& Failure() const { return m_Failure; }
+    BenchProcess& Server() { return *m_Server; }
+    uint16_t QueryPort() const { return m_QueryPort; }
+    uint16_t GamePort() const { return m_Game.Port(); }
+    // Types a console command and returns the first answer line that holds `answer`.
+    std::string Ask(const std::string& command, const std::string& answer);
+
+private:
+    BenchGame m_Game;
+    int m_Sink = -1;
+    uint16_t m_QueryPort = 0;
+    std::unique_ptr<BenchProcess> m_Server;
+    std::unique_ptr<BenchProcess> m_Bots;
+    bool m_Ready = false;
+    std::string m_Failure;
+};
+
+} // namespace dravo::bench

@@ -1,0 +1,88 @@
+// Fuzzes the query tokenizer and handler: the input is a query arriving on the
+// game-port road, answered through a fake send hook by a status reporter over a
+// game with players. Every datagram fits the packet buffer and ends with its query id.
+#include "net/SendHook.h"
+#include "net/ServerStatusReporter.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace dravo;
+
+class CheckingHook final : public SendHook {
+public:
+    bool SendDatagram(const char* data, size_t length, const char* address, int port) override {
+        const std::string_view datagram(data, length);
+        if (address == nullptr || length == 0 || length >= 4160 ||
+            datagram.find("\\queryid\\") == std::string_view::npos || datagram.find('\0') != std::string_view::npos ||
+            port <= 0) {
+            std::abort();
+        }
+        return true;
+    }
+};
+
+class FixedClock final : public IClock {
+public:
+    uint32_t NowMs() const override { return m_Now; }
+    void SleepMs(uint32_t milliseconds) override { m_Now += milliseconds; }
+    uint32_t m_Now = 1000;
+};
+
+struct Game {
+    FixedClock m_Clock;
+    HostInfo m_Host{};
+    GameInfo m_Info{};
+    GameOptions m_Options{};
+    PlayerTable m_Players;
+    std::string m_Level = "Worlds\\Multi\\Cinderworks";
+    TuningVariables m_Tuning;
+    CheckingHook m_Hook;
+    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Info, m_Options, m_Players, m_Level, m_Tuning}};
+
+    Game() {
+        std::strcpy(m_Host.m_ServerName, "Fuzz \\ Server");
+        m_Host.m_MaxPlayers = 128;
+        m_Info.m_EndType = END_AFTER_FRAGS;
+        m_Info.m_EndFrags = 25;
+        std::strcpy(m_Options.m_WorldColorNight, "0.5 0.5 0.5");
+        QueryReporterOptions options;
+        options.m_MasterHostPattern = "127.0.0.1";
+        options.m_Limits.m_Burst = 0;
+        options.m_Limits.m_GlobalPerSecond = 0;
+        m_Reporter.SetOptions(options);
+        // Port 0: a free query port; everything is sent through the hook, never through it.
+        if (!m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, 27888, 0, 1)) {
+            std::abort();
+        }
+        m_Reporter.SetSendHook(&m_Hook);
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Game game;
+    if (size == 0) {
+        return 0;
+    }
+    // The first byte sets the number of players (up to the table's 130), with long names of every kind.
+    const int32_t players = data[0] % 131;
+    game.m_Players.SetCount(players);
+    for (int32_t i = 0; i < players; ++i) {
+        PlayerEntry& entry = game.m_Players.Entry(static_cast<size_t>(i));
+        const std::string name = (i % 3 == 0 ? "Back\\slash" : "Player") + std::to_string(i) + std::string(40, 'x');
+        entry.SetName(name);
+        entry.m_Frags = i * 1000003;
+        entry.m_Ping = i * 7;
+        entry.m_ClientId = static_cast<uint32_t>(i + 1);
+    }
+    const std::string query(reinterpret_cast<const char*>(data + 1), size - 1);
+    (void)game.m_Reporter.HandleExternalQuery("127.0.0.2", 27901, query.c_str(), static_cast<int>(query.size()));
+    game.m_Clock.m_Now += 9;
+    return 0;
+}
