@@ -44,7 +44,7 @@ TEST_F(ServerSessionTest, InitLogsTheBanListOutcome) {
 TEST_F(ServerSessionTest, StartHostingDescribesTheGameToTheEngine) {
     m_Port = 27999;
     MakeSession();
-    m_Engine.m_HostAddress = "10.1.2.3";
+    m_Engine.m_HostAddress = "127.1.2.3";
     m_Engine.m_HostPort = 27999;
     Host();
     ASSERT_TRUE(m_Engine.m_OpenRequest);
@@ -59,19 +59,19 @@ TEST_F(ServerSessionTest, StartHostingDescribesTheGameToTheEngine) {
     EXPECT_EQ(m_Engine.m_Commands.front(), "debuglevel 0");
     EXPECT_EQ(m_Engine.m_Commands.size(), 10u); // then the nine option commands
     EXPECT_EQ(m_Engine.m_Posted, (std::vector<std::string>{"GAMEINIT", "DRAVOSERV"}));
-    EXPECT_EQ(m_View.NetService(), "Tcp/ip [10.1.2.3:27999]");
-    EXPECT_EQ(m_Session->HostAddressText(), "10.1.2.3:27999");
-    EXPECT_STREQ(m_Host.m_HostAddress, "10.1.2.3");
+    EXPECT_EQ(m_View.NetService(), "Tcp/ip [127.1.2.3:27999]");
+    EXPECT_EQ(m_Session->HostAddressText(), "127.1.2.3:27999");
+    EXPECT_STREQ(m_Host.m_HostAddress, "127.1.2.3");
     EXPECT_TRUE(m_Session->IsRunning());
     EXPECT_EQ(m_View.Log().back(), "Server is running.");
     EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
 }
 
 TEST_F(ServerSessionTest, DefaultPortAndMissingAddressAreNotShown) {
-    m_Engine.m_HostAddress = "10.1.2.3";
+    m_Engine.m_HostAddress = "127.1.2.3";
     m_Engine.m_HostPort = 27888;
     Host();
-    EXPECT_EQ(m_View.NetService(), "Tcp/ip [10.1.2.3]");
+    EXPECT_EQ(m_View.NetService(), "Tcp/ip [127.1.2.3]");
     m_Session->StopHosting();
 
     m_Engine.m_HostAddress.clear();

@@ -27,14 +27,14 @@ protected:
 
 TEST_F(AnswerBuilderTest, OnePacketEndsWithFinalAndQueryId) {
     SkipTo(5);
-    m_Builder.BeginReply("10.0.0.7", 4321);
+    m_Builder.BeginReply("127.0.0.7", 4321);
     m_Builder.AddKeyValue("gamename", "dravo");
     m_Builder.AddKeyValue("gamever", "dravo 2.1");
     m_Builder.AddKeyInt("location", 0);
     m_Builder.FinishReply();
     ASSERT_EQ(m_Out.m_Sent.size(), 1u);
     EXPECT_EQ(m_Out.m_Sent[0].m_Data, "\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0\\final\\\\queryid\\5.1");
-    EXPECT_EQ(m_Out.m_Sent[0].m_Address, "10.0.0.7");
+    EXPECT_EQ(m_Out.m_Sent[0].m_Address, "127.0.0.7");
     EXPECT_EQ(m_Out.m_Sent[0].m_Port, 4321);
     EXPECT_EQ(m_Builder.QueryId(), 6u);
 }

@@ -200,15 +200,15 @@ TEST_F(QueryReporterTest, WithASendHookQueryPortAnswersStillLeaveFromTheQueryPor
 
 TEST_F(QueryReporterTest, GamePortQueriesAreAnsweredAndBoundedByTheirLength) {
     test::RecordingSendHook hook;
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.9", 5000, "\\basic\\", 7)); // not reporting yet
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.9", 5000, "\\basic\\", 7)); // not reporting yet
     Start();
     m_Reporter.SetSendHook(&hook);
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery("10.0.0.9", 5000, "\\echo\\abcdef", 9));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery("127.0.0.9", 5000, "\\echo\\abcdef", 9));
     ASSERT_EQ(hook.m_Sent.size(), 1u);
     EXPECT_EQ(hook.m_Sent[0].m_Data, "\\echo\\abc\\final\\\\queryid\\1.1");
-    EXPECT_EQ(hook.m_Sent[0].m_Address, "10.0.0.9");
+    EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.0.9");
     EXPECT_EQ(hook.m_Sent[0].m_Port, 5000);
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.9", 5000, "\\basic\\", 0));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.9", 5000, "\\basic\\", 0));
     EXPECT_FALSE(m_Reporter.HandleExternalQuery("", 5000, "\\basic\\", 7));
 }
 

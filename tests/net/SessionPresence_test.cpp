@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         SessionTest::SetUp();
         m_Host.m_GameSpy = 1;
-        m_Engine.m_HostAddress = "10.1.2.3";
+        m_Engine.m_HostAddress = "127.1.2.3";
         m_Engine.m_HostPort = 27999;
         m_Engine.m_Variables["SpyMasterHost"] = "127.0.0.1";
         m_Engine.m_Variables["SpyMasterPort"] = std::to_string(m_Master.Port());
@@ -102,7 +102,7 @@ TEST_F(SessionPresenceTest, UpdateStepsRegisterAndStoppingUnregisters) {
     Step(1);
     ASSERT_TRUE(lists.WaitForRequests(2));
     m_Session->StopHosting();
-    const std::string query = "?game=Dravo&name=Test+Server&ip=10.1.2.3:27999&players=";
+    const std::string query = "?game=Dravo&name=Test+Server&ip=127.1.2.3:27999&players=";
     EXPECT_EQ(lists.Lines(), (List{"GET /servers/server.asp" + query + "1&version=2.1 HTTP/1.1",
                                    "GET /servers/server.asp" + query + "1&version=2.1 HTTP/1.1",
                                    "GET /servers/server.asp" + query + "-1&version=2.1 HTTP/1.1"}));

@@ -14,8 +14,8 @@ namespace {
 using List = std::vector<std::string>;
 using test::LoopbackHttpServer;
 
-const std::string QUERY = "?game=Dravo&name=My+Server&ip=10.0.0.5:27890&players=3&version=2.1";
-const std::string UNREGISTRATION = "?game=Dravo&name=My+Server&ip=10.0.0.5:27890&players=-1&version=2.1";
+const std::string QUERY = "?game=Dravo&name=My+Server&ip=127.0.0.5:27890&players=3&version=2.1";
+const std::string UNREGISTRATION = "?game=Dravo&name=My+Server&ip=127.0.0.5:27890&players=-1&version=2.1";
 
 std::string Get(const std::string& pathAndQuery) {
     return "GET " + pathAndQuery + " HTTP/1.1";
@@ -26,7 +26,7 @@ protected:
     test::TempDir m_Directory;
     std::filesystem::path m_List = m_Directory.Path() / "srv_send.txt";
     HostInfo m_Host{};
-    std::string m_Address = "10.0.0.5:27890";
+    std::string m_Address = "127.0.0.5:27890";
     test::FakeEngine m_Engine;
     LoopbackHttpServer m_Server;
     std::unique_ptr<WebRegistrar> m_Registrar;
@@ -104,7 +104,7 @@ TEST_F(WebRegistrarTest, NamesAreEscapedSoTheyCannotAddKeys) {
     std::strcpy(m_Host.m_ServerName, "Tom & Jerry's #1 = 100%");
     EXPECT_TRUE(m_Registrar->Unregister());
     EXPECT_EQ(m_Server.Lines(), List{Get("/servers/server.asp?game=Dravo&name=Tom+%26+Jerry's+%231+%3D+100%25"
-                                         "&ip=10.0.0.5:27890&players=-1&version=2.1")});
+                                         "&ip=127.0.0.5:27890&players=-1&version=2.1")});
 }
 
 TEST_F(WebRegistrarTest, AHangingServerNeitherHoldsTheTickNorStopsForLong) {
