@@ -8,6 +8,7 @@
 #include "net/SendHook.h"
 #include "net/ServerStatusReporter.h"
 #include "support/Figures.h"
+#include "support/TableStatus.h"
 
 #include <valgrind/callgrind.h>
 
@@ -46,23 +47,17 @@ int BuildAnswers(int players) {
     HostInfo host{};
     GameInfo game{};
     GameOptions options{};
-    PlayerTable table;
-    std::string level = "Worlds\\Multi\\Cinderworks";
+    test::TableStatus status;
     TuningVariables tuning;
     std::strcpy(host.m_ServerName, "Dravo Sample Server");
     host.m_MaxPlayers = 128;
     game.m_EndType = END_AFTER_FRAGS_OR_TIME;
     game.m_EndFrags = 25;
     game.m_EndTime = 10;
-    table.SetCount(players);
     for (int i = 0; i < players; ++i) {
-        PlayerEntry& entry = table.Entry(static_cast<size_t>(i));
-        entry.SetName("Bot" + std::to_string(i + 1));
-        entry.m_Frags = (i * 7) % 31;
-        entry.m_Ping = 20 + i % 80;
-        entry.m_ClientId = static_cast<uint32_t>(i + 1);
+        status.Add("Bot" + std::to_string(i + 1), (i * 7) % 31, 20 + i % 80);
     }
-    ServerStatusReporter reporter(clock, StatusSources{host, game, options, table, level, tuning});
+    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status, tuning});
     QueryReporterOptions reporterOptions;
     reporterOptions.m_MasterHostPattern = "127.0.0.1";
     reporterOptions.m_Limits.m_Burst = 0;

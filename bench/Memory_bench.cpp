@@ -11,12 +11,12 @@
 // is shown beside the resident size, as shared library pages count in both.
 // Goal: the front end's share at most 8 MB.
 #include "engine/AppHandler.h"
+#include "engine/HostingRecords.h"
 #include "engine/ServerLibrary.h"
 #include "support/BenchGame.h"
 #include "support/BenchProcess.h"
 #include "support/Figures.h"
 #include "support/ProcStats.h"
-#include "ui/HostingRecords.h"
 
 #include <csignal>
 #include <cstdio>

@@ -4,8 +4,7 @@
 #include "FuzzEngine.h"
 #include "FuzzSupport.h"
 #include "host/ServerSession.h"
-#include "platform/window/ScriptedWindowSystem.h"
-#include "ui/GameOptionCommands.h"
+#include "settings/GameOptionCommands.h"
 
 #include <cstring>
 #include <string>
@@ -18,7 +17,6 @@ struct Host {
     fuzz::ScratchFile m_Bans{"banned.txt"};
     fuzz::FuzzEngine m_Engine;
     fuzz::NullView m_View;
-    ScriptedWindowSystem m_Windows;
     fuzz::StepClock m_Clock;
     HostInfo m_Host{};
     GameOptions m_Options{};
@@ -42,7 +40,7 @@ struct Host {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Host host;
-    ServerSession session(host.m_View, host.m_Windows, host.m_Clock,
+    ServerSession session(host.m_View, host.m_Clock,
                           SessionRecords{host.m_Host, host.m_Options, host.m_Game, host.m_EmptyExit, 0});
     session.SetWorkerEnabled(false);
     if (!session.InitSession(&host.m_Engine) || !session.StartHosting()) {

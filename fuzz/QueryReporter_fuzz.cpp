@@ -3,6 +3,7 @@
 // game with players. Every datagram fits the packet buffer and ends with its query id.
 #include "net/SendHook.h"
 #include "net/ServerStatusReporter.h"
+#include "support/TableStatus.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -38,11 +39,10 @@ struct Game {
     HostInfo m_Host{};
     GameInfo m_Info{};
     GameOptions m_Options{};
-    PlayerTable m_Players;
-    std::string m_Level = "Worlds\\Multi\\Cinderworks";
+    test::TableStatus m_Status;
     TuningVariables m_Tuning;
     CheckingHook m_Hook;
-    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Info, m_Options, m_Players, m_Level, m_Tuning}};
+    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Info, m_Options, m_Status, m_Tuning}};
 
     Game() {
         std::strcpy(m_Host.m_ServerName, "Fuzz \\ Server");
@@ -72,9 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The first byte sets the number of players (up to the table's 130), with long names of every kind.
     const int32_t players = data[0] % 131;
-    game.m_Players.SetCount(players);
+    game.m_Status.m_Players.SetCount(players);
     for (int32_t i = 0; i < players; ++i) {
-        PlayerEntry& entry = game.m_Players.Entry(static_cast<size_t>(i));
+        PlayerEntry& entry = game.m_Status.m_Players.Entry(static_cast<size_t>(i));
         const std::string name = (i % 3 == 0 ? "Back\\slash" : "Player") + std::to_string(i) + std::string(40, 'x');
         entry.SetName(name);
         entry.m_Frags = i * 1000003;

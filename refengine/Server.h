@@ -125,10 +125,10 @@ private:
     std::shared_ptr<const ResourceSet> m_Resources; // replaced whole by MountResources
     HandedOutLists m_Lists;
     std::string m_LastError;
-    std::unique_ptr<GameSession> m_Session;     // from OpenGameSession on
-    FrameIntervals m_FrameIntervals;            // between RunFrame calls since the session opened
-    std::optional<std::string> m_FailNextFrame; // set by "failframe": the next RunFrame fails with this text
-    bool m_ExhaustMemoryNextFrame = false;      // set by "exhaustmemory"
+    std::unique_ptr<GameSession> m_Session;       // from OpenGameSession on
+    FrameIntervals m_FrameIntervals;              // between RunFrame calls since the session opened
+    std::optional<std::string> m_FailNextFrame;   // set by "failframe": the next RunFrame fails with this text
+    bool m_ExhaustMemoryNextFrame = false;        // set by "exhaustmemory"
     std::vector<std::string> m_InjectedGameTexts; // set by "gametext", handed up by the next frame
     static constexpr size_t MAX_INJECTED_GAME_TEXTS = 64;
 };

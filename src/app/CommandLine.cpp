@@ -1,7 +1,8 @@
 // Parsing the command line.
 #include "app/CommandLine.h"
 
-#include "app/SettingsStore.h"
+#include "platform/Text.h"
+#include "settings/SettingsStore.h"
 
 #include <algorithm>
 #include <array>
@@ -11,12 +12,6 @@
 
 namespace dravo {
 namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
 
 // The text after the program name, upper-cased.
 std::string UpperCommandLine(const std::vector<std::string>& arguments) {

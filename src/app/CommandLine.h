@@ -7,6 +7,8 @@
 // "my-goal.cfg" or an override's value) counts.
 #pragma once
 
+#include "settings/SettingOverride.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,13 +18,6 @@ namespace dravo {
 
 constexpr size_t CONFIG_PATH_SIZE = 256; // with its terminator
 inline constexpr const char* DEFAULT_CONFIG_PATH = "dravosrv.cfg";
-
-// "+Key value": sets a setting or engine variable right after the configuration file is loaded.
-struct SettingOverride {
-    std::string m_Key;   // the variable name, without the plus sign
-    std::string m_Value; // its text, unchanged
-    bool operator==(const SettingOverride&) const = default;
-};
 
 struct CommandLineOptions {
     std::string m_LibraryPath;                      // engine library; the default unless -DLL names one

@@ -1,10 +1,10 @@
 // Start-up and the end of the run.
 #include "app/ServerApplication.h"
 
-#include "app/ErrorBox.h"
-#include "app/SettingsStore.h"
 #include "res/StringTable.h"
+#include "settings/SettingsStore.h"
 #include "ui/ConsoleWindow.h"
+#include "ui/ErrorBox.h"
 #include "ui/SetupWizard.h"
 
 #include <cstring>
@@ -18,7 +18,7 @@ constexpr uint32_t SHIFT_SETTLE_MS = 50;
 } // namespace
 
 ServerApplication::ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives)
-    : m_Windows(windows), m_Clock(clock), m_Resources(drives, windows) {}
+    : m_Windows(windows), m_Clock(clock), m_Resources(drives) {}
 
 ExitStatus ServerApplication::StartServerApplication(const std::vector<std::string>& arguments,
                                                      const std::string& defaultLibraryPath) {

@@ -7,14 +7,14 @@
 
 #include "app/CommandLine.h"
 #include "app/LogFile.h"
-#include "app/ResourceLocator.h"
-#include "app/ServerSettings.h"
+#include "engine/HostingRecords.h"
 #include "engine/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/HangupSignal.h"
 #include "platform/window/WindowSystem.h"
-#include "ui/HostingRecords.h"
+#include "settings/ResourceLocator.h"
+#include "settings/ServerSettings.h"
 
 #include <atomic>
 #include <memory>

@@ -1,5 +1,6 @@
 // The player table: names cut to their buffer, the frags sort and the walk.
 #include "host/PlayerTable.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +9,7 @@
 namespace dravo {
 
 std::string_view PlayerEntry::Name() const {
-    return std::string_view(m_Name, strnlen(m_Name, sizeof(m_Name)));
+    return BoundedText(m_Name, sizeof m_Name);
 }
 
 void PlayerEntry::SetName(std::string_view name) {

@@ -1,32 +1,17 @@
-// The session's life: preparing, hosting, stopping, resetting, and the console log.
+// The session's life: preparing, hosting, the update step, stopping, resetting, and the engine's calls.
 #include "host/ServerSession.h"
 
+#include "host/GameMessage.h"
 #include "host/TaggedFields.h"
-#include "ui/GameOptionCommands.h"
+#include "platform/Text.h"
+#include "settings/GameOptionCommands.h"
 
-#include <algorithm>
 #include <cstdarg>
-#include <cstdio>
-#include <cstring>
 
 namespace dravo {
-namespace {
 
-std::string_view Bounded(const char* text, size_t size) {
-    return {text, strnlen(text, size)};
-}
-
-// Copies text into a fixed field, cut to fit, always terminated.
-template <size_t N> void CopyCut(char (&field)[N], std::string_view text) {
-    const size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
-}
-
-} // namespace
-
-ServerSession::ServerSession(ISessionView& view, WindowSystem& windows, IClock& clock, SessionRecords records)
-    : m_View(view), m_Windows(windows), m_Clock(clock), m_Records(records) {
+ServerSession::ServerSession(ISessionView& view, IClock& clock, SessionRecords records)
+    : m_View(view), m_Clock(clock), m_Records(records) {
     ResetSession();
 }
 
@@ -36,13 +21,13 @@ ServerSession::~ServerSession() {
 }
 
 bool ServerSession::InitSession(EngineServer* server) {
-    m_LockCreated = true;
     LogLine("Initializing the server...");
     m_Server = server;
     if (m_Server == nullptr) {
         return false;
     }
     m_Attached = true;
+    m_Messages.Attach(m_Server);
     m_Server->AttachHandler(this);
     LoadBans();
     LogLine("Server initialized.");
@@ -70,29 +55,20 @@ bool ServerSession::StartHosting() {
     if (m_Tuning.m_EmptyExit) {
         m_Records.m_EmptyExitEnabled = true;
     }
-
-    WaitCursor busy(m_Windows);
     if (!OpenGame() || !StartWorld()) {
         StopHosting();
         return false;
     }
-    ShowHostAddress();
+    const uint16_t hostPort = ShowHostAddress();
     m_Server->PostToGame("GAMEINIT");
     m_Server->PostToGame("DRAVOSERV");
 
     const uint32_t now = m_Clock.NowMs();
     m_SessionStart = now;
-    m_LevelStart = now;
-    {
-        std::scoped_lock lock(m_WorkerEndMutex);
-        m_WorkerDone = false;
-    }
-    m_FirstStep = true;
+    m_Messages.StartLevelClock(now);
     m_Running = true;
-    StartPresence();
-    if (m_WorkerEnabled) {
-        m_Worker = std::thread([this] { WorkerThread(); });
-    }
+    m_Presence.Start(*m_Server, hostPort, m_Tuning);
+    m_Worker.Start(m_WorkerEnabled);
     LogLine("Server is running.");
     return true;
 }
@@ -101,10 +77,10 @@ bool ServerSession::OpenGame() {
     const HostInfo& host = m_Records.m_HostInfo;
     const GameInfo& game = m_Records.m_GameInfo;
     std::string info;
-    (void)AppendField(info, "NAME", Bounded(host.m_ServerName, sizeof host.m_ServerName));
-    (void)AppendField(info, "HOST", "DravoServ");
-    (void)AppendField(info, "LEVL", Bounded(game.m_LevelNames[0], LEVEL_NAME_SIZE));
-    (void)AppendFieldInt(info, "TYPE", game.m_GameType);
+    (void)AppendField(info, session_tag::SERVER_NAME, BoundedText(host.m_ServerName, sizeof host.m_ServerName));
+    (void)AppendField(info, session_tag::HOST, session_tag::HOST_NAME);
+    (void)AppendField(info, session_tag::FIRST_LEVEL, BoundedText(game.m_LevelNames[0], LEVEL_NAME_SIZE));
+    (void)AppendFieldInt(info, session_tag::GAME_TYPE, game.m_GameType);
 
     OpenGameSessionRequest request{};
     request.m_GamePort = m_Records.m_GamePort;
@@ -119,7 +95,7 @@ bool ServerSession::OpenGame() {
 
 bool ServerSession::StartWorld() {
     const GameInfo& game = m_Records.m_GameInfo;
-    const std::string_view world = Bounded(game.m_LevelNames[0], LEVEL_NAME_SIZE);
+    const std::string_view world = BoundedText(game.m_LevelNames[0], LEVEL_NAME_SIZE);
     LoadWorldRequest request{};
     // A name that does not fit the request would start another world: refuse it instead.
     const bool fits = world.size() < sizeof request.m_WorldName;
@@ -135,15 +111,15 @@ bool ServerSession::StartWorld() {
     return true;
 }
 
-void ServerSession::ShowHostAddress() {
+// Shows "<service> [<address>[:<port>]]" and returns the game port.
+uint16_t ServerSession::ShowHostAddress() {
     HostInfo& host = m_Records.m_HostInfo;
     host.m_HostAddress[0] = '\0';
     uint16_t port = 0;
     m_Server->QueryHostAddress(host.m_HostAddress, sizeof host.m_HostAddress, &port);
-    m_HostPort = port;
     host.m_HostAddress[sizeof host.m_HostAddress - 1] = '\0';
 
-    std::string line(Bounded(host.m_ServiceName, sizeof host.m_ServiceName));
+    std::string line(BoundedText(host.m_ServiceName, sizeof host.m_ServiceName));
     m_HostAddressText.clear();
     if (host.m_HostAddress[0] != '\0') {
         line += ' ';
@@ -154,36 +130,57 @@ void ServerSession::ShowHostAddress() {
         line += "[" + m_HostAddressText + "]";
     }
     m_View.ShowNetService(std::move(line));
+    return port;
+}
+
+void ServerSession::RunStep(uint32_t deltaMs) {
+    if (!m_Running) {
+        return;
+    }
+    if (m_Messages.AdvanceCountdown(deltaMs)) {
+        m_ExitWithoutAsking = true;
+        m_View.RequestClose();
+    }
+    if (m_Server != nullptr && m_Running) {
+        if (m_Server->RunFrame(0) != ENGINE_TRUE) {
+            char error[256] = {};
+            m_Server->LastErrorText(error, 255);
+            LogText(BoundedText(error, sizeof error));
+            StopHosting(); // on this thread: it only clears the running flag
+        }
+        m_KickQueue.AdvanceKicks(deltaMs);
+    }
+    if (m_Running) {
+        m_Presence.Tick(m_Server, deltaMs);
+    }
 }
 
 bool ServerSession::StopHosting() {
     if (m_Running) {
-        (void)m_Registrar.Unregister();
+        m_Presence.Unregister();
     }
     m_Running = false;
-    StopWorker();
+    m_Worker.RequestStop();
+    if (m_Worker.IsWorkerThread()) {
+        return true; // the loop ends after this step; the window thread joins it later
+    }
+    m_Worker.Stop([this] {
+        LogLine("ERROR - The update thread did not stop within %u ms; waiting for it.", WORKER_STOP_WAIT_MS);
+    });
     // After the worker: a step in progress finishes its answers first.
-    StopReporting();
+    m_Presence.StopReporting();
     return true;
 }
 
 void ServerSession::ResetSession() {
     m_Server = nullptr;
     m_Running = false;
-    m_LevelChange = false;
     m_SessionStart = 0;
-    m_LevelStart = 0;
-    m_LockCreated = false;
     m_Attached = false;
-    std::scoped_lock lock(m_UpdateLock);
-    m_Players.Reset();
-    m_CurrentLevel.clear();
-    m_CountdownArmed = false;
-    m_CountdownRemaining = 0;
+    m_Messages.Reset();
 }
 
 void ServerSession::EndSession() {
-    m_LockCreated = false;
     ResetSession();
     m_Clock.SleepMs(2);
 }
@@ -196,36 +193,16 @@ void ServerSession::RefreshSpyLabels() {
     ReadSpyLabels(*m_Server, m_Tuning);
 }
 
-void ServerSession::SetCurrentLevel(std::string_view level) {
-    std::scoped_lock lock(m_UpdateLock);
-    m_CurrentLevel = level;
-}
-
 void ServerSession::LogLine(const char* format, ...) {
-    char text[LOG_LINE_SIZE];
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
+    m_Log.LineV(format, arguments);
     va_end(arguments);
-    LogText(text);
-}
-
-void ServerSession::LogText(std::string_view text) {
-    // A line fits the 500-byte buffer: longer text is cut, never overflowed.
-    text = text.substr(0, std::min(text.size(), LOG_LINE_SIZE - 1));
-    text = text.substr(0, std::min(text.size(), text.find('\0')));
-    if (text.empty()) {
-        return;
-    }
-    if (static_cast<unsigned char>(text.back()) < 32) {
-        text.remove_suffix(1); // one trailing line feed (or other control character) only
-    }
-    m_View.AppendLogLine(std::string(text));
 }
 
 int32_t ServerSession::OnGameText(const char* text) {
     if (m_Attached) {
-        HandleGameMessage(text);
+        m_Messages.Handle(text);
     }
     return 0;
 }
@@ -242,6 +219,13 @@ int32_t ServerSession::OnMemoryExhausted() {
         // The window thread shows the message and shuts down; this thread waits for nothing.
         m_ExitWithoutAsking = true;
         m_View.MemoryExhausted();
+    }
+    return 0;
+}
+
+int32_t ServerSession::OnForeignDatagram(const void* data, uint32_t length, const uint8_t address[4], uint16_t port) {
+    if (m_Attached) {
+        m_Presence.AnswerGamePortQuery(data, length, address, port);
     }
     return 0;
 }

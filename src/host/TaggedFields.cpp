@@ -1,7 +1,7 @@
 // Reading and writing tagged-field text.
 #include "host/TaggedFields.h"
 
-#include "app/DecimalText.h"
+#include "settings/DecimalText.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
 // The query reporter's life, its heartbeat, the query-port socket and the send path.
 #include "net/QueryReporter.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -136,7 +137,7 @@ bool QueryReporter::HandleExternalQuery(const char* address, int port, const cha
         return false; // not reporting, or nothing to read
     }
     const size_t bound = std::min(static_cast<size_t>(length), QueryTokenizer::MAX_TEXT);
-    return HandleQuery(std::string_view(data, strnlen(data, bound)), address, port);
+    return HandleQuery(BoundedText(data, bound), address, port);
 }
 
 // Heartbeat, to the master server: \heartbeat\<port>\gamename\<game>\final\\queryid\<id>.1

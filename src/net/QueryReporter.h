@@ -20,8 +20,8 @@
 #include "net/AnswerRateLimiter.h"
 #include "net/QueryTokenizer.h"
 #include "net/SendHook.h"
-#include "net/UdpSocket.h"
 #include "platform/Clock.h"
+#include "platform/UdpSocket.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,8 @@
 // Reading the registration file.
 #include "net/RegistrationList.h"
 
+#include "platform/Text.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,7 +17,7 @@ std::optional<std::vector<std::string>> ReadRegistrationList(const std::filesyst
     std::vector<std::string> lines;
     char piece[REGISTRATION_LINE_PIECE + 1];
     while (std::fgets(piece, sizeof piece, stream.get()) != nullptr) {
-        size_t length = strnlen(piece, sizeof piece);
+        size_t length = BoundedText(piece, sizeof piece).size();
         if (length > 0 && piece[length - 1] == '\n') {
             --length;
             // A file written on Windows ends its lines with "\r\n".

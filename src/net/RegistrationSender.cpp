@@ -1,9 +1,9 @@
 // The registration sender thread and its queue.
 #include "net/RegistrationSender.h"
 
-#include "net/HttpGet.h"
 #include "net/RegistrationList.h"
 #include "net/RegistrationQuery.h"
+#include "platform/HttpGet.h"
 
 namespace dravo {
 

@@ -1,5 +1,6 @@
 // The info, rules and players answers.
 #include "net/ServerStatusReporter.h"
+#include "platform/Text.h"
 
 #include <charconv>
 #include <cstring>
@@ -46,11 +47,11 @@ std::string_view ServerStatusReporter::MapName(std::string_view level) {
 // \hostname\<name>\hostport\<game port>\mapname\<map>\gametype\<label>\numplayers\<n>\maxplayers\<n>\gamemode\<label>
 bool ServerStatusReporter::ReportInfo() {
     const HostInfo& host = m_Sources.m_Host;
-    AddKeyValue("hostname", std::string_view(host.m_ServerName, strnlen(host.m_ServerName, sizeof host.m_ServerName)));
+    AddKeyValue("hostname", BoundedText(host.m_ServerName, sizeof host.m_ServerName));
     AddKeyInt("hostport", HostPort());
-    AddKeyValue("mapname", MapName(m_Sources.m_CurrentLevel));
+    AddKeyValue("mapname", MapName(m_Sources.m_Status.CurrentLevel()));
     AddKeyValue("gametype", m_Sources.m_Tuning.m_SpyGameType);
-    AddKeyInt("numplayers", m_Sources.m_Players.Count());
+    AddKeyInt("numplayers", m_Sources.m_Status.PlayerCount());
     AddKeyInt("maxplayers", host.m_MaxPlayers);
     AddKeyValue("gamemode", m_Sources.m_Tuning.m_SpyGameMode);
     return true;
@@ -73,13 +74,13 @@ bool ServerStatusReporter::ReportRules() {
 
 // \player_<i>\<name>\frags_<i>\<frags>\ping_<i>\<ms> for each player in table order, i from 0.
 bool ServerStatusReporter::ReportPlayers() {
-    PlayerTable& players = m_Sources.m_Players;
-    int index = 0;
-    for (const PlayerEntry* player = players.FirstPlayer(); player != nullptr; player = players.NextPlayer()) {
-        AddKeyValue(IndexedKey("player_", index).View(), player->Name());
-        AddKeyInt(IndexedKey("frags_", index).View(), player->m_Frags);
-        AddKeyInt(IndexedKey("ping_", index).View(), player->m_Ping);
-        ++index;
+    const IGameStatus& status = m_Sources.m_Status;
+    const int32_t count = status.PlayerCount();
+    for (int32_t index = 0; index < count; ++index) {
+        const PlayerStatus player = status.Player(index);
+        AddKeyValue(IndexedKey("player_", index).View(), player.m_Name);
+        AddKeyInt(IndexedKey("frags_", index).View(), player.m_Frags);
+        AddKeyInt(IndexedKey("ping_", index).View(), player.m_Ping);
     }
     return true;
 }

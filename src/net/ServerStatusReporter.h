@@ -1,14 +1,14 @@
 // ServerStatusReporter: the query reporter's answers about the live hosted game.
 //
-// Its hooks run inside query handling on the worker thread under UpdateLock,
-// the lock under which the session changes the level, the player table and the
-// two labels; everything is read fresh at each answer.
+// Its hooks run inside query handling under UpdateLock, the lock under which the
+// session changes the level, the players and the two labels; everything is read
+// fresh at each answer.
 #pragma once
 
-#include "app/TuningVariables.h"
-#include "host/PlayerTable.h"
+#include "engine/HostingRecords.h"
+#include "net/GameStatus.h"
 #include "net/QueryReporter.h"
-#include "ui/HostingRecords.h"
+#include "settings/TuningVariables.h"
 
 #include <string>
 #include <string_view>
@@ -20,9 +20,8 @@ struct StatusSources {
     const HostInfo& m_Host;
     const GameInfo& m_Game;
     const GameOptions& m_Options;
-    PlayerTable& m_Players;            // walked with FirstPlayer / NextPlayer
-    const std::string& m_CurrentLevel; // the level being played
-    const TuningVariables& m_Tuning;   // the game type and game mode labels
+    const IGameStatus& m_Status;     // the level and the players
+    const TuningVariables& m_Tuning; // the game type and game mode labels
 };
 
 inline constexpr const char* FRAG_LIMIT_KEY = "fraglimit";

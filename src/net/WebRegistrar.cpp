@@ -2,6 +2,7 @@
 #include "net/WebRegistrar.h"
 
 #include "net/RegistrationQuery.h"
+#include "platform/Text.h"
 
 #include <cstring>
 
@@ -21,7 +22,7 @@ bool WebRegistrar::Enabled() const {
 }
 
 std::string WebRegistrar::ServerName() const {
-    return std::string(m_Host.m_ServerName, strnlen(m_Host.m_ServerName, sizeof m_Host.m_ServerName));
+    return std::string(BoundedText(m_Host.m_ServerName, sizeof m_Host.m_ServerName));
 }
 
 bool WebRegistrar::RegistrationTick(uint32_t elapsedMs, EngineServer* server) {

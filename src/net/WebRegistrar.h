@@ -12,9 +12,9 @@
 #pragma once
 
 #include "engine/EngineServer.h"
+#include "engine/HostingRecords.h"
 #include "net/RegistrationList.h"
 #include "net/RegistrationSender.h"
-#include "ui/HostingRecords.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,5 +1,6 @@
 // Case-blind name lookup over std::filesystem.
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,12 +8,6 @@
 
 namespace dravo {
 namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::optional<std::filesystem::path> FindComponent(const std::filesystem::path& directory, std::string_view name) {
     std::error_code error;

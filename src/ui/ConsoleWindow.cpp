@@ -1,9 +1,10 @@
 // The console window: fields, clocks, operator commands and the way out.
 #include "ui/ConsoleWindow.h"
 
-#include "app/ErrorBox.h"
+#include "platform/Text.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/StringTable.h"
+#include "ui/ErrorBox.h"
 #include "ui/OptionsDialog.h"
 
 #include <array>
@@ -17,10 +18,6 @@ using Control = ConsoleControl;
 
 // Tab stops of the player list, in dialog units; a line has two tabs, so the first two count.
 constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 92, 94, 96};
-
-std::string_view Bounded(const char* text, size_t size) {
-    return {text, strnlen(text, size)};
-}
 
 // The player's name on a list line: the text between its first and second tab.
 std::string NameOnLine(const std::string& line) {
@@ -60,8 +57,7 @@ std::string FormatLevelGoal(const GameInfo& game) {
 }
 
 ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records)
-    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records),
-      m_Session(*this, windows, clock, records) {}
+    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records), m_Session(*this, clock, records) {}
 
 int ConsoleWindow::Run() {
     return m_Windows.RunDialog(ConsoleWindowTemplate(), *this);
@@ -72,20 +68,20 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
     const HostInfo& host = m_Records.m_HostInfo;
     const GameInfo& game = m_Records.m_GameInfo;
     const size_t levels = std::min<size_t>(game.m_LevelCount, MAX_LEVELS);
-    const std::string_view first = levels > 0 ? Bounded(game.m_LevelNames[0], LEVEL_NAME_SIZE) : "";
+    const std::string_view first = levels > 0 ? BoundedText(game.m_LevelNames[0], LEVEL_NAME_SIZE) : "";
 
     dialog.SetTitle(std::string("Dravo Server v") + SERVER_VERSION_TEXT);
-    dialog.SetItemText(Control::ServerName, Bounded(host.m_ServerName, sizeof host.m_ServerName));
+    dialog.SetItemText(Control::ServerName, BoundedText(host.m_ServerName, sizeof host.m_ServerName));
     dialog.SetItemText(Control::RunningTime, "0:00");
-    dialog.SetItemText(Control::NetService, Bounded(host.m_ServiceName, sizeof host.m_ServiceName));
+    dialog.SetItemText(Control::NetService, BoundedText(host.m_ServiceName, sizeof host.m_ServiceName));
     dialog.SetItemText(Control::PlayerCount, "0");
     dialog.SetItemText(Control::CurrentLevel, first);
     dialog.SetItemText(Control::TimeInLevel, "0:00");
     m_Session.SetCurrentLevel(first);
-    dialog.SetItemText(Control::NextLevelName, levels > 1 ? Bounded(game.m_LevelNames[1], LEVEL_NAME_SIZE) : "");
+    dialog.SetItemText(Control::NextLevelName, levels > 1 ? BoundedText(game.m_LevelNames[1], LEVEL_NAME_SIZE) : "");
     dialog.SetItemText(Control::LevelGoal, FormatLevelGoal(game));
     for (size_t index = 0; index < levels; ++index) {
-        dialog.ListAdd(Control::LevelList, Bounded(game.m_LevelNames[index], LEVEL_NAME_SIZE));
+        dialog.ListAdd(Control::LevelList, BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
     }
     dialog.SetIcon(128);
     for (int timerId = 0; timerId <= MAX_CLOCK_TIMER_ID; ++timerId) {
@@ -111,6 +107,7 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
     case Control::StartHosting:
         dialog.ListSetTabStops(Control::PlayerList, PLAYER_TAB_STOPS);
         if (m_Session.InitSession(m_Server)) {
+            WaitCursor busy(m_Windows);
             (void)m_Session.StartHosting();
         }
         break;

@@ -24,7 +24,7 @@ constexpr size_t COMMAND_INPUT_CHARS = 119;
 constexpr int MAX_LOG_LINES = 500;
 constexpr uint32_t CLOCK_PERIOD_MS = 500;
 constexpr int MAX_CLOCK_TIMER_ID = 29;
-inline constexpr const char* SERVER_VERSION_TEXT = "2.1";
+inline constexpr const char* SERVER_VERSION_TEXT = DRAVO_VERSION_TEXT;
 
 // "%i:%02i:%02i" from milliseconds: 83 s show as 0:01:23.
 std::string FormatRunningTime(uint32_t milliseconds);

@@ -8,18 +8,13 @@
 #pragma once
 
 #include "engine/EngineServer.h"
+#include "engine/HostingRecords.h"
 #include "host/UpdateLock.h"
 #include "platform/window/WindowSystem.h"
-#include "ui/HostingRecords.h"
 
 #include <string_view>
 
 namespace dravo {
-
-// Keys the options dialog stores under, in the order it stores them. Two differ from the keys of the
-// configuration (WorldColorNight, WorldTimeSpeed), which the save at exit writes from GameOptions.
-inline constexpr const char* NIGHT_COLOR_OPTION_KEY = "WorldNightColor";
-inline constexpr const char* TIME_SPEED_OPTION_KEY = "TimeSpeed";
 
 inline constexpr std::string_view OPTIONS_NEED_SCREEN_MESSAGE =
     "ERROR - The game options dialog needs a terminal. Send the option commands (for example "

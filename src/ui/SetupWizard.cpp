@@ -1,22 +1,22 @@
 // The setup wizard: its start, the "-go" path and the run of the pages.
 #include "ui/SetupWizard.h"
 
-#include "app/ErrorBox.h"
-#include "app/SettingsStore.h"
+#include "platform/Text.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/NetGameTemplate.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/NetRezFilesTemplate.h"
 #include "res/NetServicesTemplate.h"
 #include "res/StringTable.h"
-#include "ui/GameOptionCommands.h"
+#include "settings/GameOptionCommands.h"
+#include "settings/SettingsStore.h"
+#include "ui/ErrorBox.h"
 #include "ui/pages/CustomRezFiles.h"
 #include "ui/pages/GameOptionsPage.h"
 #include "ui/pages/NetGameLevelsPage.h"
 #include "ui/pages/NetGamePage.h"
 #include "ui/pages/NetRezFilesPage.h"
 #include "ui/pages/NetServicesPage.h"
-#include "ui/pages/PageText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -120,7 +120,7 @@ bool SetupWizard::ApplySavedSettings() {
     m_GameInfo->m_EndTime = settings.m_EndTime;
     m_GameInfo->m_EndFrags = settings.m_EndFrags;
 
-    if (!m_Context.m_Resources.AddResourceFiles(server, m_Context.m_RezFileList)) {
+    if (!MountRezFiles()) {
         return false;
     }
     m_GameInfo->m_LevelCount = 0;
@@ -242,15 +242,27 @@ int SetupWizard::RunPage(const DialogTemplate& page, DialogProcedure& procedure)
     return result >= PAGE_NEXT && result <= PAGE_ERROR ? result : PAGE_ERROR;
 }
 
+bool SetupWizard::MountRezFiles() {
+    std::string error;
+    MountOutcome outcome = MountOutcome::NoServer;
+    {
+        WaitCursor busy(m_Context.m_Windows);
+        outcome = m_Context.m_Resources.MountResourceFiles(m_Context.m_Server, m_Context.m_RezFileList, error);
+    }
+    if (outcome == MountOutcome::ListRejected) {
+        ShowErrorBox(m_Context.m_Windows, error);
+    } else if (outcome == MountOutcome::EngineRefused) {
+        ShowStringError(m_Context.m_Windows, STR_UNABLE_TO_LOAD_RESOURCES);
+    }
+    return outcome == MountOutcome::Mounted;
+}
+
 bool SetupWizard::LoadRezFilesOnce() {
     if (m_RezFilesLoaded) {
         return true;
     }
-    {
-        WaitCursor busy(m_Context.m_Windows);
-        if (!m_Context.m_Resources.AddResourceFiles(m_Context.m_Server, m_Context.m_RezFileList)) {
-            return false;
-        }
+    if (!MountRezFiles()) {
+        return false;
     }
     m_RezFilesLoaded = true;
     return true;

@@ -6,12 +6,12 @@
 // saved settings when asked to skip the pages ("-go"), else through the pages.
 #pragma once
 
-#include "app/CommandLine.h"
-#include "app/ResourceLocator.h"
-#include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
+#include "engine/HostingRecords.h"
 #include "platform/window/WindowSystem.h"
-#include "ui/HostingRecords.h"
+#include "settings/ResourceLocator.h"
+#include "settings/ServerSettings.h"
+#include "settings/SettingOverride.h"
 
 #include <string>
 #include <string_view>
@@ -64,6 +64,8 @@ private:
     bool RunPages();
     // Runs one page; a dialog that could not run counts as a page error.
     int RunPage(const DialogTemplate& page, DialogProcedure& procedure);
+    // Mounts the resources with the extra rez files; says why when that fails.
+    bool MountRezFiles();
     bool LoadRezFilesOnce();
     bool FinishPages();
 

@@ -1,13 +1,13 @@
 // DravoSrv.txt, the operator's guide the "-go" tip points to, names every option, key and file
 // that the program knows.
 #include "app/CommandLine.h"
-#include "app/ServerSettings.h"
-#include "app/SettingsTable.h"
-#include "app/TuningVariables.h"
 #include "host/ServerSession.h"
 #include "net/PresenceVariables.h"
 #include "net/RegistrationList.h"
 #include "res/StringTable.h"
+#include "settings/ServerSettings.h"
+#include "settings/SettingsTable.h"
+#include "settings/TuningVariables.h"
 #include "support/TempDir.h"
 #include "ui/pages/NetGameLevelsPage.h"
 

@@ -1,6 +1,5 @@
 // The server session: preparing and hosting, the update step, stopping, and the console log.
 #include "host/SessionFixture.h"
-#include "platform/window/ScriptedWindowSystem.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
@@ -33,7 +32,7 @@ TEST_F(ServerSessionTest, InitLogsTheBanListOutcome) {
     EXPECT_EQ(m_Engine.m_Handler, m_Session.get());
 
     m_Directory.Write("banned.txt", "Ace\n");
-    ServerSession second(m_View, m_Windows, m_Clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    ServerSession second(m_View, m_Clock, Records());
     ASSERT_TRUE(second.InitSession(&m_Engine));
     const auto log = m_View.Log();
     EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
@@ -60,11 +59,9 @@ TEST_F(ServerSessionTest, StartHostingDescribesTheGameToTheEngine) {
     EXPECT_EQ(m_Engine.m_Commands.size(), 10u); // then the nine option commands
     EXPECT_EQ(m_Engine.m_Posted, (std::vector<std::string>{"GAMEINIT", "DRAVOSERV"}));
     EXPECT_EQ(m_View.NetService(), "Tcp/ip [127.1.2.3:27999]");
-    EXPECT_EQ(m_Session->HostAddressText(), "127.1.2.3:27999");
     EXPECT_STREQ(m_Host.m_HostAddress, "127.1.2.3");
     EXPECT_TRUE(m_Session->IsRunning());
     EXPECT_EQ(m_View.Log().back(), "Server is running.");
-    EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
 }
 
 TEST_F(ServerSessionTest, DefaultPortAndMissingAddressAreNotShown) {
@@ -75,12 +72,11 @@ TEST_F(ServerSessionTest, DefaultPortAndMissingAddressAreNotShown) {
     m_Session->StopHosting();
 
     m_Engine.m_HostAddress.clear();
-    ServerSession second(m_View, m_Windows, m_Clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    ServerSession second(m_View, m_Clock, Records());
     second.SetWorkerEnabled(false);
     ASSERT_TRUE(second.InitSession(&m_Engine));
     ASSERT_TRUE(second.StartHosting());
     EXPECT_EQ(m_View.NetService(), "Tcp/ip");
-    EXPECT_EQ(second.HostAddressText(), "");
 }
 
 TEST_F(ServerSessionTest, HostingFailuresAreLoggedAndStopTheSession) {
@@ -95,8 +91,6 @@ TEST_F(ServerSessionTest, HostingFailuresAreLoggedAndStopTheSession) {
     EXPECT_FALSE(m_Session->StartHosting());
     EXPECT_EQ(m_View.Log().back(), "ERROR - Unable to start world: Worlds\\Multi\\Cinderworks");
     EXPECT_FALSE(m_Session->IsRunning());
-    EXPECT_FALSE(m_Session->HasWorkerThread());
-    EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
 }
 
 TEST_F(ServerSessionTest, AWorldNameThatDoesNotFitIsRefused) {
@@ -108,17 +102,15 @@ TEST_F(ServerSessionTest, AWorldNameThatDoesNotFitIsRefused) {
     EXPECT_EQ(m_View.Log().back(), "ERROR - Unable to start world: " + std::string(100, 'w'));
 }
 
-TEST_F(ServerSessionTest, TuningVariablesAreReadWhenHostingStarts) {
+TEST_F(ServerSessionTest, EmptyExitVariablesAreReadWhenHostingStarts) {
     m_Engine.m_Variables["EmptyExit"] = "1";
     m_Engine.m_Variables["EmptyExitDelay"] = "90.7";
-    m_Engine.m_Variables["SpyGameType"] = "ctf";
     Host();
     EXPECT_TRUE(m_EmptyExit);
-    EXPECT_EQ(m_Session->Tuning().m_EmptyExitDelaySeconds, 90u);
-    EXPECT_EQ(m_Session->Tuning().m_SpyGameType, "ctf");
-    m_Engine.m_Variables["SpyGameMode"] = "closedplaying";
-    m_Session->RefreshSpyLabels();
-    EXPECT_EQ(m_Session->Tuning().m_SpyGameMode, "closedplaying");
+    Message("[GMSG:0][PLRS:1][PLRN1:A][PLRF1:0]");
+    Message("[GMSG:0]");
+    EXPECT_EQ(m_View.Log().back(),
+              "Last player has left the game, shutting down in 90 seconds if no new players join...");
 }
 
 TEST_F(ServerSessionTest, LogLinesAreCutTrimmedAndNeverFormatsOfOutsideText) {
@@ -138,7 +130,7 @@ TEST_F(ServerSessionTest, LogLinesAreCutTrimmedAndNeverFormatsOfOutsideText) {
 TEST_F(ServerSessionTest, StepsRunFramesAndAdvanceTheKickQueue) {
     m_Directory.Write("banned.txt", "Cheater");
     Host();
-    m_Engine.m_Handler->OnGameText("[GMSG:0][PLRS:1][PLRN1:Cheater][PLRF1:0][PLRI1:42]");
+    Message("[GMSG:0][PLRS:1][PLRN1:Cheater][PLRF1:0][PLRI1:42]");
     EXPECT_TRUE(m_View.Logged("Added Cheater to kick queue..."));
     Step(0); // the first step sees a delta of 0
     for (int step = 0; step < 5; ++step) {
@@ -153,10 +145,10 @@ TEST_F(ServerSessionTest, StepsRunFramesAndAdvanceTheKickQueue) {
 
 TEST_F(ServerSessionTest, StepDoesNothingDuringALevelChangeOrWhenStopped) {
     Host();
-    m_Engine.m_Handler->OnGameText("[GMSG:3]");
+    Message("[GMSG:3]");
     Step(9);
     EXPECT_EQ(m_Engine.m_Frames, 0);
-    m_Engine.m_Handler->OnGameText("[GMSG:4]");
+    Message("[GMSG:4]");
     Step(9);
     EXPECT_EQ(m_Engine.m_Frames, 1);
     m_Session->StopHosting();
@@ -166,7 +158,7 @@ TEST_F(ServerSessionTest, StepDoesNothingDuringALevelChangeOrWhenStopped) {
 
 TEST_F(ServerSessionTest, FailedFrameLogsTheEngineTextAndStopsFromTheWorker) {
     auto clock = CreateSystemClock();
-    ServerSession session(m_View, m_Windows, *clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    ServerSession session(m_View, *clock, Records());
     m_Engine.m_ErrorText = "Frame exploded: 100% %s";
     m_Engine.m_FrameSucceeds = false;
     ASSERT_TRUE(session.InitSession(&m_Engine));
@@ -178,13 +170,12 @@ TEST_F(ServerSessionTest, FailedFrameLogsTheEngineTextAndStopsFromTheWorker) {
     EXPECT_FALSE(session.IsRunning());
     EXPECT_TRUE(m_View.Logged("Frame exploded: 100% %s"));
     EXPECT_TRUE(session.StopHosting()); // joins the worker, which ended by itself
-    EXPECT_FALSE(session.HasWorkerThread());
     EXPECT_EQ(m_Engine.m_Frames, 1);
 }
 
 TEST_F(ServerSessionTest, WorkerRunsStepsUntilStopped) {
     auto clock = CreateSystemClock();
-    ServerSession session(m_View, m_Windows, *clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+    ServerSession session(m_View, *clock, Records());
     ASSERT_TRUE(session.InitSession(&m_Engine));
     ASSERT_TRUE(session.StartHosting());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -193,7 +184,6 @@ TEST_F(ServerSessionTest, WorkerRunsStepsUntilStopped) {
     }
     EXPECT_GE(m_Engine.m_Frames, 3);
     session.StopHosting();
-    EXPECT_FALSE(session.HasWorkerThread());
     const int frames = m_Engine.m_Frames;
     EXPECT_FALSE(session.IsRunning());
     EXPECT_EQ(m_Engine.m_Frames, frames);

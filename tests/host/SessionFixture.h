@@ -3,12 +3,11 @@
 #pragma once
 
 #include "host/ServerSession.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
 #include "support/TempDir.h"
-#include "ui/GameOptionCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,6 @@ protected:
     CurrentDirectory m_Current{m_Directory.Path()};
     FakeEngine m_Engine;
     RecordingView m_View;
-    ScriptedWindowSystem m_Windows;
     FakeClock m_Clock;
     HostInfo m_Host{};
     GameOptions m_Options{};
@@ -44,11 +42,13 @@ protected:
         MakeSession();
     }
     void MakeSession() {
-        m_Session = std::make_unique<ServerSession>(m_View, m_Windows, m_Clock,
-                                                    SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, m_Port});
+        m_Session = std::make_unique<ServerSession>(m_View, m_Clock, Records());
         m_Session->SetWorkerEnabled(false);
     }
+    SessionRecords Records() { return SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, m_Port}; }
     void TearDown() override { m_Session.reset(); }
+    // A game text, delivered as the engine delivers it.
+    void Message(const char* text) { m_Engine.m_Handler->OnGameText(text); }
     // Prepares and starts hosting; no worker runs, the test steps by hand.
     void Host() {
         ASSERT_TRUE(m_Session->InitSession(&m_Engine));

@@ -7,8 +7,9 @@ namespace dravo {
 namespace {
 
 TEST(RegistrationQuery, ServerNameAddressAndPlayersFormTheQuery) {
-    EXPECT_EQ(RequestUrl("http://lists.test/servers/server.asp", RegistrationQuery("My Server", "127.0.0.5:27890", 3)),
-              "http://lists.test/servers/server.asp?game=Dravo&name=My+Server&ip=127.0.0.5:27890&players=3&version=2.1");
+    EXPECT_EQ(
+        RequestUrl("http://lists.test/servers/server.asp", RegistrationQuery("My Server", "127.0.0.5:27890", 3)),
+        "http://lists.test/servers/server.asp?game=Dravo&name=My+Server&ip=127.0.0.5:27890&players=3&version=2.1");
     EXPECT_EQ(RegistrationQuery("A", "127.0.0.5", UNREGISTRATION_PLAYERS),
               "game=Dravo&name=A&ip=127.0.0.5&players=-1&version=2.1");
 }

@@ -6,6 +6,7 @@
 #include "net/ServerStatusReporter.h"
 #include "net/UdpTestPeer.h"
 #include "support/FakeClock.h"
+#include "support/TableStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +24,9 @@ protected:
     HostInfo m_Host{};
     GameInfo m_Game{};
     GameOptions m_Options{};
-    PlayerTable m_Players;
-    std::string m_Level = "Worlds\\Multi\\Cinderworks";
+    TableStatus m_Status;
     TuningVariables m_Tuning;
-    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Game, m_Options, m_Players, m_Level, m_Tuning}};
+    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Game, m_Options, m_Status, m_Tuning}};
     UdpTestPeer m_Master;
     UdpTestPeer m_Client;
 
@@ -65,15 +65,7 @@ protected:
         Pump();
         return m_Client.ReceiveAnswer();
     }
-    void AddPlayer(const char* name, int32_t frags, int32_t ping) {
-        const int32_t index = m_Players.Count();
-        m_Players.SetCount(index + 1);
-        PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
-        entry.SetName(name);
-        entry.m_Frags = frags;
-        entry.m_Ping = ping;
-        entry.m_ClientId = static_cast<uint32_t>(index + 1);
-    }
+    void AddPlayer(const char* name, int32_t frags, int32_t ping) { m_Status.Add(name, frags, ping); }
 };
 
 } // namespace dravo::test

@@ -40,13 +40,13 @@ TEST_F(ServerStatusReporterTest, MapNameIsTheLevelAfterItsLastBackslash) {
 
 TEST_F(ServerStatusReporterTest, InfoReadsTheLiveGameAndLabels) {
     AddPlayer("Ace", 1, 2);
-    m_Level = "Worlds\\Multi\\Frostline";
+    m_Status.m_Level = "Worlds\\Multi\\Frostline";
     m_Tuning.m_SpyGameType = "ctf";
     m_Tuning.m_SpyGameMode = "closedplaying";
     EXPECT_EQ(Pairs("\\info\\"), "\\hostname\\Test Server\\hostport\\27960\\mapname\\Frostline\\gametype\\ctf"
                                  "\\numplayers\\1\\maxplayers\\16\\gamemode\\closedplaying");
     // A level that ends in a backslash goes out whole, with its backslash made harmless.
-    m_Level = "Worlds\\";
+    m_Status.m_Level = "Worlds\\";
     EXPECT_NE(Pairs("\\info\\").find("\\mapname\\Worlds/\\gametype\\"), std::string::npos);
 }
 
@@ -78,7 +78,7 @@ TEST_F(ServerStatusReporterTest, PlayersInTableOrderAndNumplayersAgrees) {
     EXPECT_EQ(Pairs("\\players\\"), "\\player_0\\Zed\\frags_0\\9\\ping_0\\15\\player_1\\Amy\\frags_1\\4\\ping_1\\80"
                                     "\\player_2\\Back/slash\\frags_2\\0\\ping_2\\999");
     EXPECT_NE(Pairs("\\info\\").find("\\numplayers\\3\\"), std::string::npos);
-    m_Players.SetCount(2);
+    m_Status.m_Players.SetCount(2);
     const std::string both = Pairs("\\info\\players\\");
     EXPECT_NE(both.find("\\numplayers\\2\\"), std::string::npos);
     EXPECT_EQ(both.find("player_2"), std::string::npos);

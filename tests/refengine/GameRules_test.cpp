@@ -1,7 +1,7 @@
 // Tests of reading the front end's rules record.
 #include "GameRules.h"
 
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "RefTestSupport.h"
 #include "Server.h"
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
 
 #include <arpa/inet.h>
 #include <chrono>

@@ -81,12 +81,28 @@ public:
     int32_t UseService(uint32_t) override { return 0; }
     int32_t OpenGameSession(const OpenGameSessionRequest* request) override;
     int32_t QueryHostAddress(char* buffer, uint32_t size, uint16_t* port) override;
-    int32_t SendGameDatagram(const void*, uint32_t, const char*, uint32_t) override { return 0; }
+    int32_t SendGameDatagram(const void* data, uint32_t length, const char* address, uint32_t port) override {
+        std::scoped_lock lock(m_DatagramMutex);
+        m_GameDatagrams.push_back({std::string(static_cast<const char*>(data), length), address, port});
+        return 1;
+    }
+    // What went out through the game port, in order.
+    struct GameDatagram {
+        std::string m_Data;
+        std::string m_Address;
+        uint32_t m_Port;
+    };
+    std::vector<GameDatagram> GameDatagrams() const {
+        std::scoped_lock lock(m_DatagramMutex);
+        return m_GameDatagrams;
+    }
     int32_t Reserved1() override { return 0; }
     int32_t Reserved2() override { return 0; }
     int32_t Reserved3() override { return 0; }
 
 private:
+    mutable std::mutex m_DatagramMutex;
+    std::vector<GameDatagram> m_GameDatagrams;
     // Handles point at map nodes, which stay put while the map grows.
     using Variable = std::map<std::string, std::string>::value_type;
 };

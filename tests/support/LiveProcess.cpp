@@ -81,7 +81,9 @@ bool LiveProcess::WaitForError(const std::string& text, std::chrono::millisecond
     return WaitFor(text, m_Errors, limit);
 }
 
-void LiveProcess::WriteLine(const std::string& line) { WriteText(line + "\n"); }
+void LiveProcess::WriteLine(const std::string& line) {
+    WriteText(line + "\n");
+}
 
 void LiveProcess::WriteText(const std::string& text) {
     size_t written = 0;

@@ -38,7 +38,9 @@ std::filesystem::path TempDir::Write(const std::filesystem::path& relative, cons
     return full;
 }
 
-std::string TempDir::Read(const std::filesystem::path& relative) const { return ReadFile(m_Path / relative); }
+std::string TempDir::Read(const std::filesystem::path& relative) const {
+    return ReadFile(m_Path / relative);
+}
 
 std::string TempDir::ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -135,20 +135,18 @@ TEST_F(ConsoleWindowTest, ClocksChangeOnlyWithTheShownSecond) {
 
 TEST_F(ConsoleWindowTest, PlayerSelectionSurvivesARefreshAndBootUsesTheClientId) {
     Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
-        window.Session().HandleGameMessage(
-            "[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
+        window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
         dialog.RunPosted();
         EXPECT_EQ(dialog.Text(Control::PlayerCount), "2");
         ASSERT_TRUE(dialog.Select(Control::PlayerList, 1)); // Bob
         EXPECT_TRUE(dialog.IsEnabled(Control::Boot));
-        window.Session().HandleGameMessage(
-            "[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:9][PLRI2:12]");
+        window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:9][PLRI2:12]");
         dialog.RunPosted();
         EXPECT_EQ(dialog.ListText(Control::PlayerList, 0), "(0)\tBob\t9");
         EXPECT_EQ(dialog.Selection(Control::PlayerList), 0); // Bob moved up and stays selected
         EXPECT_TRUE(dialog.Click(Control::Boot));
         EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
-        window.Session().HandleGameMessage("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:11]");
+        window.Session().OnGameText("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:11]");
         dialog.RunPosted();
         EXPECT_EQ(dialog.Selection(Control::PlayerList), NO_SELECTION); // Bob left
         EXPECT_FALSE(dialog.IsEnabled(Control::Boot));
@@ -160,10 +158,10 @@ TEST_F(ConsoleWindowTest, SameNamesSelectTheLowerLine) {
     Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
         const char* twins = "[GMSG:0][PLRS:3][PLRN1:Twin][PLRF1:2][PLRI1:1][PLRN2:Twin][PLRF2:2][PLRI2:2]"
                             "[PLRN3:Ace][PLRF3:9][PLRI3:3]";
-        window.Session().HandleGameMessage(twins);
+        window.Session().OnGameText(twins);
         dialog.RunPosted();
         ASSERT_TRUE(dialog.Select(Control::PlayerList, 1));
-        window.Session().HandleGameMessage(twins);
+        window.Session().OnGameText(twins);
         dialog.RunPosted();
         EXPECT_EQ(dialog.Selection(Control::PlayerList), 2);
         Shutdown(m_Windows, dialog);
@@ -249,8 +247,7 @@ TEST_F(ConsoleWindowTest, LogKeepsTheNewestQuarterPastFiveHundredLines) {
 
 TEST_F(ConsoleWindowTest, ActionLinesReachEveryButton) {
     Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
-        window.Session().HandleGameMessage(
-            "[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
+        window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
         dialog.RunPosted();
         DialogApi& api = dialog.Api();
         EXPECT_TRUE(window.OnActionLine(api, "boot Bob"));

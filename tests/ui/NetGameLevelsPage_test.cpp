@@ -13,7 +13,10 @@ using Items = std::vector<std::string>;
 
 class NetGameLevelsPageTest : public test::WizardTest {
 protected:
-    void Mount() { ASSERT_TRUE(m_Resources.AddResourceFiles(&Engine(), {"Custom\\arena.rez"})); }
+    void Mount() {
+        std::string error;
+        ASSERT_EQ(m_Resources.MountResourceFiles(&Engine(), {"Custom\\arena.rez"}, error), MountOutcome::Mounted);
+    }
     int Run(ScriptedWindowSystem::Script script) {
         m_Windows.AddScript(NET_GAMELEVELS_NAME, std::move(script));
         NetGameLevelsPage page(Engine(), m_Info, m_LevelList);

@@ -8,11 +8,11 @@
 #include "res/NetOptionsTemplate.h"
 #include "res/ServerOptionsTemplate.h"
 #include "res/WizardFrame.h"
+#include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
-#include "ui/GameOptionCommands.h"
 #include "ui/pages/GameOptionsPage.h"
 
 #include <gtest/gtest.h>

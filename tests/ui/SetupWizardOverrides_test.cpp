@@ -51,7 +51,7 @@ TEST_F(WizardOverridesTest, ValuesWithQuotesAndBlanksArriveUnchanged) {
 TEST(SetupWizardOverrides, RunRightAfterTheFileIsLoadedAndBeforeAnySettingIsRead) {
     ScriptedWindowSystem windows;
     test::FakeDrives drives;
-    ResourceLocator resources(drives, windows);
+    ResourceLocator resources(drives);
     test::FakeEngine engine;
     ServerSettings settings;
     TextList levels;

@@ -199,7 +199,7 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     std::ostringstream err;
     HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err, false});
     test::FakeDrives drives;
-    ResourceLocator resources(drives, windows);
+    ResourceLocator resources(drives);
     ASSERT_TRUE(resources.LocateResources(0));
     ServerLibrary library;
     ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
@@ -220,7 +220,7 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     engine.m_StartNetworkingSucceeds = false;
     ScriptedWindowSystem windows;
     test::FakeDrives drives;
-    ResourceLocator resources(drives, windows);
+    ResourceLocator resources(drives);
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;
@@ -238,7 +238,7 @@ TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
     test::FakeEngine engine; // lists no services
     ScriptedWindowSystem windows;
     test::FakeDrives drives;
-    ResourceLocator resources(drives, windows);
+    ResourceLocator resources(drives);
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;

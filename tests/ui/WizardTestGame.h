@@ -2,8 +2,6 @@
 // with the scripted face, and the operator's usual moves on its pages.
 #pragma once
 
-#include "app/ResourceLocator.h"
-#include "app/SettingsStore.h"
 #include "engine/ServerLibrary.h"
 #include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetGameLevelsTemplate.h"
@@ -12,6 +10,8 @@
 #include "res/NetRezFilesTemplate.h"
 #include "res/NetServicesTemplate.h"
 #include "res/WizardFrame.h"
+#include "settings/ResourceLocator.h"
+#include "settings/SettingsStore.h"
 #include "support/FakeDrives.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
@@ -53,7 +53,7 @@ protected:
     std::optional<CurrentDirectory> m_Current;
     ScriptedWindowSystem m_Windows;
     FakeDrives m_Drives;
-    ResourceLocator m_Resources{m_Drives, m_Windows};
+    ResourceLocator m_Resources{m_Drives};
     ServerLibrary m_Library;
     ServerSettings m_Settings;
     TextList m_LevelList;

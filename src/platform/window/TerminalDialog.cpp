@@ -1,6 +1,7 @@
 // Keys and clicks on a dialog of the terminal face.
 #include "platform/window/TerminalDialog.h"
 
+#include "platform/Text.h"
 #include "platform/window/TerminalLineEditor.h"
 
 #include <algorithm>
@@ -10,16 +11,12 @@
 namespace dravo {
 namespace {
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 // The letter a caption marks with "&", or 0.
 char MnemonicOf(std::string_view text) {
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] == '&') {
             if (text[i + 1] != '&') {
-                return Lower(text[i + 1]);
+                return LowerChar(text[i + 1]);
             }
             ++i;
         }
@@ -154,7 +151,7 @@ bool TerminalDialog::Mnemonic(char letter) {
     const auto controls = m_Dialog.Model().Controls();
     for (size_t index = 0; index < controls.size(); ++index) {
         const ControlState& control = controls[index];
-        if (!control.Visible || !control.Enabled || MnemonicOf(control.Text.Text()) != Lower(letter) ||
+        if (!control.Visible || !control.Enabled || MnemonicOf(control.Text.Text()) != LowerChar(letter) ||
             control.Kind() == ControlKind::Edit) {
             continue;
         }

@@ -1,7 +1,7 @@
 // Finding the custom rez files and naming them in the RezFileList.
 #include "ui/pages/CustomRezFiles.h"
 
-#include "ui/pages/PageText.h"
+#include "platform/Text.h"
 
 #include <system_error>
 

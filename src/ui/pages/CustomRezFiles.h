@@ -2,7 +2,7 @@
 // directory - and the RezFileList entries naming them.
 #pragma once
 
-#include "app/ServerSettings.h"
+#include "settings/ServerSettings.h"
 
 #include <filesystem>
 #include <string>

@@ -1,10 +1,10 @@
 // The game options procedure.
 #include "ui/pages/GameOptionsPage.h"
 
-#include "app/DecimalText.h"
+#include "platform/Text.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/StringTable.h"
-#include "ui/pages/PageText.h"
+#include "settings/DecimalText.h"
 
 #include <algorithm>
 #include <cstdio>

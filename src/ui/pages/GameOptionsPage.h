@@ -4,7 +4,7 @@
 // is written at once.
 #pragma once
 
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
 #include "ui/pages/WizardPage.h"
 
 #include <string>

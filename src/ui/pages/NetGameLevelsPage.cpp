@@ -1,10 +1,10 @@
 // The level list page.
 #include "ui/pages/NetGameLevelsPage.h"
 
-#include "app/SettingsStore.h"
+#include "platform/Text.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/WizardFrame.h"
-#include "ui/pages/PageText.h"
+#include "settings/SettingsStore.h"
 
 namespace dravo {
 namespace {

@@ -3,9 +3,9 @@
 // Finish puts it into GameInfo and the LevelList.
 #pragma once
 
-#include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
+#include "settings/ServerSettings.h"
 #include "ui/pages/WizardPage.h"
 
 #include <string>

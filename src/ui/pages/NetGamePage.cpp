@@ -1,9 +1,9 @@
 // The game settings page.
 #include "ui/pages/NetGamePage.h"
 
+#include "platform/Text.h"
 #include "res/NetGameTemplate.h"
 #include "res/WizardFrame.h"
-#include "ui/pages/PageText.h"
 
 #include <cctype>
 #include <limits>

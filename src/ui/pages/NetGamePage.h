@@ -2,8 +2,8 @@
 // TCP/IP service, the port. Next writes them into HostInfo, GameInfo and the settings.
 #pragma once
 
-#include "app/ServerSettings.h"
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
+#include "settings/ServerSettings.h"
 #include "ui/pages/WizardPage.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The rez file page.
 #include "ui/pages/NetRezFilesPage.h"
 
-#include "app/SettingsStore.h"
 #include "res/NetRezFilesTemplate.h"
 #include "res/WizardFrame.h"
+#include "settings/SettingsStore.h"
 #include "ui/pages/CustomRezFiles.h"
 
 namespace dravo {

@@ -2,8 +2,8 @@
 // archives are loaded after the game's own and in which order; Next stores the RezFileList.
 #pragma once
 
-#include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
+#include "settings/ServerSettings.h"
 #include "ui/pages/WizardPage.h"
 
 #include <filesystem>

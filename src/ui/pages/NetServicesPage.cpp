@@ -1,10 +1,10 @@
 // The network service page: the engine's services in a sorted list, the broadcast switches.
 #include "ui/pages/NetServicesPage.h"
 
+#include "platform/Text.h"
 #include "res/NetServicesTemplate.h"
 #include "res/StringTable.h"
 #include "res/WizardFrame.h"
-#include "ui/pages/PageText.h"
 
 #include <cstdint>
 

@@ -2,9 +2,9 @@
 // server broadcasts; Next selects the service in the engine and fills the service part of HostInfo.
 #pragma once
 
-#include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
+#include "settings/ServerSettings.h"
 #include "ui/pages/WizardPage.h"
 
 #include <string>

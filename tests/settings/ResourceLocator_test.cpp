@@ -1,6 +1,5 @@
 // Finding the main and sound resources, the game disc, and the list handed to the engine.
-#include "app/ResourceLocator.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "settings/ResourceLocator.h"
 #include "support/FakeDrives.h"
 #include "support/FakeEngine.h"
 #include "support/TempDir.h"
@@ -19,10 +18,14 @@ protected:
     TempDir m_Game;
     CurrentDirectory m_Current{m_Game.Path()};
     FakeDrives m_Drives;
-    ScriptedWindowSystem m_Windows;
-    ResourceLocator m_Locator{m_Drives, m_Windows};
+    ResourceLocator m_Locator{m_Drives};
 
     void MakeDirectory(const std::string& name) { std::filesystem::create_directories(m_Game.Path() / name); }
+    MountOutcome Mount(EngineServer* engine, const TextList& extra) {
+        m_Error.clear();
+        return m_Locator.MountResourceFiles(engine, extra, m_Error);
+    }
+    std::string m_Error;
 };
 
 TEST_F(ResourceLocatorTest, ArchiveFileWinsOverDirectory) {
@@ -94,28 +97,21 @@ TEST_F(ResourceLocatorTest, ExtraNamesFollowInOrder) {
     MakeDirectory("sound");
     m_Locator.LocateResources(0);
     test::FakeEngine engine;
-    EXPECT_TRUE(m_Locator.AddResourceFiles(&engine, {"Custom\\a.rez", "Custom\\b.rez", "other\\c.rez"}));
+    EXPECT_EQ(Mount(&engine, {"Custom\\a.rez", "Custom\\b.rez", "other\\c.rez"}), MountOutcome::Mounted);
     ASSERT_EQ(engine.m_MountedNames.size(), 17u);
     EXPECT_EQ(engine.m_MountedNames[1], "sound");
     EXPECT_EQ(engine.m_MountedNames[14], "Custom\\a.rez");
     EXPECT_EQ(engine.m_MountedNames[16], "other\\c.rez");
-    EXPECT_EQ(m_Windows.WaitCursorShows(), 1);
-    EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
-    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    EXPECT_TRUE(m_Error.empty());
 }
 
-TEST_F(ResourceLocatorTest, RefusedListShowsMessage103) {
+TEST_F(ResourceLocatorTest, RefusedListAndMissingServerAreTold) {
     MakeDirectory("dravo");
     m_Locator.LocateResources(0);
     test::FakeEngine engine;
     engine.m_MountSucceeds = false;
-    EXPECT_FALSE(m_Locator.AddResourceFiles(&engine, {}));
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to load Dravo resources.");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "DravoServ");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Exclamation);
-    EXPECT_FALSE(m_Locator.AddResourceFiles(nullptr, {}));
-    EXPECT_EQ(m_Windows.MessageBoxes().size(), 1u); // no server: no message
+    EXPECT_EQ(Mount(&engine, {}), MountOutcome::EngineRefused);
+    EXPECT_EQ(Mount(nullptr, {}), MountOutcome::NoServer);
 }
 
 TEST_F(ResourceLocatorTest, ListsThatDoNotFitAreRefusedWithAClearMessage) {
@@ -124,13 +120,12 @@ TEST_F(ResourceLocatorTest, ListsThatDoNotFitAreRefusedWithAClearMessage) {
     m_Locator.LocateResources(0);
     test::FakeEngine engine;
     // 14 fixed names: 114 extra names fill the 128, one more is too many.
-    EXPECT_TRUE(m_Locator.AddResourceFiles(&engine, TextList(114, "Custom\\x.rez")));
-    EXPECT_FALSE(m_Locator.AddResourceFiles(&engine, TextList(115, "Custom\\x.rez")));
-    EXPECT_FALSE(m_Locator.AddResourceFiles(&engine, {std::string(128, 'n')}));
-    EXPECT_TRUE(m_Locator.AddResourceFiles(&engine, {std::string(127, 'n')}));
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
-    EXPECT_NE(m_Windows.MessageBoxes()[0].Text.find("Too many resource files"), std::string::npos);
-    EXPECT_NE(m_Windows.MessageBoxes()[1].Text.find("too long"), std::string::npos);
+    EXPECT_EQ(Mount(&engine, TextList(114, "Custom\\x.rez")), MountOutcome::Mounted);
+    EXPECT_EQ(Mount(&engine, TextList(115, "Custom\\x.rez")), MountOutcome::ListRejected);
+    EXPECT_NE(m_Error.find("Too many resource files"), std::string::npos);
+    EXPECT_EQ(Mount(&engine, {std::string(128, 'n')}), MountOutcome::ListRejected);
+    EXPECT_NE(m_Error.find("too long"), std::string::npos);
+    EXPECT_EQ(Mount(&engine, {std::string(127, 'n')}), MountOutcome::Mounted);
     EXPECT_EQ(engine.m_MountedNames.back(), std::string(127, 'n'));
 }
 

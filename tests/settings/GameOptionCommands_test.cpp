@@ -1,6 +1,6 @@
 // The game option commands, their order and what is left out.
+#include "settings/GameOptionCommands.h"
 #include "support/FakeEngine.h"
-#include "ui/GameOptionCommands.h"
 
 #include <gtest/gtest.h>
 

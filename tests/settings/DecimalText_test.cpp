@@ -1,5 +1,5 @@
 // Number text forms of the settings store.
-#include "app/DecimalText.h"
+#include "settings/DecimalText.h"
 
 #include <gtest/gtest.h>
 

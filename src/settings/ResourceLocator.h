@@ -6,10 +6,9 @@
 // tried last. Window thread only.
 #pragma once
 
-#include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
 #include "platform/Drives.h"
-#include "platform/window/WindowSystem.h"
+#include "settings/ServerSettings.h"
 
 #include <string>
 #include <vector>
@@ -25,9 +24,16 @@ struct ResourceList {
     std::string m_Error; // empty when the list is good
 };
 
+enum class MountOutcome {
+    Mounted,
+    NoServer,      // there is no server object
+    ListRejected,  // the list does not fit; the reason is given
+    EngineRefused, // the engine could not load the list
+};
+
 class ResourceLocator {
 public:
-    ResourceLocator(const IDrives& drives, WindowSystem& windows) : m_Drives(drives), m_Windows(windows) {}
+    explicit ResourceLocator(const IDrives& drives) : m_Drives(drives) {}
 
     // The letter of a CD-ROM drive holding the game, or 0. A found letter is kept.
     char FindCdDrive();
@@ -39,16 +45,15 @@ public:
 
     // Main, sound, "custom", the patch archives, then the extra names in order.
     ResourceList BuildResourceList(const TextList& extraNames) const;
-    // Mounts that list in the engine; shows an error box and returns false when
-    // the list does not fit or the engine refuses it.
-    [[nodiscard]] bool AddResourceFiles(EngineServer* server, const TextList& extraNames);
+    // Mounts that list in the engine. The list's own error is in `error` when it cannot be built.
+    [[nodiscard]] MountOutcome MountResourceFiles(EngineServer* server, const TextList& extraNames,
+                                                  std::string& error) const;
 
 private:
     bool IsFile(std::string_view name) const;
     bool IsDirectory(std::string_view name) const;
 
     const IDrives& m_Drives;
-    WindowSystem& m_Windows;
     char m_CdDrive = 0;
     std::string m_MainArchivePath;
     std::string m_SoundArchivePath;

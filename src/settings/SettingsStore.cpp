@@ -1,13 +1,14 @@
 // Settings as console variables: the command form, the read rules, the lists.
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "app/DecimalText.h"
-#include "app/SettingsTable.h"
+#include "platform/Text.h"
+#include "settings/DecimalText.h"
+#include "settings/SettingsTable.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace dravo {
@@ -43,8 +44,7 @@ SettingsStore::ReadOutcome SettingsStore::ReadInto(std::string_view key, char* b
     VariableHandle handle = nullptr;
     if (m_Server->FindVariable(name.c_str(), &handle, buffer) != ENGINE_STATUS_OK) {
         // Absent: the current value becomes the stored value.
-        return StoreSetting(key, std::string_view(buffer, strnlen(buffer, size))) ? ReadOutcome::Created
-                                                                                  : ReadOutcome::Failed;
+        return StoreSetting(key, BoundedText(buffer, size)) ? ReadOutcome::Created : ReadOutcome::Failed;
     }
     return m_Server->ReadVariableText(handle, buffer, static_cast<uint32_t>(size)) == ENGINE_STATUS_OK
                ? ReadOutcome::Read
@@ -98,25 +98,37 @@ void SettingsStore::ReadAllSettings(ServerSettings& settings, GameOptions& optio
     }
 }
 
+void SettingsStore::StoreRow(const SettingRow& row, std::string_view key, const void* value) {
+    switch (row.m_Kind) {
+    case SettingKind::Text:
+        (void)StoreSetting(key, BoundedText(static_cast<const char*>(value), row.m_TextSize));
+        break;
+    case SettingKind::Int:
+        (void)StoreSettingInt(key, row.m_IsDashGoInfo ? 1 : *static_cast<const int32_t*>(value));
+        break;
+    case SettingKind::Number:
+        (void)StoreSettingFloat(key, *static_cast<const float*>(value));
+        break;
+    }
+}
+
 void SettingsStore::StoreAllSettings(const ServerSettings& settings, const GameOptions& options) {
     // The rows only read through these copies.
     ServerSettings settingsCopy = settings;
     GameOptions optionsCopy = options;
     SettingsTargets targets{settingsCopy, optionsCopy};
     for (const SettingRow& row : ScalarSettingsTable()) {
-        const void* value = row.m_Locate(targets);
-        switch (row.m_Kind) {
-        case SettingKind::Text: {
-            const char* text = static_cast<const char*>(value);
-            (void)StoreSetting(row.m_Key, std::string_view(text, strnlen(text, row.m_TextSize)));
-            break;
-        }
-        case SettingKind::Int:
-            (void)StoreSettingInt(row.m_Key, row.m_IsDashGoInfo ? 1 : *static_cast<const int32_t*>(value));
-            break;
-        case SettingKind::Number:
-            (void)StoreSettingFloat(row.m_Key, *static_cast<const float*>(value));
-            break;
+        StoreRow(row, row.m_Key, row.m_Locate(targets));
+    }
+}
+
+void SettingsStore::StoreGameOptions(const GameOptions& options) {
+    ServerSettings unused;
+    GameOptions optionsCopy = options;
+    SettingsTargets targets{unused, optionsCopy};
+    for (const SettingRow& row : ScalarSettingsTable()) {
+        if (row.IsGameOption()) {
+            StoreRow(row, row.m_Option.m_DialogKey, row.m_Locate(targets));
         }
     }
 }

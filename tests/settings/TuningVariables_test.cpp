@@ -1,5 +1,5 @@
 // The read-only tuning variables and what each one accepts.
-#include "app/TuningVariables.h"
+#include "settings/TuningVariables.h"
 #include "support/FakeEngine.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Decimal text forms, without locale and without hexadecimal or "inf" forms.
-#include "app/DecimalText.h"
+#include "settings/DecimalText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,7 @@
 // Locating the game's resources and building the list the engine mounts.
-#include "app/ResourceLocator.h"
+#include "settings/ResourceLocator.h"
 
-#include "app/ErrorBox.h"
 #include "platform/FileSystem.h"
-#include "res/StringTable.h"
 
 #include <array>
 #include <cctype>
@@ -95,30 +93,23 @@ ResourceList ResourceLocator::BuildResourceList(const TextList& extraNames) cons
     return list;
 }
 
-bool ResourceLocator::AddResourceFiles(EngineServer* server, const TextList& extraNames) {
+MountOutcome ResourceLocator::MountResourceFiles(EngineServer* server, const TextList& extraNames,
+                                                 std::string& error) const {
     if (server == nullptr) {
-        return false;
+        return MountOutcome::NoServer;
     }
-    const ResourceList list = BuildResourceList(extraNames);
+    ResourceList list = BuildResourceList(extraNames);
     if (!list.m_Error.empty()) {
-        ShowErrorBox(m_Windows, list.m_Error);
-        return false;
+        error = std::move(list.m_Error);
+        return MountOutcome::ListRejected;
     }
     std::vector<const char*> names;
     names.reserve(list.m_Names.size());
     for (const std::string& name : list.m_Names) {
         names.push_back(name.c_str());
     }
-    int32_t mounted = 0;
-    {
-        WaitCursor busy(m_Windows);
-        mounted = server->MountResources(names.data(), static_cast<uint32_t>(names.size()));
-    }
-    if (mounted != ENGINE_TRUE) {
-        ShowStringError(m_Windows, STR_UNABLE_TO_LOAD_RESOURCES);
-        return false;
-    }
-    return true;
+    const int32_t mounted = server->MountResources(names.data(), static_cast<uint32_t>(names.size()));
+    return mounted == ENGINE_TRUE ? MountOutcome::Mounted : MountOutcome::EngineRefused;
 }
 
 } // namespace dravo

@@ -1,5 +1,5 @@
 // Reading the read-only tuning variables from the engine's store.
-#include "app/TuningVariables.h"
+#include "settings/TuningVariables.h"
 
 #include <algorithm>
 #include <optional>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/EngineServer.h"
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
 
 #include <string>
 #include <vector>
@@ -11,8 +11,9 @@ namespace dravo {
 
 constexpr size_t OPTION_COMMAND_SIZE = 128; // each command is at most 127 characters
 
-// The commands for these options, in the order they are sent. A number of 0
-// and an empty night colour are left out, so the game keeps its own value.
+// The commands for these options, in the order they are sent: "Key %i" for a toggle, "Key %f" for a
+// number, "Key \"%s\"" for the night colour. A number of 0 and an empty night colour are left out, so the
+// game keeps its own value.
 std::vector<std::string> GameOptionCommands(const GameOptions& options);
 
 // Runs those commands; false only when the server object or the record is missing.

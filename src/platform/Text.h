@@ -1,5 +1,5 @@
-// Text helpers of the setup pages: fixed buffers filled without overflow, and the case-blind matching
-// the game's names call for.
+// Text helpers: fixed buffers read and filled without overflow, and the case-blind matching the
+// game's names and the command line call for. The one place for both.
 #pragma once
 
 #include <algorithm>

@@ -6,9 +6,10 @@
 // operation does nothing and fails when there is no engine server object.
 #pragma once
 
-#include "app/ServerSettings.h"
 #include "engine/EngineServer.h"
-#include "ui/HostingRecords.h"
+#include "engine/HostingRecords.h"
+#include "settings/ServerSettings.h"
+#include "settings/SettingsTable.h"
 
 #include <string>
 #include <string_view>
@@ -35,6 +36,8 @@ public:
     // Every row of the scalar table, in table order.
     void ReadAllSettings(ServerSettings& settings, GameOptions& options);
     void StoreAllSettings(const ServerSettings& settings, const GameOptions& options);
+    // The game options alone, in table order, under the keys of the options dialog.
+    void StoreGameOptions(const GameOptions& options);
 
     // Has the engine save its store; true without saving when there is no engine.
     [[nodiscard]] bool SaveSettingsFile(const std::string& path);
@@ -48,6 +51,7 @@ public:
 private:
     enum class ReadOutcome { Created, Read, Failed };
     ReadOutcome ReadInto(std::string_view key, char* buffer, size_t size);
+    void StoreRow(const SettingRow& row, std::string_view key, const void* value);
 
     EngineServer* m_Server;
 };

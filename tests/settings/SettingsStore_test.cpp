@@ -1,8 +1,8 @@
 // Settings as engine console variables: command form, read rules, lists, the table.
-#include "app/SettingsStore.h"
-#include "app/SettingsTable.h"
+#include "settings/GameOptionCommands.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 #include "support/FakeEngine.h"
-#include "ui/GameOptionCommands.h"
 
 #include <gtest/gtest.h>
 

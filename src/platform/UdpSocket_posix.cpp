@@ -1,5 +1,5 @@
 // The owned UDP socket over BSD sockets.
-#include "net/UdpSocket.h"
+#include "platform/UdpSocket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

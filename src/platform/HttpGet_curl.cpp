@@ -1,7 +1,7 @@
 // A single GET over libcurl's multi interface, so that it can be abandoned at once.
-#include "net/HttpGet.h"
+#include "platform/HttpGet.h"
 
-#include "net/CurlHandles.h"
+#include "platform/CurlHandles.h"
 
 #include <mutex>
 

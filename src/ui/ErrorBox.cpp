@@ -1,5 +1,5 @@
 // Start-up error boxes.
-#include "app/ErrorBox.h"
+#include "ui/ErrorBox.h"
 
 #include "res/StringTable.h"
 

@@ -1,0 +1,25 @@
+# Reads src/Layers.txt: dravo_read_layers(<table file> <prefix>) sets <prefix>_FOLDERS (the folders in
+# table order) and, for each folder, <prefix>_ALLOWED_<key> (the folders it may include), where <key> is
+# the folder with "/" as "_".
+function(dravo_layer_key folder out)
+    string(REPLACE "/" "_" key "${folder}")
+    set(${out} "${key}" PARENT_SCOPE)
+endfunction()
+
+function(dravo_read_layers table prefix)
+    file(STRINGS "${table}" lines)
+    set(folders)
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "#.*$" "" line "${line}")
+        string(STRIP "${line}" line)
+        if(line STREQUAL "")
+            continue()
+        endif()
+        string(REGEX REPLACE "[ \t]+" ";" words "${line}")
+        list(POP_FRONT words folder)
+        list(APPEND folders "${folder}")
+        dravo_layer_key("${folder}" key)
+        set(${prefix}_ALLOWED_${key} "${words}" PARENT_SCOPE)
+    endforeach()
+    set(${prefix}_FOLDERS "${folders}" PARENT_SCOPE)
+endfunction()

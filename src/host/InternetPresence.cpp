@@ -1,0 +1,73 @@
+// Starting, driving and stopping the internet presence, and the game-port road of queries.
+#include "host/InternetPresence.h"
+
+#include "net/PresenceVariables.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <mutex>
+
+namespace dravo {
+namespace {
+
+inline constexpr const char* GAME_NAME = "dravo";
+inline constexpr const char* GAME_VERSION = "dravo " DRAVO_VERSION_TEXT;
+inline constexpr const char* SECRET_KEY = "TbWqXe";
+constexpr int MASTER_INDEX = 0;
+// Heartbeats name the game port, where the engine answers queries too.
+constexpr uint32_t REPORTER_FLAGS = QueryReporter::FLAG_HEARTBEAT_HOST_PORT;
+constexpr char QUERY_START = '\\';
+
+} // namespace
+
+void InternetPresence::Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning) {
+    const PresenceVariables presence = ReadPresenceVariables(server, DEFAULT_REGISTRATION_URL);
+    m_Registrar.Configure(presence.m_RegistrationUrl, tuning.m_WebRegPeriodSeconds);
+    if (m_Host.m_GameSpy == 0) {
+        return;
+    }
+    std::scoped_lock lock(m_Lock);
+    m_Reporter.SetOptions(presence.m_Reporter);
+    if (!m_Reporter.Initialize(GAME_NAME, GAME_VERSION, SECRET_KEY, MASTER_INDEX, hostPort, presence.m_QueryPort,
+                               REPORTER_FLAGS)) {
+        m_Host.m_GameSpy = 0; // reporting stays off for the rest of the run
+        return;
+    }
+    m_SendHook.SetServer(&server);
+    m_Reporter.SetSendHook(&m_SendHook);
+}
+
+void InternetPresence::Tick(EngineServer* server, uint32_t deltaMs) {
+    if (server != nullptr && m_Host.m_GameSpy != 0) {
+        (void)m_Reporter.Process();
+    }
+    (void)m_Registrar.RegistrationTick(deltaMs, server);
+}
+
+void InternetPresence::Unregister() {
+    (void)m_Registrar.Unregister();
+}
+
+void InternetPresence::StopReporting() {
+    std::scoped_lock lock(m_Lock);
+    m_Reporter.Shutdown();
+    m_SendHook.SetServer(nullptr);
+}
+
+void InternetPresence::AnswerGamePortQuery(const void* data, uint32_t length, const uint8_t address[4], uint16_t port) {
+    if (m_Host.m_GameSpy == 0 || data == nullptr || length == 0 || address == nullptr) {
+        return;
+    }
+    const char* text = static_cast<const char*>(data);
+    if (text[0] != QUERY_START) {
+        return;
+    }
+    char sender[16];
+    std::snprintf(sender, sizeof sender, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
+    // The engine may call from any thread; answers are built under the lock the worker's Process runs under.
+    std::scoped_lock lock(m_Lock);
+    (void)m_Reporter.HandleExternalQuery(sender, port, text, static_cast<int>(std::min<uint32_t>(length, INT_MAX)));
+}
+
+} // namespace dravo

@@ -1,0 +1,52 @@
+// InternetPresence: the hosted game's GameSpy reporting and web registration.
+//
+// Contract. The session starts it on the window thread when hosting starts,
+// ticks it in every update step (worker thread, under UpdateLock), and stops it
+// on the thread that stops hosting: first the unregistration, never under
+// UpdateLock, then the reporter, under UpdateLock once no step runs. Queries
+// that reach the game port arrive on whichever thread is inside the engine and
+// are answered under UpdateLock, like the worker's.
+#pragma once
+
+#include "engine/EngineServer.h"
+#include "engine/HostingRecords.h"
+#include "host/UpdateLock.h"
+#include "net/EngineSendHook.h"
+#include "net/ServerStatusReporter.h"
+#include "net/WebRegistrar.h"
+#include "platform/Clock.h"
+#include "settings/TuningVariables.h"
+
+#include <cstdint>
+#include <string>
+
+namespace dravo {
+
+class InternetPresence {
+public:
+    // `host` is the session's HostInfo: its GameSpy flag is cleared when reporting cannot start.
+    InternetPresence(IClock& clock, UpdateLock& lock, HostInfo& host, StatusSources sources,
+                     const std::string& hostAddressText)
+        : m_Lock(lock), m_Host(host), m_Reporter(clock, sources), m_Registrar(host, hostAddressText) {}
+
+    // Reads the overrides, configures registration and starts the reporter on the query port. The
+    // heartbeats and game-port answers leave through the engine's game port (`hostPort`).
+    void Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning);
+    // The update step's share: heartbeats, waiting queries, the registration countdown.
+    void Tick(EngineServer* server, uint32_t deltaMs);
+    // The unregistration, waiting a bounded time for the list servers.
+    void Unregister();
+    // Closes the query port; after the worker has stopped.
+    void StopReporting();
+    // A datagram that reached the game port and begins with a backslash.
+    void AnswerGamePortQuery(const void* data, uint32_t length, const uint8_t address[4], uint16_t port);
+
+private:
+    UpdateLock& m_Lock;
+    HostInfo& m_Host;
+    EngineSendHook m_SendHook;
+    ServerStatusReporter m_Reporter;
+    WebRegistrar m_Registrar;
+};
+
+} // namespace dravo

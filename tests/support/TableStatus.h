@@ -1,0 +1,35 @@
+// TableStatus: the game status of a player table and a level the caller fills, for the status
+// answers without a hosted session.
+#pragma once
+
+#include "host/PlayerTable.h"
+#include "net/GameStatus.h"
+
+#include <string>
+
+namespace dravo::test {
+
+class TableStatus final : public IGameStatus {
+public:
+    std::string_view CurrentLevel() const override { return m_Level; }
+    int32_t PlayerCount() const override { return m_Players.Count(); }
+    PlayerStatus Player(int32_t index) const override {
+        const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
+        return {entry.Name(), entry.m_Frags, entry.m_Ping};
+    }
+    // Appends one player.
+    void Add(std::string_view name, int32_t frags, int32_t ping) {
+        const int32_t index = m_Players.Count();
+        m_Players.SetCount(index + 1);
+        PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
+        entry.SetName(name);
+        entry.m_Frags = frags;
+        entry.m_Ping = ping;
+        entry.m_ClientId = static_cast<uint32_t>(index + 1);
+    }
+
+    PlayerTable m_Players;
+    std::string m_Level = "Worlds\\Multi\\Cinderworks";
+};
+
+} // namespace dravo::test
