@@ -84,7 +84,8 @@ void ServerApplication::StartLogFile() {
     }
     m_LogFile = std::make_unique<LogFile>(m_Options.m_LogFilePath, std::cerr);
     (void)m_LogFile->Open(); // a file that cannot be opened is said once; lines are kept for a later try
-    m_Hangup = std::make_unique<HangupSignal>([file = m_LogFile.get()] { file->Reopen(); });
+    m_Hangup = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Hangup},
+                                               [file = m_LogFile.get()](Signal) { file->Reopen(); });
 }
 
 ExitStatus ServerApplication::EndRun() {

@@ -11,7 +11,7 @@
 #include "engine/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
-#include "platform/HangupSignal.h"
+#include "platform/SignalWatcher.h"
 #include "platform/window/WindowSystem.h"
 #include "settings/ResourceLocator.h"
 #include "settings/ServerSettings.h"
@@ -67,7 +67,7 @@ private:
     GameInfo m_GameInfo{};
     std::atomic<bool> m_EmptyExitEnabled{false};
     std::unique_ptr<LogFile> m_LogFile;
-    std::unique_ptr<HangupSignal> m_Hangup; // ends before the log file it reopens
+    std::unique_ptr<SignalWatcher> m_Hangup; // ends before the log file it reopens
 };
 
 } // namespace dravo

@@ -1,9 +1,10 @@
 // The headless face: dialogs without a screen, the log on standard output, commands from standard input.
 #include "platform/window/HeadlessWindowSystem.h"
 
+#include "platform/SignalWatcher.h"
+
 #include "platform/window/DialogApi.h"
 #include "platform/window/LineReader.h"
-#include "platform/window/TerminationSignals.h"
 #include "platform/window/WindowThreadQueue.h"
 
 #include <chrono>
@@ -59,7 +60,8 @@ HeadlessWindowSystem::HeadlessWindowSystem(const HeadlessOptions& options)
         [this](std::string line) { m_Queue->Post([this, line = std::move(line)] { m_PendingLines.push_back(line); }); },
         [this] { m_Queue->Post([this] { m_InputEnded = true; }); });
     if (options.WatchSignals) {
-        m_Signals = std::make_unique<TerminationSignals>([this] { RequestClose(); });
+        m_Signals = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Terminate, Signal::Interrupt},
+                                                    [this](Signal) { RequestClose(); });
     }
 }
 
@@ -70,7 +72,7 @@ HeadlessWindowSystem::~HeadlessWindowSystem() {
 }
 
 void HeadlessWindowSystem::RequestClose() {
-    m_Queue->Post([this] { ++m_CloseRequests; });
+    m_Queue->Post([this] { m_CloseRequests.Raise(); });
 }
 
 size_t HeadlessWindowSystem::RunPending() {
@@ -83,9 +85,7 @@ void HeadlessWindowSystem::Post(std::function<void()> work) {
 
 int HeadlessWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) {
     DialogApi dialog(dialogTemplate, procedure, *this);
-    // Requests made before this dialog ran count as one: it is asked once, and ended at the next.
-    int closesSeen = m_CloseRequests > 0 ? m_CloseRequests - 1 : 0;
-    bool asked = false;
+    CloseRequests::Watch closes(m_CloseRequests);
     bool inputDisabled = false;
     dialog.Start();
     while (!dialog.Ended()) {
@@ -94,14 +94,7 @@ int HeadlessWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
         if (dialog.Ended()) {
             break;
         }
-        if (m_CloseRequests > closesSeen) {
-            ++closesSeen;
-            if (!asked) {
-                asked = true;
-                dialog.DeliverCloseRequest(true);
-            } else {
-                dialog.EndDialog(DIALOG_ID_CANCEL); // asked again: the procedure did not close
-            }
+        if (closes.Deliver(dialog)) {
             continue;
         }
         if (!m_PendingLines.empty()) {

@@ -11,6 +11,7 @@
 // the input edit can be worked.
 #pragma once
 
+#include "platform/window/CloseRequests.h"
 #include "platform/window/DialogFace.h"
 #include "platform/window/WindowSystem.h"
 
@@ -23,7 +24,7 @@ namespace dravo {
 
 class DialogApi;
 class LineReader;
-class TerminationSignals;
+class SignalWatcher;
 class WindowThreadQueue;
 
 struct HeadlessOptions {
@@ -66,10 +67,10 @@ private:
     // Window thread only; filled through posted work.
     std::deque<std::string> m_PendingLines;
     bool m_InputEnded = false;
-    int m_CloseRequests = 0;
+    CloseRequests m_CloseRequests; // window thread; raised through posted work
     // Last, so that their threads stop before the rest goes away.
     std::unique_ptr<LineReader> m_Reader;
-    std::unique_ptr<TerminationSignals> m_Signals;
+    std::unique_ptr<SignalWatcher> m_Signals;
 };
 
 } // namespace dravo

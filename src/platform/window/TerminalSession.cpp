@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cerrno>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 
 #include <curses.h>
@@ -21,18 +20,6 @@ namespace {
 constexpr int ESCAPE_DELAY_MS = 25;
 
 std::atomic<bool> g_Taken{false};
-std::atomic<int> g_ResizeWrite{-1};
-struct sigaction g_PreviousResize {};
-
-extern "C" void OnResizeSignal(int /*signal*/) {
-    const int savedErrno = errno;
-    const int fd = g_ResizeWrite.load();
-    if (fd >= 0) {
-        const char note = 1;
-        (void)!write(fd, &note, 1);
-    }
-    errno = savedErrno;
-}
 
 SCREEN* ScreenOf(void* screen) {
     return static_cast<SCREEN*>(screen);
@@ -95,20 +82,6 @@ std::unique_ptr<TerminalSession> TerminalSession::Open(int inputFd, int outputFd
 TerminalSession::TerminalSession(int inputFd, int outputFd) : m_InputFd(inputFd), m_OutputFd(outputFd) {}
 
 bool TerminalSession::Start() {
-    int resizePipe[2] = {-1, -1};
-    if (pipe2(resizePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return false;
-    }
-    m_ResizeRead = resizePipe[0];
-    m_ResizeWrite = resizePipe[1];
-    g_ResizeWrite = m_ResizeWrite;
-    // Ours before the screen starts, so that ncurses keeps its own handler out.
-    struct sigaction action {};
-    action.sa_handler = OnResizeSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    m_HandlerInstalled = sigaction(SIGWINCH, &action, &g_PreviousResize) == 0;
-
     std::setlocale(LC_CTYPE, ""); // line characters as the terminal wants them; numbers keep the C locale
     const int inputCopy = dup(m_InputFd);
     const int outputCopy = dup(m_OutputFd);
@@ -150,14 +123,6 @@ TerminalSession::~TerminalSession() {
     if (m_OutputFile != nullptr) {
         fclose(static_cast<FILE*>(m_OutputFile));
     }
-    if (m_HandlerInstalled) {
-        sigaction(SIGWINCH, &g_PreviousResize, nullptr);
-    }
-    g_ResizeWrite = -1;
-    if (m_ResizeRead >= 0) {
-        close(m_ResizeRead);
-        close(m_ResizeWrite);
-    }
     g_Taken = false;
 }
 
@@ -195,14 +160,6 @@ std::optional<KeyEvent> TerminalSession::ReadKey() {
 }
 
 bool TerminalSession::TakeResize() {
-    char notes[64];
-    bool noted = false;
-    while (read(m_ResizeRead, notes, sizeof notes) > 0) {
-        noted = true;
-    }
-    if (!noted) {
-        return false;
-    }
     winsize size{};
     if (ioctl(m_OutputFd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
         return false;

@@ -20,18 +20,17 @@ public:
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
-    TerminalSession(TerminalSession&&) = delete; // the screen and the signal handler point at it
+    TerminalSession(TerminalSession&&) = delete; // the screen points at it
     TerminalSession& operator=(TerminalSession&&) = delete;
 
     int Cols() const;
     int Rows() const;
-    // Readable when keys wait; readable when the terminal changed size.
+    // Readable when keys wait.
     int InputFd() const { return m_InputFd; }
-    int ResizeFd() const { return m_ResizeRead; }
 
     // The next key or click already typed, without waiting; nothing when none is waiting.
     std::optional<KeyEvent> ReadKey();
-    // After a size change was signalled: takes the new size. True when it changed.
+    // After the terminal signalled a size change: takes the new size. True when it changed.
     bool TakeResize();
     // Shows the canvas, with the text cursor at the cell or hidden.
     void Present(const TerminalCanvas& canvas, std::optional<CursorCell> cursor);
@@ -44,12 +43,9 @@ private:
 
     int m_InputFd;
     int m_OutputFd;
-    int m_ResizeRead = -1;
-    int m_ResizeWrite = -1;
     void* m_Screen = nullptr; // SCREEN*
     void* m_InputFile = nullptr;
     void* m_OutputFile = nullptr;
-    bool m_HandlerInstalled = false;
 };
 
 } // namespace dravo

@@ -1,12 +1,12 @@
 // The terminal face: dialogs drawn with ncurses, worked from the keyboard and the mouse.
 #include "platform/window/TerminalWindowSystem.h"
 
+#include "platform/SignalWatcher.h"
 #include "platform/window/DialogApi.h"
 #include "platform/window/TerminalColorPicker.h"
 #include "platform/window/TerminalDialog.h"
 #include "platform/window/TerminalMessageBox.h"
 #include "platform/window/TerminalSession.h"
-#include "platform/window/TerminationSignals.h"
 #include "platform/window/WindowThreadQueue.h"
 
 #include <algorithm>
@@ -28,8 +28,12 @@ constexpr auto IDLE_WAIT = std::chrono::hours(1);
 TerminalWindowSystem::TerminalWindowSystem(TerminalOptions options)
     : m_Options(std::move(options)), m_Queue(std::make_shared<WindowThreadQueue>()) {
     if (m_Options.WatchSignals) {
-        m_Signals = std::make_unique<TerminationSignals>([this] { RequestClose(); });
+        m_Signals = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Terminate, Signal::Interrupt},
+                                                    [this](Signal) { RequestClose(); });
     }
+    // Before the screen starts, so that ncurses keeps its own resize handler out.
+    m_Resizes = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Resize},
+                                                [this](Signal) { m_Queue->Post([this] { m_ResizeNoted = true; }); });
     m_Session = TerminalSession::Open(m_Options.InputFd, m_Options.OutputFd);
 }
 
@@ -42,11 +46,12 @@ TerminalWindowSystem::~TerminalWindowSystem() {
         m_Options.Err->flush();
     }
     m_Signals.reset();
+    m_Resizes.reset();
     m_Queue->Close();
 }
 
 void TerminalWindowSystem::RequestClose() {
-    m_Queue->Post([this] { ++m_CloseRequests; });
+    m_Queue->Post([this] { m_CloseRequests.Raise(); });
 }
 
 void TerminalWindowSystem::Post(std::function<void()> work) {
@@ -89,23 +94,14 @@ int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
 
 void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
     DialogApi& dialog = view.Api();
-    // Requests made before this dialog ran count as one: it is asked once, and ended at the next.
-    int closesSeen = m_CloseRequests > 0 ? m_CloseRequests - 1 : 0;
-    bool asked = false;
+    CloseRequests::Watch closes(m_CloseRequests);
     while (!dialog.Ended()) {
         m_Queue->ConsumeWakeups();
         m_Queue->RunPending();
         if (dialog.Ended()) {
             break;
         }
-        if (m_CloseRequests > closesSeen) {
-            ++closesSeen;
-            if (!asked) {
-                asked = true;
-                dialog.DeliverCloseRequest(true);
-            } else {
-                dialog.EndDialog(DIALOG_ID_CANCEL); // asked again: the procedure did not close
-            }
+        if (closes.Deliver(dialog)) {
             continue;
         }
         ReadInput(view);
@@ -131,7 +127,7 @@ void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
 }
 
 void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
-    if (m_Session->TakeResize()) {
+    if (std::exchange(m_ResizeNoted, false) && m_Session->TakeResize()) {
         LayOutAll();
     }
     while (!view.Api().Ended()) {
@@ -157,7 +153,6 @@ void TerminalWindowSystem::Wait(Clock::time_point deadline) {
     pollfd watched[] = {
         {m_Session->InputFd(), POLLIN, 0},
         {m_Queue->WakeupFd(), POLLIN, 0},
-        {m_Session->ResizeFd(), POLLIN, 0},
     };
     (void)poll(watched, std::size(watched), timeout); // a signal or an error only ends the wait early
 }

@@ -11,6 +11,7 @@
 // stream once the screen is given back, so that a failure stays readable after the program ends.
 #pragma once
 
+#include "platform/window/CloseRequests.h"
 #include "platform/window/DialogFace.h"
 #include "platform/window/TerminalRenderer.h"
 #include "platform/window/WindowSystem.h"
@@ -25,7 +26,7 @@ namespace dravo {
 
 class TerminalDialog;
 class TerminalSession;
-class TerminationSignals;
+class SignalWatcher;
 class WindowThreadQueue;
 
 struct TerminalOptions {
@@ -79,10 +80,12 @@ private:
     std::chrono::steady_clock::time_point m_LastDraw{};
     uint64_t m_Changes = 0;
     int m_BusyDepth = 0;
-    int m_CloseRequests = 0; // window thread; raised through posted work
+    CloseRequests m_CloseRequests; // window thread; raised through posted work
     std::vector<std::string> m_Failures;
     // Signals before the screen, so that ncurses leaves SIGTERM and SIGINT to them.
-    std::unique_ptr<TerminationSignals> m_Signals;
+    std::unique_ptr<SignalWatcher> m_Signals;
+    std::unique_ptr<SignalWatcher> m_Resizes; // the terminal's size changes, noted on the window thread
+    bool m_ResizeNoted = false;
     std::unique_ptr<TerminalSession> m_Session;
 };
 
