@@ -32,12 +32,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<WindowSystem> windows;
     if (face == WindowFace::Terminal) {
         TerminalOptions terminal;
-        terminal.InputFd = STDIN_FILENO;
-        terminal.OutputFd = STDOUT_FILENO;
-        terminal.Err = &std::cerr;
-        terminal.Pictures = [](std::string_view name) {
+        terminal.m_InputFd = STDIN_FILENO;
+        terminal.m_OutputFd = STDOUT_FILENO;
+        terminal.m_Err = &std::cerr;
+        terminal.m_Pictures = [](std::string_view name) {
             const TextPicture* picture = Pictures::FindBitmap(name);
-            return picture == nullptr ? std::span<const std::string_view>() : picture->Rows;
+            return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
         };
         windows = CreateTerminalWindowSystem(std::move(terminal));
         if (!windows && requested) {
@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     }
     if (!windows) {
         HeadlessOptions headless;
-        headless.Out = &std::cout;
-        headless.Err = &std::cerr;
+        headless.m_Out = &std::cout;
+        headless.m_Err = &std::cerr;
         windows = CreateHeadlessWindowSystem(headless);
     }
     auto clock = CreateSystemClock();

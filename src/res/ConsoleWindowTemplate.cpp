@@ -55,16 +55,16 @@ constexpr ControlTemplate CONTROLS[] = {
 };
 
 constexpr DialogTemplate CONSOLE_WINDOW = {
-    .Name = "",
-    .Number = CONSOLE_WINDOW_TEMPLATE_NUMBER,
-    .Title = "Dravo Server",
-    .Width = 399,
-    .Height = 271,
-    .FontName = "MS Sans Serif",
-    .FontPoints = 8,
-    .Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::SystemMenu | DialogStyle::MinimizeBox |
-             DialogStyle::ModalFrame,
-    .Controls = CONTROLS,
+    .m_Name = "",
+    .m_Number = CONSOLE_WINDOW_TEMPLATE_NUMBER,
+    .m_Title = "Dravo Server",
+    .m_Width = 399,
+    .m_Height = 271,
+    .m_FontName = "MS Sans Serif",
+    .m_FontPoints = 8,
+    .m_Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::SystemMenu | DialogStyle::MinimizeBox |
+               DialogStyle::ModalFrame,
+    .m_Controls = CONTROLS,
 };
 
 } // namespace

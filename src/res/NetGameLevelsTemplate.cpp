@@ -29,7 +29,7 @@ constexpr std::array<ControlTemplate, 10> PAGE = {{
 }};
 
 constexpr auto CONTROLS = WithWizardFrame(
-    {.Heading = "Which levels would you like to play?", .NextText = FINISH_TEXT, .BackDisabled = false}, PAGE);
+    {.m_Heading = "Which levels would you like to play?", .m_NextText = FINISH_TEXT, .m_BackDisabled = false}, PAGE);
 
 constexpr DialogTemplate NET_GAMELEVELS = WizardPageTemplate(NET_GAMELEVELS_NAME, CONTROLS);
 

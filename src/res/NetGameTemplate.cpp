@@ -29,9 +29,10 @@ constexpr std::array<ControlTemplate, 13> PAGE = {{
     {Id(NetGameControl::Port), Edit, "", {194, 121, 30, 12}, DigitsOnly},
 }};
 
-constexpr auto CONTROLS = WithWizardFrame(
-    {.Heading = "What settings would you like for this game server?", .NextText = NEXT_TEXT, .BackDisabled = false},
-    PAGE);
+constexpr auto CONTROLS = WithWizardFrame({.m_Heading = "What settings would you like for this game server?",
+                                           .m_NextText = NEXT_TEXT,
+                                           .m_BackDisabled = false},
+                                          PAGE);
 
 constexpr DialogTemplate NET_GAME = WizardPageTemplate(NET_GAME_NAME, CONTROLS);
 

@@ -42,9 +42,10 @@ constexpr std::array<ControlTemplate, 25> PAGE = {{
     {Id(Control::HealScaleHelp), PushButton, "?", {245, 112, 14, 12}},
 }};
 
-constexpr auto CONTROLS = WithWizardFrame(
-    {.Heading = "What options would you like for this game server?", .NextText = NEXT_TEXT, .BackDisabled = false},
-    PAGE);
+constexpr auto CONTROLS = WithWizardFrame({.m_Heading = "What options would you like for this game server?",
+                                           .m_NextText = NEXT_TEXT,
+                                           .m_BackDisabled = false},
+                                          PAGE);
 
 constexpr DialogTemplate NET_OPTIONS = WizardPageTemplate(NET_OPTIONS_NAME, CONTROLS);
 

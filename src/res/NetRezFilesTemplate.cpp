@@ -24,9 +24,10 @@ constexpr std::array<ControlTemplate, 6> PAGE = {{
     {Id(NetRezFilesControl::ToLoad), ListBox, "", {183, 35, 80, 95}, LIST},
 }};
 
-constexpr auto CONTROLS = WithWizardFrame(
-    {.Heading = "Which additional rez files would you like to load?", .NextText = NEXT_TEXT, .BackDisabled = false},
-    PAGE);
+constexpr auto CONTROLS = WithWizardFrame({.m_Heading = "Which additional rez files would you like to load?",
+                                           .m_NextText = NEXT_TEXT,
+                                           .m_BackDisabled = false},
+                                          PAGE);
 
 constexpr DialogTemplate NET_REZFILES = WizardPageTemplate(NET_REZFILES_NAME, CONTROLS);
 

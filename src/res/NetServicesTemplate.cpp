@@ -25,7 +25,8 @@ constexpr std::array<ControlTemplate, 5> PAGE = {{
 }};
 
 constexpr auto CONTROLS = WithWizardFrame(
-    {.Heading = "Which networking service you would like to use?", .NextText = NEXT_TEXT, .BackDisabled = true}, PAGE);
+    {.m_Heading = "Which networking service you would like to use?", .m_NextText = NEXT_TEXT, .m_BackDisabled = true},
+    PAGE);
 
 constexpr DialogTemplate NET_SERVICES = WizardPageTemplate(NET_SERVICES_NAME, CONTROLS);
 

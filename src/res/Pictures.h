@@ -12,9 +12,9 @@ inline constexpr std::string_view DRAVO_BITMAP_NAME = "DRAVO";
 constexpr int PROGRAM_ICON_ID = 128;
 
 struct TextPicture {
-    int16_t PixelWidth = 0;                 // size of the picture the text stands for
-    int16_t PixelHeight = 0;                //
-    std::span<const std::string_view> Rows; // equal-length rows of characters, top to bottom
+    int16_t m_PixelWidth = 0;                 // size of the picture the text stands for
+    int16_t m_PixelHeight = 0;                //
+    std::span<const std::string_view> m_Rows; // equal-length rows of characters, top to bottom
 };
 
 class Pictures {

@@ -45,15 +45,15 @@ constexpr ControlTemplate CONTROLS[] = {
 };
 
 constexpr DialogTemplate SERVER_OPTIONS = {
-    .Name = SERVER_OPTIONS_NAME,
-    .Number = 0,
-    .Title = "Dravo Server Options",
-    .Width = 226,
-    .Height = 150,
-    .FontName = DIALOG_FONT_NAME,
-    .FontPoints = DIALOG_FONT_POINTS,
-    .Style = WIZARD_STYLE,
-    .Controls = CONTROLS,
+    .m_Name = SERVER_OPTIONS_NAME,
+    .m_Number = 0,
+    .m_Title = "Dravo Server Options",
+    .m_Width = 226,
+    .m_Height = 150,
+    .m_FontName = DIALOG_FONT_NAME,
+    .m_FontPoints = DIALOG_FONT_POINTS,
+    .m_Style = WIZARD_STYLE,
+    .m_Controls = CONTROLS,
 };
 
 } // namespace

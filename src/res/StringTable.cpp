@@ -45,7 +45,7 @@ constexpr StringEntry STRINGS[] = {
 
 constexpr bool IsAscending() {
     for (size_t i = 1; i < std::size(STRINGS); ++i) {
-        if (STRINGS[i - 1].Id >= STRINGS[i].Id) {
+        if (STRINGS[i - 1].m_Id >= STRINGS[i].m_Id) {
             return false;
         }
     }
@@ -57,11 +57,11 @@ static_assert(IsAscending(), "string ids must be unique and ascending for the lo
 
 std::optional<std::string_view> StringTable::Find(int id) {
     const auto* found = std::lower_bound(std::begin(STRINGS), std::end(STRINGS), id,
-                                         [](const StringEntry& entry, int wanted) { return entry.Id < wanted; });
-    if (found == std::end(STRINGS) || found->Id != id) {
+                                         [](const StringEntry& entry, int wanted) { return entry.m_Id < wanted; });
+    if (found == std::end(STRINGS) || found->m_Id != id) {
         return std::nullopt;
     }
-    return found->Text;
+    return found->m_Text;
 }
 
 std::span<const StringEntry> StringTable::Entries() {

@@ -40,8 +40,8 @@ constexpr int STR_CONFIRM_EXIT = 121;
 constexpr int STR_APPLICATION_NAME = 130;
 
 struct StringEntry {
-    int Id = 0;            // string id
-    std::string_view Text; // the text, line breaks included
+    int m_Id = 0;            // string id
+    std::string_view m_Text; // the text, line breaks included
 };
 
 class StringTable {

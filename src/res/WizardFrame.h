@@ -31,9 +31,9 @@ inline constexpr std::string_view FINISH_TEXT = "&Finish";
 
 // How one page fills the frame.
 struct WizardFrameText {
-    std::string_view Heading;              // the page's question
-    std::string_view NextText = NEXT_TEXT; //
-    bool BackDisabled = false;             // the first page has nowhere to go back to
+    std::string_view m_Heading;              // the page's question
+    std::string_view m_NextText = NEXT_TEXT; //
+    bool m_BackDisabled = false;             // the first page has nowhere to go back to
 };
 
 // Controls the frame adds around a page's own.
@@ -47,7 +47,7 @@ WithWizardFrame(const WizardFrameText& frame, const std::array<ControlTemplate, 
     using enum ControlFlag;
     std::array<ControlTemplate, N + WIZARD_FRAME_CONTROLS> all{};
     all[0] = {NO_CONTROL_ID, Bitmap, WIZARD_BITMAP, {7, 7, 36, 125}, Border | Centered};
-    all[1] = {NO_CONTROL_ID, Static, frame.Heading, {50, 10, 213, 8}};
+    all[1] = {NO_CONTROL_ID, Static, frame.m_Heading, {50, 10, 213, 8}};
     for (size_t i = 0; i < N; ++i) {
         all[2 + i] = page[i];
     }
@@ -56,8 +56,8 @@ WithWizardFrame(const WizardFrameText& frame, const std::array<ControlTemplate, 
                   PushButton,
                   "< &Back",
                   {85, 149, 50, 14},
-                  frame.BackDisabled ? Disabled : None};
-    all[N + 4] = {static_cast<int>(WizardControl::Next), DefaultPushButton, frame.NextText, {135, 149, 50, 14}};
+                  frame.m_BackDisabled ? Disabled : None};
+    all[N + 4] = {static_cast<int>(WizardControl::Next), DefaultPushButton, frame.m_NextText, {135, 149, 50, 14}};
     all[N + 5] = {static_cast<int>(WizardControl::Cancel), PushButton, "&Cancel", {213, 149, 50, 14}};
     return all;
 }
@@ -65,15 +65,15 @@ WithWizardFrame(const WizardFrameText& frame, const std::array<ControlTemplate, 
 // A named page template in the common frame.
 constexpr DialogTemplate WizardPageTemplate(std::string_view name, std::span<const ControlTemplate> controls) {
     return DialogTemplate{
-        .Name = name,
-        .Number = 0,
-        .Title = WIZARD_TITLE,
-        .Width = WIZARD_WIDTH,
-        .Height = WIZARD_HEIGHT,
-        .FontName = DIALOG_FONT_NAME,
-        .FontPoints = DIALOG_FONT_POINTS,
-        .Style = WIZARD_STYLE,
-        .Controls = controls,
+        .m_Name = name,
+        .m_Number = 0,
+        .m_Title = WIZARD_TITLE,
+        .m_Width = WIZARD_WIDTH,
+        .m_Height = WIZARD_HEIGHT,
+        .m_FontName = DIALOG_FONT_NAME,
+        .m_FontPoints = DIALOG_FONT_POINTS,
+        .m_Style = WIZARD_STYLE,
+        .m_Controls = controls,
     };
 }
 

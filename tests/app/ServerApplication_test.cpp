@@ -60,17 +60,17 @@ TEST_F(ServerApplicationTest, LibraryFailureComesBeforeTheResourceCheck) {
     std::filesystem::remove_all(m_Game.Path() / "dravo");
     EXPECT_EQ(Run({"-DLL", test::TestLib("CreateServerFails")}), ExitStatus::StartupFailed);
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to load SERVER.DLL.");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "DravoServ");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Buttons, MessageBoxButtons::Ok);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Exclamation);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to load SERVER.DLL.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "DravoServ");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Buttons, MessageBoxButtons::Ok);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Exclamation);
 }
 
 TEST_F(ServerApplicationTest, MissingResourcesStopBeforeAnythingIsSaved) {
     std::filesystem::remove_all(m_Game.Path() / "dravo");
     EXPECT_EQ(Run({}), ExitStatus::StartupFailed);
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text.substr(0, 52), "ERROR - Unable to access the Dravo game resources.  ");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text.substr(0, 52), "ERROR - Unable to access the Dravo game resources.  ");
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "dravosrv.cfg"));
 }
 
@@ -81,7 +81,7 @@ TEST_F(ServerApplicationTest, CancelledSetupSavesNothing) {
     EXPECT_TRUE(m_Windows.MessageBoxes().empty());
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "none.cfg"));
     ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
-    EXPECT_EQ(m_Windows.Dialogs()[0].Key, NET_SERVICES_NAME);
+    EXPECT_EQ(m_Windows.Dialogs()[0].m_Key, NET_SERVICES_NAME);
 }
 
 TEST_F(ServerApplicationTest, ShutdownAfterTheConsoleWindowSavesTheConfiguration) {
@@ -93,7 +93,7 @@ TEST_F(ServerApplicationTest, ShutdownAfterTheConsoleWindowSavesTheConfiguration
     });
     EXPECT_EQ(Run({"-go", "-config", "saved.cfg"}), ExitStatus::Success);
     ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
-    EXPECT_TRUE(m_Windows.Dialogs()[0].Finished);
+    EXPECT_TRUE(m_Windows.Dialogs()[0].m_Finished);
     EXPECT_EQ(m_Application.Settings().m_DashGoInfo, 0); // the tip was never shown before this save
     EXPECT_EQ(m_Application.GameOptionsRecord().m_WorldTimeSpeed, -1.0f);
     EXPECT_STREQ(m_Application.HostInfoRecord().m_ServiceName, "Tcp/ip");

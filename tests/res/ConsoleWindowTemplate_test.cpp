@@ -11,32 +11,32 @@ namespace dravo {
 namespace {
 
 struct Expected {
-    int Id;
-    ControlKind Kind;
-    const char* Text;
-    DialogRect Place;
+    int m_Id;
+    ControlKind m_Kind;
+    const char* m_Text;
+    DialogRect m_Place;
 };
 
 void ExpectControl(const Expected& expected) {
-    const ControlTemplate* control = ConsoleWindowTemplate().FindControl(expected.Id);
-    ASSERT_NE(control, nullptr) << expected.Id;
-    EXPECT_EQ(control->Kind, expected.Kind) << expected.Id;
-    EXPECT_EQ(control->Text, expected.Text) << expected.Id;
-    EXPECT_EQ(control->Place.X, expected.Place.X) << expected.Id;
-    EXPECT_EQ(control->Place.Y, expected.Place.Y) << expected.Id;
-    EXPECT_EQ(control->Place.Width, expected.Place.Width) << expected.Id;
-    EXPECT_EQ(control->Place.Height, expected.Place.Height) << expected.Id;
+    const ControlTemplate* control = ConsoleWindowTemplate().FindControl(expected.m_Id);
+    ASSERT_NE(control, nullptr) << expected.m_Id;
+    EXPECT_EQ(control->m_Kind, expected.m_Kind) << expected.m_Id;
+    EXPECT_EQ(control->m_Text, expected.m_Text) << expected.m_Id;
+    EXPECT_EQ(control->m_Place.m_X, expected.m_Place.m_X) << expected.m_Id;
+    EXPECT_EQ(control->m_Place.m_Y, expected.m_Place.m_Y) << expected.m_Id;
+    EXPECT_EQ(control->m_Place.m_Width, expected.m_Place.m_Width) << expected.m_Id;
+    EXPECT_EQ(control->m_Place.m_Height, expected.m_Place.m_Height) << expected.m_Id;
 }
 
 TEST(ConsoleWindowTemplate, FrameIsDialog129) {
     const DialogTemplate& dialog = ConsoleWindowTemplate();
-    EXPECT_EQ(dialog.Number, 129);
+    EXPECT_EQ(dialog.m_Number, 129);
     EXPECT_EQ(dialog.Key(), "129");
-    EXPECT_EQ(dialog.Title, "Dravo Server");
-    EXPECT_EQ(dialog.Width, 399);
-    EXPECT_EQ(dialog.Height, 271);
-    EXPECT_EQ(dialog.FontName, "MS Sans Serif");
-    EXPECT_EQ(dialog.FontPoints, 8);
+    EXPECT_EQ(dialog.m_Title, "Dravo Server");
+    EXPECT_EQ(dialog.m_Width, 399);
+    EXPECT_EQ(dialog.m_Height, 271);
+    EXPECT_EQ(dialog.m_FontName, "MS Sans Serif");
+    EXPECT_EQ(dialog.m_FontPoints, 8);
 }
 
 TEST(ConsoleWindowTemplate, HasEveryControlOfTheConsoleTable) {
@@ -68,11 +68,11 @@ TEST(ConsoleWindowTemplate, HasEveryControlOfTheConsoleTable) {
 
 TEST(ConsoleWindowTemplate, FramesAndLabelsCarryNoId) {
     std::set<std::string_view> unnamed;
-    for (const ControlTemplate& control : ConsoleWindowTemplate().Controls) {
-        if (control.Id == NO_CONTROL_ID) {
-            unnamed.insert(control.Text);
-            if (control.Kind == ControlKind::Static) {
-                EXPECT_TRUE(HasFlag(control.Flags, ControlFlag::RightAligned)) << control.Text;
+    for (const ControlTemplate& control : ConsoleWindowTemplate().m_Controls) {
+        if (control.m_Id == NO_CONTROL_ID) {
+            unnamed.insert(control.m_Text);
+            if (control.m_Kind == ControlKind::Static) {
+                EXPECT_TRUE(HasFlag(control.m_Flags, ControlFlag::RightAligned)) << control.m_Text;
             }
         }
     }
@@ -84,9 +84,9 @@ TEST(ConsoleWindowTemplate, FramesAndLabelsCarryNoId) {
 
 TEST(ConsoleWindowTemplate, NoIdAppearsTwice) {
     std::set<int> seen;
-    for (const ControlTemplate& control : ConsoleWindowTemplate().Controls) {
-        if (control.Id != NO_CONTROL_ID) {
-            EXPECT_TRUE(seen.insert(control.Id).second) << control.Id;
+    for (const ControlTemplate& control : ConsoleWindowTemplate().m_Controls) {
+        if (control.m_Id != NO_CONTROL_ID) {
+            EXPECT_TRUE(seen.insert(control.m_Id).second) << control.m_Id;
         }
     }
     EXPECT_EQ(seen.size(), 18u);
@@ -111,8 +111,8 @@ TEST(ConsoleWindowTemplate, StylesGiveTheConsoleItsBehaviour) {
     const ControlState* send = model.Find(1045);
     ASSERT_NE(boot, nullptr);
     ASSERT_NE(send, nullptr);
-    EXPECT_FALSE(boot->Enabled);
-    EXPECT_FALSE(send->Visible);
+    EXPECT_FALSE(boot->m_Enabled);
+    EXPECT_FALSE(send->m_Visible);
     EXPECT_EQ(model.DefaultButton(), send);
 
     const ControlState* log = model.Find(1021);
@@ -126,9 +126,9 @@ TEST(ConsoleWindowTemplate, StylesGiveTheConsoleItsBehaviour) {
 
     const ControlState* levels = model.Find(1014);
     const ControlState* players = model.Find(1015);
-    EXPECT_FALSE(levels->List.IsSelectable());
-    EXPECT_FALSE(levels->List.IsSorted());
-    EXPECT_FALSE(players->List.IsSorted());
+    EXPECT_FALSE(levels->m_List.IsSelectable());
+    EXPECT_FALSE(levels->m_List.IsSorted());
+    EXPECT_FALSE(players->m_List.IsSorted());
     EXPECT_TRUE(players->Has(ControlFlag::Notify));
     EXPECT_TRUE(players->Has(ControlFlag::TabStops));
 }

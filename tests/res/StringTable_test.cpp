@@ -59,8 +59,8 @@ TEST(StringTable, MissingIdsFindNothing) {
 TEST(StringTable, HoldsExactlyTheProgramsIds) {
     std::set<int> ids;
     for (const StringEntry& entry : StringTable::Entries()) {
-        EXPECT_TRUE(ids.insert(entry.Id).second) << "duplicate " << entry.Id;
-        EXPECT_FALSE(entry.Text.empty()) << entry.Id;
+        EXPECT_TRUE(ids.insert(entry.m_Id).second) << "duplicate " << entry.m_Id;
+        EXPECT_FALSE(entry.m_Text.empty()) << entry.m_Id;
     }
     std::set<int> expected = {1, 2, 3, 4, 5, 6, 130};
     for (int id = 102; id <= 121; ++id) {

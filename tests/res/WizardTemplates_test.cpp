@@ -19,36 +19,37 @@ using enum ControlKind;
 using enum ControlFlag;
 
 struct Expected {
-    int Id;
-    ControlKind Kind;
-    std::string_view Text;
-    DialogRect Place;
-    ControlFlag Flags = None;
+    int m_Id;
+    ControlKind m_Kind;
+    std::string_view m_Text;
+    DialogRect m_Place;
+    ControlFlag m_Flags = None;
 };
 
 void ExpectControls(const DialogTemplate& dialog, std::initializer_list<Expected> table) {
     for (const Expected& expected : table) {
-        SCOPED_TRACE(dialog.Key() + " " + std::to_string(expected.Id) + " " + std::string(expected.Text));
+        SCOPED_TRACE(dialog.Key() + " " + std::to_string(expected.m_Id) + " " + std::string(expected.m_Text));
         const ControlTemplate* control = nullptr;
-        for (const ControlTemplate& candidate : dialog.Controls) {
-            if (candidate.Id == expected.Id && candidate.Text == expected.Text && candidate.Kind == expected.Kind) {
+        for (const ControlTemplate& candidate : dialog.m_Controls) {
+            if (candidate.m_Id == expected.m_Id && candidate.m_Text == expected.m_Text &&
+                candidate.m_Kind == expected.m_Kind) {
                 control = &candidate;
             }
         }
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(control->Place.X, expected.Place.X);
-        EXPECT_EQ(control->Place.Y, expected.Place.Y);
-        EXPECT_EQ(control->Place.Width, expected.Place.Width);
-        EXPECT_EQ(control->Place.Height, expected.Place.Height);
-        EXPECT_EQ(control->Flags, expected.Flags);
+        EXPECT_EQ(control->m_Place.m_X, expected.m_Place.m_X);
+        EXPECT_EQ(control->m_Place.m_Y, expected.m_Place.m_Y);
+        EXPECT_EQ(control->m_Place.m_Width, expected.m_Place.m_Width);
+        EXPECT_EQ(control->m_Place.m_Height, expected.m_Place.m_Height);
+        EXPECT_EQ(control->m_Flags, expected.m_Flags);
     }
 }
 
 void ExpectUniqueIds(const DialogTemplate& dialog) {
     std::set<int> ids;
-    for (const ControlTemplate& control : dialog.Controls) {
-        if (control.Id != NO_CONTROL_ID) {
-            EXPECT_TRUE(ids.insert(control.Id).second) << dialog.Key() << " " << control.Id;
+    for (const ControlTemplate& control : dialog.m_Controls) {
+        if (control.m_Id != NO_CONTROL_ID) {
+            EXPECT_TRUE(ids.insert(control.m_Id).second) << dialog.Key() << " " << control.m_Id;
         }
     }
 }
@@ -57,11 +58,11 @@ void ExpectFrame(const DialogTemplate& page, std::string_view name, std::string_
                  bool backDisabled) {
     SCOPED_TRACE(std::string(name));
     EXPECT_EQ(page.Key(), name);
-    EXPECT_EQ(page.Title, "Dravo Server Wizard");
-    EXPECT_EQ(page.Width, 270);
-    EXPECT_EQ(page.Height, 170);
-    EXPECT_EQ(page.FontName, "MS Sans Serif");
-    EXPECT_EQ(page.FontPoints, 8);
+    EXPECT_EQ(page.m_Title, "Dravo Server Wizard");
+    EXPECT_EQ(page.m_Width, 270);
+    EXPECT_EQ(page.m_Height, 170);
+    EXPECT_EQ(page.m_FontName, "MS Sans Serif");
+    EXPECT_EQ(page.m_FontPoints, 8);
     ExpectControls(page, {
                              {NO_CONTROL_ID, Bitmap, "DRAVO", {7, 7, 36, 125}, Border | Centered},
                              {NO_CONTROL_ID, Separator, "", {7, 142, 256, 1}, Sunken},
@@ -165,13 +166,13 @@ TEST(WizardTemplates, BothOptionsDialogs) {
                                          });
     const DialogTemplate& server = ServerOptionsTemplate();
     EXPECT_EQ(server.Key(), "SERVER_OPTIONS");
-    EXPECT_EQ(server.Title, "Dravo Server Options");
-    EXPECT_EQ(server.Width, 226);
-    EXPECT_EQ(server.Height, 150);
+    EXPECT_EQ(server.m_Title, "Dravo Server Options");
+    EXPECT_EQ(server.m_Width, 226);
+    EXPECT_EQ(server.m_Height, 150);
     EXPECT_EQ(server.FindControl(1003), nullptr); // no Back
-    for (const ControlTemplate& control : server.Controls) {
-        EXPECT_NE(control.Kind, Bitmap);
-        EXPECT_NE(control.Kind, Separator);
+    for (const ControlTemplate& control : server.m_Controls) {
+        EXPECT_NE(control.m_Kind, Bitmap);
+        EXPECT_NE(control.m_Kind, Separator);
     }
     ExpectControls(server, {
                                {NO_CONTROL_ID, GroupBox, "Toggles", {7, 7, 90, 50}},
@@ -208,16 +209,16 @@ TEST(WizardTemplates, BothOptionsDialogs) {
 TEST(Pictures, BitmapAndIconAreShowable) {
     for (const TextPicture* picture : {Pictures::FindBitmap("DRAVO"), Pictures::FindIcon(128)}) {
         ASSERT_NE(picture, nullptr);
-        ASSERT_FALSE(picture->Rows.empty());
-        for (const std::string_view row : picture->Rows) {
-            EXPECT_EQ(row.size(), picture->Rows[0].size());
+        ASSERT_FALSE(picture->m_Rows.empty());
+        for (const std::string_view row : picture->m_Rows) {
+            EXPECT_EQ(row.size(), picture->m_Rows[0].size());
         }
     }
     const TextPicture* bitmap = Pictures::FindBitmap("DRAVO");
-    EXPECT_EQ(bitmap->PixelWidth, 26);
-    EXPECT_EQ(bitmap->PixelHeight, 156);
-    EXPECT_LE(bitmap->Rows.size(), 125u / 8); // fits its frame at 8 units a row
-    EXPECT_LE(bitmap->Rows[0].size(), 36u / 4);
+    EXPECT_EQ(bitmap->m_PixelWidth, 26);
+    EXPECT_EQ(bitmap->m_PixelHeight, 156);
+    EXPECT_LE(bitmap->m_Rows.size(), 125u / 8); // fits its frame at 8 units a row
+    EXPECT_LE(bitmap->m_Rows[0].size(), 36u / 4);
     EXPECT_EQ(Pictures::FindBitmap("dravo"), nullptr);
     EXPECT_EQ(Pictures::FindIcon(129), nullptr);
 }

@@ -202,17 +202,17 @@ TEST_F(ConsoleWindowTest, ShutdownAsksAndNoKeepsHosting) {
     });
     EXPECT_EQ(result, DIALOG_ID_CANCEL);
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 3u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "Are you sure you want to exit?");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "DravoServ");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Buttons, MessageBoxButtons::YesNo);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Question);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "Are you sure you want to exit?");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "DravoServ");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Buttons, MessageBoxButtons::YesNo);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Question);
 }
 
 TEST_F(ConsoleWindowTest, ForcedCloseDoesNotAsk) {
     Run([&](ConsoleWindow&, ScriptedDialog& dialog) { dialog.ForceClose(); });
     EXPECT_TRUE(m_Windows.MessageBoxes().empty());
     ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
-    EXPECT_TRUE(m_Windows.Dialogs()[0].Finished);
+    EXPECT_TRUE(m_Windows.Dialogs()[0].m_Finished);
 }
 
 TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking) {
@@ -223,7 +223,7 @@ TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking)
     });
     EXPECT_TRUE(m_RanOutOfMemory);
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Out of memory.  The Dravo server will be shutdown.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Out of memory.  The Dravo server will be shutdown.");
 }
 
 TEST_F(ConsoleWindowTest, LogKeepsTheNewestQuarterPastFiveHundredLines) {

@@ -111,7 +111,7 @@ TEST_F(OptionsPageTest, ColourPickerWritesAtOnceAndStartsAtBlack) {
     EXPECT_STREQ(m_Options.m_WorldColorNight, "0.50 1.00 0.00"); // kept though the page went back
     EXPECT_EQ(m_Windows.ColorPickerShows(), 3);
     const ColorRgb start = m_Windows.LastColorPickerStart();
-    EXPECT_EQ(start.Red + start.Green + start.Blue, 0);
+    EXPECT_EQ(start.m_Red + start.m_Green + start.m_Blue, 0);
     EXPECT_EQ(NightColorText(ColorRgb{255, 255, 255}), "1.00 1.00 1.00");
     EXPECT_EQ(NightColorText(ColorRgb{0, 0, 0}), "0.00 0.00 0.00");
 }
@@ -141,9 +141,9 @@ TEST_F(OptionsPageTest, EachHelpButtonShowsItsTextAndCaption) {
             EXPECT_TRUE(page.Click(button));
             EXPECT_FALSE(page.Ended());
             ASSERT_FALSE(m_Windows.MessageBoxes().empty());
-            EXPECT_EQ(m_Windows.MessageBoxes().back().Caption, help.first);
-            EXPECT_EQ(m_Windows.MessageBoxes().back().Text, help.second);
-            EXPECT_EQ(m_Windows.MessageBoxes().back().Icon, MessageBoxIcon::Information);
+            EXPECT_EQ(m_Windows.MessageBoxes().back().m_Caption, help.first);
+            EXPECT_EQ(m_Windows.MessageBoxes().back().m_Text, help.second);
+            EXPECT_EQ(m_Windows.MessageBoxes().back().m_Icon, MessageBoxIcon::Information);
         }
     });
     EXPECT_EQ(m_Windows.MessageBoxes().size(), 6u);

@@ -62,7 +62,7 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
               ExitStatus::Success);
     EXPECT_EQ(firstLevels, (std::vector<std::string>{"Worlds\\Multi\\Ironmarsh", "Rustbowl"}));
     ASSERT_FALSE(m_Windows.Dialogs().empty());
-    EXPECT_TRUE(m_Windows.Dialogs().back().Finished);
+    EXPECT_TRUE(m_Windows.Dialogs().back().m_Finished);
 
     {
         ServerLibrary saved;
@@ -87,7 +87,7 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
     ASSERT_EQ(second.StartServerApplication({"dravoserv", "-go", "-config", "first.cfg"}, m_EngineLibrary),
               ExitStatus::Success);
     ASSERT_EQ(m_Windows.Dialogs().size(), dialogsBefore + 1); // the console window only
-    EXPECT_EQ(m_Windows.Dialogs().back().Key, "129");
+    EXPECT_EQ(m_Windows.Dialogs().back().m_Key, "129");
     EXPECT_EQ(secondLevels, firstLevels);
     EXPECT_EQ(m_Windows.MessageBoxes().size(), boxesBefore + 1); // the exit question, no tip
 }

@@ -58,9 +58,9 @@ TEST_F(WizardTest, FirstRunThroughEveryPageFillsTheRecordsAndStoresTheLists) {
 
     // The "-go" tip closes a first run.
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "Dravo Server");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, StringTable::Find(STR_DASH_GO_TIP).value_or("missing"));
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Information);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "Dravo Server");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, StringTable::Find(STR_DASH_GO_TIP).value_or("missing"));
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Information);
 }
 
 TEST_F(WizardTest, TipIsLeftOutOnceTheConfigurationWasSaved) {
@@ -140,9 +140,9 @@ TEST_F(WizardTest, RefusedServiceEndsWithTheServiceError) {
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_Wizard->WizardError(), 2);
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to use the selected network service.");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Caption, "DravoServ");
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Icon, MessageBoxIcon::Exclamation);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to use the selected network service.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "DravoServ");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Exclamation);
 }
 
 TEST_F(WizardTest, ArchiveTheEngineRefusesEndsWithTheSetupError) {
@@ -158,8 +158,8 @@ TEST_F(WizardTest, ArchiveTheEngineRefusesEndsWithTheSetupError) {
     EXPECT_FALSE(Run());
     EXPECT_EQ(PagesShown().back(), OPTIONS); // the level page is never shown
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to load Dravo resources.");
-    EXPECT_EQ(m_Windows.MessageBoxes()[1].Text, "ERROR - Unable to setup the network game server.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to load Dravo resources.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, "ERROR - Unable to setup the network game server.");
     EXPECT_FALSE(m_Wizard->RezFilesLoaded());
 }
 
@@ -167,7 +167,7 @@ TEST_F(WizardTest, PageThatCannotRunIsASetupError) {
     // No script for the services page: the dialog ends without a result.
     EXPECT_FALSE(Run());
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].Text, "ERROR - Unable to setup the network game server.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to setup the network game server.");
 }
 
 TEST_F(WizardTest, SkipWithAnUnknownSavedServiceFallsBackToThePages) {
@@ -231,7 +231,7 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
     EXPECT_TRUE(windows.Dialogs().empty());
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(windows.MessageBoxes()[0].Text, "ERROR - Unable to initialize the networking system.");
+    EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to initialize the networking system.");
 }
 
 TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
@@ -249,7 +249,7 @@ TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
     EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
     EXPECT_EQ(wizard.WizardError(), 3);
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(windows.MessageBoxes()[0].Text, "ERROR - Unable to access the available network services.");
+    EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to access the available network services.");
 }
 
 } // namespace

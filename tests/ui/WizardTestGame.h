@@ -79,7 +79,7 @@ protected:
     std::vector<std::string> PagesShown() const {
         std::vector<std::string> keys;
         for (const auto& dialog : m_Windows.Dialogs()) {
-            keys.push_back(dialog.Key);
+            keys.push_back(dialog.m_Key);
         }
         return keys;
     }

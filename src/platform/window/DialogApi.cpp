@@ -8,11 +8,11 @@ namespace dravo {
 
 DialogApi::DialogApi(const DialogTemplate& dialogTemplate, DialogProcedure& procedure, DialogFace& face)
     : m_Model(dialogTemplate), m_Procedure(procedure), m_Face(face), m_Link(std::make_shared<DialogLink>()) {
-    m_Link->Dialog.store(this);
+    m_Link->m_Dialog.store(this);
 }
 
 DialogApi::~DialogApi() {
-    m_Link->Dialog.store(nullptr);
+    m_Link->m_Dialog.store(nullptr);
     m_Face.Queue()->KillTimers(this);
 }
 
@@ -25,7 +25,7 @@ bool DialogApi::SetItemText(ControlId id, std::string_view text) {
     if (control == nullptr || control->Kind() == ControlKind::ListBox) {
         return false;
     }
-    control->Text.SetText(text);
+    control->m_Text.SetText(text);
     Changed(*control);
     return true;
 }
@@ -35,7 +35,7 @@ std::string DialogApi::GetItemText(ControlId id, size_t maxLength) const {
     if (control == nullptr || control->Kind() == ControlKind::ListBox) {
         return {};
     }
-    return control->Text.Text().substr(0, maxLength);
+    return control->m_Text.Text().substr(0, maxLength);
 }
 
 bool DialogApi::CheckItem(ControlId id, bool checked) {
@@ -43,14 +43,14 @@ bool DialogApi::CheckItem(ControlId id, bool checked) {
     if (control == nullptr || control->Kind() != ControlKind::CheckBox) {
         return false;
     }
-    control->Checked = checked;
+    control->m_Checked = checked;
     Changed(*control);
     return true;
 }
 
 bool DialogApi::IsChecked(ControlId id) const {
     const ControlState* control = m_Model.Find(id.Value());
-    return control != nullptr && control->Checked;
+    return control != nullptr && control->m_Checked;
 }
 
 bool DialogApi::EnableItem(ControlId id, bool enabled) {
@@ -58,14 +58,14 @@ bool DialogApi::EnableItem(ControlId id, bool enabled) {
     if (control == nullptr) {
         return false;
     }
-    control->Enabled = enabled;
+    control->m_Enabled = enabled;
     Changed(*control);
     return true;
 }
 
 bool DialogApi::IsEnabled(ControlId id) const {
     const ControlState* control = m_Model.Find(id.Value());
-    return control != nullptr && control->Enabled;
+    return control != nullptr && control->m_Enabled;
 }
 
 bool DialogApi::ShowItem(ControlId id, bool visible) {
@@ -73,14 +73,14 @@ bool DialogApi::ShowItem(ControlId id, bool visible) {
     if (control == nullptr) {
         return false;
     }
-    control->Visible = visible;
+    control->m_Visible = visible;
     Changed(*control);
     return true;
 }
 
 bool DialogApi::IsVisible(ControlId id) const {
     const ControlState* control = m_Model.Find(id.Value());
-    return control != nullptr && control->Visible;
+    return control != nullptr && control->m_Visible;
 }
 
 void DialogApi::SetTitle(std::string_view title) {
@@ -112,7 +112,7 @@ int DialogApi::ListAdd(ControlId id, std::string_view text) {
     if (list == nullptr) {
         return LIST_ERROR;
     }
-    const int index = list->List.Add(text);
+    const int index = list->m_List.Add(text);
     Changed(*list);
     return index;
 }
@@ -122,7 +122,7 @@ int DialogApi::ListInsert(ControlId id, int index, std::string_view text) {
     if (list == nullptr) {
         return LIST_ERROR;
     }
-    const int inserted = list->List.Insert(index, text);
+    const int inserted = list->m_List.Insert(index, text);
     Changed(*list);
     return inserted;
 }
@@ -132,7 +132,7 @@ int DialogApi::ListDelete(ControlId id, int index) {
     if (list == nullptr) {
         return LIST_ERROR;
     }
-    const int left = list->List.Delete(index);
+    const int left = list->m_List.Delete(index);
     Changed(*list);
     return left;
 }
@@ -142,14 +142,14 @@ bool DialogApi::ListClear(ControlId id) {
     if (list == nullptr) {
         return false;
     }
-    list->List.Clear();
+    list->m_List.Clear();
     Changed(*list);
     return true;
 }
 
 int DialogApi::ListCount(ControlId id) const {
     const ControlState* list = FindList(id.Value());
-    return list == nullptr ? LIST_ERROR : list->List.Count();
+    return list == nullptr ? LIST_ERROR : list->m_List.Count();
 }
 
 std::optional<std::string> DialogApi::ListText(ControlId id, int index, size_t maxLength) const {
@@ -157,7 +157,7 @@ std::optional<std::string> DialogApi::ListText(ControlId id, int index, size_t m
     if (list == nullptr) {
         return std::nullopt;
     }
-    const auto text = list->List.Text(index);
+    const auto text = list->m_List.Text(index);
     if (!text) {
         return std::nullopt;
     }
@@ -166,22 +166,22 @@ std::optional<std::string> DialogApi::ListText(ControlId id, int index, size_t m
 
 bool DialogApi::ListSetData(ControlId id, int index, int64_t data) {
     ControlState* list = FindList(id.Value());
-    return list != nullptr && list->List.SetData(index, data);
+    return list != nullptr && list->m_List.SetData(index, data);
 }
 
 std::optional<int64_t> DialogApi::ListData(ControlId id, int index) const {
     const ControlState* list = FindList(id.Value());
-    return list == nullptr ? std::nullopt : list->List.Data(index);
+    return list == nullptr ? std::nullopt : list->m_List.Data(index);
 }
 
 int DialogApi::ListFindExact(ControlId id, std::string_view text) const {
     const ControlState* list = FindList(id.Value());
-    return list == nullptr ? LIST_ERROR : list->List.FindExact(text);
+    return list == nullptr ? LIST_ERROR : list->m_List.FindExact(text);
 }
 
 bool DialogApi::ListSetSelection(ControlId id, int index) {
     ControlState* list = FindList(id.Value());
-    if (list == nullptr || !list->List.Select(index)) {
+    if (list == nullptr || !list->m_List.Select(index)) {
         return false;
     }
     Changed(*list);
@@ -190,7 +190,7 @@ bool DialogApi::ListSetSelection(ControlId id, int index) {
 
 int DialogApi::ListSelection(ControlId id) const {
     const ControlState* list = FindList(id.Value());
-    return list == nullptr ? NO_SELECTION : list->List.Selection();
+    return list == nullptr ? NO_SELECTION : list->m_List.Selection();
 }
 
 bool DialogApi::ListSetTabStops(ControlId id, std::span<const int> stops) {
@@ -198,29 +198,29 @@ bool DialogApi::ListSetTabStops(ControlId id, std::span<const int> stops) {
     if (list == nullptr) {
         return false;
     }
-    list->List.SetTabStops(stops);
+    list->m_List.SetTabStops(stops);
     Changed(*list);
     return true;
 }
 
 int DialogApi::EditLineCount(ControlId id) const {
     const ControlState* edit = FindEdit(id.Value());
-    return edit == nullptr ? -1 : edit->Text.LineCount();
+    return edit == nullptr ? -1 : edit->m_Text.LineCount();
 }
 
 int DialogApi::EditLineIndex(ControlId id, int line) const {
     const ControlState* edit = FindEdit(id.Value());
-    return edit == nullptr ? -1 : edit->Text.LineIndex(line);
+    return edit == nullptr ? -1 : edit->m_Text.LineIndex(line);
 }
 
 int DialogApi::EditLength(ControlId id) const {
     const ControlState* edit = FindEdit(id.Value());
-    return edit == nullptr ? -1 : edit->Text.Length();
+    return edit == nullptr ? -1 : edit->m_Text.Length();
 }
 
 bool DialogApi::EditReplaceRange(ControlId id, int start, int end, std::string_view text) {
     ControlState* edit = FindEdit(id.Value());
-    if (edit == nullptr || !edit->Text.ReplaceRange(start, end, text)) {
+    if (edit == nullptr || !edit->m_Text.ReplaceRange(start, end, text)) {
         return false;
     }
     Changed(*edit);
@@ -229,7 +229,7 @@ bool DialogApi::EditReplaceRange(ControlId id, int start, int end, std::string_v
 
 bool DialogApi::EditAppend(ControlId id, std::string_view text) {
     ControlState* edit = FindEdit(id.Value());
-    if (edit == nullptr || !edit->Text.Append(text)) {
+    if (edit == nullptr || !edit->m_Text.Append(text)) {
         return false;
     }
     m_Face.OnTextAppended(*edit, text);

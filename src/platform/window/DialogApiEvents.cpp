@@ -59,7 +59,7 @@ void DialogApi::Finish() {
     }
     m_Finished = true;
     m_Ended = true;
-    m_Link->Dialog.store(nullptr);
+    m_Link->m_Dialog.store(nullptr);
     m_Face.Queue()->KillTimers(this);
     m_Procedure.OnDestroy(*this);
 }

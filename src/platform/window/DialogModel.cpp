@@ -4,17 +4,17 @@
 namespace dravo {
 
 ControlState::ControlState(const ControlTemplate& controlTemplate)
-    : List(HasFlag(controlTemplate.Flags, ControlFlag::Sorted),
-           !HasFlag(controlTemplate.Flags, ControlFlag::NoSelection)),
-      Enabled(!HasFlag(controlTemplate.Flags, ControlFlag::Disabled)),
-      Visible(!HasFlag(controlTemplate.Flags, ControlFlag::Hidden)), m_Template(&controlTemplate) {
-    Text.SetText(controlTemplate.Kind == ControlKind::Bitmap ? std::string_view() : controlTemplate.Text);
+    : m_List(HasFlag(controlTemplate.m_Flags, ControlFlag::Sorted),
+             !HasFlag(controlTemplate.m_Flags, ControlFlag::NoSelection)),
+      m_Enabled(!HasFlag(controlTemplate.m_Flags, ControlFlag::Disabled)),
+      m_Visible(!HasFlag(controlTemplate.m_Flags, ControlFlag::Hidden)), m_Template(&controlTemplate) {
+    m_Text.SetText(controlTemplate.m_Kind == ControlKind::Bitmap ? std::string_view() : controlTemplate.m_Text);
 }
 
 DialogModel::DialogModel(const DialogTemplate& dialogTemplate)
-    : m_Template(&dialogTemplate), m_Title(dialogTemplate.Title) {
-    m_Controls.reserve(dialogTemplate.Controls.size());
-    for (const ControlTemplate& control : dialogTemplate.Controls) {
+    : m_Template(&dialogTemplate), m_Title(dialogTemplate.m_Title) {
+    m_Controls.reserve(dialogTemplate.m_Controls.size());
+    for (const ControlTemplate& control : dialogTemplate.m_Controls) {
         m_Controls.emplace_back(control);
     }
 }
@@ -54,7 +54,7 @@ const ControlState* DialogModel::DefaultButton() const {
 
 ControlState* DialogModel::InputEdit() {
     for (ControlState& control : m_Controls) {
-        if (control.IsInput() && control.Visible && control.Enabled) {
+        if (control.IsInput() && control.m_Visible && control.m_Enabled) {
             return &control;
         }
     }

@@ -18,9 +18,9 @@ public:
     explicit ControlState(const ControlTemplate& controlTemplate);
 
     const ControlTemplate& Template() const { return *m_Template; }
-    int Id() const { return m_Template->Id; }
-    ControlKind Kind() const { return m_Template->Kind; }
-    bool Has(ControlFlag flag) const { return HasFlag(m_Template->Flags, flag); }
+    int Id() const { return m_Template->m_Id; }
+    ControlKind Kind() const { return m_Template->m_Kind; }
+    bool Has(ControlFlag flag) const { return HasFlag(m_Template->m_Flags, flag); }
 
     // A multi-line edit the operator cannot type into: a log.
     bool IsLog() const {
@@ -35,11 +35,11 @@ public:
                Kind() == ControlKind::CheckBox;
     }
 
-    EditText Text;        // caption, label or edit content
-    ListBoxModel List;    // items; empty for controls that are not list boxes
-    bool Checked = false; // check boxes
-    bool Enabled = true;  //
-    bool Visible = true;  //
+    EditText m_Text;        // caption, label or edit content
+    ListBoxModel m_List;    // items; empty for controls that are not list boxes
+    bool m_Checked = false; // check boxes
+    bool m_Enabled = true;  //
+    bool m_Visible = true;  //
 
 private:
     const ControlTemplate* m_Template;

@@ -12,13 +12,13 @@ DialogPoster::DialogPoster(std::shared_ptr<WindowThreadQueue> queue, std::shared
     : m_Queue(std::move(queue)), m_Link(std::move(link)) {}
 
 bool DialogPoster::Post(std::function<void(DialogApi&)> work) const {
-    if (!m_Queue || !m_Link || m_Link->Dialog.load() == nullptr || !work) {
+    if (!m_Queue || !m_Link || m_Link->m_Dialog.load() == nullptr || !work) {
         return false;
     }
     // The link is read again on the window thread, where it is cleared: the dialog may end before
     // the work gets there.
     return m_Queue->Post([link = m_Link, work = std::move(work)] {
-        DialogApi* dialog = link->Dialog.load();
+        DialogApi* dialog = link->m_Dialog.load();
         if (dialog != nullptr && !dialog->Ended()) {
             work(*dialog);
         }

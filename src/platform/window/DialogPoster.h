@@ -17,7 +17,7 @@ class WindowThreadQueue;
 
 // The link from posted work to its dialog; the window thread clears it when the dialog ends.
 struct DialogLink {
-    std::atomic<DialogApi*> Dialog{nullptr};
+    std::atomic<DialogApi*> m_Dialog{nullptr};
 };
 
 class DialogPoster {

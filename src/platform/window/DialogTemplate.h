@@ -75,38 +75,38 @@ constexpr DialogStyle operator|(DialogStyle left, DialogStyle right) {
 
 // A place in dialog units.
 struct DialogRect {
-    int16_t X = 0;
-    int16_t Y = 0;
-    int16_t Width = 0;
-    int16_t Height = 0;
+    int16_t m_X = 0;
+    int16_t m_Y = 0;
+    int16_t m_Width = 0;
+    int16_t m_Height = 0;
 };
 
 struct ControlTemplate {
-    int Id = NO_CONTROL_ID;                 // command and control id, or NO_CONTROL_ID
-    ControlKind Kind = ControlKind::Static; //
-    std::string_view Text;                  // caption, start text, or a bitmap's resource name
-    DialogRect Place;                       // position and size in dialog units
-    ControlFlag Flags = ControlFlag::None;  // style
+    int m_Id = NO_CONTROL_ID;                 // command and control id, or NO_CONTROL_ID
+    ControlKind m_Kind = ControlKind::Static; //
+    std::string_view m_Text;                  // caption, start text, or a bitmap's resource name
+    DialogRect m_Place;                       // position and size in dialog units
+    ControlFlag m_Flags = ControlFlag::None;  // style
 };
 
 struct DialogTemplate {
-    std::string_view Name;                     // "NET_GAME"; empty for a numbered template
-    int Number = 0;                            // 129; 0 for a named template
-    std::string_view Title;                    // title at start; procedures may replace it
-    int16_t Width = 0;                         // size in dialog units
-    int16_t Height = 0;                        //
-    std::string_view FontName;                 // font note: faces that draw text may ignore it
-    int FontPoints = 0;                        //
-    DialogStyle Style = DialogStyle::None;     //
-    std::span<const ControlTemplate> Controls; // in tab order, as laid out
+    std::string_view m_Name;                     // "NET_GAME"; empty for a numbered template
+    int m_Number = 0;                            // 129; 0 for a named template
+    std::string_view m_Title;                    // title at start; procedures may replace it
+    int16_t m_Width = 0;                         // size in dialog units
+    int16_t m_Height = 0;                        //
+    std::string_view m_FontName;                 // font note: faces that draw text may ignore it
+    int m_FontPoints = 0;                        //
+    DialogStyle m_Style = DialogStyle::None;     //
+    std::span<const ControlTemplate> m_Controls; // in tab order, as laid out
 
     // The first control with this id, or nullptr; NO_CONTROL_ID never matches.
     constexpr const ControlTemplate* FindControl(int id) const {
         if (id == NO_CONTROL_ID) {
             return nullptr;
         }
-        for (const ControlTemplate& control : Controls) {
-            if (control.Id == id) {
+        for (const ControlTemplate& control : m_Controls) {
+            if (control.m_Id == id) {
                 return &control;
             }
         }
@@ -114,7 +114,7 @@ struct DialogTemplate {
     }
 
     // The name, or the number written in decimal: how scripts and logs refer to a template.
-    std::string Key() const { return Name.empty() ? std::to_string(Number) : std::string(Name); }
+    std::string Key() const { return m_Name.empty() ? std::to_string(m_Number) : std::string(m_Name); }
 };
 
 } // namespace dravo

@@ -54,12 +54,12 @@ std::string LogLines(std::string_view text) {
 } // namespace
 
 HeadlessWindowSystem::HeadlessWindowSystem(const HeadlessOptions& options)
-    : m_Queue(std::make_shared<WindowThreadQueue>()), m_Out(*options.Out), m_Err(*options.Err) {
+    : m_Queue(std::make_shared<WindowThreadQueue>()), m_Out(*options.m_Out), m_Err(*options.m_Err) {
     m_Reader = std::make_unique<LineReader>(
-        options.InputFd,
+        options.m_InputFd,
         [this](std::string line) { m_Queue->Post([this, line = std::move(line)] { m_PendingLines.push_back(line); }); },
         [this] { m_Queue->Post([this] { m_InputEnded = true; }); });
-    if (options.WatchSignals) {
+    if (options.m_WatchSignals) {
         m_Signals = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Terminate, Signal::Interrupt},
                                                     [this](Signal) { RequestClose(); });
     }
@@ -135,7 +135,7 @@ void HeadlessWindowSystem::DeliverLine(DialogApi& dialog, const std::string& lin
     const ControlState* button = dialog.Model().DefaultButton();
     if (button == nullptr) {
         dialog.SendCommand(DIALOG_ID_OK);
-    } else if (button->Enabled) {
+    } else if (button->m_Enabled) {
         dialog.SendCommand(button->Id());
     }
 }

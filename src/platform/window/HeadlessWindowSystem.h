@@ -28,10 +28,10 @@ class SignalWatcher;
 class WindowThreadQueue;
 
 struct HeadlessOptions {
-    int InputFd = 0;             // lines of input; -1 for none
-    std::ostream* Out = nullptr; // the log; required
-    std::ostream* Err = nullptr; // message boxes; required
-    bool WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
+    int m_InputFd = 0;             // lines of input; -1 for none
+    std::ostream* m_Out = nullptr; // the log; required
+    std::ostream* m_Err = nullptr; // message boxes; required
+    bool m_WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
 };
 
 class HeadlessWindowSystem final : public WindowSystem, private DialogFace {

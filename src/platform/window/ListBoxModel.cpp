@@ -24,8 +24,9 @@ int ListBoxModel::Add(std::string_view text) {
         return InsertAt(Count(), text);
     }
     const auto position =
-        std::upper_bound(m_Items.begin(), m_Items.end(), text,
-                         [](std::string_view wanted, const ListItem& item) { return SortsBefore(wanted, item.Text); });
+        std::upper_bound(m_Items.begin(), m_Items.end(), text, [](std::string_view wanted, const ListItem& item) {
+            return SortsBefore(wanted, item.m_Text);
+        });
     return InsertAt(static_cast<int>(position - m_Items.begin()), text);
 }
 
@@ -72,14 +73,14 @@ std::optional<std::string_view> ListBoxModel::Text(int index) const {
     if (!IsIndex(index)) {
         return std::nullopt;
     }
-    return m_Items[static_cast<size_t>(index)].Text;
+    return m_Items[static_cast<size_t>(index)].m_Text;
 }
 
 bool ListBoxModel::SetData(int index, int64_t data) {
     if (!IsIndex(index)) {
         return false;
     }
-    m_Items[static_cast<size_t>(index)].Data = data;
+    m_Items[static_cast<size_t>(index)].m_Data = data;
     return true;
 }
 
@@ -87,12 +88,12 @@ std::optional<int64_t> ListBoxModel::Data(int index) const {
     if (!IsIndex(index)) {
         return std::nullopt;
     }
-    return m_Items[static_cast<size_t>(index)].Data;
+    return m_Items[static_cast<size_t>(index)].m_Data;
 }
 
 int ListBoxModel::FindExact(std::string_view text, int start) const {
     for (int i = std::max(start + 1, 0); i < Count(); ++i) {
-        if (m_Items[static_cast<size_t>(i)].Text == text) {
+        if (m_Items[static_cast<size_t>(i)].m_Text == text) {
             return i;
         }
     }

@@ -16,8 +16,8 @@ constexpr int LIST_ERROR = -1;
 constexpr int NO_SELECTION = -1;
 
 struct ListItem {
-    std::string Text; // the line as shown
-    int64_t Data = 0; // item data; travels with the item when others are inserted or deleted
+    std::string m_Text; // the line as shown
+    int64_t m_Data = 0; // item data; travels with the item when others are inserted or deleted
 };
 
 class ListBoxModel {

@@ -13,7 +13,7 @@ constexpr int MAX_DRAIN_ROUNDS = 10000;
 
 ControlState* ScriptedDialog::Usable(int id) {
     ControlState* control = m_Dialog.Model().Find(id);
-    if (m_Dialog.Ended() || control == nullptr || !control->Visible || !control->Enabled) {
+    if (m_Dialog.Ended() || control == nullptr || !control->m_Visible || !control->m_Enabled) {
         return nullptr;
     }
     return control;
@@ -38,7 +38,7 @@ bool ScriptedDialog::Click(ControlId id) {
         return false;
     }
     if (control->Kind() == ControlKind::CheckBox) {
-        (void)m_Dialog.CheckItem(id, !control->Checked);
+        (void)m_Dialog.CheckItem(id, !control->m_Checked);
     }
     m_Dialog.SendCommand(id, Notification::Click);
     return Settle(true);
@@ -49,16 +49,16 @@ bool ScriptedDialog::SetChecked(ControlId id, bool checked) {
     if (control == nullptr || control->Kind() != ControlKind::CheckBox) {
         return false;
     }
-    return control->Checked == checked || Click(id);
+    return control->m_Checked == checked || Click(id);
 }
 
 bool ScriptedDialog::Select(ControlId id, int index) {
     ControlState* control = Usable(id.Value());
-    if (control == nullptr || control->Kind() != ControlKind::ListBox || index < 0 || index >= control->List.Count() ||
-        !control->List.IsSelectable()) {
+    if (control == nullptr || control->Kind() != ControlKind::ListBox || index < 0 ||
+        index >= control->m_List.Count() || !control->m_List.IsSelectable()) {
         return false;
     }
-    const bool changed = control->List.Selection() != index;
+    const bool changed = control->m_List.Selection() != index;
     (void)m_Dialog.ListSetSelection(id, index);
     if (changed && control->Has(ControlFlag::Notify)) {
         m_Dialog.SendCommand(id, Notification::SelectionChange);
@@ -91,7 +91,7 @@ bool ScriptedDialog::PressEnter() {
         m_Dialog.SendCommand(DIALOG_ID_OK);
         return Settle(true);
     }
-    if (!button->Enabled) {
+    if (!button->m_Enabled) {
         return false;
     }
     m_Dialog.SendCommand(button->Id());

@@ -56,14 +56,14 @@ MessageBoxResult ScriptedWindowSystem::ShowMessageBox(std::string_view text, std
                                                       MessageBoxButtons buttons, MessageBoxIcon icon) {
     MessageBoxRecord shown{std::string(text), std::string(caption), buttons, icon, MessageBoxResult::Ok, true};
     if (!m_Answers.empty()) {
-        shown.Result = m_Answers.front();
+        shown.m_Result = m_Answers.front();
         m_Answers.pop_front();
     } else if (buttons == MessageBoxButtons::YesNo) {
-        shown.Result = MessageBoxResult::No;
-        shown.Answered = false;
+        shown.m_Result = MessageBoxResult::No;
+        shown.m_Answered = false;
     }
     m_MessageBoxes.push_back(shown);
-    return shown.Result;
+    return shown.m_Result;
 }
 
 void ScriptedWindowSystem::SetWaitCursor(bool busy) {

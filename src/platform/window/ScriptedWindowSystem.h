@@ -30,17 +30,17 @@ public:
     static constexpr int UNFINISHED = -1;
 
     struct MessageBoxRecord {
-        std::string Text;
-        std::string Caption;
-        MessageBoxButtons Buttons = MessageBoxButtons::Ok;
-        MessageBoxIcon Icon = MessageBoxIcon::None;
-        MessageBoxResult Result = MessageBoxResult::Ok;
-        bool Answered = false; // false when no answer was queued for a Yes/No box
+        std::string m_Text;
+        std::string m_Caption;
+        MessageBoxButtons m_Buttons = MessageBoxButtons::Ok;
+        MessageBoxIcon m_Icon = MessageBoxIcon::None;
+        MessageBoxResult m_Result = MessageBoxResult::Ok;
+        bool m_Answered = false; // false when no answer was queued for a Yes/No box
     };
     struct DialogRecord {
-        std::string Key;         // template name or number
-        int Result = UNFINISHED; // what RunDialog returned
-        bool Finished = false;   // the procedure ended the dialog
+        std::string m_Key;         // template name or number
+        int m_Result = UNFINISHED; // what RunDialog returned
+        bool m_Finished = false;   // the procedure ended the dialog
     };
 
     ScriptedWindowSystem();

@@ -38,8 +38,8 @@ int TerminalAxis::IndexOf(int units) const {
 }
 
 int TerminalAxis::Weight(const Edge& edge, double scale, bool keepData) const {
-    const int grown = static_cast<int>(std::ceil(edge.Natural * scale - 1e-9));
-    return std::max({edge.Fixed, keepData ? edge.Data : 0, grown});
+    const int grown = static_cast<int>(std::ceil(edge.m_Natural * scale - 1e-9));
+    return std::max({edge.m_Fixed, keepData ? edge.m_Data : 0, grown});
 }
 
 std::vector<int> TerminalAxis::Packed(double scale, bool keepData) const {
@@ -47,8 +47,8 @@ std::vector<int> TerminalAxis::Packed(double scale, bool keepData) const {
     for (size_t place = 1; place < m_Units.size(); ++place) {
         int cell = cells[place - 1];
         for (const size_t edge : m_Incoming[place]) {
-            cell =
-                std::max(cell, cells[static_cast<size_t>(m_Edges[edge].From)] + Weight(m_Edges[edge], scale, keepData));
+            cell = std::max(cell,
+                            cells[static_cast<size_t>(m_Edges[edge].m_From)] + Weight(m_Edges[edge], scale, keepData));
         }
         cells[place] = cell;
     }
@@ -61,9 +61,9 @@ bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
     m_Incoming.assign(m_Units.size(), {});
     for (size_t index = 0; index < m_Edges.size(); ++index) {
         Edge& edge = m_Edges[index];
-        edge.From = IndexOf(edge.From);
-        edge.To = IndexOf(edge.To);
-        m_Incoming[static_cast<size_t>(edge.To)].push_back(index);
+        edge.m_From = IndexOf(edge.m_From);
+        edge.m_To = IndexOf(edge.m_To);
+        m_Incoming[static_cast<size_t>(edge.m_To)].push_back(index);
     }
     std::vector<int> packed = Packed(0.0, keepDataMinimum);
     if (packed.back() > available) {
@@ -91,7 +91,7 @@ bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
             latest[place] = std::min(latest[place], latest[place + 1]);
         }
         for (const size_t edge : m_Incoming[place]) {
-            const auto from = static_cast<size_t>(m_Edges[edge].From);
+            const auto from = static_cast<size_t>(m_Edges[edge].m_From);
             latest[from] = std::min(latest[from], latest[place] - Weight(m_Edges[edge], m_Scale, keepDataMinimum));
         }
     }
@@ -104,7 +104,7 @@ bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
         }
         int earliest = m_Cells[place - 1];
         for (const size_t edge : m_Incoming[place]) {
-            earliest = std::max(earliest, m_Cells[static_cast<size_t>(m_Edges[edge].From)] +
+            earliest = std::max(earliest, m_Cells[static_cast<size_t>(m_Edges[edge].m_From)] +
                                               Weight(m_Edges[edge], m_Scale, keepDataMinimum));
         }
         const int proportional = static_cast<int>(std::lround(1.0 * runStart * extent / m_ExtentUnits));

@@ -32,11 +32,11 @@ public:
 
 private:
     struct Edge {
-        int From = 0; // indexes into m_Units once solving
-        int To = 0;
-        int Fixed = 0;
-        double Natural = 0.0;
-        int Data = 0;
+        int m_From = 0; // indexes into m_Units once solving
+        int m_To = 0;
+        int m_Fixed = 0;
+        double m_Natural = 0.0;
+        int m_Data = 0;
     };
     int Weight(const Edge& edge, double scale, bool keepData) const;
     std::vector<int> Packed(double scale, bool keepData) const;

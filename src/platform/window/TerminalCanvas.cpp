@@ -28,7 +28,7 @@ void TerminalCanvas::Put(int col, int row, LineGlyph glyph, CellStyle style) {
 
 void TerminalCanvas::Restyle(int col, int row, CellStyle style) {
     if (InRange(col, row)) {
-        m_Cells[static_cast<size_t>(row * m_Cols + col)].Style = style;
+        m_Cells[static_cast<size_t>(row * m_Cols + col)].m_Style = style;
     }
 }
 
@@ -55,8 +55,8 @@ int TerminalCanvas::Caption(int col, int row, std::string_view text, CellStyle s
 }
 
 void TerminalCanvas::Fill(const CellRect& area, CellStyle style) {
-    for (int row = area.Row; row < area.Row + area.Height; ++row) {
-        for (int col = area.Col; col < area.Col + area.Width; ++col) {
+    for (int row = area.m_Row; row < area.m_Row + area.m_Height; ++row) {
+        for (int col = area.m_Col; col < area.m_Col + area.m_Width; ++col) {
             Put(col, row, ' ', style);
         }
     }
@@ -69,21 +69,21 @@ void TerminalCanvas::HorizontalLine(int col, int row, int width, CellStyle style
 }
 
 void TerminalCanvas::Box(const CellRect& area, CellStyle style) {
-    if (area.Width < 2 || area.Height < 2) {
-        HorizontalLine(area.Col, area.Row, area.Width, style);
+    if (area.m_Width < 2 || area.m_Height < 2) {
+        HorizontalLine(area.m_Col, area.m_Row, area.m_Width, style);
         return;
     }
-    const int right = area.Col + area.Width - 1;
-    const int bottom = area.Row + area.Height - 1;
-    HorizontalLine(area.Col + 1, area.Row, area.Width - 2, style);
-    HorizontalLine(area.Col + 1, bottom, area.Width - 2, style);
-    for (int row = area.Row + 1; row < bottom; ++row) {
-        Put(area.Col, row, LineGlyph::Vertical, style);
+    const int right = area.m_Col + area.m_Width - 1;
+    const int bottom = area.m_Row + area.m_Height - 1;
+    HorizontalLine(area.m_Col + 1, area.m_Row, area.m_Width - 2, style);
+    HorizontalLine(area.m_Col + 1, bottom, area.m_Width - 2, style);
+    for (int row = area.m_Row + 1; row < bottom; ++row) {
+        Put(area.m_Col, row, LineGlyph::Vertical, style);
         Put(right, row, LineGlyph::Vertical, style);
     }
-    Put(area.Col, area.Row, LineGlyph::TopLeft, style);
-    Put(right, area.Row, LineGlyph::TopRight, style);
-    Put(area.Col, bottom, LineGlyph::BottomLeft, style);
+    Put(area.m_Col, area.m_Row, LineGlyph::TopLeft, style);
+    Put(right, area.m_Row, LineGlyph::TopRight, style);
+    Put(area.m_Col, bottom, LineGlyph::BottomLeft, style);
     Put(right, bottom, LineGlyph::BottomRight, style);
 }
 
@@ -93,7 +93,7 @@ std::string TerminalCanvas::RowText(int row) const {
         return text;
     }
     for (int col = 0; col < m_Cols; ++col) {
-        const char glyph = At(col, row).Glyph;
+        const char glyph = At(col, row).m_Glyph;
         switch (static_cast<LineGlyph>(glyph)) {
         case LineGlyph::Horizontal:
             text.push_back('-');

@@ -37,9 +37,9 @@ enum class LineGlyph : char {
 };
 
 struct Cell {
-    char Glyph = ' ';
-    CellStyle Style = CellStyle::Normal;
-    bool Underline = false; // the mnemonic letter
+    char m_Glyph = ' ';
+    CellStyle m_Style = CellStyle::Normal;
+    bool m_Underline = false; // the mnemonic letter
 };
 
 class TerminalCanvas {

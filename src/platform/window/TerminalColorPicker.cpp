@@ -30,15 +30,15 @@ constexpr ControlTemplate CONTROLS[] = {
 };
 
 constexpr DialogTemplate COLOR_PICKER = {
-    .Name = "",
-    .Number = 0,
-    .Title = "Color",
-    .Width = 117,
-    .Height = 81,
-    .FontName = "",
-    .FontPoints = 0,
-    .Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::Centered,
-    .Controls = CONTROLS,
+    .m_Name = "",
+    .m_Number = 0,
+    .m_Title = "Color",
+    .m_Width = 117,
+    .m_Height = 81,
+    .m_FontName = "",
+    .m_FontPoints = 0,
+    .m_Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::Centered,
+    .m_Controls = CONTROLS,
 };
 
 } // namespace
@@ -59,9 +59,9 @@ uint8_t TerminalColorPicker::ReadComponent(std::string_view text) {
 }
 
 void TerminalColorPicker::OnInit(DialogApi& dialog) {
-    (void)dialog.SetItemText(Control::Red, std::to_string(m_Initial.Red));
-    (void)dialog.SetItemText(Control::Green, std::to_string(m_Initial.Green));
-    (void)dialog.SetItemText(Control::Blue, std::to_string(m_Initial.Blue));
+    (void)dialog.SetItemText(Control::Red, std::to_string(m_Initial.m_Red));
+    (void)dialog.SetItemText(Control::Green, std::to_string(m_Initial.m_Green));
+    (void)dialog.SetItemText(Control::Blue, std::to_string(m_Initial.m_Blue));
 }
 
 void TerminalColorPicker::OnCommand(DialogApi& dialog, int id, Notification /*code*/) {

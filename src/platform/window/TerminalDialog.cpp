@@ -33,7 +33,7 @@ bool IsPushButton(const ControlState& control) {
 TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity)
     : m_Dialog(dialog), m_Activity(std::move(activity)), m_Views(dialog.Model().Controls().size()) {
     const ControlState* defaultButton = dialog.Model().DefaultButton();
-    if (defaultButton != nullptr && !defaultButton->Visible) {
+    if (defaultButton != nullptr && !defaultButton->m_Visible) {
         const ControlState* input = dialog.Model().InputEdit();
         const auto controls = dialog.Model().Controls();
         m_InputEdit = input == nullptr ? -1 : static_cast<int>(input - controls.data());
@@ -55,7 +55,7 @@ bool TerminalDialog::Focusable(int index) const {
         return false;
     }
     const ControlState& control = controls[static_cast<size_t>(index)];
-    if (!control.Visible || !control.Enabled || control.Id() == NO_CONTROL_ID) {
+    if (!control.m_Visible || !control.m_Enabled || control.Id() == NO_CONTROL_ID) {
         return false;
     }
     return control.IsButton() || control.Kind() == ControlKind::ListBox || control.Kind() == ControlKind::Edit;
@@ -104,18 +104,18 @@ bool TerminalDialog::IsTyping(const ControlState& control) const {
 
 int TerminalDialog::PageSize(int index) const {
     return std::max(m_Layout.ControlCount() > static_cast<size_t>(index)
-                        ? m_Layout.Control(static_cast<size_t>(index)).Height - 1
+                        ? m_Layout.Control(static_cast<size_t>(index)).m_Height - 1
                         : 1,
                     1);
 }
 
 void TerminalDialog::Press(int index) {
     ControlState& control = m_Dialog.Model().Controls()[static_cast<size_t>(index)];
-    if (!control.IsButton() || !control.Enabled || !control.Visible) {
+    if (!control.IsButton() || !control.m_Enabled || !control.m_Visible) {
         return;
     }
     if (control.Kind() == ControlKind::CheckBox) {
-        (void)m_Dialog.CheckItem(control.Id(), !control.Checked);
+        (void)m_Dialog.CheckItem(control.Id(), !control.m_Checked);
     }
     m_Dialog.SendCommand(control.Id(), Notification::Click);
 }
@@ -124,7 +124,7 @@ void TerminalDialog::PressDefault() {
     const ControlState* button = m_Dialog.Model().DefaultButton();
     if (button == nullptr) {
         m_Dialog.SendCommand(DIALOG_ID_OK);
-    } else if (button->Enabled) {
+    } else if (button->m_Enabled) {
         m_Dialog.SendCommand(button->Id());
     }
 }
@@ -136,7 +136,7 @@ void TerminalDialog::PressEnter() {
         return;
     }
     if (focused != nullptr && focused->Kind() == ControlKind::ListBox && focused->Has(ControlFlag::Notify) &&
-        focused->List.Selection() != NO_SELECTION) {
+        focused->m_List.Selection() != NO_SELECTION) {
         // A dialog that does nothing on a double click gets its default button instead.
         const uint64_t before = m_Activity ? m_Activity() : 0;
         m_Dialog.SendCommand(focused->Id(), Notification::DoubleClick);
@@ -151,7 +151,7 @@ bool TerminalDialog::Mnemonic(char letter) {
     const auto controls = m_Dialog.Model().Controls();
     for (size_t index = 0; index < controls.size(); ++index) {
         const ControlState& control = controls[index];
-        if (!control.Visible || !control.Enabled || MnemonicOf(control.Text.Text()) != LowerChar(letter) ||
+        if (!control.m_Visible || !control.m_Enabled || MnemonicOf(control.m_Text.Text()) != LowerChar(letter) ||
             control.Kind() == ControlKind::Edit) {
             continue;
         }
@@ -174,7 +174,7 @@ bool TerminalDialog::Mnemonic(char letter) {
 }
 
 void TerminalDialog::Select(ControlState& list, int item) {
-    if (item == list.List.Selection() || !m_Dialog.ListSetSelection(list.Id(), item)) {
+    if (item == list.m_List.Selection() || !m_Dialog.ListSetSelection(list.Id(), item)) {
         return;
     }
     if (list.Has(ControlFlag::Notify)) {
@@ -183,15 +183,15 @@ void TerminalDialog::Select(ControlState& list, int item) {
 }
 
 void TerminalDialog::MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge) {
-    const int count = list.List.Count();
-    if (!list.List.IsSelectable()) {
-        view.Top = toEdge ? (step < 0 ? 0 : count) : view.Top + step; // drawing keeps it in range
+    const int count = list.m_List.Count();
+    if (!list.m_List.IsSelectable()) {
+        view.m_Top = toEdge ? (step < 0 ? 0 : count) : view.m_Top + step; // drawing keeps it in range
         return;
     }
     if (count == 0) {
         return;
     }
-    const int current = list.List.Selection();
+    const int current = list.m_List.Selection();
     int item = current == NO_SELECTION ? (step < 0 ? count - 1 : 0) : current + step;
     if (toEdge) {
         item = step < 0 ? 0 : count - 1;
@@ -201,17 +201,17 @@ void TerminalDialog::MoveInList(ControlState& list, TerminalControlView& view, i
 
 void TerminalDialog::ScrollLog(TerminalControlView& view, int step, bool toEdge) {
     if (toEdge) {
-        view.Follow = step > 0;
-        view.Top = step > 0 ? view.Top : 0;
+        view.m_Follow = step > 0;
+        view.m_Top = step > 0 ? view.m_Top : 0;
         return;
     }
-    view.Follow = false; // drawing follows again once the end is in view
-    view.Top = std::max(view.Top + step, 0);
+    view.m_Follow = false; // drawing follows again once the end is in view
+    view.m_Top = std::max(view.m_Top + step, 0);
 }
 
 void TerminalDialog::EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key) {
-    std::string text = edit.Text.Text();
-    if (TerminalLineEditor::Apply(key, edit.Has(ControlFlag::DigitsOnly), text, view.Caret)) {
+    std::string text = edit.m_Text.Text();
+    if (TerminalLineEditor::Apply(key, edit.Has(ControlFlag::DigitsOnly), text, view.m_Caret)) {
         (void)m_Dialog.SetItemText(edit.Id(), text);
     }
 }
@@ -238,15 +238,15 @@ void TerminalDialog::ClickAt(int col, int row, bool twice) {
         if (control.IsButton()) {
             Press(m_Focus);
         } else if (control.Kind() == ControlKind::ListBox) {
-            const int item = view.Top + row - cells.Row;
-            if (item < control.List.Count()) {
+            const int item = view.m_Top + row - cells.m_Row;
+            if (item < control.m_List.Count()) {
                 Select(control, item);
-                if (twice && control.Has(ControlFlag::Notify) && control.List.Selection() == item) {
+                if (twice && control.Has(ControlFlag::Notify) && control.m_List.Selection() == item) {
                     m_Dialog.SendCommand(control.Id(), Notification::DoubleClick);
                 }
             }
         } else if (IsTyping(control)) {
-            view.Caret = view.Shift + col - cells.Col;
+            view.m_Caret = view.m_Shift + col - cells.m_Col;
         }
         return;
     }
@@ -259,7 +259,7 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     const bool log = focused != nullptr && focused->Kind() == ControlKind::Edit && !IsTyping(*focused);
     const bool typing = focused != nullptr && IsTyping(*focused);
     const int page = PageSize(m_Focus);
-    switch (key.Kind) {
+    switch (key.m_Kind) {
     case KeyKind::Tab:
         MoveFocus(1);
         return;
@@ -270,8 +270,8 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     case KeyKind::Down:
     case KeyKind::PageUp:
     case KeyKind::PageDown: {
-        const int sign = key.Kind == KeyKind::Up || key.Kind == KeyKind::PageUp ? -1 : 1;
-        const int step = sign * (key.Kind == KeyKind::Up || key.Kind == KeyKind::Down ? 1 : page);
+        const int sign = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::PageUp ? -1 : 1;
+        const int step = sign * (key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::Down ? 1 : page);
         if (list) {
             MoveInList(*focused, *view, step, false);
         } else if (log) {
@@ -283,7 +283,7 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     }
     case KeyKind::Home:
     case KeyKind::End: {
-        const int sign = key.Kind == KeyKind::Home ? -1 : 1;
+        const int sign = key.m_Kind == KeyKind::Home ? -1 : 1;
         if (list) {
             MoveInList(*focused, *view, sign, true);
         } else if (log) {
@@ -298,16 +298,16 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
         if (typing) {
             EditKey(*focused, *view, key);
         } else if (!list && !log) {
-            MoveFocus(key.Kind == KeyKind::Left ? -1 : 1);
+            MoveFocus(key.m_Kind == KeyKind::Left ? -1 : 1);
         }
         return;
     case KeyKind::Char:
         if (typing) {
             EditKey(*focused, *view, key);
-        } else if (key.Letter == ' ' && focused != nullptr && focused->IsButton()) {
+        } else if (key.m_Letter == ' ' && focused != nullptr && focused->IsButton()) {
             Press(m_Focus);
-        } else if (!Mnemonic(key.Letter)) {
-            TypeIntoInput(key.Letter);
+        } else if (!Mnemonic(key.m_Letter)) {
+            TypeIntoInput(key.m_Letter);
         }
         return;
     case KeyKind::Backspace:
@@ -317,7 +317,7 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
         }
         return;
     case KeyKind::Alt:
-        (void)Mnemonic(key.Letter);
+        (void)Mnemonic(key.m_Letter);
         return;
     case KeyKind::Enter:
         PressEnter();
@@ -330,7 +330,7 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
         return;
     case KeyKind::Click:
     case KeyKind::DoubleClick:
-        ClickAt(key.Col, key.Row, key.Kind == KeyKind::DoubleClick);
+        ClickAt(key.m_Col, key.m_Row, key.m_Kind == KeyKind::DoubleClick);
         return;
     case KeyKind::None:
     case KeyKind::Resize:

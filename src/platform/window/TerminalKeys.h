@@ -30,10 +30,10 @@ enum class KeyKind : uint8_t {
 };
 
 struct KeyEvent {
-    KeyKind Kind = KeyKind::None;
-    char Letter = 0;
-    int Col = 0;
-    int Row = 0;
+    KeyKind m_Kind = KeyKind::None;
+    char m_Letter = 0;
+    int m_Col = 0;
+    int m_Row = 0;
 };
 
 class TerminalKeys {

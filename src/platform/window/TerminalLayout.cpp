@@ -19,12 +19,12 @@ constexpr int BUTTON_EXTRA = 2;    // "[" and "]"
 constexpr int CHECK_BOX_EXTRA = 4; // "[x] "
 
 bool Inside(const DialogRect& inner, const DialogRect& outer) {
-    return inner.X >= outer.X && inner.Y >= outer.Y && inner.X + inner.Width <= outer.X + outer.Width &&
-           inner.Y + inner.Height <= outer.Y + outer.Height;
+    return inner.m_X >= outer.m_X && inner.m_Y >= outer.m_Y && inner.m_X + inner.m_Width <= outer.m_X + outer.m_Width &&
+           inner.m_Y + inner.m_Height <= outer.m_Y + outer.m_Height;
 }
 
 bool SameLine(const DialogRect& a, const DialogRect& b) {
-    return a.Y < b.Y + b.Height && b.Y < a.Y + a.Height;
+    return a.m_Y < b.m_Y + b.m_Height && b.m_Y < a.m_Y + a.m_Height;
 }
 
 struct Axes {
@@ -34,32 +34,32 @@ struct Axes {
 
 // What each control needs along each axis.
 void RequireControl(const ControlTemplate& control, Axes& axes) {
-    const DialogRect& place = control.Place;
-    const int left = place.X;
-    const int right = place.X + place.Width;
-    const int top = place.Y;
-    const int bottom = place.Y + place.Height;
-    const double columns = place.Width / UNITS_PER_COLUMN;
-    const double rows = place.Height / UNITS_PER_ROW;
-    const int text = TerminalLayout::TextColumns(control.Text);
-    const bool multiLine = HasFlag(control.Flags, ControlFlag::MultiLine);
-    switch (control.Kind) {
+    const DialogRect& place = control.m_Place;
+    const int left = place.m_X;
+    const int right = place.m_X + place.m_Width;
+    const int top = place.m_Y;
+    const int bottom = place.m_Y + place.m_Height;
+    const double columns = place.m_Width / UNITS_PER_COLUMN;
+    const double rows = place.m_Height / UNITS_PER_ROW;
+    const int text = TerminalLayout::TextColumns(control.m_Text);
+    const bool multiLine = HasFlag(control.m_Flags, ControlFlag::MultiLine);
+    switch (control.m_Kind) {
     case ControlKind::GroupBox:
         axes.Across.Require(left, right, text + GROUP_CAPTION_EXTRA);
         axes.Down.Require(top, bottom, 2);
         return;
     case ControlKind::Static:
-        if (place.Height > TerminalLayout::MULTI_LINE_STATIC_UNITS) {
+        if (place.m_Height > TerminalLayout::MULTI_LINE_STATIC_UNITS) {
             axes.Across.Require(left, right, 1, columns);
             axes.Down.Require(top, bottom, 1, rows);
-        } else if (control.Text.empty() && control.Id != NO_CONTROL_ID) {
+        } else if (control.m_Text.empty() && control.m_Id != NO_CONTROL_ID) {
             // Filled at run time: it keeps room for a typical value when it can.
             const int data = std::min(TerminalLayout::DATA_FIELD_COLUMNS, static_cast<int>(std::ceil(columns)));
             axes.Across.Require(left, right, 1, columns, data);
             axes.Down.Require(top, bottom, 1);
         } else {
             axes.Across.Require(left, right, text);
-            axes.Down.Require(top, bottom, control.Text.empty() ? 0 : 1);
+            axes.Down.Require(top, bottom, control.m_Text.empty() ? 0 : 1);
         }
         return;
     case ControlKind::PushButton:
@@ -88,41 +88,41 @@ void RequireControl(const ControlTemplate& control, Axes& axes) {
 }
 
 Axes BuildAxes(const DialogTemplate& dialogTemplate, bool framed) {
-    Axes axes{TerminalAxis(dialogTemplate.Width, static_cast<int>(UNITS_PER_COLUMN / 2)),
-              TerminalAxis(dialogTemplate.Height, static_cast<int>(UNITS_PER_ROW / 2))};
-    const auto controls = dialogTemplate.Controls;
+    Axes axes{TerminalAxis(dialogTemplate.m_Width, static_cast<int>(UNITS_PER_COLUMN / 2)),
+              TerminalAxis(dialogTemplate.m_Height, static_cast<int>(UNITS_PER_ROW / 2))};
+    const auto controls = dialogTemplate.m_Controls;
     for (const ControlTemplate& control : controls) {
         RequireControl(control, axes);
         if (framed) { // a blank column inside the frame on either side
-            axes.Across.Require(0, control.Place.X, 1);
-            axes.Across.Require(control.Place.X + control.Place.Width, dialogTemplate.Width, 1);
+            axes.Across.Require(0, control.m_Place.m_X, 1);
+            axes.Across.Require(control.m_Place.m_X + control.m_Place.m_Width, dialogTemplate.m_Width, 1);
         }
     }
     for (const ControlTemplate& group : controls) {
-        if (group.Kind != ControlKind::GroupBox) {
+        if (group.m_Kind != ControlKind::GroupBox) {
             continue;
         }
-        const DialogRect& outer = group.Place;
+        const DialogRect& outer = group.m_Place;
         for (const ControlTemplate& control : controls) {
-            const DialogRect& inner = control.Place;
+            const DialogRect& inner = control.m_Place;
             if (&control == &group || !Inside(inner, outer)) {
                 continue;
             }
-            axes.Across.Require(outer.X, inner.X, 1);
-            axes.Across.Require(inner.X + inner.Width, outer.X + outer.Width, 1);
-            axes.Down.Require(outer.Y, inner.Y, 1);
-            axes.Down.Require(inner.Y + inner.Height, outer.Y + outer.Height, 1);
+            axes.Across.Require(outer.m_X, inner.m_X, 1);
+            axes.Across.Require(inner.m_X + inner.m_Width, outer.m_X + outer.m_Width, 1);
+            axes.Down.Require(outer.m_Y, inner.m_Y, 1);
+            axes.Down.Require(inner.m_Y + inner.m_Height, outer.m_Y + outer.m_Height, 1);
         }
     }
     // A blank column between controls side by side, so that a label never runs into its field.
     for (const ControlTemplate& first : controls) {
         for (const ControlTemplate& second : controls) {
-            if (first.Kind == ControlKind::GroupBox || second.Kind == ControlKind::GroupBox ||
-                first.Place.X + first.Place.Width > second.Place.X || !SameLine(first.Place, second.Place) ||
-                &first == &second) {
+            if (first.m_Kind == ControlKind::GroupBox || second.m_Kind == ControlKind::GroupBox ||
+                first.m_Place.m_X + first.m_Place.m_Width > second.m_Place.m_X ||
+                !SameLine(first.m_Place, second.m_Place) || &first == &second) {
                 continue;
             }
-            axes.Across.Require(first.Place.X + first.Place.Width, second.Place.X, 1);
+            axes.Across.Require(first.m_Place.m_X + first.m_Place.m_Width, second.m_Place.m_X, 1);
         }
     }
     return axes;
@@ -163,27 +163,27 @@ TerminalLayout::TerminalLayout(const DialogTemplate& dialogTemplate, int screenC
     }
     const Axes& axes = *chosen;
     const int frame = m_Framed ? 1 : 0;
-    m_Outer.Width = axes.Across.Extent() + 2 * frame;
-    m_Outer.Height = axes.Down.Extent() + 1 + frame;
-    m_Outer.Col = std::max(0, (screenCols - m_Outer.Width) / 2);
-    m_Outer.Row = std::max(0, (screenRows - m_Outer.Height) / 2);
-    m_Client = {m_Outer.Col + frame, m_Outer.Row + 1, axes.Across.Extent(), axes.Down.Extent()};
-    for (const ControlTemplate& control : dialogTemplate.Controls) {
-        const DialogRect& place = control.Place;
-        const int col = axes.Across.Cell(place.X);
-        const int row = axes.Down.Cell(place.Y);
-        m_Controls.push_back(CellRect{m_Client.Col + col, m_Client.Row + row,
-                                      axes.Across.Cell(place.X + place.Width) - col,
-                                      axes.Down.Cell(place.Y + place.Height) - row});
+    m_Outer.m_Width = axes.Across.Extent() + 2 * frame;
+    m_Outer.m_Height = axes.Down.Extent() + 1 + frame;
+    m_Outer.m_Col = std::max(0, (screenCols - m_Outer.m_Width) / 2);
+    m_Outer.m_Row = std::max(0, (screenRows - m_Outer.m_Height) / 2);
+    m_Client = {m_Outer.m_Col + frame, m_Outer.m_Row + 1, axes.Across.Extent(), axes.Down.Extent()};
+    for (const ControlTemplate& control : dialogTemplate.m_Controls) {
+        const DialogRect& place = control.m_Place;
+        const int col = axes.Across.Cell(place.m_X);
+        const int row = axes.Down.Cell(place.m_Y);
+        m_Controls.push_back(CellRect{m_Client.m_Col + col, m_Client.m_Row + row,
+                                      axes.Across.Cell(place.m_X + place.m_Width) - col,
+                                      axes.Down.Cell(place.m_Y + place.m_Height) - row});
     }
 }
 
 int TerminalLayout::TabStopColumn(size_t index, int stopUnits) const {
-    const int units = m_Template->Controls[index].Place.Width;
+    const int units = m_Template->m_Controls[index].m_Place.m_Width;
     if (units <= 0) {
         return stopUnits;
     }
-    return static_cast<int>(std::lround(1.0 * stopUnits * m_Controls[index].Width / units));
+    return static_cast<int>(std::lround(1.0 * stopUnits * m_Controls[index].m_Width / units));
 }
 
 } // namespace dravo

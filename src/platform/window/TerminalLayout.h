@@ -17,19 +17,19 @@
 namespace dravo {
 
 struct CellRect {
-    int Col = 0;
-    int Row = 0;
-    int Width = 0;
-    int Height = 0;
+    int m_Col = 0;
+    int m_Row = 0;
+    int m_Width = 0;
+    int m_Height = 0;
 
     bool Contains(int col, int row) const {
-        return col >= Col && col < Col + Width && row >= Row && row < Row + Height;
+        return col >= m_Col && col < m_Col + m_Width && row >= m_Row && row < m_Row + m_Height;
     }
     bool Overlaps(const CellRect& other) const {
-        return Col < other.Col + other.Width && other.Col < Col + Width && Row < other.Row + other.Height &&
-               other.Row < Row + Height;
+        return m_Col < other.m_Col + other.m_Width && other.m_Col < m_Col + m_Width &&
+               m_Row < other.m_Row + other.m_Height && other.m_Row < m_Row + m_Height;
     }
-    bool Empty() const { return Width <= 0 || Height <= 0; }
+    bool Empty() const { return m_Width <= 0 || m_Height <= 0; }
 };
 
 class TerminalLayout {

@@ -10,12 +10,12 @@ bool TerminalLineEditor::Apply(const KeyEvent& key, bool digitsOnly, std::string
     const int length = static_cast<int>(text.size());
     caret = std::clamp(caret, 0, length);
     const auto at = static_cast<size_t>(caret);
-    switch (key.Kind) {
+    switch (key.m_Kind) {
     case KeyKind::Char:
-        if (digitsOnly && std::isdigit(static_cast<unsigned char>(key.Letter)) == 0) {
+        if (digitsOnly && std::isdigit(static_cast<unsigned char>(key.m_Letter)) == 0) {
             return false;
         }
-        text.insert(at, 1, key.Letter);
+        text.insert(at, 1, key.m_Letter);
         ++caret;
         return true;
     case KeyKind::Backspace:

@@ -77,15 +77,15 @@ TerminalMessageBox::TerminalMessageBox(std::string_view text, std::string_view c
         m_Controls.push_back({DIALOG_ID_OK, DefaultPushButton, "OK", {left, buttonTop, BUTTON_WIDTH, BUTTON_HEIGHT}});
     }
     m_Template = DialogTemplate{
-        .Name = "",
-        .Number = 0,
-        .Title = m_Caption,
-        .Width = width,
-        .Height = static_cast<int16_t>(buttonTop + BUTTON_HEIGHT + MARGIN),
-        .FontName = "",
-        .FontPoints = 0,
-        .Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::Centered,
-        .Controls = m_Controls,
+        .m_Name = "",
+        .m_Number = 0,
+        .m_Title = m_Caption,
+        .m_Width = width,
+        .m_Height = static_cast<int16_t>(buttonTop + BUTTON_HEIGHT + MARGIN),
+        .m_FontName = "",
+        .m_FontPoints = 0,
+        .m_Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::Centered,
+        .m_Controls = m_Controls,
     };
 }
 

@@ -10,13 +10,13 @@ constexpr std::string_view CHECKED = "[x] ";
 constexpr std::string_view UNCHECKED = "[ ] ";
 
 CellStyle TextStyle(const ControlState& control) {
-    return control.Enabled ? CellStyle::Normal : CellStyle::Disabled;
+    return control.m_Enabled ? CellStyle::Normal : CellStyle::Disabled;
 }
 
 // Tall statics hold several lines, which wrap; others keep one line however tall their cells grow.
 bool IsMultiLineStatic(const ControlState& control) {
     return control.Kind() == ControlKind::Static &&
-           control.Template().Place.Height > TerminalLayout::MULTI_LINE_STATIC_UNITS;
+           control.Template().m_Place.m_Height > TerminalLayout::MULTI_LINE_STATIC_UNITS;
 }
 
 } // namespace
@@ -100,7 +100,7 @@ std::optional<CursorCell> TerminalRenderer::Draw(const DialogModel& model, const
         for (size_t index = 0; index < controls.size(); ++index) {
             const ControlState& control = controls[index];
             const bool group = control.Kind() == ControlKind::GroupBox;
-            if (!control.Visible || group != (pass == 0) || layout.Control(index).Empty()) {
+            if (!control.m_Visible || group != (pass == 0) || layout.Control(index).Empty()) {
                 continue;
             }
             DrawControl(control, layout.Control(index), views[index], static_cast<int>(index) == focus, layout, index,
@@ -116,18 +116,18 @@ void TerminalRenderer::DrawFrame(const DialogModel& model, const TerminalLayout&
     if (layout.Framed()) {
         m_Canvas.Box(outer, CellStyle::Frame);
     } else {
-        m_Canvas.Fill(CellRect{outer.Col, outer.Row, outer.Width, 1}, CellStyle::Title);
+        m_Canvas.Fill(CellRect{outer.m_Col, outer.m_Row, outer.m_Width, 1}, CellStyle::Title);
     }
     const std::string title = " " + model.Title() + " ";
-    const int room = std::max(outer.Width - 2, 0);
+    const int room = std::max(outer.m_Width - 2, 0);
     const int shown = std::min(static_cast<int>(title.size()), room);
-    m_Canvas.Text(outer.Col + 1 + (room - shown) / 2, outer.Row, title, CellStyle::Title, shown);
+    m_Canvas.Text(outer.m_Col + 1 + (room - shown) / 2, outer.m_Row, title, CellStyle::Title, shown);
 }
 
 void TerminalRenderer::DrawSign(const TerminalLayout& layout, std::string_view sign) {
     const CellRect& outer = layout.Outer();
-    const int shown = std::min(static_cast<int>(sign.size()), std::max(outer.Width - 2, 0));
-    m_Canvas.Text(outer.Col + outer.Width - 1 - shown, outer.Row, sign, CellStyle::Busy, shown);
+    const int shown = std::min(static_cast<int>(sign.size()), std::max(outer.m_Width - 2, 0));
+    m_Canvas.Text(outer.m_Col + outer.m_Width - 1 - shown, outer.m_Row, sign, CellStyle::Busy, shown);
 }
 
 void TerminalRenderer::DrawControl(const ControlState& control, const CellRect& cells, TerminalControlView& view,
@@ -136,11 +136,11 @@ void TerminalRenderer::DrawControl(const ControlState& control, const CellRect& 
     switch (control.Kind()) {
     case ControlKind::GroupBox:
         m_Canvas.Box(cells, CellStyle::Frame);
-        if (!control.Text.Text().empty() && cells.Width > 4) {
-            m_Canvas.Put(cells.Col + 1, cells.Row, ' ', CellStyle::Frame);
-            const int written =
-                m_Canvas.Caption(cells.Col + 2, cells.Row, control.Text.Text(), CellStyle::Frame, cells.Width - 4);
-            m_Canvas.Put(cells.Col + 2 + written, cells.Row, ' ', CellStyle::Frame);
+        if (!control.m_Text.Text().empty() && cells.m_Width > 4) {
+            m_Canvas.Put(cells.m_Col + 1, cells.m_Row, ' ', CellStyle::Frame);
+            const int written = m_Canvas.Caption(cells.m_Col + 2, cells.m_Row, control.m_Text.Text(), CellStyle::Frame,
+                                                 cells.m_Width - 4);
+            m_Canvas.Put(cells.m_Col + 2 + written, cells.m_Row, ' ', CellStyle::Frame);
         }
         return;
     case ControlKind::Static:
@@ -151,7 +151,7 @@ void TerminalRenderer::DrawControl(const ControlState& control, const CellRect& 
     case ControlKind::CheckBox:
         DrawButton(control, cells, focused);
         if (focused) {
-            cursor = CursorCell{cells.Col + (control.Kind() == ControlKind::CheckBox ? 1 : 0), cells.Row};
+            cursor = CursorCell{cells.m_Col + (control.Kind() == ControlKind::CheckBox ? 1 : 0), cells.m_Row};
         }
         return;
     case ControlKind::Edit:
@@ -168,76 +168,78 @@ void TerminalRenderer::DrawControl(const ControlState& control, const CellRect& 
         DrawPicture(control, cells);
         return;
     case ControlKind::Separator:
-        m_Canvas.HorizontalLine(cells.Col, cells.Row, cells.Width, CellStyle::Frame);
+        m_Canvas.HorizontalLine(cells.m_Col, cells.m_Row, cells.m_Width, CellStyle::Frame);
         return;
     }
 }
 
 void TerminalRenderer::DrawStatic(const ControlState& control, const CellRect& cells) {
-    const std::string& text = control.Text.Text();
+    const std::string& text = control.m_Text.Text();
     const CellStyle style = TextStyle(control);
     if (IsMultiLineStatic(control)) {
-        const auto lines = WrapWords(text, cells.Width);
-        for (int row = 0; row < cells.Height && row < static_cast<int>(lines.size()); ++row) {
-            m_Canvas.Caption(cells.Col, cells.Row + row, lines[static_cast<size_t>(row)], style, cells.Width);
+        const auto lines = WrapWords(text, cells.m_Width);
+        for (int row = 0; row < cells.m_Height && row < static_cast<int>(lines.size()); ++row) {
+            m_Canvas.Caption(cells.m_Col, cells.m_Row + row, lines[static_cast<size_t>(row)], style, cells.m_Width);
         }
         return;
     }
     std::string firstLine = text.substr(0, text.find('\n'));
     std::erase(firstLine, '\r');
     const int columns = TerminalLayout::TextColumns(firstLine);
-    const int start = control.Has(ControlFlag::RightAligned) ? std::max(cells.Width - columns, 0) : 0;
-    m_Canvas.Caption(cells.Col + start, cells.Row, firstLine, style, cells.Width - start);
+    const int start = control.Has(ControlFlag::RightAligned) ? std::max(cells.m_Width - columns, 0) : 0;
+    m_Canvas.Caption(cells.m_Col + start, cells.m_Row, firstLine, style, cells.m_Width - start);
 }
 
 void TerminalRenderer::DrawButton(const ControlState& control, const CellRect& cells, bool focused) {
-    const std::string& text = control.Text.Text();
+    const std::string& text = control.m_Text.Text();
     CellStyle style = focused ? CellStyle::ButtonFocus : CellStyle::Button;
-    if (!control.Enabled) {
+    if (!control.m_Enabled) {
         style = CellStyle::Disabled;
     }
     if (control.Kind() == ControlKind::CheckBox) {
-        const int written = m_Canvas.Text(cells.Col, cells.Row, control.Checked ? CHECKED : UNCHECKED,
-                                          focused ? CellStyle::ButtonFocus : TextStyle(control), cells.Width);
-        m_Canvas.Caption(cells.Col + written, cells.Row, text, TextStyle(control), cells.Width - written);
+        const int written = m_Canvas.Text(cells.m_Col, cells.m_Row, control.m_Checked ? CHECKED : UNCHECKED,
+                                          focused ? CellStyle::ButtonFocus : TextStyle(control), cells.m_Width);
+        m_Canvas.Caption(cells.m_Col + written, cells.m_Row, text, TextStyle(control), cells.m_Width - written);
         return;
     }
     const int columns = TerminalLayout::TextColumns(text);
-    const bool brackets = cells.Width >= columns + 2;
-    const int used = brackets ? columns + 2 : std::min(columns, cells.Width);
-    int col = cells.Col + (cells.Width - used) / 2;
+    const bool brackets = cells.m_Width >= columns + 2;
+    const int used = brackets ? columns + 2 : std::min(columns, cells.m_Width);
+    int col = cells.m_Col + (cells.m_Width - used) / 2;
     if (brackets) {
-        m_Canvas.Put(col++, cells.Row, '[', style);
+        m_Canvas.Put(col++, cells.m_Row, '[', style);
     }
-    col += m_Canvas.Caption(col, cells.Row, text, style, used);
+    col += m_Canvas.Caption(col, cells.m_Row, text, style, used);
     if (brackets) {
-        m_Canvas.Put(col, cells.Row, ']', style);
+        m_Canvas.Put(col, cells.m_Row, ']', style);
     }
 }
 
 void TerminalRenderer::DrawOneLineEdit(const ControlState& control, const CellRect& cells, TerminalControlView& view,
                                        bool focused, std::optional<CursorCell>& cursor) {
-    const std::string& text = control.Text.Text();
-    const CellStyle style = !control.Enabled ? CellStyle::Disabled : focused ? CellStyle::FieldFocus : CellStyle::Field;
-    const CellRect line{cells.Col, cells.Row, cells.Width, 1};
+    const std::string& text = control.m_Text.Text();
+    const CellStyle style = !control.m_Enabled ? CellStyle::Disabled
+                            : focused          ? CellStyle::FieldFocus
+                                               : CellStyle::Field;
+    const CellRect line{cells.m_Col, cells.m_Row, cells.m_Width, 1};
     m_Canvas.Fill(line, style);
-    view.Caret = std::clamp(view.Caret, 0, static_cast<int>(text.size()));
+    view.m_Caret = std::clamp(view.m_Caret, 0, static_cast<int>(text.size()));
     // Keep the caret in view, with the cell after the text free for it.
-    view.Shift = std::clamp(view.Shift, std::max(view.Caret - cells.Width + 1, 0), view.Caret);
-    m_Canvas.Text(cells.Col, cells.Row, std::string_view(text).substr(static_cast<size_t>(view.Shift)), style,
-                  cells.Width);
+    view.m_Shift = std::clamp(view.m_Shift, std::max(view.m_Caret - cells.m_Width + 1, 0), view.m_Caret);
+    m_Canvas.Text(cells.m_Col, cells.m_Row, std::string_view(text).substr(static_cast<size_t>(view.m_Shift)), style,
+                  cells.m_Width);
     if (focused) {
-        cursor = CursorCell{cells.Col + view.Caret - view.Shift, cells.Row};
+        cursor = CursorCell{cells.m_Col + view.m_Caret - view.m_Shift, cells.m_Row};
     }
 }
 
 void TerminalRenderer::DrawScrollMarks(const CellRect& cells, bool above, bool below, CellStyle style) {
-    const int col = cells.Col + cells.Width - 1;
+    const int col = cells.m_Col + cells.m_Width - 1;
     if (above) {
-        m_Canvas.Put(col, cells.Row, '^', style);
+        m_Canvas.Put(col, cells.m_Row, '^', style);
     }
     if (below) {
-        m_Canvas.Put(col, cells.Row + cells.Height - 1, 'v', style);
+        m_Canvas.Put(col, cells.m_Row + cells.m_Height - 1, 'v', style);
     }
 }
 
@@ -245,65 +247,66 @@ void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cell
                                bool focused) {
     const CellStyle style = focused ? CellStyle::FieldFocus : CellStyle::Field;
     m_Canvas.Fill(cells, style);
-    const auto lines = WrapLines(control.Text.Text(), std::max(cells.Width - 1, 1));
+    const auto lines = WrapLines(control.m_Text.Text(), std::max(cells.m_Width - 1, 1));
     const int count = static_cast<int>(lines.size());
-    const int lastTop = std::max(count - cells.Height, 0);
-    view.Top = view.Follow ? lastTop : std::clamp(view.Top, 0, lastTop);
-    for (int row = 0; row < cells.Height && view.Top + row < count; ++row) {
-        m_Canvas.Text(cells.Col, cells.Row + row, lines[static_cast<size_t>(view.Top + row)], style, cells.Width - 1);
+    const int lastTop = std::max(count - cells.m_Height, 0);
+    view.m_Top = view.m_Follow ? lastTop : std::clamp(view.m_Top, 0, lastTop);
+    for (int row = 0; row < cells.m_Height && view.m_Top + row < count; ++row) {
+        m_Canvas.Text(cells.m_Col, cells.m_Row + row, lines[static_cast<size_t>(view.m_Top + row)], style,
+                      cells.m_Width - 1);
     }
-    DrawScrollMarks(cells, view.Top > 0, view.Top < lastTop, style);
+    DrawScrollMarks(cells, view.m_Top > 0, view.m_Top < lastTop, style);
 }
 
 void TerminalRenderer::DrawList(const ControlState& control, const CellRect& cells, TerminalControlView& view,
                                 bool focused, const TerminalLayout& layout, size_t index) {
-    const CellStyle style = !control.Enabled ? CellStyle::Disabled : CellStyle::Field;
+    const CellStyle style = !control.m_Enabled ? CellStyle::Disabled : CellStyle::Field;
     m_Canvas.Fill(cells, style);
     std::vector<int> stops;
     if (control.Has(ControlFlag::TabStops)) {
-        for (const int stop : control.List.TabStops()) {
+        for (const int stop : control.m_List.TabStops()) {
             stops.push_back(layout.TabStopColumn(index, stop));
         }
     }
-    const auto& items = control.List.Items();
+    const auto& items = control.m_List.Items();
     const int count = static_cast<int>(items.size());
-    const int selection = control.List.Selection();
-    const int lastTop = std::max(count - cells.Height, 0);
-    if (selection >= 0 && selection < view.Top) {
-        view.Top = selection;
-    } else if (selection >= view.Top + cells.Height) {
-        view.Top = selection - cells.Height + 1;
+    const int selection = control.m_List.Selection();
+    const int lastTop = std::max(count - cells.m_Height, 0);
+    if (selection >= 0 && selection < view.m_Top) {
+        view.m_Top = selection;
+    } else if (selection >= view.m_Top + cells.m_Height) {
+        view.m_Top = selection - cells.m_Height + 1;
     }
-    view.Top = std::clamp(view.Top, 0, lastTop);
-    for (int row = 0; row < cells.Height && view.Top + row < count; ++row) {
-        const int item = view.Top + row;
+    view.m_Top = std::clamp(view.m_Top, 0, lastTop);
+    for (int row = 0; row < cells.m_Height && view.m_Top + row < count; ++row) {
+        const int item = view.m_Top + row;
         CellStyle itemStyle = style;
         if (item == selection) {
             itemStyle = focused ? CellStyle::SelectedFocus : CellStyle::Selected;
-            m_Canvas.Fill(CellRect{cells.Col, cells.Row + row, cells.Width, 1}, itemStyle);
+            m_Canvas.Fill(CellRect{cells.m_Col, cells.m_Row + row, cells.m_Width, 1}, itemStyle);
         }
-        m_Canvas.Text(cells.Col, cells.Row + row, ExpandTabs(items[static_cast<size_t>(item)].Text, stops), itemStyle,
-                      cells.Width - 1);
+        m_Canvas.Text(cells.m_Col, cells.m_Row + row, ExpandTabs(items[static_cast<size_t>(item)].m_Text, stops),
+                      itemStyle, cells.m_Width - 1);
     }
     if (focused && selection == NO_SELECTION) {
-        m_Canvas.Restyle(cells.Col, cells.Row, CellStyle::FieldFocus); // where the focus is
+        m_Canvas.Restyle(cells.m_Col, cells.m_Row, CellStyle::FieldFocus); // where the focus is
     }
-    DrawScrollMarks(cells, view.Top > 0, view.Top < lastTop, style);
+    DrawScrollMarks(cells, view.m_Top > 0, view.m_Top < lastTop, style);
 }
 
 void TerminalRenderer::DrawPicture(const ControlState& control, const CellRect& cells) {
     if (!m_Pictures) {
         return;
     }
-    const auto rows = m_Pictures(control.Template().Text);
+    const auto rows = m_Pictures(control.Template().m_Text);
     const int height = static_cast<int>(rows.size());
-    const int top = cells.Row + std::max((cells.Height - height) / 2, 0);
-    for (int row = 0; row < height && row < cells.Height; ++row) {
+    const int top = cells.m_Row + std::max((cells.m_Height - height) / 2, 0);
+    for (int row = 0; row < height && row < cells.m_Height; ++row) {
         const std::string_view line = rows[static_cast<size_t>(row)];
         const int width = static_cast<int>(line.size());
-        const int skip = std::max((width - cells.Width) / 2, 0); // a narrow place shows the middle
-        m_Canvas.Text(cells.Col + std::max((cells.Width - width) / 2, 0), top + row,
-                      line.substr(static_cast<size_t>(skip)), CellStyle::Normal, cells.Width);
+        const int skip = std::max((width - cells.m_Width) / 2, 0); // a narrow place shows the middle
+        m_Canvas.Text(cells.m_Col + std::max((cells.m_Width - width) / 2, 0), top + row,
+                      line.substr(static_cast<size_t>(skip)), CellStyle::Normal, cells.m_Width);
     }
 }
 

@@ -20,15 +20,15 @@ using PictureLookup = std::function<std::span<const std::string_view>(std::strin
 
 // What the face remembers of a control between drawings.
 struct TerminalControlView {
-    int Top = 0;        // first item (lists) or line (logs) shown
-    int Caret = 0;      // one-line edits: where typing goes
-    int Shift = 0;      // one-line edits: first character shown
-    bool Follow = true; // logs: the newest line stays in view
+    int m_Top = 0;        // first item (lists) or line (logs) shown
+    int m_Caret = 0;      // one-line edits: where typing goes
+    int m_Shift = 0;      // one-line edits: first character shown
+    bool m_Follow = true; // logs: the newest line stays in view
 };
 
 struct CursorCell {
-    int Col = 0;
-    int Row = 0;
+    int m_Col = 0;
+    int m_Row = 0;
 };
 
 class TerminalRenderer {

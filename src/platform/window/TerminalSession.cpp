@@ -176,18 +176,18 @@ void TerminalSession::Present(const TerminalCanvas& canvas, std::optional<Cursor
     for (int row = 0; row < canvas.Rows() && row < LINES; ++row) {
         for (int col = 0; col < canvas.Cols() && col < COLS; ++col) {
             const Cell& cell = canvas.At(col, row);
-            const auto style = static_cast<size_t>(cell.Style);
+            const auto style = static_cast<size_t>(cell.m_Style);
             chtype attributes = colors ? (COLOR_PAIR(static_cast<int>(style + 1)) | LOOKS[style].ColorAttributes)
                                        : LOOKS[style].MonoAttributes;
-            if (cell.Underline) {
+            if (cell.m_Underline) {
                 attributes |= A_UNDERLINE;
             }
-            mvwaddch(stdscr, row, col, GlyphOf(cell.Glyph) | attributes); // the last cell may refuse; no matter
+            mvwaddch(stdscr, row, col, GlyphOf(cell.m_Glyph) | attributes); // the last cell may refuse; no matter
         }
     }
     if (cursor) {
         curs_set(1);
-        wmove(stdscr, cursor->Row, cursor->Col);
+        wmove(stdscr, cursor->m_Row, cursor->m_Col);
     } else {
         curs_set(0);
     }

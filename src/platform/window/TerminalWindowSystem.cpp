@@ -27,23 +27,23 @@ constexpr auto IDLE_WAIT = std::chrono::hours(1);
 
 TerminalWindowSystem::TerminalWindowSystem(TerminalOptions options)
     : m_Options(std::move(options)), m_Queue(std::make_shared<WindowThreadQueue>()) {
-    if (m_Options.WatchSignals) {
+    if (m_Options.m_WatchSignals) {
         m_Signals = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Terminate, Signal::Interrupt},
                                                     [this](Signal) { RequestClose(); });
     }
     // Before the screen starts, so that ncurses keeps its own resize handler out.
     m_Resizes = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Resize},
                                                 [this](Signal) { m_Queue->Post([this] { m_ResizeNoted = true; }); });
-    m_Session = TerminalSession::Open(m_Options.InputFd, m_Options.OutputFd);
+    m_Session = TerminalSession::Open(m_Options.m_InputFd, m_Options.m_OutputFd);
 }
 
 TerminalWindowSystem::~TerminalWindowSystem() {
     m_Session.reset(); // the terminal as it was, before anything more is written to it
-    if (m_Options.Err != nullptr) {
+    if (m_Options.m_Err != nullptr) {
         for (const std::string& failure : m_Failures) {
-            *m_Options.Err << failure << '\n';
+            *m_Options.m_Err << failure << '\n';
         }
-        m_Options.Err->flush();
+        m_Options.m_Err->flush();
     }
     m_Signals.reset();
     m_Resizes.reset();
@@ -136,7 +136,7 @@ void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
             return;
         }
         m_Dirty = true;
-        if (key->Kind == KeyKind::Resize) {
+        if (key->m_Kind == KeyKind::Resize) {
             LayOutAll();
             continue;
         }
@@ -159,7 +159,7 @@ void TerminalWindowSystem::Wait(Clock::time_point deadline) {
 
 void TerminalWindowSystem::Redraw() {
     TerminalCanvas canvas(m_Session->Cols(), m_Session->Rows());
-    TerminalRenderer renderer(canvas, m_Options.Pictures);
+    TerminalRenderer renderer(canvas, m_Options.m_Pictures);
     std::optional<CursorCell> cursor;
     for (TerminalDialog* dialog : m_Stack) {
         cursor = dialog->Draw(renderer);

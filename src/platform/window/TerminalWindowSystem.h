@@ -30,11 +30,11 @@ class SignalWatcher;
 class WindowThreadQueue;
 
 struct TerminalOptions {
-    int InputFd = 0;
-    int OutputFd = 1;
-    std::ostream* Err = nullptr; // where failures are repeated after the screen is gone; may be null
-    PictureLookup Pictures;      // bitmap resources as text pictures
-    bool WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
+    int m_InputFd = 0;
+    int m_OutputFd = 1;
+    std::ostream* m_Err = nullptr; // where failures are repeated after the screen is gone; may be null
+    PictureLookup m_Pictures;      // bitmap resources as text pictures
+    bool m_WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
 };
 
 class TerminalWindowSystem final : public WindowSystem, private DialogFace {

@@ -24,9 +24,9 @@ enum class MessageBoxResult { Ok, Yes, No };
 
 // A colour as the colour picker gives it, 0 to 255 a component.
 struct ColorRgb {
-    uint8_t Red = 0;
-    uint8_t Green = 0;
-    uint8_t Blue = 0;
+    uint8_t m_Red = 0;
+    uint8_t m_Green = 0;
+    uint8_t m_Blue = 0;
 };
 
 class WindowSystem {

@@ -119,7 +119,7 @@ bool WindowThreadQueue::WaitForWork(Clock::time_point deadline) {
 
 std::vector<WindowThreadQueue::Timer>::iterator WindowThreadQueue::FindTimer(const void* owner, int id) {
     return std::find_if(m_Timers.begin(), m_Timers.end(),
-                        [&](const Timer& timer) { return timer.Owner == owner && timer.Id == id; });
+                        [&](const Timer& timer) { return timer.Owner == owner && timer.m_Id == id; });
 }
 
 bool WindowThreadQueue::SetTimer(const void* owner, int id, uint32_t periodMs, std::function<void()> fire,
@@ -162,7 +162,7 @@ void WindowThreadQueue::KillTimers(const void* owner) {
 bool WindowThreadQueue::HasTimer(const void* owner, int id) const {
     std::lock_guard lock(m_Mutex);
     return std::any_of(m_Timers.begin(), m_Timers.end(),
-                       [&](const Timer& timer) { return timer.Owner == owner && timer.Id == id; });
+                       [&](const Timer& timer) { return timer.Owner == owner && timer.m_Id == id; });
 }
 
 bool WindowThreadQueue::FireTimer(const void* owner, int id) {
@@ -195,7 +195,7 @@ size_t WindowThreadQueue::RunDueTimers(Clock::time_point now) {
         std::lock_guard lock(m_Mutex);
         for (const Timer& timer : m_Timers) {
             if (timer.Due <= now) {
-                due.emplace_back(timer.Owner, timer.Id);
+                due.emplace_back(timer.Owner, timer.m_Id);
             }
         }
     }

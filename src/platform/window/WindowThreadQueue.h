@@ -67,7 +67,7 @@ public:
 private:
     struct Timer {
         const void* Owner = nullptr;
-        int Id = 0;
+        int m_Id = 0;
         Clock::duration Period{};
         Clock::time_point Due{};
         std::function<void()> Fire;

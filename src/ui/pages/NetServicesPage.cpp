@@ -15,7 +15,7 @@ using Control = NetServicesControl;
 
 struct DisplayName {
     std::string_view Word;
-    std::string_view Name;
+    std::string_view m_Name;
 };
 
 // The first word found wins, so "Modem over tcp" is a modem.
@@ -36,7 +36,7 @@ const DisplayName* FindDisplayName(std::string_view serviceName) {
 
 std::string ServiceDisplayName(std::string_view serviceName) {
     const DisplayName* found = FindDisplayName(serviceName);
-    return std::string(found != nullptr ? found->Name : serviceName);
+    return std::string(found != nullptr ? found->m_Name : serviceName);
 }
 
 bool IsTcpIpService(std::string_view serviceName) {

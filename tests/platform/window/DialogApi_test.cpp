@@ -85,9 +85,9 @@ TEST(DialogApi, LogTrimsItsOldestLinesByLineIndex) {
         ASSERT_TRUE(dialog.EditReplaceRange(Picker::Log, 0, cut, ""));
         EXPECT_EQ(dialog.EditLineCount(Picker::Log), 502 - 376);
         EXPECT_EQ(dialog.GetItemText(Picker::Log).substr(0, 9), "line 375\r");
-        EXPECT_EQ(dialog.Model().Find(14)->Text.Caret(), 0); // the caret sits where the cut was
+        EXPECT_EQ(dialog.Model().Find(14)->m_Text.Caret(), 0); // the caret sits where the cut was
         ASSERT_TRUE(dialog.EditAppend(Picker::Log, "\r\nnewest"));
-        EXPECT_EQ(dialog.Model().Find(14)->Text.Caret(), dialog.EditLength(Picker::Log));
+        EXPECT_EQ(dialog.Model().Find(14)->m_Text.Caret(), dialog.EditLength(Picker::Log));
         dialog.EndDialog(1);
     });
 }

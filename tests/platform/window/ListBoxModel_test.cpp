@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> TextsOf(const ListBoxModel& list) {
     std::vector<std::string> texts;
     for (const ListItem& item : list.Items()) {
-        texts.push_back(item.Text);
+        texts.push_back(item.m_Text);
     }
     return texts;
 }

@@ -36,15 +36,15 @@ inline constexpr ControlTemplate PICKER_CONTROLS[] = {
     {2, ControlKind::PushButton, "Cancel", {90, 120, 40, 14}},
 };
 
-inline constexpr DialogTemplate PICKER_TEMPLATE = {.Name = "PICKER",
-                                                   .Number = 0,
-                                                   .Title = "Pick",
-                                                   .Width = 180,
-                                                   .Height = 140,
-                                                   .FontName = "MS Sans Serif",
-                                                   .FontPoints = 8,
-                                                   .Style = DialogStyle::Popup | DialogStyle::Caption,
-                                                   .Controls = PICKER_CONTROLS};
+inline constexpr DialogTemplate PICKER_TEMPLATE = {.m_Name = "PICKER",
+                                                   .m_Number = 0,
+                                                   .m_Title = "Pick",
+                                                   .m_Width = 180,
+                                                   .m_Height = 140,
+                                                   .m_FontName = "MS Sans Serif",
+                                                   .m_FontPoints = 8,
+                                                   .m_Style = DialogStyle::Popup | DialogStyle::Caption,
+                                                   .m_Controls = PICKER_CONTROLS};
 
 class PickerProcedure : public DialogProcedure {
 public:

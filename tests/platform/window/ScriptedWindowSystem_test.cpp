@@ -29,9 +29,9 @@ TEST(ScriptedWindowSystem, SelectionEnablesTheButtonTheProcedureGuards) {
     EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, procedure), 2);
     EXPECT_EQ(procedure.Events, (Events{"init", "show", "selection", "go beta", "cancel", "destroy"}));
     ASSERT_EQ(windows.Dialogs().size(), 1u);
-    EXPECT_EQ(windows.Dialogs()[0].Key, "PICKER");
-    EXPECT_EQ(windows.Dialogs()[0].Result, 2);
-    EXPECT_TRUE(windows.Dialogs()[0].Finished);
+    EXPECT_EQ(windows.Dialogs()[0].m_Key, "PICKER");
+    EXPECT_EQ(windows.Dialogs()[0].m_Result, 2);
+    EXPECT_TRUE(windows.Dialogs()[0].m_Finished);
 }
 
 TEST(ScriptedWindowSystem, SortedItemsKeepTheirData) {
@@ -130,8 +130,8 @@ TEST(ScriptedWindowSystem, DialogTheScriptLeavesOpenIsUnfinished) {
     EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, scripted), ScriptedWindowSystem::UNFINISHED);
     EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, unscripted), ScriptedWindowSystem::UNFINISHED);
     ASSERT_EQ(windows.Dialogs().size(), 2u);
-    EXPECT_FALSE(windows.Dialogs()[0].Finished);
-    EXPECT_FALSE(windows.Dialogs()[1].Finished);
+    EXPECT_FALSE(windows.Dialogs()[0].m_Finished);
+    EXPECT_FALSE(windows.Dialogs()[1].m_Finished);
     EXPECT_EQ(scripted.Events.back(), "destroy"); // the dialog still goes away properly
     EXPECT_EQ(unscripted.Events, (Events{"init", "show", "destroy"}));
 }
@@ -159,14 +159,14 @@ TEST(ScriptedWindowSystem, MessageBoxesAreRecordedAndAnsweredInTurn) {
               MessageBoxResult::Ok);
     const auto& shown = windows.MessageBoxes();
     ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0].Text, "Leave?");
-    EXPECT_EQ(shown[0].Caption, "DravoServ");
-    EXPECT_EQ(shown[0].Buttons, MessageBoxButtons::YesNo);
-    EXPECT_EQ(shown[0].Icon, MessageBoxIcon::Question);
-    EXPECT_TRUE(shown[0].Answered);
-    EXPECT_FALSE(shown[1].Answered); // nobody queued an answer: No, and noted
-    EXPECT_TRUE(shown[2].Answered);
-    EXPECT_EQ(shown[2].Icon, MessageBoxIcon::Exclamation);
+    EXPECT_EQ(shown[0].m_Text, "Leave?");
+    EXPECT_EQ(shown[0].m_Caption, "DravoServ");
+    EXPECT_EQ(shown[0].m_Buttons, MessageBoxButtons::YesNo);
+    EXPECT_EQ(shown[0].m_Icon, MessageBoxIcon::Question);
+    EXPECT_TRUE(shown[0].m_Answered);
+    EXPECT_FALSE(shown[1].m_Answered); // nobody queued an answer: No, and noted
+    EXPECT_TRUE(shown[2].m_Answered);
+    EXPECT_EQ(shown[2].m_Icon, MessageBoxIcon::Exclamation);
 }
 
 TEST(ScriptedWindowSystem, ShiftWaitCursorAndColourPicker) {
@@ -186,7 +186,7 @@ TEST(ScriptedWindowSystem, ShiftWaitCursorAndColourPicker) {
     windows.QueueColor(ColorRgb{255, 0, 0});
     const auto red = windows.ChooseColor(ColorRgb{});
     ASSERT_TRUE(red.has_value());
-    EXPECT_EQ(red->Red, 255);
+    EXPECT_EQ(red->m_Red, 255);
     EXPECT_FALSE(windows.ChooseColor(ColorRgb{}).has_value()); // nothing queued: cancelled
     EXPECT_EQ(windows.ColorPickerShows(), 2);
 }

@@ -94,10 +94,10 @@ protected:
         }
     }
     int FocusedId() const {
-        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : FORM.Controls[static_cast<size_t>(m_Dialog.Focus())].Id;
+        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : FORM.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
     }
     void FocusOn(int id) {
-        for (size_t step = 0; step < FORM.Controls.size() && FocusedId() != id; ++step) {
+        for (size_t step = 0; step < FORM.m_Controls.size() && FocusedId() != id; ++step) {
             Press(KeyKind::Tab);
         }
         ASSERT_EQ(FocusedId(), id);
@@ -229,7 +229,7 @@ TEST_F(TerminalDialogTest, ArrowsScrollALogAwayFromItsEndAndEndFollowsItAgain) {
     (void)m_Dialog.Draw(renderer);
     const CellRect& log = m_Dialog.Layout().Control(9);
     const auto shows = [&](const std::string& wanted) {
-        for (int row = log.Row; row < log.Row + log.Height; ++row) {
+        for (int row = log.m_Row; row < log.m_Row + log.m_Height; ++row) {
             if (canvas.RowText(row).find(wanted + " ") != std::string::npos) {
                 return true;
             }
@@ -250,16 +250,16 @@ TEST_F(TerminalDialogTest, ArrowsScrollALogAwayFromItsEndAndEndFollowsItAgain) {
 
 TEST_F(TerminalDialogTest, ClicksFocusPressAndSelect) {
     const CellRect& go = m_Dialog.Layout().Control(6);
-    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, go.Col + go.Width / 2, go.Row});
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, go.m_Col + go.m_Width / 2, go.m_Row});
     EXPECT_EQ(m_Procedure.Commands.back(), (Command{GO, Notification::Click}));
     const CellRect& items = m_Dialog.Layout().Control(4);
-    m_Dialog.HandleKey(KeyEvent{KeyKind::DoubleClick, 0, items.Col, items.Row + 1});
+    m_Dialog.HandleKey(KeyEvent{KeyKind::DoubleClick, 0, items.m_Col, items.m_Row + 1});
     EXPECT_EQ(m_Api.ListSelection(ITEMS), 1);
     EXPECT_EQ(m_Procedure.Commands.back(), (Command{ITEMS, Notification::DoubleClick}));
     EXPECT_EQ(FocusedId(), ITEMS);
     const CellRect& off = m_Dialog.Layout().Control(8);
     const size_t before = m_Procedure.Commands.size();
-    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, off.Col, off.Row});
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, off.m_Col, off.m_Row});
     EXPECT_EQ(m_Procedure.Commands.size(), before) << "a disabled button takes no click";
 }
 

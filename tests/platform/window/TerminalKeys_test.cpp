@@ -14,57 +14,57 @@ KeyEvent Key(int code, int following = TerminalKeys::NO_KEY) {
 }
 
 TEST(TerminalKeys, NamedKeysAndTheirAlternativeCodes) {
-    EXPECT_EQ(Key('\t').Kind, KeyKind::Tab);
-    EXPECT_EQ(Key(KEY_BTAB).Kind, KeyKind::BackTab);
+    EXPECT_EQ(Key('\t').m_Kind, KeyKind::Tab);
+    EXPECT_EQ(Key(KEY_BTAB).m_Kind, KeyKind::BackTab);
     for (const int enter : {int{'\n'}, int{'\r'}, KEY_ENTER}) {
-        EXPECT_EQ(Key(enter).Kind, KeyKind::Enter) << enter;
+        EXPECT_EQ(Key(enter).m_Kind, KeyKind::Enter) << enter;
     }
     for (const int backspace : {KEY_BACKSPACE, 8, 127}) {
-        EXPECT_EQ(Key(backspace).Kind, KeyKind::Backspace) << backspace;
+        EXPECT_EQ(Key(backspace).m_Kind, KeyKind::Backspace) << backspace;
     }
-    EXPECT_EQ(Key(KEY_DC).Kind, KeyKind::Delete);
-    EXPECT_EQ(Key(KEY_UP).Kind, KeyKind::Up);
-    EXPECT_EQ(Key(KEY_DOWN).Kind, KeyKind::Down);
-    EXPECT_EQ(Key(KEY_PPAGE).Kind, KeyKind::PageUp);
-    EXPECT_EQ(Key(KEY_NPAGE).Kind, KeyKind::PageDown);
-    EXPECT_EQ(Key(KEY_HOME).Kind, KeyKind::Home);
-    EXPECT_EQ(Key(KEY_END).Kind, KeyKind::End);
-    EXPECT_EQ(Key(3).Kind, KeyKind::Interrupt);
-    EXPECT_EQ(Key(KEY_RESIZE).Kind, KeyKind::Resize);
-    EXPECT_EQ(Key(KEY_F(5)).Kind, KeyKind::None);
-    EXPECT_EQ(Key(1).Kind, KeyKind::None) << "other control characters do nothing";
+    EXPECT_EQ(Key(KEY_DC).m_Kind, KeyKind::Delete);
+    EXPECT_EQ(Key(KEY_UP).m_Kind, KeyKind::Up);
+    EXPECT_EQ(Key(KEY_DOWN).m_Kind, KeyKind::Down);
+    EXPECT_EQ(Key(KEY_PPAGE).m_Kind, KeyKind::PageUp);
+    EXPECT_EQ(Key(KEY_NPAGE).m_Kind, KeyKind::PageDown);
+    EXPECT_EQ(Key(KEY_HOME).m_Kind, KeyKind::Home);
+    EXPECT_EQ(Key(KEY_END).m_Kind, KeyKind::End);
+    EXPECT_EQ(Key(3).m_Kind, KeyKind::Interrupt);
+    EXPECT_EQ(Key(KEY_RESIZE).m_Kind, KeyKind::Resize);
+    EXPECT_EQ(Key(KEY_F(5)).m_Kind, KeyKind::None);
+    EXPECT_EQ(Key(1).m_Kind, KeyKind::None) << "other control characters do nothing";
 }
 
 TEST(TerminalKeys, PrintableCharactersAreTyped) {
     const KeyEvent space = Key(' ');
-    EXPECT_EQ(space.Kind, KeyKind::Char);
-    EXPECT_EQ(space.Letter, ' ');
-    EXPECT_EQ(Key('~').Letter, '~');
+    EXPECT_EQ(space.m_Kind, KeyKind::Char);
+    EXPECT_EQ(space.m_Letter, ' ');
+    EXPECT_EQ(Key('~').m_Letter, '~');
 }
 
 TEST(TerminalKeys, EscapeFollowedByACharacterIsAlt) {
     bool used = false;
     const KeyEvent alt = TerminalKeys::Translate(TerminalKeys::ESCAPE, 's', used);
-    EXPECT_EQ(alt.Kind, KeyKind::Alt);
-    EXPECT_EQ(alt.Letter, 's');
+    EXPECT_EQ(alt.m_Kind, KeyKind::Alt);
+    EXPECT_EQ(alt.m_Letter, 's');
     EXPECT_TRUE(used);
 
     const KeyEvent alone = TerminalKeys::Translate(TerminalKeys::ESCAPE, TerminalKeys::NO_KEY, used);
-    EXPECT_EQ(alone.Kind, KeyKind::Escape);
+    EXPECT_EQ(alone.m_Kind, KeyKind::Escape);
     EXPECT_FALSE(used);
 
     const KeyEvent beforeArrow = TerminalKeys::Translate(TerminalKeys::ESCAPE, KEY_UP, used);
-    EXPECT_EQ(beforeArrow.Kind, KeyKind::Escape);
+    EXPECT_EQ(beforeArrow.m_Kind, KeyKind::Escape);
     EXPECT_FALSE(used) << "the arrow is a key of its own";
 }
 
 TEST(TerminalKeys, MouseReportsBecomeClicksAtTheirCell) {
     const KeyEvent click = TerminalKeys::FromMouse(BUTTON1_CLICKED, 12, 7);
-    EXPECT_EQ(click.Kind, KeyKind::Click);
-    EXPECT_EQ(click.Col, 12);
-    EXPECT_EQ(click.Row, 7);
-    EXPECT_EQ(TerminalKeys::FromMouse(BUTTON1_DOUBLE_CLICKED, 1, 2).Kind, KeyKind::DoubleClick);
-    EXPECT_EQ(TerminalKeys::FromMouse(BUTTON3_CLICKED, 1, 2).Kind, KeyKind::None);
+    EXPECT_EQ(click.m_Kind, KeyKind::Click);
+    EXPECT_EQ(click.m_Col, 12);
+    EXPECT_EQ(click.m_Row, 7);
+    EXPECT_EQ(TerminalKeys::FromMouse(BUTTON1_DOUBLE_CLICKED, 1, 2).m_Kind, KeyKind::DoubleClick);
+    EXPECT_EQ(TerminalKeys::FromMouse(BUTTON3_CLICKED, 1, 2).m_Kind, KeyKind::None);
 }
 
 } // namespace

@@ -25,25 +25,26 @@ std::vector<const DialogTemplate*> ProgramDialogs() {
 }
 
 bool Frames(const ControlTemplate& control) {
-    return control.Kind == ControlKind::GroupBox;
+    return control.m_Kind == ControlKind::GroupBox;
 }
 
 bool Inside(const CellRect& inner, const CellRect& outer) {
-    return inner.Col >= outer.Col && inner.Row >= outer.Row && inner.Col + inner.Width <= outer.Col + outer.Width &&
-           inner.Row + inner.Height <= outer.Row + outer.Height;
+    return inner.m_Col >= outer.m_Col && inner.m_Row >= outer.m_Row &&
+           inner.m_Col + inner.m_Width <= outer.m_Col + outer.m_Width &&
+           inner.m_Row + inner.m_Height <= outer.m_Row + outer.m_Height;
 }
 
 // Cells a control needs to show its caption whole.
 int CaptionCells(const ControlTemplate& control) {
-    const int text = TerminalLayout::TextColumns(control.Text);
-    switch (control.Kind) {
+    const int text = TerminalLayout::TextColumns(control.m_Text);
+    switch (control.m_Kind) {
     case ControlKind::PushButton:
     case ControlKind::DefaultPushButton:
         return text + 2;
     case ControlKind::CheckBox:
         return text + 4;
     case ControlKind::Static:
-        return control.Place.Height > 12 ? 1 : text;
+        return control.m_Place.m_Height > 12 ? 1 : text;
     default:
         return 1;
     }
@@ -54,16 +55,16 @@ TEST(TerminalLayout, EveryProgramDialogFitsAn80By24TerminalWithoutOverlap) {
         SCOPED_TRACE(dialog->Key());
         const TerminalLayout layout(*dialog, 80, 24);
         EXPECT_TRUE(Inside(layout.Outer(), CellRect{0, 0, 80, 24}));
-        const auto controls = dialog->Controls;
+        const auto controls = dialog->m_Controls;
         for (size_t index = 0; index < controls.size(); ++index) {
             const CellRect& cells = layout.Control(index);
-            SCOPED_TRACE(std::string(controls[index].Text) + " #" + std::to_string(index));
+            SCOPED_TRACE(std::string(controls[index].m_Text) + " #" + std::to_string(index));
             EXPECT_TRUE(Inside(cells, layout.Client()));
-            EXPECT_GE(cells.Height, 1);
-            EXPECT_GE(cells.Width, CaptionCells(controls[index]));
+            EXPECT_GE(cells.m_Height, 1);
+            EXPECT_GE(cells.m_Width, CaptionCells(controls[index]));
             for (size_t other = index + 1; other < controls.size(); ++other) {
                 if (Frames(controls[index]) || Frames(controls[other]) ||
-                    HasFlag(controls[other].Flags, ControlFlag::Hidden)) {
+                    HasFlag(controls[other].m_Flags, ControlFlag::Hidden)) {
                     continue;
                 }
                 EXPECT_FALSE(cells.Overlaps(layout.Control(other))) << "overlaps #" << other;
@@ -76,20 +77,20 @@ TEST(TerminalLayout, GroupBoxesKeepABorderRoundWhatTheyFrame) {
     for (const DialogTemplate* dialog : ProgramDialogs()) {
         SCOPED_TRACE(dialog->Key());
         const TerminalLayout layout(*dialog, 80, 24);
-        const auto controls = dialog->Controls;
+        const auto controls = dialog->m_Controls;
         for (size_t group = 0; group < controls.size(); ++group) {
             if (!Frames(controls[group])) {
                 continue;
             }
             const CellRect& frame = layout.Control(group);
-            const CellRect inside{frame.Col + 1, frame.Row + 1, frame.Width - 2, frame.Height - 2};
+            const CellRect inside{frame.m_Col + 1, frame.m_Row + 1, frame.m_Width - 2, frame.m_Height - 2};
             for (size_t index = 0; index < controls.size(); ++index) {
-                const DialogRect& place = controls[index].Place;
-                const DialogRect& outer = controls[group].Place;
-                if (index != group && place.X >= outer.X && place.Y >= outer.Y &&
-                    place.X + place.Width <= outer.X + outer.Width &&
-                    place.Y + place.Height <= outer.Y + outer.Height) {
-                    EXPECT_TRUE(Inside(layout.Control(index), inside)) << controls[index].Text;
+                const DialogRect& place = controls[index].m_Place;
+                const DialogRect& outer = controls[group].m_Place;
+                if (index != group && place.m_X >= outer.m_X && place.m_Y >= outer.m_Y &&
+                    place.m_X + place.m_Width <= outer.m_X + outer.m_Width &&
+                    place.m_Y + place.m_Height <= outer.m_Y + outer.m_Height) {
+                    EXPECT_TRUE(Inside(layout.Control(index), inside)) << controls[index].m_Text;
                 }
             }
         }
@@ -97,12 +98,12 @@ TEST(TerminalLayout, GroupBoxesKeepABorderRoundWhatTheyFrame) {
 }
 
 size_t IndexOf(const DialogTemplate& dialog, int id) {
-    return static_cast<size_t>(dialog.FindControl(id) - dialog.Controls.data());
+    return static_cast<size_t>(dialog.FindControl(id) - dialog.m_Controls.data());
 }
 
 size_t IndexOfText(const DialogTemplate& dialog, std::string_view text) {
-    for (size_t index = 0; index < dialog.Controls.size(); ++index) {
-        if (dialog.Controls[index].Text == text) {
+    for (size_t index = 0; index < dialog.m_Controls.size(); ++index) {
+        if (dialog.m_Controls[index].m_Text == text) {
             return index;
         }
     }
@@ -127,10 +128,10 @@ TEST(TerminalLayout, ConsoleInfoFieldsKeepRoomForTypicalValuesBesideTheirLabels)
         SCOPED_TRACE(labelText);
         const CellRect& label = layout.Control(IndexOfText(console, labelText));
         const CellRect& value = layout.Control(IndexOf(console, static_cast<int>(field)));
-        EXPECT_GE(value.Width, TerminalLayout::DATA_FIELD_COLUMNS);
-        EXPECT_EQ(label.Row, value.Row);
-        EXPECT_GE(label.Width, TerminalLayout::TextColumns(labelText));
-        EXPECT_GT(value.Col, label.Col + label.Width) << "a blank column between label and value";
+        EXPECT_GE(value.m_Width, TerminalLayout::DATA_FIELD_COLUMNS);
+        EXPECT_EQ(label.m_Row, value.m_Row);
+        EXPECT_GE(label.m_Width, TerminalLayout::TextColumns(labelText));
+        EXPECT_GT(value.m_Col, label.m_Col + label.m_Width) << "a blank column between label and value";
     }
 }
 
@@ -140,10 +141,10 @@ TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
     const TerminalLayout large(console, 160, 50);
     const auto at = [&console](ConsoleControl id) { return IndexOf(console, static_cast<int>(id)); };
     for (const ConsoleControl grows : {ConsoleControl::PlayerList, ConsoleControl::ConsoleLog}) {
-        EXPECT_GT(large.Control(at(grows)).Height, small.Control(at(grows)).Height);
-        EXPECT_GT(large.Control(at(grows)).Width, small.Control(at(grows)).Width);
+        EXPECT_GT(large.Control(at(grows)).m_Height, small.Control(at(grows)).m_Height);
+        EXPECT_GT(large.Control(at(grows)).m_Width, small.Control(at(grows)).m_Width);
     }
-    EXPECT_EQ(large.Control(at(ConsoleControl::Shutdown)).Height, 1);
+    EXPECT_EQ(large.Control(at(ConsoleControl::Shutdown)).m_Height, 1);
     EXPECT_TRUE(large.Framed());
     EXPECT_FALSE(small.Framed()) << "80 x 24 has no room for a frame round the console window";
     EXPECT_TRUE(Inside(large.Outer(), CellRect{0, 0, 160, 50}));
@@ -152,10 +153,10 @@ TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
 TEST(TerminalLayout, ATooSmallTerminalStillGivesEveryControlACell) {
     const TerminalLayout layout(ConsoleWindowTemplate(), 30, 10);
     for (size_t index = 0; index < layout.ControlCount(); ++index) {
-        EXPECT_GE(layout.Control(index).Width, 1);
-        EXPECT_GE(layout.Control(index).Height, 1);
+        EXPECT_GE(layout.Control(index).m_Width, 1);
+        EXPECT_GE(layout.Control(index).m_Height, 1);
     }
-    EXPECT_GT(layout.Outer().Width, 30) << "it is clipped, not squeezed into nothing";
+    EXPECT_GT(layout.Outer().m_Width, 30) << "it is clipped, not squeezed into nothing";
 }
 
 TEST(TerminalLayout, MnemonicMarksTakeNoRoomAndTabStopsScaleWithTheList) {
@@ -166,7 +167,7 @@ TEST(TerminalLayout, MnemonicMarksTakeNoRoomAndTabStopsScaleWithTheList) {
     const DialogTemplate& console = ConsoleWindowTemplate();
     const size_t list = IndexOf(console, static_cast<int>(ConsoleControl::PlayerList));
     const TerminalLayout layout(console, 80, 24);
-    const int width = layout.Control(list).Width;
+    const int width = layout.Control(list).m_Width;
     EXPECT_EQ(layout.TabStopColumn(list, 0), 0);
     EXPECT_EQ(layout.TabStopColumn(list, 173), width);
     EXPECT_LT(layout.TabStopColumn(list, 30), layout.TabStopColumn(list, 116));

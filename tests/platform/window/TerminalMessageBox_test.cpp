@@ -16,16 +16,16 @@ TEST(TerminalMessageBox, ShowsCaptionSignTextAndTheButtonsAsked) {
     const TerminalMessageBox box("Are you sure you want to exit?", "DravoServ", MessageBoxButtons::YesNo,
                                  MessageBoxIcon::Question);
     const DialogTemplate& shown = box.Template();
-    EXPECT_EQ(shown.Title, "DravoServ");
+    EXPECT_EQ(shown.m_Title, "DravoServ");
     ASSERT_NE(shown.FindControl(TerminalMessageBox::ID_YES), nullptr);
-    EXPECT_EQ(shown.FindControl(TerminalMessageBox::ID_YES)->Kind, ControlKind::DefaultPushButton);
+    EXPECT_EQ(shown.FindControl(TerminalMessageBox::ID_YES)->m_Kind, ControlKind::DefaultPushButton);
     ASSERT_NE(shown.FindControl(TerminalMessageBox::ID_NO), nullptr);
     EXPECT_EQ(shown.FindControl(DIALOG_ID_OK), nullptr);
-    EXPECT_EQ(shown.Controls.front().Text, "(?)");
-    EXPECT_EQ(shown.Controls[1].Text, "Are you sure you want to exit?");
+    EXPECT_EQ(shown.m_Controls.front().m_Text, "(?)");
+    EXPECT_EQ(shown.m_Controls[1].m_Text, "Are you sure you want to exit?");
 
     const TerminalMessageBox plain("Fish & Chips", "Note", MessageBoxButtons::Ok, MessageBoxIcon::None);
-    EXPECT_EQ(plain.Template().Controls.front().Text, "Fish && Chips") << "shown as written, not as a mnemonic";
+    EXPECT_EQ(plain.Template().m_Controls.front().m_Text, "Fish && Chips") << "shown as written, not as a mnemonic";
     EXPECT_NE(plain.Template().FindControl(DIALOG_ID_OK), nullptr);
     EXPECT_EQ(TerminalMessageBox::IconSign(MessageBoxIcon::Exclamation), "(!)");
     EXPECT_EQ(TerminalMessageBox::IconSign(MessageBoxIcon::Information), "(i)");
@@ -35,8 +35,8 @@ TEST(TerminalMessageBox, LongTextsWrapAndTheBoxFitsAnSmallTerminal) {
     const std::string text(300, 'x');
     const TerminalMessageBox box(text + " " + text, "Help", MessageBoxButtons::Ok, MessageBoxIcon::Information);
     const TerminalLayout layout(box.Template(), 80, 24);
-    EXPECT_LE(layout.Outer().Width, 80);
-    EXPECT_LE(layout.Outer().Height, 24);
+    EXPECT_LE(layout.Outer().m_Width, 80);
+    EXPECT_LE(layout.Outer().m_Height, 24);
 }
 
 TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
@@ -64,9 +64,9 @@ TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
     });
     (void)windows.RunDialog(TerminalColorPicker::Template(), picker);
     ASSERT_TRUE(picker.Chosen());
-    EXPECT_EQ(picker.Chosen()->Red, 255);
-    EXPECT_EQ(picker.Chosen()->Green, 0);
-    EXPECT_EQ(picker.Chosen()->Blue, 30);
+    EXPECT_EQ(picker.Chosen()->m_Red, 255);
+    EXPECT_EQ(picker.Chosen()->m_Green, 0);
+    EXPECT_EQ(picker.Chosen()->m_Blue, 30);
 
     TerminalColorPicker cancelled(ColorRgb{});
     windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEscape(); });

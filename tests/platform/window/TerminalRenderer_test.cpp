@@ -67,15 +67,15 @@ struct Drawn {
 
 TEST(TerminalRenderer, DrawsTitleFrameCaptionsAndMarksButNotHiddenControls) {
     Drawn drawn;
-    drawn.Model.Find(1)->Checked = true;
+    drawn.Model.Find(1)->m_Checked = true;
     const std::string screen = drawn.Screen();
     EXPECT_NE(screen.find(" Sample "), std::string::npos) << screen;
     EXPECT_NE(screen.find("+ Frame -"), std::string::npos) << screen;
     EXPECT_NE(screen.find("[x] Loud"), std::string::npos) << "the mnemonic sign is not drawn\n" << screen;
     EXPECT_NE(screen.find("[Go]"), std::string::npos) << screen;
     EXPECT_EQ(screen.find("Secret"), std::string::npos) << screen;
-    drawn.Model.Find(3)->Visible = true;
-    drawn.Model.Find(1)->Checked = false;
+    drawn.Model.Find(3)->m_Visible = true;
+    drawn.Model.Find(1)->m_Checked = false;
     const std::string shown = drawn.Screen();
     EXPECT_NE(shown.find("[Secret]"), std::string::npos) << shown;
     EXPECT_NE(shown.find("[ ] Loud"), std::string::npos) << shown;
@@ -85,9 +85,9 @@ TEST(TerminalRenderer, ListColumnsLineUpAtTheirTabStops) {
     Drawn drawn;
     ControlState& list = *drawn.Model.Find(5);
     const std::array<int, 2> stops = {30, 116};
-    list.List.SetTabStops(stops);
-    (void)list.List.Add("(9)\tAce\t12");
-    (void)list.List.Add("(150)\tBob\t3");
+    list.m_List.SetTabStops(stops);
+    (void)list.m_List.Add("(9)\tAce\t12");
+    (void)list.m_List.Add("(150)\tBob\t3");
     const std::string screen = drawn.Screen();
     const size_t ace = screen.find("Ace");
     const size_t bob = screen.find("Bob");
@@ -102,9 +102,9 @@ TEST(TerminalRenderer, ALongListScrollsToItsSelectionAndShowsThatThereIsMore) {
     Drawn drawn(60, 12);
     ControlState& list = *drawn.Model.Find(5);
     for (int item = 0; item < 30; ++item) {
-        (void)list.List.Add("item " + std::to_string(item));
+        (void)list.m_List.Add("item " + std::to_string(item));
     }
-    ASSERT_TRUE(list.List.Select(29));
+    ASSERT_TRUE(list.m_List.Select(29));
     const std::string screen = drawn.Screen();
     EXPECT_NE(screen.find("item 29"), std::string::npos) << screen;
     EXPECT_EQ(screen.find("item 0 "), std::string::npos) << screen;
@@ -118,7 +118,7 @@ TEST(TerminalRenderer, RightAlignedLabelsEndInOneColumnHoweverTallTheirCellsGrow
         const DialogTemplate& console = ConsoleWindowTemplate();
         TerminalCanvas canvas(cols, rows);
         const DialogModel model(console);
-        std::vector<TerminalControlView> views(console.Controls.size());
+        std::vector<TerminalControlView> views(console.m_Controls.size());
         const PictureLookup none;
         TerminalRenderer renderer(canvas, none);
         const TerminalLayout layout(console, cols, rows);
