@@ -119,7 +119,7 @@ bool WindowThreadQueue::WaitForWork(Clock::time_point deadline) {
 
 std::vector<WindowThreadQueue::Timer>::iterator WindowThreadQueue::FindTimer(const void* owner, int id) {
     return std::find_if(m_Timers.begin(), m_Timers.end(),
-                        [&](const Timer& timer) { return timer.Owner == owner && timer.m_Id == id; });
+                        [&](const Timer& timer) { return timer.m_Owner == owner && timer.m_Id == id; });
 }
 
 bool WindowThreadQueue::SetTimer(const void* owner, int id, uint32_t periodMs, std::function<void()> fire,
@@ -156,13 +156,13 @@ bool WindowThreadQueue::KillTimer(const void* owner, int id) {
 
 void WindowThreadQueue::KillTimers(const void* owner) {
     std::lock_guard lock(m_Mutex);
-    std::erase_if(m_Timers, [owner](const Timer& timer) { return timer.Owner == owner; });
+    std::erase_if(m_Timers, [owner](const Timer& timer) { return timer.m_Owner == owner; });
 }
 
 bool WindowThreadQueue::HasTimer(const void* owner, int id) const {
     std::lock_guard lock(m_Mutex);
     return std::any_of(m_Timers.begin(), m_Timers.end(),
-                       [&](const Timer& timer) { return timer.Owner == owner && timer.m_Id == id; });
+                       [&](const Timer& timer) { return timer.m_Owner == owner && timer.m_Id == id; });
 }
 
 bool WindowThreadQueue::FireTimer(const void* owner, int id) {
@@ -173,7 +173,7 @@ bool WindowThreadQueue::FireTimer(const void* owner, int id) {
         if (found == m_Timers.end()) {
             return false;
         }
-        fire = found->Fire;
+        fire = found->m_Fire;
     }
     fire(); // outside the lock: the handler may set or kill timers
     return true;
@@ -185,8 +185,8 @@ std::optional<WindowThreadQueue::Clock::time_point> WindowThreadQueue::NextTimer
         return std::nullopt;
     }
     return std::min_element(m_Timers.begin(), m_Timers.end(),
-                            [](const Timer& left, const Timer& right) { return left.Due < right.Due; })
-        ->Due;
+                            [](const Timer& left, const Timer& right) { return left.m_Due < right.m_Due; })
+        ->m_Due;
 }
 
 size_t WindowThreadQueue::RunDueTimers(Clock::time_point now) {
@@ -194,8 +194,8 @@ size_t WindowThreadQueue::RunDueTimers(Clock::time_point now) {
     {
         std::lock_guard lock(m_Mutex);
         for (const Timer& timer : m_Timers) {
-            if (timer.Due <= now) {
-                due.emplace_back(timer.Owner, timer.m_Id);
+            if (timer.m_Due <= now) {
+                due.emplace_back(timer.m_Owner, timer.m_Id);
             }
         }
     }
@@ -206,11 +206,11 @@ size_t WindowThreadQueue::RunDueTimers(Clock::time_point now) {
             std::lock_guard lock(m_Mutex);
             auto found = FindTimer(owner, id);
             // An earlier handler may have killed or restarted it.
-            if (found == m_Timers.end() || found->Due > now) {
+            if (found == m_Timers.end() || found->m_Due > now) {
                 continue;
             }
-            found->Due = now + found->Period;
-            fire = found->Fire;
+            found->m_Due = now + found->m_Period;
+            fire = found->m_Fire;
         }
         fire();
         ++fired;

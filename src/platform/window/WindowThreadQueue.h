@@ -66,11 +66,11 @@ public:
 
 private:
     struct Timer {
-        const void* Owner = nullptr;
+        const void* m_Owner = nullptr;
         int m_Id = 0;
-        Clock::duration Period{};
-        Clock::time_point Due{};
-        std::function<void()> Fire;
+        Clock::duration m_Period{};
+        Clock::time_point m_Due{};
+        std::function<void()> m_Fire;
     };
     std::vector<Timer>::iterator FindTimer(const void* owner, int id);
 
