@@ -3,12 +3,14 @@
 
 #include "net/RegistrationList.h"
 #include "net/RegistrationQuery.h"
-#include "platform/HttpGet.h"
 
 namespace dravo {
 
-RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch)
-    : m_ListFile(std::move(listFile)), m_Fetch(fetch ? std::move(fetch) : Fetch(&HttpGet)) {}
+RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch, HttpLimits limits)
+    : m_ListFile(std::move(listFile)),
+      m_Fetch(fetch ? std::move(fetch) : [limits](const std::string& url, const std::atomic<bool>& abort) {
+          return HttpGet(url, abort, limits);
+      }) {}
 
 RegistrationSender::~RegistrationSender() {
     (void)Finish(std::chrono::milliseconds(0));

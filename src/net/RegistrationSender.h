@@ -8,6 +8,8 @@
 // with the first batch and ends with Finish or the owner's destruction.
 #pragma once
 
+#include "platform/HttpGet.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -29,7 +31,8 @@ public:
     // One request: the full URL and the abort flag to watch; true when the server answered.
     using Fetch = std::function<bool(const std::string& url, const std::atomic<bool>& abort)>;
 
-    explicit RegistrationSender(std::filesystem::path listFile, Fetch fetch = {});
+    // Without a fetch of its own, requests are HTTP GETs with these limits.
+    explicit RegistrationSender(std::filesystem::path listFile, Fetch fetch = {}, HttpLimits limits = {});
     ~RegistrationSender();
     RegistrationSender(const RegistrationSender&) = delete;
     RegistrationSender& operator=(const RegistrationSender&) = delete;

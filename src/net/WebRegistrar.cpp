@@ -9,8 +9,9 @@
 namespace dravo {
 
 WebRegistrar::WebRegistrar(const HostInfo& host, const std::string& hostAddressText, std::filesystem::path listFile,
-                           RegistrationSender::Fetch fetch)
-    : m_Host(host), m_HostAddressText(hostAddressText), m_Sender(std::move(listFile), std::move(fetch)) {}
+                           RegistrationLimits limits, RegistrationSender::Fetch fetch)
+    : m_Host(host), m_HostAddressText(hostAddressText), m_UnregisterWait(limits.m_UnregisterWait),
+      m_Sender(std::move(listFile), std::move(fetch), limits.m_Http) {}
 
 void WebRegistrar::Configure(std::string baseUrl, uint32_t periodSeconds) {
     m_BaseUrl = std::move(baseUrl);
@@ -45,7 +46,7 @@ bool WebRegistrar::Unregister() {
         return false;
     }
     m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, UNREGISTRATION_PLAYERS));
-    (void)m_Sender.Finish(UNREGISTER_WAIT);
+    (void)m_Sender.Finish(m_UnregisterWait);
     return true;
 }
 

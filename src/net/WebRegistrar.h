@@ -4,7 +4,7 @@
 // the step's delta: after FIRST_REGISTRATION_MS of update time, and then once a
 // period, it queues a registration batch (server name, address text, the
 // engine's client count). The thread that stops hosting calls Unregister, which
-// queues the unregistration (players -1) and waits at most UNREGISTER_WAIT for
+// queues the unregistration (players -1) and waits at most the unregister wait for
 // it and whatever is queued before it. The requests themselves run on the
 // RegistrationSender's thread: nothing here waits on the network, and nothing
 // is sent without the registration file. The countdown lives as long as the
@@ -28,20 +28,26 @@ namespace dravo {
 inline constexpr const char* DEFAULT_REGISTRATION_URL = "http://servers.dravoserv.example/servers/server.asp";
 constexpr uint32_t DEFAULT_REGISTRATION_PERIOD_SECONDS = 400;
 constexpr uint32_t FIRST_REGISTRATION_MS = 7000;
-constexpr std::chrono::milliseconds UNREGISTER_WAIT{6000};
+
+// How long requests and the stop may take; tests shorten them.
+struct RegistrationLimits {
+    HttpLimits m_Http;                                // each request
+    std::chrono::milliseconds m_UnregisterWait{6000}; // the stop waits for the unregistration
+};
 
 class WebRegistrar {
 public:
     // `host` and `hostAddressText` belong to the session and outlive the registrar.
     WebRegistrar(const HostInfo& host, const std::string& hostAddressText,
-                 std::filesystem::path listFile = REGISTRATION_FILE, RegistrationSender::Fetch fetch = {});
+                 std::filesystem::path listFile = REGISTRATION_FILE, RegistrationLimits limits = {},
+                 RegistrationSender::Fetch fetch = {});
 
     // When hosting starts: the base URL of the built-in list and the period in seconds.
     void Configure(std::string baseUrl, uint32_t periodSeconds);
 
     // True when a registration batch was queued.
     bool RegistrationTick(uint32_t elapsedMs, EngineServer* server);
-    // True when the unregistration batch was queued; returns once it was sent or UNREGISTER_WAIT passed.
+    // True when the unregistration batch was queued; returns once it was sent or the unregister wait passed.
     bool Unregister();
 
     uint32_t CountdownMs() const { return m_CountdownMs; }
@@ -58,6 +64,7 @@ private:
     std::string m_BaseUrl = DEFAULT_REGISTRATION_URL;
     uint32_t m_PeriodSeconds = DEFAULT_REGISTRATION_PERIOD_SECONDS;
     uint32_t m_CountdownMs = FIRST_REGISTRATION_MS;
+    std::chrono::milliseconds m_UnregisterWait;
     RegistrationSender m_Sender;
 };
 

@@ -17,44 +17,44 @@ void InitializeCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool Configure(CURL* easy, const std::string& url) {
+bool Configure(CURL* easy, const std::string& url, const HttpLimits& limits) {
     return curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
            curl_easy_setopt(easy, CURLOPT_USERAGENT, HTTP_USER_AGENT) == CURLE_OK &&
            curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK &&
            curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-           curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(HTTP_CONNECT_LIMIT.count())) ==
-               CURLE_OK &&
-           curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(HTTP_TOTAL_LIMIT.count())) == CURLE_OK &&
+           curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.m_Connect.count())) == CURLE_OK &&
+           curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.m_Total.count())) == CURLE_OK &&
            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &DiscardBody) == CURLE_OK;
 }
 
 } // namespace
 
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort) {
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits) {
     InitializeCurlOnce();
-    CurlEasy easy;
-    CurlMulti multi;
-    if (!easy || !multi || !Configure(easy.Get(), url) || curl_multi_add_handle(multi.Get(), easy.Get()) != CURLM_OK) {
+    const CurlEasy easy(curl_easy_init());
+    const CurlMulti multi(curl_multi_init());
+    if (!easy || !multi || !Configure(easy.get(), url, limits) ||
+        curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
         return false;
     }
     int running = 1;
     while (!abort) {
-        if (curl_multi_perform(multi.Get(), &running) != CURLM_OK || running == 0) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0) {
             break;
         }
-        if (curl_multi_poll(multi.Get(), nullptr, 0, POLL_SLICE_MS, nullptr) != CURLM_OK) {
+        if (curl_multi_poll(multi.get(), nullptr, 0, POLL_SLICE_MS, nullptr) != CURLM_OK) {
             break;
         }
     }
     bool answered = false;
     int waiting = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.Get(), &waiting)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == easy.Get()) {
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &waiting)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy.get()) {
             answered = message->data.result == CURLE_OK;
         }
     }
-    curl_multi_remove_handle(multi.Get(), easy.Get());
+    curl_multi_remove_handle(multi.get(), easy.get());
     return answered;
 }
 
