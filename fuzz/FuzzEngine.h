@@ -93,6 +93,7 @@ public:
     void ShowNextLevel(std::string) override {}
     void ShowPlayers(PlayerListSnapshot) override {}
     void RequestClose() override {}
+    void RequestStop() override {}
     void MemoryExhausted() override {}
 };
 

@@ -17,8 +17,8 @@ constexpr uint32_t SHIFT_SETTLE_MS = 50;
 
 } // namespace
 
-ServerApplication::ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives)
-    : m_Windows(windows), m_Clock(clock), m_Resources(drives) {}
+ServerApplication::ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives, StopSignals* stops)
+    : m_Windows(windows), m_Clock(clock), m_Stops(stops), m_Resources(drives) {}
 
 ExitStatus ServerApplication::StartServerApplication(const std::vector<std::string>& arguments,
                                                      const std::string& defaultLibraryPath) {
@@ -57,8 +57,12 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
 
     SetupWizard wizard({m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList});
     wizard.SetOverrides(m_Options.m_Overrides);
-    if (!wizard.RunSetupWizard(&m_HostInfo, &m_GameOptions, &m_GameInfo, m_Options.m_SkipWizard,
-                               m_Options.m_ConfigPath)) {
+    const bool set =
+        wizard.RunSetupWizard(&m_HostInfo, &m_GameOptions, &m_GameInfo, m_Options.m_SkipWizard, m_Options.m_ConfigPath);
+    if (StoppedDuringStartup()) {
+        return ExitStatus::Stopped; // nothing is saved
+    }
+    if (!set) {
         return ExitStatus::StartupFailed; // cancelled or failed: nothing is saved
     }
 
@@ -66,6 +70,9 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
                            static_cast<uint32_t>(m_Settings.m_Port)};
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
     console.SetLogSink(m_LogFile.get());
+    if (m_Stops != nullptr) {
+        console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
+    }
     console.Run();
     if (m_LogFile) {
         m_LogFile->SetNoticeHandler(nullptr); // the console window is closing

@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/LogFile.h"
+#include "app/StopSignals.h"
 #include "engine/HostingRecords.h"
 #include "engine/ServerLibrary.h"
 #include "platform/Clock.h"
@@ -29,11 +30,13 @@ enum class ExitStatus : int {
     UsageError = 2,    // the command line cannot be used
     SaveFailed = 3,    // the run ended but the configuration file could not be saved
     OutOfMemory = 4,   // the engine ran out of memory; the settings were not saved
+    Stopped = 5,       // SIGTERM or SIGINT before the game was hosted; nothing was saved
 };
 
 class ServerApplication {
 public:
-    ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives);
+    // `stops` (may be null) is told when start-up ends and tells whether a stop signal came before.
+    ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives, StopSignals* stops = nullptr);
 
     // Runs every step; arguments[0] is the program path. Returns the exit status.
     ExitStatus StartServerApplication(const std::vector<std::string>& arguments, const std::string& defaultLibraryPath);
@@ -54,8 +57,11 @@ private:
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
 
+    bool StoppedDuringStartup() const { return m_Stops != nullptr && m_Stops->StoppedDuringStartup(); }
+
     WindowSystem& m_Windows;
     IClock& m_Clock;
+    StopSignals* m_Stops;
     ResourceLocator m_Resources;
     CommandLineOptions m_Options;
     ServerLibrary m_Library;

@@ -1,6 +1,8 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
 #include "app/ServerApplication.h"
+#include "app/StopSignals.h"
 #include "platform/FileSystem.h"
+#include "platform/SignalWatcher.h"
 #include "platform/window/WindowSystemFactory.h"
 #include "res/Pictures.h"
 
@@ -16,6 +18,9 @@
 
 int main(int argc, char** argv) {
     using namespace dravo;
+    // Before anything else takes the stop signals (ncurses would); a closed output must not end the run.
+    StopSignals stops;
+    IgnoreBrokenPipes();
     const std::vector<std::string> arguments(argv, argv + argc);
     // The bundled engine library sits beside the program.
     const std::string defaultLibrary = (ExecutableDirectory() / "server.so").string();
@@ -35,6 +40,7 @@ int main(int argc, char** argv) {
         terminal.m_InputFd = STDIN_FILENO;
         terminal.m_OutputFd = STDOUT_FILENO;
         terminal.m_Err = &std::cerr;
+        terminal.m_Out = &std::cout;
         terminal.m_Pictures = [](std::string_view name) {
             const TextPicture* picture = Pictures::FindBitmap(name);
             return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
@@ -53,6 +59,7 @@ int main(int argc, char** argv) {
     }
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();
-    ServerApplication application(*windows, *clock, *drives);
+    stops.Attach(*windows);
+    ServerApplication application(*windows, *clock, *drives, &stops);
     return static_cast<int>(application.StartServerApplication(arguments, defaultLibrary));
 }

@@ -46,6 +46,15 @@ void GameMessageHandler::Reset() {
     m_Countdown.Disarm();
 }
 
+bool GameMessageHandler::EndStrayLevelChange() {
+    if (m_Parts.m_Lock.LevelChangeHolds() == 0) {
+        return false;
+    }
+    m_Parts.m_Lock.ReleaseLevelChanges();
+    m_LevelChange = false;
+    return true;
+}
+
 void GameMessageHandler::SetCurrentLevel(std::string_view level) {
     std::scoped_lock lock(m_Parts.m_Lock);
     m_CurrentLevel = level;

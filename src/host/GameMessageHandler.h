@@ -55,6 +55,9 @@ public:
     void Handle(const char* text);
 
     bool IsLevelChanging() const { return m_LevelChange; }
+    // After a call into the engine returns on this thread: ends a level change the game began on it
+    // during the call and did not end, releasing its hold on UpdateLock. True when there was one.
+    bool EndStrayLevelChange();
     uint32_t LevelStartMs() const { return m_LevelStart; }
     void SetCurrentLevel(std::string_view level);
     // The update step's share, under UpdateLock: true when the empty-server countdown ran out now.

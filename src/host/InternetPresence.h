@@ -34,6 +34,8 @@ public:
     void Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning);
     // The update step's share: heartbeats, waiting queries, the registration countdown.
     void Tick(EngineServer* server, uint32_t deltaMs);
+    // Stopping begins: no registration is queued or sent from now on.
+    void EndRegistrations() { m_Registrar.EndRegistrations(); }
     // The unregistration, waiting a bounded time for the list servers.
     void Unregister();
     // Closes the query port; after the worker has stopped.

@@ -67,6 +67,7 @@ bool ServerSession::StartHosting() {
     m_SessionStart = now;
     m_Messages.StartLevelClock(now);
     m_Running = true;
+    m_Hosting = true;
     m_Presence.Start(*m_Server, hostPort, m_Tuning);
     m_Worker.Start(m_WorkerEnabled);
     LogLine("Server is running.");
@@ -142,11 +143,16 @@ void ServerSession::RunStep(uint32_t deltaMs) {
         m_View.RequestClose();
     }
     if (m_Server != nullptr && m_Running) {
-        if (m_Server->RunFrame(0) != ENGINE_TRUE) {
+        const bool ran = m_Server->RunFrame(0) == ENGINE_TRUE;
+        EndStrayLevelChange();
+        if (!ran) {
             char error[256] = {};
             m_Server->LastErrorText(error, 255);
             LogText(BoundedText(error, sizeof error));
-            StopHosting(); // on this thread: it only clears the running flag
+            // This thread only stops running frames; the window thread does the rest of the stop.
+            m_Running = false;
+            m_Worker.RequestStop();
+            m_View.RequestStop();
         }
         m_KickQueue.AdvanceKicks(deltaMs);
     }
@@ -156,20 +162,26 @@ void ServerSession::RunStep(uint32_t deltaMs) {
 }
 
 bool ServerSession::StopHosting() {
-    if (m_Running) {
-        m_Presence.Unregister();
-    }
     m_Running = false;
     m_Worker.RequestStop();
-    if (m_Worker.IsWorkerThread()) {
-        return true; // the loop ends after this step; the window thread joins it later
+    if (!m_Hosting.exchange(false)) {
+        return true; // never hosted, or stopped already
     }
+    // No registration from here on, so that the unregistration is the last request to every list.
+    m_Presence.EndRegistrations();
+    m_Presence.Unregister();
     m_Worker.Stop([this] {
         LogLine("ERROR - The update thread did not stop within %u ms; waiting for it.", WORKER_STOP_WAIT_MS);
     });
     // After the worker: a step in progress finishes its answers first.
     m_Presence.StopReporting();
     return true;
+}
+
+void ServerSession::EndStrayLevelChange() {
+    if (m_Messages.EndStrayLevelChange()) {
+        LogLine("ERROR - The game began a level change and did not end it.");
+    }
 }
 
 void ServerSession::ResetSession() {
@@ -186,10 +198,10 @@ void ServerSession::EndSession() {
 }
 
 void ServerSession::RefreshSpyLabels() {
-    if (m_Server == nullptr) {
+    if (m_Server == nullptr || !m_UpdateLock.TryLockFor(OPERATOR_LOCK_WAIT)) {
         return;
     }
-    std::scoped_lock lock(m_UpdateLock);
+    std::scoped_lock lock(std::adopt_lock, m_UpdateLock);
     ReadSpyLabels(*m_Server, m_Tuning);
 }
 

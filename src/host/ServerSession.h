@@ -54,11 +54,18 @@ public:
     // Window thread.
     [[nodiscard]] bool InitSession(EngineServer* server);
     [[nodiscard]] bool StartHosting();
+    // Ends hosting: no new registration, the unregistration, the worker joined, the query port closed.
+    // The stop's work runs once, on the window thread, never holding UpdateLock; a second call (or one
+    // after a failed start) returns at once. Whatever ends the game elsewhere only asks for it.
     bool StopHosting();
     void ResetSession();
     void EndSession();
-    // Re-reads SpyGameType and SpyGameMode (after an operator command).
+    // Re-reads SpyGameType and SpyGameMode (after an operator command); skipped when the game holds
+    // UpdateLock longer than a command may wait.
     void RefreshSpyLabels();
+    // After an operator's call into the engine returns on the window thread: a level change the game
+    // began during it and did not end is ended, with a line saying so.
+    void EndStrayLevelChange();
     void SetCurrentLevel(std::string_view level) { m_Messages.SetCurrentLevel(level); }
 
     // Any thread. The text of a printf-style line, cut to fit; outside text goes in as "%s".
@@ -104,7 +111,8 @@ private:
 
     EngineServer* m_Server = nullptr;
     std::atomic<bool> m_Attached{false};
-    std::atomic<bool> m_Running{false};
+    std::atomic<bool> m_Running{false}; // frames run
+    std::atomic<bool> m_Hosting{false}; // hosting started and its stop has not run yet
     std::atomic<bool> m_ExitWithoutAsking{false};
     std::atomic<uint32_t> m_SessionStart{0};
     TuningVariables m_Tuning;

@@ -34,6 +34,9 @@ public:
     virtual void ShowPlayers(PlayerListSnapshot players) = 0;
     // The empty-server countdown ran out: close without asking.
     virtual void RequestClose() = 0;
+    // A frame failed and the worker stopped running frames: the window thread finishes the stop
+    // (StopHosting); the window stays open so that the operator can read why.
+    virtual void RequestStop() = 0;
     // The engine ran out of memory: tell the operator and shut down without saving.
     virtual void MemoryExhausted() = 0;
 };

@@ -3,21 +3,31 @@
 // The worker thread holds it for a whole UpdateStep. The game code's level-change
 // messages take it when a change begins and release it when the change ends, on
 // the thread that delivers them; a thread's "end" without its own "begin"
-// releases nothing, so a stray message never unlocks what another took.
+// releases nothing, so a stray message never unlocks what another took. The
+// window thread takes it only with a bound (TryLockFor), so that a wedged game
+// never freezes the operator's commands.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <thread>
 
 namespace dravo {
 
+// The longest an operator command waits for UpdateLock; a step takes a few milliseconds.
+constexpr std::chrono::milliseconds OPERATOR_LOCK_WAIT{500};
+
 class UpdateLock {
 public:
     // For std::scoped_lock / std::unique_lock; use those, never these by hand.
+    // NOLINTBEGIN(readability-identifier-naming): the standard's Lockable names
     void lock() { m_Mutex.lock(); }
     void unlock() { m_Mutex.unlock(); }
     bool try_lock() { return m_Mutex.try_lock(); }
+    // NOLINTEND(readability-identifier-naming)
+    // Takes the lock unless another thread holds it for longer than `limit`.
+    [[nodiscard]] bool TryLockFor(std::chrono::milliseconds limit) { return m_Mutex.try_lock_for(limit); }
 
     // A level change begins on this thread: take the lock once more.
     void BeginLevelChange();
@@ -30,7 +40,7 @@ public:
     int LevelChangeHolds() const;
 
 private:
-    std::recursive_mutex m_Mutex;
+    std::recursive_timed_mutex m_Mutex;
     mutable std::mutex m_HoldsMutex;
     std::map<std::thread::id, int> m_Holds;
 };

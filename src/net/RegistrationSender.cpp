@@ -23,29 +23,37 @@ void RegistrationSender::Post(std::string baseUrl, std::string query) {
     }
     m_Queue.push_back(Batch{std::move(baseUrl), std::move(query)});
     if (!m_Thread.joinable()) {
-        m_Abort = false;
-        m_Thread = std::jthread([this](std::stop_token stop) { Run(std::move(stop)); });
+        m_Thread = std::jthread([this](const std::stop_token& stop) { Run(stop); });
     }
     m_Changed.notify_all();
 }
 
+void RegistrationSender::DropPending() {
+    std::scoped_lock lock(m_Mutex);
+    m_Queue.clear();
+    if (m_Busy) {
+        m_Abort = true; // the thread clears it before its next batch
+    }
+}
+
 bool RegistrationSender::Finish(std::chrono::milliseconds limit) {
+    std::jthread thread;
     bool done = false;
     {
         std::unique_lock lock(m_Mutex);
         done = m_Changed.wait_for(lock, limit, [this] { return m_Queue.empty() && !m_Busy; });
         m_Queue.clear();
-    }
-    if (m_Thread.joinable()) {
         m_Abort = true;
-        m_Thread.request_stop();
-        m_Thread.join();
-        m_Thread = std::jthread();
+        thread = std::move(m_Thread); // joined outside the lock, which the thread takes between batches
+    }
+    if (thread.joinable()) {
+        thread.request_stop();
+        thread.join();
     }
     return done;
 }
 
-void RegistrationSender::Run(std::stop_token stop) {
+void RegistrationSender::Run(const std::stop_token& stop) {
     for (;;) {
         Batch batch;
         {
@@ -58,6 +66,7 @@ void RegistrationSender::Run(std::stop_token stop) {
             batch = std::move(m_Queue.front());
             m_Queue.pop_front();
             m_Busy = true;
+            m_Abort = false; // what was abandoned is behind us
         }
         SendBatch(batch);
     }

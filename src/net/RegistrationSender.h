@@ -5,7 +5,8 @@
 // request at a time, never under UpdateLock. A batch is a request to the base
 // URL and then one to each line of the registration file, all with the same
 // query; without that file a batch makes no request at all. The thread starts
-// with the first batch and ends with Finish or the owner's destruction.
+// with the first batch and ends with Finish or the owner's destruction. Every
+// operation is safe from any thread.
 #pragma once
 
 #include "platform/HttpGet.h"
@@ -38,6 +39,8 @@ public:
     RegistrationSender& operator=(const RegistrationSender&) = delete;
 
     void Post(std::string baseUrl, std::string query);
+    // Drops the waiting batches and abandons the one under way (what is left of it is not sent).
+    void DropPending();
     // Waits until every queued batch is done or `limit` has passed, then abandons the rest (a request
     // under way included) and ends the thread. True when everything was sent in time.
     bool Finish(std::chrono::milliseconds limit);
@@ -51,7 +54,7 @@ private:
         std::string m_Query;
     };
 
-    void Run(std::stop_token stop);
+    void Run(const std::stop_token& stop);
     void SendBatch(const Batch& batch);
     void Request(const std::string& baseUrl, const std::string& query);
 
@@ -59,11 +62,13 @@ private:
     const Fetch m_Fetch;
     std::mutex m_Mutex;
     std::condition_variable_any m_Changed;
+    // Guarded by m_Mutex.
     std::deque<Batch> m_Queue;
     bool m_Busy = false;
+    std::jthread m_Thread;
+    // Watched by the request under way: set to abandon it.
     std::atomic<bool> m_Abort{false};
     std::atomic<size_t> m_RequestsMade{0};
-    std::jthread m_Thread;
 };
 
 } // namespace dravo

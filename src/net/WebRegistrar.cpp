@@ -27,7 +27,7 @@ std::string WebRegistrar::ServerName() const {
 }
 
 bool WebRegistrar::RegistrationTick(uint32_t elapsedMs, EngineServer* server) {
-    if (server == nullptr || !Enabled()) {
+    if (server == nullptr || !Enabled() || m_Ended) {
         return false;
     }
     m_CountdownMs = elapsedMs < m_CountdownMs ? m_CountdownMs - elapsedMs : 0;
@@ -39,6 +39,11 @@ bool WebRegistrar::RegistrationTick(uint32_t elapsedMs, EngineServer* server) {
     const int players = static_cast<int>(server->CountClients());
     m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, players));
     return true;
+}
+
+void WebRegistrar::EndRegistrations() {
+    m_Ended = true;
+    m_Sender.DropPending();
 }
 
 bool WebRegistrar::Unregister() {

@@ -3,9 +3,9 @@
 // Contract. The worker thread calls RegistrationTick once per update step with
 // the step's delta: after FIRST_REGISTRATION_MS of update time, and then once a
 // period, it queues a registration batch (server name, address text, the
-// engine's client count). The thread that stops hosting calls Unregister, which
-// queues the unregistration (players -1) and waits at most the unregister wait for
-// it and whatever is queued before it. The requests themselves run on the
+// engine's client count). The thread that stops hosting calls EndRegistrations,
+// then Unregister, which queues the unregistration (players -1) and waits at
+// most the unregister wait for it. The requests themselves run on the
 // RegistrationSender's thread: nothing here waits on the network, and nothing
 // is sent without the registration file. The countdown lives as long as the
 // registrar (one per run): it is not reset when a game starts or stops.
@@ -16,6 +16,7 @@
 #include "net/RegistrationList.h"
 #include "net/RegistrationSender.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -47,6 +48,9 @@ public:
 
     // True when a registration batch was queued.
     bool RegistrationTick(uint32_t elapsedMs, EngineServer* server);
+    // Stopping begins: from now on no registration is queued or sent; waiting ones are dropped and the
+    // one under way is abandoned, so that the unregistration is the last request to every list.
+    void EndRegistrations();
     // True when the unregistration batch was queued; returns once it was sent or the unregister wait passed.
     bool Unregister();
 
@@ -65,6 +69,7 @@ private:
     uint32_t m_PeriodSeconds = DEFAULT_REGISTRATION_PERIOD_SECONDS;
     uint32_t m_CountdownMs = FIRST_REGISTRATION_MS;
     std::chrono::milliseconds m_UnregisterWait;
+    std::atomic<bool> m_Ended{false};
     RegistrationSender m_Sender;
 };
 

@@ -43,4 +43,8 @@ private:
     bool m_Watching = false;
 };
 
+// A write to a closed pipe or socket fails with an error instead of ending the process (a log reader
+// that quits must not take the server with it). Where the system has no such signal, nothing to do.
+void IgnoreBrokenPipes();
+
 } // namespace dravo

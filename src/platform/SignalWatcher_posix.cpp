@@ -171,4 +171,11 @@ SignalWatcher::~SignalWatcher() {
     }
 }
 
+void IgnoreBrokenPipes() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 } // namespace dravo

@@ -110,6 +110,9 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
             WaitCursor busy(m_Windows);
             (void)m_Session.StartHosting();
         }
+        if (m_HostingStarted) {
+            m_HostingStarted();
+        }
         break;
     case Control::Send:
         SendCommandLine(dialog);
@@ -120,6 +123,7 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
     case Control::NextLevelButton:
         if (m_Session.Server() != nullptr) {
             m_Session.Server()->PostToGame("NEXTLEVEL");
+            m_Session.EndStrayLevelChange();
         }
         break;
     case Control::Boot:
@@ -132,6 +136,7 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
         break;
     case Control::Options:
         (void)OpenOptionsDialog(m_Windows, m_Server, &m_Records.m_GameOptions, &m_Session.Lock());
+        m_Session.EndStrayLevelChange();
         break;
     case Control::Shutdown:
         Shutdown(dialog);
@@ -173,6 +178,7 @@ void ConsoleWindow::SendCommandLine(DialogApi& dialog) {
     m_Session.LogText(command);
     dialog.SetItemText(Control::CommandInput, "");
     server->ExecuteCommand(command.c_str());
+    m_Session.EndStrayLevelChange();
     m_Session.RefreshSpyLabels();
 }
 
@@ -181,6 +187,7 @@ void ConsoleWindow::BootSelected(DialogApi& dialog) {
     const auto clientId = dialog.ListData(Control::PlayerList, selected);
     if (selected != NO_SELECTION && clientId && m_Session.Server() != nullptr) {
         m_Session.Server()->DisconnectClient(static_cast<uint32_t>(*clientId));
+        m_Session.EndStrayLevelChange();
     }
 }
 
@@ -249,7 +256,9 @@ void ConsoleWindow::AppendLogLine(std::string line) {
     if (m_LogSink != nullptr) {
         m_LogSink->WriteLine(line);
     }
-    m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); });
+    // A line that comes when the window is gone (while the program ends) is still shown.
+    auto late = [windows = &m_Windows, line] { windows->ShowLateLogLine(line); };
+    m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); }, std::move(late));
 }
 
 void ConsoleWindow::ShowNetService(std::string text) {
@@ -270,6 +279,10 @@ void ConsoleWindow::ShowPlayers(PlayerListSnapshot players) {
 
 void ConsoleWindow::RequestClose() {
     m_Poster.PostCloseRequest(false);
+}
+
+void ConsoleWindow::RequestStop() {
+    m_Poster.Post([this](DialogApi&) { m_Session.StopHosting(); });
 }
 
 void ConsoleWindow::MemoryExhausted() {

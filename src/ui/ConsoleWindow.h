@@ -16,6 +16,7 @@
 #include "platform/window/WindowSystem.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 namespace dravo {
@@ -40,6 +41,8 @@ public:
     ServerSession& Session() { return m_Session; }
     // Every console log line goes to the sink too (the log file); set before Run. Not owned.
     void SetLogSink(ILogSink* sink) { m_LogSink = sink; }
+    // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
+    void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
     // The engine ran out of memory during the run: the settings must not be saved.
     bool RanOutOfMemory() const { return m_MemoryExhausted; }
 
@@ -59,6 +62,7 @@ private:
     void ShowNextLevel(std::string text) override;
     void ShowPlayers(PlayerListSnapshot players) override;
     void RequestClose() override;
+    void RequestStop() override;
     void MemoryExhausted() override;
 
     void StartHosting();
@@ -75,6 +79,7 @@ private:
     EngineServer* m_Server;
     SessionRecords m_Records;
     ILogSink* m_LogSink = nullptr;
+    std::function<void()> m_HostingStarted;
     ServerSession m_Session;
     DialogPoster m_Poster;
     bool m_FirstShow = true;

@@ -27,7 +27,11 @@ bool OpenOptionsDialog(WindowSystem& windows, EngineServer* server, GameOptions*
     {
         std::unique_lock<UpdateLock> guard;
         if (recordLock != nullptr) {
-            guard = std::unique_lock<UpdateLock>(*recordLock);
+            if (!recordLock->TryLockFor(OPERATOR_LOCK_WAIT)) {
+                ShowErrorBox(windows, OPTIONS_BUSY_MESSAGE); // the game holds the record: nothing changes
+                return false;
+            }
+            guard = std::unique_lock<UpdateLock>(*recordLock, std::adopt_lock);
         }
         if (ok) {
             *options = edited;

@@ -16,6 +16,8 @@
 
 namespace dravo {
 
+inline constexpr std::string_view OPTIONS_BUSY_MESSAGE =
+    "ERROR - The game did not let go of its options in time; nothing was changed. Try again.";
 inline constexpr std::string_view OPTIONS_NEED_SCREEN_MESSAGE =
     "ERROR - The game options dialog needs a terminal. Send the option commands (for example "
     "\"RunSpeed 1.5\") as console commands instead.";

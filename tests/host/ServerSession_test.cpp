@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <thread>
 
 namespace dravo {
@@ -169,7 +170,9 @@ TEST_F(ServerSessionTest, FailedFrameLogsTheEngineTextAndStopsFromTheWorker) {
     }
     EXPECT_FALSE(session.IsRunning());
     EXPECT_TRUE(m_View.Logged("Frame exploded: 100% %s"));
-    EXPECT_TRUE(session.StopHosting()); // joins the worker, which ended by itself
+    EXPECT_EQ(m_View.m_StopRequests, 1); // the window thread is asked to finish the stop
+    EXPECT_TRUE(session.StopHosting());  // joins the worker, which ended by itself
+    EXPECT_TRUE(session.StopHosting());  // the stop ran already: back at once
     EXPECT_EQ(m_Engine.m_Frames, 1);
 }
 
@@ -187,6 +190,26 @@ TEST_F(ServerSessionTest, WorkerRunsStepsUntilStopped) {
     const int frames = m_Engine.m_Frames;
     EXPECT_FALSE(session.IsRunning());
     EXPECT_EQ(m_Engine.m_Frames, frames);
+}
+
+TEST_F(ServerSessionTest, ALevelChangeAFrameBeganAndDidNotEndIsEndedAfterTheFrame) {
+    Host();
+    m_Engine.m_OnFrame = [this] { Message("[GMSG:3]"); };
+    Step(9);
+    m_Engine.m_OnFrame = nullptr;
+    EXPECT_EQ(m_View.Log().back(), "ERROR - The game began a level change and did not end it.");
+    EXPECT_EQ(m_Session->Lock().LevelChangeHolds(), 0);
+    // Another thread (an operator command) gets the lock, and the next step runs a frame.
+    const bool locked = std::async(std::launch::async, [this] {
+                            const bool got = m_Session->Lock().TryLockFor(std::chrono::milliseconds(100));
+                            if (got) {
+                                m_Session->Lock().unlock();
+                            }
+                            return got;
+                        }).get();
+    EXPECT_TRUE(locked);
+    Step(9);
+    EXPECT_EQ(m_Engine.m_Frames, 2);
 }
 
 TEST_F(ServerSessionTest, MemoryExhaustionIsHandedToTheWindowWithoutWaiting) {

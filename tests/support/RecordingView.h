@@ -25,6 +25,7 @@ public:
         ++m_PlayerUpdates;
     }
     void RequestClose() override { ++m_CloseRequests; }
+    void RequestStop() override { ++m_StopRequests; }
     void MemoryExhausted() override { ++m_MemoryExhausted; }
 
     std::vector<std::string> Log() const {
@@ -49,6 +50,7 @@ public:
     std::string NextLevel() const { return Get(m_NextLevel); }
 
     std::atomic<int> m_CloseRequests{0};
+    std::atomic<int> m_StopRequests{0};
     std::atomic<int> m_MemoryExhausted{0};
     int m_PlayerUpdates = 0;
 

@@ -215,6 +215,41 @@ TEST_F(ConsoleWindowTest, ForcedCloseDoesNotAsk) {
     EXPECT_TRUE(m_Windows.Dialogs()[0].m_Finished);
 }
 
+TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowStaysOpen) {
+    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        m_Engine.m_ErrorText = "The frame fell over.";
+        m_Engine.m_FrameSucceeds = false;
+        {
+            std::scoped_lock lock(window.Session().Lock());
+            window.Session().UpdateStep();
+        }
+        EXPECT_FALSE(window.Session().IsRunning());
+        dialog.RunPosted(); // the stop's work, on this thread
+        EXPECT_FALSE(dialog.Ended());
+        EXPECT_EQ(LastLogLine(dialog), "The frame fell over.");
+        Shutdown(m_Windows, dialog); // the stop ran once already: this one only closes
+        EXPECT_TRUE(dialog.Ended());
+    });
+}
+
+TEST_F(ConsoleWindowTest, LinesLoggedAfterTheWindowClosedAreStillShown) {
+    ServerSession* session = nullptr;
+    {
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
+        window.Session().SetWorkerEnabled(false);
+        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) {
+            window.Session().LogLine("while running");
+            dialog.ForceClose();
+            window.Session().LogLine("while closing"); // posted, then the window ends
+        });
+        (void)window.Run();
+        session = &window.Session();
+        session->LogLine("after the window"); // no window left to show it
+    }
+    EXPECT_EQ(m_Windows.LateLogLines(), std::vector<std::string>{"after the window"});
+    ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
+}
+
 TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking) {
     Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
         m_Engine.m_Handler->OnMemoryExhausted();

@@ -213,7 +213,7 @@ TEST_F(OpenOptionsDialogTest, MissingServerOrRecordShowsNothing) {
 TEST_F(OpenOptionsDialogTest, HeadlessFaceExplainsInsteadOfShowingTheDialog) {
     std::ostringstream out;
     std::ostringstream err;
-    HeadlessWindowSystem headless(HeadlessOptions{-1, &out, &err, false});
+    HeadlessWindowSystem headless(HeadlessOptions{-1, &out, &err});
     EXPECT_FALSE(OpenOptionsDialog(headless, &m_Engine, &m_Options));
     EXPECT_EQ(err.str(), "DravoServ: " + std::string(OPTIONS_NEED_SCREEN_MESSAGE) + "\n");
     EXPECT_TRUE(m_Engine.m_Commands.empty());

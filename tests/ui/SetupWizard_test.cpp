@@ -197,7 +197,7 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     test::CurrentDirectory current(game.Path());
     std::ostringstream out;
     std::ostringstream err;
-    HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err, false});
+    HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err});
     test::FakeDrives drives;
     ResourceLocator resources(drives);
     ASSERT_TRUE(resources.LocateResources(0));

@@ -59,6 +59,8 @@ void DialogApi::Finish() {
     }
     m_Finished = true;
     m_Ended = true;
+    // What was posted to the dialog before it ended still runs: a line logged during the shutdown shows.
+    m_Face.Queue()->RunPending();
     m_Link->m_Dialog.store(nullptr);
     m_Face.Queue()->KillTimers(this);
     m_Procedure.OnDestroy(*this);

@@ -1,6 +1,8 @@
 // DialogPoster: posts work and commands to one dialog from any thread. The work runs on the window
-// thread with the dialog's API; whatever arrives after the dialog has ended is dropped, so a worker may
-// keep its poster longer than the dialog lives. Copyable; never blocks.
+// thread with the dialog's API, up to the end of the dialog's destruction (commands and close requests
+// do nothing once it has ended); whatever arrives later is dropped, or handed to its `orphaned` function
+// where one is given, so a worker may keep its poster longer than the dialog lives. Copyable; never
+// blocks.
 #pragma once
 
 #include "platform/window/ControlId.h"
@@ -25,8 +27,10 @@ public:
     DialogPoster() = default; // posts nothing
     DialogPoster(std::shared_ptr<WindowThreadQueue> queue, std::shared_ptr<DialogLink> link);
 
-    // False when the dialog has already ended or the window system is gone; true only says it was queued.
-    bool Post(std::function<void(DialogApi&)> work) const;
+    // False when the dialog is gone or the window system is; true only says it was queued. `orphaned`
+    // runs instead of `work` when the dialog is gone: at once on the calling thread when it was gone
+    // before the call, else on the window thread.
+    bool Post(std::function<void(DialogApi&)> work, std::function<void()> orphaned = {}) const;
     bool PostCommand(ControlId id, Notification code = Notification::Click) const;
     bool PostCloseRequest(bool forced) const;
 

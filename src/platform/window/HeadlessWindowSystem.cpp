@@ -1,8 +1,6 @@
 // The headless face: dialogs without a screen, the log on standard output, commands from standard input.
 #include "platform/window/HeadlessWindowSystem.h"
 
-#include "platform/SignalWatcher.h"
-
 #include "platform/window/DialogApi.h"
 #include "platform/window/LineReader.h"
 #include "platform/window/WindowThreadQueue.h"
@@ -59,14 +57,9 @@ HeadlessWindowSystem::HeadlessWindowSystem(const HeadlessOptions& options)
         options.m_InputFd,
         [this](std::string line) { m_Queue->Post([this, line = std::move(line)] { m_PendingLines.push_back(line); }); },
         [this] { m_Queue->Post([this] { m_InputEnded = true; }); });
-    if (options.m_WatchSignals) {
-        m_Signals = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Terminate, Signal::Interrupt},
-                                                    [this](Signal) { RequestClose(); });
-    }
 }
 
 HeadlessWindowSystem::~HeadlessWindowSystem() {
-    m_Signals.reset();
     m_Reader.reset();
     m_Queue->Close();
 }
@@ -124,6 +117,7 @@ void HeadlessWindowSystem::DeliverLine(DialogApi& dialog, const std::string& lin
     // "/action" names an action of the dialog; "//text" types "/text".
     if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
         if (!dialog.DeliverActionLine(std::string_view(line).substr(1))) {
+            std::scoped_lock lock(m_OutputMutex);
             m_Err << "Unknown action \"" << line << "\"; type /help for the list.\n" << std::flush;
         }
         return;
@@ -146,12 +140,24 @@ void HeadlessWindowSystem::OnTextAppended(const ControlState& control, std::stri
     }
     const std::string lines = LogLines(text);
     if (!lines.empty()) {
+        std::scoped_lock lock(m_OutputMutex);
         m_Out << lines << '\n' << std::flush;
     }
 }
 
+void HeadlessWindowSystem::ShowLateLogLine(std::string_view line) {
+    std::scoped_lock lock(m_OutputMutex);
+    m_Out << line << '\n' << std::flush;
+}
+
+void HeadlessWindowSystem::ShowCause(std::string_view cause) {
+    std::scoped_lock lock(m_OutputMutex);
+    m_Err << OneLine(cause) << '\n' << std::flush;
+}
+
 MessageBoxResult HeadlessWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
                                                       MessageBoxButtons buttons, MessageBoxIcon /*icon*/) {
+    std::scoped_lock lock(m_OutputMutex);
     m_Err << caption << ": " << OneLine(text);
     const MessageBoxResult answer = buttons == MessageBoxButtons::YesNo ? MessageBoxResult::Yes : MessageBoxResult::Ok;
     if (answer == MessageBoxResult::Yes) {

@@ -4,8 +4,8 @@
 // read-only edit) goes to the output stream, one line at a time. Each line of input is typed into the
 // running dialog's one-line input edit and the default button is pressed, except a line that begins
 // with "/", which names an action of the dialog ("//" types one "/"); the end of input only
-// disables that edit. SIGTERM and SIGINT, or RequestClose(), ask the running dialog to close with the
-// forced flag; a second request ends it with Cancel outright. Message boxes are written to the error
+// disables that edit. RequestClose() (what SIGTERM and SIGINT do) asks the running dialog to close with
+// the forced flag; a second request ends it with Cancel outright. Message boxes are written to the error
 // stream as "<caption>: <text>"; a Yes/No box is answered Yes. Shift is never held; the wait cursor
 // shows nothing; the colour picker is always cancelled; CanShowDialogs() is false, since nothing but
 // the input edit can be worked.
@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 
@@ -24,14 +25,12 @@ namespace dravo {
 
 class DialogApi;
 class LineReader;
-class SignalWatcher;
 class WindowThreadQueue;
 
 struct HeadlessOptions {
     int m_InputFd = 0;             // lines of input; -1 for none
     std::ostream* m_Out = nullptr; // the log; required
     std::ostream* m_Err = nullptr; // message boxes; required
-    bool m_WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
 };
 
 class HeadlessWindowSystem final : public WindowSystem, private DialogFace {
@@ -42,7 +41,7 @@ public:
     ~HeadlessWindowSystem() override;
 
     // Any thread: what SIGTERM and SIGINT do.
-    void RequestClose();
+    void RequestClose() override;
     // Runs work posted while no dialog runs; returns how much ran.
     size_t RunPending();
 
@@ -54,6 +53,8 @@ public:
     void Post(std::function<void()> work) override;
     std::optional<ColorRgb> ChooseColor(ColorRgb /*initial*/) override { return std::nullopt; }
     bool CanShowDialogs() const override { return false; }
+    void ShowLateLogLine(std::string_view line) override;
+    void ShowCause(std::string_view cause) override;
 
 private:
     WindowSystem& Windows() override { return *this; }
@@ -62,6 +63,7 @@ private:
     void DeliverLine(DialogApi& dialog, const std::string& line);
 
     std::shared_ptr<WindowThreadQueue> m_Queue;
+    std::mutex m_OutputMutex; // late lines and causes may come from other threads
     std::ostream& m_Out;
     std::ostream& m_Err;
     // Window thread only; filled through posted work.
@@ -70,7 +72,6 @@ private:
     CloseRequests m_CloseRequests; // window thread; raised through posted work
     // Last, so that their threads stop before the rest goes away.
     std::unique_ptr<LineReader> m_Reader;
-    std::unique_ptr<SignalWatcher> m_Signals;
 };
 
 } // namespace dravo

@@ -38,6 +38,7 @@ int ScriptedWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
     }
 
     DialogApi dialog(dialogTemplate, procedure, *this);
+    DialogApi* outer = std::exchange(m_Running, &dialog);
     ScriptedDialog hands(dialog, *m_Queue);
     dialog.Start();
     hands.RunPosted();
@@ -48,6 +49,7 @@ int ScriptedWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
     const bool finished = dialog.Ended();
     const int result = finished ? dialog.Result() : UNFINISHED;
     dialog.Finish();
+    m_Running = outer;
     m_Dialogs[record] = DialogRecord{key, result, finished};
     return result;
 }
@@ -74,6 +76,15 @@ void ScriptedWindowSystem::SetWaitCursor(bool busy) {
     } else if (m_WaitCursorDepth > 0) {
         --m_WaitCursorDepth;
     }
+}
+
+void ScriptedWindowSystem::RequestClose() {
+    ++m_CloseRequests;
+    m_Queue->Post([this] {
+        if (m_Running != nullptr) {
+            m_Running->DeliverCloseRequest(true);
+        }
+    });
 }
 
 void ScriptedWindowSystem::Post(std::function<void()> work) {
@@ -116,6 +127,26 @@ bool ScriptedWindowSystem::RunPendingUntil(const std::function<bool()>& done, st
             return done();
         }
     }
+}
+
+void ScriptedWindowSystem::ShowLateLogLine(std::string_view line) {
+    std::scoped_lock lock(m_NotesMutex);
+    m_LateLogLines.emplace_back(line);
+}
+
+void ScriptedWindowSystem::ShowCause(std::string_view cause) {
+    std::scoped_lock lock(m_NotesMutex);
+    m_Causes.emplace_back(cause);
+}
+
+std::vector<std::string> ScriptedWindowSystem::LateLogLines() const {
+    std::scoped_lock lock(m_NotesMutex);
+    return m_LateLogLines;
+}
+
+std::vector<std::string> ScriptedWindowSystem::Causes() const {
+    std::scoped_lock lock(m_NotesMutex);
+    return m_Causes;
 }
 
 } // namespace dravo

@@ -8,11 +8,13 @@
 #include "platform/window/ScriptedDialog.h"
 #include "platform/window/WindowSystem.h"
 
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -78,8 +80,17 @@ public:
     void SetWaitCursor(bool busy) override;
     bool IsShiftHeld() override { return m_ShiftHeld; }
     void Post(std::function<void()> work) override;
+    // Delivered to the running dialog with the next posted work, as the other faces do.
+    void RequestClose() override;
+    int CloseRequests() const { return m_CloseRequests; }
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
     bool CanShowDialogs() const override { return true; }
+    void ShowLateLogLine(std::string_view line) override;
+    void ShowCause(std::string_view cause) override;
+
+    // What was shown outside the dialogs, in order.
+    std::vector<std::string> LateLogLines() const;
+    std::vector<std::string> Causes() const;
 
 private:
     WindowSystem& Windows() override { return *this; }
@@ -98,6 +109,11 @@ private:
     ColorRgb m_LastColorStart;
     int m_WaitCursorDepth = 0;
     int m_WaitCursorShows = 0;
+    std::atomic<int> m_CloseRequests{0};
+    DialogApi* m_Running = nullptr;  // the innermost dialog being run
+    mutable std::mutex m_NotesMutex; // late lines may come from any thread
+    std::vector<std::string> m_LateLogLines;
+    std::vector<std::string> m_Causes;
 };
 
 } // namespace dravo

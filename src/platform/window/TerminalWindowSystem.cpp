@@ -27,10 +27,6 @@ constexpr auto IDLE_WAIT = std::chrono::hours(1);
 
 TerminalWindowSystem::TerminalWindowSystem(TerminalOptions options)
     : m_Options(std::move(options)), m_Queue(std::make_shared<WindowThreadQueue>()) {
-    if (m_Options.m_WatchSignals) {
-        m_Signals = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Terminate, Signal::Interrupt},
-                                                    [this](Signal) { RequestClose(); });
-    }
     // Before the screen starts, so that ncurses keeps its own resize handler out.
     m_Resizes = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Resize},
                                                 [this](Signal) { m_Queue->Post([this] { m_ResizeNoted = true; }); });
@@ -39,15 +35,30 @@ TerminalWindowSystem::TerminalWindowSystem(TerminalOptions options)
 
 TerminalWindowSystem::~TerminalWindowSystem() {
     m_Session.reset(); // the terminal as it was, before anything more is written to it
+    if (m_Options.m_Out != nullptr) {
+        std::scoped_lock lock(m_LateMutex);
+        for (const std::string& line : m_LateLines) {
+            *m_Options.m_Out << line << '\n';
+        }
+        m_Options.m_Out->flush();
+    }
     if (m_Options.m_Err != nullptr) {
         for (const std::string& failure : m_Failures) {
             *m_Options.m_Err << failure << '\n';
         }
         m_Options.m_Err->flush();
     }
-    m_Signals.reset();
     m_Resizes.reset();
     m_Queue->Close();
+}
+
+void TerminalWindowSystem::ShowLateLogLine(std::string_view line) {
+    std::scoped_lock lock(m_LateMutex);
+    m_LateLines.emplace_back(line);
+}
+
+void TerminalWindowSystem::ShowCause(std::string_view cause) {
+    m_Failures.emplace_back(cause);
 }
 
 void TerminalWindowSystem::RequestClose() {

@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -33,8 +34,8 @@ struct TerminalOptions {
     int m_InputFd = 0;
     int m_OutputFd = 1;
     std::ostream* m_Err = nullptr; // where failures are repeated after the screen is gone; may be null
+    std::ostream* m_Out = nullptr; // where late log lines go after the screen is gone; may be null
     PictureLookup m_Pictures;      // bitmap resources as text pictures
-    bool m_WatchSignals = true;    // take SIGTERM and SIGINT while the face exists
 };
 
 class TerminalWindowSystem final : public WindowSystem, private DialogFace {
@@ -49,7 +50,7 @@ public:
 
     bool Usable() const { return m_Session != nullptr; }
     // Any thread: what SIGTERM and SIGINT do.
-    void RequestClose();
+    void RequestClose() override;
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
@@ -59,6 +60,8 @@ public:
     void Post(std::function<void()> work) override;
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
     bool CanShowDialogs() const override { return true; }
+    void ShowLateLogLine(std::string_view line) override;
+    void ShowCause(std::string_view cause) override;
 
 private:
     WindowSystem& Windows() override { return *this; }
@@ -80,10 +83,10 @@ private:
     std::chrono::steady_clock::time_point m_LastDraw{};
     uint64_t m_Changes = 0;
     int m_BusyDepth = 0;
-    CloseRequests m_CloseRequests; // window thread; raised through posted work
-    std::vector<std::string> m_Failures;
-    // Signals before the screen, so that ncurses leaves SIGTERM and SIGINT to them.
-    std::unique_ptr<SignalWatcher> m_Signals;
+    CloseRequests m_CloseRequests;       // window thread; raised through posted work
+    std::vector<std::string> m_Failures; // exclamation boxes and their causes, for standard error
+    std::mutex m_LateMutex;
+    std::vector<std::string> m_LateLines;     // written to standard output once the screen is gone
     std::unique_ptr<SignalWatcher> m_Resizes; // the terminal's size changes, noted on the window thread
     bool m_ResizeNoted = false;
     std::unique_ptr<TerminalSession> m_Session;

@@ -44,11 +44,22 @@ public:
     virtual bool IsShiftHeld() = 0;
     // Queues work for the window thread. Never blocks; safe from any thread.
     virtual void Post(std::function<void()> work) = 0;
+    // Asks the running dialog to close, as the close box does, with the forced flag; a second request
+    // ends it with Cancel outright. A request made while no dialog runs goes to the next one. Never
+    // blocks; safe from any thread (a stop signal's).
+    virtual void RequestClose() = 0;
     // Lets the operator pick a colour, starting at the given one; nothing when cancelled.
     virtual std::optional<ColorRgb> ChooseColor(ColorRgb initial) = 0;
     // True when the operator sees the dialogs and can work all their controls, as the setup pages
     // need; false for a face that runs dialogs unseen and only feeds lines to their input edit.
     virtual bool CanShowDialogs() const = 0;
+    // A console log line that arrived when no dialog can show it any more (while the program ends):
+    // written where the face writes its log, or kept for once the screen is given back. Any thread;
+    // never blocks.
+    virtual void ShowLateLogLine(std::string_view line) = 0;
+    // The cause behind a message box just shown (a system error text, the engine's reason): standard
+    // error in the headless face, after the screen is given back in the terminal face.
+    virtual void ShowCause(std::string_view cause) = 0;
 };
 
 // Shows the busy sign for the lifetime of the guard.

@@ -86,8 +86,8 @@ private:
 
 class HeadlessWindowSystemTest : public ::testing::Test {
 protected:
-    std::unique_ptr<HeadlessWindowSystem> Make(int inputFd, bool watchSignals = false) {
-        return std::make_unique<HeadlessWindowSystem>(HeadlessOptions{inputFd, &m_Out, &m_Err, watchSignals});
+    std::unique_ptr<HeadlessWindowSystem> Make(int inputFd) {
+        return std::make_unique<HeadlessWindowSystem>(HeadlessOptions{inputFd, &m_Out, &m_Err});
     }
     std::ostringstream m_Out;
     std::ostringstream m_Err;
@@ -211,20 +211,6 @@ TEST_F(HeadlessWindowSystemTest, ForcedCloseFromAnotherThreadEndsTheDialog) {
     }
     EXPECT_TRUE(watchdog.Stop());
     EXPECT_EQ(console.Events, (std::vector<std::string>{"close forced"}));
-}
-
-TEST_F(HeadlessWindowSystemTest, TerminationSignalClosesThroughCancel) {
-    auto windows = Make(-1, true);
-    struct Raiser : test::PickerProcedure {
-        void OnShow(DialogApi& dialog) override {
-            PickerProcedure::OnShow(dialog);
-            raise(SIGTERM);
-        }
-    } raiser;
-    Watchdog watchdog(*windows);
-    EXPECT_EQ(windows->RunDialog(test::PICKER_TEMPLATE, raiser), DIALOG_ID_CANCEL);
-    EXPECT_TRUE(watchdog.Stop());
-    EXPECT_EQ(raiser.Events, (std::vector<std::string>{"init", "show", "cancel", "destroy"}));
 }
 
 TEST_F(HeadlessWindowSystemTest, SecondCloseRequestEndsADialogThatIgnoredTheFirst) {

@@ -19,7 +19,7 @@ TEST(WindowSystemFactory, ChoosesTheTerminalFaceOnlyWhenBothStreamsAreTerminals)
 TEST(WindowSystemFactory, HeadlessFaceWritesToTheGivenStreams) {
     std::ostringstream out;
     std::ostringstream err;
-    auto windows = CreateHeadlessWindowSystem(HeadlessOptions{-1, &out, &err, false});
+    auto windows = CreateHeadlessWindowSystem(HeadlessOptions{-1, &out, &err});
     ASSERT_NE(windows, nullptr);
     windows->ShowMessageBox("ERROR - Out of memory.  The Dravo server will be shutdown.", "DravoServ",
                             MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);

@@ -1,0 +1,79 @@
+// Stop signals: a close request for the window system, and a bounded end of start-up.
+#include "app/StopSignals.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace dravo {
+
+StopSignals::StopSignals(std::function<void(int)> exitNow)
+    : m_ExitNow(exitNow ? std::move(exitNow) : [](int status) { std::_Exit(status); }),
+      m_Watcher({Signal::Terminate, Signal::Interrupt}, [this](Signal) { OnStopSignal(); }) {}
+
+StopSignals::~StopSignals() {
+    {
+        std::scoped_lock lock(m_Mutex);
+        m_Finished = true;
+        m_Windows = nullptr;
+    }
+    m_Changed.notify_all();
+    if (m_Watch.joinable()) {
+        m_Watch.join();
+    }
+}
+
+void StopSignals::Attach(WindowSystem& windows) {
+    bool pending = false;
+    {
+        std::scoped_lock lock(m_Mutex);
+        m_Windows = &windows;
+        pending = std::exchange(m_Pending, false);
+    }
+    if (pending) {
+        AskWindows();
+    }
+}
+
+void StopSignals::EndStartup() {
+    m_InStartup = false;
+    m_Changed.notify_all();
+}
+
+void StopSignals::OnStopSignal() {
+    if (m_InStartup && !m_StoppedDuringStartup.exchange(true)) {
+        std::scoped_lock lock(m_Mutex);
+        if (!m_Finished && !m_Watch.joinable()) {
+            m_Watch = std::thread([this] { WatchStartup(); });
+        }
+    }
+    AskWindows();
+}
+
+void StopSignals::AskWindows() {
+    std::scoped_lock lock(m_Mutex);
+    if (m_Windows == nullptr) {
+        m_Pending = true;
+        return;
+    }
+    // When the window thread runs this, it is free to end start-up in order. Queued before the close
+    // request, so that it runs even when the request ends the last dialog.
+    m_Windows->Post([this] {
+        {
+            std::scoped_lock taken(m_Mutex);
+            m_Taken = true;
+        }
+        m_Changed.notify_all();
+    });
+    m_Windows->RequestClose();
+}
+
+void StopSignals::WatchStartup() {
+    std::unique_lock lock(m_Mutex);
+    if (m_Changed.wait_for(lock, STARTUP_STOP_LIMIT, [this] { return m_Taken || m_Finished || !m_InStartup; })) {
+        return;
+    }
+    // A start-up step blocks the window thread: nothing has been saved, so end here.
+    m_ExitNow(STOPPED_EXIT_STATUS);
+}
+
+} // namespace dravo

@@ -1,0 +1,63 @@
+// StopSignals: what SIGTERM and SIGINT do (Ctrl+C and closing the console on Windows).
+//
+// Contract. main creates it before the face, so that nothing else takes the
+// signals, and attaches the window system once there is one. A signal asks the
+// window system to close its running dialog, as the window's close box does (a
+// second one ends the dialog outright), so that a hosted game shuts down in order
+// and saves. Before the game is hosted (EndStartup) a signal also ends start-up:
+// the program stops without saving, and when the window thread does not take the
+// request within STARTUP_STOP_LIMIT (a start-up step that blocks), the process
+// ends there and then with STOPPED_EXIT_STATUS. The signal thread calls the
+// handler; everything here is safe from any thread.
+#pragma once
+
+#include "platform/SignalWatcher.h"
+#include "platform/window/WindowSystem.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace dravo {
+
+constexpr std::chrono::milliseconds STARTUP_STOP_LIMIT{800};
+constexpr int STOPPED_EXIT_STATUS = 5;
+
+class StopSignals {
+public:
+    // `exitNow` ends the process without unwinding (std::_Exit); tests give their own.
+    explicit StopSignals(std::function<void(int)> exitNow = {});
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // Where close requests go; a signal that came before is passed on now.
+    void Attach(WindowSystem& windows);
+    // The game is hosted: from now on a signal only closes the window.
+    void EndStartup();
+    // A signal came before the game was hosted: start-up must end without saving.
+    bool StoppedDuringStartup() const { return m_StoppedDuringStartup; }
+    // The handler's work, for the signal thread and for tests.
+    void OnStopSignal();
+
+private:
+    void AskWindows();
+    void WatchStartup();
+
+    std::function<void(int)> m_ExitNow;
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    WindowSystem* m_Windows = nullptr; // guarded by m_Mutex
+    bool m_Pending = false;            // a signal waits for the window system
+    bool m_Taken = false;              // the window thread took a start-up stop
+    bool m_Finished = false;           // the watch ends
+    std::atomic<bool> m_InStartup{true};
+    std::atomic<bool> m_StoppedDuringStartup{false};
+    std::thread m_Watch;
+    SignalWatcher m_Watcher; // last: it calls in until it is gone
+};
+
+} // namespace dravo

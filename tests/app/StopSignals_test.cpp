@@ -1,0 +1,88 @@
+// SIGTERM and SIGINT: a close request for the running dialog, and a bounded end of a start-up that
+// does not answer.
+#include "app/StopSignals.h"
+#include "platform/window/HeadlessWindowSystem.h"
+#include "platform/window/PickerDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <sstream>
+
+namespace dravo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Stands in for ending the process: notes the status and wakes the test.
+class ExitRecorder {
+public:
+    std::function<void(int)> Function() {
+        return [this](int status) {
+            std::scoped_lock lock(m_Mutex);
+            m_Status = status;
+            m_Changed.notify_all();
+        };
+    }
+    std::optional<int> WaitFor(std::chrono::milliseconds limit) {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait_for(lock, limit, [this] { return m_Status.has_value(); });
+        return m_Status;
+    }
+
+private:
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    std::optional<int> m_Status;
+};
+
+class StopSignalsTest : public ::testing::Test {
+protected:
+    std::ostringstream m_Out;
+    std::ostringstream m_Err;
+    HeadlessWindowSystem m_Windows{HeadlessOptions{-1, &m_Out, &m_Err}};
+    ExitRecorder m_Exit;
+};
+
+TEST_F(StopSignalsTest, ASignalClosesTheRunningDialogThroughCancel) {
+    StopSignals stops(m_Exit.Function());
+    stops.Attach(m_Windows);
+    struct Raiser : test::PickerProcedure {
+        void OnShow(DialogApi& dialog) override {
+            PickerProcedure::OnShow(dialog);
+            raise(SIGTERM); // ends the test program unless it is taken
+        }
+    } raiser;
+    EXPECT_EQ(m_Windows.RunDialog(test::PICKER_TEMPLATE, raiser), DIALOG_ID_CANCEL);
+    EXPECT_EQ(raiser.Events, (std::vector<std::string>{"init", "show", "cancel", "destroy"}));
+    EXPECT_TRUE(stops.StoppedDuringStartup());
+    EXPECT_FALSE(m_Exit.WaitFor(STARTUP_STOP_LIMIT + 200ms)); // the window thread took it in time
+}
+
+TEST_F(StopSignalsTest, AStartUpThatDoesNotAnswerEndsWithTheStoppedStatus) {
+    StopSignals stops(m_Exit.Function());
+    stops.Attach(m_Windows);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(raise(SIGINT), 0); // no dialog runs and nothing runs the window thread's work
+    const std::optional<int> status = m_Exit.WaitFor(5s);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(*status, STOPPED_EXIT_STATUS);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, STARTUP_STOP_LIMIT);
+}
+
+TEST_F(StopSignalsTest, OnceHostedASignalOnlyAsksTheWindowToClose) {
+    StopSignals stops(m_Exit.Function());
+    stops.EndStartup();
+    stops.OnStopSignal(); // before the window system is attached: passed on when it is
+    stops.Attach(m_Windows);
+    test::PickerProcedure picker;
+    EXPECT_EQ(m_Windows.RunDialog(test::PICKER_TEMPLATE, picker), DIALOG_ID_CANCEL);
+    EXPECT_FALSE(stops.StoppedDuringStartup());
+    EXPECT_FALSE(m_Exit.WaitFor(STARTUP_STOP_LIMIT + 200ms));
+}
+
+} // namespace
+} // namespace dravo
