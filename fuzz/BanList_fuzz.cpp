@@ -1,5 +1,5 @@
 // Fuzzes the ban list reader with the input as the file's content: every name it
-// keeps is a non-empty word of at most 31 characters without white space, listed once.
+// keeps is a non-empty word of at most 63 characters without white space, listed once.
 #include "FuzzSupport.h"
 #include "host/BanList.h"
 
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static dravo::fuzz::ScratchFile file("banned.txt");
     file.Write(data, size);
     dravo::BanList bans;
-    if (!bans.LoadBanList(file.Path())) {
+    if (!bans.LoadBanList(file.Path()).m_Loaded) {
         std::abort();
     }
     std::set<std::string> seen;

@@ -15,7 +15,7 @@ public:
     std::optional<std::string> ReadFile(const ResourcePathParts& file) const override;
 
     // Resource files larger than this are not read into memory.
-    static constexpr size_t MAX_FILE_SIZE = 64u * 1024u * 1024u;
+    static constexpr size_t MAX_FILE_SIZE = MAX_RESOURCE_FILE_SIZE;
 
 private:
     std::filesystem::path m_Root;

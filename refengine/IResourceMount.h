@@ -5,6 +5,7 @@
 // so one mount may be read from several threads at once.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ struct ResourceItem {
 };
 
 using ResourcePathParts = std::vector<std::string>;
+
+// The largest file a mount hands out, from a directory or an archive: a level is a few hundred KiB.
+constexpr size_t MAX_RESOURCE_FILE_SIZE = 64u * 1024u * 1024u;
 
 class IResourceMount {
 public:

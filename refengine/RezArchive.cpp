@@ -151,6 +151,11 @@ std::unique_ptr<RezArchive> RezArchive::Open(const std::filesystem::path& path, 
             error = Refuse(path, "the data of " + entry.m_Name + " lies outside the file's data area");
             return nullptr;
         }
+        if (entry.m_Size > MAX_RESOURCE_FILE_SIZE) {
+            error = Refuse(path, entry.m_Name + " is larger than " + std::to_string(MAX_RESOURCE_FILE_SIZE >> 20) +
+                                     " MiB, more than any resource file may be");
+            return nullptr;
+        }
     }
     if (std::string problem = CheckNamesAgree(entries); !problem.empty()) {
         error = Refuse(path, problem);

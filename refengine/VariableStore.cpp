@@ -3,6 +3,7 @@
 
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace dravo::ref {
@@ -40,7 +41,11 @@ Variable& VariableStore::Set(std::string_view name, std::string_view text) {
     auto created = std::make_unique<Variable>(Variable{std::string(name), std::string(text)});
     Variable* handle = created.get();
     std::string lower = TextUtil::ToLower(name);
-    m_Variables.reserve(m_Variables.size() + 1);
+    // Room for one more (growing geometrically, so adding is amortized constant time) before anything
+    // changes: the push_back below then cannot throw.
+    if (m_Variables.size() == m_Variables.capacity()) {
+        m_Variables.reserve(std::max<size_t>(16, m_Variables.capacity() * 2));
+    }
     m_ByLowerName.emplace(lower, handle);
     try {
         m_Handles.insert(handle);

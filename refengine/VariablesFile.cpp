@@ -82,6 +82,20 @@ std::optional<std::string> Unquote(std::string_view text, size_t& used, std::str
     return std::nullopt;
 }
 
+// The skipped line as a report shows it: printable, cut to a line's worth.
+std::string ShownLine(std::string_view line) {
+    constexpr size_t MAX_SHOWN = 160;
+    std::string shown;
+    for (const char c : line.substr(0, MAX_SHOWN)) {
+        const auto byte = static_cast<unsigned char>(c);
+        shown.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);
+    }
+    if (line.size() > MAX_SHOWN) {
+        shown += "...";
+    }
+    return shown;
+}
+
 std::optional<Variable> ParseLine(std::string_view line, std::string& error) {
     const size_t blank = line.find_first_of(" \t");
     if (blank == std::string_view::npos) {
@@ -176,7 +190,7 @@ VariablesFile::Parsed VariablesFile::Parse(std::string_view text, std::string_vi
             parsed.m_Variables.push_back(std::move(*variable));
         } else {
             parsed.m_Problems.push_back(std::string(fileLabel) + ":" + std::to_string(lineNumber) +
-                                        ": skipped a line: " + error + ".");
+                                        ": skipped a line: " + error + ": " + ShownLine(line));
         }
     }
     return parsed;

@@ -38,9 +38,13 @@ bool TakesValue(std::string_view argument) {
                        [argument](std::string_view name) { return EqualNoCase(argument, name); });
 }
 
-// A console variable name: printable, without blanks or double quotes (it is quoted in the command).
+// A console variable name: at most 255 characters (what the engine takes), printable, without blanks or
+// double quotes (it is quoted in the command).
+constexpr size_t MAX_VARIABLE_NAME_CHARS = 255;
+
 bool IsValidOverrideKey(std::string_view key) {
-    return !key.empty() && std::all_of(key.begin(), key.end(), [](char c) { return c > ' ' && c <= '~' && c != '"'; });
+    return !key.empty() && key.size() <= MAX_VARIABLE_NAME_CHARS &&
+           std::all_of(key.begin(), key.end(), [](char c) { return c > ' ' && c <= '~' && c != '"'; });
 }
 
 // The "+Key value" pairs, in order; the indices of the arguments that are values of options or
@@ -61,8 +65,8 @@ std::string CollectOverrides(const std::vector<std::string>& arguments, std::vec
         const std::string key = argument.substr(1);
         if (!IsValidOverrideKey(key)) {
             return "ERROR - \"" + argument +
-                   "\" is not an override: write +Key value, with a name of printable characters without blanks or "
-                   "quotes after the plus sign.";
+                   "\" is not an override: write +Key value, with a name of at most 255 printable characters "
+                   "without blanks or quotes after the plus sign.";
         }
         if (index + 1 >= arguments.size()) {
             return "ERROR - The override " + argument + " has no value: write " + argument +

@@ -15,15 +15,25 @@ namespace {
 constexpr mode_t LOG_FILE_MODE = 0644;
 
 // Writes all of `text`; false on the first error.
+// Writes one whole line or nothing: a line cut short by a full disk is taken back out, so that the
+// file never holds a fragment followed by the same line again once there is room.
 bool WriteAll(int fd, std::string_view text) {
+    const off_t before = lseek(fd, 0, SEEK_END);
+    bool partial = false;
     while (!text.empty()) {
         const ssize_t written = write(fd, text.data(), text.size());
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
+            if (partial && before >= 0) {
+                const int cause = errno;
+                (void)!ftruncate(fd, before);
+                errno = cause;
+            }
             return false;
         }
+        partial = true;
         text.remove_prefix(static_cast<size_t>(written));
     }
     return true;

@@ -1,6 +1,7 @@
 // Start-up and the end of the run.
 #include "app/ServerApplication.h"
 
+#include "platform/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
 #include "ui/ConsoleWindow.h"
@@ -8,12 +9,24 @@
 #include "ui/SetupWizard.h"
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 namespace dravo {
 namespace {
 
 constexpr uint32_t SHIFT_SETTLE_MS = 50;
+constexpr std::string_view ORIGINAL_SUFFIX = ".orig";
+
+// The engine's reason for its last failure, or nothing.
+std::string LastEngineError(EngineServer* server) {
+    char text[256] = {};
+    if (server == nullptr || server->LastErrorText(text, sizeof text - 1) != ENGINE_STATUS_OK) {
+        return {};
+    }
+    return std::string(BoundedText(text, sizeof text));
+}
 
 } // namespace
 
@@ -35,6 +48,7 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
 
     if (!m_Library.LoadServerLibrary(m_Options.m_LibraryPath)) {
         ShowStringError(m_Windows, STR_UNABLE_TO_LOAD_SERVER_LIBRARY);
+        m_Windows.ShowNote(m_Options.m_LibraryPath + ": " + m_Library.FailureText());
         return ExitStatus::StartupFailed;
     }
     if (m_Library.GetServer() == nullptr) {
@@ -55,7 +69,8 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         return ExitStatus::StartupFailed;
     }
 
-    SetupWizard wizard({m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList});
+    SetupWizard wizard(
+        {m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList, m_Notes});
     wizard.SetOverrides(m_Options.m_Overrides);
     const bool set =
         wizard.RunSetupWizard(&m_HostInfo, &m_GameOptions, &m_GameInfo, m_Options.m_SkipWizard, m_Options.m_ConfigPath);
@@ -70,6 +85,7 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
                            static_cast<uint32_t>(m_Settings.m_Port)};
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
     console.SetLogSink(m_LogFile.get());
+    console.SetStartupNotes(m_Notes.m_Lines);
     if (m_Stops != nullptr) {
         console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
     }
@@ -96,15 +112,47 @@ void ServerApplication::StartLogFile() {
 }
 
 ExitStatus ServerApplication::EndRun() {
-    SettingsStore store(m_Library.GetServer());
+    EngineServer* server = m_Library.GetServer();
+    SettingsStore store(server);
     store.StoreAllSettings(m_Settings, m_GameOptions);
+    if (m_Notes.m_ConfigurationProblems) {
+        KeepOriginalConfiguration();
+    }
     const bool saved = store.SaveSettingsFile(m_Options.m_ConfigPath);
+    const std::string cause = saved ? std::string() : LastEngineError(server);
     m_Library.UnloadServerLibrary();
     if (!saved) {
         ShowErrorBox(m_Windows, "ERROR - Unable to save the configuration file \"" + m_Options.m_ConfigPath + "\".");
+        if (!cause.empty()) {
+            m_Windows.ShowNote(cause);
+        }
         return ExitStatus::SaveFailed;
     }
     return ExitStatus::Success;
+}
+
+void ServerApplication::KeepOriginalConfiguration() {
+    const std::filesystem::path original = m_Options.m_ConfigPath;
+    // Never over an earlier copy: <file>.orig, then <file>.orig.1, .orig.2...
+    constexpr int MAX_COPIES = 1000;
+    for (int number = 0; number < MAX_COPIES; ++number) {
+        std::filesystem::path copy = original;
+        copy +=
+            number == 0 ? std::string(ORIGINAL_SUFFIX) : std::string(ORIGINAL_SUFFIX) + "." + std::to_string(number);
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(copy, error))) {
+            continue;
+        }
+        if (std::filesystem::copy_file(original, copy, std::filesystem::copy_options::none, error)) {
+            m_Windows.ShowNote("Some lines of " + original.string() +
+                               " could not be read and are not saved again; the file as it was is kept as " +
+                               copy.string() + ".");
+        } else {
+            m_Windows.ShowNote("Some lines of " + original.string() + " could not be read; keeping a copy as " +
+                               copy.string() + " failed: " + error.message() + ".");
+        }
+        return;
+    }
 }
 
 } // namespace dravo

@@ -16,6 +16,7 @@
 #include "platform/window/WindowSystem.h"
 #include "settings/ResourceLocator.h"
 #include "settings/ServerSettings.h"
+#include "ui/StartupNotes.h"
 
 #include <atomic>
 #include <memory>
@@ -56,6 +57,9 @@ private:
     void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
+    // Lines of the configuration file could not be read: before the save writes over them, the file
+    // as the operator wrote it is kept beside it, and a note says where.
+    void KeepOriginalConfiguration();
 
     bool StoppedDuringStartup() const { return m_Stops != nullptr && m_Stops->StoppedDuringStartup(); }
 
@@ -68,6 +72,7 @@ private:
     ServerSettings m_Settings;
     TextList m_LevelList;
     TextList m_RezFileList;
+    StartupNotes m_Notes;
     HostInfo m_HostInfo{};
     GameOptions m_GameOptions{};
     GameInfo m_GameInfo{};

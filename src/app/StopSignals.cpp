@@ -8,6 +8,8 @@ namespace dravo {
 
 StopSignals::StopSignals(std::function<void(int)> exitNow)
     : m_ExitNow(exitNow ? std::move(exitNow) : [](int status) { std::_Exit(status); }),
+      // Started now: a thread cannot be started while a start-up step holds the loader's lock.
+      m_Watch([this] { WatchStartup(); }),
       m_Watcher({Signal::Terminate, Signal::Interrupt}, [this](Signal) { OnStopSignal(); }) {}
 
 StopSignals::~StopSignals() {
@@ -35,17 +37,21 @@ void StopSignals::Attach(WindowSystem& windows) {
 }
 
 void StopSignals::EndStartup() {
-    m_InStartup = false;
+    {
+        std::scoped_lock lock(m_Mutex);
+        m_InStartup = false;
+    }
     m_Changed.notify_all();
 }
 
 void StopSignals::OnStopSignal() {
-    if (m_InStartup && !m_StoppedDuringStartup.exchange(true)) {
+    {
         std::scoped_lock lock(m_Mutex);
-        if (!m_Finished && !m_Watch.joinable()) {
-            m_Watch = std::thread([this] { WatchStartup(); });
+        if (m_InStartup) {
+            m_StoppedDuringStartup = true;
         }
     }
+    m_Changed.notify_all();
     AskWindows();
 }
 
@@ -69,6 +75,10 @@ void StopSignals::AskWindows() {
 
 void StopSignals::WatchStartup() {
     std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Finished || !m_InStartup || m_StoppedDuringStartup; });
+    if (m_Finished || !m_InStartup) {
+        return;
+    }
     if (m_Changed.wait_for(lock, STARTUP_STOP_LIMIT, [this] { return m_Taken || m_Finished || !m_InStartup; })) {
         return;
     }

@@ -50,14 +50,14 @@ private:
     std::function<void(int)> m_ExitNow;
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    WindowSystem* m_Windows = nullptr; // guarded by m_Mutex
-    bool m_Pending = false;            // a signal waits for the window system
-    bool m_Taken = false;              // the window thread took a start-up stop
-    bool m_Finished = false;           // the watch ends
-    std::atomic<bool> m_InStartup{true};
-    std::atomic<bool> m_StoppedDuringStartup{false};
-    std::thread m_Watch;
-    SignalWatcher m_Watcher; // last: it calls in until it is gone
+    WindowSystem* m_Windows = nullptr;               // guarded by m_Mutex
+    bool m_Pending = false;                          // a signal waits for the window system
+    bool m_Taken = false;                            // the window thread took a start-up stop
+    bool m_Finished = false;                         // the watch ends
+    std::atomic<bool> m_InStartup{true};             // written under m_Mutex
+    std::atomic<bool> m_StoppedDuringStartup{false}; // written under m_Mutex
+    std::thread m_Watch;                             // from construction until start-up ends (or the end)
+    SignalWatcher m_Watcher;                         // last: it calls in until it is gone
 };
 
 } // namespace dravo

@@ -1,8 +1,7 @@
-// Reading the ban list: one word at a time, never holding more than one name.
+// Reading the ban list: the words of a bounded regular file.
 #include "host/BanList.h"
 
-#include <fstream>
-#include <iterator>
+#include "platform/BoundedFile.h"
 
 namespace dravo {
 
@@ -15,38 +14,39 @@ bool IsWhiteSpace(char c) {
 
 } // namespace
 
-bool BanList::LoadBanList(const std::filesystem::path& file) {
-    // A directory opens on this platform but cannot be read as a list.
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) {
-        return false;
+BanListLoad BanList::LoadBanList(const std::filesystem::path& file) {
+    BanListLoad load;
+    const BoundedFile read = ReadBoundedFile(file, MAX_BAN_FILE_BYTES);
+    if (!read.HasText()) {
+        return load;
     }
-    std::ifstream in(file);
-    if (!in) {
-        return false;
-    }
-    // Read character by character so a huge word costs no more memory than a short one.
-    std::string word;
-    bool inWord = false;
-    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it) {
-        const char c = *it;
-        if (IsWhiteSpace(c)) {
-            if (inWord) {
-                Add(std::move(word));
-                word.clear();
-                inWord = false;
-            }
+    load.m_Loaded = true;
+    load.m_Cut = read.m_Outcome == BoundedFile::Outcome::Cut;
+    load.m_TooLong = AddWords(read.m_Bytes);
+    return load;
+}
+
+size_t BanList::AddWords(std::string_view text) {
+    size_t tooLong = 0;
+    size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && IsWhiteSpace(text[at])) {
+            ++at;
+        }
+        const size_t start = at;
+        while (at < text.size() && !IsWhiteSpace(text[at])) {
+            ++at;
+        }
+        if (at == start) {
+            break;
+        }
+        if (at - start > MAX_BANNED_NAME_CHARS) {
+            ++tooLong;
         } else {
-            inWord = true;
-            if (word.size() < MAX_BANNED_NAME_CHARS) {
-                word += c;
-            }
+            Add(std::string(text.substr(start, at - start)));
         }
     }
-    if (inWord) {
-        Add(std::move(word));
-    }
-    return true;
+    return tooLong;
 }
 
 bool BanList::IsBanned(std::string_view name) const {

@@ -13,16 +13,26 @@
 
 namespace dravo {
 
-// A longer word in the file is cut to this many characters rather than skipped, so
-// that the file's words always show up in the list. A cut entry bans only a player
-// whose whole name is those 31 characters, since names are compared whole.
-constexpr size_t MAX_BANNED_NAME_CHARS = 31;
+// Names are compared whole, up to the 63 characters a player name can have; a longer word could
+// never match a player and is left out (and counted), never cut to a shorter name.
+constexpr size_t MAX_BANNED_NAME_CHARS = 63;
+// The file is read up to this size; the rest is left out (and said so).
+constexpr size_t MAX_BAN_FILE_BYTES = 1024 * 1024;
+
+// What reading the file found.
+struct BanListLoad {
+    bool m_Loaded = false; // the file could be read (a regular file)
+    bool m_Cut = false;    // it is larger than MAX_BAN_FILE_BYTES; the rest was left out
+    size_t m_TooLong = 0;  // words longer than MAX_BANNED_NAME_CHARS, left out
+};
 
 class BanList {
 public:
-    // Adds every white-space separated word of the file not already listed, in order
-    // of first appearance. False, and nothing added, when the file cannot be opened.
-    [[nodiscard]] bool LoadBanList(const std::filesystem::path& file);
+    // Adds every white-space separated word of the file not already listed, in order of first
+    // appearance. Nothing is added when the file cannot be read (missing, not a regular file).
+    BanListLoad LoadBanList(const std::filesystem::path& file);
+    // The same for text already in memory.
+    size_t AddWords(std::string_view text);
 
     // True when the list holds exactly this name (case-sensitive, whole name).
     [[nodiscard]] bool IsBanned(std::string_view name) const;

@@ -123,12 +123,18 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
         PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(n - 1));
         if (const auto name = FindField(message, PlayerTag(game_tag::PLAYER_NAME, n), PLAYER_NAME_CHARS)) {
             entry.SetName(*name);
+            bool idFromMessage = false;
             if (const auto frags = FindField(message, PlayerTag(game_tag::PLAYER_FRAGS, n))) {
                 entry.m_Frags = ParseDecimalInt(*frags);
                 const auto id = FindField(message, PlayerTag(game_tag::PLAYER_ID, n));
                 entry.m_ClientId = id ? ParseClientId(*id) : 0;
+                idFromMessage = id.has_value();
             }
-            QueueIfBanned(entry);
+            // An id kept from an earlier update may belong to another player by now: only this
+            // message's id is booted.
+            if (idFromMessage) {
+                QueueIfBanned(entry);
+            }
         }
         entry.m_Ping = PingOf(entry.m_ClientId);
     }

@@ -35,9 +35,17 @@ bool ServerSession::InitSession(EngineServer* server) {
 }
 
 void ServerSession::LoadBans() {
-    if (!m_BanList.LoadBanList(BAN_LIST_FILE)) {
+    const BanListLoad load = m_BanList.LoadBanList(BAN_LIST_FILE);
+    if (!load.m_Loaded) {
         LogLine("Banning system aborted...");
         return;
+    }
+    if (load.m_Cut) {
+        LogLine("%s is larger than %zu bytes; the names after that were left out.", BAN_LIST_FILE, MAX_BAN_FILE_BYTES);
+    }
+    if (load.m_TooLong > 0) {
+        LogLine("%s: %zu words longer than %zu characters were left out; no player name is that long.", BAN_LIST_FILE,
+                load.m_TooLong, MAX_BANNED_NAME_CHARS);
     }
     LogLine("Banned player list scanned...");
     m_KickQueue.ClearKicks();

@@ -1,31 +1,33 @@
 // Reading the registration file.
 #include "net/RegistrationList.h"
 
-#include "platform/Text.h"
+#include "platform/BoundedFile.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include <algorithm>
+#include <string_view>
 
 namespace dravo {
 
 std::optional<std::vector<std::string>> ReadRegistrationList(const std::filesystem::path& file) {
-    const std::unique_ptr<FILE, int (*)(FILE*)> stream(std::fopen(file.c_str(), "r"), &std::fclose);
-    if (!stream) {
+    const BoundedFile read = ReadBoundedFile(file, MAX_REGISTRATION_FILE_BYTES);
+    if (!read.HasText()) {
         return std::nullopt;
     }
     std::vector<std::string> lines;
-    char piece[REGISTRATION_LINE_PIECE + 1];
-    while (std::fgets(piece, sizeof piece, stream.get()) != nullptr) {
-        size_t length = BoundedText(piece, sizeof piece).size();
-        if (length > 0 && piece[length - 1] == '\n') {
-            --length;
-            // A file written on Windows ends its lines with "\r\n".
-            if (length > 0 && piece[length - 1] == '\r') {
-                --length;
-            }
+    std::string_view text = read.m_Bytes;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        // A file written on Windows ends its lines with "\r\n".
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
         }
-        lines.emplace_back(piece, length);
+        // A longer line comes in pieces, each a request of its own.
+        do {
+            lines.emplace_back(line.substr(0, REGISTRATION_LINE_PIECE));
+            line.remove_prefix(std::min(line.size(), REGISTRATION_LINE_PIECE));
+        } while (!line.empty());
     }
     return lines;
 }

@@ -17,6 +17,9 @@ namespace dravo {
 
 constexpr size_t RESOURCE_NAME_SIZE = 128; // each name, with its terminator
 constexpr size_t MAX_RESOURCE_NAMES = 128; // the whole list
+// Main, sound, "custom" and the eleven patch archives come first; the extra rez files get the rest.
+constexpr size_t FIXED_RESOURCE_NAMES = 14;
+constexpr size_t MAX_EXTRA_RESOURCE_NAMES = MAX_RESOURCE_NAMES - FIXED_RESOURCE_NAMES;
 
 // The list handed to MountResources, or why it cannot be built.
 struct ResourceList {

@@ -140,21 +140,38 @@ bool SettingsStore::SaveSettingsFile(const std::string& path) {
     return m_Server->WriteVariablesFile(path.c_str()) == ENGINE_STATUS_OK;
 }
 
-TextList SettingsStore::ReadTextList(std::string_view countKey, std::string_view entryPrefix, size_t maxChars) {
-    TextList list;
-    int32_t count = 0;
-    if (!ReadSettingInt(countKey, count)) {
-        return list;
+bool SettingsStore::ReadExisting(std::string_view key, char* buffer, size_t size) {
+    const std::string name(key);
+    VariableHandle handle = nullptr;
+    return m_Server != nullptr && m_Server->FindVariable(name.c_str(), &handle, nullptr) == ENGINE_STATUS_OK &&
+           handle != nullptr &&
+           m_Server->ReadVariableText(handle, buffer, static_cast<uint32_t>(size)) == ENGINE_STATUS_OK;
+}
+
+TextListRead SettingsStore::ReadTextList(std::string_view countKey, std::string_view entryPrefix, size_t maxChars,
+                                         size_t maxEntries) {
+    // Entries are looked for among this many numbers at most, whatever the count says.
+    constexpr int32_t MAX_NUMBERS_LOOKED_AT = 4096;
+    TextListRead read;
+    if (!ReadSettingInt(countKey, read.m_Count)) {
+        return read;
     }
     auto entry = std::make_unique<char[]>(maxChars + 1);
-    for (int32_t index = 0; index < count; ++index) {
+    const int32_t numbers = std::min(read.m_Count, MAX_NUMBERS_LOOKED_AT);
+    for (int32_t index = 0; index < numbers; ++index) {
         entry[0] = '\0';
         const std::string key = std::string(entryPrefix) + std::to_string(index);
-        if (ReadSetting(key, entry.get(), maxChars + 1) && entry[0] != '\0') {
-            list.emplace_back(entry.get());
+        if (!ReadExisting(key, entry.get(), maxChars + 1) || entry[0] == '\0') {
+            continue;
         }
+        if (read.m_Entries.size() == maxEntries) {
+            read.m_Cut = true;
+            break;
+        }
+        read.m_Entries.emplace_back(entry.get());
     }
-    return list;
+    read.m_Cut = read.m_Cut || read.m_Count > MAX_NUMBERS_LOOKED_AT;
+    return read;
 }
 
 void SettingsStore::WriteTextList(std::string_view countKey, std::string_view entryPrefix, const TextList& list) {

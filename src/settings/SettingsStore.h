@@ -18,6 +18,13 @@ namespace dravo {
 
 constexpr size_t SETTING_COMMAND_SIZE = 512;
 
+// What reading a stored list found.
+struct TextListRead {
+    TextList m_Entries;
+    int32_t m_Count = 0; // what the count key said
+    bool m_Cut = false;  // the count asked for more entries than are read
+};
+
 class SettingsStore {
 public:
     explicit SettingsStore(EngineServer* server) : m_Server(server) {}
@@ -42,15 +49,19 @@ public:
     // Has the engine save its store; true without saving when there is no engine.
     [[nodiscard]] bool SaveSettingsFile(const std::string& path);
 
-    // A list kept as a count key and entries "<prefix><index>" counted from 0.
-    // Reading skips empty entries and cuts each to maxChars characters.
-    TextList ReadTextList(std::string_view countKey, std::string_view entryPrefix, size_t maxChars);
+    // A list kept as a count key and entries "<prefix><index>" counted from 0. Reading takes at most
+    // maxEntries entries, skips empty and missing ones (a missing one is not created, so a wrong count
+    // never fills the store) and cuts each to maxChars characters.
+    TextListRead ReadTextList(std::string_view countKey, std::string_view entryPrefix, size_t maxChars,
+                              size_t maxEntries);
     // Numbers only the non-empty entries, then stores the count.
     void WriteTextList(std::string_view countKey, std::string_view entryPrefix, const TextList& list);
 
 private:
     enum class ReadOutcome { Created, Read, Failed };
     ReadOutcome ReadInto(std::string_view key, char* buffer, size_t size);
+    // The value of a variable that exists; false, and nothing created, when it does not.
+    bool ReadExisting(std::string_view key, char* buffer, size_t size);
     void StoreRow(const SettingRow& row, std::string_view key, const void* value);
 
     EngineServer* m_Server;

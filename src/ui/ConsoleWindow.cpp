@@ -89,6 +89,9 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
             break; // if no id is accepted, the clocks stay still
         }
     }
+    for (const std::string& note : m_StartupNotes) {
+        m_Session.LogText(note);
+    }
     if (m_LogSink != nullptr) {
         // The log file's trouble, said before now or later, joins the console log.
         m_LogSink->SetNoticeHandler([this](const std::string& notice) { m_Session.LogText(notice); });

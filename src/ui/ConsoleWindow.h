@@ -18,6 +18,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace dravo {
 
@@ -41,6 +42,8 @@ public:
     ServerSession& Session() { return m_Session; }
     // Every console log line goes to the sink too (the log file); set before Run. Not owned.
     void SetLogSink(ILogSink* sink) { m_LogSink = sink; }
+    // Lines for the console log before anything else: what start-up left out of the files it read.
+    void SetStartupNotes(std::vector<std::string> notes) { m_StartupNotes = std::move(notes); }
     // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
     void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
     // The engine ran out of memory during the run: the settings must not be saved.
@@ -80,6 +83,7 @@ private:
     SessionRecords m_Records;
     ILogSink* m_LogSink = nullptr;
     std::function<void()> m_HostingStarted;
+    std::vector<std::string> m_StartupNotes;
     ServerSession m_Session;
     DialogPoster m_Poster;
     bool m_FirstShow = true;

@@ -78,7 +78,7 @@ bool SetupWizard::RunSetupWizard(HostInfo* hostInfo, GameOptions* gameOptions, G
     if (server == nullptr) {
         return false;
     }
-    (void)server->ReadVariablesFile(configPath.c_str()); // a missing file leaves the start values
+    LoadConfiguration(*server, configPath);
     SettingsStore store(server);
     for (const SettingOverride& setting : m_Overrides) {
         (void)store.StoreSetting(setting.m_Key, setting.m_Value); // the command line checked that it fits
@@ -89,13 +89,37 @@ bool SetupWizard::RunSetupWizard(HostInfo* hostInfo, GameOptions* gameOptions, G
         return false;
     }
     store.ReadAllSettings(m_Context.m_Settings, *m_GameOptions);
-    m_Context.m_LevelList = store.ReadTextList(NUM_LEVELS_KEY, LEVEL_KEY_PREFIX, LEVEL_NAME_MAX_CHARS);
-    m_Context.m_RezFileList = store.ReadTextList(NUM_REZ_FILES_KEY, REZ_FILE_KEY_PREFIX, REZ_FILE_NAME_MAX_CHARS);
+    m_Context.m_LevelList = ReadList(store, NUM_LEVELS_KEY, LEVEL_KEY_PREFIX, LEVEL_NAME_MAX_CHARS, MAX_LEVELS);
+    m_Context.m_RezFileList =
+        ReadList(store, NUM_REZ_FILES_KEY, REZ_FILE_KEY_PREFIX, REZ_FILE_NAME_MAX_CHARS, MAX_EXTRA_RESOURCE_NAMES);
 
     if (skipWizard && ApplySavedSettings()) {
         return true;
     }
     return RunPages();
+}
+
+void SetupWizard::LoadConfiguration(EngineServer& server, const std::string& path) {
+    // What the engine says while it reads are the lines it skipped; the session's handler comes later.
+    EngineLineCollector collector;
+    (void)server.AttachHandler(&collector);
+    (void)server.ReadVariablesFile(path.c_str()); // a missing file leaves the start values
+    (void)server.AttachHandler(nullptr);
+    for (std::string& line : collector.m_Lines) {
+        m_Context.m_Notes.m_ConfigurationProblems = true;
+        m_Context.m_Notes.Add(m_Context.m_Windows, std::move(line));
+    }
+}
+
+TextList SetupWizard::ReadList(SettingsStore& store, std::string_view countKey, std::string_view entryPrefix,
+                               size_t maxChars, size_t maxEntries) {
+    TextListRead read = store.ReadTextList(countKey, entryPrefix, maxChars, maxEntries);
+    if (read.m_Cut) {
+        m_Context.m_Notes.Add(m_Context.m_Windows, std::string(countKey) + " is " + std::to_string(read.m_Count) +
+                                                       "; only the first " + std::to_string(maxEntries) +
+                                                       " entries were read, as many as the game takes.");
+    }
+    return std::move(read.m_Entries);
 }
 
 bool SetupWizard::ApplySavedSettings() {
@@ -253,6 +277,10 @@ bool SetupWizard::MountRezFiles() {
         ShowErrorBox(m_Context.m_Windows, error);
     } else if (outcome == MountOutcome::EngineRefused) {
         ShowStringError(m_Context.m_Windows, STR_UNABLE_TO_LOAD_RESOURCES);
+        char reason[256] = {};
+        if (m_Context.m_Server->LastErrorText(reason, sizeof reason - 1) == ENGINE_STATUS_OK && reason[0] != '\0') {
+            m_Context.m_Windows.ShowNote(BoundedText(reason, sizeof reason));
+        }
     }
     return outcome == MountOutcome::Mounted;
 }

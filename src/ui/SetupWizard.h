@@ -12,6 +12,8 @@
 #include "settings/ResourceLocator.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingOverride.h"
+#include "settings/SettingsStore.h"
+#include "ui/StartupNotes.h"
 
 #include <string>
 #include <string_view>
@@ -28,6 +30,7 @@ struct WizardContext {
     ServerSettings& m_Settings;
     TextList& m_LevelList;
     TextList& m_RezFileList;
+    StartupNotes& m_Notes; // what the files held that could not be used
 };
 
 // What a face that cannot show the pages says instead of them.
@@ -64,6 +67,11 @@ private:
     bool RunPages();
     // Runs one page; a dialog that could not run counts as a page error.
     int RunPage(const DialogTemplate& page, DialogProcedure& procedure);
+    // Has the engine read the configuration file; its reports of skipped lines become notes.
+    void LoadConfiguration(EngineServer& server, const std::string& path);
+    // A stored list, at most maxEntries long; a longer count is noted.
+    TextList ReadList(SettingsStore& store, std::string_view countKey, std::string_view entryPrefix, size_t maxChars,
+                      size_t maxEntries);
     // Mounts the resources with the extra rez files; says why when that fails.
     bool MountRezFiles();
     bool LoadRezFilesOnce();

@@ -118,6 +118,9 @@ TEST(CommandLineOverrides, MalformedOnesCannotBeUsed) {
     EXPECT_NE(ParseArgs({"+", "x"}).m_Error.find("is not an override"), std::string::npos);
     EXPECT_NE(ParseArgs({"+Bad\"Key", "x"}).m_Error.find("is not an override"), std::string::npos);
     EXPECT_NE(ParseArgs({"+Bad Key", "x"}).m_Error.find("is not an override"), std::string::npos);
+    // A name the engine would refuse: longer than 255 characters, even where key and value fit 505.
+    EXPECT_TRUE(ParseArgs({"+" + std::string(255, 'k'), "x"}).m_Error.empty());
+    EXPECT_NE(ParseArgs({"+" + std::string(256, 'k'), "x"}).m_Error.find("at most 255"), std::string::npos);
     EXPECT_NE(ParseArgs({"+ServerName", "two\nlines"}).m_Error.find("line break"), std::string::npos);
     // The console command "+Key" "value" must fit 512 bytes with its terminator.
     EXPECT_TRUE(ParseArgs({"+K", std::string(504, 'v')}).m_Error.empty());

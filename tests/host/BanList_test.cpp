@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -17,7 +19,7 @@ protected:
     test::TempDir m_Dir;
     BanList m_Bans;
 
-    bool Load(const std::string& content) { return m_Bans.LoadBanList(m_Dir.Write("banned.txt", content)); }
+    bool Load(const std::string& content) { return m_Bans.LoadBanList(m_Dir.Write("banned.txt", content)).m_Loaded; }
 };
 
 TEST_F(BanListTest, EachNameOnceInOrderOfFirstAppearance) {
@@ -50,22 +52,40 @@ TEST_F(BanListTest, FileWithoutWordsGivesEmptyList) {
     EXPECT_TRUE(m_Bans.Names().empty());
 }
 
-TEST_F(BanListTest, UnopenableFileIsRefusedAndChangesNothing) {
+TEST_F(BanListTest, OnlyARegularFileIsReadAndNothingElseChangesTheList) {
     ASSERT_TRUE(Load("Ace"));
-    EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "missing.txt"));
+    EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "missing.txt").m_Loaded);
     std::filesystem::create_directory(m_Dir.Path() / "folder");
-    EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "folder"));
+    EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "folder").m_Loaded);
+    // A FIFO would block a reader until a writer came; a device would never end.
+    const auto fifo = m_Dir.Path() / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(m_Bans.LoadBanList(fifo).m_Loaded);
+    std::filesystem::create_symlink("/dev/zero", m_Dir.Path() / "zero");
+    EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "zero").m_Loaded);
     EXPECT_EQ(m_Bans.Names(), Names{"Ace"});
 }
 
-TEST_F(BanListTest, LongWordIsCut) {
-    const std::string exact(MAX_BANNED_NAME_CHARS, 'x');
-    const std::string cut(MAX_BANNED_NAME_CHARS, 'L');
-    const std::string huge(4'000'000, 'h');
-    ASSERT_TRUE(Load(exact + "\n" + cut + "onger\n" + cut + "ost\t" + huge + " Bob"));
-    EXPECT_EQ(m_Bans.Names(), (Names{exact, cut, huge.substr(0, MAX_BANNED_NAME_CHARS), "Bob"}));
-    EXPECT_TRUE(m_Bans.IsBanned(cut));
-    EXPECT_FALSE(m_Bans.IsBanned(cut + "onger"));
+TEST_F(BanListTest, WholeNamesUpToSixtyThreeCharactersAndNothingCut) {
+    const std::string forty(40, 'f');
+    const std::string longest(MAX_BANNED_NAME_CHARS, 'x');
+    const std::string tooLong(MAX_BANNED_NAME_CHARS + 1, 'y');
+    const BanListLoad load =
+        m_Bans.LoadBanList(m_Dir.Write("banned.txt", forty + "\n" + longest + " " + tooLong + " Bob"));
+    EXPECT_TRUE(load.m_Loaded);
+    EXPECT_EQ(load.m_TooLong, 1u);
+    EXPECT_EQ(m_Bans.Names(), (Names{forty, longest, "Bob"}));
+    EXPECT_TRUE(m_Bans.IsBanned(forty));
+    EXPECT_FALSE(m_Bans.IsBanned(forty.substr(0, 31))); // a player named like the old cut is not banned
+    EXPECT_FALSE(m_Bans.IsBanned(tooLong.substr(0, MAX_BANNED_NAME_CHARS)));
+}
+
+TEST_F(BanListTest, AFileBeyondTheLimitIsReadUpToIt) {
+    std::string text(MAX_BAN_FILE_BYTES - 4, ' ');
+    text += "Ace Bob";
+    const BanListLoad load = m_Bans.LoadBanList(m_Dir.Write("banned.txt", text));
+    EXPECT_TRUE(load.m_Cut);
+    EXPECT_EQ(m_Bans.Names(), Names{"Ace"}); // "Bob" lies beyond the limit
 }
 
 } // namespace

@@ -81,6 +81,23 @@ TEST_F(GameMessagesTest, ABannedPlayerIsQueuedOnce) {
     EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{4});
 }
 
+TEST_F(GameMessagesTest, AKickTakesOnlyAnIdOfTheSameMessage) {
+    m_Directory.Write("banned.txt", "Evil");
+    Host();
+    Message("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:5]");
+    // Evil takes the first line, but this update carries no id: the one the line kept is Ace's.
+    Message("[GMSG:0][PLRS:1][PLRN1:Evil]");
+    Step(0);
+    Step(60);
+    Step(9);
+    EXPECT_TRUE(m_Engine.m_Disconnected.empty());
+    EXPECT_FALSE(m_View.Logged("Added Evil to kick queue..."));
+    Message("[GMSG:0][PLRS:1][PLRN1:Evil][PLRF1:0][PLRI1:9]"); // now with its own id
+    Step(60);
+    Step(9);
+    EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{9});
+}
+
 TEST_F(GameMessagesTest, ConsoleTextIsLoggedVerbatim) {
     Host();
     Message("[GMSG:2][CMSG:Ace has 100%s of %n health]");

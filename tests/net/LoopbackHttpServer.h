@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -23,14 +24,16 @@ namespace dravo::test {
 
 class LoopbackHttpServer {
 public:
-    enum class Mode { Answer, Hang };
+    // Answer at once, never (until Release), or after the delay given with it.
+    enum class Mode { Answer, Hang, Slow };
 
     struct Request {
         std::string m_Line;      // "GET /path?query HTTP/1.1"
         std::string m_UserAgent; // the User-Agent header's value
     };
 
-    explicit LoopbackHttpServer(Mode mode = Mode::Answer) : m_Mode(mode) {
+    explicit LoopbackHttpServer(Mode mode = Mode::Answer, std::chrono::milliseconds delay = {})
+        : m_Mode(mode), m_Delay(delay) {
         m_Listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -109,9 +112,16 @@ private:
             for (const auto& client : clients) {
                 watched.push_back({client.first, POLLIN, 0});
             }
-            if (poll(watched.data(), watched.size(), -1) < 0) {
+            int timeout = -1;
+            if (!m_Due.empty()) {
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_Due.begin()->first -
+                                                                               std::chrono::steady_clock::now());
+                timeout = static_cast<int>(std::max<long long>(0, left.count()));
+            }
+            if (poll(watched.data(), watched.size(), timeout) < 0) {
                 continue;
             }
+            AnswerDue(clients);
             bool stopping = false;
             bool releasing = false;
             if (watched[0].revents != 0) {
@@ -170,9 +180,27 @@ private:
             held.push_back(fd);
             return;
         }
+        if (m_Mode == Mode::Slow) {
+            m_Due.emplace(std::chrono::steady_clock::now() + m_Delay, fd);
+            return;
+        }
         (void)!write(fd, OK.data(), OK.size());
         close(fd);
         clients.erase(fd);
+    }
+
+    // Slow mode: answers the requests whose delay is over.
+    void AnswerDue(std::map<int, std::string>& clients) {
+        const auto now = std::chrono::steady_clock::now();
+        while (!m_Due.empty() && m_Due.begin()->first <= now) {
+            const int fd = m_Due.begin()->second;
+            m_Due.erase(m_Due.begin());
+            if (clients.contains(fd)) {
+                (void)!write(fd, OK.data(), OK.size());
+                close(fd);
+                clients.erase(fd);
+            }
+        }
     }
 
     void Record(const std::string& text) {
@@ -190,6 +218,8 @@ private:
     }
 
     const Mode m_Mode;
+    const std::chrono::milliseconds m_Delay;
+    std::multimap<std::chrono::steady_clock::time_point, int> m_Due; // slow answers, by when they are due
     int m_Listen = -1;
     int m_Wake[2] = {-1, -1};
     uint16_t m_Port = 0;

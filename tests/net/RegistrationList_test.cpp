@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace dravo {
 namespace {
 
@@ -16,9 +18,24 @@ TEST(RegistrationList, LinesComeInOrderWithoutTheirLineEnds) {
     EXPECT_EQ(ReadRegistrationList(directory.Write("empty.txt", "")), List{});
 }
 
-TEST(RegistrationList, AMissingFileIsNoList) {
+TEST(RegistrationList, AMissingFileOrOneThatIsNoRegularFileIsNoList) {
     test::TempDir directory;
     EXPECT_FALSE(ReadRegistrationList(directory.Path() / "srv_send.txt"));
+    const auto fifo = directory.Path() / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadRegistrationList(fifo)); // at once: no writer is waited for
+}
+
+TEST(RegistrationList, OnlyTheFirst64KiBAreRead) {
+    test::TempDir directory;
+    const std::string line = "http://127.0.0.1/" + std::string(100, 'x') + "\n";
+    std::string text;
+    while (text.size() < 2 * MAX_REGISTRATION_FILE_BYTES) {
+        text += line;
+    }
+    const auto lines = ReadRegistrationList(directory.Write("srv_send.txt", text));
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->size(), MAX_REGISTRATION_FILE_BYTES / line.size() + 1); // the last one cut short
 }
 
 TEST(RegistrationList, LongLinesAreTakenInPiecesOf255) {

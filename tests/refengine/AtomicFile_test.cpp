@@ -3,7 +3,9 @@
 
 #include "RefTestSupport.h"
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -39,6 +41,36 @@ TEST(AtomicFile, FailedRenameLeavesTargetAndNoTemporary) {
     EXPECT_NE(error.find("Cannot replace"), std::string::npos) << error;
     EXPECT_EQ(ReadFile(target / "inside.txt"), "kept");
     EXPECT_EQ(DirectoryNames(directory.Path()), std::vector<std::string>{"dravosrv.cfg"});
+}
+
+TEST(AtomicFile, ALinkIsFollowedAndTheTargetReplacedInItsOwnDirectory) {
+    TempDirectory directory;
+    std::filesystem::create_directory(directory / "kept");
+    const auto real = directory / "kept" / "main.cfg";
+    WriteFile(real, "old\n");
+    std::filesystem::create_symlink("kept/main.cfg", directory / "dravosrv.cfg");
+    EXPECT_EQ(AtomicFile::Write(directory / "dravosrv.cfg", "new\n"), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(directory / "dravosrv.cfg")); // still the operator's link
+    EXPECT_EQ(ReadFile(real), "new\n");
+    EXPECT_EQ(DirectoryNames(directory / "kept"), std::vector<std::string>{"main.cfg"});
+}
+
+TEST(AtomicFile, TemporaryFilesOfAKilledSaveGoAtTheNextSave) {
+    TempDirectory directory;
+    const auto target = directory / "dravosrv.cfg";
+    const auto stale = directory / ".dravosrv.cfg.Ab12Cd";
+    const auto fresh = directory / ".dravosrv.cfg.Ef34Gh";
+    const auto other = directory / ".other.cfg.Ij56Kl";
+    for (const auto& path : {stale, fresh, other}) {
+        WriteFile(path, "half a save");
+    }
+    const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(stale, longAgo);
+    std::filesystem::last_write_time(other, longAgo);
+    EXPECT_EQ(AtomicFile::Write(target, "saved\n"), "");
+    // The old one of this file goes; one that may belong to a save under way, and another file's, stay.
+    EXPECT_EQ(DirectoryNames(directory.Path()),
+              (std::vector<std::string>{".dravosrv.cfg.Ef34Gh", ".other.cfg.Ij56Kl", "dravosrv.cfg"}));
 }
 
 TEST(AtomicFile, MissingDirectoryFails) {

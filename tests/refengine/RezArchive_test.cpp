@@ -6,6 +6,8 @@
 #include "RefTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <random>
 
 namespace dravo::ref {
@@ -120,6 +122,31 @@ TEST_F(RezArchiveTest, CorruptHeadersAndTablesAreRefused) {
     Refusal(patched(26, "..\\Ad"));
     Refusal(patched(26, "a/dat"));
     Refusal(patched(26, std::string("A\0dat", 5)));
+}
+
+TEST_F(RezArchiveTest, AnEntryLargerThanAResourceFileMayBeIsRefused) {
+    // One entry of 100 MiB in a sparse file: it costs the disk nothing and must cost no memory either.
+    constexpr uint32_t SIZE = 100u * 1024u * 1024u;
+    const std::string name = "Worlds\\Multi\\Big.dat";
+    std::string header(RezFormat::MAGIC);
+    auto put = [&header](uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            header.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        }
+    };
+    put(RezFormat::VERSION, 4);
+    put(1, 4);
+    const uint64_t dataOffset = RezFormat::HEADER_SIZE + RezFormat::ENTRY_FIXED_SIZE + name.size();
+    put(dataOffset, 4);
+    put(SIZE, 4);
+    put(name.size(), 2);
+    header += name;
+    const auto path = m_Directory / "big.rez";
+    WriteFile(path, header);
+    std::filesystem::resize_file(path, dataOffset + SIZE);
+    std::string error;
+    EXPECT_EQ(RezArchive::Open(path, error), nullptr);
+    EXPECT_NE(error.find("Big.dat is larger than 64 MiB"), std::string::npos) << error;
 }
 
 TEST_F(RezArchiveTest, BadNamesAreRefusedByWriterAndReader) {

@@ -172,10 +172,26 @@ TEST(SettingsStore, ListsSkipEmptyEntriesAndNumberFromZero) {
     engine.m_Variables["NumLevels"] = "4";
     engine.m_Variables["Level1"] = "";
     engine.m_Variables["Level2"] = std::string(200, 'x');
-    const TextList read = store.ReadTextList("NumLevels", "Level", 119);
+    const TextList read = store.ReadTextList("NumLevels", "Level", 119, 50).m_Entries;
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0], "Worlds\\Multi\\Canyon");
     EXPECT_EQ(read[1], std::string(119, 'x'));
+    EXPECT_FALSE(engine.m_Variables.contains("Level3")); // a missing entry is not created
+}
+
+TEST(SettingsStore, AHostileCountReadsNoMoreThanTheListHolds) {
+    FakeEngine engine;
+    SettingsStore store(&engine);
+    engine.m_Variables["NumRezFiles"] = "2000000000";
+    for (int index = 0; index < 200; ++index) {
+        engine.m_Variables["RezFile" + std::to_string(index)] = "Custom\\r" + std::to_string(index) + ".rez";
+    }
+    const size_t variables = engine.m_Variables.size();
+    const TextListRead read = store.ReadTextList("NumRezFiles", "RezFile", 124, 114);
+    EXPECT_EQ(read.m_Entries.size(), 114u);
+    EXPECT_TRUE(read.m_Cut);
+    EXPECT_EQ(read.m_Count, 2000000000);
+    EXPECT_EQ(engine.m_Variables.size(), variables); // nothing created
 }
 
 TEST(SettingsStore, SaveReportsTheEnginesResult) {

@@ -14,8 +14,8 @@ using test::WizardTest;
 class WizardOverridesTest : public WizardTest {
 protected:
     bool RunWithOverrides(std::vector<SettingOverride> overrides) {
-        m_Wizard = std::make_unique<SetupWizard>(
-            WizardContext{m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList});
+        m_Wizard = std::make_unique<SetupWizard>(WizardContext{m_Windows, m_Library.GetServer(), m_Resources,
+                                                               m_Settings, m_LevelList, m_RezFileList, m_Notes});
         m_Wizard->SetOverrides(std::move(overrides));
         return m_Wizard->RunSetupWizard(&m_Host, &m_Options, &m_Info, true, "dravosrv.cfg");
     }
@@ -56,10 +56,11 @@ TEST(SetupWizardOverrides, RunRightAfterTheFileIsLoadedAndBeforeAnySettingIsRead
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;
+    StartupNotes notes;
     HostInfo host{};
     GameOptions options{};
     GameInfo info{};
-    SetupWizard wizard(WizardContext{windows, &engine, resources, settings, levels, rezFiles});
+    SetupWizard wizard(WizardContext{windows, &engine, resources, settings, levels, rezFiles, notes});
     wizard.SetOverrides({{"ServerName", "Night Owls"}, {"EmptyExit", "1"}});
     (void)wizard.RunSetupWizard(&host, &options, &info, true, "x.cfg"); // no pages scripted: it ends
 

@@ -206,10 +206,11 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;
+    StartupNotes notes;
     HostInfo host{};
     GameOptions options{};
     GameInfo info{};
-    SetupWizard wizard({windows, library.GetServer(), resources, settings, levels, rezFiles});
+    SetupWizard wizard({windows, library.GetServer(), resources, settings, levels, rezFiles, notes});
     EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
     EXPECT_EQ(err.str(), "DravoServ: " + std::string(SETUP_NEEDS_SCREEN_MESSAGE) + "\n");
     EXPECT_TRUE(out.str().empty());
@@ -224,10 +225,11 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;
+    StartupNotes notes;
     HostInfo host{};
     GameOptions options{};
     GameInfo info{};
-    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles});
+    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles, notes});
     EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
     EXPECT_TRUE(windows.Dialogs().empty());
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
@@ -242,10 +244,11 @@ TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;
+    StartupNotes notes;
     HostInfo host{};
     GameOptions options{};
     GameInfo info{};
-    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles});
+    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles, notes});
     EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
     EXPECT_EQ(wizard.WizardError(), 3);
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);

@@ -58,6 +58,7 @@ protected:
     ServerSettings m_Settings;
     TextList m_LevelList;
     TextList m_RezFileList;
+    StartupNotes m_Notes;
     HostInfo m_Host{};
     GameOptions m_Options{};
     GameInfo m_Info{};
@@ -72,8 +73,8 @@ protected:
     EngineServer& Engine() { return *m_Library.GetServer(); }
 
     bool Run(bool skipWizard = false, const std::string& config = "test.cfg") {
-        m_Wizard = std::make_unique<SetupWizard>(
-            WizardContext{m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList});
+        m_Wizard = std::make_unique<SetupWizard>(WizardContext{m_Windows, m_Library.GetServer(), m_Resources,
+                                                               m_Settings, m_LevelList, m_RezFileList, m_Notes});
         return m_Wizard->RunSetupWizard(&m_Host, &m_Options, &m_Info, skipWizard, config);
     }
     std::vector<std::string> PagesShown() const {

@@ -54,14 +54,31 @@ std::string LogLines(std::string_view text) {
 HeadlessWindowSystem::HeadlessWindowSystem(const HeadlessOptions& options)
     : m_Queue(std::make_shared<WindowThreadQueue>()), m_Out(*options.m_Out), m_Err(*options.m_Err) {
     m_Reader = std::make_unique<LineReader>(
-        options.m_InputFd,
-        [this](std::string line) { m_Queue->Post([this, line = std::move(line)] { m_PendingLines.push_back(line); }); },
+        options.m_InputFd, [this](std::string line) { TakeLine(std::move(line)); },
         [this] { m_Queue->Post([this] { m_InputEnded = true; }); });
 }
 
 HeadlessWindowSystem::~HeadlessWindowSystem() {
     m_Reader.reset();
     m_Queue->Close();
+}
+
+// Reader thread. Lines wait for the window thread; beyond MAX_WAITING_LINES they are dropped (a pipe
+// that floods the console costs no memory), and the drop is said once per flood.
+void HeadlessWindowSystem::TakeLine(std::string line) {
+    if (m_WaitingLines.fetch_add(1) >= MAX_WAITING_LINES) {
+        --m_WaitingLines;
+        if (!m_Dropping.exchange(true)) {
+            m_Queue->Post([this] {
+                std::scoped_lock lock(m_OutputMutex);
+                m_Err << "DravoServ: more than " << MAX_WAITING_LINES
+                      << " lines of input are waiting; the next ones are dropped until the console catches up.\n"
+                      << std::flush;
+            });
+        }
+        return;
+    }
+    m_Queue->Post([this, line = std::move(line)] { m_PendingLines.push_back(line); });
 }
 
 void HeadlessWindowSystem::RequestClose() {
@@ -93,6 +110,9 @@ int HeadlessWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
         if (!m_PendingLines.empty()) {
             const std::string line = std::move(m_PendingLines.front());
             m_PendingLines.pop_front();
+            if (--m_WaitingLines == 0) {
+                m_Dropping = false;
+            }
             DeliverLine(dialog, line);
             continue;
         }
@@ -150,9 +170,9 @@ void HeadlessWindowSystem::ShowLateLogLine(std::string_view line) {
     m_Out << line << '\n' << std::flush;
 }
 
-void HeadlessWindowSystem::ShowCause(std::string_view cause) {
+void HeadlessWindowSystem::ShowNote(std::string_view note) {
     std::scoped_lock lock(m_OutputMutex);
-    m_Err << OneLine(cause) << '\n' << std::flush;
+    m_Err << OneLine(note) << '\n' << std::flush;
 }
 
 MessageBoxResult HeadlessWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,

@@ -15,6 +15,7 @@
 #include "platform/window/DialogFace.h"
 #include "platform/window/WindowSystem.h"
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -54,15 +55,21 @@ public:
     std::optional<ColorRgb> ChooseColor(ColorRgb /*initial*/) override { return std::nullopt; }
     bool CanShowDialogs() const override { return false; }
     void ShowLateLogLine(std::string_view line) override;
-    void ShowCause(std::string_view cause) override;
+    void ShowNote(std::string_view note) override;
+
+    // Input lines waiting for the window thread, at most.
+    static constexpr int MAX_WAITING_LINES = 1000;
 
 private:
+    void TakeLine(std::string line);
     WindowSystem& Windows() override { return *this; }
     const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
     void OnTextAppended(const ControlState& control, std::string_view text) override;
     void DeliverLine(DialogApi& dialog, const std::string& line);
 
     std::shared_ptr<WindowThreadQueue> m_Queue;
+    std::atomic<int> m_WaitingLines{0}; // read and not yet typed
+    std::atomic<bool> m_Dropping{false};
     std::mutex m_OutputMutex; // late lines and causes may come from other threads
     std::ostream& m_Out;
     std::ostream& m_Err;

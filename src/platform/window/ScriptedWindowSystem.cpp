@@ -134,9 +134,9 @@ void ScriptedWindowSystem::ShowLateLogLine(std::string_view line) {
     m_LateLogLines.emplace_back(line);
 }
 
-void ScriptedWindowSystem::ShowCause(std::string_view cause) {
+void ScriptedWindowSystem::ShowNote(std::string_view note) {
     std::scoped_lock lock(m_NotesMutex);
-    m_Causes.emplace_back(cause);
+    m_Notes.emplace_back(note);
 }
 
 std::vector<std::string> ScriptedWindowSystem::LateLogLines() const {
@@ -144,9 +144,9 @@ std::vector<std::string> ScriptedWindowSystem::LateLogLines() const {
     return m_LateLogLines;
 }
 
-std::vector<std::string> ScriptedWindowSystem::Causes() const {
+std::vector<std::string> ScriptedWindowSystem::Notes() const {
     std::scoped_lock lock(m_NotesMutex);
-    return m_Causes;
+    return m_Notes;
 }
 
 } // namespace dravo

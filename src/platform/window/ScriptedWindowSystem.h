@@ -86,11 +86,11 @@ public:
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
     bool CanShowDialogs() const override { return true; }
     void ShowLateLogLine(std::string_view line) override;
-    void ShowCause(std::string_view cause) override;
+    void ShowNote(std::string_view note) override;
 
     // What was shown outside the dialogs, in order.
     std::vector<std::string> LateLogLines() const;
-    std::vector<std::string> Causes() const;
+    std::vector<std::string> Notes() const;
 
 private:
     WindowSystem& Windows() override { return *this; }
@@ -113,7 +113,7 @@ private:
     DialogApi* m_Running = nullptr;  // the innermost dialog being run
     mutable std::mutex m_NotesMutex; // late lines may come from any thread
     std::vector<std::string> m_LateLogLines;
-    std::vector<std::string> m_Causes;
+    std::vector<std::string> m_Notes;
 };
 
 } // namespace dravo

@@ -57,8 +57,8 @@ void TerminalWindowSystem::ShowLateLogLine(std::string_view line) {
     m_LateLines.emplace_back(line);
 }
 
-void TerminalWindowSystem::ShowCause(std::string_view cause) {
-    m_Failures.emplace_back(cause);
+void TerminalWindowSystem::ShowNote(std::string_view note) {
+    m_Failures.emplace_back(note);
 }
 
 void TerminalWindowSystem::RequestClose() {

@@ -61,7 +61,7 @@ public:
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
     bool CanShowDialogs() const override { return true; }
     void ShowLateLogLine(std::string_view line) override;
-    void ShowCause(std::string_view cause) override;
+    void ShowNote(std::string_view note) override;
 
 private:
     WindowSystem& Windows() override { return *this; }

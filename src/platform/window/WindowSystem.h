@@ -57,9 +57,10 @@ public:
     // written where the face writes its log, or kept for once the screen is given back. Any thread;
     // never blocks.
     virtual void ShowLateLogLine(std::string_view line) = 0;
-    // The cause behind a message box just shown (a system error text, the engine's reason): standard
-    // error in the headless face, after the screen is given back in the terminal face.
-    virtual void ShowCause(std::string_view cause) = 0;
+    // A line the operator must read outside the dialogs: the cause behind a message box just shown (a
+    // system error text, the engine's reason), or what start-up left out of a file. Standard error in
+    // the headless face, after the screen is given back in the terminal face. Window thread.
+    virtual void ShowNote(std::string_view note) = 0;
 };
 
 // Shows the busy sign for the lifetime of the guard.

@@ -1,0 +1,155 @@
+// Files the operator (or someone else) wrote, read end to end: nothing the operator wrote is lost
+// without a word, and no file holds up or bloats a run.
+#include "integration/PresenceFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace dravo {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class HostileFilesTest : public test::PresenceTest {
+protected:
+    std::filesystem::path Config() const { return m_Game.Path() / "dravosrv.cfg"; }
+    void Append(const std::string& lines) {
+        std::ofstream out(Config(), std::ios::app);
+        out << lines;
+    }
+    int RunAndShutDown(const std::vector<std::string>& extra = {}, std::string* errors = nullptr,
+                       std::string* output = nullptr) {
+        std::vector<std::string> arguments{"-go", "-face", "headless"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        test::LiveProcess server(test::BinDir() / "dravoserv", arguments, m_Game.Path());
+        EXPECT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
+        server.WriteLine("/shutdown");
+        const int status = server.Wait();
+        server.FinishReading();
+        if (errors != nullptr) {
+            *errors = server.Errors();
+        }
+        if (output != nullptr) {
+            *output = server.Output();
+        }
+        return status;
+    }
+};
+
+TEST_F(HostileFilesTest, AHugeListCountNeitherSlowsTheStartNorFillsTheFile) {
+    Configure({{"NumRezFiles", "100000"}, {"NumLevels", "2000000000"}});
+    std::string errors;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunAndShutDown({}, &errors), 0) << errors;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s); // was 20 s for the rez files alone
+    EXPECT_NE(errors.find("NumRezFiles is 100000; only the first 114 entries were read"), std::string::npos) << errors;
+    const std::string saved = ReadText(Config());
+    EXPECT_EQ(saved.find("\"\""), std::string::npos) << "an empty entry was saved";
+    EXPECT_EQ(saved.find("RezFile1 "), std::string::npos);
+    EXPECT_NE(saved.find("RezFile0 \"Custom\\\\arena.rez\""), std::string::npos) << saved;
+}
+
+TEST_F(HostileFilesTest, LinesThatDoNotParseAreReportedAndTheOriginalIsKept) {
+    Append("ServerName Hand Edited Name\n");
+    const std::string original = ReadText(Config());
+    std::string errors;
+    std::string output;
+    ASSERT_EQ(RunAndShutDown({}, &errors, &output), 0) << errors;
+    const std::string report = "dravosrv.cfg:40: skipped a line: the value must be in double quotes: "
+                               "ServerName Hand Edited Name";
+    EXPECT_NE(errors.find(report), std::string::npos) << errors;
+    EXPECT_NE(output.find(report), std::string::npos) << output; // in the console log too
+    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig"), original);
+    EXPECT_NE(errors.find("the file as it was is kept as dravosrv.cfg.orig."), std::string::npos) << errors;
+
+    // Another unreadable line later: the earlier copy stays, the new one goes beside it.
+    Append("Broken \"unterminated\n");
+    const std::string second = ReadText(Config());
+    ASSERT_EQ(RunAndShutDown(), 0);
+    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig"), original);
+    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig.1"), second);
+}
+
+TEST_F(HostileFilesTest, ALinkedConfigurationIsUpdatedThroughTheLink) {
+    std::filesystem::create_directory(m_Game.Path() / "settings");
+    std::filesystem::rename(Config(), m_Game.Path() / "settings" / "main.cfg");
+    std::filesystem::create_symlink("settings/main.cfg", Config());
+    ASSERT_EQ(RunAndShutDown({"+ServerName", "Through The Link"}), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(Config()));
+    EXPECT_NE(ReadText(m_Game.Path() / "settings" / "main.cfg").find("ServerName \"Through The Link\""),
+              std::string::npos);
+}
+
+TEST_F(HostileFilesTest, AnArchiveWithAnEntryLargerThanAResourceFileMayBeIsRefusedWithItsReason) {
+    // A sparse archive: one 100 MiB entry costs the disk almost nothing.
+    const std::string name = "Big.dat";
+    std::string archive = "DRAVOREZ";
+    auto put = [&archive](uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            archive.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        }
+    };
+    put(1, 4);
+    put(1, 4);
+    const uint64_t dataOffset = 16 + 10 + name.size();
+    put(dataOffset, 4);
+    put(100u << 20, 4);
+    put(name.size(), 2);
+    archive += name;
+    const auto path = m_Game.Path() / "Custom" / "arena.rez";
+    m_Game.Write("Custom/arena.rez", archive);
+    std::filesystem::resize_file(path, dataOffset + (100u << 20));
+    test::LiveProcess server(test::BinDir() / "dravoserv", {"-go", "-face", "headless"}, m_Game.Path());
+    EXPECT_EQ(server.Wait(), 1);
+    server.FinishReading();
+    const std::string errors = server.Errors();
+    const size_t box = errors.find("DravoServ: ERROR - Unable to load Dravo resources.\n");
+    ASSERT_NE(box, std::string::npos) << errors;
+    EXPECT_NE(errors.find("Big.dat is larger than 64 MiB", box), std::string::npos) << errors;
+}
+
+TEST_F(HostileFilesTest, TheReasonASaveFailedIsShown) {
+    // The configuration lives in a directory that is gone by the end of the run.
+    std::filesystem::create_directory(m_Game.Path() / "gone");
+    std::filesystem::copy_file(Config(), m_Game.Path() / "gone" / "main.cfg");
+    test::LiveProcess server(test::BinDir() / "dravoserv", {"-go", "-face", "headless", "-CONFIG", "gone/main.cfg"},
+                             m_Game.Path());
+    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Errors();
+    std::filesystem::remove_all(m_Game.Path() / "gone");
+    server.WriteLine("/shutdown");
+    EXPECT_EQ(server.Wait(), 3);
+    server.FinishReading();
+    const std::string errors = server.Errors();
+    const size_t box = errors.find("DravoServ: ERROR - Unable to save the configuration file \"gone/main.cfg\".\n");
+    ASSERT_NE(box, std::string::npos) << errors;
+    EXPECT_NE(errors.find("No such file or directory", box), std::string::npos) << errors;
+}
+
+TEST_F(HostileFilesTest, ABannedNameIsMatchedWholeUpToSixtyThreeCharacters) {
+    const std::string banned(40, 'B');
+    const std::string prefix(31, 'B'); // what the ban once was cut to: another player's name
+    m_Game.Write("banned.txt", banned + "\n");
+    auto server = StartServer();
+    auto bots = StartBots(banned + "," + prefix, 30);
+    ASSERT_TRUE(server->WaitForOutput("Added " + banned + " to kick queue...")) << server->Output();
+    ASSERT_TRUE(server->WaitForOutput(prefix + " joined the game.")) << server->Output();
+    server->WriteLine("/players");
+    ASSERT_TRUE(server->WaitForOutput("Players: ")) << server->Output();
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 0);
+    server->FinishReading();
+    EXPECT_EQ(server->Output().find("Added " + prefix + " to kick queue..."), std::string::npos);
+}
+
+} // namespace
+} // namespace dravo
