@@ -8,15 +8,12 @@
 //   - a bare loop that sleeps 9 ms at a time, a thread of this benchmark.
 // Goals: hosted at most 1% of a core and at most twice the bare loop; waiting under 0.05%.
 #include "support/BenchGame.h"
-#include "support/BenchProcess.h"
 #include "support/Figures.h"
 #include "support/ProcStats.h"
 
 #include <arpa/inet.h>
 #include <atomic>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <netinet/in.h>
 #include <pty.h>
 #include <sys/socket.h>
@@ -70,39 +67,49 @@ private:
     std::thread m_Reader;
 };
 
+// A UDP socket bound to a port of 127.0.0.1 that the system picks; the port is read back.
+int BindAnyLoopbackPort(uint16_t& port) {
+    const int socketFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        close(socketFd);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return socketFd;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 30;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::atof(argv[i + 1]);
-        }
-    }
+    const double seconds = NumberOption(argc, argv, "--seconds", 30);
     BenchGame hostedGame;
-    BenchProcess hosted(BinDir() / "dravoserv", {"-go", "-face", "headless"}, hostedGame.Path());
+    const auto hostedServer = hostedGame.StartServer();
+    LiveProcess& hosted = *hostedServer;
 
-    // The second copy's game port is taken, so its console window waits without a game.
+    // The second copy's game port is held here, so its console window waits without a game.
     BenchGame waitingGame;
-    const int blocker = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(waitingGame.Port());
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    uint16_t heldPort = 0;
+    const int blocker = BindAnyLoopbackPort(heldPort);
+    if (blocker < 0) {
         std::perror("bind");
         return 1;
     }
-    BenchProcess waiting(BinDir() / "dravoserv", {"-go", "-face", "headless"}, waitingGame.Path());
+    LiveProcess waiting(BinDir() / "dravoserv", {"-go", "-face", "headless", "+Port", std::to_string(heldPort)},
+                        waitingGame.Path());
     BenchGame wizardGame;
     WizardProcess wizard(wizardGame.Path());
 
-    if (!hosted.WaitForLine("Server is running.", std::chrono::seconds(30))) {
-        std::fprintf(stderr, "the hosted server did not start:\n%s", hosted.AllOutput().c_str());
+    if (!hosted.WaitForLine(BenchGame::RUNNING, std::chrono::milliseconds(0))) {
+        Complain("the hosted server did not start", hosted);
         return 1;
     }
-    if (!waiting.WaitForLine("ERROR - Unable to host the game.", std::chrono::seconds(30))) {
-        std::fprintf(stderr, "the waiting server did not stop at the failed hosting:\n%s", waiting.AllOutput().c_str());
+    if (!waiting.WaitForLine(BenchGame::HOSTING_FAILED, std::chrono::seconds(30))) {
+        Complain("the waiting server did not stop at the failed hosting", waiting);
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1)); // start-up settles
