@@ -1,4 +1,5 @@
 // The console window through the scripted face: fields, players, commands, clocks and the way out.
+#include "support/ScriptedWindows.h"
 #include "ui/ConsoleWindow.h"
 
 #include "platform/window/ScriptedWindowSystem.h"
@@ -21,7 +22,7 @@ protected:
     test::TempDir m_Directory;
     test::CurrentDirectory m_Current{m_Directory.Path()};
     test::FakeEngine m_Engine;
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     test::FakeClock m_Clock;
     HostInfo m_Host{};
     GameOptions m_Options{};

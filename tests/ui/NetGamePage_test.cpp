@@ -1,4 +1,5 @@
 // The game settings page: what it shows from the settings and what Next writes back.
+#include "support/ScriptedWindows.h"
 #include "ui/pages/NetGamePage.h"
 
 #include "platform/window/ScriptedWindowSystem.h"
@@ -16,7 +17,7 @@ using Control = NetGameControl;
 
 class NetGamePageTest : public ::testing::Test {
 protected:
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     ServerSettings m_Settings;
     HostInfo m_Host{};
     GameInfo m_Info{};

@@ -1,4 +1,5 @@
 // The rez file page and the search of "Custom": what is offered, how entries are shown and stored.
+#include "support/ScriptedWindows.h"
 #include "ui/pages/NetRezFilesPage.h"
 
 #include "platform/window/ScriptedWindowSystem.h"
@@ -21,7 +22,7 @@ class NetRezFilesPageTest : public ::testing::Test {
 protected:
     test::TempDir m_Game;
     test::FakeEngine m_Engine;
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     TextList m_List;
 
     void SetUp() override {

@@ -1,5 +1,6 @@
 // The game options procedure on the wizard page and in SERVER_OPTIONS, OpenOptionsDialog, and the
 // console window's Options button.
+#include "support/ScriptedWindows.h"
 #include "ui/OptionsDialog.h"
 
 #include "platform/window/HeadlessWindowSystem.h"
@@ -27,7 +28,7 @@ using Control = OptionsControl;
 
 class OptionsPageTest : public ::testing::Test {
 protected:
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     GameOptions m_Options{};
 
     void SetUp() override { SetGameOptionsStartValues(m_Options); }

@@ -1,5 +1,6 @@
 // The page run of the setup wizard over the real engine: the moves between pages, the errors, the
 // "-go" tip, the stored lists and the face that cannot show pages.
+#include "support/ScriptedWindows.h"
 #include "ui/SetupWizard.h"
 
 #include "platform/window/HeadlessWindowSystem.h"
@@ -218,7 +219,7 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
 TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     test::FakeEngine engine;
     engine.m_StartNetworkingSucceeds = false;
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     test::FakeDrives drives;
     ResourceLocator resources(drives);
     ServerSettings settings;
@@ -236,7 +237,7 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
 
 TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
     test::FakeEngine engine; // lists no services
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     test::FakeDrives drives;
     ResourceLocator resources(drives);
     ServerSettings settings;

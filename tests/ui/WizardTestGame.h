@@ -13,6 +13,7 @@
 #include "settings/ResourceLocator.h"
 #include "settings/SettingsStore.h"
 #include "support/FakeDrives.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 #include "ui/SetupWizard.h"
@@ -51,7 +52,7 @@ class WizardTest : public ::testing::Test {
 protected:
     TempDir m_Game;
     std::optional<CurrentDirectory> m_Current;
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     FakeDrives m_Drives;
     ResourceLocator m_Resources{m_Drives};
     ServerLibrary m_Library;
