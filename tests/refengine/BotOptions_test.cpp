@@ -16,10 +16,10 @@ std::string ErrorOf(const Words& arguments) {
 
 TEST(BotOptions, ReadsEveryOption) {
     std::string error;
-    const auto options = BotOptions::Parse({"--port", "27888", "--host", "127.0.0.2", "--count", "4", "--names",
-                                            "Ace,Bob", "--prefix", "Cpu", "--duration", "2.5", "--churn", "0.5",
-                                            "--seed", "7", "--quiet", "--allow-remote"},
-                                           error);
+    const auto options =
+        BotOptions::Parse({"--port", "27888", "--host", "127.0.0.2", "--count", "4", "--names", "Ace,Bob", "--prefix",
+                           "Cpu", "--duration", "2.5", "--churn", "0.5", "--seed", "7", "--quiet", "--allow-remote"},
+                          error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->m_Port, 27888);
     EXPECT_EQ(options->m_Host, "127.0.0.2");
