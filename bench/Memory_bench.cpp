@@ -147,13 +147,15 @@ int main(int argc, char** argv) {
     }
     BenchGame hostedGame;
     BenchGame bareGame;
-    const auto hostedServer = hostedGame.StartServer();
+    const auto hostedServer = hostedGame.Host();
+    if (!hostedServer) {
+        return 1;
+    }
     LiveProcess& hosted = *hostedServer;
     LiveProcess bare("/proc/self/exe", {"--bare-host"}, bareGame.Path());
     const auto bareRunning = bare.WaitForLine(BARE_RUNNING, std::chrono::seconds(30));
-    if (!hosted.WaitForLine(BenchGame::RUNNING, std::chrono::milliseconds(0)) || !bareRunning) {
-        Complain("the hosted server did not start", hosted);
-        Complain("or the bare host did not", bare);
+    if (!bareRunning) {
+        Complain("the bare host did not start", bare);
         return 1;
     }
     const auto barePort = static_cast<uint16_t>(std::stoul(bareRunning->m_Text.substr(std::strlen(BARE_RUNNING))));

@@ -22,6 +22,15 @@ bool BenchGame::Configure(const std::map<std::string, std::string>& values) {
     return true;
 }
 
+std::unique_ptr<LiveProcess> BenchGame::Host() {
+    auto server = StartServer();
+    if (!server->WaitForLine(RUNNING, std::chrono::milliseconds(0))) {
+        Complain("the server did not start", *server);
+        return nullptr;
+    }
+    return server;
+}
+
 double NumberOption(int argc, char** argv, const char* name, double fallback) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], name) == 0) {

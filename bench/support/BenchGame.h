@@ -6,6 +6,8 @@
 #include "support/SampleGame.h"
 #include "support/TestPaths.h"
 
+#include <map>
+#include <memory>
 #include <string>
 
 namespace dravo::bench {
@@ -20,6 +22,8 @@ public:
     BenchGame();
     // Sets variables in the game's configuration; false when the engine could not.
     bool Configure(const std::map<std::string, std::string>& values);
+    // dravoserv hosting the game (-go, headless) once it runs; empty, after saying why, when it does not.
+    std::unique_ptr<LiveProcess> Host();
 };
 
 // The number after `name` on the command line ("--seconds 30"), or `fallback`.

@@ -1,11 +1,11 @@
 // The rez file page and the search of "Custom": what is offered, how entries are shown and stored.
-#include "support/ScriptedWindows.h"
 #include "ui/pages/NetRezFilesPage.h"
 
 #include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetRezFilesTemplate.h"
 #include "res/WizardFrame.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/pages/CustomRezFiles.h"
 

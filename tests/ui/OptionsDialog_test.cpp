@@ -1,6 +1,5 @@
 // The game options procedure on the wizard page and in SERVER_OPTIONS, OpenOptionsDialog, and the
 // console window's Options button.
-#include "support/ScriptedWindows.h"
 #include "ui/OptionsDialog.h"
 
 #include "platform/window/HeadlessWindowSystem.h"
@@ -12,6 +11,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
 #include "ui/pages/GameOptionsPage.h"

@@ -1,11 +1,11 @@
 // The page run of the setup wizard over the real engine: the moves between pages, the errors, the
 // "-go" tip, the stored lists and the face that cannot show pages.
-#include "support/ScriptedWindows.h"
 #include "ui/SetupWizard.h"
 
 #include "platform/window/HeadlessWindowSystem.h"
 #include "res/StringTable.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "ui/WizardTestGame.h"
 
 #include <sstream>
@@ -199,19 +199,11 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     std::ostringstream out;
     std::ostringstream err;
     HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err, false});
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
-    ASSERT_TRUE(resources.LocateResources(0));
     ServerLibrary library;
     ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard({windows, library.GetServer(), resources, settings, levels, rezFiles});
-    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    test::WizardUnderTest wizard(windows, library.GetServer());
+    ASSERT_TRUE(wizard.m_Resources.LocateResources(0));
+    EXPECT_FALSE(wizard.Run(false, "none.cfg"));
     EXPECT_EQ(err.str(), "DravoServ: " + std::string(SETUP_NEEDS_SCREEN_MESSAGE) + "\n");
     EXPECT_TRUE(out.str().empty());
 }
@@ -220,16 +212,8 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     test::FakeEngine engine;
     engine.m_StartNetworkingSucceeds = false;
     test::ScriptedWindows windows;
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles});
-    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    test::WizardUnderTest wizard(windows, &engine);
+    EXPECT_FALSE(wizard.Run(false, "none.cfg"));
     EXPECT_TRUE(windows.Dialogs().empty());
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to initialize the networking system.");
@@ -238,17 +222,9 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
 TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
     test::FakeEngine engine; // lists no services
     test::ScriptedWindows windows;
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles});
-    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
-    EXPECT_EQ(wizard.WizardError(), 3);
+    test::WizardUnderTest wizard(windows, &engine);
+    EXPECT_FALSE(wizard.Run(false, "none.cfg"));
+    EXPECT_EQ(wizard.m_Wizard.WizardError(), 3);
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to access the available network services.");
 }

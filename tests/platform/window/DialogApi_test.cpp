@@ -1,9 +1,9 @@
 // The calls a procedure makes: checked ids and indexes, edit arithmetic, posting, timers and ending.
 #include "platform/window/DialogApi.h"
-#include "support/ScriptedWindows.h"
 
 #include "PickerDialog.h"
 #include "platform/window/ScriptedWindowSystem.h"
+#include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Message boxes and the colour picker of the terminal face, as the dialogs they are built from.
 #include "platform/window/TerminalMessageBox.h"
-#include "support/ScriptedWindows.h"
 
 #include "platform/window/DialogApi.h"
 #include "platform/window/ScriptedDialog.h"
 #include "platform/window/ScriptedWindowSystem.h"
 #include "platform/window/TerminalColorPicker.h"
 #include "platform/window/TerminalLayout.h"
+#include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
 
