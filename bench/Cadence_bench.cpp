@@ -3,12 +3,9 @@
 // An idle hosted server in a copy of the sample game, over --seconds (30).
 // Goals: at least 103 steps a second, p50 <= 9.3 ms, p99 <= 11 ms, max <= 25 ms.
 #include "support/BenchGame.h"
-#include "support/BenchProcess.h"
 #include "support/Figures.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 
 using namespace dravo::bench;
@@ -29,24 +26,19 @@ bool ParseIntervals(const std::string& line, Intervals& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 30;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::atof(argv[i + 1]);
-        }
-    }
+    const double seconds = NumberOption(argc, argv, "--seconds", 30);
     BenchGame game;
-    BenchProcess server(BinDir() / "dravoserv", {"-go", "-face", "headless"}, game.Path());
-    if (!server.WaitForLine("Server is running.", std::chrono::seconds(30))) {
-        std::fprintf(stderr, "the server did not start:\n%s", server.AllOutput().c_str());
+    const auto hosted = game.Host();
+    if (!hosted) {
         return 1;
     }
+    LiveProcess& server = *hosted;
     // Let start-up settle, then count from a clean slate.
     std::this_thread::sleep_for(std::chrono::seconds(1));
     size_t from = server.LineCount();
     server.WriteLine("frameintervals reset");
     if (!server.WaitForLine("frameintervals:", std::chrono::seconds(5), from)) {
-        std::fprintf(stderr, "no frameintervals answer:\n%s", server.AllOutput().c_str());
+        Complain("no frameintervals answer", server);
         return 1;
     }
     const auto start = Clock::now();
@@ -57,7 +49,7 @@ int main(int argc, char** argv) {
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     Intervals intervals;
     if (!answer || !ParseIntervals(answer->m_Text, intervals)) {
-        std::fprintf(stderr, "no frameintervals answer:\n%s", server.AllOutput().c_str());
+        Complain("no frameintervals answer", server);
         return 1;
     }
     server.WriteLine("/shutdown");

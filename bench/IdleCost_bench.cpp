@@ -7,19 +7,14 @@
 //     benchmark, so hosting fails and the window waits);
 //   - a bare loop that sleeps 9 ms at a time, a thread of this benchmark.
 // Goals: hosted at most 1% of a core and at most twice the bare loop; waiting under 0.05%.
+#include "net/UdpTestPeer.h"
 #include "support/BenchGame.h"
-#include "support/BenchProcess.h"
 #include "support/Figures.h"
 #include "support/ProcStats.h"
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <netinet/in.h>
 #include <pty.h>
-#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -73,36 +68,28 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 30;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::atof(argv[i + 1]);
-        }
-    }
+    const double seconds = NumberOption(argc, argv, "--seconds", 30);
     BenchGame hostedGame;
-    BenchProcess hosted(BinDir() / "dravoserv", {"-go", "-face", "headless"}, hostedGame.Path());
+    const auto hostedServer = hostedGame.Host();
+    if (!hostedServer) {
+        return 1;
+    }
+    LiveProcess& hosted = *hostedServer;
 
-    // The second copy's game port is taken, so its console window waits without a game.
+    // The second copy's game port is held here, so its console window waits without a game.
     BenchGame waitingGame;
-    const int blocker = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(waitingGame.Port());
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    const dravo::test::UdpTestPeer blocker; // bound to a port the system picks, read back
+    if (!blocker.IsOpen()) {
         std::perror("bind");
         return 1;
     }
-    BenchProcess waiting(BinDir() / "dravoserv", {"-go", "-face", "headless"}, waitingGame.Path());
+    LiveProcess waiting(BinDir() / "dravoserv", {"-go", "-face", "headless", "+Port", std::to_string(blocker.Port())},
+                        waitingGame.Path());
     BenchGame wizardGame;
     WizardProcess wizard(wizardGame.Path());
 
-    if (!hosted.WaitForLine("Server is running.", std::chrono::seconds(30))) {
-        std::fprintf(stderr, "the hosted server did not start:\n%s", hosted.AllOutput().c_str());
-        return 1;
-    }
-    if (!waiting.WaitForLine("ERROR - Unable to host the game.", std::chrono::seconds(30))) {
-        std::fprintf(stderr, "the waiting server did not stop at the failed hosting:\n%s", waiting.AllOutput().c_str());
+    if (!waiting.WaitForLine(BenchGame::HOSTING_FAILED, std::chrono::seconds(30))) {
+        Complain("the waiting server did not stop at the failed hosting", waiting);
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1)); // start-up settles
@@ -139,7 +126,6 @@ int main(int argc, char** argv) {
     waiting.WriteLine("/shutdown");
     hosted.Wait(std::chrono::seconds(10));
     waiting.Wait(std::chrono::seconds(10));
-    close(blocker);
 
     std::printf("Idle CPU over %.1f s (share of one core)\n", windowNs / 1e9);
     Goal("hosted, empty, no queries", 100.0 * hostedNs / windowNs, "% core", true, 1.0);

@@ -14,10 +14,11 @@
 #include "engine/HostingRecords.h"
 #include "engine/ServerLibrary.h"
 #include "support/BenchGame.h"
-#include "support/BenchProcess.h"
 #include "support/Figures.h"
+#include "support/LoopbackPorts.h"
 #include "support/ProcStats.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -43,8 +44,11 @@ public:
 
 volatile std::sig_atomic_t g_Stop = 0;
 
-// The bare host: the engine alone, hosting the game in the current directory on the given port.
-int BareHost(uint32_t port) {
+constexpr const char* BARE_RUNNING = "Bare host running on port ";
+
+// The bare host: the engine alone, hosting the game in the current directory on a port of its own
+// (opened again on another while the engine says the one it tried is taken), which it prints.
+int BareHost() {
     std::signal(SIGTERM, [](int) { g_Stop = 1; });
     ServerLibrary library;
     if (!library.LoadServerLibrary((BinDir() / "server.so").string())) {
@@ -74,11 +78,22 @@ int BareHost(uint32_t port) {
     }
     server.ReleaseServices(services);
     OpenGameSessionRequest request{};
-    request.m_GamePort = port;
     request.m_MaxPlayers = PLAYERS;
     std::strcpy(request.m_SessionInfo, "[NAME:Bare][HOST:Bench][LEVL:Worlds\\Multi\\Cinderworks][TYPE:1]");
-    if (server.OpenGameSession(&request) != ENGINE_TRUE) {
-        std::puts("cannot open the game session");
+    char error[256] = {};
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        request.m_GamePort = dravo::test::FreeUdpPort();
+        if (server.OpenGameSession(&request) == ENGINE_TRUE) {
+            error[0] = '\0';
+            break;
+        }
+        server.LastErrorText(error, sizeof error);
+        if (std::strstr(error, std::strerror(EADDRINUSE)) == nullptr) {
+            break;
+        }
+    }
+    if (error[0] != '\0') {
+        std::printf("cannot open the game session: %s\n", error);
         return 1;
     }
     static GameInfo game{};
@@ -94,7 +109,7 @@ int BareHost(uint32_t port) {
         std::puts("cannot start the world");
         return 1;
     }
-    std::puts("Bare host running.");
+    std::printf("%s%u\n", BARE_RUNNING, request.m_GamePort);
     std::fflush(stdout);
     // Frames as the worker runs them; "status" on the input asks for the player count.
     std::thread input([&] {
@@ -112,7 +127,7 @@ int BareHost(uint32_t port) {
 }
 
 // Asks until the answer shows every player (bounded).
-bool WaitForPlayers(BenchProcess& process, const std::string& ask, const std::string& answer) {
+bool WaitForPlayers(LiveProcess& process, const std::string& ask, const std::string& answer) {
     const auto end = Clock::now() + std::chrono::seconds(30);
     while (Clock::now() < end) {
         const size_t from = process.LineCount();
@@ -127,31 +142,36 @@ bool WaitForPlayers(BenchProcess& process, const std::string& ask, const std::st
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--bare-host") == 0) {
-        return BareHost(static_cast<uint32_t>(std::atoi(argv[2])));
+    if (argc == 2 && std::strcmp(argv[1], "--bare-host") == 0) {
+        return BareHost();
     }
     BenchGame hostedGame;
     BenchGame bareGame;
-    BenchProcess hosted(BinDir() / "dravoserv", {"-go", "-face", "headless"}, hostedGame.Path());
-    BenchProcess bare("/proc/self/exe", {"--bare-host", std::to_string(bareGame.Port())}, bareGame.Path());
-    if (!hosted.WaitForLine("Server is running.", std::chrono::seconds(30)) ||
-        !bare.WaitForLine("Bare host running.", std::chrono::seconds(30))) {
-        std::fprintf(stderr, "a host did not start:\n%s\n%s", hosted.AllOutput().c_str(), bare.AllOutput().c_str());
+    const auto hostedServer = hostedGame.Host();
+    if (!hostedServer) {
         return 1;
     }
+    LiveProcess& hosted = *hostedServer;
+    LiveProcess bare("/proc/self/exe", {"--bare-host"}, bareGame.Path());
+    const auto bareRunning = bare.WaitForLine(BARE_RUNNING, std::chrono::seconds(30));
+    if (!bareRunning) {
+        Complain("the bare host did not start", bare);
+        return 1;
+    }
+    const auto barePort = static_cast<uint16_t>(std::stoul(bareRunning->m_Text.substr(std::strlen(BARE_RUNNING))));
     const std::string count = std::to_string(PLAYERS);
     auto bots = [&](uint16_t port, const BenchGame& game) {
-        return std::make_unique<BenchProcess>(BinDir() / "dravo-bot",
-                                              std::vector<std::string>{"--host", "127.0.0.1", "--port",
-                                                                       std::to_string(port), "--count", count,
-                                                                       "--duration", "120", "--quiet"},
-                                              game.Path());
+        return std::make_unique<LiveProcess>(BinDir() / "dravo-bot",
+                                             std::vector<std::string>{"--host", "127.0.0.1", "--port",
+                                                                      std::to_string(port), "--count", count,
+                                                                      "--duration", "120", "--quiet"},
+                                             game.Path());
     };
-    auto hostedBots = bots(hostedGame.Port(), hostedGame);
-    auto bareBots = bots(bareGame.Port(), bareGame);
+    auto hostedBots = bots(hostedGame.GamePort(), hostedGame);
+    auto bareBots = bots(barePort, bareGame);
     if (!WaitForPlayers(hosted, "status", count + " of ") || !WaitForPlayers(bare, "status", count + " players")) {
-        std::fprintf(stderr, "the players did not all join:\n%s\n%s", hosted.AllOutput().c_str(),
-                     bare.AllOutput().c_str());
+        Complain("the players did not all join the hosted server", hosted);
+        Complain("or the bare host", bare);
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::seconds(3)); // a few state updates with every player

@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 #include <unordered_map>
 
@@ -54,15 +52,8 @@ double Percentile(std::vector<double> values, double share) {
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 10;
-    double floodRate = 20000;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::atof(argv[i + 1]);
-        } else if (std::strcmp(argv[i], "--rate") == 0) {
-            floodRate = std::atof(argv[i + 1]);
-        }
-    }
+    const double seconds = NumberOption(argc, argv, "--seconds", 10);
+    const double floodRate = NumberOption(argc, argv, "--rate", 20000);
     QueryHost host(16);
     if (!host.Ready()) {
         std::fprintf(stderr, "%s\n", host.Failure().c_str());

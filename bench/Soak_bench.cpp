@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -37,25 +36,20 @@ struct Window {
 } // namespace
 
 int main(int argc, char** argv) {
-    double minutes = 10;
-    bool strict = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--minutes") == 0 && i + 1 < argc) {
-            minutes = std::atof(argv[++i]);
-        } else if (std::strcmp(argv[i], "--strict") == 0) {
-            strict = true;
-        }
-    }
+    const double minutes = NumberOption(argc, argv, "--minutes", 10);
+    const bool strict = std::find_if(argv + 1, argv + argc, [](const char* word) {
+                            return std::strcmp(word, "--strict") == 0;
+                        }) != argv + argc;
     QueryHost host(0, {{"fragrate", "6"}});
     if (!host.Ready()) {
         std::fprintf(stderr, "%s\n", host.Failure().c_str());
         return 1;
     }
-    BenchProcess& server = host.Server();
-    BenchProcess bots(BinDir() / "dravo-bot",
-                      {"--host", "127.0.0.1", "--port", std::to_string(host.GamePort()), "--count", "16", "--churn",
-                       "20", "--duration", std::to_string(static_cast<int>(minutes * 60 + 60)), "--quiet"},
-                      "/tmp");
+    LiveProcess& server = host.Server();
+    LiveProcess bots(BinDir() / "dravo-bot",
+                     {"--host", "127.0.0.1", "--port", std::to_string(host.GamePort()), "--count", "16", "--churn",
+                      "20", "--duration", std::to_string(static_cast<int>(minutes * 60 + 60)), "--quiet"},
+                     "/tmp");
     QueryLoad load;
     uint64_t sent = 0, answered = 0;
     auto count = [&](uint32_t, std::string_view datagram, Clock::time_point) {
@@ -115,7 +109,7 @@ int main(int argc, char** argv) {
     }
     server.WriteLine("/shutdown");
     const int status = server.Wait(std::chrono::seconds(30));
-    const std::string output = server.AllOutput();
+    const std::string output = server.Output() + server.Errors();
     const bool reports = output.find("ThreadSanitizer") != std::string::npos ||
                          output.find("AddressSanitizer") != std::string::npos ||
                          output.find("runtime error") != std::string::npos;

@@ -5,12 +5,9 @@
 // headless face prints the start-up log lines together once the window runs, so
 // they do not split the time further (strace -f -tt does: see the README).
 #include "support/BenchGame.h"
-#include "support/BenchProcess.h"
 #include "support/Figures.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 using namespace dravo::bench;
@@ -29,29 +26,24 @@ double Median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int runs = 10;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0) {
-            runs = std::max(1, std::atoi(argv[i + 1]));
-        }
-    }
+    const int runs = std::max(1, static_cast<int>(NumberOption(argc, argv, "--runs", 10)));
     BenchGame game;
     std::vector<double> totals, helps;
     for (int run = 0; run < runs; ++run) {
         {
-            BenchProcess help(BinDir() / "dravoserv", {"-help"}, game.Path());
+            LiveProcess help(BinDir() / "dravoserv", {"-help"}, game.Path());
             help.Wait(std::chrono::seconds(10));
-            helps.push_back(Ms(Clock::now() - help.Started()));
+            helps.push_back(Ms(Clock::now() - help.StartTime()));
         }
-        BenchProcess server(BinDir() / "dravoserv", {"-go", "-face", "headless"}, game.Path());
-        const auto line = server.WaitForLine("Server is running.", std::chrono::seconds(30));
+        const auto server = game.StartServer();
+        const auto line = server->WaitForLine(BenchGame::RUNNING, std::chrono::milliseconds(0));
         if (!line) {
-            std::fprintf(stderr, "the server did not start:\n%s", server.AllOutput().c_str());
+            Complain("the server did not start", *server);
             return 1;
         }
-        totals.push_back(Ms(line->m_Arrived - server.Started()));
-        server.WriteLine("/shutdown");
-        server.Wait(std::chrono::seconds(10));
+        totals.push_back(Ms(line->m_Arrived - server->StartTime()));
+        server->WriteLine("/shutdown");
+        server->Wait(std::chrono::seconds(10));
     }
     std::printf("Start-up to \"Server is running.\" with -go on the sample game, %d runs (medians)\n", runs);
     Figure("start-up, median", Median(totals), "ms");

@@ -14,8 +14,6 @@
 #include "support/QueryHost.h"
 #include "support/QueryLoad.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 
 using namespace dravo::bench;
@@ -124,15 +122,9 @@ int RunCase(int players, double rate, double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 5;
-    double rate16 = 3000, rate128 = 1500;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::atof(argv[i + 1]);
-        } else if (std::strcmp(argv[i], "--rate") == 0) {
-            rate16 = rate128 = std::atof(argv[i + 1]);
-        }
-    }
+    const double seconds = NumberOption(argc, argv, "--seconds", 5);
+    const double rate16 = NumberOption(argc, argv, "--rate", 3000);
+    const double rate128 = NumberOption(argc, argv, "--rate", 1500);
     std::printf("CPU time per \\status\\ answer, dravoserv against a bare answerer\n");
     if (RunCase(16, rate16, seconds) != 0 || RunCase(128, rate128, seconds) != 0) {
         return 1;

@@ -1,34 +1,34 @@
-// BenchGame: a temporary copy of the sample game, configured for one benchmark
-// (its own free game port on loopback), and the paths of the programs.
+// BenchGame: the tests' copy of the sample game set up for a benchmark (frags off, so the game stays
+// still), the runner and clock the benchmarks use, and their command-line numbers.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
+#include "support/LiveProcess.h"
+#include "support/SampleGame.h"
+#include "support/TestPaths.h"
+
 #include <map>
+#include <memory>
 #include <string>
 
 namespace dravo::bench {
 
-std::filesystem::path BinDir();
-std::filesystem::path DataDir();
-// A UDP port on 127.0.0.1 that nothing is bound to at the moment of asking.
-uint16_t FreeUdpPort();
+using test::BinDir;
+using test::LiveProcess;
+using Clock = LiveProcess::Clock;
 
-class BenchGame {
+class BenchGame : public test::SampleGame {
 public:
+    // Ends the benchmark when the game cannot be set up.
     BenchGame();
-    ~BenchGame();
-    BenchGame(const BenchGame&) = delete;
-    BenchGame& operator=(const BenchGame&) = delete;
-
-    const std::filesystem::path& Path() const { return m_Path; }
-    uint16_t Port() const { return m_Port; }
-    // Sets variables in the game's configuration file through the reference engine.
+    // Sets variables in the game's configuration; false when the engine could not.
     bool Configure(const std::map<std::string, std::string>& values);
-
-private:
-    std::filesystem::path m_Path;
-    uint16_t m_Port = 0;
+    // dravoserv hosting the game (-go, headless) once it runs; empty, after saying why, when it does not.
+    std::unique_ptr<LiveProcess> Host();
 };
+
+// The number after `name` on the command line ("--seconds 30"), or `fallback`.
+double NumberOption(int argc, char** argv, const char* name, double fallback);
+// Prints what did not happen with everything the process wrote, for a benchmark that cannot go on.
+void Complain(const std::string& what, const LiveProcess& process);
 
 } // namespace dravo::bench

@@ -17,10 +17,8 @@ QueryHost::QueryHost(int players, const std::map<std::string, std::string>& vari
     socklen_t length = sizeof sink;
     bind(m_Sink, reinterpret_cast<sockaddr*>(&sink), sizeof sink);
     getsockname(m_Sink, reinterpret_cast<sockaddr*>(&sink), &length);
-    m_QueryPort = FreeUdpPort();
     std::map<std::string, std::string> settings = {{"UseGameSpy", "1"},
                                                    {"MaxPlayers", "128"},
-                                                   {"SpyQueryPort", std::to_string(m_QueryPort)},
                                                    {"SpyMasterHost", "127.0.0.1"},
                                                    {"SpyMasterPort", std::to_string(ntohs(sink.sin_port))},
                                                    {"ServerReg", "0"}};
@@ -31,20 +29,15 @@ QueryHost::QueryHost(int players, const std::map<std::string, std::string>& vari
         m_Failure = "cannot configure the game";
         return;
     }
-    m_Server = std::make_unique<BenchProcess>(BinDir() / "dravoserv",
-                                              std::vector<std::string>{"-go", "-face", "headless"}, m_Game.Path());
-    if (!m_Server->WaitForLine("Server is running.", std::chrono::seconds(30))) {
-        m_Failure = "the server did not start:\n" + m_Server->AllOutput();
+    m_Server = m_Game.StartServer();
+    if (!m_Server->WaitForLine(BenchGame::RUNNING, std::chrono::milliseconds(0))) {
+        m_Failure = "the server did not start:\n" + m_Server->Output() + m_Server->Errors();
         return;
     }
     if (players > 0) {
-        m_Bots = std::make_unique<BenchProcess>(
-            BinDir() / "dravo-bot",
-            std::vector<std::string>{"--host", "127.0.0.1", "--port", std::to_string(m_Game.Port()), "--count",
-                                     std::to_string(players), "--duration", "600", "--quiet"},
-            m_Game.Path());
+        m_Bots = m_Game.StartBots({"--count", std::to_string(players), "--duration", "600", "--quiet"});
         if (Ask("status", std::to_string(players) + " of ").empty()) {
-            m_Failure = "the players did not all join:\n" + m_Server->AllOutput();
+            m_Failure = "the players did not all join:\n" + m_Server->Output() + m_Server->Errors();
             return;
         }
     }

@@ -1,9 +1,8 @@
-// QueryHost: dravoserv hosting a copy of the sample game with GameSpy answers on
-// a free query port (heartbeats go to a loopback sink), optional bot players.
+// QueryHost: dravoserv hosting a copy of the sample game with GameSpy answers on a query port of its
+// own (heartbeats go to a loopback sink), optional bot players.
 #pragma once
 
 #include "support/BenchGame.h"
-#include "support/BenchProcess.h"
 
 #include <map>
 #include <memory>
@@ -22,18 +21,17 @@ public:
     // True when the server runs and every player has joined; otherwise `Failure` says why.
     bool Ready() const { return m_Ready; }
     const std::string& Failure() const { return m_Failure; }
-    BenchProcess& Server() { return *m_Server; }
-    uint16_t QueryPort() const { return m_QueryPort; }
-    uint16_t GamePort() const { return m_Game.Port(); }
+    LiveProcess& Server() { return *m_Server; }
+    uint16_t QueryPort() const { return m_Game.QueryPort(); }
+    uint16_t GamePort() const { return m_Game.GamePort(); }
     // Types a console command and returns the first answer line that holds `answer`.
     std::string Ask(const std::string& command, const std::string& answer);
 
 private:
     BenchGame m_Game;
     int m_Sink = -1;
-    uint16_t m_QueryPort = 0;
-    std::unique_ptr<BenchProcess> m_Server;
-    std::unique_ptr<BenchProcess> m_Bots;
+    std::unique_ptr<LiveProcess> m_Server;
+    std::unique_ptr<LiveProcess> m_Bots;
     bool m_Ready = false;
     std::string m_Failure;
 };

@@ -3,14 +3,18 @@
 // receives the answers, telling which source address each answer came back to.
 #pragma once
 
-#include "support/BenchProcess.h"
-
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <sys/types.h>
 
 namespace dravo::bench {
+
+using Clock = std::chrono::steady_clock;
 
 class QueryLoad {
 public:

@@ -1,8 +1,8 @@
-// Decimal text forms, without locale and without hexadecimal or "inf" forms.
+// Decimal text forms, without locale and without hexadecimal or "inf" forms: std::from_chars reads the
+// number, a clamp keeps it in range.
 #include "settings/DecimalText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <limits>
@@ -10,82 +10,72 @@
 namespace dravo {
 namespace {
 
-bool IsBlank(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+// The blanks of the C locale, whatever locale the terminal face sets for characters.
+constexpr std::string_view BLANKS = " \t\n\v\f\r";
+
+// The text after its leading blanks and its sign; `negative` tells whether the sign was a minus.
+std::string_view Unsigned(std::string_view text, bool& negative) {
+    text.remove_prefix(std::min(text.find_first_not_of(BLANKS), text.size()));
+    negative = text.starts_with('-');
+    if (text.starts_with('+') || negative) {
+        text.remove_prefix(1);
+    }
+    return text;
 }
 
-size_t SkipBlanks(std::string_view text) {
-    size_t at = 0;
-    while (at < text.size() && IsBlank(text[at])) {
-        ++at;
+// For a number too large or too small for a double: true when it is below one, its first significant
+// digit standing after the point once the exponent is applied.
+bool BelowOne(std::string_view number) {
+    constexpr int64_t EXPONENT_LIMIT = int64_t{1} << 48; // far beyond any double, far from overflow
+    const size_t mark = number.find_first_of("eE");
+    int64_t exponent = 0;
+    if (mark != std::string_view::npos) {
+        std::string_view digits = number.substr(mark + 1);
+        digits.remove_prefix(digits.starts_with('+') ? 1 : 0);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec ==
+            std::errc::result_out_of_range) {
+            exponent = digits.starts_with('-') ? -EXPONENT_LIMIT : EXPONENT_LIMIT;
+        }
     }
-    return at;
+    const std::string_view mantissa = number.substr(0, mark);
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return true; // zero
+    }
+    const int64_t lead = first < point ? static_cast<int64_t>(point - first) - 1 : -static_cast<int64_t>(first - point);
+    return lead + std::clamp(exponent, -EXPONENT_LIMIT, EXPONENT_LIMIT) < 0;
 }
 
 } // namespace
 
 int32_t ParseDecimalInt(std::string_view text) {
-    size_t at = SkipBlanks(text);
     bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
+    text = Unsigned(text, negative);
+    // Unsigned, so that a second sign is no number; digits beyond any range count as the largest.
+    uint64_t magnitude = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), magnitude).ec == std::errc::result_out_of_range) {
+        magnitude = std::numeric_limits<uint64_t>::max();
     }
-    int64_t magnitude = 0;
-    constexpr int64_t LIMIT = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    for (; at < text.size() && IsDigit(text[at]); ++at) {
-        magnitude = std::min(LIMIT, magnitude * 10 + (text[at] - '0'));
-    }
-    const int64_t value = negative ? -magnitude : magnitude;
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    constexpr uint64_t LIMIT = uint64_t{std::numeric_limits<int32_t>::max()} + 1;
+    const int64_t value = static_cast<int64_t>(std::min(magnitude, LIMIT));
+    return static_cast<int32_t>(std::clamp<int64_t>(negative ? -value : value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 double ParseDecimalNumber(std::string_view text) {
-    size_t at = SkipBlanks(text);
     bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    // Find the extent of digits [. digits] [e [sign] digits] before converting.
-    const size_t start = at;
-    size_t digits = 0;
-    for (; at < text.size() && IsDigit(text[at]); ++at) {
-        ++digits;
-    }
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        for (; at < text.size() && IsDigit(text[at]); ++at) {
-            ++digits;
-        }
-    }
-    if (digits == 0) {
+    text = Unsigned(text, negative);
+    // A digit or a point must come first: from_chars would also read "inf" and "nan".
+    if (text.empty() || (text.front() != '.' && (text.front() < '0' || text.front() > '9'))) {
         return 0.0;
     }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        size_t exponent = at + 1;
-        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) {
-            ++exponent;
-        }
-        if (exponent < text.size() && IsDigit(text[exponent])) {
-            at = exponent;
-            while (at < text.size() && IsDigit(text[at])) {
-                ++at;
-            }
-        }
-    }
     double value = 0.0;
-    const auto result = std::from_chars(text.data() + start, text.data() + at, value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Too large, or too small to hold: the sign of the exponent tells which.
-        const std::string_view number = text.substr(start, at - start);
-        const bool tiny = number.find("e-") != std::string_view::npos || number.find("E-") != std::string_view::npos;
-        value = tiny ? 0.0 : std::numeric_limits<double>::max();
-    } else if (result.ec != std::errc()) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        value =
+            BelowOne(text.substr(0, static_cast<size_t>(end - text.data()))) ? 0.0 : std::numeric_limits<double>::max();
+    } else if (error != std::errc()) {
         value = 0.0;
     }
     return negative ? -value : value;

@@ -6,6 +6,7 @@
 #include "res/NetServicesTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeDrives.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 
@@ -20,7 +21,7 @@ class ServerApplicationTest : public ::testing::Test {
 protected:
     TempDir m_Game;
     test::CurrentDirectory m_Current{m_Game.Path()};
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     test::FakeClock m_Clock;
     test::FakeDrives m_Drives;
     ServerApplication m_Application{m_Windows, m_Clock, m_Drives};

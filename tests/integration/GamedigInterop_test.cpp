@@ -1,9 +1,7 @@
 // GameSpy answers read by another client: gamedig (npm, protocol gamespy1) asks the query port of
 // a running dravoserv, set up entirely with command-line overrides on free loopback ports.
-#include "support/ChildProcess.h"
-#include "support/LiveProcess.h"
-#include "support/TempDir.h"
-#include "support/TestPaths.h"
+#include "integration/HostedGameTest.h"
+#include "net/UdpTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +11,7 @@ namespace dravo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::LiveProcess;
-using test::TempDir;
+using GamedigInterop = test::HostedGameTest;
 
 // The program's full path as the shell finds it on PATH, or nothing.
 std::optional<std::string> OnPath(const std::string& program) {
@@ -48,7 +45,7 @@ std::string JsonValue(const std::string& json, const std::string& key) {
     return json.substr(start, json.find_first_of(",}", start) - start);
 }
 
-TEST(GamedigInterop, ReadsTheServersNameMapAndPlayers) {
+TEST_F(GamedigInterop, ReadsTheServersNameMapAndPlayers) {
     const auto node = OnPath("node");
     if (!node || !OnPath("npm")) {
         GTEST_SKIP() << "node and npm are not installed";
@@ -56,46 +53,19 @@ TEST(GamedigInterop, ReadsTheServersNameMapAndPlayers) {
     const auto gamedig = FindGamedig();
     ASSERT_TRUE(gamedig) << "gamedig is missing: scripts/setup.sh installs it (npm install --prefix build gamedig)";
 
-    TempDir game;
-    fs::copy(test::DataDir(), game.Path(), fs::copy_options::recursive);
-    const uint16_t gamePort = test::FreeUdpPort();
-    const uint16_t queryPort = test::FreeUdpPort();
-    LiveProcess server(test::BinDir() / "dravoserv",
-                       {"-go",
-                        "-face",
-                        "headless",
-                        "+Port",
-                        std::to_string(gamePort),
-                        "+fragrate",
-                        "0",
-                        "+ServerName",
-                        "Night Owls",
-                        "+UseGameSpy",
-                        "1",
-                        "+SpyQueryPort",
-                        std::to_string(queryPort),
-                        "+SpyMasterHost",
-                        "127.0.0.1",
-                        "+SpyMasterPort",
-                        std::to_string(test::FreeUdpPort()),
-                        "+SpyRateBurst",
-                        "0",
-                        "+SpyGlobalRate",
-                        "0"},
-                       game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
-    LiveProcess bots(test::BinDir() / "dravo-bot",
-                     {"--host", "127.0.0.1", "--port", std::to_string(gamePort), "--names", "Ace,Bob", "--duration",
-                      "60", "--quiet"},
-                     game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Ace joined the game.")) << server.Output();
-    ASSERT_TRUE(server.WaitForOutput("Bob joined the game.")) << server.Output();
+    test::UdpTestPeer master; // heartbeats land here unread
+    auto server =
+        StartServer({"+fragrate", "0", "+ServerName", "Night Owls", "+UseGameSpy", "1", "+SpyMasterHost", "127.0.0.1",
+                     "+SpyMasterPort", std::to_string(master.Port()), "+SpyRateBurst", "0", "+SpyGlobalRate", "0"});
+    auto bots = StartBots("Ace,Bob", 60, {"--quiet"});
+    ASSERT_TRUE(server->WaitForOutput("Ace joined the game.")) << server->Output();
+    ASSERT_TRUE(server->WaitForOutput("Bob joined the game.")) << server->Output();
 
     // The player table follows the join with the next state update: ask until both are listed.
     std::string answer;
     for (int attempt = 0; attempt < 20 && JsonValue(answer, "numplayers") != "2"; ++attempt) {
         const auto result = test::RunProcess(
-            *node, {gamedig->string(), "--type", "protocol-gamespy1", "127.0.0.1:" + std::to_string(queryPort)}, ".",
+            *node, {gamedig->string(), "--type", "protocol-gamespy1", "127.0.0.1:" + std::to_string(QueryPort())}, ".",
             "", std::chrono::seconds(20));
         ASSERT_EQ(result.m_ExitStatus, 0) << result.m_Stdout << result.m_Stderr;
         answer = result.m_Stdout;
@@ -109,8 +79,8 @@ TEST(GamedigInterop, ReadsTheServersNameMapAndPlayers) {
     EXPECT_NE(answer.find("\"name\":\"Ace\""), std::string::npos) << answer;
     EXPECT_NE(answer.find("\"name\":\"Bob\""), std::string::npos) << answer;
 
-    server.WriteLine("/shutdown");
-    EXPECT_EQ(server.Wait(), 0);
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 0);
 }
 
 } // namespace

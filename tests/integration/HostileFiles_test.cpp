@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -29,18 +30,15 @@ protected:
     }
     int RunAndShutDown(const std::vector<std::string>& extra = {}, std::string* errors = nullptr,
                        std::string* output = nullptr) {
-        std::vector<std::string> arguments{"-go", "-face", "headless"};
-        arguments.insert(arguments.end(), extra.begin(), extra.end());
-        test::LiveProcess server(test::BinDir() / "dravoserv", arguments, m_Game.Path());
-        EXPECT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
-        server.WriteLine("/shutdown");
-        const int status = server.Wait();
-        server.FinishReading();
+        const auto server = StartServer(extra);
+        server->WriteLine("/shutdown");
+        const int status = server->Wait();
+        server->FinishReading();
         if (errors != nullptr) {
-            *errors = server.Errors();
+            *errors = server->Errors();
         }
         if (output != nullptr) {
-            *output = server.Output();
+            *output = server->Output();
         }
         return status;
     }
@@ -60,13 +58,15 @@ TEST_F(HostileFilesTest, AHugeListCountNeitherSlowsTheStartNorFillsTheFile) {
 }
 
 TEST_F(HostileFilesTest, LinesThatDoNotParseAreReportedAndTheOriginalIsKept) {
+    const std::string before = ReadText(Config());
+    const auto lineNumber = std::count(before.begin(), before.end(), '\n') + 1;
     Append("ServerName Hand Edited Name\n");
     const std::string original = ReadText(Config());
     std::string errors;
     std::string output;
     ASSERT_EQ(RunAndShutDown({}, &errors, &output), 0) << errors;
-    const std::string report = "dravosrv.cfg:40: skipped a line: the value must be in double quotes: "
-                               "ServerName Hand Edited Name";
+    const std::string report = "dravosrv.cfg:" + std::to_string(lineNumber) +
+                               ": skipped a line: the value must be in double quotes: ServerName Hand Edited Name";
     EXPECT_NE(errors.find(report), std::string::npos) << errors;
     EXPECT_NE(output.find(report), std::string::npos) << output; // in the console log too
     EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig"), original);
@@ -122,14 +122,12 @@ TEST_F(HostileFilesTest, TheReasonASaveFailedIsShown) {
     // The configuration lives in a directory that is gone by the end of the run.
     std::filesystem::create_directory(m_Game.Path() / "gone");
     std::filesystem::copy_file(Config(), m_Game.Path() / "gone" / "main.cfg");
-    test::LiveProcess server(test::BinDir() / "dravoserv", {"-go", "-face", "headless", "-CONFIG", "gone/main.cfg"},
-                             m_Game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Errors();
+    const auto server = StartServer({"-CONFIG", "gone/main.cfg"});
     std::filesystem::remove_all(m_Game.Path() / "gone");
-    server.WriteLine("/shutdown");
-    EXPECT_EQ(server.Wait(), 3);
-    server.FinishReading();
-    const std::string errors = server.Errors();
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 3);
+    server->FinishReading();
+    const std::string errors = server->Errors();
     const size_t box = errors.find("DravoServ: ERROR - Unable to save the configuration file \"gone/main.cfg\".\n");
     ASSERT_NE(box, std::string::npos) << errors;
     EXPECT_NE(errors.find("No such file or directory", box), std::string::npos) << errors;

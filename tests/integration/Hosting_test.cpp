@@ -1,59 +1,19 @@
 // A hosted game end to end: the real dravoserv (headless) and server.so in a copy
 // of the sample game, with dravo-bot players on loopback.
-#include "engine/ServerLibrary.h"
-#include "support/LiveProcess.h"
-#include "support/TempDir.h"
-#include "support/TestPaths.h"
+#include "integration/HostedGameTest.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <map>
 
 namespace dravo {
 namespace {
 
 using test::LiveProcess;
-using test::TempDir;
 
-const std::filesystem::path DRAVOSERV = test::BinDir() / "dravoserv";
-const std::filesystem::path DRAVO_BOT = test::BinDir() / "dravo-bot";
-
-class HostingTest : public ::testing::Test {
+class HostingTest : public test::HostedGameTest {
 protected:
-    TempDir m_Game;
-    uint16_t m_Port = test::FreeUdpPort();
-
-    void SetUp() override {
-        std::filesystem::copy(test::DataDir(), m_Game.Path(), std::filesystem::copy_options::recursive);
-        Configure({{"Port", std::to_string(m_Port)}, {"fragrate", "0"}});
-    }
-    // Sets variables in the game's configuration through the reference engine.
-    void Configure(const std::map<std::string, std::string>& values) {
-        ServerLibrary library;
-        ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
-        EngineServer& server = *library.GetServer();
-        const std::string file = (m_Game.Path() / "dravosrv.cfg").string();
-        ASSERT_EQ(server.ReadVariablesFile(file.c_str()), ENGINE_STATUS_OK);
-        for (const auto& [key, value] : values) {
-            server.ExecuteCommand(("\"+" + key + "\" \"" + value + "\"").c_str());
-        }
-        ASSERT_EQ(server.WriteVariablesFile(file.c_str()), ENGINE_STATUS_OK);
-    }
-    std::unique_ptr<LiveProcess> StartServer(std::vector<std::string> extra = {}) {
-        std::vector<std::string> arguments = {"-go", "-face", "headless"};
-        arguments.insert(arguments.end(), extra.begin(), extra.end());
-        auto server = std::make_unique<LiveProcess>(DRAVOSERV, arguments, m_Game.Path());
-        EXPECT_TRUE(server->WaitForOutput("Server is running.")) << server->Output() << server->Errors();
-        return server;
-    }
-    std::unique_ptr<LiveProcess> StartBots(const std::string& names, double seconds) {
-        return std::make_unique<LiveProcess>(DRAVO_BOT,
-                                             std::vector<std::string>{"--host", "127.0.0.1", "--port",
-                                                                      std::to_string(m_Port), "--names", names,
-                                                                      "--duration", std::to_string(seconds)},
-                                             m_Game.Path());
-    }
+    void SetUp() override { Configure({{"fragrate", "0"}}); }
     // Asks the window to show itself (an action such as /status or /players) until the text
     // appears: what the game changes reaches the window a frame or two later.
     static bool Shows(LiveProcess& server, const std::string& action, const std::string& text) {

@@ -2,8 +2,8 @@
 // program started with the installed systemd unit's command line (outside systemd) in a copy of the
 // installed sample game: it hosts headless, logs with time stamps, follows a log rotation on
 // SIGHUP and stops cleanly on SIGTERM with the configuration saved.
-#include "support/ChildProcess.h"
 #include "support/LiveProcess.h"
+#include "support/SampleGame.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 
@@ -17,7 +17,6 @@ namespace dravo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::LiveProcess;
 using test::TempDir;
 
 const char* const STAMP = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d )";
@@ -77,28 +76,28 @@ TEST(Install, TheInstalledProgramHostsTheInstalledSampleGameAsTheUnitStartsIt) {
     }
 
     // The game directory: a copy of the installed sample game, its configuration as main.cfg.
-    TempDir game;
-    fs::copy(root / "share/dravoserv/sample-game", game.Path(), fs::copy_options::recursive);
+    test::SampleGame game(root / "share/dravoserv/sample-game");
     fs::copy_file(game.Path() / "dravosrv.cfg", game.Path() / "main.cfg");
     fs::create_directories(prefix.Path() / "log/dravoserv");
     const fs::path log = prefix.Path() / "log/dravoserv/main.log";
 
-    const fs::path program = command[0];
-    std::vector<std::string> arguments(command.begin() + 1, command.end());
-    // A port of its own, and the name the issue asks to see saved.
-    arguments.insert(arguments.end(), {"+Port", std::to_string(test::FreeUdpPort()), "+ServerName", "Night Owls"});
-    LiveProcess server(program, arguments, game.Path());
-    server.CloseInput(); // as under systemd: no standard input
-    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
+    test::SampleGame::Start start;
+    start.m_Program = command[0];
+    start.m_Arguments.assign(command.begin() + 1, command.end());
+    start.m_Arguments.insert(start.m_Arguments.end(), {"+ServerName", "Night Owls"}); // the name to see saved
+    start.m_CloseInput = true; // as under systemd: no standard input
+    auto server = game.StartServer(start);
+    ASSERT_TRUE(server->WaitForOutput(test::SampleGame::RUNNING, std::chrono::milliseconds(0)))
+        << server->Output() << server->Errors();
 
     // Log rotation: rename, SIGHUP, and the new file takes the next lines.
     fs::rename(log, prefix.Path() / "log/dravoserv/main.log.1");
-    server.Signal(SIGHUP);
-    ASSERT_TRUE(server.WaitForOutput("Log file reopened.")) << server.Output();
+    server->Signal(SIGHUP);
+    ASSERT_TRUE(server->WaitForOutput("Log file reopened.")) << server->Output();
 
-    server.Signal(SIGTERM);
-    EXPECT_EQ(server.Wait(), 0) << server.Output() << server.Errors();
-    server.FinishReading();
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0) << server->Output() << server->Errors();
+    server->FinishReading();
 
     const std::string rotated = TempDir::ReadFile(prefix.Path() / "log/dravoserv/main.log.1");
     EXPECT_TRUE(HasStampedLine(rotated, "Initializing the server...")) << rotated;
@@ -107,7 +106,7 @@ TEST(Install, TheInstalledProgramHostsTheInstalledSampleGameAsTheUnitStartsIt) {
     EXPECT_TRUE(HasStampedLine(current, "Log file reopened.")) << current;
     EXPECT_EQ(rotated.find("Log file reopened."), std::string::npos);
     // The console itself shows no time stamps.
-    EXPECT_NE(server.Output().find("\nServer is running.\n"), std::string::npos);
+    EXPECT_NE(server->Output().find("\nServer is running.\n"), std::string::npos);
 
     const std::string saved = TempDir::ReadFile(game.Path() / "main.cfg");
     EXPECT_NE(saved.find("ServerName \"Night Owls\""), std::string::npos) << saved;

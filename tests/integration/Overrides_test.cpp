@@ -1,8 +1,7 @@
 // "+Key value" on the command line end to end: a setting shows in the running game and is saved,
 // a variable the program only reads (EmptyExitDelay) takes effect, and a log file that cannot be
 // written is said once while the console log goes on.
-#include "support/LiveProcess.h"
-#include "support/TempDir.h"
+#include "integration/HostedGameTest.h"
 #include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -13,50 +12,35 @@ namespace dravo {
 namespace {
 
 using test::LiveProcess;
-using test::TempDir;
 
-const std::filesystem::path DRAVOSERV = test::BinDir() / "dravoserv";
-
-class OverridesTest : public ::testing::Test {
+class OverridesTest : public test::HostedGameTest {
 protected:
-    TempDir m_Game;
-    uint16_t m_Port = test::FreeUdpPort();
-
-    void SetUp() override {
-        std::filesystem::copy(test::DataDir(), m_Game.Path(), std::filesystem::copy_options::recursive);
-    }
-    std::vector<std::string> Arguments(std::vector<std::string> extra) const {
-        std::vector<std::string> arguments = {"-go",       "-face", "headless", "+Port", std::to_string(m_Port),
-                                              "+fragrate", "0"};
-        arguments.insert(arguments.end(), extra.begin(), extra.end());
-        return arguments;
+    std::unique_ptr<LiveProcess> StartWith(std::vector<std::string> overrides) {
+        overrides.insert(overrides.begin(), {"+fragrate", "0"});
+        return StartServer(overrides);
     }
 };
 
 TEST_F(OverridesTest, ASettingShowsInTheRunningGameAndIsSaved) {
-    LiveProcess server(DRAVOSERV, Arguments({"+ServerName", "Night Owls"}), m_Game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
-    server.WriteLine("/status");
-    ASSERT_TRUE(server.WaitForOutput("Name: Night Owls")) << server.Output();
-    server.WriteLine("/shutdown");
-    EXPECT_EQ(server.Wait(), 0) << server.Errors();
+    auto server = StartWith({"+ServerName", "Night Owls"});
+    server->WriteLine("/status");
+    ASSERT_TRUE(server->WaitForOutput("Name: Night Owls")) << server->Output();
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 0) << server->Errors();
     EXPECT_NE(m_Game.Read("dravosrv.cfg").find("ServerName \"Night Owls\""), std::string::npos);
 }
 
 TEST_F(OverridesTest, EmptyExitDelayFromTheCommandLineTimesTheEmptyServerExit) {
-    LiveProcess server(DRAVOSERV, Arguments({"-emptyexit", "+EmptyExitDelay", "2"}), m_Game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
-    LiveProcess bot(test::BinDir() / "dravo-bot",
-                    {"--host", "127.0.0.1", "--port", std::to_string(m_Port), "--names", "Ace", "--duration", "1"},
-                    m_Game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Ace joined the game.")) << server.Output();
-    EXPECT_EQ(bot.Wait(), 0);
-    ASSERT_TRUE(server.WaitForOutput("shutting down in 2 seconds")) << server.Output();
-    EXPECT_EQ(server.Wait(), 0) << server.Output(); // ends by itself, through the normal end
+    auto server = StartWith({"-emptyexit", "+EmptyExitDelay", "2"});
+    auto bot = StartBots("Ace", 1);
+    ASSERT_TRUE(server->WaitForOutput("Ace joined the game.")) << server->Output();
+    EXPECT_EQ(bot->Wait(), 0);
+    ASSERT_TRUE(server->WaitForOutput("shutting down in 2 seconds")) << server->Output();
+    EXPECT_EQ(server->Wait(), 0) << server->Output(); // ends by itself, through the normal end
 }
 
 TEST_F(OverridesTest, AMalformedOverrideStopsBeforeAnythingRuns) {
-    LiveProcess server(DRAVOSERV, Arguments({"+ServerName"}), m_Game.Path());
+    LiveProcess server(test::BinDir() / "dravoserv", {"-go", "-face", "headless", "+ServerName"}, m_Game.Path());
     EXPECT_EQ(server.Wait(), 2);
     server.FinishReading();
     EXPECT_NE(server.Errors().find("The override +ServerName has no value"), std::string::npos) << server.Errors();
@@ -64,15 +48,14 @@ TEST_F(OverridesTest, AMalformedOverrideStopsBeforeAnythingRuns) {
 
 TEST_F(OverridesTest, AnUnwritableLogFileIsSaidOnceAndTheConsoleLogGoesOn) {
     const std::string path = (m_Game.Path() / "no-such-dir" / "server.log").string();
-    LiveProcess server(DRAVOSERV, Arguments({"-logfile", path}), m_Game.Path());
-    ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
+    auto server = StartWith({"-logfile", path});
     const std::string message = "ERROR - Unable to write the log file \"" + path + "\"";
-    ASSERT_TRUE(server.WaitForOutput(message)) << server.Output();
-    server.WriteLine("/status");
-    ASSERT_TRUE(server.WaitForOutput("Name: Dravo Sample Server")) << server.Output();
-    server.Signal(SIGTERM);
-    EXPECT_EQ(server.Wait(), 0);
-    server.FinishReading();
+    ASSERT_TRUE(server->WaitForOutput(message)) << server->Output();
+    server->WriteLine("/status");
+    ASSERT_TRUE(server->WaitForOutput("Name: Dravo Sample Server")) << server->Output();
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+    server->FinishReading();
     auto count = [&message](const std::string& text) {
         size_t found = 0;
         for (size_t at = text.find(message); at != std::string::npos; at = text.find(message, at + 1)) {
@@ -80,8 +63,8 @@ TEST_F(OverridesTest, AnUnwritableLogFileIsSaidOnceAndTheConsoleLogGoesOn) {
         }
         return found;
     };
-    EXPECT_EQ(count(server.Errors()), 1u) << server.Errors();
-    EXPECT_EQ(count(server.Output()), 1u) << server.Output();
+    EXPECT_EQ(count(server->Errors()), 1u) << server->Errors();
+    EXPECT_EQ(count(server->Output()), 1u) << server->Output();
 }
 
 } // namespace

@@ -43,14 +43,14 @@ TEST_F(QueryPortTest, QuakestatListsTheGameAndEveryPlayerOnBothPorts) {
     UdpTestPeer client;
     std::string answered;
     for (int probe = 0; probe < 500 && answered.find("\\Bob\\frags_0\\4\\") == std::string::npos; ++probe) {
-        ASSERT_TRUE(client.SendTo(m_QueryPort, "\\players\\"));
+        ASSERT_TRUE(client.SendTo(QueryPort(), "\\players\\"));
         const auto answer = client.Receive();
         ASSERT_TRUE(answer);
         answered = answer->m_Data;
     }
     ASSERT_NE(answered.find("\\player_0\\Bob\\frags_0\\4\\"), std::string::npos) << answered;
 
-    for (const uint16_t port : {m_QueryPort, m_GamePort}) {
+    for (const uint16_t port : {QueryPort(), GamePort()}) {
         const auto lines = Lines(Quakestat(port));
         ASSERT_GE(lines.size(), 5u) << port << ":\n" << Quakestat(port);
         // GPS, address, server name, map, max players, players, ...
@@ -80,18 +80,18 @@ TEST_F(QueryPortTest, TheMasterGetsHeartbeatsFromTheGamePortAndAValidChallengeAn
     const auto heartbeat = m_Master.Receive(std::chrono::seconds(10));
     ASSERT_TRUE(heartbeat);
     EXPECT_EQ(heartbeat->m_Data,
-              "\\heartbeat\\" + std::to_string(m_GamePort) + "\\gamename\\dravo\\final\\\\queryid\\1.1");
-    EXPECT_EQ(heartbeat->m_FromPort, m_GamePort);
+              "\\heartbeat\\" + std::to_string(GamePort()) + "\\gamename\\dravo\\final\\\\queryid\\1.1");
+    EXPECT_EQ(heartbeat->m_FromPort, GamePort());
 
-    ASSERT_TRUE(m_Master.SendTo(m_GamePort, "\\secure\\abcdef"));
+    ASSERT_TRUE(m_Master.SendTo(GamePort(), "\\secure\\abcdef"));
     const auto validate = m_Master.Receive();
     ASSERT_TRUE(validate);
     EXPECT_EQ(validate->m_Data, "\\validate\\mxX1AsRq\\final\\\\queryid\\2.1");
-    ASSERT_TRUE(m_Master.SendTo(m_QueryPort, "\\secure\\XZQPVK"));
+    ASSERT_TRUE(m_Master.SendTo(QueryPort(), "\\secure\\XZQPVK"));
     const auto second = m_Master.Receive();
     ASSERT_TRUE(second);
     EXPECT_EQ(second->m_Data, "\\validate\\tRmtOAh1\\final\\\\queryid\\3.1");
-    EXPECT_EQ(second->m_FromPort, m_QueryPort); // answered from the port that was asked
+    EXPECT_EQ(second->m_FromPort, QueryPort()); // answered from the port that was asked
 
     server->WriteLine("/shutdown");
     EXPECT_EQ(server->Wait(), 0) << server->Errors();
@@ -101,12 +101,12 @@ TEST_F(QueryPortTest, AConsoleCommandRefreshesTheGameTypeLabel) {
     auto server = StartServer();
     UdpTestPeer client;
     auto info = [&] {
-        EXPECT_TRUE(client.SendTo(m_QueryPort, "\\info\\"));
+        EXPECT_TRUE(client.SendTo(QueryPort(), "\\info\\"));
         const auto answer = client.Receive();
         return answer ? answer->m_Data : std::string();
     };
     const std::string first = info();
-    EXPECT_NE(first.find("\\hostport\\" + std::to_string(m_GamePort) + "\\"), std::string::npos) << first;
+    EXPECT_NE(first.find("\\hostport\\" + std::to_string(GamePort()) + "\\"), std::string::npos) << first;
     EXPECT_NE(first.find("\\gametype\\deathmatch\\"), std::string::npos) << first;
     server->WriteLine("\"+SpyGameType\" \"capture the flag\"");
     // Commands run one after another: once the next one shows, the labels were read again.
@@ -125,7 +125,7 @@ TEST_F(QueryPortTest, AFloodFromOneAddressGetsAtMostElevenAnswers) {
     auto server = StartServer();
     UdpTestPeer flooder;
     for (int i = 0; i < 10000; ++i) {
-        (void)flooder.SendTo(m_QueryPort, "\\status\\");
+        (void)flooder.SendTo(QueryPort(), "\\status\\");
     }
     // Another loopback address has an allowance of its own; its answer comes after every answer to
     // the flood that made it through the socket before it.
@@ -135,7 +135,7 @@ TEST_F(QueryPortTest, AFloodFromOneAddressGetsAtMostElevenAnswers) {
     ASSERT_TRUE(other.IsOpen());
     std::optional<UdpTestPeer::Datagram> after;
     for (int probe = 0; probe < 100 && !after; ++probe) {
-        ASSERT_TRUE(other.SendTo(m_QueryPort, "\\echo\\after"));
+        ASSERT_TRUE(other.SendTo(QueryPort(), "\\echo\\after"));
         after = other.Receive(std::chrono::milliseconds(100));
     }
     ASSERT_TRUE(after);

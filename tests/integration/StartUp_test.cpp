@@ -1,6 +1,7 @@
 // The real dravoserv and server.so, run in a temporary copy of the sample game.
 #include "engine/ServerLibrary.h"
-#include "support/ChildProcess.h"
+#include "support/LiveProcess.h"
+#include "support/SampleGame.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 
@@ -16,10 +17,6 @@ using test::TempDir;
 
 const std::filesystem::path DRAVOSERV = test::BinDir() / "dravoserv";
 const std::string SERVER_LIBRARY = (test::BinDir() / "server.so").string();
-
-void CopySampleGame(const TempDir& game) {
-    std::filesystem::copy(test::DataDir(), game.Path(), std::filesystem::copy_options::recursive);
-}
 
 // Loads a configuration file into the reference engine and reads the given keys.
 std::map<std::string, std::string> ReadConfiguration(const std::filesystem::path& file,
@@ -96,8 +93,7 @@ const std::map<std::string, std::string> MINIMAL_SETUP = {
 };
 
 TEST(StartUp, FirstSaveHoldsEveryStartValueAndASecondRunKeepsThem) {
-    TempDir game;
-    CopySampleGame(game);
+    test::SampleGame game;
     EditConfiguration(game.Path() / "my.cfg", MINIMAL_SETUP);
     const auto first = RunProcess(DRAVOSERV, {"-go", "-CONFIG", "my.cfg"}, game.Path(), "/shutdown\n");
     ASSERT_EQ(first.m_ExitStatus, 0) << first.m_Stderr;
@@ -116,8 +112,7 @@ TEST(StartUp, FirstSaveHoldsEveryStartValueAndASecondRunKeepsThem) {
 }
 
 TEST(StartUp, MissingLibraryIsReportedAndFails) {
-    TempDir game;
-    CopySampleGame(game);
+    test::SampleGame game;
     const auto result = RunProcess(DRAVOSERV, {"-DLL", "/nonexistent"}, game.Path());
     EXPECT_NE(result.m_ExitStatus, 0);
     EXPECT_NE(result.m_Stderr.find("DravoServ: ERROR - Unable to load SERVER.DLL."), std::string::npos)
@@ -126,8 +121,7 @@ TEST(StartUp, MissingLibraryIsReportedAndFails) {
 }
 
 TEST(StartUp, LibraryFaultsShowTheirMessages) {
-    TempDir game;
-    CopySampleGame(game);
+    test::SampleGame game;
     const std::pair<const char*, const char*> cases[] = {
         {"NoCreateServer", "DravoServ: ERROR - Unable to load SERVER.DLL."},
         {"CreateServerFails", "DravoServ: ERROR - Unable to load SERVER.DLL."},
@@ -152,8 +146,7 @@ TEST(StartUp, NoGameResourcesShowsMessage102) {
 }
 
 TEST(StartUp, BadCommandLineFailsBeforeLoading) {
-    TempDir game;
-    CopySampleGame(game);
+    test::SampleGame game;
     const auto result = RunProcess(DRAVOSERV, {"-CONFIG", std::string(300, 'c')}, game.Path());
     EXPECT_EQ(result.m_ExitStatus, 2);
     EXPECT_NE(result.m_Stderr.find("too long"), std::string::npos) << result.m_Stderr;
@@ -169,8 +162,7 @@ TEST(StartUp, HelpDescribesTheOptions) {
 }
 
 TEST(StartUp, HeadlessSetupWithoutSavedSettingsEndsWithoutSaving) {
-    TempDir game;
-    CopySampleGame(game);
+    test::SampleGame game;
     const auto result = RunProcess(DRAVOSERV, {"-CONFIG", "my.cfg"}, game.Path());
     EXPECT_EQ(result.m_ExitStatus, 1);
     EXPECT_NE(result.m_Stderr.find("DravoServ: ERROR - The setup pages need a terminal. Run dravoserv in a terminal, "

@@ -3,6 +3,7 @@
 // in time, and a run that hosted saves the operator's settings.
 #include "integration/PresenceFixture.h"
 #include "net/LoopbackHttpServer.h"
+#include "support/LoopbackPorts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The terminal face through a real terminal: dravoserv runs in a tmux pane of 80 x 24 in a copy of
 // the sample game; the test types with send-keys and reads the screen with capture-pane.
 #include "engine/ServerLibrary.h"
-#include "support/ChildProcess.h"
 #include "support/LiveProcess.h"
+#include "support/LoopbackPorts.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 

@@ -21,7 +21,7 @@ protected:
     }
     // The query every request of the running game carries, with the player count.
     std::string Query(const std::string& players) const {
-        return "?game=Dravo&name=Loopback+Arena&ip=127.0.0.1:" + std::to_string(m_GamePort) + "&players=" + players +
+        return "?game=Dravo&name=Loopback+Arena&ip=127.0.0.1:" + std::to_string(GamePort()) + "&players=" + players +
                "&version=2.1 HTTP/1.1";
     }
 };
@@ -74,7 +74,7 @@ TEST_F(WebRegistrationTest, AHangingListNeitherStallsTheGameNorHoldsTheShutdown)
     std::chrono::steady_clock::duration slowest{};
     for (int i = 0; i < 20; ++i) {
         const auto sent = std::chrono::steady_clock::now();
-        ASSERT_TRUE(client.SendTo(m_QueryPort, "\\echo\\" + std::to_string(i)));
+        ASSERT_TRUE(client.SendTo(QueryPort(), "\\echo\\" + std::to_string(i)));
         const auto answer = client.Receive(std::chrono::seconds(2));
         ASSERT_TRUE(answer) << i;
         slowest = std::max(slowest, std::chrono::steady_clock::now() - sent);

@@ -4,8 +4,10 @@
 #include "RefTestSupport.h"
 #include "Server.h"
 #include "engine/HostingRecords.h"
+#include "support/LoopbackPorts.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -21,17 +23,22 @@ namespace dravo::ref::test {
 constexpr uint32_t LOOPBACK = 0x7F000001;
 constexpr auto WAIT_BOUND = std::chrono::seconds(10);
 
-// A UDP port on 127.0.0.1 that was free a moment ago.
-inline uint16_t FreeUdpPort() {
-    const int probe = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(LOOPBACK);
-    socklen_t length = sizeof address;
-    EXPECT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    ::close(probe);
-    return ntohs(address.sin_port);
+// Opens the game session on a candidate port (set in the request), and again on another while the
+// engine says the port was taken by someone else; false when it failed for any other reason.
+inline bool OpenOnAFreePort(Server& server, OpenGameSessionRequest& request) {
+    constexpr int ATTEMPTS = 5;
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        request.m_GamePort = dravo::test::FreeUdpPort();
+        if (server.OpenGameSession(&request) == ENGINE_TRUE) {
+            return true;
+        }
+        char error[256] = {};
+        server.LastErrorText(error, sizeof error);
+        if (std::string_view(error).find(std::strerror(EADDRINUSE)) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return false;
 }
 
 // A player's (or a query tool's) UDP socket on 127.0.0.1.
@@ -194,12 +201,11 @@ public:
         EXPECT_EQ(m_Server.UseService(NetworkServices::TCP_IP_SERVICE_ID), ENGINE_TRUE);
         EXPECT_EQ(m_Server.ExecuteCommand("set net_bindaddress 127.0.0.1"), ENGINE_STATUS_OK);
         EXPECT_EQ(m_Server.ExecuteCommand("set fragrate 0"), ENGINE_STATUS_OK);
-        m_Port = FreeUdpPort();
         OpenGameSessionRequest open{};
-        open.m_GamePort = m_Port;
         open.m_MaxPlayers = maxPlayers;
         std::snprintf(open.m_SessionInfo, SESSION_INFO_SIZE, "[NAME:Test][HOST:DravoServ][LEVL:x][TYPE:1]");
-        m_Opened = m_Server.OpenGameSession(&open) == ENGINE_TRUE;
+        m_Opened = OpenOnAFreePort(m_Server, open);
+        m_Port = static_cast<uint16_t>(open.m_GamePort);
         EXPECT_TRUE(m_Opened) << LastError();
     }
 

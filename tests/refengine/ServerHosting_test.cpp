@@ -18,7 +18,7 @@ OpenGameSessionRequest OpenRequest(uint16_t port, uint32_t maxPlayers = 8) {
 
 TEST(ServerHosting, OpenNeedsNetworkingAndTheTcpIpService) {
     Server server;
-    const OpenGameSessionRequest request = OpenRequest(test::FreeUdpPort());
+    OpenGameSessionRequest request = OpenRequest(dravo::test::FreeUdpPort());
     EXPECT_EQ(server.OpenGameSession(&request), 0);
     ASSERT_EQ(server.StartNetworking(0, 0), ENGINE_TRUE);
     EXPECT_EQ(server.OpenGameSession(&request), 0); // started, but no service chosen
@@ -27,7 +27,7 @@ TEST(ServerHosting, OpenNeedsNetworkingAndTheTcpIpService) {
     EXPECT_NE(std::string(error).find("TCP/IP"), std::string::npos) << error;
     ASSERT_EQ(server.UseService(NetworkServices::TCP_IP_SERVICE_ID), ENGINE_TRUE);
     ASSERT_EQ(server.ExecuteCommand("set net_bindaddress 127.0.0.1"), ENGINE_STATUS_OK);
-    EXPECT_EQ(server.OpenGameSession(&request), ENGINE_TRUE);
+    EXPECT_TRUE(test::OpenOnAFreePort(server, request));
 }
 
 TEST(ServerHosting, OpenFailsWhenThePortIsTakenOrTheRequestIsWrong) {
@@ -37,18 +37,18 @@ TEST(ServerHosting, OpenFailsWhenThePortIsTakenOrTheRequestIsWrong) {
     OpenGameSessionRequest request = OpenRequest(first.m_Port);
     EXPECT_EQ(second.m_Server.OpenGameSession(&request), 0);
     EXPECT_NE(second.LastError().find(std::to_string(first.m_Port)), std::string::npos) << second.LastError();
-    request = OpenRequest(test::FreeUdpPort(), 0);
+    request = OpenRequest(dravo::test::FreeUdpPort(), 0);
     EXPECT_EQ(second.m_Server.OpenGameSession(&request), 0);
-    request = OpenRequest(test::FreeUdpPort(), Server::MAX_PLAYERS + 1);
+    request = OpenRequest(dravo::test::FreeUdpPort(), Server::MAX_PLAYERS + 1);
     EXPECT_EQ(second.m_Server.OpenGameSession(&request), 0);
     request = OpenRequest(0);
     request.m_GamePort = 70000;
     EXPECT_EQ(second.m_Server.OpenGameSession(&request), 0);
-    request = OpenRequest(test::FreeUdpPort());
+    request = OpenRequest(dravo::test::FreeUdpPort());
     std::memset(request.m_SessionInfo, 'x', SESSION_INFO_SIZE); // not terminated
     EXPECT_EQ(second.m_Server.OpenGameSession(&request), 0);
     EXPECT_EQ(second.m_Server.OpenGameSession(nullptr), 0);
-    request = OpenRequest(test::FreeUdpPort());
+    request = OpenRequest(dravo::test::FreeUdpPort());
     ASSERT_EQ(second.m_Server.ExecuteCommand("set net_bindaddress ::1"), ENGINE_STATUS_OK);
     EXPECT_EQ(second.m_Server.OpenGameSession(&request), 0);
     EXPECT_NE(second.LastError().find("net_bindaddress"), std::string::npos);
@@ -128,8 +128,8 @@ TEST(ServerHosting, HostAddressIsTheBoundAddressAndTheGamePort) {
 TEST(ServerHosting, HostAddressOfEveryAddressIsAnIpv4Address) {
     HostedServer hosted;
     ASSERT_EQ(hosted.m_Server.ExecuteCommand("set net_bindaddress \"\""), ENGINE_STATUS_OK);
-    const OpenGameSessionRequest request = OpenRequest(test::FreeUdpPort());
-    ASSERT_EQ(hosted.m_Server.OpenGameSession(&request), ENGINE_TRUE) << hosted.LastError();
+    OpenGameSessionRequest request = OpenRequest(0);
+    ASSERT_TRUE(test::OpenOnAFreePort(hosted.m_Server, request)) << hosted.LastError();
     char address[128] = {};
     uint16_t port = 0;
     ASSERT_EQ(hosted.m_Server.QueryHostAddress(address, sizeof address, &port), ENGINE_TRUE);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 namespace dravo {
 namespace {
@@ -41,6 +42,27 @@ TEST(DecimalText, NumberRefusesForeignForms) {
     EXPECT_DOUBLE_EQ(ParseDecimalNumber("nan"), 0.0);
     EXPECT_DOUBLE_EQ(ParseDecimalNumber("1e-999"), 0.0);
     EXPECT_DOUBLE_EQ(ParseDecimalNumber("1e999"), std::numeric_limits<double>::max());
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("-1e999"), -std::numeric_limits<double>::max());
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("+-1"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("-inf"), 0.0);
+    EXPECT_EQ(ParseDecimalInt("+-1"), 0);
+    EXPECT_EQ(ParseDecimalInt("--1"), 0);
+}
+
+TEST(DecimalText, OutOfRangeNumbersGoByTheirSizeNotTheSignOfTheExponent) {
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber(std::string(400, '9') + "e-5"), std::numeric_limits<double>::max());
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("1e-99999999999999999999"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber("0.1e+99999999999999999999"), std::numeric_limits<double>::max());
+}
+
+TEST(DecimalText, LeadingBlanksAreTheCLocalesOnly) {
+    EXPECT_EQ(ParseDecimalInt(" \t\n\v\f\r5"), 5);
+    EXPECT_DOUBLE_EQ(ParseDecimalNumber(" \t\n\v\f\r-2.5"), -2.5);
+    EXPECT_EQ(ParseDecimalInt("\xA0"
+                              "5"),
+              0);
+    EXPECT_EQ(ParseDecimalInt("- 5"), 0); // no blank between the sign and the digits
 }
 
 TEST(DecimalText, FormsUseSixDecimals) {

@@ -5,6 +5,7 @@
 #include "res/ConsoleWindowTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ protected:
     test::TempDir m_Directory;
     test::CurrentDirectory m_Current{m_Directory.Path()};
     test::FakeEngine m_Engine;
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     test::FakeClock m_Clock;
     HostInfo m_Host{};
     GameOptions m_Options{};

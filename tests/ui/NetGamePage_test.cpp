@@ -4,6 +4,7 @@
 #include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetGameTemplate.h"
 #include "res/WizardFrame.h"
+#include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ using Control = NetGameControl;
 
 class NetGamePageTest : public ::testing::Test {
 protected:
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     ServerSettings m_Settings;
     HostInfo m_Host{};
     GameInfo m_Info{};

@@ -5,6 +5,7 @@
 #include "res/NetRezFilesTemplate.h"
 #include "res/WizardFrame.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/pages/CustomRezFiles.h"
 
@@ -21,7 +22,7 @@ class NetRezFilesPageTest : public ::testing::Test {
 protected:
     test::TempDir m_Game;
     test::FakeEngine m_Engine;
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     TextList m_List;
 
     void SetUp() override {

@@ -11,6 +11,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
 #include "ui/pages/GameOptionsPage.h"
@@ -27,7 +28,7 @@ using Control = OptionsControl;
 
 class OptionsPageTest : public ::testing::Test {
 protected:
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     GameOptions m_Options{};
 
     void SetUp() override { SetGameOptionsStartValues(m_Options); }

@@ -3,7 +3,7 @@
 #include "app/ServerApplication.h"
 #include "platform/Clock.h"
 #include "res/ConsoleWindowTemplate.h"
-#include "support/LiveProcess.h"
+#include "support/LoopbackPorts.h"
 #include "ui/WizardTestGame.h"
 
 namespace dravo {
@@ -22,45 +22,70 @@ protected:
         // The game answers on this machine only.
         std::ofstream(m_Game.Path() / "first.cfg") << "net_bindaddress \"127.0.0.1\"\n";
     }
+    // What the console window showed before the operator shut down.
+    struct ConsoleSeen {
+        std::string m_NetService;
+        std::vector<std::string> m_Levels;
+        bool m_HostingFailed = false;
+    };
     // The console window: hosting starts, the rotation is shown, then the operator shuts down.
-    void ScriptConsole(std::vector<std::string>* shownLevels) {
-        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [this, shownLevels](ScriptedDialog& window) {
+    void ScriptConsole(ConsoleSeen* seen) {
+        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [this, seen](ScriptedDialog& window) {
             window.RunPosted();
-            EXPECT_EQ(window.Text(ConsoleControl::NetService).substr(0, 7), "Tcp/ip "); // and the address
+            seen->m_NetService = window.Text(ConsoleControl::NetService);
+            seen->m_HostingFailed =
+                window.Text(ConsoleControl::ConsoleLog).find("ERROR - Unable to host the game.") != std::string::npos;
             for (int index = 0; index < window.ListCount(ConsoleControl::LevelList); ++index) {
-                shownLevels->push_back(window.ListText(ConsoleControl::LevelList, index).value_or(""));
+                seen->m_Levels.push_back(window.ListText(ConsoleControl::LevelList, index).value_or(""));
             }
             m_Windows.QueueAnswer(MessageBoxResult::Yes);
             EXPECT_TRUE(window.Click(ConsoleControl::Shutdown));
         });
     }
+    // The pages of a first run that chooses the port, then the console window.
+    void ScriptFirstRun(const std::string& port, ConsoleSeen* seen) {
+        m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) {
+            EXPECT_TRUE(page.SelectText(NetServicesControl::ServiceList, test::TCP_IP_SERVICE));
+            EXPECT_TRUE(page.SetChecked(NetServicesControl::UseGameSpy, false));
+            EXPECT_TRUE(page.SetChecked(NetServicesControl::ServerReg, false));
+            EXPECT_TRUE(page.Click(WizardControl::Next));
+        });
+        m_Windows.AddScript(NET_REZFILES_NAME, [](ScriptedDialog& page) {
+            EXPECT_TRUE(page.DoubleClick(NetRezFilesControl::Available, 0));
+            EXPECT_TRUE(page.Click(WizardControl::Next));
+        });
+        m_Windows.AddScript(NET_GAME_NAME, [port](ScriptedDialog& page) {
+            EXPECT_TRUE(page.SetText(NetGameControl::Port, port));
+            EXPECT_TRUE(page.Click(WizardControl::Next));
+        });
+        PressNext(NET_OPTIONS_NAME);
+        FinishWithLevels({"Ironmarsh"}, {"Rustbowl"}, false);
+        ScriptConsole(seen);
+    }
 };
 
 TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsThePages) {
-    const std::string port = std::to_string(test::FreeUdpPort());
-    m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) {
-        EXPECT_TRUE(page.SelectText(NetServicesControl::ServiceList, test::TCP_IP_SERVICE));
-        EXPECT_TRUE(page.SetChecked(NetServicesControl::UseGameSpy, false));
-        EXPECT_TRUE(page.SetChecked(NetServicesControl::ServerReg, false));
-        EXPECT_TRUE(page.Click(WizardControl::Next));
-    });
-    m_Windows.AddScript(NET_REZFILES_NAME, [](ScriptedDialog& page) {
-        EXPECT_TRUE(page.DoubleClick(NetRezFilesControl::Available, 0));
-        EXPECT_TRUE(page.Click(WizardControl::Next));
-    });
-    m_Windows.AddScript(NET_GAME_NAME, [port](ScriptedDialog& page) {
-        EXPECT_TRUE(page.SetText(NetGameControl::Port, port));
-        EXPECT_TRUE(page.Click(WizardControl::Next));
-    });
-    PressNext(NET_OPTIONS_NAME);
-    FinishWithLevels({"Ironmarsh"}, {"Rustbowl"}, false);
-    std::vector<std::string> firstLevels;
-    ScriptConsole(&firstLevels);
-
-    ServerApplication first(m_Windows, *m_Clock, m_Drives);
-    ASSERT_EQ(first.StartServerApplication({"dravoserv", "-config", "first.cfg"}, m_EngineLibrary),
-              ExitStatus::Success);
-    EXPECT_EQ(firstLevels, (std::vector<std::string>{"Worlds\\Multi\\Ironmarsh", "Rustbowl"}));
+    // The engine binds the chosen port itself: a run that found it taken by another program is made
+    // again on another port.
+    constexpr int ATTEMPTS = 5;
+    std::string port;
+    ConsoleSeen first;
+    for (int attempt = 1;; ++attempt) {
+        port = std::to_string(test::FreeUdpPort());
+        first = {};
+        ScriptFirstRun(port, &first);
+        ServerApplication application(m_Windows, *m_Clock, m_Drives);
+        ASSERT_EQ(application.StartServerApplication({"dravoserv", "-config", "first.cfg"}, m_EngineLibrary),
+                  ExitStatus::Success);
+        if (!first.m_HostingFailed || attempt == ATTEMPTS ||
+            !test::UdpPortInUse(static_cast<uint16_t>(std::stoi(port)))) {
+            break;
+        }
+        std::ofstream(m_Game.Path() / "first.cfg") << "net_bindaddress \"127.0.0.1\"\n";
+    }
+    EXPECT_FALSE(first.m_HostingFailed);
+    EXPECT_EQ(first.m_NetService.substr(0, 7), "Tcp/ip "); // and the address
+    EXPECT_EQ(first.m_Levels, (std::vector<std::string>{"Worlds\\Multi\\Ironmarsh", "Rustbowl"}));
     ASSERT_FALSE(m_Windows.Dialogs().empty());
     EXPECT_TRUE(m_Windows.Dialogs().back().m_Finished);
 
@@ -81,14 +106,15 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
 
     const size_t dialogsBefore = m_Windows.Dialogs().size();
     const size_t boxesBefore = m_Windows.MessageBoxes().size();
-    std::vector<std::string> secondLevels;
-    ScriptConsole(&secondLevels);
+    ConsoleSeen again;
+    ScriptConsole(&again);
     ServerApplication second(m_Windows, *m_Clock, m_Drives);
     ASSERT_EQ(second.StartServerApplication({"dravoserv", "-go", "-config", "first.cfg"}, m_EngineLibrary),
               ExitStatus::Success);
     ASSERT_EQ(m_Windows.Dialogs().size(), dialogsBefore + 1); // the console window only
     EXPECT_EQ(m_Windows.Dialogs().back().m_Key, "129");
-    EXPECT_EQ(secondLevels, firstLevels);
+    EXPECT_EQ(again.m_NetService.substr(0, 7), "Tcp/ip ");
+    EXPECT_EQ(again.m_Levels, first.m_Levels);
     EXPECT_EQ(m_Windows.MessageBoxes().size(), boxesBefore + 1); // the exit question, no tip
 }
 

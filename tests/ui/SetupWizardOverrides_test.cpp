@@ -49,26 +49,17 @@ TEST_F(WizardOverridesTest, ValuesWithQuotesAndBlanksArriveUnchanged) {
 }
 
 TEST(SetupWizardOverrides, RunRightAfterTheFileIsLoadedAndBeforeAnySettingIsRead) {
-    ScriptedWindowSystem windows;
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
+    test::ScriptedWindows windows;
     test::FakeEngine engine;
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    StartupNotes notes;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard(WizardContext{windows, &engine, resources, settings, levels, rezFiles, notes});
-    wizard.SetOverrides({{"ServerName", "Night Owls"}, {"EmptyExit", "1"}});
-    (void)wizard.RunSetupWizard(&host, &options, &info, true, "x.cfg"); // no pages scripted: it ends
+    test::WizardUnderTest wizard(windows, &engine);
+    wizard.m_Wizard.SetOverrides({{"ServerName", "Night Owls"}, {"EmptyExit", "1"}});
+    (void)wizard.Run(true, "x.cfg"); // no pages scripted: it ends
 
     ASSERT_EQ(engine.m_ReadFiles, std::vector<std::string>{"x.cfg"});
     ASSERT_GE(engine.m_Commands.size(), 2u);
     EXPECT_EQ(engine.m_Commands[0], "\"+ServerName\" \"Night Owls\"");
     EXPECT_EQ(engine.m_Commands[1], "\"+EmptyExit\" \"1\"");
-    EXPECT_STREQ(settings.m_ServerName, "Night Owls");
+    EXPECT_STREQ(wizard.m_Settings.m_ServerName, "Night Owls");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/window/HeadlessWindowSystem.h"
 #include "res/StringTable.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindows.h"
 #include "ui/WizardTestGame.h"
 
 #include <sstream>
@@ -198,20 +199,11 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     std::ostringstream out;
     std::ostringstream err;
     HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err});
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
-    ASSERT_TRUE(resources.LocateResources(0));
     ServerLibrary library;
     ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    StartupNotes notes;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard({windows, library.GetServer(), resources, settings, levels, rezFiles, notes});
-    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    test::WizardUnderTest wizard(windows, library.GetServer());
+    ASSERT_TRUE(wizard.m_Resources.LocateResources(0));
+    EXPECT_FALSE(wizard.Run(false, "none.cfg"));
     EXPECT_EQ(err.str(), "DravoServ: " + std::string(SETUP_NEEDS_SCREEN_MESSAGE) + "\n");
     EXPECT_TRUE(out.str().empty());
 }
@@ -219,18 +211,9 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
 TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     test::FakeEngine engine;
     engine.m_StartNetworkingSucceeds = false;
-    ScriptedWindowSystem windows;
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    StartupNotes notes;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles, notes});
-    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
+    test::ScriptedWindows windows;
+    test::WizardUnderTest wizard(windows, &engine);
+    EXPECT_FALSE(wizard.Run(false, "none.cfg"));
     EXPECT_TRUE(windows.Dialogs().empty());
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to initialize the networking system.");
@@ -238,19 +221,10 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
 
 TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {
     test::FakeEngine engine; // lists no services
-    ScriptedWindowSystem windows;
-    test::FakeDrives drives;
-    ResourceLocator resources(drives);
-    ServerSettings settings;
-    TextList levels;
-    TextList rezFiles;
-    StartupNotes notes;
-    HostInfo host{};
-    GameOptions options{};
-    GameInfo info{};
-    SetupWizard wizard({windows, &engine, resources, settings, levels, rezFiles, notes});
-    EXPECT_FALSE(wizard.RunSetupWizard(&host, &options, &info, false, "none.cfg"));
-    EXPECT_EQ(wizard.WizardError(), 3);
+    test::ScriptedWindows windows;
+    test::WizardUnderTest wizard(windows, &engine);
+    EXPECT_FALSE(wizard.Run(false, "none.cfg"));
+    EXPECT_EQ(wizard.m_Wizard.WizardError(), 3);
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to access the available network services.");
 }

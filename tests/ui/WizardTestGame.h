@@ -13,6 +13,7 @@
 #include "settings/ResourceLocator.h"
 #include "settings/SettingsStore.h"
 #include "support/FakeDrives.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 #include "ui/SetupWizard.h"
@@ -36,6 +37,26 @@ inline void CopySampleGameForFirstRun(const std::filesystem::path& target) {
     std::filesystem::remove(target / "dravosrv.cfg");
 }
 
+// A setup wizard with everything it fills, over a face and an engine of the test's choosing.
+struct WizardUnderTest {
+    FakeDrives m_Drives;
+    ResourceLocator m_Resources{m_Drives};
+    ServerSettings m_Settings;
+    TextList m_Levels;
+    TextList m_RezFiles;
+    StartupNotes m_Notes;
+    HostInfo m_Host{};
+    GameOptions m_Options{};
+    GameInfo m_Info{};
+    SetupWizard m_Wizard;
+
+    WizardUnderTest(WindowSystem& windows, EngineServer* engine)
+        : m_Wizard(WizardContext{windows, engine, m_Resources, m_Settings, m_Levels, m_RezFiles, m_Notes}) {}
+    bool Run(bool go, const char* configFile) {
+        return m_Wizard.RunSetupWizard(&m_Host, &m_Options, &m_Info, go, configFile);
+    }
+};
+
 // The engine's stored text of a key, or nothing.
 inline std::optional<std::string> StoredText(EngineServer& server, const std::string& key) {
     VariableHandle handle = nullptr;
@@ -51,7 +72,7 @@ class WizardTest : public ::testing::Test {
 protected:
     TempDir m_Game;
     std::optional<CurrentDirectory> m_Current;
-    ScriptedWindowSystem m_Windows;
+    test::ScriptedWindows m_Windows;
     FakeDrives m_Drives;
     ResourceLocator m_Resources{m_Drives};
     ServerLibrary m_Library;

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <getopt.h>
 
 namespace dravo::bot {
 
@@ -39,55 +40,75 @@ const char* BotOptions::Usage() {
 }
 
 std::optional<BotOptions> BotOptions::Parse(const std::vector<std::string>& arguments, std::string& error) {
+    // Each option's value (its getopt code) is the index of its name here.
+    enum Code : int { Help, Quiet, AllowRemote, Host, Port, Count, Names, Prefix, Duration, Churn, Seed };
+    static const option LONG_OPTIONS[] = {
+        {"help", no_argument, nullptr, Help},
+        {"quiet", no_argument, nullptr, Quiet},
+        {"allow-remote", no_argument, nullptr, AllowRemote},
+        {"host", required_argument, nullptr, Host},
+        {"port", required_argument, nullptr, Port},
+        {"count", required_argument, nullptr, Count},
+        {"names", required_argument, nullptr, Names},
+        {"prefix", required_argument, nullptr, Prefix},
+        {"duration", required_argument, nullptr, Duration},
+        {"churn", required_argument, nullptr, Churn},
+        {"seed", required_argument, nullptr, Seed},
+        {nullptr, 0, nullptr, 0},
+    };
+    std::vector<std::string> words = {"dravo-bot"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
     BotOptions options;
     std::optional<int> count;
     std::string prefix = "Bot";
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        const std::string value = hasValue ? arguments[i + 1] : std::string();
-        auto needsValue = [&] {
-            if (!hasValue) {
-                error = option + " needs a value.";
-                return false;
-            }
-            ++i;
-            return true;
-        };
-        if (option == "--help" || option == "-h") {
+    // "+": stop at the first word that is no option (it is refused below); ":": report a missing value.
+    optind = 0; // a fresh scan, also when Parse runs more than once
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv.data(), "+:h", LONG_OPTIONS, nullptr)) != -1;) {
+        const std::string value = optarg != nullptr ? optarg : "";
+        switch (code) {
+        case 'h':
+        case Help:
             error = Usage();
             return std::nullopt;
-        } else if (option == "--quiet") {
+        case ':': // getopt names the option by its code
+            error = "--" + std::string(LONG_OPTIONS[optopt].name) + " needs a value.";
+            return std::nullopt;
+        case '?':
+            error = "Unknown option " + std::string(argv[optind - 1]) + ".\n" + Usage();
+            return std::nullopt;
+        case Quiet:
             options.m_Quiet = true;
-        } else if (option == "--allow-remote") {
+            break;
+        case AllowRemote:
             options.m_AllowRemote = true;
-        } else if (option == "--host") {
-            if (!needsValue()) {
-                return std::nullopt;
-            }
+            break;
+        case Host:
             options.m_Host = value;
-        } else if (option == "--port") {
-            if (!needsValue()) {
-                return std::nullopt;
-            }
+            break;
+        case Port:
             if (!ParseNumber(value, options.m_Port) || options.m_Port == 0) {
                 error = "--port needs a UDP port from 1 to 65535.";
                 return std::nullopt;
             }
-        } else if (option == "--count") {
+            break;
+        case Count: {
             int number = 0;
-            if (!needsValue()) {
-                return std::nullopt;
-            }
             if (!ParseNumber(value, number) || number < 1 || number > MAX_COUNT) {
                 error = "--count needs a number from 1 to " + std::to_string(MAX_COUNT) + ".";
                 return std::nullopt;
             }
             count = number;
-        } else if (option == "--names") {
-            if (!needsValue()) {
-                return std::nullopt;
-            }
+            break;
+        }
+        case Names:
             options.m_Names = SplitNames(value);
             for (const std::string& name : options.m_Names) {
                 if (!ref::GameProtocol::IsValidName(name)) {
@@ -95,36 +116,38 @@ std::optional<BotOptions> BotOptions::Parse(const std::vector<std::string>& argu
                     return std::nullopt;
                 }
             }
-        } else if (option == "--prefix") {
-            if (!needsValue()) {
-                return std::nullopt;
-            }
+            break;
+        case Prefix:
             prefix = value;
-        } else if (option == "--duration" || option == "--churn") {
+            break;
+        case Duration:
+        case Churn: {
+            const std::string option = "--" + std::string(LONG_OPTIONS[code].name);
             double seconds = 0.0;
-            if (!needsValue()) {
-                return std::nullopt;
-            }
             if (!ParseNumber(value, seconds) || !std::isfinite(seconds) || seconds < 0.0 ||
-                seconds > MAX_DURATION_SECONDS || (option == "--duration" && seconds <= 0.0)) {
+                seconds > MAX_DURATION_SECONDS || (code == Duration && seconds <= 0.0)) {
                 error = option + " needs a number of seconds up to " + std::to_string(int(MAX_DURATION_SECONDS)) + ".";
                 return std::nullopt;
             }
-            (option == "--duration" ? options.m_DurationSeconds : options.m_ChurnSeconds) = seconds;
-        } else if (option == "--seed") {
+            (code == Duration ? options.m_DurationSeconds : options.m_ChurnSeconds) = seconds;
+            break;
+        }
+        case Seed: {
             uint32_t seed = 0;
-            if (!needsValue()) {
-                return std::nullopt;
-            }
             if (!ParseNumber(value, seed)) {
                 error = "--seed needs a whole number.";
                 return std::nullopt;
             }
             options.m_Seed = seed;
-        } else {
-            error = "Unknown option " + option + ".\n" + Usage();
-            return std::nullopt;
+            break;
         }
+        default:
+            break;
+        }
+    }
+    if (optind < argc) { // a word that is no option
+        error = "Unknown option " + words[static_cast<size_t>(optind)] + ".\n" + Usage();
+        return std::nullopt;
     }
     if (options.m_Port == 0) {
         error = std::string("--port is required.\n") + Usage();

@@ -26,6 +26,14 @@ size_t ScriptedWindowSystem::UnusedScripts() const {
     return unused;
 }
 
+std::vector<std::string> ScriptedWindowSystem::UnusedScriptKeys() const {
+    std::vector<std::string> keys;
+    for (const auto& [key, scripts] : m_Scripts) {
+        keys.insert(keys.end(), scripts.size(), key);
+    }
+    return keys;
+}
+
 int ScriptedWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) {
     const std::string key = dialogTemplate.Key();
     const size_t record = m_Dialogs.size();

@@ -25,7 +25,7 @@ namespace dravo {
 
 class WindowThreadQueue;
 
-class ScriptedWindowSystem final : public WindowSystem, private DialogFace {
+class ScriptedWindowSystem : public WindowSystem, private DialogFace {
 public:
     using Script = std::function<void(ScriptedDialog&)>;
     // The result of a dialog whose script ended without the procedure ending it.
@@ -68,6 +68,8 @@ public:
     int WaitCursorDepth() const { return m_WaitCursorDepth; }
     int WaitCursorShows() const { return m_WaitCursorShows; } // times the busy sign appeared
     size_t UnusedScripts() const;
+    // The template key of every script that was added but never ran, once per script.
+    std::vector<std::string> UnusedScriptKeys() const;
 
     // Runs work posted while no dialog runs; returns how much ran.
     size_t RunPending();

@@ -3,6 +3,7 @@
 
 #include "PickerDialog.h"
 #include "platform/window/ScriptedWindowSystem.h"
+#include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ int RunInInit(ScriptedWindowSystem& windows, const std::function<void(DialogApi&
 }
 
 TEST(DialogApi, BadIdsAndIndexesReturnErrorValues) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     RunInInit(windows, [](DialogApi& dialog) {
         EXPECT_FALSE(dialog.SetItemText(999, "x"));
         EXPECT_EQ(dialog.GetItemText(999), "");
@@ -59,7 +60,7 @@ TEST(DialogApi, BadIdsAndIndexesReturnErrorValues) {
 }
 
 TEST(DialogApi, TextsAreCutToTheAskedLength) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     RunInInit(windows, [](DialogApi& dialog) {
         ASSERT_TRUE(dialog.SetItemText(Picker::Input, std::string(130, 'c')));
         EXPECT_EQ(dialog.GetItemText(Picker::Input, 119).size(), 119u);
@@ -74,7 +75,7 @@ TEST(DialogApi, TextsAreCutToTheAskedLength) {
 }
 
 TEST(DialogApi, LogTrimsItsOldestLinesByLineIndex) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     RunInInit(windows, [](DialogApi& dialog) {
         for (int i = 0; i < 501; ++i) {
             ASSERT_TRUE(dialog.EditAppend(Picker::Log, "\r\nline " + std::to_string(i)));
@@ -93,7 +94,7 @@ TEST(DialogApi, LogTrimsItsOldestLinesByLineIndex) {
 }
 
 TEST(DialogApi, DeletingTheSelectedLineClearsTheSelection) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     RunInInit(windows, [](DialogApi& dialog) {
         ASSERT_TRUE(dialog.ListSetSelection(Picker::Items, 2));
         EXPECT_EQ(dialog.ListDelete(Picker::Items, 0), 2);
@@ -109,7 +110,7 @@ TEST(DialogApi, DeletingTheSelectedLineClearsTheSelection) {
 }
 
 TEST(DialogApi, EndingInInitialisationSkipsTheShowing) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     InitProcedure procedure([](DialogApi& dialog) {
         dialog.EndDialog(1);
         dialog.EndDialog(4); // the first end counts
@@ -120,7 +121,7 @@ TEST(DialogApi, EndingInInitialisationSkipsTheShowing) {
 }
 
 TEST(DialogApi, TimersFireUntilKilledAndRefusedIdsAreSkipped) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     windows.RefuseTimerIds({0, 1});
     int acceptedId = -1;
     InitProcedure procedure([&acceptedId](DialogApi& dialog) {
@@ -141,7 +142,7 @@ TEST(DialogApi, TimersFireUntilKilledAndRefusedIdsAreSkipped) {
 }
 
 TEST(DialogApi, PostedWorkFromAWorkerReachesTheDialogOnTheWindowThread) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     DialogPoster poster;
     InitProcedure procedure([&poster](DialogApi& dialog) { poster = dialog.Poster(); });
     const std::thread::id windowThread = std::this_thread::get_id();
@@ -163,7 +164,7 @@ TEST(DialogApi, PostedWorkFromAWorkerReachesTheDialogOnTheWindowThread) {
 }
 
 TEST(DialogApi, PostingAfterTheDialogEndedIsDropped) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     DialogPoster poster;
     InitProcedure procedure([&poster](DialogApi& dialog) { poster = dialog.Poster(); });
     windows.AddScript("PICKER", [&poster](ScriptedDialog& dialog) {
@@ -182,7 +183,7 @@ TEST(DialogApi, PostingAfterTheDialogEndedIsDropped) {
 }
 
 TEST(DialogApi, WorkPostedToTheWindowSystemRunsWithoutADialog) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     int ran = 0;
     std::thread worker([&windows, &ran] { windows.Post([&ran] { ++ran; }); });
     worker.join();
@@ -191,7 +192,7 @@ TEST(DialogApi, WorkPostedToTheWindowSystemRunsWithoutADialog) {
 }
 
 TEST(DialogApi, SentCommandIsHandledBeforeTheCallReturns) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     InitProcedure procedure([](DialogApi& dialog) {
         dialog.PostCommand(Picker::Go);
         dialog.SendCommand(Picker::Loud);

@@ -2,7 +2,9 @@
 #include "platform/window/ScriptedWindowSystem.h"
 
 #include "PickerDialog.h"
+#include "support/ScriptedWindows.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -16,7 +18,7 @@ using test::PickerProcedure;
 using Events = std::vector<std::string>;
 
 TEST(ScriptedWindowSystem, SelectionEnablesTheButtonTheProcedureGuards) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     PickerProcedure procedure;
     windows.AddScript("PICKER", [](ScriptedDialog& dialog) {
         EXPECT_FALSE(dialog.IsEnabled(Picker::Go));
@@ -35,7 +37,7 @@ TEST(ScriptedWindowSystem, SelectionEnablesTheButtonTheProcedureGuards) {
 }
 
 TEST(ScriptedWindowSystem, SortedItemsKeepTheirData) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     PickerProcedure procedure;
     windows.AddScript("PICKER", [](ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.ListText(Picker::Items, 0), "alpha");
@@ -49,7 +51,7 @@ TEST(ScriptedWindowSystem, SortedItemsKeepTheirData) {
 }
 
 TEST(ScriptedWindowSystem, DoubleClickPostsACommandHandledAfterTheCurrentOne) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     PickerProcedure procedure;
     windows.AddScript("PICKER", [&procedure](ScriptedDialog& dialog) {
         EXPECT_TRUE(dialog.DoubleClick(Picker::Items, 2));
@@ -61,7 +63,7 @@ TEST(ScriptedWindowSystem, DoubleClickPostsACommandHandledAfterTheCurrentOne) {
 }
 
 TEST(ScriptedWindowSystem, ActionsRespectWhatTheOperatorCanReach) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     PickerProcedure procedure;
     windows.AddScript("PICKER", [](ScriptedDialog& dialog) {
         EXPECT_FALSE(dialog.Click(Picker::Secret));         // hidden
@@ -82,7 +84,7 @@ TEST(ScriptedWindowSystem, ActionsRespectWhatTheOperatorCanReach) {
 }
 
 TEST(ScriptedWindowSystem, ListThatDoesNotNotifyReportsNothing) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     struct Filler : PickerProcedure {
         void OnInit(DialogApi& dialog) override {
             PickerProcedure::OnInit(dialog);
@@ -99,7 +101,7 @@ TEST(ScriptedWindowSystem, ListThatDoesNotNotifyReportsNothing) {
 }
 
 TEST(ScriptedWindowSystem, CloseBoxIsCancelUnlessTheProcedureSaysOtherwise) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     PickerProcedure plain;
     windows.AddScript("PICKER", [](ScriptedDialog& dialog) { EXPECT_TRUE(dialog.Close()); });
     EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, plain), 2);
@@ -123,7 +125,7 @@ TEST(ScriptedWindowSystem, CloseBoxIsCancelUnlessTheProcedureSaysOtherwise) {
 }
 
 TEST(ScriptedWindowSystem, DialogTheScriptLeavesOpenIsUnfinished) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     PickerProcedure scripted;
     PickerProcedure unscripted;
     windows.AddScript("PICKER", [](ScriptedDialog& dialog) { dialog.Select(Picker::Items, 0); });
@@ -146,10 +148,23 @@ TEST(ScriptedWindowSystem, ScriptsRunInTurnPerTemplate) {
     EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, first), 1);
     EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, second), 2);
     EXPECT_EQ(windows.UnusedScripts(), 1u);
+    EXPECT_EQ(windows.UnusedScriptKeys(), std::vector<std::string>{"129"});
+}
+
+TEST(ScriptedWindowSystem, AScriptThatNeverRanFailsTheTest) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            test::ScriptedWindows windows;
+            windows.AddScript("PICKER", [](ScriptedDialog& dialog) { dialog.PressEnter(); });
+            windows.AddScript(129, [](ScriptedDialog& dialog) { dialog.PressEscape(); });
+            PickerProcedure picker;
+            EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, picker), 1);
+        },
+        "the script for dialog 129 never ran");
 }
 
 TEST(ScriptedWindowSystem, MessageBoxesAreRecordedAndAnsweredInTurn) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     windows.QueueAnswer(MessageBoxResult::Yes);
     EXPECT_EQ(windows.ShowMessageBox("Leave?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question),
               MessageBoxResult::Yes);
@@ -170,7 +185,7 @@ TEST(ScriptedWindowSystem, MessageBoxesAreRecordedAndAnsweredInTurn) {
 }
 
 TEST(ScriptedWindowSystem, ShiftWaitCursorAndColourPicker) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     EXPECT_FALSE(windows.IsShiftHeld());
     windows.SetShiftHeld(true);
     EXPECT_TRUE(windows.IsShiftHeld());

@@ -6,6 +6,7 @@
 #include "platform/window/ScriptedWindowSystem.h"
 #include "platform/window/TerminalColorPicker.h"
 #include "platform/window/TerminalLayout.h"
+#include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ TEST(TerminalMessageBox, LongTextsWrapAndTheBoxFitsAnSmallTerminal) {
 }
 
 TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     for (const auto buttons : {MessageBoxButtons::YesNo, MessageBoxButtons::Ok}) {
         TerminalMessageBox box("Sure?", "Caption", buttons, MessageBoxIcon::Question);
         windows.AddScript(box.Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEscape(); });
@@ -54,7 +55,7 @@ TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
 }
 
 TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
-    ScriptedWindowSystem windows;
+    test::ScriptedWindows windows;
     TerminalColorPicker picker(ColorRgb{10, 20, 30});
     windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.Text(TerminalColorPicker::Control::Green), "20");
