@@ -42,6 +42,10 @@ public:
     // Shortest time between two redraws: updates in a burst are drawn together.
     static constexpr auto REDRAW_INTERVAL = std::chrono::milliseconds(40);
     static constexpr std::string_view BUSY_SIGN = " Please wait... ";
+    // The smallest terminal the dialogs are drawn on; a smaller one shows only TooSmallText.
+    static constexpr int MIN_COLS = 80;
+    static constexpr int MIN_ROWS = 24;
+    static std::string TooSmallText(int cols, int rows);
 
     // Takes the terminal; Usable() tells whether it could.
     explicit TerminalWindowSystem(TerminalOptions options);
@@ -69,6 +73,9 @@ private:
     void RunLoop(TerminalDialog& dialog);
     void ReadInput(TerminalDialog& dialog);
     void Redraw();
+    // After a size change or Ctrl+L: everything laid out and drawn anew, nothing kept from before.
+    void Repaint();
+    bool TooSmall() const;
     void Wait(std::chrono::steady_clock::time_point deadline);
     void LayOutAll();
     uint64_t Activity() const;

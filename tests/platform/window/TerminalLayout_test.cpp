@@ -135,7 +135,7 @@ TEST(TerminalLayout, ConsoleInfoFieldsKeepRoomForTypicalValuesBesideTheirLabels)
     }
 }
 
-TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
+TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsAndTheWindowTakesIt) {
     const DialogTemplate& console = ConsoleWindowTemplate();
     const TerminalLayout small(console, 80, 24);
     const TerminalLayout large(console, 160, 50);
@@ -144,8 +144,9 @@ TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
         EXPECT_GT(large.Control(at(grows)).m_Height, small.Control(at(grows)).m_Height);
         EXPECT_GT(large.Control(at(grows)).m_Width, small.Control(at(grows)).m_Width);
     }
-    EXPECT_EQ(large.Control(at(ConsoleControl::Shutdown)).m_Height, 1);
     EXPECT_TRUE(large.Framed());
+    EXPECT_EQ(large.Outer().m_Width, 160) << "so that windows of one size come out the same size";
+    EXPECT_EQ(large.Outer().m_Height, 50);
     EXPECT_FALSE(small.Framed()) << "80 x 24 has no room for a frame round the console window";
     EXPECT_TRUE(Inside(large.Outer(), CellRect{0, 0, 160, 50}));
 }
