@@ -6,6 +6,7 @@
 #include "platform/window/ScriptedWindowSystem.h"
 #include "platform/window/TerminalColorPicker.h"
 #include "platform/window/TerminalLayout.h"
+#include "platform/window/TerminalLineEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -53,20 +54,29 @@ TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
     EXPECT_EQ(box.Answer(windows.RunDialog(box.Template(), box)), MessageBoxResult::Yes);
 }
 
-TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
+TEST(TerminalColorPicker, StartsAtTheGivenColourAndOkRefusesANumberAbove255) {
     ScriptedWindowSystem windows;
     TerminalColorPicker picker(ColorRgb{10, 20, 30});
     windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.Text(TerminalColorPicker::Control::Green), "20");
-        dialog.SetText(TerminalColorPicker::Control::Red, "300");
-        dialog.SetText(TerminalColorPicker::Control::Green, "");
+        dialog.SetText(TerminalColorPicker::Control::Red, "0255");
+        dialog.SetText(TerminalColorPicker::Control::Blue, "256");
+        dialog.PressEnter();
+        EXPECT_FALSE(dialog.Ended()) << "256 is refused, not cut to 255";
+        const int focus = dialog.Model().FocusRequest();
+        ASSERT_GE(focus, 0);
+        EXPECT_EQ(dialog.Model().Controls()[static_cast<size_t>(focus)].Id(),
+                  static_cast<int>(TerminalColorPicker::Control::Blue));
+        dialog.SetText(TerminalColorPicker::Control::Blue, "");
         dialog.PressEnter();
     });
     (void)windows.RunDialog(TerminalColorPicker::Template(), picker);
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_NE(windows.MessageBoxes()[0].m_Text.find("0 to 255"), std::string::npos);
     ASSERT_TRUE(picker.Chosen());
     EXPECT_EQ(picker.Chosen()->m_Red, 255);
-    EXPECT_EQ(picker.Chosen()->m_Green, 0);
-    EXPECT_EQ(picker.Chosen()->m_Blue, 30);
+    EXPECT_EQ(picker.Chosen()->m_Green, 20);
+    EXPECT_EQ(picker.Chosen()->m_Blue, 0) << "an empty field reads as 0";
 
     TerminalColorPicker cancelled(ColorRgb{});
     windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEscape(); });
@@ -74,6 +84,14 @@ TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
     EXPECT_FALSE(cancelled.Chosen());
     EXPECT_EQ(TerminalColorPicker::ReadComponent("12a"), 0);
     EXPECT_EQ(TerminalColorPicker::ReadComponent("0255"), 255);
+    for (const std::string_view good : {"", "0", "000", "99", "255", "00255"}) {
+        EXPECT_TRUE(TerminalColorPicker::InRange(good)) << good;
+    }
+    for (const std::string_view bad : {"256", "300", "1000", "0999"}) {
+        EXPECT_FALSE(TerminalColorPicker::InRange(bad)) << bad;
+    }
+    EXPECT_EQ(TerminalLineEditor::RulesFor(*TerminalColorPicker::Template().FindControl(1201)).m_MaxLength, 3u)
+        << "a field takes three digits";
 }
 
 } // namespace
