@@ -152,6 +152,14 @@ void TerminalDialog::PressDefault() {
 }
 
 void TerminalDialog::PressEnter() {
+    if (TypingFirst()) {
+        // A command is being sent: its answer comes in at the end of the log, so the log shows the end.
+        for (size_t index = 0; index < m_Views.size(); ++index) {
+            if (m_Dialog.Model().Controls()[index].IsLog()) {
+                m_Views[index].m_Follow = true;
+            }
+        }
+    }
     ControlState* focused = FocusedControl();
     if (focused != nullptr && IsPushButton(*focused)) {
         Press(m_Focus);

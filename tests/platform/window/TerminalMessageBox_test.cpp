@@ -7,8 +7,12 @@
 #include "platform/window/TerminalColorPicker.h"
 #include "platform/window/TerminalLayout.h"
 #include "platform/window/TerminalLineEditor.h"
+#include "platform/window/TerminalRenderer.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -38,6 +42,20 @@ TEST(TerminalMessageBox, LongTextsWrapAndTheBoxFitsAnSmallTerminal) {
     const TerminalLayout layout(box.Template(), 80, 24);
     EXPECT_LE(layout.Outer().m_Width, 80);
     EXPECT_LE(layout.Outer().m_Height, 24);
+}
+
+TEST(TerminalMessageBox, ABoxIsAsTallAndWideAsItsTextOnAnyScreen) {
+    const std::string text = "Power users can specify the \"-go\" command-line parameter when running DravoSrv to "
+                             "skip all the dialogs (the previous settings will be used).";
+    const TerminalMessageBox box(text, "Dravo Server", MessageBoxButtons::Ok, MessageBoxIcon::Information);
+    const size_t lines = TerminalRenderer::WrapWords(text, TerminalMessageBox::TEXT_COLUMNS).size();
+    const TerminalLayout small(box.Template(), 80, 24);
+    for (const auto& [cols, rows] : {std::pair{120, 40}, std::pair{200, 60}}) {
+        const TerminalLayout large(box.Template(), cols, rows);
+        EXPECT_EQ(large.Outer().m_Height, small.Outer().m_Height) << cols << " x " << rows;
+        EXPECT_EQ(large.Outer().m_Width, small.Outer().m_Width) << cols << " x " << rows;
+        EXPECT_EQ(large.Control(1).m_Height, static_cast<int>(lines)) << "no blank lines under the text";
+    }
 }
 
 TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
