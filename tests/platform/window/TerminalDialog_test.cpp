@@ -78,14 +78,13 @@ private:
     std::shared_ptr<WindowThreadQueue> m_Queue = std::make_shared<WindowThreadQueue>();
 };
 
-class TerminalDialogTest : public ::testing::Test {
+// A running dialog of a template and the operator's keys on it.
+class DialogDriver {
 protected:
-    TerminalDialogTest() : m_Api(FORM, m_Procedure, m_Face), m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
+    explicit DialogDriver(const DialogTemplate& dialogTemplate)
+        : m_Template(dialogTemplate), m_Api(dialogTemplate, m_Procedure, m_Face),
+          m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
         m_Dialog.LayOut(80, 24);
-        (void)m_Api.ListAdd(ITEMS, "alpha");
-        (void)m_Api.ListAdd(ITEMS, "beta");
-        (void)m_Api.ListAdd(PLAIN, "one");
-        (void)m_Api.ListAdd(PLAIN, "two");
     }
     void Press(KeyKind kind, char letter = 0) { m_Dialog.HandleKey(KeyEvent{kind, letter}); }
     void Type(std::string_view text) {
@@ -94,7 +93,23 @@ protected:
         }
     }
     int FocusedId() const {
-        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : FORM.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
+        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : m_Template.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
+    }
+
+    const DialogTemplate& m_Template;
+    RecordingProcedure m_Procedure;
+    TestFace m_Face;
+    DialogApi m_Api;
+    TerminalDialog m_Dialog;
+};
+
+class TerminalDialogTest : public ::testing::Test, protected DialogDriver {
+protected:
+    TerminalDialogTest() : DialogDriver(FORM) {
+        (void)m_Api.ListAdd(ITEMS, "alpha");
+        (void)m_Api.ListAdd(ITEMS, "beta");
+        (void)m_Api.ListAdd(PLAIN, "one");
+        (void)m_Api.ListAdd(PLAIN, "two");
     }
     void FocusOn(int id) {
         for (size_t step = 0; step < FORM.m_Controls.size() && FocusedId() != id; ++step) {
@@ -102,11 +117,6 @@ protected:
         }
         ASSERT_EQ(FocusedId(), id);
     }
-
-    RecordingProcedure m_Procedure;
-    TestFace m_Face;
-    DialogApi m_Api;
-    TerminalDialog m_Dialog;
 };
 
 TEST_F(TerminalDialogTest, TabMovesOverUsableControlsInOrderAndWrapsBothWays) {
@@ -298,31 +308,15 @@ constexpr ControlTemplate CONSOLE_CONTROLS[] = {
 };
 constexpr DialogTemplate CONSOLE = {"", 5, "Console", 140, 95, "", 0, DialogStyle::Popup, CONSOLE_CONTROLS};
 
-class TypingFirstDialogTest : public ::testing::Test {
+class TypingFirstDialogTest : public ::testing::Test, protected DialogDriver {
 protected:
-    TypingFirstDialogTest()
-        : m_Api(CONSOLE, m_Procedure, m_Face), m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
-        m_Dialog.LayOut(80, 24);
+    TypingFirstDialogTest() : DialogDriver(CONSOLE) {
         std::string text;
         for (int line = 0; line < 40; ++line) {
             text += "line " + std::to_string(line) + "\r\n";
         }
         (void)m_Api.EditAppend(LOG, text);
     }
-    void Press(KeyKind kind, char letter = 0) { m_Dialog.HandleKey(KeyEvent{kind, letter}); }
-    void Type(std::string_view text) {
-        for (const char c : text) {
-            Press(KeyKind::Char, c);
-        }
-    }
-    int FocusedId() const {
-        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : CONSOLE.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
-    }
-
-    RecordingProcedure m_Procedure;
-    TestFace m_Face;
-    DialogApi m_Api;
-    TerminalDialog m_Dialog;
 };
 
 TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs) {
