@@ -5,7 +5,8 @@
 // options dialog over the console window, message boxes, the colour picker - are drawn over the ones
 // below, which keep taking posted updates. The window thread waits for keys, posted work, timers and
 // size changes together (poll on the terminal, the queue's wake-up descriptor and SIGWINCH), and a
-// change is on the screen within one redraw interval. SIGTERM and SIGINT ask the running dialogs to
+// change is on the screen within one redraw interval. A size change or Ctrl+L lays everything out
+// again and has every cell sent anew; below MIN_COLS x MIN_ROWS one line says what size is needed. SIGTERM and SIGINT ask the running dialogs to
 // close without asking (a second request ends the innermost with Cancel). Shift is read only on a
 // Linux virtual console. Message boxes with the exclamation icon are also written to the error
 // stream once the screen is given back, so that a failure stays readable after the program ends.
