@@ -5,10 +5,13 @@ namespace dravo::ref {
 
 namespace {
 
+// TCP/IP first, and first too in a list sorted by name (the setup sorts it), so that a first run starts
+// on the one service that can host. The others say in their names that they cannot; the TCP/IP name
+// stays as saved configurations know it.
 constexpr NetworkServices::Service SERVICES[] = {
     {NetworkServices::TCP_IP_SERVICE_ID, "TCP/IP Internet Service", nullptr},
-    {2, "IPX Network Service", "IPX networking is not available on this system; use the TCP/IP service."},
-    {3, "Modem Service", "Modem play is not available on this system; use the TCP/IP service."},
+    {2, "Unavailable: IPX Network Service", "IPX networking is not available on this system; use the TCP/IP service."},
+    {3, "Unavailable: Modem Service", "Modem play is not available on this system; use the TCP/IP service."},
 };
 
 } // namespace

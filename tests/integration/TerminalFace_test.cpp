@@ -1,5 +1,6 @@
-// The terminal face through a real terminal: dravoserv runs in a tmux pane of 80 x 24 in a copy of
-// the sample game; the test types with send-keys and reads the screen with capture-pane.
+// The terminal face through a real terminal: dravoserv runs in a tmux pane (80 x 24 unless a test
+// says otherwise) in a copy of the sample game; the test types with send-keys, resizes the window and
+// reads the screen with capture-pane, as an operator would look at it.
 #include "engine/ServerLibrary.h"
 #include "support/LiveProcess.h"
 #include "support/LoopbackPorts.h"
@@ -8,9 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cctype>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -57,6 +62,18 @@ int RowOf(const std::string& screen, const std::string& text, size_t columns = s
     return -1;
 }
 
+// The first line that holds the text, without the frame and the blanks at its ends.
+std::string LineWith(const std::string& screen, const std::string& text) {
+    const int row = RowOf(screen, text);
+    if (row < 0) {
+        return {};
+    }
+    std::string line = Lines(screen)[static_cast<size_t>(row)];
+    const size_t first = line.find_first_not_of(" x");
+    const size_t last = line.find_last_not_of(" x");
+    return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+}
+
 size_t Count(const std::string& screen, const std::string& text) {
     size_t count = 0;
     for (size_t at = screen.find(text); at != std::string::npos; at = screen.find(text, at + 1)) {
@@ -65,12 +82,23 @@ size_t Count(const std::string& screen, const std::string& text) {
     return count;
 }
 
-// A tmux server of its own with one 80 x 24 pane running a command; killed with everything in it.
+// The screen with every digit as "#": running times and port numbers differ between two runs.
+std::string Masked(std::string screen) {
+    for (char& c : screen) {
+        if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
+            c = '#';
+        }
+    }
+    return screen;
+}
+
+// A tmux server of its own with one pane running a command; killed with everything in it.
 class TmuxPane {
 public:
-    TmuxPane(const std::filesystem::path& directory, const std::string& command)
-        : m_Socket("dravo-test-" + std::to_string(getpid())) {
-        const auto started = Tmux({"new-session", "-d", "-x", "80", "-y", "24", "-c", directory.string(), command});
+    TmuxPane(const std::filesystem::path& directory, const std::string& command, int cols = 80, int rows = 24)
+        : m_Socket("dravo-test-" + std::to_string(getpid()) + "-" + std::to_string(NextPane())) {
+        const auto started = Tmux({"new-session", "-d", "-x", std::to_string(cols), "-y", std::to_string(rows), "-c",
+                                   directory.string(), command});
         EXPECT_EQ(started.m_ExitStatus, 0) << started.m_Stderr;
         std::string socket = Tmux({"display-message", "-p", "#{socket_path}"}).m_Stdout;
         m_SocketPath = socket.substr(0, socket.find('\n'));
@@ -92,6 +120,16 @@ public:
     }
     void Type(const std::string& text) { Keys({"-l", text}); }
     std::string Screen() { return Tmux({"capture-pane", "-p", "-t", "0"}).m_Stdout; }
+    // The window takes the new size; the program hears of it as from a terminal window resized.
+    void Resize(int cols, int rows) {
+        EXPECT_EQ(
+            Tmux({"resize-window", "-t", "0", "-x", std::to_string(cols), "-y", std::to_string(rows)}).m_ExitStatus, 0);
+    }
+    // Writes straight to the terminal behind the program's back, as another program's output would.
+    void Scribble(const std::string& bytes) {
+        std::string tty = Tmux({"display-message", "-p", "-t", "0", "#{pane_tty}"}).m_Stdout;
+        std::ofstream(tty.substr(0, tty.find('\n'))) << bytes;
+    }
 
     // Looks at the screen until it shows what is wanted, within the bound.
     bool WaitUntil(const std::function<bool(const std::string&)>& shows,
@@ -110,6 +148,10 @@ public:
     }
 
 private:
+    static int NextPane() {
+        static std::atomic<int> count{0};
+        return ++count;
+    }
     test::ProcessResult Tmux(const std::vector<std::string>& arguments) {
         std::vector<std::string> all = {"tmux", "-L", m_Socket, "-f", "/dev/null"};
         all.insert(all.end(), arguments.begin(), arguments.end());
@@ -144,10 +186,27 @@ protected:
         ASSERT_EQ(server.WriteVariablesFile(file.c_str()), ENGINE_STATUS_OK);
     }
     // dravoserv in the pane; once it ends the pane says how, and stays.
-    std::unique_ptr<TmuxPane> StartServer(const std::string& arguments) {
+    std::unique_ptr<TmuxPane> StartServer(const std::string& arguments, int cols = 80, int rows = 24) {
         const std::string command =
             "'" + DRAVOSERV.string() + "' " + arguments + "; echo \"" + EXITED + "$?\"; exec cat";
-        return std::make_unique<TmuxPane>(m_Game.Path(), command);
+        return std::make_unique<TmuxPane>(m_Game.Path(), command, cols, rows);
+    }
+    // A hosted game's console window, settled: everything of the start is on the screen, and no
+    // update is half drawn (both clocks show all their digits).
+    static std::string SettledConsole(TmuxPane& pane) {
+        const std::regex settled("Running Time: \\d+:\\d\\d:\\d\\d [^]*Time in Level: \\d+:\\d\\d:\\d\\d ");
+        std::string screen;
+        EXPECT_TRUE(pane.WaitUntil([&](const std::string& shown) {
+            screen = shown;
+            return shown.find("Server is running.") != std::string::npos &&
+                   shown.find("Level Goal: 25 Frags or 10 Minutes") != std::string::npos &&
+                   std::regex_search(shown, settled);
+        })) << pane.Screen();
+        return screen;
+    }
+    // Waits until the pane shows what another showed, digits aside.
+    static bool Shows(TmuxPane& pane, const std::string& wanted) {
+        return pane.WaitUntil([&wanted](const std::string& shown) { return Masked(shown) == Masked(wanted); });
     }
     std::unique_ptr<LiveProcess> StartBots(const std::string& names) {
         return std::make_unique<LiveProcess>(DRAVO_BOT,
@@ -235,23 +294,109 @@ TEST_F(TerminalFaceTest, HostedGameShowsPlayersLevelsAndLogAndShutsDownWithTheSe
     EXPECT_NE(saved.find("ServerName \"Dravo Sample Server\""), std::string::npos) << saved;
 }
 
-TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByKeysToAHostedGame) {
+TEST_F(TerminalFaceTest, ConsoleWindowRepaintsWholeAfterResizesAndCtrlLAndTypingNeverShutsItDown) {
+    Configure({{"Port", std::to_string(m_Port)}, {"fragrate", "0"}});
+    // What a fresh start shows at 80 x 24, from a second server on a port of its own.
+    std::string fresh80;
+    {
+        TempDir other;
+        std::filesystem::copy(m_Game.Path(), other.Path(), std::filesystem::copy_options::recursive);
+        const std::string config = "+Port " + std::to_string(test::FreeUdpPort());
+        const std::string command = "'" + DRAVOSERV.string() + "' -go " + config + "; exec cat";
+        TmuxPane pane(other.Path(), command, 80, 24);
+        fresh80 = SettledConsole(pane);
+    }
+    auto pane = StartServer("-go", 120, 40);
+    const std::string fresh120 = SettledConsole(*pane);
+    ASSERT_EQ(Lines(fresh120).size(), 40u);
+
+    // Smaller and larger again: nothing of the other size stays anywhere.
+    pane->Resize(80, 24);
+    EXPECT_TRUE(Shows(*pane, fresh80)) << pane->Screen() << "\nwanted\n" << fresh80;
+    pane->Resize(120, 40);
+    EXPECT_TRUE(Shows(*pane, fresh120)) << pane->Screen() << "\nwanted\n" << fresh120;
+
+    // Output from elsewhere on the terminal goes with Ctrl+L.
+    pane->Scribble("\033[3;3HSTRAY OUTPUT\033[30;70HMORE STRAY");
+    ASSERT_TRUE(pane->WaitFor("STRAY OUTPUT")) << pane->Screen();
+    pane->Keys({"C-l"});
+    EXPECT_TRUE(Shows(*pane, fresh120)) << pane->Screen();
+
+    // Too small, one line says so, and keys typed meanwhile do nothing; grown again, the window is back.
+    pane->Resize(70, 20);
+    ASSERT_TRUE(pane->WaitFor("Terminal too small (70 x 20): DravoServ needs 80 x 24.")) << pane->Screen();
+    pane->Keys({"Escape"});
+    pane->Keys({"Enter"});
+    pane->Resize(80, 24);
+    EXPECT_TRUE(Shows(*pane, fresh80)) << pane->Screen() << "\nwanted\n" << fresh80;
+
+    // A command typed with the focus on a button goes to the command input, as does one typed after
+    // scrolling the log.
+    pane->Keys({"Tab"});
+    pane->Type("say hi");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Unknown command \"say\"")) << pane->Screen();
+    pane->Keys({"BTab", "PageUp"}); // the log
+    pane->Type("status");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Level Worlds\\Multi\\Cinderworks")) << pane->Screen();
+    pane->Keys({"Tab", "Tab", "Tab"});
+    pane->Type("syn");
+    EXPECT_TRUE(pane->WaitFor("Command: syn")) << pane->Screen();
+    const std::string screen = pane->Screen();
+    EXPECT_EQ(screen.find("Are you sure"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find(EXITED), std::string::npos) << screen;
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+}
+
+TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByTabAndTypingAlone) {
     // A first run: nothing saved but the sample's loopback binding.
     m_Game.Write("dravosrv.cfg", "net_bindaddress \"127.0.0.1\"\n");
     auto pane = StartServer("");
     ASSERT_TRUE(pane->WaitFor("Which networking service you would like to use?")) << pane->Screen();
     ASSERT_TRUE(pane->WaitFor("TCP/IP Internet Service")) << pane->Screen();
-    pane->Keys({"End", "M-n"}); // the last service of the sorted list
+    const std::string services = pane->Screen();
+    EXPECT_LT(RowOf(services, "TCP/IP Internet Service"), RowOf(services, "IPX")) << services;
+    pane->Keys({"Enter"}); // the service a first run starts on hosts
     ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
     pane->Keys({"Down", "Enter"}); // select the file; a double click on it adds it
     ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "arena.rez") == 2; }))
         << pane->Screen();
     pane->Keys({"M-n"});
     ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
-    pane->Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "End", "BSpace"}); // to the port, emptied
-    pane->Type(std::to_string(m_Port));
-    pane->Keys({"M-n"});
+
+    // Each field entered by Tab takes what is typed in place of what it held.
+    pane->Type("Night Owls");
+    pane->Keys({"Tab", "Tab", "Tab", "Tab", "Tab"});
+    pane->Type("200");
+    pane->Keys({"Tab"});
+    pane->Type("70000");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("0 to 65535")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return shown.find("65535") == std::string::npos; }))
+        << pane->Screen();
+    pane->Type(std::to_string(m_Port)); // the refused port is still selected, and goes
+    pane->Keys({"Enter"});
+    const std::string port = " " + std::to_string(m_Port);
+    ASSERT_TRUE(pane->WaitUntil([&port](const std::string& shown) {
+        return LineWith(shown, "allow?").ends_with(" 128") && LineWith(shown, "port would you").ends_with(port) &&
+               shown.find("Night Owls") != std::string::npos;
+    })) << "the limit is shown as it will be taken\n"
+        << pane->Screen();
+    pane->Keys({"Enter"});
     ASSERT_TRUE(pane->WaitFor("What options would you like for this game server?")) << pane->Screen();
+
+    // The colour picker: its red field, entered first, takes 255 in place of 0.
+    pane->Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+    ASSERT_TRUE(pane->WaitFor("Red (0-255):")) << pane->Screen();
+    pane->Type("255");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("1.00 0.00 0.00")) << pane->Screen();
     pane->Keys({"M-n"});
     ASSERT_TRUE(pane->WaitFor("Which levels would you like to play?")) << pane->Screen();
     ASSERT_TRUE(pane->WaitFor("Cinderworks")) << pane->Screen();
@@ -261,9 +406,8 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByKeysToAHostedGame) {
     pane->Keys({"Enter"});
     ASSERT_TRUE(pane->WaitFor("Server is running.")) << pane->Screen();
     ASSERT_TRUE(pane->WaitFor("Net Service: " + Address())) << pane->Screen();
-    const std::string screen = pane->Screen();
-    EXPECT_GE(RowOf(screen, "Name: Dravo Server"), 0) << screen;
-    EXPECT_GE(RowOf(screen, "Current Level: Worlds\\Multi\\Cinderworks"), 0) << screen;
+    EXPECT_TRUE(pane->WaitFor("Name: Night Owls")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Current Level: Worlds\\Multi\\Cinderworks")) << pane->Screen();
 
     pane->Keys({"Escape"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
@@ -271,6 +415,10 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByKeysToAHostedGame) {
     ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
     const std::string saved = m_Game.Read("dravosrv.cfg");
     EXPECT_NE(saved.find("Port \"" + std::to_string(m_Port) + "\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("MaxPlayers \"128\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("ServerName \"Night Owls\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("WorldColorNight \"1.00 0.00 0.00\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("ServiceName \"TCP/IP Internet Service\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("Level0 \"Worlds\\\\Multi\\\\Cinderworks\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("RezFile0 \"Custom\\\\arena.rez\""), std::string::npos) << saved;
 }

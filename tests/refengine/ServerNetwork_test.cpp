@@ -1,6 +1,8 @@
 // Tests of the server object's network services and of its answers while no game session is open.
 #include "Server.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -48,7 +50,15 @@ TEST(ServerNetwork, ListsThreeServicesTheFrontEndCanName) {
         names.emplace_back(record->m_Name);
         ids.push_back(record->m_Id);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"TCP/IP Internet Service", "IPX Network Service", "Modem Service"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"TCP/IP Internet Service", "Unavailable: IPX Network Service",
+                                               "Unavailable: Modem Service"}));
+    std::vector<std::string> sorted = names;
+    std::ranges::sort(sorted, [](const std::string& left, const std::string& right) {
+        return std::ranges::lexicographical_compare(left, right, [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) < std::tolower(static_cast<unsigned char>(b));
+        });
+    });
+    EXPECT_EQ(sorted, names) << "a list sorted by name, as the setup shows it, keeps TCP/IP first";
     for (const uint32_t id : ids) {
         EXPECT_NE(id, 0u);
     }

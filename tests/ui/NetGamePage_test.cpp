@@ -28,14 +28,30 @@ protected:
         NetGamePage page(m_Settings, m_Host, m_Info, m_TcpIp);
         return m_Windows.RunDialog(NetGameTemplate(), page);
     }
-    // Types the player limit and presses Next; returns what was stored.
-    int32_t PlayersFor(const std::string& typed) {
-        Run([&](ScriptedDialog& page) {
-            page.SetText(Control::MaxPlayers, typed);
-            page.Click(WizardControl::Next);
-        });
+    struct Outcome {
+        std::string m_Shown; // the field after the first Next, when that Next stayed on the page
+        int32_t m_Stored = 0;
+    };
+    // Types the player limit and presses Next, and Next again when the page stays.
+    Outcome PlayersFor(const std::string& typed) {
+        Outcome outcome;
+        EXPECT_EQ(Run([&](ScriptedDialog& page) {
+                      page.SetText(Control::MaxPlayers, typed);
+                      page.Click(WizardControl::Next);
+                      if (!page.Ended()) {
+                          outcome.m_Shown = page.Text(Control::MaxPlayers);
+                          EXPECT_EQ(FocusedId(page), static_cast<int>(Control::MaxPlayers));
+                          page.Click(WizardControl::Next);
+                      }
+                  }),
+                  1);
         EXPECT_EQ(m_Host.m_MaxPlayers, m_Settings.m_MaxPlayers);
-        return m_Settings.m_MaxPlayers;
+        outcome.m_Stored = m_Settings.m_MaxPlayers;
+        return outcome;
+    }
+    static int FocusedId(const ScriptedDialog& page) {
+        const int index = page.Model().FocusRequest();
+        return index < 0 ? NO_CONTROL_ID : page.Model().Controls()[static_cast<size_t>(index)].Id();
     }
 };
 
@@ -100,14 +116,50 @@ TEST_F(NetGamePageTest, EndBoxesAreIndependent) {
     });
 }
 
-TEST_F(NetGamePageTest, PlayerLimitIsBroughtIntoRange) {
-    EXPECT_EQ(PlayersFor("0"), 2);
-    EXPECT_EQ(PlayersFor(""), 2);
-    EXPECT_EQ(PlayersFor("1"), 1);
-    EXPECT_EQ(PlayersFor("127"), 127);
-    EXPECT_EQ(PlayersFor("128"), 128);
-    EXPECT_EQ(PlayersFor("200"), 128);
-    EXPECT_EQ(PlayersFor("99999999999"), 2); // does not fit: not a number
+TEST_F(NetGamePageTest, PlayerLimitOutOfRangeIsShownCorrectedBeforeNextTakesIt) {
+    const std::pair<std::string, Outcome> cases[] = {
+        {"0", {"2", 2}},
+        {"", {"2", 2}},
+        {"1", {"", 1}},
+        {"127", {"", 127}},
+        {"128", {"", 128}},
+        {"200", {"128", 128}},
+        {"99999999999", {"128", 128}}, // far too many is too many, not none
+    };
+    for (const auto& [typed, expected] : cases) {
+        const Outcome outcome = PlayersFor(typed);
+        EXPECT_EQ(outcome.m_Shown, expected.m_Shown) << typed;
+        EXPECT_EQ(outcome.m_Stored, expected.m_Stored) << typed;
+    }
+}
+
+TEST_F(NetGamePageTest, PortOutsideTheRangeIsRefusedWithTheRangeNamedAndKeepsTheFocus) {
+    for (const std::string typed : {"65536", "70000", "99999999999"}) {
+        m_Settings.m_Port = 27888;
+        std::strcpy(m_Settings.m_ServerName, "Dravo Server");
+        EXPECT_EQ(Run([this, &typed](ScriptedDialog& page) {
+                      page.SetText(Control::ServerName, "Changed");
+                      page.SetText(Control::MaxPlayers, "500");
+                      page.SetText(Control::Port, typed);
+                      page.Click(WizardControl::Next);
+                      EXPECT_FALSE(page.Ended()) << typed;
+                      EXPECT_EQ(FocusedId(page), static_cast<int>(Control::Port));
+                      EXPECT_EQ(page.Text(Control::Port), typed) << "the operator's text stays to be fixed";
+                      EXPECT_EQ(m_Settings.m_Port, 27888) << "nothing is stored from a refused page";
+                      EXPECT_STREQ(m_Settings.m_ServerName, "Dravo Server");
+                      page.SetText(Control::Port, "65535");
+                      page.Click(WizardControl::Next); // the player limit is corrected next
+                      page.Click(WizardControl::Next);
+                  }),
+                  1);
+        ASSERT_FALSE(m_Windows.MessageBoxes().empty());
+        const auto& box = m_Windows.MessageBoxes().back();
+        EXPECT_NE(box.m_Text.find("0 to 65535"), std::string::npos) << box.m_Text;
+        EXPECT_EQ(box.m_Caption, "Dravo Server Wizard");
+        EXPECT_EQ(m_Settings.m_Port, 65535);
+        EXPECT_EQ(m_Settings.m_MaxPlayers, 128);
+    }
+    EXPECT_EQ(m_Windows.MessageBoxes().size(), 3u) << "one message a refusal, none for the player limit";
 }
 
 TEST_F(NetGamePageTest, ServerNameIsCutOrReplaced) {

@@ -3,6 +3,8 @@
 
 #include "ui/WizardTestGame.h"
 
+#include <cstring>
+
 namespace dravo {
 namespace {
 
@@ -38,12 +40,13 @@ protected:
 
 TEST_F(NetServicesPageTest, ListsTheServicesSortedWithTheirIds) {
     m_Settings.m_NetService = 2;
+    std::strcpy(m_Settings.m_ServiceName, test::MODEM_SERVICE);
     RunPage([this](ScriptedDialog& page) {
         EXPECT_FALSE(m_TcpIp); // cleared at every opening
         ASSERT_EQ(page.ListCount(Control::ServiceList), 3);
-        EXPECT_EQ(page.ListText(Control::ServiceList, 0), test::IPX_SERVICE);
-        EXPECT_EQ(page.ListText(Control::ServiceList, 1), "Modem Service");
-        EXPECT_EQ(page.ListText(Control::ServiceList, 2), test::TCP_IP_SERVICE);
+        EXPECT_EQ(page.ListText(Control::ServiceList, 0), test::TCP_IP_SERVICE);
+        EXPECT_EQ(page.ListText(Control::ServiceList, 1), test::IPX_SERVICE);
+        EXPECT_EQ(page.ListText(Control::ServiceList, 2), test::MODEM_SERVICE);
         EXPECT_EQ(page.Selection(Control::ServiceList), 2); // NetService counts in the sorted list
         for (int index = 0; index < 3; ++index) {
             EXPECT_GT(page.ListData(Control::ServiceList, index).value_or(0), 0);
@@ -56,10 +59,29 @@ TEST_F(NetServicesPageTest, ListsTheServicesSortedWithTheirIds) {
 }
 
 TEST_F(NetServicesPageTest, StoredPositionPastTheEndSelectsTheFirst) {
+    std::strcpy(m_Settings.m_ServiceName, test::IPX_SERVICE);
     m_Settings.m_NetService = 7;
     RunPage([](ScriptedDialog& page) { EXPECT_EQ(page.Selection(Control::ServiceList), 0); });
     m_Settings.m_NetService = -1;
     RunPage([](ScriptedDialog& page) { EXPECT_EQ(page.Selection(Control::ServiceList), 0); });
+}
+
+TEST_F(NetServicesPageTest, AFirstRunStartsOnTheServiceThatCanHostAndNextHostsOnIt) {
+    EXPECT_EQ(RunPage([](ScriptedDialog& page) {
+                  EXPECT_EQ(page.ListText(Control::ServiceList, page.Selection(Control::ServiceList)),
+                            test::TCP_IP_SERVICE);
+                  page.Click(WizardControl::Next);
+              }),
+              1);
+    EXPECT_TRUE(m_TcpIp);
+    EXPECT_EQ(m_Settings.m_NetService, 0);
+
+    // Nothing chosen yet but a position pointing elsewhere (a hand-made configuration): TCP/IP still.
+    m_Settings.m_ServiceName[0] = '\0';
+    m_Settings.m_NetService = 1;
+    RunPage([](ScriptedDialog& page) {
+        EXPECT_EQ(page.ListText(Control::ServiceList, page.Selection(Control::ServiceList)), test::TCP_IP_SERVICE);
+    });
 }
 
 TEST_F(NetServicesPageTest, NextUsesTheServiceAndStoresTheChoices) {
@@ -73,7 +95,7 @@ TEST_F(NetServicesPageTest, NextUsesTheServiceAndStoresTheChoices) {
               }),
               1);
     EXPECT_TRUE(m_TcpIp);
-    EXPECT_EQ(m_Settings.m_NetService, 2);
+    EXPECT_EQ(m_Settings.m_NetService, 0);
     EXPECT_STREQ(m_Settings.m_ServiceName, test::TCP_IP_SERVICE);
     EXPECT_STREQ(m_Host.m_ServiceName, "Tcp/ip");
     EXPECT_EQ(m_Settings.m_UseGameSpy, 0);
@@ -87,7 +109,7 @@ TEST_F(NetServicesPageTest, NextUsesTheServiceAndStoresTheChoices) {
     RunPage([this](ScriptedDialog& page) {
         EXPECT_FALSE(m_TcpIp);
         EXPECT_EQ(page.ListCount(Control::ServiceList), 3);
-        EXPECT_EQ(page.Selection(Control::ServiceList), 2);
+        EXPECT_EQ(page.Selection(Control::ServiceList), 0);
         EXPECT_FALSE(page.IsChecked(Control::UseGameSpy));
         EXPECT_TRUE(page.IsChecked(Control::UpdateInfo));
     });
@@ -95,7 +117,7 @@ TEST_F(NetServicesPageTest, NextUsesTheServiceAndStoresTheChoices) {
 
 TEST_F(NetServicesPageTest, RefusedServiceOrNoSelectionIsTheServiceError) {
     EXPECT_EQ(RunPage([](ScriptedDialog& page) {
-                  page.SelectText(Control::ServiceList, "Modem Service");
+                  page.SelectText(Control::ServiceList, test::MODEM_SERVICE);
                   page.Click(WizardControl::Next);
               }),
               4);

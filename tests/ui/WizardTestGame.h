@@ -29,7 +29,8 @@
 namespace dravo::test {
 
 inline constexpr const char* TCP_IP_SERVICE = "TCP/IP Internet Service";
-inline constexpr const char* IPX_SERVICE = "IPX Network Service";
+inline constexpr const char* IPX_SERVICE = "Unavailable: IPX Network Service";
+inline constexpr const char* MODEM_SERVICE = "Unavailable: Modem Service";
 
 // Copies the sample game without its saved configuration, so that a run is a first run.
 inline void CopySampleGameForFirstRun(const std::filesystem::path& target) {

@@ -83,6 +83,16 @@ bool DialogApi::IsVisible(ControlId id) const {
     return control != nullptr && control->m_Visible;
 }
 
+bool DialogApi::SetFocus(ControlId id) {
+    ControlState* control = m_Model.Find(id.Value());
+    if (control == nullptr || !control->m_Visible || !control->m_Enabled) {
+        return false;
+    }
+    m_Model.RequestFocus(static_cast<int>(control - m_Model.Controls().data()));
+    Changed(*control);
+    return true;
+}
+
 void DialogApi::SetTitle(std::string_view title) {
     m_Model.SetTitle(title);
 }

@@ -43,6 +43,8 @@ public:
     bool IsEnabled(ControlId id) const;
     bool ShowItem(ControlId id, bool visible);
     bool IsVisible(ControlId id) const;
+    // Moves the keyboard focus to a visible, enabled control; false when there is no such control.
+    bool SetFocus(ControlId id);
     void SetTitle(std::string_view title);
     const std::string& Title() const { return m_Model.Title(); }
     void SetIcon(int iconId) { m_Model.SetIcon(iconId); }

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dravo {
@@ -65,12 +66,18 @@ public:
     const ControlState* DefaultButton() const;
     // The one-line edit that takes typed input: the first visible, enabled one, or nullptr.
     ControlState* InputEdit();
+    // The control a procedure gave the focus to (DialogApi::SetFocus), by index, until the face takes
+    // the request; -1 when there is none.
+    int FocusRequest() const { return m_FocusRequest; }
+    void RequestFocus(int index) { m_FocusRequest = index; }
+    int TakeFocusRequest() { return std::exchange(m_FocusRequest, -1); }
 
 private:
     const DialogTemplate* m_Template;
     std::vector<ControlState> m_Controls;
     std::string m_Title;
     int m_Icon = 0;
+    int m_FocusRequest = -1;
 };
 
 } // namespace dravo

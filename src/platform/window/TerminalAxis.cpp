@@ -9,6 +9,10 @@ namespace dravo {
 namespace {
 
 constexpr int SCALE_STEPS = 24; // halvings of the scale interval: far finer than a cell
+// Runs of places at most this many snap distances (half cells) apart follow each other in steps,
+// straying at most this far from where the chain of them began.
+constexpr int SHORT_STEPS = 4;
+constexpr double MAX_DRIFT_CELLS = 1.5;
 
 } // namespace
 
@@ -55,7 +59,7 @@ std::vector<int> TerminalAxis::Packed(double scale, bool keepData) const {
     return cells;
 }
 
-bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
+bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum, int fillCells) {
     std::sort(m_Units.begin(), m_Units.end());
     m_Units.erase(std::unique(m_Units.begin(), m_Units.end()), m_Units.end());
     m_Incoming.assign(m_Units.size(), {});
@@ -82,7 +86,7 @@ bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
     }
     m_Scale = low;
     packed = Packed(m_Scale, keepDataMinimum);
-    const int extent = packed.back();
+    const int extent = std::max(packed.back(), std::min(fillCells, available));
 
     // The latest cell each place may take without pushing a later one past the extent.
     std::vector<int> latest(m_Units.size(), extent);
@@ -95,22 +99,56 @@ bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum) {
             latest[from] = std::min(latest[from], latest[place] - Weight(m_Edges[edge], m_Scale, keepDataMinimum));
         }
     }
-    // Each place as near its proportional cell as the distances already placed and the slack allow.
+    Spread(extent, latest, keepDataMinimum);
+    return true;
+}
+
+void TerminalAxis::Spread(int extent, const std::vector<int>& latest, bool keepDataMinimum) {
+    const double cellsPerUnit = 1.0 * extent / m_ExtentUnits;
+    const int shortStep = SHORT_STEPS * m_SnapUnits;
     m_Cells.assign(m_Units.size(), 0);
     int runStart = 0;
+    size_t runPlace = 0;
+    double offset = 0.0;      // where the run before sits, less its proportional cell
+    double chainOffset = 0.0; // the offset the present chain of short steps began with
     for (size_t place = 1; place < m_Units.size(); ++place) {
-        if (m_Units[place] - runStart >= m_SnapUnits) {
+        const bool newRun = m_Units[place] - runStart >= m_SnapUnits;
+        const int step = m_Units[place] - runStart;
+        const bool fromEdge = runStart == 0;
+        if (newRun) {
             runStart = m_Units[place];
+            runPlace = place;
         }
         int earliest = m_Cells[place - 1];
         for (const size_t edge : m_Incoming[place]) {
             earliest = std::max(earliest, m_Cells[static_cast<size_t>(m_Edges[edge].m_From)] +
                                               Weight(m_Edges[edge], m_Scale, keepDataMinimum));
         }
-        const int proportional = static_cast<int>(std::lround(1.0 * runStart * extent / m_ExtentUnits));
-        m_Cells[place] = std::clamp(proportional, earliest, std::max(earliest, latest[place]));
+        const int last = std::max(earliest, latest[place]);
+        if (!newRun) {
+            m_Cells[place] = std::clamp(m_Cells[runPlace], earliest, last);
+            continue;
+        }
+        const double proportional = runStart * cellsPerUnit;
+        int aim = static_cast<int>(std::lround(proportional));
+        if (step <= shortStep && fromEdge) {
+            aim = earliest; // the margins are as narrow as they may be, the same in every dialog
+        } else if (m_ExtentUnits - runStart <= shortStep && runStart < m_ExtentUnits) {
+            aim = last;
+        } else if (step <= shortStep) {
+            // A line a step after another (labels, a stack of check boxes) follows it by a rounded step,
+            // so that even steps stay even and lines held back by their neighbours stay together; once
+            // that strays far from where the chain began, it aims from there again.
+            const bool strayed = std::abs(offset - chainOffset) > MAX_DRIFT_CELLS;
+            aim = static_cast<int>(std::lround(proportional + (strayed ? chainOffset : offset)));
+        }
+        m_Cells[place] = std::clamp(aim, earliest, last);
+        offset = m_Cells[place] - proportional;
+        if (step > shortStep || m_Cells[place] != aim) {
+            chainOffset = offset; // a long step, or a line its neighbours moved, begins a chain
+        }
     }
-    return true;
+    m_Cells.back() = std::max(m_Cells.back(), extent);
 }
 
 int TerminalAxis::Cell(int units) const {

@@ -20,9 +20,11 @@ public:
     // naturalCells times the scale after `from`. Requirements between equal places are ignored.
     void Require(int fromUnits, int toUnits, int fixedCells, double naturalCells = 0.0, int dataCells = 0);
 
-    // Places everything within `available` cells, growing data as far as maxScale allows. False when
-    // it does not fit even with data at its least: the places are then packed as tight as they go.
-    bool Solve(int available, double maxScale, bool keepDataMinimum);
+    // Places everything within `available` cells, growing data as far as maxScale allows, and spreads
+    // the places over at least fillCells (as far as `available` goes) when data alone does not take
+    // them. False when it does not fit even with data at its least: the places are then packed as
+    // tight as they go.
+    bool Solve(int available, double maxScale, bool keepDataMinimum, int fillCells = 0);
 
     // The cell of a place given to AddPlace or Require.
     int Cell(int units) const;
@@ -39,6 +41,8 @@ private:
         int m_Data = 0;
     };
     int Weight(const Edge& edge, double scale, bool keepData) const;
+    // Gives every place its cell within the solved extent, the latest cell of each place known.
+    void Spread(int extent, const std::vector<int>& latest, bool keepDataMinimum);
     std::vector<int> Packed(double scale, bool keepData) const;
     int IndexOf(int units) const;
 

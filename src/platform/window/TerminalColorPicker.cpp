@@ -19,12 +19,13 @@ constexpr int Id(TerminalColorPicker::Control control) {
 }
 
 constexpr ControlTemplate CONTROLS[] = {
+    // Edits 16 units wide take three digits.
     {NO_CONTROL_ID, Static, "&Red (0-255):", {7, 9, 60, 8}, RightAligned},
-    {Id(TerminalColorPicker::Control::Red), Edit, "", {70, 7, 30, 12}, DigitsOnly},
+    {Id(TerminalColorPicker::Control::Red), Edit, "", {70, 7, 16, 12}, DigitsOnly},
     {NO_CONTROL_ID, Static, "&Green (0-255):", {7, 25, 60, 8}, RightAligned},
-    {Id(TerminalColorPicker::Control::Green), Edit, "", {70, 23, 30, 12}, DigitsOnly},
+    {Id(TerminalColorPicker::Control::Green), Edit, "", {70, 23, 16, 12}, DigitsOnly},
     {NO_CONTROL_ID, Static, "&Blue (0-255):", {7, 41, 60, 8}, RightAligned},
-    {Id(TerminalColorPicker::Control::Blue), Edit, "", {70, 39, 30, 12}, DigitsOnly},
+    {Id(TerminalColorPicker::Control::Blue), Edit, "", {70, 39, 16, 12}, DigitsOnly},
     {DIALOG_ID_OK, DefaultPushButton, "OK", {10, 60, 45, 14}},
     {DIALOG_ID_CANCEL, PushButton, "Cancel", {62, 60, 45, 14}},
 };
@@ -64,8 +65,22 @@ void TerminalColorPicker::OnInit(DialogApi& dialog) {
     (void)dialog.SetItemText(Control::Blue, std::to_string(m_Initial.m_Blue));
 }
 
+bool TerminalColorPicker::InRange(std::string_view text) {
+    const size_t digits = text.find_first_not_of('0');
+    return digits == std::string_view::npos || text.size() - digits < 3 ||
+           (text.size() - digits == 3 && text.substr(digits) <= "255");
+}
+
 void TerminalColorPicker::OnCommand(DialogApi& dialog, int id, Notification /*code*/) {
     if (id == DIALOG_ID_OK) {
+        for (const Control component : {Control::Red, Control::Green, Control::Blue}) {
+            if (!InRange(dialog.GetItemText(component))) {
+                (void)dialog.ShowMessageBox(RANGE_TEXT, COLOR_PICKER.m_Title, MessageBoxButtons::Ok,
+                                            MessageBoxIcon::Information);
+                (void)dialog.SetFocus(component);
+                return;
+            }
+        }
         m_Chosen =
             ColorRgb{ReadComponent(dialog.GetItemText(Control::Red)), ReadComponent(dialog.GetItemText(Control::Green)),
                      ReadComponent(dialog.GetItemText(Control::Blue))};

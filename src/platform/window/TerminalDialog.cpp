@@ -38,6 +38,9 @@ TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> acti
         const auto controls = dialog.Model().Controls();
         m_InputEdit = input == nullptr ? -1 : static_cast<int>(input - controls.data());
     }
+    if (m_InputEdit >= 0) {
+        m_Views[static_cast<size_t>(m_InputEdit)].m_Label = INPUT_LABEL;
+    }
 }
 
 void TerminalDialog::LayOut(int screenCols, int screenRows) {
@@ -66,23 +69,42 @@ ControlState* TerminalDialog::FocusedControl() {
     return m_Focus < 0 ? nullptr : &m_Dialog.Model().Controls()[static_cast<size_t>(m_Focus)];
 }
 
+void TerminalDialog::FocusOn(int index, bool selectText) {
+    if (m_Focus >= 0 && m_Focus != index) {
+        m_Views[static_cast<size_t>(m_Focus)].m_Edit.m_AllSelected = false;
+    }
+    m_Focus = index;
+    if (index < 0 || !selectText || !IsTyping(m_Dialog.Model().Controls()[static_cast<size_t>(index)])) {
+        return;
+    }
+    // Entered as a whole, the text is selected: typing replaces it.
+    LineCaret& edit = m_Views[static_cast<size_t>(index)].m_Edit;
+    edit.m_Caret = m_Dialog.Model().Controls()[static_cast<size_t>(index)].m_Text.Length();
+    edit.m_AllSelected = true;
+}
+
 void TerminalDialog::KeepFocusUsable() {
+    const int requested = m_Dialog.Model().TakeFocusRequest();
+    if (Focusable(requested)) {
+        FocusOn(requested, true);
+        return;
+    }
     if (Focusable(m_Focus)) {
         return;
     }
     if (m_Focus < 0 && Focusable(m_InputEdit)) {
-        m_Focus = m_InputEdit;
+        FocusOn(m_InputEdit, false);
         return;
     }
     const int count = static_cast<int>(m_Dialog.Model().Controls().size());
     const int from = std::max(m_Focus, 0);
-    m_Focus = -1;
     for (int step = 0; step < count; ++step) {
         if (Focusable((from + step) % count)) {
-            m_Focus = (from + step) % count;
+            FocusOn((from + step) % count, true);
             return;
         }
     }
+    m_Focus = -1;
 }
 
 void TerminalDialog::MoveFocus(int step) {
@@ -91,7 +113,7 @@ void TerminalDialog::MoveFocus(int step) {
     for (int moved = 1; moved <= count && m_Focus >= 0; ++moved) {
         const int candidate = ((m_Focus + step * moved) % count + count) % count;
         if (Focusable(candidate)) {
-            m_Focus = candidate;
+            FocusOn(candidate, true);
             return;
         }
     }
@@ -130,6 +152,14 @@ void TerminalDialog::PressDefault() {
 }
 
 void TerminalDialog::PressEnter() {
+    if (TypingFirst()) {
+        // A command is being sent: its answer comes in at the end of the log, so the log shows the end.
+        for (size_t index = 0; index < m_Views.size(); ++index) {
+            if (m_Dialog.Model().Controls()[index].IsLog()) {
+                m_Views[index].m_Follow = true;
+            }
+        }
+    }
     ControlState* focused = FocusedControl();
     if (focused != nullptr && IsPushButton(*focused)) {
         Press(m_Focus);
@@ -156,14 +186,14 @@ bool TerminalDialog::Mnemonic(char letter) {
             continue;
         }
         if (control.IsButton()) {
-            m_Focus = static_cast<int>(index);
+            FocusOn(static_cast<int>(index), false);
             Press(m_Focus);
         } else {
             // A label hands the focus to the first usable control after it.
             const int count = static_cast<int>(controls.size());
             for (int next = static_cast<int>(index) + 1; next < static_cast<int>(index) + count; ++next) {
                 if (Focusable(next % count)) {
-                    m_Focus = next % count;
+                    FocusOn(next % count, true);
                     break;
                 }
             }
@@ -211,7 +241,7 @@ void TerminalDialog::ScrollLog(TerminalControlView& view, int step, bool toEdge)
 
 void TerminalDialog::EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key) {
     std::string text = edit.m_Text.Text();
-    if (TerminalLineEditor::Apply(key, edit.Has(ControlFlag::DigitsOnly), text, view.m_Caret)) {
+    if (TerminalLineEditor::Apply(key, TerminalLineEditor::RulesFor(edit.Template()), text, view.m_Edit)) {
         (void)m_Dialog.SetItemText(edit.Id(), text);
     }
 }
@@ -220,7 +250,9 @@ void TerminalDialog::TypeIntoInput(char letter) {
     if (!Focusable(m_InputEdit)) {
         return;
     }
-    m_Focus = m_InputEdit;
+    if (m_Focus != m_InputEdit) {
+        FocusOn(m_InputEdit, false); // typing goes on where the operator left the command
+    }
     auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
     EditKey(input, m_Views[static_cast<size_t>(m_InputEdit)], KeyEvent{KeyKind::Char, letter});
 }
@@ -234,7 +266,7 @@ void TerminalDialog::ClickAt(int col, int row, bool twice) {
         }
         const CellRect& cells = m_Layout.Control(index);
         TerminalControlView& view = m_Views[index];
-        m_Focus = static_cast<int>(index);
+        FocusOn(static_cast<int>(index), false);
         if (control.IsButton()) {
             Press(m_Focus);
         } else if (control.Kind() == ControlKind::ListBox) {
@@ -246,7 +278,9 @@ void TerminalDialog::ClickAt(int col, int row, bool twice) {
                 }
             }
         } else if (IsTyping(control)) {
-            view.m_Caret = view.m_Shift + col - cells.m_Col;
+            view.m_Edit.m_Caret =
+                view.m_Shift + col - cells.m_Col - TerminalRenderer::LabelColumns(view, cells.m_Width);
+            view.m_Edit.m_AllSelected = false;
         }
         return;
     }
@@ -304,14 +338,17 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     case KeyKind::Char:
         if (typing) {
             EditKey(*focused, *view, key);
+        } else if (TypingFirst()) {
+            TypeIntoInput(key.m_Letter); // a key typed by mistake never works a button here
         } else if (key.m_Letter == ' ' && focused != nullptr && focused->IsButton()) {
             Press(m_Focus);
-        } else if (!Mnemonic(key.m_Letter)) {
-            TypeIntoInput(key.m_Letter);
+        } else {
+            (void)Mnemonic(key.m_Letter);
         }
         return;
     case KeyKind::Backspace:
     case KeyKind::Delete:
+    case KeyKind::Control:
         if (typing) {
             EditKey(*focused, *view, key);
         }
@@ -334,6 +371,7 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
         return;
     case KeyKind::None:
     case KeyKind::Resize:
+    case KeyKind::Repaint:
         return;
     }
 }

@@ -2,13 +2,17 @@
 // focus, scrolling, typing, and the commands that keys and clicks stand for.
 //
 // Keys: Tab and Shift+Tab move the focus over the visible, enabled buttons, check boxes, edits and
-// lists (arrows do too where they have nothing else to do); arrows, Page Up/Down, Home and End move in
-// lists and scroll logs; Space presses a button or toggles a check box; Enter presses the focused
-// button, or stands for a double click on the selected item of a notifying list when the dialog
-// reacts to it, else presses the default button (OK when there is none); Esc is Cancel; Alt+letter,
-// or the letter alone when no edit has the focus, works the control whose caption marks that letter
-// with "&"; Ctrl+C is the close box. A dialog whose default button is hidden (the console window)
-// starts in its input edit, and typing anywhere else goes there.
+// lists (arrows do too where they have nothing else to do); an edit entered so, or given the focus by
+// its dialog, has its whole text selected, and typing replaces it. Arrows, Page Up/Down, Home and End
+// move in lists and scroll logs; Space presses a button or toggles a check box; Enter presses the
+// focused button, or stands for a double click on the selected item of a notifying list when the
+// dialog reacts to it, else presses the default button (OK when there is none); Esc is Cancel;
+// Alt+letter, or the letter alone when no edit has the focus, works the control whose caption marks
+// that letter with "&"; Ctrl+C is the close box.
+//
+// A dialog whose default button is hidden (the console window) is typed into first: it starts in its
+// input edit, labelled INPUT_LABEL, every printable key typed with the focus elsewhere goes there and
+// takes the focus along, and its buttons answer Alt+letter, Enter and clicks only.
 #pragma once
 
 #include "platform/window/DialogApi.h"
@@ -19,12 +23,15 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace dravo {
 
 class TerminalDialog {
 public:
+    static constexpr std::string_view INPUT_LABEL = "Command:";
+
     // activity counts what dialogs do (control changes, posted work), so that a key can tell whether
     // a double click did anything.
     TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity);
@@ -39,6 +46,9 @@ public:
 
 private:
     bool Focusable(int index) const;
+    bool TypingFirst() const { return m_InputEdit >= 0; }
+    // Moves the focus; an edit entered with selectText has its whole text selected.
+    void FocusOn(int index, bool selectText);
     ControlState* FocusedControl();
     void KeepFocusUsable();
     void MoveFocus(int step);

@@ -8,6 +8,14 @@ namespace {
 
 constexpr int CONTROL_C = 3;
 constexpr int CONTROL_H = 8;
+constexpr int CONTROL_L = 12;
+// Ctrl with these letters edits a text field, as in a shell: start and end of the line, cut to the end,
+// cut to the start, cut the word before the caret.
+constexpr char EDITING_CONTROLS[] = {'a', 'e', 'k', 'u', 'w'};
+
+int ControlOf(char letter) {
+    return letter - 'a' + 1;
+}
 constexpr int DELETE_CHARACTER = 127;
 
 bool Printable(int code) {
@@ -61,11 +69,19 @@ KeyEvent TerminalKeys::Translate(int code, int following, bool& usedFollowing) {
         return {KeyKind::Delete};
     case CONTROL_C:
         return {KeyKind::Interrupt};
+    case CONTROL_L:
+        return {KeyKind::Repaint};
     case KEY_RESIZE:
         return {KeyKind::Resize};
     default:
-        return {KeyKind::None};
+        break;
     }
+    for (const char letter : EDITING_CONTROLS) {
+        if (code == ControlOf(letter)) {
+            return {KeyKind::Control, letter};
+        }
+    }
+    return {KeyKind::None};
 }
 
 KeyEvent TerminalKeys::FromMouse(uint64_t buttonState, int col, int row) {

@@ -24,6 +24,8 @@ enum class KeyKind : uint8_t {
     Backspace,   //
     Delete,      //
     Interrupt,   // Ctrl+C: the close box
+    Control,     // Ctrl with a letter that edits (Letter: 'a', 'e', 'k', 'u', 'w')
+    Repaint,     // Ctrl+L: draw the whole screen again
     Click,       // mouse button 1 at Col, Row
     DoubleClick, //
     Resize,      // the terminal changed size

@@ -50,8 +50,9 @@ void RequireControl(const ControlTemplate& control, Axes& axes) {
         return;
     case ControlKind::Static:
         if (place.m_Height > TerminalLayout::MULTI_LINE_STATIC_UNITS) {
-            axes.Across.Require(left, right, 1, columns);
-            axes.Down.Require(top, bottom, 1, rows);
+            // A text laid out in lines keeps them as they are: grown, it would only show blank lines.
+            axes.Across.Require(left, right, static_cast<int>(std::lround(columns)));
+            axes.Down.Require(top, bottom, static_cast<int>(std::lround(rows)));
         } else if (control.m_Text.empty() && control.m_Id != NO_CONTROL_ID) {
             // Filled at run time: it keeps room for a typical value when it can.
             const int data = std::min(TerminalLayout::DATA_FIELD_COLUMNS, static_cast<int>(std::ceil(columns)));
@@ -76,15 +77,34 @@ void RequireControl(const ControlTemplate& control, Axes& axes) {
         axes.Down.Require(top, bottom, 1, multiLine ? rows : 0.0);
         return;
     case ControlKind::ListBox:
-    case ControlKind::Bitmap:
         axes.Across.Require(left, right, 1, columns);
         axes.Down.Require(top, bottom, 1, rows);
+        return;
+    case ControlKind::Bitmap: // a picture of characters does not grow with its place
+        axes.Across.Require(left, right, static_cast<int>(std::lround(columns)));
+        axes.Down.Require(top, bottom, static_cast<int>(std::lround(rows)));
         return;
     case ControlKind::Separator:
         axes.Across.Require(left, right, 1);
         axes.Down.Require(top, bottom, 1);
         return;
     }
+}
+
+// A dialog with a list, a log or a picture takes the room its template would take at the largest
+// scale, as far as the screen goes, so that dialogs of one size (the setup pages) come out the same
+// size whatever their controls; others (message boxes) keep what their controls need.
+bool FillsTheScreen(const DialogTemplate& dialogTemplate) {
+    return std::ranges::any_of(dialogTemplate.m_Controls, [](const ControlTemplate& control) {
+        return control.m_Kind == ControlKind::ListBox || control.m_Kind == ControlKind::Bitmap ||
+               (control.m_Kind == ControlKind::Edit && HasFlag(control.m_Flags, ControlFlag::MultiLine));
+    });
+}
+
+int FillCells(const DialogTemplate& dialogTemplate, int units, double unitsPerCell) {
+    return FillsTheScreen(dialogTemplate)
+               ? static_cast<int>(std::lround(units / unitsPerCell * TerminalLayout::MAX_SCALE))
+               : 0;
 }
 
 Axes BuildAxes(const DialogTemplate& dialogTemplate, bool framed) {
@@ -153,8 +173,10 @@ TerminalLayout::TerminalLayout(const DialogTemplate& dialogTemplate, int screenC
         Axes axes = BuildAxes(dialogTemplate, attempt.Framed);
         const int cols = attempt.Framed ? screenCols - 2 : screenCols;
         const int rows = attempt.Framed ? screenRows - 2 : screenRows - 1;
-        const bool acrossFits = axes.Across.Solve(cols, MAX_SCALE, attempt.KeepData);
-        const bool downFits = axes.Down.Solve(rows, MAX_SCALE, attempt.KeepData);
+        const bool acrossFits = axes.Across.Solve(cols, MAX_SCALE, attempt.KeepData,
+                                                  FillCells(dialogTemplate, dialogTemplate.m_Width, UNITS_PER_COLUMN));
+        const bool downFits = axes.Down.Solve(rows, MAX_SCALE, attempt.KeepData,
+                                              FillCells(dialogTemplate, dialogTemplate.m_Height, UNITS_PER_ROW));
         m_Framed = attempt.Framed;
         chosen.emplace(std::move(axes));
         if (acrossFits && downFits) {

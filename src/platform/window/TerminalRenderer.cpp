@@ -44,6 +44,31 @@ std::vector<std::string> TerminalRenderer::WrapLines(std::string_view text, int 
     return lines;
 }
 
+std::vector<std::string> TerminalRenderer::WrapLogLines(std::string_view text, int width) {
+    const auto limit = static_cast<size_t>(std::max(width, 1));
+    std::vector<std::string> lines;
+    for (std::string& line : WrapLines(text, static_cast<int>(text.size()) + 1)) {
+        std::string_view rest = line;
+        while (rest.size() > limit) {
+            const size_t blank = rest.rfind(' ', limit);
+            if (blank == std::string_view::npos || blank == 0) {
+                lines.emplace_back(rest.substr(0, limit)); // a word longer than the line
+                rest.remove_prefix(limit);
+            } else {
+                lines.emplace_back(rest.substr(0, blank));
+                rest.remove_prefix(blank + 1);
+            }
+        }
+        lines.emplace_back(rest);
+    }
+    return lines;
+}
+
+int TerminalRenderer::LabelColumns(const TerminalControlView& view, int width) {
+    const int columns = view.m_Label.empty() ? 0 : static_cast<int>(view.m_Label.size()) + 1;
+    return width - columns >= MIN_EDIT_COLUMNS ? columns : 0;
+}
+
 std::vector<std::string> TerminalRenderer::WrapWords(std::string_view text, int width) {
     std::vector<std::string> lines;
     const auto limit = static_cast<size_t>(std::max(width, 1));
@@ -112,7 +137,8 @@ std::optional<CursorCell> TerminalRenderer::Draw(const DialogModel& model, const
 
 void TerminalRenderer::DrawFrame(const DialogModel& model, const TerminalLayout& layout) {
     const CellRect& outer = layout.Outer();
-    m_Canvas.Fill(outer, CellStyle::Normal);
+    // A blank cell all round, so that a dialog drawn over another never runs into its lines.
+    m_Canvas.Fill(CellRect{outer.m_Col - 1, outer.m_Row - 1, outer.m_Width + 2, outer.m_Height + 2}, CellStyle::Normal);
     if (layout.Framed()) {
         m_Canvas.Box(outer, CellStyle::Frame);
     } else {
@@ -221,15 +247,21 @@ void TerminalRenderer::DrawOneLineEdit(const ControlState& control, const CellRe
     const CellStyle style = !control.m_Enabled ? CellStyle::Disabled
                             : focused          ? CellStyle::FieldFocus
                                                : CellStyle::Field;
-    const CellRect line{cells.m_Col, cells.m_Row, cells.m_Width, 1};
+    const int labelColumns = LabelColumns(view, cells.m_Width);
+    if (labelColumns > 0) {
+        m_Canvas.Text(cells.m_Col, cells.m_Row, view.m_Label, TextStyle(control), labelColumns);
+    }
+    const CellRect line{cells.m_Col + labelColumns, cells.m_Row, cells.m_Width - labelColumns, 1};
     m_Canvas.Fill(line, style);
-    view.m_Caret = std::clamp(view.m_Caret, 0, static_cast<int>(text.size()));
+    int& caret = view.m_Edit.m_Caret;
+    caret = std::clamp(caret, 0, static_cast<int>(text.size()));
     // Keep the caret in view, with the cell after the text free for it.
-    view.m_Shift = std::clamp(view.m_Shift, std::max(view.m_Caret - cells.m_Width + 1, 0), view.m_Caret);
-    m_Canvas.Text(cells.m_Col, cells.m_Row, std::string_view(text).substr(static_cast<size_t>(view.m_Shift)), style,
-                  cells.m_Width);
+    view.m_Shift = std::clamp(view.m_Shift, std::max(caret - line.m_Width + 1, 0), caret);
+    const bool selected = focused && view.m_Edit.m_AllSelected && !text.empty();
+    m_Canvas.Text(line.m_Col, line.m_Row, std::string_view(text).substr(static_cast<size_t>(view.m_Shift)),
+                  selected ? CellStyle::SelectedFocus : style, line.m_Width);
     if (focused) {
-        cursor = CursorCell{cells.m_Col + view.m_Caret - view.m_Shift, cells.m_Row};
+        cursor = CursorCell{line.m_Col + caret - view.m_Shift, line.m_Row};
     }
 }
 
@@ -247,7 +279,7 @@ void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cell
                                bool focused) {
     const CellStyle style = focused ? CellStyle::FieldFocus : CellStyle::Field;
     m_Canvas.Fill(cells, style);
-    const auto lines = WrapLines(control.m_Text.Text(), std::max(cells.m_Width - 1, 1));
+    const auto lines = WrapLogLines(control.m_Text.Text(), std::max(cells.m_Width - 1, 1));
     const int count = static_cast<int>(lines.size());
     const int lastTop = std::max(count - cells.m_Height, 0);
     view.m_Top = view.m_Follow ? lastTop : std::clamp(view.m_Top, 0, lastTop);
@@ -305,8 +337,8 @@ void TerminalRenderer::DrawPicture(const ControlState& control, const CellRect& 
         const std::string_view line = rows[static_cast<size_t>(row)];
         const int width = static_cast<int>(line.size());
         const int skip = std::max((width - cells.m_Width) / 2, 0); // a narrow place shows the middle
-        m_Canvas.Text(cells.m_Col + std::max((cells.m_Width - width) / 2, 0), top + row,
-                      line.substr(static_cast<size_t>(skip)), CellStyle::Normal, cells.m_Width);
+        // From the left of its place, so that dialogs of one frame show it in the same column.
+        m_Canvas.Text(cells.m_Col, top + row, line.substr(static_cast<size_t>(skip)), CellStyle::Normal, cells.m_Width);
     }
 }
 

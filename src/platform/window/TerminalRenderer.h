@@ -5,6 +5,7 @@
 #include "platform/window/DialogModel.h"
 #include "platform/window/TerminalCanvas.h"
 #include "platform/window/TerminalLayout.h"
+#include "platform/window/TerminalLineEditor.h"
 
 #include <functional>
 #include <optional>
@@ -21,9 +22,10 @@ using PictureLookup = std::function<std::span<const std::string_view>(std::strin
 // What the face remembers of a control between drawings.
 struct TerminalControlView {
     int m_Top = 0;        // first item (lists) or line (logs) shown
-    int m_Caret = 0;      // one-line edits: where typing goes
+    LineCaret m_Edit;     // one-line edits: where typing goes
     int m_Shift = 0;      // one-line edits: first character shown
     bool m_Follow = true; // logs: the newest line stays in view
+    std::string m_Label;  // one-line edits: a label the face draws in front of the text
 };
 
 struct CursorCell {
@@ -45,6 +47,13 @@ public:
     // The lines of a multi-line text cut to the width: "\r\n" and "\n" break lines, a break at the end
     // opens no line of its own.
     static std::vector<std::string> WrapLines(std::string_view text, int width);
+    // The same lines, each broken after its last blank that fits, and cut only where a word is longer
+    // than the width: the lines of a log.
+    static std::vector<std::string> WrapLogLines(std::string_view text, int width);
+    // Columns the label of a one-line edit takes in front of its text in a place that wide: none when
+    // the place would keep less than MIN_EDIT_COLUMNS for the text.
+    static int LabelColumns(const TerminalControlView& view, int width);
+    static constexpr int MIN_EDIT_COLUMNS = 12;
     // Words wrapped to the width, for labels and message texts.
     static std::vector<std::string> WrapWords(std::string_view text, int width);
     // A list line with its tabs expanded to the next stop right of the text; one blank past the last.

@@ -171,6 +171,10 @@ bool TerminalSession::TakeResize() {
     return true;
 }
 
+void TerminalSession::ForgetScreen() {
+    clearok(curscr, TRUE); // clears the terminal and sends every cell at the next update
+}
+
 void TerminalSession::Present(const TerminalCanvas& canvas, std::optional<CursorCell> cursor) {
     const bool colors = has_colors();
     for (int row = 0; row < canvas.Rows() && row < LINES; ++row) {

@@ -32,6 +32,8 @@ public:
     std::optional<KeyEvent> ReadKey();
     // After the terminal signalled a size change: takes the new size. True when it changed.
     bool TakeResize();
+    // Makes the next Present draw every cell anew, whatever the terminal showed before.
+    void ForgetScreen();
     // Shows the canvas, with the text cursor at the cell or hidden.
     void Present(const TerminalCanvas& canvas, std::optional<CursorCell> cursor);
     // Whether Shift is held down now; only a Linux virtual console can tell, elsewhere false.

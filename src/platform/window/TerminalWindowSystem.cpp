@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 #include <utility>
 
 #include <poll.h>
@@ -137,9 +138,25 @@ void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
     }
 }
 
+std::string TerminalWindowSystem::TooSmallText(int cols, int rows) {
+    return "Terminal too small (" + std::to_string(cols) + " x " + std::to_string(rows) + "): DravoServ needs " +
+           std::to_string(MIN_COLS) + " x " + std::to_string(MIN_ROWS) + ".";
+}
+
+bool TerminalWindowSystem::TooSmall() const {
+    return m_Session->Cols() < MIN_COLS || m_Session->Rows() < MIN_ROWS;
+}
+
+void TerminalWindowSystem::Repaint() {
+    m_Session->ForgetScreen();
+    LayOutAll();
+    m_LastDraw = {}; // at once
+}
+
 void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
-    if (std::exchange(m_ResizeNoted, false) && m_Session->TakeResize()) {
-        LayOutAll();
+    if (std::exchange(m_ResizeNoted, false)) {
+        (void)m_Session->TakeResize();
+        Repaint(); // even at the same size: the terminal may have moved or cut what it showed
     }
     while (!view.Api().Ended()) {
         const std::optional<KeyEvent> key = m_Session->ReadKey();
@@ -147,9 +164,13 @@ void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
             return;
         }
         m_Dirty = true;
-        if (key->m_Kind == KeyKind::Resize) {
-            LayOutAll();
+        if (key->m_Kind == KeyKind::Resize || key->m_Kind == KeyKind::Repaint) {
+            (void)m_Session->TakeResize();
+            Repaint();
             continue;
+        }
+        if (TooSmall()) {
+            continue; // keys for a screen the operator cannot see are dropped
         }
         view.HandleKey(*key); // may run a nested dialog, which reads the keys meanwhile
         // What the key posted (a double click posting its command) comes before the next key.
@@ -170,6 +191,13 @@ void TerminalWindowSystem::Wait(Clock::time_point deadline) {
 
 void TerminalWindowSystem::Redraw() {
     TerminalCanvas canvas(m_Session->Cols(), m_Session->Rows());
+    m_Dirty = false;
+    m_LastDraw = Clock::now();
+    if (TooSmall()) {
+        canvas.Text(0, 0, TooSmallText(canvas.Cols(), canvas.Rows()), CellStyle::Normal, canvas.Cols());
+        m_Session->Present(canvas, std::nullopt);
+        return;
+    }
     TerminalRenderer renderer(canvas, m_Options.m_Pictures);
     std::optional<CursorCell> cursor;
     for (TerminalDialog* dialog : m_Stack) {
@@ -184,8 +212,6 @@ void TerminalWindowSystem::Redraw() {
         cursor.reset();
     }
     m_Session->Present(canvas, cursor);
-    m_Dirty = false;
-    m_LastDraw = Clock::now();
 }
 
 MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,

@@ -5,10 +5,11 @@
 // options dialog over the console window, message boxes, the colour picker - are drawn over the ones
 // below, which keep taking posted updates. The window thread waits for keys, posted work, timers and
 // size changes together (poll on the terminal, the queue's wake-up descriptor and SIGWINCH), and a
-// change is on the screen within one redraw interval. SIGTERM and SIGINT ask the running dialogs to
-// close without asking (a second request ends the innermost with Cancel). Shift is read only on a
-// Linux virtual console. Message boxes with the exclamation icon are also written to the error
-// stream once the screen is given back, so that a failure stays readable after the program ends.
+// change is on the screen within one redraw interval. A size change or Ctrl+L lays everything out
+// again and has every cell sent anew; below MIN_COLS x MIN_ROWS one line says what size is needed. SIGTERM and SIGINT
+// ask the running dialogs to close without asking (a second request ends the innermost with Cancel). Shift is read only
+// on a Linux virtual console. Message boxes with the exclamation icon are also written to the error stream once the
+// screen is given back, so that a failure stays readable after the program ends.
 #pragma once
 
 #include "platform/window/CloseRequests.h"
@@ -43,6 +44,10 @@ public:
     // Shortest time between two redraws: updates in a burst are drawn together.
     static constexpr auto REDRAW_INTERVAL = std::chrono::milliseconds(40);
     static constexpr std::string_view BUSY_SIGN = " Please wait... ";
+    // The smallest terminal the dialogs are drawn on; a smaller one shows only TooSmallText.
+    static constexpr int MIN_COLS = 80;
+    static constexpr int MIN_ROWS = 24;
+    static std::string TooSmallText(int cols, int rows);
 
     // Takes the terminal; Usable() tells whether it could.
     explicit TerminalWindowSystem(TerminalOptions options);
@@ -72,6 +77,9 @@ private:
     void RunLoop(TerminalDialog& dialog);
     void ReadInput(TerminalDialog& dialog);
     void Redraw();
+    // After a size change or Ctrl+L: everything laid out and drawn anew, nothing kept from before.
+    void Repaint();
+    bool TooSmall() const;
     void Wait(std::chrono::steady_clock::time_point deadline);
     void LayOutAll();
     uint64_t Activity() const;

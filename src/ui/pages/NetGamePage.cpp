@@ -5,8 +5,10 @@
 #include "res/NetGameTemplate.h"
 #include "res/WizardFrame.h"
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
+#include <string>
 
 namespace dravo {
 namespace {
@@ -20,6 +22,16 @@ std::string UnsignedText(int32_t value) {
 
 uint32_t ReadNumber(const DialogApi& dialog, Control id) {
     return ReadUnsigned(dialog.GetItemText(id));
+}
+
+// The number typed, read as ReadUnsigned does, but limit + 1 for anything larger, however long.
+uint32_t ReadAtMost(std::string_view text, uint32_t limit) {
+    size_t at = text.find_first_not_of(" \t\r\n\f\v");
+    uint64_t value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(text[at] - '0'), uint64_t{limit} + 1);
+    }
+    return static_cast<uint32_t>(value);
 }
 
 } // namespace
@@ -60,7 +72,28 @@ void NetGamePage::OnPageCommand(DialogApi& dialog, int id, Notification /*code*/
     }
 }
 
+bool NetGamePage::FieldsAccepted(DialogApi& dialog) {
+    // The port counts only where the operator sees it; hidden, it keeps the stored value as it is.
+    if (m_TcpIpSelected && ReadAtMost(dialog.GetItemText(Control::Port), MAX_PORT) > MAX_PORT) {
+        (void)dialog.ShowMessageBox(PORT_RANGE_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        (void)dialog.SetFocus(Control::Port);
+        return false;
+    }
+    // A limit out of range is shown as it will be taken, and the next Next takes it.
+    const uint32_t typed = ReadAtMost(dialog.GetItemText(Control::MaxPlayers), MAX_PLAYER_LIMIT);
+    if (typed == 0 || typed > MAX_PLAYER_LIMIT) {
+        (void)dialog.SetItemText(Control::MaxPlayers,
+                                 std::to_string(typed == 0 ? MIN_PLAYERS_WHEN_EMPTY : MAX_PLAYER_LIMIT));
+        (void)dialog.SetFocus(Control::MaxPlayers);
+        return false;
+    }
+    return true;
+}
+
 void NetGamePage::Next(DialogApi& dialog) {
+    if (!FieldsAccepted(dialog)) {
+        return;
+    }
     std::string name = dialog.GetItemText(Control::ServerName, SERVER_NAME_MAX_CHARS);
     if (name.empty()) {
         name = DEFAULT_SERVER_NAME;

@@ -15,6 +15,9 @@ constexpr size_t SERVER_NAME_MAX_CHARS = 119;
 inline constexpr std::string_view DEFAULT_SERVER_NAME = "Dravo Server";
 constexpr uint32_t MIN_PLAYERS_WHEN_EMPTY = 2; // what a player limit of 0 becomes
 constexpr uint32_t MAX_PLAYER_LIMIT = 128;
+constexpr uint32_t MAX_PORT = 65535;
+inline constexpr std::string_view PORT_RANGE_TEXT =
+    "The port must be a number from 0 to 65535 (0 for the game's own port).";
 
 // A number typed into a digits-only edit: leading blanks, then digits. 0 when there are none or the
 // number does not fit 32 bits.
@@ -28,6 +31,8 @@ public:
 private:
     void OnOpen(DialogApi& dialog) override;
     void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
+    // False, with the field to fix focused, when Next must stay on the page.
+    bool FieldsAccepted(DialogApi& dialog);
     void Next(DialogApi& dialog);
 
     ServerSettings& m_Settings;

@@ -72,8 +72,27 @@ bool NetServicesPage::FillServices(DialogApi& dialog) {
     if (m_Settings.m_NetService < 0 || !dialog.ListSetSelection(Control::ServiceList, m_Settings.m_NetService)) {
         dialog.ListSetSelection(Control::ServiceList, 0);
     }
+    if (m_Settings.m_ServiceName[0] == '\0') {
+        SelectTcpIpOnFirstRun(dialog);
+    }
     m_Server.ReleaseServices(services);
     return true;
+}
+
+// Nothing chosen yet: a first run starts on the TCP/IP service, the one that hosts internet games,
+// wherever the engine's names sort it.
+void NetServicesPage::SelectTcpIpOnFirstRun(DialogApi& dialog) {
+    const auto selected = dialog.ListText(Control::ServiceList, dialog.ListSelection(Control::ServiceList));
+    if (selected && IsTcpIpService(*selected)) {
+        return;
+    }
+    for (int index = 0; index < dialog.ListCount(Control::ServiceList); ++index) {
+        const auto name = dialog.ListText(Control::ServiceList, index);
+        if (name && IsTcpIpService(*name)) {
+            (void)dialog.ListSetSelection(Control::ServiceList, index);
+            return;
+        }
+    }
 }
 
 void NetServicesPage::OnPageCommand(DialogApi& dialog, int id, Notification /*code*/) {

@@ -31,6 +31,7 @@ private:
     void OnOpen(DialogApi& dialog) override;
     void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
     bool FillServices(DialogApi& dialog);
+    void SelectTcpIpOnFirstRun(DialogApi& dialog);
     void Next(DialogApi& dialog);
 
     EngineServer& m_Server;

@@ -74,6 +74,26 @@ TEST(DialogApi, TextsAreCutToTheAskedLength) {
     });
 }
 
+TEST(DialogApi, FocusGoesOnlyToAVisibleEnabledControlAndWaitsForTheFace) {
+    ScriptedWindowSystem windows;
+    RunInInit(windows, [](DialogApi& dialog) {
+        EXPECT_EQ(dialog.Model().FocusRequest(), -1);
+        EXPECT_FALSE(dialog.SetFocus(999));
+        ASSERT_TRUE(dialog.EnableItem(Picker::Go, false));
+        EXPECT_FALSE(dialog.SetFocus(Picker::Go));
+        ASSERT_TRUE(dialog.ShowItem(Picker::Input, false));
+        EXPECT_FALSE(dialog.SetFocus(Picker::Input));
+        EXPECT_EQ(dialog.Model().FocusRequest(), -1);
+        ASSERT_TRUE(dialog.ShowItem(Picker::Input, true));
+        EXPECT_TRUE(dialog.SetFocus(Picker::Input));
+        const int index = dialog.Model().TakeFocusRequest();
+        ASSERT_GE(index, 0);
+        EXPECT_EQ(dialog.Model().Controls()[static_cast<size_t>(index)].Id(), static_cast<int>(Picker::Input));
+        EXPECT_EQ(dialog.Model().FocusRequest(), -1) << "taken once";
+        dialog.EndDialog(1);
+    });
+}
+
 TEST(DialogApi, LogTrimsItsOldestLinesByLineIndex) {
     test::ScriptedWindows windows;
     RunInInit(windows, [](DialogApi& dialog) {

@@ -78,14 +78,13 @@ private:
     std::shared_ptr<WindowThreadQueue> m_Queue = std::make_shared<WindowThreadQueue>();
 };
 
-class TerminalDialogTest : public ::testing::Test {
+// A running dialog of a template and the operator's keys on it.
+class DialogDriver {
 protected:
-    TerminalDialogTest() : m_Api(FORM, m_Procedure, m_Face), m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
+    explicit DialogDriver(const DialogTemplate& dialogTemplate)
+        : m_Template(dialogTemplate), m_Api(dialogTemplate, m_Procedure, m_Face),
+          m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
         m_Dialog.LayOut(80, 24);
-        (void)m_Api.ListAdd(ITEMS, "alpha");
-        (void)m_Api.ListAdd(ITEMS, "beta");
-        (void)m_Api.ListAdd(PLAIN, "one");
-        (void)m_Api.ListAdd(PLAIN, "two");
     }
     void Press(KeyKind kind, char letter = 0) { m_Dialog.HandleKey(KeyEvent{kind, letter}); }
     void Type(std::string_view text) {
@@ -94,7 +93,23 @@ protected:
         }
     }
     int FocusedId() const {
-        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : FORM.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
+        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : m_Template.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
+    }
+
+    const DialogTemplate& m_Template;
+    RecordingProcedure m_Procedure;
+    TestFace m_Face;
+    DialogApi m_Api;
+    TerminalDialog m_Dialog;
+};
+
+class TerminalDialogTest : public ::testing::Test, protected DialogDriver {
+protected:
+    TerminalDialogTest() : DialogDriver(FORM) {
+        (void)m_Api.ListAdd(ITEMS, "alpha");
+        (void)m_Api.ListAdd(ITEMS, "beta");
+        (void)m_Api.ListAdd(PLAIN, "one");
+        (void)m_Api.ListAdd(PLAIN, "two");
     }
     void FocusOn(int id) {
         for (size_t step = 0; step < FORM.m_Controls.size() && FocusedId() != id; ++step) {
@@ -102,11 +117,6 @@ protected:
         }
         ASSERT_EQ(FocusedId(), id);
     }
-
-    RecordingProcedure m_Procedure;
-    TestFace m_Face;
-    DialogApi m_Api;
-    TerminalDialog m_Dialog;
 };
 
 TEST_F(TerminalDialogTest, TabMovesOverUsableControlsInOrderAndWrapsBothWays) {
@@ -138,6 +148,30 @@ TEST_F(TerminalDialogTest, TypingEditsAtTheCaretAndDigitFieldsRefuseLetters) {
     Type("1a2 3");
     EXPECT_EQ(m_Api.GetItemText(DIGITS), "123");
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "typed letters are no mnemonics inside an edit";
+}
+
+TEST_F(TerminalDialogTest, AnEditEnteredByTabOrByItsDialogHasItsTextSelectedAndTypingReplacesIt) {
+    (void)m_Api.SetItemText(NAME, "Dravo Server");
+    (void)m_Api.SetItemText(DIGITS, "27888");
+    FocusOn(DIGITS);
+    Type("27910");
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "27910") << "no End or Backspace needed";
+    Press(KeyKind::BackTab);
+    Type("Night Owls");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "Night Owls");
+    Press(KeyKind::Control, 'a');
+    Type("The ");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "The Night Owls") << "once typing began, keys edit at the caret";
+
+    FocusOn(GO);
+    ASSERT_TRUE(m_Api.SetFocus(DIGITS)); // as a page does with a field it refuses
+    EXPECT_EQ(FocusedId(), GO) << "the face moves the focus when it next looks";
+    Press(KeyKind::Char, '8');
+    EXPECT_EQ(FocusedId(), DIGITS);
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "8");
+    Press(KeyKind::Backspace);
+    Type("1234567890123");
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "123456789") << "a field that does not scroll takes what it shows";
 }
 
 TEST_F(TerminalDialogTest, EnterPressesTheFocusedButtonElseTheDefaultOneAndEscapeIsCancel) {
@@ -265,26 +299,79 @@ TEST_F(TerminalDialogTest, ClicksFocusPressAndSelect) {
 
 // A dialog whose Enter belongs to its input edit, as the console window's does.
 constexpr ControlTemplate CONSOLE_CONTROLS[] = {
-    {GO, PushButton, "&Go", {5, 5, 40, 14}},
-    {NAME, Edit, "", {5, 25, 100, 12}},
-    {SEND, DefaultPushButton, "Send", {110, 25, 20, 8}, Hidden},
+    {DIALOG_ID_CANCEL, PushButton, "&Shutdown", {5, 5, 40, 14}},
+    {GO, PushButton, "&Go", {50, 5, 40, 14}},
+    {LOG, Edit, "", {5, 25, 130, 40}, MultiLine | ReadOnly},
+    {NAME, Edit, "", {5, 70, 100, 12}, HorizontalScroll},
+    {PLAIN, PushButton, "Clear", {110, 70, 25, 12}},
+    {SEND, DefaultPushButton, "Send", {110, 85, 20, 8}, Hidden},
 };
-constexpr DialogTemplate CONSOLE = {"", 5, "Console", 140, 45, "", 0, DialogStyle::Popup, CONSOLE_CONTROLS};
+constexpr DialogTemplate CONSOLE = {"", 5, "Console", 140, 95, "", 0, DialogStyle::Popup, CONSOLE_CONTROLS};
 
-TEST(TerminalDialog, AHiddenDefaultButtonMeansTypingGoesToTheInputEdit) {
-    RecordingProcedure procedure;
-    TestFace face;
-    DialogApi api(CONSOLE, procedure, face);
-    TerminalDialog dialog(api, [&face] { return face.Activity(); });
-    dialog.LayOut(80, 24);
-    dialog.HandleKey(KeyEvent{KeyKind::Char, 's'});
-    EXPECT_EQ(api.GetItemText(NAME), "s") << "it starts in the input edit";
-    dialog.HandleKey(KeyEvent{KeyKind::BackTab});
-    dialog.HandleKey(KeyEvent{KeyKind::Char, 't'}); // no mnemonic: back to the input
-    dialog.HandleKey(KeyEvent{KeyKind::Enter});
-    EXPECT_EQ(api.GetItemText(NAME), "st");
-    EXPECT_EQ(procedure.Commands, (std::vector<Command>{{SEND, Notification::Click}}));
+class TypingFirstDialogTest : public ::testing::Test, protected DialogDriver {
+protected:
+    TypingFirstDialogTest() : DialogDriver(CONSOLE) {
+        std::string text;
+        for (int line = 0; line < 40; ++line) {
+            text += "line " + std::to_string(line) + "\r\n";
+        }
+        (void)m_Api.EditAppend(LOG, text);
+    }
+};
+
+TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs) {
+    Press(KeyKind::Tab); // from the input, where it starts, to the Clear button
+    ASSERT_EQ(FocusedId(), PLAIN);
+    Type("say hi"); // "s" would be Shutdown's letter, " " would press Clear
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hi");
+    EXPECT_EQ(FocusedId(), NAME) << "the focus went along";
+    Press(KeyKind::Enter);
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{SEND, Notification::Click}}));
+
+    (void)m_Api.SetItemText(NAME, "");
+    m_Procedure.Commands.clear();
+    for (const KeyKind away : {KeyKind::BackTab, KeyKind::Tab}) {
+        while (FocusedId() != LOG) {
+            Press(away);
+        }
+        Press(KeyKind::PageUp);
+        Type("status ");
+    }
+    EXPECT_EQ(m_Api.GetItemText(NAME), "status status ");
+    for (int step = 0; FocusedId() != DIALOG_ID_CANCEL && step < 6; ++step) {
+        Press(KeyKind::Tab);
+    }
+    ASSERT_EQ(FocusedId(), DIALOG_ID_CANCEL);
+    Type("y n");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "status status y n");
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "no key typed by mistake works a button";
 }
 
+TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnly) {
+    Press(KeyKind::Alt, 'g');
+    Press(KeyKind::Alt, 's');
+    Press(KeyKind::Tab); // from Shutdown, where Alt+S left the focus, to Go
+    Press(KeyKind::Enter);
+    Press(KeyKind::Escape);
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{GO, Notification::Click},
+                                                          {DIALOG_ID_CANCEL, Notification::Click},
+                                                          {GO, Notification::Click},
+                                                          {DIALOG_ID_CANCEL, Notification::Click}}));
+    EXPECT_EQ(m_Api.GetItemText(NAME), "");
+}
+
+TEST_F(TypingFirstDialogTest, TheInputIsLabelledAndAClickPutsTheCaretUnderIt) {
+    TerminalCanvas canvas(80, 24);
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    (void)m_Api.SetItemText(NAME, "kick 3");
+    (void)m_Dialog.Draw(renderer);
+    const CellRect& input = m_Dialog.Layout().Control(3);
+    EXPECT_EQ(canvas.RowText(input.m_Row).substr(static_cast<size_t>(input.m_Col), 15), "Command: kick 3");
+    const int labelColumns = static_cast<int>(TerminalDialog::INPUT_LABEL.size()) + 1;
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, input.m_Col + labelColumns + 4, input.m_Row});
+    Type("-");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "kick- 3");
+}
 } // namespace
 } // namespace dravo

@@ -32,7 +32,17 @@ TEST(TerminalKeys, NamedKeysAndTheirAlternativeCodes) {
     EXPECT_EQ(Key(3).m_Kind, KeyKind::Interrupt);
     EXPECT_EQ(Key(KEY_RESIZE).m_Kind, KeyKind::Resize);
     EXPECT_EQ(Key(KEY_F(5)).m_Kind, KeyKind::None);
-    EXPECT_EQ(Key(1).m_Kind, KeyKind::None) << "other control characters do nothing";
+    EXPECT_EQ(Key(12).m_Kind, KeyKind::Repaint) << "Ctrl+L";
+    EXPECT_EQ(Key(2).m_Kind, KeyKind::None) << "other control characters do nothing";
+    EXPECT_EQ(Key(0x1a).m_Kind, KeyKind::None);
+}
+
+TEST(TerminalKeys, ControlLettersThatEditAreNamedByTheirLetter) {
+    for (const char letter : {'a', 'e', 'k', 'u', 'w'}) {
+        const KeyEvent key = Key(letter - 'a' + 1);
+        EXPECT_EQ(key.m_Kind, KeyKind::Control) << letter;
+        EXPECT_EQ(key.m_Letter, letter);
+    }
 }
 
 TEST(TerminalKeys, PrintableCharactersAreTyped) {

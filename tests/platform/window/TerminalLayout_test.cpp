@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -135,7 +137,7 @@ TEST(TerminalLayout, ConsoleInfoFieldsKeepRoomForTypicalValuesBesideTheirLabels)
     }
 }
 
-TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
+TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsAndTheWindowTakesIt) {
     const DialogTemplate& console = ConsoleWindowTemplate();
     const TerminalLayout small(console, 80, 24);
     const TerminalLayout large(console, 160, 50);
@@ -144,10 +146,51 @@ TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsButNotLabels) {
         EXPECT_GT(large.Control(at(grows)).m_Height, small.Control(at(grows)).m_Height);
         EXPECT_GT(large.Control(at(grows)).m_Width, small.Control(at(grows)).m_Width);
     }
-    EXPECT_EQ(large.Control(at(ConsoleControl::Shutdown)).m_Height, 1);
     EXPECT_TRUE(large.Framed());
+    EXPECT_EQ(large.Outer().m_Width, 160) << "so that windows of one size come out the same size";
+    EXPECT_EQ(large.Outer().m_Height, 50);
     EXPECT_FALSE(small.Framed()) << "80 x 24 has no room for a frame round the console window";
     EXPECT_TRUE(Inside(large.Outer(), CellRect{0, 0, 160, 50}));
+}
+
+TEST(TerminalLayout, EverySetupPageTakesTheSameFrameAndShowsItsPictureInTheSameColumn) {
+    const std::vector<const DialogTemplate*> pages = {&NetServicesTemplate(), &NetRezFilesTemplate(),
+                                                      &NetGameTemplate(), &NetOptionsTemplate(),
+                                                      &NetGameLevelsTemplate()};
+    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}, std::pair{100, 30}}) {
+        SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
+        const TerminalLayout first(*pages[0], cols, rows);
+        for (const DialogTemplate* page : pages) {
+            const TerminalLayout layout(*page, cols, rows);
+            EXPECT_EQ(layout.Outer().m_Col, first.Outer().m_Col) << page->m_Name;
+            EXPECT_EQ(layout.Outer().m_Width, first.Outer().m_Width) << page->m_Name;
+            EXPECT_EQ(layout.Outer().m_Height, first.Outer().m_Height) << page->m_Name;
+            EXPECT_EQ(layout.Control(0).m_Col, first.Control(0).m_Col) << "the picture, " << page->m_Name;
+            EXPECT_EQ(layout.Control(0).m_Row, first.Control(0).m_Row) << page->m_Name;
+        }
+    }
+}
+
+TEST(TerminalLayout, InfoLinesFollowEachOtherOnAnyScreen) {
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const std::vector<ConsoleControl> lines = {ConsoleControl::PlayerCount, ConsoleControl::CurrentLevel,
+                                               ConsoleControl::NextLevelName, ConsoleControl::TimeInLevel,
+                                               ConsoleControl::LevelGoal};
+    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}, std::pair{160, 50}}) {
+        SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
+        const TerminalLayout layout(console, cols, rows);
+        std::vector<int> steps;
+        for (size_t line = 1; line < lines.size(); ++line) {
+            steps.push_back(layout.Control(IndexOf(console, static_cast<int>(lines[line]))).m_Row -
+                            layout.Control(IndexOf(console, static_cast<int>(lines[line - 1]))).m_Row);
+        }
+        for (const int step : steps) {
+            EXPECT_GE(step, 1);
+            EXPECT_LE(step, 2);
+        }
+        EXPECT_LE(*std::max_element(steps.begin(), steps.end()) - *std::min_element(steps.begin(), steps.end()), 1)
+            << "evenly spaced";
+    }
 }
 
 TEST(TerminalLayout, ATooSmallTerminalStillGivesEveryControlACell) {

@@ -6,9 +6,14 @@
 #include "platform/window/ScriptedWindowSystem.h"
 #include "platform/window/TerminalColorPicker.h"
 #include "platform/window/TerminalLayout.h"
+#include "platform/window/TerminalLineEditor.h"
+#include "platform/window/TerminalRenderer.h"
 #include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -40,6 +45,20 @@ TEST(TerminalMessageBox, LongTextsWrapAndTheBoxFitsAnSmallTerminal) {
     EXPECT_LE(layout.Outer().m_Height, 24);
 }
 
+TEST(TerminalMessageBox, ABoxIsAsTallAndWideAsItsTextOnAnyScreen) {
+    const std::string text = "Power users can specify the \"-go\" command-line parameter when running DravoSrv to "
+                             "skip all the dialogs (the previous settings will be used).";
+    const TerminalMessageBox box(text, "Dravo Server", MessageBoxButtons::Ok, MessageBoxIcon::Information);
+    const size_t lines = TerminalRenderer::WrapWords(text, TerminalMessageBox::TEXT_COLUMNS).size();
+    const TerminalLayout small(box.Template(), 80, 24);
+    for (const auto& [cols, rows] : {std::pair{120, 40}, std::pair{200, 60}}) {
+        const TerminalLayout large(box.Template(), cols, rows);
+        EXPECT_EQ(large.Outer().m_Height, small.Outer().m_Height) << cols << " x " << rows;
+        EXPECT_EQ(large.Outer().m_Width, small.Outer().m_Width) << cols << " x " << rows;
+        EXPECT_EQ(large.Control(1).m_Height, static_cast<int>(lines)) << "no blank lines under the text";
+    }
+}
+
 TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
     test::ScriptedWindows windows;
     for (const auto buttons : {MessageBoxButtons::YesNo, MessageBoxButtons::Ok}) {
@@ -54,20 +73,29 @@ TEST(TerminalMessageBox, EscapeAnswersNoOrOk) {
     EXPECT_EQ(box.Answer(windows.RunDialog(box.Template(), box)), MessageBoxResult::Yes);
 }
 
-TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
+TEST(TerminalColorPicker, StartsAtTheGivenColourAndOkRefusesANumberAbove255) {
     test::ScriptedWindows windows;
     TerminalColorPicker picker(ColorRgb{10, 20, 30});
     windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.Text(TerminalColorPicker::Control::Green), "20");
-        dialog.SetText(TerminalColorPicker::Control::Red, "300");
-        dialog.SetText(TerminalColorPicker::Control::Green, "");
+        dialog.SetText(TerminalColorPicker::Control::Red, "0255");
+        dialog.SetText(TerminalColorPicker::Control::Blue, "256");
+        dialog.PressEnter();
+        EXPECT_FALSE(dialog.Ended()) << "256 is refused, not cut to 255";
+        const int focus = dialog.Model().FocusRequest();
+        ASSERT_GE(focus, 0);
+        EXPECT_EQ(dialog.Model().Controls()[static_cast<size_t>(focus)].Id(),
+                  static_cast<int>(TerminalColorPicker::Control::Blue));
+        dialog.SetText(TerminalColorPicker::Control::Blue, "");
         dialog.PressEnter();
     });
     (void)windows.RunDialog(TerminalColorPicker::Template(), picker);
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_NE(windows.MessageBoxes()[0].m_Text.find("0 to 255"), std::string::npos);
     ASSERT_TRUE(picker.Chosen());
     EXPECT_EQ(picker.Chosen()->m_Red, 255);
-    EXPECT_EQ(picker.Chosen()->m_Green, 0);
-    EXPECT_EQ(picker.Chosen()->m_Blue, 30);
+    EXPECT_EQ(picker.Chosen()->m_Green, 20);
+    EXPECT_EQ(picker.Chosen()->m_Blue, 0) << "an empty field reads as 0";
 
     TerminalColorPicker cancelled(ColorRgb{});
     windows.AddScript(TerminalColorPicker::Template().Key(), [](ScriptedDialog& dialog) { dialog.PressEscape(); });
@@ -75,6 +103,14 @@ TEST(TerminalColorPicker, StartsAtTheGivenColourAndReadsComponentsUpTo255) {
     EXPECT_FALSE(cancelled.Chosen());
     EXPECT_EQ(TerminalColorPicker::ReadComponent("12a"), 0);
     EXPECT_EQ(TerminalColorPicker::ReadComponent("0255"), 255);
+    for (const std::string_view good : {"", "0", "000", "99", "255", "00255"}) {
+        EXPECT_TRUE(TerminalColorPicker::InRange(good)) << good;
+    }
+    for (const std::string_view bad : {"256", "300", "1000", "0999"}) {
+        EXPECT_FALSE(TerminalColorPicker::InRange(bad)) << bad;
+    }
+    EXPECT_EQ(TerminalLineEditor::RulesFor(*TerminalColorPicker::Template().FindControl(1201)).m_MaxLength, 3u)
+        << "a field takes three digits";
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -36,6 +37,15 @@ TEST(TerminalRenderer, LinesBreakAtLineBreaksAndWidthWordsAtBlanks) {
     EXPECT_EQ(TerminalRenderer::WrapWords("abcdefghij", 4), (std::vector<std::string>{"abcd", "efgh", "ij"}));
 }
 
+TEST(TerminalRenderer, LogLinesBreakAfterTheirLastBlankThatFits) {
+    EXPECT_EQ(TerminalRenderer::WrapLogLines("Game session open on UDP port 27990 for up to 16 players.\r\nok\r\n", 20),
+              (std::vector<std::string>{"Game session open on", "UDP port 27990 for", "up to 16 players.", "ok"}));
+    EXPECT_EQ(TerminalRenderer::WrapLogLines("path C:\\a\\very\\long\\name", 8),
+              (std::vector<std::string>{"path", "C:\\a\\ver", "y\\long\\n", "ame"}))
+        << "only a word longer than the line is cut";
+    EXPECT_EQ(TerminalRenderer::WrapLogLines("a\n\nb", 5), (std::vector<std::string>{"a", "", "b"}));
+}
+
 constexpr ControlTemplate CONTROLS[] = {
     {NO_CONTROL_ID, GroupBox, "Frame", {4, 4, 192, 80}},
     {1, CheckBox, "&Loud", {10, 16, 60, 10}},
@@ -43,16 +53,17 @@ constexpr ControlTemplate CONTROLS[] = {
     {3, PushButton, "Secret", {130, 16, 40, 14}, Hidden},
     {4, Static, "Right:", {10, 34, 60, 8}, RightAligned},
     {5, ListBox, "", {10, 46, 180, 32}, TabStops},
+    {6, Edit, "", {100, 34, 90, 10}},
 };
 constexpr DialogTemplate DIALOG = {"", 7, "Sample", 200, 90, "", 0, DialogStyle::Popup, CONTROLS};
 
 struct Drawn {
     explicit Drawn(int cols = 60, int rows = 20) : Canvas(cols, rows), Model(DIALOG), Views(std::size(CONTROLS)) {}
-    std::string Screen() {
+    std::string Screen(int focus = -1) {
         Canvas.Clear();
         const TerminalLayout layout(DIALOG, Canvas.Cols(), Canvas.Rows());
         TerminalRenderer renderer(Canvas, Pictures);
-        (void)renderer.Draw(Model, layout, Views, -1);
+        Cursor = renderer.Draw(Model, layout, Views, focus);
         std::string all;
         for (int row = 0; row < Canvas.Rows(); ++row) {
             all += Canvas.RowText(row) + "\n";
@@ -63,7 +74,58 @@ struct Drawn {
     DialogModel Model;
     std::vector<TerminalControlView> Views;
     PictureLookup Pictures;
+    std::optional<CursorCell> Cursor;
 };
+
+TEST(TerminalRenderer, AnEditShowsItsLabelItsSelectedTextAndTheCaret) {
+    Drawn drawn(80, 20);
+    drawn.Model.Find(6)->m_Text.SetText("say hi");
+    drawn.Views[6].m_Label = "Command:";
+    drawn.Views[6].m_Edit = {6, true};
+    const std::string screen = drawn.Screen(6);
+    const size_t label = screen.find("Command: say hi");
+    ASSERT_NE(label, std::string::npos) << screen;
+    const auto lineLength = static_cast<size_t>(drawn.Canvas.Cols()) + 1;
+    const int row = static_cast<int>(label / lineLength);
+    const int col = static_cast<int>(label % lineLength);
+    EXPECT_EQ(drawn.Canvas.At(col, row).m_Style, CellStyle::Normal) << "the label is no part of the field";
+    EXPECT_EQ(drawn.Canvas.At(col + 9, row).m_Style, CellStyle::SelectedFocus) << "the selected text";
+    EXPECT_EQ(drawn.Canvas.At(col + 15, row).m_Style, CellStyle::FieldFocus) << "the field after it";
+    ASSERT_TRUE(drawn.Cursor);
+    EXPECT_EQ(drawn.Cursor->m_Col, col + 15);
+    EXPECT_EQ(drawn.Cursor->m_Row, row);
+
+    drawn.Views[6].m_Edit.m_AllSelected = false;
+    (void)drawn.Screen(6);
+    EXPECT_EQ(drawn.Canvas.At(col + 9, row).m_Style, CellStyle::FieldFocus);
+}
+
+TEST(TerminalRenderer, ADialogKeepsABlankCellRoundItOverWhatIsBelow) {
+    constexpr int COLS = 160;
+    constexpr int ROWS = 60;
+    TerminalCanvas canvas(COLS, ROWS);
+    for (int row = 0; row < ROWS; ++row) {
+        canvas.Text(0, row, std::string(COLS, '#'), CellStyle::Normal, COLS);
+    }
+    const DialogModel model(DIALOG);
+    std::vector<TerminalControlView> views(std::size(CONTROLS));
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    const TerminalLayout layout(DIALOG, COLS, ROWS);
+    (void)renderer.Draw(model, layout, views, -1);
+    const CellRect& outer = layout.Outer();
+    ASSERT_GT(outer.m_Col, 0);
+    ASSERT_GT(outer.m_Row, 0);
+    for (int col = outer.m_Col - 1; col <= outer.m_Col + outer.m_Width; ++col) {
+        EXPECT_EQ(canvas.At(col, outer.m_Row - 1).m_Glyph, ' ') << col;
+        EXPECT_EQ(canvas.At(col, outer.m_Row + outer.m_Height).m_Glyph, ' ') << col;
+    }
+    for (int row = outer.m_Row; row < outer.m_Row + outer.m_Height; ++row) {
+        EXPECT_EQ(canvas.At(outer.m_Col - 1, row).m_Glyph, ' ') << row;
+        EXPECT_EQ(canvas.At(outer.m_Col + outer.m_Width, row).m_Glyph, ' ') << row;
+    }
+    EXPECT_EQ(canvas.At(outer.m_Col - 2, outer.m_Row).m_Glyph, '#') << "and no more";
+}
 
 TEST(TerminalRenderer, DrawsTitleFrameCaptionsAndMarksButNotHiddenControls) {
     Drawn drawn;
