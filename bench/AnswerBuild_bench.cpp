@@ -62,6 +62,7 @@ int BuildAnswers(int players) {
     reporterOptions.m_MasterHostPattern = "127.0.0.1";
     reporterOptions.m_Limits.m_Burst = 0;
     reporterOptions.m_Limits.m_GlobalPerSecond = 0;
+    reporterOptions.m_Limits.m_GlobalBytesPerSecond = 0;
     reporter.SetOptions(reporterOptions);
     if (!reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, 27888, 0, 1)) {
         std::fprintf(stderr, "cannot start the reporter\n");

@@ -54,6 +54,7 @@ struct Game {
         options.m_MasterHostPattern = "127.0.0.1";
         options.m_Limits.m_Burst = 0;
         options.m_Limits.m_GlobalPerSecond = 0;
+        options.m_Limits.m_GlobalBytesPerSecond = 0;
         m_Reporter.SetOptions(options);
         // Port 0: a free query port; everything is sent through the hook, never through it.
         if (!m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, 27888, 0, 1)) {

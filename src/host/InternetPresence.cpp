@@ -2,6 +2,7 @@
 #include "host/InternetPresence.h"
 
 #include "net/PresenceVariables.h"
+#include "platform/UdpSocket.h"
 
 #include <algorithm>
 #include <climits>
@@ -29,6 +30,8 @@ void InternetPresence::Start(EngineServer& server, uint16_t hostPort, const Tuni
     }
     std::scoped_lock lock(m_Lock);
     m_Reporter.SetOptions(presence.m_Reporter);
+    m_Reporter.SetLogger([this](std::string_view line) { m_Log.Text(line); });
+    m_Reporter.SetOwnAddress(UdpSocket::ParseAddress(m_Host.m_HostAddress).value_or(0));
     if (!m_Reporter.Initialize(GAME_NAME, GAME_VERSION, SECRET_KEY, MASTER_INDEX, hostPort, presence.m_QueryPort,
                                REPORTER_FLAGS)) {
         m_Host.m_GameSpy = 0; // reporting stays off for the rest of the run

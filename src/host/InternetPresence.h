@@ -10,6 +10,7 @@
 
 #include "engine/EngineServer.h"
 #include "engine/HostingRecords.h"
+#include "host/ConsoleLog.h"
 #include "host/UpdateLock.h"
 #include "net/EngineSendHook.h"
 #include "net/ServerStatusReporter.h"
@@ -25,9 +26,10 @@ namespace dravo {
 class InternetPresence {
 public:
     // `host` is the session's HostInfo: its GameSpy flag is cleared when reporting cannot start.
+    // What the reporter cannot do (the master not found) goes to `log`.
     InternetPresence(IClock& clock, UpdateLock& lock, HostInfo& host, StatusSources sources,
-                     const std::string& hostAddressText)
-        : m_Lock(lock), m_Host(host), m_Reporter(clock, sources), m_Registrar(host, hostAddressText) {}
+                     const std::string& hostAddressText, ConsoleLog& log)
+        : m_Lock(lock), m_Host(host), m_Reporter(clock, sources), m_Registrar(host, hostAddressText), m_Log(log) {}
 
     // Reads the overrides, configures registration and starts the reporter on the query port. The
     // heartbeats and game-port answers leave through the engine's game port (`hostPort`).
@@ -49,6 +51,7 @@ private:
     EngineSendHook m_SendHook;
     ServerStatusReporter m_Reporter;
     WebRegistrar m_Registrar;
+    ConsoleLog& m_Log;
 };
 
 } // namespace dravo

@@ -123,9 +123,12 @@ private:
     GameMessageHandler m_Messages{GameMessageParts{m_View, m_Log, m_Clock, m_UpdateLock, m_BanList, m_KickQueue,
                                                    m_Records.m_EmptyExitEnabled, m_Tuning}};
     InternetPresence m_Presence{
-        m_Clock, m_UpdateLock, m_Records.m_HostInfo,
+        m_Clock,
+        m_UpdateLock,
+        m_Records.m_HostInfo,
         StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages, m_Tuning},
-        m_HostAddressText};
+        m_HostAddressText,
+        m_Log};
     bool m_WorkerEnabled = true;
     WorkerThread m_Worker{m_Clock, m_UpdateLock, *this};
 };

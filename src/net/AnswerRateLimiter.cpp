@@ -1,19 +1,18 @@
-// Per-address and global answer allowances.
+// Per-address allowances, the full-answer rate and the byte budget.
 #include "net/AnswerRateLimiter.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace dravo {
 namespace {
 
-constexpr uint64_t MILLI = 1000;
+constexpr int64_t MILLI = 1000;
+// Of the byte budget, this share is kept for the favoured: known addresses that ask little.
+constexpr int64_t FAVOURED_SHARE_DIVISOR = 4;
 
 } // namespace
 
-AnswerRateLimiter::AnswerRateLimiter(size_t capacity) : m_Capacity(capacity) {
-    m_Sources.reserve(m_Capacity); // never rehashes, never grows past the capacity
-}
+AnswerRateLimiter::AnswerRateLimiter(size_t capacity) : m_Table(capacity) {}
 
 void AnswerRateLimiter::SetLimits(const AnswerRateLimits& limits) {
     m_Limits = limits;
@@ -21,70 +20,89 @@ void AnswerRateLimiter::SetLimits(const AnswerRateLimits& limits) {
 }
 
 void AnswerRateLimiter::Clear() {
-    m_Sources.clear();
+    m_Table.Clear();
     m_GlobalStarted = false;
-    m_Swept = false;
 }
 
-void AnswerRateLimiter::Refill(Allowance& allowance, uint32_t nowMs, uint64_t perSecond, uint64_t capacity) {
-    const uint32_t elapsed = nowMs - allowance.m_LastMs;
-    allowance.m_LastMs = nowMs;
-    // perSecond thousandths of an answer per millisecond make perSecond answers a second.
-    allowance.m_Milli = std::min(capacity, allowance.m_Milli + static_cast<uint64_t>(elapsed) * perSecond);
+void AnswerRateLimiter::Refill(int64_t& milli, uint32_t& lastMs, uint32_t nowMs, uint64_t perSecond,
+                               uint64_t capacity) {
+    const uint32_t elapsed = nowMs - lastMs;
+    lastMs = nowMs;
+    // perSecond thousandths per millisecond make perSecond whole ones a second.
+    const auto gained = static_cast<int64_t>(std::min<uint64_t>(uint64_t{elapsed} * perSecond, capacity));
+    milli = std::min(static_cast<int64_t>(capacity), milli + gained);
 }
 
 AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t nowMs) {
-    if (m_Limits.m_Burst != 0 && !TakeFromSource(address, nowMs)) {
-        return Verdict::Drop;
-    }
-    if (m_Limits.m_GlobalPerSecond == 0) {
-        return Verdict::Full;
-    }
-    const uint64_t capacity = m_Limits.m_GlobalPerSecond * MILLI;
     if (!m_GlobalStarted) {
-        m_Global = Allowance{capacity, nowMs};
+        m_Global = Allowance{static_cast<int64_t>(m_Limits.m_GlobalPerSecond) * MILLI, nowMs};
+        m_GlobalBytes = Allowance{static_cast<int64_t>(m_Limits.m_GlobalBytesPerSecond) * MILLI, nowMs};
         m_GlobalStarted = true;
     }
-    Refill(m_Global, nowMs, m_Limits.m_GlobalPerSecond, capacity);
-    if (m_Global.m_Milli < MILLI) {
+    bool favoured = true;
+    AddressTable::Entry* entry = nullptr;
+    if (m_Limits.m_Burst != 0) {
+        const uint64_t capacity = uint64_t{m_Limits.m_Burst} * MILLI;
+        bool isNew = false;
+        entry = &m_Table.See(address, isNew);
+        if (isNew) {
+            entry->m_AllowanceMilli = capacity;
+            entry->m_LastMs = nowMs;
+        }
+        auto milli = static_cast<int64_t>(entry->m_AllowanceMilli);
+        Refill(milli, entry->m_LastMs, nowMs, m_Limits.m_PerSecond, capacity);
+        if (milli < MILLI) {
+            entry->m_AllowanceMilli = static_cast<uint64_t>(milli);
+            return Verdict::Drop;
+        }
+        // An address seen before that has used little of its allowance asks as a browser does.
+        favoured = entry->m_Protected && static_cast<uint64_t>(milli) * 2 >= capacity;
+        entry->m_AllowanceMilli = static_cast<uint64_t>(milli - MILLI);
+    }
+
+    Verdict verdict = Verdict::Full;
+    if (m_Limits.m_GlobalPerSecond != 0) {
+        const uint64_t capacity = uint64_t{m_Limits.m_GlobalPerSecond} * MILLI;
+        Refill(m_Global.m_Milli, m_Global.m_LastMs, nowMs, m_Limits.m_GlobalPerSecond, capacity);
+        if (m_Global.m_Milli >= MILLI) {
+            m_Global.m_Milli -= MILLI;
+        } else {
+            verdict = Verdict::WithoutPlayers;
+        }
+    }
+    verdict = FitBudget(verdict, favoured, nowMs);
+    if (verdict == Verdict::Drop && entry != nullptr) {
+        entry->m_AllowanceMilli += MILLI; // nothing was sent: the address keeps its answer
+    }
+    return verdict;
+}
+
+AnswerRateLimiter::Verdict AnswerRateLimiter::FitBudget(Verdict wanted, bool favoured, uint32_t nowMs) {
+    if (m_Limits.m_GlobalBytesPerSecond == 0) {
+        return wanted;
+    }
+    const int64_t capacity = int64_t{m_Limits.m_GlobalBytesPerSecond} * MILLI;
+    Refill(m_GlobalBytes.m_Milli, m_GlobalBytes.m_LastMs, nowMs, m_Limits.m_GlobalBytesPerSecond,
+           static_cast<uint64_t>(capacity));
+    // What must be left after the answer: nothing for the favoured, their share for everyone else.
+    const int64_t floor = favoured ? 0 : capacity / FAVOURED_SHARE_DIVISOR;
+    const int64_t left = m_GlobalBytes.m_Milli - floor;
+    if (wanted == Verdict::Full && left >= static_cast<int64_t>(m_FullBytes) * MILLI) {
+        return Verdict::Full;
+    }
+    if (left >= static_cast<int64_t>(m_ReducedBytes) * MILLI) {
         return Verdict::WithoutPlayers;
     }
-    m_Global.m_Milli -= MILLI;
-    return Verdict::Full;
+    return Verdict::Drop;
 }
 
-bool AnswerRateLimiter::TakeFromSource(uint32_t address, uint32_t nowMs) {
-    const uint64_t capacity = m_Limits.m_Burst * MILLI;
-    auto found = m_Sources.find(address);
-    if (found == m_Sources.end()) {
-        if (m_Sources.size() >= m_Capacity) {
-            // A flood from ever new addresses finds the table full: sweep it only now and then.
-            if (!m_Swept || nowMs - m_LastSweepMs >= SWEEP_INTERVAL_MS) {
-                ForgetRefilled(nowMs);
-                m_Swept = true;
-                m_LastSweepMs = nowMs;
-            }
-            if (m_Sources.size() >= m_Capacity) {
-                return false;
-            }
-        }
-        found = m_Sources.emplace(address, Allowance{capacity, nowMs}).first;
+void AnswerRateLimiter::Charge(Verdict verdict, size_t bytes) {
+    if (verdict == Verdict::Drop || bytes == 0) {
+        return;
     }
-    Allowance& allowance = found->second;
-    Refill(allowance, nowMs, m_Limits.m_PerSecond, capacity);
-    if (allowance.m_Milli < MILLI) {
-        return false;
-    }
-    allowance.m_Milli -= MILLI;
-    return true;
-}
-
-void AnswerRateLimiter::ForgetRefilled(uint32_t nowMs) {
-    const uint64_t capacity = m_Limits.m_Burst * MILLI;
-    for (auto entry = m_Sources.begin(); entry != m_Sources.end();) {
-        Refill(entry->second, nowMs, m_Limits.m_PerSecond, capacity);
-        // A full allowance is what a new address starts with: forgetting it changes nothing.
-        entry = entry->second.m_Milli >= capacity ? m_Sources.erase(entry) : std::next(entry);
+    (verdict == Verdict::Full ? m_FullBytes : m_ReducedBytes) = bytes;
+    if (m_Limits.m_GlobalBytesPerSecond != 0) {
+        m_GlobalBytes.m_Milli -= static_cast<int64_t>(bytes) * MILLI;
     }
 }
 

@@ -47,6 +47,9 @@ std::optional<uint32_t> ReadWhole(EngineServer& server, const char* name, float 
     return static_cast<uint32_t>(value);
 }
 
+// A byte budget of up to 1 GiB a second; more is no budget at all (0 says that plainly).
+constexpr uint32_t MAX_BYTES_PER_SECOND = 1024u * 1024u * 1024u;
+
 } // namespace
 
 PresenceVariables ReadPresenceVariables(EngineServer& server, const std::string& defaultUrl) {
@@ -70,6 +73,9 @@ PresenceVariables ReadPresenceVariables(EngineServer& server, const std::string&
     }
     if (auto rate = ReadWhole(server, GLOBAL_RATE_VARIABLE, 0, MAX_RATE)) {
         limits.m_GlobalPerSecond = *rate;
+    }
+    if (auto bytes = ReadWhole(server, GLOBAL_BYTES_VARIABLE, 0, MAX_BYTES_PER_SECOND)) {
+        limits.m_GlobalBytesPerSecond = *bytes;
     }
     if (auto url = ReadText(server, REGISTRATION_URL_VARIABLE)) {
         variables.m_RegistrationUrl = *url;

@@ -22,6 +22,7 @@ inline constexpr const char* QUERY_PORT_VARIABLE = "SpyQueryPort";          // 1
 inline constexpr const char* RATE_BURST_VARIABLE = "SpyRateBurst";          // answers at once per address, 0 = off
 inline constexpr const char* RATE_PER_SECOND_VARIABLE = "SpyRatePerSecond"; // answers a second per address
 inline constexpr const char* GLOBAL_RATE_VARIABLE = "SpyGlobalRate";        // full answers a second, 0 = off
+inline constexpr const char* GLOBAL_BYTES_VARIABLE = "SpyGlobalBytes";      // answer bytes a second, 0 = off
 inline constexpr const char* REGISTRATION_URL_VARIABLE = "WebRegUrl";       // base URL of the built-in list
 
 struct PresenceVariables {

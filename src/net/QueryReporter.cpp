@@ -3,7 +3,9 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -30,24 +32,15 @@ bool IsHostName(std::string_view text) {
     });
 }
 
-// The master's dotted address, looked up once here on the thread that starts hosting, so that a slow
-// name service never holds up an update step; empty when it has none (no heartbeats then).
-std::string ResolveMaster(const std::string& host) {
-    if (!IsHostName(host)) {
-        return {};
-    }
-    const std::optional<uint32_t> address = UdpSocket::Resolve(host.c_str());
-    if (!address) {
-        return {};
-    }
-    char text[16];
-    UdpSocket::FormatAddress(*address, text, sizeof text);
-    return text;
-}
+constexpr uint32_t LOOPBACK_NETWORK = 0x7F000000;
+constexpr uint32_t LOOPBACK_MASK = 0xFF000000;
+// How often Process looks at the clock while it reads.
+constexpr int READS_BETWEEN_CLOCK_LOOKS = 16;
 
 } // namespace
 
-QueryReporter::QueryReporter(IClock& clock) : m_Clock(clock) {
+QueryReporter::QueryReporter(IClock& clock, MasterLookup::Resolve resolve)
+    : m_Clock(clock), m_Lookup(std::move(resolve)) {
     Reset();
 }
 
@@ -68,7 +61,17 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
     m_Flags = flags;
     m_Location = std::to_string(masterIndex);
     m_MasterHost = MasterHostName(m_Options.m_MasterHostPattern, masterIndex);
-    m_MasterAddress = ResolveMaster(m_MasterHost);
+    m_MasterAddress.clear();
+    m_Lookup.Reset();
+    if (const std::optional<uint32_t> dotted = UdpSocket::ParseAddress(m_MasterHost.c_str())) {
+        char text[16];
+        UdpSocket::FormatAddress(*dotted, text, sizeof text);
+        m_MasterAddress = text; // an address needs no lookup
+    } else if (IsHostName(m_MasterHost)) {
+        m_Lookup.Start(m_MasterHost, m_Clock.NowMs()); // heartbeats begin when it is found
+    } else {
+        Say("GameSpy master server \"" + m_MasterHost + "\" is no host name: no heartbeats are sent.");
+    }
     m_Socket.Close();
     if (queryPort < 0 || queryPort > UINT16_MAX) {
         return false;
@@ -78,6 +81,7 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
         return false;
     }
     m_Socket = std::move(*socket);
+    (void)m_Socket.SetReceiveBuffer(RECEIVE_BUFFER_BYTES);
     m_Limiter.Clear();
     return true;
 }
@@ -94,6 +98,9 @@ void QueryReporter::Reset() {
     m_Location.clear();
     m_MasterHost.clear();
     m_MasterAddress.clear();
+    m_Lookup.Reset();
+    m_MasterMissingSaid = false;
+    m_HeartbeatDue = false;
     m_Answer.Reset();
     m_HeartbeatCountdown = 0;
     m_HostPort = 0;
@@ -107,27 +114,32 @@ int QueryReporter::Process() {
         return 0; // not reporting
     }
     CheckHeartbeat();
+    // Everything waiting is read, for a bounded time: what the allowances refuse costs a table look-up.
+    const auto start = std::chrono::steady_clock::now();
     int answered = 0;
     char buffer[MAX_DATAGRAM + 1];
-    for (int read = 0; read < MAX_DATAGRAMS_PER_PROCESS; ++read) {
+    for (int read = 1;; ++read) {
         size_t length = 0;
         UdpPeer from;
         const UdpSocket::Received received = m_Socket.Receive(buffer, MAX_DATAGRAM, length, from);
         if (received == UdpSocket::Received::Nothing || received == UdpSocket::Received::Failed) {
             break;
         }
-        if (received != UdpSocket::Received::Datagram || length == 0) {
-            continue; // too long, or one of the empty datagrams some clients send when they retry
+        if (received == UdpSocket::Received::Datagram && length > 0) {
+            buffer[length] = '\0';
+            char address[16];
+            UdpSocket::FormatAddress(from.m_Address, address, sizeof address);
+            // Answered from the port that was asked: clients take answers only from where they sent.
+            m_AnswerFromSocket = true;
+            if (HandleQuery(std::string_view(buffer, length), address, from.m_Port)) {
+                ++answered;
+            }
+            m_AnswerFromSocket = false;
+        } // else too long, or one of the empty datagrams some clients send when they retry
+        if (read % READS_BETWEEN_CLOCK_LOOKS == 0 &&
+            std::chrono::steady_clock::now() - start >= m_Options.m_ReadTimePerProcess) {
+            break; // the rest waits for the next step
         }
-        buffer[length] = '\0';
-        char address[16];
-        UdpSocket::FormatAddress(from.m_Address, address, sizeof address);
-        // Answered from the port that was asked: clients take answers only from where they sent.
-        m_AnswerFromSocket = true;
-        if (HandleQuery(std::string_view(buffer, length), address, from.m_Port)) {
-            ++answered;
-        }
-        m_AnswerFromSocket = false;
     }
     return answered;
 }
@@ -136,32 +148,87 @@ bool QueryReporter::HandleExternalQuery(const char* address, int port, const cha
     if (!m_Socket.IsOpen() || data == nullptr || length <= 0) {
         return false; // not reporting, or nothing to read
     }
-    const size_t bound = std::min(static_cast<size_t>(length), QueryTokenizer::MAX_TEXT);
-    return HandleQuery(BoundedText(data, bound), address, port);
+    // As on the query port: a query longer than a datagram there could be is no query.
+    const std::string_view text = BoundedText(data, static_cast<size_t>(length));
+    if (text.size() > MAX_DATAGRAM) {
+        return false;
+    }
+    return HandleQuery(text, address, port);
 }
 
 // Heartbeat, to the master server: \heartbeat\<port>\gamename\<game>\final\\queryid\<id>.1
-// where port is the game port with FLAG_HEARTBEAT_HOST_PORT, else the query port.
+// where port is the game port with FLAG_HEARTBEAT_HOST_PORT, else the query port. One is due at the start
+// and every HEARTBEAT_PERIOD_MS after; a due one goes out as soon as the master's address is known.
 void QueryReporter::CheckHeartbeat() {
     const uint32_t now = m_Clock.NowMs();
     const uint32_t elapsed = now - m_LastHeartbeatCheck;
     m_LastHeartbeatCheck = now;
     if (elapsed < m_HeartbeatCountdown) {
         m_HeartbeatCountdown -= elapsed;
+    } else {
+        m_HeartbeatCountdown = HEARTBEAT_PERIOD_MS; // time beyond the countdown is not carried over
+        m_HeartbeatDue = true;
+        if (m_MasterAddress.empty() && IsHostName(m_MasterHost)) {
+            m_Lookup.Start(m_MasterHost, now); // again, once a period, until it is found
+        }
+    }
+    FollowMasterLookup(now);
+    if (!m_HeartbeatDue || m_MasterAddress.empty()) {
         return;
     }
-    // Time beyond the countdown is not carried over.
-    m_HeartbeatCountdown = HEARTBEAT_PERIOD_MS;
+    m_HeartbeatDue = false;
     m_Answer.BeginReply(m_MasterAddress, m_Options.m_MasterPort);
     AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
     AddKeyValue(GAME_NAME_KEY, m_GameName);
     m_Answer.FinishReply();
+    (void)m_Router.TakeBytes(); // a heartbeat is no answer
+}
+
+void QueryReporter::FollowMasterLookup(uint32_t nowMs) {
+    if (!m_MasterAddress.empty()) {
+        return;
+    }
+    uint32_t address = 0;
+    switch (m_Lookup.Poll(nowMs, address)) {
+    case MasterLookup::State::Found: {
+        char text[16];
+        UdpSocket::FormatAddress(address, text, sizeof text);
+        m_MasterAddress = text;
+        if (std::exchange(m_MasterMissingSaid, false)) {
+            Say("GameSpy master server " + m_MasterHost + " found at " + m_MasterAddress + "; heartbeats begin.");
+        }
+        break;
+    }
+    case MasterLookup::State::Failed:
+        if (!std::exchange(m_MasterMissingSaid, true)) {
+            Say("GameSpy master server " + m_MasterHost + " not found; retrying every " +
+                std::to_string(HEARTBEAT_PERIOD_MS / 1000) + " seconds.");
+        }
+        break;
+    case MasterLookup::State::Idle:
+    case MasterLookup::State::Pending:
+        break;
+    }
+}
+
+void QueryReporter::Say(const std::string& line) const {
+    if (m_Logger) {
+        m_Logger(line);
+    }
+}
+
+bool QueryReporter::IsOwnSender(uint32_t address, int port) const {
+    const bool ourPort = port == m_Socket.Port() || (m_HostPort != 0 && port == m_HostPort);
+    const bool ourHost =
+        (address & LOOPBACK_MASK) == LOOPBACK_NETWORK || (m_OwnAddress != 0 && address == m_OwnAddress);
+    return ourPort && ourHost;
 }
 
 bool QueryReporter::Router::SendDatagram(const char* data, size_t length, const char* address, int port) {
     if (data == nullptr || address == nullptr || address[0] == '\0') {
         return false;
     }
+    m_Bytes += length;
     if (m_Owner.m_Hook != nullptr && !m_Owner.m_AnswerFromSocket) {
         (void)m_Owner.m_Hook->SendDatagram(data, length, address, port);
         return true;

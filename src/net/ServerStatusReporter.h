@@ -28,7 +28,8 @@ inline constexpr const char* FRAG_LIMIT_KEY = "fraglimit";
 
 class ServerStatusReporter final : public QueryReporter {
 public:
-    ServerStatusReporter(IClock& clock, StatusSources sources) : QueryReporter(clock), m_Sources(sources) {}
+    ServerStatusReporter(IClock& clock, StatusSources sources, MasterLookup::Resolve resolve = {})
+        : QueryReporter(clock, std::move(resolve)), m_Sources(sources) {}
 
     // The level name after its last backslash; short names, and names ending in one, whole.
     static std::string_view MapName(std::string_view level);

@@ -35,6 +35,8 @@ public:
     int Descriptor() const { return m_Descriptor; }
     void Close();
 
+    // Asks the system to keep up to `bytes` of datagrams waiting (it may grant less); true when asked.
+    bool SetReceiveBuffer(size_t bytes);
     // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
     // reported as Oversized; `length` is set only for Datagram.
     Received Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from);

@@ -1,6 +1,9 @@
 // The owned UDP socket over BSD sockets.
 #include "platform/UdpSocket.h"
 
+#include <algorithm>
+#include <climits>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
@@ -40,6 +43,11 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
     }
     owner.m_Port = ntohs(address.sin_port);
     return owner;
+}
+
+bool UdpSocket::SetReceiveBuffer(size_t bytes) {
+    const int size = static_cast<int>(std::min<size_t>(bytes, INT_MAX));
+    return IsOpen() && setsockopt(m_Descriptor, SOL_SOCKET, SO_RCVBUF, &size, sizeof size) == 0;
 }
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept

@@ -22,6 +22,7 @@ int Admitted(AnswerRateLimiter& limiter, uint32_t address, uint32_t now, int que
 AnswerRateLimits PerSourceOnly() {
     AnswerRateLimits limits;
     limits.m_GlobalPerSecond = 0;
+    limits.m_GlobalBytesPerSecond = 0;
     return limits;
 }
 
@@ -69,6 +70,7 @@ TEST(AnswerRateLimiter, AboveTheGlobalBudgetAnswersLeaveOutPlayers) {
     AnswerRateLimits limits;
     limits.m_Burst = 0; // no limit per address
     limits.m_GlobalPerSecond = 50;
+    limits.m_GlobalBytesPerSecond = 0;
     limiter.SetLimits(limits);
     int full = 0;
     int reduced = 0;
@@ -84,24 +86,51 @@ TEST(AnswerRateLimiter, AboveTheGlobalBudgetAnswersLeaveOutPlayers) {
     EXPECT_EQ(limiter.TrackedAddresses(), 0u);
 }
 
-TEST(AnswerRateLimiter, AFullTableDropsNewAddressesUntilOldOnesHaveRefilled) {
-    AnswerRateLimiter limiter(4);
+TEST(AnswerRateLimiter, AFullTableMakesRoomAndAnAddressThatComesBackKeepsItsPlace) {
+    AnswerRateLimiter limiter(8);
     limiter.SetLimits(PerSourceOnly());
-    for (uint32_t address = 1; address <= 4; ++address) {
-        EXPECT_EQ(limiter.Admit(address, 0), Verdict::Full);
+    EXPECT_EQ(Admitted(limiter, ALICE, 0, 2), 2); // seen twice: a browser that comes back
+    // A flood of new addresses, far more than the table holds: every one is still answered...
+    for (uint32_t address = 100; address < 1100; ++address) {
+        ASSERT_EQ(limiter.Admit(address, 1), Verdict::Full) << address;
     }
-    EXPECT_EQ(limiter.Admit(5, 0), Verdict::Drop);
-    EXPECT_EQ(limiter.Admit(6, 500), Verdict::Drop);
-    EXPECT_EQ(limiter.TrackedAddresses(), 4u);
-    // After a second every allowance is whole again: those addresses are forgotten and room is made.
-    EXPECT_EQ(limiter.Admit(5, 1000), Verdict::Full);
-    EXPECT_EQ(limiter.TrackedAddresses(), 1u);
-    // An address that is still owed answers keeps its place.
-    AnswerRateLimiter busy(1);
-    busy.SetLimits(PerSourceOnly());
-    EXPECT_EQ(Admitted(busy, ALICE, 0, 5), 5);
-    EXPECT_EQ(busy.Admit(BOB, 2000), Verdict::Drop);
-    EXPECT_EQ(Admitted(busy, ALICE, 2000, 20), 7); // 5 left + 2 earned back
+    EXPECT_EQ(limiter.TrackedAddresses(), 8u);
+    // ...and Alice's allowance was not forgotten: 8 left of her burst, where a new start would give 10.
+    EXPECT_EQ(Admitted(limiter, ALICE, 2, 100), 8);
+}
+
+TEST(AnswerRateLimiter, TheByteBudgetLeavesOutPlayersThenDropsAndKeepsAShareForBrowsers) {
+    AnswerRateLimiter limiter;
+    AnswerRateLimits limits;
+    limits.m_GlobalPerSecond = 0;
+    limits.m_GlobalBytesPerSecond = 8000;
+    limiter.SetLimits(limits);
+    // A browser asks twice first: known and asking little, it is favoured.
+    for (int i = 0; i < 2; ++i) {
+        const Verdict verdict = limiter.Admit(ALICE, 0);
+        ASSERT_EQ(verdict, Verdict::Full);
+        limiter.Charge(verdict, 1000);
+    }
+    // A flood of new addresses spends the budget down to the browsers' quarter: full answers while
+    // a full one fits, then answers without players, then nothing.
+    size_t full = 0;
+    size_t reduced = 0;
+    size_t dropped = 0;
+    for (uint32_t address = 100; address < 200; ++address) {
+        const Verdict verdict = limiter.Admit(address, 0);
+        full += verdict == Verdict::Full ? 1 : 0;
+        reduced += verdict == Verdict::WithoutPlayers ? 1 : 0;
+        dropped += verdict == Verdict::Drop ? 1 : 0;
+        limiter.Charge(verdict, verdict == Verdict::Full ? 1000 : 200);
+    }
+    EXPECT_EQ(full, 4u);    // 6000 bytes were left, 2000 kept back
+    EXPECT_EQ(reduced, 0u); // what was left after them was the kept share
+    EXPECT_EQ(dropped, 96u);
+    // The browser still gets its answers from the kept share.
+    EXPECT_EQ(limiter.Admit(ALICE, 0), Verdict::Full);
+    limiter.Charge(Verdict::Full, 1000);
+    // A dropped query costs its address nothing: that flood address is answered once the budget is back.
+    EXPECT_EQ(limiter.Admit(150, 1000), Verdict::Full);
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace dravo {
 namespace {
 
@@ -121,21 +126,14 @@ TEST_F(QueryReporterTest, DatagramsAbove500BytesAndEmptyOnesAreDropped) {
     EXPECT_EQ(answers, List{"\\echo\\mark\\final\\\\queryid\\3.1"}); // the dropped ones used no id
 }
 
-TEST_F(QueryReporterTest, EachProcessReadsAtMost64Datagrams) {
-    Start();
+TEST_F(QueryReporterTest, AProcessReadsEverythingWaitingWithinItsTime) {
+    Start(NoLimits(), std::chrono::seconds(5)); // time enough for all of them on any machine
     (void)m_Reporter.Process();
-    for (int i = 0; i < 100; ++i) {
-        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\x"));
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\" + std::to_string(i)));
     }
-    int total = 0;
-    int largest = 0;
-    for (int call = 0; call < 20 && total < 100; ++call) {
-        const int answered = Pump();
-        largest = std::max(largest, answered);
-        total += answered;
-    }
-    EXPECT_EQ(total, 100);
-    EXPECT_EQ(largest, QueryReporter::MAX_DATAGRAMS_PER_PROCESS);
+    EXPECT_EQ(Pump(), 300); // no count stops it, only time
+    EXPECT_EQ(m_Client.ReceiveAnswer(1).front(), "\\echo\\0\\final\\\\queryid\\2.1");
 }
 
 TEST_F(QueryReporterTest, SecureAnswersTheValidateValue) {
@@ -264,13 +262,15 @@ TEST_F(QueryReporterTest, InitializeFailsWithoutTextsOrPortAndShutdownStartsOver
     EXPECT_EQ(m_Reporter.Process(), 0);
 }
 
-TEST_F(QueryReporterTest, TheMasterHostPatternTakesTheIndexAndIsLookedUpOnce) {
+TEST_F(QueryReporterTest, TheMasterHostPatternTakesTheIndexAndIsNeverAFormat) {
+    std::vector<std::string> said;
+    m_Reporter.SetLogger([&said](std::string_view line) { said.emplace_back(line); });
     QueryReporterOptions options;
     options.m_MasterHostPattern = "127.0.%i.9";
     m_Reporter.SetOptions(options);
     ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 3, GAME_PORT, 0, 1));
     EXPECT_EQ(m_Reporter.MasterHost(), "127.0.3.9");
-    EXPECT_EQ(m_Reporter.MasterAddress(), "127.0.3.9");
+    EXPECT_EQ(m_Reporter.MasterAddress(), "127.0.3.9"); // an address is taken as it is, without a lookup
     // Never used as a format, and no host name: never looked up, so no heartbeat goes anywhere.
     options.m_MasterHostPattern = "%s%n%i%i";
     m_Reporter.SetOptions(options);
@@ -281,7 +281,127 @@ TEST_F(QueryReporterTest, TheMasterHostPatternTakesTheIndexAndIsLookedUpOnce) {
     m_Reporter.SetSendHook(&hook);
     (void)m_Reporter.Process();
     EXPECT_TRUE(hook.m_Sent.empty());
-    EXPECT_EQ(m_Reporter.NextQueryId(), 2u); // the heartbeat still took its id
+    EXPECT_EQ(said, std::vector<std::string>{"GameSpy master server \"%s%n0%i\" is no host name: no heartbeats are "
+                                             "sent."});
+}
+
+TEST_F(QueryReporterTest, EachKeyIsAnsweredOncePerDatagram) {
+    AddPlayer("Ace", 3, 20);
+    Start();
+    (void)m_Reporter.Process();
+    const List once = Ask("\\status\\");
+    std::string repeated;
+    while (repeated.size() < 480) {
+        repeated += "\\status";
+    }
+    List again = Ask(repeated + "\\basic\\players\\");
+    ASSERT_EQ(again.size(), once.size());
+    EXPECT_EQ(again[0].substr(0, again[0].rfind("\\queryid\\")), once[0].substr(0, once[0].rfind("\\queryid\\")));
+    // The basic pairs once, then what status adds; one echo, the first.
+    EXPECT_EQ(Ask("\\basic\\basic\\echo\\a\\echo\\b"),
+              List{"\\gamename\\dravo\\gamever\\dravo 2.1\\location\\0\\echo\\a\\final\\\\queryid\\4.1"});
+}
+
+TEST_F(QueryReporterTest, AnAnswerOrADatagramFromTheServersOwnPortsIsNeverAnswered) {
+    Start();
+    (void)m_Reporter.Process();
+    for (const char* answer : {"\\echo\\loop\\final\\", "\\echo\\loop\\queryid\\7.1"}) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), answer));
+    }
+    ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), MARK));
+    int answered = 0;
+    for (int round = 0; round < 3 && answered == 0; ++round) {
+        answered += Pump();
+    }
+    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(m_Client.ReceiveAnswer(), List{"\\echo\\mark\\final\\\\queryid\\2.1"});
+    // From the query port's own address or the game port's: a spoofed sender of a loop.
+    const std::string echo = "\\echo\\loop";
+    const int length = static_cast<int>(echo.size());
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.1", m_Reporter.QueryPort(), echo.c_str(), length));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.1", GAME_PORT, echo.c_str(), length));
+    m_Reporter.SetOwnAddress(0x0A000005);
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.5", GAME_PORT, echo.c_str(), length));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery("10.0.0.6", GAME_PORT, echo.c_str(), length));
+}
+
+TEST_F(QueryReporterTest, AGamePortQueryLongerThanADatagramOfTheQueryPortIsDropped) {
+    test::RecordingSendHook hook;
+    Start();
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    const std::string exact = "\\echo\\" + std::string(494, 'e'); // 500 bytes
+    const std::string longer = exact + std::string(100, 'e');
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.2", 5555, longer.c_str(), static_cast<int>(longer.size())));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery("127.0.0.2", 5555, exact.c_str(), static_cast<int>(exact.size())));
+    ASSERT_EQ(hook.m_Sent.size(), 2u); // the heartbeat and the one answer
+}
+
+// A name service that answers only when told to.
+class HeldResolver {
+public:
+    MasterLookup::Resolve Function() {
+        return [this](const std::string&) {
+            std::unique_lock lock(m_Mutex);
+            m_Changed.wait(lock, [this] { return m_Released; });
+            return m_Answer;
+        };
+    }
+    void Release(std::optional<uint32_t> answer) {
+        {
+            std::scoped_lock lock(m_Mutex);
+            m_Answer = answer;
+            m_Released = true;
+        }
+        m_Changed.notify_all();
+    }
+    ~HeldResolver() { Release(std::nullopt); }
+
+private:
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    bool m_Released = false;
+    std::optional<uint32_t> m_Answer;
+};
+
+TEST(QueryReporterMaster, AMasterWhoseNameIsNotFoundYetHoldsNothingUpAndIsTriedAgain) {
+    test::FakeClock clock;
+    test::TableStatus status;
+    HostInfo host{};
+    GameInfo game{};
+    GameOptions options{};
+    TuningVariables tuning;
+    auto resolver = std::make_shared<HeldResolver>(); // a lookup thread may outlive the test
+    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status, tuning},
+                                  [resolver](const std::string& name) { return resolver->Function()(name); });
+    std::vector<std::string> said;
+    reporter.SetLogger([&said](std::string_view line) { said.emplace_back(line); });
+    test::RecordingSendHook hook;
+    QueryReporterOptions reporterOptions;
+    reporterOptions.m_MasterHostPattern = "master%i.dravo.test";
+    reporterOptions.m_MasterPort = 27900;
+    reporter.SetOptions(reporterOptions);
+    ASSERT_TRUE(reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, 27960, 0, 1)); // returns at once
+    reporter.SetSendHook(&hook);
+    (void)reporter.Process();
+    EXPECT_TRUE(hook.m_Sent.empty()); // no address, no heartbeat; the step went on
+    clock.Advance(MasterLookup::LOOKUP_LIMIT_MS);
+    (void)reporter.Process();
+    clock.Advance(1000);
+    (void)reporter.Process();
+    EXPECT_EQ(said, std::vector<std::string>{"GameSpy master server master0.dravo.test not found; retrying every 60 "
+                                             "seconds."}); // said once
+    // The name service answers at last: the waiting heartbeat goes out at the next step.
+    resolver->Release(0x7F000001);
+    for (int step = 0; step < 5000 && hook.m_Sent.empty(); ++step) { // the lookup's thread ends soon
+        clock.Advance(9);
+        (void)reporter.Process();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(hook.m_Sent.size(), 1u);
+    EXPECT_EQ(hook.m_Sent[0].m_Data, "\\heartbeat\\27960\\gamename\\dravo\\final\\\\queryid\\1.1");
+    EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.0.1");
+    EXPECT_EQ(said.back(), "GameSpy master server master0.dravo.test found at 127.0.0.1; heartbeats begin.");
 }
 
 } // namespace

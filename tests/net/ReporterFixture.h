@@ -40,8 +40,10 @@ protected:
         ASSERT_TRUE(m_Master.IsOpen() && m_Client.IsOpen());
     }
     // Starts reporting the way the session does, with a master on loopback and the given limits.
-    void Start(AnswerRateLimits limits = NoLimits()) {
+    void Start(AnswerRateLimits limits = NoLimits(),
+               std::chrono::microseconds readTime = QueryReporterOptions().m_ReadTimePerProcess) {
         QueryReporterOptions options;
+        options.m_ReadTimePerProcess = readTime;
         options.m_MasterHostPattern = "127.0.0.1";
         options.m_MasterPort = m_Master.Port();
         options.m_Limits = limits;
@@ -52,6 +54,7 @@ protected:
         AnswerRateLimits limits;
         limits.m_Burst = 0;
         limits.m_GlobalPerSecond = 0;
+        limits.m_GlobalBytesPerSecond = 0;
         return limits;
     }
     // Runs Process once the query port has something to read; returns what it answered.

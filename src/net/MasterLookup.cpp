@@ -1,0 +1,60 @@
+// Master server lookups on threads of their own.
+#include "net/MasterLookup.h"
+
+#include "platform/UdpSocket.h"
+
+#include <mutex>
+#include <thread>
+
+namespace dravo {
+
+struct MasterLookup::Shared {
+    std::mutex m_Mutex;
+    bool m_Done = false;
+    std::optional<uint32_t> m_Address;
+};
+
+MasterLookup::MasterLookup(Resolve resolve)
+    : m_Resolve(resolve ? std::move(resolve)
+                        : [](const std::string& host) { return UdpSocket::Resolve(host.c_str()); }) {}
+
+MasterLookup::~MasterLookup() = default; // a lookup under way ends by itself
+
+void MasterLookup::Start(const std::string& host, uint32_t nowMs) {
+    if (m_Current) {
+        std::scoped_lock lock(m_Current->m_Mutex);
+        if (!m_Current->m_Done) {
+            return;
+        }
+    }
+    auto shared = std::make_shared<Shared>();
+    m_Current = shared;
+    m_StartedMs = nowMs;
+    std::thread([shared, host, resolve = m_Resolve] {
+        const std::optional<uint32_t> address = resolve(host);
+        std::scoped_lock lock(shared->m_Mutex);
+        shared->m_Address = address;
+        shared->m_Done = true;
+    }).detach();
+}
+
+void MasterLookup::Reset() {
+    m_Current.reset();
+}
+
+MasterLookup::State MasterLookup::Poll(uint32_t nowMs, uint32_t& address) {
+    if (!m_Current) {
+        return State::Idle;
+    }
+    std::scoped_lock lock(m_Current->m_Mutex);
+    if (m_Current->m_Done) {
+        if (m_Current->m_Address) {
+            address = *m_Current->m_Address;
+            return State::Found;
+        }
+        return State::Failed;
+    }
+    return nowMs - m_StartedMs >= LOOKUP_LIMIT_MS ? State::Failed : State::Pending;
+}
+
+} // namespace dravo
