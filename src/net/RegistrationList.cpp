@@ -10,7 +10,7 @@
 namespace dravo {
 
 std::optional<std::vector<std::string>> ReadRegistrationList(const std::filesystem::path& file) {
-    const std::unique_ptr<FILE, int (*)(FILE*)> stream(std::fopen(file.c_str(), "r"), &std::fclose);
+    const std::unique_ptr<FILE, int (*)(FILE*)> stream(std::fopen(file.string().c_str(), "r"), &std::fclose);
     if (!stream) {
         return std::nullopt;
     }

@@ -171,4 +171,8 @@ SignalWatcher::~SignalWatcher() {
     }
 }
 
+bool SignalWatcher::Exists(Signal) {
+    return true;
+}
+
 } // namespace dravo

@@ -3,6 +3,7 @@
 // Move-only; the descriptor is closed with its owner. Ports are in host byte order.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,11 +30,17 @@ public:
     UdpSocket& operator=(const UdpSocket&) = delete;
     ~UdpSocket();
 
-    bool IsOpen() const { return m_Descriptor >= 0; }
+    // The system's handle: a descriptor on POSIX systems, a SOCKET on Windows.
+    using Handle = intptr_t;
+    static constexpr Handle NO_HANDLE = -1;
+
+    bool IsOpen() const { return m_Descriptor != NO_HANDLE; }
     uint16_t Port() const { return m_Port; }
     // For waiting on readiness (poll); the socket keeps it.
-    int Descriptor() const { return m_Descriptor; }
+    Handle Descriptor() const { return m_Descriptor; }
     void Close();
+    // Waits at most `limit` until a datagram can be received; false when none came (or on an error).
+    bool WaitReadable(std::chrono::milliseconds limit) const;
 
     // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
     // reported as Oversized; `length` is set only for Datagram.
@@ -48,9 +55,10 @@ public:
     static std::optional<uint32_t> ParseAddress(const char* text);
 
 private:
-    UdpSocket(int descriptor, uint16_t port) : m_Descriptor(descriptor), m_Port(port) {}
+    UdpSocket(Handle descriptor, uint16_t port) : m_Descriptor(descriptor), m_Port(port) {}
+    int Fd() const { return static_cast<int>(m_Descriptor); } // POSIX systems
 
-    int m_Descriptor = -1;
+    Handle m_Descriptor = NO_HANDLE;
     uint16_t m_Port = 0;
 };
 

@@ -3,10 +3,10 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -43,12 +43,12 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
 }
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : m_Descriptor(std::exchange(other.m_Descriptor, -1)), m_Port(std::exchange(other.m_Port, 0)) {}
+    : m_Descriptor(std::exchange(other.m_Descriptor, NO_HANDLE)), m_Port(std::exchange(other.m_Port, 0)) {}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     if (this != &other) {
         Close();
-        m_Descriptor = std::exchange(other.m_Descriptor, -1);
+        m_Descriptor = std::exchange(other.m_Descriptor, NO_HANDLE);
         m_Port = std::exchange(other.m_Port, 0);
     }
     return *this;
@@ -59,19 +59,24 @@ UdpSocket::~UdpSocket() {
 }
 
 void UdpSocket::Close() {
-    if (m_Descriptor >= 0) {
-        close(m_Descriptor);
-        m_Descriptor = -1;
+    if (m_Descriptor != NO_HANDLE) {
+        close(Fd());
+        m_Descriptor = NO_HANDLE;
     }
     m_Port = 0;
+}
+
+bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {
+    pollfd ready{Fd(), POLLIN, 0};
+    return poll(&ready, 1, static_cast<int>(limit.count())) > 0 && (ready.revents & POLLIN) != 0;
 }
 
 UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
     sockaddr_in sender{};
     socklen_t senderSize = sizeof sender;
     // MSG_TRUNC gives the datagram's real length, so a longer one is told apart from one that fits exactly.
-    const ssize_t received = recvfrom(m_Descriptor, buffer, capacity, MSG_DONTWAIT | MSG_TRUNC,
-                                      reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    const ssize_t received =
+        recvfrom(Fd(), buffer, capacity, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &senderSize);
     if (received < 0) {
         return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Received::Nothing : Received::Failed;
     }
@@ -86,7 +91,7 @@ UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& le
 
 bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
     const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
-    return sendto(m_Descriptor, data, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
+    return sendto(Fd(), data, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
                   sizeof address) == static_cast<ssize_t>(length);
 }
 
@@ -115,11 +120,6 @@ std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
     const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
     freeaddrinfo(found);
     return address;
-}
-
-void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
-    std::snprintf(text, size, "%u.%u.%u.%u", (address >> 24) & 0xFFu, (address >> 16) & 0xFFu, (address >> 8) & 0xFFu,
-                  address & 0xFFu);
 }
 
 } // namespace dravo

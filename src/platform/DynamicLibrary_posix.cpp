@@ -38,6 +38,10 @@ void* DynamicLibrary::Symbol(const char* name) const {
     return m_Handle != nullptr ? dlsym(m_Handle, name) : nullptr;
 }
 
+std::string DynamicLibrary::FileName(std::string_view stem) {
+    return std::string(stem) + ".so";
+}
+
 void DynamicLibrary::Close() {
     if (m_Handle != nullptr) {
         dlclose(m_Handle);
