@@ -21,8 +21,9 @@ public:
     enum class Received { Datagram, Nothing, Oversized, Failed };
 
     UdpSocket() = default;
-    // Binds to `port` on every local address (0 takes a free port); empty when that fails.
-    static std::optional<UdpSocket> Open(uint16_t port);
+    // Binds to `port` (0 takes a free one) on `address` (host byte order; 0 is every local address);
+    // empty when that fails.
+    static std::optional<UdpSocket> Open(uint16_t port, uint32_t address = 0);
 
     UdpSocket(UdpSocket&& other) noexcept;
     UdpSocket& operator=(UdpSocket&& other) noexcept;
@@ -41,6 +42,8 @@ public:
     void Close();
     // Waits at most `limit` until a datagram can be received; false when none came (or on an error).
     bool WaitReadable(std::chrono::milliseconds limit) const;
+    // Asks the system for a receive buffer of this many bytes; false when it refuses.
+    bool SetReceiveBuffer(int bytes);
 
     // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
     // reported as Oversized; `length` is set only for Datagram.

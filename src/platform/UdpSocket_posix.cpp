@@ -24,13 +24,13 @@ sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
 
 } // namespace
 
-std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
+std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
     const int descriptor = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (descriptor < 0) {
         return std::nullopt;
     }
     UdpSocket owner(descriptor, port);
-    sockaddr_in address = SocketAddress(INADDR_ANY, port);
+    sockaddr_in address = SocketAddress(bindAddress, port);
     if (bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         return std::nullopt;
     }
@@ -64,6 +64,10 @@ void UdpSocket::Close() {
         m_Descriptor = NO_HANDLE;
     }
     m_Port = 0;
+}
+
+bool UdpSocket::SetReceiveBuffer(int bytes) {
+    return setsockopt(Fd(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
 }
 
 bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {

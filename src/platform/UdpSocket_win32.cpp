@@ -35,7 +35,7 @@ constexpr DWORD UDP_CONNRESET_CONTROL = _WSAIOW(IOC_VENDOR, 12);
 
 } // namespace
 
-std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
+std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
     if (!StartWinsock()) {
         return std::nullopt;
     }
@@ -55,7 +55,7 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
     BOOL exclusive = TRUE; // no other program may bind the same port beside us
     setsockopt(descriptor, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
                sizeof exclusive);
-    sockaddr_in address = SocketAddress(INADDR_ANY, port);
+    sockaddr_in address = SocketAddress(bindAddress, port);
     if (bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         return std::nullopt;
     }
@@ -89,6 +89,11 @@ void UdpSocket::Close() {
         m_Descriptor = NO_HANDLE;
     }
     m_Port = 0;
+}
+
+bool UdpSocket::SetReceiveBuffer(int bytes) {
+    return setsockopt(AsSocket(m_Descriptor), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+                      sizeof bytes) == 0;
 }
 
 bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {

@@ -202,7 +202,7 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     ResourceLocator resources(drives);
     ASSERT_TRUE(resources.LocateResources(0));
     ServerLibrary library;
-    ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
+    ASSERT_TRUE(library.LoadServerLibrary(test::ServerLibraryPath().string()));
     ServerSettings settings;
     TextList levels;
     TextList rezFiles;

@@ -52,7 +52,8 @@ DWORD DialogStyleOf(const DialogTemplate& dialogTemplate) {
     const auto has = [&](DialogStyle style) {
         return (static_cast<uint32_t>(dialogTemplate.m_Style) & static_cast<uint32_t>(style)) != 0;
     };
-    DWORD style = DS_SETFONT | DS_3DLOOK;
+    // Shown as it is created, right after WM_INITDIALOG, before the procedure hears that it was shown.
+    DWORD style = DS_SETFONT | DS_3DLOOK | WS_VISIBLE;
     style |= has(DialogStyle::Popup) ? WS_POPUP : 0;
     style |= has(DialogStyle::Caption) ? WS_CAPTION : 0;
     style |= has(DialogStyle::SystemMenu) ? WS_SYSMENU : 0;

@@ -40,7 +40,8 @@ UINT IconStyle(MessageBoxIcon icon) {
 
 Win32WindowSystem::Win32WindowSystem(Win32Options options)
     : m_Instance(options.m_Instance != nullptr ? options.m_Instance : GetModuleHandleW(nullptr)),
-      m_OnDialogShown(std::move(options.m_OnDialogShown)), m_Queue(std::make_shared<WindowThreadQueue>()) {
+      m_OnDialogShown(std::move(options.m_OnDialogShown)), m_Windows(options.m_Windows),
+      m_Queue(std::make_shared<WindowThreadQueue>()) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &MessageWindowProc;
     windowClass.hInstance = m_Instance;

@@ -37,6 +37,9 @@ struct Win32Options {
     // Called on the window thread once a dialog has been shown and its OnShow has run, with the dialog's
     // window: what a driver (a test, a script) uses to work the controls. May run a nested loop.
     std::function<void(Win32Dialog& dialog)> m_OnDialogShown;
+    // The window system the dialog procedures are given (for their message boxes and colour picker):
+    // a driver that wraps this face; this face itself when null.
+    WindowSystem* m_Windows = nullptr;
 };
 
 class Win32WindowSystem final : public WindowSystem, private DialogFace {
@@ -54,6 +57,8 @@ public:
     // The dialogs running now, the innermost last.
     const std::vector<Win32Dialog*>& RunningDialogs() const { return m_Running; }
     HINSTANCE Instance() const { return m_Instance; }
+    // The queue of posted work and timers, for a driver that runs them itself.
+    WindowThreadQueue& PostQueue() { return *m_Queue; }
     bool IsBusy() const { return m_WaitDepth > 0; }
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
@@ -76,7 +81,7 @@ private:
     void ArmTimer();
     HWND TopWindow() const;
 
-    WindowSystem& Windows() override { return *this; }
+    WindowSystem& Windows() override { return m_Windows != nullptr ? *m_Windows : *this; }
     const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
     void OnTextAppended(const ControlState& control, std::string_view text) override;
     void OnControlChanged(const ControlState& control) override;
@@ -84,6 +89,7 @@ private:
 
     HINSTANCE m_Instance;
     std::function<void(Win32Dialog&)> m_OnDialogShown;
+    WindowSystem* m_Windows;
     std::shared_ptr<WindowThreadQueue> m_Queue;
     HWND m_MessageWindow = nullptr;
     std::atomic<bool> m_WakePosted{false};
