@@ -173,6 +173,19 @@ wait_exit "$server" 60
 grep -q "^SpyQueryPort \"$query_port\"" "$game/dravosrv.cfg" || { echo "The configuration was not saved." >&2; exit 1; }
 echo "Hosted, listed with its players, shut down through its window: exit 0, configuration saved."
 
+echo "== End to end: the headless face, commands on standard input"
+game=$(unpack)
+game_port=$(free_port)
+(cd "$game" && printf 'status\n/players\n/shutdown\n' | "$wine64" ./dravoserv.exe -go -face headless \
+    +Port "$game_port" >"$work/headless.out" 2>"$work/headless.err") || {
+    echo "dravoserv.exe -face headless failed:" >&2
+    cat "$work/headless.out" "$work/headless.err" >&2
+    exit 1
+}
+grep -q "^Server is running\." "$work/headless.out" || { echo "No ready line on standard output." >&2; exit 1; }
+grep -q "(answered Yes)" "$work/headless.err" || { echo "/shutdown did not ask and answer." >&2; exit 1; }
+echo "Hosted with -face headless, ended by /shutdown on standard input: exit 0."
+
 echo "== End to end: a first run walks the setup pages by keys"
 game=$(unpack)
 rm -f "$game/dravosrv.cfg"

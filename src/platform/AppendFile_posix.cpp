@@ -14,16 +14,6 @@ constexpr mode_t NEW_FILE_MODE = 0644;
 
 } // namespace
 
-AppendFile::AppendFile(AppendFile&& other) noexcept : m_Handle(std::exchange(other.m_Handle, NO_HANDLE)) {}
-
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_Handle = std::exchange(other.m_Handle, NO_HANDLE);
-    }
-    return *this;
-}
-
 bool AppendFile::Open(const std::string& path, std::string& error) {
     Close();
     const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, NEW_FILE_MODE);

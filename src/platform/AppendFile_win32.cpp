@@ -21,16 +21,6 @@ std::string LastErrorText() {
 
 } // namespace
 
-AppendFile::AppendFile(AppendFile&& other) noexcept : m_Handle(std::exchange(other.m_Handle, NO_HANDLE)) {}
-
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_Handle = std::exchange(other.m_Handle, NO_HANDLE);
-    }
-    return *this;
-}
-
 bool AppendFile::Open(const std::string& path, std::string& error) {
     Close();
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -7,18 +7,6 @@
 
 namespace dravo {
 
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : m_Handle(std::exchange(other.m_Handle, nullptr)), m_Error(std::move(other.m_Error)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_Handle = std::exchange(other.m_Handle, nullptr);
-        m_Error = std::move(other.m_Error);
-    }
-    return *this;
-}
-
 bool DynamicLibrary::Open(const std::string& path) {
     Close();
     // A bare name would be searched in the system's library paths; the operator

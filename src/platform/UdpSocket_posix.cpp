@@ -42,22 +42,6 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
     return owner;
 }
 
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : m_Descriptor(std::exchange(other.m_Descriptor, NO_HANDLE)), m_Port(std::exchange(other.m_Port, 0)) {}
-
-UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_Descriptor = std::exchange(other.m_Descriptor, NO_HANDLE);
-        m_Port = std::exchange(other.m_Port, 0);
-    }
-    return *this;
-}
-
-UdpSocket::~UdpSocket() {
-    Close();
-}
-
 void UdpSocket::Close() {
     if (m_Descriptor != NO_HANDLE) {
         close(Fd());
