@@ -1,4 +1,4 @@
-// Exports: the two C entry points of server.so, CreateServer and DeleteServer.
+// Exports: the two C entry points of server.so (server.dll), CreateServer and DeleteServer.
 //
 // The library holds at most one server object: CreateServer makes it on the
 // first call and hands the same object to later calls; DeleteServer destroys
@@ -29,8 +29,8 @@ LibraryState& State() {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t
-CreateServer(int32_t version, const dravo::InterfaceId* interfaceId, dravo::EngineServer** server) {
+extern "C" DRAVO_LIBRARY_EXPORT int32_t CreateServer(int32_t version, const dravo::InterfaceId* interfaceId,
+                                                     dravo::EngineServer** server) {
     try {
         if (server == nullptr) {
             return CREATE_NO_OUTPUT;
@@ -54,7 +54,7 @@ CreateServer(int32_t version, const dravo::InterfaceId* interfaceId, dravo::Engi
     }
 }
 
-extern "C" __attribute__((visibility("default"))) void DeleteServer() {
+extern "C" DRAVO_LIBRARY_EXPORT void DeleteServer() {
     try {
         LibraryState& state = State();
         std::unique_ptr<dravo::ref::Server> doomed;

@@ -6,7 +6,6 @@
 #include "LevelInfo.h"
 #include "TextUtil.h"
 
-#include <arpa/inet.h>
 #include <cstring>
 
 namespace dravo::ref {
@@ -77,15 +76,15 @@ int32_t Server::OpenGameSession(const OpenGameSessionRequest* request) {
             previous = std::move(m_Session);
         }
         previous.reset();
-        in_addr bindAddress{};
-        if (!bindText.empty() && ::inet_pton(AF_INET, bindText.c_str(), &bindAddress) != 1) {
+        const std::optional<uint32_t> bindAddress = bindText.empty() ? 0u : GameSocket::ParseAddress(bindText);
+        if (!bindAddress) {
             return Fail(BOOL_FALSE, std::string(BIND_ADDRESS_VARIABLE) + " \"" + bindText +
                                         "\" is not an IPv4 address of this machine.");
         }
         const auto port =
             static_cast<uint16_t>(request->m_GamePort == 0 ? GameProtocol::DEFAULT_PORT : request->m_GamePort);
         std::string error;
-        std::optional<GameSocket> socket = GameSocket::Open(ntohl(bindAddress.s_addr), port, error);
+        std::optional<GameSocket> socket = GameSocket::Open(*bindAddress, port, error);
         if (!socket) {
             return Fail(BOOL_FALSE, std::move(error));
         }

@@ -30,6 +30,14 @@ if [ "${DRAVO_SKIP_ASAN:-0}" != 1 ]; then
     echo "AddressSanitizer stage: $((SECONDS - stage_start)) s"
 fi
 
+# The Windows program cross-built with MinGW-w64, its unit tests under wine64 and the end-to-end runs on an
+# Xvfb display, from the zip package (skip with DRAVO_SKIP_WINDOWS=1).
+if [ "${DRAVO_SKIP_WINDOWS:-0}" != 1 ]; then
+    stage_start=$SECONDS
+    "$root/scripts/test-windows.sh" "${DRAVO_WINDOWS_BUILD_DIR:-$root/build-windows}" "$build"
+    echo "Windows stage: $((SECONDS - stage_start)) s"
+fi
+
 # Every fuzz target for 60 s on its seed corpus (skip with DRAVO_SKIP_FUZZ=1).
 if [ "${DRAVO_SKIP_FUZZ:-0}" != 1 ]; then
     stage_start=$SECONDS

@@ -1,12 +1,15 @@
 // Parsing the command line.
 #include "app/CommandLine.h"
 
+#include "platform/SignalWatcher.h"
 #include "platform/Text.h"
+#include "platform/window/WindowSystemFactory.h"
 #include "settings/SettingsStore.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <string_view>
 
@@ -126,8 +129,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
         options.m_Error = overrideError;
     } else if (logFileGiven && options.m_LogFilePath.empty()) {
         options.m_Error = "ERROR - The log file name is empty.";
-    } else if (!options.m_Face.empty() && options.m_Face != "headless" && options.m_Face != "terminal") {
-        options.m_Error = "ERROR - Unknown face \"" + options.m_Face + "\": use headless or terminal.";
+    } else if (!options.m_Face.empty() && !FindFace(options.m_Face)) {
+        options.m_Error = "ERROR - Unknown face \"" + options.m_Face + "\": use " + FaceNames(" or ") + ".";
     } else if (options.m_ConfigPath.size() >= CONFIG_PATH_SIZE) {
         options.m_Error = "ERROR - The configuration file name is too long (at most " +
                           std::to_string(CONFIG_PATH_SIZE - 1) + " characters).";
@@ -152,15 +155,19 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
 }
 
 std::string CommandLineHelp(const std::string& defaultLibraryPath) {
-    return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-face headless|terminal]\n"
+    const std::string libraryName = std::filesystem::path(defaultLibraryPath).filename().string();
+    const std::string reopening = SignalWatcher::Exists(Signal::Hangup) ? "SIGHUP reopens it, for log rotation"
+                                                                        : "rotate it while the server is stopped";
+    return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-face " + FaceNames("|") +
+           "]\n"
            "                 [-logfile file] [+Key value]... [-help]\n"
            "\n"
            "Hosts a Dravo game. Start it in the game's installation directory, the one that\n"
            "holds \"dravo.rez\" or the \"dravo\" directory. The operator's guide is DravoSrv.txt.\n"
            "\n"
            "  -DLL path      the engine's server library\n"
-           "                 (default: server.so beside this program, here " +
-           defaultLibraryPath +
+           "                 (default: " +
+           libraryName + " beside this program, here " + defaultLibraryPath +
            ")\n"
            "  -CONFIG file   the configuration file loaded at start and saved at exit\n"
            "                 (default: dravosrv.cfg in the current directory)\n"
@@ -168,12 +175,18 @@ std::string CommandLineHelp(const std::string& defaultLibraryPath) {
            "                 start-up inverts it where the terminal can tell\n"
            "  -emptyexit     shut down once the server has stayed empty for EmptyExitDelay\n"
            "                 seconds (60 unless set)\n"
-           "  -face NAME     headless: the console log on standard output, each line of standard\n"
-           "                 input a console command (lines beginning with / are window actions:\n"
-           "                 /help lists them); terminal: screens in the terminal. Default:\n"
-           "                 terminal when standard input and output are terminals, else headless\n"
+           "  -face NAME     one of " +
+           FaceNames(", ") +
+           ". headless: the console log on standard output, each line of\n"
+           "                 standard input a console command (lines beginning with / are window\n"
+           "                 actions: /help lists them); terminal: screens in the terminal; win32:\n"
+           "                 dialogs on the desktop. Default: " +
+           std::string(DefaultFaceRule()) +
+           "\n"
            "  -logfile file  append the console log to this file too, each line with its local\n"
-           "                 time (ISO 8601); SIGHUP reopens it, for log rotation\n"
+           "                 time (ISO 8601); " +
+           reopening +
+           "\n"
            "  +Key value     set a setting or engine variable right after the configuration\n"
            "                 file is loaded, as the console command \"+Key\" \"value\" would\n"
            "                 (for example +ServerName \"Night Owls\" +EmptyExitDelay 120)\n"

@@ -3,43 +3,9 @@
 
 #include "app/LogTimestamp.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
 namespace dravo {
-namespace {
-
-constexpr mode_t LOG_FILE_MODE = 0644;
-
-// Writes all of `text`; false on the first error.
-// Writes one whole line or nothing: a line cut short by a full disk is taken back out, so that the
-// file never holds a fragment followed by the same line again once there is room.
-bool WriteAll(int fd, std::string_view text) {
-    const off_t before = lseek(fd, 0, SEEK_END);
-    bool partial = false;
-    while (!text.empty()) {
-        const ssize_t written = write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (partial && before >= 0) {
-                const int cause = errno;
-                (void)!ftruncate(fd, before);
-                errno = cause;
-            }
-            return false;
-        }
-        partial = true;
-        text.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
-
-} // namespace
 
 LogFile::LogFile(std::string path, std::ostream& errors, TimeSource now)
     : m_Path(std::move(path)), m_Errors(errors), m_Now(std::move(now)) {}
@@ -126,7 +92,7 @@ void LogFile::Run() {
         bool reopened = false;
         for (Entry& entry : entries) {
             if (entry.m_Reopen) {
-                if (m_Fd >= 0) {
+                if (m_File.IsOpen()) {
                     WriteHeld(); // what came before the request belongs to the old file
                 }
                 CloseFile();
@@ -152,22 +118,19 @@ void LogFile::Run() {
 }
 
 bool LogFile::EnsureOpen() {
-    if (m_Fd >= 0) {
+    if (m_File.IsOpen()) {
         return true;
     }
-    m_Fd = open(m_Path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, LOG_FILE_MODE);
-    if (m_Fd < 0) {
-        Trouble(std::strerror(errno));
+    std::string error;
+    if (!m_File.Open(m_Path, error)) {
+        Trouble(error);
         return false;
     }
     return true;
 }
 
 void LogFile::CloseFile() {
-    if (m_Fd >= 0) {
-        close(m_Fd);
-        m_Fd = -1;
-    }
+    m_File.Close();
 }
 
 void LogFile::Hold(std::string line) {
@@ -182,15 +145,17 @@ void LogFile::WriteHeld() {
     if (m_Dropped > 0) {
         const std::string note = LocalLogTimestamp(m_Now()) + ' ' + std::to_string(m_Dropped) +
                                  " earlier log lines could not be written and were dropped.\n";
-        if (!WriteAll(m_Fd, note)) {
-            Trouble(std::strerror(errno));
+        std::string error;
+        if (!m_File.Write(note, error)) {
+            Trouble(error);
             return;
         }
         m_Dropped = 0;
     }
     while (!m_Held.empty()) {
-        if (!WriteAll(m_Fd, m_Held.front())) {
-            Trouble(std::strerror(errno));
+        std::string error;
+        if (!m_File.Write(m_Held.front(), error)) {
+            Trouble(error);
             return;
         }
         m_Held.pop_front();

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "host/LogSink.h"
+#include "platform/AppendFile.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -85,7 +86,7 @@ private:
     bool m_Stop = false;
 
     // Writer thread only.
-    int m_Fd = -1;
+    AppendFile m_File;
     bool m_Failing = false;         // the current trouble has been said
     std::deque<std::string> m_Held; // lines not yet written, oldest first
     uint64_t m_Dropped = 0;         // lines given up because too many were held

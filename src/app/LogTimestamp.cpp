@@ -1,6 +1,8 @@
 // Formatting the time stamps of the log file.
 #include "app/LogTimestamp.h"
 
+#include "platform/LocalTime.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,9 +24,8 @@ std::string LocalLogTimestamp(std::chrono::system_clock::time_point moment) {
     const int milliseconds =
         static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch - seconds).count());
     const std::time_t whole = static_cast<std::time_t>(seconds.count());
-    std::tm local{};
-    localtime_r(&whole, &local);
-    return FormatLogTimestamp(local, local.tm_gmtoff, milliseconds);
+    const LocalTime local = ToLocalTime(whole);
+    return FormatLogTimestamp(local.m_Fields, local.m_UtcOffsetSeconds, milliseconds);
 }
 
 } // namespace dravo

@@ -1,6 +1,7 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/SignalWatcher.h"
 #include "platform/window/WindowSystemFactory.h"
@@ -11,10 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 int main(int argc, char** argv) {
     using namespace dravo;
@@ -23,39 +21,21 @@ int main(int argc, char** argv) {
     IgnoreBrokenPipes();
     const std::vector<std::string> arguments(argv, argv + argc);
     // The bundled engine library sits beside the program.
-    const std::string defaultLibrary = (ExecutableDirectory() / "server.so").string();
+    const std::string defaultLibrary = (ExecutableDirectory() / DynamicLibrary::FileName("server")).string();
 
     const CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
-    std::optional<WindowFace> requested;
-    if (options.m_Face == "headless") {
-        requested = WindowFace::Headless;
-    } else if (options.m_Face == "terminal") {
-        requested = WindowFace::Terminal;
-    }
-    const WindowFace face = ChooseWindowFace(requested, isatty(STDIN_FILENO) != 0, isatty(STDOUT_FILENO) != 0);
-
-    std::unique_ptr<WindowSystem> windows;
-    if (face == WindowFace::Terminal) {
-        TerminalOptions terminal;
-        terminal.m_InputFd = STDIN_FILENO;
-        terminal.m_OutputFd = STDOUT_FILENO;
-        terminal.m_Err = &std::cerr;
-        terminal.m_Out = &std::cout;
-        terminal.m_Pictures = [](std::string_view name) {
-            const TextPicture* picture = Pictures::FindBitmap(name);
-            return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
-        };
-        windows = CreateTerminalWindowSystem(std::move(terminal));
-        if (!windows && requested) {
-            std::cerr << "DravoServ: ERROR - This terminal cannot show the dialogs; use -face headless.\n";
-            return static_cast<int>(ExitStatus::UsageError);
-        }
-    }
+    ProgramFaceOptions faceOptions;
+    faceOptions.m_Out = &std::cout;
+    faceOptions.m_Err = &std::cerr;
+    faceOptions.m_Pictures = [](std::string_view name) {
+        const TextPicture* picture = Pictures::FindBitmap(name);
+        return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
+    };
+    std::string faceError;
+    std::unique_ptr<WindowSystem> windows = CreateProgramWindowSystem(FindFace(options.m_Face), faceOptions, faceError);
     if (!windows) {
-        HeadlessOptions headless;
-        headless.m_Out = &std::cout;
-        headless.m_Err = &std::cerr;
-        windows = CreateHeadlessWindowSystem(headless);
+        std::cerr << "DravoServ: " << faceError << '\n';
+        return static_cast<int>(ExitStatus::UsageError);
     }
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();

@@ -81,7 +81,7 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
         return false;
     }
     m_Socket = std::move(*socket);
-    (void)m_Socket.SetReceiveBuffer(RECEIVE_BUFFER_BYTES);
+    (void)m_Socket.SetReceiveBuffer(static_cast<int>(RECEIVE_BUFFER_BYTES));
     m_Limiter.Clear();
     return true;
 }

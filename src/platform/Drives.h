@@ -1,7 +1,7 @@
 // IDrives: drive letters, for the one place the program looks for a game disc.
 //
-// This platform has no drive letters: the system drives report none. Tests
-// supply drives of their own to show the disc lookup.
+// Windows has drive letters (GetLogicalDrives, GetDriveTypeA); other systems have none, and their system
+// drives report none. Tests supply drives of their own to show the disc lookup.
 #pragma once
 
 #include <cstdint>

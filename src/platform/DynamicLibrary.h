@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace dravo {
 
@@ -21,6 +22,8 @@ public:
     void Close();
 
     bool IsOpen() const { return m_Handle != nullptr; }
+    // The file name of a library called `stem` on this platform: "server.so", or "server.dll" on Windows.
+    static std::string FileName(std::string_view stem);
     const std::string& Error() const { return m_Error; }
 
 private:

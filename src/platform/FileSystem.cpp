@@ -66,10 +66,4 @@ EntryKind FindEntry(const std::filesystem::path& base, std::string_view name) {
     return std::filesystem::is_directory(status) ? EntryKind::Directory : EntryKind::File;
 }
 
-std::filesystem::path ExecutableDirectory() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
-}
-
 } // namespace dravo

@@ -36,6 +36,8 @@ public:
 
     // True when the watcher owns every signal it asked for.
     bool IsWatching() const { return m_Watching; }
+    // Whether this system has the signal at all (Windows has neither Hangup nor Resize).
+    static bool Exists(Signal signal);
 
 private:
     Handler m_Handler; // the watching thread calls it through its address: the watcher does not move

@@ -178,4 +178,8 @@ void IgnoreBrokenPipes() {
     sigaction(SIGPIPE, &ignore, nullptr);
 }
 
+bool SignalWatcher::Exists(Signal) {
+    return true;
+}
+
 } // namespace dravo

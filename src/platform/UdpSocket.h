@@ -3,6 +3,7 @@
 // Move-only; the descriptor is closed with its owner. Ports are in host byte order.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -20,8 +21,9 @@ public:
     enum class Received { Datagram, Nothing, Oversized, Failed };
 
     UdpSocket() = default;
-    // Binds to `port` on every local address (0 takes a free port); empty when that fails.
-    static std::optional<UdpSocket> Open(uint16_t port);
+    // Binds to `port` (0 takes a free one) on `address` (host byte order; 0 is every local address);
+    // empty when that fails.
+    static std::optional<UdpSocket> Open(uint16_t port, uint32_t address = 0);
 
     UdpSocket(UdpSocket&& other) noexcept;
     UdpSocket& operator=(UdpSocket&& other) noexcept;
@@ -29,14 +31,20 @@ public:
     UdpSocket& operator=(const UdpSocket&) = delete;
     ~UdpSocket();
 
-    bool IsOpen() const { return m_Descriptor >= 0; }
+    // The system's handle: a descriptor on POSIX systems, a SOCKET on Windows.
+    using Handle = intptr_t;
+    static constexpr Handle NO_HANDLE = -1;
+
+    bool IsOpen() const { return m_Descriptor != NO_HANDLE; }
     uint16_t Port() const { return m_Port; }
     // For waiting on readiness (poll); the socket keeps it.
-    int Descriptor() const { return m_Descriptor; }
+    Handle Descriptor() const { return m_Descriptor; }
     void Close();
+    // Waits at most `limit` until a datagram can be received; false when none came (or on an error).
+    bool WaitReadable(std::chrono::milliseconds limit) const;
+    // Asks the system for a receive buffer of this many bytes; false when it refuses.
+    bool SetReceiveBuffer(int bytes);
 
-    // Asks the system to keep up to `bytes` of datagrams waiting (it may grant less); true when asked.
-    bool SetReceiveBuffer(size_t bytes);
     // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
     // reported as Oversized; `length` is set only for Datagram.
     Received Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from);
@@ -50,9 +58,10 @@ public:
     static std::optional<uint32_t> ParseAddress(const char* text);
 
 private:
-    UdpSocket(int descriptor, uint16_t port) : m_Descriptor(descriptor), m_Port(port) {}
+    UdpSocket(Handle descriptor, uint16_t port) : m_Descriptor(descriptor), m_Port(port) {}
+    int Fd() const { return static_cast<int>(m_Descriptor); } // POSIX systems
 
-    int m_Descriptor = -1;
+    Handle m_Descriptor = NO_HANDLE;
     uint16_t m_Port = 0;
 };
 

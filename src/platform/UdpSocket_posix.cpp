@@ -1,15 +1,12 @@
 // The owned UDP socket over BSD sockets.
 #include "platform/UdpSocket.h"
 
-#include <algorithm>
-#include <climits>
-
 #include <arpa/inet.h>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -27,13 +24,13 @@ sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
 
 } // namespace
 
-std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
+std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
     const int descriptor = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (descriptor < 0) {
         return std::nullopt;
     }
     UdpSocket owner(descriptor, port);
-    sockaddr_in address = SocketAddress(INADDR_ANY, port);
+    sockaddr_in address = SocketAddress(bindAddress, port);
     if (bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         return std::nullopt;
     }
@@ -45,41 +42,29 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port) {
     return owner;
 }
 
-bool UdpSocket::SetReceiveBuffer(size_t bytes) {
-    const int size = static_cast<int>(std::min<size_t>(bytes, INT_MAX));
-    return IsOpen() && setsockopt(m_Descriptor, SOL_SOCKET, SO_RCVBUF, &size, sizeof size) == 0;
-}
-
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : m_Descriptor(std::exchange(other.m_Descriptor, -1)), m_Port(std::exchange(other.m_Port, 0)) {}
-
-UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_Descriptor = std::exchange(other.m_Descriptor, -1);
-        m_Port = std::exchange(other.m_Port, 0);
-    }
-    return *this;
-}
-
-UdpSocket::~UdpSocket() {
-    Close();
-}
-
 void UdpSocket::Close() {
-    if (m_Descriptor >= 0) {
-        close(m_Descriptor);
-        m_Descriptor = -1;
+    if (m_Descriptor != NO_HANDLE) {
+        close(Fd());
+        m_Descriptor = NO_HANDLE;
     }
     m_Port = 0;
+}
+
+bool UdpSocket::SetReceiveBuffer(int bytes) {
+    return setsockopt(Fd(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+}
+
+bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {
+    pollfd ready{Fd(), POLLIN, 0};
+    return poll(&ready, 1, static_cast<int>(limit.count())) > 0 && (ready.revents & POLLIN) != 0;
 }
 
 UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
     sockaddr_in sender{};
     socklen_t senderSize = sizeof sender;
     // MSG_TRUNC gives the datagram's real length, so a longer one is told apart from one that fits exactly.
-    const ssize_t received = recvfrom(m_Descriptor, buffer, capacity, MSG_DONTWAIT | MSG_TRUNC,
-                                      reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    const ssize_t received =
+        recvfrom(Fd(), buffer, capacity, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &senderSize);
     if (received < 0) {
         return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Received::Nothing : Received::Failed;
     }
@@ -94,7 +79,7 @@ UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& le
 
 bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
     const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
-    return sendto(m_Descriptor, data, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
+    return sendto(Fd(), data, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
                   sizeof address) == static_cast<ssize_t>(length);
 }
 
@@ -123,11 +108,6 @@ std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
     const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
     freeaddrinfo(found);
     return address;
-}
-
-void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
-    std::snprintf(text, size, "%u.%u.%u.%u", (address >> 24) & 0xFFu, (address >> 16) & 0xFFu, (address >> 8) & 0xFFu,
-                  address & 0xFFu);
 }
 
 } // namespace dravo

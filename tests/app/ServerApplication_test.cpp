@@ -25,7 +25,7 @@ protected:
     test::FakeClock m_Clock;
     test::FakeDrives m_Drives;
     ServerApplication m_Application{m_Windows, m_Clock, m_Drives};
-    const std::string m_Library = (test::BinDir() / "server.so").string();
+    const std::string m_Library = test::ServerLibraryPath().string();
 
     void SetUp() override { std::filesystem::create_directories(m_Game.Path() / "dravo/Worlds/Multi"); }
     ExitStatus Run(std::vector<std::string> arguments) {

@@ -47,11 +47,11 @@ TEST(ServerLibrary, SuccessWithoutObjectLoadsButHasNoServer) {
 
 TEST(ServerLibrary, ReferenceEngineGivesAServerObject) {
     ServerLibrary library;
-    ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string())) << library.FailureText();
+    ASSERT_TRUE(library.LoadServerLibrary(test::ServerLibraryPath().string())) << library.FailureText();
     EngineServer* server = library.GetServer();
     ASSERT_NE(server, nullptr);
     // Loading again while loaded keeps the same object.
-    EXPECT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
+    EXPECT_TRUE(library.LoadServerLibrary(test::ServerLibraryPath().string()));
     EXPECT_EQ(library.GetServer(), server);
     server->ExecuteCommand("\"+Probe\" \"1\"");
     VariableHandle handle = nullptr;

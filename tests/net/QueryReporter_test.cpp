@@ -221,7 +221,7 @@ TEST_F(QueryReporterTest, TenThousandQueriesFromOneAddressGetAtMostEleven) {
             answered += m_Reporter.Process();
         }
     }
-    while (test::UdpTestPeer::WaitReadable(m_Reporter.Socket().Descriptor(), std::chrono::milliseconds(0))) {
+    while (test::UdpTestPeer::WaitReadable(m_Reporter.Socket(), std::chrono::milliseconds(0))) {
         answered += m_Reporter.Process();
     }
     EXPECT_GE(answered, 10); // the burst

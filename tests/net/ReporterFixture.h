@@ -59,7 +59,7 @@ protected:
     }
     // Runs Process once the query port has something to read; returns what it answered.
     int Pump() {
-        EXPECT_TRUE(UdpTestPeer::WaitReadable(m_Reporter.Socket().Descriptor())) << "nothing arrived";
+        EXPECT_TRUE(UdpTestPeer::WaitReadable(m_Reporter.Socket())) << "nothing arrived";
         return m_Reporter.Process();
     }
     // Sends one query from the client, pumps, and returns the answer's datagrams.

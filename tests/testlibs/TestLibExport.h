@@ -3,4 +3,4 @@
 
 #include "engine/EngineServer.h"
 
-#define TESTLIB_EXPORT extern "C" __attribute__((visibility("default")))
+#define TESTLIB_EXPORT extern "C" DRAVO_LIBRARY_EXPORT

@@ -28,7 +28,7 @@ protected:
     bool m_TcpIp = true;
 
     void SetUp() override {
-        WizardTest::SetUp();
+        test::WizardTest::SetUp();
         ASSERT_EQ(Engine().StartNetworking(0, 0), ENGINE_TRUE);
     }
     int RunPage(ScriptedWindowSystem::Script script) {

@@ -14,10 +14,10 @@ using test::StoredText;
 class SetupWizardHostingTest : public test::WizardTest {
 protected:
     std::unique_ptr<IClock> m_Clock = CreateSystemClock();
-    const std::string m_EngineLibrary = (test::BinDir() / "server.so").string();
+    const std::string m_EngineLibrary = test::ServerLibraryPath().string();
 
     void SetUp() override {
-        WizardTest::SetUp();
+        test::WizardTest::SetUp();
         m_Library.UnloadServerLibrary(); // the engine allows one server object: the application's
         // The game answers on this machine only.
         std::ofstream(m_Game.Path() / "first.cfg") << "net_bindaddress \"127.0.0.1\"\n";

@@ -200,7 +200,7 @@ TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     std::ostringstream err;
     HeadlessWindowSystem windows(HeadlessOptions{-1, &out, &err});
     ServerLibrary library;
-    ASSERT_TRUE(library.LoadServerLibrary((test::BinDir() / "server.so").string()));
+    ASSERT_TRUE(library.LoadServerLibrary(test::ServerLibraryPath().string()));
     test::WizardUnderTest wizard(windows, library.GetServer());
     ASSERT_TRUE(wizard.m_Resources.LocateResources(0));
     EXPECT_FALSE(wizard.Run(false, "none.cfg"));

@@ -69,11 +69,13 @@ inline std::optional<std::string> StoredText(EngineServer& server, const std::st
     return std::string(text);
 }
 
-class WizardTest : public ::testing::Test {
+// The fixture over any face with the scripted face's test interface (the scripted face itself, or the
+// Win32 face driven for real on Windows).
+template <class Windows> class WizardTestOn : public ::testing::Test {
 protected:
     TempDir m_Game;
     std::optional<CurrentDirectory> m_Current;
-    test::ScriptedWindows m_Windows;
+    Windows m_Windows;
     FakeDrives m_Drives;
     ResourceLocator m_Resources{m_Drives};
     ServerLibrary m_Library;
@@ -89,7 +91,7 @@ protected:
     void SetUp() override {
         CopySampleGameForFirstRun(m_Game.Path());
         m_Current.emplace(m_Game.Path());
-        ASSERT_TRUE(m_Library.LoadServerLibrary((BinDir() / "server.so").string()));
+        ASSERT_TRUE(m_Library.LoadServerLibrary(ServerLibraryPath().string()));
         ASSERT_TRUE(m_Resources.LocateResources(0));
     }
     EngineServer& Engine() { return *m_Library.GetServer(); }
@@ -147,5 +149,7 @@ protected:
         FinishWithLevels({"Frostline"}, {});
     }
 };
+
+using WizardTest = WizardTestOn<ScriptedWindows>;
 
 } // namespace dravo::test

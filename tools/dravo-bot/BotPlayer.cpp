@@ -3,12 +3,6 @@
 
 #include "GameProtocol.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <utility>
 
 namespace dravo::bot {
@@ -31,32 +25,17 @@ BotPlayer::BotPlayer(std::string name, double churnSeconds, uint32_t seed, Repor
 
 BotPlayer::BotPlayer(BotPlayer&& other) noexcept
     : m_Name(std::move(other.m_Name)), m_ChurnSeconds(other.m_ChurnSeconds), m_Random(other.m_Random),
-      m_Report(std::move(other.m_Report)), m_Descriptor(std::exchange(other.m_Descriptor, -1)), m_State(other.m_State),
-      m_Id(other.m_Id), m_NextSend(other.m_NextSend), m_StateEnds(other.m_StateEnds),
+      m_Report(std::move(other.m_Report)), m_Socket(std::move(other.m_Socket)), m_Server(other.m_Server),
+      m_State(other.m_State), m_Id(other.m_Id), m_NextSend(other.m_NextSend), m_StateEnds(other.m_StateEnds),
       m_LastFromServer(other.m_LastFromServer) {}
 
-BotPlayer::~BotPlayer() {
-    if (m_Descriptor >= 0) {
-        ::close(m_Descriptor);
-    }
-}
+BotPlayer::~BotPlayer() = default;
 
 bool BotPlayer::Open(uint32_t address, uint16_t port, std::string& error) {
-    m_Descriptor = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (m_Descriptor < 0) {
-        error = std::string("cannot create a socket: ") + std::strerror(errno);
-        return false;
-    }
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_addr.s_addr = htonl(address);
-    server.sin_port = htons(port);
-    // Connected, so only the server's datagrams arrive.
-    if (::connect(m_Descriptor, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
-        error = std::string("cannot address the server: ") + std::strerror(errno);
-        return false;
-    }
-    return true;
+    // Any local address and a free port; datagrams from anyone but the server are ignored.
+    m_Socket = ref::GameSocket::Open(0, 0, error);
+    m_Server = ref::PeerAddress{address, port};
+    return m_Socket.has_value();
 }
 
 uint64_t BotPlayer::Between(double lowSeconds, double highSeconds) {
@@ -66,18 +45,25 @@ uint64_t BotPlayer::Between(double lowSeconds, double highSeconds) {
 
 void BotPlayer::Send(const std::string& datagram) {
     // A refused or lost datagram is like any lost datagram: the next one follows.
-    (void)::send(m_Descriptor, datagram.data(), datagram.size(), MSG_NOSIGNAL);
+    if (m_Socket) {
+        (void)m_Socket->Send(datagram, m_Server);
+    }
 }
 
 void BotPlayer::Receive(uint64_t now) {
-    char buffer[GameProtocol::MAX_DATAGRAM + 1];
-    for (int read = 0; read < MAX_READS; ++read) {
-        const ssize_t received = ::recv(m_Descriptor, buffer, sizeof buffer, 0);
-        if (received < 0) {
-            return; // nothing waiting, or an error from an earlier send (the server port was closed)
+    std::string datagram;
+    ref::PeerAddress from;
+    std::string error;
+    for (int read = 0; m_Socket && read < MAX_READS; ++read) {
+        const ref::GameSocket::Received received = m_Socket->Receive(datagram, from, error);
+        if (received == ref::GameSocket::Received::Nothing || received == ref::GameSocket::Received::Failed) {
+            return;
         }
-        const std::optional<GameProtocol::Message> message =
-            GameProtocol::Parse(std::string_view(buffer, static_cast<size_t>(received)));
+        if (received != ref::GameSocket::Received::Datagram || from.m_Address != m_Server.m_Address ||
+            from.m_Port != m_Server.m_Port) {
+            continue; // dropped (an error from an earlier send, say), or not the server's
+        }
+        const std::optional<GameProtocol::Message> message = GameProtocol::Parse(datagram);
         if (!message) {
             continue;
         }

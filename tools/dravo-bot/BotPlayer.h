@@ -8,8 +8,11 @@
 // Times are milliseconds of a steady clock.
 #pragma once
 
+#include "GameSocket.h"
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -26,9 +29,10 @@ public:
     BotPlayer& operator=(BotPlayer&&) = delete;
     ~BotPlayer();
 
-    // Opens the socket, connected to the server (address and port in host byte order).
+    // Opens the socket for the server (address and port in host byte order).
     [[nodiscard]] bool Open(uint32_t address, uint16_t port, std::string& error);
-    int Descriptor() const { return m_Descriptor; }
+    // For waiting on it; null before Open.
+    const ref::GameSocket* Socket() const { return m_Socket ? &*m_Socket : nullptr; }
 
     // Reads what the server sent.
     void Receive(uint64_t now);
@@ -47,7 +51,8 @@ private:
     double m_ChurnSeconds;
     std::mt19937 m_Random;
     Report m_Report;
-    int m_Descriptor = -1;
+    std::optional<ref::GameSocket> m_Socket;
+    ref::PeerAddress m_Server; // only its datagrams are read
     State m_State = State::Joining;
     uint32_t m_Id = 0;
     uint64_t m_NextSend = 0;  // next JOIN or ALIVE

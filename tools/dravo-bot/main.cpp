@@ -11,11 +11,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <poll.h>
 #include <random>
 #include <string_view>
 #include <vector>
@@ -39,13 +37,10 @@ uint64_t NowMs() {
             .count());
 }
 
+// A wait is never longer than a quarter second, so a signal is acted on within that.
 void InstallStopHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no restart: poll returns at once
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
 }
 
 bool IsLoopback(uint32_t address) {
@@ -53,13 +48,10 @@ bool IsLoopback(uint32_t address) {
 }
 
 // Waits for the players' sockets until `deadline` at the latest.
-void WaitForDatagrams(std::vector<pollfd>& descriptors, uint64_t now, uint64_t deadline) {
+void WaitForDatagrams(const std::vector<const dravo::ref::GameSocket*>& sockets, uint64_t now, uint64_t deadline) {
     constexpr uint64_t LONGEST_WAIT_MS = 250;
     const uint64_t wait = std::min(deadline > now ? deadline - now : 0, LONGEST_WAIT_MS);
-    for (pollfd& entry : descriptors) {
-        entry.revents = 0;
-    }
-    ::poll(descriptors.data(), descriptors.size(), static_cast<int>(wait));
+    dravo::ref::GameSocket::WaitForAny(sockets, std::chrono::milliseconds(wait));
 }
 
 } // namespace
@@ -98,7 +90,7 @@ int main(int argc, char** argv) {
     };
     std::mt19937 seeds(options->m_Seed.value_or(std::random_device{}()));
     std::vector<BotPlayer> players;
-    std::vector<pollfd> descriptors;
+    std::vector<const dravo::ref::GameSocket*> sockets;
     players.reserve(options->m_Names.size());
     for (const std::string& name : options->m_Names) {
         players.emplace_back(name, options->m_ChurnSeconds, static_cast<uint32_t>(seeds()), report);
@@ -106,7 +98,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "dravo-bot: %s: %s\n", name.c_str(), error.c_str());
             return 1;
         }
-        descriptors.push_back(pollfd{players.back().Descriptor(), POLLIN, 0});
+        sockets.push_back(players.back().Socket());
     }
 
     const uint64_t end = NowMs() + static_cast<uint64_t>(options->m_DurationSeconds * 1000.0);
@@ -115,12 +107,10 @@ int main(int argc, char** argv) {
         for (BotPlayer& player : players) {
             next = std::min(next, player.Tick(now));
         }
-        WaitForDatagrams(descriptors, NowMs(), next);
+        WaitForDatagrams(sockets, NowMs(), next);
         now = NowMs();
-        for (size_t i = 0; i < players.size(); ++i) {
-            if (descriptors[i].revents != 0) {
-                players[i].Receive(now);
-            }
+        for (BotPlayer& player : players) {
+            player.Receive(now); // reads what is waiting, without waiting
         }
     }
     for (BotPlayer& player : players) {

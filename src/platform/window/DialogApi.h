@@ -87,6 +87,8 @@ public:
 
     // Face side: run the dialog's life.
     void Start();                          // OnInit, then OnShow unless it ended during OnInit
+    void Init();                           // OnInit alone, for a face that shows the dialog in between
+    void Show();                           // OnShow, unless the dialog has ended
     void DeliverCloseRequest(bool forced); // close box, Esc-like system requests, shutdown
     void DeliverTimer(int timerId);
     bool DeliverActionLine(std::string_view action); // false when the procedure knows no such action

@@ -8,7 +8,15 @@
 namespace dravo {
 
 void DialogApi::Start() {
+    Init();
+    Show();
+}
+
+void DialogApi::Init() {
     m_Procedure.OnInit(*this);
+}
+
+void DialogApi::Show() {
     if (!m_Ended) {
         m_Procedure.OnShow(*this);
     }

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace dravo {
@@ -24,16 +26,29 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-private:
-    void Run();
-    void Deliver(std::string& line);
+    // What the reading thread holds: the input, the handlers and the way to stop it (each platform's own).
+    struct Context;
 
-    int m_Fd;
-    int m_StopRead = -1;
-    int m_StopWrite = -1;
-    LineHandler m_OnLine;
-    EndHandler m_OnEnd;
+private:
+    std::shared_ptr<Context> m_Context;
     std::thread m_Thread;
+};
+
+// LineSplitter: cuts the bytes read into lines as LineReader hands them on.
+class LineSplitter {
+public:
+    explicit LineSplitter(const LineReader::LineHandler& onLine) : m_OnLine(onLine) {}
+
+    void Feed(std::string_view bytes);
+    // The end of input: a last line without a break goes on.
+    void Finish();
+
+private:
+    void Deliver();
+
+    const LineReader::LineHandler& m_OnLine;
+    std::string m_Line;
+    bool m_Overlong = false; // dropping the rest of a line past MAX_LINE
 };
 
 } // namespace dravo

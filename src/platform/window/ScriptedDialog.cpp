@@ -49,7 +49,7 @@ bool ScriptedDialog::SetChecked(ControlId id, bool checked) {
     if (control == nullptr || control->Kind() != ControlKind::CheckBox) {
         return false;
     }
-    return control->m_Checked == checked || Click(id);
+    return IsChecked(id) == checked || Click(id);
 }
 
 bool ScriptedDialog::Select(ControlId id, int index) {
@@ -67,8 +67,12 @@ bool ScriptedDialog::Select(ControlId id, int index) {
 }
 
 bool ScriptedDialog::SelectText(ControlId id, std::string_view text) {
-    const int index = m_Dialog.ListFindExact(id, text);
-    return index != LIST_ERROR && Select(id, index);
+    for (int index = 0; index < ListCount(id); ++index) {
+        if (ListText(id, index) == text) {
+            return Select(id, index);
+        }
+    }
+    return false;
 }
 
 bool ScriptedDialog::DoubleClick(ControlId id, int index) {

@@ -1,9 +1,29 @@
-// Choosing and creating the window system's face.
+// Choosing the window system's face: what every system shares.
 #include "platform/window/WindowSystemFactory.h"
 
-#include <utility>
+#include "platform/Text.h"
 
 namespace dravo {
+
+std::optional<WindowFace> FindFace(std::string_view name) {
+    for (const FaceName& face : AvailableFaces()) {
+        if (EqualNoCase(face.m_Name, name)) {
+            return face.m_Face;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string FaceNames(std::string_view separator) {
+    std::string names;
+    for (const FaceName& face : AvailableFaces()) {
+        if (!names.empty()) {
+            names += separator;
+        }
+        names += face.m_Name;
+    }
+    return names;
+}
 
 WindowFace ChooseWindowFace(std::optional<WindowFace> requested, bool inputIsTerminal, bool outputIsTerminal) {
     if (requested) {
@@ -14,14 +34,6 @@ WindowFace ChooseWindowFace(std::optional<WindowFace> requested, bool inputIsTer
 
 std::unique_ptr<WindowSystem> CreateHeadlessWindowSystem(const HeadlessOptions& options) {
     return std::make_unique<HeadlessWindowSystem>(options);
-}
-
-std::unique_ptr<WindowSystem> CreateTerminalWindowSystem(TerminalOptions options) {
-    auto terminal = std::make_unique<TerminalWindowSystem>(std::move(options));
-    if (!terminal->Usable()) {
-        return nullptr;
-    }
-    return terminal;
 }
 
 } // namespace dravo

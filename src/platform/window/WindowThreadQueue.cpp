@@ -1,28 +1,30 @@
 // The window thread's queue of posted work and its timer schedule.
 #include "platform/window/WindowThreadQueue.h"
 
+#include "platform/window/WakeupDescriptor.h"
+
 #include <algorithm>
 #include <utility>
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 namespace dravo {
-namespace {
-
-// Makes a wake-up descriptor readable; a counter that is already set stays readable.
-void Signal(int fd) {
-    if (fd >= 0) {
-        const uint64_t one = 1;
-        (void)!write(fd, &one, sizeof one);
-    }
-}
-
-} // namespace
 
 WindowThreadQueue::~WindowThreadQueue() {
-    if (m_WakeupFd >= 0) {
-        close(m_WakeupFd);
+    CloseWakeupDescriptor(m_WakeupFd);
+}
+
+void WindowThreadQueue::SetWakeHook(std::function<void()> hook) {
+    std::lock_guard lock(m_Mutex);
+    m_WakeHook = std::move(hook);
+}
+
+void WindowThreadQueue::CallWakeHook() {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_Mutex);
+        hook = m_WakeHook;
+    }
+    if (hook) {
+        hook();
     }
 }
 
@@ -34,9 +36,10 @@ bool WindowThreadQueue::Post(std::function<void()> work) {
         }
         m_Work.push_back(std::move(work));
         m_PostCount.fetch_add(1);
-        Signal(m_WakeupFd);
+        SignalWakeupDescriptor(m_WakeupFd);
     }
     m_Wakeup.notify_one();
+    CallWakeHook();
     return true;
 }
 
@@ -44,17 +47,18 @@ void WindowThreadQueue::Wake() {
     {
         std::lock_guard lock(m_Mutex);
         m_WakePending = true;
-        Signal(m_WakeupFd);
+        SignalWakeupDescriptor(m_WakeupFd);
     }
     m_Wakeup.notify_one();
+    CallWakeHook();
 }
 
 int WindowThreadQueue::WakeupFd() {
     std::lock_guard lock(m_Mutex);
     if (m_WakeupFd < 0) {
-        m_WakeupFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        m_WakeupFd = CreateWakeupDescriptor();
         if (!m_Work.empty() || m_WakePending || m_Closed) {
-            Signal(m_WakeupFd);
+            SignalWakeupDescriptor(m_WakeupFd);
         }
     }
     return m_WakeupFd;
@@ -63,10 +67,7 @@ int WindowThreadQueue::WakeupFd() {
 void WindowThreadQueue::ConsumeWakeups() {
     std::lock_guard lock(m_Mutex);
     m_WakePending = false;
-    if (m_WakeupFd >= 0) {
-        uint64_t count = 0;
-        (void)!read(m_WakeupFd, &count, sizeof count);
-    }
+    DrainWakeupDescriptor(m_WakeupFd);
 }
 
 void WindowThreadQueue::Close() {
@@ -76,7 +77,8 @@ void WindowThreadQueue::Close() {
         m_Closed = true;
         dropped.swap(m_Work);
         m_Timers.clear();
-        Signal(m_WakeupFd);
+        SignalWakeupDescriptor(m_WakeupFd);
+        m_WakeHook = nullptr;
     }
     m_Wakeup.notify_all();
     // The dropped work is destroyed here, outside the lock: its captures may post again.

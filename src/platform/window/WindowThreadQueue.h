@@ -47,6 +47,10 @@ public:
     // before running the pending work.
     int WakeupFd();
     void ConsumeWakeups();
+    // For a loop that sleeps in the system's own wait (the Win32 face's message loop): called, on the
+    // posting thread and outside the queue's lock, after every Post() and Wake(). It must not block and
+    // must not call back into the queue; Close() drops it. Set it before other threads post.
+    void SetWakeHook(std::function<void()> hook);
     // Any thread. How many times work has been posted so far.
     uint64_t PostCount() const { return m_PostCount.load(); }
 
@@ -73,12 +77,14 @@ private:
         std::function<void()> m_Fire;
     };
     std::vector<Timer>::iterator FindTimer(const void* owner, int id);
+    void CallWakeHook();
 
     mutable std::mutex m_Mutex;
     std::condition_variable m_Wakeup;
     std::deque<std::function<void()>> m_Work;
     bool m_WakePending = false;
     int m_WakeupFd = -1;
+    std::function<void()> m_WakeHook;
     std::atomic<uint64_t> m_PostCount{0};
     bool m_Closed = false;
     std::vector<Timer> m_Timers;

@@ -1,4 +1,4 @@
-// The system's drives: none on this platform.
+// The system's drives on POSIX systems: none, there are no drive letters.
 #include "platform/Drives.h"
 
 namespace dravo {

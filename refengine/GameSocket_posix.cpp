@@ -1,4 +1,4 @@
-// GameSocket: the non-blocking UDP socket of the game port, owned.
+// GameSocket over BSD sockets.
 #include "GameSocket.h"
 
 #include <arpa/inet.h>
@@ -8,9 +8,11 @@
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace dravo::ref {
 
@@ -56,14 +58,15 @@ std::optional<GameSocket> GameSocket::Open(uint32_t bindAddress, uint16_t port, 
 }
 
 GameSocket::GameSocket(GameSocket&& other) noexcept
-    : m_Descriptor(std::exchange(other.m_Descriptor, -1)), m_BoundAddress(other.m_BoundAddress), m_Port(other.m_Port) {}
+    : m_Descriptor(std::exchange(other.m_Descriptor, NO_HANDLE)), m_BoundAddress(other.m_BoundAddress),
+      m_Port(other.m_Port) {}
 
 GameSocket& GameSocket::operator=(GameSocket&& other) noexcept {
     if (this != &other) {
         if (m_Descriptor >= 0) {
-            ::close(m_Descriptor);
+            ::close(static_cast<int>(m_Descriptor));
         }
-        m_Descriptor = std::exchange(other.m_Descriptor, -1);
+        m_Descriptor = std::exchange(other.m_Descriptor, NO_HANDLE);
         m_BoundAddress = other.m_BoundAddress;
         m_Port = other.m_Port;
     }
@@ -72,7 +75,7 @@ GameSocket& GameSocket::operator=(GameSocket&& other) noexcept {
 
 GameSocket::~GameSocket() {
     if (m_Descriptor >= 0) {
-        ::close(m_Descriptor);
+        ::close(static_cast<int>(m_Descriptor));
     }
 }
 
@@ -80,7 +83,7 @@ GameSocket::Received GameSocket::Receive(std::string& data, PeerAddress& from, s
     data.resize(MAX_RECEIVE);
     sockaddr_in sender{};
     socklen_t senderLength = sizeof sender;
-    const ssize_t received = ::recvfrom(m_Descriptor, data.data(), data.size(), MSG_TRUNC,
+    const ssize_t received = ::recvfrom(static_cast<int>(m_Descriptor), data.data(), data.size(), MSG_TRUNC,
                                         reinterpret_cast<sockaddr*>(&sender), &senderLength);
     if (received < 0) {
         const int code = errno;
@@ -109,9 +112,25 @@ bool GameSocket::Send(std::string_view data, const PeerAddress& to) {
         return false;
     }
     const sockaddr_in destination = MakeAddress(to.m_Address, to.m_Port);
-    const ssize_t sent = ::sendto(m_Descriptor, data.data(), data.size(), MSG_NOSIGNAL,
+    const ssize_t sent = ::sendto(static_cast<int>(m_Descriptor), data.data(), data.size(), MSG_NOSIGNAL,
                                   reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     return sent >= 0 && static_cast<size_t>(sent) == data.size();
+}
+
+void GameSocket::WaitForAny(std::span<const GameSocket* const> sockets, std::chrono::milliseconds limit) {
+    std::vector<pollfd> waits;
+    for (const GameSocket* socket : sockets) {
+        waits.push_back(pollfd{static_cast<int>(socket->m_Descriptor), POLLIN, 0});
+    }
+    ::poll(waits.data(), waits.size(), static_cast<int>(limit.count()));
+}
+
+std::optional<uint32_t> GameSocket::ParseAddress(const std::string& text) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1) {
+        return std::nullopt;
+    }
+    return ntohl(address.s_addr);
 }
 
 std::optional<uint32_t> GameSocket::Resolve(const char* hostOrAddress) {
@@ -155,11 +174,6 @@ std::optional<uint32_t> GameSocket::FirstExternalAddress() {
     }
     ::freeifaddrs(interfaces);
     return address;
-}
-
-std::string GameSocket::AddressText(uint32_t address) {
-    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
-           std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
 }
 
 } // namespace dravo::ref

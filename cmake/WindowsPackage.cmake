@@ -1,0 +1,17 @@
+# Installation and the zip package on Windows: one folder, as the zip unpacks, holding the sample game
+# with the programs, server.dll and the operator's guide in it, so that dravoserv.exe started there
+# finds the engine beside itself and the game's resources in its current directory.
+install(TARGETS dravoserv dravo-bot dravo-rez RUNTIME DESTINATION .)
+install(TARGETS server LIBRARY DESTINATION . RUNTIME DESTINATION .)
+install(FILES DravoSrv.txt DESTINATION .)
+install(DIRECTORY data/ DESTINATION .)
+
+# A zip of all of it: cpack -G ZIP in the build directory, dravoserv-2.1-win64.zip.
+set(CPACK_GENERATOR "ZIP")
+set(CPACK_PACKAGE_NAME "dravoserv")
+set(CPACK_PACKAGE_VENDOR "DravoServ")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Dedicated server host for the multiplayer action game Dravo")
+set(CPACK_PACKAGE_FILE_NAME "dravoserv-${PROJECT_VERSION}-win64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# The Windows stage: cross-builds dravoserv.exe, server.dll, dravo-bot.exe, dravo-rez.exe and the unit
+# tests with MinGW-w64 (preset windows, build-windows/), runs the unit tests under wine64 on an Xvfb
+# display, makes the zip package, and then, from the unpacked zip, end to end:
+#   1. dravoserv.exe -go hosts the sample game; Linux dravo-bot players join over loopback; quakestat
+#      lists the game with them; the console window "Dravo Server v2.1" is found by its title and its log
+#      names them; Shutdown and Yes, by keys, end it with exit status 0 and the configuration saved;
+#   2. a first run without a saved configuration walks the setup pages by keys to a hosted game.
+# Screenshots of the console window and of a wizard page go to the build directory.
+# Usage: scripts/test-windows.sh [windows-build-dir] [linux-build-dir (for dravo-bot)]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-"$root/build-windows"}
+linux_build=${2:-"$root/build"}
+lock=()
+[ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
+
+packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick googletest qstat)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+wine64=$(dpkg -L wine64 | grep '/wine64$' | head -n 1)
+bot="$linux_build/bin/dravo-bot"
+[ -x "$bot" ] || { echo "The Linux dravo-bot is missing: build $linux_build first." >&2; exit 1; }
+
+"${lock[@]}" cmake --preset windows -S "$root" -B "$build" -DDRAVO_BUILD_TESTS=ON >/dev/null
+"${lock[@]}" cmake --build "$build" --parallel 2
+
+# A display of our own, and a Wine prefix kept in the build directory (its first start takes a while).
+display=""
+for number in $(seq 70 99); do
+    if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
+        display=":$number"
+        break
+    fi
+done
+[ -n "$display" ] || { echo "No free X display number." >&2; exit 1; }
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display WINEDEBUG=-all WINEPREFIX=${DRAVO_WINEPREFIX:-"$build/wineprefix"}
+for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+[ -d "$WINEPREFIX" ] || "$wine64" wineboot -i >/dev/null 2>&1
+
+echo "== Unit tests under wine64"
+(cd "$build" && "${lock[@]}" ctest --no-tests=error --output-on-failure)
+
+echo "== The zip package"
+(cd "$build" && cpack -G ZIP >/dev/null)
+zip="$build/dravoserv-$(sed -n 's/^project(DravoServ VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")-win64.zip"
+[ -f "$zip" ] || { echo "No package at $zip" >&2; exit 1; }
+
+# Unpacks the zip into a new folder and prints the folder that holds dravoserv.exe.
+unpack() {
+    local target
+    target=$(mktemp -d "$work/game.XXXX")
+    (cd "$target" && cmake -E tar xf "$zip")
+    dirname "$(find "$target" -name dravoserv.exe | head -n 1)"
+}
+# A UDP port nobody has bound on loopback, from a range the other tests leave alone.
+free_port() {
+    local port
+    for _ in $(seq 1 200); do
+        port=$((40000 + RANDOM % 20000))
+        if ! ss -Huln "sport = :$port" 2>/dev/null | grep -q .; then
+            echo "$port"
+            return
+        fi
+    done
+    return 1
+}
+# Waits at most $2 seconds for a window whose name matches $1; prints its id.
+wait_window() {
+    local deadline=$((SECONDS + $2)) id
+    while [ $SECONDS -lt $deadline ]; do
+        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    echo "No window named \"$1\" within $2 s." >&2
+    return 1
+}
+# Waits at most 30 seconds for the next wizard page (a new window of the same name as page $1); prints it.
+next_page() {
+    local deadline=$((SECONDS + 30)) id
+    while [ $SECONDS -lt $deadline ]; do
+        id=$(xdotool search --name "^Dravo Server Wizard\$" 2>/dev/null | grep -vx "$1" | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    echo "No next wizard page within 30 s." >&2
+    return 1
+}
+# Sends keys to a window, as typed on the keyboard.
+keys() {
+    local window=$1
+    shift
+    xdotool windowfocus --sync "$window"
+    xdotool key --delay 80 "$@"
+}
+# Waits at most $2 seconds for quakestat's answer from 127.0.0.1:$1 to show $3 players.
+wait_players() {
+    local deadline=$((SECONDS + $2))
+    while [ $SECONDS -lt $deadline ]; do
+        if quakestat -gps "127.0.0.1:$1" -P 2>/dev/null | grep -Eq "^127\\.0\\.0\\.1:$1 +$3/"; then
+            return 0
+        fi
+        sleep 0.5
+    done
+    echo "quakestat did not list $3 players on port $1 within $2 s:" >&2
+    quakestat -gps "127.0.0.1:$1" -P >&2 || true
+    return 1
+}
+# Waits at most $2 seconds for process $1 to end; its exit status goes to $status.
+wait_exit() {
+    local deadline=$((SECONDS + $2))
+    while kill -0 "$1" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+    if kill -0 "$1" 2>/dev/null; then
+        echo "dravoserv.exe did not end within $2 s." >&2
+        return 1
+    fi
+    status=0
+    wait "$1" || status=$?
+}
+
+echo "== End to end: dravoserv.exe -go with Linux dravo-bot players"
+game=$(unpack)
+game_port=$(free_port)
+query_port=$(free_port)
+(cd "$game" && exec "$wine64" ./dravoserv.exe -go -logfile console.log +Port "$game_port" +UseGameSpy 1 \
+    +SpyQueryPort "$query_port" +SpyMasterHost 127.0.0.1 +WebRegUrl http://127.0.0.1:9/servers/server.asp \
+    >"$work/hosted.out" 2>"$work/hosted.err") &
+server=$!
+pids+=("$server")
+console=$(wait_window "^Dravo Server v2.1\$" 90)
+wait_players "$query_port" 60 0
+"$bot" --port "$game_port" --names Ace,Bob,Cyd --duration 120 --quiet &
+pids+=($!)
+wait_players "$query_port" 60 3
+quakestat -gps "127.0.0.1:$query_port" -P | tee "$work/quakestat.txt"
+for name in Ace Bob Cyd; do
+    grep -q "$name" "$work/quakestat.txt" || { echo "quakestat does not list $name." >&2; exit 1; }
+    grep -q "$name" "$game/console.log" || { echo "The console log does not name $name." >&2; exit 1; }
+done
+sleep 1 # the player list is redrawn with the last state before the picture is taken
+import -window "$console" "$build/windows-console.png"
+keys "$console" alt+s # Shutdown...
+question=$(wait_window "^DravoServ\$" 20)
+keys "$question" Return # ...Yes, the default answer
+wait_exit "$server" 60
+[ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/hosted.err" >&2; exit 1; }
+grep -q "^SpyQueryPort \"$query_port\"" "$game/dravosrv.cfg" || { echo "The configuration was not saved." >&2; exit 1; }
+echo "Hosted, listed with its players, shut down through its window: exit 0, configuration saved."
+
+echo "== End to end: the headless face, commands on standard input"
+game=$(unpack)
+game_port=$(free_port)
+(cd "$game" && printf 'status\n/players\n/shutdown\n' | "$wine64" ./dravoserv.exe -go -face headless \
+    +Port "$game_port" >"$work/headless.out" 2>"$work/headless.err") || {
+    echo "dravoserv.exe -face headless failed:" >&2
+    cat "$work/headless.out" "$work/headless.err" >&2
+    exit 1
+}
+grep -q "^Server is running\." "$work/headless.out" || { echo "No ready line on standard output." >&2; exit 1; }
+grep -q "(answered Yes)" "$work/headless.err" || { echo "/shutdown did not ask and answer." >&2; exit 1; }
+echo "Hosted with -face headless, ended by /shutdown on standard input: exit 0."
+
+echo "== End to end: a first run walks the setup pages by keys"
+game=$(unpack)
+rm -f "$game/dravosrv.cfg"
+game_port=$(free_port)
+query_port=$(free_port)
+(cd "$game" && exec "$wine64" ./dravoserv.exe +Port "$game_port" +UseGameSpy 1 +SpyQueryPort "$query_port" \
+    +SpyMasterHost 127.0.0.1 +WebRegUrl http://127.0.0.1:9/servers/server.asp \
+    >"$work/first.out" 2>"$work/first.err") &
+server=$!
+pids+=("$server")
+page=$(wait_window "^Dravo Server Wizard\$" 90)
+keys "$page" End # the last service of the sorted list: TCP/IP
+sleep 0.5
+import -window "$page" "$build/windows-wizard.png"
+for name in services "rez file" "game settings" "game options"; do
+    echo "Next on the $name page"
+    keys "$page" alt+n
+    page=$(next_page "$page")
+done
+keys "$page" Down Tab Tab space # the level page: the first retail level, then Add >
+keys "$page" alt+f              # Finish
+tip=$(wait_window "^Dravo Server\$" 30)
+keys "$tip" Return # the "-go" tip
+console=$(wait_window "^Dravo Server v2.1\$" 60)
+wait_players "$query_port" 60 0
+keys "$console" Escape # the Cancel key is Shutdown in the console window...
+question=$(wait_window "^DravoServ\$" 20)
+keys "$question" Return # ...Yes
+wait_exit "$server" 60
+[ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/first.err" >&2; exit 1; }
+grep -q '^NumLevels "1"' "$game/dravosrv.cfg" || { echo "The first run's settings were not saved." >&2; exit 1; }
+echo "The setup pages walked by keys to a hosted game; exit 0, configuration saved."
+echo "Screenshots: $build/windows-console.png $build/windows-wizard.png"

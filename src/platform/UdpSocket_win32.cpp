@@ -1,0 +1,145 @@
+// The owned UDP socket over Windows Sockets 2.
+#include "platform/UdpSocket.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <utility>
+
+namespace dravo {
+namespace {
+
+// Windows Sockets are started by the first use and stay started for the life of the process.
+bool StartWinsock() {
+    static const bool started = [] {
+        WSADATA data{};
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+SOCKET AsSocket(intptr_t handle) {
+    return static_cast<SOCKET>(handle);
+}
+
+sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
+    sockaddr_in socketAddress{};
+    socketAddress.sin_family = AF_INET;
+    socketAddress.sin_addr.s_addr = htonl(address);
+    socketAddress.sin_port = htons(port);
+    return socketAddress;
+}
+
+// SIO_UDP_CONNRESET: without it an ICMP "port unreachable" for an earlier datagram fails the next receive.
+constexpr DWORD UDP_CONNRESET_CONTROL = _WSAIOW(IOC_VENDOR, 12);
+
+} // namespace
+
+std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
+    if (!StartWinsock()) {
+        return std::nullopt;
+    }
+    const SOCKET descriptor = WSASocketW(AF_INET, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    if (descriptor == INVALID_SOCKET) {
+        return std::nullopt;
+    }
+    UdpSocket owner(static_cast<Handle>(descriptor), port);
+    u_long nonBlocking = 1;
+    if (ioctlsocket(descriptor, FIONBIO, &nonBlocking) != 0) {
+        return std::nullopt;
+    }
+    BOOL reportReset = FALSE;
+    DWORD returned = 0;
+    WSAIoctl(descriptor, UDP_CONNRESET_CONTROL, &reportReset, sizeof reportReset, nullptr, 0, &returned, nullptr,
+             nullptr);
+    BOOL exclusive = TRUE; // no other program may bind the same port beside us
+    setsockopt(descriptor, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+               sizeof exclusive);
+    sockaddr_in address = SocketAddress(bindAddress, port);
+    if (bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        return std::nullopt;
+    }
+    int size = sizeof address;
+    if (getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        return std::nullopt;
+    }
+    owner.m_Port = ntohs(address.sin_port);
+    return owner;
+}
+
+void UdpSocket::Close() {
+    if (m_Descriptor != NO_HANDLE) {
+        closesocket(AsSocket(m_Descriptor));
+        m_Descriptor = NO_HANDLE;
+    }
+    m_Port = 0;
+}
+
+bool UdpSocket::SetReceiveBuffer(int bytes) {
+    return setsockopt(AsSocket(m_Descriptor), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+                      sizeof bytes) == 0;
+}
+
+bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {
+    WSAPOLLFD ready{};
+    ready.fd = AsSocket(m_Descriptor);
+    ready.events = POLLRDNORM;
+    return WSAPoll(&ready, 1, static_cast<INT>(limit.count())) > 0 && (ready.revents & POLLRDNORM) != 0;
+}
+
+UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
+    sockaddr_in sender{};
+    int senderSize = sizeof sender;
+    const int received = recvfrom(AsSocket(m_Descriptor), buffer, static_cast<int>(capacity), 0,
+                                  reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    if (received == SOCKET_ERROR) {
+        const int error = WSAGetLastError();
+        if (error == WSAEMSGSIZE) {
+            // Longer than the buffer: the rest is gone with it, as MSG_TRUNC reports elsewhere.
+            from.m_Address = ntohl(sender.sin_addr.s_addr);
+            from.m_Port = ntohs(sender.sin_port);
+            return Received::Oversized;
+        }
+        return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET ? Received::Nothing
+                                                                                      : Received::Failed;
+    }
+    from.m_Address = ntohl(sender.sin_addr.s_addr);
+    from.m_Port = ntohs(sender.sin_port);
+    length = static_cast<size_t>(received);
+    return Received::Datagram;
+}
+
+bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
+    const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
+    return sendto(AsSocket(m_Descriptor), static_cast<const char*>(data), static_cast<int>(length), 0,
+                  reinterpret_cast<const sockaddr*>(&address), sizeof address) == static_cast<int>(length);
+}
+
+std::optional<uint32_t> UdpSocket::ParseAddress(const char* text) {
+    in_addr address{};
+    if (text == nullptr || !StartWinsock() || inet_pton(AF_INET, text, &address) != 1) {
+        return std::nullopt;
+    }
+    return ntohl(address.s_addr);
+}
+
+std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
+    if (auto dotted = ParseAddress(hostOrAddress)) {
+        return dotted;
+    }
+    if (hostOrAddress == nullptr || hostOrAddress[0] == '\0' || !StartWinsock()) {
+        return std::nullopt;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(hostOrAddress, nullptr, &hints, &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
+    freeaddrinfo(found);
+    return address;
+}
+
+} // namespace dravo

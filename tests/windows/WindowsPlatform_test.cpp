@@ -1,0 +1,195 @@
+// The Windows builds of the platform layers: library loading, drives, the program's directory, the
+// clock, UDP over Winsock, the append-only file, local time, signals that do not exist, and the dialog
+// templates as DLGTEMPLATEEX.
+#include "platform/AppendFile.h"
+#include "platform/Clock.h"
+#include "platform/Drives.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+#include "platform/LocalTime.h"
+#include "platform/SignalWatcher.h"
+#include "platform/UdpSocket.h"
+#include "platform/window/Win32DialogTemplate.h"
+#include "platform/window/WindowSystemFactory.h"
+#include "res/ConsoleWindowTemplate.h"
+#include "res/NetGameTemplate.h"
+#include "res/WizardFrame.h"
+#include "support/TempDir.h"
+#include "support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace dravo {
+namespace {
+
+TEST(WindowsDynamicLibrary, LoadsServerDllAndFindsItsExports) {
+    EXPECT_EQ(DynamicLibrary::FileName("server"), "server.dll");
+    DynamicLibrary library;
+    ASSERT_TRUE(library.Open(test::ServerLibraryPath().string())) << library.Error();
+    EXPECT_NE(library.Symbol("CreateServer"), nullptr);
+    EXPECT_NE(library.Symbol("DeleteServer"), nullptr);
+    EXPECT_EQ(library.Symbol("NoSuchExport"), nullptr);
+    library.Close();
+    EXPECT_FALSE(library.IsOpen());
+}
+
+TEST(WindowsDynamicLibrary, AMissingLibrarySaysWhyAndABareNameIsRelativeToTheCurrentDirectory) {
+    test::TempDir directory;
+    test::CurrentDirectory current(directory.Path());
+    DynamicLibrary library;
+    directory.Write("present.txt", "not a library");
+    EXPECT_FALSE(library.Open("absent.dll")); // not searched in the system's folders
+    EXPECT_NE(library.Error().find("absent.dll"), std::string::npos) << library.Error();
+    EXPECT_FALSE(library.Open("present.txt"));
+    EXPECT_FALSE(library.Open("Z:\\nonexistent\\server.dll"));
+}
+
+TEST(WindowsDrives, TheSystemDriveIsAFixedRootAndMissingLettersHaveNone) {
+    const auto drives = CreateSystemDrives();
+    constexpr uint32_t DRIVE_TYPE_FIXED = 3;
+    EXPECT_EQ(drives->DriveType('C'), DRIVE_TYPE_FIXED);
+    EXPECT_EQ(drives->DriveType('c'), DRIVE_TYPE_FIXED);
+    ASSERT_TRUE(drives->Root('c').has_value());
+    EXPECT_EQ(drives->Root('c')->string(), "C:\\");
+    int missing = 0;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (!drives->Root(letter)) {
+            EXPECT_EQ(drives->DriveType(letter), DRIVE_TYPE_NO_ROOT) << letter;
+            ++missing;
+        }
+    }
+    EXPECT_GT(missing, 0);
+    EXPECT_EQ(drives->DriveType('?'), DRIVE_TYPE_NO_ROOT);
+}
+
+TEST(WindowsFileSystem, TheProgramDirectoryHoldsTheTests) {
+    EXPECT_TRUE(std::filesystem::exists(ExecutableDirectory() / "dravoserv_tests.exe"));
+}
+
+TEST(WindowsClock, CountsMillisecondsAndSleeps) {
+    const auto clock = CreateSystemClock();
+    const uint32_t start = clock->NowMs();
+    clock->SleepMs(30);
+    const uint32_t elapsed = clock->NowMs() - start;
+    EXPECT_GE(elapsed, 25u);
+    EXPECT_LT(elapsed, 5000u);
+}
+
+TEST(WindowsUdpSocket, SendsAndReceivesOnLoopbackAndReportsOversizedDatagrams) {
+    auto receiver = UdpSocket::Open(0, 0x7F000001);
+    auto sender = UdpSocket::Open(0);
+    ASSERT_TRUE(receiver && sender);
+    EXPECT_NE(receiver->Port(), 0);
+    const UdpPeer to{0x7F000001, receiver->Port()};
+    char buffer[8];
+    size_t length = 0;
+    UdpPeer from;
+    EXPECT_EQ(receiver->Receive(buffer, sizeof buffer, length, from), UdpSocket::Received::Nothing);
+    ASSERT_TRUE(sender->SendTo("\\status\\", 8, to));
+    ASSERT_TRUE(receiver->WaitReadable(std::chrono::seconds(5)));
+    ASSERT_EQ(receiver->Receive(buffer, sizeof buffer, length, from), UdpSocket::Received::Datagram);
+    EXPECT_EQ(std::string(buffer, length), "\\status\\");
+    EXPECT_EQ(from.m_Port, sender->Port());
+    ASSERT_TRUE(sender->SendTo("\\status\\x", 10, to));
+    ASSERT_TRUE(receiver->WaitReadable(std::chrono::seconds(5)));
+    EXPECT_EQ(receiver->Receive(buffer, sizeof buffer, length, from), UdpSocket::Received::Oversized);
+    // The same port twice is refused.
+    EXPECT_FALSE(UdpSocket::Open(receiver->Port()).has_value());
+    EXPECT_EQ(UdpSocket::ParseAddress("127.0.0.2"), 0x7F000002u);
+    EXPECT_FALSE(UdpSocket::ParseAddress("127.0.0").has_value());
+    EXPECT_EQ(UdpSocket::Resolve("localhost"), 0x7F000001u);
+}
+
+TEST(WindowsAppendFile, AppendsAndCanBeRenamedWhileOpen) {
+    test::TempDir directory;
+    const std::string path = (directory.Path() / "server.log").string();
+    std::string error;
+    {
+        AppendFile file;
+        ASSERT_TRUE(file.Open(path, error)) << error;
+        ASSERT_TRUE(file.Write("one\n", error)) << error;
+    }
+    AppendFile file;
+    ASSERT_TRUE(file.Open(path, error)) << error;
+    ASSERT_TRUE(file.Write("two\n", error)) << error;
+    std::filesystem::rename(path, directory.Path() / "server.log.1"); // log rotation while it runs
+    ASSERT_TRUE(file.Write("three\n", error)) << error;
+    file.Close();
+    EXPECT_EQ(directory.Read("server.log.1"), "one\ntwo\nthree\n");
+    EXPECT_FALSE(file.Open((directory.Path() / "missing" / "x.log").string(), error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(WindowsLocalTime, TheOffsetMatchesTheFields) {
+    const std::time_t moment = 1714570000; // 2024-05-01T13:26:40Z
+    const LocalTime local = ToLocalTime(moment);
+    std::tm asUtc = local.m_Fields;
+    EXPECT_EQ(_mkgmtime(&asUtc) - local.m_UtcOffsetSeconds, moment);
+    EXPECT_LE(std::labs(local.m_UtcOffsetSeconds), 14 * 3600);
+}
+
+TEST(WindowsSignals, HangupAndResizeDoNotExistAndTakeNothing) {
+    EXPECT_TRUE(SignalWatcher::Exists(Signal::Terminate));
+    EXPECT_TRUE(SignalWatcher::Exists(Signal::Interrupt));
+    EXPECT_FALSE(SignalWatcher::Exists(Signal::Hangup));
+    EXPECT_FALSE(SignalWatcher::Exists(Signal::Resize));
+    SignalWatcher hangup({Signal::Hangup}, [](Signal) {});
+    EXPECT_FALSE(hangup.IsWatching());
+}
+
+TEST(WindowsFaces, Win32IsTheDefaultAndThereIsNoTerminalFace) {
+    ASSERT_FALSE(AvailableFaces().empty());
+    EXPECT_EQ(AvailableFaces()[0].m_Face, WindowFace::Win32);
+    EXPECT_EQ(FindFace("HEADLESS"), WindowFace::Headless);
+    EXPECT_FALSE(FindFace("terminal").has_value());
+    EXPECT_EQ(FaceNames("|"), "win32|headless");
+}
+
+// The words of a DLGTEMPLATEEX header and of its items, as the dialog manager reads them.
+TEST(Win32DialogTemplate, CarriesTheTemplateOneToOne) {
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const std::vector<WORD> words = BuildWin32DialogTemplate(console, true);
+    ASSERT_GT(words.size(), 13u);
+    EXPECT_EQ(words[0], 1);      // dlgVer
+    EXPECT_EQ(words[1], 0xFFFF); // the extended layout
+    const DWORD exStyle = words[4] | (static_cast<DWORD>(words[5]) << 16);
+    const DWORD style = words[6] | (static_cast<DWORD>(words[7]) << 16);
+    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0u);
+    EXPECT_NE(style & WS_CAPTION, 0u);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0u);
+    EXPECT_NE(style & DS_SETFONT, 0u);
+    EXPECT_EQ(words[8], console.m_Controls.size());
+    EXPECT_EQ(static_cast<int16_t>(words[11]), console.m_Width);
+    EXPECT_EQ(static_cast<int16_t>(words[12]), console.m_Height);
+    EXPECT_EQ(BuildWin32DialogTemplate(console, false)[4], 0); // owned: not in the taskbar
+}
+
+TEST(Win32DialogTemplate, EveryControlHasItsClassStylesAndAUniqueId) {
+    const DialogTemplate& page = NetGameTemplate();
+    std::set<int> ids;
+    for (size_t index = 0; index < page.m_Controls.size(); ++index) {
+        EXPECT_TRUE(ids.insert(Win32ControlId(page, index)).second) << index;
+    }
+    const Win32ControlStyle frags = Win32StyleOf(*page.FindControl(static_cast<int>(NetGameControl::Frags)));
+    EXPECT_EQ(frags.m_ClassAtom, 0x0081); // an edit
+    EXPECT_NE(frags.m_Style & ES_NUMBER, 0u);
+    const Win32ControlStyle next = Win32StyleOf(*page.FindControl(static_cast<int>(WizardControl::Next)));
+    EXPECT_EQ(next.m_Style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const Win32ControlStyle players = Win32StyleOf(*console.FindControl(static_cast<int>(ConsoleControl::PlayerList)));
+    EXPECT_EQ(players.m_ClassAtom, 0x0083);
+    EXPECT_NE(players.m_Style & LBS_USETABSTOPS, 0u);
+    EXPECT_NE(players.m_Style & LBS_NOTIFY, 0u);
+    const Win32ControlStyle send = Win32StyleOf(*console.FindControl(static_cast<int>(ConsoleControl::Send)));
+    EXPECT_EQ(send.m_Style & WS_VISIBLE, 0u); // hidden, still the default button
+    const Win32ControlStyle boot = Win32StyleOf(*console.FindControl(static_cast<int>(ConsoleControl::Boot)));
+    EXPECT_NE(boot.m_Style & WS_DISABLED, 0u);
+    const Win32ControlStyle log = Win32StyleOf(*console.FindControl(static_cast<int>(ConsoleControl::ConsoleLog)));
+    EXPECT_NE(log.m_Style & ES_MULTILINE, 0u);
+    EXPECT_NE(log.m_Style & ES_READONLY, 0u);
+}
+
+} // namespace
+} // namespace dravo
