@@ -48,7 +48,7 @@ file(GLOB_RECURSE DRAVO_UNIT_TESTS CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR
 file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/windows/Win32ScriptedFace.cpp")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration)/")
 # Layers that exist on POSIX systems only, or tests that drive them through POSIX calls.
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/SignalWatcher_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/SignalWatcher|app/StopSignals)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/Terminal[^/]*_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/(LineReader|HeadlessWindowSystem)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/WindowThreadQueue_test\\.cpp$")

@@ -41,11 +41,12 @@ void ServerSession::LoadBans() {
         return;
     }
     if (load.m_Cut) {
-        LogLine("%s is larger than %zu bytes; the names after that were left out.", BAN_LIST_FILE, MAX_BAN_FILE_BYTES);
+        LogLine("%s is larger than %s bytes; the names after that were left out.", BAN_LIST_FILE,
+                std::to_string(MAX_BAN_FILE_BYTES).c_str());
     }
     if (load.m_TooLong > 0) {
-        LogLine("%s: %zu words longer than %zu characters were left out; no player name is that long.", BAN_LIST_FILE,
-                load.m_TooLong, MAX_BANNED_NAME_CHARS);
+        LogLine("%s: %s words longer than %s characters were left out; no player name is that long.", BAN_LIST_FILE,
+                std::to_string(load.m_TooLong).c_str(), std::to_string(MAX_BANNED_NAME_CHARS).c_str());
     }
     LogLine("Banned player list scanned...");
     m_KickQueue.ClearKicks();

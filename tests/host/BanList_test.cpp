@@ -2,9 +2,9 @@
 #include "host/BanList.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
+#include "support/SpecialFiles.h"
 
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -58,11 +58,12 @@ TEST_F(BanListTest, OnlyARegularFileIsReadAndNothingElseChangesTheList) {
     std::filesystem::create_directory(m_Dir.Path() / "folder");
     EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "folder").m_Loaded);
     // A FIFO would block a reader until a writer came; a device would never end.
-    const auto fifo = m_Dir.Path() / "fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(m_Bans.LoadBanList(fifo).m_Loaded);
-    std::filesystem::create_symlink("/dev/zero", m_Dir.Path() / "zero");
-    EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "zero").m_Loaded);
+    if (test::MakeFifo(m_Dir.Path() / "fifo")) {
+        EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "fifo").m_Loaded);
+    }
+    if (test::LinkEndlessDevice(m_Dir.Path() / "zero")) {
+        EXPECT_FALSE(m_Bans.LoadBanList(m_Dir.Path() / "zero").m_Loaded);
+    }
     EXPECT_EQ(m_Bans.Names(), Names{"Ace"});
 }
 

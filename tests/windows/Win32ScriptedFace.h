@@ -45,6 +45,11 @@ public:
     void Post(std::function<void()> work) override { m_Face.Post(std::move(work)); }
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
     bool CanShowDialogs() const override { return true; }
+    void RequestClose() override { m_Face.RequestClose(); }
+    void ShowLateLogLine(std::string_view line) override { m_LateLogLines.emplace_back(line); }
+    void ShowNote(std::string_view note) override { m_Notes.emplace_back(note); }
+    const std::vector<std::string>& LateLogLines() const { return m_LateLogLines; }
+    const std::vector<std::string>& Notes() const { return m_Notes; }
 
 private:
     void RunScript(Win32Dialog& dialog);
@@ -61,6 +66,8 @@ private:
     std::vector<DialogRecord> m_Dialogs;
     int m_WaitCursorShows = 0;
     int m_WaitCursorDepth = 0;
+    std::vector<std::string> m_LateLogLines;
+    std::vector<std::string> m_Notes;
 };
 
 } // namespace dravo::test

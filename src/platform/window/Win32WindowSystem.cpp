@@ -2,6 +2,8 @@
 // that runs posted work and timers inside whatever modal loop is running.
 #include "platform/window/Win32WindowSystem.h"
 
+#include <cstdio>
+
 #include "platform/window/DialogApi.h"
 #include "platform/window/Win32Dialog.h"
 #include "platform/window/WindowThreadQueue.h"
@@ -116,6 +118,20 @@ size_t Win32WindowSystem::RunPending() {
     m_Queue->RunDueTimers(WindowThreadQueue::Clock::now());
     AfterDelivery();
     return ran;
+}
+
+void Win32WindowSystem::ShowLateLogLine(std::string_view line) {
+    const std::string text = std::string(line) + "\n";
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+    OutputDebugStringA(text.c_str());
+}
+
+void Win32WindowSystem::ShowNote(std::string_view note) {
+    const std::string text = std::string(note) + "\n";
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+    OutputDebugStringA(text.c_str());
 }
 
 void Win32WindowSystem::RequestClose() {

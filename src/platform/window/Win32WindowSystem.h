@@ -51,7 +51,7 @@ public:
 
     // Any thread: asks the running dialog to close, forced, as a system shutdown does; a second request
     // ends it with Cancel.
-    void RequestClose();
+    void RequestClose() override;
     // Runs the work posted so far and the timers due, outside any dialog; returns how much work ran.
     size_t RunPending();
     // The dialogs running now, the innermost last.
@@ -69,6 +69,10 @@ public:
     void Post(std::function<void()> work) override;
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
     bool CanShowDialogs() const override { return true; }
+    // No window shows them: standard output and error where the program has them (started from a
+    // console, or redirected), and the debugger's output.
+    void ShowLateLogLine(std::string_view line) override;
+    void ShowNote(std::string_view note) override;
 
     // For Win32Dialog: the dialog has been shown.
     void DialogShown(Win32Dialog& dialog);
