@@ -12,5 +12,9 @@ cmake --build "$build" --parallel 2 --target dravoserv server dravo-bot dravoser
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66"
 cd "$build"
+# Left out: the stop signal during a start-up that blocks inside dlopen. ThreadSanitizer holds a
+# signal back until the thread it landed on calls an instrumented function, and the loader's read
+# of a FIFO never returns, so under it the signal is never seen; the plain build runs that test.
 ctest --no-tests=error --output-on-failure -j2 \
-    -R '^(ServerSession|GameMessages|ConsoleWindow|KickQueue|WindowThreadQueue|Headless|Hosting|StartUp)'
+    -E '^StoppingTest\.AStopSignalDuringAStartUpThatBlocks' \
+    -R '^(ServerSession|GameMessages|ConsoleWindow|KickQueue|WindowThreadQueue|Headless|Hosting|StartUp|RegistrationSender|WebRegistrar|InternetPresence|StopSignals|SignalWatcher|QueryReporterMaster|StoppingTest)'

@@ -3,8 +3,43 @@
 
 namespace dravo {
 
+bool UpdateLock::IsFreeForThisThread() const {
+    return m_Depth == 0 || m_Owner == std::this_thread::get_id();
+}
+
+void UpdateLock::lock() {
+    std::unique_lock state(m_StateMutex);
+    m_Released.wait(state, [this] { return IsFreeForThisThread(); });
+    m_Owner = std::this_thread::get_id();
+    ++m_Depth;
+}
+
+bool UpdateLock::TryLockFor(std::chrono::milliseconds limit) {
+    std::unique_lock state(m_StateMutex);
+    if (!m_Released.wait_for(state, limit, [this] { return IsFreeForThisThread(); })) {
+        return false;
+    }
+    m_Owner = std::this_thread::get_id();
+    ++m_Depth;
+    return true;
+}
+
+void UpdateLock::unlock() {
+    {
+        std::scoped_lock state(m_StateMutex);
+        if (m_Depth == 0 || m_Owner != std::this_thread::get_id()) {
+            return; // not this thread's to release
+        }
+        if (--m_Depth > 0) {
+            return;
+        }
+        m_Owner = std::thread::id();
+    }
+    m_Released.notify_one();
+}
+
 void UpdateLock::BeginLevelChange() {
-    m_Mutex.lock();
+    lock();
     std::scoped_lock holds(m_HoldsMutex);
     ++m_Holds[std::this_thread::get_id()];
 }
@@ -20,7 +55,7 @@ bool UpdateLock::EndLevelChange() {
             m_Holds.erase(found);
         }
     }
-    m_Mutex.unlock();
+    unlock();
     return true;
 }
 

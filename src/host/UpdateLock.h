@@ -6,9 +6,15 @@
 // releases nothing, so a stray message never unlocks what another took. The
 // window thread takes it only with a bound (TryLockFor), so that a wedged game
 // never freezes the operator's commands.
+//
+// The re-entrant timed lock is built from a mutex and a condition variable rather
+// than std::recursive_timed_mutex: its steady-clock wait (pthread_mutex_clocklock)
+// is invisible to the thread sanitizer of our compiler, which then reports every
+// unlock as one of an unlocked mutex.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -22,12 +28,12 @@ class UpdateLock {
 public:
     // For std::scoped_lock / std::unique_lock; use those, never these by hand.
     // NOLINTBEGIN(readability-identifier-naming): the standard's Lockable names
-    void lock() { m_Mutex.lock(); }
-    void unlock() { m_Mutex.unlock(); }
-    bool try_lock() { return m_Mutex.try_lock(); }
+    void lock();
+    void unlock();
+    bool try_lock() { return TryLockFor(std::chrono::milliseconds(0)); }
     // NOLINTEND(readability-identifier-naming)
     // Takes the lock unless another thread holds it for longer than `limit`.
-    [[nodiscard]] bool TryLockFor(std::chrono::milliseconds limit) { return m_Mutex.try_lock_for(limit); }
+    [[nodiscard]] bool TryLockFor(std::chrono::milliseconds limit);
 
     // A level change begins on this thread: take the lock once more.
     void BeginLevelChange();
@@ -40,7 +46,13 @@ public:
     int LevelChangeHolds() const;
 
 private:
-    std::recursive_timed_mutex m_Mutex;
+    // True when the calling thread may take the lock now; the caller holds m_StateMutex.
+    bool IsFreeForThisThread() const;
+
+    std::mutex m_StateMutex;
+    std::condition_variable m_Released;
+    std::thread::id m_Owner;
+    int m_Depth = 0;
     mutable std::mutex m_HoldsMutex;
     std::map<std::thread::id, int> m_Holds;
 };
