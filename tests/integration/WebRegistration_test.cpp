@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace dravo {
 namespace {
 
@@ -90,6 +92,22 @@ TEST_F(WebRegistrationTest, AHangingListNeitherStallsTheGameNorHoldsTheShutdown)
     const auto shutdown = std::chrono::steady_clock::now() - start;
     EXPECT_LT(shutdown, std::chrono::milliseconds(7000));
     std::cout << "shutdown took " << std::chrono::duration_cast<std::chrono::milliseconds>(shutdown).count() << " ms\n";
+}
+
+TEST_F(WebRegistrationTest, NoRegistrationFollowsTheUnregistrationOfASlowList) {
+    LoopbackHttpServer slow(LoopbackHttpServer::Mode::Slow, std::chrono::milliseconds(800));
+    Configure({{"WebRegUrl", slow.Url()}, {"WebRegUpdate", "1.5"}}); // a registration every second
+    m_Game.Write("srv_send.txt", "");
+    auto server = StartServer();
+    ASSERT_TRUE(slow.WaitForRequests(2, std::chrono::seconds(20))); // registrations queue behind the slow ones
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(), 0) << server->Errors();
+    const auto lines = slow.Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "GET /servers/server.asp" + Query("-1")); // the last request of all
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("players=-1") != std::string::npos; }),
+              1);
 }
 
 } // namespace

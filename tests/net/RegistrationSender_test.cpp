@@ -6,6 +6,8 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 namespace dravo {
 namespace {
@@ -89,6 +91,41 @@ TEST_F(RegistrationSenderTest, FinishGivesUpAtItsLimitAndAbandonsTheRequestUnder
     m_Sender.Post("http://again/", "q=3");
     EXPECT_TRUE(m_Sender.Finish(std::chrono::seconds(10)));
     EXPECT_EQ(m_Fetch.Urls().back(), "http://second/?q=3");
+}
+
+TEST_F(RegistrationSenderTest, DroppedBatchesAreNotSentAndTheNextOneIsTheLast) {
+    m_Sender.Post("http://first/", "q=1");
+    ASSERT_TRUE(m_Fetch.WaitForUrls(1)); // under way and held
+    m_Sender.Post("http://first/", "q=2");
+    m_Sender.DropPending(); // stopping begins: q=2 never goes, q=1 is abandoned
+    m_Sender.Post("http://first/", "q=-1");
+    m_Fetch.Open();
+    EXPECT_TRUE(m_Sender.Finish(std::chrono::seconds(10)));
+    EXPECT_EQ(m_Fetch.Urls(), (List{"http://first/?q=1", "http://first/?q=-1", "http://second/?q=-1"}));
+}
+
+TEST_F(RegistrationSenderTest, PostsAndAFinishFromOtherThreadsAtOnceAreSafe) {
+    m_Fetch.Open();
+    // Threads that post while another finishes: the sender's thread is started, joined and started again
+    // under one lock, which a race detector checks.
+    std::vector<std::thread> posters;
+    for (int thread = 0; thread < 3; ++thread) {
+        posters.emplace_back([this, thread] {
+            for (int batch = 0; batch < 20; ++batch) {
+                m_Sender.Post("http://first/", "t=" + std::to_string(thread));
+            }
+        });
+    }
+    std::thread finisher([this] {
+        for (int round = 0; round < 5; ++round) {
+            (void)m_Sender.Finish(std::chrono::milliseconds(1));
+        }
+    });
+    for (std::thread& poster : posters) {
+        poster.join();
+    }
+    finisher.join();
+    EXPECT_TRUE(m_Sender.Finish(std::chrono::seconds(10))); // whatever was left went out, and the thread ends
 }
 
 } // namespace
