@@ -197,7 +197,7 @@ query_port=$(free_port)
 server=$!
 pids+=("$server")
 page=$(wait_window "^Dravo Server Wizard\$" 90)
-keys "$page" End # the last service of the sorted list: TCP/IP
+# A first run selects TCP/IP, the service the engine can host, at the top of the sorted list.
 sleep 0.5
 import -window "$page" "$build/windows-wizard.png"
 for name in services "rez file" "game settings" "game options"; do

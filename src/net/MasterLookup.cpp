@@ -1,10 +1,10 @@
 // Master server lookups on threads of their own.
 #include "net/MasterLookup.h"
 
+#include "platform/DetachedThread.h"
 #include "platform/UdpSocket.h"
 
 #include <mutex>
-#include <thread>
 
 namespace dravo {
 
@@ -30,12 +30,16 @@ void MasterLookup::Start(const std::string& host, uint32_t nowMs) {
     auto shared = std::make_shared<Shared>();
     m_Current = shared;
     m_StartedMs = nowMs;
-    std::thread([shared, host, resolve = m_Resolve] {
+    const bool started = StartDetachedThread([shared, host, resolve = m_Resolve] {
         const std::optional<uint32_t> address = resolve(host);
         std::scoped_lock lock(shared->m_Mutex);
         shared->m_Address = address;
         shared->m_Done = true;
-    }).detach();
+    });
+    if (!started) {
+        std::scoped_lock lock(shared->m_Mutex);
+        shared->m_Done = true; // no thread, no address: this lookup failed
+    }
 }
 
 void MasterLookup::Reset() {

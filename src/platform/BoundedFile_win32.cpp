@@ -9,9 +9,9 @@ namespace dravo {
 
 BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) {
     BoundedFile result;
-    const HANDLE handle = CreateFileW(file.wstring().c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return result; // missing, or a directory (which CreateFile does not open without a flag)
     }

@@ -5,6 +5,7 @@
 // thread keeps what it shares with the caller alive and ends on its own.
 #include "platform/HttpGet.h"
 
+#include "platform/DetachedThread.h"
 #include "platform/Text.h"
 
 #include <windows.h>
@@ -14,7 +15,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace dravo {
 namespace {
@@ -86,9 +86,7 @@ bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpL
     InternetSetStatusCallbackA(session, &OnStatus);
 
     auto request = std::make_shared<Request>();
-    try {
-        std::thread([request, session, url] { Perform(request, session, url); }).detach();
-    } catch (const std::system_error&) {
+    if (!StartDetachedThread([request, session, url] { Perform(request, session, url); })) {
         InternetCloseHandle(session);
         return false;
     }

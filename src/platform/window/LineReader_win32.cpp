@@ -1,8 +1,13 @@
 // Reading lines on a thread of their own from a console, pipe or file handle. A blocked ReadFile cannot
 // be woken portably on Windows (CancelSynchronousIo ends pipe and file reads, not every console read), so
 // stopping cuts the handlers off first, tries to cancel the read, and lets the thread go: it holds only
-// its shared context, and it ends with its read or with the process.
+// its shared context, and it ends with its read or with the process. The thread reads from a duplicate
+// of the descriptor's handle that it owns and closes, so a descriptor closed by its owner while a read
+// is still under way never leaves the thread reading from a handle number the system has handed to
+// something else (a socket, say).
 #include "platform/window/LineReader.h"
+
+#include "platform/DetachedThread.h"
 
 #include <windows.h>
 
@@ -10,13 +15,15 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <utility>
 
 namespace dravo {
 
 struct LineReader::Context {
-    HANDLE m_Input = INVALID_HANDLE_VALUE;
+    HANDLE m_Input = INVALID_HANDLE_VALUE; // the thread's own duplicate, closed when it ends
     std::atomic<DWORD> m_ThreadId{0}; // the reading thread's, once it runs
+    bool m_Started = false;           // the owner's: a reading thread was started
     std::mutex m_Mutex;               // guards the handlers and m_Stopped
     bool m_Stopped = false;
     LineHandler m_OnLine;
@@ -45,6 +52,8 @@ struct LineReader::Context {
             lines.Feed(std::string_view(buffer, got));
         }
         lines.Finish();
+        CloseHandle(m_Input);
+        m_Input = INVALID_HANDLE_VALUE;
         std::scoped_lock lock(m_Mutex);
         if (!m_Stopped && m_OnEnd) {
             m_OnEnd();
@@ -56,19 +65,32 @@ LineReader::LineReader(int fd, LineHandler onLine, EndHandler onEnd) : m_Context
     m_Context->m_OnLine = std::move(onLine);
     m_Context->m_OnEnd = std::move(onEnd);
     const intptr_t osHandle = fd < 0 ? -1 : _get_osfhandle(fd);
-    m_Context->m_Input = osHandle == -1 || osHandle == -2 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(osHandle);
-    if (m_Context->m_Input == INVALID_HANDLE_VALUE || m_Context->m_Input == nullptr) {
+    HANDLE own = INVALID_HANDLE_VALUE;
+    if (osHandle != -1 && osHandle != -2 && osHandle != 0 &&
+        DuplicateHandle(GetCurrentProcess(), reinterpret_cast<HANDLE>(osHandle), GetCurrentProcess(), &own, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS) == 0) {
+        own = INVALID_HANDLE_VALUE;
+    }
+    m_Context->m_Input = own;
+    if (own == INVALID_HANDLE_VALUE || own == nullptr) {
         // Nothing to read: the input has ended.
         if (m_Context->m_OnEnd) {
             m_Context->m_OnEnd();
         }
         return;
     }
-    m_Thread = std::thread([context = m_Context] { context->Run(); });
+    // A detached thread of the system's own: the owner never waits for a read (see StartDetachedThread).
+    if (!StartDetachedThread([context = m_Context] { context->Run(); })) {
+        CloseHandle(own);
+        m_Context->m_Input = INVALID_HANDLE_VALUE;
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                "cannot start the input reader");
+    }
+    m_Context->m_Started = true;
 }
 
 LineReader::~LineReader() {
-    if (!m_Thread.joinable()) {
+    if (!m_Context->m_Started) {
         return;
     }
     {
@@ -81,7 +103,6 @@ LineReader::~LineReader() {
         CancelSynchronousIo(thread);
         CloseHandle(thread);
     }
-    m_Thread.detach();
 }
 
 } // namespace dravo
