@@ -22,9 +22,9 @@ namespace dravo {
 
 struct LineReader::Context {
     HANDLE m_Input = INVALID_HANDLE_VALUE; // the thread's own duplicate, closed when it ends
-    std::atomic<DWORD> m_ThreadId{0}; // the reading thread's, once it runs
-    bool m_Started = false;           // the owner's: a reading thread was started
-    std::mutex m_Mutex;               // guards the handlers and m_Stopped
+    std::atomic<DWORD> m_ThreadId{0};      // the reading thread's, once it runs
+    bool m_Started = false;                // the owner's: a reading thread was started
+    std::mutex m_Mutex;                    // guards the handlers and m_Stopped
     bool m_Stopped = false;
     LineHandler m_OnLine;
     EndHandler m_OnEnd;
