@@ -79,6 +79,7 @@ GameSocket::~GameSocket() {
     }
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): it takes from the socket it owns
 GameSocket::Received GameSocket::Receive(std::string& data, PeerAddress& from, std::string& error) {
     data.resize(MAX_RECEIVE);
     sockaddr_in sender{};
@@ -107,6 +108,7 @@ GameSocket::Received GameSocket::Receive(std::string& data, PeerAddress& from, s
     return Received::Datagram;
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): it sends on the socket it owns
 bool GameSocket::Send(std::string_view data, const PeerAddress& to) {
     if (to.m_Port == 0) {
         return false;

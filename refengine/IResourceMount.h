@@ -20,7 +20,7 @@ struct ResourceItem {
 using ResourcePathParts = std::vector<std::string>;
 
 // The largest file a mount hands out, from a directory or an archive: a level is a few hundred KiB.
-constexpr size_t MAX_RESOURCE_FILE_SIZE = 64u * 1024u * 1024u;
+constexpr size_t MAX_RESOURCE_FILE_SIZE = size_t{64} * 1024 * 1024;
 
 class IResourceMount {
 public:

@@ -34,7 +34,7 @@ ResourceSet::MountResult ResourceSet::Mount(const std::filesystem::path& base, c
             std::unique_ptr<RezArchive> archive = RezArchive::Open(*path, error);
             if (!archive) {
                 if (result.m_Error.empty()) {
-                    result.m_Error = "Cannot mount " + name + ": " + error;
+                    result.m_Error = std::string("Cannot mount ").append(name).append(": ").append(error);
                 }
                 continue;
             }

@@ -75,7 +75,7 @@ public:
     int32_t Reserved3() override { return ENGINE_STATUS_OK; }
 
     // Variables files larger than this are refused rather than read.
-    static constexpr size_t MAX_VARIABLES_FILE_SIZE = 16u * 1024u * 1024u;
+    static constexpr size_t MAX_VARIABLES_FILE_SIZE = size_t{16} * 1024 * 1024;
     // Players a session takes at most.
     static constexpr uint32_t MAX_PLAYERS = 128;
 

@@ -10,6 +10,8 @@ shift || true
 packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev qstat libncurses-dev tmux)
 # clang with its sanitizer and libFuzzer runtimes for the fuzz stage; valgrind for the instruction benchmark.
 packages+=(clang libclang-rt-14-dev valgrind)
+# The format and lint stage.
+packages+=(clang-format clang-tidy)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")

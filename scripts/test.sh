@@ -16,6 +16,13 @@ if [ -z "$count" ] || [ "$count" -eq 0 ]; then
 fi
 ctest --no-tests=error --output-on-failure -j2
 
+# The format and lint check of the tree (skip with DRAVO_SKIP_LINT=1).
+if [ "${DRAVO_SKIP_LINT:-0}" != 1 ]; then
+    stage_start=$SECONDS
+    "$root/scripts/lint.sh" "$build"
+    echo "Lint stage: $((SECONDS - stage_start)) s"
+fi
+
 # The threaded parts again under ThreadSanitizer (skip with DRAVO_SKIP_TSAN=1).
 if [ "${DRAVO_SKIP_TSAN:-0}" != 1 ]; then
     stage_start=$SECONDS

@@ -72,8 +72,11 @@ std::string CollectOverrides(const std::vector<std::string>& arguments, std::vec
                    "without blanks or quotes after the plus sign.";
         }
         if (index + 1 >= arguments.size()) {
-            return "ERROR - The override " + argument + " has no value: write " + argument +
-                   " value (quote a value that holds blanks; \"\" for an empty one).";
+            return std::string("ERROR - The override ")
+                .append(argument)
+                .append(" has no value: write ")
+                .append(argument)
+                .append(" value (quote a value that holds blanks; \"\" for an empty one).");
         }
         const std::string& value = arguments[++index];
         values.insert(index);

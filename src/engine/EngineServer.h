@@ -29,6 +29,7 @@ struct InterfaceId {
 };
 
 // {87EEDE80-0ED4-11D2-BA96-006008904776}
+// NOLINTNEXTLINE(readability-identifier-naming): the name the engine's own interface gives it
 inline constexpr InterfaceId ServerInterfaceId = {
     0x87EEDE80u, 0x0ED4u, 0x11D2u, {0xBA, 0x96, 0x00, 0x60, 0x08, 0x90, 0x47, 0x76}};
 

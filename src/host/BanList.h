@@ -17,7 +17,7 @@ namespace dravo {
 // never match a player and is left out (and counted), never cut to a shorter name.
 constexpr size_t MAX_BANNED_NAME_CHARS = 63;
 // The file is read up to this size; the rest is left out (and said so).
-constexpr size_t MAX_BAN_FILE_BYTES = 1024 * 1024;
+constexpr size_t MAX_BAN_FILE_BYTES = size_t{1024} * 1024;
 
 // What reading the file found.
 struct BanListLoad {

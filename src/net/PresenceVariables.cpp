@@ -74,7 +74,7 @@ PresenceVariables ReadPresenceVariables(EngineServer& server, const std::string&
     if (auto rate = ReadWhole(server, GLOBAL_RATE_VARIABLE, 0, MAX_RATE)) {
         limits.m_GlobalPerSecond = *rate;
     }
-    if (auto bytes = ReadWhole(server, GLOBAL_BYTES_VARIABLE, 0, MAX_BYTES_PER_SECOND)) {
+    if (auto bytes = ReadWhole(server, GLOBAL_BYTES_VARIABLE, 0, static_cast<float>(MAX_BYTES_PER_SECOND))) {
         limits.m_GlobalBytesPerSecond = *bytes;
     }
     if (auto url = ReadText(server, REGISTRATION_URL_VARIABLE)) {

@@ -79,7 +79,7 @@ bool QueryReporter::Claim(AnswerPart part) {
 // \echo\<text> answers \echo\<text>.
 void QueryReporter::AnswerEcho() {
     const std::string_view text = m_Tokens.Next(); // taken as the value even when not answered again
-    if (!text.empty() && Claim(PART_ECHO)) {
+    if (!text.empty() && Claim(PartEcho)) {
         AddKeyValue(ECHO_KEY, text);
     }
 }
@@ -88,14 +88,14 @@ void QueryReporter::AnswerEcho() {
 // secret key and Base64-encoded.
 void QueryReporter::AnswerSecure() {
     const std::string_view challenge = m_Tokens.Next();
-    if (!challenge.empty() && Claim(PART_SECURE)) {
+    if (!challenge.empty() && Claim(PartSecure)) {
         AddKeyValue(VALIDATE_KEY, ValidateValue(challenge, m_SecretKey).data());
     }
 }
 
 // \basic\ answers \gamename\<game>\gamever\<version>\location\<master index>.
 void QueryReporter::AnswerBasic() {
-    if (!Claim(PART_BASIC)) {
+    if (!Claim(PartBasic)) {
         return;
     }
     AddKeyValue(GAME_NAME_KEY, m_GameName);
@@ -104,20 +104,20 @@ void QueryReporter::AnswerBasic() {
 }
 
 void QueryReporter::AnswerInfo() {
-    if (Claim(PART_INFO)) {
+    if (Claim(PartInfo)) {
         (void)ReportInfo();
     }
 }
 
 void QueryReporter::AnswerRules() {
-    if (Claim(PART_RULES)) {
+    if (Claim(PartRules)) {
         (void)ReportRules();
     }
 }
 
 // Above the global answer budget the player pairs are left out.
 void QueryReporter::AnswerPlayers() {
-    if (m_PlayersAllowed && Claim(PART_PLAYERS)) {
+    if (m_PlayersAllowed && Claim(PartPlayers)) {
         (void)ReportPlayers();
     }
 }

@@ -58,7 +58,7 @@ public:
     // The longest query answered, on either port; a longer one is dropped.
     static constexpr size_t MAX_DATAGRAM = 500;
     // Datagrams the system keeps waiting between two steps: a step's worth of a heavy flood.
-    static constexpr size_t RECEIVE_BUFFER_BYTES = 1024 * 1024;
+    static constexpr size_t RECEIVE_BUFFER_BYTES = size_t{1024} * 1024;
     // Flags bit: the heartbeat names the host (game) port instead of the query port.
     static constexpr uint32_t FLAG_HEARTBEAT_HOST_PORT = 1;
 
@@ -120,12 +120,12 @@ private:
 
     // Which parts an answer holds already: a key asked for again adds nothing.
     enum AnswerPart : uint32_t {
-        PART_ECHO = 1,
-        PART_SECURE = 2,
-        PART_BASIC = 4,
-        PART_INFO = 8,
-        PART_RULES = 16,
-        PART_PLAYERS = 32,
+        PartEcho = 1,
+        PartSecure = 2,
+        PartBasic = 4,
+        PartInfo = 8,
+        PartRules = 16,
+        PartPlayers = 32,
     };
 
     void CheckHeartbeat();

@@ -25,6 +25,7 @@ bool AppendFile::Open(const std::string& path, std::string& error) {
     return true;
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): it writes the file it owns
 bool AppendFile::Write(std::string_view text, std::string& error) {
     const int fd = static_cast<int>(m_Handle);
     const off_t before = lseek(fd, 0, SEEK_END);

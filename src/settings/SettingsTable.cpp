@@ -9,7 +9,7 @@ namespace {
 #define DRAVO_SETTING(key, kind, size, field)                                                                          \
     SettingRow {                                                                                                       \
         key, SettingKind::kind, size, [](SettingsTargets& targets) -> void* { return &targets.m_Settings.field; },     \
-            key == std::string_view("DashGoInfo"), {}                                                                  \
+            (key) == std::string_view("DashGoInfo"), {}                                                                \
     }
 #define DRAVO_OPTION(key, kind, size, field, order, dialogKey, start)                                                  \
     SettingRow {                                                                                                       \

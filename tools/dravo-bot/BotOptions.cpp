@@ -59,6 +59,7 @@ std::optional<BotOptions> BotOptions::Parse(const std::vector<std::string>& argu
     std::vector<std::string> words = {"dravo-bot"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words) {
         argv.push_back(word.data());
     }

@@ -11,7 +11,7 @@ namespace dravo {
 DialogPoster::DialogPoster(std::shared_ptr<WindowThreadQueue> queue, std::shared_ptr<DialogLink> link)
     : m_Queue(std::move(queue)), m_Link(std::move(link)) {}
 
-bool DialogPoster::Post(std::function<void(DialogApi&)> work, std::function<void()> orphaned) const {
+bool DialogPoster::Post(std::function<void(DialogApi&)> work, const std::function<void()>& orphaned) const {
     if (!m_Queue || !m_Link || m_Link->m_Dialog.load() == nullptr || !work) {
         if (orphaned) {
             orphaned();

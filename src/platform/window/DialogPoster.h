@@ -30,7 +30,7 @@ public:
     // False when the dialog is gone or the window system is; true only says it was queued. `orphaned`
     // runs instead of `work` when the dialog is gone: at once on the calling thread when it was gone
     // before the call, else on the window thread.
-    bool Post(std::function<void(DialogApi&)> work, std::function<void()> orphaned = {}) const;
+    bool Post(std::function<void(DialogApi&)> work, const std::function<void()>& orphaned = {}) const;
     bool PostCommand(ControlId id, Notification code = Notification::Click) const;
     bool PostCloseRequest(bool forced) const;
 

@@ -16,19 +16,19 @@ void TerminalCanvas::Put(int col, int row, char glyph, CellStyle style, bool und
     if (InRange(col, row)) {
         // Control characters would upset the screen; they show as blanks.
         const bool printable = static_cast<unsigned char>(glyph) >= 0x20 && glyph != '\x7f';
-        m_Cells[static_cast<size_t>(row * m_Cols + col)] = Cell{printable ? glyph : ' ', style, underline};
+        m_Cells[Index(col, row)] = Cell{printable ? glyph : ' ', style, underline};
     }
 }
 
 void TerminalCanvas::Put(int col, int row, LineGlyph glyph, CellStyle style) {
     if (InRange(col, row)) {
-        m_Cells[static_cast<size_t>(row * m_Cols + col)] = Cell{static_cast<char>(glyph), style, false};
+        m_Cells[Index(col, row)] = Cell{static_cast<char>(glyph), style, false};
     }
 }
 
 void TerminalCanvas::Restyle(int col, int row, CellStyle style) {
     if (InRange(col, row)) {
-        m_Cells[static_cast<size_t>(row * m_Cols + col)].m_Style = style;
+        m_Cells[Index(col, row)].m_Style = style;
     }
 }
 

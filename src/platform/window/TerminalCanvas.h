@@ -48,7 +48,7 @@ public:
 
     int Cols() const { return m_Cols; }
     int Rows() const { return m_Rows; }
-    const Cell& At(int col, int row) const { return m_Cells[static_cast<size_t>(row * m_Cols + col)]; }
+    const Cell& At(int col, int row) const { return m_Cells[Index(col, row)]; }
 
     void Clear();
     void Put(int col, int row, char glyph, CellStyle style, bool underline = false);
@@ -68,6 +68,10 @@ public:
 
 private:
     bool InRange(int col, int row) const { return col >= 0 && row >= 0 && col < m_Cols && row < m_Rows; }
+    // The cell's place in m_Cells; the caller checked InRange.
+    size_t Index(int col, int row) const {
+        return static_cast<size_t>(row) * static_cast<size_t>(m_Cols) + static_cast<size_t>(col);
+    }
 
     int m_Cols;
     int m_Rows;

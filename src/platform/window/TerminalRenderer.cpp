@@ -284,8 +284,8 @@ void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cell
     const int lastTop = std::max(count - cells.m_Height, 0);
     view.m_Top = view.m_Follow ? lastTop : std::clamp(view.m_Top, 0, lastTop);
     for (int row = 0; row < cells.m_Height && view.m_Top + row < count; ++row) {
-        m_Canvas.Text(cells.m_Col, cells.m_Row + row, lines[static_cast<size_t>(view.m_Top + row)], style,
-                      cells.m_Width - 1);
+        m_Canvas.Text(cells.m_Col, cells.m_Row + row, lines[static_cast<size_t>(view.m_Top) + static_cast<size_t>(row)],
+                      style, cells.m_Width - 1);
     }
     DrawScrollMarks(cells, view.m_Top > 0, view.m_Top < lastTop, style);
 }

@@ -159,6 +159,7 @@ std::optional<KeyEvent> TerminalSession::ReadKey() {
     return key;
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): it resizes the terminal it owns
 bool TerminalSession::TakeResize() {
     winsize size{};
     if (ioctl(m_OutputFd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {

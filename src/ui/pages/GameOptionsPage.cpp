@@ -41,9 +41,10 @@ float ReadNumber(const DialogApi& dialog, Control id) {
 
 std::string NightColorText(ColorRgb color) {
     char text[NIGHT_COLOR_SIZE];
-    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", static_cast<double>(color.m_Red * COLOR_COMPONENT_SCALE),
-                  static_cast<double>(color.m_Green * COLOR_COMPONENT_SCALE),
-                  static_cast<double>(color.m_Blue * COLOR_COMPONENT_SCALE));
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f",
+                  static_cast<double>(static_cast<float>(color.m_Red) * COLOR_COMPONENT_SCALE),
+                  static_cast<double>(static_cast<float>(color.m_Green) * COLOR_COMPONENT_SCALE),
+                  static_cast<double>(static_cast<float>(color.m_Blue) * COLOR_COMPONENT_SCALE));
     return text;
 }
 

@@ -72,7 +72,7 @@ void NetGamePage::OnPageCommand(DialogApi& dialog, int id, Notification /*code*/
     }
 }
 
-bool NetGamePage::FieldsAccepted(DialogApi& dialog) {
+bool NetGamePage::FieldsAccepted(DialogApi& dialog) const {
     // The port counts only where the operator sees it; hidden, it keeps the stored value as it is.
     if (m_TcpIpSelected && ReadAtMost(dialog.GetItemText(Control::Port), MAX_PORT) > MAX_PORT) {
         (void)dialog.ShowMessageBox(PORT_RANGE_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);

@@ -32,7 +32,7 @@ private:
     void OnOpen(DialogApi& dialog) override;
     void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
     // False, with the field to fix focused, when Next must stay on the page.
-    bool FieldsAccepted(DialogApi& dialog);
+    bool FieldsAccepted(DialogApi& dialog) const;
     void Next(DialogApi& dialog);
 
     ServerSettings& m_Settings;
