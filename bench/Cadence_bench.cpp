@@ -4,26 +4,14 @@
 // Goals: at least 103 steps a second, p50 <= 9.3 ms, p99 <= 11 ms, max <= 25 ms.
 #include "support/BenchGame.h"
 #include "support/Figures.h"
+#include "support/FrameIntervals.h"
 
 #include <cstdio>
 #include <thread>
 
 using namespace dravo::bench;
 
-namespace {
-
-struct Intervals {
-    double m_Count = 0, m_P50 = 0, m_P99 = 0, m_Max = 0;
-};
-
-bool ParseIntervals(const std::string& line, Intervals& out) {
-    const size_t at = line.find("frameintervals: ");
-    return at != std::string::npos &&
-           std::sscanf(line.c_str() + at, "frameintervals: %lf intervals, p50 %lf ms, p99 %lf ms, max %lf ms",
-                       &out.m_Count, &out.m_P50, &out.m_P99, &out.m_Max) == 4;
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
     const double seconds = NumberOption(argc, argv, "--seconds", 30);
@@ -47,8 +35,8 @@ int main(int argc, char** argv) {
     server.WriteLine("frameintervals");
     const auto answer = server.WaitForLine("frameintervals:", std::chrono::seconds(5), from);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    Intervals intervals;
-    if (!answer || !ParseIntervals(answer->m_Text, intervals)) {
+    FrameIntervals intervals;
+    if (!answer || !ParseFrameIntervals(answer->m_Text, intervals)) {
         Complain("no frameintervals answer", server);
         return 1;
     }

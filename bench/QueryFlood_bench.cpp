@@ -25,21 +25,6 @@ constexpr uint32_t FLOOD_ADDRESSES = 2000;
 constexpr uint32_t BURST_FIRST = 10000; // fresh addresses for the burst
 constexpr uint32_t LATENCY_FIRST = 20000;
 
-struct Intervals {
-    double m_Count = 0, m_P50 = 0, m_P99 = 0, m_Max = 0;
-};
-
-Intervals ReadIntervals(QueryHost& host, bool reset) {
-    Intervals out;
-    const std::string line = host.Ask(reset ? "frameintervals reset" : "frameintervals", "frameintervals:");
-    const size_t at = line.find("frameintervals: ");
-    if (at != std::string::npos) {
-        std::sscanf(line.c_str() + at, "frameintervals: %lf intervals, p50 %lf ms, p99 %lf ms, max %lf ms",
-                    &out.m_Count, &out.m_P50, &out.m_P99, &out.m_Max);
-    }
-    return out;
-}
-
 double Percentile(std::vector<double> values, double share) {
     if (values.empty()) {
         return 0;
@@ -63,10 +48,10 @@ int main(int argc, char** argv) {
     const auto window = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 
     // Cadence idle.
-    ReadIntervals(host, true);
+    host.Intervals(true);
     auto start = Clock::now();
     std::this_thread::sleep_for(window);
-    const Intervals idle = ReadIntervals(host, true);
+    const FrameIntervals idle = host.Intervals(true);
     const double idleSteps = idle.m_Count / std::chrono::duration<double>(Clock::now() - start).count();
 
     // Cadence under the flood.
@@ -86,7 +71,7 @@ int main(int argc, char** argv) {
         load.ReceiveWaiting(count);
         std::this_thread::sleep_until(tick + std::chrono::milliseconds(1));
     }
-    const Intervals flood = ReadIntervals(host, false);
+    const FrameIntervals flood = host.Intervals(false);
     const double floodSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double floodSteps = flood.m_Count / floodSeconds;
     load.Receive(Clock::now() + std::chrono::milliseconds(500), count);

@@ -8,7 +8,8 @@
 
 namespace dravo::bench {
 
-QueryHost::QueryHost(int players, const std::map<std::string, std::string>& variables) {
+QueryHost::QueryHost(int players, const std::map<std::string, std::string>& variables,
+                     const std::vector<std::string>& botOptions) {
     // Heartbeats land in a socket of ours on loopback and are never read.
     m_Sink = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in sink{};
@@ -35,7 +36,9 @@ QueryHost::QueryHost(int players, const std::map<std::string, std::string>& vari
         return;
     }
     if (players > 0) {
-        m_Bots = m_Game.StartBots({"--count", std::to_string(players), "--duration", "600", "--quiet"});
+        std::vector<std::string> arguments = {"--count", std::to_string(players), "--duration", "600", "--quiet"};
+        arguments.insert(arguments.end(), botOptions.begin(), botOptions.end());
+        m_Bots = m_Game.StartBots(arguments);
         if (Ask("status", std::to_string(players) + " of ").empty()) {
             m_Failure = "the players did not all join:\n" + m_Server->Output() + m_Server->Errors();
             return;
@@ -65,6 +68,12 @@ std::string QueryHost::Ask(const std::string& command, const std::string& answer
         }
     }
     return {};
+}
+
+FrameIntervals QueryHost::Intervals(bool reset) {
+    FrameIntervals out;
+    (void)ParseFrameIntervals(Ask(reset ? "frameintervals reset" : "frameintervals", "frameintervals:"), out);
+    return out;
 }
 
 } // namespace dravo::bench

@@ -3,17 +3,20 @@
 #pragma once
 
 #include "support/BenchGame.h"
+#include "support/FrameIntervals.h"
 
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dravo::bench {
 
 class QueryHost {
 public:
-    // `variables` are added to (and override) the GameSpy settings.
-    explicit QueryHost(int players, const std::map<std::string, std::string>& variables = {});
+    // `variables` are added to (and override) the GameSpy settings; `botOptions` go to dravo-bot.
+    explicit QueryHost(int players, const std::map<std::string, std::string>& variables = {},
+                       const std::vector<std::string>& botOptions = {});
     ~QueryHost();
     QueryHost(const QueryHost&) = delete;
     QueryHost& operator=(const QueryHost&) = delete;
@@ -26,6 +29,8 @@ public:
     uint16_t GamePort() const { return m_Game.GamePort(); }
     // Types a console command and returns the first answer line that holds `answer`.
     std::string Ask(const std::string& command, const std::string& answer);
+    // The step intervals counted since the last reset; `reset` starts counting anew.
+    FrameIntervals Intervals(bool reset);
 
 private:
     BenchGame m_Game;
