@@ -3,7 +3,9 @@
 //   B. "status" repeated to 1023 bytes on the game port, 300 a second from 300 addresses, 128 players
 //      with 60-character names;
 //   C. "\status\" from 6000 addresses at one a second each, 16 players.
-// For each: the answer bytes a second the server sends (goal: at most the byte budget plus one answer),
+// For each: the answer bytes a second the server sends from the flood's first second on (goal: at most
+// the byte budget plus one answer; the budget is a bucket one second deep, so the first second may also
+// spend what was saved before the flood, which the whole-flood figure shows),
 // the steps a second against idle (at least 95%), the step interval p99 (at most 12 ms), and what a new
 // address asking "\status\" every 0.5 s, 10 times, gets (at least 9 answered). Then the worst single
 // datagram: the largest answer one query can bring (goal: one "\status\" answer's worth).
@@ -40,7 +42,8 @@ struct Flood {
 };
 
 struct FloodResult {
-    double m_AnswerBytesPerSecond = 0;
+    double m_AnswerBytesPerSecond = 0; // from the first second on
+    double m_WholeBytesPerSecond = 0;  // the whole flood, its first second included
     double m_StepsPerSecond = 0;
     FrameIntervals m_Intervals;
     int m_LegitAnswered = 0;
@@ -50,16 +53,19 @@ struct FloodResult {
 FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, double seconds, uint32_t legitIndex) {
     FloodResult result;
     uint64_t bytes = 0;
+    uint64_t steadyBytes = 0; // from the first second on, once the budget saved while idle is spent
+    const auto start = Clock::now();
+    const auto steadyFrom = start + std::chrono::seconds(1);
     std::set<int> legitAnswers; // by query number: an answer of several datagrams counts once
     int legitAsked = 0;
-    auto onDatagram = [&](uint32_t index, std::string_view datagram, Clock::time_point) {
+    auto onDatagram = [&](uint32_t index, std::string_view datagram, Clock::time_point at) {
         bytes += datagram.size();
+        steadyBytes += at >= steadyFrom ? datagram.size() : 0;
         if (index == legitIndex && datagram.find("\\final\\") != std::string_view::npos) {
             legitAnswers.insert(legitAsked);
         }
     };
     host.Intervals(true);
-    const auto start = Clock::now();
     const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     auto nextLegit = start + std::chrono::seconds(1);
     uint64_t sent = 0;
@@ -82,7 +88,8 @@ FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, doubl
     result.m_Intervals = host.Intervals(false);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     load.Receive(Clock::now() + std::chrono::milliseconds(300), onDatagram);
-    result.m_AnswerBytesPerSecond = static_cast<double>(bytes) / elapsed;
+    result.m_AnswerBytesPerSecond = static_cast<double>(steadyBytes) / (elapsed - 1.0);
+    result.m_WholeBytesPerSecond = static_cast<double>(bytes) / elapsed;
     result.m_StepsPerSecond = result.m_Intervals.m_Count / elapsed;
     result.m_LegitAnswered = static_cast<int>(legitAnswers.size());
     return result;
@@ -99,8 +106,9 @@ size_t AnswerBytes(QueryLoad& load, uint16_t port, std::string_view query, uint3
 
 void Report(const char* name, const FloodResult& result, double idleSteps, size_t oneAnswer) {
     std::printf("%s\n", name);
-    Goal("answer bytes per second", result.m_AnswerBytesPerSecond, "B/s", true,
+    Goal("answer bytes per second, from the first second on", result.m_AnswerBytesPerSecond, "B/s", true,
          BYTE_BUDGET + static_cast<double>(oneAnswer));
+    Figure("answer bytes per second, whole flood", result.m_WholeBytesPerSecond, "B/s");
     Goal("steps per second / idle", 100.0 * result.m_StepsPerSecond / idleSteps, "%", false, 95);
     Goal("step interval p99", result.m_Intervals.m_P99, "ms", true, 12);
     Figure("step interval max", result.m_Intervals.m_Max, "ms");

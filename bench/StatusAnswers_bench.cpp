@@ -5,7 +5,7 @@
 // The load: --rate queries a second (3000 for 16 players, 1500 for 128) for
 // --seconds (5) from 2000 loopback source addresses (127.0.0.2 and up), so each
 // address stays inside its per-address allowance; the global budget is lifted
-// (SpyGlobalRate 0) so every answer is a full one. dravoserv's cost per answer is
+// (SpyGlobalRate 0, SpyGlobalBytes 0) so every answer is a full one. dravoserv's cost per answer is
 // its CPU time during the load, less its idle CPU time over as long (measured just
 // before with the same players), divided by the answers that came back.
 // Goals: at least 70% of the bare rate with 16 players, 50% with 128.
@@ -76,7 +76,7 @@ std::vector<size_t> AnswerSizes(QueryLoad& load, uint16_t port) {
 }
 
 int RunCase(int players, double rate, double seconds) {
-    QueryHost host(players, {{"SpyGlobalRate", "0"}});
+    QueryHost host(players, {{"SpyGlobalRate", "0"}, {"SpyGlobalBytes", "0"}});
     if (!host.Ready()) {
         std::fprintf(stderr, "%s\n", host.Failure().c_str());
         return 1;

@@ -40,11 +40,10 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
         m_GlobalStarted = true;
     }
     bool favoured = true;
-    AddressTable::Entry* entry = nullptr;
     if (m_Limits.m_Burst != 0) {
         const uint64_t capacity = uint64_t{m_Limits.m_Burst} * MILLI;
         bool isNew = false;
-        entry = &m_Table.See(address, isNew);
+        AddressTable::Entry* entry = &m_Table.See(address, isNew);
         if (isNew) {
             entry->m_AllowanceMilli = capacity;
             entry->m_LastMs = nowMs;
@@ -70,11 +69,9 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
             verdict = Verdict::WithoutPlayers;
         }
     }
-    verdict = FitBudget(verdict, favoured, nowMs);
-    if (verdict == Verdict::Drop && entry != nullptr) {
-        entry->m_AllowanceMilli += MILLI; // nothing was sent: the address keeps its answer
-    }
-    return verdict;
+    // A query the budget drops still costs its address its answer: were it given back, every address of
+    // a flood would soon hold a full allowance and pass for a browser that asks little.
+    return FitBudget(verdict, favoured, nowMs);
 }
 
 AnswerRateLimiter::Verdict AnswerRateLimiter::FitBudget(Verdict wanted, bool favoured, uint32_t nowMs) {

@@ -34,8 +34,6 @@ bool IsHostName(std::string_view text) {
 
 constexpr uint32_t LOOPBACK_NETWORK = 0x7F000000;
 constexpr uint32_t LOOPBACK_MASK = 0xFF000000;
-// How often Process looks at the clock while it reads.
-constexpr int READS_BETWEEN_CLOCK_LOOKS = 16;
 
 } // namespace
 
@@ -114,31 +112,33 @@ int QueryReporter::Process() {
         return 0; // not reporting
     }
     CheckHeartbeat();
-    // Everything waiting is read, for a bounded time: what the allowances refuse costs a table look-up.
+    // Everything waiting is read, a batch at a time, for a bounded time: what the allowances refuse
+    // costs a table look-up.
     const auto start = std::chrono::steady_clock::now();
     int answered = 0;
-    char buffer[MAX_DATAGRAM + 1];
-    for (int read = 1;; ++read) {
-        size_t length = 0;
-        UdpPeer from;
-        const UdpSocket::Received received = m_Socket.Receive(buffer, MAX_DATAGRAM, length, from);
-        if (received == UdpSocket::Received::Nothing || received == UdpSocket::Received::Failed) {
-            break;
-        }
-        if (received == UdpSocket::Received::Datagram && length > 0) {
-            buffer[length] = '\0';
+    constexpr int BATCH = 32;
+    char buffer[BATCH * (MAX_DATAGRAM + 1)];
+    UdpDatagram datagrams[BATCH];
+    for (;;) {
+        const int taken = m_Socket.ReceiveBatch(buffer, MAX_DATAGRAM + 1, datagrams, BATCH);
+        for (int i = 0; i < taken; ++i) {
+            const UdpDatagram& datagram = datagrams[i];
+            // Too long (more than a query may be), or one of the empty datagrams some clients send.
+            if (datagram.m_Oversized || datagram.m_Length == 0 || datagram.m_Length > MAX_DATAGRAM) {
+                continue;
+            }
+            buffer[static_cast<size_t>(i) * (MAX_DATAGRAM + 1) + datagram.m_Length] = '\0';
             char address[16];
-            UdpSocket::FormatAddress(from.m_Address, address, sizeof address);
+            UdpSocket::FormatAddress(datagram.m_From.m_Address, address, sizeof address);
             // Answered from the port that was asked: clients take answers only from where they sent.
             m_AnswerFromSocket = true;
-            if (HandleQuery(std::string_view(buffer, length), address, from.m_Port)) {
+            if (HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), address, datagram.m_From.m_Port)) {
                 ++answered;
             }
             m_AnswerFromSocket = false;
-        } // else too long, or one of the empty datagrams some clients send when they retry
-        if (read % READS_BETWEEN_CLOCK_LOOKS == 0 &&
-            std::chrono::steady_clock::now() - start >= m_Options.m_ReadTimePerProcess) {
-            break; // the rest waits for the next step
+        }
+        if (taken < BATCH || std::chrono::steady_clock::now() - start >= m_Options.m_ReadTimePerProcess) {
+            break; // nothing more waits, or the rest waits for the next step
         }
     }
     return answered;

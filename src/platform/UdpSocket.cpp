@@ -1,7 +1,8 @@
 // The owned UDP socket: what every platform shares.
 #include "platform/UdpSocket.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace dravo {
@@ -23,8 +24,25 @@ UdpSocket::~UdpSocket() {
 }
 
 void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
-    std::snprintf(text, size, "%u.%u.%u.%u", (address >> 24) & 0xFFu, (address >> 16) & 0xFFu, (address >> 8) & 0xFFu,
-                  address & 0xFFu);
+    // By hand rather than with snprintf: the query reader formats the sender of every datagram it takes.
+    char dotted[16];
+    size_t at = 0;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const unsigned part = (address >> shift) & 0xFFu;
+        if (part >= 100) {
+            dotted[at++] = static_cast<char>('0' + part / 100);
+        }
+        if (part >= 10) {
+            dotted[at++] = static_cast<char>('0' + part / 10 % 10);
+        }
+        dotted[at++] = static_cast<char>('0' + part % 10);
+        dotted[at++] = shift == 0 ? '\0' : '.';
+    }
+    if (size > 0) {
+        const size_t copied = std::min(at, size) - 1;
+        std::memcpy(text, dotted, copied);
+        text[copied] = '\0';
+    }
 }
 
 } // namespace dravo

@@ -16,6 +16,14 @@ struct UdpPeer {
     uint16_t m_Port = 0;
 };
 
+// One datagram of a batch read (UdpSocket::ReceiveBatch).
+struct UdpDatagram {
+    const char* m_Data = nullptr; // within the caller's buffer
+    size_t m_Length = 0;
+    UdpPeer m_From;
+    bool m_Oversized = false; // longer than the room for it: consumed, m_Length not set
+};
+
 class UdpSocket {
 public:
     enum class Received { Datagram, Nothing, Oversized, Failed };
@@ -48,6 +56,10 @@ public:
     // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
     // reported as Oversized; `length` is set only for Datagram.
     Received Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from);
+    // Takes up to `count` waiting datagrams without waiting, in one system call where the system has
+    // one (recvmmsg): the i-th goes to buffer + i * capacity, so `buffer` holds count * capacity bytes.
+    // Returns how many were taken: 0 when none waits, -1 on a failure.
+    int ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagrams, int count);
     [[nodiscard]] bool SendTo(const void* data, size_t length, const UdpPeer& to);
 
     // The IPv4 address of a dotted address or host name (a name lookup may wait); empty when there is none.

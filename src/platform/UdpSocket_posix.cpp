@@ -1,6 +1,7 @@
 // The owned UDP socket over BSD sockets.
 #include "platform/UdpSocket.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -75,6 +76,35 @@ UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& le
     }
     length = static_cast<size_t>(received);
     return Received::Datagram;
+}
+
+int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagrams, int count) {
+    constexpr int MOST = 64;
+    count = std::min(count, MOST);
+    mmsghdr messages[MOST];
+    iovec pieces[MOST];
+    sockaddr_in senders[MOST];
+    for (int i = 0; i < count; ++i) {
+        pieces[i] = iovec{buffer + static_cast<size_t>(i) * capacity, capacity};
+        senders[i] = sockaddr_in{};
+        messages[i] = mmsghdr{};
+        messages[i].msg_hdr.msg_name = &senders[i];
+        messages[i].msg_hdr.msg_namelen = sizeof senders[i];
+        messages[i].msg_hdr.msg_iov = &pieces[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    const int received = recvmmsg(Fd(), messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    if (received < 0) {
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+    }
+    for (int i = 0; i < received; ++i) {
+        UdpDatagram& datagram = datagrams[i];
+        datagram.m_Data = static_cast<const char*>(pieces[i].iov_base);
+        datagram.m_From = UdpPeer{ntohl(senders[i].sin_addr.s_addr), ntohs(senders[i].sin_port)};
+        datagram.m_Oversized = (messages[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
+        datagram.m_Length = datagram.m_Oversized ? 0 : messages[i].msg_len;
+    }
+    return received;
 }
 
 bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {

@@ -109,6 +109,28 @@ UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& le
     return Received::Datagram;
 }
 
+int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagrams, int count) {
+    // Windows has no batch receive for UDP: one call a datagram.
+    int taken = 0;
+    while (taken < count) {
+        char* room = buffer + static_cast<size_t>(taken) * capacity;
+        UdpDatagram& datagram = datagrams[taken];
+        size_t length = 0;
+        const Received received = Receive(room, capacity, length, datagram.m_From);
+        if (received == Received::Nothing) {
+            break;
+        }
+        if (received == Received::Failed) {
+            return taken > 0 ? taken : -1;
+        }
+        datagram.m_Data = room;
+        datagram.m_Oversized = received == Received::Oversized;
+        datagram.m_Length = datagram.m_Oversized ? 0 : length;
+        ++taken;
+    }
+    return taken;
+}
+
 bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
     const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
     return sendto(AsSocket(m_Descriptor), static_cast<const char*>(data), static_cast<int>(length), 0,

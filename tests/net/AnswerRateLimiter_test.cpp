@@ -129,8 +129,44 @@ TEST(AnswerRateLimiter, TheByteBudgetLeavesOutPlayersThenDropsAndKeepsAShareForB
     // The browser still gets its answers from the kept share.
     EXPECT_EQ(limiter.Admit(ALICE, 0), Verdict::Full);
     limiter.Charge(Verdict::Full, 1000);
-    // A dropped query costs its address nothing: that flood address is answered once the budget is back.
+    // A flood address is answered again once the budget is back.
     EXPECT_EQ(limiter.Admit(150, 1000), Verdict::Full);
+}
+
+// A spoofed flood with the default limits: 2000 addresses asking ten times a second each, a step every
+// 9 ms, full answers of 816 bytes and 300 without players. A new address that asks every half second
+// from the first second on gets its answers, and the bytes sent stay within the budget.
+TEST(AnswerRateLimiter, ANewQuerierIsAnsweredThroughAFloodOfManyAddresses) {
+    AnswerRateLimiter limiter;
+    limiter.SetLimits(AnswerRateLimits{});
+    constexpr uint32_t FLOOD_FIRST = 0x7F000100;
+    constexpr uint32_t NEWCOMER = 0x7F00F000;
+    constexpr uint32_t STEP_MS = 9;
+    constexpr uint32_t PER_STEP = 20000 * STEP_MS / 1000;
+    int asked = 0;
+    int answered = 0;
+    uint64_t bytes = 0;
+    uint32_t next = 0;
+    for (uint32_t now = 1; now < 8000; now += STEP_MS) {
+        for (uint32_t i = 0; i < PER_STEP; ++i) {
+            const Verdict verdict = limiter.Admit(FLOOD_FIRST + next, now);
+            const size_t size = verdict == Verdict::Full ? 816 : verdict == Verdict::WithoutPlayers ? 300 : 0;
+            limiter.Charge(verdict, size);
+            bytes += size;
+            next = (next + 1) % 2000;
+        }
+        if (now >= 1000 && asked < 10 && now >= 1000 + static_cast<uint32_t>(asked) * 500) {
+            ++asked;
+            const Verdict verdict = limiter.Admit(NEWCOMER, now);
+            const size_t size = verdict == Verdict::Full ? 816 : verdict == Verdict::WithoutPlayers ? 300 : 0;
+            limiter.Charge(verdict, size);
+            answered += verdict != Verdict::Drop ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(asked, 10);
+    EXPECT_GE(answered, 9);
+    // Eight seconds of budget, plus the second's worth the budget starts with.
+    EXPECT_LE(bytes, 9u * AnswerRateLimits::DEFAULT_GLOBAL_BYTES_PER_SECOND);
 }
 
 } // namespace
