@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace dravo {
@@ -25,5 +26,9 @@ struct BoundedFile {
 };
 
 BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes);
+
+// Each platform's reader feeds this: `read` fills the buffer it is given and returns how much it read,
+// 0 at the end or on an error. What comes is appended to `result` up to maxBytes; more makes it Cut.
+void AppendUpTo(BoundedFile& result, size_t maxBytes, const std::function<size_t(char* buffer, size_t size)>& read);
 
 } // namespace dravo

@@ -22,25 +22,15 @@ BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) 
         result.m_Outcome = BoundedFile::Outcome::NotRegular;
         return result;
     }
-    result.m_Outcome = BoundedFile::Outcome::Read;
-    char chunk[16384];
-    for (;;) {
-        const size_t room = maxBytes - result.m_Bytes.size();
-        const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, room + 1));
-        if (got < 0 && errno == EINTR) {
-            continue;
+    AppendUpTo(result, maxBytes, [fd](char* buffer, size_t size) -> size_t {
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, size);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            return got > 0 ? static_cast<size_t>(got) : 0;
         }
-        if (got <= 0) {
-            break; // the end, or a read error: what came so far counts
-        }
-        const auto length = static_cast<size_t>(got);
-        if (length > room) {
-            result.m_Bytes.append(chunk, room);
-            result.m_Outcome = BoundedFile::Outcome::Cut;
-            break;
-        }
-        result.m_Bytes.append(chunk, length);
-    }
+    });
     ::close(fd);
     return result;
 }

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 namespace dravo {
 
 BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) {
@@ -20,22 +18,10 @@ BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) 
         result.m_Outcome = BoundedFile::Outcome::NotRegular;
         return result;
     }
-    result.m_Outcome = BoundedFile::Outcome::Read;
-    char chunk[16384];
-    for (;;) {
-        const size_t room = maxBytes - result.m_Bytes.size();
+    AppendUpTo(result, maxBytes, [handle](char* buffer, size_t size) -> size_t {
         DWORD got = 0;
-        const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, room + 1));
-        if (ReadFile(handle, chunk, wanted, &got, nullptr) == 0 || got == 0) {
-            break; // the end, or a read error: what came so far counts
-        }
-        if (got > room) {
-            result.m_Bytes.append(chunk, room);
-            result.m_Outcome = BoundedFile::Outcome::Cut;
-            break;
-        }
-        result.m_Bytes.append(chunk, got);
-    }
+        return ReadFile(handle, buffer, static_cast<DWORD>(size), &got, nullptr) == 0 ? 0 : got;
+    });
     CloseHandle(handle);
     return result;
 }
