@@ -50,7 +50,7 @@ TEST(UdpSocket, ABatchReadTakesWhatWaitsInOrderAndMarksWhatIsTooLong) {
             EXPECT_EQ(datagrams[i].m_From.m_Address, LOOPBACK);
             EXPECT_EQ(datagrams[i].m_From.m_Port, sender->Port());
             received.push_back(datagrams[i].m_Oversized ? "(too long)"
-                                                         : std::string(datagrams[i].m_Data, datagrams[i].m_Length));
+                                                        : std::string(datagrams[i].m_Data, datagrams[i].m_Length));
         }
         if (taken == 0) {
             (void)receiver->WaitReadable(std::chrono::milliseconds(100));
