@@ -320,9 +320,14 @@ TEST_F(QueryReporterTest, AnAnswerOrADatagramFromTheServersOwnPortsIsNeverAnswer
     const int length = static_cast<int>(echo.size());
     EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.1", m_Reporter.QueryPort(), echo.c_str(), length));
     EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.1", GAME_PORT, echo.c_str(), length));
+    // The server's own address off loopback: answers are recorded by the game's send hook, never sent.
+    test::RecordingSendHook hook;
+    m_Reporter.SetSendHook(&hook);
     m_Reporter.SetOwnAddress(0x0A000005);
     EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.5", GAME_PORT, echo.c_str(), length));
     EXPECT_TRUE(m_Reporter.HandleExternalQuery("10.0.0.6", GAME_PORT, echo.c_str(), length));
+    ASSERT_EQ(hook.m_Sent.size(), 1u);
+    EXPECT_EQ(hook.m_Sent[0].m_Address, "10.0.0.6");
 }
 
 TEST_F(QueryReporterTest, AGamePortQueryLongerThanADatagramOfTheQueryPortIsDropped) {
