@@ -12,17 +12,7 @@ packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev qstat libncurs
 packages+=(clang libclang-rt-14-dev valgrind)
 # The format and lint stage.
 packages+=(clang-format clang-tidy)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" "${packages[@]}"
 
 # gamedig, the GameSpy client of the interop test, comes from npm (node and npm from Debian when missing).
 # A build without tests (the demo's) does not need it.
@@ -31,11 +21,7 @@ for argument in "$@"; do
     [ "$argument" != "-DDRAVO_BUILD_TESTS=OFF" ] || tests=0
 done
 if [ "$tests" = 1 ] && ! command -v npm >/dev/null 2>&1; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: nodejs npm"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends nodejs npm
+    "$root/scripts/install-packages.sh" nodejs npm
 fi
 mkdir -p "$build"
 if [ "$tests" = 1 ] && [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ]; then
