@@ -78,7 +78,7 @@ free_port() {
 wait_window() {
     local deadline=$((SECONDS + $2)) id
     while [ $SECONDS -lt $deadline ]; do
-        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1 || true)
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
         if [ -n "$id" ]; then
             echo "$id"
             return 0
@@ -92,7 +92,7 @@ wait_window() {
 next_page() {
     local deadline=$((SECONDS + 30)) id
     while [ $SECONDS -lt $deadline ]; do
-        id=$(xdotool search --name "^Dravo Server Wizard\$" 2>/dev/null | grep -vx "$1" | head -n 1 || true)
+        id=$(xdotool search --onlyvisible --name "^Dravo Server Wizard\$" 2>/dev/null | grep -vx "$1" | head -n 1 || true)
         if [ -n "$id" ]; then
             echo "$id"
             return 0
@@ -104,9 +104,15 @@ next_page() {
 }
 # Sends keys to a window, as typed on the keyboard.
 keys() {
-    local window=$1
+    local window=$1 tries=0
     shift
-    xdotool windowfocus --sync "$window"
+    # A window just created may not be viewable yet, and focusing it then fails (BadMatch): try again
+    # for at most 5 s.
+    until xdotool windowfocus --sync "$window" 2>/dev/null; do
+        tries=$((tries + 1))
+        [ $tries -lt 50 ] || { echo "Cannot focus window $window." >&2; return 1; }
+        sleep 0.1
+    done
     xdotool key --delay 80 "$@"
 }
 # Waits at most $2 seconds for quakestat's answer from 127.0.0.1:$1 to show $3 players.
