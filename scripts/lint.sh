@@ -8,6 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build"}
 cd "$root"
+# Where several developers share a machine, DRAVO_BUILD_LOCK names a lock file that serialises builds.
+lock=()
+[ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
 
 echo "clang-format check"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
@@ -40,7 +43,7 @@ for entry in json.load(open(sys.argv[1])):
 json.dump(entries, open(sys.argv[2], "w"))
 PY
 # GCC's own warning options are unknown to clang.
-if ! run-clang-tidy -quiet -j 2 -p "$database" -extra-arg=-Wno-unknown-warning-option \
+if ! "${lock[@]}" run-clang-tidy -quiet -j 2 -p "$database" -extra-arg=-Wno-unknown-warning-option \
     "${sources[@]/#/$root/}" >"$log" 2>&1; then
     grep -E 'warning:|error:' "$log" | sort -u >&2 || cat "$log" >&2
     echo "clang-tidy found the above." >&2

@@ -16,4 +16,4 @@ cmake --preset asan -S "$root" -B "$build" >/dev/null
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:exitcode=66"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 cd "$build"
-ctest --no-tests=error --output-on-failure -j2
+"${lock[@]}" ctest --no-tests=error --output-on-failure -j2

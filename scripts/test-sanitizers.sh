@@ -6,15 +6,18 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build-tsan"}
+# Where several developers share a machine, DRAVO_BUILD_LOCK names a lock file that serialises builds.
+lock=()
+[ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
 
 cmake --preset tsan -S "$root" -B "$build" >/dev/null
-cmake --build "$build" --parallel 2 --target dravoserv server dravo-bot dravoserv_tests integration_tests
+"${lock[@]}" cmake --build "$build" --parallel 2 --target dravoserv server dravo-bot dravoserv_tests integration_tests
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66"
 cd "$build"
 # Left out: the stop signal during a start-up that blocks inside dlopen. ThreadSanitizer holds a
 # signal back until the thread it landed on calls an instrumented function, and the loader's read
 # of a FIFO never returns, so under it the signal is never seen; the plain build runs that test.
-ctest --no-tests=error --output-on-failure -j2 \
+"${lock[@]}" ctest --no-tests=error --output-on-failure -j2 \
     -E '^StoppingTest\.AStopSignalDuringAStartUpThatBlocks' \
     -R '^(ServerSession|GameMessages|ConsoleWindow|KickQueue|WindowThreadQueue|Headless|Hosting|StartUp|RegistrationSender|WebRegistrar|InternetPresence|StopSignals|SignalWatcher|QueryReporterMaster|StoppingTest)'

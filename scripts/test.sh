@@ -5,8 +5,11 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${DRAVO_BUILD_DIR:-"$root/build"}
+# Where several developers share a machine, DRAVO_BUILD_LOCK names a lock file that serialises builds.
+lock=()
+[ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
 
-"$root/scripts/setup.sh" "$build" -DDRAVO_WERROR=ON -DDRAVO_BUILD_TESTS=ON
+"${lock[@]}" "$root/scripts/setup.sh" "$build" -DDRAVO_WERROR=ON -DDRAVO_BUILD_TESTS=ON
 
 cd "$build"
 count=$(ctest -N | sed -n 's/^Total Tests: \([0-9]*\)$/\1/p')
@@ -14,7 +17,7 @@ if [ -z "$count" ] || [ "$count" -eq 0 ]; then
     echo "No tests were found: failing." >&2
     exit 1
 fi
-ctest --no-tests=error --output-on-failure -j2
+"${lock[@]}" ctest --no-tests=error --output-on-failure -j2
 
 # The format and lint check of the tree (skip with DRAVO_SKIP_LINT=1).
 if [ "${DRAVO_SKIP_LINT:-0}" != 1 ]; then
