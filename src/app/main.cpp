@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     }
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();
-    stops.Attach(*windows);
+    // Detached before the face goes: a signal that comes while the program ends must not reach it.
+    const StopSignals::Attachment attached = stops.Attach(*windows);
     ServerApplication application(*windows, *clock, *drives, &stops);
     return static_cast<int>(application.StartServerApplication(arguments, defaultLibrary));
 }
