@@ -146,12 +146,7 @@ void HeadlessWindowSystem::DeliverLine(DialogApi& dialog, const std::string& lin
     if (ControlState* input = dialog.Model().InputEdit()) {
         (void)dialog.SetItemText(input->Id(), text);
     }
-    const ControlState* button = dialog.Model().DefaultButton();
-    if (button == nullptr) {
-        dialog.SendCommand(DIALOG_ID_OK);
-    } else if (button->m_Enabled) {
-        dialog.SendCommand(button->Id());
-    }
+    (void)dialog.PressDefaultButton();
 }
 
 void HeadlessWindowSystem::OnTextAppended(const ControlState& control, std::string_view text) {

@@ -90,16 +90,7 @@ bool ScriptedDialog::PressEnter() {
     if (m_Dialog.Ended()) {
         return false;
     }
-    const ControlState* button = m_Dialog.Model().DefaultButton();
-    if (button == nullptr) {
-        m_Dialog.SendCommand(DIALOG_ID_OK);
-        return Settle(true);
-    }
-    if (!button->m_Enabled) {
-        return false;
-    }
-    m_Dialog.SendCommand(button->Id());
-    return Settle(true);
+    return m_Dialog.PressDefaultButton() && Settle(true);
 }
 
 bool ScriptedDialog::PressEscape() {

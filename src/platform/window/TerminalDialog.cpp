@@ -142,15 +142,6 @@ void TerminalDialog::Press(int index) {
     m_Dialog.SendCommand(control.Id(), Notification::Click);
 }
 
-void TerminalDialog::PressDefault() {
-    const ControlState* button = m_Dialog.Model().DefaultButton();
-    if (button == nullptr) {
-        m_Dialog.SendCommand(DIALOG_ID_OK);
-    } else if (button->m_Enabled) {
-        m_Dialog.SendCommand(button->Id());
-    }
-}
-
 void TerminalDialog::PressEnter() {
     if (TypingFirst()) {
         // A command is being sent: its answer comes in at the end of the log, so the log shows the end.
@@ -174,7 +165,7 @@ void TerminalDialog::PressEnter() {
             return;
         }
     }
-    PressDefault();
+    (void)m_Dialog.PressDefaultButton();
 }
 
 bool TerminalDialog::Mnemonic(char letter) {

@@ -53,7 +53,6 @@ private:
     void KeepFocusUsable();
     void MoveFocus(int step);
     void Press(int index);
-    void PressDefault();
     void PressEnter();
     bool Mnemonic(char letter);
     void MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge);
