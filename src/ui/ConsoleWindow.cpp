@@ -19,17 +19,16 @@ using Control = ConsoleControl;
 // Tab stops of the player list, in dialog units; a line has two tabs, so the first two count.
 constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 92, 94, 96};
 
-// The player's name on a list line: the text between its first and second tab.
-std::string NameOnLine(const std::string& line) {
+} // namespace
+
+std::string PlayerNameOnLine(std::string_view line) {
     const size_t first = line.find('\t');
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return {};
     }
     const size_t second = line.find('\t', first + 1);
-    return line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    return std::string(line.substr(first + 1, second == std::string_view::npos ? second : second - first - 1));
 }
-
-} // namespace
 
 std::string FormatRunningTime(uint32_t milliseconds) {
     char text[32];
@@ -238,7 +237,7 @@ void ConsoleWindow::AppendLog(DialogApi& dialog, const std::string& line) {
 void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players) {
     const int selected = dialog.ListSelection(Control::PlayerList);
     const std::string remembered =
-        selected == NO_SELECTION ? "" : NameOnLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
+        selected == NO_SELECTION ? "" : PlayerNameOnLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
     dialog.ListClear(Control::PlayerList);
     int reselect = NO_SELECTION;
     for (const auto& line : players.m_Lines) {

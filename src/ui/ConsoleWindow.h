@@ -18,6 +18,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dravo {
@@ -32,6 +33,9 @@ inline constexpr const char* SERVER_VERSION_TEXT = DRAVO_VERSION_TEXT;
 std::string FormatRunningTime(uint32_t milliseconds);
 // The Level Goal field for an end rule.
 std::string FormatLevelGoal(const GameInfo& game);
+// The player's name on a line of the player list, "(ping)\tname\tfrags": the text between its first
+// and second tab (to its end without a second); empty without a tab.
+std::string PlayerNameOnLine(std::string_view line);
 
 class ConsoleWindow final : public DialogProcedure, private ISessionView {
 public:

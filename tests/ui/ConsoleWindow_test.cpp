@@ -107,6 +107,13 @@ TEST_F(ConsoleWindowTest, TimesShowHoursMinutesAndSeconds) {
     EXPECT_EQ(FormatRunningTime(26u * 3600000u), "26:00:00");
 }
 
+TEST_F(ConsoleWindowTest, ThePlayerNameIsTheTextBetweenTheFirstTwoTabs) {
+    EXPECT_EQ(PlayerNameOnLine("(35)\tAce of Spades\t12"), "Ace of Spades");
+    EXPECT_EQ(PlayerNameOnLine("(35)\t\t12"), "");
+    EXPECT_EQ(PlayerNameOnLine("(35)\tNoFrags"), "NoFrags");
+    EXPECT_EQ(PlayerNameOnLine("no tabs at all"), "");
+}
+
 TEST_F(ConsoleWindowTest, OneLevelLeavesNextLevelEmpty) {
     m_Game.m_LevelCount = 1;
     Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
