@@ -277,71 +277,44 @@ void TerminalDialog::ClickAt(int col, int row, bool twice) {
     }
 }
 
+TerminalDialog::KeyTarget TerminalDialog::FocusTarget() {
+    KeyTarget target;
+    target.m_Control = FocusedControl();
+    if (target.m_Control == nullptr) {
+        return target;
+    }
+    target.m_View = &m_Views[static_cast<size_t>(m_Focus)];
+    target.m_List = target.m_Control->Kind() == ControlKind::ListBox;
+    target.m_Typing = IsTyping(*target.m_Control);
+    target.m_Log = target.m_Control->Kind() == ControlKind::Edit && !target.m_Typing;
+    return target;
+}
+
 void TerminalDialog::HandleKey(const KeyEvent& key) {
-    ControlState* focused = FocusedControl();
-    TerminalControlView* view = focused == nullptr ? nullptr : &m_Views[static_cast<size_t>(m_Focus)];
-    const bool list = focused != nullptr && focused->Kind() == ControlKind::ListBox;
-    const bool log = focused != nullptr && focused->Kind() == ControlKind::Edit && !IsTyping(*focused);
-    const bool typing = focused != nullptr && IsTyping(*focused);
-    const int page = PageSize(m_Focus);
+    const KeyTarget target = FocusTarget();
     switch (key.m_Kind) {
     case KeyKind::Tab:
-        MoveFocus(1);
-        return;
     case KeyKind::BackTab:
-        MoveFocus(-1);
+        MoveFocus(key.m_Kind == KeyKind::Tab ? 1 : -1);
         return;
     case KeyKind::Up:
     case KeyKind::Down:
     case KeyKind::PageUp:
-    case KeyKind::PageDown: {
-        const int sign = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::PageUp ? -1 : 1;
-        const int step = sign * (key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::Down ? 1 : page);
-        if (list) {
-            MoveInList(*focused, *view, step, false);
-        } else if (log) {
-            ScrollLog(*view, step, false);
-        } else {
-            MoveFocus(sign);
-        }
-        return;
-    }
+    case KeyKind::PageDown:
     case KeyKind::Home:
-    case KeyKind::End: {
-        const int sign = key.m_Kind == KeyKind::Home ? -1 : 1;
-        if (list) {
-            MoveInList(*focused, *view, sign, true);
-        } else if (log) {
-            ScrollLog(*view, sign, true);
-        } else if (typing) {
-            EditKey(*focused, *view, key);
-        }
-        return;
-    }
+    case KeyKind::End:
     case KeyKind::Left:
     case KeyKind::Right:
-        if (typing) {
-            EditKey(*focused, *view, key);
-        } else if (!list && !log) {
-            MoveFocus(key.m_Kind == KeyKind::Left ? -1 : 1);
-        }
+        MovementKey(key, target);
         return;
     case KeyKind::Char:
-        if (typing) {
-            EditKey(*focused, *view, key);
-        } else if (TypingFirst()) {
-            TypeIntoInput(key.m_Letter); // a key typed by mistake never works a button here
-        } else if (key.m_Letter == ' ' && focused != nullptr && focused->IsButton()) {
-            Press(m_Focus);
-        } else {
-            (void)Mnemonic(key.m_Letter);
-        }
+        CharacterKey(key, target);
         return;
     case KeyKind::Backspace:
     case KeyKind::Delete:
     case KeyKind::Control:
-        if (typing) {
-            EditKey(*focused, *view, key);
+        if (target.m_Typing) {
+            EditKey(*target.m_Control, *target.m_View, key);
         }
         return;
     case KeyKind::Alt:
@@ -364,6 +337,61 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     case KeyKind::Resize:
     case KeyKind::Repaint:
         return;
+    }
+}
+
+// Arrows, Page Up/Down, Home and End: they move in a list, scroll a log, move the caret of a field, or
+// else move the focus.
+void TerminalDialog::MovementKey(const KeyEvent& key, const KeyTarget& target) {
+    switch (key.m_Kind) {
+    case KeyKind::Up:
+    case KeyKind::Down:
+    case KeyKind::PageUp:
+    case KeyKind::PageDown: {
+        const int sign = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::PageUp ? -1 : 1;
+        const int step = sign * (key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::Down ? 1 : PageSize(m_Focus));
+        if (target.m_List) {
+            MoveInList(*target.m_Control, *target.m_View, step, false);
+        } else if (target.m_Log) {
+            ScrollLog(*target.m_View, step, false);
+        } else {
+            MoveFocus(sign);
+        }
+        return;
+    }
+    case KeyKind::Home:
+    case KeyKind::End: {
+        const int sign = key.m_Kind == KeyKind::Home ? -1 : 1;
+        if (target.m_List) {
+            MoveInList(*target.m_Control, *target.m_View, sign, true);
+        } else if (target.m_Log) {
+            ScrollLog(*target.m_View, sign, true);
+        } else if (target.m_Typing) {
+            EditKey(*target.m_Control, *target.m_View, key);
+        }
+        return;
+    }
+    default: // Left and Right
+        if (target.m_Typing) {
+            EditKey(*target.m_Control, *target.m_View, key);
+        } else if (!target.m_List && !target.m_Log) {
+            MoveFocus(key.m_Kind == KeyKind::Left ? -1 : 1);
+        }
+        return;
+    }
+}
+
+// A printable key: typed into the focused field, or into the input of a dialog that is typed into
+// first; else Space presses the focused button, and a letter works the control it marks.
+void TerminalDialog::CharacterKey(const KeyEvent& key, const KeyTarget& target) {
+    if (target.m_Typing) {
+        EditKey(*target.m_Control, *target.m_View, key);
+    } else if (TypingFirst()) {
+        TypeIntoInput(key.m_Letter); // a key typed by mistake never works a button here
+    } else if (key.m_Letter == ' ' && target.m_Control != nullptr && target.m_Control->IsButton()) {
+        Press(m_Focus);
+    } else {
+        (void)Mnemonic(key.m_Letter);
     }
 }
 

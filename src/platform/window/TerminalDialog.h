@@ -45,6 +45,18 @@ public:
     int Focus() const { return m_Focus; }
 
 private:
+    // The focused control and what it is, for the keys that act on it.
+    struct KeyTarget {
+        ControlState* m_Control = nullptr;
+        TerminalControlView* m_View = nullptr;
+        bool m_List = false;
+        bool m_Log = false;    // an edit that is not typed into (the console log)
+        bool m_Typing = false; // a one-line field the operator types into
+    };
+
+    KeyTarget FocusTarget();
+    void MovementKey(const KeyEvent& key, const KeyTarget& target);
+    void CharacterKey(const KeyEvent& key, const KeyTarget& target);
     bool Focusable(int index) const;
     bool TypingFirst() const { return m_InputEdit >= 0; }
     // Moves the focus; an edit entered with selectText has its whole text selected.

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -37,50 +39,61 @@ bool Insert(char letter, const LineRules& rules, std::string& text, int& caret) 
     return true;
 }
 
-} // namespace
-
-LineRules TerminalLineEditor::RulesFor(const ControlTemplate& edit) {
-    LineRules rules;
-    rules.m_DigitsOnly = HasFlag(edit.m_Flags, ControlFlag::DigitsOnly);
-    if (!HasFlag(edit.m_Flags, ControlFlag::HorizontalScroll) && !HasFlag(edit.m_Flags, ControlFlag::MultiLine)) {
-        rules.m_MaxLength =
-            static_cast<size_t>(std::max((edit.m_Place.m_Width - BORDER_UNITS) / UNITS_PER_CHARACTER, 1));
+// A key on a field whose whole text is selected: typing replaces the text, Backspace and Delete remove
+// it, Left and Right go to its start and end. Nothing for the keys that act as they do at the caret.
+std::optional<bool> ApplyToSelection(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
+    const int length = static_cast<int>(text.size());
+    switch (key.m_Kind) {
+    case KeyKind::Char: {
+        std::string replaced;
+        int at = 0;
+        if (!Insert(key.m_Letter, rules, replaced, at)) {
+            state.m_AllSelected = true; // a refused key leaves the field as it was
+            return false;
+        }
+        text = std::move(replaced);
+        state.m_Caret = at;
+        return true;
     }
-    return rules;
+    case KeyKind::Backspace:
+    case KeyKind::Delete:
+        return Cut(text, 0, length, state.m_Caret);
+    case KeyKind::Left:
+        state.m_Caret = 0; // to the start of the selection, as a dialog's edit control does
+        return false;
+    case KeyKind::Right:
+        state.m_Caret = length;
+        return false;
+    default:
+        return std::nullopt;
+    }
 }
 
-bool TerminalLineEditor::Apply(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
+// Ctrl+A and Ctrl+E move the caret to the start and end; Ctrl+U, Ctrl+K and Ctrl+W cut.
+bool ApplyControl(char letter, std::string& text, int& caret) {
     const int length = static_cast<int>(text.size());
-    int& caret = state.m_Caret;
-    caret = std::clamp(caret, 0, length);
-    const bool selected = state.m_AllSelected && length > 0;
-    state.m_AllSelected = false;
-    if (selected) {
-        switch (key.m_Kind) {
-        case KeyKind::Char: {
-            std::string replaced;
-            int at = 0;
-            if (!Insert(key.m_Letter, rules, replaced, at)) {
-                state.m_AllSelected = true; // a refused key leaves the field as it was
-                return false;
-            }
-            text = std::move(replaced);
-            caret = at;
-            return true;
-        }
-        case KeyKind::Backspace:
-        case KeyKind::Delete:
-            return Cut(text, 0, length, caret);
-        case KeyKind::Left:
-            caret = 0; // to the start of the selection, as a dialog's edit control does
-            return false;
-        case KeyKind::Right:
-            caret = length;
-            return false;
-        default:
-            break;
-        }
+    switch (letter) {
+    case 'a':
+        caret = 0;
+        return false;
+    case 'e':
+        caret = length;
+        return false;
+    case 'u':
+        return Cut(text, 0, caret, caret);
+    case 'k': {
+        const int at = caret;
+        return Cut(text, at, length, caret);
     }
+    case 'w':
+        return Cut(text, WordStartBefore(text, caret), caret, caret);
+    default:
+        return false;
+    }
+}
+
+bool ApplyAtCaret(const KeyEvent& key, const LineRules& rules, std::string& text, int& caret) {
+    const int length = static_cast<int>(text.size());
     switch (key.m_Kind) {
     case KeyKind::Char:
         return Insert(key.m_Letter, rules, text, caret);
@@ -103,27 +116,34 @@ bool TerminalLineEditor::Apply(const KeyEvent& key, const LineRules& rules, std:
         caret = length;
         return false;
     case KeyKind::Control:
-        switch (key.m_Letter) {
-        case 'a':
-            caret = 0;
-            return false;
-        case 'e':
-            caret = length;
-            return false;
-        case 'u':
-            return Cut(text, 0, caret, caret);
-        case 'k': {
-            const int at = caret;
-            return Cut(text, at, length, caret);
-        }
-        case 'w':
-            return Cut(text, WordStartBefore(text, caret), caret, caret);
-        default:
-            return false;
-        }
+        return ApplyControl(key.m_Letter, text, caret);
     default:
         return false;
     }
+}
+
+} // namespace
+
+LineRules TerminalLineEditor::RulesFor(const ControlTemplate& edit) {
+    LineRules rules;
+    rules.m_DigitsOnly = HasFlag(edit.m_Flags, ControlFlag::DigitsOnly);
+    if (!HasFlag(edit.m_Flags, ControlFlag::HorizontalScroll) && !HasFlag(edit.m_Flags, ControlFlag::MultiLine)) {
+        rules.m_MaxLength =
+            static_cast<size_t>(std::max((edit.m_Place.m_Width - BORDER_UNITS) / UNITS_PER_CHARACTER, 1));
+    }
+    return rules;
+}
+
+bool TerminalLineEditor::Apply(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
+    state.m_Caret = std::clamp(state.m_Caret, 0, static_cast<int>(text.size()));
+    const bool selected = state.m_AllSelected && !text.empty();
+    state.m_AllSelected = false;
+    if (selected) {
+        if (const std::optional<bool> changed = ApplyToSelection(key, rules, text, state)) {
+            return *changed;
+        }
+    }
+    return ApplyAtCaret(key, rules, text, state.m_Caret);
 }
 
 } // namespace dravo
