@@ -85,10 +85,6 @@ void HeadlessWindowSystem::RequestClose() {
     m_Queue->Post([this] { m_CloseRequests.Raise(); });
 }
 
-size_t HeadlessWindowSystem::RunPending() {
-    return m_Queue->RunPending();
-}
-
 void HeadlessWindowSystem::Post(std::function<void()> work) {
     m_Queue->Post(std::move(work));
 }

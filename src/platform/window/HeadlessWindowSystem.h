@@ -43,8 +43,6 @@ public:
 
     // Any thread: what SIGTERM and SIGINT do.
     void RequestClose() override;
-    // Runs work posted while no dialog runs; returns how much ran.
-    size_t RunPending();
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
