@@ -9,7 +9,7 @@
 #include "app/LogFile.h"
 #include "app/StopSignals.h"
 #include "engine/HostingRecords.h"
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/SignalWatcher.h"

@@ -1,6 +1,6 @@
 // Start-up with the scripted face: the Shift key, the order of failures, the end of the run.
 #include "app/ServerApplication.h"
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "platform/window/ScriptedWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetServicesTemplate.h"

@@ -1,7 +1,7 @@
 // The terminal face through a real terminal: dravoserv runs in a tmux pane (80 x 24 unless a test
 // says otherwise) in a copy of the sample game; the test types with send-keys, resizes the window and
 // reads the screen with capture-pane, as an operator would look at it.
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "support/LiveProcess.h"
 #include "support/LoopbackPorts.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 // with the scripted face, and the operator's usual moves on its pages.
 #pragma once
 
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/NetGameTemplate.h"

@@ -1,5 +1,5 @@
 // Loading the engine's server library and creating its server object.
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 
 namespace dravo {
 

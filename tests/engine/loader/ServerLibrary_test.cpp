@@ -1,5 +1,5 @@
 // Loading the engine library: each way it can fail, and the real reference engine.
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
