@@ -1,4 +1,5 @@
-# Reads src/Layers.txt: dravo_read_layers(<table file> <prefix>) sets <prefix>_FOLDERS (the folders in
+# Reads src/Layers.txt (a line: a folder, then the folders it uses; a line that begins with a blank goes
+# on with the line before; "#" begins a comment): dravo_read_layers(<table file> <prefix>) sets <prefix>_FOLDERS (the folders in
 # table order), <prefix>_REPEATED (folders with more than one line) and, for each folder, with <key> the
 # folder with "/" as "_":
 #   <prefix>_DIRECT_<key>   the folders its line names, those it uses directly (it links them);
@@ -14,13 +15,22 @@ function(dravo_read_layers table prefix)
     file(STRINGS "${table}" lines)
     set(folders)
     set(repeated)
+    set(key "") # the folder of the line read last
     foreach(line IN LISTS lines)
         string(REGEX REPLACE "#.*$" "" line "${line}")
+        set(continued FALSE)
+        if(line MATCHES "^[ \t]" AND NOT key STREQUAL "")
+            set(continued TRUE)
+        endif()
         string(STRIP "${line}" line)
         if(line STREQUAL "")
             continue()
         endif()
         string(REGEX REPLACE "[ \t]+" ";" words "${line}")
+        if(continued)
+            list(APPEND direct_${key} ${words})
+            continue()
+        endif()
         list(POP_FRONT words folder)
         if(folder IN_LIST folders)
             list(APPEND repeated "${folder}")

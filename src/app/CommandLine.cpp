@@ -1,9 +1,9 @@
 // Parsing the command line.
 #include "app/CommandLine.h"
 
+#include "app/WindowSystemFactory.h"
 #include "platform/SignalWatcher.h"
 #include "platform/Text.h"
-#include "platform/window/WindowSystemFactory.h"
 #include "settings/SettingsStore.h"
 
 #include <algorithm>

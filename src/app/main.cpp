@@ -1,10 +1,10 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
+#include "app/WindowSystemFactory.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/SignalWatcher.h"
-#include "platform/window/WindowSystemFactory.h"
 #include "res/Pictures.h"
 
 #include <iostream>

@@ -1,10 +1,10 @@
 // The console window through the scripted face: fields, players, commands, clocks and the way out.
 #include "ui/ConsoleWindow.h"
 
-#include "platform/window/ScriptedWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,7 @@
 // console window's Options button.
 #include "ui/OptionsDialog.h"
 
-#include "platform/window/HeadlessWindowSystem.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "platform/window/headless/HeadlessWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/ServerOptionsTemplate.h"
@@ -11,6 +10,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"

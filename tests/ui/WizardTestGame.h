@@ -3,7 +3,6 @@
 #pragma once
 
 #include "engine/loader/ServerLibrary.h"
-#include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/NetGameTemplate.h"
 #include "res/NetOptionsTemplate.h"
@@ -13,6 +12,7 @@
 #include "settings/ResourceLocator.h"
 #include "settings/SettingsStore.h"
 #include "support/FakeDrives.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"

@@ -1,6 +1,7 @@
 // The Windows builds of the platform layers: library loading, drives, the program's directory, the
 // clock, UDP over Winsock, the append-only file, local time, signals that do not exist, and the dialog
 // templates as DLGTEMPLATEEX.
+#include "app/WindowSystemFactory.h"
 #include "platform/AppendFile.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
@@ -9,8 +10,7 @@
 #include "platform/LocalTime.h"
 #include "platform/SignalWatcher.h"
 #include "platform/UdpSocket.h"
-#include "platform/window/Win32DialogTemplate.h"
-#include "platform/window/WindowSystemFactory.h"
+#include "platform/window/win32/Win32DialogTemplate.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetGameTemplate.h"
 #include "res/WizardFrame.h"

@@ -1,8 +1,8 @@
 // The calls a procedure makes: checked ids and indexes, edit arithmetic, posting, timers and ending.
 #include "platform/window/DialogApi.h"
 
-#include "PickerDialog.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "platform/window/PickerDialog.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
