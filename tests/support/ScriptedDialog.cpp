@@ -118,16 +118,19 @@ bool ScriptedDialog::ForceClose() {
 }
 
 bool ScriptedDialog::FireTimer(int timerId) {
-    if (m_Dialog.Ended()) {
+    if (m_Dialog.Ended() || m_Queue == nullptr) {
         return false;
     }
-    return Settle(m_Queue.FireTimer(&m_Dialog, timerId));
+    return Settle(m_Queue->FireTimer(&m_Dialog, timerId));
 }
 
 size_t ScriptedDialog::RunPosted() {
     size_t total = 0;
+    if (m_Queue == nullptr) {
+        return total;
+    }
     for (int round = 0; round < MAX_DRAIN_ROUNDS; ++round) {
-        const size_t ran = m_Queue.RunPending();
+        const size_t ran = m_Queue->RunPending();
         if (ran == 0) {
             break;
         }
@@ -137,13 +140,16 @@ size_t ScriptedDialog::RunPosted() {
 }
 
 bool ScriptedDialog::RunPostedUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
+    if (m_Queue == nullptr) {
+        return done();
+    }
     const auto deadline = WindowThreadQueue::Clock::now() + bound;
     while (true) {
         RunPosted();
         if (done()) {
             return true;
         }
-        if (!m_Queue.WaitForWork(deadline)) {
+        if (!m_Queue->WaitForWork(deadline)) {
             RunPosted();
             return done();
         }

@@ -5,8 +5,8 @@
 // cannot be typed into, and a list box reports selection changes and double clicks only when it
 // notifies. An action returns false when the operator could not do it. After each action the work
 // posted meanwhile runs, as a real loop would run it next. A face that runs dialogs on real controls
-// gives its scripts a subclass whose actions and readings go through those controls, so that the same
-// scripts run there.
+// gives its scripts a subclass whose actions and readings go through those controls, and whose posted
+// work runs in that face's own loop, so that the same scripts run there.
 #pragma once
 
 #include "platform/window/ControlId.h"
@@ -25,7 +25,7 @@ class WindowThreadQueue;
 
 class ScriptedDialog {
 public:
-    ScriptedDialog(DialogApi& dialog, WindowThreadQueue& queue) : m_Dialog(dialog), m_Queue(queue) {}
+    ScriptedDialog(DialogApi& dialog, WindowThreadQueue& queue) : m_Dialog(dialog), m_Queue(&queue) {}
     virtual ~ScriptedDialog() = default;
     ScriptedDialog(const ScriptedDialog&) = delete;
     ScriptedDialog& operator=(const ScriptedDialog&) = delete;
@@ -59,18 +59,21 @@ public:
     bool ForceClose();          // a close request from the system shutting down
 
     // The window system's side.
-    bool FireTimer(int timerId); // false when the dialog has no such timer
+    bool FireTimer(int timerId); // false when the dialog has no such timer (or its face fires its own)
     // Runs posted work until none is left; returns how much ran.
     virtual size_t RunPosted();
     // Runs posted work as it arrives, from any thread, until done() holds or the bound passes.
     virtual bool RunPostedUntil(const std::function<bool()>& done, std::chrono::milliseconds bound);
 
 protected:
+    // For a face with a loop of its own: it runs posted work and timers itself (RunPosted).
+    explicit ScriptedDialog(DialogApi& dialog) : m_Dialog(dialog), m_Queue(nullptr) {}
+
     ControlState* Usable(int id);
     bool Settle(bool delivered);
 
     DialogApi& m_Dialog;
-    WindowThreadQueue& m_Queue;
+    WindowThreadQueue* m_Queue;
 };
 
 } // namespace dravo

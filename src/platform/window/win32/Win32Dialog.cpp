@@ -72,9 +72,6 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DIALOG_SHOWN:
         m_Dialog.Show();
         Settle();
-        if (!m_Dialog.Ended()) {
-            m_Face.DialogShown(*this);
-        }
         return TRUE;
     case WM_COMMAND:
         if (!m_Pushing) {

@@ -42,7 +42,6 @@ UINT IconStyle(MessageBoxIcon icon) {
 
 Win32WindowSystem::Win32WindowSystem(Win32Options options)
     : m_Instance(options.m_Instance != nullptr ? options.m_Instance : GetModuleHandleW(nullptr)),
-      m_OnDialogShown(std::move(options.m_OnDialogShown)), m_Windows(options.m_Windows),
       m_Queue(std::make_shared<WindowThreadQueue>()) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &MessageWindowProc;
@@ -112,14 +111,6 @@ void Win32WindowSystem::ArmTimer() {
     SetTimer(m_MessageWindow, QUEUE_TIMER, milliseconds, nullptr);
 }
 
-size_t Win32WindowSystem::RunPending() {
-    m_WakePosted = false;
-    const size_t ran = m_Queue->RunPending();
-    m_Queue->RunDueTimers(WindowThreadQueue::Clock::now());
-    AfterDelivery();
-    return ran;
-}
-
 void Win32WindowSystem::ShowLateLogLine(std::string_view line) {
     const std::string text = std::string(line) + "\n";
     std::fputs(text.c_str(), stdout);
@@ -156,12 +147,6 @@ int Win32WindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogPro
         SetForegroundWindow(owner);
     }
     return dialog.Result();
-}
-
-void Win32WindowSystem::DialogShown(Win32Dialog& dialog) {
-    if (m_OnDialogShown) {
-        m_OnDialogShown(dialog);
-    }
 }
 
 Win32Dialog* Win32WindowSystem::OwnerOf(const ControlState& control) const {

@@ -34,12 +34,6 @@ class WindowThreadQueue;
 
 struct Win32Options {
     HINSTANCE m_Instance = nullptr; // where the icon and bitmaps are found; the program's own when null
-    // Called on the window thread once a dialog has been shown and its OnShow has run, with the dialog's
-    // window: what a driver (a test, a script) uses to work the controls. May run a nested loop.
-    std::function<void(Win32Dialog& dialog)> m_OnDialogShown;
-    // The window system the dialog procedures are given (for their message boxes and colour picker):
-    // a driver that wraps this face; this face itself when null.
-    WindowSystem* m_Windows = nullptr;
 };
 
 class Win32WindowSystem final : public WindowSystem, private DialogFace {
@@ -52,13 +46,7 @@ public:
     // Any thread: asks the running dialog to close, forced, as a system shutdown does; a second request
     // ends it with Cancel.
     void RequestClose() override;
-    // Runs the work posted so far and the timers due, outside any dialog; returns how much work ran.
-    size_t RunPending();
-    // The dialogs running now, the innermost last.
-    const std::vector<Win32Dialog*>& RunningDialogs() const { return m_Running; }
     HINSTANCE Instance() const { return m_Instance; }
-    // The queue of posted work and timers, for a driver that runs them itself.
-    WindowThreadQueue& PostQueue() { return *m_Queue; }
     bool IsBusy() const { return m_WaitDepth > 0; }
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
@@ -74,8 +62,6 @@ public:
     void ShowLateLogLine(std::string_view line) override;
     void ShowNote(std::string_view note) override;
 
-    // For Win32Dialog: the dialog has been shown.
-    void DialogShown(Win32Dialog& dialog);
     // For Win32Dialog: after each message it handled, and after posted work ran.
     void AfterDelivery();
 
@@ -85,15 +71,13 @@ private:
     void ArmTimer();
     HWND TopWindow() const;
 
-    WindowSystem& Windows() override { return m_Windows != nullptr ? *m_Windows : *this; }
+    WindowSystem& Windows() override { return *this; }
     const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
     void OnTextAppended(const ControlState& control, std::string_view text) override;
     void OnControlChanged(const ControlState& control) override;
     Win32Dialog* OwnerOf(const ControlState& control) const;
 
     HINSTANCE m_Instance;
-    std::function<void(Win32Dialog&)> m_OnDialogShown;
-    WindowSystem* m_Windows;
     std::shared_ptr<WindowThreadQueue> m_Queue;
     HWND m_MessageWindow = nullptr;
     std::atomic<bool> m_WakePosted{false};

@@ -2,7 +2,6 @@
 // message boxes, worked through real Win32 controls by the same scripts the scripted face runs; posted
 // work and timers waking a modal dialog with nothing else happening.
 #include "platform/window/DialogApi.h"
-#include "platform/window/win32/Win32Dialog.h"
 #include "platform/window/win32/Win32ScriptedFace.h"
 #include "platform/window/win32/Win32WindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
@@ -57,9 +56,10 @@ TEST_F(Win32WizardTest, FirstRunWalksEveryPageOnRealControls) {
     EXPECT_STREQ(m_Info.m_LevelNames[2], "Glasshouse");
     EXPECT_EQ(test::StoredText(Engine(), "RezFile0"), "Custom\\arena.rez");
     // The "-go" tip, as a real message box.
-    ASSERT_EQ(m_Windows.ShownBoxes().size(), 1u);
-    EXPECT_EQ(m_Windows.ShownBoxes()[0].first, "Dravo Server");
-    EXPECT_EQ(m_Windows.ShownBoxes()[0].second, StringTable::Find(STR_DASH_GO_TIP).value_or("missing"));
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "Dravo Server");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, StringTable::Find(STR_DASH_GO_TIP).value_or("missing"));
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Buttons, MessageBoxButtons::Ok);
 }
 
 TEST_F(Win32WizardTest, BackAndCancelWorkOnRealButtons) {
@@ -130,7 +130,7 @@ protected:
 
 TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
     Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
-        HWND window = m_Windows.Face().RunningDialogs().back()->Window();
+        HWND window = m_Windows.DialogWindow();
         EXPECT_EQ(RealTitle(window), "Dravo Server v2.1");
         EXPECT_EQ(dialog.Text(ConsoleControl::ServerName), "Console & Co");
         EXPECT_EQ(dialog.Text(ConsoleControl::LevelGoal), "25 Frags or 10 Minutes");
@@ -154,12 +154,14 @@ TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
         EXPECT_TRUE(dialog.Click(ConsoleControl::Shutdown));
     });
+    // The question, as the real box showed it (the console window asks through the face itself).
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
     EXPECT_TRUE(m_Windows.MessageBoxes()[0].m_Answered);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, StringTable::Find(STR_CONFIRM_EXIT).value_or("missing"));
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Buttons, MessageBoxButtons::YesNo);
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Question);
     EXPECT_TRUE(m_Windows.MessageBoxes()[1].m_Answered);
-    ASSERT_EQ(m_Windows.ShownBoxes().size(), 2u);
-    EXPECT_EQ(m_Windows.ShownBoxes()[1].second, m_Windows.MessageBoxes()[1].m_Text);
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Result, MessageBoxResult::Yes);
     EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
 }
 
