@@ -84,15 +84,14 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
                            static_cast<uint32_t>(m_Settings.m_Port)};
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
-    console.SetLogSink(m_LogFile.get());
+    if (m_LogFile) {
+        console.Session().Log().Attach(*m_LogFile); // until the console window goes, at the end of the run
+    }
     console.SetStartupNotes(m_Notes.m_Lines);
     if (m_Stops != nullptr) {
         console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
     }
     console.Run();
-    if (m_LogFile) {
-        m_LogFile->SetNoticeHandler(nullptr); // the console window is closing
-    }
     console.Session().ResetSession();
     if (console.RanOutOfMemory()) {
         m_Library.UnloadServerLibrary();

@@ -72,6 +72,8 @@ public:
     __attribute__((format(printf, 2, 3))) void LogLine(const char* format, ...);
     // Text from the game, the engine or the operator, logged verbatim.
     void LogText(std::string_view text) { m_Log.Text(text); }
+    // Where the log's lines go besides the console window (the log file).
+    ConsoleLog& Log() { return m_Log; }
 
     // Without the worker thread, StartHosting starts none: the caller runs the steps (tests).
     void SetWorkerEnabled(bool enabled) { m_WorkerEnabled = enabled; }

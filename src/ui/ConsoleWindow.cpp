@@ -91,10 +91,8 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
     for (const std::string& note : m_StartupNotes) {
         m_Session.LogText(note);
     }
-    if (m_LogSink != nullptr) {
-        // The log file's trouble, said before now or later, joins the console log.
-        m_LogSink->SetNoticeHandler([this](const std::string& notice) { m_Session.LogText(notice); });
-    }
+    // The sinks' trouble (the log file's), said before now or later, joins the console log.
+    m_Session.Log().ShowNotices(true);
 }
 
 void ConsoleWindow::OnShow(DialogApi& dialog) {
@@ -215,9 +213,7 @@ void ConsoleWindow::Tick(DialogApi& dialog) {
 }
 
 void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
-    if (m_LogSink != nullptr) {
-        m_LogSink->SetNoticeHandler(nullptr);
-    }
+    m_Session.Log().ShowNotices(false);
     m_Session.StopHosting();
     m_Session.ResetSession();
 }
@@ -255,9 +251,6 @@ void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& pl
 }
 
 void ConsoleWindow::AppendLogLine(std::string line) {
-    if (m_LogSink != nullptr) {
-        m_LogSink->WriteLine(line);
-    }
     // A line that comes when the window is gone (while the program ends) is still shown.
     auto late = [windows = &m_Windows, line] { windows->ShowLateLogLine(line); };
     m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); }, std::move(late));

@@ -7,7 +7,6 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
-#include "host/LogSink.h"
 #include "host/ServerSession.h"
 #include "platform/Clock.h"
 #include "platform/window/DialogApi.h"
@@ -44,8 +43,6 @@ public:
     // Runs the window until it closes; returns the dialog's result.
     int Run();
     ServerSession& Session() { return m_Session; }
-    // Every console log line goes to the sink too (the log file); set before Run. Not owned.
-    void SetLogSink(ILogSink* sink) { m_LogSink = sink; }
     // Lines for the console log before anything else: what start-up left out of the files it read.
     void SetStartupNotes(std::vector<std::string> notes) { m_StartupNotes = std::move(notes); }
     // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
@@ -85,7 +82,6 @@ private:
     IClock& m_Clock;
     EngineServer* m_Server;
     SessionRecords m_Records;
-    ILogSink* m_LogSink = nullptr;
     std::function<void()> m_HostingStarted;
     std::vector<std::string> m_StartupNotes;
     ServerSession m_Session;
