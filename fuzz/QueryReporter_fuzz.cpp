@@ -16,11 +16,10 @@ using namespace dravo;
 
 class CheckingHook final : public SendHook {
 public:
-    bool SendDatagram(const char* data, size_t length, const char* address, int port) override {
+    bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
         const std::string_view datagram(data, length);
-        if (address == nullptr || length == 0 || length >= 4160 ||
-            datagram.find("\\queryid\\") == std::string_view::npos || datagram.find('\0') != std::string_view::npos ||
-            port <= 0) {
+        if (length == 0 || length >= 4160 || datagram.find("\\queryid\\") == std::string_view::npos ||
+            datagram.find('\0') != std::string_view::npos || to.m_Port == 0) {
             std::abort();
         }
         return true;
@@ -40,9 +39,8 @@ struct Game {
     GameInfo m_Info{};
     GameOptions m_Options{};
     test::TableStatus m_Status;
-    TuningVariables m_Tuning;
     CheckingHook m_Hook;
-    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Info, m_Options, m_Status, m_Tuning}};
+    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Info, m_Options, m_Status}};
 
     Game() {
         std::strcpy(m_Host.m_ServerName, "Fuzz \\ Server");
@@ -73,17 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The first byte sets the number of players (up to the table's 130), with long names of every kind.
     const int32_t players = data[0] % 131;
-    game.m_Status.m_Players.SetCount(players);
-    for (int32_t i = 0; i < players; ++i) {
-        PlayerEntry& entry = game.m_Status.m_Players.Entry(static_cast<size_t>(i));
-        const std::string name = (i % 3 == 0 ? "Back\\slash" : "Player") + std::to_string(i) + std::string(40, 'x');
-        entry.SetName(name);
-        entry.m_Frags = i * 1000003;
-        entry.m_Ping = i * 7;
-        entry.m_ClientId = static_cast<uint32_t>(i + 1);
+    if (game.m_Status.PlayerCount() != players) {
+        game.m_Status.SetCount(0);
+        for (int32_t i = 0; i < players; ++i) {
+            const std::string name = (i % 3 == 0 ? "Back\\slash" : "Player") + std::to_string(i) + std::string(40, 'x');
+            game.m_Status.Add(name, i * 1000003, i * 7);
+        }
     }
     const std::string query(reinterpret_cast<const char*>(data + 1), size - 1);
-    (void)game.m_Reporter.HandleExternalQuery("127.0.0.2", 27901, query.c_str(), static_cast<int>(query.size()));
+    (void)game.m_Reporter.HandleExternalQuery(UdpPeer{0x7F000002, 27901}, query.c_str(), query.size());
     game.m_Clock.m_Now += 9;
     return 0;
 }

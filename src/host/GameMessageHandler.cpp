@@ -43,6 +43,7 @@ void GameMessageHandler::Reset() {
     m_Server = nullptr;
     m_Players.Reset();
     m_CurrentLevel.clear();
+    ++m_Revision;
     m_Countdown.Disarm();
 }
 
@@ -58,6 +59,7 @@ bool GameMessageHandler::EndStrayLevelChange() {
 void GameMessageHandler::SetCurrentLevel(std::string_view level) {
     std::scoped_lock lock(m_Parts.m_Lock);
     m_CurrentLevel = level;
+    ++m_Revision;
 }
 
 void GameMessageHandler::Handle(const char* text) {
@@ -142,6 +144,7 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
     const int32_t previous = m_Players.Count();
     m_Players.SetCount(count);
     m_Players.Sort();
+    ++m_Revision;
     UpdateCountdown(previous, count);
     m_Parts.m_View.ShowPlayers(Snapshot());
 }

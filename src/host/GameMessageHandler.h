@@ -67,6 +67,7 @@ public:
     std::string_view CurrentLevel() const override { return m_CurrentLevel; }
     int32_t PlayerCount() const override { return m_Players.Count(); }
     PlayerStatus Player(int32_t index) const override;
+    uint64_t Revision() const override { return m_Revision; }
 
 private:
     void HandleStateUpdate(std::string_view message);
@@ -83,6 +84,7 @@ private:
     // Guarded by UpdateLock.
     PlayerTable m_Players;
     std::string m_CurrentLevel;
+    uint64_t m_Revision = 0; // grows with every change of the two above
     EmptyExitCountdown m_Countdown;
 };
 

@@ -4,9 +4,6 @@
 #include "net/PresenceVariables.h"
 #include "platform/UdpSocket.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdio>
 #include <mutex>
 
 namespace dravo {
@@ -29,6 +26,7 @@ void InternetPresence::Start(EngineServer& server, uint16_t hostPort, const Tuni
         return;
     }
     std::scoped_lock lock(m_Lock);
+    SetLabels(tuning);
     m_Reporter.SetOptions(presence.m_Reporter);
     m_Reporter.SetLogger([this](std::string_view line) { m_Log.Text(line); });
     m_Reporter.SetOwnAddress(UdpSocket::ParseAddress(m_Host.m_HostAddress).value_or(0));
@@ -66,11 +64,11 @@ void InternetPresence::AnswerGamePortQuery(const void* data, uint32_t length, co
     if (text[0] != QUERY_START) {
         return;
     }
-    char sender[16];
-    std::snprintf(sender, sizeof sender, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
+    const UdpPeer sender{
+        uint32_t{address[0]} << 24 | uint32_t{address[1]} << 16 | uint32_t{address[2]} << 8 | address[3], port};
     // The engine may call from any thread; answers are built under the lock the worker's Process runs under.
     std::scoped_lock lock(m_Lock);
-    (void)m_Reporter.HandleExternalQuery(sender, port, text, static_cast<int>(std::min<uint32_t>(length, INT_MAX)));
+    (void)m_Reporter.HandleExternalQuery(sender, text, length);
 }
 
 } // namespace dravo

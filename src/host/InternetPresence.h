@@ -34,6 +34,8 @@ public:
     // Reads the overrides, configures registration and starts the reporter on the query port. The
     // heartbeats and game-port answers leave through the engine's game port (`hostPort`).
     void Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning);
+    // The game type and game mode labels of the answers, after they were read again; under UpdateLock.
+    void SetLabels(const TuningVariables& tuning) { m_Reporter.SetLabels(tuning.m_SpyGameType, tuning.m_SpyGameMode); }
     // The update step's share: heartbeats, waiting queries, the registration countdown.
     void Tick(EngineServer* server, uint32_t deltaMs);
     // Stopping begins: no registration is queued or sent from now on.

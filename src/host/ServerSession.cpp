@@ -212,6 +212,7 @@ void ServerSession::RefreshSpyLabels() {
     }
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);
     ReadSpyLabels(*m_Server, m_Tuning);
+    m_Presence.SetLabels(m_Tuning);
 }
 
 void ServerSession::LogLine(const char* format, ...) {

@@ -128,7 +128,7 @@ private:
         m_Clock,
         m_UpdateLock,
         m_Records.m_HostInfo,
-        StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages, m_Tuning},
+        StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages},
         m_HostAddressText,
         m_Log};
     bool m_WorkerEnabled = true;

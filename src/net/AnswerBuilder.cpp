@@ -8,7 +8,6 @@
 namespace dravo {
 namespace {
 
-constexpr std::string_view SEPARATOR = "\\";
 constexpr std::string_view FINAL = "\\final\\";
 constexpr std::string_view QUERY_ID = "\\queryid\\";
 
@@ -18,29 +17,23 @@ void AnswerBuilder::Reset() {
     m_QueryId = 1;
     m_Length = 0;
     m_PacketNumber = 0;
-    m_Address.clear();
-    m_Port = 0;
+    m_Out = nullptr;
+    m_To = UdpPeer{};
 }
 
-void AnswerBuilder::BeginReply(std::string_view address, int port) {
-    m_Address.assign(address);
-    m_Port = port;
+void AnswerBuilder::BeginReply(SendHook& out, const UdpPeer& to) {
+    m_Out = &out;
+    m_To = to;
     m_Length = 0;
+    m_Sent = 0;
     m_PacketNumber = 1;
 }
 
 void AnswerBuilder::AddKeyValue(std::string_view key, std::string_view value) {
-    key = key.substr(0, std::min(key.size(), MAX_KEY));
-    if (m_Length != 0 && m_Length + key.size() + value.size() + SPLIT_MARGIN >= SPLIT_THRESHOLD) {
+    if (!Fits(AnswerPairs::Length(key, value))) {
         FlushPacket();
     }
-    // A pair that would not fit even an empty packet is cut to what does.
-    const size_t room = SPLIT_THRESHOLD - SPLIT_MARGIN - 2 * SEPARATOR.size() - key.size();
-    value = value.substr(0, std::min(value.size(), room));
-    Append(SEPARATOR);
-    Append(key);
-    Append(SEPARATOR);
-    AppendValue(value);
+    m_Length += AnswerPairs::Write(key, value, m_Packet + m_Length);
 }
 
 void AnswerBuilder::AddKeyInt(std::string_view key, int32_t value) {
@@ -49,17 +42,39 @@ void AnswerBuilder::AddKeyInt(std::string_view key, int32_t value) {
     AddKeyValue(key, std::string_view(text, static_cast<size_t>(result.ptr - text)));
 }
 
-void AnswerBuilder::FinishReply() {
+// The pairs go in runs: a run is every pair that the packet takes before it must be sent, copied at once.
+void AnswerBuilder::AddPairs(const AnswerPairs& pairs) {
+    const char* text = pairs.Text().data();
+    const std::vector<uint32_t>& ends = pairs.Ends();
+    auto next = ends.begin();
+    uint32_t from = 0; // where the next pair starts in the text
+    while (next != ends.end()) {
+        if (!Fits(*next - from)) {
+            FlushPacket();
+        }
+        // A pair fits while it ends before this point of the text; the first one does.
+        const size_t limit = from + PAIR_LIMIT - m_Length;
+        const auto end = std::lower_bound(next + 1, ends.end(), limit);
+        const uint32_t to = *(end - 1);
+        std::memcpy(m_Packet + m_Length, text + from, to - from);
+        m_Length += to - from;
+        from = to;
+        next = end;
+    }
+}
+
+size_t AnswerBuilder::FinishReply() {
     if (m_PacketNumber <= 1 && m_Length == 0) {
         ++m_PacketNumber;
         ++m_QueryId;
-        return;
+        return 0;
     }
     Append(FINAL);
     AppendQueryId();
     ++m_PacketNumber;
     ++m_QueryId;
     Send();
+    return m_Sent;
 }
 
 void AnswerBuilder::FlushPacket() {
@@ -72,7 +87,7 @@ void AnswerBuilder::AppendQueryId() {
     if (m_QueryId > MAX_QUERY_ID) {
         m_QueryId = 1;
     }
-    // Pairs are cut so that the trailer always fits the packet.
+    // Pairs never fill the packet beyond PAIR_LIMIT, so that the trailer always fits.
     Append(QUERY_ID);
     AppendNumber(m_QueryId);
     Append(".");
@@ -80,22 +95,17 @@ void AnswerBuilder::AppendQueryId() {
 }
 
 void AnswerBuilder::Send() {
-    m_Out.SendDatagram(m_Packet, m_Length, m_Address.c_str(), m_Port);
+    if (m_Out != nullptr) {
+        (void)m_Out->SendDatagram(m_Packet, m_Length, m_To);
+    }
+    m_Sent += m_Length;
     m_Length = 0;
-    m_Packet[0] = '\0';
 }
 
 void AnswerBuilder::Append(std::string_view text) {
-    const size_t length = std::min(text.size(), PACKET_SIZE - 1 - m_Length);
+    const size_t length = std::min(text.size(), PACKET_SIZE - m_Length);
     std::memcpy(m_Packet + m_Length, text.data(), length);
     m_Length += length;
-    m_Packet[m_Length] = '\0';
-}
-
-void AnswerBuilder::AppendValue(std::string_view value) {
-    const size_t start = m_Length;
-    Append(value);
-    std::replace(m_Packet + start, m_Packet + m_Length, '\\', BACKSLASH_STAND_IN);
 }
 
 void AnswerBuilder::AppendNumber(int64_t value) {

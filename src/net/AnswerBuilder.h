@@ -5,14 +5,16 @@
 // A pair is not added to a non-empty packet when packet length + key length +
 // value length + 50 would reach 4096: the packet so far goes out first. The
 // query id grows by one per answer (or heartbeat), wraps from 1000 to 1, and an
-// answer without pairs sends nothing but still uses its id.
+// answer without pairs sends nothing but still uses its id. Each answer names
+// its way out and its destination when it begins.
 #pragma once
 
+#include "net/AnswerPairs.h"
 #include "net/SendHook.h"
+#include "platform/UdpSocket.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace dravo {
@@ -23,42 +25,42 @@ public:
     static constexpr size_t SPLIT_THRESHOLD = 4096;
     static constexpr size_t SPLIT_MARGIN = 50;
     static constexpr uint32_t MAX_QUERY_ID = 1000;
-    static constexpr size_t MAX_KEY = 64;
-    // What replaces a backslash inside a value, so that a value never adds keys of its own.
-    static constexpr char BACKSLASH_STAND_IN = '/';
+    static_assert(AnswerPairs::MAX_PAIR == SPLIT_THRESHOLD - SPLIT_MARGIN, "a pair fits an empty packet");
 
-    // Datagrams leave through `out`, which outlives the builder.
-    explicit AnswerBuilder(SendHook& out) : m_Out(out) {}
+    AnswerBuilder() = default;
     AnswerBuilder(const AnswerBuilder&) = delete;
     AnswerBuilder& operator=(const AnswerBuilder&) = delete;
 
     // Query id back to 1, nothing being built.
     void Reset();
-    void BeginReply(std::string_view address, int port);
+    // Begins an answer to `to`, whose datagrams leave through `out` (which outlives the answer).
+    void BeginReply(SendHook& out, const UdpPeer& to);
     void AddKeyValue(std::string_view key, std::string_view value);
     void AddKeyInt(std::string_view key, int32_t value);
-    void FinishReply();
-
-    // The id the next answer will carry (before the wrap is applied).
-    uint32_t QueryId() const { return m_QueryId; }
-    int32_t PacketNumber() const { return m_PacketNumber; }
-    std::string_view Packet() const { return {m_Packet, m_Length}; }
+    // Every pair of `pairs`, in order, split into packets as if added one by one.
+    void AddPairs(const AnswerPairs& pairs);
+    // Sends what is left and ends the answer; returns the bytes of all its datagrams.
+    size_t FinishReply();
 
 private:
+    // A pair of this length (as written) goes into the packet without sending the packet first.
+    bool Fits(size_t pairLength) const { return m_Length == 0 || m_Length + pairLength < PAIR_LIMIT; }
     void Append(std::string_view text);
-    void AppendValue(std::string_view value);
     void AppendNumber(int64_t value);
     void AppendQueryId();
     void FlushPacket();
     void Send();
 
-    SendHook& m_Out;
+    // packet + pair - 2 + SPLIT_MARGIN < SPLIT_THRESHOLD, with the pair's two backslashes counted in.
+    static constexpr size_t PAIR_LIMIT = SPLIT_THRESHOLD - SPLIT_MARGIN + 2;
+
+    SendHook* m_Out = nullptr;
+    UdpPeer m_To;
     char m_Packet[PACKET_SIZE] = {};
     size_t m_Length = 0;
+    size_t m_Sent = 0; // bytes of the answer sent so far
     int32_t m_PacketNumber = 0;
     uint32_t m_QueryId = 1;
-    std::string m_Address;
-    int m_Port = 0;
 };
 
 } // namespace dravo

@@ -11,12 +11,14 @@ public:
     // The server object the datagrams go through; null sends nothing.
     void SetServer(EngineServer* server) { m_Server = server; }
 
-    bool SendDatagram(const char* data, size_t length, const char* address, int port) override {
-        if (m_Server == nullptr || data == nullptr || address == nullptr || port <= 0) {
+    // The engine takes the destination as text: the one place an answer's address is written out.
+    bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
+        if (m_Server == nullptr || data == nullptr || to.m_Port == 0) {
             return false;
         }
-        return m_Server->SendGameDatagram(data, static_cast<uint32_t>(length), address, static_cast<uint32_t>(port)) ==
-               ENGINE_TRUE;
+        char address[UdpSocket::ADDRESS_TEXT_SIZE];
+        UdpSocket::FormatAddress(to.m_Address, address, sizeof address);
+        return m_Server->SendGameDatagram(data, static_cast<uint32_t>(length), address, to.m_Port) == ENGINE_TRUE;
     }
 
 private:

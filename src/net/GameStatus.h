@@ -2,7 +2,8 @@
 //
 // Contract. The session implements it over its player table and level; the
 // status reporter reads it while answering a query, under UpdateLock, the lock
-// under which the session changes what it reads.
+// under which the session changes what it reads. Answers are built from it once
+// and kept until its revision changes.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,8 @@ public:
     virtual int32_t PlayerCount() const = 0;
     // The player at 0 <= index < PlayerCount(), in table order (most frags first).
     virtual PlayerStatus Player(int32_t index) const = 0;
+    // Grows whenever the level or the players (their count, names, frags or pings) may have changed.
+    virtual uint64_t Revision() const = 0;
 };
 
 } // namespace dravo

@@ -7,9 +7,6 @@ namespace {
 
 constexpr const char* ECHO_KEY = "echo";
 constexpr const char* VALIDATE_KEY = "validate";
-constexpr const char* GAME_NAME_KEY = "gamename";
-constexpr const char* GAME_VERSION_KEY = "gamever";
-constexpr const char* LOCATION_KEY = "location";
 constexpr std::string_view FINAL_KEY = "final";
 constexpr std::string_view QUERY_ID_KEY = "queryid";
 
@@ -38,22 +35,21 @@ bool QueryReporter::IsAnAnswer(QueryTokenizer& tokens, std::string_view data) {
     return false;
 }
 
-bool QueryReporter::HandleQuery(std::string_view data, const char* address, int port) {
-    if (data.empty() || address == nullptr || address[0] == '\0') {
-        return false;
+bool QueryReporter::HandleQuery(std::string_view data, const UdpPeer& from, SendHook& route) {
+    if (data.empty() || from.m_Port == 0) {
+        return false; // nothing asked, or nowhere to answer
     }
-    const uint32_t sender = UdpSocket::ParseAddress(address).value_or(0);
-    if (IsOwnSender(sender, port) || IsAnAnswer(m_Tokens, data)) {
+    if (IsOwnSender(from) || IsAnAnswer(m_Tokens, data)) {
         return false; // no answer to ourselves, and none to an answer: nothing can bounce for ever
     }
-    const AnswerRateLimiter::Verdict verdict = m_Limiter.Admit(sender, m_Clock.NowMs());
+    const AnswerRateLimiter::Verdict verdict = m_Limiter.Admit(from.m_Address, m_Clock.NowMs());
     if (verdict == AnswerRateLimiter::Verdict::Drop) {
         return false;
     }
     m_PlayersAllowed = verdict == AnswerRateLimiter::Verdict::Full;
     m_Parts = 0;
 
-    m_Answer.BeginReply(address, port);
+    m_Answer.BeginReply(route, from);
     m_Tokens.Start(data);
     for (std::string_view token = m_Tokens.Next(); !token.empty(); token = m_Tokens.Next()) {
         for (const QueryKey& key : QUERY_KEYS) {
@@ -63,10 +59,7 @@ bool QueryReporter::HandleQuery(std::string_view data, const char* address, int 
             }
         }
     }
-    m_Answer.FinishReply();
-    const size_t bytes = m_Router.TakeBytes();
-    m_AnswerBytes += bytes;
-    m_Limiter.Charge(verdict, bytes);
+    m_Limiter.Charge(verdict, m_Answer.FinishReply());
     return true;
 }
 
@@ -80,7 +73,7 @@ bool QueryReporter::Claim(AnswerPart part) {
 void QueryReporter::AnswerEcho() {
     const std::string_view text = m_Tokens.Next(); // taken as the value even when not answered again
     if (!text.empty() && Claim(PartEcho)) {
-        AddKeyValue(ECHO_KEY, text);
+        m_Answer.AddKeyValue(ECHO_KEY, text);
     }
 }
 
@@ -89,36 +82,33 @@ void QueryReporter::AnswerEcho() {
 void QueryReporter::AnswerSecure() {
     const std::string_view challenge = m_Tokens.Next();
     if (!challenge.empty() && Claim(PartSecure)) {
-        AddKeyValue(VALIDATE_KEY, ValidateValue(challenge, m_SecretKey).data());
+        m_Answer.AddKeyValue(VALIDATE_KEY, ValidateValue(challenge, m_SecretKey).data());
     }
 }
 
 // \basic\ answers \gamename\<game>\gamever\<version>\location\<master index>.
 void QueryReporter::AnswerBasic() {
-    if (!Claim(PartBasic)) {
-        return;
+    if (Claim(PartBasic)) {
+        m_Answer.AddPairs(m_Basic);
     }
-    AddKeyValue(GAME_NAME_KEY, m_GameName);
-    AddKeyValue(GAME_VERSION_KEY, m_GameVersion);
-    AddKeyValue(LOCATION_KEY, m_Location);
 }
 
 void QueryReporter::AnswerInfo() {
     if (Claim(PartInfo)) {
-        (void)ReportInfo();
+        m_Answer.AddPairs(ReportInfo());
     }
 }
 
 void QueryReporter::AnswerRules() {
     if (Claim(PartRules)) {
-        (void)ReportRules();
+        m_Answer.AddPairs(ReportRules());
     }
 }
 
 // Above the global answer budget the player pairs are left out.
 void QueryReporter::AnswerPlayers() {
     if (m_PlayersAllowed && Claim(PartPlayers)) {
-        (void)ReportPlayers();
+        m_Answer.AddPairs(ReportPlayers());
     }
 }
 

@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view INDEX_DIRECTIVE = "%i";
 constexpr const char* HEARTBEAT_KEY = "heartbeat";
 constexpr const char* GAME_NAME_KEY = "gamename";
+constexpr const char* GAME_VERSION_KEY = "gamever";
+constexpr const char* LOCATION_KEY = "location";
 
 // The pattern with its first "%i" replaced by the index; the pattern is never used as a format.
 std::string MasterHostName(std::string_view pattern, int index) {
@@ -53,22 +55,22 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
         return false;
     }
     m_GameName = gameName;
-    m_GameVersion = gameVersion;
     m_SecretKey = secretKey;
     m_HostPort = hostPort;
     m_Flags = flags;
-    m_Location = std::to_string(masterIndex);
+    m_Basic.Clear();
+    m_Basic.Add(GAME_NAME_KEY, gameName);
+    m_Basic.Add(GAME_VERSION_KEY, gameVersion);
+    m_Basic.AddInt(LOCATION_KEY, masterIndex);
     m_MasterHost = MasterHostName(m_Options.m_MasterHostPattern, masterIndex);
-    m_MasterAddress.clear();
+    m_MasterAddress = UdpSocket::ParseAddress(m_MasterHost.c_str()); // an address needs no lookup
     m_Lookup.Reset();
-    if (const std::optional<uint32_t> dotted = UdpSocket::ParseAddress(m_MasterHost.c_str())) {
-        char text[16];
-        UdpSocket::FormatAddress(*dotted, text, sizeof text);
-        m_MasterAddress = text; // an address needs no lookup
-    } else if (IsHostName(m_MasterHost)) {
-        m_Lookup.Start(m_MasterHost, m_Clock.NowMs()); // heartbeats begin when it is found
-    } else {
-        Say("GameSpy master server \"" + m_MasterHost + "\" is no host name: no heartbeats are sent.");
+    if (!m_MasterAddress) {
+        if (IsHostName(m_MasterHost)) {
+            m_Lookup.Start(m_MasterHost, m_Clock.NowMs()); // heartbeats begin when it is found
+        } else {
+            Say("GameSpy master server \"" + m_MasterHost + "\" is no host name: no heartbeats are sent.");
+        }
     }
     m_Socket.Close();
     if (queryPort < 0 || queryPort > UINT16_MAX) {
@@ -91,11 +93,10 @@ void QueryReporter::Shutdown() {
 
 void QueryReporter::Reset() {
     m_GameName.clear();
-    m_GameVersion.clear();
     m_SecretKey.clear();
-    m_Location.clear();
+    m_Basic.Clear();
     m_MasterHost.clear();
-    m_MasterAddress.clear();
+    m_MasterAddress.reset();
     m_Lookup.Reset();
     m_MasterMissingSaid = false;
     m_HeartbeatDue = false;
@@ -127,15 +128,10 @@ int QueryReporter::Process() {
             if (datagram.m_Oversized || datagram.m_Length == 0 || datagram.m_Length > MAX_DATAGRAM) {
                 continue;
             }
-            buffer[static_cast<size_t>(i) * (MAX_DATAGRAM + 1) + datagram.m_Length] = '\0';
-            char address[16];
-            UdpSocket::FormatAddress(datagram.m_From.m_Address, address, sizeof address);
             // Answered from the port that was asked: clients take answers only from where they sent.
-            m_AnswerFromSocket = true;
-            if (HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), address, datagram.m_From.m_Port)) {
+            if (HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender)) {
                 ++answered;
             }
-            m_AnswerFromSocket = false;
         }
         if (taken < BATCH || std::chrono::steady_clock::now() - start >= m_Options.m_ReadTimePerProcess) {
             break; // nothing more waits, or the rest waits for the next step
@@ -144,16 +140,16 @@ int QueryReporter::Process() {
     return answered;
 }
 
-bool QueryReporter::HandleExternalQuery(const char* address, int port, const char* data, int length) {
-    if (!m_Socket.IsOpen() || data == nullptr || length <= 0) {
+bool QueryReporter::HandleExternalQuery(const UdpPeer& from, const char* data, size_t length) {
+    if (!m_Socket.IsOpen() || data == nullptr || length == 0) {
         return false; // not reporting, or nothing to read
     }
     // As on the query port: a query longer than a datagram there could be is no query.
-    const std::string_view text = BoundedText(data, static_cast<size_t>(length));
+    const std::string_view text = BoundedText(data, length);
     if (text.size() > MAX_DATAGRAM) {
         return false;
     }
-    return HandleQuery(text, address, port);
+    return HandleQuery(text, from, GameRoute());
 }
 
 // Heartbeat, to the master server: \heartbeat\<port>\gamename\<game>\final\\queryid\<id>.1
@@ -168,34 +164,33 @@ void QueryReporter::CheckHeartbeat() {
     } else {
         m_HeartbeatCountdown = HEARTBEAT_PERIOD_MS; // time beyond the countdown is not carried over
         m_HeartbeatDue = true;
-        if (m_MasterAddress.empty() && IsHostName(m_MasterHost)) {
+        if (!m_MasterAddress && IsHostName(m_MasterHost)) {
             m_Lookup.Start(m_MasterHost, now); // again, once a period, until it is found
         }
     }
     FollowMasterLookup(now);
-    if (!m_HeartbeatDue || m_MasterAddress.empty()) {
+    if (!m_HeartbeatDue || !m_MasterAddress) {
         return;
     }
     m_HeartbeatDue = false;
-    m_Answer.BeginReply(m_MasterAddress, m_Options.m_MasterPort);
-    AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
-    AddKeyValue(GAME_NAME_KEY, m_GameName);
-    m_Answer.FinishReply();
-    (void)m_Router.TakeBytes(); // a heartbeat is no answer
+    m_Answer.BeginReply(GameRoute(), UdpPeer{*m_MasterAddress, m_Options.m_MasterPort});
+    m_Answer.AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
+    m_Answer.AddKeyValue(GAME_NAME_KEY, m_GameName);
+    (void)m_Answer.FinishReply();
 }
 
 void QueryReporter::FollowMasterLookup(uint32_t nowMs) {
-    if (!m_MasterAddress.empty()) {
+    if (m_MasterAddress) {
         return;
     }
     uint32_t address = 0;
     switch (m_Lookup.Poll(nowMs, address)) {
     case MasterLookup::State::Found: {
-        char text[16];
-        UdpSocket::FormatAddress(address, text, sizeof text);
-        m_MasterAddress = text;
+        m_MasterAddress = address;
         if (std::exchange(m_MasterMissingSaid, false)) {
-            Say("GameSpy master server " + m_MasterHost + " found at " + m_MasterAddress + "; heartbeats begin.");
+            char text[UdpSocket::ADDRESS_TEXT_SIZE];
+            UdpSocket::FormatAddress(address, text, sizeof text);
+            Say("GameSpy master server " + m_MasterHost + " found at " + text + "; heartbeats begin.");
         }
         break;
     }
@@ -217,27 +212,13 @@ void QueryReporter::Say(const std::string& line) const {
     }
 }
 
-bool QueryReporter::IsOwnSender(uint32_t address, int port) const {
-    const bool ourPort = port == m_Socket.Port() || (m_HostPort != 0 && port == m_HostPort);
-    const bool ourHost =
-        (address & LOOPBACK_MASK) == LOOPBACK_NETWORK || (m_OwnAddress != 0 && address == m_OwnAddress);
+// A datagram from this host (loopback, "this host" 0.0.0.0, or its own address) to one of the server's
+// ports is one of ours sent back by a spoofed query: never answered, so nothing can bounce for ever.
+bool QueryReporter::IsOwnSender(const UdpPeer& from) const {
+    const bool ourPort = from.m_Port == m_Socket.Port() || (m_HostPort != 0 && from.m_Port == m_HostPort);
+    const bool ourHost = (from.m_Address & LOOPBACK_MASK) == LOOPBACK_NETWORK || from.m_Address == 0 ||
+                         (m_OwnAddress != 0 && from.m_Address == m_OwnAddress);
     return ourPort && ourHost;
-}
-
-bool QueryReporter::Router::SendDatagram(const char* data, size_t length, const char* address, int port) {
-    if (data == nullptr || address == nullptr || address[0] == '\0') {
-        return false;
-    }
-    m_Bytes += length;
-    if (m_Owner.m_Hook != nullptr && !m_Owner.m_AnswerFromSocket) {
-        (void)m_Owner.m_Hook->SendDatagram(data, length, address, port);
-        return true;
-    }
-    if (!m_Owner.m_Socket.IsOpen() || port <= 0 || port > UINT16_MAX) {
-        return false;
-    }
-    const std::optional<uint32_t> destination = UdpSocket::Resolve(address);
-    return destination && m_Owner.m_Socket.SendTo(data, length, UdpPeer{*destination, static_cast<uint16_t>(port)});
 }
 
 } // namespace dravo

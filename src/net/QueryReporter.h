@@ -13,15 +13,17 @@
 // for the cost of a table look-up. Each query key is answered at most once per
 // datagram, and a datagram that is itself an answer (it carries "final" or
 // "queryid") or comes from one of the server's own ports is never answered.
-// What an answer says about the game comes from the three report hooks, which a
-// derived class fills with AddKeyValue / AddKeyInt. Heartbeats and answers to
-// game-port queries leave through the send hook when one is installed (not
-// owned), else through the query-port socket; answers to query-port queries
-// always leave from the query port, since clients take answers only from the
-// port they asked.
+// What an answer says about the game comes from the three report hooks of a
+// derived class, which keep their pairs ready and rebuild them only when what
+// they say has changed. A sender's address stays a value (UdpPeer) from the
+// receive to the send. Heartbeats and answers to game-port queries leave through
+// the send hook when one is installed (not owned), else through the query-port
+// socket; answers to query-port queries always leave from the query port, since
+// clients take answers only from the port they asked.
 #pragma once
 
 #include "net/AnswerBuilder.h"
+#include "net/AnswerPairs.h"
 #include "net/AnswerRateLimiter.h"
 #include "net/MasterLookup.h"
 #include "net/QueryTokenizer.h"
@@ -32,9 +34,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace dravo {
 
@@ -77,45 +79,36 @@ public:
     void Reset();
     // Heartbeat check, then the waiting queries; returns the number answered.
     int Process();
-    // A query that arrived on the game port; `data` is read up to its first NUL or `length` bytes.
-    bool HandleExternalQuery(const char* address, int port, const char* data, int length);
+    // A query that arrived on the game port from `from`; `data` is read up to its first NUL or `length`
+    // bytes. True when it was answered.
+    bool HandleExternalQuery(const UdpPeer& from, const char* data, size_t length);
     void SetSendHook(SendHook* hook) { m_Hook = hook; }
     // Where the reporter says what it cannot do (the master not found); nothing by default.
     void SetLogger(Logger logger) { m_Logger = std::move(logger); }
     // The host's own address: datagrams from it to a port of the server are never answered.
     void SetOwnAddress(uint32_t address) { m_OwnAddress = address; }
 
-    bool IsInitialized() const { return m_Socket.IsOpen(); }
+    // The query port while reporting, else 0.
     uint16_t QueryPort() const { return m_Socket.Port(); }
-    const UdpSocket& Socket() const { return m_Socket; }
     int HostPort() const { return m_HostPort; }
-    const std::string& MasterHost() const { return m_MasterHost; }
-    const std::string& MasterAddress() const { return m_MasterAddress; }
-    // Bytes of answers sent so far (not heartbeats).
-    uint64_t AnswerBytes() const { return m_AnswerBytes; }
-    uint32_t NextQueryId() const { return m_Answer.QueryId(); }
 
 protected:
-    // Append one pair to the answer being built.
-    void AddKeyValue(std::string_view key, std::string_view value) { m_Answer.AddKeyValue(key, value); }
-    void AddKeyInt(std::string_view key, int32_t value) { m_Answer.AddKeyInt(key, value); }
-
-    virtual bool ReportInfo() = 0;
-    virtual bool ReportRules() = 0;
-    virtual bool ReportPlayers() = 0;
+    // The pairs of each part as they stand now, kept ready by the derived class.
+    virtual const AnswerPairs& ReportInfo() = 0;
+    virtual const AnswerPairs& ReportRules() = 0;
+    virtual const AnswerPairs& ReportPlayers() = 0;
 
 private:
-    // Routes datagrams to the send hook, or to the query-port socket without one.
-    class Router final : public SendHook {
+    // Sends through the query-port socket.
+    class SocketSender final : public SendHook {
     public:
-        explicit Router(QueryReporter& owner) : m_Owner(owner) {}
-        bool SendDatagram(const char* data, size_t length, const char* address, int port) override;
-        // Bytes routed since the last call.
-        size_t TakeBytes() { return std::exchange(m_Bytes, 0); }
+        explicit SocketSender(UdpSocket& socket) : m_Socket(socket) {}
+        bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
+            return m_Socket.IsOpen() && m_Socket.SendTo(data, length, to);
+        }
 
     private:
-        QueryReporter& m_Owner;
-        size_t m_Bytes = 0;
+        UdpSocket& m_Socket;
     };
 
     // Which parts an answer holds already: a key asked for again adds nothing.
@@ -131,10 +124,12 @@ private:
     void CheckHeartbeat();
     void FollowMasterLookup(uint32_t nowMs);
     void Say(const std::string& line) const;
-    bool IsOwnSender(uint32_t address, int port) const;
+    // Heartbeats and game-port answers: the hook when there is one.
+    SendHook& GameRoute() { return m_Hook != nullptr ? *m_Hook : m_SocketSender; }
+    bool IsOwnSender(const UdpPeer& from) const;
     static bool IsAnAnswer(QueryTokenizer& tokens, std::string_view data);
     bool Claim(AnswerPart part);
-    bool HandleQuery(std::string_view data, const char* address, int port);
+    bool HandleQuery(std::string_view data, const UdpPeer& from, SendHook& route);
     void AnswerEcho();
     void AnswerSecure();
     void AnswerBasic();
@@ -145,31 +140,28 @@ private:
 
     IClock& m_Clock;
     QueryReporterOptions m_Options;
-    std::string m_GameName;
-    std::string m_GameVersion;
     std::string m_SecretKey;
-    std::string m_Location;
+    std::string m_GameName;
+    AnswerPairs m_Basic; // game name, version and location: fixed from Initialize on
     std::string m_MasterHost;
-    std::string m_MasterAddress; // dotted, once the lookup found it
+    std::optional<uint32_t> m_MasterAddress; // once known
     MasterLookup m_Lookup;
     bool m_MasterMissingSaid = false; // "not found" was logged and not yet followed by "found"
     bool m_HeartbeatDue = false;      // waits for the master's address
     uint32_t m_HeartbeatCountdown = 0;
     uint32_t m_LastHeartbeatCheck = 0; // survives Shutdown
     UdpSocket m_Socket;
+    SocketSender m_SocketSender{m_Socket};
     SendHook* m_Hook = nullptr;
     int m_HostPort = 0;
     uint32_t m_Flags = 0;
 
-    Router m_Router{*this};
-    AnswerBuilder m_Answer{m_Router};
+    AnswerBuilder m_Answer;
     QueryTokenizer m_Tokens;
     AnswerRateLimiter m_Limiter;
-    bool m_PlayersAllowed = true;    // for the answer being built
-    bool m_AnswerFromSocket = false; // the answer being built is to a query of the query port
-    uint32_t m_Parts = 0;            // what the answer being built holds
+    bool m_PlayersAllowed = true; // for the answer being built
+    uint32_t m_Parts = 0;         // what the answer being built holds
     uint32_t m_OwnAddress = 0;
-    uint64_t m_AnswerBytes = 0;
     Logger m_Logger;
 
     struct QueryKey {

@@ -1,5 +1,7 @@
-// SendHook: where the query reporter sends its datagrams when it does not use its own socket.
+// SendHook: a way out for the query reporter's datagrams.
 #pragma once
+
+#include "platform/UdpSocket.h"
 
 #include <cstddef>
 
@@ -7,8 +9,8 @@ namespace dravo {
 
 class SendHook {
 public:
-    // Sends `length` bytes to a dotted address or host name; true when the datagram went out.
-    virtual bool SendDatagram(const char* data, size_t length, const char* address, int port) = 0;
+    // Sends `length` bytes to `to`; true when the datagram went out.
+    virtual bool SendDatagram(const char* data, size_t length, const UdpPeer& to) = 0;
 
 protected:
     ~SendHook() = default;

@@ -2,6 +2,7 @@
 #include "platform/UdpSocket.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <utility>
 
@@ -24,8 +25,8 @@ UdpSocket::~UdpSocket() {
 }
 
 void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
-    // By hand rather than with snprintf: the query reader formats the sender of every datagram it takes.
-    char dotted[16];
+    // By hand rather than with snprintf: cheap enough for every datagram that needs its sender as text.
+    char dotted[ADDRESS_TEXT_SIZE];
     size_t at = 0;
     for (int shift = 24; shift >= 0; shift -= 8) {
         const unsigned part = (address >> shift) & 0xFFu;
@@ -43,6 +44,40 @@ void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
         std::memcpy(text, dotted, copied);
         text[copied] = '\0';
     }
+}
+
+std::optional<uint32_t> UdpSocket::ParseAddress(const char* text) {
+    if (text == nullptr) {
+        return std::nullopt;
+    }
+    const char* at = text;
+    const char* end = text + strnlen(text, ADDRESS_TEXT_SIZE);
+    uint32_t address = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0 && (at == end || *at++ != '.')) {
+            return std::nullopt;
+        }
+        // One to three digits, no sign, no leading zero (as inet_pton reads them), at most 255.
+        unsigned value = 0;
+        const auto [next, error] = std::from_chars(at, end, value);
+        const auto digits = next - at;
+        if (error != std::errc() || digits == 0 || digits > 3 || (digits > 1 && *at == '0') || value > 255) {
+            return std::nullopt;
+        }
+        address = address << 8 | value;
+        at = next;
+    }
+    return at == end && *end == '\0' ? std::optional<uint32_t>(address) : std::nullopt;
+}
+
+std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
+    if (hostOrAddress == nullptr || hostOrAddress[0] == '\0') {
+        return std::nullopt;
+    }
+    if (const std::optional<uint32_t> dotted = ParseAddress(hostOrAddress)) {
+        return dotted;
+    }
+    return LookUpName(hostOrAddress);
 }
 
 } // namespace dravo

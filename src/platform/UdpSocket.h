@@ -1,9 +1,11 @@
-// UdpSocket: an owned, non-blocking IPv4 UDP socket.
+// UdpSocket: an owned, non-blocking IPv4 UDP socket, and the address value that
+// travels from a datagram's receipt to its answer.
 //
-// Move-only; the descriptor is closed with its owner. Ports are in host byte order.
+// Move-only; the descriptor is closed with its owner. Addresses and ports are in
+// host byte order. An address becomes text only where text is needed (the
+// engine's send call, the log): FormatAddress.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -21,12 +23,13 @@ struct UdpDatagram {
     const char* m_Data = nullptr; // within the caller's buffer
     size_t m_Length = 0;
     UdpPeer m_From;
-    bool m_Oversized = false; // longer than the room for it: consumed, m_Length not set
+    bool m_Oversized = false; // longer than the room for it: consumed, m_Length 0
 };
 
 class UdpSocket {
 public:
-    enum class Received { Datagram, Nothing, Oversized, Failed };
+    // Room for a dotted address and its terminator.
+    static constexpr size_t ADDRESS_TEXT_SIZE = 16;
 
     UdpSocket() = default;
     // Binds to `port` (0 takes a free one) on `address` (host byte order; 0 is every local address);
@@ -39,23 +42,12 @@ public:
     UdpSocket& operator=(const UdpSocket&) = delete;
     ~UdpSocket();
 
-    // The system's handle: a descriptor on POSIX systems, a SOCKET on Windows.
-    using Handle = intptr_t;
-    static constexpr Handle NO_HANDLE = -1;
-
     bool IsOpen() const { return m_Descriptor != NO_HANDLE; }
     uint16_t Port() const { return m_Port; }
-    // For waiting on readiness (poll); the socket keeps it.
-    Handle Descriptor() const { return m_Descriptor; }
     void Close();
-    // Waits at most `limit` until a datagram can be received; false when none came (or on an error).
-    bool WaitReadable(std::chrono::milliseconds limit) const;
     // Asks the system for a receive buffer of this many bytes; false when it refuses.
     bool SetReceiveBuffer(int bytes);
 
-    // Takes one waiting datagram without waiting. A datagram longer than `capacity` is consumed and
-    // reported as Oversized; `length` is set only for Datagram.
-    Received Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from);
     // Takes up to `count` waiting datagrams without waiting, in one system call where the system has
     // one (recvmmsg): the i-th goes to buffer + i * capacity, so `buffer` holds count * capacity bytes.
     // Returns how many were taken: 0 when none waits, -1 on a failure.
@@ -64,14 +56,20 @@ public:
 
     // The IPv4 address of a dotted address or host name (a name lookup may wait); empty when there is none.
     static std::optional<uint32_t> Resolve(const char* hostOrAddress);
-    // A dotted address, into at least 16 characters.
+    // A dotted address, into at least ADDRESS_TEXT_SIZE characters (less is cut, always terminated).
     static void FormatAddress(uint32_t address, char* text, size_t size);
-    // The address of dotted text; empty when it is not one.
+    // The address of dotted text: four decimal parts of 0 to 255, nothing else; empty when it is not one.
     static std::optional<uint32_t> ParseAddress(const char* text);
 
 private:
+    // The system's handle: a descriptor on POSIX systems, a SOCKET on Windows.
+    using Handle = intptr_t;
+    static constexpr Handle NO_HANDLE = -1;
+
     UdpSocket(Handle descriptor, uint16_t port) : m_Descriptor(descriptor), m_Port(port) {}
     int Fd() const { return static_cast<int>(m_Descriptor); } // POSIX systems
+    // The system's name lookup, for a text that is no dotted address.
+    static std::optional<uint32_t> LookUpName(const char* host);
 
     Handle m_Descriptor = NO_HANDLE;
     uint16_t m_Port = 0;

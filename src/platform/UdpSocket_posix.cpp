@@ -7,7 +7,6 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -55,29 +54,6 @@ bool UdpSocket::SetReceiveBuffer(int bytes) {
     return setsockopt(Fd(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
 }
 
-bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {
-    pollfd ready{Fd(), POLLIN, 0};
-    return poll(&ready, 1, static_cast<int>(limit.count())) > 0 && (ready.revents & POLLIN) != 0;
-}
-
-UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
-    sockaddr_in sender{};
-    socklen_t senderSize = sizeof sender;
-    // MSG_TRUNC gives the datagram's real length, so a longer one is told apart from one that fits exactly.
-    const ssize_t received =
-        recvfrom(Fd(), buffer, capacity, MSG_DONTWAIT | MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &senderSize);
-    if (received < 0) {
-        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Received::Nothing : Received::Failed;
-    }
-    from.m_Address = ntohl(sender.sin_addr.s_addr);
-    from.m_Port = ntohs(sender.sin_port);
-    if (static_cast<size_t>(received) > capacity) {
-        return Received::Oversized;
-    }
-    length = static_cast<size_t>(received);
-    return Received::Datagram;
-}
-
 int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagrams, int count) {
     constexpr int MOST = 64;
     count = std::min(count, MOST);
@@ -113,26 +89,12 @@ bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
                   sizeof address) == static_cast<ssize_t>(length);
 }
 
-std::optional<uint32_t> UdpSocket::ParseAddress(const char* text) {
-    in_addr address{};
-    if (text == nullptr || inet_pton(AF_INET, text, &address) != 1) {
-        return std::nullopt;
-    }
-    return ntohl(address.s_addr);
-}
-
-std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
-    if (auto dotted = ParseAddress(hostOrAddress)) {
-        return dotted;
-    }
-    if (hostOrAddress == nullptr || hostOrAddress[0] == '\0') {
-        return std::nullopt;
-    }
+std::optional<uint32_t> UdpSocket::LookUpName(const char* host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(hostOrAddress, nullptr, &hints, &found) != 0 || found == nullptr) {
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) {
         return std::nullopt;
     }
     const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);

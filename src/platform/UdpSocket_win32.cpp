@@ -30,6 +30,29 @@ sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
     return socketAddress;
 }
 
+enum class Received { Datagram, Nothing, Oversized, Failed };
+
+// Takes one waiting datagram without waiting; `length` is set only for Datagram.
+Received ReceiveOne(SOCKET socket, char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
+    sockaddr_in sender{};
+    int senderSize = sizeof sender;
+    const int received =
+        recvfrom(socket, buffer, static_cast<int>(capacity), 0, reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    if (received == SOCKET_ERROR) {
+        const int error = WSAGetLastError();
+        if (error == WSAEMSGSIZE) {
+            // Longer than the buffer: the rest is gone with it, as MSG_TRUNC reports elsewhere.
+            from = UdpPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
+            return Received::Oversized;
+        }
+        return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET ? Received::Nothing
+                                                                                      : Received::Failed;
+    }
+    from = UdpPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
+    length = static_cast<size_t>(received);
+    return Received::Datagram;
+}
+
 // SIO_UDP_CONNRESET: without it an ICMP "port unreachable" for an earlier datagram fails the next receive.
 constexpr DWORD UDP_CONNRESET_CONTROL = _WSAIOW(IOC_VENDOR, 12);
 
@@ -80,35 +103,6 @@ bool UdpSocket::SetReceiveBuffer(int bytes) {
                       sizeof bytes) == 0;
 }
 
-bool UdpSocket::WaitReadable(std::chrono::milliseconds limit) const {
-    WSAPOLLFD ready{};
-    ready.fd = AsSocket(m_Descriptor);
-    ready.events = POLLRDNORM;
-    return WSAPoll(&ready, 1, static_cast<INT>(limit.count())) > 0 && (ready.revents & POLLRDNORM) != 0;
-}
-
-UdpSocket::Received UdpSocket::Receive(char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
-    sockaddr_in sender{};
-    int senderSize = sizeof sender;
-    const int received = recvfrom(AsSocket(m_Descriptor), buffer, static_cast<int>(capacity), 0,
-                                  reinterpret_cast<sockaddr*>(&sender), &senderSize);
-    if (received == SOCKET_ERROR) {
-        const int error = WSAGetLastError();
-        if (error == WSAEMSGSIZE) {
-            // Longer than the buffer: the rest is gone with it, as MSG_TRUNC reports elsewhere.
-            from.m_Address = ntohl(sender.sin_addr.s_addr);
-            from.m_Port = ntohs(sender.sin_port);
-            return Received::Oversized;
-        }
-        return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET ? Received::Nothing
-                                                                                      : Received::Failed;
-    }
-    from.m_Address = ntohl(sender.sin_addr.s_addr);
-    from.m_Port = ntohs(sender.sin_port);
-    length = static_cast<size_t>(received);
-    return Received::Datagram;
-}
-
 int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagrams, int count) {
     // Windows has no batch receive for UDP: one call a datagram.
     int taken = 0;
@@ -116,7 +110,7 @@ int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagram
         char* room = buffer + static_cast<size_t>(taken) * capacity;
         UdpDatagram& datagram = datagrams[taken];
         size_t length = 0;
-        const Received received = Receive(room, capacity, length, datagram.m_From);
+        const Received received = ReceiveOne(AsSocket(m_Descriptor), room, capacity, length, datagram.m_From);
         if (received == Received::Nothing) {
             break;
         }
@@ -137,26 +131,15 @@ bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
                   reinterpret_cast<const sockaddr*>(&address), sizeof address) == static_cast<int>(length);
 }
 
-std::optional<uint32_t> UdpSocket::ParseAddress(const char* text) {
-    in_addr address{};
-    if (text == nullptr || !StartWinsock() || inet_pton(AF_INET, text, &address) != 1) {
-        return std::nullopt;
-    }
-    return ntohl(address.s_addr);
-}
-
-std::optional<uint32_t> UdpSocket::Resolve(const char* hostOrAddress) {
-    if (auto dotted = ParseAddress(hostOrAddress)) {
-        return dotted;
-    }
-    if (hostOrAddress == nullptr || hostOrAddress[0] == '\0' || !StartWinsock()) {
+std::optional<uint32_t> UdpSocket::LookUpName(const char* host) {
+    if (!StartWinsock()) {
         return std::nullopt;
     }
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(hostOrAddress, nullptr, &hints, &found) != 0 || found == nullptr) {
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) {
         return std::nullopt;
     }
     const uint32_t address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);

@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace dravo {
 namespace {
@@ -116,14 +115,9 @@ TEST_F(QueryReporterTest, DatagramsAbove500BytesAndEmptyOnesAreDropped) {
     ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), exact + "e")); // 501 bytes
     ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), ""));          // a client's retry
     ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), MARK));
-    // The three may reach the socket one by one: read until the mark has been answered.
-    int answered = 0;
-    for (int round = 0; round < 3 && answered == 0; ++round) {
-        answered += Pump();
-    }
-    const List answers = m_Client.ReceiveAnswer();
-    EXPECT_EQ(answered, 1);
-    EXPECT_EQ(answers, List{"\\echo\\mark\\final\\\\queryid\\3.1"}); // the dropped ones used no id
+    // The mark comes last: once something is answered, the two before it were read.
+    EXPECT_EQ(Pump(), 1);
+    EXPECT_EQ(m_Client.ReceiveAnswer(), List{"\\echo\\mark\\final\\\\queryid\\3.1"}); // the dropped ones used no id
 }
 
 TEST_F(QueryReporterTest, AProcessReadsEverythingWaitingWithinItsTime) {
@@ -132,7 +126,7 @@ TEST_F(QueryReporterTest, AProcessReadsEverythingWaitingWithinItsTime) {
     for (int i = 0; i < 300; ++i) {
         ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\" + std::to_string(i)));
     }
-    EXPECT_EQ(Pump(), 300); // no count stops it, only time
+    EXPECT_EQ(m_Reporter.Process(), 300); // no count stops it, only time
     EXPECT_EQ(m_Client.ReceiveAnswer(1).front(), "\\echo\\0\\final\\\\queryid\\2.1");
 }
 
@@ -190,7 +184,7 @@ TEST_F(QueryReporterTest, WithASendHookQueryPortAnswersStillLeaveFromTheQueryPor
     EXPECT_EQ(answer->m_FromPort, m_Reporter.QueryPort());
     EXPECT_EQ(hook.m_Sent.size(), 1u);
     // A game-port query in between is answered through the hook again.
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery("127.0.0.1", m_Client.Port(), "\\echo\\hooked", 13));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery(Peer("127.0.0.1", m_Client.Port()), "\\echo\\hooked", 13));
     ASSERT_EQ(hook.m_Sent.size(), 2u);
     EXPECT_EQ(hook.m_Sent[1].m_Data, "\\echo\\hooked\\final\\\\queryid\\3.1");
     EXPECT_EQ(hook.m_Sent[1].m_Port, m_Client.Port());
@@ -198,20 +192,22 @@ TEST_F(QueryReporterTest, WithASendHookQueryPortAnswersStillLeaveFromTheQueryPor
 
 TEST_F(QueryReporterTest, GamePortQueriesAreAnsweredAndBoundedByTheirLength) {
     test::RecordingSendHook hook;
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.9", 5000, "\\basic\\", 7)); // not reporting yet
+    const UdpPeer sender = Peer("127.0.0.9", 5000);
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(sender, "\\basic\\", 7)); // not reporting yet
     Start();
     m_Reporter.SetSendHook(&hook);
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery("127.0.0.9", 5000, "\\echo\\abcdef", 9));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery(sender, "\\echo\\abcdef", 9));
     ASSERT_EQ(hook.m_Sent.size(), 1u);
     EXPECT_EQ(hook.m_Sent[0].m_Data, "\\echo\\abc\\final\\\\queryid\\1.1");
     EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.0.9");
     EXPECT_EQ(hook.m_Sent[0].m_Port, 5000);
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.9", 5000, "\\basic\\", 0));
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("", 5000, "\\basic\\", 7));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(sender, "\\basic\\", 0));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.9", 0), "\\basic\\", 7)); // nowhere to answer
+    EXPECT_EQ(hook.m_Sent.size(), 1u);
 }
 
 TEST_F(QueryReporterTest, TenThousandQueriesFromOneAddressGetAtMostEleven) {
-    Start(AnswerRateLimits{});
+    Start(AnswerRateLimits{}, std::chrono::seconds(5)); // each Process reads all that waits
     (void)m_Reporter.Process();
     int answered = 0;
     for (int i = 0; i < 10000; ++i) {
@@ -221,10 +217,8 @@ TEST_F(QueryReporterTest, TenThousandQueriesFromOneAddressGetAtMostEleven) {
             answered += m_Reporter.Process();
         }
     }
-    while (test::UdpTestPeer::WaitReadable(m_Reporter.Socket(), std::chrono::milliseconds(0))) {
-        answered += m_Reporter.Process();
-    }
-    EXPECT_GE(answered, 10); // the burst
+    answered += m_Reporter.Process(); // the last of them; one that came late could only lower the count
+    EXPECT_GE(answered, 10);          // the burst
     EXPECT_LE(answered, 11);
     for (int i = 0; i < answered; ++i) {
         EXPECT_EQ(m_Client.ReceiveAnswer().size(), 1u);
@@ -248,7 +242,7 @@ TEST_F(QueryReporterTest, InitializeFailsWithoutTextsOrPortAndShutdownStartsOver
     EXPECT_FALSE(m_Reporter.Initialize(nullptr, "v", "k", 0, 1, 0, 1));
     EXPECT_FALSE(m_Reporter.Initialize("g", nullptr, "k", 0, 1, 0, 1));
     EXPECT_FALSE(m_Reporter.Initialize("g", "v", nullptr, 0, 1, 0, 1));
-    EXPECT_FALSE(m_Reporter.IsInitialized());
+    EXPECT_EQ(m_Reporter.QueryPort(), 0);
     EXPECT_FALSE(m_Reporter.Initialize("g", "v", "k", 0, 1, m_Client.Port(), 1)); // the port is taken
     EXPECT_EQ(m_Reporter.Process(), 0);
 
@@ -256,28 +250,38 @@ TEST_F(QueryReporterTest, InitializeFailsWithoutTextsOrPortAndShutdownStartsOver
     (void)m_Reporter.Process();
     EXPECT_EQ(Ask(MARK), List{"\\echo\\mark\\final\\\\queryid\\2.1"});
     m_Reporter.Shutdown();
-    EXPECT_FALSE(m_Reporter.IsInitialized());
-    EXPECT_EQ(m_Reporter.NextQueryId(), 1u);
-    EXPECT_EQ(m_Reporter.MasterHost(), "");
+    EXPECT_EQ(m_Reporter.QueryPort(), 0);
     EXPECT_EQ(m_Reporter.Process(), 0);
+    // Started again: the query ids begin at 1, with the first heartbeat.
+    Start();
+    (void)m_Reporter.Process();
+    const std::string heartbeat = "\\heartbeat\\27960\\gamename\\dravo\\final\\\\queryid\\1.1";
+    for (int run = 1; run <= 2; ++run) {
+        const auto received = m_Master.Receive();
+        ASSERT_TRUE(received) << run;
+        EXPECT_EQ(received->m_Data, heartbeat) << run;
+    }
 }
 
 TEST_F(QueryReporterTest, TheMasterHostPatternTakesTheIndexAndIsNeverAFormat) {
     std::vector<std::string> said;
     m_Reporter.SetLogger([&said](std::string_view line) { said.emplace_back(line); });
+    test::RecordingSendHook hook;
     QueryReporterOptions options;
     options.m_MasterHostPattern = "127.0.%i.9";
     m_Reporter.SetOptions(options);
     ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 3, GAME_PORT, 0, 1));
-    EXPECT_EQ(m_Reporter.MasterHost(), "127.0.3.9");
-    EXPECT_EQ(m_Reporter.MasterAddress(), "127.0.3.9"); // an address is taken as it is, without a lookup
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    // An address is taken as it is, without a lookup: the first step's heartbeat goes there.
+    ASSERT_EQ(hook.m_Sent.size(), 1u);
+    EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.3.9");
+    EXPECT_EQ(hook.m_Sent[0].m_Port, MASTER_PORT);
     // Never used as a format, and no host name: never looked up, so no heartbeat goes anywhere.
     options.m_MasterHostPattern = "%s%n%i%i";
     m_Reporter.SetOptions(options);
     ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, GAME_PORT, 0, 1));
-    EXPECT_EQ(m_Reporter.MasterHost(), "%s%n0%i");
-    EXPECT_EQ(m_Reporter.MasterAddress(), "");
-    test::RecordingSendHook hook;
+    hook.m_Sent.clear();
     m_Reporter.SetSendHook(&hook);
     (void)m_Reporter.Process();
     EXPECT_TRUE(hook.m_Sent.empty());
@@ -309,23 +313,20 @@ TEST_F(QueryReporterTest, AnAnswerOrADatagramFromTheServersOwnPortsIsNeverAnswer
         ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), answer));
     }
     ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), MARK));
-    int answered = 0;
-    for (int round = 0; round < 3 && answered == 0; ++round) {
-        answered += Pump();
-    }
-    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(Pump(), 1); // the mark, sent last
     EXPECT_EQ(m_Client.ReceiveAnswer(), List{"\\echo\\mark\\final\\\\queryid\\2.1"});
     // From the query port's own address or the game port's: a spoofed sender of a loop.
     const std::string echo = "\\echo\\loop";
-    const int length = static_cast<int>(echo.size());
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.1", m_Reporter.QueryPort(), echo.c_str(), length));
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.1", GAME_PORT, echo.c_str(), length));
+    const size_t length = echo.size();
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.1", m_Reporter.QueryPort()), echo.c_str(), length));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.1", GAME_PORT), echo.c_str(), length));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("0.0.0.0", GAME_PORT), echo.c_str(), length)); // "this host"
     // The server's own address off loopback: answers are recorded by the game's send hook, never sent.
     test::RecordingSendHook hook;
     m_Reporter.SetSendHook(&hook);
     m_Reporter.SetOwnAddress(0x0A000005);
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("10.0.0.5", GAME_PORT, echo.c_str(), length));
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery("10.0.0.6", GAME_PORT, echo.c_str(), length));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("10.0.0.5", GAME_PORT), echo.c_str(), length));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery(Peer("10.0.0.6", GAME_PORT), echo.c_str(), length));
     ASSERT_EQ(hook.m_Sent.size(), 1u);
     EXPECT_EQ(hook.m_Sent[0].m_Address, "10.0.0.6");
 }
@@ -337,21 +338,28 @@ TEST_F(QueryReporterTest, AGamePortQueryLongerThanADatagramOfTheQueryPortIsDropp
     (void)m_Reporter.Process();
     const std::string exact = "\\echo\\" + std::string(494, 'e'); // 500 bytes
     const std::string longer = exact + std::string(100, 'e');
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery("127.0.0.2", 5555, longer.c_str(), static_cast<int>(longer.size())));
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery("127.0.0.2", 5555, exact.c_str(), static_cast<int>(exact.size())));
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.2", 5555), longer.c_str(), longer.size()));
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery(Peer("127.0.0.2", 5555), exact.c_str(), exact.size()));
     ASSERT_EQ(hook.m_Sent.size(), 2u); // the heartbeat and the one answer
 }
 
-// A name service that answers only when told to.
-class HeldResolver {
+// A name service that answers only when told to, and that counts the copies of its lookup function:
+// a lookup's thread keeps its answer before it lets go of its copy.
+class HeldResolver : public std::enable_shared_from_this<HeldResolver> {
 public:
-    MasterLookup::Resolve Function() {
-        return [this](const std::string&) {
-            std::unique_lock lock(m_Mutex);
-            m_Changed.wait(lock, [this] { return m_Released; });
-            return m_Answer;
-        };
-    }
+    class Lookup {
+    public:
+        explicit Lookup(std::shared_ptr<HeldResolver> owner) : m_Owner(std::move(owner)) { m_Owner->Count(1); }
+        Lookup(const Lookup& other) : m_Owner(other.m_Owner) { m_Owner->Count(1); }
+        Lookup& operator=(const Lookup&) = delete;
+        ~Lookup() { m_Owner->Count(-1); }
+        std::optional<uint32_t> operator()(const std::string&) const { return m_Owner->Answer(); }
+
+    private:
+        std::shared_ptr<HeldResolver> m_Owner;
+    };
+
+    MasterLookup::Resolve Function() { return Lookup(shared_from_this()); }
     void Release(std::optional<uint32_t> answer) {
         {
             std::scoped_lock lock(m_Mutex);
@@ -360,12 +368,30 @@ public:
         }
         m_Changed.notify_all();
     }
-    ~HeldResolver() { Release(std::nullopt); }
+    // Waits at most 5 s until exactly `copies` copies of the function are left.
+    bool WaitForCopies(int copies) {
+        std::unique_lock lock(m_Mutex);
+        return m_Changed.wait_for(lock, std::chrono::seconds(5), [&] { return m_Copies == copies; });
+    }
 
 private:
+    std::optional<uint32_t> Answer() {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait(lock, [this] { return m_Released; });
+        return m_Answer;
+    }
+    void Count(int change) {
+        {
+            std::scoped_lock lock(m_Mutex);
+            m_Copies += change;
+        }
+        m_Changed.notify_all();
+    }
+
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
     bool m_Released = false;
+    int m_Copies = 0;
     std::optional<uint32_t> m_Answer;
 };
 
@@ -375,10 +401,8 @@ TEST(QueryReporterMaster, AMasterWhoseNameIsNotFoundYetHoldsNothingUpAndIsTriedA
     HostInfo host{};
     GameInfo game{};
     GameOptions options{};
-    TuningVariables tuning;
     auto resolver = std::make_shared<HeldResolver>(); // a lookup thread may outlive the test
-    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status, tuning},
-                                  [resolver](const std::string& name) { return resolver->Function()(name); });
+    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status}, resolver->Function());
     std::vector<std::string> said;
     reporter.SetLogger([&said](std::string_view line) { said.emplace_back(line); });
     test::RecordingSendHook hook;
@@ -396,13 +420,12 @@ TEST(QueryReporterMaster, AMasterWhoseNameIsNotFoundYetHoldsNothingUpAndIsTriedA
     (void)reporter.Process();
     EXPECT_EQ(said, std::vector<std::string>{"GameSpy master server master0.dravo.test not found; retrying every 60 "
                                              "seconds."}); // said once
-    // The name service answers at last: the waiting heartbeat goes out at the next step.
+    // The name service answers at last; once the lookup's thread has let go of its function (the reporter
+    // keeps its own), the waiting heartbeat goes out at the next step.
     resolver->Release(0x7F000001);
-    for (int step = 0; step < 5000 && hook.m_Sent.empty(); ++step) { // the lookup's thread ends soon
-        clock.Advance(9);
-        (void)reporter.Process();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(resolver->WaitForCopies(1));
+    clock.Advance(9);
+    (void)reporter.Process();
     ASSERT_EQ(hook.m_Sent.size(), 1u);
     EXPECT_EQ(hook.m_Sent[0].m_Data, "\\heartbeat\\27960\\gamename\\dravo\\final\\\\queryid\\1.1");
     EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.0.1");

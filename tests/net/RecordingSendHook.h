@@ -12,12 +12,14 @@ class RecordingSendHook final : public SendHook {
 public:
     struct Sent {
         std::string m_Data;
-        std::string m_Address;
+        std::string m_Address; // dotted
         int m_Port = 0;
     };
 
-    bool SendDatagram(const char* data, size_t length, const char* address, int port) override {
-        m_Sent.push_back(Sent{std::string(data, length), address, port});
+    bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
+        char address[UdpSocket::ADDRESS_TEXT_SIZE];
+        UdpSocket::FormatAddress(to.m_Address, address, sizeof address);
+        m_Sent.push_back(Sent{std::string(data, length), address, to.m_Port});
         return true;
     }
 

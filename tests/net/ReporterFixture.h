@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace dravo::test {
@@ -25,8 +27,7 @@ protected:
     GameInfo m_Game{};
     GameOptions m_Options{};
     TableStatus m_Status;
-    TuningVariables m_Tuning;
-    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Game, m_Options, m_Status, m_Tuning}};
+    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Game, m_Options, m_Status}};
     UdpTestPeer m_Master;
     UdpTestPeer m_Client;
 
@@ -57,10 +58,21 @@ protected:
         limits.m_GlobalBytesPerSecond = 0;
         return limits;
     }
-    // Runs Process once the query port has something to read; returns what it answered.
-    int Pump() {
-        EXPECT_TRUE(UdpTestPeer::WaitReadable(m_Reporter.Socket())) << "nothing arrived";
-        return m_Reporter.Process();
+    static UdpPeer Peer(const char* address, uint16_t port) {
+        return UdpPeer{UdpSocket::ParseAddress(address).value_or(0), port};
+    }
+    // Runs Process until it has answered `expected` queries of those sent to the query port, or 5 s
+    // have passed; returns what it answered. A datagram on loopback is waiting when its send returns,
+    // so the first Process finds it; the bound covers a system that delivers it a moment later.
+    int Pump(int expected = 1) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        int answered = m_Reporter.Process();
+        while (answered < expected && std::chrono::steady_clock::now() < end) {
+            std::this_thread::yield();
+            answered += m_Reporter.Process();
+        }
+        EXPECT_GE(answered, expected) << "nothing more arrived";
+        return answered;
     }
     // Sends one query from the client, pumps, and returns the answer's datagrams.
     std::vector<std::string> Ask(std::string_view query) {

@@ -1,7 +1,9 @@
-// UdpTestPeer: a UDP socket on 127.0.0.1 for tests: sends datagrams and waits, with a bound, for answers.
+// UdpTestPeer: a UDP socket on a loopback address for tests: sends datagrams and waits, with a bound, for
+// answers.
 #pragma once
 
 #include "platform/UdpSocket.h"
+#include "support/LoopbackSocket.h"
 
 #include <chrono>
 #include <cstdint>
@@ -15,26 +17,15 @@ namespace dravo::test {
 class UdpTestPeer {
 public:
     static constexpr uint32_t LOOPBACK = 0x7F000001;
-    static constexpr size_t MAX_DATAGRAM = 65536;
 
     // Binds `bindAddress` (a loopback address) on `port` (0: a free one).
-    explicit UdpTestPeer(uint16_t port = 0, const char* bindAddress = "127.0.0.1") {
-        const std::optional<uint32_t> address = UdpSocket::ParseAddress(bindAddress);
-        std::optional<UdpSocket> socket = address ? UdpSocket::Open(port, *address) : std::nullopt;
-        if (socket) {
-            m_Socket = std::move(*socket);
-            (void)m_Socket.SetReceiveBuffer(1 << 20);
-        }
-    }
-    UdpTestPeer(const UdpTestPeer&) = delete;
-    UdpTestPeer& operator=(const UdpTestPeer&) = delete;
+    explicit UdpTestPeer(uint16_t port = 0, const char* bindAddress = "127.0.0.1")
+        : m_Socket(UdpSocket::ParseAddress(bindAddress).value_or(LOOPBACK), port) {}
 
     uint16_t Port() const { return m_Socket.Port(); }
     bool IsOpen() const { return m_Socket.IsOpen(); }
 
-    bool SendTo(uint16_t port, std::string_view data) {
-        return m_Socket.SendTo(data.data(), data.size(), UdpPeer{LOOPBACK, port});
-    }
+    bool SendTo(uint16_t port, std::string_view data) { return m_Socket.SendTo(LOOPBACK, port, data); }
 
     struct Datagram {
         std::string m_Data;
@@ -43,17 +34,11 @@ public:
 
     // The next datagram, waiting at most `limit`.
     std::optional<Datagram> Receive(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-        if (!m_Socket.WaitReadable(limit)) {
+        std::optional<LoopbackSocket::Datagram> datagram = m_Socket.Receive(limit);
+        if (!datagram) {
             return std::nullopt;
         }
-        std::string buffer(MAX_DATAGRAM, '\0');
-        size_t length = 0;
-        UdpPeer from;
-        if (m_Socket.Receive(buffer.data(), buffer.size(), length, from) != UdpSocket::Received::Datagram) {
-            return std::nullopt;
-        }
-        buffer.resize(length);
-        return Datagram{std::move(buffer), from.m_Port};
+        return Datagram{std::move(datagram->m_Data), datagram->m_FromPort};
     }
     // Datagrams until one carries "\final\", at most `count` of them.
     std::vector<std::string> ReceiveAnswer(size_t count = 16,
@@ -71,13 +56,9 @@ public:
         }
         return packets;
     }
-    // Waits at most `limit` for a datagram at another socket (a socket under test).
-    static bool WaitReadable(const UdpSocket& socket, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-        return socket.WaitReadable(limit);
-    }
 
 private:
-    UdpSocket m_Socket;
+    LoopbackSocket m_Socket;
 };
 
 } // namespace dravo::test
