@@ -38,7 +38,8 @@ endforeach()
 # The child-process runner is POSIX only; FreeUdpPort comes from tests/windows/ here.
 add_library(dravo_test_support STATIC "${CMAKE_CURRENT_SOURCE_DIR}/support/FakeEngine.cpp"
                                       "${CMAKE_CURRENT_SOURCE_DIR}/support/TempDir.cpp"
-                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/WindowsTestSupport.cpp")
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/WindowsTestSupport.cpp"
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/TestSockets_win32.cpp")
 target_include_directories(dravo_test_support PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
 target_link_libraries(dravo_test_support PUBLIC dravoserv_core gtest)
 target_compile_definitions(dravo_test_support PUBLIC ${DRAVO_TEST_DEFINITIONS})
