@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace dravo {
 namespace {
@@ -131,6 +134,35 @@ TEST_F(WebRegistrarTest, AHangingServerNeitherHoldsTheTickNorStopsForLong) {
     EXPECT_LT(waited, SHORT_LIMITS.m_UnregisterWait + RegistrationSender::END_WAIT);
     // The hanging request gave up at its total limit, so the batch went on to the next list.
     EXPECT_EQ(m_Server.Lines().front(), Get("/after.asp" + QUERY));
+}
+
+TEST_F(WebRegistrarTest, ARequestThatWillNotEndIsLeftBehindAndTheStopGoesOn) {
+    WriteList("");
+    // A request that does not give up when told to: it holds its sender until the test lets it go.
+    struct Stuck {
+        std::mutex m_Mutex;
+        std::condition_variable m_Changed;
+        bool m_Released = false;
+    };
+    auto stuck = std::make_shared<Stuck>();
+    WebRegistrar registrar(m_Host, m_Address, m_List, SHORT_LIMITS, [stuck](const std::string&, const auto&) {
+        std::unique_lock lock(stuck->m_Mutex);
+        stuck->m_Changed.wait(lock, [&] { return stuck->m_Released; });
+        return true;
+    });
+    registrar.Configure(m_Server.Url(), 120);
+    EXPECT_TRUE(registrar.RegistrationTick(7000, &m_Engine));
+    registrar.EndRegistrations();
+    const auto start = std::chrono::steady_clock::now();
+    const WebRegistrar::Unregistered unregistered = registrar.Unregister();
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              SHORT_LIMITS.m_UnregisterWait + RegistrationSender::END_WAIT + std::chrono::milliseconds(500));
+    EXPECT_TRUE(unregistered.m_Queued);
+    EXPECT_FALSE(unregistered.m_Sent);
+    EXPECT_TRUE(unregistered.m_LeftBehind);
+    std::scoped_lock lock(stuck->m_Mutex);
+    stuck->m_Released = true; // the sender, left behind, ends by itself
+    stuck->m_Changed.notify_all();
 }
 
 TEST_F(WebRegistrarTest, ATickThatRacesTheStopQueuesNothingBehindTheUnregistration) {
