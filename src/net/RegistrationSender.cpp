@@ -98,6 +98,11 @@ RegistrationSender::Finished RegistrationSender::Finish(std::chrono::millisecond
     State& state = *m_State;
     Finished finished;
     std::unique_lock lock(state.m_Mutex);
+    if (state.m_Closed) { // finished before: a loop left behind then is not waited for again
+        finished.m_Sent = state.m_Queue.empty() && !state.m_Busy;
+        finished.m_Ended = !state.m_Running;
+        return finished;
+    }
     finished.m_Sent = state.m_Changed.wait_for(lock, limit, [&] { return state.m_Queue.empty() && !state.m_Busy; });
     state.m_Closed = true;
     state.m_Registering = false;

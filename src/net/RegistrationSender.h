@@ -59,7 +59,8 @@ public:
     // batch still waiting.
     void PostLast(std::string baseUrl, std::string query);
     // Waits until every queued batch is done or `limit` has passed, then abandons the rest (a request
-    // under way included) and waits at most END_WAIT for the loop to end. Nothing is sent after it.
+    // under way included) and waits at most END_WAIT for the loop to end. Nothing is sent after it; a
+    // second Finish waits for nothing.
     Finished Finish(std::chrono::milliseconds limit);
 
     // True once registrations have ended (EndRegistrations, PostLast or Finish).

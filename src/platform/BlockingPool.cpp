@@ -34,7 +34,9 @@ struct BlockingPool::State {
 BlockingPool::BlockingPool(size_t maxThreads) : m_State(std::make_shared<State>(maxThreads)) {}
 
 BlockingPool::~BlockingPool() {
-    (void)Shutdown(EXIT_WAIT);
+    if (!m_ShutDown) {
+        (void)Shutdown(EXIT_WAIT);
+    }
 }
 
 BlockingPool& BlockingPool::Process() {
@@ -96,6 +98,7 @@ void BlockingPool::Serve(const std::shared_ptr<State>& state, Thread& self) {
 }
 
 bool BlockingPool::Shutdown(std::chrono::milliseconds wait) {
+    m_ShutDown = true;
     State& state = *m_State;
     std::deque<Job> dropped;
     std::vector<void*> ended;

@@ -31,7 +31,7 @@ public:
     using Job = std::function<void()>;
 
     explicit BlockingPool(size_t maxThreads = MAX_THREADS);
-    ~BlockingPool(); // Shutdown(EXIT_WAIT)
+    ~BlockingPool(); // Shutdown(EXIT_WAIT), unless the owner shut the pool down already
     BlockingPool(const BlockingPool&) = delete;
     BlockingPool& operator=(const BlockingPool&) = delete;
 
@@ -57,6 +57,7 @@ private:
     static void AbandonThread(void* handle);
 
     std::shared_ptr<State> m_State;
+    bool m_ShutDown = false; // the owner's
 };
 
 } // namespace dravo
