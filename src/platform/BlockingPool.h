@@ -1,11 +1,13 @@
 // BlockingPool: a few threads for calls that block for as long as the system likes.
 //
 // Contract. Name lookups, and on Windows the HTTP requests and the input
-// reader, run here, never on the game's or the window's thread. Submit hands a
-// job to an idle thread, or starts a thread while fewer than the pool's bound
-// exist; when every thread is busy the job waits in a queue as long as the
-// bound, and beyond that Submit refuses: the caller takes the job as failed,
-// as it does one that waits longer than the caller's own limit. A job
+// reader, run here, never on the game's or the window's thread. Submit starts
+// a thread for the job while fewer than the pool's bound run; when every
+// thread is busy the job waits in a queue as long as the bound for the next
+// one free, and beyond that Submit refuses: the caller takes the job as
+// failed, as it does one that waits longer than the caller's own limit. A
+// thread ends when no job waits, so a pool at rest holds none (and nothing a
+// library keeps per thread outlives the work). A job
 // owns what it touches (captured by value or shared), so that whoever
 // submitted it may give up on it at any time. Shutdown (the destructor's too)
 // takes no more jobs, drops those not yet begun and waits a bounded time for
@@ -19,6 +21,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace dravo {
 
@@ -35,7 +38,7 @@ public:
     BlockingPool(const BlockingPool&) = delete;
     BlockingPool& operator=(const BlockingPool&) = delete;
 
-    // Starts the job on a thread of the pool, or queues it for the next thread free; false (the job
+    // Starts the job on a thread of its own, or queues it for the next thread free; false (the job
     // dropped) when the queue is full or the pool shut down. From any thread; never waits for a job.
     [[nodiscard]] bool Submit(Job job);
     // Takes no more jobs and waits at most `wait` for those under way; true when every thread ended in
@@ -49,7 +52,10 @@ private:
     struct Thread;
     struct State;
 
-    static void Serve(const std::shared_ptr<State>& state, Thread& self);
+    // A thread's life: its first job, then those waiting, then its end.
+    static void Serve(const std::shared_ptr<State>& state, Thread& self, Job& first);
+    // Moves the handles of the threads that ended out of their records, which go; under the lock.
+    void TakeEnded(std::vector<void*>& handles);
     // Each platform's (BlockingPool_posix.cpp, _win32.cpp): a thread of the system's own running `body`
     // (its handle, or null when none could be started), then either waited for or let go.
     [[nodiscard]] static void* StartThread(std::function<void()> body) noexcept;
