@@ -65,9 +65,7 @@ bool BlockingPool::Submit(Job job) {
     {
         std::scoped_lock lock(state.m_Mutex);
         TakeEnded(ended);
-        if (state.m_Stopping) {
-            taken = false;
-        } else if (state.m_Live < state.m_MaxThreads) {
+        if (!state.m_Stopping && state.m_Live < state.m_MaxThreads) {
             Thread& thread = state.m_Threads.emplace_back();
             // The thread begins with this job; it touches its record only under the lock held here.
             thread.m_Handle = StartThread(
@@ -78,10 +76,10 @@ bool BlockingPool::Submit(Job job) {
             } else {
                 state.m_Threads.pop_back();
             }
-        } else if (state.m_Waiting.size() < state.m_MaxThreads) {
+        } else if (!state.m_Stopping && state.m_Waiting.size() < state.m_MaxThreads) {
             state.m_Waiting.push_back(std::move(job)); // for the next thread free
         } else {
-            taken = false; // every thread busy and the queue full
+            taken = false; // shut down, or every thread busy and the queue full
         }
     }
     for (void* handle : ended) {
