@@ -109,6 +109,13 @@ private:
 
     // ServerCommands.cpp: the hosting commands and the variables hosting reads (lock held).
     void AddHostingCommands();
+    bool StatusCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool KickCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool AddFragCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool FailFrameCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool GameTextCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool ExhaustMemoryCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool FrameIntervalsCommand(const CommandLine& words, CommandInterpreter::Output& out);
     double NumberVariable(const char* name, double fallback, double lowest, double highest) const;
     std::string TextVariable(const char* name) const;
     GameSession::FrameSettings ReadFrameSettings() const;

@@ -42,7 +42,8 @@ add_library(dravo_test_support STATIC "${CMAKE_CURRENT_SOURCE_DIR}/support/FakeE
                                       "${CMAKE_CURRENT_SOURCE_DIR}/support/ScriptedWindowSystem.cpp"
                                       "${CMAKE_CURRENT_SOURCE_DIR}/support/TempDir.cpp"
                                       "${CMAKE_CURRENT_SOURCE_DIR}/windows/WindowsTestSupport.cpp"
-                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/LoopbackSocket_win32.cpp")
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/LoopbackSocket_win32.cpp"
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/TestSockets_win32.cpp")
 target_include_directories(dravo_test_support PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
 target_link_libraries(dravo_test_support PUBLIC dravoserv_core gtest)
 target_compile_definitions(dravo_test_support PUBLIC ${DRAVO_TEST_DEFINITIONS})

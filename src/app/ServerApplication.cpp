@@ -45,7 +45,16 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         return ExitStatus::UsageError;
     }
     StartLogFile();
+    if (const std::optional<ExitStatus> failed = StartEngine()) {
+        return *failed;
+    }
+    if (const std::optional<ExitStatus> ended = RunSetup()) {
+        return *ended;
+    }
+    return RunConsole();
+}
 
+std::optional<ExitStatus> ServerApplication::StartEngine() {
     if (!m_Library.LoadServerLibrary(m_Options.m_LibraryPath)) {
         ShowStringError(m_Windows, STR_UNABLE_TO_LOAD_SERVER_LIBRARY);
         m_Windows.ShowNote(m_Options.m_LibraryPath + ": " + m_Library.FailureText());
@@ -68,7 +77,10 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         ShowStringError(m_Windows, STR_UNABLE_TO_ACCESS_RESOURCES);
         return ExitStatus::StartupFailed;
     }
+    return std::nullopt;
+}
 
+std::optional<ExitStatus> ServerApplication::RunSetup() {
     SetupWizard wizard(
         {m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList, m_Notes});
     wizard.SetOverrides(m_Options.m_Overrides);
@@ -80,7 +92,10 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     if (!set) {
         return ExitStatus::StartupFailed; // cancelled or failed: nothing is saved
     }
+    return std::nullopt;
+}
 
+ExitStatus ServerApplication::RunConsole() {
     SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
                            static_cast<uint32_t>(m_Settings.m_Port)};
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);

@@ -10,8 +10,8 @@
 
 namespace dravo {
 
-ServerSession::ServerSession(ISessionView& view, IClock& clock, SessionRecords records)
-    : m_View(view), m_Clock(clock), m_Records(records) {
+ServerSession::ServerSession(ISessionView& view, IClock& clock, SessionRecords records, IStepDriver* steps)
+    : m_View(view), m_Clock(clock), m_Records(records), m_Steps(steps != nullptr ? *steps : m_Worker) {
     ResetSession();
 }
 
@@ -78,7 +78,7 @@ bool ServerSession::StartHosting() {
     m_Running = true;
     m_Hosting = true;
     m_Presence.Start(*m_Server, hostPort, m_Tuning);
-    m_Worker.Start(m_WorkerEnabled);
+    m_Steps.Start(*this);
     LogLine("Server is running.");
     return true;
 }
@@ -160,7 +160,7 @@ void ServerSession::RunStep(uint32_t deltaMs) {
             LogText(BoundedText(error, sizeof error));
             // This thread only stops running frames; the window thread does the rest of the stop.
             m_Running = false;
-            m_Worker.RequestStop();
+            m_Steps.RequestStop();
             m_View.RequestStop();
         }
         m_KickQueue.AdvanceKicks(deltaMs);
@@ -172,14 +172,14 @@ void ServerSession::RunStep(uint32_t deltaMs) {
 
 bool ServerSession::StopHosting() {
     m_Running = false;
-    m_Worker.RequestStop();
+    m_Steps.RequestStop();
     if (!m_Hosting.exchange(false)) {
         return true; // never hosted, or stopped already
     }
     // No registration from here on, so that the unregistration is the last request to every list.
     m_Presence.EndRegistrations();
     m_Presence.Unregister();
-    m_Worker.Stop([this] {
+    m_Steps.Stop([this] {
         LogLine("ERROR - The update thread did not stop within %u ms; waiting for it.", WORKER_STOP_WAIT_MS);
     });
     // After the worker: a step in progress finishes its answers first.

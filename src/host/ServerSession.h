@@ -2,13 +2,11 @@
 //
 // Contract. The console window owns one session and calls InitSession,
 // StartHosting, StopHosting and ResetSession on the window thread. The session
-// joins four parts: the WorkerThread, which runs UpdateStep about every 9 ms
-// holding UpdateLock; the GameMessageHandler, which keeps the players and the
-// level from the game code's messages; the InternetPresence (GameSpy and web
-// registration); and the ConsoleLog. The engine calls back through the
-// AppHandler operations on whichever thread is inside it. Nothing here waits for
-// the window thread: what the window shows goes through ISessionView as
-// snapshots.
+// joins four parts: the step driver (its own WorkerThread unless given one),
+// which runs the update step about every 9 ms holding UpdateLock; the GameMessageHandler, which keeps the players and
+// the level from the game code's messages; the InternetPresence (GameSpy and web registration); and the ConsoleLog. The
+// engine calls back through the AppHandler operations on whichever thread is inside it. Nothing here waits for the
+// window thread: what the window shows goes through ISessionView as snapshots.
 #pragma once
 
 #include "engine/AppHandler.h"
@@ -46,7 +44,8 @@ struct SessionRecords {
 
 class ServerSession final : public AppHandler, private IUpdateStep {
 public:
-    ServerSession(ISessionView& view, IClock& clock, SessionRecords records);
+    // The steps run on the session's own WorkerThread, or on `steps` (which outlives the session).
+    ServerSession(ISessionView& view, IClock& clock, SessionRecords records, IStepDriver* steps = nullptr);
     ~ServerSession() override;
     ServerSession(const ServerSession&) = delete;
     ServerSession& operator=(const ServerSession&) = delete;
@@ -74,11 +73,6 @@ public:
     void LogText(std::string_view text) { m_Log.Text(text); }
     // Where the log's lines go besides the console window (the log file).
     ConsoleLog& Log() { return m_Log; }
-
-    // Without the worker thread, StartHosting starts none: the caller runs the steps (tests).
-    void SetWorkerEnabled(bool enabled) { m_WorkerEnabled = enabled; }
-    // One step of the hosted game with its timing, as the worker runs it; the caller holds UpdateLock.
-    void UpdateStep() { m_Worker.Step(); }
 
     // AppHandler: the engine's calls, forwarded while the session is attached.
     int32_t OnGameText(const char* text) override;
@@ -131,8 +125,8 @@ private:
         StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages},
         m_HostAddressText,
         m_Log};
-    bool m_WorkerEnabled = true;
-    WorkerThread m_Worker{m_Clock, m_UpdateLock, *this};
+    WorkerThread m_Worker{m_Clock, m_UpdateLock};
+    IStepDriver& m_Steps;
 };
 
 } // namespace dravo

@@ -33,7 +33,8 @@ bool Configure(CURL* easy, const std::string& url, const HttpLimits& limits) {
 
 } // namespace
 
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits) {
+// libcurl's multi interface gives up at once: nothing is left for the pool.
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits, BlockingPool&) {
     InitializeCurlOnce();
     const CurlEasy easy(curl_easy_init());
     const CurlMulti multi(curl_multi_init());

@@ -55,8 +55,10 @@ std::string FormatLevelGoal(const GameInfo& game) {
     return text;
 }
 
-ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records)
-    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records), m_Session(*this, clock, records) {}
+ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
+                             IStepDriver* steps)
+    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records),
+      m_Session(*this, clock, records, steps) {}
 
 int ConsoleWindow::Run() {
     return m_Windows.RunDialog(ConsoleWindowTemplate(), *this);

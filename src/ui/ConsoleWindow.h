@@ -38,7 +38,9 @@ std::string PlayerNameOnLine(std::string_view line);
 
 class ConsoleWindow final : public DialogProcedure, private ISessionView {
 public:
-    ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records);
+    // The session's steps run on its own worker thread, or on `steps` (see ServerSession).
+    ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
+                  IStepDriver* steps = nullptr);
 
     // Runs the window until it closes; returns the dialog's result.
     int Run();

@@ -5,6 +5,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/ScriptedWindowSystem.h"
+#include "support/ManualSteps.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 
@@ -24,6 +25,7 @@ protected:
     test::FakeEngine m_Engine;
     test::ScriptedWindows m_Windows;
     test::FakeClock m_Clock;
+    test::ManualSteps m_Steps{m_Clock}; // hosting runs without a worker thread
     HostInfo m_Host{};
     GameOptions m_Options{};
     GameInfo m_Game{};
@@ -44,8 +46,8 @@ protected:
 
     // Runs the window with a script; hosting runs without a worker thread.
     int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
-        window.Session().SetWorkerEnabled(false);
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
+                             &m_Steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
         const int result = window.Run();
         m_RanOutOfMemory = window.RanOutOfMemory();
@@ -229,7 +231,7 @@ TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowS
         m_Engine.m_FrameSucceeds = false;
         {
             std::scoped_lock lock(window.Session().Lock());
-            window.Session().UpdateStep();
+            m_Steps.Step();
         }
         EXPECT_FALSE(window.Session().IsRunning());
         dialog.RunPosted(); // the stop's work, on this thread
@@ -243,8 +245,8 @@ TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowS
 TEST_F(ConsoleWindowTest, LinesLoggedAfterTheWindowClosedAreStillShown) {
     ServerSession* session = nullptr;
     {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
-        window.Session().SetWorkerEnabled(false);
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
+                             &m_Steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) {
             window.Session().LogLine("while running");
             dialog.ForceClose();

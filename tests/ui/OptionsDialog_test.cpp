@@ -11,6 +11,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/ScriptedWindowSystem.h"
+#include "support/ManualSteps.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
@@ -227,8 +228,8 @@ TEST_F(OpenOptionsDialogTest, ConsoleWindowOptionsButtonOpensTheDialog) {
     HostInfo host{};
     GameInfo game{};
     std::atomic<bool> emptyExit{false};
-    ConsoleWindow window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0});
-    window.Session().SetWorkerEnabled(false);
+    test::ManualSteps steps(clock);
+    ConsoleWindow window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0}, &steps);
     m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& console) {
         console.RunPosted();
         m_Engine.m_Commands.clear();

@@ -10,6 +10,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ManualSteps.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
 #include "ui/WizardTestGame.h"
@@ -121,8 +122,9 @@ protected:
         SetGameOptionsStartValues(m_Options);
     }
     int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
-        window.Session().SetWorkerEnabled(false);
+        test::ManualSteps steps(m_Clock);
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
+                             &steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
         return window.Run();
     }
