@@ -5,6 +5,7 @@
 //   addfrag <name> [n]      gives a player n frags (1 unless given), for tests and demos
 //   failframe [text]        the next RunFrame fails with the text
 //   exhaustmemory           the next RunFrame reports that memory ran out
+//   stallframe <ms>         the next RunFrame first waits that long (a wedged game loop), at most 60000
 //   gametext <text>         the next RunFrame hands the text up as if the game code had sent it
 //   frameintervals [reset]  how regularly RunFrame has been called since the session opened (or the last reset)
 //
@@ -31,6 +32,7 @@ constexpr const char* DEFAULT_FRAME_FAILURE = "Simulated frame failure.";
 constexpr double DEFAULT_FRAG_RATE = 4.0;
 constexpr double DEFAULT_CLIENT_TIMEOUT_SECONDS = 10.0;
 constexpr long long MAX_ADDED_FRAGS = 100000;
+constexpr long long MAX_FRAME_STALL_MS = 60000;
 
 // Texts the front end sends with PostToGame.
 constexpr const char* GAME_INIT = "GAMEINIT";
@@ -114,6 +116,11 @@ void Server::AddHostingCommands() {
                                  }
                                  return true;
                              });
+    AddTestAidCommands();
+}
+
+// Commands with which tests and demos make the game misbehave, and the frame cadence report.
+void Server::AddTestAidCommands() {
     m_Interpreter.AddCommand("failframe", "failframe [text] - the next frame fails with the text (a test aid)",
                              [this](const CommandLine& words, CommandInterpreter::Output&) {
                                  const std::string text = words.Count() > 1 ? words.Rest(0) : std::string();
@@ -133,6 +140,17 @@ void Server::AddHostingCommands() {
                                  m_InjectedGameTexts.push_back(words.Rest(0));
                                  return true;
                              });
+    m_Interpreter.AddCommand(
+        "stallframe", "stallframe <ms> - the next frame first waits that long, at most 60000 (a test aid)",
+        [this](const CommandLine& words, CommandInterpreter::Output& out) {
+            long long stall = 0;
+            if (words.Count() != 2 || !TextUtil::ParseWholeNumber(words.Word(1), stall) || stall < 1 ||
+                stall > MAX_FRAME_STALL_MS) {
+                return Refuse(out, "Usage: stallframe <ms>, from 1 to " + std::to_string(MAX_FRAME_STALL_MS));
+            }
+            m_StallNextFrameMs = static_cast<uint32_t>(stall);
+            return true;
+        });
     m_Interpreter.AddCommand("exhaustmemory", "exhaustmemory - the next frame reports that memory ran out (a test aid)",
                              [this](const CommandLine&, CommandInterpreter::Output&) {
                                  m_ExhaustMemoryNextFrame = true;
