@@ -10,10 +10,6 @@
 #include <condition_variable>
 #include <mutex>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace dravo {
 namespace {
 
@@ -21,19 +17,6 @@ using namespace std::chrono_literals;
 using test::SdkStandIn;
 
 const std::vector<std::string> ROTATION = {"Worlds\\Multi\\Cinderworks", "Worlds\\Multi\\Frostline", "Glasshouse"};
-
-// A TCP port of 127.0.0.1 that nothing listens on at the moment.
-uint16_t FreeTcpPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 class FleetClientTest : public ::testing::Test {
 protected:
@@ -204,7 +187,7 @@ TEST_F(FleetClientTest, HealthPingsStopWhileTheStepsStandStill) {
 }
 
 TEST_F(FleetClientTest, ASidecarThatComesLateGetsReady) {
-    const uint16_t port = FreeTcpPort();
+    const uint16_t port = SdkStandIn::FreePort();
     StartClient(port);
     Host();
     ASSERT_TRUE(WaitForLine("no answer from the sidecar")) << Lines();
@@ -243,7 +226,7 @@ TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {
     StartClient(sidecar.Port());
     Host();
     ASSERT_TRUE(WaitForLine("the game server is Ready."));
-    sidecar.Allocate({{"dravo/level", "glasshouse"}});
+    sidecar.Allocate("dravo/level", "glasshouse");
     ASSERT_TRUE(WaitForLine("the game server is Allocated."));
     ASSERT_TRUE(WaitForLine("level \"Glasshouse\" is played, as the allocation asked.")) << Lines();
     EXPECT_EQ(m_NextLevelPresses, 2);

@@ -74,7 +74,7 @@ TEST(HttpStream, PiecesComeWhileTheStreamStaysOpenUntilTheHandlerStops) {
         [&](std::string_view piece) {
             seen.append(piece);
             if (++pieces == 1) {
-                sidecar.Allocate({}); // a change while the watch is open
+                sidecar.Allocate(); // a change while the watch is open
             }
             return seen.find("Allocated") == std::string::npos;
         },

@@ -107,6 +107,23 @@ SdkStandIn::~SdkStandIn() {
     }
 }
 
+uint16_t SdkStandIn::FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    uint16_t port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    return port;
+}
+
 bool SdkStandIn::Start(uint16_t port) {
     m_Listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int reuse = 1;
@@ -378,11 +395,11 @@ void SdkStandIn::EnablePlayerTracking() {
     m_Tracking = true;
 }
 
-void SdkStandIn::Allocate(const std::map<std::string, std::string>& annotations) {
+void SdkStandIn::Allocate(const std::string& annotation, const std::string& value) {
     std::scoped_lock lock(m_Mutex);
     m_State = "Allocated";
-    for (const auto& [key, value] : annotations) {
-        m_Annotations[key] = value;
+    if (!annotation.empty()) {
+        m_Annotations[annotation] = value;
     }
     Changed();
 }

@@ -39,6 +39,9 @@ public:
     SdkStandIn(const SdkStandIn&) = delete;
     SdkStandIn& operator=(const SdkStandIn&) = delete;
 
+    // A TCP port of 127.0.0.1 that nothing listens on at the moment of asking (a candidate only), for a
+    // stand-in started late.
+    static uint16_t FreePort();
     // Listens on `port` (0: one the system chooses); false when it cannot.
     bool Start(uint16_t port = 0);
     uint16_t Port() const { return m_Port; }
@@ -46,8 +49,8 @@ public:
     // What the fleet defines: a list "players" with this capacity (none by default), player tracking.
     void DefinePlayersList(int64_t capacity);
     void EnablePlayerTracking();
-    // An allocation, as the allocator makes it: state Allocated, with these annotations.
-    void Allocate(const std::map<std::string, std::string>& annotations);
+    // An allocation, as the allocator makes it: state Allocated, with an annotation when a key is given.
+    void Allocate(const std::string& annotation = {}, const std::string& value = {});
 
     std::vector<Request> Requests() const;
     size_t Count(const std::string& method, const std::string& path) const;
