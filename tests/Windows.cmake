@@ -46,7 +46,7 @@ target_compile_options(dravo_test_support PUBLIC -include "${CMAKE_CURRENT_SOURC
 
 file(GLOB_RECURSE DRAVO_UNIT_TESTS CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
 file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/windows/Win32ScriptedFace.cpp")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration)/")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration|container)/")
 # Layers that exist on POSIX systems only, or tests that drive them through POSIX calls.
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/SignalWatcher|app/StopSignals)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/Terminal[^/]*_test\\.cpp$")
