@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
         if (!without || !with) {
             return 1;
         }
-        Figure(std::string("steps/s without the client, before: ") + sample.m_Name, *without, "steps/s");
-        Figure(std::string("steps/s with a ") + sample.m_Name, *with, "steps/s");
+        Figure(std::string("steps/s without the client (before: ") + sample.m_Name + ")", *without, "steps/s");
+        Figure(std::string("steps/s with the client, ") + sample.m_Name, *with, "steps/s");
         Goal(std::string("share of the steps, ") + sample.m_Name, 100 * *with / *without, "%", false,
              100 * sample.m_Goal);
         if (sidecar) {

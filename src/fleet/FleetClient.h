@@ -33,7 +33,7 @@ namespace dravo {
 
 inline constexpr const char* LEVEL_LABEL = "level";
 inline constexpr const char* GAME_TYPE_LABEL = "gametype";
-constexpr size_t MAX_WATCH_LINE = 1024 * 1024; // a GameServer object with all its annotations fits
+constexpr size_t MAX_WATCH_LINE = size_t{1024} * 1024; // a GameServer object with all its annotations fits
 
 struct FleetOptions {
     std::string m_BaseUrl;                          // http://localhost:<port>

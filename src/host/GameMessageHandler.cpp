@@ -148,6 +148,7 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
     UpdateCountdown(previous, count);
     m_Parts.m_View.ShowPlayers(Snapshot());
     std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(m_Players.Count()));
     for (int32_t index = 0; index < m_Players.Count(); ++index) {
         names.emplace_back(m_Players.Entry(static_cast<size_t>(index)).Name());
     }

@@ -17,7 +17,7 @@
 
 namespace dravo {
 
-constexpr size_t DEFAULT_ANSWER_BYTES = 64 * 1024;
+constexpr size_t DEFAULT_ANSWER_BYTES = size_t{64} * 1024;
 
 struct HttpCall {
     std::string m_Method = "GET"; // GET, POST, PUT or PATCH

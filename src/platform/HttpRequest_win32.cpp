@@ -23,7 +23,7 @@ namespace {
 constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
                                 INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                                 INTERNET_FLAG_NO_AUTH;
-constexpr size_t MAX_WAITING_BYTES = 256 * 1024;
+constexpr size_t MAX_WAITING_BYTES = size_t{256} * 1024;
 
 // What the caller and the request thread share.
 struct Exchange {
