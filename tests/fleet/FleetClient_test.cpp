@@ -19,7 +19,7 @@ using test::SdkStandIn;
 const std::vector<std::string> ROTATION = {"Worlds\\Multi\\Cinderworks", "Worlds\\Multi\\Frostline", "Glasshouse"};
 
 class FleetClientTest : public ::testing::Test {
-protected:
+public:
     SessionFacts m_Facts;
     std::mutex m_Mutex;
     std::condition_variable m_Logged;
@@ -199,25 +199,29 @@ TEST_F(FleetClientTest, ASidecarThatComesLateGetsReady) {
 }
 
 // Each way a sidecar can misbehave gets one line however often it fails, and the end is still bounded.
-TEST_F(FleetClientTest, ASidecarThatMisbehavesIsSaidOnceAndTheEndStaysBounded) {
-    const std::vector<std::pair<SdkStandIn::Behaviour, std::string>> cases = {
-        {SdkStandIn::Behaviour::Silent, "no answer from the sidecar"},
-        {SdkStandIn::Behaviour::Error500, "refused POST /ready (HTTP 500)"},
-        {SdkStandIn::Behaviour::Garbage, "no answer from the sidecar"}};
-    for (const auto& [behaviour, line] : cases) {
-        SdkStandIn sidecar(behaviour);
-        ASSERT_TRUE(sidecar.Start());
-        StartClient(sidecar.Port());
-        Host();
-        ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 3)) << line;
-        EXPECT_TRUE(WaitForLine(line)) << Lines();
-        EXPECT_EQ(CountLines(line), 1) << Lines();
-        m_Facts.HostingEnded();
-        m_Client->Finish(); // gives Shutdown its limit at most
-        EXPECT_GE(sidecar.Count("POST", "/shutdown"), 1u) << line;
-        m_Client.reset();
-        m_Lines.clear();
-    }
+void ExpectOneLineAndABoundedEnd(FleetClientTest& test, SdkStandIn::Behaviour behaviour, const std::string& line) {
+    SdkStandIn sidecar(behaviour);
+    ASSERT_TRUE(sidecar.Start());
+    test.StartClient(sidecar.Port());
+    test.Host();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 3));
+    EXPECT_TRUE(test.WaitForLine(line)) << test.Lines();
+    EXPECT_EQ(test.CountLines(line), 1) << test.Lines();
+    test.m_Facts.HostingEnded();
+    test.m_Client->Finish(); // gives Shutdown its limit at most
+    EXPECT_GE(sidecar.Count("POST", "/shutdown"), 1u);
+}
+
+TEST_F(FleetClientTest, ASidecarThatNeverAnswersIsSaidOnce) {
+    ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Silent, "no answer from the sidecar");
+}
+
+TEST_F(FleetClientTest, ASidecarThatAnswers500IsSaidOnce) {
+    ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Error500, "refused POST /ready (HTTP 500)");
+}
+
+TEST_F(FleetClientTest, ASidecarThatAnswersGarbageIsSaidOnce) {
+    ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Garbage, "no answer from the sidecar");
 }
 
 TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {

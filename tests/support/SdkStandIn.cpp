@@ -182,7 +182,9 @@ void SdkStandIn::Run() {
             watchDue = std::exchange(m_WatchDue, false);
         }
         if (watchDue) {
+            std::unique_lock lock(m_Mutex);
             const std::string line = Chunk(GameServerJson() + "\n");
+            lock.unlock();
             for (const auto& [fd, client] : clients) {
                 if (client.m_Watching) {
                     WriteAll(fd, line);
