@@ -83,12 +83,24 @@ int StatusOf(HINTERNET request) {
     return static_cast<int>(status);
 }
 
-// Reads the body into the exchange, waiting while the caller has not taken what is there.
+// Reads the body into the exchange, waiting while the caller has not taken what is there. A synchronous
+// InternetReadFile waits until it has filled the whole buffer, so each read asks only for what has
+// arrived: a stream's pieces come as they are sent.
 void ReadBody(const std::shared_ptr<Exchange>& exchange, HINTERNET request) {
     char piece[4096];
     for (;;) {
+        DWORD available = 0;
+        if (InternetQueryDataAvailable(request, &available, 0, 0) == 0) {
+            std::scoped_lock lock(exchange->m_Mutex);
+            exchange->m_Failed = true;
+            return;
+        }
+        if (available == 0) {
+            return; // the end of the body
+        }
         DWORD got = 0;
-        if (InternetReadFile(request, piece, sizeof piece, &got) == 0) {
+        const DWORD wanted = available < sizeof piece ? available : static_cast<DWORD>(sizeof piece);
+        if (InternetReadFile(request, piece, wanted, &got) == 0) {
             std::scoped_lock lock(exchange->m_Mutex);
             exchange->m_Failed = true;
             return;
