@@ -5,6 +5,7 @@
 //   addfrag <name> [n]      gives a player n frags (1 unless given), for tests and demos
 //   failframe [text]        the next RunFrame fails with the text
 //   exhaustmemory           the next RunFrame reports that memory ran out
+//   stallframe <ms>         the next RunFrame first waits that long (a wedged game loop), at most 60000
 //   gametext <text>         the next RunFrame hands the text up as if the game code had sent it
 //   frameintervals [reset]  how regularly RunFrame has been called since the session opened (or the last reset)
 //
@@ -31,6 +32,7 @@ constexpr const char* DEFAULT_FRAME_FAILURE = "Simulated frame failure.";
 constexpr double DEFAULT_FRAG_RATE = 4.0;
 constexpr double DEFAULT_CLIENT_TIMEOUT_SECONDS = 10.0;
 constexpr long long MAX_ADDED_FRAGS = 100000;
+constexpr long long MAX_FRAME_STALL_MS = 60000;
 
 // Texts the front end sends with PostToGame.
 constexpr const char* GAME_INIT = "GAMEINIT";
@@ -83,6 +85,8 @@ void Server::AddHostingCommands() {
         "gametext <text> - the next frame hands the text to the front end as a game message "
         "(a test aid: any message, malformed ones included)",
         &Server::GameTextCommand);
+    add("stallframe", "stallframe <ms> - the next frame first waits that long, at most 60000 (a test aid)",
+        &Server::StallFrameCommand);
     add("exhaustmemory", "exhaustmemory - the next frame reports that memory ran out (a test aid)",
         &Server::ExhaustMemoryCommand);
     add("frameintervals",
@@ -148,6 +152,16 @@ bool Server::GameTextCommand(const CommandLine& words, CommandInterpreter::Outpu
         return Refuse(out, "Too many game texts are waiting for the next frame.");
     }
     m_InjectedGameTexts.push_back(words.Rest(0));
+    return true;
+}
+
+bool Server::StallFrameCommand(const CommandLine& words, CommandInterpreter::Output& out) {
+    long long stall = 0;
+    if (words.Count() != 2 || !TextUtil::ParseWholeNumber(words.Word(1), stall) || stall < 1 ||
+        stall > MAX_FRAME_STALL_MS) {
+        return Refuse(out, "Usage: stallframe <ms>, from 1 to " + std::to_string(MAX_FRAME_STALL_MS));
+    }
+    m_StallNextFrameMs = static_cast<uint32_t>(stall);
     return true;
 }
 

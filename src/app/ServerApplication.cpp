@@ -1,6 +1,7 @@
 // Start-up and the end of the run.
 #include "app/ServerApplication.h"
 
+#include "app/FleetStart.h"
 #include "platform/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -102,6 +103,8 @@ ExitStatus ServerApplication::RunConsole() {
     if (m_LogFile) {
         console.Session().Log().Attach(*m_LogFile); // until the console window goes, at the end of the run
     }
+    // Says Shutdown to the fleet (if it is on) at the latest when it ends, after the settings are saved.
+    const std::unique_ptr<FleetClient> fleet = StartFleetClient(m_Library.GetServer(), console, m_Notes.m_Lines);
     console.SetStartupNotes(m_Notes.m_Lines);
     if (m_Stops != nullptr) {
         console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "settings/GameOptionCommands.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 namespace dravo {
@@ -66,6 +67,7 @@ bool ServerSession::StartHosting() {
     }
     if (!OpenGame() || !StartWorld()) {
         StopHosting();
+        m_Facts.HostingEnded();
         return false;
     }
     const uint16_t hostPort = ShowHostAddress();
@@ -80,7 +82,18 @@ bool ServerSession::StartHosting() {
     m_Presence.Start(*m_Server, hostPort, m_Tuning);
     m_Steps.Start(*this);
     LogLine("Server is running.");
+    m_Facts.HostingStarted(DescribeGame());
     return true;
+}
+
+HostedGame ServerSession::DescribeGame() const {
+    const GameInfo& game = m_Records.m_GameInfo;
+    HostedGame described{m_Records.m_HostInfo.m_MaxPlayers, m_Tuning.m_SpyGameType, {}, {}};
+    for (size_t index = 0; index < std::min<size_t>(game.m_LevelCount, MAX_LEVELS); ++index) {
+        described.m_Rotation.emplace_back(BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
+    }
+    described.m_FirstLevel = described.m_Rotation.empty() ? std::string() : described.m_Rotation.front();
+    return described;
 }
 
 bool ServerSession::OpenGame() {
@@ -154,7 +167,9 @@ void ServerSession::RunStep(uint32_t deltaMs) {
     if (m_Server != nullptr && m_Running) {
         const bool ran = m_Server->RunFrame(0) == ENGINE_TRUE;
         EndStrayLevelChange();
-        if (!ran) {
+        if (ran) {
+            m_Facts.CountStep();
+        } else {
             char error[256] = {};
             m_Server->LastErrorText(error, 255);
             LogText(BoundedText(error, sizeof error));
@@ -176,6 +191,7 @@ bool ServerSession::StopHosting() {
     if (!m_Hosting.exchange(false)) {
         return true; // never hosted, or stopped already
     }
+    m_Facts.HostingEnded();
     // No registration from here on, so that the unregistration is the last request to every list.
     m_Presence.EndRegistrations();
     m_Presence.Unregister();
@@ -213,6 +229,7 @@ void ServerSession::RefreshSpyLabels() {
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);
     ReadSpyLabels(*m_Server, m_Tuning);
     m_Presence.SetLabels(m_Tuning);
+    m_Facts.SetGameType(m_Tuning.m_SpyGameType);
 }
 
 void ServerSession::LogLine(const char* format, ...) {

@@ -17,6 +17,7 @@
 #include "host/GameMessageHandler.h"
 #include "host/InternetPresence.h"
 #include "host/KickQueue.h"
+#include "host/SessionFacts.h"
 #include "host/SessionView.h"
 #include "host/UpdateLock.h"
 #include "host/WorkerThread.h"
@@ -88,6 +89,8 @@ public:
     bool ExitWithoutAsking() const { return m_ExitWithoutAsking; }
     void SetExitWithoutAsking() { m_ExitWithoutAsking = true; }
     UpdateLock& Lock() { return m_UpdateLock; }
+    // What the services beside the console window read of the game.
+    SessionFacts& Facts() { return m_Facts; }
 
 private:
     // IUpdateStep: the worker's step, under UpdateLock.
@@ -98,6 +101,7 @@ private:
     bool OpenGame();
     bool StartWorld();
     uint16_t ShowHostAddress();
+    HostedGame DescribeGame() const;
 
     ISessionView& m_View;
     IClock& m_Clock;
@@ -115,9 +119,10 @@ private:
     std::string m_HostAddressText;
     BanList m_BanList;
     KickQueue m_KickQueue;
+    SessionFacts m_Facts;
 
     GameMessageHandler m_Messages{GameMessageParts{m_View, m_Log, m_Clock, m_UpdateLock, m_BanList, m_KickQueue,
-                                                   m_Records.m_EmptyExitEnabled, m_Tuning}};
+                                                   m_Records.m_EmptyExitEnabled, m_Tuning, m_Facts}};
     InternetPresence m_Presence{
         m_Clock,
         m_UpdateLock,

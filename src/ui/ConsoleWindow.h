@@ -13,6 +13,7 @@
 #include "platform/window/DialogPoster.h"
 #include "platform/window/DialogProcedure.h"
 #include "platform/window/WindowSystem.h"
+#include "res/ConsoleWindowTemplate.h"
 
 #include <atomic>
 #include <functional>
@@ -49,6 +50,9 @@ public:
     void SetStartupNotes(std::vector<std::string> notes) { m_StartupNotes = std::move(notes); }
     // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
     void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
+    // Presses a button from any thread, as the operator would; nothing once the window has closed. Only
+    // after hosting has started (the window is initialised by then).
+    bool PressButton(ConsoleControl button) const { return m_Poster.PostCommand(button); }
     // The engine ran out of memory during the run: the settings must not be saved.
     bool RanOutOfMemory() const { return m_MemoryExhausted; }
 

@@ -295,3 +295,46 @@ TEST_F(ServerSessionTest, MemoryExhaustionIsHandedToTheWindowWithoutWaiting) {
 
 } // namespace
 } // namespace dravo
+
+namespace dravo {
+namespace {
+
+// What the services beside the window read: the phase from the running line to the stop, the steps that
+// ran a frame, the players and the level the game's messages report.
+TEST_F(ServerSessionTest, TheFactsFollowTheGameFromTheRunningLineToTheStop) {
+    const SessionFacts& facts = m_Session->Facts();
+    EXPECT_EQ(facts.Snapshot().m_Phase, HostingPhase::NotStarted);
+    Host();
+    SessionSnapshot snapshot = facts.Snapshot();
+    EXPECT_EQ(snapshot.m_Phase, HostingPhase::Running);
+    EXPECT_EQ(snapshot.m_Game.m_MaxPlayers, 8);
+    EXPECT_EQ(snapshot.m_Game.m_GameType, "deathmatch");
+    EXPECT_EQ(snapshot.m_Game.m_Rotation, (std::vector<std::string>{"Worlds\\Multi\\Cinderworks", "Arena"}));
+    EXPECT_EQ(snapshot.m_Level, "Worlds\\Multi\\Cinderworks");
+    Step(9);
+    Step(9);
+    EXPECT_EQ(facts.Steps(), 2u);
+    m_Engine.m_FrameSucceeds = false;
+    Step(9); // a failed frame is no progress
+    EXPECT_EQ(facts.Steps(), 2u);
+    m_Engine.m_FrameSucceeds = true;
+    Message("[GMSG:0][PLRS:2][PLRN1:Zed][PLRF1:1][PLRI1:7][PLRN2:Ace][PLRF2:5][PLRI2:8]");
+    Message("[GMSG:3]");
+    Message("[GMSG:1][CLEV:Arena][NLEV:Worlds\\Multi\\Cinderworks]");
+    snapshot = facts.Snapshot();
+    EXPECT_EQ(snapshot.m_Players, (std::vector<std::string>{"Ace", "Zed"}));
+    EXPECT_EQ(snapshot.m_Level, "Arena");
+    EXPECT_EQ(snapshot.m_LevelChanges, 1u);
+    m_Session->StopHosting();
+    EXPECT_EQ(facts.Snapshot().m_Phase, HostingPhase::Ended);
+}
+
+TEST_F(ServerSessionTest, AStartThatFailsEndsTheFactsToo) {
+    m_Engine.m_OpenSucceeds = false;
+    ASSERT_TRUE(m_Session->InitSession(&m_Engine));
+    EXPECT_FALSE(m_Session->StartHosting());
+    EXPECT_EQ(m_Session->Facts().Snapshot().m_Phase, HostingPhase::Ended);
+}
+
+} // namespace
+} // namespace dravo
