@@ -22,7 +22,7 @@ TEST(WindowSystemFactory, HeadlessFaceWritesToTheGivenStreams) {
     auto windows = CreateHeadlessWindowSystem(HeadlessOptions{-1, &out, &err});
     ASSERT_NE(windows, nullptr);
     windows->ShowMessageBox("ERROR - Out of memory.  The Dravo server will be shutdown.", "DravoServ",
-                            MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
+                            MessageBoxButtons::Ok, MessageBoxIcon::Exclamation, MessageBoxDefault::First);
     EXPECT_EQ(err.str(), "DravoServ: ERROR - Out of memory.  The Dravo server will be shutdown.\n");
 }
 

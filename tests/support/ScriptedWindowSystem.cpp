@@ -63,13 +63,16 @@ int ScriptedWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
 }
 
 MessageBoxResult ScriptedWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
-                                                      MessageBoxButtons buttons, MessageBoxIcon icon) {
-    MessageBoxRecord shown{std::string(text), std::string(caption), buttons, icon, MessageBoxResult::Ok, true};
+                                                      MessageBoxButtons buttons, MessageBoxIcon icon,
+                                                      MessageBoxDefault defaultButton) {
+    MessageBoxRecord shown{std::string(text), std::string(caption), buttons, icon, MessageBoxResult::Ok, true,
+                           defaultButton};
     if (!m_Answers.empty()) {
         shown.m_Result = m_Answers.front();
         m_Answers.pop_front();
     } else if (buttons == MessageBoxButtons::YesNo) {
-        shown.m_Result = MessageBoxResult::No;
+        // Unanswered, the box takes what Enter would: its default button.
+        shown.m_Result = defaultButton == MessageBoxDefault::Second ? MessageBoxResult::No : MessageBoxResult::Yes;
         shown.m_Answered = false;
     }
     m_MessageBoxes.push_back(shown);

@@ -37,7 +37,8 @@ public:
         MessageBoxButtons m_Buttons = MessageBoxButtons::Ok;
         MessageBoxIcon m_Icon = MessageBoxIcon::None;
         MessageBoxResult m_Result = MessageBoxResult::Ok;
-        bool m_Answered = false; // false when no answer was queued for a Yes/No box
+        bool m_Answered = false;                                // false when no answer was queued for a Yes/No box
+        MessageBoxDefault m_Default = MessageBoxDefault::First; // the button Enter presses
     };
     struct DialogRecord {
         std::string m_Key;         // template name or number
@@ -53,7 +54,7 @@ public:
     void AddScript(std::string_view templateKey, Script script);
     void AddScript(int templateNumber, Script script) { AddScript(std::to_string(templateNumber), std::move(script)); }
     // Answers for the next message boxes, first in first out. Without one an OK box answers Ok and a
-    // Yes/No box No (recorded as unanswered).
+    // Yes/No box what Enter would, its default button (recorded as unanswered).
     void QueueAnswer(MessageBoxResult answer) { m_Answers.push_back(answer); }
     // Answers for the colour picker; nothing queued, or std::nullopt, is a cancelled picker.
     void QueueColor(std::optional<ColorRgb> color) { m_Colors.push_back(color); }
@@ -78,7 +79,7 @@ public:
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                    MessageBoxIcon icon) override;
+                                    MessageBoxIcon icon, MessageBoxDefault defaultButton) override;
     void SetWaitCursor(bool busy) override;
     bool IsShiftHeld() override { return m_ShiftHeld; }
     void Post(std::function<void()> work) override;

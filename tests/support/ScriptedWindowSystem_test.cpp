@@ -166,22 +166,31 @@ TEST(ScriptedWindowSystem, AScriptThatNeverRanFailsTheTest) {
 TEST(ScriptedWindowSystem, MessageBoxesAreRecordedAndAnsweredInTurn) {
     test::ScriptedWindows windows;
     windows.QueueAnswer(MessageBoxResult::Yes);
-    EXPECT_EQ(windows.ShowMessageBox("Leave?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question),
+    EXPECT_EQ(windows.ShowMessageBox("Leave?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question,
+                                     MessageBoxDefault::Second),
               MessageBoxResult::Yes);
-    EXPECT_EQ(windows.ShowMessageBox("Leave now?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question),
+    EXPECT_EQ(windows.ShowMessageBox("Leave now?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question,
+                                     MessageBoxDefault::Second),
               MessageBoxResult::No);
-    EXPECT_EQ(windows.ShowMessageBox("Broken.", "DravoServ", MessageBoxButtons::Ok, MessageBoxIcon::Exclamation),
+    EXPECT_EQ(windows.ShowMessageBox("Broken.", "DravoServ", MessageBoxButtons::Ok, MessageBoxIcon::Exclamation,
+                                     MessageBoxDefault::First),
               MessageBoxResult::Ok);
+    // Unanswered, a box takes its default button, as Enter would.
+    EXPECT_EQ(windows.ShowMessageBox("Go on?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question,
+                                     MessageBoxDefault::First),
+              MessageBoxResult::Yes);
     const auto& shown = windows.MessageBoxes();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0].m_Text, "Leave?");
     EXPECT_EQ(shown[0].m_Caption, "DravoServ");
     EXPECT_EQ(shown[0].m_Buttons, MessageBoxButtons::YesNo);
     EXPECT_EQ(shown[0].m_Icon, MessageBoxIcon::Question);
     EXPECT_TRUE(shown[0].m_Answered);
-    EXPECT_FALSE(shown[1].m_Answered); // nobody queued an answer: No, and noted
+    EXPECT_FALSE(shown[1].m_Answered); // nobody queued an answer: No, its default, and noted
+    EXPECT_EQ(shown[1].m_Default, MessageBoxDefault::Second);
     EXPECT_TRUE(shown[2].m_Answered);
     EXPECT_EQ(shown[2].m_Icon, MessageBoxIcon::Exclamation);
+    EXPECT_FALSE(shown[3].m_Answered);
 }
 
 TEST(ScriptedWindowSystem, ShiftWaitCursorAndColourPicker) {

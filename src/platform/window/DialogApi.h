@@ -83,7 +83,7 @@ public:
     bool SetTimer(int timerId, uint32_t periodMs); // false when the face refuses the id
     bool KillTimer(int timerId);
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                    MessageBoxIcon icon);
+                                    MessageBoxIcon icon, MessageBoxDefault defaultButton = MessageBoxDefault::First);
     std::optional<ColorRgb> ChooseColor(ColorRgb initial);
     WindowSystem& Windows();
     const DialogTemplate& Template() const { return m_Model.Template(); }
@@ -95,6 +95,8 @@ public:
     void DeliverCloseRequest(bool forced); // close box, Esc-like system requests, shutdown
     void DeliverTimer(int timerId);
     bool DeliverActionLine(std::string_view action); // false when the procedure knows no such action
+    std::optional<std::string> DeliverRecall(ControlId id, int step, std::string_view current);
+    std::optional<InputCompletion> DeliverCompletion(ControlId id, std::string_view text);
     void Finish(); // OnDestroy once, timers killed, posted work for the dialog dropped
     DialogModel& Model() { return m_Model; }
     const DialogModel& Model() const { return m_Model; }

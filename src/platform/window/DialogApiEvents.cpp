@@ -74,6 +74,14 @@ bool DialogApi::DeliverActionLine(std::string_view action) {
     return !m_Ended && m_Procedure.OnActionLine(*this, action);
 }
 
+std::optional<std::string> DialogApi::DeliverRecall(ControlId id, int step, std::string_view current) {
+    return m_Ended ? std::nullopt : m_Procedure.OnRecallLine(*this, id.Value(), step, current);
+}
+
+std::optional<InputCompletion> DialogApi::DeliverCompletion(ControlId id, std::string_view text) {
+    return m_Ended ? std::nullopt : m_Procedure.OnCompleteLine(*this, id.Value(), text);
+}
+
 void DialogApi::Finish() {
     if (m_Finished) {
         return;
@@ -99,8 +107,8 @@ bool DialogApi::KillTimer(int timerId) {
 }
 
 MessageBoxResult DialogApi::ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                           MessageBoxIcon icon) {
-    return m_Face.Windows().ShowMessageBox(text, caption, buttons, icon);
+                                           MessageBoxIcon icon, MessageBoxDefault defaultButton) {
+    return m_Face.Windows().ShowMessageBox(text, caption, buttons, icon, defaultButton);
 }
 
 std::optional<ColorRgb> DialogApi::ChooseColor(ColorRgb initial) {

@@ -24,6 +24,9 @@ class DialogProcedure;
 enum class MessageBoxButtons { Ok, YesNo };
 enum class MessageBoxIcon { None, Information, Question, Exclamation };
 enum class MessageBoxResult { Ok, Yes, No };
+// The button a message box opens on, which Enter presses: the first (OK, Yes) or the second (No). A
+// question whose Yes loses something (the game, the log, the setup) opens on No.
+enum class MessageBoxDefault { First, Second };
 
 // A colour as the colour picker gives it, 0 to 255 a component.
 struct ColorRgb {
@@ -40,7 +43,7 @@ public:
     virtual int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) = 0;
     // Shows a message box and waits for the operator's answer.
     virtual MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                            MessageBoxIcon icon) = 0;
+                                            MessageBoxIcon icon, MessageBoxDefault defaultButton) = 0;
     // Shows or removes the busy sign; calls nest.
     virtual void SetWaitCursor(bool busy) = 0;
     // True when the Shift key is held; false where the platform cannot tell.

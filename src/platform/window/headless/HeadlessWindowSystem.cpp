@@ -167,7 +167,8 @@ void HeadlessWindowSystem::ShowNote(std::string_view note) {
 }
 
 MessageBoxResult HeadlessWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
-                                                      MessageBoxButtons buttons, MessageBoxIcon /*icon*/) {
+                                                      MessageBoxButtons buttons, MessageBoxIcon /*icon*/,
+                                                      MessageBoxDefault /*defaultButton*/) {
     std::scoped_lock lock(m_OutputMutex);
     m_Err << caption << ": " << OneLine(text);
     const MessageBoxResult answer = buttons == MessageBoxButtons::YesNo ? MessageBoxResult::Yes : MessageBoxResult::Ok;

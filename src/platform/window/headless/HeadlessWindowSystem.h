@@ -6,7 +6,8 @@
 // with "/", which names an action of the dialog ("//" types one "/"); the end of input only
 // disables that edit. RequestClose() (what SIGTERM and SIGINT do) asks the running dialog to close with
 // the forced flag; a second request ends it with Cancel outright. Message boxes are written to the error
-// stream as "<caption>: <text>"; a Yes/No box is answered Yes. Shift is never held; the wait cursor
+// stream as "<caption>: <text>"; a Yes/No box is answered Yes whatever its default, since a question
+// here only ever follows an action the operator typed by name (/shutdown, /clear). Shift is never held; the wait cursor
 // shows nothing; the colour picker is always cancelled; CanShowDialogs() is false, since nothing but
 // the input edit can be worked.
 #pragma once
@@ -46,7 +47,7 @@ public:
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                    MessageBoxIcon icon) override;
+                                    MessageBoxIcon icon, MessageBoxDefault defaultButton) override;
     void SetWaitCursor(bool /*busy*/) override {}
     bool IsShiftHeld() override { return false; }
     void Post(std::function<void()> work) override;

@@ -45,8 +45,11 @@ std::string_view TerminalMessageBox::IconSign(MessageBoxIcon icon) {
 }
 
 TerminalMessageBox::TerminalMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                       MessageBoxIcon icon)
-    : m_Buttons(buttons), m_Caption(caption), m_Text(DoubleAmpersands(text)) {
+                                       MessageBoxIcon icon, MessageBoxDefault defaultButton)
+    : m_Buttons(buttons), m_DefaultId(buttons == MessageBoxButtons::Ok             ? DIALOG_ID_OK
+                                      : defaultButton == MessageBoxDefault::Second ? ID_NO
+                                                                                   : ID_YES),
+      m_Caption(caption), m_Text(DoubleAmpersands(text)) {
     using enum ControlKind;
     const auto lines = TerminalRenderer::WrapWords(text, TEXT_COLUMNS);
     size_t widest = 1;
@@ -70,9 +73,10 @@ TerminalMessageBox::TerminalMessageBox(std::string_view text, std::string_view c
     m_Controls.push_back({NO_CONTROL_ID, Static, m_Text, {textLeft, MARGIN, textWidth, textHeight}});
     auto left = static_cast<int16_t>((width - buttonsWidth) / 2);
     if (buttons == MessageBoxButtons::YesNo) {
-        m_Controls.push_back({ID_YES, DefaultPushButton, "&Yes", {left, buttonTop, BUTTON_WIDTH, BUTTON_HEIGHT}});
+        const auto kindOf = [this](int id) { return id == m_DefaultId ? DefaultPushButton : PushButton; };
+        m_Controls.push_back({ID_YES, kindOf(ID_YES), "&Yes", {left, buttonTop, BUTTON_WIDTH, BUTTON_HEIGHT}});
         left = static_cast<int16_t>(left + BUTTON_WIDTH + BUTTON_GAP);
-        m_Controls.push_back({ID_NO, PushButton, "&No", {left, buttonTop, BUTTON_WIDTH, BUTTON_HEIGHT}});
+        m_Controls.push_back({ID_NO, kindOf(ID_NO), "&No", {left, buttonTop, BUTTON_WIDTH, BUTTON_HEIGHT}});
     } else {
         m_Controls.push_back({DIALOG_ID_OK, DefaultPushButton, "OK", {left, buttonTop, BUTTON_WIDTH, BUTTON_HEIGHT}});
     }
@@ -87,6 +91,10 @@ TerminalMessageBox::TerminalMessageBox(std::string_view text, std::string_view c
         .m_Style = DialogStyle::Popup | DialogStyle::Caption | DialogStyle::Centered,
         .m_Controls = m_Controls,
     };
+}
+
+void TerminalMessageBox::OnInit(DialogApi& dialog) {
+    (void)dialog.SetFocus(m_DefaultId);
 }
 
 void TerminalMessageBox::OnCommand(DialogApi& dialog, int id, Notification /*code*/) {

@@ -1,6 +1,7 @@
 // TerminalMessageBox: a message box as a small dialog of the terminal face - the caption as its
-// title, the icon as a sign ("(i)", "(?)", "(!)"), the text wrapped, and OK or Yes and No. Esc
-// answers OK, or No in a Yes/No box.
+// title, the icon as a sign ("(i)", "(?)", "(!)"), the text wrapped, and OK or Yes and No. The box
+// opens with the focus on its default button, which Enter presses; Esc answers OK, or No in a Yes/No
+// box. Plain letters answer nothing: Alt+Y and Alt+N do.
 #pragma once
 
 #include "platform/window/DialogProcedure.h"
@@ -20,7 +21,8 @@ public:
     // Widest a line of the text runs before it wraps.
     static constexpr int TEXT_COLUMNS = 56;
 
-    TerminalMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons, MessageBoxIcon icon);
+    TerminalMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons, MessageBoxIcon icon,
+                       MessageBoxDefault defaultButton = MessageBoxDefault::First);
     TerminalMessageBox(const TerminalMessageBox&) = delete;
     TerminalMessageBox& operator=(const TerminalMessageBox&) = delete;
 
@@ -29,10 +31,12 @@ public:
     MessageBoxResult Answer(int dialogResult) const;
     static std::string_view IconSign(MessageBoxIcon icon);
 
+    void OnInit(DialogApi& dialog) override;
     void OnCommand(DialogApi& dialog, int id, Notification code) override;
 
 private:
     MessageBoxButtons m_Buttons;
+    int m_DefaultId; // the button the box opens on
     std::string m_Caption;
     std::string m_Text; // "&" doubled, so that it shows as written
     std::vector<ControlTemplate> m_Controls;

@@ -215,11 +215,12 @@ void TerminalWindowSystem::Redraw() {
 }
 
 MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
-                                                      MessageBoxButtons buttons, MessageBoxIcon icon) {
+                                                      MessageBoxButtons buttons, MessageBoxIcon icon,
+                                                      MessageBoxDefault defaultButton) {
     if (icon == MessageBoxIcon::Exclamation) {
         m_Failures.push_back(std::string(caption) + ": " + std::string(text));
     }
-    TerminalMessageBox box(text, caption, buttons, icon);
+    TerminalMessageBox box(text, caption, buttons, icon, defaultButton);
     return box.Answer(RunDialog(box.Template(), box));
 }
 

@@ -171,11 +171,15 @@ void Win32WindowSystem::OnControlChanged(const ControlState& control) {
 }
 
 MessageBoxResult Win32WindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
-                                                   MessageBoxButtons buttons, MessageBoxIcon icon) {
+                                                   MessageBoxButtons buttons, MessageBoxIcon icon,
+                                                   MessageBoxDefault defaultButton) {
     const std::string textCopy(text);
     const std::string captionCopy(caption);
     HWND owner = TopWindow();
     UINT style = (buttons == MessageBoxButtons::YesNo ? MB_YESNO : MB_OK) | IconStyle(icon) | MB_SETFOREGROUND;
+    if (buttons == MessageBoxButtons::YesNo && defaultButton == MessageBoxDefault::Second) {
+        style |= MB_DEFBUTTON2; // Enter answers No
+    }
     style |= owner == nullptr ? MB_TASKMODAL : 0;
     const int answer = MessageBoxA(owner, textCopy.c_str(), captionCopy.c_str(), style);
     AfterDelivery();

@@ -51,7 +51,7 @@ public:
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                    MessageBoxIcon icon) override;
+                                    MessageBoxIcon icon, MessageBoxDefault defaultButton) override;
     void SetWaitCursor(bool busy) override;
     bool IsShiftHeld() override;
     void Post(std::function<void()> work) override;

@@ -134,13 +134,14 @@ public:
 TEST_F(HeadlessWindowSystemTest, MessageBoxesGoToTheErrorStreamOneLineEach) {
     auto windows = Make(-1);
     EXPECT_EQ(windows->ShowMessageBox("ERROR - Unable to load SERVER.DLL.", "DravoServ", MessageBoxButtons::Ok,
-                                      MessageBoxIcon::Exclamation),
+                                      MessageBoxIcon::Exclamation, MessageBoxDefault::First),
               MessageBoxResult::Ok);
+    // A question follows only an action typed by name: its Yes stands, whatever the default.
     EXPECT_EQ(windows->ShowMessageBox("Are you sure you want to exit?", "DravoServ", MessageBoxButtons::YesNo,
-                                      MessageBoxIcon::Question),
+                                      MessageBoxIcon::Question, MessageBoxDefault::Second),
               MessageBoxResult::Yes);
     windows->ShowMessageBox("Multiplies the player's run speed.\n\nDefault value is 1.0.", "Server Option: Run Speed",
-                            MessageBoxButtons::Ok, MessageBoxIcon::Information);
+                            MessageBoxButtons::Ok, MessageBoxIcon::Information, MessageBoxDefault::First);
     EXPECT_EQ(m_Err.str(), "DravoServ: ERROR - Unable to load SERVER.DLL.\n"
                            "DravoServ: Are you sure you want to exit? (answered Yes)\n"
                            "Server Option: Run Speed: Multiplies the player's run speed. Default value is 1.0.\n");

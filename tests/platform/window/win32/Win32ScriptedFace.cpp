@@ -265,6 +265,12 @@ public:
     bool OnActionLine(DialogApi& dialog, std::string_view action) override {
         return m_Procedure.OnActionLine(dialog, action);
     }
+    std::optional<std::string> OnRecallLine(DialogApi& dialog, int id, int step, std::string_view current) override {
+        return m_Procedure.OnRecallLine(dialog, id, step, current);
+    }
+    std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override {
+        return m_Procedure.OnCompleteLine(dialog, id, text);
+    }
     void OnDestroy(DialogApi& dialog) override { m_Procedure.OnDestroy(dialog); }
 
 private:
@@ -353,12 +359,16 @@ bool Win32ScriptedFace::AnswerMessageBox(HWND box) {
     }
     shown.m_Buttons = GetDlgItem(box, IDYES) != nullptr ? MessageBoxButtons::YesNo : MessageBoxButtons::Ok;
     shown.m_Icon = IconOf(box);
+    // The box's own default button, as Enter would press it.
+    const LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
+    const int pressedByEnter = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
+    shown.m_Default = pressedByEnter == IDNO ? MessageBoxDefault::Second : MessageBoxDefault::First;
     shown.m_Answered = true;
     if (!m_Answers.empty()) {
         shown.m_Result = m_Answers.front();
         m_Answers.pop_front();
     } else if (shown.m_Buttons == MessageBoxButtons::YesNo) {
-        shown.m_Result = MessageBoxResult::No;
+        shown.m_Result = pressedByEnter == IDYES ? MessageBoxResult::Yes : MessageBoxResult::No;
         shown.m_Answered = false;
     }
     int button = shown.m_Result == MessageBoxResult::Yes ? IDYES : shown.m_Result == MessageBoxResult::No ? IDNO : IDOK;

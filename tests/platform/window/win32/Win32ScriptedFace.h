@@ -33,8 +33,8 @@ public:
 
     void AddScript(std::string_view templateKey, Script script);
     void AddScript(int templateNumber, Script script) { AddScript(std::to_string(templateNumber), std::move(script)); }
-    // Answers for the next message boxes, first in first out. Without one an OK box is answered OK and a
-    // Yes/No box No (recorded as unanswered).
+    // Answers for the next message boxes, first in first out. Without one a box gets what Enter gives it:
+    // its default button (recorded as unanswered for a Yes/No box).
     void QueueAnswer(MessageBoxResult answer) { m_Answers.push_back(answer); }
     // Answers for the colour picker; nothing queued, or std::nullopt, cancels it.
     void QueueColor(std::optional<ColorRgb> color) { m_Colors.push_back(color); }
@@ -50,8 +50,8 @@ public:
 
     int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) override;
     MessageBoxResult ShowMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
-                                    MessageBoxIcon icon) override {
-        return m_Face.ShowMessageBox(text, caption, buttons, icon);
+                                    MessageBoxIcon icon, MessageBoxDefault defaultButton) override {
+        return m_Face.ShowMessageBox(text, caption, buttons, icon, defaultButton);
     }
     void SetWaitCursor(bool busy) override;
     bool IsShiftHeld() override { return m_Face.IsShiftHeld(); }
