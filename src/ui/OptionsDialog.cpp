@@ -22,7 +22,7 @@ bool OpenOptionsDialog(WindowSystem& windows, EngineServer* server, GameOptions*
         return false;
     }
     GameOptions edited = *options;
-    GameOptionsPage procedure(edited);
+    GameOptionsPage procedure(edited, false);
     const bool ok = windows.RunDialog(ServerOptionsTemplate(), procedure) == PAGE_NEXT;
     {
         std::unique_lock<UpdateLock> guard;

@@ -185,7 +185,7 @@ bool SetupWizard::RunPages() {
                 NetServicesPage(server, settings, *m_HostInfo, m_WizardError, m_TcpIpSelected),
                 NetRezFilesPage(server, m_Context.m_RezFileList, gameDirectory),
                 NetGamePage(settings, *m_HostInfo, *m_GameInfo, m_TcpIpSelected),
-                GameOptionsPage(*m_GameOptions),
+                GameOptionsPage(*m_GameOptions, true),
                 NetGameLevelsPage(server, *m_GameInfo, m_Context.m_LevelList)};
 
     Step step = Step::Services;

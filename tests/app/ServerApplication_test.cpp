@@ -77,9 +77,13 @@ TEST_F(ServerApplicationTest, MissingResourcesStopBeforeAnythingIsSaved) {
 
 TEST_F(ServerApplicationTest, CancelledSetupSavesNothing) {
     // Without a saved setup "-go" falls back to the pages; the operator cancels the first.
-    m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) { page.PressEscape(); });
+    m_Windows.AddScript(NET_SERVICES_NAME, [this](ScriptedDialog& page) {
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // to the question before the setup goes
+        page.PressEscape();
+    });
     EXPECT_EQ(Run({"-go", "-config", "none.cfg"}), ExitStatus::StartupFailed);
-    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Default, MessageBoxDefault::Second);
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "none.cfg"));
     ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
     EXPECT_EQ(m_Windows.Dialogs()[0].m_Key, NET_SERVICES_NAME);

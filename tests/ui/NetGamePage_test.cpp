@@ -196,11 +196,25 @@ TEST_F(NetGamePageTest, BackAndCancelStoreNothing) {
                   page.Click(WizardControl::Back);
               }),
               3);
+    // Esc asks first; No, the default, keeps the page, and Yes cancels it.
+    EXPECT_EQ(Run([](ScriptedDialog& page) {
+                  page.SetText(Control::ServerName, "Changed");
+                  page.PressEscape();
+                  EXPECT_EQ(page.Text(Control::ServerName), "Changed");
+                  page.Click(WizardControl::Back);
+              }),
+              3);
+    m_Windows.QueueAnswer(MessageBoxResult::Yes);
     EXPECT_EQ(Run([](ScriptedDialog& page) {
                   page.SetText(Control::ServerName, "Changed");
                   page.PressEscape();
               }),
               2);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
+    for (const auto& box : m_Windows.MessageBoxes()) {
+        EXPECT_EQ(box.m_Text, DISCARD_SETUP_QUESTION);
+        EXPECT_EQ(box.m_Default, MessageBoxDefault::Second);
+    }
     EXPECT_STREQ(m_Settings.m_ServerName, "Dravo Server");
     EXPECT_EQ(m_Host.m_ServerName[0], '\0');
 }

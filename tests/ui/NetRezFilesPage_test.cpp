@@ -114,6 +114,9 @@ TEST_F(NetRezFilesPageTest, RemovingMovesTheSelectionAndEmptyStoresZero) {
 TEST_F(NetRezFilesPageTest, BackAndCancelStoreNothing) {
     m_List = {"Custom\\maps.rez"};
     for (const bool back : {true, false}) {
+        if (!back) {
+            m_Windows.QueueAnswer(MessageBoxResult::Yes); // to the question that Cancel asks
+        }
         EXPECT_EQ(Run([back](ScriptedDialog& page) {
                       page.DoubleClick(Control::ToLoad, 0);
                       page.Click(back ? WizardControl::Back : WizardControl::Cancel);

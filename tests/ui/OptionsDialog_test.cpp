@@ -10,8 +10,8 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
-#include "support/ScriptedWindowSystem.h"
 #include "support/ManualSteps.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
@@ -35,7 +35,7 @@ protected:
     void SetUp() override { SetGameOptionsStartValues(m_Options); }
     int RunPage(ScriptedWindowSystem::Script script) {
         m_Windows.AddScript(NET_OPTIONS_NAME, std::move(script));
-        GameOptionsPage page(m_Options);
+        GameOptionsPage page(m_Options, true);
         return m_Windows.RunDialog(NetOptionsTemplate(), page);
     }
 };

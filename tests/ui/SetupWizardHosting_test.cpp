@@ -5,6 +5,7 @@
 #include "res/ConsoleWindowTemplate.h"
 #include "support/LoopbackPorts.h"
 #include "ui/WizardTestGame.h"
+#include "ui/pages/WizardPage.h"
 
 namespace dravo {
 namespace {
@@ -124,7 +125,8 @@ TEST_F(SetupWizardHostingTest, CancelledSetupEndsTheProgramWithoutSaving) {
     EXPECT_EQ(application.StartServerApplication({"dravoserv", "-config", "cancel.cfg"}, m_EngineLibrary),
               ExitStatus::StartupFailed);
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "cancel.cfg"));
-    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, DISCARD_SETUP_QUESTION);
 }
 
 } // namespace

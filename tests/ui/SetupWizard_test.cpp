@@ -7,6 +7,7 @@
 #include "support/FakeEngine.h"
 #include "support/ScriptedWindows.h"
 #include "ui/WizardTestGame.h"
+#include "ui/pages/WizardPage.h"
 
 #include <sstream>
 
@@ -117,7 +118,7 @@ TEST_F(WizardTest, BackFromTheLevelPageDoesNotLoadTheArchivesTwice) {
 
 class WizardCancelTest : public WizardTest, public ::testing::WithParamInterface<size_t> {};
 
-TEST_P(WizardCancelTest, CancelEndsTheWizardWithoutAQuestionOrStoredLevels) {
+TEST_P(WizardCancelTest, CancelEndsTheWizardAfterAQuestionWithoutStoredLevels) {
     const std::vector<std::string> pages = {SERVICES, REZFILES, GAME, OPTIONS, LEVELS};
     const size_t cancelAt = GetParam();
     if (cancelAt > 0) {
@@ -129,7 +130,9 @@ TEST_P(WizardCancelTest, CancelEndsTheWizardWithoutAQuestionOrStoredLevels) {
     PressCancel(pages[cancelAt]);
     EXPECT_FALSE(Run());
     EXPECT_EQ(PagesShown(), Pages(pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(cancelAt) + 1));
-    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, DISCARD_SETUP_QUESTION);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Default, MessageBoxDefault::Second);
     EXPECT_EQ(StoredText(Engine(), "NumLevels"), "0");
     EXPECT_EQ(StoredText(Engine(), "Level0"), std::nullopt);
 }

@@ -123,7 +123,10 @@ protected:
         m_Windows.AddScript(page, [](ScriptedDialog& dialog) { EXPECT_TRUE(dialog.Click(WizardControl::Back)); });
     }
     void PressCancel(std::string_view page) {
-        m_Windows.AddScript(page, [](ScriptedDialog& dialog) { EXPECT_TRUE(dialog.Click(WizardControl::Cancel)); });
+        m_Windows.AddScript(page, [this](ScriptedDialog& dialog) {
+            m_Windows.QueueAnswer(MessageBoxResult::Yes); // to the question that Cancel asks
+            EXPECT_TRUE(dialog.Click(WizardControl::Cancel));
+        });
     }
     // Adds retail and custom levels by name, then presses Finish.
     void FinishWithLevels(std::vector<std::string> retail, std::vector<std::string> custom, bool save = false) {

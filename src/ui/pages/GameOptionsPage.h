@@ -21,7 +21,8 @@ std::string NightColorText(ColorRgb color);
 
 class GameOptionsPage final : public WizardPage {
 public:
-    explicit GameOptionsPage(GameOptions& options) : m_Options(options) {}
+    // On the setup page (inWizard) Cancel asks before the setup goes; in the options dialog it does not.
+    GameOptionsPage(GameOptions& options, bool inWizard) : WizardPage(inWizard), m_Options(options) {}
 
 private:
     void OnOpen(DialogApi& dialog) override;

@@ -14,7 +14,7 @@ void ShowHelpMessage(WindowSystem& windows, int textId, int captionId) {
         return;
     }
     windows.ShowMessageBox(text->substr(0, HELP_TEXT_MAX_CHARS), caption->substr(0, HELP_CAPTION_MAX_CHARS),
-                           MessageBoxButtons::Ok, MessageBoxIcon::Information);
+                           MessageBoxButtons::Ok, MessageBoxIcon::Information, MessageBoxDefault::First);
 }
 
 void WizardPage::OnInit(DialogApi& dialog) {
@@ -24,12 +24,24 @@ void WizardPage::OnInit(DialogApi& dialog) {
 
 void WizardPage::OnCommand(DialogApi& dialog, int id, Notification code) {
     if (id == static_cast<int>(WizardControl::Cancel)) {
-        dialog.EndDialog(PAGE_CANCEL);
+        if (!m_AsksBeforeCancel ||
+            dialog.ShowMessageBox(DISCARD_SETUP_QUESTION, WIZARD_TITLE, MessageBoxButtons::YesNo,
+                                  MessageBoxIcon::Question, MessageBoxDefault::Second) == MessageBoxResult::Yes) {
+            dialog.EndDialog(PAGE_CANCEL);
+        }
     } else if (id == static_cast<int>(WizardControl::Back)) {
         dialog.EndDialog(PAGE_BACK);
     } else {
         OnPageCommand(dialog, id, code);
     }
+}
+
+void WizardPage::OnCloseRequest(DialogApi& dialog, bool forced) {
+    if (forced) {
+        dialog.EndDialog(PAGE_CANCEL); // the system is shutting down: no question
+        return;
+    }
+    OnCommand(dialog, static_cast<int>(WizardControl::Cancel), Notification::Click);
 }
 
 } // namespace dravo

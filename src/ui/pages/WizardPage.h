@@ -1,10 +1,14 @@
 // WizardPage: what every setup page does alike - the page icon at opening, Back and Cancel before the
-// page's own commands - and the results a page ends with. Also ShowHelpMessage for the "?" buttons.
+// page's own commands - and the results a page ends with. Cancel (also Esc and the close box) asks
+// before the setup is thrown away, and the question opens on No; only a forced close (the system
+// shutting down) ends the page without asking. Also ShowHelpMessage for the "?" buttons.
 #pragma once
 
 #include "platform/window/DialogApi.h"
 #include "platform/window/DialogProcedure.h"
 #include "platform/window/WindowSystem.h"
+
+#include <string_view>
 
 namespace dravo {
 
@@ -22,16 +26,28 @@ constexpr size_t HELP_CAPTION_MAX_CHARS = 124;
 // shows nothing when either string is missing.
 void ShowHelpMessage(WindowSystem& windows, int textId, int captionId);
 
+// Asked when Cancel would end the wizard.
+inline constexpr std::string_view DISCARD_SETUP_QUESTION =
+    "Discard the setup and exit DravoServ? Nothing entered on these pages is saved.";
+
 class WizardPage : public DialogProcedure {
 public:
+    // A page of the wizard asks before its Cancel throws the setup away; the same procedure in a dialog of
+    // its own (the options dialog) cancels only that dialog, and does not.
+    explicit WizardPage(bool asksBeforeCancel = true) : m_AsksBeforeCancel(asksBeforeCancel) {}
+
     void OnInit(DialogApi& dialog) final;
     void OnCommand(DialogApi& dialog, int id, Notification code) final;
+    void OnCloseRequest(DialogApi& dialog, bool forced) final;
 
 protected:
     // The controls exist; the page fills them (and may end at once).
     virtual void OnOpen(DialogApi& dialog) = 0;
     // A command other than Back and Cancel.
     virtual void OnPageCommand(DialogApi& dialog, int id, Notification code) = 0;
+
+private:
+    bool m_AsksBeforeCancel;
 };
 
 } // namespace dravo
