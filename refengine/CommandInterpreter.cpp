@@ -27,6 +27,7 @@ const CommandInterpreter::Command CommandInterpreter::COMMANDS[] = {
     {"help", "help - lists the console commands", &CommandInterpreter::RunHelp},
     {"cvarlist", "cvarlist [prefix] - lists the console variables and their values",
      &CommandInterpreter::RunVariableList},
+    {"cmdlist", "cmdlist [prefix] - lists the names of the console commands", &CommandInterpreter::RunCommandList},
     {"set", "set Name value - creates a console variable or changes its value", &CommandInterpreter::RunSet},
     {"debuglevel", "debuglevel N - sets how much the engine reports (0 = least)", &CommandInterpreter::RunDebugLevel},
 };
@@ -87,11 +88,14 @@ bool CommandInterpreter::RunHelp(const CommandLine&, Output& output) {
     for (const Command& command : COMMANDS) {
         output.push_back(std::string("  ") + command.m_Help);
     }
+    const bool testAids = ListsTestAids();
     for (const AddedCommand& command : m_Added) {
-        output.push_back("  " + command.m_Help);
+        if (!command.m_TestAid || testAids) {
+            output.push_back("  " + command.m_Help);
+        }
     }
     output.emplace_back("  \"+Name\" \"value\" - creates a console variable or replaces its value");
-    output.emplace_back("  Name [value] - shows a console variable, or changes it when a value follows");
+    output.emplace_back("  <name> [value] - shows a console variable, or changes it when a value follows");
     std::string options = "  Game options (name alone shows the value):";
     for (const Option& option : OPTIONS) {
         options += ' ';
@@ -104,8 +108,41 @@ bool CommandInterpreter::RunHelp(const CommandLine&, Output& output) {
     return true;
 }
 
-void CommandInterpreter::AddCommand(std::string name, std::string help, Handler handler) {
-    m_Added.push_back(AddedCommand{std::move(name), std::move(help), std::move(handler)});
+void CommandInterpreter::AddCommand(std::string name, std::string help, Handler handler, bool testAid) {
+    m_Added.push_back(AddedCommand{std::move(name), std::move(help), std::move(handler), testAid});
+}
+
+bool CommandInterpreter::ListsTestAids() const {
+    const Variable* aids = m_Variables.Find(TEST_AIDS_VARIABLE);
+    long long on = 0;
+    return aids != nullptr && TextUtil::ParseWholeNumber(aids->m_Text, on) && on != 0;
+}
+
+// One name a line, built-in commands, added ones and the game options, then the count.
+bool CommandInterpreter::RunCommandList(const CommandLine& words, Output& output) {
+    const std::string prefix = words.Count() > 1 ? TextUtil::ToLower(words.Word(1)) : std::string();
+    std::vector<std::string> names;
+    for (const Command& command : COMMANDS) {
+        names.emplace_back(command.m_Name);
+    }
+    const bool testAids = ListsTestAids();
+    for (const AddedCommand& command : m_Added) {
+        if (!command.m_TestAid || testAids) {
+            names.push_back(command.m_Name);
+        }
+    }
+    for (const Option& option : OPTIONS) {
+        names.emplace_back(option.m_Name);
+    }
+    size_t shown = 0;
+    for (std::string& name : names) {
+        if (TextUtil::ToLower(name).starts_with(prefix)) {
+            output.push_back(std::move(name));
+            ++shown;
+        }
+    }
+    output.push_back(std::to_string(shown) + (shown == 1 ? " command" : " commands"));
+    return true;
 }
 
 bool CommandInterpreter::RunVariableList(const CommandLine& words, Output& output) {

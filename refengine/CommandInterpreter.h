@@ -2,8 +2,10 @@
 //
 // Commands: the plus form that sets a variable ("+Name" "value"), set, a
 // variable's name alone (prints it) or with a value (changes it), debuglevel,
-// the nine game option commands, cvarlist, help, and commands the owner adds
-// (the server object adds its hosting commands). Output goes into a list of
+// the nine game option commands, cvarlist, cmdlist, help, and commands the owner adds
+// (the server object adds its hosting commands). Commands added as test aids run
+// like any other but are listed by help and cmdlist only while the variable
+// "testaids" is set to a number other than 0. Output goes into a list of
 // lines that the caller hands to the front end once it has let go of its lock.
 // Command names and variable names are matched without regard to case.
 #pragma once
@@ -27,8 +29,10 @@ public:
     explicit CommandInterpreter(VariableStore& variables) : m_Variables(variables) {}
 
     // Adds a command after the built-in ones; `help` is its line in the help text. The handler runs
-    // with whatever lock the caller of Execute holds.
-    void AddCommand(std::string name, std::string help, Handler handler);
+    // with whatever lock the caller of Execute holds. A test aid is left out of the lists unless the
+    // variable TEST_AIDS_VARIABLE turns them on.
+    void AddCommand(std::string name, std::string help, Handler handler, bool testAid = false);
+    static constexpr const char* TEST_AIDS_VARIABLE = "testaids";
     // Adds a line to the end of the help text (to describe variables the owner reads, say).
     void AddHelpLine(std::string line) { m_HelpLines.push_back(std::move(line)); }
 
@@ -51,6 +55,8 @@ private:
 
     bool RunHelp(const CommandLine& words, Output& output);
     bool RunVariableList(const CommandLine& words, Output& output);
+    bool RunCommandList(const CommandLine& words, Output& output);
+    bool ListsTestAids() const;
     bool RunSet(const CommandLine& words, Output& output);
     bool RunDebugLevel(const CommandLine& words, Output& output);
     bool RunOption(const Option& option, const CommandLine& words, Output& output);
@@ -62,6 +68,7 @@ private:
         std::string m_Name;
         std::string m_Help;
         Handler m_Run;
+        bool m_TestAid = false;
     };
 
     VariableStore& m_Variables;

@@ -8,6 +8,8 @@
 //   stallframe <ms>         the next RunFrame first waits that long (a wedged game loop), at most 60000
 //   gametext <text>         the next RunFrame hands the text up as if the game code had sent it
 //   frameintervals [reset]  how regularly RunFrame has been called since the session opened (or the last reset)
+// failframe, exhaustmemory, stallframe and gametext are test aids: help and cmdlist name them only
+// while the variable testaids is set to 1.
 //
 // Variables (none exists until set; the default applies until then):
 //   net_bindaddress   IPv4 address the game port is bound to, read by OpenGameSession; "" = every address
@@ -72,23 +74,27 @@ GameSession::FrameSettings Server::ReadFrameSettings() const {
 void Server::AddHostingCommands() {
     // The handlers run inside ExecuteCommand, which holds m_Mutex.
     using Method = bool (Server::*)(const CommandLine&, CommandInterpreter::Output&);
-    const auto add = [this](const char* name, const char* help, Method method) {
-        m_Interpreter.AddCommand(name, help, [this, method](const CommandLine& words, CommandInterpreter::Output& out) {
-            return (this->*method)(words, out);
-        });
+    const auto add = [this](const char* name, const char* help, Method method, bool testAid = false) {
+        m_Interpreter.AddCommand(
+            name, help,
+            [this, method](const CommandLine& words, CommandInterpreter::Output& out) {
+                return (this->*method)(words, out);
+            },
+            testAid);
     };
     add("status", "status - shows the level and the players", &Server::StatusCommand);
     add("kick", "kick <id> - disconnects the player with this client id", &Server::KickCommand);
     add("addfrag", "addfrag <name> [n] - gives the player n frags (1 unless given)", &Server::AddFragCommand);
-    add("failframe", "failframe [text] - the next frame fails with the text (a test aid)", &Server::FailFrameCommand);
+    add("failframe", "failframe [text] - the next frame fails with the text (a test aid)", &Server::FailFrameCommand,
+        true);
     add("gametext",
         "gametext <text> - the next frame hands the text to the front end as a game message "
         "(a test aid: any message, malformed ones included)",
-        &Server::GameTextCommand);
+        &Server::GameTextCommand, true);
     add("stallframe", "stallframe <ms> - the next frame first waits that long, at most 60000 (a test aid)",
-        &Server::StallFrameCommand);
+        &Server::StallFrameCommand, true);
     add("exhaustmemory", "exhaustmemory - the next frame reports that memory ran out (a test aid)",
-        &Server::ExhaustMemoryCommand);
+        &Server::ExhaustMemoryCommand, true);
     add("frameintervals",
         "frameintervals [reset] - count, p50, p99 and longest interval between frames since "
         "hosting began or the last reset; reset starts a new count after the report",

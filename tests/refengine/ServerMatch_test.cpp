@@ -1,6 +1,7 @@
 // Tests of the match as the front end sees it: level changes, simulated frags and the engine's test commands.
 #include "GameTestSupport.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace dravo::ref {
@@ -174,10 +175,26 @@ TEST(ServerMatch, KickAndStatusCommandsAndHelp) {
     for (const std::string& line : hosted.m_Recorder.Lines()) {
         help += line + "\n";
     }
-    for (const char* word : {"status", "kick", "addfrag", "failframe", "exhaustmemory", "frameintervals",
-                             "net_bindaddress", "net_clienttimeout", "fragrate", "fragseed"}) {
+    for (const char* word : {"status", "kick", "addfrag", "frameintervals", "cmdlist", "net_bindaddress",
+                             "net_clienttimeout", "fragrate", "fragseed"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
+    // The test aids run, but only a test option names them.
+    const char* const testAids[] = {"failframe", "exhaustmemory", "stallframe", "gametext"};
+    for (const char* word : testAids) {
+        EXPECT_EQ(help.find(word), std::string::npos) << word;
+    }
+    ASSERT_EQ(hosted.m_Server.ExecuteCommand("\"+testaids\" \"1\""), ENGINE_STATUS_OK);
+    hosted.m_Recorder.Clear();
+    ASSERT_EQ(hosted.m_Server.ExecuteCommand("cmdlist"), ENGINE_STATUS_OK);
+    const std::vector<std::string> names = hosted.m_Recorder.Lines();
+    for (const char* word : {"status", "help", "cvarlist", "RunSpeed", "failframe", "exhaustmemory"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), word), names.end()) << word;
+    }
+    EXPECT_EQ(names.back(), std::to_string(names.size() - 1) + " commands");
+    hosted.m_Recorder.Clear();
+    ASSERT_EQ(hosted.m_Server.ExecuteCommand("cmdlist ST"), ENGINE_STATUS_OK);
+    EXPECT_EQ(hosted.m_Recorder.Lines(), (std::vector<std::string>{"status", "stallframe", "2 commands"}));
 }
 
 } // namespace
