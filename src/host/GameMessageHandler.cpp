@@ -101,15 +101,79 @@ void GameMessageHandler::HandleLevelChanged(std::string_view message) {
     m_LevelChange = false;
     (void)m_Parts.m_Lock.EndLevelChange();
     const auto current = FindField(message, game_tag::CURRENT_LEVEL);
+    const auto next = FindField(message, game_tag::NEXT_LEVEL);
+    std::string ended;
+    std::string leader;
+    LevelEnd why = LevelEnd::Game;
+    {
+        // The table and the level are shared with the worker's step; the lines are logged after.
+        std::scoped_lock lock(m_Parts.m_Lock);
+        ended = m_CurrentLevel;
+        why = EndReason(m_Parts.m_Clock.NowMs(), leader);
+    }
+    LogLevelChange(ended, why, leader, current, next);
     if (current) {
         m_Parts.m_View.ShowCurrentLevel(*current);
         SetCurrentLevel(*current);
     }
-    if (const auto next = FindField(message, game_tag::NEXT_LEVEL)) {
+    if (next) {
         m_Parts.m_View.ShowNextLevel(*next);
     }
     m_LevelStart = m_Parts.m_Clock.NowMs();
+    m_NextLevelAsked = false;
     m_Parts.m_Facts.LevelChanged(current ? std::string(*current) : std::string());
+}
+
+LevelEnd GameMessageHandler::EndReason(uint32_t nowMs, std::string& leader) const {
+    leader.clear();
+    if (m_NextLevelAsked) {
+        return LevelEnd::Operator;
+    }
+    const GameInfo& game = m_Parts.m_Game;
+    const bool byFrags = game.m_EndType == END_AFTER_FRAGS || game.m_EndType == END_AFTER_FRAGS_OR_TIME;
+    const bool byTime = game.m_EndType == END_AFTER_TIME || game.m_EndType == END_AFTER_FRAGS_OR_TIME;
+    // The table is sorted: the first player has the most frags.
+    if (byFrags && m_Players.Count() > 0 && m_Players.Entry(0).m_Frags >= game.m_EndFrags) {
+        leader = m_Players.Entry(0).Name();
+        return LevelEnd::FragLimit;
+    }
+    // The game keeps its own level clock: a level that ends within a few seconds of the limit ended by it.
+    constexpr uint32_t CLOCK_SLACK_MS = 5000;
+    const uint64_t limitMs = static_cast<uint64_t>(std::max(game.m_EndTime, 0)) * 60000;
+    if (byTime && uint64_t{nowMs - m_LevelStart} + CLOCK_SLACK_MS >= limitMs) {
+        return LevelEnd::TimeLimit;
+    }
+    return LevelEnd::Game;
+}
+
+// "Level <ended> ended: <why>." and "Level changed to <current>; next: <next>."
+void GameMessageHandler::LogLevelChange(std::string_view ended, LevelEnd why, const std::string& leader,
+                                        std::optional<std::string_view> current, std::optional<std::string_view> next) {
+    const std::string level = ended.empty() ? std::string("(none)") : std::string(ended);
+    const GameInfo& game = m_Parts.m_Game;
+    switch (why) {
+    case LevelEnd::Operator:
+        m_Parts.m_Log.Line("Level %s ended: the operator moved on to the next level.", level.c_str());
+        break;
+    case LevelEnd::FragLimit:
+        m_Parts.m_Log.Line("Level %s ended: %s reached the frag limit of %d.", level.c_str(), leader.c_str(),
+                           static_cast<int>(game.m_EndFrags));
+        break;
+    case LevelEnd::TimeLimit:
+        m_Parts.m_Log.Line("Level %s ended: the time limit of %d minutes ran out.", level.c_str(),
+                           static_cast<int>(game.m_EndTime));
+        break;
+    case LevelEnd::Game:
+        m_Parts.m_Log.Line("Level %s ended.", level.c_str());
+        break;
+    }
+    const std::string now = current ? std::string(*current) : std::string("(unknown)");
+    if (next) {
+        const std::string following(*next);
+        m_Parts.m_Log.Line("Level changed to %s; next: %s.", now.c_str(), following.c_str());
+    } else {
+        m_Parts.m_Log.Line("Level changed to %s.", now.c_str());
+    }
 }
 
 void GameMessageHandler::HandleStateUpdate(std::string_view message) {
@@ -185,8 +249,11 @@ PlayerListSnapshot GameMessageHandler::Snapshot() const {
     snapshot.m_PlayerCount = m_Players.Count();
     for (int32_t index = 0; index < m_Players.Count(); ++index) {
         const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
+        // The client id in a column of its own after the frags, for the operator's kick command; a
+        // list with room for two columns only leaves it out of sight.
         char line[128];
-        std::snprintf(line, sizeof line, "(%d)\t%s\t%i", entry.m_Ping, entry.m_Name, entry.m_Frags);
+        std::snprintf(line, sizeof line, "(%d)\t%s\t%i\tid %u", entry.m_Ping, entry.m_Name, entry.m_Frags,
+                      entry.m_ClientId);
         snapshot.m_Lines.push_back({line, std::string(entry.Name()), entry.m_ClientId});
     }
     return snapshot;

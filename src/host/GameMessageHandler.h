@@ -11,6 +11,7 @@
 #pragma once
 
 #include "engine/EngineServer.h"
+#include "engine/HostingRecords.h"
 #include "host/BanList.h"
 #include "host/ConsoleLog.h"
 #include "host/EmptyExitCountdown.h"
@@ -24,6 +25,7 @@
 #include "settings/TuningVariables.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,7 +42,11 @@ struct GameMessageParts {
     const std::atomic<bool>& m_EmptyExitEnabled;
     const TuningVariables& m_Tuning; // the empty-exit delay
     SessionFacts& m_Facts;           // who plays and which level, for the services beside the window
+    const GameInfo& m_Game;          // the end rule, to tell why a level ended
 };
+
+// Why a level ended, as the console log tells it.
+enum class LevelEnd { Operator, FragLimit, TimeLimit, Game };
 
 class GameMessageHandler final : public IGameStatus {
 public:
@@ -57,6 +63,11 @@ public:
     void Handle(const char* text);
 
     bool IsLevelChanging() const { return m_LevelChange; }
+    // The operator asked for the next level: the level that ends next ends by the operator's hand.
+    void NoteNextLevelAsked() { m_NextLevelAsked = true; }
+    // Why the level that is ending now ends, from the end rule, the latest frags, the level's time and
+    // what the operator asked; under UpdateLock. The top player's name goes to `leader`.
+    LevelEnd EndReason(uint32_t nowMs, std::string& leader) const;
     // After a call into the engine returns on this thread: ends a level change the game began on it
     // during the call and did not end, releasing its hold on UpdateLock. True when there was one.
     bool EndStrayLevelChange();
@@ -74,6 +85,8 @@ public:
 private:
     void HandleStateUpdate(std::string_view message);
     void HandleLevelChanged(std::string_view message);
+    void LogLevelChange(std::string_view ended, LevelEnd why, const std::string& leader,
+                        std::optional<std::string_view> current, std::optional<std::string_view> next);
     void QueueIfBanned(const PlayerEntry& entry);
     void UpdateCountdown(int32_t previous, int32_t count);
     PlayerListSnapshot Snapshot() const;
@@ -83,6 +96,7 @@ private:
     EngineServer* m_Server = nullptr;
     std::atomic<bool> m_LevelChange{false};
     std::atomic<uint32_t> m_LevelStart{0};
+    std::atomic<bool> m_NextLevelAsked{false};
     // Guarded by UpdateLock.
     PlayerTable m_Players;
     std::string m_CurrentLevel;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <utility>
 
 namespace dravo {
 
@@ -247,10 +248,38 @@ int32_t ServerSession::OnGameText(const char* text) {
 }
 
 int32_t ServerSession::OnConsoleLine(const char* text) {
+    if (text != nullptr && m_QueryThread.load() == std::this_thread::get_id()) {
+        if (m_QueryLines.size() < MAX_QUERY_LINES) {
+            m_QueryLines.emplace_back(BoundedText(text, LOG_LINE_SIZE));
+        }
+        return 0; // an answer to the front end's own question, not a line for the log
+    }
     if (m_Attached && text != nullptr) {
         LogText(text);
     }
     return 0;
+}
+
+std::vector<std::string> ServerSession::QueryEngine(const char* command) {
+    if (m_Server == nullptr || !m_Attached) {
+        return {};
+    }
+    m_QueryLines.clear();
+    m_QueryThread = std::this_thread::get_id();
+    m_Server->ExecuteCommand(command);
+    m_QueryThread = std::thread::id();
+    EndStrayLevelChange();
+    return std::exchange(m_QueryLines, {});
+}
+
+bool ServerSession::NextLevel() {
+    if (m_Server == nullptr) {
+        return false;
+    }
+    m_Messages.NoteNextLevelAsked();
+    const bool posted = m_Server->PostToGame("NEXTLEVEL") == ENGINE_STATUS_OK;
+    EndStrayLevelChange();
+    return posted;
 }
 
 int32_t ServerSession::OnMemoryExhausted() {

@@ -28,6 +28,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace dravo {
 
@@ -67,6 +69,14 @@ public:
     // began during it and did not end is ended, with a line saying so.
     void EndStrayLevelChange();
     void SetCurrentLevel(std::string_view level) { m_Messages.SetCurrentLevel(level); }
+    // The operator's Next Level: asks the game for the next level, so that the level's end is told as
+    // the operator's. False when no game is hosted.
+    bool NextLevel();
+    // Runs a console command for the front end's own use (the names Tab completes): what the engine says
+    // while it runs, on this thread, comes back here instead of going to the log; at most
+    // MAX_QUERY_LINES lines. Window thread; nothing without a server object.
+    std::vector<std::string> QueryEngine(const char* command);
+    static constexpr size_t MAX_QUERY_LINES = 4096;
 
     // Any thread. The text of a printf-style line, cut to fit; outside text goes in as "%s".
     __attribute__((format(printf, 2, 3))) void LogLine(const char* format, ...);
@@ -117,12 +127,16 @@ private:
     std::atomic<uint32_t> m_SessionStart{0};
     TuningVariables m_Tuning;
     std::string m_HostAddressText;
+    // The thread whose engine lines QueryEngine takes, while it runs (no thread otherwise), and the lines.
+    std::atomic<std::thread::id> m_QueryThread{};
+    std::vector<std::string> m_QueryLines; // touched only by m_QueryThread
     BanList m_BanList;
     KickQueue m_KickQueue;
     SessionFacts m_Facts;
 
     GameMessageHandler m_Messages{GameMessageParts{m_View, m_Log, m_Clock, m_UpdateLock, m_BanList, m_KickQueue,
-                                                   m_Records.m_EmptyExitEnabled, m_Tuning, m_Facts}};
+                                                   m_Records.m_EmptyExitEnabled, m_Tuning, m_Facts,
+                                                   m_Records.m_GameInfo}};
     InternetPresence m_Presence{
         m_Clock,
         m_UpdateLock,

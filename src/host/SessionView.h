@@ -15,7 +15,7 @@ namespace dravo {
 // The player list as it should now read, in display order.
 struct PlayerListSnapshot {
     struct Line {
-        std::string m_Text;  // "(ping)\tname\tfrags"
+        std::string m_Text;  // "(ping)\tname\tfrags\tid <client id>"
         std::string m_Name;  // the player's name, to keep the operator's selection
         uint32_t m_ClientId; // the id Boot hands to the engine
     };

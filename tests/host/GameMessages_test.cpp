@@ -28,7 +28,8 @@ TEST_F(GameMessagesTest, PlayersAreSortedByFragsThenNameWithTheirPings) {
             "[PLRN1:Zed][PLRF1:5][PLRI1:7][PLRN2:Ace][PLRF2:12][PLRI2:8]"
             "[PLRN3:Bob][PLRF3:5][PLRI3:9]");
     const PlayerListSnapshot players = m_View.Players();
-    EXPECT_EQ(Lines(players), (std::vector<std::string>{"(12)\tAce\t12", "(0)\tBob\t5", "(85)\tZed\t5"}));
+    EXPECT_EQ(Lines(players),
+              (std::vector<std::string>{"(12)\tAce\t12\tid 8", "(0)\tBob\t5\tid 9", "(85)\tZed\t5\tid 7"}));
     EXPECT_EQ(players.m_Lines[0].m_ClientId, 8u);
     EXPECT_EQ(players.m_Lines[1].m_Name, "Bob");
     EXPECT_EQ(players.m_PlayerCount, 3);
@@ -50,7 +51,7 @@ TEST_F(GameMessagesTest, MissingFieldsKeepWhatTheEntryHeld) {
     Host();
     Message("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:5]");
     Message("[GMSG:0][PLRS:1][PLRN1:Ace]"); // no frags: frags and id stay
-    EXPECT_EQ(Lines(m_View.Players()), std::vector<std::string>{"(0)\tAce\t3"});
+    EXPECT_EQ(Lines(m_View.Players()), std::vector<std::string>{"(0)\tAce\t3\tid 5"});
     EXPECT_EQ(m_View.Players().m_Lines[0].m_ClientId, 5u);
     Message("[GMSG:0][PLRS:1][PLRN1:Bob][PLRF1:1]"); // no id: 0
     EXPECT_EQ(m_View.Players().m_Lines[0].m_ClientId, 0u);
@@ -205,7 +206,7 @@ TEST_F(GameMessagesTest, AHandlerCallingBackIntoTheEngineFromAFrameWorks) {
     m_Engine.m_OnFrame = [this] { m_Engine.m_Handler->OnGameText("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:2][PLRI1:3]"); };
     Host();
     Step(9);
-    EXPECT_EQ(Lines(m_View.Players()), std::vector<std::string>{"(20)\tAce\t2"});
+    EXPECT_EQ(Lines(m_View.Players()), std::vector<std::string>{"(20)\tAce\t2\tid 3"});
 }
 
 } // namespace

@@ -94,7 +94,9 @@ TEST_F(HostingTest, InjectedGameTextsFollowTheMessageRules) {
     auto server = StartServer();
     server->WriteLine("gametext [GMSG:0][PLRS:3][PLRN1:Zed][PLRF1:5][PLRI1:901][PLRN2:Ace][PLRF2:12][PLRI2:902]"
                       "[PLRN3:Bob][PLRF3:5][PLRI3:903]");
-    EXPECT_TRUE(Shows(*server, "/players", "Players: 3\n(0)\tAce\t12\n(0)\tBob\t5\n(0)\tZed\t5\n")) << server->Output();
+    EXPECT_TRUE(
+        Shows(*server, "/players", "Players: 3\n(0)\tAce\t12\tid 902\n(0)\tBob\t5\tid 903\n(0)\tZed\t5\tid 901\n"))
+        << server->Output();
     server->WriteLine("gametext [GMSG:5][CMSG:kind five is ignored]");
     server->WriteLine("gametext [GMSG:2][CMSG:Health at 100% %s %d]");
     EXPECT_TRUE(server->WaitForOutput("\nHealth at 100% %s %d\n")) << server->Output();
