@@ -24,6 +24,15 @@ char MnemonicOf(std::string_view text) {
     return 0;
 }
 
+// Whether the item, or its last part after a backslash (a level's name in "Worlds\Multi\name"), begins
+// with the letter, ignoring case.
+bool StartsWithLetter(std::string_view item, char letter) {
+    const size_t slash = item.rfind('\\');
+    const std::string_view name = slash == std::string_view::npos ? item : item.substr(slash + 1);
+    return (!item.empty() && LowerChar(item.front()) == LowerChar(letter)) ||
+           (!name.empty() && LowerChar(name.front()) == LowerChar(letter));
+}
+
 bool IsPushButton(const ControlState& control) {
     return control.Kind() == ControlKind::PushButton || control.Kind() == ControlKind::DefaultPushButton;
 }
@@ -140,6 +149,10 @@ void TerminalDialog::Press(int index) {
         (void)m_Dialog.CheckItem(control.Id(), !control.m_Checked);
     }
     m_Dialog.SendCommand(control.Id(), Notification::Click);
+    if (TypingFirst() && !m_Dialog.Ended() && Focusable(m_InputEdit)) {
+        // The next key goes to the command again, never to the button that has just acted.
+        FocusOn(m_InputEdit, false);
+    }
 }
 
 void TerminalDialog::PressEnter() {
@@ -294,8 +307,12 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     const KeyTarget target = FocusTarget();
     switch (key.m_Kind) {
     case KeyKind::Tab:
+        if (!(m_Focus == m_InputEdit && CompleteInput())) {
+            MoveFocus(1);
+        }
+        return;
     case KeyKind::BackTab:
-        MoveFocus(key.m_Kind == KeyKind::Tab ? 1 : -1);
+        MoveFocus(-1);
         return;
     case KeyKind::Up:
     case KeyKind::Down:
@@ -324,7 +341,14 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
         PressEnter();
         return;
     case KeyKind::Escape:
-        m_Dialog.SendCommand(DIALOG_ID_CANCEL);
+        if (!TypingFirst()) { // in the console window Esc is a stray key, often half an arrow key
+            m_Dialog.SendCommand(DIALOG_ID_CANCEL);
+        }
+        return;
+    case KeyKind::Help:
+        if (TypingFirst()) {
+            (void)m_Dialog.DeliverActionLine(HELP_ACTION);
+        }
         return;
     case KeyKind::Interrupt:
         m_Dialog.DeliverCloseRequest(false);
@@ -349,8 +373,11 @@ void TerminalDialog::MovementKey(const KeyEvent& key, const KeyTarget& target) {
     case KeyKind::PageUp:
     case KeyKind::PageDown: {
         const int sign = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::PageUp ? -1 : 1;
-        const int step = sign * (key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::Down ? 1 : PageSize(m_Focus));
-        if (target.m_List) {
+        const bool line = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::Down;
+        const int step = sign * (line ? 1 : PageSize(m_Focus));
+        if (m_Focus == m_InputEdit && m_InputEdit >= 0) {
+            InputMovementKey(sign, line);
+        } else if (target.m_List) {
             MoveInList(*target.m_Control, *target.m_View, step, false);
         } else if (target.m_Log) {
             ScrollLog(*target.m_View, step, false);
@@ -382,17 +409,70 @@ void TerminalDialog::MovementKey(const KeyEvent& key, const KeyTarget& target) {
 }
 
 // A printable key: typed into the focused field, or into the input of a dialog that is typed into
-// first; else Space presses the focused button, and a letter works the control it marks.
+// first; in a list it finds the next item that begins with it; else Space presses the focused button.
+// A letter alone never works a button: only Alt with it does.
 void TerminalDialog::CharacterKey(const KeyEvent& key, const KeyTarget& target) {
     if (target.m_Typing) {
         EditKey(*target.m_Control, *target.m_View, key);
     } else if (TypingFirst()) {
         TypeIntoInput(key.m_Letter); // a key typed by mistake never works a button here
+    } else if (target.m_List && key.m_Letter != ' ') {
+        FindInList(*target.m_Control, key.m_Letter);
     } else if (key.m_Letter == ' ' && target.m_Control != nullptr && target.m_Control->IsButton()) {
         Press(m_Focus);
-    } else {
-        (void)Mnemonic(key.m_Letter);
     }
+}
+
+// The next item after the selection (wrapping round) whose text begins with the letter, ignoring case.
+void TerminalDialog::FindInList(ControlState& list, char letter) {
+    const int count = list.m_List.Count();
+    if (!list.m_List.IsSelectable() || count == 0) {
+        return;
+    }
+    const int from = list.m_List.Selection() == NO_SELECTION ? -1 : list.m_List.Selection();
+    for (int step = 1; step <= count; ++step) {
+        const int item = (from + step + count) % count;
+        if (StartsWithLetter(list.m_List.Text(item).value_or(""), letter)) {
+            Select(list, item);
+            return;
+        }
+    }
+}
+
+// Up and Down in the command input walk its history; Page Up and Page Down scroll the log.
+void TerminalDialog::InputMovementKey(int sign, bool line) {
+    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
+    if (line) {
+        if (auto recalled = m_Dialog.DeliverRecall(input.Id(), sign, input.m_Text.Text())) {
+            SetInputText(*recalled);
+        }
+        return;
+    }
+    const auto controls = m_Dialog.Model().Controls();
+    for (size_t index = 0; index < controls.size(); ++index) {
+        if (controls[index].IsLog()) {
+            ScrollLog(m_Views[index], sign * PageSize(static_cast<int>(index)), false);
+        }
+    }
+}
+
+// Tab in the command input: the dialog's completion, when it completes the input at all.
+bool TerminalDialog::CompleteInput() {
+    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
+    const auto completion = m_Dialog.DeliverCompletion(input.Id(), input.m_Text.Text());
+    if (!completion) {
+        return false;
+    }
+    SetInputText(completion->m_Text);
+    return true;
+}
+
+void TerminalDialog::SetInputText(const std::string& text) {
+    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
+    (void)m_Dialog.SetItemText(input.Id(), text);
+    LineCaret& caret = m_Views[static_cast<size_t>(m_InputEdit)].m_Edit;
+    caret.m_Caret = input.m_Text.Length();
+    caret.m_AllSelected = false;
 }
 
 } // namespace dravo

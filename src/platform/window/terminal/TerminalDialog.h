@@ -7,12 +7,15 @@
 // move in lists and scroll logs; Space presses a button or toggles a check box; Enter presses the
 // focused button, or stands for a double click on the selected item of a notifying list when the
 // dialog reacts to it, else presses the default button (OK when there is none); Esc is Cancel;
-// Alt+letter, or the letter alone when no edit has the focus, works the control whose caption marks
-// that letter with "&"; Ctrl+C is the close box.
+// Alt+letter works the control whose caption marks that letter with "&" (a letter alone never does: in
+// a list it finds the next item that begins with it); Ctrl+C is the close box.
 //
 // A dialog whose default button is hidden (the console window) is typed into first: it starts in its
 // input edit, labelled INPUT_LABEL, every printable key typed with the focus elsewhere goes there and
-// takes the focus along, and its buttons answer Alt+letter, Enter and clicks only.
+// takes the focus along, and its buttons answer Alt+letter, Enter and clicks only, after which the
+// focus is back in the input. There Up and Down ask the dialog for the history, Tab for a completion
+// (and moves the focus when the dialog completes nothing), Page Up and Page Down scroll the log, F1
+// asks for the help action, and Esc does nothing.
 #pragma once
 
 #include "platform/window/DialogApi.h"
@@ -31,6 +34,8 @@ namespace dravo {
 class TerminalDialog {
 public:
     static constexpr std::string_view INPUT_LABEL = "Command:";
+    // The action F1 asks the console window for.
+    static constexpr std::string_view HELP_ACTION = "help";
 
     // activity counts what dialogs do (control changes, posted work), so that a key can tell whether
     // a double click did anything.
@@ -72,6 +77,10 @@ private:
     void ScrollLog(TerminalControlView& view, int step, bool toEdge);
     void EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key);
     void TypeIntoInput(char letter);
+    void FindInList(ControlState& list, char letter);
+    void InputMovementKey(int sign, bool line);
+    bool CompleteInput();
+    void SetInputText(const std::string& text);
     void ClickAt(int col, int row, bool twice);
     bool IsTyping(const ControlState& control) const;
     int PageSize(int index) const;

@@ -73,6 +73,8 @@ KeyEvent TerminalKeys::Translate(int code, int following, bool& usedFollowing) {
         return {KeyKind::Repaint};
     case KEY_RESIZE:
         return {KeyKind::Resize};
+    case KEY_F(1):
+        return {KeyKind::Help};
     default:
         break;
     }

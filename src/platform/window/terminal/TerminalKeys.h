@@ -29,6 +29,7 @@ enum class KeyKind : uint8_t {
     Click,       // mouse button 1 at Col, Row
     DoubleClick, //
     Resize,      // the terminal changed size
+    Help,        // F1
 };
 
 struct KeyEvent {

@@ -3,10 +3,13 @@
 
 #include "platform/window/DialogFace.h"
 #include "platform/window/WindowThreadQueue.h"
+#include "platform/window/terminal/TerminalMessageBox.h"
 #include "support/ScriptedWindowSystem.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -54,7 +57,16 @@ struct Command {
 class RecordingProcedure final : public DialogProcedure {
 public:
     bool ReactToDoubleClicks = true;
+    bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
     std::vector<Command> Commands;
+
+    std::optional<std::string> OnRecallLine(DialogApi& /*dialog*/, int /*id*/, int step,
+                                            std::string_view current) override {
+        return KeepsAHistory ? std::optional(std::to_string(step) + ":" + std::string(current)) : std::nullopt;
+    }
+    std::optional<InputCompletion> OnCompleteLine(DialogApi& /*dialog*/, int /*id*/, std::string_view text) override {
+        return KeepsAHistory ? std::optional(InputCompletion{std::string(text) + "!", {}}) : std::nullopt;
+    }
 
     void OnCommand(DialogApi& dialog, int id, Notification code) override {
         Commands.push_back({id, code});
@@ -246,8 +258,50 @@ TEST_F(TerminalDialogTest, AltWithAMarkedLetterWorksThatControl) {
     m_Dialog.HandleKey(KeyEvent{KeyKind::Alt, 'o'}); // disabled
     m_Dialog.HandleKey(KeyEvent{KeyKind::Alt, 'h'}); // hidden
     FocusOn(GO);
-    Press(KeyKind::Char, 's'); // outside an edit the letter alone will do
-    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{LOUD, Notification::Click}, {SEND, Notification::Click}}));
+    Press(KeyKind::Char, 's'); // the letter alone never presses a button
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{LOUD, Notification::Click}}));
+}
+
+TEST_F(TerminalDialogTest, ALetterInAListFindsTheNextItemThatBeginsWithIt) {
+    (void)m_Api.ListAdd(PLAIN, "Worlds\\Multi\\Frostline");
+    (void)m_Api.ListAdd(PLAIN, "Two more");
+    FocusOn(PLAIN);
+    Press(KeyKind::Char, 't');
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 1);
+    Press(KeyKind::Char, 'T');
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 3);
+    Press(KeyKind::Char, 't'); // round to the first again
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 1);
+    Press(KeyKind::Char, 'f'); // a level by its name after the folders
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 2);
+    Press(KeyKind::Char, 'q');
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 2);
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "no button pressed, the list does not notify";
+}
+
+TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndLettersAnswerNothing) {
+    for (const bool alt : {false, true}) {
+        TerminalMessageBox box("Clear the console log?", "DravoServ", MessageBoxButtons::YesNo,
+                               MessageBoxIcon::Question, MessageBoxDefault::Second);
+        TestFace face;
+        DialogApi api(box.Template(), box, face);
+        TerminalDialog keys(api, [&face] { return face.Activity(); });
+        keys.LayOut(80, 24);
+        api.Start();
+        for (const char letter : std::string("playersyn")) {
+            keys.HandleKey(KeyEvent{KeyKind::Char, letter});
+        }
+        ASSERT_FALSE(api.Ended()) << "plain letters answered the question";
+        if (alt) {
+            keys.HandleKey(KeyEvent{KeyKind::Alt, 'y'});
+            ASSERT_TRUE(api.Ended());
+            EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::Yes);
+        } else {
+            keys.HandleKey(KeyEvent{KeyKind::Enter});
+            ASSERT_TRUE(api.Ended());
+            EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::No);
+        }
+    }
 }
 
 TEST_F(TerminalDialogTest, ArrowsScrollALogAwayFromItsEndAndEndFollowsItAgain) {
@@ -347,17 +401,37 @@ TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs)
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no key typed by mistake works a button";
 }
 
-TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnly) {
+TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnlyAndHandTheFocusBack) {
     Press(KeyKind::Alt, 'g');
+    EXPECT_EQ(FocusedId(), NAME);
     Press(KeyKind::Alt, 's');
-    Press(KeyKind::Tab); // from Shutdown, where Alt+S left the focus, to Go
+    EXPECT_EQ(FocusedId(), NAME) << "a reflex Enter after Alt+S must not press Shutdown again";
+    Press(KeyKind::Escape); // a stray key here: nothing
+    Press(KeyKind::Tab);    // nothing to complete: from the input to Clear
+    ASSERT_EQ(FocusedId(), PLAIN);
     Press(KeyKind::Enter);
-    Press(KeyKind::Escape);
+    EXPECT_EQ(FocusedId(), NAME);
+    Press(KeyKind::Enter); // the input's Enter sends
     EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{GO, Notification::Click},
                                                           {DIALOG_ID_CANCEL, Notification::Click},
-                                                          {GO, Notification::Click},
-                                                          {DIALOG_ID_CANCEL, Notification::Click}}));
+                                                          {PLAIN, Notification::Click},
+                                                          {SEND, Notification::Click}}));
     EXPECT_EQ(m_Api.GetItemText(NAME), "");
+}
+
+TEST_F(TypingFirstDialogTest, TabCompletesAndUpAndDownRecallInTheInput) {
+    m_Procedure.KeepsAHistory = true;
+    Type("sta");
+    Press(KeyKind::Tab);
+    EXPECT_EQ(FocusedId(), NAME) << "the focus stays in the input that was completed";
+    EXPECT_EQ(m_Api.GetItemText(NAME), "sta!");
+    Press(KeyKind::Up);
+    EXPECT_EQ(m_Api.GetItemText(NAME), "-1:sta!");
+    Press(KeyKind::Down);
+    EXPECT_EQ(m_Api.GetItemText(NAME), "1:-1:sta!");
+    Type("x"); // the caret is at the end of what came back
+    EXPECT_EQ(m_Api.GetItemText(NAME), "1:-1:sta!x");
+    EXPECT_TRUE(m_Procedure.Commands.empty());
 }
 
 TEST_F(TypingFirstDialogTest, TheInputIsLabelledAndAClickPutsTheCaretUnderIt) {
