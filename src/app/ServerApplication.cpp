@@ -106,6 +106,7 @@ ExitStatus ServerApplication::RunConsole() {
     // Says Shutdown to the fleet (if it is on) at the latest when it ends, after the settings are saved.
     const std::unique_ptr<FleetClient> fleet = StartFleetClient(m_Library.GetServer(), console, m_Notes.m_Lines);
     console.SetStartupNotes(m_Notes.m_Lines);
+    console.SetHistoryFile(CommandHistory::FileFor(m_Options.m_ConfigPath));
     if (m_Stops != nullptr) {
         console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
     }

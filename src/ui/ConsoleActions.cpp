@@ -1,5 +1,6 @@
-// Console window actions typed by name (the headless face's "/action" lines):
-// every button of the window, and what a screen would show.
+// The console window's command input: a line entered there, and the actions typed by name ("/action",
+// in the command input of every face and on the headless face's standard input): every button of the
+// window, and what a screen would show.
 #include "ui/ConsoleWindow.h"
 
 #include "res/ConsoleWindowTemplate.h"
@@ -12,8 +13,26 @@ using Control = ConsoleControl;
 constexpr const char* ACTIONS_HELP =
     "Actions: /boot <name>, /nextlevel, /clear, /options, /shutdown, /players, /status, /help. "
     "Any other line is a console command; begin it with // to send one that starts with /.";
+constexpr char ACTION_PREFIX = '/';
 
 } // namespace
+
+void ConsoleWindow::EnterLine(DialogApi& dialog, std::string_view line) {
+    line = line.substr(0, COMMAND_INPUT_CHARS);
+    if (line.empty()) {
+        return;
+    }
+    m_Session.LogText(line);
+    m_History.Add(line);
+    if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
+        if (!OnActionLine(dialog, line.substr(1))) {
+            const std::string typed(line);
+            m_Session.LogLine("Unknown action \"%s\"; type /help for the list.", typed.c_str());
+        }
+        return;
+    }
+    RunConsoleCommand(line.size() > 1 && line[0] == ACTION_PREFIX ? line.substr(1) : line);
+}
 
 bool ConsoleWindow::OnActionLine(DialogApi& dialog, std::string_view action) {
     const size_t split = action.find(' ');

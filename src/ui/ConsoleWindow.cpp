@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/StringTable.h"
+#include "settings/GameOptionCommands.h"
 #include "ui/ErrorBox.h"
 #include "ui/OptionsDialog.h"
 
@@ -18,6 +19,12 @@ using Control = ConsoleControl;
 
 // Tab stops of the player list, in dialog units; a line has two tabs, so the first two count.
 constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 92, 94, 96};
+
+// The Net Service field once the game is not hosted.
+constexpr std::string_view NOT_HOSTING_TEXT = "Not hosting - see the log";
+
+constexpr std::string_view CLEAR_LOG_QUESTION =
+    "Clear the console log? Its lines go from this window (a log file keeps its own copy).";
 
 } // namespace
 
@@ -93,6 +100,7 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
     for (const std::string& note : m_StartupNotes) {
         m_Session.LogText(note);
     }
+    LoadHistory();
     // The sinks' trouble (the log file's), said before now or later, joins the console log.
     m_Session.Log().ShowNotices(true);
 }
@@ -108,9 +116,13 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
     switch (static_cast<Control>(id)) {
     case Control::StartHosting:
         dialog.ListSetTabStops(Control::PlayerList, PLAYER_TAB_STOPS);
-        if (m_Session.InitSession(m_Server)) {
+        if (!m_Session.InitSession(m_Server)) {
+            ShowNotHosting(dialog, "the engine gave no server object");
+        } else {
             WaitCursor busy(m_Windows);
-            (void)m_Session.StartHosting();
+            if (!m_Session.StartHosting()) {
+                ShowNotHosting(dialog, "hosting failed");
+            }
         }
         if (m_HostingStarted) {
             m_HostingStarted();
@@ -120,13 +132,12 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
         SendCommandLine(dialog);
         break;
     case Control::Clear:
-        dialog.SetItemText(Control::ConsoleLog, "");
+        if (ConfirmLoss(m_Windows, CLEAR_LOG_QUESTION, APPLICATION_NAME)) {
+            dialog.SetItemText(Control::ConsoleLog, "");
+        }
         break;
     case Control::NextLevelButton:
-        if (m_Session.Server() != nullptr) {
-            m_Session.Server()->PostToGame("NEXTLEVEL");
-            m_Session.EndStrayLevelChange();
-        }
+        (void)m_Session.NextLevel();
         break;
     case Control::Boot:
         BootSelected(dialog);
@@ -137,8 +148,7 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
         }
         break;
     case Control::Options:
-        (void)OpenOptionsDialog(m_Windows, m_Server, &m_Records.m_GameOptions, &m_Session.Lock());
-        m_Session.EndStrayLevelChange();
+        OpenOptions();
         break;
     case Control::Shutdown:
         Shutdown(dialog);
@@ -152,8 +162,7 @@ void ConsoleWindow::Shutdown(DialogApi& dialog) {
     if (!m_Session.ExitWithoutAsking()) {
         const auto question = StringTable::Find(STR_CONFIRM_EXIT).value_or("");
         const auto caption = StringTable::Find(STR_APPLICATION_NAME).value_or(APPLICATION_NAME);
-        if (dialog.ShowMessageBox(question, caption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) !=
-            MessageBoxResult::Yes) {
+        if (!ConfirmLoss(m_Windows, question, caption)) {
             return;
         }
     }
@@ -169,19 +178,46 @@ void ConsoleWindow::OnCloseRequest(DialogApi& dialog, bool forced) {
 }
 
 void ConsoleWindow::SendCommandLine(DialogApi& dialog) {
+    const std::string line = dialog.GetItemText(Control::CommandInput, COMMAND_INPUT_CHARS);
+    if (line.empty()) {
+        return;
+    }
+    dialog.SetItemText(Control::CommandInput, "");
+    EnterLine(dialog, line);
+}
+
+void ConsoleWindow::RunConsoleCommand(std::string_view command) {
     EngineServer* server = m_Session.Server();
     if (server == nullptr) {
+        m_Session.LogLine("The game is not hosted: no console command can run.");
         return;
     }
-    const std::string command = dialog.GetItemText(Control::CommandInput, COMMAND_INPUT_CHARS);
-    if (command.empty()) {
-        return;
-    }
-    m_Session.LogText(command);
-    dialog.SetItemText(Control::CommandInput, "");
-    server->ExecuteCommand(command.c_str());
+    const std::string text(command);
+    server->ExecuteCommand(text.c_str());
     m_Session.EndStrayLevelChange();
     m_Session.RefreshSpyLabels();
+}
+
+void ConsoleWindow::OpenOptions() {
+    const bool applied = OpenOptionsDialog(m_Windows, m_Server, &m_Records.m_GameOptions, &m_Session.Lock());
+    m_Session.EndStrayLevelChange();
+    if (!applied) {
+        return; // cancelled, or the game held the record (said in a box)
+    }
+    std::string sent;
+    for (const std::string& command : GameOptionCommands(m_Records.m_GameOptions)) {
+        sent += sent.empty() ? command : "; " + command;
+    }
+    m_Session.LogLine("Game options applied: %s", sent.empty() ? "(none sent)" : sent.c_str());
+}
+
+void ConsoleWindow::ShowNotHosting(DialogApi& dialog, std::string_view why) {
+    dialog.SetItemText(Control::NetService, NOT_HOSTING_TEXT);
+    dialog.SetItemText(Control::CurrentLevel, "(none)");
+    dialog.SetItemText(Control::NextLevelName, "");
+    m_Session.LogLine("The game is not hosted (%.*s): see the lines above. Shut down, correct the cause, and start "
+                      "again.",
+                      static_cast<int>(why.size()), why.data());
 }
 
 void ConsoleWindow::BootSelected(DialogApi& dialog) {
@@ -215,6 +251,7 @@ void ConsoleWindow::Tick(DialogApi& dialog) {
 }
 
 void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
+    SaveHistory();
     m_Session.Log().ShowNotices(false);
     m_Session.StopHosting();
     m_Session.ResetSession();
@@ -279,7 +316,10 @@ void ConsoleWindow::RequestClose() {
 }
 
 void ConsoleWindow::RequestStop() {
-    m_Poster.Post([this](DialogApi&) { m_Session.StopHosting(); });
+    m_Poster.Post([this](DialogApi& dialog) {
+        m_Session.StopHosting();
+        ShowNotHosting(dialog, "the game stopped");
+    });
 }
 
 void ConsoleWindow::MemoryExhausted() {

@@ -14,9 +14,12 @@
 #include "platform/window/DialogProcedure.h"
 #include "platform/window/WindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
+#include "ui/CommandHistory.h"
 
 #include <atomic>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +53,13 @@ public:
     void SetStartupNotes(std::vector<std::string> notes) { m_StartupNotes = std::move(notes); }
     // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
     void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
+    // Where the command input's history is read at opening and written at closing; none by default.
+    void SetHistoryFile(std::filesystem::path file) { m_HistoryFile = std::move(file); }
+    // A line as the operator types it into the command input and enters: "/name" runs an action of the
+    // window (the buttons and what the screen shows; /help lists them), "//text" sends the console
+    // command "/text", anything else is a console command. The line is logged and kept in the history.
+    // Window thread.
+    void EnterLine(DialogApi& dialog, std::string_view line);
     // Presses a button from any thread, as the operator would; nothing once the window has closed. Only
     // after hosting has started (the window is initialised by then).
     bool PressButton(ConsoleControl button) const { return m_Poster.PostCommand(button); }
@@ -62,6 +72,8 @@ public:
     void OnTimer(DialogApi& dialog, int timerId) override;
     void OnCloseRequest(DialogApi& dialog, bool forced) override;
     bool OnActionLine(DialogApi& dialog, std::string_view action) override;
+    std::optional<std::string> OnRecallLine(DialogApi& dialog, int id, int step, std::string_view current) override;
+    std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override;
     void OnDestroy(DialogApi& dialog) override;
 
 private:
@@ -78,6 +90,14 @@ private:
     void StartHosting();
     void Shutdown(DialogApi& dialog);
     void SendCommandLine(DialogApi& dialog);
+    void RunConsoleCommand(std::string_view command);
+    void OpenOptions();
+    // The fields say that the game is not hosted, and why; the log says what to do.
+    void ShowNotHosting(DialogApi& dialog, std::string_view why);
+    // The words Tab may put in place of the last word of `text`.
+    std::vector<std::string> CompletionWords(DialogApi& dialog, std::string_view text);
+    void LoadHistory();
+    void SaveHistory();
     void BootSelected(DialogApi& dialog);
     void Tick(DialogApi& dialog);
     void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);
@@ -90,6 +110,8 @@ private:
     SessionRecords m_Records;
     std::function<void()> m_HostingStarted;
     std::vector<std::string> m_StartupNotes;
+    std::filesystem::path m_HistoryFile;
+    CommandHistory m_History;
     ServerSession m_Session;
     DialogPoster m_Poster;
     bool m_FirstShow = true;

@@ -4,14 +4,16 @@
 #include "res/ConsoleWindowTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
-#include "support/ScriptedWindowSystem.h"
 #include "support/ManualSteps.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 namespace dravo {
 namespace {
@@ -48,6 +50,7 @@ protected:
     int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
         ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
                              &m_Steps);
+        window.SetHistoryFile(m_HistoryFile);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
         const int result = window.Run();
         m_RanOutOfMemory = window.RanOutOfMemory();
@@ -65,8 +68,62 @@ protected:
         dialog.Click(Control::Shutdown);
     }
 
+    static void Enter(ScriptedDialog& dialog, const std::string& line) {
+        ASSERT_TRUE(dialog.SetText(Control::CommandInput, line));
+        ASSERT_TRUE(dialog.PressEnter());
+    }
+
     bool m_RanOutOfMemory = false;
+    std::filesystem::path m_HistoryFile; // none unless a test names one
 };
+
+TEST_F(ConsoleWindowTest, SentLinesComeBackWithUpInThisRunAndTheNext) {
+    m_HistoryFile = "console.history";
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        Enter(dialog, "status");
+        Enter(dialog, "/players");
+        Enter(dialog, "//slash");
+        EXPECT_EQ(m_Engine.m_Commands.back(), "/slash");
+        EXPECT_EQ(std::count(m_Engine.m_Commands.begin(), m_Engine.m_Commands.end(), "/players"), 0);
+        EXPECT_EQ(dialog.Text(Control::ConsoleLog).find("Unknown command"), std::string::npos);
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, "sta"), "//slash");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, "//slash"), "/players");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, 1, "/players"), "//slash");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, 1, "//slash"), "sta");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::PlayerList, -1, ""), std::nullopt);
+        Shutdown(m_Windows, dialog);
+    });
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "//slash");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "/players");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "status");
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+TEST_F(ConsoleWindowTest, TabCompletesActionsAndPlayerNamesAndListsTheChoices) {
+    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
+        dialog.RunPosted();
+        auto completion = dialog.Api().DeliverCompletion(Control::CommandInput, "kick a");
+        ASSERT_TRUE(completion);
+        EXPECT_EQ(completion->m_Text, "kick Ace ");
+        completion = dialog.Api().DeliverCompletion(Control::CommandInput, "/pl");
+        ASSERT_TRUE(completion);
+        EXPECT_EQ(completion->m_Text, "/players ");
+        completion = dialog.Api().DeliverCompletion(Control::CommandInput, "/s");
+        ASSERT_TRUE(completion);
+        EXPECT_EQ(completion->m_Text, "/s");
+        EXPECT_EQ(completion->m_Choices, (std::vector<std::string>{"/shutdown", "/status"}));
+        dialog.RunPosted();
+        EXPECT_EQ(LastLogLine(dialog), "Completions: /shutdown /status");
+        completion = dialog.Api().DeliverCompletion(Control::CommandInput, "kick z");
+        ASSERT_TRUE(completion);
+        EXPECT_EQ(completion->m_Text, "kick z"); // nothing fits: the text stays
+        EXPECT_FALSE(dialog.Api().DeliverCompletion(Control::PlayerList, "a"));
+        Shutdown(m_Windows, dialog);
+    });
+}
 
 TEST_F(ConsoleWindowTest, OpeningFillsEveryField) {
     Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
@@ -152,7 +209,7 @@ TEST_F(ConsoleWindowTest, PlayerSelectionSurvivesARefreshAndBootUsesTheClientId)
         EXPECT_TRUE(dialog.IsEnabled(Control::Boot));
         window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:9][PLRI2:12]");
         dialog.RunPosted();
-        EXPECT_EQ(dialog.ListText(Control::PlayerList, 0), "(0)\tBob\t9");
+        EXPECT_EQ(dialog.ListText(Control::PlayerList, 0), "(0)\tBob\t9\tid 12");
         EXPECT_EQ(dialog.Selection(Control::PlayerList), 0); // Bob moved up and stays selected
         EXPECT_TRUE(dialog.Click(Control::Boot));
         EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
@@ -189,6 +246,11 @@ TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
         const size_t commands = m_Engine.m_Commands.size();
         dialog.PressEnter(); // empty input: nothing
         EXPECT_EQ(m_Engine.m_Commands.size(), commands);
+        dialog.Click(Control::Clear); // unanswered, the question takes No, its default
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Default, MessageBoxDefault::Second);
+        EXPECT_EQ(LastLogLine(dialog), command.substr(0, 119));
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         dialog.Click(Control::Clear);
         EXPECT_EQ(dialog.Text(Control::ConsoleLog), "");
         dialog.Click(Control::NextLevelButton);
@@ -236,7 +298,10 @@ TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowS
         EXPECT_FALSE(window.Session().IsRunning());
         dialog.RunPosted(); // the stop's work, on this thread
         EXPECT_FALSE(dialog.Ended());
-        EXPECT_EQ(LastLogLine(dialog), "The frame fell over.");
+        const std::string log = dialog.Text(Control::ConsoleLog);
+        EXPECT_NE(log.find("The frame fell over.\r\n"), std::string::npos);
+        EXPECT_EQ(LastLogLine(dialog).substr(0, 23), "The game is not hosted ");
+        EXPECT_EQ(dialog.Text(Control::NetService), "Not hosting - see the log");
         Shutdown(m_Windows, dialog); // the stop ran once already: this one only closes
         EXPECT_TRUE(dialog.Ended());
     });
@@ -273,6 +338,7 @@ TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking)
 
 TEST_F(ConsoleWindowTest, LogKeepsTheNewestQuarterPastFiveHundredLines) {
     Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         dialog.Click(Control::Clear);
         for (int line = 1; line <= 500; ++line) {
             window.Session().LogLine("line %d", line);
