@@ -213,8 +213,12 @@ SetupWizard::Step SetupWizard::RunStep(Step step, Pages& pages) {
                          m_CustomRezCount > 0 ? Step::RezFiles : Step::Services, Step::Options);
     case Step::Options: {
         const Step next = AfterPage(RunPage(NetOptionsTemplate(), pages.m_Options), Step::Game, Step::Levels);
-        // The level page lists the levels of the loaded resources, the extra archives included.
-        return next == Step::Levels && !LoadRezFilesOnce() ? Step::Failed : next;
+        // The level page lists the levels of the loaded resources, the extra archives included. An
+        // archive the engine refuses sends the operator back to the archive page, everything else kept.
+        if (next != Step::Levels || LoadRezFilesOnce()) {
+            return next;
+        }
+        return m_CustomRezCount > 0 && m_MountRefused ? Step::RezFiles : Step::Failed;
     }
     case Step::Levels:
         return AfterPage(RunPage(NetGameLevelsTemplate(), pages.m_Levels), Step::Options, Step::Finished);
@@ -255,12 +259,16 @@ bool SetupWizard::MountRezFiles() {
     if (outcome == MountOutcome::ListRejected) {
         ShowErrorBox(m_Context.m_Windows, error);
     } else if (outcome == MountOutcome::EngineRefused) {
-        ShowStringError(m_Context.m_Windows, STR_UNABLE_TO_LOAD_RESOURCES);
+        // The engine's reason names the archive: it goes into the box, on screen while the wizard runs.
+        std::string text(StringTable::Find(STR_UNABLE_TO_LOAD_RESOURCES).value_or(""));
         char reason[256] = {};
         if (m_Context.m_Server->LastErrorText(reason, sizeof reason - 1) == ENGINE_STATUS_OK && reason[0] != '\0') {
-            m_Context.m_Windows.ShowNote(BoundedText(reason, sizeof reason));
+            text += "\n\n";
+            text += BoundedText(reason, sizeof reason);
         }
+        ShowErrorBox(m_Context.m_Windows, text);
     }
+    m_MountRefused = outcome == MountOutcome::EngineRefused;
     return outcome == MountOutcome::Mounted;
 }
 

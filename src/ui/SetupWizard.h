@@ -95,6 +95,7 @@ private:
     int m_WizardError = 1;
     bool m_TcpIpSelected = false;
     bool m_RezFilesLoaded = false;
+    bool m_MountRefused = false; // the last mount failed in the engine (a damaged archive)
     int m_CustomRezCount = 0;
 };
 

@@ -113,9 +113,11 @@ TEST_F(HostileFilesTest, AnArchiveWithAnEntryLargerThanAResourceFileMayBeIsRefus
     EXPECT_EQ(server.Wait(), 1);
     server.FinishReading();
     const std::string errors = server.Errors();
-    const size_t box = errors.find("DravoServ: ERROR - Unable to load Dravo resources.\n");
+    const size_t box = errors.find("DravoServ: ERROR - Unable to load Dravo resources. ");
     ASSERT_NE(box, std::string::npos) << errors;
-    EXPECT_NE(errors.find("Big.dat is larger than 64 MiB", box), std::string::npos) << errors;
+    // The reason is in the box itself, on its line.
+    const std::string line = errors.substr(box, errors.find('\n', box) - box);
+    EXPECT_NE(line.find("Big.dat is larger than 64 MiB"), std::string::npos) << errors;
 }
 
 TEST_F(HostileFilesTest, TheReasonASaveFailedIsShown) {

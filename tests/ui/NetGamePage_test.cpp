@@ -152,23 +152,33 @@ TEST_F(NetGamePageTest, PortOutsideTheRangeIsRefusedWithTheRangeNamedAndKeepsThe
                       page.Click(WizardControl::Next);
                   }),
                   1);
-        ASSERT_FALSE(m_Windows.MessageBoxes().empty());
-        const auto& box = m_Windows.MessageBoxes().back();
+        ASSERT_GE(m_Windows.MessageBoxes().size(), 2u);
+        const auto& box = m_Windows.MessageBoxes()[m_Windows.MessageBoxes().size() - 2]; // before the limit's
         EXPECT_NE(box.m_Text.find("0 to 65535"), std::string::npos) << box.m_Text;
         EXPECT_EQ(box.m_Caption, "Dravo Server Wizard");
         EXPECT_EQ(m_Settings.m_Port, 65535);
         EXPECT_EQ(m_Settings.m_MaxPlayers, 128);
     }
-    EXPECT_EQ(m_Windows.MessageBoxes().size(), 3u) << "one message a refusal, none for the player limit";
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 6u) << "one message a refusal, the player limit's included";
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, PORT_RANGE_TEXT);
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, PLAYERS_RANGE_TEXT);
 }
 
-TEST_F(NetGamePageTest, ServerNameIsCutOrReplaced) {
-    Run([](ScriptedDialog& page) {
+TEST_F(NetGamePageTest, AnEmptyServerNameIsRefusedAndALongOneCut) {
+    std::strcpy(m_Settings.m_ServerName, "Night Owls");
+    Run([this](ScriptedDialog& page) {
         page.SetText(Control::ServerName, "");
         page.Click(WizardControl::Next);
+        EXPECT_FALSE(page.Ended());
+        EXPECT_EQ(FocusedId(page), static_cast<int>(Control::ServerName));
+        EXPECT_STREQ(m_Settings.m_ServerName, "Night Owls") << "nothing stored from a refused page";
+        page.SetText(Control::ServerName, "Early Birds");
+        page.Click(WizardControl::Next);
     });
-    EXPECT_STREQ(m_Host.m_ServerName, "Dravo Server");
-    EXPECT_STREQ(m_Settings.m_ServerName, "Dravo Server");
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, SERVER_NAME_TEXT);
+    EXPECT_STREQ(m_Host.m_ServerName, "Early Birds");
+    EXPECT_STREQ(m_Settings.m_ServerName, "Early Birds");
 
     Run([](ScriptedDialog& page) {
         page.SetText(Control::ServerName, std::string(300, 'n'));

@@ -115,23 +115,26 @@ TEST_F(NetServicesPageTest, NextUsesTheServiceAndStoresTheChoices) {
     });
 }
 
-TEST_F(NetServicesPageTest, RefusedServiceOrNoSelectionIsTheServiceError) {
-    EXPECT_EQ(RunPage([](ScriptedDialog& page) {
+TEST_F(NetServicesPageTest, ARefusedServiceOrNoSelectionSaysSoAndKeepsThePage) {
+    EXPECT_EQ(RunPage([this](ScriptedDialog& page) {
                   page.SelectText(Control::ServiceList, test::MODEM_SERVICE);
                   page.Click(WizardControl::Next);
-              }),
-              4);
-    EXPECT_EQ(m_Error, 2);
-    EXPECT_EQ(m_Settings.m_NetService, 0); // nothing stored
-    EXPECT_STREQ(m_Settings.m_ServiceName, "");
-
-    m_Error = 1;
-    EXPECT_EQ(RunPage([](ScriptedDialog& page) {
+                  EXPECT_FALSE(page.Ended());
+                  EXPECT_EQ(m_Settings.m_NetService, 0); // nothing stored
+                  EXPECT_STREQ(m_Settings.m_ServiceName, "");
                   page.Api().ListSetSelection(Control::ServiceList, NO_SELECTION);
                   page.Click(WizardControl::Next);
+                  EXPECT_FALSE(page.Ended());
+                  page.SelectText(Control::ServiceList, test::TCP_IP_SERVICE);
+                  page.Click(WizardControl::Next);
               }),
-              4);
-    EXPECT_EQ(m_Error, 2);
+              1);
+    EXPECT_TRUE(m_TcpIp);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
+    for (const auto& box : m_Windows.MessageBoxes()) {
+        EXPECT_EQ(box.m_Text, "ERROR - Unable to use the selected network service.");
+        EXPECT_EQ(box.m_Icon, MessageBoxIcon::Exclamation);
+    }
 }
 
 } // namespace

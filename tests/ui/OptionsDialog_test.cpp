@@ -20,7 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <sstream>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -57,27 +59,61 @@ TEST_F(OptionsPageTest, ShowsTheStartValues) {
 TEST_F(OptionsPageTest, NextReadsEveryFieldBack) {
     EXPECT_EQ(RunPage([](ScriptedDialog& page) {
                   page.SetChecked(Control::DoubleJump, false);
-                  page.SetText(Control::RunSpeed, "  2.5x");
-                  page.SetText(Control::MissileSpeed, "fast");
+                  page.SetText(Control::RunSpeed, "  2.5 ");
+                  page.SetText(Control::MissileSpeed, "+3");
                   page.SetText(Control::RespawnScale, "1e1");
                   page.SetText(Control::HealScale, "0");
                   page.SetText(Control::TimeSpeed, "0.25");
-                  page.SetText(Control::NightColor, "0.1 0.2 0.3 and a tail that is far too long");
+                  page.SetText(Control::NightColor, " 0.1 0.2  1 ");
                   page.Click(WizardControl::Next);
               }),
               1);
     EXPECT_EQ(m_Options.m_TractorBeam, 1);
     EXPECT_EQ(m_Options.m_DoubleJump, 0);
     EXPECT_EQ(m_Options.m_RunSpeed, 2.5f);
-    EXPECT_EQ(m_Options.m_MissileSpeed, 0.0f); // not a number
+    EXPECT_EQ(m_Options.m_MissileSpeed, 3.0f);
     EXPECT_EQ(m_Options.m_RespawnScale, 10.0f);
     EXPECT_EQ(m_Options.m_HealScale, 0.0f); // 0 is taken as typed
     EXPECT_EQ(m_Options.m_WorldTimeSpeed, 0.25f);
-    EXPECT_EQ(std::string(m_Options.m_WorldColorNight), std::string("0.1 0.2 0.3 and a tail that i"));
+    EXPECT_EQ(std::string(m_Options.m_WorldColorNight), std::string(" 0.1 0.2  1 "));
+    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+}
+
+TEST_F(OptionsPageTest, WhatTheGameCannotTakeIsRefusedWithWhatItTakesAndTheFocusStays) {
+    const std::pair<Control, std::string> refused[] = {
+        {Control::RunSpeed, "2.5x"},
+        {Control::MissileSpeed, "fast"},
+        {Control::HealScale, ""},
+        {Control::TimeSpeed, "slow"},
+        {Control::NightColor, "999 1 abc"},
+        {Control::NightColor, "0.5 0.5"},
+        {Control::NightColor, "0.1 0.2 0.3 and a tail"},
+        {Control::NightColor, "-0.1 0 0"},
+    };
+    for (const auto& [field, typed] : refused) {
+        const GameOptions before = m_Options;
+        EXPECT_EQ(RunPage([&, field = field, typed = typed](ScriptedDialog& page) {
+                      page.SetText(field, typed);
+                      page.Click(WizardControl::Next);
+                      EXPECT_FALSE(page.Ended()) << typed;
+                      const int focus = page.Model().FocusRequest();
+                      ASSERT_GE(focus, 0) << typed;
+                      EXPECT_EQ(page.Model().Controls()[static_cast<size_t>(focus)].Id(), static_cast<int>(field));
+                      EXPECT_EQ(m_Options.m_RunSpeed, before.m_RunSpeed);
+                      EXPECT_STREQ(m_Options.m_WorldColorNight, before.m_WorldColorNight) << "nothing stored";
+                      page.Click(WizardControl::Back);
+                  }),
+                  3);
+        ASSERT_FALSE(m_Windows.MessageBoxes().empty());
+        const std::string& said = m_Windows.MessageBoxes().back().m_Text;
+        EXPECT_NE(said.find(field == Control::NightColor ? "from 0 to 1" : "must be a number"), std::string::npos)
+            << typed << ": " << said;
+    }
+    EXPECT_EQ(m_Windows.MessageBoxes().size(), std::size(refused));
 }
 
 TEST_F(OptionsPageTest, TimeSpeedOfZeroOrTextKeepsTheOldValue) {
-    for (const char* typed : {"0", "", "slow", "0.0"}) {
+    for (const char* typed : {"0", "", "  ", "0.0"}) {
         RunPage([typed](ScriptedDialog& page) {
             page.SetText(Control::TimeSpeed, typed);
             page.Click(WizardControl::Next);
@@ -96,7 +132,7 @@ TEST_F(OptionsPageTest, NumbersBeyondTheFieldAreHeldAtItsLimit) {
     EXPECT_EQ(m_Options.m_MissileSpeed, -std::numeric_limits<float>::max());
 }
 
-TEST_F(OptionsPageTest, ColourPickerWritesAtOnceAndStartsAtBlack) {
+TEST_F(OptionsPageTest, ColourPickerWritesAtOnceAndStartsAtTheCurrentColour) {
     m_Windows.QueueColor(ColorRgb{255, 0, 0});
     m_Windows.QueueColor(std::nullopt);
     m_Windows.QueueColor(ColorRgb{128, 255, 0});
@@ -112,8 +148,12 @@ TEST_F(OptionsPageTest, ColourPickerWritesAtOnceAndStartsAtBlack) {
               3);
     EXPECT_STREQ(m_Options.m_WorldColorNight, "0.50 1.00 0.00"); // kept though the page went back
     EXPECT_EQ(m_Windows.ColorPickerShows(), 3);
-    const ColorRgb start = m_Windows.LastColorPickerStart();
-    EXPECT_EQ(start.m_Red + start.m_Green + start.m_Blue, 0);
+    const ColorRgb start = m_Windows.LastColorPickerStart(); // the third opening, at the first pick
+    EXPECT_EQ(start.m_Red, 255);
+    EXPECT_EQ(start.m_Green + start.m_Blue, 0);
+    EXPECT_EQ(NightColorOf("0.5 1 0").value_or(ColorRgb{}).m_Red, 128);
+    EXPECT_FALSE(NightColorOf("1 1 1 1"));
+    EXPECT_FALSE(NightColorOf(""));
     EXPECT_EQ(NightColorText(ColorRgb{255, 255, 255}), "1.00 1.00 1.00");
     EXPECT_EQ(NightColorText(ColorRgb{0, 0, 0}), "0.00 0.00 0.00");
 }

@@ -139,17 +139,24 @@ TEST_P(WizardCancelTest, CancelEndsTheWizardAfterAQuestionWithoutStoredLevels) {
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, WizardCancelTest, ::testing::Range<size_t>(0, 5));
 
-TEST_F(WizardTest, RefusedServiceEndsWithTheServiceError) {
-    ChooseService(test::IPX_SERVICE);
+TEST_F(WizardTest, ARefusedServiceKeepsTheOperatorOnItsPage) {
+    m_Windows.AddScript(SERVICES, [this](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SelectText(NetServicesControl::ServiceList, test::IPX_SERVICE));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+        EXPECT_FALSE(page.Ended()) << "the refused service keeps the page";
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // discard the setup
+        EXPECT_TRUE(page.Click(WizardControl::Cancel));
+    });
     EXPECT_FALSE(Run());
-    EXPECT_EQ(m_Wizard->WizardError(), 2);
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(PagesShown(), Pages{SERVICES});
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, DISCARD_SETUP_QUESTION);
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to use the selected network service.");
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "DravoServ");
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Exclamation);
 }
 
-TEST_F(WizardTest, ArchiveTheEngineRefusesEndsWithTheSetupError) {
+TEST_F(WizardTest, AnArchiveTheEngineRefusesIsNamedAndTheOperatorGoesBackToTheArchives) {
     std::ofstream(m_Game.Path() / "Custom" / "broken.rez") << "not an archive";
     ChooseService();
     m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) {
@@ -159,12 +166,22 @@ TEST_F(WizardTest, ArchiveTheEngineRefusesEndsWithTheSetupError) {
     });
     PressNext(GAME);
     PressNext(OPTIONS);
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(PagesShown().back(), OPTIONS); // the level page is never shown
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to load Dravo resources.");
-    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, "ERROR - Unable to setup the network game server.");
-    EXPECT_FALSE(m_Wizard->RezFilesLoaded());
+    m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) { // back, with the archive still chosen
+        ASSERT_EQ(page.ListCount(NetRezFilesControl::ToLoad), 1);
+        EXPECT_TRUE(page.Select(NetRezFilesControl::ToLoad, 0));
+        EXPECT_TRUE(page.Click(NetRezFilesControl::Remove));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    FinishWithLevels({"Frostline"}, {});
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, REZFILES, GAME, OPTIONS, REZFILES, GAME, OPTIONS, LEVELS}));
+    ASSERT_GE(m_Windows.MessageBoxes().size(), 1u);
+    const std::string& error = m_Windows.MessageBoxes()[0].m_Text;
+    EXPECT_EQ(error.substr(0, 39), "ERROR - Unable to load Dravo resources.");
+    EXPECT_NE(error.find("broken.rez"), std::string::npos) << error;
+    EXPECT_TRUE(m_Wizard->RezFilesLoaded());
 }
 
 TEST_F(WizardTest, PageThatCannotRunIsASetupError) {

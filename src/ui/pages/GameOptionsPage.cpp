@@ -4,11 +4,16 @@
 #include "platform/Text.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/StringTable.h"
+#include "res/WizardFrame.h"
 #include "settings/DecimalText.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 namespace dravo {
 namespace {
@@ -37,7 +42,58 @@ float ReadNumber(const DialogApi& dialog, Control id) {
     return static_cast<float>(std::clamp(number, -LARGEST, LARGEST));
 }
 
+// The whole text, blanks around it aside, as one decimal number.
+std::optional<double> WholeNumber(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return std::nullopt;
+    }
+    text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+    if (text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct NumberField {
+    Control Field;
+    std::string_view Name;
+};
+
+constexpr NumberField NUMBER_FIELDS[] = {
+    {Control::RunSpeed, "The run speed"},
+    {Control::MissileSpeed, "The missile speed"},
+    {Control::RespawnScale, "The respawn scale"},
+    {Control::HealScale, "The heal scale"},
+};
+
 } // namespace
+
+std::optional<ColorRgb> NightColorOf(std::string_view text) {
+    std::array<uint8_t, 3> components{};
+    size_t at = 0;
+    for (uint8_t& component : components) {
+        const size_t start = text.find_first_not_of(' ', at);
+        if (start == std::string_view::npos) {
+            return std::nullopt;
+        }
+        at = std::min(text.find(' ', start), text.size());
+        const auto value = WholeNumber(text.substr(start, at - start));
+        if (!value || !(*value >= 0.0 && *value <= 1.0)) {
+            return std::nullopt;
+        }
+        component = static_cast<uint8_t>(std::lround(*value * 255.0));
+    }
+    if (text.find_first_not_of(' ', at) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return ColorRgb{components[0], components[1], components[2]};
+}
 
 std::string NightColorText(ColorRgb color) {
     char text[NIGHT_COLOR_SIZE];
@@ -63,6 +119,9 @@ void GameOptionsPage::OnOpen(DialogApi& dialog) {
 
 void GameOptionsPage::OnPageCommand(DialogApi& dialog, int id, Notification /*code*/) {
     if (id == static_cast<int>(Control::Ok)) {
+        if (!Accepted(dialog)) {
+            return;
+        }
         Store(dialog);
         dialog.EndDialog(PAGE_NEXT);
         return;
@@ -77,6 +136,29 @@ void GameOptionsPage::OnPageCommand(DialogApi& dialog, int id, Notification /*co
             return;
         }
     }
+}
+
+bool GameOptionsPage::Accepted(DialogApi& dialog) const {
+    const auto refuse = [&dialog](Control field, const std::string& text) {
+        (void)dialog.ShowMessageBox(text, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        (void)dialog.SetFocus(field);
+        return false;
+    };
+    for (const NumberField& number : NUMBER_FIELDS) {
+        if (!WholeNumber(dialog.GetItemText(number.Field, OPTION_NUMBER_MAX_CHARS))) {
+            return refuse(number.Field, std::string(number.Name) + " " + std::string(OPTION_NUMBER_TEXT));
+        }
+    }
+    // An empty time speed, or 0, keeps the one the game has.
+    const std::string timeSpeed = dialog.GetItemText(Control::TimeSpeed, OPTION_NUMBER_MAX_CHARS);
+    if (timeSpeed.find_first_not_of(" \t") != std::string::npos && !WholeNumber(timeSpeed)) {
+        return refuse(Control::TimeSpeed,
+                      "The time speed " + std::string(OPTION_NUMBER_TEXT) + " Empty or 0 keeps the game's own.");
+    }
+    if (!NightColorOf(dialog.GetItemText(Control::NightColor, NIGHT_COLOR_MAX_CHARS))) {
+        return refuse(Control::NightColor, std::string(NIGHT_COLOR_TEXT));
+    }
+    return true;
 }
 
 void GameOptionsPage::Store(DialogApi& dialog) {
@@ -96,8 +178,9 @@ void GameOptionsPage::Store(DialogApi& dialog) {
 }
 
 void GameOptionsPage::PickNightColor(DialogApi& dialog) {
-    // The picker opens at black, not at the current colour.
-    const std::optional<ColorRgb> picked = dialog.ChooseColor(ColorRgb{});
+    // The picker opens at the colour the field shows, or at black when the field holds none.
+    const std::optional<ColorRgb> picked = dialog.ChooseColor(
+        NightColorOf(dialog.GetItemText(Control::NightColor, NIGHT_COLOR_MAX_CHARS)).value_or(ColorRgb{}));
     if (!picked) {
         return;
     }

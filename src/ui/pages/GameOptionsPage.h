@@ -7,7 +7,9 @@
 #include "engine/HostingRecords.h"
 #include "ui/pages/WizardPage.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace dravo {
 
@@ -15,6 +17,12 @@ constexpr size_t OPTION_NUMBER_MAX_CHARS = 61;
 constexpr size_t NIGHT_COLOR_MAX_CHARS = 29;
 // A colour component of 0 to 255 as a fraction, in single precision as the colour text is made.
 constexpr float COLOR_COMPONENT_SCALE = 0.003921569f;
+// What the options page refuses.
+inline constexpr std::string_view OPTION_NUMBER_TEXT = "must be a number, for example 1.5.";
+inline constexpr std::string_view NIGHT_COLOR_TEXT =
+    "The night colour must be three numbers from 0 to 1 - red, green and blue - for example 0.5 0.5 0.5.";
+// The colour of a night colour text ("r g b", each 0 to 1), or nothing when the text is not one.
+std::optional<ColorRgb> NightColorOf(std::string_view text);
 
 // "%.2f %.2f %.2f" of the picked colour: white is "1.00 1.00 1.00".
 std::string NightColorText(ColorRgb color);
@@ -27,6 +35,9 @@ public:
 private:
     void OnOpen(DialogApi& dialog) override;
     void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
+    // Every field holds what the game can take; else a message names what it takes, the field gets the
+    // focus, and false.
+    bool Accepted(DialogApi& dialog) const;
     void Store(DialogApi& dialog);
     void PickNightColor(DialogApi& dialog);
 

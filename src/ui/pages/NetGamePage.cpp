@@ -84,7 +84,14 @@ bool NetGamePage::FieldsAccepted(DialogApi& dialog) const {
     if (typed == 0 || typed > MAX_PLAYER_LIMIT) {
         (void)dialog.SetItemText(Control::MaxPlayers,
                                  std::to_string(typed == 0 ? MIN_PLAYERS_WHEN_EMPTY : MAX_PLAYER_LIMIT));
+        (void)dialog.ShowMessageBox(PLAYERS_RANGE_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok,
+                                    MessageBoxIcon::Information);
         (void)dialog.SetFocus(Control::MaxPlayers);
+        return false;
+    }
+    if (dialog.GetItemText(Control::ServerName, SERVER_NAME_MAX_CHARS).empty()) {
+        (void)dialog.ShowMessageBox(SERVER_NAME_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        (void)dialog.SetFocus(Control::ServerName);
         return false;
     }
     return true;

@@ -11,6 +11,9 @@
 namespace dravo {
 namespace {
 
+// The caption of the message that a refused service gives, as for the program's other errors.
+constexpr std::string_view ERROR_CAPTION = "DravoServ";
+
 using Control = NetServicesControl;
 
 struct DisplayName {
@@ -106,8 +109,10 @@ void NetServicesPage::Next(DialogApi& dialog) {
     const auto serviceId = dialog.ListData(Control::ServiceList, selected);
     if (selected == NO_SELECTION || !serviceId || *serviceId <= 0 || *serviceId > UINT32_MAX ||
         m_Server.UseService(static_cast<uint32_t>(*serviceId)) != ENGINE_TRUE) {
-        m_WizardError = STR_UNABLE_TO_USE_SERVICE;
-        dialog.EndDialog(PAGE_ERROR);
+        // The operator stays on the page to choose another service; nothing entered is lost.
+        (void)dialog.ShowMessageBox(StringTable::Find(STR_UNABLE_TO_USE_SERVICE).value_or(""), ERROR_CAPTION,
+                                    MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
+        (void)dialog.SetFocus(Control::ServiceList);
         return;
     }
     m_Settings.m_NetService = selected;

@@ -1,5 +1,6 @@
 // NetServicesPage: the first setup page. The operator picks the engine's network service and what the
-// server broadcasts; Next selects the service in the engine and fills the service part of HostInfo.
+// server broadcasts; Next selects the service in the engine and fills the service part of HostInfo. A
+// service the engine refuses (or none selected) is said in a message box, and the page stays open.
 #pragma once
 
 #include "engine/EngineServer.h"
