@@ -30,6 +30,7 @@ void AddressTable::Clear(const SipHashKey& key) {
     m_Lists[PROBATION] = List{};
     m_Lists[PROTECTED] = List{};
     m_Unused = 0;
+    m_LastSeen = NONE;
 }
 
 AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& isNew) {
@@ -39,6 +40,7 @@ AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& i
         if (m_Slots[slot].m_Entry.m_Address == address) {
             isNew = false;
             Touch(slot, nowMs);
+            m_LastSeen = slot;
             return m_Slots[slot].m_Entry;
         }
     }
@@ -47,11 +49,13 @@ AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& i
     Slot& taken = m_Slots[slot];
     taken.m_Entry = Entry{};
     taken.m_Entry.m_Address = address;
+    taken.m_Entry.m_Crowded = chain >= MAX_CHAIN;
     taken.m_Entry.m_FirstMs = nowMs;
     taken.m_Entry.m_SeenMs = nowMs;
     taken.m_Chain = m_Buckets[bucket];
     m_Buckets[bucket] = slot;
     PushFront(slot, PROBATION);
+    m_LastSeen = slot;
     return taken.m_Entry;
 }
 
@@ -61,15 +65,30 @@ void AddressTable::Touch(uint32_t slot, uint32_t nowMs) {
     if (entry.m_Protected && nowMs - entry.m_SeenMs >= m_Times.m_ProtectedIdleMs) {
         entry.m_Protected = false; // idle too long: it starts over as a stranger
         entry.m_FirstMs = nowMs;
-    } else if (!entry.m_Protected && nowMs - entry.m_FirstMs >= m_Times.m_PromoteAfterMs &&
-               (!entry.m_WasPromoted || nowMs - entry.m_PromotedMs >= m_Times.m_PromoteEveryMs) &&
-               MakeProtectedRoom(nowMs)) {
-        entry.m_Protected = true;
-        entry.m_WasPromoted = true;
-        entry.m_PromotedMs = nowMs;
     }
     entry.m_SeenMs = nowMs;
     PushFront(slot, entry.m_Protected ? PROTECTED : PROBATION);
+}
+
+bool AddressTable::PromoteLastSeen(uint32_t nowMs) {
+    if (m_LastSeen == NONE) {
+        return false;
+    }
+    Entry& entry = m_Slots[m_LastSeen].m_Entry;
+    if (entry.m_Protected) {
+        return true;
+    }
+    const bool due = nowMs - entry.m_FirstMs >= m_Times.m_PromoteAfterMs &&
+                     (!entry.m_WasPromoted || nowMs - entry.m_PromotedMs >= m_Times.m_PromoteEveryMs);
+    if (!due || !MakeProtectedRoom(nowMs)) {
+        return false;
+    }
+    Unlink(m_LastSeen);
+    entry.m_Protected = true;
+    entry.m_WasPromoted = true;
+    entry.m_PromotedMs = nowMs;
+    PushFront(m_LastSeen, PROTECTED);
+    return true;
 }
 
 // Room among the protected: free, or taken from the stalest one once it has been idle too long.

@@ -3,9 +3,11 @@
 // A segmented table of least recently seen addresses. A new address comes in on
 // probation. It becomes protected (a browser, in the limiter's eyes) only when
 // it is seen again at least PromoteAfterMs after the sighting that brought it
-// in, at most once every PromoteEveryMs, and while the protected segment has
-// room: status costs time, not datagrams, and a protected address is never
-// pushed out by a newer one. A protected address that asks nothing for
+// in while it asks little (the caller, which keeps the allowances, says so by
+// promoting the address it saw last), at most once every PromoteEveryMs, and
+// while the protected segment has room: status costs time, not datagrams, an
+// address that keeps asking much never earns it, and a protected address is
+// never pushed out by a newer one. A protected address that asks nothing for
 // ProtectedIdleMs goes back on probation. When the table is full, the address
 // seen least recently on probation makes room (a protected one only when
 // probation is empty), so a flood of new addresses only pushes out its own kind.
@@ -49,13 +51,20 @@ public:
         int64_t m_ReserveMilli = 0;
         bool m_Protected = false;
         bool m_WasPromoted = false;
+        // It came in through a full bucket. Under a secret key that happens to almost no address: it is the
+        // mark of a set built to collide, or of a table far past its size.
+        bool m_Crowded = false;
     };
 
     AddressTable(size_t capacity, const SipHashKey& key, AddressTimes times = {});
 
-    // The address's entry, marked as seen at `nowMs` (promoted or expired as its times say); a new entry,
-    // in place of the stalest, when the address is not in the table. `isNew` tells which.
+    // The address's entry, marked as seen at `nowMs` (and back on probation when it was protected but idle
+    // too long); a new entry, in place of the stalest, when the address is not in the table. `isNew` tells
+    // which.
     Entry& See(uint32_t address, uint32_t nowMs, bool& isNew);
+    // Protects the address seen last, an address that asks little, when its time has come and there is
+    // room; true when it is protected now.
+    bool PromoteLastSeen(uint32_t nowMs);
     // Forgets every address; from now on the buckets follow `key`.
     void Clear(const SipHashKey& key);
     size_t Size() const { return m_Lists[PROBATION].m_Size + m_Lists[PROTECTED].m_Size; }
@@ -98,7 +107,8 @@ private:
     std::vector<uint32_t> m_Buckets; // first slot of each bucket
     List m_Lists[2];
     size_t m_ProtectedLimit;
-    uint32_t m_Unused = 0; // slots never used yet are m_Unused .. capacity - 1
+    uint32_t m_Unused = 0;      // slots never used yet are m_Unused .. capacity - 1
+    uint32_t m_LastSeen = NONE; // the slot See returned last
 };
 
 } // namespace dravo

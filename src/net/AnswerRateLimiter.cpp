@@ -72,12 +72,14 @@ std::optional<AnswerRateLimiter::Standing> AnswerRateLimiter::TakeAllowance(uint
     if (entry->m_AllowanceMilli < MILLI) {
         return std::nullopt;
     }
-    const bool light = entry->m_AllowanceMilli * 2 >= capacity;
+    // One that came in through a full bucket counts as asking much: a set built against the table's hash
+    // never passes for newcomers, however many addresses it has.
+    const bool light = entry->m_AllowanceMilli * 2 >= capacity && !entry->m_Crowded;
     entry->m_AllowanceMilli -= MILLI;
     if (!light) {
-        return Standing::Heavy;
+        return Standing::Heavy; // and never promoted: a browser asks little
     }
-    return entry->m_Protected ? Standing::Browser : Standing::Light;
+    return m_Table.PromoteLastSeen(nowMs) ? Standing::Browser : Standing::Light;
 }
 
 // What of `amount` must be left after an answer to an address of this standing.

@@ -12,10 +12,12 @@
 //     together can be sent. Both are counted over the last second, so that no
 //     second, a flood's first included, sends more than the budget;
 //   - the budgets are shared out: an address that has used up more than half its
-//     own allowance may spend them only down to half; any other down to a
+//     own allowance (or that the table took in through a full bucket, the mark
+//     of addresses built to collide) may spend them only down to half; any other down to a
 //     quarter; the last quarter is kept for browsers (addresses the table
-//     protects) that ask little, each drawing on it no more than its own share
-//     of it (the quarter over the protected addresses, at least one answer).
+//     protects: they came back at least 2 s after their first query, asking
+//     little) that ask little, each drawing on it no more than its own share of
+//     it (the quarter over the protected addresses, at least one answer).
 //     A flood therefore cannot silence a browser that was there before it, nor
 //     take a newcomer's place by asking more often.
 // The table of addresses has a fixed size (see AddressTable); a full table makes

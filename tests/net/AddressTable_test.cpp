@@ -31,9 +31,11 @@ bool Knows(AddressTable& table, uint32_t address, uint32_t now) {
     return !isNew;
 }
 
+// Sees an address that asks little, which the caller then promotes when its time has come.
 bool IsProtected(AddressTable& table, uint32_t address, uint32_t now) {
     bool isNew = false;
-    return table.See(address, now, isNew).m_Protected;
+    (void)table.See(address, now, isNew);
+    return table.PromoteLastSeen(now);
 }
 
 TEST(AddressTable, BucketsArePowersOfTwoAndTheKeyDecides) {
@@ -69,7 +71,16 @@ TEST(AddressTable, ASetBuiltForOneBucketOnlyEverHoldsEightPlacesThere) {
         EXPECT_TRUE(Knows(table, colliding[i], 100)) << i;
     }
     EXPECT_TRUE(Knows(table, other, 100)); // the flood of one bucket never touched another
-    EXPECT_FALSE(Knows(table, colliding[0], 100));
+    // The first eight came in while there was room; the rest through the full bucket.
+    bool isNew = false;
+    EXPECT_FALSE(table.See(other, 101, isNew).m_Crowded);
+    EXPECT_TRUE(table.See(colliding[19], 101, isNew).m_Crowded);
+    EXPECT_FALSE(isNew);
+    AddressTable fresh(64, KEY);
+    for (size_t i = 0; i < AddressTable::MAX_CHAIN; ++i) {
+        EXPECT_FALSE(fresh.See(colliding[i], 0, isNew).m_Crowded) << i;
+    }
+    EXPECT_TRUE(fresh.See(colliding[AddressTable::MAX_CHAIN], 0, isNew).m_Crowded);
 }
 
 TEST(AddressTable, AFullBucketMakesRoomFromItsProbationBeforeItsProtected) {
@@ -97,6 +108,11 @@ TEST(AddressTable, AFullBucketMakesRoomFromItsProbationBeforeItsProtected) {
 TEST(AddressTable, StatusCostsTimeNotQueries) {
     AddressTable table(64, KEY);
     constexpr uint32_t BROWSER = 0x0A000001;
+    // Seen again and again without its caller's word that it asks little, an address stays a stranger.
+    for (uint32_t now = 0; now < 10000; now += 100) {
+        (void)Knows(table, 0x0A0000FF, now);
+    }
+    EXPECT_EQ(table.ProtectedCount(), 0u);
     EXPECT_FALSE(IsProtected(table, BROWSER, 10000));
     for (uint32_t now = 10000; now < 12000; now += 100) {
         EXPECT_FALSE(IsProtected(table, BROWSER, now)) << now; // back to back or within 2 s: still a stranger

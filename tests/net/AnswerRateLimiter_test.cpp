@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace dravo {
 namespace {
 
@@ -177,6 +179,48 @@ TEST(AnswerRateLimiter, BrowsersShareTheReserveAndNoneTakesMoreThanItsShare) {
         bob += Answer(limiter, BOB, now, 400, 400) != Verdict::Drop ? 1 : 0;
     }
     EXPECT_EQ(bob, 2);
+}
+
+TEST(AnswerRateLimiter, AddressesThatKeepAskingMuchNeverBecomeBrowsersNorThinTheReserve) {
+    AnswerRateLimiter limiter(KEY);
+    limiter.SetLimits(BytesOnly(8000), KEY);
+    uint32_t now = 0;
+    Protect(limiter, ALICE, now);
+    // A hundred addresses ask ten times a second for three seconds: they keep coming back, but asking much.
+    for (uint32_t at = now; at < now + 3000; at += 100) {
+        for (uint32_t address = 100; address < 200; ++address) {
+            (void)Answer(limiter, address, at, 250, 250);
+        }
+    }
+    now += 3000;
+    // Strangers spend what they may; Alice's share of the quarter, 2000 bytes, is still all of it.
+    for (uint32_t address = 1000; address < 1040; ++address) {
+        (void)Answer(limiter, address, now, 250, 250);
+    }
+    int alice = 0;
+    for (int i = 0; i < 6; ++i) {
+        alice += Answer(limiter, ALICE, now, 400, 400) != Verdict::Drop ? 1 : 0;
+    }
+    EXPECT_EQ(alice, 5); // answers of 400 bytes; had the hundred been taken for browsers, her share would be 20
+}
+
+TEST(AnswerRateLimiter, NewcomersThroughAFullBucketCountAsAskingMuch) {
+    AnswerRateLimiter limiter(KEY, 64);
+    limiter.SetLimits(BytesOnly(10000), KEY);
+    // Addresses that all fall into one bucket: each newcomer after the eighth pushes out another.
+    std::vector<uint32_t> colliding;
+    for (uint32_t address = 0x0A000001; colliding.size() < 40; ++address) {
+        if (AddressTable::Bucket(KEY, address, AddressTable::BucketCount(64)) == 3) {
+            colliding.push_back(address);
+        }
+    }
+    int answered = 0;
+    for (const uint32_t address : colliding) {
+        answered += Answer(limiter, address, 0, 500, 500) != Verdict::Drop ? 1 : 0;
+    }
+    EXPECT_EQ(answered, 10); // the eight that had room, down to a quarter; the rest only down to half
+    // A newcomer elsewhere still finds the part they could not take.
+    EXPECT_EQ(Answer(limiter, 0x0B000001, 0, 500, 500), Verdict::Full);
 }
 
 TEST(AnswerRateLimiter, TheFirstSecondOfAFloodGetsOneSecondsBudgetAfterAQuietHour) {
