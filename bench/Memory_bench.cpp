@@ -12,7 +12,7 @@
 // Goal: the front end's share at most 8 MB.
 #include "engine/AppHandler.h"
 #include "engine/HostingRecords.h"
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "support/BenchGame.h"
 #include "support/Figures.h"
 #include "support/LoopbackPorts.h"

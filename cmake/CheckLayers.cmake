@@ -1,9 +1,10 @@
 # Proves the layering: cmake -DROOT=<source tree> -P cmake/CheckLayers.cmake
 #
-# The table (src/Layers.txt) must list every folder of src/ once, no folder may include itself through
-# another (what a folder may include, every folder that may include it may include too, and none names
-# itself), and every #include "folder/File.h" of src/ and refengine/ must follow an edge of the table.
-# Prints every wrong edge and fails when there is one.
+# The table (src/Layers.txt) names, for every folder of src/ once, the folders it uses directly. Checked
+# here: every folder named has a line of its own, none is named twice or names itself, and none reaches
+# itself through the others (no cycle). Then every #include "folder/File.h" of src/ and refengine/ must
+# name a folder that the including folder reaches through the table (cmake/Layers.cmake computes that
+# closure). Prints every wrong edge and fails when there is one.
 cmake_minimum_required(VERSION 3.25)
 if(NOT ROOT)
     get_filename_component(ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
@@ -12,28 +13,23 @@ include("${CMAKE_CURRENT_LIST_DIR}/Layers.cmake")
 dravo_read_layers("${ROOT}/src/Layers.txt" LAYER)
 
 set(problems)
-# The table itself: known folders, no self edge, closed under "may include".
+# The table itself: one line a folder, known folders, no self edge, no cycle.
+foreach(folder IN LISTS LAYER_REPEATED)
+    list(APPEND problems "Layers.txt: ${folder} has more than one line")
+endforeach()
 foreach(folder IN LISTS LAYER_FOLDERS)
     dravo_layer_key("${folder}" key)
-    foreach(below IN LISTS LAYER_ALLOWED_${key})
+    foreach(below IN LISTS LAYER_DIRECT_${key})
         if(below STREQUAL folder)
             list(APPEND problems "Layers.txt: ${folder} names itself")
-        endif()
-        if(NOT below IN_LIST LAYER_FOLDERS)
-            list(APPEND problems "Layers.txt: ${folder} may include ${below}, which has no line of its own")
-            continue()
-        endif()
-        if(folder STREQUAL "refengine")
-            continue() # it sees the engine folder alone, not what the loader there builds on
-        endif()
-        dravo_layer_key("${below}" belowKey)
-        foreach(further IN LISTS LAYER_ALLOWED_${belowKey})
-            if(NOT further IN_LIST LAYER_ALLOWED_${key} AND NOT further STREQUAL folder)
-                list(APPEND problems "Layers.txt: ${folder} may include ${below}, so it must list ${further} too")
-            elseif(further STREQUAL folder)
-                list(APPEND problems "Layers.txt: a cycle: ${folder} may include ${below}, which may include ${folder}")
+        elseif(NOT below IN_LIST LAYER_FOLDERS)
+            list(APPEND problems "Layers.txt: ${folder} uses ${below}, which has no line of its own")
+        else()
+            dravo_layer_key("${below}" belowKey)
+            if(folder IN_LIST LAYER_ALLOWED_${belowKey})
+                list(APPEND problems "Layers.txt: a cycle: ${folder} uses ${below}, which reaches ${folder}")
             endif()
-        endforeach()
+        endif()
     endforeach()
 endforeach()
 
@@ -63,7 +59,7 @@ foreach(source IN LISTS sources)
         if(target STREQUAL "" OR target STREQUAL folder)
             continue() # a file of the same folder
         endif()
-        if(EXISTS "${ROOT}/${directory}/${included}" AND NOT folder STREQUAL "refengine")
+        if(EXISTS "${ROOT}/${directory}/${included}")
             list(APPEND problems "${source}: \"${included}\" is reached through the including file's folder")
             continue()
         endif()

@@ -1,7 +1,9 @@
 # Proves that the layers are enforced, not only described:
 #   cmake -DROOT=<source tree> -DSCRATCH=<dir> -DLAYER_TREES=<build>/layers -DCXX=<compiler> -P LayerProbe.cmake
 # 1. the source tree passes the include check;
-# 2. a copy of it with one wrong-way include (host includes ui) fails the check;
+# 2. copies of it fail the check with one wrong-way include (host includes ui), a cycle in the table, a
+#    folder named without a line of its own and a folder with two lines; a copy in which app includes a
+#    folder it reaches only through others (net, through host) passes;
 # 3. a host file that includes a ui header does not compile against the host library's headers,
 #    while one that includes a net header does.
 cmake_minimum_required(VERSION 3.25)
@@ -26,12 +28,43 @@ run_check("${ROOT}" TRUE)
 
 file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}")
-file(COPY "${ROOT}/src" "${ROOT}/refengine" DESTINATION "${SCRATCH}")
-file(APPEND "${SCRATCH}/src/host/UpdateLock.cpp" "#include \"ui/ConsoleWindow.h\"\n")
-run_check("${SCRATCH}" FALSE)
-if(NOT CHECK_OUTPUT MATCHES "src/host/UpdateLock.cpp: host may not include ui/ConsoleWindow.h")
-    message(FATAL_ERROR "The layer check did not name the wrong edge:\n${CHECK_OUTPUT}")
-endif()
+
+# A copy of the source tree to spoil: scratch_tree(<name> <out>).
+function(scratch_tree name out)
+    set(tree "${SCRATCH}/${name}")
+    file(MAKE_DIRECTORY "${tree}")
+    file(COPY "${ROOT}/src" "${ROOT}/refengine" DESTINATION "${tree}")
+    set(${out} "${tree}" PARENT_SCOPE)
+endfunction()
+
+# Expects the check to fail on the tree, naming the problem.
+function(expect_problem tree problem)
+    run_check("${tree}" FALSE)
+    string(FIND "${CHECK_OUTPUT}" "${problem}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "The layer check did not say \"${problem}\":\n${CHECK_OUTPUT}")
+    endif()
+endfunction()
+
+# A wrong-way include.
+scratch_tree(wrong_way tree)
+file(APPEND "${tree}/src/host/UpdateLock.cpp" "#include \"ui/ConsoleWindow.h\"\n")
+expect_problem("${tree}" "src/host/UpdateLock.cpp: host may not include ui/ConsoleWindow.h")
+
+# A folder below the ones it names directly, reached through them, may be included: the closure.
+scratch_tree(reached tree)
+file(APPEND "${tree}/src/app/CommandLine.cpp" "#include \"net/QueryReporter.h\"\n")
+run_check("${tree}" TRUE)
+
+# The table: a cycle, a folder without a line, a folder with two.
+scratch_tree(cycle tree)
+file(READ "${tree}/src/Layers.txt" table)
+string(REGEX REPLACE "\nplatform\n" "\nplatform app\n" spoiled "${table}")
+file(WRITE "${tree}/src/Layers.txt" "${spoiled}")
+expect_problem("${tree}" "a cycle: platform uses app, which reaches platform")
+file(WRITE "${tree}/src/Layers.txt" "${table}engine nowhere\n")
+expect_problem("${tree}" "engine has more than one line")
+expect_problem("${tree}" "engine uses nowhere, which has no line of its own")
 
 function(compile_probe name include expect_success)
     set(probe "${SCRATCH}/${name}.cpp")

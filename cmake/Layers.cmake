@@ -1,6 +1,11 @@
-# Reads src/Layers.txt: dravo_read_layers(<table file> <prefix>) sets <prefix>_FOLDERS (the folders in
-# table order) and, for each folder, <prefix>_ALLOWED_<key> (the folders it may include), where <key> is
-# the folder with "/" as "_".
+# Reads src/Layers.txt (a line: a folder, then the folders it uses; a line that begins with a blank goes
+# on with the line before; "#" begins a comment): dravo_read_layers(<table file> <prefix>) sets <prefix>_FOLDERS (the folders in
+# table order), <prefix>_REPEATED (folders with more than one line) and, for each folder, with <key> the
+# folder with "/" as "_":
+#   <prefix>_DIRECT_<key>   the folders its line names, those it uses directly (it links them);
+#   <prefix>_ALLOWED_<key>  every folder it reaches through the table, in table order: what it may
+#                           include. A folder on a cycle reaches itself; a folder named without a line
+#                           of its own reaches nothing further.
 function(dravo_layer_key folder out)
     string(REPLACE "/" "_" key "${folder}")
     set(${out} "${key}" PARENT_SCOPE)
@@ -9,17 +14,75 @@ endfunction()
 function(dravo_read_layers table prefix)
     file(STRINGS "${table}" lines)
     set(folders)
+    set(repeated)
+    set(key "") # the folder of the line read last
     foreach(line IN LISTS lines)
         string(REGEX REPLACE "#.*$" "" line "${line}")
+        set(continued FALSE)
+        if(line MATCHES "^[ \t]" AND NOT key STREQUAL "")
+            set(continued TRUE)
+        endif()
         string(STRIP "${line}" line)
         if(line STREQUAL "")
             continue()
         endif()
         string(REGEX REPLACE "[ \t]+" ";" words "${line}")
+        if(continued)
+            list(APPEND direct_${key} ${words})
+            continue()
+        endif()
         list(POP_FRONT words folder)
+        if(folder IN_LIST folders)
+            list(APPEND repeated "${folder}")
+        endif()
         list(APPEND folders "${folder}")
         dravo_layer_key("${folder}" key)
-        set(${prefix}_ALLOWED_${key} "${words}" PARENT_SCOPE)
+        set(direct_${key} "${words}")
+    endforeach()
+    list(REMOVE_DUPLICATES folders)
+
+    # The closure: each folder's set grows by the sets of the folders in it until none grows. Sets only
+    # grow and are bounded by the table, so this ends, cycles included.
+    foreach(folder IN LISTS folders)
+        dravo_layer_key("${folder}" key)
+        set(reach_${key} "${direct_${key}}")
+    endforeach()
+    set(grew TRUE)
+    while(grew)
+        set(grew FALSE)
+        foreach(folder IN LISTS folders)
+            dravo_layer_key("${folder}" key)
+            set(reach "${reach_${key}}")
+            foreach(below IN LISTS reach_${key})
+                dravo_layer_key("${below}" belowKey)
+                list(APPEND reach ${reach_${belowKey}})
+            endforeach()
+            list(REMOVE_DUPLICATES reach)
+            list(LENGTH reach after)
+            list(LENGTH reach_${key} before)
+            if(NOT after EQUAL before)
+                set(reach_${key} "${reach}")
+                set(grew TRUE)
+            endif()
+        endforeach()
+    endwhile()
+
+    foreach(folder IN LISTS folders)
+        dravo_layer_key("${folder}" key)
+        set(ordered)
+        foreach(candidate IN LISTS folders)
+            if(candidate IN_LIST reach_${key})
+                list(APPEND ordered "${candidate}")
+            endif()
+        endforeach()
+        foreach(candidate IN LISTS reach_${key}) # folders without a line of their own, last
+            if(NOT candidate IN_LIST ordered)
+                list(APPEND ordered "${candidate}")
+            endif()
+        endforeach()
+        set(${prefix}_DIRECT_${key} "${direct_${key}}" PARENT_SCOPE)
+        set(${prefix}_ALLOWED_${key} "${ordered}" PARENT_SCOPE)
     endforeach()
     set(${prefix}_FOLDERS "${folders}" PARENT_SCOPE)
+    set(${prefix}_REPEATED "${repeated}" PARENT_SCOPE)
 endfunction()

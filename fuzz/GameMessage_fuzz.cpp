@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 #include "host/ServerSession.h"
 #include "settings/GameOptionCommands.h"
+#include "support/ManualSteps.h"
 
 #include <cstring>
 #include <string>
@@ -40,9 +41,9 @@ struct Host {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Host host;
+    test::ManualSteps steps(host.m_Clock);
     ServerSession session(host.m_View, host.m_Clock,
-                          SessionRecords{host.m_Host, host.m_Options, host.m_Game, host.m_EmptyExit, 0});
-    session.SetWorkerEnabled(false);
+                          SessionRecords{host.m_Host, host.m_Options, host.m_Game, host.m_EmptyExit, 0}, &steps);
     if (!session.InitSession(&host.m_Engine) || !session.StartHosting()) {
         std::abort();
     }
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         host.m_Clock.SleepMs(9);
         {
             std::scoped_lock lock(session.Lock());
-            session.UpdateStep();
+            steps.Step();
         }
         start = end + 1;
     }

@@ -83,6 +83,74 @@ std::string RezArchive::CheckName(std::string_view name) {
     return {};
 }
 
+namespace {
+
+// The header: magic, version, size and entry count. Empty when it is good; `count` is then set.
+std::string CheckHeader(std::ifstream& stream, uint64_t fileSize, uint32_t& count) {
+    unsigned char header[RezFormat::HEADER_SIZE];
+    if (fileSize < RezFormat::HEADER_SIZE || !ReadExactly(stream, header, sizeof header)) {
+        return "it is too short to hold an archive header";
+    }
+    if (std::string_view(reinterpret_cast<const char*>(header), RezFormat::MAGIC.size()) != RezFormat::MAGIC) {
+        return "it does not start with " + std::string(RezFormat::MAGIC);
+    }
+    if (ReadUint(header + 8, 4) != RezFormat::VERSION) {
+        return "its format version " + std::to_string(ReadUint(header + 8, 4)) + " is not supported";
+    }
+    if (fileSize > RezFormat::MAX_ARCHIVE_SIZE) {
+        return "it is larger than 4 GiB";
+    }
+    count = ReadUint(header + 12, 4);
+    if (count > (fileSize - RezFormat::HEADER_SIZE) / RezFormat::ENTRY_FIXED_SIZE) {
+        return "its entry table is larger than the file";
+    }
+    return {};
+}
+
+// The entry table after the header; `position` ends where the file's data area begins.
+std::string ReadEntries(std::ifstream& stream, uint64_t fileSize, uint32_t count,
+                        std::vector<RezArchive::Entry>& entries, uint64_t& position) {
+    entries.reserve(count);
+    position = RezFormat::HEADER_SIZE;
+    for (uint32_t i = 0; i < count; ++i) {
+        unsigned char fixed[RezFormat::ENTRY_FIXED_SIZE];
+        if (position + sizeof fixed > fileSize || !ReadExactly(stream, fixed, sizeof fixed)) {
+            return "its entry table runs past the end of the file";
+        }
+        const uint32_t nameLength = ReadUint(fixed + 8, 2);
+        position += sizeof fixed;
+        if (nameLength == 0 || nameLength > RezFormat::MAX_NAME_LENGTH || position + nameLength > fileSize) {
+            return "entry " + std::to_string(i) + " has a bad name length";
+        }
+        std::string name(nameLength, '\0');
+        if (!ReadExactly(stream, name.data(), nameLength)) {
+            return "its entry table runs past the end of the file";
+        }
+        position += nameLength;
+        if (std::string problem = RezArchive::CheckName(name); !problem.empty()) {
+            return problem;
+        }
+        entries.push_back({ResourcePath::Split(name), std::move(name), ReadUint(fixed, 4), ReadUint(fixed + 4, 4)});
+    }
+    return {};
+}
+
+// Every entry's data lies in the data area, within the size a resource file may have.
+std::string CheckDataAreas(const std::vector<RezArchive::Entry>& entries, uint64_t dataStart, uint64_t fileSize) {
+    for (const RezArchive::Entry& entry : entries) {
+        if (entry.m_Offset < dataStart || uint64_t{entry.m_Offset} + entry.m_Size > fileSize) {
+            return "the data of " + entry.m_Name + " lies outside the file's data area";
+        }
+        if (entry.m_Size > MAX_RESOURCE_FILE_SIZE) {
+            return entry.m_Name + " is larger than " + std::to_string(MAX_RESOURCE_FILE_SIZE >> 20) +
+                   " MiB, more than any resource file may be";
+        }
+    }
+    return CheckNamesAgree(entries);
+}
+
+} // namespace
+
 std::unique_ptr<RezArchive> RezArchive::Open(const std::filesystem::path& path, std::string& error) {
     std::ifstream stream(path, std::ios::binary);
     if (!stream) {
@@ -97,67 +165,17 @@ std::unique_ptr<RezArchive> RezArchive::Open(const std::filesystem::path& path, 
         return nullptr;
     }
     const auto fileSize = static_cast<uint64_t>(endPosition);
-    unsigned char header[RezFormat::HEADER_SIZE];
-    if (fileSize < RezFormat::HEADER_SIZE || !ReadExactly(stream, header, sizeof header)) {
-        error = Refuse(path, "it is too short to hold an archive header");
-        return nullptr;
-    }
-    if (std::string_view(reinterpret_cast<const char*>(header), RezFormat::MAGIC.size()) != RezFormat::MAGIC) {
-        error = Refuse(path, "it does not start with " + std::string(RezFormat::MAGIC));
-        return nullptr;
-    }
-    if (ReadUint(header + 8, 4) != RezFormat::VERSION) {
-        error = Refuse(path, "its format version " + std::to_string(ReadUint(header + 8, 4)) + " is not supported");
-        return nullptr;
-    }
-    if (fileSize > RezFormat::MAX_ARCHIVE_SIZE) {
-        error = Refuse(path, "it is larger than 4 GiB");
-        return nullptr;
-    }
-    const uint32_t count = ReadUint(header + 12, 4);
-    if (count > (fileSize - RezFormat::HEADER_SIZE) / RezFormat::ENTRY_FIXED_SIZE) {
-        error = Refuse(path, "its entry table is larger than the file");
-        return nullptr;
-    }
+    uint32_t count = 0;
     std::vector<Entry> entries;
-    entries.reserve(count);
-    uint64_t position = RezFormat::HEADER_SIZE;
-    for (uint32_t i = 0; i < count; ++i) {
-        unsigned char fixed[RezFormat::ENTRY_FIXED_SIZE];
-        if (position + sizeof fixed > fileSize || !ReadExactly(stream, fixed, sizeof fixed)) {
-            error = Refuse(path, "its entry table runs past the end of the file");
-            return nullptr;
-        }
-        const uint32_t nameLength = ReadUint(fixed + 8, 2);
-        position += sizeof fixed;
-        if (nameLength == 0 || nameLength > RezFormat::MAX_NAME_LENGTH || position + nameLength > fileSize) {
-            error = Refuse(path, "entry " + std::to_string(i) + " has a bad name length");
-            return nullptr;
-        }
-        std::string name(nameLength, '\0');
-        if (!ReadExactly(stream, name.data(), nameLength)) {
-            error = Refuse(path, "its entry table runs past the end of the file");
-            return nullptr;
-        }
-        position += nameLength;
-        if (std::string problem = CheckName(name); !problem.empty()) {
-            error = Refuse(path, problem);
-            return nullptr;
-        }
-        entries.push_back({ResourcePath::Split(name), std::move(name), ReadUint(fixed, 4), ReadUint(fixed + 4, 4)});
+    uint64_t dataStart = 0;
+    std::string problem = CheckHeader(stream, fileSize, count);
+    if (problem.empty()) {
+        problem = ReadEntries(stream, fileSize, count, entries, dataStart);
     }
-    for (const Entry& entry : entries) {
-        if (entry.m_Offset < position || uint64_t{entry.m_Offset} + entry.m_Size > fileSize) {
-            error = Refuse(path, "the data of " + entry.m_Name + " lies outside the file's data area");
-            return nullptr;
-        }
-        if (entry.m_Size > MAX_RESOURCE_FILE_SIZE) {
-            error = Refuse(path, entry.m_Name + " is larger than " + std::to_string(MAX_RESOURCE_FILE_SIZE >> 20) +
-                                     " MiB, more than any resource file may be");
-            return nullptr;
-        }
+    if (problem.empty()) {
+        problem = CheckDataAreas(entries, dataStart, fileSize);
     }
-    if (std::string problem = CheckNamesAgree(entries); !problem.empty()) {
+    if (!problem.empty()) {
         error = Refuse(path, problem);
         return nullptr;
     }

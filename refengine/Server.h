@@ -30,6 +30,7 @@
 #include "engine/AppHandler.h"
 #include "engine/EngineServer.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -109,6 +110,14 @@ private:
 
     // ServerCommands.cpp: the hosting commands and the variables hosting reads (lock held).
     void AddHostingCommands();
+    bool StatusCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool KickCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool AddFragCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool FailFrameCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool GameTextCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool StallFrameCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool ExhaustMemoryCommand(const CommandLine& words, CommandInterpreter::Output& out);
+    bool FrameIntervalsCommand(const CommandLine& words, CommandInterpreter::Output& out);
     double NumberVariable(const char* name, double fallback, double lowest, double highest) const;
     std::string TextVariable(const char* name) const;
     GameSession::FrameSettings ReadFrameSettings() const;
@@ -129,6 +138,7 @@ private:
     FrameIntervals m_FrameIntervals;              // between RunFrame calls since the session opened
     std::optional<std::string> m_FailNextFrame;   // set by "failframe": the next RunFrame fails with this text
     bool m_ExhaustMemoryNextFrame = false;        // set by "exhaustmemory"
+    std::atomic<uint32_t> m_StallNextFrameMs{0};  // set by "stallframe": the next RunFrame first waits this long
     std::vector<std::string> m_InjectedGameTexts; // set by "gametext", handed up by the next frame
     static constexpr size_t MAX_INJECTED_GAME_TEXTS = 64;
 };

@@ -5,6 +5,7 @@
 //   addfrag <name> [n]      gives a player n frags (1 unless given), for tests and demos
 //   failframe [text]        the next RunFrame fails with the text
 //   exhaustmemory           the next RunFrame reports that memory ran out
+//   stallframe <ms>         the next RunFrame first waits that long (a wedged game loop), at most 60000
 //   gametext <text>         the next RunFrame hands the text up as if the game code had sent it
 //   frameintervals [reset]  how regularly RunFrame has been called since the session opened (or the last reset)
 //
@@ -31,6 +32,7 @@ constexpr const char* DEFAULT_FRAME_FAILURE = "Simulated frame failure.";
 constexpr double DEFAULT_FRAG_RATE = 4.0;
 constexpr double DEFAULT_CLIENT_TIMEOUT_SECONDS = 10.0;
 constexpr long long MAX_ADDED_FRAGS = 100000;
+constexpr long long MAX_FRAME_STALL_MS = 60000;
 
 // Texts the front end sends with PostToGame.
 constexpr const char* GAME_INIT = "GAMEINIT";
@@ -69,87 +71,111 @@ GameSession::FrameSettings Server::ReadFrameSettings() const {
 
 void Server::AddHostingCommands() {
     // The handlers run inside ExecuteCommand, which holds m_Mutex.
-    m_Interpreter.AddCommand("status", "status - shows the level and the players",
-                             [this](const CommandLine&, CommandInterpreter::Output& out) {
-                                 if (!m_Session) {
-                                     return Refuse(out, "No game session is open.");
-                                 }
-                                 const Match* match = m_Session->CurrentMatch();
-                                 out.push_back(match ? "Level " + match->Current() + ", next " + match->Next()
-                                                     : std::string("No world runs."));
-                                 for (const Client& client : m_Session->Clients().All()) {
-                                     char line[160];
-                                     std::snprintf(line, sizeof line, "  %u %s, %d frags, ping %d ms", client.m_Id,
-                                                   client.m_Name.c_str(), client.m_Frags,
-                                                   static_cast<int>(client.m_PingSeconds * 1000.0f));
-                                     out.emplace_back(line);
-                                 }
-                                 out.push_back(std::to_string(m_Session->Clients().Count()) + " of " +
-                                               std::to_string(m_Session->Clients().Capacity()) + " players");
-                                 return true;
-                             });
-    m_Interpreter.AddCommand("kick", "kick <id> - disconnects the player with this client id",
-                             [this](const CommandLine& words, CommandInterpreter::Output& out) {
-                                 long long id = 0;
-                                 if (words.Count() != 2 || !TextUtil::ParseWholeNumber(words.Word(1), id) || id < 1 ||
-                                     id > UINT32_MAX) {
-                                     return Refuse(out, "Usage: kick <client id>");
-                                 }
-                                 if (!m_Session || !m_Session->Disconnect(static_cast<uint32_t>(id))) {
-                                     return Refuse(out, "There is no client with id " + std::to_string(id) + ".");
-                                 }
-                                 return true;
-                             });
-    m_Interpreter.AddCommand("addfrag", "addfrag <name> [n] - gives the player n frags (1 unless given)",
-                             [this](const CommandLine& words, CommandInterpreter::Output& out) {
-                                 long long frags = 1;
-                                 if (words.Count() < 2 || words.Count() > 3 ||
-                                     (words.Count() == 3 && !TextUtil::ParseWholeNumber(words.Word(2), frags)) ||
-                                     frags < 1 || frags > MAX_ADDED_FRAGS) {
-                                     return Refuse(out, "Usage: addfrag <name> [n], n from 1 to " +
-                                                            std::to_string(MAX_ADDED_FRAGS));
-                                 }
-                                 if (!m_Session || !m_Session->AddFrags(words.Word(1), static_cast<int32_t>(frags))) {
-                                     return Refuse(out, "There is no player named " + words.Word(1) + ".");
-                                 }
-                                 return true;
-                             });
-    m_Interpreter.AddCommand("failframe", "failframe [text] - the next frame fails with the text (a test aid)",
-                             [this](const CommandLine& words, CommandInterpreter::Output&) {
-                                 const std::string text = words.Count() > 1 ? words.Rest(0) : std::string();
-                                 m_FailNextFrame = text.empty() ? std::string(DEFAULT_FRAME_FAILURE) : text;
-                                 return true;
-                             });
-    m_Interpreter.AddCommand("gametext",
-                             "gametext <text> - the next frame hands the text to the front end as a game message "
-                             "(a test aid: any message, malformed ones included)",
-                             [this](const CommandLine& words, CommandInterpreter::Output& out) {
-                                 if (words.Count() < 2) {
-                                     return Refuse(out, "Usage: gametext <text>");
-                                 }
-                                 if (m_InjectedGameTexts.size() >= MAX_INJECTED_GAME_TEXTS) {
-                                     return Refuse(out, "Too many game texts are waiting for the next frame.");
-                                 }
-                                 m_InjectedGameTexts.push_back(words.Rest(0));
-                                 return true;
-                             });
-    m_Interpreter.AddCommand("exhaustmemory", "exhaustmemory - the next frame reports that memory ran out (a test aid)",
-                             [this](const CommandLine&, CommandInterpreter::Output&) {
-                                 m_ExhaustMemoryNextFrame = true;
-                                 return true;
-                             });
-    m_Interpreter.AddCommand("frameintervals",
-                             "frameintervals [reset] - count, p50, p99 and longest interval between frames since "
-                             "hosting began or the last reset; reset starts a new count after the report",
-                             [this](const CommandLine& words, CommandInterpreter::Output& out) {
-                                 out.push_back(m_FrameIntervals.Report());
-                                 if (words.Count() > 1 && TextUtil::EqualsNoCase(words.Word(1), "reset")) {
-                                     m_FrameIntervals.Reset();
-                                 }
-                                 return true;
-                             });
+    using Method = bool (Server::*)(const CommandLine&, CommandInterpreter::Output&);
+    const auto add = [this](const char* name, const char* help, Method method) {
+        m_Interpreter.AddCommand(name, help, [this, method](const CommandLine& words, CommandInterpreter::Output& out) {
+            return (this->*method)(words, out);
+        });
+    };
+    add("status", "status - shows the level and the players", &Server::StatusCommand);
+    add("kick", "kick <id> - disconnects the player with this client id", &Server::KickCommand);
+    add("addfrag", "addfrag <name> [n] - gives the player n frags (1 unless given)", &Server::AddFragCommand);
+    add("failframe", "failframe [text] - the next frame fails with the text (a test aid)", &Server::FailFrameCommand);
+    add("gametext",
+        "gametext <text> - the next frame hands the text to the front end as a game message "
+        "(a test aid: any message, malformed ones included)",
+        &Server::GameTextCommand);
+    add("stallframe", "stallframe <ms> - the next frame first waits that long, at most 60000 (a test aid)",
+        &Server::StallFrameCommand);
+    add("exhaustmemory", "exhaustmemory - the next frame reports that memory ran out (a test aid)",
+        &Server::ExhaustMemoryCommand);
+    add("frameintervals",
+        "frameintervals [reset] - count, p50, p99 and longest interval between frames since "
+        "hosting began or the last reset; reset starts a new count after the report",
+        &Server::FrameIntervalsCommand);
     m_Interpreter.AddHelpLine("  Hosting variables: net_bindaddress (\"\" = every address), net_clienttimeout "
                               "(seconds, 10), fragrate (frags per player per minute, 4; 0 = off), fragseed (1)");
+}
+
+bool Server::StatusCommand(const CommandLine&, CommandInterpreter::Output& out) {
+    if (!m_Session) {
+        return Refuse(out, "No game session is open.");
+    }
+    const Match* match = m_Session->CurrentMatch();
+    out.push_back(match ? "Level " + match->Current() + ", next " + match->Next() : std::string("No world runs."));
+    for (const Client& client : m_Session->Clients().All()) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %u %s, %d frags, ping %d ms", client.m_Id, client.m_Name.c_str(),
+                      client.m_Frags, static_cast<int>(client.m_PingSeconds * 1000.0f));
+        out.emplace_back(line);
+    }
+    out.push_back(std::to_string(m_Session->Clients().Count()) + " of " +
+                  std::to_string(m_Session->Clients().Capacity()) + " players");
+    return true;
+}
+
+bool Server::KickCommand(const CommandLine& words, CommandInterpreter::Output& out) {
+    long long id = 0;
+    if (words.Count() != 2 || !TextUtil::ParseWholeNumber(words.Word(1), id) || id < 1 || id > UINT32_MAX) {
+        return Refuse(out, "Usage: kick <client id>");
+    }
+    if (!m_Session || !m_Session->Disconnect(static_cast<uint32_t>(id))) {
+        return Refuse(out, "There is no client with id " + std::to_string(id) + ".");
+    }
+    return true;
+}
+
+bool Server::AddFragCommand(const CommandLine& words, CommandInterpreter::Output& out) {
+    long long frags = 1;
+    if (words.Count() < 2 || words.Count() > 3 ||
+        (words.Count() == 3 && !TextUtil::ParseWholeNumber(words.Word(2), frags)) || frags < 1 ||
+        frags > MAX_ADDED_FRAGS) {
+        return Refuse(out, "Usage: addfrag <name> [n], n from 1 to " + std::to_string(MAX_ADDED_FRAGS));
+    }
+    if (!m_Session || !m_Session->AddFrags(words.Word(1), static_cast<int32_t>(frags))) {
+        return Refuse(out, "There is no player named " + words.Word(1) + ".");
+    }
+    return true;
+}
+
+bool Server::FailFrameCommand(const CommandLine& words, CommandInterpreter::Output&) {
+    const std::string text = words.Count() > 1 ? words.Rest(0) : std::string();
+    m_FailNextFrame = text.empty() ? std::string(DEFAULT_FRAME_FAILURE) : text;
+    return true;
+}
+
+bool Server::GameTextCommand(const CommandLine& words, CommandInterpreter::Output& out) {
+    if (words.Count() < 2) {
+        return Refuse(out, "Usage: gametext <text>");
+    }
+    if (m_InjectedGameTexts.size() >= MAX_INJECTED_GAME_TEXTS) {
+        return Refuse(out, "Too many game texts are waiting for the next frame.");
+    }
+    m_InjectedGameTexts.push_back(words.Rest(0));
+    return true;
+}
+
+bool Server::StallFrameCommand(const CommandLine& words, CommandInterpreter::Output& out) {
+    long long stall = 0;
+    if (words.Count() != 2 || !TextUtil::ParseWholeNumber(words.Word(1), stall) || stall < 1 ||
+        stall > MAX_FRAME_STALL_MS) {
+        return Refuse(out, "Usage: stallframe <ms>, from 1 to " + std::to_string(MAX_FRAME_STALL_MS));
+    }
+    m_StallNextFrameMs = static_cast<uint32_t>(stall);
+    return true;
+}
+
+bool Server::ExhaustMemoryCommand(const CommandLine&, CommandInterpreter::Output&) {
+    m_ExhaustMemoryNextFrame = true;
+    return true;
+}
+
+bool Server::FrameIntervalsCommand(const CommandLine& words, CommandInterpreter::Output& out) {
+    out.push_back(m_FrameIntervals.Report());
+    if (words.Count() > 1 && TextUtil::EqualsNoCase(words.Word(1), "reset")) {
+        m_FrameIntervals.Reset();
+    }
+    return true;
 }
 
 int32_t Server::PostToGame(const char* text) {

@@ -4,6 +4,7 @@
 #include "GameMessages.h"
 
 #include <chrono>
+#include <thread>
 #include <utility>
 
 namespace dravo::ref {
@@ -40,6 +41,10 @@ void Server::Deliver(AppHandler* handler, const EngineEvents& events) {
 
 int32_t Server::RunFrame(uint32_t /*flags*/) {
     return Guarded(BOOL_FALSE, [&] {
+        // A stall asked for by "stallframe" holds up this frame, not the engine: commands still run.
+        if (const uint32_t stall = m_StallNextFrameMs.exchange(0); stall > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(stall));
+        }
         EngineEvents events;
         AppHandler* handler = nullptr;
         bool failed = false;

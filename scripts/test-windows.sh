@@ -16,7 +16,7 @@ linux_build=${2:-"$root/build"}
 lock=()
 [ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
 
-packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick googletest qstat)
+packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick googletest qstat nlohmann-json3-dev)
 "$root/scripts/install-packages.sh" "${packages[@]}"
 wine64=$(dpkg -L wine64 | grep '/wine64$' | head -n 1)
 bot="$linux_build/bin/dravo-bot"

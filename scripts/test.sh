@@ -48,6 +48,14 @@ if [ "${DRAVO_SKIP_WINDOWS:-0}" != 1 ]; then
     echo "Windows stage: $((SECONDS - stage_start)) s"
 fi
 
+# The container image built with podman on a Debian base of its own, run with the stand-in fleet sidecar
+# (skip with DRAVO_SKIP_CONTAINER=1).
+if [ "${DRAVO_SKIP_CONTAINER:-0}" != 1 ]; then
+    stage_start=$SECONDS
+    "$root/scripts/test-container.sh" "$build"
+    echo "Container stage: $((SECONDS - stage_start)) s"
+fi
+
 # Every fuzz target for 60 s on its seed corpus (skip with DRAVO_SKIP_FUZZ=1).
 if [ "${DRAVO_SKIP_FUZZ:-0}" != 1 ]; then
     stage_start=$SECONDS

@@ -1,7 +1,8 @@
 # The unit tests on Windows: cross-built with MinGW-w64 and run under wine64 (one binary, so that Wine
 # starts once). GoogleTest is built from its sources (Debian's googletest package). Every unit test runs
 # here but those of layers that exist on POSIX systems only (signals, the terminal face, pipes as input,
-# child processes), plus the tests of the Windows layers and of the Win32 face (tests/windows/).
+# child processes), plus the tests of the Windows layers (tests/windows/) and of the Win32 face
+# (tests/platform/window/win32/).
 set(DRAVO_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest's sources (Debian: googletest)")
 if(NOT EXISTS "${DRAVO_GOOGLETEST_SOURCE}/CMakeLists.txt")
     message(FATAL_ERROR "GoogleTest's sources are not in ${DRAVO_GOOGLETEST_SOURCE}: install googletest")
@@ -37,27 +38,33 @@ endforeach()
 
 # The child-process runner is POSIX only; FreeUdpPort comes from tests/windows/ here.
 add_library(dravo_test_support STATIC "${CMAKE_CURRENT_SOURCE_DIR}/support/FakeEngine.cpp"
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/support/ScriptedDialog.cpp"
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/support/ScriptedWindowSystem.cpp"
                                       "${CMAKE_CURRENT_SOURCE_DIR}/support/TempDir.cpp"
                                       "${CMAKE_CURRENT_SOURCE_DIR}/windows/WindowsTestSupport.cpp"
-                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/LoopbackSocket_win32.cpp")
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/LoopbackSocket_win32.cpp"
+                                      "${CMAKE_CURRENT_SOURCE_DIR}/windows/TestSockets_win32.cpp")
 target_include_directories(dravo_test_support PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
 target_link_libraries(dravo_test_support PUBLIC dravoserv_core gtest)
 target_compile_definitions(dravo_test_support PUBLIC ${DRAVO_TEST_DEFINITIONS})
 target_compile_options(dravo_test_support PUBLIC -include "${CMAKE_CURRENT_SOURCE_DIR}/windows/PosixEnvironment.h")
 
 file(GLOB_RECURSE DRAVO_UNIT_TESTS CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
-file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/windows/Win32ScriptedFace.cpp")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration)/")
+file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS
+     "${CMAKE_CURRENT_SOURCE_DIR}/platform/window/win32/Win32ScriptedFace.cpp")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration|container)/")
 # Layers that exist on POSIX systems only, or tests that drive them through POSIX calls.
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/SignalWatcher|app/StopSignals)_test\\.cpp$")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/Terminal[^/]*_test\\.cpp$")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/(LineReader|HeadlessWindowSystem)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/terminal/")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/(LineReader|headless/HeadlessWindowSystem)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/WindowThreadQueue_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/ui/SetupWizardHosting_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(host/InternetPresence|net/WebRegistrar)_test\\.cpp$")
+# The stand-in sidecar is POSIX only; the Windows HTTP requests have tests of their own in tests/windows/.
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(fleet/FleetClient|platform/HttpRequest)_test\\.cpp$")
 add_executable(dravoserv_tests ${DRAVO_UNIT_TESTS} ${DRAVO_WINDOWS_TEST_SUPPORT}
                                "${PROJECT_SOURCE_DIR}/src/res/win32/DravoServ.rc")
-target_link_libraries(dravoserv_tests PRIVATE dravo_test_support gtest_main)
+target_link_libraries(dravoserv_tests PRIVATE dravo_test_support dravo_app gtest_main)
 target_precompile_headers(dravoserv_tests PRIVATE <gtest/gtest.h> <chrono> <filesystem> <functional> <map>
                           <memory> <optional> <string> <string_view> <thread> <vector> <windows.h>)
 add_dependencies(dravoserv_tests server ${DRAVO_TESTLIBS})

@@ -1,15 +1,16 @@
 // Parsing the command line.
 #include "app/CommandLine.h"
 
+#include "app/WindowSystemFactory.h"
 #include "platform/SignalWatcher.h"
 #include "platform/Text.h"
-#include "platform/window/WindowSystemFactory.h"
 #include "settings/SettingsStore.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -95,65 +96,75 @@ std::string CollectOverrides(const std::vector<std::string>& arguments, std::vec
 
 } // namespace
 
+namespace {
+
+enum class Occurrence { First, Last };
+
+// The value after the first or last `name` (matched without regard to case). An option in the last place
+// has no value after it and does not count.
+std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, std::string_view name,
+                                       Occurrence which) {
+    std::optional<std::string> value;
+    for (size_t index = 1; index + 1 < arguments.size(); ++index) {
+        if (EqualNoCase(arguments[index], name)) {
+            value = arguments[index + 1];
+            if (which == Occurrence::First) {
+                break;
+            }
+        }
+    }
+    return value;
+}
+
+// Why the options cannot be used, or nothing.
+std::string CheckOptions(const CommandLineOptions& options, bool logFileGiven) {
+    if (logFileGiven && options.m_LogFilePath.empty()) {
+        return "ERROR - The log file name is empty.";
+    }
+    if (!options.m_Face.empty() && !FindFace(options.m_Face)) {
+        return "ERROR - Unknown face \"" + options.m_Face + "\": use " + FaceNames(" or ") + ".";
+    }
+    if (options.m_ConfigPath.size() >= CONFIG_PATH_SIZE) {
+        return "ERROR - The configuration file name is too long (at most " + std::to_string(CONFIG_PATH_SIZE - 1) +
+               " characters).";
+    }
+    if (options.m_ConfigPath.empty()) {
+        return "ERROR - The configuration file name is empty.";
+    }
+    return {};
+}
+
+// -help and its other spellings, unless the word is the value of an option or override.
+bool AsksForHelp(const std::vector<std::string>& arguments, const std::set<size_t>& values) {
+    for (size_t index = 1; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (!values.contains(index) && // "+ServerName -help" names a server
+            (argument == "-help" || argument == "--help" || argument == "-h" || argument == "-?")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, const std::string& defaultLibraryPath) {
     CommandLineOptions options;
-    options.m_LibraryPath = defaultLibraryPath;
+    options.m_LibraryPath = OptionValue(arguments, "-DLL", Occurrence::First).value_or(defaultLibraryPath);
+    options.m_ConfigPath = OptionValue(arguments, "-CONFIG", Occurrence::Last).value_or(DEFAULT_CONFIG_PATH);
+    options.m_Face = ToLower(OptionValue(arguments, "-face", Occurrence::Last).value_or(""));
+    const std::optional<std::string> logFile = OptionValue(arguments, "-logfile", Occurrence::Last);
+    options.m_LogFilePath = logFile.value_or("");
 
-    // An option in the last place has no value after it and does not count.
-    const size_t withValue = arguments.empty() ? 0 : arguments.size() - 1;
-    for (size_t index = 0; index < withValue; ++index) {
-        if (EqualNoCase(arguments[index], "-DLL")) {
-            options.m_LibraryPath = arguments[index + 1];
-            break;
-        }
-    }
-    for (size_t index = 0; index < withValue; ++index) {
-        if (EqualNoCase(arguments[index], "-CONFIG")) {
-            options.m_ConfigPath = arguments[index + 1];
-        }
-    }
-    for (size_t index = 0; index < withValue; ++index) {
-        if (EqualNoCase(arguments[index], "-face")) {
-            options.m_Face = arguments[index + 1];
-            std::transform(options.m_Face.begin(), options.m_Face.end(), options.m_Face.begin(),
-                           [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-        }
-    }
-    bool logFileGiven = false;
-    for (size_t index = 0; index < withValue; ++index) {
-        if (EqualNoCase(arguments[index], "-logfile")) {
-            options.m_LogFilePath = arguments[index + 1];
-            logFileGiven = true;
-        }
-    }
     std::set<size_t> values;
-    const std::string overrideError = CollectOverrides(arguments, options.m_Overrides, values);
-    if (!overrideError.empty()) {
-        options.m_Error = overrideError;
-    } else if (logFileGiven && options.m_LogFilePath.empty()) {
-        options.m_Error = "ERROR - The log file name is empty.";
-    } else if (!options.m_Face.empty() && !FindFace(options.m_Face)) {
-        options.m_Error = "ERROR - Unknown face \"" + options.m_Face + "\": use " + FaceNames(" or ") + ".";
-    } else if (options.m_ConfigPath.size() >= CONFIG_PATH_SIZE) {
-        options.m_Error = "ERROR - The configuration file name is too long (at most " +
-                          std::to_string(CONFIG_PATH_SIZE - 1) + " characters).";
-    } else if (options.m_ConfigPath.empty()) {
-        options.m_Error = "ERROR - The configuration file name is empty.";
+    options.m_Error = CollectOverrides(arguments, options.m_Overrides, values);
+    if (options.m_Error.empty()) {
+        options.m_Error = CheckOptions(options, logFile.has_value());
     }
-
     const std::string upper = UpperCommandLine(arguments);
     options.m_SkipWizard = upper.find("-GO") != std::string::npos;
     options.m_EmptyExit = upper.find("-EMPTYEXIT") != std::string::npos;
-
-    for (size_t index = 1; index < arguments.size(); ++index) {
-        const std::string& argument = arguments[index];
-        if (values.contains(index)) {
-            continue; // "+ServerName -help" names a server
-        }
-        if (argument == "-help" || argument == "--help" || argument == "-h" || argument == "-?") {
-            options.m_ShowHelp = true;
-        }
-    }
+    options.m_ShowHelp = AsksForHelp(arguments, values);
     return options;
 }
 
@@ -201,7 +212,8 @@ std::string CommandLineHelp(const std::string& defaultLibraryPath) {
            "\n"
            "Exit status: 0 after a normal run, 1 when start-up fails, 2 for a bad command\n"
            "line, 3 when the configuration file could not be saved, 4 when the engine ran\n"
-           "out of memory.\n";
+           "out of memory, 5 when told to stop (SIGTERM, SIGINT, Ctrl+C) before the game was\n"
+           "hosted; nothing is saved then.\n";
 }
 
 std::span<const std::string_view> CommandLineOptionNames() {

@@ -1,6 +1,7 @@
 // Start-up and the end of the run.
 #include "app/ServerApplication.h"
 
+#include "app/FleetStart.h"
 #include "platform/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -45,7 +46,16 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         return ExitStatus::UsageError;
     }
     StartLogFile();
+    if (const std::optional<ExitStatus> failed = StartEngine()) {
+        return *failed;
+    }
+    if (const std::optional<ExitStatus> ended = RunSetup()) {
+        return *ended;
+    }
+    return RunConsole();
+}
 
+std::optional<ExitStatus> ServerApplication::StartEngine() {
     if (!m_Library.LoadServerLibrary(m_Options.m_LibraryPath)) {
         ShowStringError(m_Windows, STR_UNABLE_TO_LOAD_SERVER_LIBRARY);
         m_Windows.ShowNote(m_Options.m_LibraryPath + ": " + m_Library.FailureText());
@@ -68,7 +78,10 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         ShowStringError(m_Windows, STR_UNABLE_TO_ACCESS_RESOURCES);
         return ExitStatus::StartupFailed;
     }
+    return std::nullopt;
+}
 
+std::optional<ExitStatus> ServerApplication::RunSetup() {
     SetupWizard wizard(
         {m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList, m_Notes});
     wizard.SetOverrides(m_Options.m_Overrides);
@@ -80,19 +93,23 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     if (!set) {
         return ExitStatus::StartupFailed; // cancelled or failed: nothing is saved
     }
+    return std::nullopt;
+}
 
+ExitStatus ServerApplication::RunConsole() {
     SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
                            static_cast<uint32_t>(m_Settings.m_Port)};
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
-    console.SetLogSink(m_LogFile.get());
+    if (m_LogFile) {
+        console.Session().Log().Attach(*m_LogFile); // until the console window goes, at the end of the run
+    }
+    // Says Shutdown to the fleet (if it is on) at the latest when it ends, after the settings are saved.
+    const std::unique_ptr<FleetClient> fleet = StartFleetClient(m_Library.GetServer(), console, m_Notes.m_Lines);
     console.SetStartupNotes(m_Notes.m_Lines);
     if (m_Stops != nullptr) {
         console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
     }
     console.Run();
-    if (m_LogFile) {
-        m_LogFile->SetNoticeHandler(nullptr); // the console window is closing
-    }
     console.Session().ResetSession();
     if (console.RanOutOfMemory()) {
         m_Library.UnloadServerLibrary();

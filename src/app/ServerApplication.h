@@ -9,7 +9,7 @@
 #include "app/LogFile.h"
 #include "app/StopSignals.h"
 #include "engine/HostingRecords.h"
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/SignalWatcher.h"
@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,12 @@ public:
     LogFile* LogFileSink() const { return m_LogFile.get(); }
 
 private:
+    // Loads the engine library and finds the game's resources; the exit status when that fails.
+    std::optional<ExitStatus> StartEngine();
+    // The setup wizard, or "-go"; the exit status when the run ends there.
+    std::optional<ExitStatus> RunSetup();
+    // Hosts the game in the console window until it closes, then ends the run.
+    ExitStatus RunConsole();
     // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
     void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.

@@ -24,7 +24,7 @@ StopSignals::~StopSignals() {
     }
 }
 
-void StopSignals::Attach(WindowSystem& windows) {
+StopSignals::Attachment StopSignals::Attach(WindowSystem& windows) {
     bool pending = false;
     {
         std::scoped_lock lock(m_Mutex);
@@ -33,6 +33,16 @@ void StopSignals::Attach(WindowSystem& windows) {
     }
     if (pending) {
         AskWindows();
+    }
+    return Attachment(*this, windows);
+}
+
+void StopSignals::Detach(WindowSystem& windows) {
+    // Under the lock that AskWindows holds while it calls the window system: once this returns, no
+    // call is under way and none can start.
+    std::scoped_lock lock(m_Mutex);
+    if (m_Windows == &windows) {
+        m_Windows = nullptr;
     }
 }
 

@@ -1,7 +1,8 @@
 // StopSignals: what SIGTERM and SIGINT do (Ctrl+C and closing the console on Windows).
 //
 // Contract. main creates it before the face, so that nothing else takes the
-// signals, and attaches the window system once there is one. A signal asks the
+// signals, and attaches the window system once there is one, for as long as the
+// attachment lives (it must end before the face does). A signal asks the
 // window system to close its running dialog, as the window's close box does (a
 // second one ends the dialog outright), so that a hosted game shuts down in order
 // and saves. Before the game is hosted (EndStartup) a signal also ends start-up:
@@ -34,8 +35,25 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // Where close requests go; a signal that came before is passed on now.
-    void Attach(WindowSystem& windows);
+    // While it lives, close requests go to one window system; ending it detaches that window system,
+    // after which no request reaches it (one under way is finished first).
+    class Attachment {
+    public:
+        ~Attachment() { m_Stops.Detach(m_Windows); }
+        Attachment(const Attachment&) = delete;
+        Attachment& operator=(const Attachment&) = delete;
+
+    private:
+        friend class StopSignals;
+        Attachment(StopSignals& stops, WindowSystem& windows) : m_Stops(stops), m_Windows(windows) {}
+
+        StopSignals& m_Stops;
+        WindowSystem& m_Windows;
+    };
+
+    // Where close requests go until the attachment ends; a signal that came before, or while no
+    // window system was attached, is passed on now.
+    [[nodiscard]] Attachment Attach(WindowSystem& windows);
     // The game is hosted: from now on a signal only closes the window.
     void EndStartup();
     // A signal came before the game was hosted: start-up must end without saving.
@@ -44,6 +62,7 @@ public:
     void OnStopSignal();
 
 private:
+    void Detach(WindowSystem& windows);
     void AskWindows();
     void WatchStartup();
 

@@ -1,10 +1,10 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
+#include "app/WindowSystemFactory.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/SignalWatcher.h"
-#include "platform/window/WindowSystemFactory.h"
 #include "res/Pictures.h"
 
 #include <iostream>
@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     }
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();
-    stops.Attach(*windows);
+    // Detached before the face goes: a signal that comes while the program ends must not reach it.
+    const StopSignals::Attachment attached = stops.Attach(*windows);
     ServerApplication application(*windows, *clock, *drives, &stops);
     return static_cast<int>(application.StartServerApplication(arguments, defaultLibrary));
 }

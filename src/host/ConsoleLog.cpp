@@ -1,4 +1,4 @@
-// Formatting and cutting console log lines.
+// Formatting and cutting console log lines, and handing them to the sinks and the view.
 #include "host/ConsoleLog.h"
 
 #include <algorithm>
@@ -7,6 +7,17 @@
 #include <string>
 
 namespace dravo {
+
+ConsoleLog::~ConsoleLog() {
+    std::vector<ILogSink*> sinks;
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        sinks = m_Sinks;
+    }
+    for (ILogSink* sink : sinks) {
+        Detach(*sink);
+    }
+}
 
 void ConsoleLog::Line(const char* format, ...) {
     va_list arguments;
@@ -31,7 +42,66 @@ void ConsoleLog::Text(std::string_view text) {
     if (static_cast<unsigned char>(text.back()) < 32) {
         text.remove_suffix(1); // one trailing line feed (or other control character) only
     }
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        for (ILogSink* sink : m_Sinks) {
+            sink->WriteLine(text);
+        }
+    }
     m_View.AppendLogLine(std::string(text));
+}
+
+void ConsoleLog::Attach(ILogSink& sink) {
+    std::scoped_lock notices(m_NoticesMutex);
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        if (std::find(m_Sinks.begin(), m_Sinks.end(), &sink) != m_Sinks.end()) {
+            return;
+        }
+        m_Sinks.push_back(&sink);
+    }
+    if (m_ShowingNotices) {
+        HandNotices(sink, true);
+    }
+}
+
+void ConsoleLog::Detach(ILogSink& sink) {
+    std::scoped_lock notices(m_NoticesMutex);
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        const auto found = std::find(m_Sinks.begin(), m_Sinks.end(), &sink);
+        if (found == m_Sinks.end()) {
+            return;
+        }
+        m_Sinks.erase(found);
+    }
+    if (m_ShowingNotices) {
+        HandNotices(sink, false);
+    }
+}
+
+void ConsoleLog::ShowNotices(bool shown) {
+    std::scoped_lock notices(m_NoticesMutex);
+    if (m_ShowingNotices == shown) {
+        return;
+    }
+    m_ShowingNotices = shown;
+    std::vector<ILogSink*> sinks;
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        sinks = m_Sinks;
+    }
+    for (ILogSink* sink : sinks) {
+        HandNotices(*sink, shown);
+    }
+}
+
+void ConsoleLog::HandNotices(ILogSink& sink, bool shown) {
+    if (shown) {
+        sink.SetNoticeHandler([this](const std::string& notice) { Text(notice); });
+    } else {
+        sink.SetNoticeHandler(nullptr);
+    }
 }
 
 } // namespace dravo

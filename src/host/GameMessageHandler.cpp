@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <limits>
 #include <mutex>
+#include <vector>
 
 namespace dravo {
 namespace {
@@ -99,7 +100,8 @@ void GameMessageHandler::Handle(const char* text) {
 void GameMessageHandler::HandleLevelChanged(std::string_view message) {
     m_LevelChange = false;
     (void)m_Parts.m_Lock.EndLevelChange();
-    if (const auto current = FindField(message, game_tag::CURRENT_LEVEL)) {
+    const auto current = FindField(message, game_tag::CURRENT_LEVEL);
+    if (current) {
         m_Parts.m_View.ShowCurrentLevel(*current);
         SetCurrentLevel(*current);
     }
@@ -107,6 +109,7 @@ void GameMessageHandler::HandleLevelChanged(std::string_view message) {
         m_Parts.m_View.ShowNextLevel(*next);
     }
     m_LevelStart = m_Parts.m_Clock.NowMs();
+    m_Parts.m_Facts.LevelChanged(current ? std::string(*current) : std::string());
 }
 
 void GameMessageHandler::HandleStateUpdate(std::string_view message) {
@@ -147,6 +150,12 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
     ++m_Revision;
     UpdateCountdown(previous, count);
     m_Parts.m_View.ShowPlayers(Snapshot());
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(m_Players.Count()));
+    for (int32_t index = 0; index < m_Players.Count(); ++index) {
+        names.emplace_back(m_Players.Entry(static_cast<size_t>(index)).Name());
+    }
+    m_Parts.m_Facts.SetPlayers(std::move(names));
 }
 
 void GameMessageHandler::QueueIfBanned(const PlayerEntry& entry) {

@@ -16,6 +16,9 @@ constexpr int MASTER_INDEX = 0;
 // Heartbeats name the game port, where the engine answers queries too.
 constexpr uint32_t REPORTER_FLAGS = QueryReporter::FLAG_HEARTBEAT_HOST_PORT;
 constexpr char QUERY_START = '\\';
+// The stop never waits longer than it promised: a request that will not end is left to end by itself.
+inline constexpr const char* REGISTRATION_LEFT_BEHIND =
+    "ERROR - The web registration requests did not end in time; they were left to end by themselves.";
 
 } // namespace
 
@@ -47,7 +50,9 @@ void InternetPresence::Tick(EngineServer* server, uint32_t deltaMs) {
 }
 
 void InternetPresence::Unregister() {
-    (void)m_Registrar.Unregister();
+    if (m_Registrar.Unregister().m_LeftBehind) {
+        m_Log.Text(REGISTRATION_LEFT_BEHIND);
+    }
 }
 
 void InternetPresence::StopReporting() {

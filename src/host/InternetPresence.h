@@ -41,7 +41,8 @@ public:
     void Tick(EngineServer* server, uint32_t deltaMs);
     // Stopping begins: no registration is queued or sent from now on.
     void EndRegistrations() { m_Registrar.EndRegistrations(); }
-    // The unregistration, waiting a bounded time for the list servers.
+    // The unregistration, waiting a bounded time for the list servers; a sender that does not end in
+    // time is left behind, with a line in the log.
     void Unregister();
     // Closes the query port; after the worker has stopped.
     void StopReporting();

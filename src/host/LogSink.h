@@ -1,9 +1,10 @@
 // ILogSink: somewhere else the console log goes, line by line (the log file).
 //
-// Contract. WriteLine is called from any thread that adds a line to the console
-// log (the worker thread included) and never waits for I/O. The sink reports its
-// own trouble (a file it cannot write) through the notice handler, which the
-// console window installs once it can show lines and removes when it closes.
+// Contract. The console log (ConsoleLog) calls WriteLine from any thread that adds
+// a line (the worker thread included); it never waits for I/O and never adds a
+// line itself. The sink reports its own trouble (a file it cannot write) through
+// the notice handler, which the console log installs while its lines can be shown
+// and removes before they cannot.
 #pragma once
 
 #include <functional>

@@ -6,12 +6,13 @@
 #include "platform/Text.h"
 #include "settings/GameOptionCommands.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 namespace dravo {
 
-ServerSession::ServerSession(ISessionView& view, IClock& clock, SessionRecords records)
-    : m_View(view), m_Clock(clock), m_Records(records) {
+ServerSession::ServerSession(ISessionView& view, IClock& clock, SessionRecords records, IStepDriver* steps)
+    : m_View(view), m_Clock(clock), m_Records(records), m_Steps(steps != nullptr ? *steps : m_Worker) {
     ResetSession();
 }
 
@@ -66,6 +67,7 @@ bool ServerSession::StartHosting() {
     }
     if (!OpenGame() || !StartWorld()) {
         StopHosting();
+        m_Facts.HostingEnded();
         return false;
     }
     const uint16_t hostPort = ShowHostAddress();
@@ -78,9 +80,20 @@ bool ServerSession::StartHosting() {
     m_Running = true;
     m_Hosting = true;
     m_Presence.Start(*m_Server, hostPort, m_Tuning);
-    m_Worker.Start(m_WorkerEnabled);
+    m_Steps.Start(*this);
     LogLine("Server is running.");
+    m_Facts.HostingStarted(DescribeGame());
     return true;
+}
+
+HostedGame ServerSession::DescribeGame() const {
+    const GameInfo& game = m_Records.m_GameInfo;
+    HostedGame described{m_Records.m_HostInfo.m_MaxPlayers, m_Tuning.m_SpyGameType, {}, {}};
+    for (size_t index = 0; index < std::min<size_t>(game.m_LevelCount, MAX_LEVELS); ++index) {
+        described.m_Rotation.emplace_back(BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
+    }
+    described.m_FirstLevel = described.m_Rotation.empty() ? std::string() : described.m_Rotation.front();
+    return described;
 }
 
 bool ServerSession::OpenGame() {
@@ -154,13 +167,15 @@ void ServerSession::RunStep(uint32_t deltaMs) {
     if (m_Server != nullptr && m_Running) {
         const bool ran = m_Server->RunFrame(0) == ENGINE_TRUE;
         EndStrayLevelChange();
-        if (!ran) {
+        if (ran) {
+            m_Facts.CountStep();
+        } else {
             char error[256] = {};
             m_Server->LastErrorText(error, 255);
             LogText(BoundedText(error, sizeof error));
             // This thread only stops running frames; the window thread does the rest of the stop.
             m_Running = false;
-            m_Worker.RequestStop();
+            m_Steps.RequestStop();
             m_View.RequestStop();
         }
         m_KickQueue.AdvanceKicks(deltaMs);
@@ -172,14 +187,15 @@ void ServerSession::RunStep(uint32_t deltaMs) {
 
 bool ServerSession::StopHosting() {
     m_Running = false;
-    m_Worker.RequestStop();
+    m_Steps.RequestStop();
     if (!m_Hosting.exchange(false)) {
         return true; // never hosted, or stopped already
     }
+    m_Facts.HostingEnded();
     // No registration from here on, so that the unregistration is the last request to every list.
     m_Presence.EndRegistrations();
     m_Presence.Unregister();
-    m_Worker.Stop([this] {
+    m_Steps.Stop([this] {
         LogLine("ERROR - The update thread did not stop within %u ms; waiting for it.", WORKER_STOP_WAIT_MS);
     });
     // After the worker: a step in progress finishes its answers first.
@@ -213,6 +229,7 @@ void ServerSession::RefreshSpyLabels() {
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);
     ReadSpyLabels(*m_Server, m_Tuning);
     m_Presence.SetLabels(m_Tuning);
+    m_Facts.SetGameType(m_Tuning.m_SpyGameType);
 }
 
 void ServerSession::LogLine(const char* format, ...) {

@@ -2,13 +2,11 @@
 //
 // Contract. The console window owns one session and calls InitSession,
 // StartHosting, StopHosting and ResetSession on the window thread. The session
-// joins four parts: the WorkerThread, which runs UpdateStep about every 9 ms
-// holding UpdateLock; the GameMessageHandler, which keeps the players and the
-// level from the game code's messages; the InternetPresence (GameSpy and web
-// registration); and the ConsoleLog. The engine calls back through the
-// AppHandler operations on whichever thread is inside it. Nothing here waits for
-// the window thread: what the window shows goes through ISessionView as
-// snapshots.
+// joins four parts: the step driver (its own WorkerThread unless given one),
+// which runs the update step about every 9 ms holding UpdateLock; the GameMessageHandler, which keeps the players and
+// the level from the game code's messages; the InternetPresence (GameSpy and web registration); and the ConsoleLog. The
+// engine calls back through the AppHandler operations on whichever thread is inside it. Nothing here waits for the
+// window thread: what the window shows goes through ISessionView as snapshots.
 #pragma once
 
 #include "engine/AppHandler.h"
@@ -19,6 +17,7 @@
 #include "host/GameMessageHandler.h"
 #include "host/InternetPresence.h"
 #include "host/KickQueue.h"
+#include "host/SessionFacts.h"
 #include "host/SessionView.h"
 #include "host/UpdateLock.h"
 #include "host/WorkerThread.h"
@@ -46,7 +45,8 @@ struct SessionRecords {
 
 class ServerSession final : public AppHandler, private IUpdateStep {
 public:
-    ServerSession(ISessionView& view, IClock& clock, SessionRecords records);
+    // The steps run on the session's own WorkerThread, or on `steps` (which outlives the session).
+    ServerSession(ISessionView& view, IClock& clock, SessionRecords records, IStepDriver* steps = nullptr);
     ~ServerSession() override;
     ServerSession(const ServerSession&) = delete;
     ServerSession& operator=(const ServerSession&) = delete;
@@ -72,11 +72,8 @@ public:
     __attribute__((format(printf, 2, 3))) void LogLine(const char* format, ...);
     // Text from the game, the engine or the operator, logged verbatim.
     void LogText(std::string_view text) { m_Log.Text(text); }
-
-    // Without the worker thread, StartHosting starts none: the caller runs the steps (tests).
-    void SetWorkerEnabled(bool enabled) { m_WorkerEnabled = enabled; }
-    // One step of the hosted game with its timing, as the worker runs it; the caller holds UpdateLock.
-    void UpdateStep() { m_Worker.Step(); }
+    // Where the log's lines go besides the console window (the log file).
+    ConsoleLog& Log() { return m_Log; }
 
     // AppHandler: the engine's calls, forwarded while the session is attached.
     int32_t OnGameText(const char* text) override;
@@ -92,6 +89,8 @@ public:
     bool ExitWithoutAsking() const { return m_ExitWithoutAsking; }
     void SetExitWithoutAsking() { m_ExitWithoutAsking = true; }
     UpdateLock& Lock() { return m_UpdateLock; }
+    // What the services beside the console window read of the game.
+    SessionFacts& Facts() { return m_Facts; }
 
 private:
     // IUpdateStep: the worker's step, under UpdateLock.
@@ -102,6 +101,7 @@ private:
     bool OpenGame();
     bool StartWorld();
     uint16_t ShowHostAddress();
+    HostedGame DescribeGame() const;
 
     ISessionView& m_View;
     IClock& m_Clock;
@@ -119,9 +119,10 @@ private:
     std::string m_HostAddressText;
     BanList m_BanList;
     KickQueue m_KickQueue;
+    SessionFacts m_Facts;
 
     GameMessageHandler m_Messages{GameMessageParts{m_View, m_Log, m_Clock, m_UpdateLock, m_BanList, m_KickQueue,
-                                                   m_Records.m_EmptyExitEnabled, m_Tuning}};
+                                                   m_Records.m_EmptyExitEnabled, m_Tuning, m_Facts}};
     InternetPresence m_Presence{
         m_Clock,
         m_UpdateLock,
@@ -129,8 +130,8 @@ private:
         StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages},
         m_HostAddressText,
         m_Log};
-    bool m_WorkerEnabled = true;
-    WorkerThread m_Worker{m_Clock, m_UpdateLock, *this};
+    WorkerThread m_Worker{m_Clock, m_UpdateLock};
+    IStepDriver& m_Steps;
 };
 
 } // namespace dravo

@@ -5,22 +5,33 @@
 
 namespace dravo {
 
+void StepTimer::Step(IUpdateStep& step, const IClock& clock) {
+    if (step.IsLevelChanging()) {
+        return; // before the clock is read
+    }
+    const uint32_t now = clock.NowMs();
+    m_LastStepStart = now;
+    const uint32_t delta = m_FirstStep ? 0 : now - m_PreviousStep;
+    m_FirstStep = false;
+    m_PreviousStep = now;
+    step.RunStep(delta);
+}
+
 WorkerThread::~WorkerThread() {
-    if (!IsWorkerThread()) {
-        Stop();
+    if (m_Thread.get_id() != std::this_thread::get_id()) {
+        Stop({});
     }
 }
 
-void WorkerThread::Start(bool withThread) {
-    m_FirstStep = true;
+void WorkerThread::Start(IUpdateStep& step) {
+    m_Step = &step;
+    m_Timer.Restart();
     m_Running = true;
     {
         std::scoped_lock lock(m_EndMutex);
         m_Done = false;
     }
-    if (withThread) {
-        m_Thread = std::thread([this] { Run(); });
-    }
+    m_Thread = std::thread([this] { Run(); });
 }
 
 void WorkerThread::Stop(const std::function<void()>& late) {
@@ -53,23 +64,10 @@ void WorkerThread::Run() {
 }
 
 void WorkerThread::Pass() {
-    const uint32_t now = m_Clock.NowMs();
-    if (static_cast<uint32_t>(now - m_LastStepStart) >= STEP_GATE_MS && !m_Step.IsLevelChanging()) {
+    if (m_Timer.GateOpen(m_Clock.NowMs()) && !m_Step->IsLevelChanging()) {
         std::scoped_lock lock(m_Lock);
-        Step();
+        m_Timer.Step(*m_Step, m_Clock);
     }
-}
-
-void WorkerThread::Step() {
-    if (m_Step.IsLevelChanging()) {
-        return; // before the clock is read
-    }
-    const uint32_t now = m_Clock.NowMs();
-    m_LastStepStart = now;
-    const uint32_t delta = m_FirstStep ? 0 : now - m_PreviousStep;
-    m_FirstStep = false;
-    m_PreviousStep = now;
-    m_Step.RunStep(delta);
 }
 
 } // namespace dravo

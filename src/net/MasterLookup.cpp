@@ -1,7 +1,6 @@
-// Master server lookups on threads of their own.
+// Master server lookups on the blocking pool.
 #include "net/MasterLookup.h"
 
-#include "platform/DetachedThread.h"
 #include "platform/UdpSocket.h"
 
 #include <mutex>
@@ -14,9 +13,10 @@ struct MasterLookup::Shared {
     std::optional<uint32_t> m_Address;
 };
 
-MasterLookup::MasterLookup(Resolve resolve)
+MasterLookup::MasterLookup(Resolve resolve, BlockingPool& pool)
     : m_Resolve(resolve ? std::move(resolve)
-                        : [](const std::string& host) { return UdpSocket::Resolve(host.c_str()); }) {}
+                        : [](const std::string& host) { return UdpSocket::Resolve(host.c_str()); }),
+      m_Pool(pool) {}
 
 MasterLookup::~MasterLookup() = default; // a lookup under way ends by itself
 
@@ -30,7 +30,7 @@ void MasterLookup::Start(const std::string& host, uint32_t nowMs) {
     auto shared = std::make_shared<Shared>();
     m_Current = shared;
     m_StartedMs = nowMs;
-    const bool started = StartDetachedThread([shared, host, resolve = m_Resolve] {
+    const bool started = m_Pool.Submit([shared, host, resolve = m_Resolve] {
         const std::optional<uint32_t> address = resolve(host);
         std::scoped_lock lock(shared->m_Mutex);
         shared->m_Address = address;
@@ -38,7 +38,7 @@ void MasterLookup::Start(const std::string& host, uint32_t nowMs) {
     });
     if (!started) {
         std::scoped_lock lock(shared->m_Mutex);
-        shared->m_Done = true; // no thread, no address: this lookup failed
+        shared->m_Done = true; // no thread free, no address: this lookup failed
     }
 }
 

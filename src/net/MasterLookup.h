@@ -2,12 +2,14 @@
 //
 // Contract. The reporter starts a lookup when hosting starts and again when one
 // failed, once a heartbeat period; the worker thread polls it at each step and
-// never waits for it. A lookup runs on a thread of its own. A name service that
-// never answers would hold that thread for as long as the system's resolver
-// waits: the lookup counts as failed after LOOKUP_LIMIT_MS, and its thread is
-// left to finish on its own, holding nothing but its own result, so neither a
-// step nor the stop ever waits for it.
+// never waits for it. A lookup runs on the blocking pool. A name service that
+// never answers would hold its thread there for as long as the system's
+// resolver waits: the lookup counts as failed after LOOKUP_LIMIT_MS, and the
+// job is left to finish on its own, holding nothing but its own result, so
+// neither a step nor the stop ever waits for it.
 #pragma once
+
+#include "platform/BlockingPool.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,7 +32,8 @@ public:
         Failed,  // no address: the lookup failed or took longer than its limit
     };
 
-    explicit MasterLookup(Resolve resolve = {});
+    // Lookups run on `pool`, which outlives the lookup.
+    explicit MasterLookup(Resolve resolve = {}, BlockingPool& pool = BlockingPool::Process());
     ~MasterLookup();
     MasterLookup(const MasterLookup&) = delete;
     MasterLookup& operator=(const MasterLookup&) = delete;
@@ -47,6 +50,7 @@ private:
     struct Shared; // what a lookup thread and its owner both hold
 
     Resolve m_Resolve;
+    BlockingPool& m_Pool;
     std::shared_ptr<Shared> m_Current;
     uint32_t m_StartedMs = 0;
 };

@@ -1,95 +1,157 @@
-// The registration sender thread and its queue.
+// The registration sender's loop and its queue.
 #include "net/RegistrationSender.h"
 
 #include "net/RegistrationList.h"
 #include "net/RegistrationQuery.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
 namespace dravo {
 
-RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch, HttpLimits limits)
-    : m_ListFile(std::move(listFile)),
-      m_Fetch(fetch ? std::move(fetch) : [limits](const std::string& url, const std::atomic<bool>& abort) {
-          return HttpGet(url, abort, limits);
-      }) {}
+struct RegistrationSender::Batch {
+    std::string m_BaseUrl;
+    std::string m_Query;
+};
+
+// What the loop and the owner share; the loop holds it as long as it runs.
+struct RegistrationSender::State {
+    State(std::filesystem::path listFile, Fetch fetch) : m_ListFile(std::move(listFile)), m_Fetch(std::move(fetch)) {}
+
+    const std::filesystem::path m_ListFile;
+    const Fetch m_Fetch;
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    // Guarded by m_Mutex.
+    std::deque<Batch> m_Queue;
+    bool m_Busy = false;              // a batch is under way
+    bool m_Running = false;           // a loop was started and has not ended
+    bool m_Registering = true;        // registrations are taken
+    bool m_Closed = false;            // Finish: nothing more is taken or sent, and the loop ends
+    std::atomic<bool> m_Abort{false}; // watched by the request under way: set to abandon it
+    std::atomic<size_t> m_RequestsMade{0};
+};
+
+RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch, HttpLimits limits,
+                                       BlockingPool& pool)
+    : m_State(std::make_shared<State>(
+          std::move(listFile), fetch
+                                   ? std::move(fetch)
+                                   : [limits](const std::string& url,
+                                              const std::atomic<bool>& abort) { return HttpGet(url, abort, limits); })),
+      m_Pool(pool) {}
 
 RegistrationSender::~RegistrationSender() {
     (void)Finish(std::chrono::milliseconds(0));
 }
 
-void RegistrationSender::Post(std::string baseUrl, std::string query) {
-    std::scoped_lock lock(m_Mutex);
-    if (m_Queue.size() >= MAX_PENDING_BATCHES) {
-        m_Queue.pop_front();
-    }
-    m_Queue.push_back(Batch{std::move(baseUrl), std::move(query)});
-    if (!m_Thread.joinable()) {
-        m_Thread = std::jthread([this](const std::stop_token& stop) { Run(stop); });
-    }
-    m_Changed.notify_all();
+size_t RegistrationSender::RequestsMade() const {
+    return m_State->m_RequestsMade;
 }
 
-void RegistrationSender::DropPending() {
-    std::scoped_lock lock(m_Mutex);
-    m_Queue.clear();
-    if (m_Busy) {
-        m_Abort = true; // the thread clears it before its next batch
+bool RegistrationSender::RegistrationsEnded() const {
+    std::scoped_lock lock(m_State->m_Mutex);
+    return !m_State->m_Registering;
+}
+
+bool RegistrationSender::Post(std::string baseUrl, std::string query) {
+    return Queue(Batch{std::move(baseUrl), std::move(query)}, false);
+}
+
+void RegistrationSender::PostLast(std::string baseUrl, std::string query) {
+    (void)Queue(Batch{std::move(baseUrl), std::move(query)}, true);
+}
+
+bool RegistrationSender::Queue(Batch batch, bool last) {
+    State& state = *m_State;
+    std::scoped_lock lock(state.m_Mutex);
+    if (state.m_Closed || !(state.m_Registering || last)) {
+        return false;
+    }
+    if (last) {
+        state.m_Registering = false;
+    }
+    if (state.m_Queue.size() >= MAX_PENDING_BATCHES) {
+        state.m_Queue.pop_front();
+    }
+    state.m_Queue.push_back(std::move(batch));
+    if (!state.m_Running) {
+        // A pool with no thread free leaves the batch waiting for the next post to try again.
+        state.m_Running = m_Pool.Submit([shared = m_State] { Run(shared); });
+    }
+    state.m_Changed.notify_all();
+    return true;
+}
+
+void RegistrationSender::EndRegistrations() {
+    State& state = *m_State;
+    std::scoped_lock lock(state.m_Mutex);
+    state.m_Registering = false;
+    state.m_Queue.clear();
+    if (state.m_Busy) {
+        state.m_Abort = true; // the loop clears it before its next batch
     }
 }
 
-bool RegistrationSender::Finish(std::chrono::milliseconds limit) {
-    std::jthread thread;
-    bool done = false;
-    {
-        std::unique_lock lock(m_Mutex);
-        done = m_Changed.wait_for(lock, limit, [this] { return m_Queue.empty() && !m_Busy; });
-        m_Queue.clear();
-        m_Abort = true;
-        thread = std::move(m_Thread); // joined outside the lock, which the thread takes between batches
+RegistrationSender::Finished RegistrationSender::Finish(std::chrono::milliseconds limit) {
+    State& state = *m_State;
+    Finished finished;
+    std::unique_lock lock(state.m_Mutex);
+    if (state.m_Closed) { // finished before: a loop left behind then is not waited for again
+        finished.m_Sent = state.m_Queue.empty() && !state.m_Busy;
+        finished.m_Ended = !state.m_Running;
+        return finished;
     }
-    if (thread.joinable()) {
-        thread.request_stop();
-        thread.join();
-    }
-    return done;
+    finished.m_Sent = state.m_Changed.wait_for(lock, limit, [&] { return state.m_Queue.empty() && !state.m_Busy; });
+    state.m_Closed = true;
+    state.m_Registering = false;
+    state.m_Queue.clear();
+    state.m_Abort = true;
+    state.m_Changed.notify_all();
+    finished.m_Ended = state.m_Changed.wait_for(lock, END_WAIT, [&] { return !state.m_Running; });
+    return finished;
 }
 
-void RegistrationSender::Run(const std::stop_token& stop) {
+void RegistrationSender::Run(const std::shared_ptr<State>& shared) {
+    State& state = *shared;
     for (;;) {
         Batch batch;
         {
-            std::unique_lock lock(m_Mutex);
-            m_Busy = false;
-            m_Changed.notify_all();
-            if (!m_Changed.wait(lock, stop, [this] { return !m_Queue.empty(); })) {
+            std::unique_lock lock(state.m_Mutex);
+            state.m_Busy = false;
+            state.m_Changed.notify_all();
+            state.m_Changed.wait(lock, [&] { return state.m_Closed || !state.m_Queue.empty(); });
+            if (state.m_Closed) {
+                state.m_Running = false;
+                state.m_Changed.notify_all();
                 return;
             }
-            batch = std::move(m_Queue.front());
-            m_Queue.pop_front();
-            m_Busy = true;
-            m_Abort = false; // what was abandoned is behind us
+            batch = std::move(state.m_Queue.front());
+            state.m_Queue.pop_front();
+            state.m_Busy = true;
+            state.m_Abort = false; // what was abandoned is behind us
         }
-        SendBatch(batch);
+        SendBatch(state, batch);
     }
 }
 
-void RegistrationSender::SendBatch(const Batch& batch) {
+void RegistrationSender::SendBatch(State& state, const Batch& batch) {
     // Without the registration file nothing is sent, not even to the base URL.
-    const auto lines = ReadRegistrationList(m_ListFile);
+    const auto lines = ReadRegistrationList(state.m_ListFile);
     if (!lines) {
         return;
     }
-    Request(batch.m_BaseUrl, batch.m_Query);
+    const auto request = [&state, &batch](const std::string& baseUrl) {
+        if (!state.m_Abort) {
+            ++state.m_RequestsMade;
+            (void)state.m_Fetch(RequestUrl(baseUrl, batch.m_Query), state.m_Abort);
+        }
+    };
+    request(batch.m_BaseUrl);
     for (const std::string& line : *lines) {
-        Request(line, batch.m_Query);
+        request(line);
     }
-}
-
-void RegistrationSender::Request(const std::string& baseUrl, const std::string& query) {
-    if (m_Abort) {
-        return;
-    }
-    ++m_RequestsMade;
-    (void)m_Fetch(RequestUrl(baseUrl, query), m_Abort);
 }
 
 } // namespace dravo

@@ -27,7 +27,7 @@ std::string WebRegistrar::ServerName() const {
 }
 
 bool WebRegistrar::RegistrationTick(uint32_t elapsedMs, EngineServer* server) {
-    if (server == nullptr || !Enabled() || m_Ended) {
+    if (server == nullptr || !Enabled() || m_Sender.RegistrationsEnded()) {
         return false;
     }
     m_CountdownMs = elapsedMs < m_CountdownMs ? m_CountdownMs - elapsedMs : 0;
@@ -37,22 +37,24 @@ bool WebRegistrar::RegistrationTick(uint32_t elapsedMs, EngineServer* server) {
     // The excess of the elapsed time is not carried over.
     m_CountdownMs = m_PeriodSeconds * 1000u;
     const int players = static_cast<int>(server->CountClients());
-    m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, players));
-    return true;
+    // Refused when the stop has begun since the check above.
+    return m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, players));
 }
 
 void WebRegistrar::EndRegistrations() {
-    m_Ended = true;
-    m_Sender.DropPending();
+    m_Sender.EndRegistrations();
 }
 
-bool WebRegistrar::Unregister() {
-    if (!Enabled()) {
-        return false;
+WebRegistrar::Unregistered WebRegistrar::Unregister() {
+    Unregistered result;
+    if (Enabled()) {
+        m_Sender.PostLast(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, UNREGISTRATION_PLAYERS));
+        result.m_Queued = true;
     }
-    m_Sender.Post(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, UNREGISTRATION_PLAYERS));
-    (void)m_Sender.Finish(m_UnregisterWait);
-    return true;
+    const RegistrationSender::Finished finished = m_Sender.Finish(m_UnregisterWait);
+    result.m_Sent = result.m_Queued && finished.m_Sent;
+    result.m_LeftBehind = !finished.m_Ended;
+    return result;
 }
 
 } // namespace dravo

@@ -5,7 +5,10 @@
 // period, it queues a registration batch (server name, address text, the
 // engine's client count). The thread that stops hosting calls EndRegistrations,
 // then Unregister, which queues the unregistration (players -1) and waits at
-// most the unregister wait for it. The requests themselves run on the
+// most the unregister wait for it. Whether registrations are still taken is
+// decided by the sender under its queue's lock, in the same step as the
+// queueing: a tick that races the stop either queues before the end or not at
+// all, never behind the unregistration. The requests themselves run on the
 // RegistrationSender's thread: nothing here waits on the network, and nothing
 // is sent without the registration file. The countdown lives as long as the
 // registrar (one per run): it is not reset when a game starts or stops.
@@ -16,7 +19,6 @@
 #include "net/RegistrationList.h"
 #include "net/RegistrationSender.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -30,10 +32,11 @@ inline constexpr const char* DEFAULT_REGISTRATION_URL = "http://servers.dravoser
 constexpr uint32_t DEFAULT_REGISTRATION_PERIOD_SECONDS = 400;
 constexpr uint32_t FIRST_REGISTRATION_MS = 7000;
 
-// How long requests and the stop may take; tests shorten them.
+// How long requests and the stop may take; tests shorten them. The stop waits at most the unregister
+// wait and the sender's END_WAIT: 6 s in all.
 struct RegistrationLimits {
     HttpLimits m_Http;                                // each request
-    std::chrono::milliseconds m_UnregisterWait{6000}; // the stop waits for the unregistration
+    std::chrono::milliseconds m_UnregisterWait{5500}; // the stop waits for the unregistration
 };
 
 class WebRegistrar {
@@ -51,8 +54,15 @@ public:
     // Stopping begins: from now on no registration is queued or sent; waiting ones are dropped and the
     // one under way is abandoned, so that the unregistration is the last request to every list.
     void EndRegistrations();
-    // True when the unregistration batch was queued; returns once it was sent or the unregister wait passed.
-    bool Unregister();
+    // How the unregistration went.
+    struct Unregistered {
+        bool m_Queued = false;     // registration is on: the batch was queued
+        bool m_Sent = false;       // ...and sent within the unregister wait
+        bool m_LeftBehind = false; // the sender did not end in time and was left behind
+    };
+    // Queues the unregistration; returns once it was sent or the unregister wait passed, and the sender
+    // has ended or was left behind.
+    Unregistered Unregister();
 
     uint32_t CountdownMs() const { return m_CountdownMs; }
     uint32_t PeriodSeconds() const { return m_PeriodSeconds; }
@@ -69,7 +79,6 @@ private:
     uint32_t m_PeriodSeconds = DEFAULT_REGISTRATION_PERIOD_SECONDS;
     uint32_t m_CountdownMs = FIRST_REGISTRATION_MS;
     std::chrono::milliseconds m_UnregisterWait;
-    std::atomic<bool> m_Ended{false};
     RegistrationSender m_Sender;
 };
 

@@ -4,7 +4,13 @@
 // http and https only, no redirects followed; by default 3 s to look the name up
 // and connect, 5 s in all. Blocks its caller (the registration sender thread) for
 // at most that long, and gives up within about POLL_SLICE_MS once `abort` is set.
+// Where the system's calls cannot be cut short (WinINet), the request runs as a
+// job on `pool`: requests leave one at a time, in the order asked, and one given
+// up before it began never leaves, so that a request given up never reaches a
+// server after a later one.
 #pragma once
+
+#include "platform/BlockingPool.h"
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +27,7 @@ struct HttpLimits {
 };
 
 // True when the server answered (any status); false for a bad URL, no connection, a timeout or an abort.
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits = {});
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits = {},
+             BlockingPool& pool = BlockingPool::Process());
 
 } // namespace dravo

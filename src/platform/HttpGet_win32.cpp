@@ -1,16 +1,14 @@
 // A single GET over WinINet. WinINet's calls block, and closing a handle from another thread does not end
-// a blocked call everywhere (Wine's does not), so the request runs on a thread of its own while the
-// caller holds the limits and the abort flag: when one is reached the caller closes the session handle
-// (which ends the request where the system allows it), gives the request up and returns. The request
-// thread keeps what it shares with the caller alive and ends on its own.
+// a blocked call everywhere (Wine's does not), so the request runs as a job on the blocking pool while the
+// caller holds the limits and the abort flag; when one is reached the caller gives the request up and
+// returns. The job opens and closes its own session handle: the caller never touches it, so no handle
+// number is closed under a request or reused by the next one. Jobs take their turn one at a time, in the
+// order they were begun, and a job given up before its turn sends nothing: a request given up while
+// under way ends (by WinINet's own timeouts) before the next one leaves.
 #include "platform/HttpGet.h"
 
-#include "platform/DetachedThread.h"
 #include "platform/Text.h"
-
-#include <windows.h>
-
-#include <wininet.h>
+#include "platform/WinInetSession.h"
 
 #include <condition_variable>
 #include <memory>
@@ -19,46 +17,71 @@
 namespace dravo {
 namespace {
 
-constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
-                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
-                                INTERNET_FLAG_NO_AUTH;
+// Requests given up and still under way, or waiting for their turn, beyond which a new one fails at once.
+constexpr int MAX_OUTSTANDING = 4;
 
-// What the caller and the request thread share.
-struct Request {
+// What the caller and the job share.
+struct Request : WinInetContext {
+    Request(std::string url, const HttpLimits& limits) : m_Url(std::move(url)), m_Limits(limits) {}
+
+    const std::string m_Url;
+    const HttpLimits m_Limits;
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    bool m_Done = false;                  // the request thread has finished
-    bool m_Answered = false;              // ...and the server answered
-    std::atomic<bool> m_Connected{false}; // the server's address was found and the connection made
+    bool m_Done = false;     // the job has finished
+    bool m_Answered = false; // ...and the server answered
+    bool m_GivenUp = false;  // the caller has returned: send nothing more
 };
 
-void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
-    if (context != 0 && (status == INTERNET_STATUS_CONNECTED_TO_SERVER || status == INTERNET_STATUS_REQUEST_SENT)) {
-        reinterpret_cast<Request*>(context)->m_Connected = true;
-    }
+// The turn of the requests, and how many jobs hold or wait for it. Never destroyed: a job given up may
+// still take its turn while the program ends.
+struct Turns {
+    std::mutex m_Turn;
+    std::atomic<int> m_Outstanding{0};
+};
+
+Turns& RequestTurns() {
+    static Turns* turns = new Turns;
+    return *turns;
 }
 
-void SetTimeout(HINTERNET session, DWORD option, std::chrono::milliseconds limit) {
-    DWORD milliseconds = static_cast<DWORD>(limit.count());
-    InternetSetOptionA(session, option, &milliseconds, sizeof milliseconds);
+bool GivenUp(Request& request) {
+    std::scoped_lock lock(request.m_Mutex);
+    return request.m_GivenUp;
 }
 
-// On the request thread: the GET, its answer read and thrown away.
-void Perform(const std::shared_ptr<Request>& request, HINTERNET session, const std::string& url) {
-    HINTERNET handle =
-        InternetOpenUrlA(session, url.c_str(), nullptr, 0, REQUEST_FLAGS, reinterpret_cast<DWORD_PTR>(request.get()));
-    bool answered = handle != nullptr;
-    if (handle != nullptr) {
-        char body[4096];
-        DWORD got = 0;
-        do {
-            if (InternetReadFile(handle, body, sizeof body, &got) == 0) {
-                answered = false;
-                break;
-            }
-        } while (got > 0);
-        InternetCloseHandle(handle);
+// The GET on the session, its answer read and thrown away; true when the server answered.
+bool Fetch(Request& request, HINTERNET session) {
+    HINTERNET handle = InternetOpenUrlA(session, request.m_Url.c_str(), nullptr, 0, WININET_REQUEST_FLAGS,
+                                        WinInetContextValue(request));
+    if (handle == nullptr) {
+        return false;
     }
+    bool answered = true;
+    char body[4096];
+    DWORD got = 0;
+    do {
+        if (InternetReadFile(handle, body, sizeof body, &got) == 0) {
+            answered = false;
+            break;
+        }
+    } while (got > 0);
+    InternetCloseHandle(handle);
+    return answered;
+}
+
+// The job: waits for its turn, then makes the request unless the caller has given it up by then.
+void Perform(const std::shared_ptr<Request>& request) {
+    bool answered = false;
+    {
+        std::scoped_lock turn(RequestTurns().m_Turn);
+        HINTERNET session = GivenUp(*request) ? nullptr : OpenWinInetSession(request->m_Limits);
+        if (session != nullptr) {
+            answered = !GivenUp(*request) && Fetch(*request, session);
+            CloseWinInetSession(session);
+        }
+    }
+    --RequestTurns().m_Outstanding;
     {
         std::scoped_lock lock(request->m_Mutex);
         request->m_Done = true;
@@ -69,25 +92,18 @@ void Perform(const std::shared_ptr<Request>& request, HINTERNET session, const s
 
 } // namespace
 
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits) {
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits, BlockingPool& pool) {
     if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://")) {
         return false;
     }
-    // Direct access: no proxy, whatever the system's settings say.
-    HINTERNET session = InternetOpenA(HTTP_USER_AGENT, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (session == nullptr) {
+    Turns& turns = RequestTurns();
+    if (++turns.m_Outstanding > MAX_OUTSTANDING) {
+        --turns.m_Outstanding; // too many given up and not yet ended: this one fails at once
         return false;
     }
-    SetTimeout(session, INTERNET_OPTION_CONNECT_TIMEOUT, limits.m_Connect);
-    SetTimeout(session, INTERNET_OPTION_SEND_TIMEOUT, limits.m_Total);
-    SetTimeout(session, INTERNET_OPTION_RECEIVE_TIMEOUT, limits.m_Total);
-    DWORD retries = 1;
-    InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-    InternetSetStatusCallbackA(session, &OnStatus);
-
-    auto request = std::make_shared<Request>();
-    if (!StartDetachedThread([request, session, url] { Perform(request, session, url); })) {
-        InternetCloseHandle(session);
+    auto request = std::make_shared<Request>(url, limits);
+    if (!pool.Submit([request] { Perform(request); })) {
+        --turns.m_Outstanding;
         return false;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -95,17 +111,12 @@ bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpL
     while (!request->m_Done) {
         const auto elapsed = std::chrono::steady_clock::now() - start;
         if (abort || elapsed >= limits.m_Total || (!request->m_Connected && elapsed >= limits.m_Connect)) {
-            lock.unlock();
-            InternetCloseHandle(session); // the request is given up; its thread ends by itself
+            request->m_GivenUp = true; // the job ends by itself, sending nothing it has not sent yet
             return false;
         }
         request->m_Changed.wait_for(lock, std::chrono::milliseconds(POLL_SLICE_MS));
     }
-    const bool answered = request->m_Answered;
-    lock.unlock();
-    InternetSetStatusCallbackA(session, nullptr);
-    InternetCloseHandle(session);
-    return answered;
+    return request->m_Answered;
 }
 
 } // namespace dravo

@@ -40,6 +40,12 @@ public:
     static bool Exists(Signal signal);
 
 private:
+    // Each platform's (SignalWatcher_posix.cpp, _win32.cpp): the process's one watching machinery takes
+    // a signal for `handler`, false when someone else owns it or the system has no such signal; and
+    // gives it back.
+    static bool Take(Signal signal, const Handler* handler);
+    static void Give(Signal signal);
+
     Handler m_Handler; // the watching thread calls it through its address: the watcher does not move
     std::vector<Signal> m_Owned;
     bool m_Watching = false;

@@ -95,21 +95,12 @@ BOOL WINAPI OnControlEvent(DWORD event) {
 
 } // namespace
 
-SignalWatcher::SignalWatcher(std::initializer_list<Signal> signals, Handler handler) : m_Handler(std::move(handler)) {
-    m_Watching = true;
-    for (const Signal signal : signals) {
-        if (Hub::Instance().Take(signal, &m_Handler)) {
-            m_Owned.push_back(signal);
-        } else {
-            m_Watching = false;
-        }
-    }
+bool SignalWatcher::Take(Signal signal, const Handler* handler) {
+    return Hub::Instance().Take(signal, handler);
 }
 
-SignalWatcher::~SignalWatcher() {
-    for (const Signal signal : m_Owned) {
-        Hub::Instance().Give(signal);
-    }
+void SignalWatcher::Give(Signal signal) {
+    Hub::Instance().Give(signal);
 }
 
 bool SignalWatcher::Exists(Signal signal) {

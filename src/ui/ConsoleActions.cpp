@@ -21,10 +21,7 @@ bool ConsoleWindow::OnActionLine(DialogApi& dialog, std::string_view action) {
     const std::string_view argument = split == std::string_view::npos ? "" : action.substr(split + 1);
     if (verb == "boot" && !argument.empty()) {
         for (int index = 0; index < dialog.ListCount(Control::PlayerList); ++index) {
-            const std::string line = dialog.ListText(Control::PlayerList, index).value_or("");
-            const size_t first = line.find('\t');
-            const size_t second = line.find('\t', first + 1);
-            if (first != std::string::npos && line.compare(first + 1, second - first - 1, argument) == 0) {
+            if (PlayerNameOnLine(dialog.ListText(Control::PlayerList, index).value_or("")) == argument) {
                 dialog.ListSetSelection(Control::PlayerList, index);
                 dialog.SendCommand(Control::PlayerList, Notification::SelectionChange);
                 dialog.SendCommand(Control::Boot);

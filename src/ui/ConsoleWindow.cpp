@@ -19,17 +19,16 @@ using Control = ConsoleControl;
 // Tab stops of the player list, in dialog units; a line has two tabs, so the first two count.
 constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 92, 94, 96};
 
-// The player's name on a list line: the text between its first and second tab.
-std::string NameOnLine(const std::string& line) {
+} // namespace
+
+std::string PlayerNameOnLine(std::string_view line) {
     const size_t first = line.find('\t');
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return {};
     }
     const size_t second = line.find('\t', first + 1);
-    return line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    return std::string(line.substr(first + 1, second == std::string_view::npos ? second : second - first - 1));
 }
-
-} // namespace
 
 std::string FormatRunningTime(uint32_t milliseconds) {
     char text[32];
@@ -56,8 +55,10 @@ std::string FormatLevelGoal(const GameInfo& game) {
     return text;
 }
 
-ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records)
-    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records), m_Session(*this, clock, records) {}
+ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
+                             IStepDriver* steps)
+    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records),
+      m_Session(*this, clock, records, steps) {}
 
 int ConsoleWindow::Run() {
     return m_Windows.RunDialog(ConsoleWindowTemplate(), *this);
@@ -92,10 +93,8 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
     for (const std::string& note : m_StartupNotes) {
         m_Session.LogText(note);
     }
-    if (m_LogSink != nullptr) {
-        // The log file's trouble, said before now or later, joins the console log.
-        m_LogSink->SetNoticeHandler([this](const std::string& notice) { m_Session.LogText(notice); });
-    }
+    // The sinks' trouble (the log file's), said before now or later, joins the console log.
+    m_Session.Log().ShowNotices(true);
 }
 
 void ConsoleWindow::OnShow(DialogApi& dialog) {
@@ -216,9 +215,7 @@ void ConsoleWindow::Tick(DialogApi& dialog) {
 }
 
 void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
-    if (m_LogSink != nullptr) {
-        m_LogSink->SetNoticeHandler(nullptr);
-    }
+    m_Session.Log().ShowNotices(false);
     m_Session.StopHosting();
     m_Session.ResetSession();
 }
@@ -238,7 +235,7 @@ void ConsoleWindow::AppendLog(DialogApi& dialog, const std::string& line) {
 void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players) {
     const int selected = dialog.ListSelection(Control::PlayerList);
     const std::string remembered =
-        selected == NO_SELECTION ? "" : NameOnLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
+        selected == NO_SELECTION ? "" : PlayerNameOnLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
     dialog.ListClear(Control::PlayerList);
     int reselect = NO_SELECTION;
     for (const auto& line : players.m_Lines) {
@@ -256,9 +253,6 @@ void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& pl
 }
 
 void ConsoleWindow::AppendLogLine(std::string line) {
-    if (m_LogSink != nullptr) {
-        m_LogSink->WriteLine(line);
-    }
     // A line that comes when the window is gone (while the program ends) is still shown.
     auto late = [windows = &m_Windows, line] { windows->ShowLateLogLine(line); };
     m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); }, std::move(late));

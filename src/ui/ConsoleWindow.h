@@ -7,17 +7,18 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
-#include "host/LogSink.h"
 #include "host/ServerSession.h"
 #include "platform/Clock.h"
 #include "platform/window/DialogApi.h"
 #include "platform/window/DialogPoster.h"
 #include "platform/window/DialogProcedure.h"
 #include "platform/window/WindowSystem.h"
+#include "res/ConsoleWindowTemplate.h"
 
 #include <atomic>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dravo {
@@ -32,20 +33,26 @@ inline constexpr const char* SERVER_VERSION_TEXT = DRAVO_VERSION_TEXT;
 std::string FormatRunningTime(uint32_t milliseconds);
 // The Level Goal field for an end rule.
 std::string FormatLevelGoal(const GameInfo& game);
+// The player's name on a line of the player list, "(ping)\tname\tfrags": the text between its first
+// and second tab (to its end without a second); empty without a tab.
+std::string PlayerNameOnLine(std::string_view line);
 
 class ConsoleWindow final : public DialogProcedure, private ISessionView {
 public:
-    ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records);
+    // The session's steps run on its own worker thread, or on `steps` (see ServerSession).
+    ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
+                  IStepDriver* steps = nullptr);
 
     // Runs the window until it closes; returns the dialog's result.
     int Run();
     ServerSession& Session() { return m_Session; }
-    // Every console log line goes to the sink too (the log file); set before Run. Not owned.
-    void SetLogSink(ILogSink* sink) { m_LogSink = sink; }
     // Lines for the console log before anything else: what start-up left out of the files it read.
     void SetStartupNotes(std::vector<std::string> notes) { m_StartupNotes = std::move(notes); }
     // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
     void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
+    // Presses a button from any thread, as the operator would; nothing once the window has closed. Only
+    // after hosting has started (the window is initialised by then).
+    bool PressButton(ConsoleControl button) const { return m_Poster.PostCommand(button); }
     // The engine ran out of memory during the run: the settings must not be saved.
     bool RanOutOfMemory() const { return m_MemoryExhausted; }
 
@@ -81,7 +88,6 @@ private:
     IClock& m_Clock;
     EngineServer* m_Server;
     SessionRecords m_Records;
-    ILogSink* m_LogSink = nullptr;
     std::function<void()> m_HostingStarted;
     std::vector<std::string> m_StartupNotes;
     ServerSession m_Session;

@@ -161,6 +161,16 @@ bool SetupWizard::ApplySavedSettings() {
     return true;
 }
 
+// The five pages, made for one run of the wizard.
+struct SetupWizard::Pages {
+    std::filesystem::path m_GameDirectory;
+    NetServicesPage m_Services;
+    NetRezFilesPage m_RezFiles;
+    NetGamePage m_Game;
+    GameOptionsPage m_Options;
+    NetGameLevelsPage m_Levels;
+};
+
 bool SetupWizard::RunPages() {
     WindowSystem& windows = m_Context.m_Windows;
     if (!windows.CanShowDialogs()) {
@@ -171,94 +181,63 @@ bool SetupWizard::RunPages() {
     ServerSettings& settings = m_Context.m_Settings;
     std::error_code error;
     const std::filesystem::path gameDirectory = std::filesystem::current_path(error);
+    Pages pages{gameDirectory,
+                NetServicesPage(server, settings, *m_HostInfo, m_WizardError, m_TcpIpSelected),
+                NetRezFilesPage(server, m_Context.m_RezFileList, gameDirectory),
+                NetGamePage(settings, *m_HostInfo, *m_GameInfo, m_TcpIpSelected),
+                GameOptionsPage(*m_GameOptions),
+                NetGameLevelsPage(server, *m_GameInfo, m_Context.m_LevelList)};
 
-    NetServicesPage servicesPage(server, settings, *m_HostInfo, m_WizardError, m_TcpIpSelected);
-    NetRezFilesPage rezFilesPage(server, m_Context.m_RezFileList, gameDirectory);
-    NetGamePage gamePage(settings, *m_HostInfo, *m_GameInfo, m_TcpIpSelected);
-    GameOptionsPage optionsPage(*m_GameOptions);
-    NetGameLevelsPage levelsPage(server, *m_GameInfo, m_Context.m_LevelList);
-
-    enum class Step { Services, RezFiles, Game, Options, Levels };
     Step step = Step::Services;
-    while (true) {
-        switch (step) {
-        case Step::Services: {
-            const int result = RunPage(NetServicesTemplate(), servicesPage);
-            if (result == PAGE_CANCEL) {
-                return false;
-            }
-            if (result == PAGE_ERROR) {
-                return Fail();
-            }
-            step = Step::RezFiles; // its Back button is disabled: anything else goes on
-            break;
-        }
-        case Step::RezFiles: {
-            m_CustomRezCount = static_cast<int>(FindCustomRezFiles(gameDirectory).size());
-            if (m_CustomRezCount == 0) {
-                step = Step::Game;
-                break;
-            }
-            const int result = RunPage(NetRezFilesTemplate(), rezFilesPage);
-            if (result == PAGE_CANCEL) {
-                return false;
-            }
-            if (result == PAGE_ERROR) {
-                return Fail();
-            }
-            step = result == PAGE_BACK ? Step::Services : Step::Game;
-            break;
-        }
-        case Step::Game: {
-            const int result = RunPage(NetGameTemplate(), gamePage);
-            if (result == PAGE_CANCEL) {
-                return false;
-            }
-            if (result == PAGE_ERROR) {
-                return Fail();
-            }
-            if (result == PAGE_BACK) {
-                step = m_CustomRezCount > 0 ? Step::RezFiles : Step::Services;
-            } else {
-                step = Step::Options;
-            }
-            break;
-        }
-        case Step::Options: {
-            const int result = RunPage(NetOptionsTemplate(), optionsPage);
-            if (result == PAGE_CANCEL) {
-                return false;
-            }
-            if (result == PAGE_ERROR) {
-                return Fail();
-            }
-            if (result == PAGE_BACK) {
-                step = Step::Game;
-                break;
-            }
-            // The level page lists the levels of the loaded resources, the extra archives included.
-            if (!LoadRezFilesOnce()) {
-                return Fail();
-            }
-            step = Step::Levels;
-            break;
-        }
-        case Step::Levels: {
-            const int result = RunPage(NetGameLevelsTemplate(), levelsPage);
-            if (result == PAGE_CANCEL) {
-                return false;
-            }
-            if (result == PAGE_ERROR) {
-                return Fail();
-            }
-            if (result == PAGE_BACK) {
-                step = Step::Options;
-                break;
-            }
-            return FinishPages();
-        }
-        }
+    while (step != Step::Finished && step != Step::Cancelled && step != Step::Failed) {
+        step = RunStep(step, pages);
     }
+    if (step == Step::Cancelled) {
+        return Cancel();
+    }
+    return step == Step::Finished ? FinishPages() : Fail();
+}
+
+SetupWizard::Step SetupWizard::RunStep(Step step, Pages& pages) {
+    switch (step) {
+    case Step::Services: // its Back button is disabled: anything but the end goes on
+        return AfterPage(RunPage(NetServicesTemplate(), pages.m_Services), Step::RezFiles, Step::RezFiles);
+    case Step::RezFiles:
+        m_CustomRezCount = static_cast<int>(FindCustomRezFiles(pages.m_GameDirectory).size());
+        if (m_CustomRezCount == 0) {
+            return Step::Game; // no page without custom archives
+        }
+        return AfterPage(RunPage(NetRezFilesTemplate(), pages.m_RezFiles), Step::Services, Step::Game);
+    case Step::Game:
+        return AfterPage(RunPage(NetGameTemplate(), pages.m_Game),
+                         m_CustomRezCount > 0 ? Step::RezFiles : Step::Services, Step::Options);
+    case Step::Options: {
+        const Step next = AfterPage(RunPage(NetOptionsTemplate(), pages.m_Options), Step::Game, Step::Levels);
+        // The level page lists the levels of the loaded resources, the extra archives included.
+        return next == Step::Levels && !LoadRezFilesOnce() ? Step::Failed : next;
+    }
+    case Step::Levels:
+        return AfterPage(RunPage(NetGameLevelsTemplate(), pages.m_Levels), Step::Options, Step::Finished);
+    default:
+        return step;
+    }
+}
+
+SetupWizard::Step SetupWizard::AfterPage(int result, Step back, Step next) {
+    switch (result) {
+    case PAGE_CANCEL:
+        return Step::Cancelled;
+    case PAGE_ERROR:
+        return Step::Failed;
+    case PAGE_BACK:
+        return back;
+    default:
+        return next;
+    }
+}
+
+bool SetupWizard::Cancel() {
+    return false; // nothing is kept: the run ends without saving
 }
 
 int SetupWizard::RunPage(const DialogTemplate& page, DialogProcedure& procedure) {

@@ -62,9 +62,19 @@ public:
     int CustomRezCount() const { return m_CustomRezCount; }
 
 private:
+    // Where the run of the pages stands: at a page, or at one of its three ends.
+    enum class Step { Services, RezFiles, Game, Options, Levels, Finished, Cancelled, Failed };
+    struct Pages;
+
     void ShowWizardError();
     bool Fail(); // shows the wizard error; false
+    // The operator cancelled a page: false. The one place a cancel ends the wizard.
+    bool Cancel();
     bool RunPages();
+    // Runs the page of `step` and returns the step it leads to.
+    Step RunStep(Step step, Pages& pages);
+    // Back and Next lead to their steps; Cancel and a page error end the pages.
+    static Step AfterPage(int result, Step back, Step next);
     // Runs one page; a dialog that could not run counts as a page error.
     int RunPage(const DialogTemplate& page, DialogProcedure& procedure);
     // Has the engine read the configuration file; its reports of skipped lines become notes.

@@ -1,5 +1,6 @@
 // The command-line rules: -DLL, -CONFIG and the two substring switches.
 #include "app/CommandLine.h"
+#include "app/ServerApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -146,9 +147,12 @@ TEST(CommandLineHelpText, NamesEveryOptionAndEveryExitStatus) {
         const std::string word(name.substr(0, name.find(' ')));
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
-    for (const char* status : {"0 after", "1 when", "2 for", "3 when", "4 when"}) {
+    for (const char* status : {"0 after", "1 when", "2 for", "3 when", "4 when", "5 when"}) {
         EXPECT_NE(help.find(status), std::string::npos) << status;
     }
+    // The last status the program knows is the last one listed.
+    EXPECT_NE(help.find(std::to_string(static_cast<int>(ExitStatus::Stopped)) + " when told to stop"),
+              std::string::npos);
 }
 
 } // namespace

@@ -75,7 +75,7 @@ TEST(OperatorGuide, NamesTheFilesTheReadyLineAndTheExitStatuses) {
         EXPECT_TRUE(NamesWord(guide, name)) << name;
     }
     EXPECT_NE(guide.find("Server is running."), std::string::npos);
-    for (const char* status : {"\n  0   ", "\n  1   ", "\n  2   ", "\n  3   ", "\n  4   "}) {
+    for (const char* status : {"\n  0   ", "\n  1   ", "\n  2   ", "\n  3   ", "\n  4   ", "\n  5   "}) {
         EXPECT_NE(guide.find(status), std::string::npos) << status;
     }
 }
@@ -87,6 +87,43 @@ TEST(OperatorGuide, ExplainsEveryStartUpMessage) {
                    STR_UNABLE_TO_ACCESS_SERVER_LIBRARY, STR_OUT_OF_MEMORY}) {
         EXPECT_NE(guide.find(Text(id)), std::string::npos) << Text(id);
     }
+}
+
+// Runs of blanks and line breaks as one blank: the guide wraps its lines, the sources their literals.
+std::string OneSpaced(std::string_view text) {
+    std::string spaced;
+    for (const char c : text) {
+        const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+        if (!blank) {
+            spaced += c;
+        } else if (!spaced.empty() && spaced.back() != ' ') {
+            spaced += ' ';
+        }
+    }
+    return spaced;
+}
+
+// Every "ERROR - ..." text the sources hold, up to its first part that varies (a format or an inserted
+// value), is in the guide, which says what it means (section 17).
+TEST(OperatorGuide, ExplainsEveryErrorMessageTheProgramCanShow) {
+    const std::string guide = OneSpaced(Guide());
+    const std::regex literal(R"re("(ERROR - [^"\\%]*))re");
+    int found = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::filesystem::path(DRAVO_SOURCE_DIR) / "src")) {
+        const std::string extension = entry.path().extension().string();
+        if (extension != ".cpp" && extension != ".h") {
+            continue;
+        }
+        const std::string source = test::TempDir::ReadFile(entry.path());
+        for (auto match = std::sregex_iterator(source.begin(), source.end(), literal); match != std::sregex_iterator();
+             ++match) {
+            const std::string text = OneSpaced((*match)[1].str());
+            EXPECT_NE(guide.find(text), std::string::npos) << entry.path().filename().string() << ": " << text;
+            ++found;
+        }
+    }
+    EXPECT_GT(found, 30); // the sources were read
 }
 
 } // namespace

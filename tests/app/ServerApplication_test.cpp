@@ -1,11 +1,11 @@
 // Start-up with the scripted face: the Shift key, the order of failures, the end of the run.
 #include "app/ServerApplication.h"
-#include "engine/ServerLibrary.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "engine/loader/ServerLibrary.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetServicesTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeDrives.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"

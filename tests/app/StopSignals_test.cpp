@@ -1,8 +1,9 @@
 // SIGTERM and SIGINT: a close request for the running dialog, and a bounded end of a start-up that
 // does not answer.
 #include "app/StopSignals.h"
-#include "platform/window/HeadlessWindowSystem.h"
 #include "platform/window/PickerDialog.h"
+#include "platform/window/headless/HeadlessWindowSystem.h"
+#include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ protected:
 
 TEST_F(StopSignalsTest, ASignalClosesTheRunningDialogThroughCancel) {
     StopSignals stops(m_Exit.Function());
-    stops.Attach(m_Windows);
+    const StopSignals::Attachment attached = stops.Attach(m_Windows);
     struct Raiser : test::PickerProcedure {
         void OnShow(DialogApi& dialog) override {
             PickerProcedure::OnShow(dialog);
@@ -64,7 +65,7 @@ TEST_F(StopSignalsTest, ASignalClosesTheRunningDialogThroughCancel) {
 
 TEST_F(StopSignalsTest, AStartUpThatDoesNotAnswerEndsWithTheStoppedStatus) {
     StopSignals stops(m_Exit.Function());
-    stops.Attach(m_Windows);
+    const StopSignals::Attachment attached = stops.Attach(m_Windows);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(raise(SIGINT), 0); // no dialog runs and nothing runs the window thread's work
     const std::optional<int> status = m_Exit.WaitFor(5s);
@@ -77,11 +78,32 @@ TEST_F(StopSignalsTest, OnceHostedASignalOnlyAsksTheWindowToClose) {
     StopSignals stops(m_Exit.Function());
     stops.EndStartup();
     stops.OnStopSignal(); // before the window system is attached: passed on when it is
-    stops.Attach(m_Windows);
+    const StopSignals::Attachment attached = stops.Attach(m_Windows);
     test::PickerProcedure picker;
     EXPECT_EQ(m_Windows.RunDialog(test::PICKER_TEMPLATE, picker), DIALOG_ID_CANCEL);
     EXPECT_FALSE(stops.StoppedDuringStartup());
     EXPECT_FALSE(m_Exit.WaitFor(STARTUP_STOP_LIMIT + 200ms));
+}
+
+TEST_F(StopSignalsTest, ASignalAfterTheFaceIsGoneReachesNoFaceTillTheNextIsAttached) {
+    StopSignals stops(m_Exit.Function());
+    stops.EndStartup();
+    test::ScriptedWindows earlier;
+    {
+        const StopSignals::Attachment attached = stops.Attach(earlier);
+        stops.OnStopSignal();
+    }
+    EXPECT_EQ(earlier.CloseRequests(), 1);
+    {
+        auto gone = std::make_unique<HeadlessWindowSystem>(HeadlessOptions{-1, &m_Out, &m_Err});
+        const StopSignals::Attachment attached = stops.Attach(*gone);
+    }
+    stops.OnStopSignal(); // the face is gone, as it is while main ends (a use of it fails the sanitizer runs)
+    EXPECT_EQ(earlier.CloseRequests(), 1); // nor does a face attached before reach it
+    const StopSignals::Attachment attached = stops.Attach(m_Windows);
+    test::PickerProcedure picker;
+    EXPECT_EQ(m_Windows.RunDialog(test::PICKER_TEMPLATE, picker), DIALOG_ID_CANCEL); // the held request
+    EXPECT_EQ(picker.Events, (std::vector<std::string>{"init", "show", "cancel", "destroy"}));
 }
 
 } // namespace

@@ -22,8 +22,9 @@ protected:
     KickQueue m_Kicks;
     std::atomic<bool> m_EmptyExit{false};
     TuningVariables m_Tuning;
+    SessionFacts m_Facts;
     GameMessageHandler m_Handler{
-        GameMessageParts{m_View, m_Log, m_Clock, m_Lock, m_Bans, m_Kicks, m_EmptyExit, m_Tuning}};
+        GameMessageParts{m_View, m_Log, m_Clock, m_Lock, m_Bans, m_Kicks, m_EmptyExit, m_Tuning, m_Facts}};
 
     void SetUp() override { m_Handler.Attach(&m_Engine); }
 };

@@ -1,5 +1,6 @@
 // The server session: preparing and hosting, the update step, stopping, and the console log.
 #include "host/SessionFixture.h"
+#include "net/LoopbackHttpServer.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
@@ -7,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <future>
+#include <iostream>
+#include <mutex>
 #include <thread>
 
 namespace dravo {
@@ -73,8 +78,8 @@ TEST_F(ServerSessionTest, DefaultPortAndMissingAddressAreNotShown) {
     m_Session->StopHosting();
 
     m_Engine.m_HostAddress.clear();
-    ServerSession second(m_View, m_Clock, Records());
-    second.SetWorkerEnabled(false);
+    test::ManualSteps steps(m_Clock);
+    ServerSession second(m_View, m_Clock, Records(), &steps);
     ASSERT_TRUE(second.InitSession(&m_Engine));
     ASSERT_TRUE(second.StartHosting());
     EXPECT_EQ(m_View.NetService(), "Tcp/ip");
@@ -176,20 +181,84 @@ TEST_F(ServerSessionTest, FailedFrameLogsTheEngineTextAndStopsFromTheWorker) {
     EXPECT_EQ(m_Engine.m_Frames, 1);
 }
 
+// Set when the thread that ran a frame has ended (its thread-local objects are destroyed then).
+std::atomic<bool> g_FrameThreadEnded{false};
+
+struct FrameThreadNote {
+    ~FrameThreadNote() { g_FrameThreadEnded = true; }
+};
+
 TEST_F(ServerSessionTest, WorkerRunsStepsUntilStopped) {
     auto clock = CreateSystemClock();
     ServerSession session(m_View, *clock, Records());
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::thread::id> frameThreads;
+    g_FrameThreadEnded = false;
+    m_Engine.m_OnFrame = [&] {
+        thread_local FrameThreadNote note;
+        (void)note;
+        std::scoped_lock lock(mutex);
+        frameThreads.push_back(std::this_thread::get_id());
+        changed.notify_all();
+    };
     ASSERT_TRUE(session.InitSession(&m_Engine));
     ASSERT_TRUE(session.StartHosting());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (m_Engine.m_Frames < 3 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::yield();
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(5), [&] { return frameThreads.size() >= 3; }));
+        // Every frame ran on the one worker thread, not on this one.
+        EXPECT_NE(frameThreads.front(), std::this_thread::get_id());
+        EXPECT_EQ(std::count(frameThreads.begin(), frameThreads.end(), frameThreads.front()),
+                  static_cast<std::ptrdiff_t>(frameThreads.size()));
+        EXPECT_FALSE(g_FrameThreadEnded);
     }
-    EXPECT_GE(m_Engine.m_Frames, 3);
     session.StopHosting();
-    const int frames = m_Engine.m_Frames;
+    // The stop has waited for the worker: its thread is over, so no frame can follow.
+    EXPECT_TRUE(g_FrameThreadEnded);
     EXPECT_FALSE(session.IsRunning());
-    EXPECT_EQ(m_Engine.m_Frames, frames);
+    m_Engine.m_OnFrame = nullptr;
+}
+
+// Stops with web registration on, each with the real worker and a real list server on loopback, at
+// varied moments: before the first registration, while one is under way, between two. Every stop ends
+// within the 6 s the guide promises, and each sends its unregistration.
+TEST_F(ServerSessionTest, StopsWithRegistrationOnAlwaysEndInTime) {
+    test::LoopbackHttpServer lists;
+    m_Directory.Write("srv_send.txt", "");
+    m_Host.m_WebRegistration = 1;
+    m_Engine.m_HostAddress = "127.0.0.1";
+    m_Engine.m_Variables["WebRegUrl"] = lists.Url();
+    m_Engine.m_Variables["WebRegUpdate"] = "2"; // a registration every 2 s of game time
+    const auto promised = RegistrationLimits{}.m_UnregisterWait + RegistrationSender::END_WAIT;
+    constexpr int STOPS = 200;
+    std::chrono::steady_clock::duration longest{};
+    size_t registrations = 0;
+    for (int run = 0; run < STOPS; ++run) {
+        // The worker's sleeps cost no time: its steps, and the registrations, come as fast as they can.
+        test::FakeClock clock;
+        ServerSession session(m_View, clock, Records());
+        ASSERT_TRUE(session.InitSession(&m_Engine));
+        ASSERT_TRUE(session.StartHosting());
+        ASSERT_TRUE(lists.WaitForRequests(static_cast<size_t>(run % 3))) << "run " << run;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(session.StopHosting());
+        const auto took = std::chrono::steady_clock::now() - start;
+        longest = std::max(longest, took);
+        ASSERT_LT(took, promised) << "run " << run;
+        const std::vector<std::string> lines = lists.Lines();
+        const auto unregistrations = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("&players=-1&") != std::string::npos;
+        });
+        ASSERT_EQ(unregistrations, 1) << "run " << run;
+        registrations += lines.size() - 1;
+        lists.Clear();
+    }
+    const double longestMs = std::chrono::duration<double, std::milli>(longest).count();
+    RecordProperty("Stops", STOPS);
+    RecordProperty("LongestStopMs", std::to_string(longestMs));
+    std::cout << "[ figures  ] " << STOPS << " stops, the longest " << longestMs << " ms, " << registrations
+              << " registrations\n";
 }
 
 TEST_F(ServerSessionTest, ALevelChangeAFrameBeganAndDidNotEndIsEndedAfterTheFrame) {
@@ -222,6 +291,49 @@ TEST_F(ServerSessionTest, MemoryExhaustionIsHandedToTheWindowWithoutWaiting) {
     m_Engine.m_Handler->OnConsoleLine("ignored");
     EXPECT_EQ(m_View.m_MemoryExhausted, 1);
     EXPECT_FALSE(m_View.Logged("ignored"));
+}
+
+} // namespace
+} // namespace dravo
+
+namespace dravo {
+namespace {
+
+// What the services beside the window read: the phase from the running line to the stop, the steps that
+// ran a frame, the players and the level the game's messages report.
+TEST_F(ServerSessionTest, TheFactsFollowTheGameFromTheRunningLineToTheStop) {
+    const SessionFacts& facts = m_Session->Facts();
+    EXPECT_EQ(facts.Snapshot().m_Phase, HostingPhase::NotStarted);
+    Host();
+    SessionSnapshot snapshot = facts.Snapshot();
+    EXPECT_EQ(snapshot.m_Phase, HostingPhase::Running);
+    EXPECT_EQ(snapshot.m_Game.m_MaxPlayers, 8);
+    EXPECT_EQ(snapshot.m_Game.m_GameType, "deathmatch");
+    EXPECT_EQ(snapshot.m_Game.m_Rotation, (std::vector<std::string>{"Worlds\\Multi\\Cinderworks", "Arena"}));
+    EXPECT_EQ(snapshot.m_Level, "Worlds\\Multi\\Cinderworks");
+    Step(9);
+    Step(9);
+    EXPECT_EQ(facts.Steps(), 2u);
+    m_Engine.m_FrameSucceeds = false;
+    Step(9); // a failed frame is no progress
+    EXPECT_EQ(facts.Steps(), 2u);
+    m_Engine.m_FrameSucceeds = true;
+    Message("[GMSG:0][PLRS:2][PLRN1:Zed][PLRF1:1][PLRI1:7][PLRN2:Ace][PLRF2:5][PLRI2:8]");
+    Message("[GMSG:3]");
+    Message("[GMSG:1][CLEV:Arena][NLEV:Worlds\\Multi\\Cinderworks]");
+    snapshot = facts.Snapshot();
+    EXPECT_EQ(snapshot.m_Players, (std::vector<std::string>{"Ace", "Zed"}));
+    EXPECT_EQ(snapshot.m_Level, "Arena");
+    EXPECT_EQ(snapshot.m_LevelChanges, 1u);
+    m_Session->StopHosting();
+    EXPECT_EQ(facts.Snapshot().m_Phase, HostingPhase::Ended);
+}
+
+TEST_F(ServerSessionTest, AStartThatFailsEndsTheFactsToo) {
+    m_Engine.m_OpenSucceeds = false;
+    ASSERT_TRUE(m_Session->InitSession(&m_Engine));
+    EXPECT_FALSE(m_Session->StartHosting());
+    EXPECT_EQ(m_Session->Facts().Snapshot().m_Phase, HostingPhase::Ended);
 }
 
 } // namespace

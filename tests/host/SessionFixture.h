@@ -6,6 +6,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ManualSteps.h"
 #include "support/RecordingView.h"
 #include "support/TempDir.h"
 
@@ -28,6 +29,7 @@ protected:
     GameInfo m_Game{};
     std::atomic<bool> m_EmptyExit{false};
     uint32_t m_Port = 0;
+    ManualSteps m_Steps{m_Clock};
     std::unique_ptr<ServerSession> m_Session;
 
     void SetUp() override {
@@ -41,10 +43,7 @@ protected:
         std::strcpy(m_Game.m_LevelNames[1], "Arena");
         MakeSession();
     }
-    void MakeSession() {
-        m_Session = std::make_unique<ServerSession>(m_View, m_Clock, Records());
-        m_Session->SetWorkerEnabled(false);
-    }
+    void MakeSession() { m_Session = std::make_unique<ServerSession>(m_View, m_Clock, Records(), &m_Steps); }
     SessionRecords Records() { return SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, m_Port}; }
     void TearDown() override { m_Session.reset(); }
     // A game text, delivered as the engine delivers it.
@@ -57,7 +56,7 @@ protected:
     void Step(uint32_t advanceMs) {
         m_Clock.Advance(advanceMs);
         std::scoped_lock lock(m_Session->Lock());
-        m_Session->UpdateStep();
+        m_Steps.Step();
     }
 };
 

@@ -1,5 +1,5 @@
 // The real dravoserv and server.so, run in a temporary copy of the sample game.
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "support/LiveProcess.h"
 #include "support/SampleGame.h"
 #include "support/TempDir.h"

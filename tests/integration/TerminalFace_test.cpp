@@ -1,7 +1,7 @@
 // The terminal face through a real terminal: dravoserv runs in a tmux pane (80 x 24 unless a test
 // says otherwise) in a copy of the sample game; the test types with send-keys, resizes the window and
 // reads the screen with capture-pane, as an operator would look at it.
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "support/LiveProcess.h"
 #include "support/LoopbackPorts.h"
 #include "support/TempDir.h"
@@ -18,6 +18,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 #include <unistd.h>
@@ -62,16 +63,30 @@ int RowOf(const std::string& screen, const std::string& text, size_t columns = s
     return -1;
 }
 
-// The first line that holds the text, without the frame and the blanks at its ends.
+// The first line that holds the text, without the frame and the blanks at its ends. The frame's sides are
+// "│" where the terminal takes UTF-8 line characters, "x" where it draws them from its alternate set.
 std::string LineWith(const std::string& screen, const std::string& text) {
     const int row = RowOf(screen, text);
     if (row < 0) {
         return {};
     }
-    std::string line = Lines(screen)[static_cast<size_t>(row)];
-    const size_t first = line.find_first_not_of(" x");
-    const size_t last = line.find_last_not_of(" x");
-    return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    const std::string whole = Lines(screen)[static_cast<size_t>(row)];
+    std::string_view line = whole;
+    constexpr std::string_view SIDES[] = {" ", "x", "\u2502"};
+    for (bool trimmed = true; trimmed && !line.empty();) {
+        trimmed = false;
+        for (const std::string_view side : SIDES) {
+            if (line.starts_with(side)) {
+                line.remove_prefix(side.size());
+                trimmed = true;
+            }
+            if (line.ends_with(side)) {
+                line.remove_suffix(side.size());
+                trimmed = true;
+            }
+        }
+    }
+    return std::string(line);
 }
 
 size_t Count(const std::string& screen, const std::string& text) {

@@ -3,11 +3,7 @@
 // answering until released (a server that hangs).
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "support/TestSockets.h"
 
 #include <algorithm>
 #include <chrono>
@@ -34,18 +30,10 @@ public:
 
     explicit LoopbackHttpServer(Mode mode = Mode::Answer, std::chrono::milliseconds delay = {})
         : m_Mode(mode), m_Delay(delay) {
-        m_Listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (m_Listen < 0 || bind(m_Listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            listen(m_Listen, 16) != 0 || getsockname(m_Listen, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
-            pipe(m_Wake) != 0) {
-            return;
+        m_Listen = sockets::ListenOnLoopback(m_Port);
+        if (m_Listen != sockets::NO_SOCKET) {
+            m_Thread = std::thread([this] { Run(); });
         }
-        m_Port = ntohs(address.sin_port);
-        m_Thread = std::thread([this] { Run(); });
     }
     ~LoopbackHttpServer() {
         {
@@ -56,10 +44,8 @@ public:
         if (m_Thread.joinable()) {
             m_Thread.join();
         }
-        for (int fd : {m_Listen, m_Wake[0], m_Wake[1]}) {
-            if (fd >= 0) {
-                close(fd);
-            }
+        if (m_Listen != sockets::NO_SOCKET) {
+            sockets::Close(m_Listen);
         }
     }
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
@@ -85,6 +71,11 @@ public:
         }
         return lines;
     }
+    // Forgets the requests recorded so far.
+    void Clear() {
+        std::scoped_lock lock(m_Mutex);
+        m_Requests.clear();
+    }
     // Hang mode: answers and closes the connections held so far.
     void Release() {
         {
@@ -95,79 +86,81 @@ public:
     }
 
 private:
+    using Socket = sockets::Socket;
     static constexpr size_t MAX_CLIENTS = 64;
     static constexpr size_t MAX_REQUEST = 16384;
     static constexpr std::string_view OK = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK";
 
-    void Wake() {
-        const char byte = 1;
-        (void)!write(m_Wake[1], &byte, 1);
-    }
+    // The flags are set first: the knock on the listener makes the loop look at them.
+    void Wake() { sockets::Knock(m_Port); }
 
     void Run() {
-        std::map<int, std::string> clients; // descriptor -> what it sent so far
-        std::vector<int> held;
+        std::map<Socket, std::string> clients; // connection -> what it sent so far
+        std::vector<Socket> held;
         for (;;) {
-            std::vector<pollfd> watched{{m_Wake[0], POLLIN, 0}, {m_Listen, POLLIN, 0}};
-            for (const auto& client : clients) {
-                watched.push_back({client.first, POLLIN, 0});
-            }
-            int timeout = -1;
-            if (!m_Due.empty()) {
-                const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_Due.begin()->first -
-                                                                               std::chrono::steady_clock::now());
-                timeout = static_cast<int>(std::max<long long>(0, left.count()));
-            }
-            if (poll(watched.data(), watched.size(), timeout) < 0) {
-                continue;
-            }
-            AnswerDue(clients);
-            bool stopping = false;
             bool releasing = false;
-            if (watched[0].revents != 0) {
-                char bytes[64];
-                (void)!read(m_Wake[0], bytes, sizeof bytes);
+            {
                 std::scoped_lock lock(m_Mutex);
-                stopping = m_Stopping;
+                if (m_Stopping) {
+                    break;
+                }
                 releasing = std::exchange(m_Releasing, false);
             }
-            if (stopping) {
-                break;
-            }
             if (releasing) {
-                for (int fd : held) {
-                    (void)!write(fd, OK.data(), OK.size());
-                    close(fd);
-                    clients.erase(fd);
+                for (const Socket client : held) {
+                    Answer(client, clients);
                 }
                 held.clear();
-                continue;
             }
-            if (watched[1].revents != 0 && clients.size() < MAX_CLIENTS) {
-                const int client = accept4(m_Listen, nullptr, nullptr, SOCK_CLOEXEC);
-                if (client >= 0) {
+            std::vector<Socket> watched{m_Listen};
+            for (const auto& client : clients) {
+                watched.push_back(client.first);
+            }
+            std::vector<bool> readable;
+            sockets::WaitReadable(watched, readable, NextDueMs());
+            AnswerDue(clients);
+            if (readable[0] && clients.size() < MAX_CLIENTS) {
+                const Socket client = sockets::Accept(m_Listen);
+                if (client != sockets::NO_SOCKET) {
                     clients[client];
                 }
             }
-            for (size_t i = 2; i < watched.size(); ++i) {
-                if (watched[i].revents != 0) {
-                    Serve(watched[i].fd, clients, held);
+            for (size_t i = 1; i < watched.size(); ++i) {
+                if (readable[i]) {
+                    Serve(watched[i], clients, held);
                 }
             }
         }
         for (const auto& client : clients) {
-            close(client.first);
+            sockets::Close(client.first);
         }
     }
 
-    void Serve(int fd, std::map<int, std::string>& clients, std::vector<int>& held) {
+    // How long the wait may last: until the next slow answer is due, or without a bound.
+    int NextDueMs() const {
+        if (m_Due.empty()) {
+            return -1;
+        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(m_Due.begin()->first - std::chrono::steady_clock::now());
+        return static_cast<int>(std::max<long long>(0, left.count()));
+    }
+
+    static void Answer(Socket client, std::map<Socket, std::string>& clients) {
+        if (clients.erase(client) != 0) {
+            sockets::SendAll(client, OK);
+            sockets::Close(client);
+        }
+    }
+
+    void Serve(Socket client, std::map<Socket, std::string>& clients, std::vector<Socket>& held) {
         char buffer[4096];
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        std::string& text = clients[fd];
+        const long count = sockets::Receive(client, buffer, sizeof buffer);
+        std::string& text = clients[client];
         if (count <= 0 || text.size() > MAX_REQUEST) {
-            std::erase(held, fd);
-            close(fd);
-            clients.erase(fd);
+            std::erase(held, client);
+            sockets::Close(client);
+            clients.erase(client);
             return;
         }
         const bool complete = text.find("\r\n\r\n") != std::string::npos;
@@ -177,29 +170,21 @@ private:
         }
         Record(text);
         if (m_Mode == Mode::Hang) {
-            held.push_back(fd);
-            return;
+            held.push_back(client);
+        } else if (m_Mode == Mode::Slow) {
+            m_Due.emplace(std::chrono::steady_clock::now() + m_Delay, client);
+        } else {
+            Answer(client, clients);
         }
-        if (m_Mode == Mode::Slow) {
-            m_Due.emplace(std::chrono::steady_clock::now() + m_Delay, fd);
-            return;
-        }
-        (void)!write(fd, OK.data(), OK.size());
-        close(fd);
-        clients.erase(fd);
     }
 
     // Slow mode: answers the requests whose delay is over.
-    void AnswerDue(std::map<int, std::string>& clients) {
+    void AnswerDue(std::map<Socket, std::string>& clients) {
         const auto now = std::chrono::steady_clock::now();
         while (!m_Due.empty() && m_Due.begin()->first <= now) {
-            const int fd = m_Due.begin()->second;
+            const Socket client = m_Due.begin()->second;
             m_Due.erase(m_Due.begin());
-            if (clients.contains(fd)) {
-                (void)!write(fd, OK.data(), OK.size());
-                close(fd);
-                clients.erase(fd);
-            }
+            Answer(client, clients);
         }
     }
 
@@ -219,9 +204,8 @@ private:
 
     const Mode m_Mode;
     const std::chrono::milliseconds m_Delay;
-    std::multimap<std::chrono::steady_clock::time_point, int> m_Due; // slow answers, by when they are due
-    int m_Listen = -1;
-    int m_Wake[2] = {-1, -1};
+    std::multimap<std::chrono::steady_clock::time_point, Socket> m_Due; // slow answers, by when they are due
+    Socket m_Listen = sockets::NO_SOCKET;
     uint16_t m_Port = 0;
     mutable std::mutex m_Mutex;
     std::condition_variable m_Changed;

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace dravo {
 namespace {
@@ -71,21 +74,22 @@ TEST_F(WebRegistrarTest, EveryBatchGoesToTheBuiltInListThenToEachLineInOrder) {
     ASSERT_TRUE(m_Server.WaitForRequests(3));
     EXPECT_EQ(m_Server.Lines(),
               (List{Get("/servers/server.asp" + QUERY), Get("/first.asp" + QUERY), Get("/second.asp" + QUERY)}));
-    EXPECT_TRUE(m_Registrar->Unregister());
+    const WebRegistrar::Unregistered unregistered = m_Registrar->Unregister();
+    EXPECT_TRUE(unregistered.m_Queued && unregistered.m_Sent && !unregistered.m_LeftBehind);
     EXPECT_EQ(m_Server.Lines().size(), 6u); // Unregister returns once its batch is done
     EXPECT_EQ(m_Server.Lines()[5], Get("/second.asp" + UNREGISTRATION));
 }
 
 TEST_F(WebRegistrarTest, WithoutTheRegistrationFileNothingIsSent) {
     EXPECT_TRUE(m_Registrar->RegistrationTick(7000, &m_Engine));
-    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_TRUE(m_Registrar->Unregister().m_Queued);
     EXPECT_EQ(m_Registrar->RequestsMade(), 0u);
     EXPECT_TRUE(m_Server.Requests().empty());
 }
 
 TEST_F(WebRegistrarTest, UnregisteringWithoutARegistrationSendsPlayersMinusOne) {
     WriteList("");
-    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_TRUE(m_Registrar->Unregister().m_Queued);
     EXPECT_EQ(m_Server.Lines(), List{Get("/servers/server.asp" + UNREGISTRATION)});
 }
 
@@ -94,11 +98,11 @@ TEST_F(WebRegistrarTest, OffDisabledOrWithoutAddressTheCountdownStays) {
     EXPECT_FALSE(m_Registrar->RegistrationTick(7000, nullptr));
     m_Host.m_WebRegistration = 0;
     EXPECT_FALSE(m_Registrar->RegistrationTick(7000, &m_Engine));
-    EXPECT_FALSE(m_Registrar->Unregister());
+    EXPECT_FALSE(m_Registrar->Unregister().m_Queued);
     m_Host.m_WebRegistration = 1;
     m_Address.clear();
     EXPECT_FALSE(m_Registrar->RegistrationTick(7000, &m_Engine));
-    EXPECT_FALSE(m_Registrar->Unregister());
+    EXPECT_FALSE(m_Registrar->Unregister().m_Queued);
     EXPECT_EQ(m_Registrar->CountdownMs(), FIRST_REGISTRATION_MS);
     EXPECT_EQ(m_Registrar->RequestsMade(), 0u);
 }
@@ -106,7 +110,7 @@ TEST_F(WebRegistrarTest, OffDisabledOrWithoutAddressTheCountdownStays) {
 TEST_F(WebRegistrarTest, NamesAreEscapedSoTheyCannotAddKeys) {
     WriteList("");
     std::strcpy(m_Host.m_ServerName, "Tom & Jerry's #1 = 100%");
-    EXPECT_TRUE(m_Registrar->Unregister());
+    EXPECT_TRUE(m_Registrar->Unregister().m_Queued);
     EXPECT_EQ(m_Server.Lines(), List{Get("/servers/server.asp?game=Dravo&name=Tom+%26+Jerry's+%231+%3D+100%25"
                                          "&ip=127.0.0.5:27890&players=-1&version=2.1")});
 }
@@ -121,12 +125,62 @@ TEST_F(WebRegistrarTest, AHangingServerNeitherHoldsTheTickNorStopsForLong) {
     EXPECT_TRUE(m_Server.Requests().empty());
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(m_Registrar->Unregister());
+    const WebRegistrar::Unregistered unregistered = m_Registrar->Unregister();
     const auto waited = std::chrono::steady_clock::now() - start;
-    // At most the unregister wait, and the abandoned request ends at once.
-    EXPECT_LT(waited, SHORT_LIMITS.m_UnregisterWait + std::chrono::milliseconds(500));
+    EXPECT_TRUE(unregistered.m_Queued);
+    EXPECT_FALSE(unregistered.m_Sent);
+    EXPECT_FALSE(unregistered.m_LeftBehind); // the abandoned request ends at once
+    // At most the unregister wait, and the sender's end.
+    EXPECT_LT(waited, SHORT_LIMITS.m_UnregisterWait + RegistrationSender::END_WAIT);
     // The hanging request gave up at its total limit, so the batch went on to the next list.
     EXPECT_EQ(m_Server.Lines().front(), Get("/after.asp" + QUERY));
+}
+
+TEST_F(WebRegistrarTest, ARequestThatWillNotEndIsLeftBehindAndTheStopGoesOn) {
+    WriteList("");
+    // A request that does not give up when told to: it holds its sender until the test lets it go.
+    struct Stuck {
+        std::mutex m_Mutex;
+        std::condition_variable m_Changed;
+        bool m_Released = false;
+    };
+    auto stuck = std::make_shared<Stuck>();
+    WebRegistrar registrar(m_Host, m_Address, m_List, SHORT_LIMITS, [stuck](const std::string&, const auto&) {
+        std::unique_lock lock(stuck->m_Mutex);
+        stuck->m_Changed.wait(lock, [&] { return stuck->m_Released; });
+        return true;
+    });
+    registrar.Configure(m_Server.Url(), 120);
+    EXPECT_TRUE(registrar.RegistrationTick(7000, &m_Engine));
+    registrar.EndRegistrations();
+    const auto start = std::chrono::steady_clock::now();
+    const WebRegistrar::Unregistered unregistered = registrar.Unregister();
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              SHORT_LIMITS.m_UnregisterWait + RegistrationSender::END_WAIT + std::chrono::milliseconds(500));
+    EXPECT_TRUE(unregistered.m_Queued);
+    EXPECT_FALSE(unregistered.m_Sent);
+    EXPECT_TRUE(unregistered.m_LeftBehind);
+    std::scoped_lock lock(stuck->m_Mutex);
+    stuck->m_Released = true; // the sender, left behind, ends by itself
+    stuck->m_Changed.notify_all();
+}
+
+TEST_F(WebRegistrarTest, ATickThatRacesTheStopQueuesNothingBehindTheUnregistration) {
+    WriteList("");
+    // The stop runs between the tick's first look and its queueing: the engine's client count, which the
+    // tick asks for in between, stands for the moment the window thread stops hosting.
+    WebRegistrar::Unregistered unregistered;
+    m_Engine.m_OnCountClients = [&] {
+        m_Engine.m_OnCountClients = nullptr;
+        m_Registrar->EndRegistrations();
+        unregistered = m_Registrar->Unregister();
+    };
+    EXPECT_FALSE(m_Registrar->RegistrationTick(7000, &m_Engine)); // too late: nothing was queued
+    EXPECT_TRUE(unregistered.m_Sent);
+    // Nothing more goes out, not even while the sender ends.
+    EXPECT_FALSE(m_Registrar->RegistrationTick(FIRST_REGISTRATION_MS, &m_Engine));
+    m_Registrar.reset();
+    EXPECT_EQ(m_Server.Lines(), List{Get("/servers/server.asp" + UNREGISTRATION)});
 }
 
 } // namespace

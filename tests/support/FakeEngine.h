@@ -49,9 +49,10 @@ public:
     std::vector<ClientRecord> m_Clients;
     std::string m_HostAddress;
     uint16_t m_HostPort = 0;
-    // Run inside RunFrame and DisconnectClient, on the calling thread.
+    // Run inside RunFrame, DisconnectClient and CountClients, on the calling thread.
     std::function<void()> m_OnFrame;
     std::function<void(uint32_t)> m_OnDisconnect;
+    std::function<void()> m_OnCountClients;
 
     void AddClient(const char* name, uint32_t id, float pingSeconds);
 
@@ -70,7 +71,12 @@ public:
     DirEntry* ListResourceDir(const char*) override { return nullptr; }
     int32_t ReleaseResourceDir(DirEntry*) override { return ENGINE_STATUS_OK; }
     int32_t LoadWorld(const LoadWorldRequest* request) override;
-    uint32_t CountClients() override { return static_cast<uint32_t>(m_Clients.size()); }
+    uint32_t CountClients() override {
+        if (m_OnCountClients) {
+            m_OnCountClients();
+        }
+        return static_cast<uint32_t>(m_Clients.size());
+    }
     int32_t DescribeClient(uint32_t index, ClientRecord* record) override;
     int32_t DisconnectClient(uint32_t clientId) override;
     int32_t LastErrorText(char* buffer, uint32_t size) override;

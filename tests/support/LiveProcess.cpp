@@ -80,6 +80,9 @@ LiveProcess::LiveProcess(const std::filesystem::path& program, const std::vector
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    // Nothing else of the test's: a child that outlives a test killed by a sanitizer must not keep, say, the
+    // shared build lock's descriptor open.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     // The child starts with default signal handling and nothing blocked, whatever this process does.
     posix_spawnattr_t attributes;

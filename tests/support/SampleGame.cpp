@@ -1,7 +1,7 @@
 // The sample game copied for one test or benchmark, and its programs started on ports of their own.
 #include "support/SampleGame.h"
 
-#include "engine/ServerLibrary.h"
+#include "engine/loader/ServerLibrary.h"
 #include "support/LoopbackPorts.h"
 #include "support/TestPaths.h"
 

@@ -2,7 +2,7 @@
 // the test, since the dialog it was written for never showed.
 #pragma once
 
-#include "platform/window/ScriptedWindowSystem.h"
+#include "support/ScriptedWindowSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 // The console window through the scripted face: fields, players, commands, clocks and the way out.
 #include "ui/ConsoleWindow.h"
 
-#include "platform/window/ScriptedWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ManualSteps.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 
@@ -24,6 +25,7 @@ protected:
     test::FakeEngine m_Engine;
     test::ScriptedWindows m_Windows;
     test::FakeClock m_Clock;
+    test::ManualSteps m_Steps{m_Clock}; // hosting runs without a worker thread
     HostInfo m_Host{};
     GameOptions m_Options{};
     GameInfo m_Game{};
@@ -44,8 +46,8 @@ protected:
 
     // Runs the window with a script; hosting runs without a worker thread.
     int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
-        window.Session().SetWorkerEnabled(false);
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
+                             &m_Steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
         const int result = window.Run();
         m_RanOutOfMemory = window.RanOutOfMemory();
@@ -105,6 +107,13 @@ TEST_F(ConsoleWindowTest, TimesShowHoursMinutesAndSeconds) {
     EXPECT_EQ(FormatRunningTime(3599999), "0:59:59");
     EXPECT_EQ(FormatRunningTime(3600000), "1:00:00");
     EXPECT_EQ(FormatRunningTime(26u * 3600000u), "26:00:00");
+}
+
+TEST_F(ConsoleWindowTest, ThePlayerNameIsTheTextBetweenTheFirstTwoTabs) {
+    EXPECT_EQ(PlayerNameOnLine("(35)\tAce of Spades\t12"), "Ace of Spades");
+    EXPECT_EQ(PlayerNameOnLine("(35)\t\t12"), "");
+    EXPECT_EQ(PlayerNameOnLine("(35)\tNoFrags"), "NoFrags");
+    EXPECT_EQ(PlayerNameOnLine("no tabs at all"), "");
 }
 
 TEST_F(ConsoleWindowTest, OneLevelLeavesNextLevelEmpty) {
@@ -222,7 +231,7 @@ TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowS
         m_Engine.m_FrameSucceeds = false;
         {
             std::scoped_lock lock(window.Session().Lock());
-            window.Session().UpdateStep();
+            m_Steps.Step();
         }
         EXPECT_FALSE(window.Session().IsRunning());
         dialog.RunPosted(); // the stop's work, on this thread
@@ -236,8 +245,8 @@ TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowS
 TEST_F(ConsoleWindowTest, LinesLoggedAfterTheWindowClosedAreStillShown) {
     ServerSession* session = nullptr;
     {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0});
-        window.Session().SetWorkerEnabled(false);
+        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
+                             &m_Steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) {
             window.Session().LogLine("while running");
             dialog.ForceClose();

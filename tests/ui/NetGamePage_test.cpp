@@ -1,9 +1,9 @@
 // The game settings page: what it shows from the settings and what Next writes back.
 #include "ui/pages/NetGamePage.h"
 
-#include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetGameTemplate.h"
 #include "res/WizardFrame.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>

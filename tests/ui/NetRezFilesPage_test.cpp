@@ -1,10 +1,10 @@
 // The rez file page and the search of "Custom": what is offered, how entries are shown and stored.
 #include "ui/pages/NetRezFilesPage.h"
 
-#include "platform/window/ScriptedWindowSystem.h"
 #include "res/NetRezFilesTemplate.h"
 #include "res/WizardFrame.h"
 #include "support/FakeEngine.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/pages/CustomRezFiles.h"

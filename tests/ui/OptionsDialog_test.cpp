@@ -2,8 +2,7 @@
 // console window's Options button.
 #include "ui/OptionsDialog.h"
 
-#include "platform/window/HeadlessWindowSystem.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "platform/window/headless/HeadlessWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/ServerOptionsTemplate.h"
@@ -11,6 +10,8 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/ManualSteps.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
@@ -227,8 +228,8 @@ TEST_F(OpenOptionsDialogTest, ConsoleWindowOptionsButtonOpensTheDialog) {
     HostInfo host{};
     GameInfo game{};
     std::atomic<bool> emptyExit{false};
-    ConsoleWindow window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0});
-    window.Session().SetWorkerEnabled(false);
+    test::ManualSteps steps(clock);
+    ConsoleWindow window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0}, &steps);
     m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& console) {
         console.RunPosted();
         m_Engine.m_Commands.clear();

@@ -2,7 +2,7 @@
 // "-go" tip, the stored lists and the face that cannot show pages.
 #include "ui/SetupWizard.h"
 
-#include "platform/window/HeadlessWindowSystem.h"
+#include "platform/window/headless/HeadlessWindowSystem.h"
 #include "res/StringTable.h"
 #include "support/FakeEngine.h"
 #include "support/ScriptedWindows.h"

@@ -2,8 +2,7 @@
 // with the scripted face, and the operator's usual moves on its pages.
 #pragma once
 
-#include "engine/ServerLibrary.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "engine/loader/ServerLibrary.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/NetGameTemplate.h"
 #include "res/NetOptionsTemplate.h"
@@ -13,6 +12,7 @@
 #include "settings/ResourceLocator.h"
 #include "settings/SettingsStore.h"
 #include "support/FakeDrives.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"

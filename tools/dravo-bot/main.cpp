@@ -54,6 +54,50 @@ void WaitForDatagrams(const std::vector<const dravo::ref::GameSocket*>& sockets,
     dravo::ref::GameSocket::WaitForAny(sockets, std::chrono::milliseconds(wait));
 }
 
+// Joins the players to the game at `server` and keeps them alive until the duration ends or a signal
+// comes; the exit status.
+int Play(const BotOptions& options, uint32_t server) {
+    InstallStopHandlers();
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    const bool quiet = options.m_Quiet;
+    auto report = [quiet](const std::string& line) {
+        if (!quiet) {
+            std::printf("%s\n", line.c_str());
+        }
+    };
+    std::mt19937 seeds(options.m_Seed.value_or(std::random_device{}()));
+    std::string error;
+    std::vector<BotPlayer> players;
+    std::vector<const dravo::ref::GameSocket*> sockets;
+    players.reserve(options.m_Names.size());
+    for (const std::string& name : options.m_Names) {
+        players.emplace_back(name, options.m_ChurnSeconds, static_cast<uint32_t>(seeds()), report);
+        if (!players.back().Open(server, options.m_Port, error)) {
+            std::fprintf(stderr, "dravo-bot: %s: %s\n", name.c_str(), error.c_str());
+            return 1;
+        }
+        sockets.push_back(players.back().Socket());
+    }
+
+    const uint64_t end = NowMs() + static_cast<uint64_t>(options.m_DurationSeconds * 1000.0);
+    for (uint64_t now = NowMs(); now < end && g_StopSignal.load() == 0; now = NowMs()) {
+        uint64_t next = end;
+        for (BotPlayer& player : players) {
+            next = std::min(next, player.Tick(now));
+        }
+        WaitForDatagrams(sockets, NowMs(), next);
+        now = NowMs();
+        for (BotPlayer& player : players) {
+            player.Receive(now); // reads what is waiting, without waiting
+        }
+    }
+    for (BotPlayer& player : players) {
+        player.Leave();
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,42 +123,5 @@ int main(int argc, char** argv) {
                      options->m_Host.c_str());
         return 2;
     }
-    InstallStopHandlers();
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-
-    const bool quiet = options->m_Quiet;
-    auto report = [quiet](const std::string& line) {
-        if (!quiet) {
-            std::printf("%s\n", line.c_str());
-        }
-    };
-    std::mt19937 seeds(options->m_Seed.value_or(std::random_device{}()));
-    std::vector<BotPlayer> players;
-    std::vector<const dravo::ref::GameSocket*> sockets;
-    players.reserve(options->m_Names.size());
-    for (const std::string& name : options->m_Names) {
-        players.emplace_back(name, options->m_ChurnSeconds, static_cast<uint32_t>(seeds()), report);
-        if (!players.back().Open(*server, options->m_Port, error)) {
-            std::fprintf(stderr, "dravo-bot: %s: %s\n", name.c_str(), error.c_str());
-            return 1;
-        }
-        sockets.push_back(players.back().Socket());
-    }
-
-    const uint64_t end = NowMs() + static_cast<uint64_t>(options->m_DurationSeconds * 1000.0);
-    for (uint64_t now = NowMs(); now < end && g_StopSignal.load() == 0; now = NowMs()) {
-        uint64_t next = end;
-        for (BotPlayer& player : players) {
-            next = std::min(next, player.Tick(now));
-        }
-        WaitForDatagrams(sockets, NowMs(), next);
-        now = NowMs();
-        for (BotPlayer& player : players) {
-            player.Receive(now); // reads what is waiting, without waiting
-        }
-    }
-    for (BotPlayer& player : players) {
-        player.Leave();
-    }
-    return 0;
+    return Play(*options, *server);
 }

@@ -76,6 +76,9 @@ public:
     int Result() const { return m_Result; }
     void PostCommand(ControlId id, Notification code = Notification::Click) const; // after the current one
     void SendCommand(ControlId id, Notification code = Notification::Click);       // handled before returning
+    // What Enter does: the default button's command, or the OK command when the dialog has none. False,
+    // and nothing sent, when the default button is disabled.
+    bool PressDefaultButton();
     DialogPoster Poster() const;
     bool SetTimer(int timerId, uint32_t periodMs); // false when the face refuses the id
     bool KillTimer(int timerId);

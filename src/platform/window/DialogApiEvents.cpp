@@ -37,6 +37,19 @@ void DialogApi::SendCommand(ControlId id, Notification code) {
     }
 }
 
+bool DialogApi::PressDefaultButton() {
+    const ControlState* button = m_Model.DefaultButton();
+    if (button == nullptr) {
+        SendCommand(DIALOG_ID_OK);
+        return true;
+    }
+    if (!button->m_Enabled) {
+        return false;
+    }
+    SendCommand(button->Id());
+    return true;
+}
+
 void DialogApi::PostCommand(ControlId id, Notification code) const {
     Poster().PostCommand(id, code);
 }

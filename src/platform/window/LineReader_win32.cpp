@@ -1,19 +1,19 @@
-// Reading lines on a thread of their own from a console, pipe or file handle. A blocked ReadFile cannot
-// be woken portably on Windows (CancelSynchronousIo ends pipe and file reads, not every console read), so
-// stopping cuts the handlers off first, tries to cancel the read, and lets the thread go: it holds only
-// its shared context, and it ends with its read or with the process. The thread reads from a duplicate
+// Reading lines as a job on the blocking pool from a console, pipe or file handle. A blocked ReadFile
+// cannot be woken portably on Windows (CancelSynchronousIo ends pipe and file reads, not every console
+// read), so stopping cuts the handlers off first, tries to cancel the read, and lets the job go: it holds
+// only its shared context, and it ends with its read or with the program (whose end waits for it a bounded
+// time). The job reads from a duplicate
 // of the descriptor's handle that it owns and closes, so a descriptor closed by its owner while a read
 // is still under way never leaves the thread reading from a handle number the system has handed to
 // something else (a socket, say).
 #include "platform/window/LineReader.h"
 
-#include "platform/DetachedThread.h"
+#include "platform/BlockingPool.h"
 
 #include <windows.h>
 
 #include <io.h>
 
-#include <atomic>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -21,16 +21,36 @@
 namespace dravo {
 
 struct LineReader::Context {
-    HANDLE m_Input = INVALID_HANDLE_VALUE; // the thread's own duplicate, closed when it ends
-    std::atomic<DWORD> m_ThreadId{0};      // the reading thread's, once it runs
-    bool m_Started = false;                // the owner's: a reading thread was started
-    std::mutex m_Mutex;                    // guards the handlers and m_Stopped
+    HANDLE m_Input = INVALID_HANDLE_VALUE; // the job's own duplicate, closed when it ends
+    bool m_Started = false;                // the owner's: the reading job was handed to the pool
+    std::mutex m_Mutex;                    // guards the handlers, m_Stopped and m_ThreadId
     bool m_Stopped = false;
+    DWORD m_ThreadId = 0; // the pool thread reading, while the job runs: a thread that has moved on is not cancelled
     LineHandler m_OnLine;
     EndHandler m_OnEnd;
 
     void Run() {
-        m_ThreadId = GetCurrentThreadId();
+        bool reading = false;
+        {
+            std::scoped_lock lock(m_Mutex);
+            reading = !m_Stopped;
+            if (reading) {
+                m_ThreadId = GetCurrentThreadId();
+            }
+        }
+        if (reading) {
+            Read();
+        }
+        CloseHandle(m_Input);
+        m_Input = INVALID_HANDLE_VALUE;
+        std::scoped_lock lock(m_Mutex);
+        m_ThreadId = 0;
+        if (!m_Stopped && m_OnEnd) {
+            m_OnEnd();
+        }
+    }
+
+    void Read() {
         // The splitter calls this, which hands the line on unless the owner has gone.
         const LineHandler forward = [this](std::string line) {
             std::scoped_lock lock(m_Mutex);
@@ -52,12 +72,6 @@ struct LineReader::Context {
             lines.Feed(std::string_view(buffer, got));
         }
         lines.Finish();
-        CloseHandle(m_Input);
-        m_Input = INVALID_HANDLE_VALUE;
-        std::scoped_lock lock(m_Mutex);
-        if (!m_Stopped && m_OnEnd) {
-            m_OnEnd();
-        }
     }
 };
 
@@ -79,8 +93,8 @@ LineReader::LineReader(int fd, LineHandler onLine, EndHandler onEnd) : m_Context
         }
         return;
     }
-    // A detached thread of the system's own: the owner never waits for a read (see StartDetachedThread).
-    if (!StartDetachedThread([context = m_Context] { context->Run(); })) {
+    // The owner never waits for a read.
+    if (!BlockingPool::Process().Submit([context = m_Context] { context->Run(); })) {
         CloseHandle(own);
         m_Context->m_Input = INVALID_HANDLE_VALUE;
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
@@ -93,13 +107,15 @@ LineReader::~LineReader() {
     if (!m_Context->m_Started) {
         return;
     }
-    {
-        std::scoped_lock lock(m_Context->m_Mutex);
-        m_Context->m_Stopped = true;
-        m_Context->m_OnLine = nullptr;
-        m_Context->m_OnEnd = nullptr;
+    std::scoped_lock lock(m_Context->m_Mutex);
+    m_Context->m_Stopped = true;
+    m_Context->m_OnLine = nullptr;
+    m_Context->m_OnEnd = nullptr;
+    // Under the lock the job clears its thread's id with: the read cancelled is this job's.
+    if (m_Context->m_ThreadId == 0) {
+        return;
     }
-    if (HANDLE thread = OpenThread(THREAD_TERMINATE, FALSE, m_Context->m_ThreadId.load())) {
+    if (HANDLE thread = OpenThread(THREAD_TERMINATE, FALSE, m_Context->m_ThreadId)) {
         CancelSynchronousIo(thread);
         CloseHandle(thread);
     }

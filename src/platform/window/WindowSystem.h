@@ -3,8 +3,11 @@
 // Contract. One thread, the window thread (the process's main thread), runs
 // dialogs, message boxes and everything posted to it. Any thread may call
 // Post(): the work is queued and runs on the window thread inside the modal
-// loop of the dialog that is running; Post() never waits. Faces: scripted
-// (tests), headless (line mode, standard streams) and, later, terminal.
+// loop of the dialog that is running; Post() never waits. Faces, each a
+// library of its own in a folder below this one: headless (line mode, standard
+// streams), terminal (dialogs on a text terminal; POSIX systems) and win32 (real
+// dialogs; Windows). The program chooses among them in app; the tests run
+// dialogs on a scripted face of their own.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The calls a procedure makes: checked ids and indexes, edit arithmetic, posting, timers and ending.
 #include "platform/window/DialogApi.h"
 
-#include "PickerDialog.h"
-#include "platform/window/ScriptedWindowSystem.h"
+#include "platform/window/PickerDialog.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 
 #include <gtest/gtest.h>
@@ -209,6 +209,31 @@ TEST(DialogApi, WorkPostedToTheWindowSystemRunsWithoutADialog) {
     worker.join();
     EXPECT_EQ(windows.RunPending(), 1u);
     EXPECT_EQ(ran, 1);
+}
+
+TEST(DialogApi, TheDefaultButtonIsPressedOnlyWhenEnabledAndOkStandsInForAMissingOne) {
+    test::ScriptedWindows windows;
+    test::PickerProcedure picker;
+    windows.AddScript("PICKER", [](ScriptedDialog& dialog) {
+        DialogApi& api = dialog.Api();
+        (void)api.SetItemText(Picker::Input, "typed");
+        (void)api.EnableItem(Picker::Ok, false);
+        EXPECT_FALSE(api.PressDefaultButton());
+        EXPECT_FALSE(api.Ended());
+        (void)api.EnableItem(Picker::Ok, true);
+        EXPECT_TRUE(api.PressDefaultButton());
+    });
+    EXPECT_EQ(windows.RunDialog(PICKER_TEMPLATE, picker), 1);
+    EXPECT_EQ(picker.Events, (std::vector<std::string>{"init", "show", "ok typed", "destroy"}));
+
+    // Without a default button (the picker's controls up to OK), Enter is the OK command all the same.
+    DialogTemplate noDefault = PICKER_TEMPLATE;
+    noDefault.m_Name = "NO_DEFAULT";
+    noDefault.m_Controls = std::span(test::PICKER_CONTROLS).first(8);
+    test::PickerProcedure plain;
+    windows.AddScript("NO_DEFAULT", [](ScriptedDialog& dialog) { EXPECT_TRUE(dialog.Api().PressDefaultButton()); });
+    EXPECT_EQ(windows.RunDialog(noDefault, plain), 1);
+    EXPECT_EQ(plain.Events, (std::vector<std::string>{"init", "show", "ok ", "destroy"}));
 }
 
 TEST(DialogApi, SentCommandIsHandledBeforeTheCallReturns) {

@@ -1,0 +1,18 @@
+// The process's standard streams, as the program's face is chosen for them and given them.
+#pragma once
+
+namespace dravo {
+
+// True when standard input, or standard output, is a terminal.
+bool StandardInputIsTerminal();
+bool StandardOutputIsTerminal();
+// The descriptors of standard input and output, for a face that reads or draws on them.
+int StandardInputDescriptor();
+int StandardOutputDescriptor();
+// On Windows a windowed program has standard streams only when it was given them (a pipe, a file, a
+// service manager). Without them this takes the console it was started from, or opens one, so that the
+// log shows, commands can be typed, and Ctrl+C and closing the console end it cleanly. Elsewhere the
+// streams are always there and this does nothing.
+void EnsureConsoleStreams();
+
+} // namespace dravo

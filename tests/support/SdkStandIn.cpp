@@ -1,0 +1,473 @@
+// The stand-in sidecar: one thread, poll, plain HTTP/1.1 with one request a connection (the watch stays).
+#include "support/SdkStandIn.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace dravo::test {
+namespace {
+
+using Json = nlohmann::json;
+constexpr size_t MAX_CLIENTS = 64;
+constexpr size_t MAX_REQUEST_BYTES = 256 * 1024;
+constexpr const char* LISTS_PREFIX = "/v1beta1/lists/";
+
+void WriteAll(int fd, const std::string& data) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+        const ssize_t wrote = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (wrote <= 0) {
+            return;
+        }
+        sent += static_cast<size_t>(wrote);
+    }
+}
+
+std::string Chunk(const std::string& text) {
+    char size[32];
+    std::snprintf(size, sizeof size, "%zx\r\n", text.size());
+    return size + text + "\r\n";
+}
+
+std::string StatusText(int status) {
+    switch (status) {
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    default:
+        return "Internal Server Error";
+    }
+}
+
+// The gateway's refusal: the gRPC status as JSON.
+std::string Refusal(int code, const std::string& message) {
+    return Json{{"code", code}, {"message", message}, {"details", Json::array()}}.dump();
+}
+
+// Splits "METHOD PATH HTTP/1.1\r\nheaders\r\n\r\n" and the body; false while incomplete.
+bool ParseRequest(const std::string& received, SdkStandIn::Request& request, bool& complete) {
+    complete = false;
+    const size_t headerEnd = received.find("\r\n\r\n");
+    if (headerEnd == std::string::npos) {
+        return true;
+    }
+    const size_t lineEnd = received.find("\r\n");
+    const std::string line = received.substr(0, lineEnd);
+    const size_t space = line.find(' ');
+    const size_t second = line.find(' ', space + 1);
+    if (space == std::string::npos || second == std::string::npos) {
+        return false;
+    }
+    request.m_Method = line.substr(0, space);
+    request.m_Path = line.substr(space + 1, second - space - 1);
+    std::string headers = received.substr(lineEnd, headerEnd - lineEnd);
+    std::transform(headers.begin(), headers.end(), headers.begin(), [](unsigned char c) { return std::tolower(c); });
+    size_t length = 0;
+    const size_t field = headers.find("\r\ncontent-length:");
+    if (field != std::string::npos) {
+        length = std::strtoul(headers.c_str() + field + 17, nullptr, 10);
+    }
+    if (received.size() < headerEnd + 4 + length) {
+        return true;
+    }
+    request.m_Body = received.substr(headerEnd + 4, length);
+    complete = true;
+    return true;
+}
+
+} // namespace
+
+SdkStandIn::SdkStandIn(Behaviour behaviour) : m_Behaviour(behaviour) {}
+
+SdkStandIn::~SdkStandIn() {
+    {
+        std::scoped_lock lock(m_Mutex);
+        m_Stopping = true;
+    }
+    Wake();
+    if (m_Thread.joinable()) {
+        m_Thread.join();
+    }
+    for (int fd : {m_Listen, m_Wake[0], m_Wake[1]}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+}
+
+uint16_t SdkStandIn::FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    uint16_t port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    return port;
+}
+
+bool SdkStandIn::Start(uint16_t port) {
+    m_Listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int reuse = 1;
+    setsockopt(m_Listen, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    socklen_t size = sizeof address;
+    if (m_Listen < 0 || bind(m_Listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(m_Listen, 32) != 0 || getsockname(m_Listen, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
+        pipe2(m_Wake, O_CLOEXEC) != 0) {
+        return false;
+    }
+    m_Port = ntohs(address.sin_port);
+    m_Thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void SdkStandIn::Wake() {
+    if (m_Wake[1] >= 0) {
+        const char byte = 1;
+        (void)!write(m_Wake[1], &byte, 1);
+    }
+}
+
+void SdkStandIn::Changed() {
+    m_WatchDue = true;
+    Noted();
+    Wake();
+}
+
+void SdkStandIn::Noted() {
+    ++m_Changes;
+    m_ChangedCv.notify_all();
+}
+
+void SdkStandIn::Run() {
+    std::map<int, Client> clients;
+    for (;;) {
+        std::vector<pollfd> watched{{m_Wake[0], POLLIN, 0}, {m_Listen, POLLIN, 0}};
+        for (const auto& client : clients) {
+            watched.push_back({client.first, POLLIN, 0});
+        }
+        if (poll(watched.data(), watched.size(), -1) < 0) {
+            continue;
+        }
+        bool watchDue = false;
+        if (watched[0].revents != 0) {
+            char bytes[64];
+            (void)!read(m_Wake[0], bytes, sizeof bytes);
+            std::scoped_lock lock(m_Mutex);
+            if (m_Stopping) {
+                break;
+            }
+            watchDue = std::exchange(m_WatchDue, false);
+        }
+        if (watchDue) {
+            std::unique_lock lock(m_Mutex);
+            const std::string line = Chunk(GameServerJson() + "\n");
+            lock.unlock();
+            for (const auto& [fd, client] : clients) {
+                if (client.m_Watching) {
+                    WriteAll(fd, line);
+                }
+            }
+        }
+        if (watched[1].revents != 0 && clients.size() < MAX_CLIENTS) {
+            const int fd = accept4(m_Listen, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd >= 0) {
+                clients[fd];
+            }
+        }
+        std::vector<int> closing;
+        for (size_t index = 2; index < watched.size(); ++index) {
+            if (watched[index].revents != 0) {
+                Serve(watched[index].fd, clients[watched[index].fd], closing);
+            }
+        }
+        for (int fd : closing) {
+            close(fd);
+            clients.erase(fd);
+        }
+    }
+    for (const auto& client : clients) {
+        close(client.first);
+    }
+}
+
+void SdkStandIn::Serve(int fd, Client& client, std::vector<int>& closing) {
+    char buffer[8192];
+    const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    if (got <= 0 || client.m_Received.size() + static_cast<size_t>(got) > MAX_REQUEST_BYTES) {
+        closing.push_back(fd);
+        return;
+    }
+    if (client.m_Watching) {
+        return; // nothing more is read from a watch
+    }
+    client.m_Received.append(buffer, static_cast<size_t>(got));
+    Request request;
+    bool complete = false;
+    if (!ParseRequest(client.m_Received, request, complete)) {
+        closing.push_back(fd);
+        return;
+    }
+    if (!complete) {
+        return;
+    }
+    client.m_Received.clear();
+    request.m_Arrived = Clock::now();
+    switch (m_Behaviour) {
+    case Behaviour::Silent: {
+        std::scoped_lock lock(m_Mutex);
+        m_Requests.push_back(request);
+        Noted();
+        return; // the connection stays open, unanswered
+    }
+    case Behaviour::Garbage:
+        WriteAll(fd, "\x01\x7f garbage, not HTTP\r\n\r\n{{{{");
+        break;
+    case Behaviour::Error500:
+        WriteAll(fd, "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\nConnection: close\r\n\r\noops!");
+        break;
+    case Behaviour::Sdk: {
+        bool watch = false;
+        const Answer answer = Handle(request, watch);
+        if (watch) {
+            client.m_Watching = true;
+            WriteAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n" +
+                             Chunk(answer.m_Body + "\n"));
+            return;
+        }
+        WriteAll(fd, "HTTP/1.1 " + std::to_string(answer.m_Status) + " " + StatusText(answer.m_Status) +
+                         "\r\nContent-Type: application/json\r\nContent-Length: " +
+                         std::to_string(answer.m_Body.size()) + "\r\nConnection: close\r\n\r\n" + answer.m_Body);
+        break;
+    }
+    }
+    if (m_Behaviour != Behaviour::Sdk) {
+        std::scoped_lock lock(m_Mutex);
+        m_Requests.push_back(request);
+        Noted();
+    }
+    closing.push_back(fd);
+}
+
+SdkStandIn::Answer SdkStandIn::Handle(const Request& request, bool& watch) {
+    std::scoped_lock lock(m_Mutex);
+    m_Requests.push_back(request);
+    Noted();
+    const Json body = Json::parse(request.m_Body.empty() ? "{}" : request.m_Body, nullptr, false);
+    if (body.is_discarded()) {
+        return {400, Refusal(3, "invalid JSON")};
+    }
+    const std::string& path = request.m_Path;
+    if (request.m_Method == "GET" && path == "/watch/gameserver") {
+        watch = true;
+        return {200, GameServerJson()};
+    }
+    if (request.m_Method == "GET" && path == "/gameserver") {
+        return {200, Json::parse(GameServerJson())["result"].dump()};
+    }
+    if (request.m_Method == "POST" && (path == "/ready" || path == "/shutdown" || path == "/allocate")) {
+        m_State = path == "/ready" ? "Ready" : path == "/shutdown" ? "Shutdown" : "Allocated";
+        Changed();
+        return {200, "{}"};
+    }
+    if (request.m_Method == "POST" && path == "/health") {
+        return {200, "{}"};
+    }
+    if (request.m_Method == "PUT" && (path == "/metadata/label" || path == "/metadata/annotation")) {
+        if (!body.contains("key") || !body["key"].is_string() || !body.value("value", Json("")).is_string()) {
+            return {400, Refusal(3, "key and value must be texts")};
+        }
+        auto& map = path == "/metadata/label" ? m_Labels : m_Annotations;
+        map[body["key"].get<std::string>()] = body.value("value", "");
+        Changed();
+        return {200, "{}"};
+    }
+    if (path.rfind(LISTS_PREFIX, 0) == 0) {
+        return HandleList(request);
+    }
+    if (path.rfind("/alpha/player/", 0) == 0) {
+        return HandlePlayers(request);
+    }
+    return {404, Refusal(5, "Not Found")};
+}
+
+SdkStandIn::Answer SdkStandIn::HandleList(const Request& request) {
+    const std::string name = request.m_Path.substr(std::strlen(LISTS_PREFIX));
+    if (name != "players" || !m_HasList) {
+        return {404, Refusal(5, "not found. " + name + " List not found")};
+    }
+    if (request.m_Method == "PATCH") {
+        const Json body = Json::parse(request.m_Body, nullptr, false);
+        if (body.contains("capacity")) {
+            if (!body["capacity"].is_string()) {
+                return {400, Refusal(3, "capacity must be an int64 as a string")};
+            }
+            m_ListCapacity = std::stoll(body["capacity"].get<std::string>());
+        }
+        if (body.contains("values")) {
+            const auto values = body["values"].get<std::vector<std::string>>();
+            if (static_cast<int64_t>(values.size()) > m_ListCapacity ||
+                std::set<std::string>(values.begin(), values.end()).size() != values.size()) {
+                return {400, Refusal(3, "values over capacity or not unique")};
+            }
+            m_ListValues = values;
+        }
+        Changed();
+    } else if (request.m_Method != "GET") {
+        return {404, Refusal(5, "Not Found")};
+    }
+    return {200, Json{{"name", name}, {"capacity", std::to_string(m_ListCapacity)}, {"values", m_ListValues}}.dump()};
+}
+
+SdkStandIn::Answer SdkStandIn::HandlePlayers(const Request& request) {
+    if (!m_Tracking) {
+        return {400, Refusal(9, "PlayerTracking is not enabled")};
+    }
+    const Json body = Json::parse(request.m_Body.empty() ? "{}" : request.m_Body, nullptr, false);
+    const std::string& path = request.m_Path;
+    if (path == "/alpha/player/capacity" && request.m_Method == "PUT") {
+        m_TrackedCapacity = std::stoll(body.value("count", std::string("0")));
+    } else if (path == "/alpha/player/connect" || path == "/alpha/player/disconnect") {
+        const std::string id = body.value("playerID", std::string());
+        const bool connect = path == "/alpha/player/connect";
+        const bool changed = connect ? m_Tracked.insert(id).second : m_Tracked.erase(id) > 0;
+        Changed();
+        return {200, Json{{"bool", changed}}.dump()};
+    } else {
+        return {404, Refusal(5, "Not Found")};
+    }
+    Changed();
+    return {200, "{}"};
+}
+
+std::string SdkStandIn::GameServerJson() const {
+    Json lists = Json::object();
+    if (m_HasList) {
+        lists["players"] = {{"capacity", std::to_string(m_ListCapacity)}, {"values", m_ListValues}};
+    }
+    Json labels = Json::object();
+    for (const auto& [key, value] : m_Labels) {
+        labels["agones.dev/sdk-" + key] = value;
+    }
+    Json annotations = Json::object();
+    for (const auto& [key, value] : m_Annotations) {
+        annotations[key] = value;
+    }
+    const Json server = {{"object_meta",
+                          {{"name", "dravo-standin"},
+                           {"namespace", "default"},
+                           {"generation", "1"},
+                           {"labels", labels},
+                           {"annotations", annotations}}},
+                         {"spec", {{"health", {{"period_seconds", 5}, {"failure_threshold", 3}}}}},
+                         {"status", {{"state", m_State}, {"address", "127.0.0.1"}, {"lists", lists}}}};
+    return Json{{"result", server}}.dump();
+}
+
+void SdkStandIn::DefinePlayersList(int64_t capacity) {
+    std::scoped_lock lock(m_Mutex);
+    m_HasList = true;
+    m_ListCapacity = capacity;
+}
+
+void SdkStandIn::EnablePlayerTracking() {
+    std::scoped_lock lock(m_Mutex);
+    m_Tracking = true;
+}
+
+void SdkStandIn::Allocate(const std::string& annotation, const std::string& value) {
+    std::scoped_lock lock(m_Mutex);
+    m_State = "Allocated";
+    if (!annotation.empty()) {
+        m_Annotations[annotation] = value;
+    }
+    Changed();
+}
+
+std::vector<SdkStandIn::Request> SdkStandIn::Requests() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_Requests;
+}
+
+size_t SdkStandIn::Count(const std::string& method, const std::string& path) const {
+    std::scoped_lock lock(m_Mutex);
+    return static_cast<size_t>(std::count_if(m_Requests.begin(), m_Requests.end(), [&](const Request& request) {
+        return request.m_Method == method && request.m_Path == path;
+    }));
+}
+
+std::string SdkStandIn::State() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_State;
+}
+
+std::map<std::string, std::string> SdkStandIn::Labels() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_Labels;
+}
+
+std::vector<std::string> SdkStandIn::ListValues() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_ListValues;
+}
+
+int64_t SdkStandIn::ListCapacity() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_ListCapacity;
+}
+
+std::set<std::string> SdkStandIn::TrackedPlayers() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_Tracked;
+}
+
+int64_t SdkStandIn::TrackedCapacity() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_TrackedCapacity;
+}
+
+bool SdkStandIn::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    std::unique_lock lock(m_Mutex);
+    for (;;) {
+        const uint64_t seen = m_Changes;
+        lock.unlock();
+        if (done()) {
+            return true;
+        }
+        lock.lock();
+        if (!m_ChangedCv.wait_until(lock, deadline, [&] { return m_Changes != seen; })) {
+            lock.unlock();
+            return done();
+        }
+    }
+}
+
+bool SdkStandIn::WaitForCount(const std::string& method, const std::string& path, size_t count,
+                              std::chrono::milliseconds limit) {
+    return WaitFor([&] { return Count(method, path) >= count; }, limit);
+}
+
+} // namespace dravo::test
