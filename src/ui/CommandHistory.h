@@ -21,7 +21,7 @@ class CommandHistory {
 public:
     static constexpr size_t MAX_LINES = 200;
     static constexpr size_t COMMAND_LINE_CHARS = 119;
-    static constexpr size_t MAX_FILE_BYTES = 64 * 1024;
+    static constexpr size_t MAX_FILE_BYTES = size_t{64} * 1024;
 
     // The history file that goes with a configuration file: its name with the ending ".history"
     // ("dravosrv.cfg" keeps its history in "dravosrv.history").
