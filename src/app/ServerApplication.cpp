@@ -1,6 +1,7 @@
 // Start-up and the end of the run.
 #include "app/ServerApplication.h"
 
+#include "app/RemoteServices.h"
 #include "platform/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -86,10 +87,15 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
     console.SetLogSink(m_LogFile.get());
     console.SetStartupNotes(m_Notes.m_Lines);
-    if (m_Stops != nullptr) {
-        console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
-    }
+    RemoteServices services(m_Clock);
+    console.SetHostingStarted([this, &services, &console] {
+        services.Start(console);
+        if (m_Stops != nullptr) {
+            m_Stops->EndStartup();
+        }
+    });
     console.Run();
+    services.Stop(); // before the session they read goes
     if (m_LogFile) {
         m_LogFile->SetNoticeHandler(nullptr); // the console window is closing
     }

@@ -31,7 +31,26 @@ void ConsoleLog::Text(std::string_view text) {
     if (static_cast<unsigned char>(text.back()) < 32) {
         text.remove_suffix(1); // one trailing line feed (or other control character) only
     }
-    m_View.AppendLogLine(std::string(text));
+    std::string line = m_Secrets.MaskLine(text);
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        for (ILogSink* sink : m_Sinks) {
+            sink->WriteLine(line);
+        }
+    }
+    m_View.AppendLogLine(std::move(line));
+}
+
+void ConsoleLog::AttachSink(ILogSink* sink) {
+    std::scoped_lock lock(m_SinksMutex);
+    if (sink != nullptr && std::find(m_Sinks.begin(), m_Sinks.end(), sink) == m_Sinks.end()) {
+        m_Sinks.push_back(sink);
+    }
+}
+
+void ConsoleLog::DetachSink(ILogSink* sink) {
+    std::scoped_lock lock(m_SinksMutex);
+    m_Sinks.erase(std::remove(m_Sinks.begin(), m_Sinks.end(), sink), m_Sinks.end());
 }
 
 } // namespace dravo

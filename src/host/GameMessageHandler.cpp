@@ -100,6 +100,9 @@ void GameMessageHandler::HandleLevelChanged(std::string_view message) {
     if (const auto current = FindField(message, game_tag::CURRENT_LEVEL)) {
         m_Parts.m_View.ShowCurrentLevel(*current);
         SetCurrentLevel(*current);
+        if (m_Parts.m_Counters != nullptr) {
+            m_Parts.m_Counters->LevelChanged(*current);
+        }
     }
     if (const auto next = FindField(message, game_tag::NEXT_LEVEL)) {
         m_Parts.m_View.ShowNextLevel(*next);
@@ -143,6 +146,9 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
     m_Players.SetCount(count);
     m_Players.Sort();
     UpdateCountdown(previous, count);
+    if (m_Parts.m_Counters != nullptr) {
+        m_Parts.m_Counters->SetPlayers(count);
+    }
     m_Parts.m_View.ShowPlayers(Snapshot());
 }
 

@@ -16,6 +16,7 @@
 #include "host/EmptyExitCountdown.h"
 #include "host/KickQueue.h"
 #include "host/PlayerTable.h"
+#include "host/SessionCounters.h"
 #include "host/SessionView.h"
 #include "host/UpdateLock.h"
 #include "net/GameStatus.h"
@@ -38,6 +39,7 @@ struct GameMessageParts {
     KickQueue& m_Kicks;
     const std::atomic<bool>& m_EmptyExitEnabled;
     const TuningVariables& m_Tuning; // the empty-exit delay
+    SessionCounters* m_Counters = nullptr; // players and level changes, when given
 };
 
 class GameMessageHandler final : public IGameStatus {

@@ -49,8 +49,10 @@ void ServerSession::LoadBans() {
                 std::to_string(load.m_TooLong).c_str(), std::to_string(MAX_BANNED_NAME_CHARS).c_str());
     }
     LogLine("Banned player list scanned...");
+    m_Counters.SetBannedNames(m_BanList.Names().size());
     m_KickQueue.ClearKicks();
     m_KickQueue.SetServer(m_Server);
+    m_KickQueue.SetCounters(&m_Counters);
     LogLine("Banning queue initialized...");
 }
 
@@ -61,6 +63,7 @@ bool ServerSession::StartHosting() {
     m_Server->ExecuteCommand("debuglevel 0");
     (void)ApplyGameOptions(m_Server, &m_Records.m_GameOptions);
     ReadTuningVariables(*m_Server, m_Tuning);
+    m_Log.Secrets().ReadFrom(*m_Server);
     if (m_Tuning.m_EmptyExit) {
         m_Records.m_EmptyExitEnabled = true;
     }
@@ -69,6 +72,7 @@ bool ServerSession::StartHosting() {
         return false;
     }
     const uint16_t hostPort = ShowHostAddress();
+    m_GamePort = hostPort != 0 ? hostPort : DEFAULT_GAME_PORT;
     m_Server->PostToGame("GAMEINIT");
     m_Server->PostToGame("DRAVOSERV");
 
@@ -77,6 +81,8 @@ bool ServerSession::StartHosting() {
     m_Messages.StartLevelClock(now);
     m_Running = true;
     m_Hosting = true;
+    m_Counters.HostingStarted(now, m_Records.m_HostInfo.m_MaxPlayers, m_Messages.CurrentLevel());
+    m_Presence.SetCounters(&m_Counters.Presence());
     m_Presence.Start(*m_Server, hostPort, m_Tuning);
     m_Worker.Start(m_WorkerEnabled);
     LogLine("Server is running.");
@@ -147,6 +153,7 @@ void ServerSession::RunStep(uint32_t deltaMs) {
     if (!m_Running) {
         return;
     }
+    m_Counters.CountStep(deltaMs);
     if (m_Messages.AdvanceCountdown(deltaMs)) {
         m_ExitWithoutAsking = true;
         m_View.RequestClose();
@@ -173,6 +180,7 @@ void ServerSession::RunStep(uint32_t deltaMs) {
 bool ServerSession::StopHosting() {
     m_Running = false;
     m_Worker.RequestStop();
+    m_Counters.HostingStopped();
     if (!m_Hosting.exchange(false)) {
         return true; // never hosted, or stopped already
     }
@@ -207,7 +215,11 @@ void ServerSession::EndSession() {
 }
 
 void ServerSession::RefreshSpyLabels() {
-    if (m_Server == nullptr || !m_UpdateLock.TryLockFor(OPERATOR_LOCK_WAIT)) {
+    if (m_Server == nullptr) {
+        return;
+    }
+    m_Log.Secrets().ReadFrom(*m_Server); // before any later line could show a new value
+    if (!m_UpdateLock.TryLockFor(OPERATOR_LOCK_WAIT)) {
         return;
     }
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);

@@ -19,6 +19,7 @@
 #include "host/GameMessageHandler.h"
 #include "host/InternetPresence.h"
 #include "host/KickQueue.h"
+#include "host/SessionCounters.h"
 #include "host/SessionView.h"
 #include "host/UpdateLock.h"
 #include "host/WorkerThread.h"
@@ -72,6 +73,11 @@ public:
     __attribute__((format(printf, 2, 3))) void LogLine(const char* format, ...);
     // Text from the game, the engine or the operator, logged verbatim.
     void LogText(std::string_view text) { m_Log.Text(text); }
+    // A console command about to run, logged with the value it gives a secret variable masked.
+    void LogCommand(std::string_view command) { m_Log.Command(command); }
+    ConsoleLog& Log() { return m_Log; }
+    // The facts of the game for services outside it; any thread.
+    SessionCounters& Counters() { return m_Counters; }
 
     // Without the worker thread, StartHosting starts none: the caller runs the steps (tests).
     void SetWorkerEnabled(bool enabled) { m_WorkerEnabled = enabled; }
@@ -87,6 +93,8 @@ public:
     // What the console window reads.
     EngineServer* Server() const { return m_Server; }
     bool IsRunning() const { return m_Running; }
+    // The game port the engine hosts on, once hosting has started.
+    uint16_t GamePort() const { return m_GamePort; }
     uint32_t SessionStartMs() const { return m_SessionStart; }
     uint32_t LevelStartMs() const { return m_Messages.LevelStartMs(); }
     bool ExitWithoutAsking() const { return m_ExitWithoutAsking; }
@@ -108,6 +116,7 @@ private:
     SessionRecords m_Records;
     UpdateLock m_UpdateLock;
     ConsoleLog m_Log{m_View};
+    SessionCounters m_Counters;
 
     EngineServer* m_Server = nullptr;
     std::atomic<bool> m_Attached{false};
@@ -117,11 +126,12 @@ private:
     std::atomic<uint32_t> m_SessionStart{0};
     TuningVariables m_Tuning;
     std::string m_HostAddressText;
+    std::atomic<uint16_t> m_GamePort{0};
     BanList m_BanList;
     KickQueue m_KickQueue;
 
     GameMessageHandler m_Messages{GameMessageParts{m_View, m_Log, m_Clock, m_UpdateLock, m_BanList, m_KickQueue,
-                                                   m_Records.m_EmptyExitEnabled, m_Tuning}};
+                                                   m_Records.m_EmptyExitEnabled, m_Tuning, &m_Counters}};
     InternetPresence m_Presence{
         m_Clock,
         m_UpdateLock,

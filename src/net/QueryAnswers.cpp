@@ -43,11 +43,19 @@ bool QueryReporter::HandleQuery(std::string_view data, const char* address, int 
         return false;
     }
     const uint32_t sender = UdpSocket::ParseAddress(address).value_or(0);
-    if (IsOwnSender(sender, port) || IsAnAnswer(m_Tokens, data)) {
-        return false; // no answer to ourselves, and none to an answer: nothing can bounce for ever
+    // No answer to ourselves, and none to an answer: nothing can bounce for ever.
+    if (IsOwnSender(sender, port)) {
+        m_Counters->Drop(QueryDrop::OwnPort);
+        return false;
+    }
+    if (IsAnAnswer(m_Tokens, data)) {
+        m_Counters->Drop(QueryDrop::Answer);
+        return false;
     }
     const AnswerRateLimiter::Verdict verdict = m_Limiter.Admit(sender, m_Clock.NowMs());
+    m_Counters->m_AddressEntries.store(m_Limiter.TrackedAddresses(), std::memory_order_relaxed);
     if (verdict == AnswerRateLimiter::Verdict::Drop) {
+        m_Counters->Drop(m_Limiter.LastDropByBudget() ? QueryDrop::Budget : QueryDrop::Rate);
         return false;
     }
     m_PlayersAllowed = verdict == AnswerRateLimiter::Verdict::Full;
@@ -67,6 +75,8 @@ bool QueryReporter::HandleQuery(std::string_view data, const char* address, int 
     const size_t bytes = m_Router.TakeBytes();
     m_AnswerBytes += bytes;
     m_Limiter.Charge(verdict, bytes);
+    CountOne(m_Counters->m_QueriesAnswered);
+    CountOne(m_Counters->m_AnswerBytes, bytes);
     return true;
 }
 

@@ -125,6 +125,7 @@ int QueryReporter::Process() {
             const UdpDatagram& datagram = datagrams[i];
             // Too long (more than a query may be), or one of the empty datagrams some clients send.
             if (datagram.m_Oversized || datagram.m_Length == 0 || datagram.m_Length > MAX_DATAGRAM) {
+                m_Counters->Drop(QueryDrop::Size);
                 continue;
             }
             buffer[static_cast<size_t>(i) * (MAX_DATAGRAM + 1) + datagram.m_Length] = '\0';
@@ -145,12 +146,14 @@ int QueryReporter::Process() {
 }
 
 bool QueryReporter::HandleExternalQuery(const char* address, int port, const char* data, int length) {
-    if (!m_Socket.IsOpen() || data == nullptr || length <= 0) {
-        return false; // not reporting, or nothing to read
+    if (!m_Socket.IsOpen()) {
+        return false; // not reporting
     }
     // As on the query port: a query longer than a datagram there could be is no query.
-    const std::string_view text = BoundedText(data, static_cast<size_t>(length));
-    if (text.size() > MAX_DATAGRAM) {
+    const std::string_view text = data == nullptr || length <= 0 ? std::string_view()
+                                                                  : BoundedText(data, static_cast<size_t>(length));
+    if (text.empty() || text.size() > MAX_DATAGRAM) {
+        m_Counters->Drop(QueryDrop::Size);
         return false;
     }
     return HandleQuery(text, address, port);
@@ -182,6 +185,7 @@ void QueryReporter::CheckHeartbeat() {
     AddKeyValue(GAME_NAME_KEY, m_GameName);
     m_Answer.FinishReply();
     (void)m_Router.TakeBytes(); // a heartbeat is no answer
+    CountOne(m_Counters->m_Heartbeats);
 }
 
 void QueryReporter::FollowMasterLookup(uint32_t nowMs) {

@@ -24,6 +24,7 @@
 #include "net/AnswerBuilder.h"
 #include "net/AnswerRateLimiter.h"
 #include "net/MasterLookup.h"
+#include "net/PresenceCounters.h"
 #include "net/QueryTokenizer.h"
 #include "net/SendHook.h"
 #include "platform/Clock.h"
@@ -84,6 +85,8 @@ public:
     void SetLogger(Logger logger) { m_Logger = std::move(logger); }
     // The host's own address: datagrams from it to a port of the server are never answered.
     void SetOwnAddress(uint32_t address) { m_OwnAddress = address; }
+    // Where answers, drops and heartbeats are counted (not owned); the reporter's own until then.
+    void SetCounters(PresenceCounters* counters) { m_Counters = counters != nullptr ? counters : &m_OwnCounters; }
 
     bool IsInitialized() const { return m_Socket.IsOpen(); }
     uint16_t QueryPort() const { return m_Socket.Port(); }
@@ -171,6 +174,8 @@ private:
     uint32_t m_OwnAddress = 0;
     uint64_t m_AnswerBytes = 0;
     Logger m_Logger;
+    PresenceCounters m_OwnCounters;
+    PresenceCounters* m_Counters = &m_OwnCounters;
 
     struct QueryKey {
         std::string_view m_Token;

@@ -89,7 +89,10 @@ void RegistrationSender::Request(const std::string& baseUrl, const std::string& 
         return;
     }
     ++m_RequestsMade;
-    (void)m_Fetch(RequestUrl(baseUrl, query), m_Abort);
+    const bool answered = m_Fetch(RequestUrl(baseUrl, query), m_Abort);
+    if (m_Counters != nullptr) {
+        CountOne(answered ? m_Counters->m_RegistrationsAnswered : m_Counters->m_RegistrationsFailed);
+    }
 }
 
 } // namespace dravo

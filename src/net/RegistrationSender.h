@@ -9,6 +9,7 @@
 // operation is safe from any thread.
 #pragma once
 
+#include "net/PresenceCounters.h"
 #include "platform/HttpGet.h"
 
 #include <atomic>
@@ -47,6 +48,8 @@ public:
 
     // Requests made so far (answered or not), for the owner's curiosity and the tests.
     size_t RequestsMade() const { return m_RequestsMade; }
+    // Where the requests' results are counted (not owned; set before the first Post).
+    void SetCounters(PresenceCounters* counters) { m_Counters = counters; }
 
 private:
     struct Batch {
@@ -69,6 +72,7 @@ private:
     // Watched by the request under way: set to abandon it.
     std::atomic<bool> m_Abort{false};
     std::atomic<size_t> m_RequestsMade{0};
+    PresenceCounters* m_Counters = nullptr;
 };
 
 } // namespace dravo

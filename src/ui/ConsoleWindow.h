@@ -7,6 +7,7 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
+#include "host/ConsoleInput.h"
 #include "host/LogSink.h"
 #include "host/ServerSession.h"
 #include "platform/Clock.h"
@@ -33,7 +34,7 @@ std::string FormatRunningTime(uint32_t milliseconds);
 // The Level Goal field for an end rule.
 std::string FormatLevelGoal(const GameInfo& game);
 
-class ConsoleWindow final : public DialogProcedure, private ISessionView {
+class ConsoleWindow final : public DialogProcedure, public IConsoleInput, private ISessionView {
 public:
     ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records);
 
@@ -57,6 +58,9 @@ public:
     bool OnActionLine(DialogApi& dialog, std::string_view action) override;
     void OnDestroy(DialogApi& dialog) override;
 
+    // IConsoleInput: a line from a service, run on the window thread as the command input would.
+    bool SubmitLine(std::string line, ConsoleLineHooks hooks) override;
+
 private:
     // ISessionView: any thread; each posts a snapshot to the window thread.
     void AppendLogLine(std::string line) override;
@@ -71,6 +75,8 @@ private:
     void StartHosting();
     void Shutdown(DialogApi& dialog);
     void SendCommandLine(DialogApi& dialog);
+    void RunCommandText(const std::string& command);
+    ConsoleLineResult RunInputLine(DialogApi& dialog, const std::string& line);
     void BootSelected(DialogApi& dialog);
     void Tick(DialogApi& dialog);
     void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);
