@@ -92,7 +92,9 @@ std::string ConsoleSecrets::MaskCommand(std::string_view command) {
     if (end == std::string_view::npos) {
         return std::string(command);
     }
-    if (end < command.size() && command[end] == '"') {
+    // The quote that closes a quoted name ("+RconPassword"), not one that opens the value.
+    if (end < command.size() && command[end] == '"' &&
+        std::count(command.begin(), command.begin() + static_cast<std::ptrdiff_t>(end), '"') % 2 == 1) {
         ++end;
     }
     if (command.find_first_not_of(" \t\"", end) == std::string_view::npos) {

@@ -38,7 +38,7 @@ struct GameMessageParts {
     const BanList& m_Bans;
     KickQueue& m_Kicks;
     const std::atomic<bool>& m_EmptyExitEnabled;
-    const TuningVariables& m_Tuning; // the empty-exit delay
+    const TuningVariables& m_Tuning;       // the empty-exit delay
     SessionCounters* m_Counters = nullptr; // players and level changes, when given
 };
 

@@ -26,21 +26,21 @@ enum class RemoteLogin : uint8_t { Accepted, WrongPassword, LockedOut };
 constexpr size_t REMOTE_LOGIN_KINDS = 3;
 
 struct SessionSnapshot {
-    bool m_Hosting = false;        // the game is hosted now
-    uint64_t m_HostingMs = 0;      // how long it has been hosted
-    int32_t m_Players = 0;         // players in the game now
-    int32_t m_MaxPlayers = 0;      // the player limit
-    std::string m_Level;           // the current level's name
-    uint64_t m_LevelChanges = 0;   // level changes since hosting began
-    uint64_t m_Steps = 0;          // update steps run
+    bool m_Hosting = false;                                                     // the game is hosted now
+    uint64_t m_HostingMs = 0;                                                   // how long it has been hosted
+    int32_t m_Players = 0;                                                      // players in the game now
+    int32_t m_MaxPlayers = 0;                                                   // the player limit
+    std::string m_Level;                                                        // the current level's name
+    uint64_t m_LevelChanges = 0;                                                // level changes since hosting began
+    uint64_t m_Steps = 0;                                                       // update steps run
     std::array<uint64_t, STEP_INTERVAL_BOUNDS_MS.size() + 1> m_StepIntervals{}; // per bucket, not cumulative
     uint64_t m_StepIntervalSumMs = 0;
-    uint64_t m_ConsoleCommands = 0;  // console commands run, from the window and from afar
-    uint64_t m_RemoteCommands = 0;   // of those and of the actions, the remote console's
+    uint64_t m_ConsoleCommands = 0; // console commands run, from the window and from afar
+    uint64_t m_RemoteCommands = 0;  // of those and of the actions, the remote console's
     std::array<uint64_t, REMOTE_LOGIN_KINDS> m_RemoteLogins{};
-    uint64_t m_OperatorKicks = 0;    // players booted by the operator
-    uint64_t m_BanKicks = 0;         // banned players booted
-    uint64_t m_BannedNames = 0;      // names on the ban list
+    uint64_t m_OperatorKicks = 0; // players booted by the operator
+    uint64_t m_BanKicks = 0;      // banned players booted
+    uint64_t m_BannedNames = 0;   // names on the ban list
     uint64_t m_QueriesAnswered = 0;
     std::array<uint64_t, QUERY_DROP_KINDS> m_QueriesDropped{};
     uint64_t m_AnswerBytes = 0;

@@ -14,8 +14,7 @@ using Type = Exposition::Type;
 // Label values, in the order of the counters' kinds.
 constexpr std::array<std::string_view, QUERY_DROP_KINDS> DROP_REASONS = {"rate", "budget", "size", "answer",
                                                                          "own_port"};
-constexpr std::array<std::string_view, REMOTE_LOGIN_KINDS> LOGIN_RESULTS = {"accepted", "wrong_password",
-                                                                            "locked_out"};
+constexpr std::array<std::string_view, REMOTE_LOGIN_KINDS> LOGIN_RESULTS = {"accepted", "wrong_password", "locked_out"};
 
 void GameSeries(Exposition& out, const SessionSnapshot& snapshot, std::string_view version) {
     out.Family("dravo_build_info", "The program's version; always 1.", Type::Gauge);

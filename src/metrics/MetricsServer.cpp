@@ -74,7 +74,8 @@ bool MetricsServer::Start() {
                    reason.empty() ? "no thread" : reason.c_str());
         return false;
     }
-    m_Log.Line("Metrics at http://%s/metrics.", where.c_str());
+    const std::string bound = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
+    m_Log.Line("Metrics at http://%s/metrics.", bound.c_str());
     return true;
 }
 

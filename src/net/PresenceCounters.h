@@ -28,7 +28,9 @@ struct PresenceCounters {
     std::atomic<uint64_t> m_RegistrationsAnswered{0}; // web registration requests the list server answered
     std::atomic<uint64_t> m_RegistrationsFailed{0};   // ...and those it did not (or that were abandoned)
 
-    void Drop(QueryDrop reason) { m_QueriesDropped[static_cast<size_t>(reason)].fetch_add(1, std::memory_order_relaxed); }
+    void Drop(QueryDrop reason) {
+        m_QueriesDropped[static_cast<size_t>(reason)].fetch_add(1, std::memory_order_relaxed);
+    }
 };
 
 // Adds one to a counter that only one thread writes at a time, for any thread to read.

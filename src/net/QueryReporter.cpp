@@ -150,8 +150,8 @@ bool QueryReporter::HandleExternalQuery(const char* address, int port, const cha
         return false; // not reporting
     }
     // As on the query port: a query longer than a datagram there could be is no query.
-    const std::string_view text = data == nullptr || length <= 0 ? std::string_view()
-                                                                  : BoundedText(data, static_cast<size_t>(length));
+    const std::string_view text =
+        data == nullptr || length <= 0 ? std::string_view() : BoundedText(data, static_cast<size_t>(length));
     if (text.empty() || text.size() > MAX_DATAGRAM) {
         m_Counters->Drop(QueryDrop::Size);
         return false;

@@ -47,8 +47,9 @@ public:
     // Ends the stream at once; what is unsent is dropped (a reset rather than an orderly end).
     void Close();
 
-    // Connects to a listener on this host, waiting for it (tests and benchmarks); empty on failure.
-    static std::optional<TcpStream> ConnectBlocking(uint32_t address, uint16_t port);
+    // Connects to a listener on this host, waiting for it, from `from` (0: the system's choice); the
+    // stream is non-blocking once connected. For tests and benchmarks; empty on failure.
+    static std::optional<TcpStream> ConnectBlocking(uint32_t address, uint16_t port, uint32_t from = 0);
 
 private:
     SocketHandle m_Handle = NO_SOCKET;

@@ -59,12 +59,16 @@ void TcpStream::Close() {
     }
 }
 
-std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t port) {
+std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t port, uint32_t from) {
     const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (descriptor < 0) {
         return std::nullopt;
     }
     TcpStream stream(descriptor);
+    const sockaddr_in source = SocketAddress(from, 0);
+    if (from != 0 && bind(descriptor, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) {
+        return std::nullopt;
+    }
     const sockaddr_in target = SocketAddress(address, port);
     if (connect(descriptor, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
         return std::nullopt;
@@ -99,8 +103,8 @@ std::optional<TcpListener> TcpListener::Open(uint32_t address, uint16_t port, st
 std::optional<TcpStream> TcpListener::Accept(TcpPeer& peer) {
     sockaddr_in from{};
     socklen_t size = sizeof from;
-    const int descriptor = accept4(Fd(m_Handle), reinterpret_cast<sockaddr*>(&from), &size,
-                                   SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int descriptor =
+        accept4(Fd(m_Handle), reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (descriptor < 0) {
         return std::nullopt;
     }

@@ -87,7 +87,7 @@ void TcpStream::Close() {
     }
 }
 
-std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t port) {
+std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t port, uint32_t from) {
     if (!StartWinsock()) {
         return std::nullopt;
     }
@@ -96,6 +96,10 @@ std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t p
         return std::nullopt;
     }
     TcpStream stream(static_cast<SocketHandle>(socket));
+    const sockaddr_in source = SocketAddress(from, 0);
+    if (from != 0 && bind(socket, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) {
+        return std::nullopt;
+    }
     const sockaddr_in target = SocketAddress(address, port);
     if (connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0 || !SetNonBlocking(socket)) {
         return std::nullopt;
@@ -158,7 +162,8 @@ int PollSockets(std::span<PollEntry> entries, int timeoutMs) {
     for (size_t i = 0; i < entries.size(); ++i) {
         const PollEntry& entry = entries[i];
         sockets[i].fd = AsSocket(entry.m_Handle);
-        sockets[i].events = static_cast<SHORT>((entry.m_WantRead ? POLLRDNORM : 0) | (entry.m_WantWrite ? POLLWRNORM : 0));
+        sockets[i].events =
+            static_cast<SHORT>((entry.m_WantRead ? POLLRDNORM : 0) | (entry.m_WantWrite ? POLLWRNORM : 0));
         sockets[i].revents = 0;
     }
     const int ready = WSAPoll(sockets.data(), static_cast<ULONG>(sockets.size()), timeoutMs);

@@ -14,8 +14,8 @@
 namespace dravo {
 
 struct LoginGuardLimits {
-    uint32_t m_MaxFailures = 3;        // wrong passwords in a row that start a lockout
-    uint64_t m_BaseLockoutMs = 60000;  // the first lockout
+    uint32_t m_MaxFailures = 3;       // wrong passwords in a row that start a lockout
+    uint64_t m_BaseLockoutMs = 60000; // the first lockout
 };
 
 class LoginGuard {
@@ -37,7 +37,7 @@ public:
 private:
     struct Entry {
         uint32_t m_Failures = 0;
-        uint32_t m_Lockouts = 0;     // lockouts so far, for the doubling
+        uint32_t m_Lockouts = 0; // lockouts so far, for the doubling
         uint64_t m_LockedUntil = 0;
         uint64_t m_LastSeen = 0;
     };

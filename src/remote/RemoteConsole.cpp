@@ -38,11 +38,13 @@ void RemoteConsole::Shared::Wake() {
 }
 
 RemoteConsole::RemoteConsole(RemoteConsoleParts parts, const RconOptions& options)
-    : m_Parts(parts), m_Options(options), m_Server(*this, [&options] {
-          TcpServerLimits limits = options.m_Limits;
-          limits.m_MaxOutputBytes = std::max(limits.m_MaxOutputBytes, 2 * options.m_MaxOutput);
-          return limits;
-      }()),
+    : m_Parts(parts), m_Options(options),
+      m_Server(*this,
+               [&options] {
+                   TcpServerLimits limits = options.m_Limits;
+                   limits.m_MaxOutputBytes = std::max(limits.m_MaxOutputBytes, 2 * options.m_MaxOutput);
+                   return limits;
+               }()),
       m_Guard(options.m_Guard) {}
 
 RemoteConsole::~RemoteConsole() {
@@ -68,7 +70,8 @@ bool RemoteConsole::Start() {
         Stop();
         return false;
     }
-    m_Parts.m_Log.Line("Remote console listening on TCP %s.", where.c_str());
+    const std::string bound = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
+    m_Parts.m_Log.Line("Remote console listening on TCP %s.", bound.c_str());
     return true;
 }
 
@@ -269,7 +272,7 @@ std::optional<int64_t> RemoteConsole::NextTimerMs() {
         if (pending == nullptr) {
             continue;
         }
-        const Clock::time_point due = pending->m_Seen ? *pending->m_Seen + m_Options.m_ReplyWait
+        const Clock::time_point due = pending->m_Seen       ? *pending->m_Seen + m_Options.m_ReplyWait
                                       : pending->m_Finished ? now
                                                             : pending->m_Submitted + m_Options.m_CommandTimeout;
         const int64_t left = LeftMs(due, now);

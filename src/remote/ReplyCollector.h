@@ -22,8 +22,8 @@ class ReplyCollector final : public ILogSink {
 public:
     struct Capture {
         size_t m_Limit = 0;
-        std::string m_Text;     // lines, each ending in "\n"
-        size_t m_LeftOut = 0;   // bytes of lines past the limit
+        std::string m_Text;   // lines, each ending in "\n"
+        size_t m_LeftOut = 0; // bytes of lines past the limit
         bool m_Open = false;
         bool m_Abandoned = false;
     };
