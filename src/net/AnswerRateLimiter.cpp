@@ -52,6 +52,7 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
         Refill(milli, entry->m_LastMs, nowMs, m_Limits.m_PerSecond, capacity);
         if (milli < MILLI) {
             entry->m_AllowanceMilli = static_cast<uint64_t>(milli);
+            m_LastDropByBudget = false;
             return Verdict::Drop;
         }
         // An address seen before that has used little of its allowance asks as a browser does.
@@ -90,6 +91,7 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::FitBudget(Verdict wanted, bool fav
     if (left >= static_cast<int64_t>(m_ReducedBytes) * MILLI) {
         return Verdict::WithoutPlayers;
     }
+    m_LastDropByBudget = true;
     return Verdict::Drop;
 }
 

@@ -59,6 +59,8 @@ public:
     void Charge(Verdict verdict, size_t bytes);
 
     size_t TrackedAddresses() const { return m_Table.Size(); }
+    // The last Drop was for the byte budget, not for its address's allowance.
+    bool LastDropByBudget() const { return m_LastDropByBudget; }
 
 private:
     // Allowances in thousandths of an answer (or of a byte), so that slow rates refill smoothly.
@@ -75,6 +77,7 @@ private:
     Allowance m_Global;      // full answers
     Allowance m_GlobalBytes; // bytes, in thousandths
     bool m_GlobalStarted = false;
+    bool m_LastDropByBudget = false;
     // What answers of each kind came to lately: the cost an answer is admitted at.
     size_t m_FullBytes = 1500;
     size_t m_ReducedBytes = 400;

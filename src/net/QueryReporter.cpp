@@ -126,6 +126,7 @@ int QueryReporter::Process() {
             const UdpDatagram& datagram = datagrams[i];
             // Too long (more than a query may be), or one of the empty datagrams some clients send.
             if (datagram.m_Oversized || datagram.m_Length == 0 || datagram.m_Length > MAX_DATAGRAM) {
+                m_Counters->CountDrop(QueryDrop::Size);
                 continue;
             }
             // Answered from the port that was asked: clients take answers only from where they sent.
@@ -147,6 +148,7 @@ bool QueryReporter::HandleExternalQuery(const UdpPeer& from, const char* data, s
     // As on the query port: a query longer than a datagram there could be is no query.
     const std::string_view text = BoundedText(data, length);
     if (text.size() > MAX_DATAGRAM) {
+        m_Counters->CountDrop(QueryDrop::Size);
         return false;
     }
     return HandleQuery(text, from, GameRoute());
@@ -177,6 +179,7 @@ void QueryReporter::CheckHeartbeat() {
     m_Answer.AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
     m_Answer.AddKeyValue(GAME_NAME_KEY, m_GameName);
     (void)m_Answer.FinishReply();
+    m_Counters->CountHeartbeat();
 }
 
 void QueryReporter::FollowMasterLookup(uint32_t nowMs) {

@@ -177,8 +177,17 @@ void ConsoleWindow::SendCommandLine(DialogApi& dialog) {
     if (command.empty()) {
         return;
     }
-    m_Session.LogText(command);
     dialog.SetItemText(Control::CommandInput, "");
+    RunCommandText(command);
+}
+
+void ConsoleWindow::RunCommandText(const std::string& command) {
+    EngineServer* server = m_Session.Server();
+    if (server == nullptr || command.empty()) {
+        return;
+    }
+    m_Session.LogCommand(command);
+    m_Session.Counters().CountConsoleCommand();
     server->ExecuteCommand(command.c_str());
     m_Session.EndStrayLevelChange();
     m_Session.RefreshSpyLabels();
@@ -189,6 +198,7 @@ void ConsoleWindow::BootSelected(DialogApi& dialog) {
     const auto clientId = dialog.ListData(Control::PlayerList, selected);
     if (selected != NO_SELECTION && clientId && m_Session.Server() != nullptr) {
         m_Session.Server()->DisconnectClient(static_cast<uint32_t>(*clientId));
+        m_Session.Counters().CountOperatorKick();
         m_Session.EndStrayLevelChange();
     }
 }

@@ -7,6 +7,7 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
+#include "host/ConsoleInput.h"
 #include "host/ServerSession.h"
 #include "platform/Clock.h"
 #include "platform/window/DialogApi.h"
@@ -37,7 +38,7 @@ std::string FormatLevelGoal(const GameInfo& game);
 // and second tab (to its end without a second); empty without a tab.
 std::string PlayerNameOnLine(std::string_view line);
 
-class ConsoleWindow final : public DialogProcedure, private ISessionView {
+class ConsoleWindow final : public DialogProcedure, public IConsoleInput, private ISessionView {
 public:
     // The session's steps run on its own worker thread, or on `steps` (see ServerSession).
     ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
@@ -64,6 +65,9 @@ public:
     bool OnActionLine(DialogApi& dialog, std::string_view action) override;
     void OnDestroy(DialogApi& dialog) override;
 
+    // IConsoleInput: a line from a service, run on the window thread as the command input would.
+    bool SubmitLine(std::string line, ConsoleLineHooks hooks) override;
+
 private:
     // ISessionView: any thread; each posts a snapshot to the window thread.
     void AppendLogLine(std::string line) override;
@@ -78,6 +82,8 @@ private:
     void StartHosting();
     void Shutdown(DialogApi& dialog);
     void SendCommandLine(DialogApi& dialog);
+    void RunCommandText(const std::string& command);
+    ConsoleLineResult RunInputLine(DialogApi& dialog, const std::string& line);
     void BootSelected(DialogApi& dialog);
     void Tick(DialogApi& dialog);
     void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);
