@@ -13,7 +13,7 @@ namespace dravo {
 // Why a query went unanswered.
 enum class QueryDrop : uint8_t {
     Rate,    // its address asked more often than its allowance
-    Budget,  // the byte budget for everyone was spent
+    Budget,  // what everyone shares was spent: the byte budget, or a step's room or time for queries
     Size,    // empty, or longer than a query may be
     Answer,  // an answer, not a query
     OwnPort, // from one of the server's own ports
@@ -35,6 +35,11 @@ struct PresenceCounters {
     std::atomic<uint64_t> m_RegistrationsFailed{0};   // ...and those it did not (or that were abandoned)
 
     void CountDrop(QueryDrop reason) { CountOne(m_QueriesDropped[static_cast<size_t>(reason)]); }
+    void CountDrops(QueryDrop reason, size_t count) {
+        if (count != 0) {
+            CountOne(m_QueriesDropped[static_cast<size_t>(reason)], count);
+        }
+    }
     void CountAnswer(size_t bytes) {
         CountOne(m_QueriesAnswered);
         CountOne(m_AnswerBytes, bytes);

@@ -47,6 +47,8 @@ void InitializeCurlOnce() {
 }
 
 bool Configure(CURL* easy, const HttpCall& call, const HttpLimits& limits, curl_slist* headers, Sink& sink) {
+    // The name lookup runs on libcurl's resolver thread, within the connect limit; a lookup that never
+    // ends is left behind at cleanup instead of being waited for (where libcurl knows how).
     (void)curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     bool ok =
         curl_easy_setopt(easy, CURLOPT_URL, call.m_Url.c_str()) == CURLE_OK &&
