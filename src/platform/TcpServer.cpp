@@ -35,7 +35,7 @@ void TcpServer::Stop() {
         return;
     }
     m_Running = false;
-    Wake();
+    SendWake(); // whatever a Wake has left pending
     m_Thread.join();
     m_Listener.Close();
     m_WakeSocket.Close();
@@ -43,9 +43,13 @@ void TcpServer::Stop() {
 
 void TcpServer::Wake() {
     if (!m_WakePending.exchange(true)) {
-        const char byte = 0;
-        (void)m_WakeSocket.SendTo(&byte, 1, UdpPeer{LOOPBACK, m_WakeSocket.Port()});
+        SendWake();
     }
+}
+
+void TcpServer::SendWake() {
+    const char byte = 0;
+    (void)m_WakeSocket.SendTo(&byte, 1, UdpPeer{LOOPBACK, m_WakeSocket.Port()});
 }
 
 void TcpServer::Run() {
@@ -65,11 +69,13 @@ void TcpServer::Run() {
             break;
         }
         if (entries[0].m_Readable) {
-            m_WakePending = false;
             std::array<char, WAKE_BATCH * 2> drain{};
             std::array<UdpDatagram, WAKE_BATCH> datagrams{};
             while (m_WakeSocket.ReceiveBatch(drain.data(), 2, datagrams.data(), WAKE_BATCH) == WAKE_BATCH) {
             }
+            // Only now: a Wake that came during the drain left its datagram there, and its work is seen by
+            // the OnWake below; one after this sends a datagram of its own.
+            m_WakePending = false;
         }
         const std::optional<int64_t> timer = m_Handler.NextTimerMs();
         if (entries[0].m_Readable || (timer && *timer <= 0)) {

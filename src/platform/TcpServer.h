@@ -97,6 +97,7 @@ private:
     };
 
     void Run();
+    void SendWake();
     int WaitMs(Clock::time_point now);
     void AcceptWaiting();
     void Serve(TcpConnectionId id, Connection& connection, const PollEntry& entry);

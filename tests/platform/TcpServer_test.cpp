@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
@@ -127,6 +128,50 @@ TEST(TcpServer, AWakeFromAnotherThreadReachesTheHandlerAndStopEndsEveryConnectio
     served.m_Server.Stop();
     EXPECT_TRUE(served.m_Handler.WaitFor(Event("closed", TcpCloseReason::Stopping)));
     EXPECT_TRUE(client.WaitForClose());
+}
+
+// Counts what another thread has handed over; each OnWake takes note of all of it.
+class HandOverHandler final : public ITcpHandler {
+public:
+    std::atomic<int> m_HandedOver{0};
+
+    bool OnOpen(TcpConnectionId /*id*/, const TcpPeer& /*peer*/) override { return true; }
+    void OnData(TcpConnectionId /*id*/, std::span<const char> /*data*/) override {}
+    void OnClosed(TcpConnectionId /*id*/, TcpCloseReason /*reason*/) override {}
+    void OnWake() override {
+        std::scoped_lock lock(m_Mutex);
+        m_Seen = m_HandedOver;
+        m_Changed.notify_all();
+    }
+    bool WaitForSeen(int count) {
+        std::unique_lock lock(m_Mutex);
+        return m_Changed.wait_for(lock, 5s, [&] { return m_Seen == count; });
+    }
+
+private:
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    int m_Seen = 0;
+};
+
+// A wake that comes while the loop is taking the one before must not be lost, nor stop later ones from
+// being heard: a hand-over would wait for a timer that may never come.
+TEST(TcpServer, WakesInQuickSuccessionAreNeverLost) {
+    HandOverHandler handler;
+    TcpServer server(handler, TcpServerLimits{});
+    std::string error;
+    auto listener = TcpListener::Open(test::TEST_LOOPBACK, 0, error);
+    ASSERT_TRUE(listener && server.Start(std::move(*listener))) << error;
+    // Wakes as fast as one thread can give them, so that some come while the loop takes the one before.
+    constexpr int WAKES = 100000;
+    std::thread waker([&] {
+        for (int i = 0; i < WAKES; ++i) {
+            ++handler.m_HandedOver;
+            server.Wake();
+        }
+    });
+    waker.join();
+    EXPECT_TRUE(handler.WaitForSeen(WAKES));
 }
 
 } // namespace
