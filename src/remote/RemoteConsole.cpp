@@ -106,9 +106,10 @@ bool RemoteConsole::OnOpen(TcpConnectionId id, const TcpPeer& peer) {
 void RemoteConsole::OnRefused(const TcpPeer& /*peer*/, TcpRefuseReason reason) {
     if (reason != TcpRefuseReason::Handler && !m_RefusingSaid) {
         m_RefusingSaid = true; // once a flood, not once a connection
-        m_Parts.m_Log.Line("Remote console: too many connections; new ones are closed (at most %zu, %zu from one "
+        m_Parts.m_Log.Line("Remote console: too many connections; new ones are closed (at most %llu, %llu from one "
                            "address).",
-                           m_Options.m_Limits.m_MaxConnections, m_Options.m_Limits.m_MaxPerAddress);
+                           static_cast<unsigned long long>(m_Options.m_Limits.m_MaxConnections),
+                           static_cast<unsigned long long>(m_Options.m_Limits.m_MaxPerAddress));
     }
 }
 
