@@ -35,6 +35,7 @@ void GameSeries(Exposition& out, const MetricsReading& reading, std::string_view
                facts.m_LevelChanges);
     out.Single("dravo_update_steps_total", "Update steps of the hosted game.", Type::Counter, reading.m_Steps);
     std::vector<double> bounds;
+    bounds.reserve(STEP_INTERVAL_BOUNDS_MS.size());
     for (const uint32_t bound : STEP_INTERVAL_BOUNDS_MS) {
         bounds.push_back(bound / 1000.0);
     }

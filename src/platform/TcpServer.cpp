@@ -13,7 +13,8 @@ constexpr size_t READ_CHUNK = 4096;
 constexpr int MAX_ACCEPTS_PER_PASS = 64;
 // The longest the loop sleeps when nothing is due: a bound, not a tick it needs.
 constexpr int64_t LONGEST_WAIT_MS = 60000;
-constexpr int WAKE_BATCH = 16; // wake-up datagrams taken at once
+constexpr int WAKE_BATCH = 16;  // wake-up datagrams taken at once
+constexpr size_t WAKE_ROOM = 2; // bytes a wake-up datagram may take (it holds one)
 
 } // namespace
 
@@ -69,9 +70,9 @@ void TcpServer::Run() {
             break;
         }
         if (entries[0].m_Readable) {
-            std::array<char, WAKE_BATCH * 2> drain{};
+            std::array<char, WAKE_ROOM * WAKE_BATCH> drain{};
             std::array<UdpDatagram, WAKE_BATCH> datagrams{};
-            while (m_WakeSocket.ReceiveBatch(drain.data(), 2, datagrams.data(), WAKE_BATCH) == WAKE_BATCH) {
+            while (m_WakeSocket.ReceiveBatch(drain.data(), WAKE_ROOM, datagrams.data(), WAKE_BATCH) == WAKE_BATCH) {
             }
             // Only now: a Wake that came during the drain left its datagram there, and its work is seen by
             // the OnWake below; one after this sends a datagram of its own.

@@ -27,7 +27,7 @@ namespace dravo {
 struct TcpServerLimits {
     size_t m_MaxConnections = 16;                    // connections at once; more are closed as they come
     size_t m_MaxPerAddress = 4;                      // connections at once from one address
-    size_t m_MaxOutputBytes = 512 * 1024;            // waiting to be sent to one connection; more closes it
+    size_t m_MaxOutputBytes = size_t{512} * 1024;    // waiting to be sent to one connection; more closes it
     std::chrono::milliseconds m_FirstDeadline{5000}; // a new connection's deadline, until the handler sets one
 };
 
