@@ -4,7 +4,17 @@
 install(TARGETS dravoserv dravo-bot dravo-rez RUNTIME DESTINATION .)
 install(TARGETS server LIBRARY DESTINATION . RUNTIME DESTINATION .)
 install(FILES DravoSrv.txt DESTINATION .)
-install(DIRECTORY data/ DESTINATION .)
+install(DIRECTORY data/ DESTINATION . PATTERN dravosrv.cfg EXCLUDE)
+
+# The sample game's configuration as the Windows program saves its own: CRLF line breaks, and the
+# engine named as server.dll.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/data/dravosrv.cfg")
+file(READ "${PROJECT_SOURCE_DIR}/data/dravosrv.cfg" DRAVO_SAMPLE_CONFIGURATION)
+string(REPLACE "(server.so)" "(server.dll)" DRAVO_SAMPLE_CONFIGURATION "${DRAVO_SAMPLE_CONFIGURATION}")
+string(REPLACE "\r\n" "\n" DRAVO_SAMPLE_CONFIGURATION "${DRAVO_SAMPLE_CONFIGURATION}")
+string(REPLACE "\n" "\r\n" DRAVO_SAMPLE_CONFIGURATION "${DRAVO_SAMPLE_CONFIGURATION}")
+file(WRITE "${CMAKE_BINARY_DIR}/package/dravosrv.cfg" "${DRAVO_SAMPLE_CONFIGURATION}")
+install(FILES "${CMAKE_BINARY_DIR}/package/dravosrv.cfg" DESTINATION .)
 
 # A zip of all of it: cpack -G ZIP in the build directory, dravoserv-2.1-win64.zip.
 set(CPACK_GENERATOR "ZIP")

@@ -2,12 +2,14 @@
 #include "Server.h"
 
 #include "AtomicFile.h"
+#include "EnginePlatform.h"
 #include "TextUtil.h"
 #include "VariablesFile.h"
 
 namespace dravo::ref {
 
-Server::Server() : m_Resources(std::make_shared<ResourceSet>()) {
+Server::Server()
+    : m_LibraryName(OwnLibraryName()), m_LineBreak(NativeLineBreak()), m_Resources(std::make_shared<ResourceSet>()) {
     AddHostingCommands();
 }
 
@@ -125,6 +127,9 @@ int32_t Server::ReadVariablesFile(const char* path) {
             for (const Variable& variable : parsed.m_Variables) {
                 m_Variables.Set(variable.m_Name, variable.m_Text);
             }
+            if (!parsed.m_LineBreak.empty()) {
+                m_LineBreak = parsed.m_LineBreak; // the file is saved again as it was written
+            }
             handler = m_Handler;
         }
         Deliver(handler, parsed.m_Problems);
@@ -140,7 +145,7 @@ int32_t Server::WriteVariablesFile(const char* path) {
         std::string text;
         {
             std::lock_guard lock(m_Mutex);
-            text = VariablesFile::Compose(m_Variables);
+            text = VariablesFile::Compose(m_Variables, {.m_LineBreak = m_LineBreak, .m_Library = m_LibraryName});
         }
         if (std::string error = AtomicFile::Write(path, text); !error.empty()) {
             return Fail(STATUS_FAILED, std::move(error));

@@ -130,6 +130,8 @@ private:
     AppHandler* m_Handler = nullptr;
     VariableStore m_Variables;
     CommandInterpreter m_Interpreter{m_Variables};
+    const std::string m_LibraryName; // named in the first line of a saved variables file
+    std::string_view m_LineBreak;    // of saved variables files: the platform's, or that of the file read last
     NetworkServices m_Network;
     std::shared_ptr<const ResourceSet> m_Resources; // replaced whole by MountResources
     HandedOutLists m_Lists;

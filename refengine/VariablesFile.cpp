@@ -154,15 +154,21 @@ std::string VariablesFile::Quote(std::string_view value) {
     return quoted;
 }
 
-std::string VariablesFile::Compose(const VariableStore& store) {
-    std::string text(FIRST_LINE);
-    text += "\n// One variable a line: Name \"text\". In the text, \\\" \\\\ \\n \\r \\t and \\xHH stand for "
-            "a double quote, a backslash, line feed, carriage return, tab and the byte HH.\n";
+std::string VariablesFile::FirstLine(std::string_view library) {
+    return "// Console variables saved by the Dravo reference engine (" + std::string(library) + "). Edit with care.";
+}
+
+std::string VariablesFile::Compose(const VariableStore& store, const VariablesFileStyle& style) {
+    std::string text = FirstLine(style.m_Library);
+    text += style.m_LineBreak;
+    text += "// One variable a line: Name \"text\". In the text, \\\" \\\\ \\n \\r \\t and \\xHH stand for "
+            "a double quote, a backslash, line feed, carriage return, tab and the byte HH.";
+    text += style.m_LineBreak;
     for (const auto& variable : store.All()) {
         text += variable->m_Name;
         text += ' ';
         text += Quote(variable->m_Text);
-        text += '\n';
+        text += style.m_LineBreak;
     }
     return text;
 }
@@ -171,6 +177,9 @@ VariablesFile::Parsed VariablesFile::Parse(std::string_view text, std::string_vi
     Parsed parsed;
     if (text.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
         text.remove_prefix(BYTE_ORDER_MARK.size());
+    }
+    if (const size_t firstBreak = text.find('\n'); firstBreak != std::string_view::npos) {
+        parsed.m_LineBreak = firstBreak > 0 && text[firstBreak - 1] == '\r' ? "\r\n" : "\n";
     }
     size_t lineNumber = 0;
     while (!text.empty()) {

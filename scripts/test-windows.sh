@@ -163,10 +163,16 @@ sleep 1 # the player list is redrawn with the last state before the picture is t
 import -window "$console" "$build/windows-console.png"
 keys "$console" alt+s # Shutdown...
 question=$(wait_window "^DravoServ\$" 20)
-keys "$question" Return # ...Yes, the default answer
+keys "$question" alt+y # ...Yes (No is the default answer)
 wait_exit "$server" 60
 [ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/hosted.err" >&2; exit 1; }
 grep -q "^SpyQueryPort \"$query_port\"" "$game/dravosrv.cfg" || { echo "The configuration was not saved." >&2; exit 1; }
+# Saved as Windows text: CRLF line ends, the first line naming the engine it was saved by.
+crlf_named() {
+    head -n 1 "$1" | grep -q $'(server\\.dll)\\. Edit with care\\.\r$' &&
+        [ "$(grep -c $'\r$' "$1")" = "$(wc -l <"$1")" ]
+}
+crlf_named "$game/dravosrv.cfg" || { echo "The configuration is not saved as CRLF text naming server.dll." >&2; exit 1; }
 echo "Hosted, listed with its players, shut down through its window: exit 0, configuration saved."
 
 echo "== End to end: the headless face, commands on standard input"
@@ -252,9 +258,10 @@ console=$(wait_window "^Dravo Server v2.1\$" 60)
 wait_players "$query_port" 60 0
 keys "$console" Escape # the Cancel key is Shutdown in the console window...
 question=$(wait_window "^DravoServ\$" 20)
-keys "$question" Return # ...Yes
+keys "$question" alt+y # ...Yes
 wait_exit "$server" 60
 [ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/first.err" >&2; exit 1; }
 grep -q '^NumLevels "1"' "$game/dravosrv.cfg" || { echo "The first run's settings were not saved." >&2; exit 1; }
+crlf_named "$game/dravosrv.cfg" || { echo "The first run's configuration is not CRLF text naming server.dll." >&2; exit 1; }
 echo "The setup pages walked by keys to a hosted game; exit 0, configuration saved."
 echo "Screenshots: $build/windows-console.png $build/windows-wizard.png"

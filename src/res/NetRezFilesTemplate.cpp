@@ -18,8 +18,8 @@ constexpr ControlFlag LIST = Notify | VerticalScroll | Border;
 constexpr std::array<ControlTemplate, 6> PAGE = {{
     {NO_CONTROL_ID, Static, "Available Rez Files:", {50, 25, 80, 8}},
     {Id(NetRezFilesControl::Available), ListBox, "", {50, 35, 80, 97}, Sorted | LIST},
-    {Id(NetRezFilesControl::Add), PushButton, "Add >", {139, 60, 35, 14}},
-    {Id(NetRezFilesControl::Remove), PushButton, "< Remove", {139, 80, 35, 14}},
+    {Id(NetRezFilesControl::Add), PushButton, "Add >", {135, 60, 42, 14}},
+    {Id(NetRezFilesControl::Remove), PushButton, "< Remove", {135, 80, 42, 14}},
     {NO_CONTROL_ID, Static, "Rez Files to Load:", {183, 25, 80, 8}},
     {Id(NetRezFilesControl::ToLoad), ListBox, "", {183, 35, 80, 95}, LIST},
 }};

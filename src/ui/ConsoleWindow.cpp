@@ -85,6 +85,8 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
         dialog.ListAdd(Control::LevelList, BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
     }
     dialog.SetIcon(128);
+    // The command input takes no more than a command can hold, so what is typed is what is sent.
+    dialog.LimitText(Control::CommandInput, static_cast<int>(COMMAND_INPUT_CHARS));
     for (int timerId = 0; timerId <= MAX_CLOCK_TIMER_ID; ++timerId) {
         if (dialog.SetTimer(timerId, CLOCK_PERIOD_MS)) {
             break; // if no id is accepted, the clocks stay still

@@ -1,7 +1,9 @@
 // Tests of the server object's console: commands, variables, variables files, handler calls, threads.
 #include "Server.h"
 
+#include "EnginePlatform.h"
 #include "RefTestSupport.h"
+#include "VariablesFile.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -155,6 +157,28 @@ TEST_F(ServerVariablesTest, VariablesFileRoundTripsAwkwardValues) {
         EXPECT_EQ(Text(restarted, name.c_str()), text) << name;
     }
     EXPECT_EQ(DirectoryNames(directory.Path()), std::vector<std::string>{"dravosrv.cfg"});
+}
+
+TEST_F(ServerVariablesTest, SavedFileNamesItsLibraryAndKeepsTheLineBreaksItWasReadWith) {
+    TempDirectory directory;
+    const std::string path = (directory / "dravosrv.cfg").string();
+    Store("Port", "27888");
+    ASSERT_EQ(m_Server.WriteVariablesFile(path.c_str()), ENGINE_STATUS_OK) << LastError();
+    const std::string native(NativeLineBreak());
+    EXPECT_EQ(ReadFile(path).rfind(VariablesFile::FirstLine(OwnLibraryName()) + native, 0), 0u) << ReadFile(path);
+    EXPECT_NE(OwnLibraryName(), "");
+
+    // A file written with the other platform's line breaks is saved again with them.
+    for (const std::string breaks : {"\r\n", "\n"}) {
+        WriteFile(path, "// mine" + breaks + "Port \"1\"" + breaks + "MaxPlayers \"12\"" + breaks);
+        Server server;
+        ASSERT_EQ(server.ReadVariablesFile(path.c_str()), ENGINE_STATUS_OK);
+        ASSERT_EQ(server.WriteVariablesFile(path.c_str()), ENGINE_STATUS_OK);
+        const std::string saved = ReadFile(path);
+        EXPECT_NE(saved.find(breaks + "Port \"1\"" + breaks + "MaxPlayers \"12\"" + breaks), std::string::npos)
+            << saved;
+        EXPECT_EQ(saved.find("\r\n") != std::string::npos, breaks == "\r\n") << saved;
+    }
 }
 
 TEST_F(ServerVariablesTest, MissingVariablesFileChangesNothing) {

@@ -40,11 +40,36 @@ TEST(VariablesFile, SavedFileIsPlainAsciiWithOneLinePerVariable) {
     VariableStore store;
     store.Set("ServerName", "Caf\xE9\n\"Two\"");
     const std::string file = VariablesFile::Compose(store);
-    EXPECT_EQ(file.rfind(std::string(VariablesFile::FIRST_LINE) + "\n", 0), 0u);
+    EXPECT_EQ(file.rfind(VariablesFile::FirstLine("server.so") + "\n", 0), 0u);
+    EXPECT_EQ(VariablesFile::FirstLine("server.so"),
+              "// Console variables saved by the Dravo reference engine (server.so). Edit with care.");
     for (const char c : file) {
         EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << static_cast<int>(static_cast<unsigned char>(c));
     }
     EXPECT_NE(file.find("ServerName \"Caf\\xE9\\n\\\"Two\\\"\"\n"), std::string::npos) << file;
+}
+
+TEST(VariablesFile, LinesEndAsTheStyleAsksAndTheReaderTellsHowTheyEnded) {
+    VariableStore store;
+    store.Set("ServerName", "two\r\nlines");
+    store.Set("Port", "27888");
+    const std::string file = VariablesFile::Compose(store, {.m_LineBreak = "\r\n", .m_Library = "server.dll"});
+    EXPECT_EQ(file.rfind(VariablesFile::FirstLine("server.dll") + "\r\n", 0), 0u);
+    size_t lineFeeds = 0;
+    for (size_t at = file.find('\n'); at != std::string::npos; at = file.find('\n', at + 1)) {
+        ++lineFeeds;
+        EXPECT_EQ(file[at - 1], '\r') << at; // no bare line feed, in the value's escapes either
+    }
+    EXPECT_EQ(lineFeeds, 4u); // two comment lines and two variables
+    EXPECT_TRUE(file.ends_with("Port \"27888\"\r\n")) << file;
+
+    const VariablesFile::Parsed crlf = VariablesFile::Parse(file, "dravosrv.cfg");
+    EXPECT_EQ(crlf.m_LineBreak, "\r\n");
+    ASSERT_EQ(crlf.m_Variables.size(), 2u);
+    EXPECT_EQ(crlf.m_Variables[0].m_Text, "two\r\nlines");
+    EXPECT_EQ(VariablesFile::Parse(VariablesFile::Compose(store), "dravosrv.cfg").m_LineBreak, "\n");
+    EXPECT_EQ(VariablesFile::Parse("Port \"1\"", "dravosrv.cfg").m_LineBreak, "");
+    EXPECT_EQ(VariablesFile::Parse("\r\nPort \"1\"\n", "dravosrv.cfg").m_LineBreak, "\r\n");
 }
 
 TEST(VariablesFile, ReadsWhatAnOperatorMightWrite) {

@@ -4,6 +4,8 @@
 #include "platform/window/DialogFace.h"
 #include "platform/window/WindowThreadQueue.h"
 
+#include <algorithm>
+
 namespace dravo {
 
 DialogApi::DialogApi(const DialogTemplate& dialogTemplate, DialogProcedure& procedure, DialogFace& face)
@@ -243,6 +245,16 @@ bool DialogApi::EditAppend(ControlId id, std::string_view text) {
         return false;
     }
     m_Face.OnTextAppended(*edit, text);
+    Changed(*edit);
+    return true;
+}
+
+bool DialogApi::LimitText(ControlId id, int maxChars) {
+    ControlState* edit = FindEdit(id.Value());
+    if (edit == nullptr) {
+        return false;
+    }
+    edit->m_TypingLimit = std::clamp(maxChars, 1, EditText::MAX_LENGTH);
     Changed(*edit);
     return true;
 }

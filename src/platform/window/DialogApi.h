@@ -69,6 +69,9 @@ public:
     int EditLength(ControlId id) const;
     bool EditReplaceRange(ControlId id, int start, int end, std::string_view text);
     bool EditAppend(ControlId id, std::string_view text); // caret at the end, scrolled into view
+    // The most characters the operator can type into the edit (at least 1); what the procedure sets is
+    // not cut to it. False when there is no such edit.
+    bool LimitText(ControlId id, int maxChars);
 
     // The dialog.
     void EndDialog(int result); // the current handler finishes, then the dialog goes away

@@ -61,4 +61,9 @@ ControlState* DialogModel::InputEdit() {
     return nullptr;
 }
 
+ControlState* DialogModel::TypedFirstInput() {
+    const ControlState* defaultButton = DefaultButton();
+    return defaultButton != nullptr && !defaultButton->m_Visible ? InputEdit() : nullptr;
+}
+
 } // namespace dravo

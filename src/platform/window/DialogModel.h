@@ -41,6 +41,9 @@ public:
     bool m_Checked = false; // check boxes
     bool m_Enabled = true;  //
     bool m_Visible = true;  //
+    // Edits: the most characters the operator can type in (DialogApi::LimitText); the procedure's own
+    // texts are not cut to it.
+    int m_TypingLimit = EditText::MAX_LENGTH;
 
 private:
     const ControlTemplate* m_Template;
@@ -66,6 +69,10 @@ public:
     const ControlState* DefaultButton() const;
     // The one-line edit that takes typed input: the first visible, enabled one, or nullptr.
     ControlState* InputEdit();
+    // The input of a dialog that is typed into first, or nullptr for other dialogs: a dialog whose
+    // default button is hidden, so that Enter sends what was typed (the console window). Keys typed
+    // anywhere in it belong to this input, and buttons answer to their Alt+letter only.
+    ControlState* TypedFirstInput();
     // The control a procedure gave the focus to (DialogApi::SetFocus), by index, until the face takes
     // the request; -1 when there is none.
     int FocusRequest() const { return m_FocusRequest; }

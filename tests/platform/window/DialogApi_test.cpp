@@ -74,6 +74,26 @@ TEST(DialogApi, TextsAreCutToTheAskedLength) {
     });
 }
 
+TEST(DialogApi, ATypingLimitBoundsTheOperatorOnlyAndOnlyOnAnEdit) {
+    test::ScriptedWindows windows;
+    RunInInit(windows, [](DialogApi& dialog) {
+        const auto limit = [&dialog](Picker id) { return dialog.Model().Find(static_cast<int>(id))->m_TypingLimit; };
+        EXPECT_EQ(limit(Picker::Input), EditText::MAX_LENGTH);
+        EXPECT_TRUE(dialog.LimitText(Picker::Input, 5));
+        EXPECT_EQ(limit(Picker::Input), 5);
+        EXPECT_TRUE(dialog.LimitText(Picker::Input, 0)); // at least one character
+        EXPECT_EQ(limit(Picker::Input), 1);
+        EXPECT_TRUE(dialog.LimitText(Picker::Input, EditText::MAX_LENGTH + 10));
+        EXPECT_EQ(limit(Picker::Input), EditText::MAX_LENGTH);
+        EXPECT_FALSE(dialog.LimitText(Picker::Items, 5)); // a list
+        EXPECT_FALSE(dialog.LimitText(999, 5));
+        EXPECT_TRUE(dialog.LimitText(Picker::Input, 3));
+        ASSERT_TRUE(dialog.SetItemText(Picker::Input, "longer than three"));
+        EXPECT_EQ(dialog.GetItemText(Picker::Input), "longer than three"); // the procedure's own text stays whole
+        dialog.EndDialog(1);
+    });
+}
+
 TEST(DialogApi, FocusGoesOnlyToAVisibleEnabledControlAndWaitsForTheFace) {
     ScriptedWindowSystem windows;
     RunInInit(windows, [](DialogApi& dialog) {

@@ -140,6 +140,14 @@ void HeadlessWindowSystem::DeliverLine(DialogApi& dialog, const std::string& lin
     }
     const std::string text = line.size() > 1 && line[0] == ACTION_PREFIX ? line.substr(1) : line;
     if (ControlState* input = dialog.Model().InputEdit()) {
+        if (text.size() > static_cast<size_t>(input->m_TypingLimit)) {
+            // Sent cut short, a command could do something else than the one typed.
+            std::scoped_lock lock(m_OutputMutex);
+            m_Err << "Not sent: a command is at most " << input->m_TypingLimit << " characters, and this one has "
+                  << text.size() << ".\n"
+                  << std::flush;
+            return;
+        }
         (void)dialog.SetItemText(input->Id(), text);
     }
     (void)dialog.PressDefaultButton();

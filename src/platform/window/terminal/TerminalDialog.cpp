@@ -32,11 +32,8 @@ bool IsPushButton(const ControlState& control) {
 
 TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity)
     : m_Dialog(dialog), m_Activity(std::move(activity)), m_Views(dialog.Model().Controls().size()) {
-    const ControlState* defaultButton = dialog.Model().DefaultButton();
-    if (defaultButton != nullptr && !defaultButton->m_Visible) {
-        const ControlState* input = dialog.Model().InputEdit();
-        const auto controls = dialog.Model().Controls();
-        m_InputEdit = input == nullptr ? -1 : static_cast<int>(input - controls.data());
+    if (const ControlState* input = dialog.Model().TypedFirstInput()) {
+        m_InputEdit = static_cast<int>(input - dialog.Model().Controls().data());
     }
     if (m_InputEdit >= 0) {
         m_Views[static_cast<size_t>(m_InputEdit)].m_Label = INPUT_LABEL;
@@ -232,7 +229,9 @@ void TerminalDialog::ScrollLog(TerminalControlView& view, int step, bool toEdge)
 
 void TerminalDialog::EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key) {
     std::string text = edit.m_Text.Text();
-    if (TerminalLineEditor::Apply(key, TerminalLineEditor::RulesFor(edit.Template()), text, view.m_Edit)) {
+    LineRules rules = TerminalLineEditor::RulesFor(edit.Template());
+    rules.m_MaxLength = std::min(rules.m_MaxLength, static_cast<size_t>(edit.m_TypingLimit));
+    if (TerminalLineEditor::Apply(key, rules, text, view.m_Edit)) {
         (void)m_Dialog.SetItemText(edit.Id(), text);
     }
 }

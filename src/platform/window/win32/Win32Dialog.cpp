@@ -4,6 +4,8 @@
 #include "platform/window/win32/Win32DialogTemplate.h"
 #include "platform/window/win32/Win32WindowSystem.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace dravo {
@@ -11,6 +13,31 @@ namespace {
 
 // Posted at WM_INITDIALOG: arrives once the modal loop has shown the dialog.
 constexpr UINT WM_DIALOG_SHOWN = WM_APP + 1;
+
+constexpr UINT_PTR KEYS_SUBCLASS = 1;
+
+bool IsShown(HWND window) {
+    return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0 && IsWindowEnabled(window) != 0;
+}
+
+bool IsPrintable(WPARAM character) {
+    return character >= 0x20 && character != 0x7F;
+}
+
+// The controls whose keys the dialog watches: buttons, lists and read-only edits (the log).
+bool WatchesKeys(const ControlTemplate& control) {
+    switch (control.m_Kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::ListBox:
+        return true;
+    case ControlKind::Edit:
+        return HasFlag(control.m_Flags, ControlFlag::ReadOnly);
+    default:
+        return false;
+    }
+}
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);
@@ -67,8 +94,7 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wPara
 INT_PTR Win32Dialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog();
-        return TRUE; // the first control that takes the focus gets it
+        return OnInitDialog() ? FALSE : TRUE;
     case WM_DIALOG_SHOWN:
         m_Dialog.Show();
         Settle();
@@ -94,34 +120,121 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void Win32Dialog::OnInitDialog() {
+bool Win32Dialog::OnInitDialog() {
     const DialogTemplate& dialogTemplate = m_Dialog.Template();
     for (size_t index = 0; index < dialogTemplate.m_Controls.size(); ++index) {
-        const ControlTemplate& control = dialogTemplate.m_Controls[index];
-        HWND window = GetDlgItem(m_Window, Win32ControlId(dialogTemplate, index));
-        if (window == nullptr) {
-            continue;
+        if (HWND window = GetDlgItem(m_Window, Win32ControlId(dialogTemplate, index))) {
+            InitControl(index, window);
         }
-        if (control.m_Kind == ControlKind::Bitmap) {
-            const std::string name(control.m_Text);
-            auto* bitmap = static_cast<HBITMAP>(LoadImageA(m_Face.Instance(), name.c_str(), IMAGE_BITMAP, 0, 0, 0));
-            if (bitmap != nullptr) {
-                m_Bitmaps.push_back(bitmap);
-                SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-            }
-        } else if (control.m_Kind == ControlKind::Edit) {
-            SendMessageA(window, EM_SETLIMITTEXT, 0, 0); // as long as the model allows
-        }
-        const ControlState& state = m_Dialog.Model().Controls()[index];
-        Shown& shown = m_Shown[index];
-        shown.m_Text = state.m_Text.Text();
-        shown.m_Enabled = state.m_Enabled;
-        shown.m_Visible = state.m_Visible;
     }
     m_ShownTitle = m_Dialog.Title();
     m_Dialog.Init();
+    if (const ControlState* input = m_Dialog.Model().TypedFirstInput()) {
+        m_TypedInput = static_cast<int>(IndexOf(*input));
+    }
+    bool focused = TakeFocusRequest();
+    if (!focused) {
+        if (HWND input = TypingInput()) {
+            SendMessageW(m_Window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(input), TRUE);
+            focused = true;
+        }
+    }
     Settle();
     PostMessageW(m_Window, WM_DIALOG_SHOWN, 0, 0);
+    return focused;
+}
+
+void Win32Dialog::InitControl(size_t index, HWND window) {
+    const ControlTemplate& control = m_Dialog.Template().m_Controls[index];
+    const ControlState& state = m_Dialog.Model().Controls()[index];
+    Shown& shown = m_Shown[index];
+    if (control.m_Kind == ControlKind::Bitmap) {
+        const std::string name(control.m_Text);
+        auto* bitmap = static_cast<HBITMAP>(LoadImageA(m_Face.Instance(), name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+        if (bitmap != nullptr) {
+            m_Bitmaps.push_back(bitmap);
+            SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        }
+    } else if (control.m_Kind == ControlKind::Edit) {
+        SendMessageA(window, EM_SETLIMITTEXT, static_cast<WPARAM>(state.m_TypingLimit), 0);
+        shown.m_TypingLimit = state.m_TypingLimit;
+    }
+    if (WatchesKeys(control)) {
+        SetWindowSubclass(window, &ControlProc, KEYS_SUBCLASS, reinterpret_cast<DWORD_PTR>(this));
+    }
+    shown.m_Text = state.m_Text.Text();
+    shown.m_Enabled = state.m_Enabled;
+    shown.m_Visible = state.m_Visible;
+}
+
+LRESULT CALLBACK Win32Dialog::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclass,
+                                          DWORD_PTR self) {
+    auto* dialog = reinterpret_cast<Win32Dialog*>(self);
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Characters go to the control, so the dialog manager never takes a bare letter for a button's
+        // mnemonic; Alt and the letter still press it.
+        return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTCHARS;
+    case WM_CHAR:
+        if (dialog->TypeIntoInput(wParam, lParam)) {
+            return 0;
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        // Space, typed on a button where typing goes to the input, is a character, not a press.
+        if (wParam == VK_SPACE && dialog->TypingInput() != nullptr) {
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, &ControlProc, subclass);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+HWND Win32Dialog::TypingInput() const {
+    if (m_TypedInput < 0 || m_Window == nullptr) {
+        return nullptr;
+    }
+    HWND input = GetDlgItem(m_Window, Win32ControlId(m_Dialog.Template(), static_cast<size_t>(m_TypedInput)));
+    return input != nullptr && IsShown(input) ? input : nullptr;
+}
+
+bool Win32Dialog::TypeIntoInput(WPARAM character, LPARAM keyData) {
+    HWND input = IsPrintable(character) ? TypingInput() : nullptr;
+    if (input == nullptr) {
+        return false;
+    }
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(input, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    // As Tab would move it, so that Enter sends the command again; the caret stays where it was.
+    SendMessageW(m_Window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(input), TRUE);
+    SendMessageW(input, EM_SETSEL, start, static_cast<LPARAM>(end));
+    SendMessageW(input, WM_CHAR, character, keyData);
+    return true;
+}
+
+bool Win32Dialog::TakeFocusRequest() {
+    // A dialog under a modal one keeps its request until it takes input again.
+    if (m_Window == nullptr || m_Dialog.Ended() || IsWindowEnabled(m_Window) == 0) {
+        return false;
+    }
+    const int requested = m_Dialog.Model().TakeFocusRequest();
+    if (requested < 0) {
+        return false;
+    }
+    HWND control = GetDlgItem(m_Window, Win32ControlId(m_Dialog.Template(), static_cast<size_t>(requested)));
+    if (control == nullptr || !IsShown(control)) {
+        return false;
+    }
+    // As Tab gives it: an edit's text all selected, so that typing replaces a refused value.
+    SendMessageW(m_Window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    return true;
 }
 
 void Win32Dialog::OnControlCommand(int id, int code) {
@@ -199,6 +312,10 @@ void Win32Dialog::Push(const ControlState& state) {
     if (shown.m_Visible != state.m_Visible) {
         ShowWindow(window, state.m_Visible ? SW_SHOWNA : SW_HIDE);
         shown.m_Visible = state.m_Visible;
+    }
+    if (state.Kind() == ControlKind::Edit && shown.m_TypingLimit != state.m_TypingLimit) {
+        SendMessageA(window, EM_SETLIMITTEXT, static_cast<WPARAM>(state.m_TypingLimit), 0);
+        shown.m_TypingLimit = state.m_TypingLimit;
     }
     m_Pushing = false;
 }
@@ -294,6 +411,7 @@ void Win32Dialog::Settle() {
     if (m_Window == nullptr) {
         return;
     }
+    (void)TakeFocusRequest();
     if (m_ShownTitle != m_Dialog.Title()) {
         m_ShownTitle = m_Dialog.Title();
         SetWindowTextA(m_Window, m_ShownTitle.c_str());

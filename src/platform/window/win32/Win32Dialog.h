@@ -6,6 +6,11 @@
 // items that changed). Controls to model: typed text, a clicked check box and a list selection are taken
 // into the model first; then the command goes to the procedure, a list's only when the template asks
 // for notifications.
+//
+// Keys. A button answers to Alt and its letter only, never to the bare letter. In a dialog typed into
+// first (the console window) the focus starts in its input, and printable keys typed on a button, a list
+// or the log go to the input, where the operator left the caret. The focus a procedure asks for
+// (DialogApi::SetFocus) is given as Tab gives it: an edit's whole text selected.
 #pragma once
 
 #include "platform/window/DialogApi.h"
@@ -52,11 +57,23 @@ private:
         std::vector<std::string> m_Items;
         int m_Selection = -1;
         std::vector<int> m_TabStops;
+        int m_TypingLimit = 0;
     };
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclass,
+                                        DWORD_PTR self);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnInitDialog();
+    // True when the dialog has put the focus itself; else the dialog manager gives it to the first control.
+    bool OnInitDialog();
+    void InitControl(size_t index, HWND window);
+    // Gives the focus the procedure asked for; false when it asked for none (or for a control that
+    // cannot take it).
+    bool TakeFocusRequest();
+    // The input of a dialog typed into first, when it can take keys now; null otherwise.
+    HWND TypingInput() const;
+    // A printable key typed on another control of a dialog typed into first: typed into its input.
+    bool TypeIntoInput(WPARAM character, LPARAM keyData);
     void OnControlCommand(int id, int code);
     void PushText(size_t index, HWND control, const ControlState& state);
     void PushList(HWND control, const ControlState& state, Shown& shown);
@@ -68,6 +85,7 @@ private:
     std::vector<Shown> m_Shown; // per control of the model, in template order
     std::string m_ShownTitle;
     int m_ShownIcon = 0;
+    int m_TypedInput = -1; // index of the input of a dialog typed into first, or -1
     std::vector<HBITMAP> m_Bitmaps;
     bool m_Pushing = false; // our own changes of a control are not the operator's
     bool m_EndSent = false;

@@ -175,7 +175,10 @@ MessageBoxResult Win32WindowSystem::ShowMessageBox(std::string_view text, std::s
     const std::string textCopy(text);
     const std::string captionCopy(caption);
     HWND owner = TopWindow();
-    UINT style = (buttons == MessageBoxButtons::YesNo ? MB_YESNO : MB_OK) | IconStyle(icon) | MB_SETFOREGROUND;
+    // No is a question's default: every Yes/No question gives something up on Yes (the game, at exit), so
+    // a reflex Enter must not answer it.
+    UINT style =
+        (buttons == MessageBoxButtons::YesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | IconStyle(icon) | MB_SETFOREGROUND;
     style |= owner == nullptr ? MB_TASKMODAL : 0;
     const int answer = MessageBoxA(owner, textCopy.c_str(), captionCopy.c_str(), style);
     AfterDelivery();

@@ -100,8 +100,12 @@ public:
     size_t EndAfterCommands = 0;
     bool EndWhenInputDisabled = false;
     bool HonourClose = true;
+    int TypingLimit = 0; // none when 0
 
     void OnInit(DialogApi& dialog) override {
+        if (TypingLimit > 0) {
+            EXPECT_TRUE(dialog.LimitText(ConsoleControl::CommandInput, TypingLimit));
+        }
         if (EndWhenInputDisabled) {
             EXPECT_TRUE(dialog.SetTimer(1, 1));
         }
@@ -159,6 +163,20 @@ TEST_F(HeadlessWindowSystemTest, InputLinesPressTheDefaultButtonWithTheirText) {
     EXPECT_EQ(windows->RunDialog(ConsoleWindowTemplate(), console), 1);
     EXPECT_TRUE(watchdog.Stop());
     EXPECT_EQ(console.Events, (std::vector<std::string>{"status", "kick 3"}));
+}
+
+TEST_F(HeadlessWindowSystemTest, ALineLongerThanTheInputTakesIsRefusedNotCut) {
+    Pipe input;
+    auto windows = Make(input.Read);
+    input.Send("status\nkick 1234567\nkick 123456\n");
+    ConsoleStandIn console;
+    console.TypingLimit = 11;
+    console.EndAfterCommands = 2;
+    Watchdog watchdog(*windows);
+    EXPECT_EQ(windows->RunDialog(ConsoleWindowTemplate(), console), 1);
+    EXPECT_TRUE(watchdog.Stop());
+    EXPECT_EQ(console.Events, (std::vector<std::string>{"status", "kick 123456"}));
+    EXPECT_EQ(m_Err.str(), "Not sent: a command is at most 11 characters, and this one has 12.\n");
 }
 
 TEST_F(HeadlessWindowSystemTest, EndOfInputOnlyDisablesTheInput) {

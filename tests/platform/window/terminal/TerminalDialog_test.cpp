@@ -347,6 +347,20 @@ TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs)
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no key typed by mistake works a button";
 }
 
+TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimit) {
+    ASSERT_TRUE(m_Api.LimitText(NAME, 8));
+    Type("say hello there");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
+    Press(KeyKind::Home);
+    Type("x"); // full: a key more changes nothing
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
+    Press(KeyKind::Backspace);
+    Press(KeyKind::End);
+    Press(KeyKind::Backspace);
+    Type("p!");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say help");
+}
+
 TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnly) {
     Press(KeyKind::Alt, 'g');
     Press(KeyKind::Alt, 's');

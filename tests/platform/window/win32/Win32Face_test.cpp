@@ -5,6 +5,11 @@
 #include "platform/window/win32/Win32ScriptedFace.h"
 #include "platform/window/win32/Win32WindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
+#include "res/NetGameLevelsTemplate.h"
+#include "res/NetGameTemplate.h"
+#include "res/NetOptionsTemplate.h"
+#include "res/NetRezFilesTemplate.h"
+#include "res/NetServicesTemplate.h"
 #include "res/ServerOptionsTemplate.h"
 #include "res/StringTable.h"
 #include "settings/GameOptionCommands.h"
@@ -30,6 +35,68 @@ std::string RealTitle(HWND window) {
     char text[256] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
+}
+
+HWND ControlWindow(HWND dialog, ControlId id) {
+    return GetDlgItem(dialog, id.Value());
+}
+
+// The characters an edit has selected, first and one past the last.
+std::pair<DWORD, DWORD> SelectionOf(HWND edit) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+// Pixels by which a control's text is wider than the room the control shows it in (0 or less: it all
+// shows): an edit's formatting rectangle, a label's whole width, a button's face inside its edges and
+// focus frame, a check box's width beside its box.
+int Overflow(HWND control) {
+    wchar_t text[512] = {};
+    GetWindowTextW(control, text, 512);
+    HDC context = GetDC(control);
+    HGDIOBJ old = SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT needed{};
+    DrawTextW(context, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(context, old);
+    ReleaseDC(control, context);
+    RECT room{};
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (lstrcmpiW(className, L"Edit") == 0) {
+        SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    } else if (lstrcmpiW(className, L"Static") == 0) {
+        GetClientRect(control, &room);
+    } else if ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        GetClientRect(control, &room);
+        room.left += GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+    } else {
+        GetClientRect(control, &room);
+        InflateRect(&room, -(GetSystemMetrics(SM_CXEDGE) + 1), 0);
+    }
+    return (needed.right - needed.left) - (room.right - room.left);
+}
+
+// The texts of a dialog's visible one-line controls that do not show whole, with the pixels they lack.
+std::vector<std::string> ClippedTexts(HWND dialog) {
+    std::vector<std::string> clipped;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = {};
+        GetClassNameA(child, className, sizeof className);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        const bool oneLine = lstrcmpiA(className, "Button") == 0 ||
+                             (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT) ||
+                             (lstrcmpiA(className, "Edit") == 0 && (style & ES_MULTILINE) == 0);
+        if (!oneLine || (style & WS_VISIBLE) == 0 || RealTitle(child).empty()) {
+            continue;
+        }
+        if (const int lacking = Overflow(child); lacking > 0) {
+            clipped.push_back(RealTitle(child) + " (" + std::to_string(lacking) + " px)");
+        }
+    }
+    return clipped;
 }
 
 TEST_F(Win32WizardTest, FirstRunWalksEveryPageOnRealControls) {
@@ -97,6 +164,120 @@ TEST_F(Win32WizardTest, LevelPageListsMoveBetweenRealListBoxes) {
     EXPECT_EQ(m_Info.m_LevelCount, 1);
 }
 
+TEST_F(Win32WizardTest, ARefusedValueKeepsTheCaretInItsFieldWithTheTextSelected) {
+    ChooseService();
+    PressNext(NET_REZFILES_NAME);
+    m_Windows.AddScript(NET_GAME_NAME, [&](ScriptedDialog& page) {
+        HWND window = m_Windows.DialogWindow();
+        HWND port = ControlWindow(window, NetGameControl::Port);
+        HWND maxPlayers = ControlWindow(window, NetGameControl::MaxPlayers);
+        EXPECT_TRUE(page.SetText(NetGameControl::Port, "70000"));
+        EXPECT_TRUE(page.Click(WizardControl::Next)); // the port range message, answered OK
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        EXPECT_EQ(GetFocus(), port);
+        EXPECT_EQ(SelectionOf(port), std::make_pair(DWORD{0}, DWORD{5}));
+        test::TypeKeys(window, "7000"); // typing replaces the refused value
+        EXPECT_EQ(page.Text(NetGameControl::Port), "7000");
+
+        EXPECT_TRUE(page.SetText(NetGameControl::MaxPlayers, "0"));
+        EXPECT_TRUE(page.Click(WizardControl::Next)); // refused: the page stays
+        EXPECT_EQ(GetFocus(), maxPlayers);
+        const auto shown = static_cast<DWORD>(page.Text(NetGameControl::MaxPlayers).size());
+        EXPECT_GT(shown, 0u);
+        EXPECT_EQ(SelectionOf(maxPlayers), std::make_pair(DWORD{0}, shown));
+        test::TypeKeys(window, "12");
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(NET_OPTIONS_NAME);
+    FinishWithLevels({"Skyharbor"}, {});
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_Settings.m_Port, 7000);
+    EXPECT_EQ(m_Host.m_MaxPlayers, 12);
+}
+
+TEST_F(Win32WizardTest, ButtonsAnswerToAltAndTheirLetterOnly) {
+    ChooseService();
+    m_Windows.AddScript(NET_REZFILES_NAME, [&](ScriptedDialog& page) {
+        HWND window = m_Windows.DialogWindow();
+        for (const ControlId button : {ControlId(WizardControl::Next), ControlId(NetRezFilesControl::Add)}) {
+            test::FocusControl(window, button.Value());
+            test::TypeKeys(window, "nbcar"); // &Next, &Back, &Cancel, and the letters of Add and Remove
+            EXPECT_EQ(GetFocus(), ControlWindow(window, button));
+        }
+        EXPECT_EQ(m_Windows.Dialogs().size(), 2u); // still this page
+        EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+        EXPECT_EQ(page.ListCount(NetRezFilesControl::ToLoad), 0);
+        test::PressAltKey(window, 'n');
+    });
+    PressNext(NET_GAME_NAME);
+    PressNext(NET_OPTIONS_NAME);
+    FinishWithLevels({"Skyharbor"}, {});
+    ASSERT_TRUE(Run());
+    ASSERT_EQ(m_Windows.Dialogs().size(), 5u);
+    EXPECT_EQ(m_Windows.Dialogs()[2].m_Key, NET_GAME_NAME);
+}
+
+TEST_F(Win32WizardTest, EveryTextShowsWholeAndNumbersScroll) {
+    const auto whole = [this](std::function<void(ScriptedDialog&)> then) {
+        return [this, then](ScriptedDialog& page) {
+            EXPECT_EQ(ClippedTexts(m_Windows.DialogWindow()), std::vector<std::string>{});
+            then(page);
+        };
+    };
+    const auto next = [](ScriptedDialog& page) { EXPECT_TRUE(page.Click(WizardControl::Next)); };
+    m_Windows.AddScript(NET_SERVICES_NAME, whole([](ScriptedDialog& page) {
+                            EXPECT_TRUE(page.SelectText(NetServicesControl::ServiceList, test::TCP_IP_SERVICE));
+                            EXPECT_TRUE(page.Click(WizardControl::Next));
+                        }));
+    m_Windows.AddScript(NET_REZFILES_NAME, whole(next));
+    m_Windows.AddScript(NET_GAME_NAME, whole([&](ScriptedDialog& page) {
+                            // Digits typed past the field's width scroll into it, so that a value out of
+                            // range can be typed, and refused.
+                            HWND window = m_Windows.DialogWindow();
+                            for (const ControlId id :
+                                 {ControlId(NetGameControl::Port), ControlId(NetGameControl::MaxPlayers),
+                                  ControlId(NetGameControl::Frags), ControlId(NetGameControl::Minutes)}) {
+                                test::FocusControl(window, id.Value());
+                                test::TypeKeys(window, "1234567890");
+                                EXPECT_EQ(page.Text(id), "1234567890") << id.Value();
+                                EXPECT_TRUE(page.SetText(id, "7"));
+                            }
+                            EXPECT_TRUE(page.Click(WizardControl::Next));
+                        }));
+    m_Windows.AddScript(NET_OPTIONS_NAME, whole(next));
+    m_Windows.AddScript(NET_GAMELEVELS_NAME, whole([](ScriptedDialog& page) {
+                            EXPECT_TRUE(page.DoubleClick(NetGameLevelsControl::RetailLevels, 0));
+                            EXPECT_TRUE(page.PressEnter());
+                        }));
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_Windows.Dialogs().size(), 5u);
+}
+
+TEST(Win32WindowSystem, TheFocusAProcedureAsksForAtItsStartIsWhereItStarts) {
+    class AsksForTheFocus final : public DialogProcedure {
+    public:
+        void OnInit(DialogApi& dialog) override {
+            EXPECT_TRUE(dialog.SetItemText(NetGameControl::MaxPlayers, "16"));
+            EXPECT_TRUE(dialog.SetFocus(NetGameControl::MaxPlayers));
+        }
+        void OnShow(DialogApi& dialog) override {
+            HWND field = GetFocus();
+            m_Focused = GetDlgCtrlID(field);
+            SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&m_Start), reinterpret_cast<LPARAM>(&m_End));
+            dialog.EndDialog(1);
+        }
+        int m_Focused = 0;
+        DWORD m_Start = 9;
+        DWORD m_End = 9;
+    };
+    Win32WindowSystem windows;
+    AsksForTheFocus procedure;
+    EXPECT_EQ(windows.RunDialog(NetGameTemplate(), procedure), 1);
+    EXPECT_EQ(procedure.m_Focused, static_cast<int>(NetGameControl::MaxPlayers));
+    EXPECT_EQ(procedure.m_Start, 0u);
+    EXPECT_EQ(procedure.m_End, 2u);
+}
+
 class Win32ConsoleTest : public ::testing::Test {
 protected:
     test::TempDir m_Directory;
@@ -134,6 +315,7 @@ TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
     Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
         HWND window = m_Windows.DialogWindow();
         EXPECT_EQ(RealTitle(window), "Dravo Server v2.1");
+        EXPECT_EQ(ClippedTexts(window), std::vector<std::string>{});
         EXPECT_EQ(dialog.Text(ConsoleControl::ServerName), "Console & Co");
         EXPECT_EQ(dialog.Text(ConsoleControl::LevelGoal), "25 Frags or 10 Minutes");
         EXPECT_EQ(dialog.ListCount(ConsoleControl::LevelList), 2);
@@ -167,6 +349,65 @@ TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
     EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
 }
 
+TEST_F(Win32ConsoleTest, TheFocusStartsInTheCommandInputAndKeysTypedAnywhereGoThere) {
+    Run([&](ConsoleWindow& console, ScriptedDialog& dialog) {
+        HWND window = m_Windows.DialogWindow();
+        HWND input = ControlWindow(window, ConsoleControl::CommandInput);
+        EXPECT_EQ(GetFocus(), input);
+        m_Engine.m_Commands.clear();
+        m_Engine.m_Posted.clear();
+        test::TypeKeys(window, "ab");
+        SendMessageW(input, EM_SETSEL, 1, 1); // the caret left between a and b
+        // The letters of Shutdown, Next Level, Options and Boot, and Space, typed while a button, a list or
+        // the log has the focus, go on at that caret; none of them presses a button.
+        std::string typed = "a";
+        for (const ControlId id : {ControlId(ConsoleControl::Shutdown), ControlId(ConsoleControl::NextLevelButton),
+                                   ControlId(ConsoleControl::Options), ControlId(ConsoleControl::Clear),
+                                   ControlId(ConsoleControl::PlayerList), ControlId(ConsoleControl::ConsoleLog)}) {
+            test::FocusControl(window, id.Value());
+            test::TypeKeys(window, "snob ");
+            typed += "snob ";
+            EXPECT_EQ(GetFocus(), input) << id.Value();
+        }
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), typed + "b");
+        EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+        EXPECT_EQ(m_Windows.Dialogs().size(), 1u); // no options dialog
+        EXPECT_TRUE(m_Engine.m_Posted.empty());    // no level skipped
+        EXPECT_NE(dialog.Text(ConsoleControl::ConsoleLog), "");
+        test::PressKey(window, VK_RETURN); // Enter sends it
+        ASSERT_EQ(m_Engine.m_Commands.size(), 1u);
+        EXPECT_EQ(m_Engine.m_Commands[0], typed + "b");
+        // Alt and the letter still press the buttons.
+        test::PressAltKey(window, 'n');
+        EXPECT_EQ(m_Engine.m_Posted, std::vector<std::string>{"NEXTLEVEL"});
+        // The exit question's default is No: a reflex Enter keeps the game.
+        m_Windows.QueueEnter();
+        test::PressAltKey(window, 's');
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Result, MessageBoxResult::No);
+        EXPECT_TRUE(console.Session().IsRunning());
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        test::PressAltKey(window, 's');
+        EXPECT_EQ(m_Windows.MessageBoxes().size(), 2u);
+        EXPECT_FALSE(console.Session().IsRunning());
+    });
+    EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
+}
+
+TEST_F(Win32ConsoleTest, TheCommandInputTakesWhatACommandHoldsAndNoMore) {
+    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+        HWND window = m_Windows.DialogWindow();
+        m_Engine.m_Commands.clear();
+        const std::string command = "say " + std::string(COMMAND_INPUT_CHARS, 'x');
+        test::TypeKeys(window, command);
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), command.substr(0, COMMAND_INPUT_CHARS));
+        test::PressKey(window, VK_RETURN);
+        EXPECT_EQ(m_Engine.m_Commands, std::vector<std::string>{command.substr(0, COMMAND_INPUT_CHARS)});
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        dialog.Click(ConsoleControl::Shutdown);
+    });
+}
+
 TEST_F(Win32ConsoleTest, PlayersFromAGameThreadShowInTheRealListAndBootWorks) {
     Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
         // The game's state update arrives on another thread, as it does from the worker.
@@ -189,9 +430,15 @@ TEST_F(Win32ConsoleTest, PlayersFromAGameThreadShowInTheRealListAndBootWorks) {
 }
 
 TEST_F(Win32ConsoleTest, OptionsButtonOpensTheRealOptionsDialog) {
-    m_Windows.AddScript(SERVER_OPTIONS_NAME, [](ScriptedDialog& options) {
+    m_Windows.QueueColor(ColorRgb{255, 0, 0});
+    m_Windows.AddScript(SERVER_OPTIONS_NAME, [&](ScriptedDialog& options) {
         EXPECT_TRUE(options.IsChecked(OptionsControl::TractorBeam));
         EXPECT_EQ(options.Text(OptionsControl::RunSpeed), "1.000000");
+        EXPECT_TRUE(options.Click(OptionsControl::NightColorPicker));
+        EXPECT_EQ(options.Text(OptionsControl::NightColor), "1.00 0.00 0.00");
+        EXPECT_TRUE(options.SetText(OptionsControl::TimeSpeed, "-10.000000"));
+        EXPECT_EQ(ClippedTexts(m_Windows.DialogWindow()), std::vector<std::string>{});
+        EXPECT_TRUE(options.SetText(OptionsControl::TimeSpeed, "-1.000000"));
         EXPECT_TRUE(options.SetChecked(OptionsControl::TractorBeam, false));
         EXPECT_TRUE(options.SetText(OptionsControl::RunSpeed, "2.5"));
         EXPECT_TRUE(options.Click(OptionsControl::Ok));

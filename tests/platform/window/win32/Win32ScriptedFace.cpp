@@ -245,7 +245,59 @@ MessageBoxIcon IconOf(HWND box) {
     return MessageBoxIcon::None;
 }
 
+// Dispatches what waits for this thread as a modal dialog's loop does: through the dialog manager.
+void PumpThroughDialog(HWND dialog) {
+    MSG message;
+    for (int round = 0; round < MAX_PUMP_ROUNDS && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++round) {
+        if (IsWindow(dialog) == 0 || IsDialogMessageW(dialog, &message) == 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// One key down and up on the control with the focus; `system`: with Alt held.
+void PressKeyOnFocus(HWND dialog, WORD virtualKey, bool system) {
+    const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | static_cast<LPARAM>(scan << 16) | (system ? (1 << 29) : 0);
+    const LPARAM up = down | (1 << 30) | static_cast<LPARAM>(1u << 31);
+    HWND target = GetFocus() != nullptr ? GetFocus() : dialog;
+    PostMessageW(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, down);
+    PumpThroughDialog(dialog);
+    target = GetFocus() != nullptr ? GetFocus() : dialog;
+    PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, virtualKey, up);
+    PumpThroughDialog(dialog);
+}
+
 } // namespace
+
+void TypeKeys(HWND dialog, std::string_view text) {
+    for (const char c : text) {
+        const SHORT key = VkKeyScanA(c);
+        if (key == -1 || HIBYTE(key) != 0) {
+            ADD_FAILURE() << "cannot type '" << c << "' without Shift";
+            return;
+        }
+        PressKeyOnFocus(dialog, LOBYTE(key), false);
+    }
+}
+
+void PressAltKey(HWND dialog, char letter) {
+    const SHORT key = VkKeyScanA(letter);
+    ASSERT_NE(key, -1) << letter;
+    PressKeyOnFocus(dialog, LOBYTE(key), true);
+}
+
+void PressKey(HWND dialog, WORD virtualKey) {
+    PressKeyOnFocus(dialog, virtualKey, false);
+}
+
+void FocusControl(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    ASSERT_NE(control, nullptr) << id;
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    ASSERT_EQ(GetFocus(), control) << id;
+}
 
 // A dialog's own procedure, with the script run once the dialog has been shown.
 class Win32ScriptedFace::ScriptedProcedure final : public DialogProcedure {
@@ -354,9 +406,26 @@ bool Win32ScriptedFace::AnswerMessageBox(HWND box) {
     shown.m_Buttons = GetDlgItem(box, IDYES) != nullptr ? MessageBoxButtons::YesNo : MessageBoxButtons::Ok;
     shown.m_Icon = IconOf(box);
     shown.m_Answered = true;
-    if (!m_Answers.empty()) {
-        shown.m_Result = m_Answers.front();
+    const bool queued = !m_Answers.empty();
+    const std::optional<MessageBoxResult> answer = queued ? m_Answers.front() : std::nullopt;
+    if (queued) {
         m_Answers.pop_front();
+    }
+    if (queued && !answer) {
+        // Enter, where the box put its focus: its modal loop presses that button.
+        HWND focus = GetFocus();
+        const int focused = focus != nullptr ? GetDlgCtrlID(focus) : 0;
+        shown.m_Result = focused == IDYES  ? MessageBoxResult::Yes
+                         : focused == IDNO ? MessageBoxResult::No
+                                           : MessageBoxResult::Ok;
+        m_MessageBoxes.push_back(shown);
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC)) << 16;
+        PostMessageW(focus != nullptr ? focus : box, WM_KEYDOWN, VK_RETURN, 1 | scan);
+        PostMessageW(focus != nullptr ? focus : box, WM_KEYUP, VK_RETURN, 1 | scan | (3LL << 30));
+        return true;
+    }
+    if (answer) {
+        shown.m_Result = *answer;
     } else if (shown.m_Buttons == MessageBoxButtons::YesNo) {
         shown.m_Result = MessageBoxResult::No;
         shown.m_Answered = false;

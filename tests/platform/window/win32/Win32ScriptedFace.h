@@ -15,10 +15,24 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dravo::test {
+
+// Keys as the operator types them on a dialog of the face: each goes to the control that has the focus
+// as the keyboard sends it (key down, the character the system makes of it, key up) and passes the
+// dialog manager as in the modal loop. Letters, digits, space and the plain punctuation of a US layout;
+// a character that needs Shift fails the test.
+void TypeKeys(HWND dialog, std::string_view text);
+// Alt held with a letter, as a button's mnemonic is pressed.
+void PressAltKey(HWND dialog, char letter);
+// A key that makes no character, such as VK_RETURN.
+void PressKey(HWND dialog, WORD virtualKey);
+// Gives a control the focus as Tab does.
+void FocusControl(HWND dialog, int id);
 
 class Win32ScriptedFace final : public WindowSystem {
 public:
@@ -35,7 +49,10 @@ public:
     void AddScript(int templateNumber, Script script) { AddScript(std::to_string(templateNumber), std::move(script)); }
     // Answers for the next message boxes, first in first out. Without one an OK box is answered OK and a
     // Yes/No box No (recorded as unanswered).
-    void QueueAnswer(MessageBoxResult answer) { m_Answers.push_back(answer); }
+    void QueueAnswer(MessageBoxResult answer) { m_Answers.emplace_back(answer); }
+    // The next message box is answered as a reflex Enter does: the button its focus is on (the answer
+    // recorded is that button's).
+    void QueueEnter() { m_Answers.emplace_back(std::nullopt); }
     // Answers for the colour picker; nothing queued, or std::nullopt, cancels it.
     void QueueColor(std::optional<ColorRgb> color) { m_Colors.push_back(color); }
 
@@ -79,7 +96,7 @@ private:
     UINT_PTR m_AnswerTimer = 0;
     HWND m_LastAnswered = nullptr;
     std::map<std::string, std::deque<Script>, std::less<>> m_Scripts;
-    std::deque<MessageBoxResult> m_Answers;
+    std::deque<std::optional<MessageBoxResult>> m_Answers; // nullopt: Enter
     std::deque<std::optional<ColorRgb>> m_Colors;
     std::vector<MessageBoxRecord> m_MessageBoxes;
     std::vector<DialogRecord> m_Dialogs;
