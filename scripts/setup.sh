@@ -16,8 +16,9 @@ packages+=(python3-yaml python3-jsonschema)
 packages+=(clang-format clang-tidy)
 "$root/scripts/install-packages.sh" "${packages[@]}"
 
-# gamedig, the GameSpy client of the interop test, comes from npm (node and npm from Debian when missing).
-# A build without tests (the demo's) does not need it.
+# gamedig (the GameSpy client of the interop test) and rcon-srcds and rcon-client (the remote console's
+# clients) come from npm (node and npm from Debian when missing); Prometheus and curl, which read the
+# metrics, from Debian. A build without tests (the demo's) needs none of them.
 tests=1
 for argument in "$@"; do
     [ "$argument" != "-DDRAVO_BUILD_TESTS=OFF" ] || tests=0
@@ -25,9 +26,14 @@ done
 if [ "$tests" = 1 ] && ! command -v npm >/dev/null 2>&1; then
     "$root/scripts/install-packages.sh" nodejs npm
 fi
+if [ "$tests" = 1 ]; then
+    "$root/scripts/install-packages.sh" prometheus curl
+fi
 mkdir -p "$build"
-if [ "$tests" = 1 ] && [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ]; then
-    npm install --prefix "$build" --no-save --no-audit --no-fund --loglevel=error gamedig@5
+if [ "$tests" = 1 ] && { [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ] ||
+    [ ! -e "$build/node_modules/rcon-srcds/package.json" ] || [ ! -e "$build/node_modules/rcon-client/package.json" ]; }; then
+    npm install --prefix "$build" --no-save --no-audit --no-fund --loglevel=error gamedig@5 rcon-srcds@2.1 \
+        rcon-client@4.2
 fi
 
 cmake -S "$root" -B "$build" -G Ninja "$@"

@@ -188,6 +188,49 @@ grep -q "^Server is running\." "$work/headless.out" || { echo "No ready line on 
 grep -q "(answered Yes)" "$work/headless.err" || { echo "/shutdown did not ask and answer." >&2; exit 1; }
 echo "Hosted with -face headless, ended by /shutdown on standard input: exit 0."
 
+echo "== End to end: the remote console of dravoserv.exe with the npm client rcon-srcds"
+modules="$linux_build/node_modules"
+[ -e "$modules/rcon-srcds/package.json" ] || { echo "rcon-srcds is missing: run scripts/setup.sh $linux_build." >&2; exit 1; }
+game=$(unpack)
+game_port=$(free_port)
+rcon_port=$(free_port)
+password=Tr0ub4dor-wine
+(cd "$game" && exec "$wine64" ./dravoserv.exe -go -face headless -logfile rcon.log +Port "$game_port" +RconPort "$rcon_port" \
+    +RconPassword "$password" +RconReplyWait 0.05 </dev/null >"$work/rcon.out" 2>"$work/rcon.err") &
+server=$!
+pids+=("$server")
+deadline=$((SECONDS + 90))
+until grep -q "Remote console listening on TCP 127.0.0.1:$rcon_port" "$game/rcon.log" 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] && kill -0 "$server" 2>/dev/null || {
+        echo "The remote console of dravoserv.exe did not start:" >&2
+        cat "$work/rcon.out" "$work/rcon.err" >&2
+        exit 1
+    }
+    sleep 0.2
+done
+rcon() { node "$root/tests/integration/rcon-peer.js" "$modules" srcds "$rcon_port" "$@"; }
+logins=$(rcon "$password" logins 20)
+[ "$logins" = '{"ok":20}' ] || { echo "Logins over RCON: $logins" >&2; exit 1; }
+answers=$(rcon "$password" run status "+ServerName \"Wine Arena\"" ServerName /players)
+for expected in "0 of 16 players" 'ServerName is \"Wine Arena\"' "Players: 0"; do
+    grep -qF "$expected" <<<"$answers" || { echo "No $expected in the RCON answers: $answers" >&2; exit 1; }
+done
+wrong=$(rcon wrong-password login)
+grep -q '"ok":false' <<<"$wrong" || { echo "A wrong password was taken: $wrong" >&2; exit 1; }
+grep -q "Remote console: wrong password from 127.0.0.1." "$game/rcon.log" || {
+    echo "The wrong password was not logged." >&2
+    exit 1
+}
+shutdown=$(rcon "$password" run /shutdown)
+[ "$shutdown" = '["Shutting the server down.\n"]' ] || { echo "/shutdown over RCON: $shutdown" >&2; exit 1; }
+wait_exit "$server" 60
+[ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/rcon.err" >&2; exit 1; }
+if grep -qF "$password" "$work/rcon.out" "$work/rcon.err" "$game/rcon.log"; then
+    echo "The password shows in the output." >&2
+    exit 1
+fi
+echo "Logged in 20 times, ran commands and actions, refused a wrong password, stopped by /shutdown over RCON: exit 0."
+
 echo "== End to end: a first run walks the setup pages by keys"
 game=$(unpack)
 rm -f "$game/dravosrv.cfg"

@@ -2,6 +2,7 @@
 #include "app/ServerApplication.h"
 
 #include "app/FleetStart.h"
+#include "app/RemoteServices.h"
 #include "platform/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -107,10 +108,15 @@ ExitStatus ServerApplication::RunConsole() {
     const std::unique_ptr<FleetClient> fleet = StartFleetClient(m_Library.GetServer(), console, m_Notes.m_Lines);
     console.SetStartupNotes(m_Notes.m_Lines);
     console.SetHistoryFile(CommandHistory::FileFor(m_Options.m_ConfigPath));
-    if (m_Stops != nullptr) {
-        console.SetHostingStarted([stops = m_Stops] { stops->EndStartup(); });
-    }
+    RemoteServices services(m_Clock);
+    console.SetHostingStarted([this, &services, &console] {
+        services.Start(console);
+        if (m_Stops != nullptr) {
+            m_Stops->EndStartup();
+        }
+    });
     console.Run();
+    services.Stop(); // before the session they read goes
     console.Session().ResetSession();
     if (console.RanOutOfMemory()) {
         m_Library.UnloadServerLibrary();

@@ -42,13 +42,14 @@ void ConsoleLog::Text(std::string_view text) {
     if (static_cast<unsigned char>(text.back()) < 32) {
         text.remove_suffix(1); // one trailing line feed (or other control character) only
     }
+    std::string line = m_Secrets.MaskLine(text);
     {
         std::scoped_lock lock(m_SinksMutex);
         for (ILogSink* sink : m_Sinks) {
-            sink->WriteLine(text);
+            sink->WriteLine(line);
         }
     }
-    m_View.AppendLogLine(std::string(text));
+    m_View.AppendLogLine(std::move(line));
 }
 
 void ConsoleLog::Attach(ILogSink& sink) {

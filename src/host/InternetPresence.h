@@ -32,6 +32,11 @@ public:
                      const std::string& hostAddressText, ConsoleLog& log)
         : m_Lock(lock), m_Host(host), m_Reporter(clock, sources), m_Registrar(host, hostAddressText), m_Log(log) {}
 
+    // Where queries, heartbeats and registrations are counted (not owned); before Start.
+    void SetCounters(PresenceCounters* counters) {
+        m_Reporter.SetCounters(counters);
+        m_Registrar.SetCounters(counters);
+    }
     // Reads the overrides, configures registration and starts the reporter on the query port. The
     // heartbeats and game-port answers leave through the engine's game port (`hostPort`).
     void Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning);

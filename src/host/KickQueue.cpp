@@ -1,5 +1,6 @@
 // The kick queue: waiting, booting, and calling the engine outside the lock.
 #include "host/KickQueue.h"
+#include "host/SessionCounters.h"
 
 #include "engine/EngineServer.h"
 
@@ -66,6 +67,9 @@ void KickQueue::AdvanceKicks(uint32_t elapsedMs) {
     // The engine may call back into the front end and queue again; the lock is free by now.
     for (const uint32_t clientId : due) {
         server->DisconnectClient(clientId);
+        if (m_Counters != nullptr) {
+            m_Counters->CountBanKick();
+        }
     }
 }
 

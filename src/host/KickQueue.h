@@ -15,6 +15,7 @@
 namespace dravo {
 
 class EngineServer;
+class SessionCounters;
 
 // An entry is booted at the first step that finds it has waited this long.
 constexpr int32_t KICK_DELAY_MS = 50;
@@ -29,6 +30,8 @@ class KickQueue {
 public:
     // Without a server object the queue never boots anyone.
     void SetServer(EngineServer* server);
+    // Where the boots are counted (not owned); none when null.
+    void SetCounters(SessionCounters* counters) { m_Counters = counters; }
 
     // Appends the player with waited 0; false, and nothing changed, when the name is queued already.
     [[nodiscard]] bool QueueKick(std::string_view name, uint32_t clientId);
@@ -44,6 +47,7 @@ public:
 private:
     mutable std::mutex m_Mutex;
     EngineServer* m_Server = nullptr; // not owned
+    SessionCounters* m_Counters = nullptr;
     std::vector<KickEntry> m_Entries;
 };
 

@@ -51,8 +51,10 @@ void ServerSession::LoadBans() {
                 std::to_string(load.m_TooLong).c_str(), std::to_string(MAX_BANNED_NAME_CHARS).c_str());
     }
     LogLine("Banned player list scanned...");
+    m_Counters.SetBannedNames(m_BanList.Names().size());
     m_KickQueue.ClearKicks();
     m_KickQueue.SetServer(m_Server);
+    m_KickQueue.SetCounters(&m_Counters);
     LogLine("Banning queue initialized...");
 }
 
@@ -63,6 +65,7 @@ bool ServerSession::StartHosting() {
     m_Server->ExecuteCommand("debuglevel 0");
     (void)ApplyGameOptions(m_Server, &m_Records.m_GameOptions);
     ReadTuningVariables(*m_Server, m_Tuning);
+    m_Log.Secrets().ReadFrom(*m_Server);
     if (m_Tuning.m_EmptyExit) {
         m_Records.m_EmptyExitEnabled = true;
     }
@@ -72,6 +75,7 @@ bool ServerSession::StartHosting() {
         return false;
     }
     const uint16_t hostPort = ShowHostAddress();
+    m_GamePort = hostPort != 0 ? hostPort : DEFAULT_GAME_PORT;
     m_Server->PostToGame("GAMEINIT");
     m_Server->PostToGame("DRAVOSERV");
 
@@ -80,6 +84,7 @@ bool ServerSession::StartHosting() {
     m_Messages.StartLevelClock(now);
     m_Running = true;
     m_Hosting = true;
+    m_Presence.SetCounters(&m_Counters.Presence());
     m_Presence.Start(*m_Server, hostPort, m_Tuning);
     m_Steps.Start(*this);
     LogLine("Server is running.");
@@ -94,6 +99,7 @@ HostedGame ServerSession::DescribeGame() const {
         described.m_Rotation.emplace_back(BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
     }
     described.m_FirstLevel = described.m_Rotation.empty() ? std::string() : described.m_Rotation.front();
+    described.m_StartMs = m_SessionStart;
     return described;
 }
 
@@ -161,6 +167,7 @@ void ServerSession::RunStep(uint32_t deltaMs) {
     if (!m_Running) {
         return;
     }
+    m_Counters.CountStepInterval(deltaMs);
     if (m_Messages.AdvanceCountdown(deltaMs)) {
         m_ExitWithoutAsking = true;
         m_View.RequestClose();
@@ -224,7 +231,11 @@ void ServerSession::EndSession() {
 }
 
 void ServerSession::RefreshSpyLabels() {
-    if (m_Server == nullptr || !m_UpdateLock.TryLockFor(OPERATOR_LOCK_WAIT)) {
+    if (m_Server == nullptr) {
+        return;
+    }
+    m_Log.Secrets().ReadFrom(*m_Server); // before any later line could show a new value
+    if (!m_UpdateLock.TryLockFor(OPERATOR_LOCK_WAIT)) {
         return;
     }
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);

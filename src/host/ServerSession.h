@@ -17,6 +17,7 @@
 #include "host/GameMessageHandler.h"
 #include "host/InternetPresence.h"
 #include "host/KickQueue.h"
+#include "host/SessionCounters.h"
 #include "host/SessionFacts.h"
 #include "host/SessionView.h"
 #include "host/UpdateLock.h"
@@ -82,6 +83,8 @@ public:
     __attribute__((format(printf, 2, 3))) void LogLine(const char* format, ...);
     // Text from the game, the engine or the operator, logged verbatim.
     void LogText(std::string_view text) { m_Log.Text(text); }
+    // A console command about to run, logged with the value it gives a secret variable masked.
+    void LogCommand(std::string_view command) { m_Log.Command(command); }
     // Where the log's lines go besides the console window (the log file).
     ConsoleLog& Log() { return m_Log; }
 
@@ -101,6 +104,10 @@ public:
     UpdateLock& Lock() { return m_UpdateLock; }
     // What the services beside the console window read of the game.
     SessionFacts& Facts() { return m_Facts; }
+    // What monitoring counts beyond the facts; any thread.
+    SessionCounters& Counters() { return m_Counters; }
+    // The game port the engine hosts on, once hosting has started.
+    uint16_t GamePort() const { return m_GamePort; }
 
 private:
     // IUpdateStep: the worker's step, under UpdateLock.
@@ -130,9 +137,11 @@ private:
     // The thread whose engine lines QueryEngine takes, while it runs (no thread otherwise), and the lines.
     std::atomic<std::thread::id> m_QueryThread{};
     std::vector<std::string> m_QueryLines; // touched only by m_QueryThread
+    std::atomic<uint16_t> m_GamePort{0};
     BanList m_BanList;
     KickQueue m_KickQueue;
     SessionFacts m_Facts;
+    SessionCounters m_Counters;
 
     GameMessageHandler m_Messages{GameMessageParts{m_View, m_Log, m_Clock, m_UpdateLock, m_BanList, m_KickQueue,
                                                    m_Records.m_EmptyExitEnabled, m_Tuning, m_Facts,

@@ -32,6 +32,7 @@ struct HostedGame {
     std::string m_GameType;              // the type reported to GameSpy (SpyGameType)
     std::vector<std::string> m_Rotation; // the level rotation, in order
     std::string m_FirstLevel;
+    uint32_t m_StartMs = 0; // the session clock's time when hosting began (the uptime's start)
 };
 
 struct SessionSnapshot {

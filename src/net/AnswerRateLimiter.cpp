@@ -39,6 +39,7 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
     AddressTable::Entry* entry = nullptr;
     const std::optional<Standing> standing = TakeAllowance(address, nowMs, entry);
     if (!standing) {
+        m_LastDropByBudget = false;
         return Verdict::Drop;
     }
     const Verdict wanted = AllowsPlayers(*standing, nowMs) ? Verdict::Full : Verdict::WithoutPlayers;
@@ -123,6 +124,7 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::FitBudget(Verdict wanted, Standing
     if (TakeBudget(left, static_cast<int64_t>(m_ReducedBytes), standing, entry)) {
         return Verdict::WithoutPlayers;
     }
+    m_LastDropByBudget = true;
     return Verdict::Drop;
 }
 

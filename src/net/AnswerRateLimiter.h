@@ -71,6 +71,8 @@ public:
     void Charge(Verdict verdict, size_t bytes);
 
     size_t TrackedAddresses() const { return m_Table.Size(); }
+    // The last Drop was for the budgets everyone shares, not for its address's allowance.
+    bool LastDropByBudget() const { return m_LastDropByBudget; }
 
 private:
     // How an address may draw on the budgets.
@@ -94,6 +96,7 @@ private:
     SpendWindow m_Bytes;       // answer bytes
     SpendWindow m_FullAnswers; // answers with the players
     uint32_t m_LastAdmitMs = 0;
+    bool m_LastDropByBudget = false;
     // What answers of each kind came to lately: the cost an answer is admitted at.
     size_t m_FullBytes = 1500;
     size_t m_ReducedBytes = 400;

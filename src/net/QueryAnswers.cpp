@@ -40,10 +40,13 @@ bool QueryReporter::HandleQuery(std::string_view data, const UdpPeer& from, Send
         return false; // nothing asked, or nowhere to answer
     }
     if (IsOwnSender(from) || IsAnAnswer(m_Tokens, data)) {
+        m_Counters->CountDrop(IsOwnSender(from) ? QueryDrop::OwnPort : QueryDrop::Answer);
         return false; // no answer to ourselves, and none to an answer: nothing can bounce for ever
     }
     const AnswerRateLimiter::Verdict verdict = m_Limiter.Admit(from.m_Address, m_Clock.NowMs());
+    m_Counters->SetAddressEntries(m_Limiter.TrackedAddresses());
     if (verdict == AnswerRateLimiter::Verdict::Drop) {
+        m_Counters->CountDrop(m_Limiter.LastDropByBudget() ? QueryDrop::Budget : QueryDrop::Rate);
         return false;
     }
     m_PlayersAllowed = verdict == AnswerRateLimiter::Verdict::Full;
@@ -59,7 +62,9 @@ bool QueryReporter::HandleQuery(std::string_view data, const UdpPeer& from, Send
             }
         }
     }
-    m_Limiter.Charge(verdict, m_Answer.FinishReply());
+    const size_t bytes = m_Answer.FinishReply();
+    m_Limiter.Charge(verdict, bytes);
+    m_Counters->CountAnswer(bytes);
     return true;
 }
 

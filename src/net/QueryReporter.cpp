@@ -156,21 +156,31 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
         }
         const UdpDatagram& datagram = m_Read[fromPort++];
         // Too long (more than a query may be), or one of the empty datagrams some clients send.
-        if (!datagram.m_Oversized && datagram.m_Length > 0 && datagram.m_Length <= MAX_DATAGRAM) {
-            // Answered from the port that was asked: clients take answers only from where they sent.
-            answered +=
-                HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1
-                                                                                                                   : 0;
+        if (datagram.m_Oversized || datagram.m_Length == 0 || datagram.m_Length > MAX_DATAGRAM) {
+            m_Counters->CountDrop(QueryDrop::Size);
+            continue;
         }
+        // Answered from the port that was asked: clients take answers only from where they sent.
+        answered +=
+            HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1 : 0;
     }
+    // What the time did not cover was dropped for the budget everyone shares.
+    m_Counters->CountDrops(QueryDrop::Budget, total - fromGame - fromPort);
     m_QueuedCount = 0;
     return answered;
 }
 
 bool QueryReporter::HandleExternalQuery(const UdpPeer& from, const char* data, size_t length) {
+    if (!m_Socket.IsOpen() || data == nullptr || length == 0) {
+        return false; // not reporting, or nothing to read
+    }
     // As on the query port, a datagram longer than a query may be is no query, whatever it holds.
-    if (!m_Socket.IsOpen() || data == nullptr || length == 0 || length > MAX_DATAGRAM ||
-        m_QueuedCount == m_Queued.size()) {
+    if (length > MAX_DATAGRAM) {
+        m_Counters->CountDrop(QueryDrop::Size);
+        return false;
+    }
+    if (m_QueuedCount == m_Queued.size()) {
+        m_Counters->CountDrop(QueryDrop::Budget); // more than a step answers: the rest waits for none
         return false;
     }
     QueuedQuery& query = m_Queued[m_QueuedCount++];
@@ -206,6 +216,7 @@ void QueryReporter::CheckHeartbeat() {
     m_Answer.AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
     m_Answer.AddKeyValue(GAME_NAME_KEY, m_GameName);
     (void)m_Answer.FinishReply();
+    m_Counters->CountHeartbeat();
 }
 
 void QueryReporter::FollowMasterLookup(uint32_t nowMs) {

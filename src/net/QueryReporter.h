@@ -29,6 +29,7 @@
 #include "net/AnswerPairs.h"
 #include "net/AnswerRateLimiter.h"
 #include "net/MasterLookup.h"
+#include "net/PresenceCounters.h"
 #include "net/QueryTokenizer.h"
 #include "net/SendHook.h"
 #include "net/SipHash.h"
@@ -99,6 +100,8 @@ public:
     void SetLogger(Logger logger) { m_Logger = std::move(logger); }
     // The host's own address: datagrams from it to a port of the server are never answered.
     void SetOwnAddress(uint32_t address) { m_OwnAddress = address; }
+    // Where answers, drops and heartbeats are counted (not owned); the reporter's own until then.
+    void SetCounters(PresenceCounters* counters) { m_Counters = counters != nullptr ? counters : &m_OwnCounters; }
 
     // The query port while reporting, else 0.
     uint16_t QueryPort() const { return m_Socket.Port(); }
@@ -192,6 +195,8 @@ private:
     uint32_t m_Parts = 0;         // what the answer being built holds
     uint32_t m_OwnAddress = 0;
     Logger m_Logger;
+    PresenceCounters m_OwnCounters;
+    PresenceCounters* m_Counters = &m_OwnCounters;
 
     struct QueryKey {
         std::string_view m_Token;

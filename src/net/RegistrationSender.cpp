@@ -31,6 +31,15 @@ struct RegistrationSender::State {
     bool m_Closed = false;            // Finish: nothing more is taken or sent, and the loop ends
     std::atomic<bool> m_Abort{false}; // watched by the request under way: set to abandon it
     std::atomic<size_t> m_RequestsMade{0};
+    PresenceCounters* m_Counters = nullptr; // guarded by m_Mutex; never used once m_Closed
+
+    // A loop left behind by Finish counts nothing: the counters may be gone by then.
+    void CountResult(bool answered) {
+        std::scoped_lock lock(m_Mutex);
+        if (m_Counters != nullptr && !m_Closed) {
+            m_Counters->CountRegistration(answered);
+        }
+    }
 };
 
 RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch, HttpLimits limits,
@@ -48,6 +57,11 @@ RegistrationSender::~RegistrationSender() {
 
 size_t RegistrationSender::RequestsMade() const {
     return m_State->m_RequestsMade;
+}
+
+void RegistrationSender::SetCounters(PresenceCounters* counters) {
+    std::scoped_lock lock(m_State->m_Mutex);
+    m_State->m_Counters = counters;
 }
 
 bool RegistrationSender::RegistrationsEnded() const {
@@ -145,7 +159,7 @@ void RegistrationSender::SendBatch(State& state, const Batch& batch) {
     const auto request = [&state, &batch](const std::string& baseUrl) {
         if (!state.m_Abort) {
             ++state.m_RequestsMade;
-            (void)state.m_Fetch(RequestUrl(baseUrl, batch.m_Query), state.m_Abort);
+            state.CountResult(state.m_Fetch(RequestUrl(baseUrl, batch.m_Query), state.m_Abort));
         }
     };
     request(batch.m_BaseUrl);

@@ -13,6 +13,7 @@
 // ends with its request.
 #pragma once
 
+#include "net/PresenceCounters.h"
 #include "platform/BlockingPool.h"
 #include "platform/HttpGet.h"
 
@@ -68,6 +69,8 @@ public:
 
     // Requests made so far (answered or not), for the owner's curiosity and the tests.
     size_t RequestsMade() const;
+    // Where the requests' results are counted (not owned; it outlives every request until Finish).
+    void SetCounters(PresenceCounters* counters);
 
 private:
     struct Batch;

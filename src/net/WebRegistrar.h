@@ -68,6 +68,8 @@ public:
     uint32_t PeriodSeconds() const { return m_PeriodSeconds; }
     const std::string& BaseUrl() const { return m_BaseUrl; }
     size_t RequestsMade() const { return m_Sender.RequestsMade(); }
+    // Where the requests' results are counted (not owned); before the first registration.
+    void SetCounters(PresenceCounters* counters) { m_Sender.SetCounters(counters); }
 
 private:
     bool Enabled() const;

@@ -43,6 +43,8 @@ public:
     ~UdpSocket();
 
     bool IsOpen() const { return m_Descriptor != NO_HANDLE; }
+    // The system's handle, for a poll loop that waits on it beside other sockets (PollSockets).
+    intptr_t SystemHandle() const { return m_Descriptor; }
     uint16_t Port() const { return m_Port; }
     void Close();
     // Asks the system for a receive buffer of this many bytes; false when it refuses.

@@ -3,6 +3,7 @@
 // window, and what a screen would show.
 #include "ui/ConsoleWindow.h"
 
+#include "host/ConsoleSecrets.h"
 #include "res/ConsoleWindowTemplate.h"
 
 namespace dravo {
@@ -22,8 +23,11 @@ void ConsoleWindow::EnterLine(DialogApi& dialog, std::string_view line) {
     if (line.empty()) {
         return;
     }
-    m_Session.LogText(line);
-    m_History.Add(line);
+    // A line that sets a secret shows masked and stays out of the history, which is kept in a file.
+    m_Session.LogCommand(line);
+    if (ConsoleSecrets::MaskCommand(line) == line) {
+        m_History.Add(line);
+    }
     if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
         if (!OnActionLine(dialog, line.substr(1))) {
             const std::string typed(line);

@@ -194,6 +194,7 @@ void ConsoleWindow::RunConsoleCommand(std::string_view command) {
         m_Session.LogLine("The game is not hosted: no console command can run.");
         return;
     }
+    m_Session.Counters().CountConsoleCommand();
     const std::string text(command);
     server->ExecuteCommand(text.c_str());
     m_Session.EndStrayLevelChange();
@@ -227,6 +228,7 @@ void ConsoleWindow::BootSelected(DialogApi& dialog) {
     const auto clientId = dialog.ListData(Control::PlayerList, selected);
     if (selected != NO_SELECTION && clientId && m_Session.Server() != nullptr) {
         m_Session.Server()->DisconnectClient(static_cast<uint32_t>(*clientId));
+        m_Session.Counters().CountOperatorKick();
         m_Session.EndStrayLevelChange();
     }
 }

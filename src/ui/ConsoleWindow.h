@@ -7,6 +7,7 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
+#include "host/ConsoleInput.h"
 #include "host/ServerSession.h"
 #include "platform/Clock.h"
 #include "platform/window/DialogApi.h"
@@ -40,7 +41,7 @@ std::string FormatLevelGoal(const GameInfo& game);
 // and second tab (to its end without a second); empty without a tab.
 std::string PlayerNameOnLine(std::string_view line);
 
-class ConsoleWindow final : public DialogProcedure, private ISessionView {
+class ConsoleWindow final : public DialogProcedure, public IConsoleInput, private ISessionView {
 public:
     // The session's steps run on its own worker thread, or on `steps` (see ServerSession).
     ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
@@ -76,6 +77,9 @@ public:
     std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override;
     void OnDestroy(DialogApi& dialog) override;
 
+    // IConsoleInput: a line from a service, run on the window thread as the command input would.
+    bool SubmitLine(std::string line, ConsoleLineHooks hooks) override;
+
 private:
     // ISessionView: any thread; each posts a snapshot to the window thread.
     void AppendLogLine(std::string line) override;
@@ -98,6 +102,7 @@ private:
     std::vector<std::string> CompletionWords(DialogApi& dialog, std::string_view text);
     void LoadHistory();
     void SaveHistory();
+    ConsoleLineResult RunInputLine(DialogApi& dialog, const std::string& line);
     void BootSelected(DialogApi& dialog);
     void Tick(DialogApi& dialog);
     void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);

@@ -407,6 +407,51 @@ TEST_F(QueryReporterTest, AGamePortQueryLongerThanADatagramOfTheQueryPortIsDropp
     ASSERT_EQ(hook.m_Sent.size(), 2u); // the heartbeat and the one answer
 }
 
+// What monitoring reads: each unanswered query is counted once, under its reason.
+TEST_F(QueryReporterTest, AnswersHeartbeatsAndEveryDropAreCountedByReason) {
+    PresenceCounters counters;
+    m_Reporter.SetCounters(&counters);
+    test::RecordingSendHook hook;
+    AnswerRateLimits limits = NoLimits();
+    limits.m_Burst = 1;
+    limits.m_PerSecond = 1;
+    Start(limits);
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    EXPECT_EQ(counters.m_Heartbeats, 1u);
+    const auto dropped = [&counters](QueryDrop reason) {
+        return counters.m_QueriesDropped[static_cast<size_t>(reason)].load();
+    };
+    EXPECT_EQ(AskGamePort(Peer("10.3.0.1", 5000), "\\echo\\a"), 1);
+    EXPECT_EQ(AskGamePort(Peer("10.3.0.1", 5000), "\\echo\\b"), 0); // its one answer is spent
+    EXPECT_EQ(AskGamePort(Peer("10.3.0.2", 5000), std::string(501, 'x')), 0);
+    EXPECT_EQ(AskGamePort(Peer("10.3.0.3", 5000), "\\echo\\x\\final\\"), 0);
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.1", GAME_PORT), "\\echo\\x"), 0);
+    EXPECT_EQ(counters.m_QueriesAnswered, 1u);
+    EXPECT_EQ(counters.m_AnswerBytes, hook.m_Sent.back().m_Data.size());
+    EXPECT_EQ(counters.m_AddressEntries, 1u); // only allowances remember: the others never reached them
+    EXPECT_EQ(dropped(QueryDrop::Rate), 1u);
+    EXPECT_EQ(dropped(QueryDrop::Size), 1u);
+    EXPECT_EQ(dropped(QueryDrop::Answer), 1u);
+    EXPECT_EQ(dropped(QueryDrop::OwnPort), 1u);
+    EXPECT_EQ(dropped(QueryDrop::Budget), 0u);
+
+    // The shared budgets: no bytes for anyone, no room left in the queue, no time left in the step.
+    m_Reporter.Shutdown();
+    limits.m_GlobalBytesPerSecond = 1;
+    Start(limits, std::chrono::microseconds(0));
+    EXPECT_EQ(AskGamePort(Peer("10.3.0.4", 5000), "\\echo\\a"), 0);
+    EXPECT_EQ(dropped(QueryDrop::Budget), 1u);
+    for (size_t i = 0; i <= QueryReporter::MAX_QUEUED; ++i) {
+        (void)m_Reporter.HandleExternalQuery(Peer("10.4.0.1", 5000), "\\echo\\q", 7);
+    }
+    EXPECT_EQ(dropped(QueryDrop::Budget), 2u);
+    // The step takes one query, which finds no bytes; the rest of the queue finds no time.
+    EXPECT_EQ(m_Reporter.Process(), 0);
+    EXPECT_EQ(dropped(QueryDrop::Budget), 2u + QueryReporter::MAX_QUEUED);
+    EXPECT_EQ(dropped(QueryDrop::Rate), 1u);
+}
+
 // A name service that answers only when told to, and that counts the copies of its lookup function:
 // a lookup's thread keeps its answer before it lets go of its copy.
 class HeldResolver : public std::enable_shared_from_this<HeldResolver> {
