@@ -65,8 +65,9 @@ private:
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
     // Lines of the configuration file could not be read: before the save writes over them, the file
-    // as the operator wrote it is kept beside it, and a note says where.
-    void KeepOriginalConfiguration();
+    // as the operator wrote it is kept beside the real file (a link's target), and a note says where.
+    // False, with the reason, when no copy could be kept: the save must then leave the file alone.
+    bool KeepOriginalConfiguration(std::string& failure);
 
     bool StoppedDuringStartup() const { return m_Stops != nullptr && m_Stops->StoppedDuringStartup(); }
 
