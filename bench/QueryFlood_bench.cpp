@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 using namespace dravo::bench;
+using dravo::test::QueryLoad;
 
 namespace {
 

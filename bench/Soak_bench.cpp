@@ -19,6 +19,7 @@
 #include <thread>
 
 using namespace dravo::bench;
+using dravo::test::QueryLoad;
 
 namespace {
 

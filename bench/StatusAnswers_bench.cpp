@@ -17,6 +17,8 @@
 #include <thread>
 
 using namespace dravo::bench;
+using dravo::test::BareAnswerer;
+using dravo::test::QueryLoad;
 
 namespace {
 

@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::string query(reinterpret_cast<const char*>(data + 1), size - 1);
     (void)game.m_Reporter.HandleExternalQuery(UdpPeer{0x7F000002, 27901}, query.c_str(), query.size());
+    (void)game.m_Reporter.Process();
     game.m_Clock.m_Now += 9;
     return 0;
 }

@@ -2,7 +2,9 @@
 #include "support/QueryHost.h"
 
 #include <arpa/inet.h>
+#include <fstream>
 #include <netinet/in.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -74,6 +76,29 @@ FrameIntervals QueryHost::Intervals(bool reset) {
     FrameIntervals out;
     (void)ParseFrameIntervals(Ask(reset ? "frameintervals reset" : "frameintervals", "frameintervals:"), out);
     return out;
+}
+
+long long QueryHost::Drops(uint16_t port) {
+    // A row: "sl local_address rem_address st tx_queue:rx_queue tr:tm->when retrnsmt uid timeout inode ref pointer
+    // drops", the local address as hexadecimal "ADDRESS:PORT".
+    std::ifstream table("/proc/" + std::to_string(m_Server->Pid()) + "/net/udp");
+    std::string row;
+    std::getline(table, row); // the heading
+    while (std::getline(table, row)) {
+        std::istringstream fields(row);
+        std::string slot, local;
+        fields >> slot >> local;
+        const size_t colon = local.rfind(':');
+        if (colon == std::string::npos || std::stoul(local.substr(colon + 1), nullptr, 16) != port) {
+            continue;
+        }
+        std::string field, last;
+        while (fields >> field) {
+            last = field;
+        }
+        return std::stoll(last);
+    }
+    return -1;
 }
 
 } // namespace dravo::bench

@@ -31,6 +31,9 @@ public:
     std::string Ask(const std::string& command, const std::string& answer);
     // The step intervals counted since the last reset; `reset` starts counting anew.
     FrameIntervals Intervals(bool reset);
+    // Datagrams the system dropped so far on the server's UDP socket bound to `port` (its receive buffer
+    // was full): the "drops" of /proc/<pid>/net/udp; -1 when the socket is not found.
+    long long Drops(uint16_t port);
 
 private:
     BenchGame m_Game;

@@ -4,8 +4,9 @@
 // ticks it in every update step (worker thread, under UpdateLock), and stops it
 // on the thread that stops hosting: first the unregistration, never under
 // UpdateLock, then the reporter, under UpdateLock once no step runs. Queries
-// that reach the game port arrive on whichever thread is inside the engine and
-// are answered under UpdateLock, like the worker's.
+// that reach the game port arrive on whichever thread is inside the engine; they
+// are queued under UpdateLock and answered in the next step, in turn with the
+// query port's.
 #pragma once
 
 #include "engine/EngineServer.h"

@@ -46,7 +46,7 @@ QueryReporter::QueryReporter(IClock& clock, MasterLookup::Resolve resolve)
 
 void QueryReporter::SetOptions(const QueryReporterOptions& options) {
     m_Options = options;
-    m_Limiter.SetLimits(options.m_Limits);
+    m_Limiter.SetLimits(options.m_Limits, options.m_AddressKey);
 }
 
 bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, const char* secretKey, int masterIndex,
@@ -83,6 +83,7 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
     m_Socket = std::move(*socket);
     (void)m_Socket.SetReceiveBuffer(static_cast<int>(RECEIVE_BUFFER_BYTES));
     m_Limiter.Clear();
+    m_QueuedCount = 0;
     return true;
 }
 
@@ -105,6 +106,7 @@ void QueryReporter::Reset() {
     m_HostPort = 0;
     m_Flags = 0;
     m_Hook = nullptr;
+    m_QueuedCount = 0;
     m_Limiter.Clear();
 }
 
@@ -113,43 +115,70 @@ int QueryReporter::Process() {
         return 0; // not reporting
     }
     CheckHeartbeat();
-    // Everything waiting is read, a batch at a time, for a bounded time: what the allowances refuse
-    // costs a table look-up.
-    const auto start = std::chrono::steady_clock::now();
-    int answered = 0;
-    constexpr int BATCH = 32;
-    char buffer[BATCH * (MAX_DATAGRAM + 1)];
-    UdpDatagram datagrams[BATCH];
-    for (;;) {
-        const int taken = m_Socket.ReceiveBatch(buffer, MAX_DATAGRAM + 1, datagrams, BATCH);
-        for (int i = 0; i < taken; ++i) {
-            const UdpDatagram& datagram = datagrams[i];
-            // Too long (more than a query may be), or one of the empty datagrams some clients send.
-            if (datagram.m_Oversized || datagram.m_Length == 0 || datagram.m_Length > MAX_DATAGRAM) {
-                continue;
-            }
-            // Answered from the port that was asked: clients take answers only from where they sent.
-            if (HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender)) {
-                ++answered;
-            }
-        }
-        if (taken < BATCH || std::chrono::steady_clock::now() - start >= m_Options.m_ReadTimePerProcess) {
-            break; // nothing more waits, or the rest waits for the next step
+    const auto deadline = std::chrono::steady_clock::now() + m_Options.m_QueryTimePerProcess;
+    const size_t read = ReadQueryPort(deadline);
+    return AnswerInTurn(read, deadline);
+}
+
+// Takes what waits on the query port, a batch at a time, until nothing more waits, the room is full or the
+// time is up (the rest waits for the next step).
+size_t QueryReporter::ReadQueryPort(Deadline deadline) {
+    size_t read = 0;
+    while (read < MAX_READ) {
+        const int wanted = static_cast<int>(std::min(READ_BATCH, MAX_READ - read));
+        const int taken =
+            m_Socket.ReceiveBatch(m_ReadBuffer.data() + read * READ_ROOM, READ_ROOM, m_Read.data() + read, wanted);
+        read += static_cast<size_t>(std::max(taken, 0));
+        if (taken < wanted || std::chrono::steady_clock::now() >= deadline) {
+            break;
         }
     }
+    return read;
+}
+
+// The queries of both roads, in turn: the game port's (queued as the engine handed them over) spread evenly
+// among the query port's, which is the order they came in as far as a step can tell. Each costs the same
+// time; what the time does not cover is dropped.
+int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
+    const size_t queued = m_QueuedCount;
+    const size_t total = read + queued;
+    size_t fromGame = 0;
+    size_t fromPort = 0;
+    int answered = 0;
+    for (size_t turn = 0; turn < total; ++turn) {
+        if (turn > 0 && std::chrono::steady_clock::now() >= deadline) {
+            break; // at least one a step, however short the time
+        }
+        if (fromGame < queued && (fromPort == read || (fromGame + 1) * total <= (turn + 1) * queued)) {
+            const QueuedQuery& query = m_Queued[fromGame++];
+            answered += HandleQuery(std::string_view(query.m_Data, query.m_Length), query.m_From, GameRoute()) ? 1 : 0;
+            continue;
+        }
+        const UdpDatagram& datagram = m_Read[fromPort++];
+        // Too long (more than a query may be), or one of the empty datagrams some clients send.
+        if (!datagram.m_Oversized && datagram.m_Length > 0 && datagram.m_Length <= MAX_DATAGRAM) {
+            // Answered from the port that was asked: clients take answers only from where they sent.
+            answered +=
+                HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1
+                                                                                                                   : 0;
+        }
+    }
+    m_QueuedCount = 0;
     return answered;
 }
 
 bool QueryReporter::HandleExternalQuery(const UdpPeer& from, const char* data, size_t length) {
-    if (!m_Socket.IsOpen() || data == nullptr || length == 0) {
-        return false; // not reporting, or nothing to read
-    }
-    // As on the query port: a query longer than a datagram there could be is no query.
-    const std::string_view text = BoundedText(data, length);
-    if (text.size() > MAX_DATAGRAM) {
+    // As on the query port, a datagram longer than a query may be is no query, whatever it holds.
+    if (!m_Socket.IsOpen() || data == nullptr || length == 0 || length > MAX_DATAGRAM ||
+        m_QueuedCount == m_Queued.size()) {
         return false;
     }
-    return HandleQuery(text, from, GameRoute());
+    QueuedQuery& query = m_Queued[m_QueuedCount++];
+    const std::string_view text = BoundedText(data, length);
+    std::memcpy(query.m_Data, text.data(), text.size());
+    query.m_Length = text.size();
+    query.m_From = from;
+    return true;
 }
 
 // Heartbeat, to the master server: \heartbeat\<port>\gamename\<game>\final\\queryid\<id>.1

@@ -3,14 +3,17 @@
 // Contract. The session owns one reporter. When hosting starts, the window
 // thread calls SetOptions, Initialize and SetSendHook; while the game runs the
 // worker thread calls Process once per update step, and the game-port road calls
-// HandleExternalQuery; those two and Shutdown run under UpdateLock, never at
-// the same time. Process sends a heartbeat to the master server every 60000 ms
-// of accumulated time, the first as soon as the master's address is known: its
-// name is looked up on a thread of its own (MasterLookup), never on the game's,
-// and again each period while it is not found. Process then reads the datagrams
-// waiting on the query-port socket for a bounded time (about 1 ms), so that a
-// flood never costs the game its cadence; what the allowances refuse is dropped
-// for the cost of a table look-up. Each query key is answered at most once per
+// HandleExternalQuery, which queues the query for the next Process; those two
+// and Shutdown run under UpdateLock, never at the same time. Process sends a
+// heartbeat to the master server every 60000 ms of accumulated time, the first
+// as soon as the master's address is known: its name is looked up on a thread of
+// its own (MasterLookup), never on the game's, and again each period while it
+// is not found. Process then answers the queries of both roads, those waiting on
+// the query-port socket and those queued from the game port, in turn, within
+// one bounded time (about 1 ms) and one set of allowances, so that a flood on
+// either port never costs the game its cadence nor takes the other's turn; what
+// the allowances refuse is dropped for the cost of a table look-up, and what
+// the time does not cover is dropped. Each query key is answered at most once per
 // datagram, and a datagram that is itself an answer (it carries "final" or
 // "queryid") or comes from one of the server's own ports is never answered.
 // What an answer says about the game comes from the three report hooks of a
@@ -28,6 +31,7 @@
 #include "net/MasterLookup.h"
 #include "net/QueryTokenizer.h"
 #include "net/SendHook.h"
+#include "net/SipHash.h"
 #include "platform/Clock.h"
 #include "platform/UdpSocket.h"
 
@@ -37,6 +41,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dravo {
 
@@ -51,14 +56,20 @@ struct QueryReporterOptions {
     std::string m_MasterHostPattern = DEFAULT_MASTER_HOST_PATTERN;
     uint16_t m_MasterPort = MASTER_PORT;
     AnswerRateLimits m_Limits;
-    // How long one Process may read waiting queries; the rest waits for the next step.
-    std::chrono::microseconds m_ReadTimePerProcess{1000};
+    // How long one Process may spend on the queries of both ports (at least one is always answered).
+    std::chrono::microseconds m_QueryTimePerProcess{1000};
+    // The secret of the address table's hash: drawn when the options are made.
+    SipHashKey m_AddressKey = NewSipHashKey();
 };
 
 class QueryReporter {
 public:
-    // The longest query answered, on either port; a longer one is dropped.
+    // The longest query answered, on either port; a longer datagram is dropped, whatever it holds.
     static constexpr size_t MAX_DATAGRAM = 500;
+    // Game-port queries waiting for the next Process: the engine hands over at most this many a frame.
+    static constexpr size_t MAX_QUEUED = 256;
+    // Query-port datagrams one Process takes at most (far above a step's worth at 20,000 a second).
+    static constexpr size_t MAX_READ = 512;
     // Datagrams the system keeps waiting between two steps: a step's worth of a heavy flood.
     static constexpr size_t RECEIVE_BUFFER_BYTES = size_t{1024} * 1024;
     // Flags bit: the heartbeat names the host (game) port instead of the query port.
@@ -79,8 +90,9 @@ public:
     void Reset();
     // Heartbeat check, then the waiting queries; returns the number answered.
     int Process();
-    // A query that arrived on the game port from `from`; `data` is read up to its first NUL or `length`
-    // bytes. True when it was answered.
+    // A query that arrived on the game port from `from`, queued for the next Process; `data` is read up to
+    // its first NUL or `length` bytes. False when it is dropped at once: not reporting, empty, longer than
+    // MAX_DATAGRAM, or the queue full.
     bool HandleExternalQuery(const UdpPeer& from, const char* data, size_t length);
     void SetSendHook(SendHook* hook) { m_Hook = hook; }
     // Where the reporter says what it cannot do (the master not found); nothing by default.
@@ -111,6 +123,16 @@ private:
         UdpSocket& m_Socket;
     };
 
+    // A game-port query waiting for its turn.
+    struct QueuedQuery {
+        UdpPeer m_From;
+        size_t m_Length = 0;
+        char m_Data[MAX_DATAGRAM] = {};
+    };
+    using Deadline = std::chrono::steady_clock::time_point;
+    static constexpr size_t READ_BATCH = 64;
+    static constexpr size_t READ_ROOM = MAX_DATAGRAM + 1; // one more, to tell a longer datagram
+
     // Which parts an answer holds already: a key asked for again adds nothing.
     enum AnswerPart : uint32_t {
         PartEcho = 1,
@@ -122,6 +144,8 @@ private:
     };
 
     void CheckHeartbeat();
+    size_t ReadQueryPort(Deadline deadline);
+    int AnswerInTurn(size_t read, Deadline deadline);
     void FollowMasterLookup(uint32_t nowMs);
     void Say(const std::string& line) const;
     // Heartbeats and game-port answers: the hook when there is one.
@@ -158,7 +182,12 @@ private:
 
     AnswerBuilder m_Answer;
     QueryTokenizer m_Tokens;
-    AnswerRateLimiter m_Limiter;
+    AnswerRateLimiter m_Limiter{m_Options.m_AddressKey};
+    // Fixed storage for the queries of one Process.
+    std::vector<QueuedQuery> m_Queued = std::vector<QueuedQuery>(MAX_QUEUED);
+    size_t m_QueuedCount = 0;
+    std::vector<char> m_ReadBuffer = std::vector<char>(MAX_READ * READ_ROOM);
+    std::vector<UdpDatagram> m_Read = std::vector<UdpDatagram>(MAX_READ);
     bool m_PlayersAllowed = true; // for the answer being built
     uint32_t m_Parts = 0;         // what the answer being built holds
     uint32_t m_OwnAddress = 0;

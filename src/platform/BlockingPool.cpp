@@ -51,7 +51,12 @@ BlockingPool::~BlockingPool() {
 }
 
 BlockingPool& BlockingPool::Process() {
+    // A library the jobs use that cleans up at the program's end (libcurl's TLS library registers its
+    // cleanup when it starts) starts before the pool, so that its cleanup comes after the pool's end has
+    // waited for the threads: a thread that ends after that cleanup frees its state a second time.
+    static const bool prepared = (PrepareProcess(), true);
     static BlockingPool pool;
+    (void)prepared;
     return pool;
 }
 

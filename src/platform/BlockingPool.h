@@ -61,6 +61,8 @@ private:
     [[nodiscard]] static void* StartThread(std::function<void()> body) noexcept;
     static void JoinThread(void* handle);
     static void AbandonThread(void* handle);
+    // Each platform's: starts the libraries whose own end at exit must come after the program's pool.
+    static void PrepareProcess();
 
     std::shared_ptr<State> m_State;
     bool m_ShutDown = false; // the owner's

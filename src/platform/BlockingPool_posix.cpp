@@ -1,6 +1,8 @@
 // The pool's threads as std::threads, detached when abandoned.
 #include "platform/BlockingPool.h"
 
+#include "platform/CurlHandles.h"
+
 #include <thread>
 
 namespace dravo {
@@ -21,6 +23,10 @@ void BlockingPool::JoinThread(void* handle) {
 void BlockingPool::AbandonThread(void* handle) {
     const std::unique_ptr<std::thread> thread(static_cast<std::thread*>(handle));
     thread->detach();
+}
+
+void BlockingPool::PrepareProcess() {
+    StartCurl();
 }
 
 } // namespace dravo

@@ -40,4 +40,7 @@ void BlockingPool::AbandonThread(void* handle) {
     CloseHandle(static_cast<HANDLE>(handle));
 }
 
+// WinINet and the other system libraries the jobs use keep no cleanup of their own for the program's end.
+void BlockingPool::PrepareProcess() {}
+
 } // namespace dravo

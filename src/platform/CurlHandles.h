@@ -17,4 +17,7 @@ struct CurlMultiCleanup {
 using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiCleanup>;
 
+// libcurl's start for the whole process (and with it its TLS library's), once, from any thread.
+void StartCurl();
+
 } // namespace dravo

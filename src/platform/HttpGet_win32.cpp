@@ -8,10 +8,7 @@
 #include "platform/HttpGet.h"
 
 #include "platform/Text.h"
-
-#include <windows.h>
-
-#include <wininet.h>
+#include "platform/WinInetSession.h"
 
 #include <condition_variable>
 #include <memory>
@@ -20,24 +17,20 @@
 namespace dravo {
 namespace {
 
-constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
-                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
-                                INTERNET_FLAG_NO_AUTH;
 // Requests given up and still under way, or waiting for their turn, beyond which a new one fails at once.
 constexpr int MAX_OUTSTANDING = 4;
 
 // What the caller and the job share.
-struct Request {
+struct Request : WinInetContext {
     Request(std::string url, const HttpLimits& limits) : m_Url(std::move(url)), m_Limits(limits) {}
 
     const std::string m_Url;
     const HttpLimits m_Limits;
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    bool m_Done = false;                  // the job has finished
-    bool m_Answered = false;              // ...and the server answered
-    bool m_GivenUp = false;               // the caller has returned: send nothing more
-    std::atomic<bool> m_Connected{false}; // the server's address was found and the connection made
+    bool m_Done = false;     // the job has finished
+    bool m_Answered = false; // ...and the server answered
+    bool m_GivenUp = false;  // the caller has returned: send nothing more
 };
 
 // The turn of the requests, and how many jobs hold or wait for it. Never destroyed: a job given up may
@@ -52,41 +45,15 @@ Turns& RequestTurns() {
     return *turns;
 }
 
-void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
-    if (context != 0 && (status == INTERNET_STATUS_CONNECTED_TO_SERVER || status == INTERNET_STATUS_REQUEST_SENT)) {
-        reinterpret_cast<Request*>(context)->m_Connected = true;
-    }
-}
-
-void SetTimeout(HINTERNET session, DWORD option, std::chrono::milliseconds limit) {
-    DWORD milliseconds = static_cast<DWORD>(limit.count());
-    InternetSetOptionA(session, option, &milliseconds, sizeof milliseconds);
-}
-
 bool GivenUp(Request& request) {
     std::scoped_lock lock(request.m_Mutex);
     return request.m_GivenUp;
 }
 
-// Direct access (no proxy, whatever the system's settings say), with the request's limits.
-HINTERNET OpenSession(const Request& request) {
-    HINTERNET session = InternetOpenA(HTTP_USER_AGENT, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (session == nullptr) {
-        return nullptr;
-    }
-    SetTimeout(session, INTERNET_OPTION_CONNECT_TIMEOUT, request.m_Limits.m_Connect);
-    SetTimeout(session, INTERNET_OPTION_SEND_TIMEOUT, request.m_Limits.m_Total);
-    SetTimeout(session, INTERNET_OPTION_RECEIVE_TIMEOUT, request.m_Limits.m_Total);
-    DWORD retries = 1;
-    InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-    InternetSetStatusCallbackA(session, &OnStatus);
-    return session;
-}
-
 // The GET on the session, its answer read and thrown away; true when the server answered.
 bool Fetch(Request& request, HINTERNET session) {
-    HINTERNET handle = InternetOpenUrlA(session, request.m_Url.c_str(), nullptr, 0, REQUEST_FLAGS,
-                                        reinterpret_cast<DWORD_PTR>(&request));
+    HINTERNET handle = InternetOpenUrlA(session, request.m_Url.c_str(), nullptr, 0, WININET_REQUEST_FLAGS,
+                                        WinInetContextValue(request));
     if (handle == nullptr) {
         return false;
     }
@@ -108,11 +75,10 @@ void Perform(const std::shared_ptr<Request>& request) {
     bool answered = false;
     {
         std::scoped_lock turn(RequestTurns().m_Turn);
-        HINTERNET session = GivenUp(*request) ? nullptr : OpenSession(*request);
+        HINTERNET session = GivenUp(*request) ? nullptr : OpenWinInetSession(request->m_Limits);
         if (session != nullptr) {
             answered = !GivenUp(*request) && Fetch(*request, session);
-            InternetSetStatusCallbackA(session, nullptr);
-            InternetCloseHandle(session);
+            CloseWinInetSession(session);
         }
     }
     --RequestTurns().m_Outstanding;

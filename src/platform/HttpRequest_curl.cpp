@@ -41,12 +41,9 @@ size_t TakeBody(char* data, size_t size, size_t count, void* context) {
     return bytes;
 }
 
-void InitializeCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 bool Configure(CURL* easy, const HttpCall& call, const HttpLimits& limits, curl_slist* headers, Sink& sink) {
+    // The name lookup runs on libcurl's resolver thread, within the connect limit; a lookup that never
+    // ends is left behind at cleanup instead of being waited for (where libcurl knows how).
     (void)curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     bool ok =
         curl_easy_setopt(easy, CURLOPT_URL, call.m_Url.c_str()) == CURLE_OK &&
@@ -69,7 +66,7 @@ bool Configure(CURL* easy, const HttpCall& call, const HttpLimits& limits, curl_
 
 // Runs the transfer until it ends or `abort` is set; the answer's status when one came.
 HttpAnswer Perform(const HttpCall& call, Sink& sink, const std::atomic<bool>& abort, const HttpLimits& limits) {
-    InitializeCurlOnce();
+    StartCurl();
     HttpAnswer answer;
     CurlList headers(curl_slist_append(nullptr, "Expect:")); // no 100-continue round trip
     if (call.m_Method != "GET" && headers) {
@@ -108,6 +105,11 @@ HttpAnswer Perform(const HttpCall& call, Sink& sink, const std::atomic<bool>& ab
 }
 
 } // namespace
+
+void StartCurl() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
 
 HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits) {
     std::string body;

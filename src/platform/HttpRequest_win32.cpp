@@ -8,10 +8,7 @@
 
 #include "platform/BlockingPool.h"
 #include "platform/Text.h"
-
-#include <windows.h>
-
-#include <wininet.h>
+#include "platform/WinInetSession.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -21,13 +18,10 @@
 namespace dravo {
 namespace {
 
-constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
-                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
-                                INTERNET_FLAG_NO_AUTH;
 constexpr size_t MAX_WAITING_BYTES = size_t{256} * 1024;
 
 // What the caller and the request thread share.
-struct Exchange {
+struct Exchange : WinInetContext {
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
     std::string m_Waiting; // body bytes read and not yet taken by the caller
@@ -35,7 +29,6 @@ struct Exchange {
     bool m_Stop = false;   // the caller wants no more
     int m_Status = 0;      // the answer's status, once its headers came
     bool m_Failed = false; // a read failed before the end
-    std::atomic<bool> m_Connected{false};
 };
 
 struct Target {
@@ -62,17 +55,6 @@ bool CrackUrl(const std::string& url, Target& target) {
     target.m_Port = parts.nPort;
     target.m_Secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     return true;
-}
-
-void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
-    if (context != 0 && (status == INTERNET_STATUS_CONNECTED_TO_SERVER || status == INTERNET_STATUS_REQUEST_SENT)) {
-        reinterpret_cast<Exchange*>(context)->m_Connected = true;
-    }
-}
-
-void SetTimeout(HINTERNET session, DWORD option, std::chrono::milliseconds limit) {
-    DWORD milliseconds = static_cast<DWORD>(limit.count());
-    InternetSetOptionA(session, option, &milliseconds, sizeof milliseconds);
 }
 
 int StatusOf(HINTERNET request) {
@@ -127,14 +109,14 @@ bool Stopped(Exchange& exchange) {
 
 // Connect, send, read the status and the body.
 void Send(const std::shared_ptr<Exchange>& exchange, HINTERNET session, const Target& target, const HttpCall& call) {
-    const auto context = reinterpret_cast<DWORD_PTR>(exchange.get());
+    const auto context = WinInetContextValue(*exchange);
     HINTERNET connection = InternetConnectA(session, target.m_Host.c_str(), target.m_Port, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, 0, context);
     HINTERNET request =
         connection == nullptr
             ? nullptr
             : HttpOpenRequestA(connection, call.m_Method.c_str(), target.m_Path.c_str(), nullptr, nullptr, nullptr,
-                               REQUEST_FLAGS | (target.m_Secure ? INTERNET_FLAG_SECURE : 0), context);
+                               WININET_REQUEST_FLAGS | (target.m_Secure ? INTERNET_FLAG_SECURE : 0), context);
     const std::string headers = call.m_Method == "GET" ? "" : "Content-Type: application/json\r\n";
     if (request != nullptr &&
         HttpSendRequestA(request, headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
@@ -155,29 +137,15 @@ void Send(const std::shared_ptr<Exchange>& exchange, HINTERNET session, const Ta
     }
 }
 
-HINTERNET OpenSession(const HttpLimits& limits) {
-    HINTERNET session = InternetOpenA(HTTP_USER_AGENT, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (session != nullptr) {
-        SetTimeout(session, INTERNET_OPTION_CONNECT_TIMEOUT, limits.m_Connect);
-        SetTimeout(session, INTERNET_OPTION_SEND_TIMEOUT, limits.m_Total);
-        SetTimeout(session, INTERNET_OPTION_RECEIVE_TIMEOUT, limits.m_Total);
-        DWORD retries = 1;
-        InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
-        InternetSetStatusCallbackA(session, &OnStatus);
-    }
-    return session;
-}
-
 // The job: a session of its own for the request, unless the caller has stopped waiting by then.
 void Perform(const std::shared_ptr<Exchange>& exchange, const Target& target, const HttpCall& call,
              const HttpLimits& limits) {
-    HINTERNET session = Stopped(*exchange) ? nullptr : OpenSession(limits);
+    HINTERNET session = Stopped(*exchange) ? nullptr : OpenWinInetSession(limits);
     if (session != nullptr) {
         if (!Stopped(*exchange)) {
             Send(exchange, session, target, call);
         }
-        InternetSetStatusCallbackA(session, nullptr);
-        InternetCloseHandle(session);
+        CloseWinInetSession(session);
     }
     std::scoped_lock lock(exchange->m_Mutex);
     exchange->m_Done = true;

@@ -184,26 +184,86 @@ TEST_F(QueryReporterTest, WithASendHookQueryPortAnswersStillLeaveFromTheQueryPor
     EXPECT_EQ(answer->m_FromPort, m_Reporter.QueryPort());
     EXPECT_EQ(hook.m_Sent.size(), 1u);
     // A game-port query in between is answered through the hook again.
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery(Peer("127.0.0.1", m_Client.Port()), "\\echo\\hooked", 13));
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.1", m_Client.Port()), std::string_view("\\echo\\hooked", 13)), 1);
     ASSERT_EQ(hook.m_Sent.size(), 2u);
     EXPECT_EQ(hook.m_Sent[1].m_Data, "\\echo\\hooked\\final\\\\queryid\\3.1");
     EXPECT_EQ(hook.m_Sent[1].m_Port, m_Client.Port());
 }
 
-TEST_F(QueryReporterTest, GamePortQueriesAreAnsweredAndBoundedByTheirLength) {
+TEST_F(QueryReporterTest, GamePortQueriesAreAnsweredAtTheNextStepAndBoundedByTheirLength) {
     test::RecordingSendHook hook;
     const UdpPeer sender = Peer("127.0.0.9", 5000);
     EXPECT_FALSE(m_Reporter.HandleExternalQuery(sender, "\\basic\\", 7)); // not reporting yet
     Start();
     m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process(); // the heartbeat
+    hook.m_Sent.clear();
+    // Read up to the first NUL or the length given.
     EXPECT_TRUE(m_Reporter.HandleExternalQuery(sender, "\\echo\\abcdef", 9));
-    ASSERT_EQ(hook.m_Sent.size(), 1u);
-    EXPECT_EQ(hook.m_Sent[0].m_Data, "\\echo\\abc\\final\\\\queryid\\1.1");
+    EXPECT_TRUE(m_Reporter.HandleExternalQuery(sender, "\\echo\\x\0\\status\\", 17));
+    EXPECT_TRUE(hook.m_Sent.empty()); // queued for the step
+    EXPECT_EQ(m_Reporter.Process(), 2);
+    ASSERT_EQ(hook.m_Sent.size(), 2u);
+    EXPECT_EQ(hook.m_Sent[0].m_Data, "\\echo\\abc\\final\\\\queryid\\2.1");
     EXPECT_EQ(hook.m_Sent[0].m_Address, "127.0.0.9");
     EXPECT_EQ(hook.m_Sent[0].m_Port, 5000);
+    EXPECT_EQ(hook.m_Sent[1].m_Data, "\\echo\\x\\final\\\\queryid\\3.1");
     EXPECT_FALSE(m_Reporter.HandleExternalQuery(sender, "\\basic\\", 0));
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.9", 0), "\\basic\\", 7)); // nowhere to answer
-    EXPECT_EQ(hook.m_Sent.size(), 1u);
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.9", 0), "\\basic\\"), 0); // nowhere to answer
+    EXPECT_EQ(hook.m_Sent.size(), 2u);
+}
+
+TEST_F(QueryReporterTest, TheQueueOfTheGamePortHoldsAFramesWorthAndShutdownEmptiesIt) {
+    test::RecordingSendHook hook;
+    Start();
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    for (size_t i = 0; i < QueryReporter::MAX_QUEUED; ++i) {
+        ASSERT_TRUE(m_Reporter.HandleExternalQuery(Peer("10.1.0.1", static_cast<uint16_t>(1000 + i)), "\\echo\\q", 7));
+    }
+    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("10.1.0.2", 999), "\\echo\\q", 7)); // full: dropped
+    m_Reporter.Shutdown();
+    Start();
+    m_Reporter.SetSendHook(&hook);
+    hook.m_Sent.clear();
+    EXPECT_EQ(m_Reporter.Process(), 0); // nothing of the earlier game is answered
+    ASSERT_EQ(hook.m_Sent.size(), 1u);  // only its heartbeat
+}
+
+TEST_F(QueryReporterTest, BothPortsTakeTurnsWithinOneTimeBound) {
+    test::RecordingSendHook hook;
+    Start(NoLimits(), std::chrono::microseconds(0)); // no time at all: one query a step
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    hook.m_Sent.clear();
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\port" + std::to_string(i)));
+        const std::string game = "\\echo\\game" + std::to_string(i);
+        ASSERT_TRUE(m_Reporter.HandleExternalQuery(Peer("10.2.0.1", 5000), game.c_str(), game.size()));
+    }
+    // The first step answers a single query however many wait, and the game port's do not go first.
+    EXPECT_EQ(Pump(), 1);
+    EXPECT_TRUE(hook.m_Sent.empty());
+    EXPECT_EQ(m_Client.ReceiveAnswer(), List{"\\echo\\port0\\final\\\\queryid\\2.1"});
+    // With time enough, the two roads alternate: the queued game-port queries were dropped with their step.
+    m_Reporter.Shutdown();
+    Start(NoLimits(), std::chrono::seconds(5));
+    m_Reporter.SetSendHook(&hook);
+    (void)m_Reporter.Process();
+    hook.m_Sent.clear();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), "\\echo\\port" + std::to_string(i)));
+    }
+    for (int i = 0; i < 3; ++i) {
+        const std::string game = "\\echo\\game" + std::to_string(i);
+        ASSERT_TRUE(m_Reporter.HandleExternalQuery(Peer("10.2.0.1", 5000), game.c_str(), game.size()));
+    }
+    EXPECT_EQ(m_Reporter.Process(), 6);
+    ASSERT_EQ(hook.m_Sent.size(), 3u);
+    // Ids tell the order: port 2, game 3, port 4, game 5...
+    EXPECT_EQ(hook.m_Sent[0].m_Data, "\\echo\\game0\\final\\\\queryid\\3.1");
+    EXPECT_EQ(hook.m_Sent[2].m_Data, "\\echo\\game2\\final\\\\queryid\\7.1");
+    EXPECT_EQ(m_Client.ReceiveAnswer(), List{"\\echo\\port0\\final\\\\queryid\\2.1"});
 }
 
 TEST_F(QueryReporterTest, TenThousandQueriesFromOneAddressGetAtMostEleven) {
@@ -317,16 +377,15 @@ TEST_F(QueryReporterTest, AnAnswerOrADatagramFromTheServersOwnPortsIsNeverAnswer
     EXPECT_EQ(m_Client.ReceiveAnswer(), List{"\\echo\\mark\\final\\\\queryid\\2.1"});
     // From the query port's own address or the game port's: a spoofed sender of a loop.
     const std::string echo = "\\echo\\loop";
-    const size_t length = echo.size();
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.1", m_Reporter.QueryPort()), echo.c_str(), length));
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.1", GAME_PORT), echo.c_str(), length));
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("0.0.0.0", GAME_PORT), echo.c_str(), length)); // "this host"
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.1", m_Reporter.QueryPort()), echo), 0);
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.1", GAME_PORT), echo), 0);
+    EXPECT_EQ(AskGamePort(Peer("0.0.0.0", GAME_PORT), echo), 0); // "this host"
     // The server's own address off loopback: answers are recorded by the game's send hook, never sent.
     test::RecordingSendHook hook;
     m_Reporter.SetSendHook(&hook);
     m_Reporter.SetOwnAddress(0x0A000005);
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("10.0.0.5", GAME_PORT), echo.c_str(), length));
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery(Peer("10.0.0.6", GAME_PORT), echo.c_str(), length));
+    EXPECT_EQ(AskGamePort(Peer("10.0.0.5", GAME_PORT), echo), 0);
+    EXPECT_EQ(AskGamePort(Peer("10.0.0.6", GAME_PORT), echo), 1);
     ASSERT_EQ(hook.m_Sent.size(), 1u);
     EXPECT_EQ(hook.m_Sent[0].m_Address, "10.0.0.6");
 }
@@ -338,8 +397,13 @@ TEST_F(QueryReporterTest, AGamePortQueryLongerThanADatagramOfTheQueryPortIsDropp
     (void)m_Reporter.Process();
     const std::string exact = "\\echo\\" + std::string(494, 'e'); // 500 bytes
     const std::string longer = exact + std::string(100, 'e');
-    EXPECT_FALSE(m_Reporter.HandleExternalQuery(Peer("127.0.0.2", 5555), longer.c_str(), longer.size()));
-    EXPECT_TRUE(m_Reporter.HandleExternalQuery(Peer("127.0.0.2", 5555), exact.c_str(), exact.size()));
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.2", 5555), longer), 0);
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.2", 5555), exact), 1);
+    // The length that counts is the datagram's, not the text's up to a NUL.
+    std::string hidden = "\\echo\\short";
+    hidden.push_back('\0');
+    hidden.resize(501, 'x');
+    EXPECT_EQ(AskGamePort(Peer("127.0.0.2", 5555), hidden), 0);
     ASSERT_EQ(hook.m_Sent.size(), 2u); // the heartbeat and the one answer
 }
 

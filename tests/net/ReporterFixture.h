@@ -42,9 +42,9 @@ protected:
     }
     // Starts reporting the way the session does, with a master on loopback and the given limits.
     void Start(AnswerRateLimits limits = NoLimits(),
-               std::chrono::microseconds readTime = QueryReporterOptions().m_ReadTimePerProcess) {
+               std::chrono::microseconds queryTime = QueryReporterOptions().m_QueryTimePerProcess) {
         QueryReporterOptions options;
-        options.m_ReadTimePerProcess = readTime;
+        options.m_QueryTimePerProcess = queryTime;
         options.m_MasterHostPattern = "127.0.0.1";
         options.m_MasterPort = m_Master.Port();
         options.m_Limits = limits;
@@ -73,6 +73,13 @@ protected:
         }
         EXPECT_GE(answered, expected) << "nothing more arrived";
         return answered;
+    }
+    // A query of the game port, answered by the next Process through the hook; returns what was answered.
+    int AskGamePort(const UdpPeer& from, std::string_view query) {
+        if (!m_Reporter.HandleExternalQuery(from, query.data(), query.size())) {
+            return 0;
+        }
+        return m_Reporter.Process();
     }
     // Sends one query from the client, pumps, and returns the answer's datagrams.
     std::vector<std::string> Ask(std::string_view query) {

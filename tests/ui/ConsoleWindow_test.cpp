@@ -4,8 +4,8 @@
 #include "res/ConsoleWindowTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
-#include "support/ScriptedWindowSystem.h"
 #include "support/ManualSteps.h"
+#include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,7 @@
 // QueryLoad: sends GameSpy queries from many loopback source addresses
 // (127.0.0.2 and up, chosen per datagram with IP_PKTINFO, one socket) and
 // receives the answers, telling which source address each answer came back to.
+// For the query benchmarks and the flood tests (POSIX systems).
 #pragma once
 
 #include <chrono>
@@ -12,12 +13,12 @@
 
 #include <sys/types.h>
 
-namespace dravo::bench {
-
-using Clock = std::chrono::steady_clock;
+namespace dravo::test {
 
 class QueryLoad {
 public:
+    using Clock = std::chrono::steady_clock;
+
     QueryLoad();
     ~QueryLoad();
     QueryLoad(const QueryLoad&) = delete;
@@ -29,7 +30,11 @@ public:
     static uint32_t SourceAddress(uint32_t index);
     static uint32_t SourceIndex(uint32_t address);
     // Sends the query to 127.0.0.1:port from source address `index`.
-    bool Send(uint16_t port, std::string_view query, uint32_t index);
+    bool Send(uint16_t port, std::string_view query, uint32_t index) {
+        return SendFrom(port, query, SourceAddress(index));
+    }
+    // Sends the query to 127.0.0.1:port from `address` (host byte order, any of 127.0.0.0/8).
+    bool SendFrom(uint16_t port, std::string_view query, uint32_t address);
     // Receives every datagram until `until`, calling back with the source index it came back to.
     using OnDatagram = std::function<void(uint32_t index, std::string_view datagram, Clock::time_point arrived)>;
     void Receive(Clock::time_point until, const OnDatagram& onDatagram);
@@ -60,4 +65,4 @@ private:
     uint16_t m_Port = 0;
 };
 
-} // namespace dravo::bench
+} // namespace dravo::test

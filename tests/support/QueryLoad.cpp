@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace dravo::bench {
+namespace dravo::test {
 
 namespace {
 
@@ -71,7 +71,7 @@ uint32_t QueryLoad::SourceIndex(uint32_t address) {
     return block * USABLE_PER_BLOCK + host - 1 - 1;
 }
 
-bool QueryLoad::Send(uint16_t port, std::string_view query, uint32_t index) {
+bool QueryLoad::SendFrom(uint16_t port, std::string_view query, uint32_t address) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -90,7 +90,7 @@ bool QueryLoad::Send(uint16_t port, std::string_view query, uint32_t index) {
     header->cmsg_type = IP_PKTINFO;
     header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
-    info.ipi_spec_dst.s_addr = htonl(SourceAddress(index));
+    info.ipi_spec_dst.s_addr = htonl(address);
     std::memcpy(CMSG_DATA(header), &info, sizeof info);
     return sendmsg(m_Socket, &message, MSG_DONTWAIT) == static_cast<ssize_t>(query.size());
 }
@@ -179,4 +179,4 @@ BareAnswerer::~BareAnswerer() {
     }
 }
 
-} // namespace dravo::bench
+} // namespace dravo::test
