@@ -41,8 +41,7 @@ std::string ReadOnlyFile::ReadAll(const std::filesystem::path& path, size_t maxB
     if (!file) {
         return error;
     }
-    const std::string tooLarge =
-        "Cannot read " + path.string() + ": larger than " + std::to_string(maxBytes) + " bytes.";
+    std::string tooLarge = "Cannot read " + path.string() + ": larger than " + std::to_string(maxBytes) + " bytes.";
     if (file->Size() > maxBytes) {
         return tooLarge;
     }

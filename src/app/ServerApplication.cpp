@@ -45,6 +45,15 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         ShowErrorBox(m_Windows, m_Options.m_Error);
         return ExitStatus::UsageError;
     }
+    if (const std::optional<ExitStatus> refused = TakeConfiguration()) {
+        return *refused;
+    }
+    const ExitStatus status = RunWithConfiguration();
+    m_InstanceLock.Release(); // the run, its save included, is over
+    return status;
+}
+
+ExitStatus ServerApplication::RunWithConfiguration() {
     StartLogFile();
     if (const std::optional<ExitStatus> failed = StartEngine()) {
         return *failed;
@@ -53,6 +62,19 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         return *ended;
     }
     return RunConsole();
+}
+
+std::optional<ExitStatus> ServerApplication::TakeConfiguration() {
+    std::string holder;
+    if (m_InstanceLock.Take(m_Options.m_ConfigPath, holder) != InstanceLock::Outcome::HeldByOther) {
+        return std::nullopt; // ours, or no lock to be had (a directory nobody may write): nothing to share
+    }
+    ShowErrorBox(m_Windows, "ERROR - Another DravoServ" +
+                                (holder.empty() ? std::string() : " (process " + holder + ")") +
+                                " runs with the configuration file \"" + m_Options.m_ConfigPath +
+                                "\"; the last to end would save over the other's settings.");
+    m_Windows.ShowNote("Stop that server first, or give this one a configuration file of its own with -CONFIG.");
+    return ExitStatus::StartupFailed;
 }
 
 std::optional<ExitStatus> ServerApplication::StartEngine() {

@@ -12,6 +12,7 @@
 #include "engine/loader/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/InstanceLock.h"
 #include "platform/SignalWatcher.h"
 #include "platform/window/WindowSystem.h"
 #include "settings/ResourceLocator.h"
@@ -60,6 +61,10 @@ private:
     std::optional<ExitStatus> RunSetup();
     // Hosts the game in the console window until it closes, then ends the run.
     ExitStatus RunConsole();
+    // One server per configuration file: refused (said) while another holds it.
+    std::optional<ExitStatus> TakeConfiguration();
+    // The run, while the configuration file is ours.
+    ExitStatus RunWithConfiguration();
     // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
     void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.
@@ -85,6 +90,7 @@ private:
     GameOptions m_GameOptions{};
     GameInfo m_GameInfo{};
     std::atomic<bool> m_EmptyExitEnabled{false};
+    InstanceLock m_InstanceLock; // the configuration file's, for the whole run
     std::unique_ptr<LogFile> m_LogFile;
     std::unique_ptr<SignalWatcher> m_Hangup; // ends before the log file it reopens
 };

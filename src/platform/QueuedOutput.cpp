@@ -14,7 +14,7 @@ namespace {
 // How long Finish waits for the writer to leave once it has been told to give up.
 constexpr std::chrono::milliseconds GIVE_UP_WAIT{200};
 // A text without a line feed goes on once it is this long.
-constexpr size_t MAX_PENDING_LINE = 64 * 1024;
+constexpr size_t MAX_PENDING_LINE = size_t{64} * 1024;
 
 std::string DroppedNote(uint64_t dropped, const std::string& streamName) {
     return "DravoServ: " + std::to_string(dropped) + (dropped == 1 ? " line was" : " lines were") +

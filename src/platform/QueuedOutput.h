@@ -30,7 +30,7 @@ namespace dravo {
 
 class QueuedOutput {
 public:
-    static constexpr size_t MAX_QUEUED_BYTES = 256 * 1024;
+    static constexpr size_t MAX_QUEUED_BYTES = size_t{256} * 1024;
     // How long the end of the program waits for what is still queued.
     static constexpr std::chrono::milliseconds FINISH_WAIT{1000};
 

@@ -191,6 +191,29 @@ TEST_F(StoppingTest, ALogReaderThatQuitsOrNeverReadsHoldsUpNoReopenAndNoEnd) {
     EXPECT_TRUE(Saved());
 }
 
+TEST_F(StoppingTest, ASecondServerOnTheSameConfigurationIsRefusedAndNamesTheFirst) {
+    MarkUnsaved();
+    auto first = StartServer();
+    // The second reaches the configuration through a link: the same file all the same.
+    std::filesystem::create_symlink("dravosrv.cfg", m_Game.Path() / "linked.cfg");
+    const test::ProcessResult second = test::RunProcess(
+        test::BinDir() / "dravoserv", {"-go", "-face", "headless", "-CONFIG", "linked.cfg"}, m_Game.Path(), "", 20s);
+    EXPECT_EQ(second.m_ExitStatus, 1) << second.m_Stderr;
+    EXPECT_NE(second.m_Stderr.find("ERROR - Another DravoServ (process " + std::to_string(first->Pid()) +
+                                   ") runs with the configuration file \"linked.cfg\""),
+              std::string::npos)
+        << second.m_Stderr;
+    first->WriteLine("/shutdown");
+    EXPECT_EQ(first->Wait(10s), 0) << first->Errors();
+    EXPECT_TRUE(Saved());
+    // Once the first has ended, the configuration is free again.
+    MarkUnsaved();
+    auto third = StartServer({"-CONFIG", "linked.cfg"});
+    third->WriteLine("/shutdown");
+    EXPECT_EQ(third->Wait(10s), 0) << third->Errors();
+    EXPECT_TRUE(Saved());
+}
+
 TEST_F(StoppingTest, AStopSignalDuringAStartUpThatBlocksEndsItWithinASecond) {
     MarkUnsaved();
     const std::string before = Configuration();
