@@ -45,6 +45,11 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         ShowErrorBox(m_Windows, m_Options.m_Error);
         return ExitStatus::UsageError;
     }
+    StartLogFile();
+    if (const std::optional<ExitStatus> failed = StartEngine()) {
+        return *failed;
+    }
+    // Once the directory is known to hold the game (nothing is written to one that does not).
     if (const std::optional<ExitStatus> refused = TakeConfiguration()) {
         return *refused;
     }
@@ -54,10 +59,6 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
 }
 
 ExitStatus ServerApplication::RunWithConfiguration() {
-    StartLogFile();
-    if (const std::optional<ExitStatus> failed = StartEngine()) {
-        return *failed;
-    }
     if (const std::optional<ExitStatus> ended = RunSetup()) {
         return *ended;
     }
