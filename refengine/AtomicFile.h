@@ -5,8 +5,11 @@
 // the old file or the new one, never a part; when anything fails the target
 // is left untouched and the temporary file is removed. A target that is a
 // symbolic link is followed: the file it names is replaced, in its own
-// directory, and the link stays. Temporary files that a killed save left behind
-// are removed by the next save of the same file.
+// directory, and the link stays. The temporary file is named
+// ".<name>.dravo-save-" and six random letters or digits, a name nobody else
+// uses, and a save holds it (locked, or open without sharing on Windows) until
+// its rename; those that a killed save left behind, and only those, are removed
+// by the next save of the same file.
 #pragma once
 
 #include <filesystem>
@@ -17,10 +20,12 @@ namespace dravo::ref {
 
 class AtomicFile {
 public:
+    static constexpr size_t TEMPORARY_RANDOM_LENGTH = 6;
+    // What the temporary files of a file of this name begin with.
+    static std::string TemporaryPrefix(const std::string& fileName) { return "." + fileName + ".dravo-save-"; }
+
     // Empty on success, else a sentence saying what failed.
     static std::string Write(const std::filesystem::path& target, std::string_view bytes);
-    // Reads a whole file of at most maxBytes; empty error on success.
-    static std::string Read(const std::filesystem::path& source, size_t maxBytes, std::string& bytes);
 };
 
 } // namespace dravo::ref

@@ -1,8 +1,8 @@
 // AtomicFile on POSIX systems: a temporary file from mkostemp, fsync, rename, and the directory synced.
 #include "AtomicFile.h"
 
+#include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -52,31 +52,69 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     return path;
 }
 
-// Temporary files of an earlier save that was killed before its rename: ".<name>.XXXXXX" beside the
-// file, old, and held by no writer (a writer keeps its temporary file locked until it is done).
-void RemoveStaleTemporaries(const std::filesystem::path& directory, const std::string& name) {
-    constexpr auto STALE_AFTER = std::chrono::seconds(10);
-    const std::string prefix = "." + name + ".";
+// True when the descriptor and the name are the same file: the name was not taken from under it.
+bool StillNamed(int fd, const std::filesystem::path& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
+}
+
+// True for a name that only a save of this file makes: the prefix and the six characters mkstemp adds.
+bool IsTemporaryName(const std::string& found, const std::string& prefix) {
+    if (found.size() != prefix.size() + AtomicFile::TEMPORARY_RANDOM_LENGTH ||
+        found.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    for (size_t at = prefix.size(); at < found.size(); ++at) {
+        if (std::isalnum(static_cast<unsigned char>(found[at])) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Temporary files of an earlier save that was killed before its rename: only our own name, and only one
+// that no save holds (a save keeps its temporary file locked until the rename), however young.
+void RemoveStaleTemporaries(const std::filesystem::path& directory, const std::string& prefix) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
-        const std::string found = entry.path().filename().string();
-        if (found.size() != prefix.size() + 6 || found.compare(0, prefix.size(), prefix) != 0 ||
-            !entry.is_regular_file(error)) {
+        if (!IsTemporaryName(entry.path().filename().string(), prefix)) {
             continue;
         }
-        const auto age = std::filesystem::file_time_type::clock::now() - entry.last_write_time(error);
-        if (error || age < STALE_AFTER) {
-            continue;
-        }
-        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0) {
             continue;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        struct stat status {};
+        // Held under the lock until it is gone; and still the file the name gives, not a new one by chance.
+        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            StillNamed(fd, entry.path())) {
             ::unlink(entry.path().c_str());
         }
         ::close(fd);
     }
+}
+
+// A new temporary file beside the target, created and locked; -1 with errno set when none can be made.
+// Between its creation and its lock another save may take it for stale and remove it: then it is made again.
+int CreateTemporary(const std::filesystem::path& directory, const std::string& prefix, std::filesystem::path& made) {
+    constexpr int ATTEMPTS = 10;
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        std::string pattern = (directory / (prefix + "XXXXXX")).string();
+        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return -1;
+        }
+        (void)::flock(fd, LOCK_EX); // ours until the rename: another save leaves it alone
+        if (StillNamed(fd, pattern)) {
+            made = pattern;
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // Flushes the directory entry of the rename; a failure here does not undo the save.
@@ -99,15 +137,14 @@ std::string AtomicFile::Write(const std::filesystem::path& named, std::string_vi
     if (directory.empty()) {
         directory = ".";
     }
-    RemoveStaleTemporaries(directory, target.filename().string());
-    std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    const std::string prefix = TemporaryPrefix(target.filename().string());
+    RemoveStaleTemporaries(directory, prefix);
+    std::filesystem::path temporary;
+    const int fd = CreateTemporary(directory, prefix, temporary);
     if (fd < 0) {
         const int cause = errno;
         return Describe("Cannot create a temporary file in", directory, cause);
     }
-    (void)::flock(fd, LOCK_EX); // ours until the rename: a later save leaves it alone
-    const std::filesystem::path temporary = pattern;
     // Keep the permissions of the file being replaced.
     struct stat existing {};
     const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NEW_FILE_MODE;

@@ -1,10 +1,12 @@
-// AtomicFile on Windows: a uniquely named temporary file, FlushFileBuffers, and MoveFileExW replacing the
-// target with write-through.
+// AtomicFile on Windows: a uniquely named temporary file opened without sharing, FlushFileBuffers, and
+// MoveFileExW replacing the target with write-through.
 #include "AtomicFile.h"
 
 #include <windows.h>
 
 #include <random>
+#include <string>
+#include <system_error>
 
 namespace dravo::ref {
 
@@ -45,6 +47,41 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// Six random letters and digits, as mkstemp makes them elsewhere.
+std::string RandomPart(std::random_device& seed) {
+    static constexpr char LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string part;
+    for (size_t i = 0; i < AtomicFile::TEMPORARY_RANDOM_LENGTH; ++i) {
+        part.push_back(LETTERS[seed() % (sizeof LETTERS - 1)]);
+    }
+    return part;
+}
+
+bool IsTemporaryName(const std::wstring& found, const std::wstring& prefix) {
+    if (found.size() != prefix.size() + AtomicFile::TEMPORARY_RANDOM_LENGTH ||
+        found.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    for (size_t at = prefix.size(); at < found.size(); ++at) {
+        const wchar_t c = found[at];
+        if (!((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Temporary files of a save that was killed before its rename, by our own name only. A save under way
+// holds its file open without sharing, so deleting that one fails and it stays.
+void RemoveStaleTemporaries(const std::filesystem::path& directory, const std::wstring& prefix) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+        if (IsTemporaryName(entry.path().filename().wstring(), prefix) && entry.is_regular_file(error)) {
+            DeleteFileW(entry.path().c_str());
+        }
+    }
+}
+
 } // namespace
 
 std::string AtomicFile::Write(const std::filesystem::path& target, std::string_view bytes) {
@@ -55,12 +92,14 @@ std::string AtomicFile::Write(const std::filesystem::path& target, std::string_v
     if (directory.empty()) {
         directory = ".";
     }
+    const std::filesystem::path prefix = TemporaryPrefix(target.filename().string());
+    RemoveStaleTemporaries(directory, prefix.wstring());
     std::random_device seed;
     std::filesystem::path temporary;
     HANDLE created = INVALID_HANDLE_VALUE;
     DWORD cause = 0;
     for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = directory / ("." + target.filename().string() + "." + std::to_string(seed() % 1000000u));
+        temporary = directory / (prefix.string() + RandomPart(seed));
         created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         cause = GetLastError();
         if (created == INVALID_HANDLE_VALUE && cause != ERROR_FILE_EXISTS) {

@@ -1,7 +1,7 @@
 // DirectoryMount: an unpacked resource directory on disk.
 #include "DirectoryMount.h"
 
-#include "AtomicFile.h"
+#include "ReadOnlyFile.h"
 #include "ResourcePath.h"
 
 #include <system_error>
@@ -38,7 +38,7 @@ std::optional<std::string> DirectoryMount::ReadFile(const ResourcePathParts& fil
     }
     const std::optional<std::filesystem::path> path = ResourcePath::Resolve(m_Root, file, false);
     std::string bytes;
-    if (!path || !AtomicFile::Read(*path, MAX_FILE_SIZE, bytes).empty()) {
+    if (!path || !ReadOnlyFile::ReadAll(*path, MAX_FILE_SIZE, bytes).empty()) {
         return std::nullopt;
     }
     return bytes;

@@ -1,11 +1,11 @@
 // RezArchive: a ".rez" archive opened for reading (layout in RezFormat.h).
 #include "RezArchive.h"
 
+#include "ReadOnlyFile.h"
 #include "ResourcePath.h"
 #include "RezFormat.h"
 #include "TextUtil.h"
 
-#include <fstream>
 #include <unordered_set>
 
 namespace dravo::ref {
@@ -18,11 +18,6 @@ uint32_t ReadUint(const unsigned char* bytes, size_t count) {
         value = (value << 8) | bytes[i];
     }
     return value;
-}
-
-bool ReadExactly(std::ifstream& stream, void* buffer, size_t count) {
-    stream.read(static_cast<char*>(buffer), static_cast<std::streamsize>(count));
-    return stream && static_cast<size_t>(stream.gcount()) == count;
 }
 
 // True when the first `count` parts of `entry` name `directory`, without regard to case.
@@ -86,9 +81,9 @@ std::string RezArchive::CheckName(std::string_view name) {
 namespace {
 
 // The header: magic, version, size and entry count. Empty when it is good; `count` is then set.
-std::string CheckHeader(std::ifstream& stream, uint64_t fileSize, uint32_t& count) {
+std::string CheckHeader(const ReadOnlyFile& file, uint64_t fileSize, uint32_t& count) {
     unsigned char header[RezFormat::HEADER_SIZE];
-    if (fileSize < RezFormat::HEADER_SIZE || !ReadExactly(stream, header, sizeof header)) {
+    if (fileSize < RezFormat::HEADER_SIZE || !file.ReadExactly(0, header, sizeof header)) {
         return "it is too short to hold an archive header";
     }
     if (std::string_view(reinterpret_cast<const char*>(header), RezFormat::MAGIC.size()) != RezFormat::MAGIC) {
@@ -108,13 +103,13 @@ std::string CheckHeader(std::ifstream& stream, uint64_t fileSize, uint32_t& coun
 }
 
 // The entry table after the header; `position` ends where the file's data area begins.
-std::string ReadEntries(std::ifstream& stream, uint64_t fileSize, uint32_t count,
+std::string ReadEntries(const ReadOnlyFile& file, uint64_t fileSize, uint32_t count,
                         std::vector<RezArchive::Entry>& entries, uint64_t& position) {
     entries.reserve(count);
     position = RezFormat::HEADER_SIZE;
     for (uint32_t i = 0; i < count; ++i) {
         unsigned char fixed[RezFormat::ENTRY_FIXED_SIZE];
-        if (position + sizeof fixed > fileSize || !ReadExactly(stream, fixed, sizeof fixed)) {
+        if (position + sizeof fixed > fileSize || !file.ReadExactly(position, fixed, sizeof fixed)) {
             return "its entry table runs past the end of the file";
         }
         const uint32_t nameLength = ReadUint(fixed + 8, 2);
@@ -123,7 +118,7 @@ std::string ReadEntries(std::ifstream& stream, uint64_t fileSize, uint32_t count
             return "entry " + std::to_string(i) + " has a bad name length";
         }
         std::string name(nameLength, '\0');
-        if (!ReadExactly(stream, name.data(), nameLength)) {
+        if (!file.ReadExactly(position, name.data(), nameLength)) {
             return "its entry table runs past the end of the file";
         }
         position += nameLength;
@@ -152,25 +147,19 @@ std::string CheckDataAreas(const std::vector<RezArchive::Entry>& entries, uint64
 } // namespace
 
 std::unique_ptr<RezArchive> RezArchive::Open(const std::filesystem::path& path, std::string& error) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        error = "Cannot open the archive " + path.string() + ".";
+    // A FIFO, a device or a directory of that name is refused here, without waiting on it.
+    const std::optional<ReadOnlyFile> file = ReadOnlyFile::Open(path, error);
+    if (!file) {
+        error = "The archive " + path.string() + " cannot be used. " + error;
         return nullptr;
     }
-    stream.seekg(0, std::ios::end);
-    const std::streamoff endPosition = stream.tellg();
-    stream.seekg(0, std::ios::beg);
-    if (endPosition < 0 || !stream) {
-        error = "Cannot read the archive " + path.string() + ".";
-        return nullptr;
-    }
-    const auto fileSize = static_cast<uint64_t>(endPosition);
+    const uint64_t fileSize = file->Size();
     uint32_t count = 0;
     std::vector<Entry> entries;
     uint64_t dataStart = 0;
-    std::string problem = CheckHeader(stream, fileSize, count);
+    std::string problem = CheckHeader(*file, fileSize, count);
     if (problem.empty()) {
-        problem = ReadEntries(stream, fileSize, count, entries, dataStart);
+        problem = ReadEntries(*file, fileSize, count, entries, dataStart);
     }
     if (problem.empty()) {
         problem = CheckDataAreas(entries, dataStart, fileSize);
@@ -207,11 +196,12 @@ std::optional<std::string> RezArchive::ReadFile(const ResourcePathParts& file) c
         if (entry.m_Parts.size() != file.size() || !StartsWith(entry.m_Parts, file)) {
             continue;
         }
-        std::ifstream stream(m_Path, std::ios::binary);
+        // Opened again, as checked as the first time: the name may have been given to a FIFO since.
+        std::string error;
+        const std::optional<ReadOnlyFile> archive = ReadOnlyFile::Open(m_Path, error);
         std::string bytes(entry.m_Size, '\0');
-        stream.seekg(entry.m_Offset);
         // The file may have been changed since it was opened: a short read is a failure.
-        if (!stream || !ReadExactly(stream, bytes.data(), bytes.size())) {
+        if (!archive || !archive->ReadExactly(entry.m_Offset, bytes.data(), bytes.size())) {
             return std::nullopt;
         }
         return bytes;

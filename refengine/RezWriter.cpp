@@ -1,7 +1,7 @@
 // RezWriter: builds ".rez" archives (layout in RezFormat.h).
 #include "RezWriter.h"
 
-#include "AtomicFile.h"
+#include "ReadOnlyFile.h"
 #include "RezArchive.h"
 #include "RezFormat.h"
 #include "TextUtil.h"
@@ -83,7 +83,7 @@ std::vector<RezWriter::File> RezWriter::CollectDirectory(const std::filesystem::
         std::string name = std::filesystem::relative(entries->path(), directory, code).generic_string();
         std::replace(name.begin(), name.end(), '/', '\\');
         File file{name, {}};
-        if (std::string problem = AtomicFile::Read(entries->path(), MAX_COLLECTED_FILE, file.m_Bytes);
+        if (std::string problem = ReadOnlyFile::ReadAll(entries->path(), MAX_COLLECTED_FILE, file.m_Bytes);
             !problem.empty()) {
             error = problem;
             return {};

@@ -3,6 +3,7 @@
 
 #include "AtomicFile.h"
 #include "EnginePlatform.h"
+#include "ReadOnlyFile.h"
 #include "TextUtil.h"
 #include "VariablesFile.h"
 
@@ -116,11 +117,12 @@ int32_t Server::ReadVariablesFile(const char* path) {
         if (path == nullptr || *path == '\0') {
             return Fail(STATUS_FAILED, "No variables file was named.");
         }
-        std::string text;
-        if (std::string error = AtomicFile::Read(path, MAX_VARIABLES_FILE_SIZE, text); !error.empty()) {
+        std::string error;
+        std::optional<VariablesFile::Parsed> read = ReadVariables(path, error);
+        if (!read) {
             return Fail(STATUS_FAILED, std::move(error));
         }
-        VariablesFile::Parsed parsed = VariablesFile::Parse(text, path);
+        VariablesFile::Parsed& parsed = *read;
         AppHandler* handler = nullptr;
         {
             std::lock_guard lock(m_Mutex);
@@ -135,6 +137,32 @@ int32_t Server::ReadVariablesFile(const char* path) {
         Deliver(handler, parsed.m_Problems);
         return ENGINE_STATUS_OK;
     });
+}
+
+std::optional<VariablesFile::Parsed> Server::ReadVariables(const std::filesystem::path& path, std::string& error) {
+    const std::optional<ReadOnlyFile> file = ReadOnlyFile::Open(path, error);
+    if (!file) {
+        return std::nullopt;
+    }
+    if (file->Size() > MAX_VARIABLES_FILE_SIZE) {
+        error = "Cannot read " + path.string() + ": it is larger than " +
+                std::to_string(MAX_VARIABLES_FILE_SIZE >> 20) + " MiB, more than a variables file may be.";
+        return std::nullopt;
+    }
+    // Read and parsed a piece at a time: what stays is what the file sets, not the file.
+    VariablesFile::Reader reader(path.string());
+    char chunk[16384];
+    uint64_t offset = 0;
+    while (const size_t got = file->ReadAt(offset, chunk, sizeof chunk)) {
+        offset += got;
+        if (offset > MAX_VARIABLES_FILE_SIZE) { // it grew while it was read
+            error = "Cannot read " + path.string() + ": it grew past " + std::to_string(MAX_VARIABLES_FILE_SIZE >> 20) +
+                    " MiB while it was read.";
+            return std::nullopt;
+        }
+        reader.Feed(std::string_view(chunk, got));
+    }
+    return reader.Finish();
 }
 
 int32_t Server::WriteVariablesFile(const char* path) {

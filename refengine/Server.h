@@ -27,10 +27,12 @@
 #include "NetworkServices.h"
 #include "ResourceSet.h"
 #include "VariableStore.h"
+#include "VariablesFile.h"
 #include "engine/AppHandler.h"
 #include "engine/EngineServer.h"
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -96,6 +98,8 @@ private:
         return failure;
     }
     void NoteFailure(const char* text) noexcept;
+    // A variables file read through the bounded reader, or nothing with `error` saying why.
+    static std::optional<VariablesFile::Parsed> ReadVariables(const std::filesystem::path& path, std::string& error);
     // Records the error (taking the lock) and returns `failure`.
     template <typename Result> Result Fail(Result failure, std::string text) {
         std::lock_guard lock(m_Mutex);

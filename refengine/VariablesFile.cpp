@@ -1,7 +1,10 @@
 // VariablesFile: the text form in which the engine saves its console variables.
 #include "VariablesFile.h"
 
+#include "TextUtil.h"
+
 #include <optional>
+#include <utility>
 
 namespace dravo::ref {
 
@@ -174,35 +177,101 @@ std::string VariablesFile::Compose(const VariableStore& store, const VariablesFi
 }
 
 VariablesFile::Parsed VariablesFile::Parse(std::string_view text, std::string_view fileLabel) {
-    Parsed parsed;
-    if (text.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
-        text.remove_prefix(BYTE_ORDER_MARK.size());
-    }
-    if (const size_t firstBreak = text.find('\n'); firstBreak != std::string_view::npos) {
-        parsed.m_LineBreak = firstBreak > 0 && text[firstBreak - 1] == '\r' ? "\r\n" : "\n";
-    }
-    size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#' || line.substr(first, 2) == "//") {
+    Reader reader(fileLabel);
+    reader.Feed(text);
+    return reader.Finish();
+}
+
+void VariablesFile::Reader::Feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const size_t end = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, end);
+        if (m_Overlong) {
+            // The shown part is kept already; the rest of the line goes.
+        } else if (m_Line.size() + piece.size() > MAX_LINE_LENGTH) {
+            m_Line.append(piece.substr(0, MAX_LINE_LENGTH - m_Line.size()));
+            m_Overlong = true;
+        } else if (end != std::string_view::npos && m_Line.empty()) {
+            NoteLineEnd(piece);
+            TakeLine(piece); // the whole line is here: no copy
+            bytes.remove_prefix(end + 1);
             continue;
-        }
-        std::string error;
-        if (std::optional<Variable> variable = ParseLine(line.substr(first), error)) {
-            parsed.m_Variables.push_back(std::move(*variable));
         } else {
-            parsed.m_Problems.push_back(std::string(fileLabel) + ":" + std::to_string(lineNumber) +
-                                        ": skipped a line: " + error + ": " + ShownLine(line));
+            m_Line.append(piece);
         }
+        if (end == std::string_view::npos) {
+            return;
+        }
+        bytes.remove_prefix(end + 1);
+        std::string line;
+        line.swap(m_Line);
+        NoteLineEnd(line);
+        TakeLine(line);
     }
+}
+
+void VariablesFile::Reader::NoteLineEnd(std::string_view line) {
+    if (m_LineNumber == 0) {
+        m_Parsed.m_LineBreak = !line.empty() && line.back() == '\r' ? "\r\n" : "\n";
+    }
+}
+
+VariablesFile::Parsed VariablesFile::Reader::Finish() {
+    if (!m_Line.empty() || m_Overlong) {
+        std::string line;
+        line.swap(m_Line);
+        TakeLine(line);
+    }
+    if (m_Parsed.m_SkippedLines > MAX_REPORTED_LINES) {
+        m_Parsed.m_Problems.push_back(m_Label + ": " + std::to_string(m_Parsed.m_SkippedLines - MAX_REPORTED_LINES) +
+                                      " more lines were skipped; only the first " + std::to_string(MAX_REPORTED_LINES) +
+                                      " are shown.");
+    }
+    Parsed parsed = std::move(m_Parsed);
+    m_Parsed = {};
+    m_Index.clear();
     return parsed;
+}
+
+void VariablesFile::Reader::TakeLine(std::string_view line) {
+    ++m_LineNumber;
+    const bool overlong = std::exchange(m_Overlong, false);
+    if (m_LineNumber == 1 && line.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
+        line.remove_prefix(BYTE_ORDER_MARK.size());
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == '#' || line.substr(first, 2) == "//") {
+        return;
+    }
+    if (overlong) {
+        Skip(line, "the line is longer than " + std::to_string(MAX_LINE_LENGTH) + " bytes");
+        return;
+    }
+    std::string error;
+    if (std::optional<Variable> variable = ParseLine(line.substr(first), error)) {
+        Keep(std::move(*variable));
+    } else {
+        Skip(line, error);
+    }
+}
+
+void VariablesFile::Reader::Keep(Variable variable) {
+    const auto [found, added] = m_Index.try_emplace(TextUtil::ToLower(variable.m_Name), m_Parsed.m_Variables.size());
+    if (added) {
+        m_Parsed.m_Variables.push_back(std::move(variable));
+    } else {
+        m_Parsed.m_Variables[found->second].m_Text = std::move(variable.m_Text);
+    }
+}
+
+void VariablesFile::Reader::Skip(std::string_view line, const std::string& error) {
+    if (++m_Parsed.m_SkippedLines <= MAX_REPORTED_LINES) {
+        m_Parsed.m_Problems.push_back(m_Label + ":" + std::to_string(m_LineNumber) + ": skipped a line: " + error +
+                                      ": " + ShownLine(line));
+    }
 }
 
 } // namespace dravo::ref

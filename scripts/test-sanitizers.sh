@@ -20,4 +20,4 @@ cd "$build"
 # of a FIFO never returns, so under it the signal is never seen; the plain build runs that test.
 "${lock[@]}" ctest --no-tests=error --output-on-failure -j2 \
     -E '^StoppingTest\.AStopSignalDuringAStartUpThatBlocks' \
-    -R '^(ServerSession|WorkerThread|BlockingPool|HttpGet|GameMessages|ConsoleLog|ConsoleWindow|KickQueue|WindowThreadQueue|Headless|Hosting|StartUp|RegistrationSender|WebRegistrar|InternetPresence|StopSignals|SignalWatcher|QueryReporterMaster|StoppingTest|SessionFacts|FleetClientTest|HttpStream|FleetTest\.(ReadyComes|ShutdownComes|LabelsFollow))'
+    -R '^(ServerSession|WorkerThread|BlockingPool|HttpGet|GameMessages|ConsoleLog|ConsoleWindow|KickQueue|QueuedOutput|LogFile|FifoLog|WindowThreadQueue|Headless|Hosting|StartUp|RegistrationSender|WebRegistrar|InternetPresence|StopSignals|SignalWatcher|QueryReporterMaster|StoppingTest|SessionFacts|FleetClientTest|HttpStream|FleetTest\.(ReadyComes|ShutdownComes|LabelsFollow))'

@@ -55,6 +55,8 @@ file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration|container)/")
 # Layers that exist on POSIX systems only, or tests that drive them through POSIX calls.
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/SignalWatcher|app/StopSignals)_test\\.cpp$")
+# Pipes and FIFOs as POSIX systems have them.
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/QueuedOutput|app/LogFileFifo)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/terminal/")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/(LineReader|headless/HeadlessWindowSystem)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/WindowThreadQueue_test\\.cpp$")

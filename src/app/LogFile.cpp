@@ -3,6 +3,7 @@
 
 #include "app/LogTimestamp.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace dravo {
@@ -17,6 +18,12 @@ LogFile::~LogFile() {
     }
     m_Wake.notify_all();
     if (m_Writer.joinable()) {
+        {
+            std::unique_lock lock(m_QueueMutex);
+            if (!m_Handled.wait_for(lock, FINISH_WAIT, [this] { return m_WriterDone; })) {
+                m_GiveUp = true; // seen by a waiting write within its slice
+            }
+        }
         m_Writer.join();
     }
     CloseFile();
@@ -31,6 +38,9 @@ bool LogFile::Open() {
 void LogFile::Reopen() {
     {
         std::scoped_lock lock(m_QueueMutex);
+        if (!m_Queue.empty() && m_Queue.back().m_Reopen) {
+            return; // one reopen already waits, and nothing since
+        }
         m_Queue.push_back(Entry{{}, true});
         ++m_QueuedCount;
     }
@@ -64,9 +74,22 @@ void LogFile::WriteLine(std::string_view line) {
         m_QueuedCount += stamped.size();
         for (std::string& text : stamped) {
             m_Queue.push_back(Entry{std::move(text), false});
+            ++m_QueuedLines;
         }
+        CapQueue();
     }
     m_Wake.notify_all();
+}
+
+void LogFile::CapQueue() {
+    while (m_QueuedLines > MAX_HELD_LINES) {
+        const auto oldest =
+            std::find_if(m_Queue.begin(), m_Queue.end(), [](const Entry& entry) { return !entry.m_Reopen; });
+        m_Queue.erase(oldest);
+        --m_QueuedLines;
+        ++m_QueueDropped;
+        ++m_HandledCount; // done with, for Flush
+    }
 }
 
 void LogFile::SetNoticeHandler(NoticeHandler handler) {
@@ -86,6 +109,8 @@ void LogFile::Run() {
         m_Wake.wait(lock, [this] { return m_Stop || !m_Queue.empty(); });
         std::deque<Entry> entries;
         entries.swap(m_Queue);
+        m_QueuedLines = 0;
+        m_Dropped += std::exchange(m_QueueDropped, 0);
         const bool stop = m_Stop;
         lock.unlock();
 
@@ -111,9 +136,24 @@ void LogFile::Run() {
         lock.lock();
         m_HandledCount += entries.size();
         m_Handled.notify_all();
-        if (stop && m_Queue.empty()) {
+        if (stop && (m_Queue.empty() || m_GiveUp)) {
+            m_Dropped += std::exchange(m_QueueDropped, 0) + m_QueuedLines;
+            lock.unlock();
+            SayUnwritten();
+            lock.lock();
+            m_WriterDone = true;
+            m_Handled.notify_all();
             return;
         }
+    }
+}
+
+void LogFile::SayUnwritten() {
+    const uint64_t unwritten = m_Dropped + m_Held.size();
+    if (unwritten > 0) {
+        std::scoped_lock lock(m_NoticeMutex);
+        m_Errors << "DravoServ: ERROR - " << unwritten << " log lines were never written to the log file \"" << m_Path
+                 << "\"." << std::endl;
     }
 }
 
@@ -146,21 +186,29 @@ void LogFile::WriteHeld() {
         const std::string note = LocalLogTimestamp(m_Now()) + ' ' + std::to_string(m_Dropped) +
                                  " earlier log lines could not be written and were dropped.\n";
         std::string error;
-        if (!m_File.Write(note, error)) {
-            Trouble(error);
+        if (!m_File.Write(note, error, &m_GiveUp)) {
+            Failed(error);
             return;
         }
         m_Dropped = 0;
     }
     while (!m_Held.empty()) {
         std::string error;
-        if (!m_File.Write(m_Held.front(), error)) {
-            Trouble(error);
+        if (!m_File.Write(m_Held.front(), error, &m_GiveUp)) {
+            Failed(error);
             return;
         }
         m_Held.pop_front();
     }
     m_Failing = false; // written: the next trouble is a new one
+}
+
+void LogFile::Failed(const std::string& reason) {
+    if (reason == AppendFile::GAVE_UP) {
+        return; // the end, not a trouble
+    }
+    Trouble(reason);
+    CloseFile(); // the next line opens it anew: a FIFO's next reader, a file the operator mended
 }
 
 void LogFile::Trouble(const std::string& reason) {

@@ -6,14 +6,23 @@
 // close and reopen the file, for log rotation. When the file cannot be opened or
 // written, the trouble is said once (on the error stream and through the notice
 // handler, into the console log), the lines are kept (up to MAX_HELD_LINES) and
-// every later line tries again; the console log itself goes on regardless. A
-// successful reopen says "Log file reopened." in the console log (and so as the
-// first line of the new file).
+// every later line tries again (a file that failed is opened anew); the console
+// log itself goes on regardless. A successful reopen says "Log file reopened."
+// in the console log (and so as the first line of the new file).
+//
+// Nothing here waits for a reader: a FIFO with nobody reading it is a file that
+// cannot be opened, and while a reader does not read, the writer waits for it
+// alone. Lines that wait are capped at MAX_HELD_LINES whichever side of the
+// writer they wait on; the oldest go first, counted, and the file says how many
+// once it can be written. The destructor gives the writer FINISH_WAIT to write
+// what is left, then has it give up, and says on the error stream how many lines
+// were never written.
 #pragma once
 
 #include "host/LogSink.h"
 #include "platform/AppendFile.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -36,7 +45,9 @@ public:
 
     // `errors` receives the trouble messages as "DravoServ: <message>" lines.
     LogFile(std::string path, std::ostream& errors, TimeSource now = std::chrono::system_clock::now);
-    // Writes what is queued (as far as the file allows), then stops the writer.
+    static constexpr std::chrono::milliseconds FINISH_WAIT{1000};
+
+    // Writes what is queued (as far as the file allows, within FINISH_WAIT), then stops the writer.
     ~LogFile() override;
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
@@ -56,12 +67,18 @@ public:
 
 private:
     void Run();
+    // Under m_QueueMutex: drops the oldest queued line (counted) once too many wait.
+    void CapQueue();
+    // Writer thread, at its end: says how many lines were never written.
+    void SayUnwritten();
     // Writer thread: opens the file when it is closed; false (said once) when it cannot.
     bool EnsureOpen();
     void CloseFile();
     // Writer thread: writes the held lines in order; stops at the first failure.
     void WriteHeld();
     void Hold(std::string line);
+    // A write that failed: the trouble said, the file closed (a give-up at the end is no trouble).
+    void Failed(const std::string& reason);
     // Says a trouble once per outage.
     void Trouble(const std::string& reason);
     void Notice(const std::string& notice);
@@ -82,8 +99,12 @@ private:
     };
     std::deque<Entry> m_Queue;   // in order: lines written before a reopen go to the old file
     uint64_t m_QueuedCount = 0;  // entries queued so far
-    uint64_t m_HandledCount = 0; // entries the writer has taken and handled
+    uint64_t m_HandledCount = 0; // entries the writer has taken and handled (or dropped)
+    size_t m_QueuedLines = 0;    // lines in m_Queue
+    uint64_t m_QueueDropped = 0; // lines dropped from m_Queue, not yet told to the writer
     bool m_Stop = false;
+    bool m_WriterDone = false;
+    std::atomic<bool> m_GiveUp{false}; // the end: a write that waits for a reader ends now
 
     // Writer thread only.
     AppendFile m_File;

@@ -50,10 +50,33 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     if (const std::optional<ExitStatus> failed = StartEngine()) {
         return *failed;
     }
+    // Once the directory is known to hold the game (nothing is written to one that does not).
+    if (const std::optional<ExitStatus> refused = TakeConfiguration()) {
+        return *refused;
+    }
+    const ExitStatus status = RunWithConfiguration();
+    m_InstanceLock.Release(); // the run, its save included, is over
+    return status;
+}
+
+ExitStatus ServerApplication::RunWithConfiguration() {
     if (const std::optional<ExitStatus> ended = RunSetup()) {
         return *ended;
     }
     return RunConsole();
+}
+
+std::optional<ExitStatus> ServerApplication::TakeConfiguration() {
+    std::string holder;
+    if (m_InstanceLock.Take(m_Options.m_ConfigPath, holder) != InstanceLock::Outcome::HeldByOther) {
+        return std::nullopt; // ours, or no lock to be had (a directory nobody may write): nothing to share
+    }
+    ShowErrorBox(m_Windows, "ERROR - Another DravoServ" +
+                                (holder.empty() ? std::string() : " (process " + holder + ")") +
+                                " runs with the configuration file \"" + m_Options.m_ConfigPath +
+                                "\"; the last to end would save over the other's settings.");
+    m_Windows.ShowNote("Stop that server first, or give this one a configuration file of its own with -CONFIG.");
+    return ExitStatus::StartupFailed;
 }
 
 std::optional<ExitStatus> ServerApplication::StartEngine() {
@@ -139,8 +162,14 @@ ExitStatus ServerApplication::EndRun() {
     EngineServer* server = m_Library.GetServer();
     SettingsStore store(server);
     store.StoreAllSettings(m_Settings, m_GameOptions);
-    if (m_Notes.m_ConfigurationProblems) {
-        KeepOriginalConfiguration();
+    std::string noCopy;
+    if (m_Notes.m_ConfigurationProblems && !KeepOriginalConfiguration(noCopy)) {
+        // Saving would lose the lines that could not be read, with nothing left to find them in.
+        m_Library.UnloadServerLibrary();
+        ShowErrorBox(m_Windows, "ERROR - Unable to save the configuration file \"" + m_Options.m_ConfigPath + "\".");
+        m_Windows.ShowNote("Some of its lines could not be read and no copy of it could be kept (" + noCopy +
+                           "), so it is left as it was.");
+        return ExitStatus::SaveFailed;
     }
     const bool saved = store.SaveSettingsFile(m_Options.m_ConfigPath);
     const std::string cause = saved ? std::string() : LastEngineError(server);
@@ -155,28 +184,39 @@ ExitStatus ServerApplication::EndRun() {
     return ExitStatus::Success;
 }
 
-void ServerApplication::KeepOriginalConfiguration() {
-    const std::filesystem::path original = m_Options.m_ConfigPath;
+bool ServerApplication::KeepOriginalConfiguration(std::string& failure) {
+    std::filesystem::path original = m_Options.m_ConfigPath;
+    std::error_code error;
+    // A link's copy goes beside its target, the file that the save rewrites.
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(original, error))) {
+        std::filesystem::path target = std::filesystem::canonical(original, error);
+        if (error) {
+            failure = "the link " + original.string() + " leads nowhere: " + error.message();
+            return false;
+        }
+        original = std::move(target);
+    }
     // Never over an earlier copy: <file>.orig, then <file>.orig.1, .orig.2...
     constexpr int MAX_COPIES = 1000;
+    failure = "every name for a copy, up to " + original.string() + std::string(ORIGINAL_SUFFIX) + "." +
+              std::to_string(MAX_COPIES - 1) + ", is taken";
     for (int number = 0; number < MAX_COPIES; ++number) {
         std::filesystem::path copy = original;
         copy +=
             number == 0 ? std::string(ORIGINAL_SUFFIX) : std::string(ORIGINAL_SUFFIX) + "." + std::to_string(number);
-        std::error_code error;
         if (std::filesystem::exists(std::filesystem::symlink_status(copy, error))) {
             continue;
         }
-        if (std::filesystem::copy_file(original, copy, std::filesystem::copy_options::none, error)) {
-            m_Windows.ShowNote("Some lines of " + original.string() +
-                               " could not be read and are not saved again; the file as it was is kept as " +
-                               copy.string() + ".");
-        } else {
-            m_Windows.ShowNote("Some lines of " + original.string() + " could not be read; keeping a copy as " +
-                               copy.string() + " failed: " + error.message() + ".");
+        if (!std::filesystem::copy_file(original, copy, std::filesystem::copy_options::none, error)) {
+            failure = "as " + copy.string() + ": " + error.message();
+            return false;
         }
-        return;
+        m_Windows.ShowNote("Some lines of " + original.string() +
+                           " could not be read and are not saved again; the file as it was is kept as " +
+                           copy.string() + ".");
+        return true;
     }
+    return false;
 }
 
 } // namespace dravo

@@ -12,6 +12,7 @@
 #include "engine/loader/ServerLibrary.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/InstanceLock.h"
 #include "platform/SignalWatcher.h"
 #include "platform/window/WindowSystem.h"
 #include "settings/ResourceLocator.h"
@@ -60,13 +61,18 @@ private:
     std::optional<ExitStatus> RunSetup();
     // Hosts the game in the console window until it closes, then ends the run.
     ExitStatus RunConsole();
+    // One server per configuration file: refused (said) while another holds it.
+    std::optional<ExitStatus> TakeConfiguration();
+    // The run, while the configuration file is ours.
+    ExitStatus RunWithConfiguration();
     // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
     void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
     // Lines of the configuration file could not be read: before the save writes over them, the file
-    // as the operator wrote it is kept beside it, and a note says where.
-    void KeepOriginalConfiguration();
+    // as the operator wrote it is kept beside the real file (a link's target), and a note says where.
+    // False, with the reason, when no copy could be kept: the save must then leave the file alone.
+    bool KeepOriginalConfiguration(std::string& failure);
 
     bool StoppedDuringStartup() const { return m_Stops != nullptr && m_Stops->StoppedDuringStartup(); }
 
@@ -84,6 +90,7 @@ private:
     GameOptions m_GameOptions{};
     GameInfo m_GameInfo{};
     std::atomic<bool> m_EmptyExitEnabled{false};
+    InstanceLock m_InstanceLock; // the configuration file's, for the whole run
     std::unique_ptr<LogFile> m_LogFile;
     std::unique_ptr<SignalWatcher> m_Hangup; // ends before the log file it reopens
 };

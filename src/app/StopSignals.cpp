@@ -2,14 +2,15 @@
 #include "app/StopSignals.h"
 
 #include <cstdlib>
+#include <iostream>
 #include <utility>
 
 namespace dravo {
 
-StopSignals::StopSignals(std::function<void(int)> exitNow)
-    : m_ExitNow(exitNow ? std::move(exitNow) : [](int status) { std::_Exit(status); }),
+StopSignals::StopSignals(std::function<void(int)> exitNow, std::chrono::milliseconds stopLimit)
+    : m_ExitNow(exitNow ? std::move(exitNow) : [](int status) { std::_Exit(status); }), m_StopLimit(stopLimit),
       // Started now: a thread cannot be started while a start-up step holds the loader's lock.
-      m_Watch([this] { WatchStartup(); }),
+      m_Watch([this] { Watch(); }),
       m_Watcher({Signal::Terminate, Signal::Interrupt}, [this](Signal) { OnStopSignal(); }) {}
 
 StopSignals::~StopSignals() {
@@ -57,6 +58,7 @@ void StopSignals::EndStartup() {
 void StopSignals::OnStopSignal() {
     {
         std::scoped_lock lock(m_Mutex);
+        m_StopAsked = true;
         if (m_InStartup) {
             m_StoppedDuringStartup = true;
         }
@@ -83,17 +85,33 @@ void StopSignals::AskWindows() {
     m_Windows->RequestClose();
 }
 
-void StopSignals::WatchStartup() {
+void StopSignals::Watch() {
     std::unique_lock lock(m_Mutex);
-    m_Changed.wait(lock, [this] { return m_Finished || !m_InStartup || m_StoppedDuringStartup; });
-    if (m_Finished || !m_InStartup) {
+    m_Changed.wait(lock, [this] { return m_Finished || m_StopAsked; });
+    if (m_Finished || !WatchStartup(lock)) {
         return;
     }
-    if (m_Changed.wait_for(lock, STARTUP_STOP_LIMIT, [this] { return m_Taken || m_Finished || !m_InStartup; })) {
+    const auto since = std::chrono::steady_clock::now();
+    if (m_Changed.wait_for(lock, m_StopLimit, [this] { return m_Finished; })) {
         return;
+    }
+    // Something the stop waits for does not end (an engine frame that never returns): end without it.
+    const auto waited = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - since);
+    std::cerr << "DravoServ: ERROR - The stop did not end within " << waited.count()
+              << " seconds; the program ends now, without saving the configuration." << std::endl;
+    m_ExitNow(STOPPED_EXIT_STATUS);
+}
+
+bool StopSignals::WatchStartup(std::unique_lock<std::mutex>& lock) {
+    if (!m_StoppedDuringStartup) {
+        return true;
+    }
+    if (m_Changed.wait_for(lock, STARTUP_STOP_LIMIT, [this] { return m_Taken || m_Finished || !m_InStartup; })) {
+        return !m_Finished;
     }
     // A start-up step blocks the window thread: nothing has been saved, so end here.
     m_ExitNow(STOPPED_EXIT_STATUS);
+    return false;
 }
 
 } // namespace dravo

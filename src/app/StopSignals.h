@@ -8,8 +8,13 @@
 // and saves. Before the game is hosted (EndStartup) a signal also ends start-up:
 // the program stops without saving, and when the window thread does not take the
 // request within STARTUP_STOP_LIMIT (a start-up step that blocks), the process
-// ends there and then with STOPPED_EXIT_STATUS. The signal thread calls the
-// handler; everything here is safe from any thread.
+// ends there and then with STOPPED_EXIT_STATUS. Once hosted, a stop signal
+// ends the run within STOP_LIMIT: the normal end (hosting stopped, settings
+// saved) takes far less, and should it not be over by then (an engine frame
+// that never returns holds the stop), the process says so on standard error and
+// ends with STOPPED_EXIT_STATUS, unsaved. The watch ends with this object, at
+// the very end of the program. The signal thread calls the handler; everything
+// here is safe from any thread.
 #pragma once
 
 #include "platform/SignalWatcher.h"
@@ -25,12 +30,15 @@
 namespace dravo {
 
 constexpr std::chrono::milliseconds STARTUP_STOP_LIMIT{800};
+// From the first stop signal to the end of the program: more than the stop's own bounds together (the
+// worker's second, the lists' 6 s, the fleet's 3 s, the save), less than a service manager waits (30 s).
+constexpr std::chrono::milliseconds STOP_LIMIT{15000};
 constexpr int STOPPED_EXIT_STATUS = 5;
 
 class StopSignals {
 public:
-    // `exitNow` ends the process without unwinding (std::_Exit); tests give their own.
-    explicit StopSignals(std::function<void(int)> exitNow = {});
+    // `exitNow` ends the process without unwinding (std::_Exit); tests give their own, and a shorter limit.
+    explicit StopSignals(std::function<void(int)> exitNow = {}, std::chrono::milliseconds stopLimit = STOP_LIMIT);
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -64,18 +72,23 @@ public:
 private:
     void Detach(WindowSystem& windows);
     void AskWindows();
-    void WatchStartup();
+    // The watching thread: a start-up that does not take a stop, then a stop that does not end.
+    void Watch();
+    // Under the lock: true when the program ended in time.
+    bool WatchStartup(std::unique_lock<std::mutex>& lock);
 
     std::function<void(int)> m_ExitNow;
+    const std::chrono::milliseconds m_StopLimit;
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
     WindowSystem* m_Windows = nullptr;               // guarded by m_Mutex
     bool m_Pending = false;                          // a signal waits for the window system
     bool m_Taken = false;                            // the window thread took a start-up stop
     bool m_Finished = false;                         // the watch ends
+    bool m_StopAsked = false;                        // a stop signal came
     std::atomic<bool> m_InStartup{true};             // written under m_Mutex
     std::atomic<bool> m_StoppedDuringStartup{false}; // written under m_Mutex
-    std::thread m_Watch;                             // from construction until start-up ends (or the end)
+    std::thread m_Watch;                             // from construction to the end
     SignalWatcher m_Watcher;                         // last: it calls in until it is gone
 };
 

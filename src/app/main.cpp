@@ -4,20 +4,41 @@
 #include "app/WindowSystemFactory.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
+#include "platform/QueuedOutput.h"
 #include "platform/SignalWatcher.h"
 #include "res/Pictures.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace {
+
+// What an ending without unwinding (a stop that took too long) still writes of the queued output.
+constexpr std::chrono::milliseconds EXIT_OUTPUT_WAIT{500};
+
+} // namespace
+
 int main(int argc, char** argv) {
     using namespace dravo;
+    // Standard output and error go through queues of their own once the face has its streams, so that a
+    // reader that does not read never holds up the program. Made after the face, they outlive the stops.
+    std::optional<QueuedStandardStreams> queued;
+    std::atomic<bool> queuing{false};
     // Before anything else takes the stop signals (ncurses would); a closed output must not end the run.
-    StopSignals stops;
+    StopSignals stops([&queued, &queuing](int status) {
+        if (queuing.load(std::memory_order_acquire)) {
+            queued->Finish(EXIT_OUTPUT_WAIT);
+        }
+        std::_Exit(status);
+    });
     IgnoreBrokenPipes();
     const std::vector<std::string> arguments(argv, argv + argc);
     // The bundled engine library sits beside the program.
@@ -37,6 +58,8 @@ int main(int argc, char** argv) {
         std::cerr << "DravoServ: " << faceError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
     }
+    queued.emplace();
+    queuing.store(true, std::memory_order_release);
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();
     // Detached before the face goes: a signal that comes while the program ends must not reach it.

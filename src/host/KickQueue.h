@@ -38,7 +38,9 @@ public:
     [[nodiscard]] bool IsQueued(std::string_view name) const;
     void ClearKicks();
 
-    // Adds the elapsed time to the waiting entries and boots, in queue order, those that waited enough.
+    // Adds the elapsed time to the waiting entries and boots, in queue order, those that waited enough:
+    // each only when the engine's client of its id still has its name (a player who left and whose id
+    // went to someone else is not booted in their place).
     void AdvanceKicks(uint32_t elapsedMs);
 
     // A copy of the entries, in queue order.

@@ -1,9 +1,13 @@
 // AppendFile: an owned file opened for appending (created when missing), written a whole text at a time.
 //
 // Move-only; closed with its owner. On Windows the file is shared for reading, writing and deleting, so
-// that the operator can read, rename or remove it while it is open.
+// that the operator can read, rename or remove it while it is open. On POSIX systems neither the open
+// nor a write ever waits for someone else: a FIFO with no reader is refused at once, and a write to a
+// FIFO whose reader does not read waits for room in short slices, for as long as the caller's give-up
+// flag stays down.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,8 +26,10 @@ public:
     // Opens the file for appending; false with the system's reason in `error`.
     [[nodiscard]] bool Open(const std::string& path, std::string& error);
     // Appends all of `text`, or nothing of it: false with the system's reason in `error` at the first
-    // failure, and what was written of it taken back out.
-    [[nodiscard]] bool Write(std::string_view text, std::string& error);
+    // failure, and what was written of it taken back out (in a regular file; a FIFO keeps what it took).
+    // When `giveUp` is set while the write waits for a reader, it ends false with GAVE_UP in `error`.
+    [[nodiscard]] bool Write(std::string_view text, std::string& error, const std::atomic<bool>* giveUp = nullptr);
+    static constexpr const char* GAVE_UP = "given up";
     void Close();
     bool IsOpen() const { return m_Handle != NO_HANDLE; }
 

@@ -33,8 +33,12 @@ bool AppendFile::Open(const std::string& path, std::string& error) {
     return true;
 }
 
-bool AppendFile::Write(std::string_view text, std::string& error) {
+bool AppendFile::Write(std::string_view text, std::string& error, const std::atomic<bool>* giveUp) {
     while (!text.empty()) {
+        if (giveUp != nullptr && giveUp->load()) {
+            error = GAVE_UP;
+            return false;
+        }
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size(), 1u << 20));
         DWORD written = 0;
         if (WriteFile(AsHandle(m_Handle), text.data(), chunk, &written, nullptr) == 0) {

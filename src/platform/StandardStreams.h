@@ -6,9 +6,11 @@ namespace dravo {
 // True when standard input, or standard output, is a terminal.
 bool StandardInputIsTerminal();
 bool StandardOutputIsTerminal();
-// The descriptors of standard input and output, for a face that reads or draws on them.
+// The descriptors of standard input, output and error, for a face that reads or draws on them and for
+// the queued outputs.
 int StandardInputDescriptor();
 int StandardOutputDescriptor();
+int StandardErrorDescriptor();
 // On Windows a windowed program has standard streams only when it was given them (a pipe, a file, a
 // service manager). Without them this takes the console it was started from, or opens one, so that the
 // log shows, commands can be typed, and Ctrl+C and closing the console end it cleanly. Elsewhere the

@@ -21,6 +21,10 @@ int StandardOutputDescriptor() {
     return STDOUT_FILENO;
 }
 
+int StandardErrorDescriptor() {
+    return STDERR_FILENO;
+}
+
 void EnsureConsoleStreams() {}
 
 } // namespace dravo

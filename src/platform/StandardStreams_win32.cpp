@@ -32,6 +32,10 @@ int StandardOutputDescriptor() {
     return _fileno(stdout);
 }
 
+int StandardErrorDescriptor() {
+    return _fileno(stderr);
+}
+
 void EnsureConsoleStreams() {
     if (HasHandle(STD_OUTPUT_HANDLE) && HasHandle(STD_INPUT_HANDLE)) {
         return;

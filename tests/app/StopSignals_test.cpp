@@ -106,5 +106,20 @@ TEST_F(StopSignalsTest, ASignalAfterTheFaceIsGoneReachesNoFaceTillTheNextIsAttac
     EXPECT_EQ(picker.Events, (std::vector<std::string>{"init", "show", "cancel", "destroy"}));
 }
 
+TEST_F(StopSignalsTest, AStopThatDoesNotEndInTimeEndsTheProgramWithTheStoppedStatus) {
+    constexpr auto LIMIT = 300ms;
+    StopSignals stops(m_Exit.Function(), LIMIT);
+    stops.EndStartup();
+    test::ScriptedWindows windows; // takes the close request and does nothing: a stop held up for ever
+    const StopSignals::Attachment attached = stops.Attach(windows);
+    const auto start = std::chrono::steady_clock::now();
+    stops.OnStopSignal();
+    const std::optional<int> status = m_Exit.WaitFor(5s);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(*status, STOPPED_EXIT_STATUS);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, LIMIT);
+    EXPECT_EQ(windows.CloseRequests(), 1); // the normal end was asked first
+}
+
 } // namespace
 } // namespace dravo

@@ -70,6 +70,7 @@ TEST_F(GameMessagesTest, CountAbove130IsLimited) {
 
 TEST_F(GameMessagesTest, ABannedPlayerIsQueuedOnce) {
     m_Directory.Write("banned.txt", "Cheater");
+    m_Engine.AddClient("Cheater", 4, 0.0f);
     Host();
     for (int update = 0; update < 2; ++update) {
         Message("[GMSG:0][PLRS:2][PLRN1:Cheater][PLRF1:0][PLRI1:4][PLRN2:cheater][PLRF2:0]");
@@ -84,6 +85,7 @@ TEST_F(GameMessagesTest, ABannedPlayerIsQueuedOnce) {
 
 TEST_F(GameMessagesTest, AKickTakesOnlyAnIdOfTheSameMessage) {
     m_Directory.Write("banned.txt", "Evil");
+    m_Engine.AddClient("Evil", 9, 0.0f);
     Host();
     Message("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:5]");
     // Evil takes the first line, but this update carries no id: the one the line kept is Ace's.

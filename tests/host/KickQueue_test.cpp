@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <set>
 #include <string>
@@ -53,8 +54,13 @@ public:
     DirEntry* ListResourceDir(const char*) override { return nullptr; }
     int32_t ReleaseResourceDir(DirEntry*) override { return 0; }
     int32_t LoadWorld(const LoadWorldRequest*) override { return 0; }
-    uint32_t CountClients() override { return 0; }
-    int32_t DescribeClient(uint32_t, ClientRecord*) override { return 0; }
+    // Every id is a client named "Ace".
+    uint32_t CountClients() override { return 1; }
+    int32_t DescribeClient(uint32_t, ClientRecord* record) override {
+        std::snprintf(record->m_Name, sizeof record->m_Name, "Ace");
+        record->m_ClientId = m_Disconnected.empty() ? 5 : 105;
+        return ENGINE_TRUE;
+    }
     int32_t LastErrorText(char*, uint32_t) override { return 0; }
     int32_t RunFrame(uint32_t) override { return 0; }
     int32_t StartNetworking(uint32_t, uint32_t) override { return 0; }
@@ -74,6 +80,8 @@ private:
 
 TEST(KickQueue, BootsOnceFiftyMillisecondsHavePassed) {
     FakeEngine engine;
+    engine.AddClient("Ace", 7, 0.0f);
+    engine.AddClient("Bob", 8, 0.0f);
     KickQueue queue;
     queue.SetServer(&engine);
     ASSERT_TRUE(queue.QueueKick("Ace", 7));
@@ -123,6 +131,9 @@ TEST(KickQueue, WithoutServerOrEntriesNobodyIsBooted) {
 
 TEST(KickQueue, BootsInQueueOrderAndKeepsTheWaiting) {
     FakeEngine engine;
+    engine.AddClient("Ace", 1, 0.0f);
+    engine.AddClient("Bob", 2, 0.0f);
+    engine.AddClient("Cid", 3, 0.0f);
     KickQueue queue;
     queue.SetServer(&engine);
     ASSERT_TRUE(queue.QueueKick("Ace", 1));
@@ -157,6 +168,9 @@ TEST(KickQueue, TwoThreadsKeepTheQueueConsistent) {
     constexpr int ITERATIONS = 5000;
     constexpr int NAMES = 8;
     FakeEngine engine; // only the advancing thread calls it
+    for (int i = 0; i < ITERATIONS; ++i) {
+        engine.AddClient(("P" + std::to_string(i % NAMES)).c_str(), static_cast<uint32_t>(i), 0.0f);
+    }
     KickQueue queue;
     queue.SetServer(&engine);
 
@@ -185,6 +199,22 @@ TEST(KickQueue, TwoThreadsKeepTheQueueConsistent) {
     std::vector<uint32_t> booted = engine.m_Disconnected;
     std::sort(booted.begin(), booted.end());
     EXPECT_EQ(booted, added);
+}
+
+TEST(KickQueue, AnIdThatNoLongerBelongsToTheBannedNameIsNotBooted) {
+    FakeEngine engine;
+    // The banned player left; their id went to someone else, and another id is gone altogether.
+    engine.AddClient("Innocent", 7, 0.0f);
+    engine.AddClient(std::string(63, 'L').append("tail").c_str(), 9, 0.0f); // the engine's name, cut
+    KickQueue queue;
+    queue.SetServer(&engine);
+    ASSERT_TRUE(queue.QueueKick("Cheater", 7));
+    ASSERT_TRUE(queue.QueueKick("Gone", 8));
+    ASSERT_TRUE(queue.QueueKick(std::string(63, 'L') + "other tail", 9)); // the same in its first 63
+    queue.AdvanceKicks(KICK_DELAY_MS);
+    queue.AdvanceKicks(0);
+    EXPECT_EQ(engine.m_Disconnected, std::vector<uint32_t>{9});
+    EXPECT_TRUE(queue.Entries().empty()); // passed over, not kept for ever
 }
 
 } // namespace

@@ -135,6 +135,7 @@ TEST_F(ServerSessionTest, LogLinesAreCutTrimmedAndNeverFormatsOfOutsideText) {
 
 TEST_F(ServerSessionTest, StepsRunFramesAndAdvanceTheKickQueue) {
     m_Directory.Write("banned.txt", "Cheater");
+    m_Engine.AddClient("Cheater", 42, 0.0f);
     Host();
     Message("[GMSG:0][PLRS:1][PLRN1:Cheater][PLRF1:0][PLRI1:42]");
     EXPECT_TRUE(m_View.Logged("Added Cheater to kick queue..."));

@@ -90,6 +90,39 @@ TEST_F(HostileFilesTest, ALinkedConfigurationIsUpdatedThroughTheLink) {
               std::string::npos);
 }
 
+TEST_F(HostileFilesTest, ALinkedConfigurationWithUnreadableLinesIsCopiedBesideItsTarget) {
+    std::filesystem::create_directory(m_Game.Path() / "settings");
+    Append("ServerName Hand Edited Name\n");
+    const std::string original = ReadText(Config());
+    std::filesystem::rename(Config(), m_Game.Path() / "settings" / "main.cfg");
+    std::filesystem::create_symlink("settings/main.cfg", Config());
+    std::string errors;
+    ASSERT_EQ(RunAndShutDown({}, &errors), 0) << errors;
+    EXPECT_EQ(ReadText(m_Game.Path() / "settings" / "main.cfg.orig"), original);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(m_Game.Path() / "dravosrv.cfg.orig")));
+    EXPECT_NE(errors.find("main.cfg.orig."), std::string::npos) << errors;
+}
+
+TEST_F(HostileFilesTest, WhenNoCopyCanBeKeptTheConfigurationIsLeftAsItWasAndTheExitStatusSaysSo) {
+    Append("ServerName Hand Edited Name\n");
+    const std::string original = ReadText(Config());
+    // Every name a copy could take is taken already.
+    m_Game.Write("dravosrv.cfg.orig", "an earlier copy\n");
+    for (int number = 1; number < 1000; ++number) {
+        m_Game.Write("dravosrv.cfg.orig." + std::to_string(number), "an earlier copy\n");
+    }
+    std::string errors;
+    EXPECT_EQ(RunAndShutDown({"+ServerName", "Not Saved Over The Hand Edit"}, &errors), 3) << errors;
+    EXPECT_EQ(ReadText(Config()), original);
+    EXPECT_NE(errors.find("ERROR - Unable to save the configuration file \"dravosrv.cfg\"."), std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("no copy of it could be kept (every name for a copy, up to dravosrv.cfg.orig.999, is "
+                          "taken), so it is left as it was."),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig"), "an earlier copy\n");
+}
+
 TEST_F(HostileFilesTest, AnArchiveWithAnEntryLargerThanAResourceFileMayBeIsRefusedWithItsReason) {
     // A sparse archive: one 100 MiB entry costs the disk almost nothing.
     const std::string name = "Big.dat";

@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <sstream>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,6 +91,126 @@ TEST_F(StoppingTest, AReaderOfStandardOutputThatQuitsDoesNotEndTheServer) {
         pipeline.WriteLine(line);
     }
     EXPECT_EQ(pipeline.Wait(10s), 0) << pipeline.Errors(); // not 141: the server ended normally
+    EXPECT_TRUE(Saved());
+}
+
+// Reads a FIFO, without waiting past the deadline, until its text holds `wanted`.
+bool ReadUntil(int fd, std::string& text, std::string_view wanted, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (text.find(wanted) == std::string::npos) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd wait{fd, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0) {
+            return false;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0 && !(got < 0 && errno == EAGAIN)) {
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(std::max<ssize_t>(got, 0)));
+    }
+    return true;
+}
+
+TEST_F(StoppingTest, AReaderOfStandardOutputThatNeverReadsHoldsUpNeitherTheGameNorTheStop) {
+    MarkUnsaved();
+    // Standard output: a reader that takes the start-up lines, then reads no more (a pager, a stalled log
+    // shipper). The log file: a reader that reads all, to see how far the game got.
+    ASSERT_EQ(mkfifo((m_Game.Path() / "output.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((m_Game.Path() / "log.fifo").c_str(), 0600), 0);
+    const int output = open((m_Game.Path() / "output.fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int log = open((m_Game.Path() / "log.fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(output, 0);
+    ASSERT_GE(log, 0);
+    const test::UdpPortPair ports = test::FreeUdpPorts();
+    const std::string program = (test::BinDir() / "dravoserv").string();
+    test::LiveProcess server("/bin/bash",
+                             {"-c", "exec '" + program + "' -go -face headless -logfile log.fifo +Port " +
+                                        std::to_string(ports.m_First) + " +SpyQueryPort " +
+                                        std::to_string(ports.m_Second) + " > output.fifo"},
+                             m_Game.Path());
+    std::string seen;
+    ASSERT_TRUE(ReadUntil(output, seen, test::SampleGame::RUNNING, 20s)) << seen << server.Errors();
+    // Each "help" answers with about a kilobyte: far more than the pipe holds. The status after them shows
+    // in the log file once the game has handled them all.
+    for (int line = 0; line < 80; ++line) {
+        ASSERT_TRUE(server.WriteLine("help", 5s));
+    }
+    ASSERT_TRUE(server.WriteLine("status", 5s));
+    std::string logged;
+    ASSERT_TRUE(ReadUntil(log, logged, "0 of 16 players", 20s)) << server.Errors();
+    const auto signalled = std::chrono::steady_clock::now();
+    server.Signal(SIGTERM);
+    server.Signal(SIGTERM);
+    server.Signal(SIGINT);
+    EXPECT_EQ(server.Wait(20s), 0) << server.Errors(); // the normal end, not the last resort's 5
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 10s);
+    // The reader did hold the output up: what it left unread all but fills the pipe (pieces of pages).
+    int unread = 0;
+    ASSERT_EQ(ioctl(output, FIONREAD, &unread), 0);
+    EXPECT_GT(unread, fcntl(output, F_GETPIPE_SZ) * 3 / 4);
+    close(output);
+    close(log);
+    EXPECT_TRUE(Saved());
+}
+
+TEST_F(StoppingTest, ALogFifoWithNoReaderIsSaidAndTheRunGoesOnAndEnds) {
+    MarkUnsaved();
+    ASSERT_EQ(mkfifo((m_Game.Path() / "log.fifo").c_str(), 0600), 0);
+    auto server = StartServer({"-logfile", "log.fifo"}); // would block in the open for ever
+    EXPECT_TRUE(server->WaitForError("Unable to write the log file \"log.fifo\" (a FIFO that nobody reads)", 0ms))
+        << server->Errors();
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(10s), 0) << server->Errors();
+    EXPECT_TRUE(Saved());
+}
+
+TEST_F(StoppingTest, ALogReaderThatQuitsOrNeverReadsHoldsUpNoReopenAndNoEnd) {
+    MarkUnsaved();
+    ASSERT_EQ(mkfifo((m_Game.Path() / "log.fifo").c_str(), 0600), 0);
+    int log = open((m_Game.Path() / "log.fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(log, 0);
+    auto server = StartServer({"-logfile", "log.fifo"});
+    // The reader quits; a rotation's reopen finds nobody and says so, without waiting for a reader.
+    close(log);
+    server->Signal(SIGHUP);
+    ASSERT_TRUE(server->WaitForError("(a FIFO that nobody reads)", 10s)) << server->Errors();
+    // A reader comes that never reads; the game writes far more than the FIFO holds, then shuts down.
+    log = open((m_Game.Path() / "log.fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(log, 0);
+    for (int line = 0; line < 80; ++line) {
+        ASSERT_TRUE(server->WriteLine("help", 5s));
+    }
+    server->WriteLine("/shutdown");
+    EXPECT_EQ(server->Wait(10s), 0) << server->Errors();
+    EXPECT_TRUE(server->WaitForError("log lines were never written to the log file \"log.fifo\".", 0ms))
+        << server->Errors();
+    close(log);
+    EXPECT_TRUE(Saved());
+}
+
+TEST_F(StoppingTest, ASecondServerOnTheSameConfigurationIsRefusedAndNamesTheFirst) {
+    MarkUnsaved();
+    auto first = StartServer();
+    // The second reaches the configuration through a link: the same file all the same.
+    std::filesystem::create_symlink("dravosrv.cfg", m_Game.Path() / "linked.cfg");
+    const test::ProcessResult second = test::RunProcess(
+        test::BinDir() / "dravoserv", {"-go", "-face", "headless", "-CONFIG", "linked.cfg"}, m_Game.Path(), "", 20s);
+    EXPECT_EQ(second.m_ExitStatus, 1) << second.m_Stderr;
+    EXPECT_NE(second.m_Stderr.find("ERROR - Another DravoServ (process " + std::to_string(first->Pid()) +
+                                   ") runs with the configuration file \"linked.cfg\""),
+              std::string::npos)
+        << second.m_Stderr;
+    first->WriteLine("/shutdown");
+    EXPECT_EQ(first->Wait(10s), 0) << first->Errors();
+    EXPECT_TRUE(Saved());
+    // Once the first has ended, the configuration is free again.
+    MarkUnsaved();
+    auto third = StartServer({"-CONFIG", "linked.cfg"});
+    third->WriteLine("/shutdown");
+    EXPECT_EQ(third->Wait(10s), 0) << third->Errors();
     EXPECT_TRUE(Saved());
 }
 

@@ -117,5 +117,69 @@ TEST(VariablesFile, RawNulByteInAValueIsRefused) {
     EXPECT_EQ(parsed.m_Problems.size(), 1u);
 }
 
+TEST(VariablesFile, AFileOfJunkReportsTheFirstSkippedLinesAndCountsTheRest) {
+    std::string text = "Kept \"first\"\n";
+    for (int line = 0; line < 1000; ++line) {
+        text += "junk line " + std::to_string(line) + "\n";
+    }
+    text += "Kept \"last\"\n";
+    const VariablesFile::Parsed parsed = VariablesFile::Parse(text, "dravosrv.cfg");
+    EXPECT_EQ(parsed.m_SkippedLines, 1000u);
+    ASSERT_EQ(parsed.m_Problems.size(), VariablesFile::MAX_REPORTED_LINES + 1);
+    EXPECT_EQ(parsed.m_Problems[0].rfind("dravosrv.cfg:2: skipped a line: ", 0), 0u) << parsed.m_Problems[0];
+    EXPECT_EQ(parsed.m_Problems.back(), "dravosrv.cfg: 990 more lines were skipped; only the first 10 are shown.");
+    // A name given again keeps its place and takes the later text: one variable, not two.
+    ASSERT_EQ(parsed.m_Variables.size(), 1u);
+    EXPECT_EQ(parsed.m_Variables[0].m_Text, "last");
+}
+
+TEST(VariablesFile, ManyLinesForOneNameKeepOneVariableWhateverTheCase) {
+    std::string text;
+    for (int line = 0; line < 10000; ++line) {
+        text += (line % 2 == 0 ? "ServerName \"" : "SERVERNAME \"") + std::to_string(line) + "\"\n";
+    }
+    const VariablesFile::Parsed parsed = VariablesFile::Parse(text, "f");
+    ASSERT_EQ(parsed.m_Variables.size(), 1u);
+    EXPECT_EQ(parsed.m_Variables[0].m_Name, "ServerName"); // the spelling it was first given, as the store keeps
+    EXPECT_EQ(parsed.m_Variables[0].m_Text, "9999");
+}
+
+TEST(VariablesFile, PiecesSplitAnywhereReadAsTheWholeText) {
+    const std::string text = "\xEF\xBB\xBF"
+                             "A \"1\"\r\nbroken\nB \"two words\"\nC \"no end\"";
+    const VariablesFile::Parsed whole = VariablesFile::Parse(text, "f");
+    for (size_t size = 1; size <= 4; ++size) {
+        VariablesFile::Reader reader("f");
+        for (size_t at = 0; at < text.size(); at += size) {
+            reader.Feed(std::string_view(text).substr(at, size));
+        }
+        const VariablesFile::Parsed pieces = reader.Finish();
+        ASSERT_EQ(pieces.m_Variables.size(), 3u) << size;
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(pieces.m_Variables[i].m_Name, whole.m_Variables[i].m_Name);
+            EXPECT_EQ(pieces.m_Variables[i].m_Text, whole.m_Variables[i].m_Text);
+        }
+        EXPECT_EQ(pieces.m_Problems, whole.m_Problems);
+    }
+    EXPECT_EQ(whole.m_Variables[0].m_Name, "A"); // the byte order mark is not part of the name
+}
+
+TEST(VariablesFile, AnOverlongLineIsSkippedWithoutBeingKeptWhole) {
+    VariablesFile::Reader reader("f");
+    reader.Feed("Before \"1\"\nHuge \"");
+    const std::string piece(4096, 'x');
+    for (size_t fed = 0; fed < 4 * VariablesFile::MAX_LINE_LENGTH; fed += piece.size()) {
+        reader.Feed(piece);
+    }
+    reader.Feed("\"\nAfter \"2\"\n");
+    const VariablesFile::Parsed parsed = reader.Finish();
+    ASSERT_EQ(parsed.m_Variables.size(), 2u);
+    EXPECT_EQ(parsed.m_Variables[1].m_Name, "After");
+    ASSERT_EQ(parsed.m_Problems.size(), 1u);
+    EXPECT_EQ(parsed.m_Problems[0].rfind("f:2: skipped a line: the line is longer than 65536 bytes: Huge \"xxx", 0), 0u)
+        << parsed.m_Problems[0].substr(0, 100);
+    EXPECT_LT(parsed.m_Problems[0].size(), 300u);
+}
+
 } // namespace
 } // namespace dravo::ref

@@ -1,0 +1,39 @@
+// InstanceLock: one running program per file.
+//
+// Take holds an advisory lock on a lock file beside the given file (".<name>.lock", in the directory of
+// the file a link leads to) for as long as the object lives, with the holder's process id written in it,
+// so that a second program that would use the same file can be refused and told who holds it. The lock
+// goes with the process however it ends; the small file stays, and the next run takes it over.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace dravo {
+
+class InstanceLock {
+public:
+    enum class Outcome {
+        Held,        // ours until the object goes
+        HeldByOther, // another process holds it: `detail` is its process id as its file says (or empty)
+        Unavailable, // no lock file could be made or locked: `detail` says why; the caller goes on without
+    };
+
+    InstanceLock() = default;
+    ~InstanceLock() { Release(); }
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+
+    Outcome Take(const std::filesystem::path& file, std::string& detail);
+    // Lets the lock go before the object does (nothing when it is not held).
+    void Release();
+
+    // The lock file of a file: beside the file a link leads to.
+    static std::filesystem::path LockPath(const std::filesystem::path& file);
+
+private:
+    intptr_t m_Handle = -1; // a descriptor on POSIX systems, a HANDLE on Windows
+};
+
+} // namespace dravo
