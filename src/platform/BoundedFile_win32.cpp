@@ -11,7 +11,13 @@ BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) 
         CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return result; // missing, or a directory (which CreateFile does not open without a flag)
+        // CreateFile does not open a directory without a flag of its own: that is a file that is there
+        // and is no regular file, as on the other systems; anything else is missing or cannot be opened.
+        const DWORD attributes = GetFileAttributesW(file.wstring().c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            result.m_Outcome = BoundedFile::Outcome::NotRegular;
+        }
+        return result;
     }
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);

@@ -40,9 +40,10 @@ protected:
         m_Options.m_TractorBeam = 1;
         ASSERT_TRUE(m_Master.IsOpen() && m_Client.IsOpen());
     }
-    // Starts reporting the way the session does, with a master on loopback and the given limits.
-    void Start(AnswerRateLimits limits = NoLimits(),
-               std::chrono::microseconds queryTime = QueryReporterOptions().m_QueryTimePerProcess) {
+    // Starts reporting the way the session does, with a master on loopback and the given limits. The
+    // step's time for queries is ample unless a test gives its own: a slow build (a sanitizer, Wine, a
+    // loaded machine) would otherwise drop queries that the test sent to be answered.
+    void Start(AnswerRateLimits limits = NoLimits(), std::chrono::microseconds queryTime = std::chrono::seconds(5)) {
         QueryReporterOptions options;
         options.m_QueryTimePerProcess = queryTime;
         options.m_MasterHostPattern = "127.0.0.1";

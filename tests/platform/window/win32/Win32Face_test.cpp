@@ -19,6 +19,7 @@
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
 #include "ui/WizardTestGame.h"
+#include "ui/pages/WizardPage.h"
 
 #include <gtest/gtest.h>
 
@@ -139,11 +140,13 @@ TEST_F(Win32WizardTest, BackAndCancelWorkOnRealButtons) {
     m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) {
         EXPECT_FALSE(page.IsEnabled(WizardControl::Back)); // the first page has nowhere to go back to
         EXPECT_FALSE(page.Click(WizardControl::Back));
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // discard the setup
         EXPECT_TRUE(page.PressEscape());
     });
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_Windows.Dialogs().size(), 3u);
-    EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, DISCARD_SETUP_QUESTION);
 }
 
 TEST_F(Win32WizardTest, LevelPageListsMoveBetweenRealListBoxes) {
@@ -329,6 +332,7 @@ TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
         ASSERT_EQ(m_Engine.m_Commands.size(), 1u);
         EXPECT_EQ(m_Engine.m_Commands[0], "status");
         EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), "");
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // Clear asks first
         EXPECT_TRUE(dialog.Click(ConsoleControl::Clear));
         EXPECT_EQ(dialog.Text(ConsoleControl::ConsoleLog), "");
         // The question, answered No by a click in the real box, keeps the game; Yes ends it.
@@ -338,14 +342,16 @@ TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
         EXPECT_TRUE(dialog.Click(ConsoleControl::Shutdown));
     });
-    // The question, as the real box showed it (the console window asks through the face itself).
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
-    EXPECT_TRUE(m_Windows.MessageBoxes()[0].m_Answered);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, StringTable::Find(STR_CONFIRM_EXIT).value_or("missing"));
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Buttons, MessageBoxButtons::YesNo);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Question);
+    // The questions, as the real box showed them (the console window asks through the face itself).
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 3u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text.rfind("Clear the console log?", 0), 0u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Result, MessageBoxResult::Yes);
     EXPECT_TRUE(m_Windows.MessageBoxes()[1].m_Answered);
-    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Result, MessageBoxResult::Yes);
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, StringTable::Find(STR_CONFIRM_EXIT).value_or("missing"));
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Buttons, MessageBoxButtons::YesNo);
+    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Icon, MessageBoxIcon::Question);
+    EXPECT_TRUE(m_Windows.MessageBoxes()[2].m_Answered);
+    EXPECT_EQ(m_Windows.MessageBoxes()[2].m_Result, MessageBoxResult::Yes);
     EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
 }
 
@@ -417,7 +423,7 @@ TEST_F(Win32ConsoleTest, PlayersFromAGameThreadShowInTheRealListAndBootWorks) {
         ASSERT_TRUE(dialog.RunPostedUntil([&] { return dialog.ListCount(ConsoleControl::PlayerList) == 2; },
                                           std::chrono::seconds(5)));
         EXPECT_EQ(dialog.Text(ConsoleControl::PlayerCount), "2");
-        EXPECT_EQ(dialog.ListText(ConsoleControl::PlayerList, 0), "(0)\tAce\t3");
+        EXPECT_EQ(dialog.ListText(ConsoleControl::PlayerList, 0), "(0)\tAce\t3\tid 11");
         EXPECT_FALSE(dialog.IsEnabled(ConsoleControl::Boot));
         ASSERT_TRUE(dialog.Select(ConsoleControl::PlayerList, 1)); // Bob, through LBN_SELCHANGE
         EXPECT_TRUE(dialog.IsEnabled(ConsoleControl::Boot));
