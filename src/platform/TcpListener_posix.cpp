@@ -1,11 +1,11 @@
 // The owned TCP sockets over BSD sockets.
 #include "platform/TcpListener.h"
 
-#include <arpa/inet.h>
+#include "platform/SocketAddress_posix.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -14,14 +14,6 @@
 
 namespace dravo {
 namespace {
-
-sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
-    sockaddr_in socketAddress{};
-    socketAddress.sin_family = AF_INET;
-    socketAddress.sin_addr.s_addr = htonl(address);
-    socketAddress.sin_port = htons(port);
-    return socketAddress;
-}
 
 int Fd(SocketHandle handle) {
     return static_cast<int>(handle);

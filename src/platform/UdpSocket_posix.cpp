@@ -1,28 +1,17 @@
 // The owned UDP socket over BSD sockets.
 #include "platform/UdpSocket.h"
 
+#include "platform/SocketAddress_posix.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
 
 namespace dravo {
-namespace {
-
-sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
-    sockaddr_in socketAddress{};
-    socketAddress.sin_family = AF_INET;
-    socketAddress.sin_addr.s_addr = htonl(address);
-    socketAddress.sin_port = htons(port);
-    return socketAddress;
-}
-
-} // namespace
 
 std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
     const int descriptor = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

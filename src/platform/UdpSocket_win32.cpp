@@ -1,34 +1,12 @@
 // The owned UDP socket over Windows Sockets 2.
 #include "platform/UdpSocket.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "platform/SocketAddress_win32.h"
 
 #include <utility>
 
 namespace dravo {
 namespace {
-
-// Windows Sockets are started by the first use and stay started for the life of the process.
-bool StartWinsock() {
-    static const bool started = [] {
-        WSADATA data{};
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
-SOCKET AsSocket(intptr_t handle) {
-    return static_cast<SOCKET>(handle);
-}
-
-sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
-    sockaddr_in socketAddress{};
-    socketAddress.sin_family = AF_INET;
-    socketAddress.sin_addr.s_addr = htonl(address);
-    socketAddress.sin_port = htons(port);
-    return socketAddress;
-}
 
 enum class Received { Datagram, Nothing, Oversized, Failed };
 
