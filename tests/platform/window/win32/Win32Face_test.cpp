@@ -137,7 +137,7 @@ TEST_F(Win32WizardTest, BackAndCancelWorkOnRealButtons) {
         EXPECT_TRUE(page.IsEnabled(WizardControl::Back));
         EXPECT_TRUE(page.Click(WizardControl::Back));
     });
-    m_Windows.AddScript(NET_SERVICES_NAME, [](ScriptedDialog& page) {
+    m_Windows.AddScript(NET_SERVICES_NAME, [this](ScriptedDialog& page) {
         EXPECT_FALSE(page.IsEnabled(WizardControl::Back)); // the first page has nowhere to go back to
         EXPECT_FALSE(page.Click(WizardControl::Back));
         m_Windows.QueueAnswer(MessageBoxResult::Yes); // discard the setup
