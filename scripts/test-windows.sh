@@ -194,6 +194,8 @@ modules="$linux_build/node_modules"
 game=$(unpack)
 game_port=$(free_port)
 rcon_port=$(free_port)
+# The last run's Wine server ends first, so that this run does not start while it is going away.
+timeout 30 /usr/lib/wine/wineserver -w || true
 password=Tr0ub4dor-wine
 (cd "$game" && exec "$wine64" ./dravoserv.exe -go -face headless -logfile rcon.log +Port "$game_port" +RconPort "$rcon_port" \
     +RconPassword "$password" +RconReplyWait 0.05 </dev/null >"$work/rcon.out" 2>"$work/rcon.err") &
@@ -202,8 +204,8 @@ pids+=("$server")
 deadline=$((SECONDS + 90))
 until grep -q "Remote console listening on TCP 127.0.0.1:$rcon_port" "$game/rcon.log" 2>/dev/null; do
     [ $SECONDS -lt $deadline ] && kill -0 "$server" 2>/dev/null || {
-        echo "The remote console of dravoserv.exe did not start:" >&2
-        cat "$work/rcon.out" "$work/rcon.err" >&2
+        echo "The remote console of dravoserv.exe did not start (running: $(kill -0 "$server" 2>/dev/null && echo yes || echo no)):" >&2
+        cat "$work/rcon.out" "$work/rcon.err" "$game/rcon.log" >&2
         exit 1
     }
     sleep 0.2
