@@ -37,7 +37,8 @@ constexpr auto SCREEN_LIMIT = 20s;
 // Between two looks at the screen while waiting for something to appear on it.
 constexpr auto LOOK_INTERVAL = 50ms;
 constexpr const char* EXITED = "dravoserv exited with ";
-constexpr size_t PLAYER_COLUMNS = 40;
+// The player list stands in the right half of the window, above the log.
+constexpr size_t PLAYER_COLUMN = 40;
 
 bool HaveTmux() {
     return RunProcess("/bin/sh", {"-c", "command -v tmux"}, ".").m_ExitStatus == 0;
@@ -52,11 +53,22 @@ std::vector<std::string> Lines(const std::string& screen) {
     return lines;
 }
 
-// The first row of the screen that holds the text within its first columns, or -1.
-int RowOf(const std::string& screen, const std::string& text, size_t columns = std::string::npos) {
+// A line of the screen from a column on: line characters take three bytes and one column.
+std::string FromColumn(const std::string& line, size_t column) {
+    size_t at = 0;
+    for (size_t skipped = 0; at < line.size() && skipped < column; ++skipped) {
+        for (++at; at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0U) == 0x80U; ++at) {
+        }
+    }
+    return line.substr(at);
+}
+
+// The first row of the screen that holds the text within its first columns (from a column on), or -1.
+int RowOf(const std::string& screen, const std::string& text, size_t columns = std::string::npos,
+          size_t fromColumn = 0) {
     const auto lines = Lines(screen);
     for (size_t row = 0; row < lines.size(); ++row) {
-        if (lines[row].substr(0, columns).find(text) != std::string::npos) {
+        if (FromColumn(lines[row], fromColumn).substr(0, columns).find(text) != std::string::npos) {
             return static_cast<int>(row);
         }
     }
@@ -210,7 +222,8 @@ protected:
     // A hosted game's console window, settled: everything of the start is on the screen, and no
     // update is half drawn (both clocks show all their digits).
     static std::string SettledConsole(TmuxPane& pane) {
-        const std::regex settled("Running Time: \\d+:\\d\\d:\\d\\d [^]*Time in Level: \\d+:\\d\\d:\\d\\d ");
+        const std::regex settled(
+            "Running Time: \\d+:\\d\\d:\\d\\d(?=[ \\n])[^]*Time in Level: \\d+:\\d\\d:\\d\\d(?=[ \\n])");
         std::string screen;
         EXPECT_TRUE(pane.WaitUntil([&](const std::string& shown) {
             screen = shown;
@@ -259,8 +272,8 @@ TEST_F(TerminalFaceTest, ConsoleWindowShowsEveryInfoFieldOnItsOwnLineIn80x24) {
     EXPECT_EQ(Lines(screen).size(), 24u);
     // Box lines are lines: a curses library without wide characters under a UTF-8 locale draws the
     // line characters as the letters that stand for them ("lqqk", "x").
-    EXPECT_NE(screen.find("\u250c Server Info \u2500"), std::string::npos) << screen;
-    EXPECT_EQ(screen.find("lqq"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("\u2500 Server Info \u2500"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("qqq"), std::string::npos) << screen;
 
     // The traps of a live game: Esc is a stray key here, plain letters answer no question, and Enter
     // answers No; the command typed around them is sent whole.
@@ -282,11 +295,65 @@ TEST_F(TerminalFaceTest, ConsoleWindowShowsEveryInfoFieldOnItsOwnLineIn80x24) {
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
+// Rows of the log pane: those between the rule over it and the command line under it.
+int LogRows(const std::string& screen) {
+    return RowOf(screen, "Command:") - RowOf(screen, "\u2500 Console \u2500") - 1;
+}
+
+// The longest run of one character on any line of the screen.
+size_t LongestRun(const std::string& screen, char c) {
+    size_t longest = 0;
+    for (const std::string& line : Lines(screen)) {
+        size_t run = 0;
+        for (const char shown : line) {
+            run = shown == c ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+TEST_F(TerminalFaceTest, ConsoleLogTakesTheWholeWidthAboveTheKeyLegendAndGrowsWithTheTerminal) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    std::string screen = SettledConsole(*pane);
+    const auto lines = Lines(screen);
+    ASSERT_EQ(lines.size(), 24u);
+    EXPECT_NE(lines.back().find("F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll  Alt+S Shutdown"),
+              std::string::npos)
+        << screen;
+    const int rows80 = LogRows(screen);
+    EXPECT_GE(rows80, 10) << screen;
+    EXPECT_EQ(RowOf(screen, "Command:"), 22) << "the command line is over the legend\n" << screen;
+
+    // A word too long for a line shows 76 columns of it at least.
+    pane->Type(std::string(110, 'z'));
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Unknown command")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return LongestRun(shown, 'z') >= 76; }))
+        << pane->Screen();
+    EXPECT_LT(LongestRun(pane->Screen(), 'z'), 110u) << pane->Screen();
+
+    // A larger terminal gives the log more rows and the whole word a line.
+    pane->Resize(120, 40);
+    ASSERT_TRUE(pane->WaitUntil([rows80](const std::string& shown) {
+        return Lines(shown).size() == 40 && LogRows(shown) > rows80 && LongestRun(shown, 'z') >= 110;
+    })) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Alt+S Shutdown")) << pane->Screen();
+    screen = pane->Screen();
+    EXPECT_NE(Lines(screen).back().find("F1 Help"), std::string::npos) << screen;
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+}
+
 TEST_F(TerminalFaceTest, HostedGameShowsPlayersLevelsAndLogAndShutsDownWithTheSettingsSaved) {
     Configure({{"Port", std::to_string(m_Port)}, {"fragrate", "0"}});
     const std::string marker = "// written before the run";
     m_Game.Write("dravosrv.cfg", m_Game.Read("dravosrv.cfg") + marker + "\n");
-    auto pane = StartServer("-go");
+    auto pane = StartServer("-go", 120, 40); // room for the whole rotation
     ASSERT_TRUE(pane->WaitFor("Server is running.")) << pane->Screen();
     const std::string levels = pane->Screen();
     EXPECT_GE(RowOf(levels, "Glasshouse"), 0) << levels;
@@ -300,19 +367,20 @@ TEST_F(TerminalFaceTest, HostedGameShowsPlayersLevelsAndLogAndShutsDownWithTheSe
     pane->Keys({"Enter"});
     ASSERT_TRUE(pane->WaitFor("addfrag Bob 3")) << pane->Screen();
     ASSERT_TRUE(pane->WaitFor("Players: 2")) << pane->Screen();
-    // The player list takes the left half of the window; the log on the right names the players too.
-    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
-        const int bob = RowOf(shown, "Bob", PLAYER_COLUMNS);
-        const int ace = RowOf(shown, "Ace", PLAYER_COLUMNS);
-        return bob >= 0 && ace > bob &&
-               Lines(shown)[static_cast<size_t>(bob)].substr(0, PLAYER_COLUMNS).find(" 3") != std::string::npos;
+    // The player list takes the right half of the window above the log, which names the players too.
+    const auto playerRow = [](const std::string& shown, const std::string& name) {
+        return RowOf(shown, name, std::string::npos, PLAYER_COLUMN);
+    };
+    ASSERT_TRUE(pane->WaitUntil([&playerRow](const std::string& shown) {
+        const int bob = playerRow(shown, "Bob");
+        const int ace = playerRow(shown, "Ace");
+        return bob >= 0 && ace > bob && bob < RowOf(shown, "Console") &&
+               FromColumn(Lines(shown)[static_cast<size_t>(bob)], PLAYER_COLUMN).find(" 3") != std::string::npos;
     })) << pane->Screen();
     const std::string screen = pane->Screen();
     const auto lines = Lines(screen);
-    const std::string bobLine =
-        lines[static_cast<size_t>(RowOf(screen, "Bob", PLAYER_COLUMNS))].substr(0, PLAYER_COLUMNS);
-    const std::string aceLine =
-        lines[static_cast<size_t>(RowOf(screen, "Ace", PLAYER_COLUMNS))].substr(0, PLAYER_COLUMNS);
+    const std::string bobLine = FromColumn(lines[static_cast<size_t>(playerRow(screen, "Bob"))], PLAYER_COLUMN);
+    const std::string aceLine = FromColumn(lines[static_cast<size_t>(playerRow(screen, "Ace"))], PLAYER_COLUMN);
     EXPECT_EQ(bobLine.find("Bob"), aceLine.find("Ace")) << "names line up\n" << screen;
     EXPECT_EQ(bobLine.find('3', bobLine.find("Bob")), aceLine.find('0', aceLine.find("Ace"))) << "frags line up\n"
                                                                                               << screen;

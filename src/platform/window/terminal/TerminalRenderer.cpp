@@ -116,8 +116,13 @@ std::string TerminalRenderer::ExpandTabs(std::string_view line, const std::vecto
 }
 
 std::optional<CursorCell> TerminalRenderer::Draw(const DialogModel& model, const TerminalLayout& layout,
-                                                 std::vector<TerminalControlView>& views, int focus) {
+                                                 std::vector<TerminalControlView>& views, int focus,
+                                                 std::string_view legend) {
     DrawFrame(model, layout);
+    if (const CellRect& line = layout.Legend(); !line.Empty()) {
+        m_Canvas.Fill(line, CellStyle::Title);
+        m_Canvas.Text(line.m_Col + 1, line.m_Row, legend, CellStyle::Title, line.m_Width - 2);
+    }
     std::optional<CursorCell> cursor;
     const auto controls = model.Controls();
     // Frames first, so that what they hold is drawn over their lines.
