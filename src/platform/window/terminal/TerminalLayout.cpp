@@ -18,7 +18,10 @@ constexpr double UNITS_PER_COLUMN = 4.0;
 constexpr double UNITS_PER_ROW = 8.0;
 // A group box's caption sits in its top line between a corner and a space on each side.
 constexpr int GROUP_CAPTION_EXTRA = 4;
-constexpr int BUTTON_EXTRA = 2;    // "[" and "]"
+constexpr int BUTTON_EXTRA = 2;         // "[" and "]"
+constexpr int DEFAULT_BUTTON_EXTRA = 4; // "[[" and "]]": the button Enter presses
+// The foot of a dialog: the last this many units, where its line and its buttons are.
+constexpr int FOOT_UNITS = 32;
 constexpr int CHECK_BOX_EXTRA = 4; // "[x] "
 
 bool Inside(const DialogRect& inner, const DialogRect& outer) {
@@ -60,24 +63,31 @@ void RequireControl(const ControlTemplate& control, Axes& axes) {
             // Filled at run time: it keeps room for a typical value when it can.
             const int data = std::min(TerminalLayout::DATA_FIELD_COLUMNS, static_cast<int>(std::ceil(columns)));
             axes.Across.Require(left, right, 1, columns, data);
-            axes.Down.Require(top, bottom, 1);
+            axes.Down.RequireLine(top, bottom, 1);
         } else {
             axes.Across.Require(left, right, text);
-            axes.Down.Require(top, bottom, control.m_Text.empty() ? 0 : 1);
+            axes.Down.RequireLine(top, bottom, control.m_Text.empty() ? 0 : 1);
         }
         return;
     case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton:
         axes.Across.Require(left, right, text + BUTTON_EXTRA);
-        axes.Down.Require(top, bottom, 1);
+        axes.Down.RequireLine(top, bottom, 1);
+        return;
+    case ControlKind::DefaultPushButton:
+        axes.Across.Require(left, right, text + DEFAULT_BUTTON_EXTRA);
+        axes.Down.RequireLine(top, bottom, 1);
         return;
     case ControlKind::CheckBox:
         axes.Across.Require(left, right, text + CHECK_BOX_EXTRA);
-        axes.Down.Require(top, bottom, 1);
+        axes.Down.RequireLine(top, bottom, 1);
         return;
     case ControlKind::Edit:
         axes.Across.Require(left, right, 1, columns);
-        axes.Down.Require(top, bottom, 1, multiLine ? rows : 0.0);
+        if (multiLine) {
+            axes.Down.Require(top, bottom, 1, rows);
+        } else {
+            axes.Down.RequireLine(top, bottom, 1);
+        }
         return;
     case ControlKind::ListBox:
         axes.Across.Require(left, right, 1, columns);
@@ -89,7 +99,7 @@ void RequireControl(const ControlTemplate& control, Axes& axes) {
         return;
     case ControlKind::Separator:
         axes.Across.Require(left, right, 1);
-        axes.Down.Require(top, bottom, 1);
+        axes.Down.RequireLine(top, bottom, 1);
         return;
     }
 }
@@ -116,6 +126,7 @@ Axes BuildAxes(const DialogTemplate& dialogTemplate, bool framed) {
     const auto controls = dialogTemplate.m_Controls;
     for (const ControlTemplate& control : controls) {
         RequireControl(control, axes);
+        axes.Down.MarkStart(control.m_Place.m_Y);
         if (framed) { // a blank column inside the frame on either side
             axes.Across.Require(0, control.m_Place.m_X, 1);
             axes.Across.Require(control.m_Place.m_X + control.m_Place.m_Width, dialogTemplate.m_Width, 1);
@@ -213,8 +224,9 @@ int NaturalColumns(const ControlTemplate& control, int labelColumns) {
     const int text = TerminalLayout::TextColumns(control.m_Text);
     switch (control.m_Kind) {
     case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton:
         return text + BUTTON_EXTRA;
+    case ControlKind::DefaultPushButton:
+        return text + DEFAULT_BUTTON_EXTRA;
     case ControlKind::CheckBox:
         return text + CHECK_BOX_EXTRA;
     case ControlKind::Static:
@@ -255,6 +267,82 @@ void PlaceLine(std::span<const ControlTemplate> controls, const std::vector<size
         }
         cells[member] = CellRect{col, room.m_Row, width, 1};
         col += width + 1;
+    }
+}
+
+// Check boxes stacked in one column at one step in the template come out at one step on the screen:
+// the least step the spread gave any of them. Moving a box up within its stack never meets another
+// control, since nothing stands between two boxes of a stack in the template.
+void EvenOutStacks(std::span<const ControlTemplate> controls, std::vector<CellRect>& cells) {
+    const auto isBox = [controls](size_t index) { return controls[index].m_Kind == ControlKind::CheckBox; };
+    for (size_t first = 0; first < controls.size(); ++first) {
+        if (!isBox(first)) {
+            continue;
+        }
+        std::vector<size_t> stack = {first};
+        for (size_t next = first + 1; next < controls.size() && isBox(next); ++next) {
+            const DialogRect& place = controls[next].m_Place;
+            const DialogRect& before = controls[stack.back()].m_Place;
+            const int step = place.m_Y - before.m_Y;
+            if (place.m_X != before.m_X || step <= 0 ||
+                (stack.size() > 1 && step != before.m_Y - controls[stack[stack.size() - 2]].m_Place.m_Y)) {
+                break;
+            }
+            stack.push_back(next);
+        }
+        if (stack.size() < 3) {
+            continue;
+        }
+        int least = cells[stack[1]].m_Row - cells[stack[0]].m_Row;
+        for (size_t box = 2; box < stack.size(); ++box) {
+            least = std::min(least, cells[stack[box]].m_Row - cells[stack[box - 1]].m_Row);
+        }
+        if (least < 1) {
+            continue; // squeezed onto one line: the screen is too small to mend it
+        }
+        for (size_t box = 0; box < stack.size(); ++box) {
+            cells[stack[box]].m_Row = cells[stack[0]].m_Row + static_cast<int>(box) * least;
+            cells[stack[box]].m_Height = std::min(cells[stack[box]].m_Height, least);
+        }
+        first = stack.back();
+    }
+}
+
+// The buttons at the foot of a dialog that fills the screen stand where their template puts them in
+// proportion to its width, so that dialogs of one size (the setup pages) show them in the same columns
+// whatever else they hold; where that leaves one too narrow, or two overlapping, they stay as solved.
+void PlaceFootButtons(const DialogTemplate& dialogTemplate, const CellRect& client, std::vector<CellRect>& cells) {
+    const auto controls = dialogTemplate.m_Controls;
+    const int footUnits = dialogTemplate.m_Height - FOOT_UNITS;
+    std::vector<size_t> foot;
+    for (size_t index = 0; index < controls.size(); ++index) {
+        const ControlKind kind = controls[index].m_Kind;
+        if ((kind == ControlKind::PushButton || kind == ControlKind::DefaultPushButton) &&
+            controls[index].m_Place.m_Y >= footUnits) {
+            foot.push_back(index);
+        }
+    }
+    std::ranges::sort(foot,
+                      [controls](size_t a, size_t b) { return controls[a].m_Place.m_X < controls[b].m_Place.m_X; });
+    const auto columnOf = [&](int units) {
+        return client.m_Col + static_cast<int>(std::lround(1.0 * units * client.m_Width / dialogTemplate.m_Width));
+    };
+    std::vector<CellRect> placed;
+    int previousEnd = client.m_Col;
+    for (const size_t index : foot) {
+        const DialogRect& place = controls[index].m_Place;
+        const int col = columnOf(place.m_X);
+        const int width = columnOf(place.m_X + place.m_Width) - col;
+        const int extra =
+            controls[index].m_Kind == ControlKind::DefaultPushButton ? DEFAULT_BUTTON_EXTRA : BUTTON_EXTRA;
+        if (width < TerminalLayout::TextColumns(controls[index].m_Text) + extra || col < previousEnd) {
+            return;
+        }
+        placed.push_back(CellRect{col, cells[index].m_Row, width, cells[index].m_Height});
+        previousEnd = col + width; // touching is fine: a button is drawn in the middle of its cells
+    }
+    for (size_t button = 0; button < foot.size(); ++button) {
+        cells[foot[button]] = placed[button];
     }
 }
 
@@ -307,6 +395,10 @@ TerminalLayout::TerminalLayout(const DialogTemplate& dialogTemplate, int screenC
         m_Controls.push_back(CellRect{m_Client.m_Col + col, m_Client.m_Row + row,
                                       axes.Across.Cell(place.m_X + place.m_Width) - col,
                                       axes.Down.Cell(place.m_Y + place.m_Height) - row});
+    }
+    EvenOutStacks(dialogTemplate.m_Controls, m_Controls);
+    if (FillsTheScreen(dialogTemplate)) {
+        PlaceFootButtons(dialogTemplate, m_Client, m_Controls);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "res/NetRezFilesTemplate.h"
 #include "res/NetServicesTemplate.h"
 #include "res/ServerOptionsTemplate.h"
+#include "res/WizardFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,45 @@ TEST(TerminalLayout, EverySetupPageTakesTheSameFrameAndShowsItsPictureInTheSameC
             EXPECT_EQ(layout.Outer().m_Height, first.Outer().m_Height) << page->m_Name;
             EXPECT_EQ(layout.Control(0).m_Col, first.Control(0).m_Col) << "the picture, " << page->m_Name;
             EXPECT_EQ(layout.Control(0).m_Row, first.Control(0).m_Row) << page->m_Name;
+        }
+    }
+}
+
+TEST(TerminalLayout, EverySetupPageHasItsButtonsOnOneRowAndItsCheckBoxesEvenlySpaced) {
+    const std::vector<const DialogTemplate*> pages = {&NetServicesTemplate(), &NetRezFilesTemplate(),
+                                                      &NetGameTemplate(), &NetOptionsTemplate(),
+                                                      &NetGameLevelsTemplate()};
+    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}, std::pair{100, 30}}) {
+        SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
+        const TerminalLayout first(*pages[0], cols, rows);
+        for (const DialogTemplate* page : pages) {
+            SCOPED_TRACE(page->m_Name);
+            const TerminalLayout layout(*page, cols, rows);
+            for (const WizardControl button : {WizardControl::Back, WizardControl::Next, WizardControl::Cancel}) {
+                const CellRect& there = layout.Control(IndexOf(*page, static_cast<int>(button)));
+                const CellRect& onFirst = first.Control(IndexOf(*pages[0], static_cast<int>(button)));
+                EXPECT_EQ(there.m_Row, onFirst.m_Row);
+                EXPECT_EQ(there.m_Col, onFirst.m_Col);
+                EXPECT_EQ(there.m_Width, onFirst.m_Width);
+            }
+        }
+    }
+    // Check boxes a step apart in the template are a step apart on the screen, the same step each.
+    for (const DialogTemplate* dialog : {&NetServicesTemplate(), &NetOptionsTemplate(), &ServerOptionsTemplate()}) {
+        for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}}) {
+            SCOPED_TRACE(std::string(dialog->Key()) + " " + std::to_string(cols) + " x " + std::to_string(rows));
+            const TerminalLayout layout(*dialog, cols, rows);
+            std::vector<int> boxRows;
+            for (size_t index = 0; index < dialog->m_Controls.size(); ++index) {
+                if (dialog->m_Controls[index].m_Kind == ControlKind::CheckBox) {
+                    boxRows.push_back(layout.Control(index).m_Row);
+                }
+            }
+            ASSERT_GE(boxRows.size(), 3u);
+            for (size_t box = 2; box < 3; ++box) {
+                EXPECT_EQ(boxRows[box] - boxRows[box - 1], boxRows[1] - boxRows[0])
+                    << boxRows[0] << " " << boxRows[1] << " " << boxRows[2];
+            }
         }
     }
 }
