@@ -194,6 +194,7 @@ class TerminalFaceTest : public ::testing::Test {
 protected:
     TempDir m_Game;
     uint16_t m_Port = test::FreeUdpPort();
+    std::string m_Environment; // put in front of the program, as "env LANG=C "
 
     void SetUp() override {
         if (!HaveTmux()) {
@@ -216,7 +217,7 @@ protected:
     // dravoserv in the pane; once it ends the pane says how, and stays.
     std::unique_ptr<TmuxPane> StartServer(const std::string& arguments, int cols = 80, int rows = 24) {
         const std::string command =
-            "'" + DRAVOSERV.string() + "' " + arguments + "; echo \"" + EXITED + "$?\"; exec cat";
+            m_Environment + "'" + DRAVOSERV.string() + "' " + arguments + "; echo \"" + EXITED + "$?\"; exec cat";
         return std::make_unique<TmuxPane>(m_Game.Path(), command, cols, rows);
     }
     // A hosted game's console window, settled: everything of the start is on the screen, and no
@@ -295,9 +296,20 @@ TEST_F(TerminalFaceTest, ConsoleWindowShowsEveryInfoFieldOnItsOwnLineIn80x24) {
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
-// Rows of the log pane: those between the rule over it and the command line under it.
+// Rows of the log pane: those between the rule over it and the command line under it. The rule's line
+// character comes out as a line in a UTF-8 locale, as the letter that stands for it in the C locale.
 int LogRows(const std::string& screen) {
-    return RowOf(screen, "Command:") - RowOf(screen, "\u2500 Console \u2500") - 1;
+    return RowOf(screen, "Command:") - RowOf(screen, " Console ") - 1;
+}
+
+// What the command line holds, without its label and the Clear button.
+std::string CommandLine(const std::string& screen) {
+    std::string line = LineWith(screen, "Command:");
+    line = line.substr(0, line.rfind("[Clear]"));
+    line = line.substr(std::min(line.size(), std::string_view("Command:").size()));
+    const size_t first = line.find_first_not_of(' ');
+    const size_t last = line.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
 }
 
 // The longest run of one character on any line of the screen.
@@ -525,6 +537,166 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByTabAndTypingAlone) {
     EXPECT_NE(saved.find("ServiceName \"TCP/IP Internet Service\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("Level0 \"Worlds\\\\Multi\\\\Cinderworks\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("RezFile0 \"Custom\\\\arena.rez\""), std::string::npos) << saved;
+}
+
+// The console's keys with a UTF-8 locale and with the C locale (false, true): history, completion,
+// scrolling, help and a resize.
+class TerminalFaceLocaleTest : public TerminalFaceTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        TerminalFaceTest::SetUp();
+        if (GetParam()) {
+            m_Environment = "env LANG=C LC_ALL=C ";
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Locales, TerminalFaceLocaleTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& locale) { return locale.param ? "C" : "Utf8"; });
+
+TEST_P(TerminalFaceLocaleTest, ConsoleRecallsCompletesScrollsHelpsAndKeepsItsLayoutThroughAResize) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    (void)SettledConsole(*pane);
+    const auto commandIs = [&pane](const std::string& wanted) {
+        return pane->WaitUntil([&wanted](const std::string& shown) { return CommandLine(shown) == wanted; });
+    };
+
+    // Tab completes a command; Enter sends it.
+    pane->Type("sta");
+    pane->Keys({"Tab"});
+    ASSERT_TRUE(commandIs("status")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("0 of 16 players")) << pane->Screen();
+    ASSERT_TRUE(commandIs("")) << pane->Screen();
+    pane->Type("alpha");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Unknown command \"alpha\"")) << pane->Screen();
+
+    // Up and Down walk the history, the newest first; past the newest the line is empty again.
+    pane->Keys({"Up"});
+    ASSERT_TRUE(commandIs("alpha")) << pane->Screen();
+    pane->Keys({"Up"});
+    ASSERT_TRUE(commandIs("status")) << pane->Screen();
+    pane->Keys({"Down"});
+    ASSERT_TRUE(commandIs("alpha")) << pane->Screen();
+    pane->Keys({"Down"});
+    ASSERT_TRUE(commandIs("")) << pane->Screen();
+
+    // F1 shows the actions; by now the first lines of the log have scrolled out of its ten rows, and
+    // Page Up brings them back, Page Down the end again.
+    pane->Keys({"F1"});
+    ASSERT_TRUE(pane->WaitFor("Actions: /boot")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return shown.find("Initializing the server...") == std::string::npos;
+    })) << pane->Screen();
+    pane->Keys({"PageUp", "PageUp", "PageUp"});
+    ASSERT_TRUE(pane->WaitFor("Initializing the server...")) << pane->Screen();
+    pane->Keys({"PageDown", "PageDown", "PageDown", "PageDown"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return shown.find("Initializing the server...") == std::string::npos &&
+               shown.find("Actions: /boot") != std::string::npos;
+    })) << pane->Screen();
+
+    // A larger terminal and back: every info field, the log and the legend are there each time.
+    for (const auto& [cols, rows] : {std::pair{120, 40}, std::pair{80, 24}}) {
+        pane->Resize(cols, rows);
+        ASSERT_TRUE(pane->WaitUntil([rows = rows](const std::string& shown) {
+            const auto lines = Lines(shown);
+            return static_cast<int>(lines.size()) == rows && lines.back().find("Alt+S Shutdown") != std::string::npos &&
+                   LogRows(shown) >= 10 && shown.find("Level Goal: 25 Frags or 10 Minutes") != std::string::npos &&
+                   shown.find("Net Service: Tcp/ip") != std::string::npos;
+        })) << pane->Screen();
+    }
+    pane->Type("alp");
+    pane->Keys({"Up"}); // the history goes on after the resize
+    ASSERT_TRUE(commandIs("alpha")) << pane->Screen();
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+    EXPECT_NE(m_Game.Read("dravosrv.history").find("alpha"), std::string::npos) << "the history is kept";
+}
+
+// The traps of the setup, replayed key by key: none of them loses the setup, and what was entered is
+// what the game is hosted with.
+TEST_P(TerminalFaceLocaleTest, WizardTrapsKeepTheSetupAndAMissingArchiveIsNamedOnScreen) {
+    m_Game.Write("dravosrv.cfg", "net_bindaddress \"127.0.0.1\"\nPort \"" + std::to_string(m_Port) +
+                                     "\"\nNumRezFiles \"1\"\nRezFile0 \"Custom\\\\gone.rez\"\n");
+    auto pane = StartServer("");
+    const std::string services = "Which networking service you would like to use?";
+    ASSERT_TRUE(pane->WaitFor("TCP/IP Internet Service")) << pane->Screen();
+    const auto stillOn = [&pane](const std::string& question) {
+        return pane->WaitUntil([&question](const std::string& shown) {
+            return shown.find(question) != std::string::npos && shown.find("Discard the setup") == std::string::npos &&
+                   shown.find("ERROR") == std::string::npos;
+        });
+    };
+
+    // A "c" presses no Cancel; Esc and Cancel ask, Enter answers No, plain letters answer nothing.
+    pane->Type("c");
+    pane->Keys({"Escape"});
+    ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
+    pane->Type("y");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn(services)) << pane->Screen();
+    pane->Keys({"M-c"});
+    ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn(services)) << pane->Screen();
+
+    // A refused service says so and keeps the page; the usable one goes on.
+    pane->Keys({"Tab"}); // back to the list from the button
+    pane->Keys({"Down"});
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("ERROR - Unable to use the selected network service.")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn(services)) << pane->Screen();
+    pane->Keys({"Home"});
+    pane->Keys({"M-n"});
+
+    // The archive on the list that is not there is named; the page stays with it selected, and Enter
+    // (a double click) takes it off.
+    ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("No such rez file: Custom\\gone.rez")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn("Which additional rez files would you like to load?")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "gone.rez") == 0; }))
+        << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
+    pane->Type("Trap Free");
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("What options would you like for this game server?")) << pane->Screen();
+    pane->Keys({"M-n"});
+
+    // The level page says why Finish is dim; an "f" in the list finds Frostline and finishes nothing.
+    ASSERT_TRUE(pane->WaitFor("Which levels would you like to play?")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitFor("Add at least one level to finish.")) << pane->Screen();
+    pane->Type("f");
+    ASSERT_TRUE(stillOn("Which levels would you like to play?")) << pane->Screen();
+    pane->Keys({"Enter"}); // a double click on the level found
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return Count(shown, "Frostline") == 2 && shown.find("Add at least one level") == std::string::npos;
+    })) << pane->Screen();
+    pane->Keys({"M-f"});
+    ASSERT_TRUE(pane->WaitFor("Power users can specify")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Server is running.")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Name: Trap Free")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Current Level: Worlds\\Multi\\Frostline")) << pane->Screen();
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+    const std::string saved = m_Game.Read("dravosrv.cfg");
+    EXPECT_NE(saved.find("ServerName \"Trap Free\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Level0 \"Worlds\\\\Multi\\\\Frostline\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("NumRezFiles \"0\""), std::string::npos) << saved;
 }
 
 } // namespace
