@@ -539,6 +539,46 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByTabAndTypingAlone) {
     EXPECT_NE(saved.find("RezFile0 \"Custom\\\\arena.rez\""), std::string::npos) << saved;
 }
 
+TEST_F(TerminalFaceTest, ADamagedArchiveIsNamedOnScreenAndTheWizardGoesBackToTheArchives) {
+    m_Game.Write("dravosrv.cfg", "net_bindaddress \"127.0.0.1\"\nPort \"" + std::to_string(m_Port) + "\"\n");
+    m_Game.Write(std::filesystem::path("Custom") / "broken.rez", "not an archive");
+    auto pane = StartServer("");
+    ASSERT_TRUE(pane->WaitFor("TCP/IP Internet Service")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitFor("broken.rez")) << pane->Screen();
+    pane->Type("b"); // finds broken.rez in the list of archives
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "broken.rez") == 2; }))
+        << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
+    pane->Type("Kept Name");
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("What options would you like for this game server?")) << pane->Screen();
+    pane->Keys({"M-n"});
+
+    // Loading the archives names the damaged one in the box, on screen, and the archive page comes back.
+    ASSERT_TRUE(pane->WaitFor("ERROR - Unable to load Dravo resources.")) << pane->Screen();
+    EXPECT_NE(pane->Screen().find("broken.rez"), std::string::npos) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
+    pane->Keys({"Tab"}); // from the archives to Add, Remove, the list to load
+    pane->Keys({"Tab"});
+    pane->Keys({"Tab"});
+    pane->Keys({"Home", "Enter"}); // a double click takes it off
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "broken.rez") == 1; }))
+        << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Kept Name")) << "what was entered stays\n" << pane->Screen();
+
+    pane->Keys({"Escape"});
+    ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "1")) << pane->Screen();
+}
+
 // The console's keys with a UTF-8 locale and with the C locale (false, true): history, completion,
 // scrolling, help and a resize.
 class TerminalFaceLocaleTest : public TerminalFaceTest, public ::testing::WithParamInterface<bool> {
