@@ -148,6 +148,14 @@ bool SetupWizard::ApplySavedSettings() {
     m_GameInfo->m_EndTime = settings.m_EndTime;
     m_GameInfo->m_EndFrags = settings.m_EndFrags;
 
+    // Without pages there is nobody to choose again: an archive that is gone is named in the notes (and so in
+    // the console log), and the game goes on without it, as the engine passes over it.
+    std::error_code error;
+    for (const std::string& entry : MissingRezFiles(std::filesystem::current_path(error), m_Context.m_RezFileList)) {
+        m_Context.m_Notes.Add(m_Context.m_Windows, "No such rez file: " + entry +
+                                                       "; the game goes on without it. Run the setup "
+                                                       "pages (without -go) to choose the rez files again.");
+    }
     if (!MountRezFiles()) {
         return false;
     }

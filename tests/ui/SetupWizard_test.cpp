@@ -250,6 +250,19 @@ TEST_F(WizardTest, SkipWithASavedSetupShowsNoPage) {
     EXPECT_STREQ(m_Info.m_LevelNames[1], "Rustbowl");
 }
 
+TEST_F(WizardTest, SkipWithAMissingArchiveNamesItAndHostsWithoutIt) {
+    std::ofstream("saved.cfg")
+        << "ServiceName \"tcp/ip internet service\"\nNumLevels \"1\"\n"
+           "Level0 \"Worlds\\\\Multi\\\\Frostline\"\n"
+           "NumRezFiles \"2\"\nRezFile0 \"Custom\\\\arena.rez\"\nRezFile1 \"Custom\\\\gone.rez\"\n";
+    ASSERT_TRUE(Run(true, "saved.cfg"));
+    EXPECT_TRUE(PagesShown().empty());
+    const std::vector<std::string> notes = m_Windows.Notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("No such rez file: Custom\\gone.rez"), std::string::npos) << notes[0];
+    EXPECT_EQ(m_Info.m_LevelCount, 1);
+}
+
 TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {
     test::TempDir game;
     test::CopySampleGameForFirstRun(game.Path());
