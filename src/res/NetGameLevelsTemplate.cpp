@@ -15,7 +15,7 @@ constexpr int Id(NetGameLevelsControl control) {
 
 constexpr ControlFlag LIST = Notify | VerticalScroll | Border;
 
-constexpr std::array<ControlTemplate, 10> PAGE = {{
+constexpr std::array<ControlTemplate, 11> PAGE = {{
     {NO_CONTROL_ID, Static, "Retail Levels:", {50, 25, 80, 8}},
     {Id(NetGameLevelsControl::RetailLevels), ListBox, "", {50, 35, 80, 40}, Sorted | LIST},
     {NO_CONTROL_ID, Static, "Custom Levels:", {50, 82, 80, 8}},
@@ -26,6 +26,7 @@ constexpr std::array<ControlTemplate, 10> PAGE = {{
     {NO_CONTROL_ID, Static, "Game Levels:", {183, 25, 80, 8}},
     {Id(NetGameLevelsControl::GameLevels), ListBox, "", {183, 35, 80, 85}, LIST},
     {Id(NetGameLevelsControl::SaveLevels), CheckBox, "Save levels", {183, 124, 80, 10}},
+    {Id(NetGameLevelsControl::FinishHint), Static, "", {50, 134, 213, 8}},
 }};
 
 constexpr auto CONTROLS = WithWizardFrame(

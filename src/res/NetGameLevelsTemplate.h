@@ -17,6 +17,7 @@ enum class NetGameLevelsControl : int {
     AddCustom = 1033,    // "Add >"
     Remove = 1034,       // "< Remove"
     SaveLevels = 1053,   // check box, setting SaveGameLevels
+    FinishHint = 1070,   // text: why Finish cannot be pressed, while the rotation is empty
 };
 
 const DialogTemplate& NetGameLevelsTemplate();

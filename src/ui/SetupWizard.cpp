@@ -27,6 +27,10 @@
 namespace dravo {
 namespace {
 
+// Said after the missing archives when "Custom" offers none to choose instead.
+constexpr std::string_view NO_ARCHIVE_TO_CHOOSE =
+    "The game goes on without them: \"Custom\" holds no rez file to choose instead.";
+
 // The display name the skip path gives a service: its lower-cased name, or a word it contains.
 std::string SavedServiceDisplayName(std::string_view serviceName) {
     std::string lower(serviceName);
@@ -144,6 +148,14 @@ bool SetupWizard::ApplySavedSettings() {
     m_GameInfo->m_EndTime = settings.m_EndTime;
     m_GameInfo->m_EndFrags = settings.m_EndFrags;
 
+    // Without pages there is nobody to choose again: an archive that is gone is named in the notes (and so in
+    // the console log), and the game goes on without it, as the engine passes over it.
+    std::error_code error;
+    for (const std::string& entry : MissingRezFiles(std::filesystem::current_path(error), m_Context.m_RezFileList)) {
+        m_Context.m_Notes.Add(m_Context.m_Windows, "No such rez file: " + entry +
+                                                       "; the game goes on without it. Run the setup "
+                                                       "pages (without -go) to choose the rez files again.");
+    }
     if (!MountRezFiles()) {
         return false;
     }
@@ -275,6 +287,19 @@ bool SetupWizard::MountRezFiles() {
 bool SetupWizard::LoadRezFilesOnce() {
     if (m_RezFilesLoaded) {
         return true;
+    }
+    // The engine passes over an archive that is not there; the operator hears of it and goes back to the
+    // archive page, as for one the engine refuses. Without archives in "Custom" there is no page to go
+    // back to: the game goes on without them, the stored list kept as it is.
+    std::error_code error;
+    if (const TextList missing = MissingRezFiles(std::filesystem::current_path(error), m_Context.m_RezFileList);
+        !missing.empty()) {
+        if (m_CustomRezCount > 0) {
+            ShowErrorBox(m_Context.m_Windows, MissingRezFilesMessage(missing));
+            m_MountRefused = true;
+            return false;
+        }
+        ShowErrorBox(m_Context.m_Windows, MissingRezFilesMessage(missing) + "\n\n" + std::string(NO_ARCHIVE_TO_CHOOSE));
     }
     if (!MountRezFiles()) {
         return false;

@@ -37,7 +37,8 @@ constexpr auto SCREEN_LIMIT = 20s;
 // Between two looks at the screen while waiting for something to appear on it.
 constexpr auto LOOK_INTERVAL = 50ms;
 constexpr const char* EXITED = "dravoserv exited with ";
-constexpr size_t PLAYER_COLUMNS = 40;
+// The player list stands in the right half of the window, above the log.
+constexpr size_t PLAYER_COLUMN = 40;
 
 bool HaveTmux() {
     return RunProcess("/bin/sh", {"-c", "command -v tmux"}, ".").m_ExitStatus == 0;
@@ -52,11 +53,22 @@ std::vector<std::string> Lines(const std::string& screen) {
     return lines;
 }
 
-// The first row of the screen that holds the text within its first columns, or -1.
-int RowOf(const std::string& screen, const std::string& text, size_t columns = std::string::npos) {
+// A line of the screen from a column on: line characters take three bytes and one column.
+std::string FromColumn(const std::string& line, size_t column) {
+    size_t at = 0;
+    for (size_t skipped = 0; at < line.size() && skipped < column; ++skipped) {
+        for (++at; at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0U) == 0x80U; ++at) {
+        }
+    }
+    return line.substr(at);
+}
+
+// The first row of the screen that holds the text within its first columns (from a column on), or -1.
+int RowOf(const std::string& screen, const std::string& text, size_t columns = std::string::npos,
+          size_t fromColumn = 0) {
     const auto lines = Lines(screen);
     for (size_t row = 0; row < lines.size(); ++row) {
-        if (lines[row].substr(0, columns).find(text) != std::string::npos) {
+        if (FromColumn(lines[row], fromColumn).substr(0, columns).find(text) != std::string::npos) {
             return static_cast<int>(row);
         }
     }
@@ -182,6 +194,7 @@ class TerminalFaceTest : public ::testing::Test {
 protected:
     TempDir m_Game;
     uint16_t m_Port = test::FreeUdpPort();
+    std::string m_Environment; // put in front of the program, as "env LANG=C "
 
     void SetUp() override {
         if (!HaveTmux()) {
@@ -204,13 +217,14 @@ protected:
     // dravoserv in the pane; once it ends the pane says how, and stays.
     std::unique_ptr<TmuxPane> StartServer(const std::string& arguments, int cols = 80, int rows = 24) {
         const std::string command =
-            "'" + DRAVOSERV.string() + "' " + arguments + "; echo \"" + EXITED + "$?\"; exec cat";
+            m_Environment + "'" + DRAVOSERV.string() + "' " + arguments + "; echo \"" + EXITED + "$?\"; exec cat";
         return std::make_unique<TmuxPane>(m_Game.Path(), command, cols, rows);
     }
     // A hosted game's console window, settled: everything of the start is on the screen, and no
     // update is half drawn (both clocks show all their digits).
     static std::string SettledConsole(TmuxPane& pane) {
-        const std::regex settled("Running Time: \\d+:\\d\\d:\\d\\d [^]*Time in Level: \\d+:\\d\\d:\\d\\d ");
+        const std::regex settled(
+            "Running Time: \\d+:\\d\\d:\\d\\d(?=[ \\n])[^]*Time in Level: \\d+:\\d\\d:\\d\\d(?=[ \\n])");
         std::string screen;
         EXPECT_TRUE(pane.WaitUntil([&](const std::string& shown) {
             screen = shown;
@@ -259,8 +273,8 @@ TEST_F(TerminalFaceTest, ConsoleWindowShowsEveryInfoFieldOnItsOwnLineIn80x24) {
     EXPECT_EQ(Lines(screen).size(), 24u);
     // Box lines are lines: a curses library without wide characters under a UTF-8 locale draws the
     // line characters as the letters that stand for them ("lqqk", "x").
-    EXPECT_NE(screen.find("\u250c Server Info \u2500"), std::string::npos) << screen;
-    EXPECT_EQ(screen.find("lqq"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("\u2500 Server Info \u2500"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("qqq"), std::string::npos) << screen;
 
     // The traps of a live game: Esc is a stray key here, plain letters answer no question, and Enter
     // answers No; the command typed around them is sent whole.
@@ -282,11 +296,76 @@ TEST_F(TerminalFaceTest, ConsoleWindowShowsEveryInfoFieldOnItsOwnLineIn80x24) {
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
+// Rows of the log pane: those between the rule over it and the command line under it. The rule's line
+// character comes out as a line in a UTF-8 locale, as the letter that stands for it in the C locale.
+int LogRows(const std::string& screen) {
+    return RowOf(screen, "Command:") - RowOf(screen, " Console ") - 1;
+}
+
+// What the command line holds, without its label and the Clear button.
+std::string CommandLine(const std::string& screen) {
+    std::string line = LineWith(screen, "Command:");
+    line = line.substr(0, line.rfind("[Clear]"));
+    line = line.substr(std::min(line.size(), std::string_view("Command:").size()));
+    const size_t first = line.find_first_not_of(' ');
+    const size_t last = line.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+}
+
+// The longest run of one character on any line of the screen.
+size_t LongestRun(const std::string& screen, char c) {
+    size_t longest = 0;
+    for (const std::string& line : Lines(screen)) {
+        size_t run = 0;
+        for (const char shown : line) {
+            run = shown == c ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+TEST_F(TerminalFaceTest, ConsoleLogTakesTheWholeWidthAboveTheKeyLegendAndGrowsWithTheTerminal) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    std::string screen = SettledConsole(*pane);
+    const auto lines = Lines(screen);
+    ASSERT_EQ(lines.size(), 24u);
+    EXPECT_NE(lines.back().find("F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll  Alt+S Shutdown"),
+              std::string::npos)
+        << screen;
+    const int rows80 = LogRows(screen);
+    EXPECT_GE(rows80, 10) << screen;
+    EXPECT_EQ(RowOf(screen, "Command:"), 22) << "the command line is over the legend\n" << screen;
+
+    // A word too long for a line shows 76 columns of it at least.
+    pane->Type(std::string(110, 'z'));
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Unknown command")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return LongestRun(shown, 'z') >= 76; }))
+        << pane->Screen();
+    EXPECT_LT(LongestRun(pane->Screen(), 'z'), 110u) << pane->Screen();
+
+    // A larger terminal gives the log more rows and the whole word a line.
+    pane->Resize(120, 40);
+    ASSERT_TRUE(pane->WaitUntil([rows80](const std::string& shown) {
+        return Lines(shown).size() == 40 && LogRows(shown) > rows80 && LongestRun(shown, 'z') >= 110;
+    })) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Alt+S Shutdown")) << pane->Screen();
+    screen = pane->Screen();
+    EXPECT_NE(Lines(screen).back().find("F1 Help"), std::string::npos) << screen;
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+}
+
 TEST_F(TerminalFaceTest, HostedGameShowsPlayersLevelsAndLogAndShutsDownWithTheSettingsSaved) {
     Configure({{"Port", std::to_string(m_Port)}, {"fragrate", "0"}});
     const std::string marker = "// written before the run";
     m_Game.Write("dravosrv.cfg", m_Game.Read("dravosrv.cfg") + marker + "\n");
-    auto pane = StartServer("-go");
+    auto pane = StartServer("-go", 120, 40); // room for the whole rotation
     ASSERT_TRUE(pane->WaitFor("Server is running.")) << pane->Screen();
     const std::string levels = pane->Screen();
     EXPECT_GE(RowOf(levels, "Glasshouse"), 0) << levels;
@@ -300,19 +379,20 @@ TEST_F(TerminalFaceTest, HostedGameShowsPlayersLevelsAndLogAndShutsDownWithTheSe
     pane->Keys({"Enter"});
     ASSERT_TRUE(pane->WaitFor("addfrag Bob 3")) << pane->Screen();
     ASSERT_TRUE(pane->WaitFor("Players: 2")) << pane->Screen();
-    // The player list takes the left half of the window; the log on the right names the players too.
-    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
-        const int bob = RowOf(shown, "Bob", PLAYER_COLUMNS);
-        const int ace = RowOf(shown, "Ace", PLAYER_COLUMNS);
-        return bob >= 0 && ace > bob &&
-               Lines(shown)[static_cast<size_t>(bob)].substr(0, PLAYER_COLUMNS).find(" 3") != std::string::npos;
+    // The player list takes the right half of the window above the log, which names the players too.
+    const auto playerRow = [](const std::string& shown, const std::string& name) {
+        return RowOf(shown, name, std::string::npos, PLAYER_COLUMN);
+    };
+    ASSERT_TRUE(pane->WaitUntil([&playerRow](const std::string& shown) {
+        const int bob = playerRow(shown, "Bob");
+        const int ace = playerRow(shown, "Ace");
+        return bob >= 0 && ace > bob && bob < RowOf(shown, "Console") &&
+               FromColumn(Lines(shown)[static_cast<size_t>(bob)], PLAYER_COLUMN).find(" 3") != std::string::npos;
     })) << pane->Screen();
     const std::string screen = pane->Screen();
     const auto lines = Lines(screen);
-    const std::string bobLine =
-        lines[static_cast<size_t>(RowOf(screen, "Bob", PLAYER_COLUMNS))].substr(0, PLAYER_COLUMNS);
-    const std::string aceLine =
-        lines[static_cast<size_t>(RowOf(screen, "Ace", PLAYER_COLUMNS))].substr(0, PLAYER_COLUMNS);
+    const std::string bobLine = FromColumn(lines[static_cast<size_t>(playerRow(screen, "Bob"))], PLAYER_COLUMN);
+    const std::string aceLine = FromColumn(lines[static_cast<size_t>(playerRow(screen, "Ace"))], PLAYER_COLUMN);
     EXPECT_EQ(bobLine.find("Bob"), aceLine.find("Ace")) << "names line up\n" << screen;
     EXPECT_EQ(bobLine.find('3', bobLine.find("Bob")), aceLine.find('0', aceLine.find("Ace"))) << "frags line up\n"
                                                                                               << screen;
@@ -457,6 +537,206 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByTabAndTypingAlone) {
     EXPECT_NE(saved.find("ServiceName \"TCP/IP Internet Service\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("Level0 \"Worlds\\\\Multi\\\\Cinderworks\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("RezFile0 \"Custom\\\\arena.rez\""), std::string::npos) << saved;
+}
+
+TEST_F(TerminalFaceTest, ADamagedArchiveIsNamedOnScreenAndTheWizardGoesBackToTheArchives) {
+    m_Game.Write("dravosrv.cfg", "net_bindaddress \"127.0.0.1\"\nPort \"" + std::to_string(m_Port) + "\"\n");
+    m_Game.Write(std::filesystem::path("Custom") / "broken.rez", "not an archive");
+    auto pane = StartServer("");
+    ASSERT_TRUE(pane->WaitFor("TCP/IP Internet Service")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitFor("broken.rez")) << pane->Screen();
+    pane->Type("b"); // finds broken.rez in the list of archives
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "broken.rez") == 2; }))
+        << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
+    pane->Type("Kept Name");
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("What options would you like for this game server?")) << pane->Screen();
+    pane->Keys({"M-n"});
+
+    // Loading the archives names the damaged one in the box, on screen, and the archive page comes back.
+    ASSERT_TRUE(pane->WaitFor("ERROR - Unable to load Dravo resources.")) << pane->Screen();
+    EXPECT_NE(pane->Screen().find("broken.rez"), std::string::npos) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
+    pane->Keys({"Tab"}); // from the archives to Add, Remove, the list to load
+    pane->Keys({"Tab"});
+    pane->Keys({"Tab"});
+    pane->Keys({"Home", "Enter"}); // a double click takes it off
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "broken.rez") == 1; }))
+        << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Kept Name")) << "what was entered stays\n" << pane->Screen();
+
+    pane->Keys({"Escape"});
+    ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "1")) << pane->Screen();
+}
+
+// The console's keys with a UTF-8 locale and with the C locale (false, true): history, completion,
+// scrolling, help and a resize.
+class TerminalFaceLocaleTest : public TerminalFaceTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        TerminalFaceTest::SetUp();
+        if (GetParam()) {
+            m_Environment = "env LANG=C LC_ALL=C ";
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Locales, TerminalFaceLocaleTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& locale) { return locale.param ? "C" : "Utf8"; });
+
+TEST_P(TerminalFaceLocaleTest, ConsoleRecallsCompletesScrollsHelpsAndKeepsItsLayoutThroughAResize) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    (void)SettledConsole(*pane);
+    const auto commandIs = [&pane](const std::string& wanted) {
+        return pane->WaitUntil([&wanted](const std::string& shown) { return CommandLine(shown) == wanted; });
+    };
+
+    // Tab completes a command; Enter sends it.
+    pane->Type("sta");
+    pane->Keys({"Tab"});
+    ASSERT_TRUE(commandIs("status")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("0 of 16 players")) << pane->Screen();
+    ASSERT_TRUE(commandIs("")) << pane->Screen();
+    pane->Type("alpha");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Unknown command \"alpha\"")) << pane->Screen();
+
+    // Up and Down walk the history, the newest first; past the newest the line is empty again.
+    pane->Keys({"Up"});
+    ASSERT_TRUE(commandIs("alpha")) << pane->Screen();
+    pane->Keys({"Up"});
+    ASSERT_TRUE(commandIs("status")) << pane->Screen();
+    pane->Keys({"Down"});
+    ASSERT_TRUE(commandIs("alpha")) << pane->Screen();
+    pane->Keys({"Down"});
+    ASSERT_TRUE(commandIs("")) << pane->Screen();
+
+    // F1 shows the actions; by now the first lines of the log have scrolled out of its ten rows, and
+    // Page Up brings them back, Page Down the end again.
+    pane->Keys({"F1"});
+    ASSERT_TRUE(pane->WaitFor("Actions: /boot")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return shown.find("Initializing the server...") == std::string::npos;
+    })) << pane->Screen();
+    pane->Keys({"PageUp", "PageUp", "PageUp"});
+    ASSERT_TRUE(pane->WaitFor("Initializing the server...")) << pane->Screen();
+    pane->Keys({"PageDown", "PageDown", "PageDown", "PageDown"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return shown.find("Initializing the server...") == std::string::npos &&
+               shown.find("Actions: /boot") != std::string::npos;
+    })) << pane->Screen();
+
+    // A larger terminal and back: every info field, the log and the legend are there each time.
+    for (const auto& [cols, rows] : {std::pair{120, 40}, std::pair{80, 24}}) {
+        pane->Resize(cols, rows);
+        ASSERT_TRUE(pane->WaitUntil([rows = rows](const std::string& shown) {
+            const auto lines = Lines(shown);
+            return static_cast<int>(lines.size()) == rows && lines.back().find("Alt+S Shutdown") != std::string::npos &&
+                   LogRows(shown) >= 10 && shown.find("Level Goal: 25 Frags or 10 Minutes") != std::string::npos &&
+                   shown.find("Net Service: Tcp/ip") != std::string::npos;
+        })) << pane->Screen();
+    }
+    pane->Type("alp");
+    pane->Keys({"Up"}); // the history goes on after the resize
+    ASSERT_TRUE(commandIs("alpha")) << pane->Screen();
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+    EXPECT_NE(m_Game.Read("dravosrv.history").find("alpha"), std::string::npos) << "the history is kept";
+}
+
+// The traps of the setup, replayed key by key: none of them loses the setup, and what was entered is
+// what the game is hosted with.
+TEST_P(TerminalFaceLocaleTest, WizardTrapsKeepTheSetupAndAMissingArchiveIsNamedOnScreen) {
+    m_Game.Write("dravosrv.cfg", "net_bindaddress \"127.0.0.1\"\nPort \"" + std::to_string(m_Port) +
+                                     "\"\nNumRezFiles \"1\"\nRezFile0 \"Custom\\\\gone.rez\"\n");
+    auto pane = StartServer("");
+    const std::string services = "Which networking service you would like to use?";
+    ASSERT_TRUE(pane->WaitFor("TCP/IP Internet Service")) << pane->Screen();
+    const auto stillOn = [&pane](const std::string& question) {
+        return pane->WaitUntil([&question](const std::string& shown) {
+            return shown.find(question) != std::string::npos && shown.find("Discard the setup") == std::string::npos &&
+                   shown.find("ERROR") == std::string::npos;
+        });
+    };
+
+    // A "c" presses no Cancel; Esc and Cancel ask, Enter answers No, plain letters answer nothing.
+    pane->Type("c");
+    pane->Keys({"Escape"});
+    ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
+    pane->Type("y");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn(services)) << pane->Screen();
+    pane->Keys({"M-c"});
+    ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn(services)) << pane->Screen();
+
+    // A refused service says so and keeps the page; the usable one goes on.
+    pane->Keys({"Tab"}); // back to the list from the button
+    pane->Keys({"Down"});
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("ERROR - Unable to use the selected network service.")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn(services)) << pane->Screen();
+    pane->Keys({"Home"});
+    pane->Keys({"M-n"});
+
+    // The archive on the list that is not there is named; the page stays with it selected, and Enter
+    // (a double click) takes it off.
+    ASSERT_TRUE(pane->WaitFor("Which additional rez files would you like to load?")) << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("No such rez file: Custom\\gone.rez")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(stillOn("Which additional rez files would you like to load?")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return Count(shown, "gone.rez") == 0; }))
+        << pane->Screen();
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("Which tcp/ip port would you like to use?")) << pane->Screen();
+    pane->Type("Trap Free");
+    pane->Keys({"M-n"});
+    ASSERT_TRUE(pane->WaitFor("What options would you like for this game server?")) << pane->Screen();
+    pane->Keys({"M-n"});
+
+    // The level page says why Finish is dim; an "f" in the list finds Frostline and finishes nothing.
+    ASSERT_TRUE(pane->WaitFor("Which levels would you like to play?")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitFor("Add at least one level to finish.")) << pane->Screen();
+    pane->Type("f");
+    ASSERT_TRUE(stillOn("Which levels would you like to play?")) << pane->Screen();
+    pane->Keys({"Enter"}); // a double click on the level found
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return Count(shown, "Frostline") == 2 && shown.find("Add at least one level") == std::string::npos;
+    })) << pane->Screen();
+    pane->Keys({"M-f"});
+    ASSERT_TRUE(pane->WaitFor("Power users can specify")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Server is running.")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Name: Trap Free")) << pane->Screen();
+    EXPECT_TRUE(pane->WaitFor("Current Level: Worlds\\Multi\\Frostline")) << pane->Screen();
+
+    pane->Keys({"M-s"});
+    ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
+    pane->Keys({"M-y"});
+    ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
+    const std::string saved = m_Game.Read("dravosrv.cfg");
+    EXPECT_NE(saved.find("ServerName \"Trap Free\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Level0 \"Worlds\\\\Multi\\\\Frostline\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("NumRezFiles \"0\""), std::string::npos) << saved;
 }
 
 } // namespace

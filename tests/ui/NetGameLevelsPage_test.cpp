@@ -43,6 +43,7 @@ TEST_F(NetGameLevelsPageTest, FirstOpeningListsBothSourcesWithAnEmptyRotation) {
         EXPECT_TRUE(page.IsEnabled(Control::AddCustom));
         EXPECT_FALSE(page.IsEnabled(Control::Remove));
         EXPECT_FALSE(page.IsEnabled(WizardControl::Next));
+        EXPECT_EQ(page.Text(Control::FinishHint), "Add at least one level to finish.");
         EXPECT_FALSE(page.PressEnter()); // Finish cannot be pressed with an empty rotation
         EXPECT_FALSE(page.IsChecked(Control::SaveLevels));
     });
@@ -97,10 +98,12 @@ TEST_F(NetGameLevelsPageTest, RemovingTheOnlyLevelDisablesRemoveAndFinish) {
     Run([](ScriptedDialog& page) {
         EXPECT_TRUE(page.Click(Control::AddRetail));
         EXPECT_TRUE(page.IsEnabled(WizardControl::Next));
+        EXPECT_EQ(page.Text(Control::FinishHint), "") << "no hint once Finish can be pressed";
         EXPECT_TRUE(page.Select(Control::GameLevels, 0));
         EXPECT_TRUE(page.Click(Control::Remove));
         EXPECT_FALSE(page.IsEnabled(Control::Remove));
         EXPECT_FALSE(page.IsEnabled(WizardControl::Next));
+        EXPECT_EQ(page.Text(Control::FinishHint), "Add at least one level to finish.");
     });
 }
 

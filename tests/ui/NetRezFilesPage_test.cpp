@@ -69,16 +69,41 @@ TEST(CustomRezFiles, EntriesKeepOrGainTheCustomPrefix) {
 }
 
 TEST_F(NetRezFilesPageTest, ListsTheArchivesAndTheStoredEntries) {
+    m_Game.Write(std::filesystem::path("Mods") / "extra.rez", "x");
     m_List = {"custom\\maps.rez", "Mods\\extra.rez", "Custom\\gone.rez"};
-    Run([](ScriptedDialog& page) {
+    Run([this](ScriptedDialog& page) {
         EXPECT_EQ(Items(page, Control::Available), (std::vector<std::string>{"Bonus.REZ", "maps.rez"}));
         EXPECT_EQ(Items(page, Control::ToLoad), (std::vector<std::string>{"maps.rez", "Mods\\extra.rez", "gone.rez"}));
+        // An entry that names no file is said on leaving, and the operator stays to take it off.
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+        EXPECT_FALSE(page.Ended());
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        const std::string& said = m_Windows.MessageBoxes()[0].m_Text;
+        EXPECT_EQ(said.substr(0, 39), "ERROR - Unable to load Dravo resources.");
+        EXPECT_NE(said.find("Custom\\gone.rez"), std::string::npos) << said;
+        EXPECT_EQ(said.find("maps.rez"), std::string::npos) << said;
+        EXPECT_EQ(said.find("extra.rez"), std::string::npos) << "an archive outside Custom that is there\n" << said;
+        EXPECT_EQ(page.Selection(Control::ToLoad), 2);
+        EXPECT_TRUE(page.Click(Control::Remove));
         EXPECT_TRUE(page.Click(WizardControl::Next));
     });
-    EXPECT_EQ(m_List, (TextList{"Custom\\maps.rez", "Mods\\extra.rez", "Custom\\gone.rez"}));
-    EXPECT_EQ(m_Engine.m_Variables["NumRezFiles"], "3");
+    EXPECT_EQ(m_List, (TextList{"Custom\\maps.rez", "Mods\\extra.rez"}));
+    EXPECT_EQ(m_Engine.m_Variables["NumRezFiles"], "2");
     EXPECT_EQ(m_Engine.m_Variables["RezFile0"], "Custom\\maps.rez");
     EXPECT_EQ(m_Engine.m_Variables["RezFile1"], "Mods\\extra.rez");
+}
+
+TEST(CustomRezFiles, MissingEntriesAreThoseThatNameNothingBelowTheGame) {
+    test::TempDir game;
+    game.Write("Custom/here.rez", "x");
+    game.Write("Custom/unpacked.rez/world.dat", "x");
+    const TextList missing = MissingRezFiles(
+        game.Path(), {"Custom\\HERE.rez", "Custom\\unpacked.rez", "Custom\\gone.rez", "C:\\elsewhere.rez", "nope.rez"});
+    EXPECT_EQ(missing, (TextList{"Custom\\gone.rez", "nope.rez"}));
+    const std::string text = MissingRezFilesMessage(missing);
+    EXPECT_EQ(
+        text,
+        "ERROR - Unable to load Dravo resources.\n\nNo such rez file: Custom\\gone.rez\nNo such rez file: nope.rez");
 }
 
 TEST_F(NetRezFilesPageTest, AddingTwiceKeepsOneItemButCaseCounts) {

@@ -184,6 +184,44 @@ TEST_F(WizardTest, AnArchiveTheEngineRefusesIsNamedAndTheOperatorGoesBackToTheAr
     EXPECT_TRUE(m_Wizard->RezFilesLoaded());
 }
 
+TEST_F(WizardTest, AMissingArchiveIsNamedAndTheOperatorStaysInTheWizard) {
+    // Chosen on an earlier run, since deleted: leaving the archive page names it, and the page stays.
+    std::ofstream("gone.cfg")
+        << "NumRezFiles \"2\"\nRezFile0 \"Custom\\\\arena.rez\"\nRezFile1 \"Custom\\\\gone.rez\"\n";
+    ChooseService();
+    m_Windows.AddScript(REZFILES, [this](ScriptedDialog& page) {
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+        EXPECT_FALSE(page.Ended());
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        EXPECT_NE(m_Windows.MessageBoxes()[0].m_Text.find("No such rez file: Custom\\gone.rez"), std::string::npos)
+            << m_Windows.MessageBoxes()[0].m_Text;
+        EXPECT_TRUE(page.Click(NetRezFilesControl::Remove)); // the missing one is selected
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    FinishWithLevels({"Frostline"}, {});
+    ASSERT_TRUE(Run(false, "gone.cfg"));
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, REZFILES, GAME, OPTIONS, LEVELS}));
+    EXPECT_TRUE(m_Wizard->RezFilesLoaded());
+}
+
+TEST_F(WizardTest, AMissingArchiveWithNoneToChooseInsteadIsNamedAndTheGameGoesOn) {
+    std::filesystem::remove_all(m_Game.Path() / "Custom");
+    std::ofstream("gone.cfg") << "NumRezFiles \"1\"\nRezFile0 \"Custom\\\\gone.rez\"\n";
+    ChooseService();
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    FinishWithLevels({"Frostline"}, {});
+    ASSERT_TRUE(Run(false, "gone.cfg"));
+    EXPECT_EQ(PagesShown(), (Pages{SERVICES, GAME, OPTIONS, LEVELS}));
+    ASSERT_GE(m_Windows.MessageBoxes().size(), 1u);
+    const std::string& said = m_Windows.MessageBoxes()[0].m_Text;
+    EXPECT_NE(said.find("No such rez file: Custom\\gone.rez"), std::string::npos) << said;
+    EXPECT_NE(said.find("goes on without them"), std::string::npos) << said;
+    EXPECT_TRUE(m_Wizard->RezFilesLoaded());
+}
+
 TEST_F(WizardTest, PageThatCannotRunIsASetupError) {
     // No script for the services page: the dialog ends without a result.
     EXPECT_FALSE(Run());
@@ -210,6 +248,19 @@ TEST_F(WizardTest, SkipWithASavedSetupShowsNoPage) {
     EXPECT_STREQ(m_Host.m_ServiceName, "Tcp/ip");
     ASSERT_EQ(m_Info.m_LevelCount, 2);
     EXPECT_STREQ(m_Info.m_LevelNames[1], "Rustbowl");
+}
+
+TEST_F(WizardTest, SkipWithAMissingArchiveNamesItAndHostsWithoutIt) {
+    std::ofstream("saved.cfg")
+        << "ServiceName \"tcp/ip internet service\"\nNumLevels \"1\"\n"
+           "Level0 \"Worlds\\\\Multi\\\\Frostline\"\n"
+           "NumRezFiles \"2\"\nRezFile0 \"Custom\\\\arena.rez\"\nRezFile1 \"Custom\\\\gone.rez\"\n";
+    ASSERT_TRUE(Run(true, "saved.cfg"));
+    EXPECT_TRUE(PagesShown().empty());
+    const std::vector<std::string> notes = m_Windows.Notes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("No such rez file: Custom\\gone.rez"), std::string::npos) << notes[0];
+    EXPECT_EQ(m_Info.m_LevelCount, 1);
 }
 
 TEST(SetupWizardFaces, HeadlessFaceSaysThePagesNeedATerminal) {

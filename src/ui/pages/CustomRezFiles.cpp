@@ -1,7 +1,9 @@
 // Finding the custom rez files and naming them in the RezFileList.
 #include "ui/pages/CustomRezFiles.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "res/StringTable.h"
 
 #include <system_error>
 
@@ -37,6 +39,26 @@ std::string RezEntryShownName(std::string_view entry) {
         return std::string(entry.substr(CUSTOM_PREFIX.size()));
     }
     return std::string(entry);
+}
+
+TextList MissingRezFiles(const std::filesystem::path& base, const TextList& entries) {
+    TextList missing;
+    for (const std::string& entry : entries) {
+        const bool rooted = entry.starts_with('\\') || entry.starts_with('/') || (entry.size() >= 2 && entry[1] == ':');
+        if (!rooted && FindEntry(base, entry) == EntryKind::None) {
+            missing.push_back(entry);
+        }
+    }
+    return missing;
+}
+
+std::string MissingRezFilesMessage(const TextList& missing) {
+    std::string text(StringTable::Find(STR_UNABLE_TO_LOAD_RESOURCES).value_or(""));
+    text += "\n";
+    for (const std::string& entry : missing) {
+        text += "\nNo such rez file: " + entry;
+    }
+    return text;
 }
 
 std::string RezEntryFromShownName(std::string_view shown) {

@@ -25,4 +25,10 @@ std::string RezEntryShownName(std::string_view entry);
 // The entry for a shown name: unchanged when it holds a backslash, else "Custom\" and the name.
 std::string RezEntryFromShownName(std::string_view shown);
 
+// The entries that name nothing below base, neither an archive nor an unpacked directory: the engine
+// would pass over them without a word. Names with a drive letter or from the root are left to it.
+TextList MissingRezFiles(const std::filesystem::path& base, const TextList& entries);
+// What the operator is told of them: the resource error, then each name on a line of its own.
+std::string MissingRezFilesMessage(const TextList& missing);
+
 } // namespace dravo

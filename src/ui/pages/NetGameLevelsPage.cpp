@@ -12,6 +12,8 @@ namespace {
 using Control = NetGameLevelsControl;
 
 constexpr std::string_view LEVEL_ENDING = ".dat";
+// Said while Finish is disabled, so that the operator knows why.
+constexpr std::string_view FINISH_HINT = "Add at least one level to finish.";
 
 constexpr int Id(Control control) {
     return static_cast<int>(control);
@@ -110,7 +112,9 @@ void NetGameLevelsPage::UpdateButtons(DialogApi& dialog) {
     dialog.EnableItem(Control::AddRetail, dialog.ListSelection(Control::RetailLevels) != NO_SELECTION);
     dialog.EnableItem(Control::AddCustom, dialog.ListSelection(Control::CustomLevels) != NO_SELECTION);
     dialog.EnableItem(Control::Remove, dialog.ListSelection(Control::GameLevels) != NO_SELECTION);
-    dialog.EnableItem(WizardControl::Next, dialog.ListCount(Control::GameLevels) > 0);
+    const bool levels = dialog.ListCount(Control::GameLevels) > 0;
+    dialog.EnableItem(WizardControl::Next, levels);
+    (void)dialog.SetItemText(Control::FinishHint, levels ? std::string_view{} : FINISH_HINT);
 }
 
 void NetGameLevelsPage::Add(DialogApi& dialog, int sourceId) {

@@ -10,6 +10,12 @@ namespace dravo {
 
 using Control = NetRezFilesControl;
 
+namespace {
+
+constexpr std::string_view ERROR_CAPTION = "DravoServ";
+
+} // namespace
+
 void NetRezFilesPage::OnOpen(DialogApi& dialog) {
     dialog.ListClear(Control::Available);
     const std::vector<std::string> found = FindCustomRezFiles(m_GameDirectory);
@@ -89,6 +95,17 @@ void NetRezFilesPage::Next(DialogApi& dialog) {
         if (const auto shown = dialog.ListText(Control::ToLoad, index, REZ_LIST_ITEM_MAX_CHARS)) {
             entries.push_back(RezEntryFromShownName(*shown));
         }
+    }
+    // An archive that is not there would be passed over without a word: the operator hears of it here
+    // and stays on the page, the first such entry selected for Remove.
+    if (const TextList missing = MissingRezFiles(m_GameDirectory, entries); !missing.empty()) {
+        (void)dialog.ShowMessageBox(MissingRezFilesMessage(missing), ERROR_CAPTION, MessageBoxButtons::Ok,
+                                    MessageBoxIcon::Exclamation);
+        dialog.ListSetSelection(Control::ToLoad,
+                                dialog.ListFindExact(Control::ToLoad, RezEntryShownName(missing.front())));
+        UpdateButtons(dialog);
+        (void)dialog.SetFocus(Control::ToLoad);
+        return;
     }
     m_RezFileList = std::move(entries);
     SettingsStore(&m_Server).WriteTextList(NUM_REZ_FILES_KEY, REZ_FILE_KEY_PREFIX, m_RezFileList);

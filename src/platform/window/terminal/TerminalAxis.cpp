@@ -13,6 +13,8 @@ constexpr int SCALE_STEPS = 24; // halvings of the scale interval: far finer tha
 // straying at most this far from where the chain of them began.
 constexpr int SHORT_STEPS = 4;
 constexpr double MAX_DRIFT_CELLS = 1.5;
+// Places this many short steps from the end of the axis or nearer belong to the dialog's foot.
+constexpr int BOTTOM_STEPS = 2;
 
 } // namespace
 
@@ -34,6 +36,16 @@ void TerminalAxis::Require(int fromUnits, int toUnits, int fixedCells, double na
     if (fromUnits < toUnits) {
         m_Edges.push_back(Edge{fromUnits, toUnits, fixedCells, naturalCells, dataCells});
     }
+}
+
+void TerminalAxis::RequireLine(int fromUnits, int toUnits, int fixedCells) {
+    Require(fromUnits, toUnits, fixedCells);
+    MarkStart(fromUnits);
+    m_LineEnds.push_back(std::clamp(toUnits, 0, m_ExtentUnits));
+}
+
+void TerminalAxis::MarkStart(int units) {
+    m_Starts.push_back(std::clamp(units, 0, m_ExtentUnits));
 }
 
 int TerminalAxis::IndexOf(int units) const {
@@ -62,6 +74,15 @@ std::vector<int> TerminalAxis::Packed(double scale, bool keepData) const {
 bool TerminalAxis::Solve(int available, double maxScale, bool keepDataMinimum, int fillCells) {
     std::sort(m_Units.begin(), m_Units.end());
     m_Units.erase(std::unique(m_Units.begin(), m_Units.end()), m_Units.end());
+    m_Trailing.assign(m_Units.size(), false);
+    for (const int end : m_LineEnds) {
+        m_Trailing[static_cast<size_t>(IndexOf(end))] = true;
+    }
+    for (const int start : m_Starts) {
+        m_Trailing[static_cast<size_t>(IndexOf(start))] = false;
+    }
+    m_Trailing.front() = false;
+    m_Trailing.back() = false;
     m_Incoming.assign(m_Units.size(), {});
     for (size_t index = 0; index < m_Edges.size(); ++index) {
         Edge& edge = m_Edges[index];
@@ -112,6 +133,15 @@ void TerminalAxis::Spread(int extent, const std::vector<int>& latest, bool keepD
     double offset = 0.0;      // where the run before sits, less its proportional cell
     double chainOffset = 0.0; // the offset the present chain of short steps began with
     for (size_t place = 1; place < m_Units.size(); ++place) {
+        if (m_Trailing[place]) { // the end of a line follows its start as closely as it may
+            int earliest = m_Cells[place - 1];
+            for (const size_t edge : m_Incoming[place]) {
+                earliest = std::max(earliest, m_Cells[static_cast<size_t>(m_Edges[edge].m_From)] +
+                                                  Weight(m_Edges[edge], m_Scale, keepDataMinimum));
+            }
+            m_Cells[place] = std::clamp(earliest, earliest, std::max(earliest, latest[place]));
+            continue;
+        }
         const bool newRun = m_Units[place] - runStart >= m_SnapUnits;
         const int step = m_Units[place] - runStart;
         const bool fromEdge = runStart == 0;
@@ -133,7 +163,9 @@ void TerminalAxis::Spread(int extent, const std::vector<int>& latest, bool keepD
         int aim = static_cast<int>(std::lround(proportional));
         if (step <= shortStep && fromEdge) {
             aim = earliest; // the margins are as narrow as they may be, the same in every dialog
-        } else if (m_ExtentUnits - runStart <= shortStep && runStart < m_ExtentUnits) {
+        } else if (m_ExtentUnits - runStart <= BOTTOM_STEPS * shortStep && runStart < m_ExtentUnits) {
+            // The foot of a dialog (a line and its buttons) sits as low as it may, the same in
+            // every dialog of one size.
             aim = last;
         } else if (step <= shortStep) {
             // A line a step after another (labels, a stack of check boxes) follows it by a rounded step,

@@ -19,6 +19,11 @@ public:
     // Keeps `to` at least the larger of fixedCells, dataCells (when data minimums are kept) and
     // naturalCells times the scale after `from`. Requirements between equal places are ignored.
     void Require(int fromUnits, int toUnits, int fixedCells, double naturalCells = 0.0, int dataCells = 0);
+    // The same for a control one line high: its end follows its start and, unless another control
+    // starts there, takes no part in the spread, so that a stack of such lines keeps even steps.
+    void RequireLine(int fromUnits, int toUnits, int fixedCells);
+    // Where a control starts: a place that the spread aims at its proportional cell.
+    void MarkStart(int units);
 
     // Places everything within `available` cells, growing data as far as maxScale allows, and spreads
     // the places over at least fillCells (as far as `available` goes) when data alone does not take
@@ -49,7 +54,10 @@ private:
     int m_ExtentUnits;
     int m_SnapUnits;
     std::vector<int> m_Units;
-    std::vector<Edge> m_Edges; // in units until Solve indexes them
+    std::vector<int> m_Starts;    // places where controls start
+    std::vector<int> m_LineEnds;  // places where one-line controls end
+    std::vector<bool> m_Trailing; // by place once solving: ends only, which follow their start
+    std::vector<Edge> m_Edges;    // in units until Solve indexes them
     std::vector<std::vector<size_t>> m_Incoming;
     std::vector<int> m_Cells;
     double m_Scale = 0.0;

@@ -20,6 +20,7 @@ enum class CellStyle : uint8_t {
     FieldFocus,    // the field that has the focus
     Button,        //
     ButtonFocus,   //
+    DefaultButton, // the button that Enter presses, without the focus
     Selected,      // the selected item of a list without the focus
     SelectedFocus, // the selected item of the list that has the focus
     Disabled,      //

@@ -50,12 +50,35 @@ TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> acti
 }
 
 void TerminalDialog::LayOut(int screenCols, int screenRows) {
-    m_Layout = TerminalLayout(m_Dialog.Template(), screenCols, screenRows);
+    m_Layout = TypingFirst() ? TerminalLayout::LogBelow(m_Dialog.Template(), screenCols, screenRows)
+                             : TerminalLayout(m_Dialog.Template(), screenCols, screenRows);
+}
+
+std::string TerminalDialog::KeyLegend() const {
+    if (!TypingFirst()) {
+        return {};
+    }
+    std::string legend(TYPING_KEYS);
+    const ControlTemplate* close = m_Dialog.Template().FindControl(DIALOG_ID_CANCEL);
+    if (close != nullptr && MnemonicOf(close->m_Text) != 0) {
+        std::string caption;
+        for (size_t i = 0; i < close->m_Text.size(); ++i) {
+            if (close->m_Text[i] == '&' && i + 1 < close->m_Text.size()) {
+                ++i;
+            }
+            caption.push_back(close->m_Text[i]);
+        }
+        legend +=
+            "  Alt+" +
+            std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(MnemonicOf(close->m_Text))))) +
+            " " + caption;
+    }
+    return legend;
 }
 
 std::optional<CursorCell> TerminalDialog::Draw(TerminalRenderer& renderer) {
     KeepFocusUsable();
-    return renderer.Draw(m_Dialog.Model(), m_Layout, m_Views, m_Focus);
+    return renderer.Draw(m_Dialog.Model(), m_Layout, m_Views, m_Focus, KeyLegend());
 }
 
 bool TerminalDialog::Focusable(int index) const {

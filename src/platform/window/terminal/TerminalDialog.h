@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
     static constexpr std::string_view INPUT_LABEL = "Command:";
     // The action F1 asks the console window for.
     static constexpr std::string_view HELP_ACTION = "help";
+    // The keys of a dialog typed into first, which its legend line names, before its close button.
+    static constexpr std::string_view TYPING_KEYS = "F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll";
 
     // activity counts what dialogs do (control changes, posted work), so that a key can tell whether
     // a double click did anything.
@@ -44,6 +47,8 @@ public:
     DialogApi& Api() { return m_Dialog; }
     void LayOut(int screenCols, int screenRows);
     const TerminalLayout& Layout() const { return m_Layout; }
+    // The one line of key help that a dialog typed into first shows at its foot; empty for others.
+    std::string KeyLegend() const;
     std::optional<CursorCell> Draw(TerminalRenderer& renderer);
     void HandleKey(const KeyEvent& key);
     // The index of the control with the focus, or -1.

@@ -55,6 +55,20 @@ public:
     size_t ControlCount() const { return m_Controls.size(); }
     // A list box tab stop, given in dialog units from the control's left edge, in columns.
     int TabStopColumn(size_t index, int stopUnits) const;
+    // The line kept for a key legend at the foot of the screen; empty when there is none.
+    const CellRect& Legend() const { return m_Legend; }
+
+    // Rows the log keeps in the arrangement of LogBelow.
+    static constexpr int MIN_LOG_ROWS = 10;
+    // The arrangement of a dialog that is typed into first (the console window): its log, with the
+    // input line under it, takes the whole width of the screen at the foot, above a legend line; the
+    // other group boxes stand above it in two columns, each drawn as a rule with its caption over its
+    // lines. Frames without a list keep the column their template puts them in and one line for each
+    // line of controls; frames with a list share the rows of the column that has more left, and the
+    // buttons below such a list sit on its rule. A taller screen gives a third of its extra rows to
+    // the lists and the rest to the log. Where the screen is too small for that, or the template has
+    // no log in a frame, it is the template's own arrangement.
+    static TerminalLayout LogBelow(const DialogTemplate& dialogTemplate, int screenCols, int screenRows);
 
     // The display width of a control text: "&" marks the mnemonic and is not shown, "&&" shows one.
     static int TextColumns(std::string_view text);
@@ -65,6 +79,7 @@ private:
     CellRect m_Client;
     bool m_Framed = false;
     std::vector<CellRect> m_Controls;
+    CellRect m_Legend;
 };
 
 } // namespace dravo

@@ -116,8 +116,13 @@ std::string TerminalRenderer::ExpandTabs(std::string_view line, const std::vecto
 }
 
 std::optional<CursorCell> TerminalRenderer::Draw(const DialogModel& model, const TerminalLayout& layout,
-                                                 std::vector<TerminalControlView>& views, int focus) {
+                                                 std::vector<TerminalControlView>& views, int focus,
+                                                 std::string_view legend) {
     DrawFrame(model, layout);
+    if (const CellRect& line = layout.Legend(); !line.Empty()) {
+        m_Canvas.Fill(line, CellStyle::Title);
+        m_Canvas.Text(line.m_Col + 1, line.m_Row, legend, CellStyle::Title, line.m_Width - 2);
+    }
     std::optional<CursorCell> cursor;
     const auto controls = model.Controls();
     // Frames first, so that what they hold is drawn over their lines.
@@ -189,6 +194,10 @@ void TerminalRenderer::DrawControl(const ControlState& control, const CellRect& 
         return;
     case ControlKind::ListBox:
         DrawList(control, cells, view, focused, layout, index);
+        if (focused) { // the caret stands on the selected item, or on the first line
+            const int item = control.m_List.Selection() - view.m_Top;
+            cursor = CursorCell{cells.m_Col, cells.m_Row + (item >= 0 && item < cells.m_Height ? item : 0)};
+        }
         return;
     case ControlKind::Bitmap:
         DrawPicture(control, cells);
@@ -228,16 +237,21 @@ void TerminalRenderer::DrawButton(const ControlState& control, const CellRect& c
         m_Canvas.Caption(cells.m_Col + written, cells.m_Row, text, TextStyle(control), cells.m_Width - written);
         return;
     }
+    // The button that Enter presses wears double brackets, where it has room for them.
+    const bool isDefault = control.Kind() == ControlKind::DefaultPushButton;
+    if (isDefault && !focused && control.m_Enabled) {
+        style = CellStyle::DefaultButton;
+    }
     const int columns = TerminalLayout::TextColumns(text);
-    const bool brackets = cells.m_Width >= columns + 2;
-    const int used = brackets ? columns + 2 : std::min(columns, cells.m_Width);
+    const int marks = isDefault && cells.m_Width >= columns + 4 ? 2 : (cells.m_Width >= columns + 2 ? 1 : 0);
+    const int used = marks > 0 ? columns + 2 * marks : std::min(columns, cells.m_Width);
     int col = cells.m_Col + (cells.m_Width - used) / 2;
-    if (brackets) {
+    for (int mark = 0; mark < marks; ++mark) {
         m_Canvas.Put(col++, cells.m_Row, '[', style);
     }
     col += m_Canvas.Caption(col, cells.m_Row, text, style, used);
-    if (brackets) {
-        m_Canvas.Put(col, cells.m_Row, ']', style);
+    for (int mark = 0; mark < marks; ++mark) {
+        m_Canvas.Put(col++, cells.m_Row, ']', style);
     }
 }
 
@@ -292,7 +306,10 @@ void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cell
 
 void TerminalRenderer::DrawList(const ControlState& control, const CellRect& cells, TerminalControlView& view,
                                 bool focused, const TerminalLayout& layout, size_t index) {
-    const CellStyle style = !control.m_Enabled ? CellStyle::Disabled : CellStyle::Field;
+    // The list with the focus shows it over its whole place, whether or not an item is selected.
+    const CellStyle style = !control.m_Enabled ? CellStyle::Disabled
+                            : focused          ? CellStyle::FieldFocus
+                                               : CellStyle::Field;
     m_Canvas.Fill(cells, style);
     std::vector<int> stops;
     if (control.Has(ControlFlag::TabStops)) {
@@ -319,9 +336,6 @@ void TerminalRenderer::DrawList(const ControlState& control, const CellRect& cel
         }
         m_Canvas.Text(cells.m_Col, cells.m_Row + row, ExpandTabs(items[static_cast<size_t>(item)].m_Text, stops),
                       itemStyle, cells.m_Width - 1);
-    }
-    if (focused && selection == NO_SELECTION) {
-        m_Canvas.Restyle(cells.m_Col, cells.m_Row, CellStyle::FieldFocus); // where the focus is
     }
     DrawScrollMarks(cells, view.m_Top > 0, view.m_Top < lastTop, style);
 }

@@ -39,8 +39,9 @@ public:
 
     // Draws the dialog with the focus on the control of that index (-1 for none). Scrolling in the
     // views is brought in line with what fits. Returns where the text cursor goes, if anywhere.
+    // The legend goes into the layout's legend line, where it has one.
     std::optional<CursorCell> Draw(const DialogModel& model, const TerminalLayout& layout,
-                                   std::vector<TerminalControlView>& views, int focus);
+                                   std::vector<TerminalControlView>& views, int focus, std::string_view legend = {});
     // A title line or frame with a sign at its right end (the busy sign), on top of what is drawn.
     void DrawSign(const TerminalLayout& layout, std::string_view sign);
 

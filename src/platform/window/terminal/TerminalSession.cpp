@@ -32,20 +32,24 @@ struct StyleLook {
     chtype MonoAttributes;
 };
 
-// Indexed by CellStyle.
+// Indexed by CellStyle. A focused button (green) never looks like the selection of a list without the
+// focus (blue), nor the focused list (white) like one without it (cyan).
 constexpr StyleLook LOOKS[] = {
     {-1, -1, A_NORMAL, A_NORMAL},                              // Normal
     {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},              // Title
     {-1, -1, A_NORMAL, A_NORMAL},                              // Frame
     {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_UNDERLINE},          // Field
     {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_REVERSE},           // FieldFocus
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_BOLD},              // Button
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},     // ButtonFocus
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},            // Button
+    {COLOR_BLACK, COLOR_GREEN, A_BOLD, A_REVERSE | A_BOLD},    // ButtonFocus
+    {COLOR_BLUE, COLOR_WHITE, A_BOLD, A_BOLD},                 // DefaultButton
     {COLOR_WHITE, COLOR_BLUE, A_NORMAL, A_BOLD | A_UNDERLINE}, // Selected
     {COLOR_YELLOW, COLOR_BLUE, A_BOLD, A_REVERSE},             // SelectedFocus
     {-1, -1, A_DIM, A_DIM},                                    // Disabled
     {COLOR_BLACK, COLOR_YELLOW, A_BOLD, A_REVERSE | A_BOLD},   // Busy
 };
+
+static_assert(std::size(LOOKS) == static_cast<size_t>(CellStyle::Busy) + 1, "a look for every style");
 
 chtype GlyphOf(char glyph) {
     switch (static_cast<LineGlyph>(glyph)) {

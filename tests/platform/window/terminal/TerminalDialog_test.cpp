@@ -4,6 +4,7 @@
 #include "platform/window/DialogFace.h"
 #include "platform/window/WindowThreadQueue.h"
 #include "platform/window/terminal/TerminalMessageBox.h"
+#include "res/ConsoleWindowTemplate.h"
 #include "support/ScriptedWindowSystem.h"
 
 #include <gtest/gtest.h>
@@ -461,5 +462,37 @@ TEST_F(TypingFirstDialogTest, TheInputIsLabelledAndAClickPutsTheCaretUnderIt) {
     Type("-");
     EXPECT_EQ(m_Api.GetItemText(NAME), "kick- 3");
 }
+class ConsoleArrangementTest : public ::testing::Test, protected DialogDriver {
+protected:
+    ConsoleArrangementTest() : DialogDriver(ConsoleWindowTemplate()) {}
+};
+
+TEST_F(ConsoleArrangementTest, TheConsoleWindowHasItsLogAcrossTheScreenAndALegendNamingItsKeys) {
+    const std::string legend = "F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll  Alt+S Shutdown";
+    EXPECT_EQ(m_Dialog.KeyLegend(), legend);
+    TerminalCanvas canvas(80, 24);
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    (void)m_Dialog.Draw(renderer);
+    EXPECT_EQ(m_Dialog.Layout().Legend().m_Row, 23);
+    EXPECT_EQ(canvas.RowText(23).find(legend), 1u) << canvas.RowText(23);
+    const auto log =
+        static_cast<size_t>(ConsoleWindowTemplate().FindControl(static_cast<int>(ConsoleControl::ConsoleLog)) -
+                            ConsoleWindowTemplate().m_Controls.data());
+    EXPECT_GE(m_Dialog.Layout().Control(log).m_Width, 76);
+    EXPECT_GE(m_Dialog.Layout().Control(log).m_Height, 10);
+    EXPECT_EQ(FocusedId(), static_cast<int>(ConsoleControl::CommandInput));
+
+    m_Dialog.LayOut(120, 40); // a resize lays it out again
+    (void)m_Dialog.Draw(renderer);
+    EXPECT_EQ(m_Dialog.Layout().Legend().m_Row, 39);
+    EXPECT_GT(m_Dialog.Layout().Control(log).m_Height, 10);
+}
+
+TEST_F(TerminalDialogTest, ADialogThatIsNotTypedIntoFirstHasNoLegend) {
+    EXPECT_EQ(m_Dialog.KeyLegend(), "");
+    EXPECT_TRUE(m_Dialog.Layout().Legend().Empty());
+}
+
 } // namespace
 } // namespace dravo

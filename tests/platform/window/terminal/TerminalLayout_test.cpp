@@ -9,10 +9,12 @@
 #include "res/NetRezFilesTemplate.h"
 #include "res/NetServicesTemplate.h"
 #include "res/ServerOptionsTemplate.h"
+#include "res/WizardFrame.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -171,6 +173,45 @@ TEST(TerminalLayout, EverySetupPageTakesTheSameFrameAndShowsItsPictureInTheSameC
     }
 }
 
+TEST(TerminalLayout, EverySetupPageHasItsButtonsOnOneRowAndItsCheckBoxesEvenlySpaced) {
+    const std::vector<const DialogTemplate*> pages = {&NetServicesTemplate(), &NetRezFilesTemplate(),
+                                                      &NetGameTemplate(), &NetOptionsTemplate(),
+                                                      &NetGameLevelsTemplate()};
+    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}, std::pair{100, 30}}) {
+        SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
+        const TerminalLayout first(*pages[0], cols, rows);
+        for (const DialogTemplate* page : pages) {
+            SCOPED_TRACE(page->m_Name);
+            const TerminalLayout layout(*page, cols, rows);
+            for (const WizardControl button : {WizardControl::Back, WizardControl::Next, WizardControl::Cancel}) {
+                const CellRect& there = layout.Control(IndexOf(*page, static_cast<int>(button)));
+                const CellRect& onFirst = first.Control(IndexOf(*pages[0], static_cast<int>(button)));
+                EXPECT_EQ(there.m_Row, onFirst.m_Row);
+                EXPECT_EQ(there.m_Col, onFirst.m_Col);
+                EXPECT_EQ(there.m_Width, onFirst.m_Width);
+            }
+        }
+    }
+    // Check boxes a step apart in the template are a step apart on the screen, the same step each.
+    for (const DialogTemplate* dialog : {&NetServicesTemplate(), &NetOptionsTemplate(), &ServerOptionsTemplate()}) {
+        for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}}) {
+            SCOPED_TRACE(std::string(dialog->Key()) + " " + std::to_string(cols) + " x " + std::to_string(rows));
+            const TerminalLayout layout(*dialog, cols, rows);
+            std::vector<int> boxRows;
+            for (size_t index = 0; index < dialog->m_Controls.size(); ++index) {
+                if (dialog->m_Controls[index].m_Kind == ControlKind::CheckBox) {
+                    boxRows.push_back(layout.Control(index).m_Row);
+                }
+            }
+            ASSERT_GE(boxRows.size(), 3u);
+            for (size_t box = 2; box < 3; ++box) {
+                EXPECT_EQ(boxRows[box] - boxRows[box - 1], boxRows[1] - boxRows[0])
+                    << boxRows[0] << " " << boxRows[1] << " " << boxRows[2];
+            }
+        }
+    }
+}
+
 TEST(TerminalLayout, InfoLinesFollowEachOtherOnAnyScreen) {
     const DialogTemplate& console = ConsoleWindowTemplate();
     const std::vector<ConsoleControl> lines = {ConsoleControl::PlayerCount, ConsoleControl::CurrentLevel,
@@ -214,6 +255,90 @@ TEST(TerminalLayout, MnemonicMarksTakeNoRoomAndTabStopsScaleWithTheList) {
     EXPECT_EQ(layout.TabStopColumn(list, 0), 0);
     EXPECT_EQ(layout.TabStopColumn(list, 173), width);
     EXPECT_LT(layout.TabStopColumn(list, 30), layout.TabStopColumn(list, 116));
+}
+
+TEST(TerminalLayout, TheConsoleLogTakesTheWholeWidthAtTheFootAndGrowsWithTheScreen) {
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const auto at = [&console](ConsoleControl id) { return IndexOf(console, static_cast<int>(id)); };
+    const TerminalLayout small = TerminalLayout::LogBelow(console, 80, 24);
+    const TerminalLayout large = TerminalLayout::LogBelow(console, 120, 40);
+    for (const TerminalLayout* layout : {&small, &large}) {
+        const CellRect screen = layout->Outer();
+        SCOPED_TRACE(std::to_string(screen.m_Width) + " x " + std::to_string(screen.m_Height));
+        const CellRect& log = layout->Control(at(ConsoleControl::ConsoleLog));
+        EXPECT_GE(log.m_Height, TerminalLayout::MIN_LOG_ROWS);
+        EXPECT_GE(log.m_Width, screen.m_Width - 4);
+        const CellRect& input = layout->Control(at(ConsoleControl::CommandInput));
+        EXPECT_EQ(input.m_Row, log.m_Row + log.m_Height) << "the input line is under the log";
+        EXPECT_EQ(layout->Legend().m_Row, screen.m_Height - 1);
+        EXPECT_EQ(layout->Legend().m_Row, input.m_Row + 1);
+        const auto controls = console.m_Controls;
+        for (size_t index = 0; index < controls.size(); ++index) {
+            SCOPED_TRACE(std::string(controls[index].m_Text) + " #" + std::to_string(index));
+            const CellRect& cells = layout->Control(index);
+            if (HasFlag(controls[index].m_Flags, ControlFlag::Hidden)) {
+                EXPECT_TRUE(cells.Empty());
+                continue;
+            }
+            EXPECT_TRUE(Inside(cells, layout->Client()));
+            EXPECT_GE(cells.m_Width, CaptionCells(controls[index]));
+            EXPECT_FALSE(cells.Overlaps(layout->Legend()));
+            for (size_t other = index + 1; other < controls.size(); ++other) {
+                // A button below a list stands on the rule of its frame.
+                const bool onRule = Frames(controls[index]) != Frames(controls[other]);
+                if (!HasFlag(controls[other].m_Flags, ControlFlag::Hidden) && !onRule) {
+                    EXPECT_FALSE(cells.Overlaps(layout->Control(other))) << "overlaps #" << other;
+                }
+            }
+        }
+    }
+    for (const ConsoleControl grows :
+         {ConsoleControl::ConsoleLog, ConsoleControl::PlayerList, ConsoleControl::LevelList}) {
+        EXPECT_GT(large.Control(at(grows)).m_Height, small.Control(at(grows)).m_Height);
+        EXPECT_GT(large.Control(at(grows)).m_Width, small.Control(at(grows)).m_Width);
+    }
+    EXPECT_GE(small.Control(at(ConsoleControl::LevelList)).m_Height, 2);
+    EXPECT_GE(small.Control(at(ConsoleControl::PlayerList)).m_Height, 2);
+}
+
+TEST(TerminalLayout, TheConsoleInfoFieldsEachKeepALineAndTheirValuesBeginInOneColumn) {
+    const DialogTemplate& console = ConsoleWindowTemplate();
+    const std::pair<std::string_view, ConsoleControl> FIELDS[] = {
+        {"Name:", ConsoleControl::ServerName},
+        {"Running Time:", ConsoleControl::RunningTime},
+        {"Net Service:", ConsoleControl::NetService},
+        {"Players:", ConsoleControl::PlayerCount},
+        {"Current Level:", ConsoleControl::CurrentLevel},
+        {"Next Level:", ConsoleControl::NextLevelName},
+        {"Time in Level:", ConsoleControl::TimeInLevel},
+        {"Level Goal:", ConsoleControl::LevelGoal},
+    };
+    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}}) {
+        SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
+        const TerminalLayout layout = TerminalLayout::LogBelow(console, cols, rows);
+        std::set<int> lines;
+        const int valueColumn = layout.Control(IndexOf(console, static_cast<int>(FIELDS[0].second))).m_Col;
+        for (const auto& [labelText, field] : FIELDS) {
+            SCOPED_TRACE(labelText);
+            const CellRect& label = layout.Control(IndexOfText(console, labelText));
+            const CellRect& value = layout.Control(IndexOf(console, static_cast<int>(field)));
+            EXPECT_EQ(label.m_Row, value.m_Row);
+            EXPECT_TRUE(lines.insert(value.m_Row).second) << "a line of its own";
+            EXPECT_GE(value.m_Width, 24) << "an address and port, a level path";
+            EXPECT_EQ(value.m_Col, valueColumn);
+            EXPECT_GT(value.m_Col, label.m_Col + label.m_Width - 1) << "a blank column between label and value";
+        }
+    }
+}
+
+TEST(TerminalLayout, ADialogWithoutALogOrAScreenTooSmallKeepsItsTemplatesArrangement) {
+    const TerminalLayout page = TerminalLayout::LogBelow(NetServicesTemplate(), 80, 24);
+    const TerminalLayout own(NetServicesTemplate(), 80, 24);
+    EXPECT_TRUE(page.Legend().Empty());
+    EXPECT_EQ(page.Outer().m_Width, own.Outer().m_Width);
+    EXPECT_EQ(page.Control(0).m_Col, own.Control(0).m_Col);
+    const TerminalLayout tiny = TerminalLayout::LogBelow(ConsoleWindowTemplate(), 80, 20);
+    EXPECT_TRUE(tiny.Legend().Empty()) << "20 rows hold no log of ten lines under the info";
 }
 
 } // namespace

@@ -100,6 +100,51 @@ TEST(TerminalRenderer, AnEditShowsItsLabelItsSelectedTextAndTheCaret) {
     EXPECT_EQ(drawn.Canvas.At(col + 9, row).m_Style, CellStyle::FieldFocus);
 }
 
+TEST(TerminalRenderer, TheFocusShowsOnAListWithoutSelectionAndAButtonAndTheDefaultButtonWearsDoubleBrackets) {
+    static constexpr ControlTemplate FOCUS_CONTROLS[] = {
+        {1, ListBox, "", {10, 10, 120, 40}, Notify},
+        {2, PushButton, "&Go", {10, 60, 50, 14}},
+        {3, DefaultPushButton, "&Next >", {70, 60, 60, 14}},
+    };
+    static constexpr DialogTemplate FOCUS_DIALOG = {"", 8, "Focus", 140, 80, "", 0, DialogStyle::Popup, FOCUS_CONTROLS};
+    TerminalCanvas canvas(60, 20);
+    DialogModel model(FOCUS_DIALOG);
+    (void)model.Find(1)->m_List.Add("first");
+    (void)model.Find(1)->m_List.Add("second");
+    std::vector<TerminalControlView> views(std::size(FOCUS_CONTROLS));
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    const TerminalLayout layout(FOCUS_DIALOG, canvas.Cols(), canvas.Rows());
+    const CellRect& list = layout.Control(0);
+    const CellRect& go = layout.Control(1);
+    const CellRect& next = layout.Control(2);
+
+    // The list with the focus and no selection: every cell of it shows the focus, and the caret is in it.
+    auto cursor = renderer.Draw(model, layout, views, 0);
+    for (int row = list.m_Row; row < list.m_Row + list.m_Height; ++row) {
+        EXPECT_EQ(canvas.At(list.m_Col + list.m_Width / 2, row).m_Style, CellStyle::FieldFocus) << row;
+    }
+    ASSERT_TRUE(cursor);
+    EXPECT_TRUE(list.Contains(cursor->m_Col, cursor->m_Row));
+    const std::string nextRow = canvas.RowText(next.m_Row);
+    EXPECT_NE(nextRow.find("[[Next >]]"), std::string::npos) << nextRow;
+    EXPECT_NE(nextRow.find("[Go]"), std::string::npos) << nextRow;
+    EXPECT_EQ(nextRow.find("[[Go]]"), std::string::npos) << nextRow;
+    EXPECT_EQ(canvas.At(next.m_Col + next.m_Width / 2, next.m_Row).m_Style, CellStyle::DefaultButton);
+
+    // Without the focus the list looks plain; its selection differs from a focused button.
+    ASSERT_TRUE(model.Find(1)->m_List.Select(1));
+    cursor = renderer.Draw(model, layout, views, 1);
+    EXPECT_EQ(canvas.At(list.m_Col + list.m_Width - 2, list.m_Row).m_Style, CellStyle::Field);
+    const CellStyle selection = canvas.At(list.m_Col, list.m_Row + 1).m_Style;
+    EXPECT_EQ(selection, CellStyle::Selected);
+    const int goText = static_cast<int>(canvas.RowText(go.m_Row).find("[Go]"));
+    EXPECT_EQ(canvas.At(goText + 1, go.m_Row).m_Style, CellStyle::ButtonFocus);
+    EXPECT_NE(CellStyle::ButtonFocus, selection);
+    ASSERT_TRUE(cursor);
+    EXPECT_EQ(cursor->m_Row, go.m_Row);
+}
+
 TEST(TerminalRenderer, ADialogKeepsABlankCellRoundItOverWhatIsBelow) {
     constexpr int COLS = 160;
     constexpr int ROWS = 60;
