@@ -8,6 +8,10 @@
 
 #include <memory>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace dravo {
 namespace {
 
@@ -35,6 +39,21 @@ TEST(InstanceLock, OneHolderAtATimeNamedToTheOthersAndFreeOnceItGoes) {
     first.reset(); // released already: takes nothing from the third
     EXPECT_EQ(second.Take(config, detail), Outcome::HeldByOther);
 }
+
+#ifndef _WIN32 // Windows keeps the last holder's id in the file
+TEST(InstanceLock, AnIdLeftByAnEarlierHolderIsReplacedAndANormalEndLeavesNone) {
+    test::TempDir dir;
+    const auto config = dir.Path() / "main.cfg";
+    dir.Write(".main.cfg.lock", "999999999\n"); // a process that ended without releasing
+    InstanceLock lock;
+    std::string detail;
+    ASSERT_EQ(lock.Take(config, detail), Outcome::Held) << detail;
+    EXPECT_EQ(dir.Read(".main.cfg.lock"), std::to_string(::getpid()) + "\n");
+    lock.Release();
+    // Nothing that a start at the same moment as the next holder could take for that holder's id.
+    EXPECT_EQ(dir.Read(".main.cfg.lock"), "");
+}
+#endif
 
 TEST(InstanceLock, NoPlaceForTheLockFileIsSaidAndHoldsNobodyUp) {
     test::TempDir dir;
