@@ -57,7 +57,8 @@ public:
     // Window thread.
     [[nodiscard]] bool InitSession(EngineServer* server);
     [[nodiscard]] bool StartHosting();
-    // Ends hosting: no new registration, the unregistration, the worker joined, the query port closed.
+    // Ends hosting: no new registration, the unregistration (none when stopping at once), the worker
+    // joined, the query port closed.
     // The stop's work runs once, on the window thread, never holding UpdateLock; a second call (or one
     // after a failed start) returns at once. Whatever ends the game elsewhere only asks for it.
     bool StopHosting();
