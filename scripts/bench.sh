@@ -17,7 +17,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVO_
 
 benches=("$@")
 if [ ${#benches[@]} -eq 0 ]; then
-    benches=(Startup_bench Memory_bench IdleCost_bench Cadence_bench)
+    benches=(Startup_bench JunkConfiguration_bench Memory_bench IdleCost_bench Cadence_bench)
     for extra in AnswerBuild_bench StatusAnswers_bench QueryFlood_bench QueryAbuse_bench Fleet_bench Remote_bench; do
         [ -x "$build/bin/$extra" ] && benches+=("$extra")
     done

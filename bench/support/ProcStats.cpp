@@ -50,6 +50,10 @@ uint64_t RssKb(pid_t pid) {
     return StatusField(pid, "status", "VmRSS:");
 }
 
+uint64_t PeakRssKb(pid_t pid) {
+    return StatusField(pid, "status", "VmHWM:");
+}
+
 uint64_t PrivateKb(pid_t pid) {
     return StatusField(pid, "smaps_rollup", "Private_Clean:") + StatusField(pid, "smaps_rollup", "Private_Dirty:");
 }

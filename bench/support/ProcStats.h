@@ -13,6 +13,8 @@ uint64_t CpuNs(pid_t pid);
 uint64_t ThreadCpuNs(pid_t tid);
 // VmRSS of the process, kB.
 uint64_t RssKb(pid_t pid);
+// VmHWM of the process: the most it was ever resident, kB.
+uint64_t PeakRssKb(pid_t pid);
 // Private_Clean + Private_Dirty of the process (smaps_rollup), kB.
 uint64_t PrivateKb(pid_t pid);
 

@@ -32,7 +32,10 @@ std::unique_ptr<WindowSystem> CreateProgramWindowSystem(std::optional<WindowFace
         error = "ERROR - There is no terminal face on Windows; use -face win32 or -face headless.";
         return nullptr;
     }
-    return std::make_unique<Win32WindowSystem>();
+    Win32Options win32;
+    win32.m_Out = options.m_Out; // the queued standard streams: a stalled reader holds up no late line
+    win32.m_Err = options.m_Err;
+    return std::make_unique<Win32WindowSystem>(win32);
 }
 
 } // namespace dravo

@@ -55,6 +55,12 @@ void InternetPresence::Unregister() {
     }
 }
 
+void InternetPresence::Abandon() {
+    if (!m_Registrar.Abandon()) {
+        m_Log.Text(REGISTRATION_LEFT_BEHIND);
+    }
+}
+
 void InternetPresence::StopReporting() {
     std::scoped_lock lock(m_Lock);
     m_Reporter.Shutdown();

@@ -202,7 +202,11 @@ bool ServerSession::StopHosting() {
     m_Facts.HostingEnded();
     // No registration from here on, so that the unregistration is the last request to every list.
     m_Presence.EndRegistrations();
-    m_Presence.Unregister();
+    if (m_StopAtOnce) {
+        m_Presence.Abandon();
+    } else {
+        m_Presence.Unregister();
+    }
     m_Steps.Stop([this] {
         LogLine("ERROR - The update thread did not stop within %u ms; waiting for it.", WORKER_STOP_WAIT_MS);
     });

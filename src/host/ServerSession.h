@@ -57,7 +57,8 @@ public:
     // Window thread.
     [[nodiscard]] bool InitSession(EngineServer* server);
     [[nodiscard]] bool StartHosting();
-    // Ends hosting: no new registration, the unregistration, the worker joined, the query port closed.
+    // Ends hosting: no new registration, the unregistration (none when stopping at once), the worker
+    // joined, the query port closed.
     // The stop's work runs once, on the window thread, never holding UpdateLock; a second call (or one
     // after a failed start) returns at once. Whatever ends the game elsewhere only asks for it.
     bool StopHosting();
@@ -101,6 +102,9 @@ public:
     uint32_t LevelStartMs() const { return m_Messages.LevelStartMs(); }
     bool ExitWithoutAsking() const { return m_ExitWithoutAsking; }
     void SetExitWithoutAsking() { m_ExitWithoutAsking = true; }
+    // The process is to end at once (the engine ran out of memory): the stop sends no unregistration and
+    // waits for no server list.
+    void SetStopAtOnce() { m_StopAtOnce = true; }
     UpdateLock& Lock() { return m_UpdateLock; }
     // What the services beside the console window read of the game.
     SessionFacts& Facts() { return m_Facts; }
@@ -131,6 +135,7 @@ private:
     std::atomic<bool> m_Running{false}; // frames run
     std::atomic<bool> m_Hosting{false}; // hosting started and its stop has not run yet
     std::atomic<bool> m_ExitWithoutAsking{false};
+    std::atomic<bool> m_StopAtOnce{false};
     std::atomic<uint32_t> m_SessionStart{0};
     TuningVariables m_Tuning;
     std::string m_HostAddressText;

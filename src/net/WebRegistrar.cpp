@@ -45,6 +45,11 @@ void WebRegistrar::EndRegistrations() {
     m_Sender.EndRegistrations();
 }
 
+bool WebRegistrar::Abandon() {
+    m_Sender.EndRegistrations();
+    return m_Sender.Finish(std::chrono::milliseconds(0)).m_Ended;
+}
+
 WebRegistrar::Unregistered WebRegistrar::Unregister() {
     Unregistered result;
     if (Enabled()) {

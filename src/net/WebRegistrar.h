@@ -63,6 +63,10 @@ public:
     // Queues the unregistration; returns once it was sent or the unregister wait passed, and the sender
     // has ended or was left behind.
     Unregistered Unregister();
+    // The process ends at once (the engine ran out of memory): no unregistration is queued, the request
+    // under way is abandoned and nothing is waited for but the sender's END_WAIT; true when the sender
+    // ended within it.
+    bool Abandon();
 
     uint32_t CountdownMs() const { return m_CountdownMs; }
     uint32_t PeriodSeconds() const { return m_PeriodSeconds; }

@@ -3,7 +3,9 @@
 // Take holds an advisory lock on a lock file beside the given file (".<name>.lock", in the directory of
 // the file a link leads to) for as long as the object lives, with the holder's process id written in it,
 // so that a second program that would use the same file can be refused and told who holds it. The lock
-// goes with the process however it ends; the small file stays, and the next run takes it over.
+// goes with the process however it ends; the small file stays (emptied by a normal end), and the next
+// run takes it over. A second program that finds the lock held as the holder is taking it waits up to a
+// second for the holder's id to appear.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,11 @@
 #include "platform/InstanceLock.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -22,10 +26,34 @@ std::string ReadHolder(int fd) {
     return holder.substr(0, end);
 }
 
+// A process of this id runs (it may be another user's).
+bool Runs(const std::string& pid) {
+    if (pid.empty() || pid.size() > 9) {
+        return false;
+    }
+    const pid_t id = static_cast<pid_t>(std::stol(pid));
+    return id > 0 && (::kill(id, 0) == 0 || errno == EPERM);
+}
+
+// The holder writes its id just after it took the lock: a second start at the same moment may find the
+// file still empty. It is read again for a moment until it names a process that runs.
+std::string WaitForHolder(int fd) {
+    constexpr int ATTEMPTS = 100;
+    constexpr std::chrono::milliseconds PAUSE{10}; // a second in all
+    std::string holder = ReadHolder(fd);
+    for (int attempt = 1; attempt < ATTEMPTS && !Runs(holder); ++attempt) {
+        std::this_thread::sleep_for(PAUSE);
+        holder = ReadHolder(fd);
+    }
+    return holder;
+}
+
 } // namespace
 
 void InstanceLock::Release() {
     if (m_Handle >= 0) {
+        // A normal end names nobody: the next start never reads an id that is no longer ours.
+        (void)!::ftruncate(static_cast<int>(m_Handle), 0);
         ::close(static_cast<int>(m_Handle));
         m_Handle = -1;
     }
@@ -40,7 +68,7 @@ InstanceLock::Outcome InstanceLock::Take(const std::filesystem::path& file, std:
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        detail = error == EWOULDBLOCK ? ReadHolder(fd) : path.string() + ": " + std::strerror(error);
+        detail = error == EWOULDBLOCK ? WaitForHolder(fd) : path.string() + ": " + std::strerror(error);
         ::close(fd);
         return error == EWOULDBLOCK ? Outcome::HeldByOther : Outcome::Unavailable;
     }

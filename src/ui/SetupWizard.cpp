@@ -82,7 +82,9 @@ bool SetupWizard::RunSetupWizard(HostInfo* hostInfo, GameOptions* gameOptions, G
     if (server == nullptr) {
         return false;
     }
-    LoadConfiguration(*server, configPath);
+    if (!LoadConfiguration(*server, configPath)) {
+        return false; // saving at the end would write over a file that was never read
+    }
     SettingsStore store(server);
     for (const SettingOverride& setting : m_Overrides) {
         (void)store.StoreSetting(setting.m_Key, setting.m_Value); // the command line checked that it fits
@@ -103,16 +105,34 @@ bool SetupWizard::RunSetupWizard(HostInfo* hostInfo, GameOptions* gameOptions, G
     return RunPages();
 }
 
-void SetupWizard::LoadConfiguration(EngineServer& server, const std::string& path) {
+bool SetupWizard::LoadConfiguration(EngineServer& server, const std::string& path) {
     // What the engine says while it reads are the lines it skipped; the session's handler comes later.
     EngineLineCollector collector;
     (void)server.AttachHandler(&collector);
-    (void)server.ReadVariablesFile(path.c_str()); // a missing file leaves the start values
+    const bool read = server.ReadVariablesFile(path.c_str()) == ENGINE_STATUS_OK;
     (void)server.AttachHandler(nullptr);
+    if (!read && !ConfigurationIsMissing(path)) {
+        // A directory, a FIFO, a file too large or one this user may not read: the engine says which.
+        std::string text = "ERROR - Unable to read the configuration file \"" + path + "\".";
+        char reason[1024] = {};
+        if (server.LastErrorText(reason, sizeof reason - 1) == ENGINE_STATUS_OK && reason[0] != '\0') {
+            text += "\n\n";
+            text += BoundedText(reason, sizeof reason);
+        }
+        ShowErrorBox(m_Context.m_Windows, text);
+        return false;
+    }
     for (std::string& line : collector.m_Lines) {
         m_Context.m_Notes.m_ConfigurationProblems = true;
         m_Context.m_Notes.Add(m_Context.m_Windows, std::move(line));
     }
+    return true;
+}
+
+bool SetupWizard::ConfigurationIsMissing(const std::string& path) {
+    // A link that leads nowhere is missing too: the save creates the file it names.
+    std::error_code error;
+    return std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
 }
 
 TextList SetupWizard::ReadList(SettingsStore& store, std::string_view countKey, std::string_view entryPrefix,
@@ -122,6 +142,8 @@ TextList SetupWizard::ReadList(SettingsStore& store, std::string_view countKey, 
         m_Context.m_Notes.Add(m_Context.m_Windows, std::string(countKey) + " is " + std::to_string(read.m_Count) +
                                                        "; only the first " + std::to_string(maxEntries) +
                                                        " entries were read, as many as the game takes.");
+        // Stored back as read, so that the next save holds the capped count and the next start says nothing.
+        store.WriteTextList(countKey, entryPrefix, read.m_Entries);
     }
     return std::move(read.m_Entries);
 }

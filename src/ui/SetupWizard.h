@@ -77,8 +77,12 @@ private:
     static Step AfterPage(int result, Step back, Step next);
     // Runs one page; a dialog that could not run counts as a page error.
     int RunPage(const DialogTemplate& page, DialogProcedure& procedure);
-    // Has the engine read the configuration file; its reports of skipped lines become notes.
-    void LoadConfiguration(EngineServer& server, const std::string& path);
+    // Has the engine read the configuration file; its reports of skipped lines become notes. A file
+    // that does not exist leaves the start values (a first run); one that exists and cannot be read is
+    // said, with the engine's reason, and false ends the wizard.
+    bool LoadConfiguration(EngineServer& server, const std::string& path);
+    // True when nothing is at the path (a first run), false for anything there, readable or not.
+    static bool ConfigurationIsMissing(const std::string& path);
     // A stored list, at most maxEntries long; a longer count is noted.
     TextList ReadList(SettingsStore& store, std::string_view countKey, std::string_view entryPrefix, size_t maxChars,
                       size_t maxEntries);

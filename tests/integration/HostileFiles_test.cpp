@@ -1,6 +1,7 @@
 // Files the operator (or someone else) wrote, read end to end: nothing the operator wrote is lost
 // without a word, and no file holds up or bloats a run.
 #include "integration/PresenceFixture.h"
+#include "support/SpecialFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,71 @@ TEST_F(HostileFilesTest, AHugeListCountNeitherSlowsTheStartNorFillsTheFile) {
     EXPECT_EQ(saved.find("\"\""), std::string::npos) << "an empty entry was saved";
     EXPECT_EQ(saved.find("RezFile1 "), std::string::npos);
     EXPECT_NE(saved.find("RezFile0 \"Custom\\\\arena.rez\""), std::string::npos) << saved;
+}
+
+TEST_F(HostileFilesTest, ACappedListCountIsSavedAsReadAndSaidOnlyOnce) {
+    Configure({{"NumLevels", "2000000000"}, {"NumRezFiles", "100000"}});
+    std::string errors;
+    ASSERT_EQ(RunAndShutDown({}, &errors), 0) << errors;
+    EXPECT_NE(errors.find("NumLevels is 2000000000; only the first 50 entries were read"), std::string::npos) << errors;
+    const std::string saved = ReadText(Config());
+    // The five levels of the sample and its one archive, numbered as before.
+    EXPECT_NE(saved.find("NumLevels \"5\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("NumRezFiles \"1\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Level4 \"Worlds\\\\Multi\\\\Skyharbor\""), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("2000000000"), std::string::npos) << saved;
+
+    // The next start reads the same list and has nothing to say about it.
+    std::string again;
+    ASSERT_EQ(RunAndShutDown({}, &again), 0) << again;
+    EXPECT_EQ(again.find(" entries were read"), std::string::npos) << again;
+    const std::string resaved = ReadText(Config());
+    EXPECT_NE(resaved.find("NumLevels \"5\"\nLevel0 \"Worlds\\\\Multi\\\\Cinderworks\""), std::string::npos) << resaved;
+    EXPECT_NE(resaved.find("NumRezFiles \"1\"\nRezFile0 "), std::string::npos) << resaved;
+}
+
+// A configuration that is there but cannot be read ends the start with the reason; it is never the
+// setup's "no saved configuration", and nothing is written over it.
+TEST_F(HostileFilesTest, AConfigurationThatCannotBeReadEndsTheStartWithItsReason) {
+    const auto run = [this](const std::string& config) {
+        return test::RunProcess(test::BinDir() / "dravoserv", {"-go", "-face", "headless", "-CONFIG", config},
+                                m_Game.Path(), "", 20s);
+    };
+    const auto expectRefused = [](const test::ProcessResult& result, const std::string& config,
+                                  const std::string& reason) {
+        EXPECT_FALSE(result.m_TimedOut) << config;
+        EXPECT_EQ(result.m_ExitStatus, 1) << result.m_Stderr;
+        const size_t box =
+            result.m_Stderr.find("DravoServ: ERROR - Unable to read the configuration file \"" + config + "\".");
+        ASSERT_NE(box, std::string::npos) << result.m_Stderr;
+        // The reason is in the box, on its line.
+        const std::string line = result.m_Stderr.substr(box, result.m_Stderr.find('\n', box) - box);
+        EXPECT_NE(line.find(reason), std::string::npos) << result.m_Stderr;
+        EXPECT_EQ(result.m_Stderr.find("setup pages need a terminal"), std::string::npos) << result.m_Stderr;
+    };
+
+    std::filesystem::create_directory(m_Game.Path() / "folder.cfg");
+    expectRefused(run("folder.cfg"), "folder.cfg", "Cannot read folder.cfg: it is a directory.");
+    EXPECT_TRUE(std::filesystem::is_directory(m_Game.Path() / "folder.cfg"));
+
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    ASSERT_TRUE(test::MakeFifo(m_Game.Path() / "pipe.cfg"));
+    expectRefused(run("pipe.cfg"), "pipe.cfg", "Cannot read pipe.cfg: it is not a regular file");
+    EXPECT_TRUE(std::filesystem::is_fifo(m_Game.Path() / "pipe.cfg"));
+
+    // A sparse file past the limit: the saved settings first, then 17 MiB of nothing.
+    std::filesystem::copy_file(Config(), m_Game.Path() / "large.cfg");
+    constexpr uintmax_t LARGE = uintmax_t{17} << 20;
+    std::filesystem::resize_file(m_Game.Path() / "large.cfg", LARGE);
+    expectRefused(run("large.cfg"), "large.cfg", "Cannot read large.cfg: it is larger than 16 MiB");
+    EXPECT_EQ(std::filesystem::file_size(m_Game.Path() / "large.cfg"), LARGE);
+
+    // A configuration that is not there at all is still a first run: the setup, as before.
+    const test::ProcessResult missing = test::RunProcess(
+        test::BinDir() / "dravoserv", {"-face", "headless", "-CONFIG", "new.cfg"}, m_Game.Path(), "", 20s);
+    EXPECT_EQ(missing.m_ExitStatus, 1) << missing.m_Stderr;
+    EXPECT_NE(missing.m_Stderr.find("setup pages need a terminal"), std::string::npos) << missing.m_Stderr;
+    EXPECT_EQ(missing.m_Stderr.find("Unable to read the configuration file"), std::string::npos) << missing.m_Stderr;
 }
 
 TEST_F(HostileFilesTest, LinesThatDoNotParseAreReportedAndTheOriginalIsKept) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include <fcntl.h>
@@ -65,6 +66,71 @@ TEST_F(StoppingTest, AListThatNeverAnswersHoldsTheStopForSixSecondsAtMost) {
     EXPECT_TRUE(Saved());
     ASSERT_TRUE(lists.WaitForRequests(1));
     EXPECT_NE(lists.Lines()[0].find("players=-1"), std::string::npos);
+}
+
+TEST_F(StoppingTest, TheOutOfMemoryExitWaitsForNoServerList) {
+    LoopbackHttpServer lists(LoopbackHttpServer::Mode::Hang);
+    Configure({{"ServerReg", "1"}, {"WebRegUrl", lists.Url()}});
+    m_Game.Write("srv_send.txt", "");
+    MarkUnsaved();
+    const std::string before = Configuration();
+    auto server = StartServer();
+    const auto asked = std::chrono::steady_clock::now();
+    server->WriteLine("exhaustmemory");
+    EXPECT_EQ(server->Wait(20s), 4) << server->Output() << server->Errors();
+    const auto took = std::chrono::steady_clock::now() - asked;
+    // An unregistration to the list that never answers would hold the stop until the request's own
+    // limit (5 s) gave it up; without it the exit takes a fraction of that, even in a slow build.
+    EXPECT_LT(took, 4000ms);
+    std::cout << "out-of-memory exit took " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
+              << " ms\n";
+    EXPECT_EQ(Configuration(), before);
+    for (const std::string& line : lists.Lines()) {
+        EXPECT_EQ(line.find("players=-1"), std::string::npos) << line;
+    }
+}
+
+// Two servers started at the same moment on one configuration: one runs, the other is refused and names
+// it, and the one that ran saves its own settings.
+TEST_F(StoppingTest, TwoServersStartedTogetherOnOneConfigurationRunOneThatSavesItsSettings) {
+    constexpr int ROUNDS = 5;
+    const std::vector<std::string> names = {"Racer One", "Racer Two"};
+    for (int round = 0; round < ROUNDS; ++round) {
+        MarkUnsaved();
+        std::vector<std::unique_ptr<test::LiveProcess>> servers;
+        for (const std::string& name : names) {
+            const test::UdpPortPair ports = test::FreeUdpPorts();
+            servers.push_back(std::make_unique<test::LiveProcess>(
+                test::BinDir() / "dravoserv",
+                std::vector<std::string>{"-go", "-face", "headless", "+ServerName", name, "+Port",
+                                         std::to_string(ports.m_First), "+SpyQueryPort",
+                                         std::to_string(ports.m_Second)},
+                m_Game.Path()));
+        }
+        // The refused one ends, and its output with it, so that its wait ends at once.
+        std::vector<size_t> running;
+        for (size_t index = 0; index < servers.size(); ++index) {
+            if (servers[index]->WaitForLine(test::SampleGame::RUNNING, 30s)) {
+                running.push_back(index);
+            }
+        }
+        ASSERT_EQ(running.size(), 1u) << "round " << round << "\n"
+                                      << servers[0]->Errors() << "\n"
+                                      << servers[1]->Errors();
+        test::LiveProcess& winner = *servers[running[0]];
+        test::LiveProcess& refused = *servers[1 - running[0]];
+        EXPECT_EQ(refused.Wait(10s), 1) << refused.Errors();
+        refused.FinishReading();
+        EXPECT_NE(refused.Errors().find("ERROR - Another DravoServ (process " + std::to_string(winner.Pid()) +
+                                        ") runs with the configuration file \"dravosrv.cfg\""),
+                  std::string::npos)
+            << "round " << round << ": " << refused.Errors();
+        winner.WriteLine("/shutdown");
+        ASSERT_EQ(winner.Wait(10s), 0) << winner.Errors();
+        ASSERT_TRUE(Saved()) << "round " << round;
+        EXPECT_NE(Configuration().find("ServerName \"" + names[running[0]] + "\""), std::string::npos)
+            << Configuration();
+    }
 }
 
 TEST_F(StoppingTest, ALevelChangeTheGameLeavesOpenWedgesNothing) {

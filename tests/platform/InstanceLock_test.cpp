@@ -8,10 +8,24 @@
 
 #include <memory>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace dravo {
 namespace {
 
 using Outcome = InstanceLock::Outcome;
+
+int OwnProcessId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return ::getpid();
+#endif
+}
 
 TEST(InstanceLock, OneHolderAtATimeNamedToTheOthersAndFreeOnceItGoes) {
     test::TempDir dir;
@@ -34,6 +48,23 @@ TEST(InstanceLock, OneHolderAtATimeNamedToTheOthersAndFreeOnceItGoes) {
     EXPECT_EQ(third.Take(config, detail), Outcome::Held) << detail;
     first.reset(); // released already: takes nothing from the third
     EXPECT_EQ(second.Take(config, detail), Outcome::HeldByOther);
+}
+
+TEST(InstanceLock, AnIdLeftByAnEarlierHolderIsReplacedAndANormalEndLeavesNone) {
+    test::TempDir dir;
+    const auto config = dir.Path() / "main.cfg";
+    dir.Write(".main.cfg.lock", "999999999\n"); // a process that ended without releasing
+    InstanceLock lock;
+    std::string detail;
+    ASSERT_EQ(lock.Take(config, detail), Outcome::Held) << detail;
+    std::string holder = dir.Read(".main.cfg.lock");
+    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r')) {
+        holder.pop_back();
+    }
+    EXPECT_EQ(holder, std::to_string(OwnProcessId()));
+    lock.Release();
+    // Nothing that a start at the same moment as the next holder could take for that holder's id.
+    EXPECT_EQ(dir.Read(".main.cfg.lock"), "");
 }
 
 TEST(InstanceLock, NoPlaceForTheLockFileIsSaidAndHoldsNobodyUp) {

@@ -6,6 +6,7 @@
 #include "res/StringTable.h"
 #include "support/FakeEngine.h"
 #include "support/ScriptedWindows.h"
+#include "support/TempDir.h"
 #include "ui/WizardTestGame.h"
 #include "ui/pages/WizardPage.h"
 
@@ -288,6 +289,22 @@ TEST(SetupWizardFaces, FailedNetworkingStopsBeforeAnyPage) {
     EXPECT_TRUE(windows.Dialogs().empty());
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to initialize the networking system.");
+}
+
+TEST(SetupWizardFaces, AConfigurationThatIsThereButCannotBeReadEndsTheSetupWithTheEnginesReason) {
+    test::TempDir dir;
+    const std::filesystem::path folder = dir.Path() / "folder.cfg";
+    std::filesystem::create_directory(folder);
+    test::FakeEngine engine; // its read fails; for a file that is missing that is a first run
+    engine.m_ErrorText = "Cannot read folder.cfg: it is a directory.";
+    test::ScriptedWindows windows;
+    test::WizardUnderTest wizard(windows, &engine);
+    EXPECT_FALSE(wizard.Run(false, folder.string().c_str()));
+    EXPECT_TRUE(windows.Dialogs().empty());
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to read the configuration file \"" + folder.string() +
+                                                    "\".\n\nCannot read folder.cfg: it is a directory.");
+    EXPECT_TRUE(engine.m_Commands.empty()) << "no setting was read or stored";
 }
 
 TEST(SetupWizardFaces, EngineWithoutServicesEndsWithTheAccessError) {

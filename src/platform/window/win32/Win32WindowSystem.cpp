@@ -41,8 +41,8 @@ UINT IconStyle(MessageBoxIcon icon) {
 } // namespace
 
 Win32WindowSystem::Win32WindowSystem(Win32Options options)
-    : m_Instance(options.m_Instance != nullptr ? options.m_Instance : GetModuleHandleW(nullptr)),
-      m_Queue(std::make_shared<WindowThreadQueue>()) {
+    : m_Instance(options.m_Instance != nullptr ? options.m_Instance : GetModuleHandleW(nullptr)), m_Out(options.m_Out),
+      m_Err(options.m_Err), m_Queue(std::make_shared<WindowThreadQueue>()) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &MessageWindowProc;
     windowClass.hInstance = m_Instance;
@@ -111,18 +111,27 @@ void Win32WindowSystem::ArmTimer() {
     SetTimer(m_MessageWindow, QUEUE_TIMER, milliseconds, nullptr);
 }
 
-void Win32WindowSystem::ShowLateLogLine(std::string_view line) {
+void Win32WindowSystem::WriteLine(std::ostream* stream, FILE* fallback, std::string_view line) {
     const std::string text = std::string(line) + "\n";
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    {
+        std::scoped_lock lock(m_OutputMutex);
+        if (stream != nullptr) {
+            stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+            stream->flush();
+        } else {
+            std::fputs(text.c_str(), fallback);
+            std::fflush(fallback);
+        }
+    }
     OutputDebugStringA(text.c_str());
 }
 
+void Win32WindowSystem::ShowLateLogLine(std::string_view line) {
+    WriteLine(m_Out, stdout, line);
+}
+
 void Win32WindowSystem::ShowNote(std::string_view note) {
-    const std::string text = std::string(note) + "\n";
-    std::fputs(text.c_str(), stderr);
-    std::fflush(stderr);
-    OutputDebugStringA(text.c_str());
+    WriteLine(m_Err, stderr, note);
 }
 
 void Win32WindowSystem::RequestClose() {

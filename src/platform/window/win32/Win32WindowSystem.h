@@ -23,7 +23,9 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,10 @@ class WindowThreadQueue;
 
 struct Win32Options {
     HINSTANCE m_Instance = nullptr; // where the icon and bitmaps are found; the program's own when null
+    // Where the late log lines and the notes go: the program's queued standard streams, so that a reader
+    // that does not read holds up nothing. Standard output and error themselves when null.
+    std::ostream* m_Out = nullptr;
+    std::ostream* m_Err = nullptr;
 };
 
 class Win32WindowSystem final : public WindowSystem, private DialogFace {
@@ -76,8 +82,13 @@ private:
     void OnTextAppended(const ControlState& control, std::string_view text) override;
     void OnControlChanged(const ControlState& control) override;
     Win32Dialog* OwnerOf(const ControlState& control) const;
+    // A line for standard output or error (the stream given, else the C runtime's), and the debugger.
+    void WriteLine(std::ostream* stream, FILE* fallback, std::string_view line);
 
     HINSTANCE m_Instance;
+    std::ostream* m_Out;
+    std::ostream* m_Err;
+    std::mutex m_OutputMutex; // one line at a time, from any thread
     std::shared_ptr<WindowThreadQueue> m_Queue;
     HWND m_MessageWindow = nullptr;
     std::atomic<bool> m_WakePosted{false};

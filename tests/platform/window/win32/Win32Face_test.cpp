@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <thread>
 
 namespace dravo {
@@ -501,6 +502,37 @@ TEST(Win32WindowSystem, AWindowTimerFiresInsideTheModalLoop) {
     Win32WindowSystem windows;
     SelfEndingProcedure procedure(true);
     EXPECT_EQ(windows.RunDialog(ServerOptionsTemplate(), procedure), 9);
+}
+
+// The late log lines and the notes go to the streams the program gives (its queued standard streams),
+// whole lines even from two threads at once.
+TEST(Win32WindowSystem, LateLinesAndNotesGoToTheGivenStreamsAWholeLineAtATime) {
+    std::ostringstream out;
+    std::ostringstream err;
+    Win32Options options;
+    options.m_Out = &out;
+    options.m_Err = &err;
+    Win32WindowSystem windows(options);
+    constexpr int LINES = 200;
+    const auto write = [&windows](const std::string& tag) {
+        for (int i = 0; i < LINES; ++i) {
+            windows.ShowLateLogLine(tag + " late line " + std::to_string(i));
+        }
+    };
+    std::thread other(write, "second");
+    write("first");
+    other.join();
+    windows.ShowNote("a note");
+    EXPECT_EQ(err.str(), "a note\n");
+    std::istringstream lines(out.str());
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        const size_t number = line.rfind(' ') + 1;
+        EXPECT_TRUE(line.substr(0, number) == "first late line " || line.substr(0, number) == "second late line ")
+            << line;
+        EXPECT_EQ(line.find_first_not_of("0123456789", number), std::string::npos) << line;
+    }
+    EXPECT_EQ(count, 2 * LINES);
 }
 
 TEST(Win32WindowSystem, ShiftIsUpAndTheWaitCursorNests) {
