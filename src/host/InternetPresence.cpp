@@ -55,8 +55,8 @@ void InternetPresence::Unregister() {
     }
 }
 
-void InternetPresence::Abandon() {
-    if (!m_Registrar.Abandon()) {
+void InternetPresence::UnregisterBriefly() {
+    if (m_Registrar.UnregisterBriefly().m_LeftBehind) {
         m_Log.Text(REGISTRATION_LEFT_BEHIND);
     }
 }

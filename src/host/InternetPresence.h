@@ -49,8 +49,8 @@ public:
     // The unregistration, waiting a bounded time for the list servers; a sender that does not end in
     // time is left behind, with a line in the log.
     void Unregister();
-    // Instead of the unregistration when the process must end at once: nothing is sent or waited for.
-    void Abandon();
+    // The same when the process must end soon (out of memory): the wait for the list servers is brief.
+    void UnregisterBriefly();
     // Closes the query port; after the worker has stopped.
     void StopReporting();
     // A datagram that reached the game port and begins with a backslash.

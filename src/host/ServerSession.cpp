@@ -202,8 +202,8 @@ bool ServerSession::StopHosting() {
     m_Facts.HostingEnded();
     // No registration from here on, so that the unregistration is the last request to every list.
     m_Presence.EndRegistrations();
-    if (m_StopAtOnce) {
-        m_Presence.Abandon();
+    if (m_StopSoon) {
+        m_Presence.UnregisterBriefly();
     } else {
         m_Presence.Unregister();
     }

@@ -102,9 +102,9 @@ public:
     uint32_t LevelStartMs() const { return m_Messages.LevelStartMs(); }
     bool ExitWithoutAsking() const { return m_ExitWithoutAsking; }
     void SetExitWithoutAsking() { m_ExitWithoutAsking = true; }
-    // The process is to end at once (the engine ran out of memory): the stop sends no unregistration and
-    // waits for no server list.
-    void SetStopAtOnce() { m_StopAtOnce = true; }
+    // The process is to end soon (the engine ran out of memory): the stop still sends the unregistration
+    // but waits only briefly for the server lists.
+    void SetStopSoon() { m_StopSoon = true; }
     UpdateLock& Lock() { return m_UpdateLock; }
     // What the services beside the console window read of the game.
     SessionFacts& Facts() { return m_Facts; }
@@ -135,7 +135,7 @@ private:
     std::atomic<bool> m_Running{false}; // frames run
     std::atomic<bool> m_Hosting{false}; // hosting started and its stop has not run yet
     std::atomic<bool> m_ExitWithoutAsking{false};
-    std::atomic<bool> m_StopAtOnce{false};
+    std::atomic<bool> m_StopSoon{false};
     std::atomic<uint32_t> m_SessionStart{0};
     TuningVariables m_Tuning;
     std::string m_HostAddressText;

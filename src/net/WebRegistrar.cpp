@@ -11,6 +11,7 @@ namespace dravo {
 WebRegistrar::WebRegistrar(const HostInfo& host, const std::string& hostAddressText, std::filesystem::path listFile,
                            RegistrationLimits limits, RegistrationSender::Fetch fetch)
     : m_Host(host), m_HostAddressText(hostAddressText), m_UnregisterWait(limits.m_UnregisterWait),
+      m_BriefUnregisterWait(limits.m_BriefUnregisterWait),
       m_Sender(std::move(listFile), std::move(fetch), limits.m_Http) {}
 
 void WebRegistrar::Configure(std::string baseUrl, uint32_t periodSeconds) {
@@ -45,18 +46,21 @@ void WebRegistrar::EndRegistrations() {
     m_Sender.EndRegistrations();
 }
 
-bool WebRegistrar::Abandon() {
-    m_Sender.EndRegistrations();
-    return m_Sender.Finish(std::chrono::milliseconds(0)).m_Ended;
+WebRegistrar::Unregistered WebRegistrar::Unregister() {
+    return UnregisterWithin(m_UnregisterWait);
 }
 
-WebRegistrar::Unregistered WebRegistrar::Unregister() {
+WebRegistrar::Unregistered WebRegistrar::UnregisterBriefly() {
+    return UnregisterWithin(m_BriefUnregisterWait);
+}
+
+WebRegistrar::Unregistered WebRegistrar::UnregisterWithin(std::chrono::milliseconds wait) {
     Unregistered result;
     if (Enabled()) {
         m_Sender.PostLast(m_BaseUrl, RegistrationQuery(ServerName(), m_HostAddressText, UNREGISTRATION_PLAYERS));
         result.m_Queued = true;
     }
-    const RegistrationSender::Finished finished = m_Sender.Finish(m_UnregisterWait);
+    const RegistrationSender::Finished finished = m_Sender.Finish(wait);
     result.m_Sent = result.m_Queued && finished.m_Sent;
     result.m_LeftBehind = !finished.m_Ended;
     return result;

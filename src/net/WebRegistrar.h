@@ -33,10 +33,11 @@ constexpr uint32_t DEFAULT_REGISTRATION_PERIOD_SECONDS = 400;
 constexpr uint32_t FIRST_REGISTRATION_MS = 7000;
 
 // How long requests and the stop may take; tests shorten them. The stop waits at most the unregister
-// wait and the sender's END_WAIT: 6 s in all.
+// wait and the sender's END_WAIT: 6 s in all; the out-of-memory end the brief wait and END_WAIT.
 struct RegistrationLimits {
-    HttpLimits m_Http;                                // each request
-    std::chrono::milliseconds m_UnregisterWait{5500}; // the stop waits for the unregistration
+    HttpLimits m_Http;                                     // each request
+    std::chrono::milliseconds m_UnregisterWait{5500};      // the stop waits for the unregistration
+    std::chrono::milliseconds m_BriefUnregisterWait{1000}; // the out-of-memory end waits for it
 };
 
 class WebRegistrar {
@@ -63,10 +64,9 @@ public:
     // Queues the unregistration; returns once it was sent or the unregister wait passed, and the sender
     // has ended or was left behind.
     Unregistered Unregister();
-    // The process ends at once (the engine ran out of memory): no unregistration is queued, the request
-    // under way is abandoned and nothing is waited for but the sender's END_WAIT; true when the sender
-    // ended within it.
-    bool Abandon();
+    // The process is to end soon (the engine ran out of memory): the unregistration is queued as by
+    // Unregister, but the wait for it is the brief one.
+    Unregistered UnregisterBriefly();
 
     uint32_t CountdownMs() const { return m_CountdownMs; }
     uint32_t PeriodSeconds() const { return m_PeriodSeconds; }
@@ -78,6 +78,7 @@ public:
 private:
     bool Enabled() const;
     std::string ServerName() const;
+    Unregistered UnregisterWithin(std::chrono::milliseconds wait);
 
     const HostInfo& m_Host;
     const std::string& m_HostAddressText;
@@ -85,6 +86,7 @@ private:
     uint32_t m_PeriodSeconds = DEFAULT_REGISTRATION_PERIOD_SECONDS;
     uint32_t m_CountdownMs = FIRST_REGISTRATION_MS;
     std::chrono::milliseconds m_UnregisterWait;
+    std::chrono::milliseconds m_BriefUnregisterWait;
     RegistrationSender m_Sender;
 };
 

@@ -331,7 +331,7 @@ void ConsoleWindow::MemoryExhausted() {
         m_MemoryExhausted = true;
         ShowStringError(m_Windows, STR_OUT_OF_MEMORY);
         m_Session.SetExitWithoutAsking();
-        m_Session.SetStopAtOnce(); // no wait for the server lists: the process ends at once
+        m_Session.SetStopSoon(); // a brief wait for the server lists: the process ends soon
         dialog.SendCommand(Control::Shutdown);
     });
 }
