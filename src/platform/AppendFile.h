@@ -1,10 +1,10 @@
 // AppendFile: an owned file opened for appending (created when missing), written a whole text at a time.
 //
 // Move-only; closed with its owner. On Windows the file is shared for reading, writing and deleting, so
-// that the operator can read, rename or remove it while it is open. On POSIX systems neither the open
-// nor a write ever waits for someone else: a FIFO with no reader is refused at once, and a write to a
-// FIFO whose reader does not read waits for room in short slices, for as long as the caller's give-up
-// flag stays down.
+// that the operator can read, rename or remove it while it is open, and the path may name a pipe
+// (\\.\pipe\NAME). On POSIX systems the open never waits for someone else: a FIFO with no reader is
+// refused at once. On both, a write to a FIFO or pipe whose reader does not read waits for it in short
+// slices, for as long as the caller's give-up flag stays down.
 #pragma once
 
 #include <atomic>
