@@ -32,8 +32,18 @@ struct CellRect {
     bool Empty() const { return m_Width <= 0 || m_Height <= 0; }
 };
 
+// Whether `outer` holds all of `inner`, in dialog units.
+inline bool Holds(const DialogRect& outer, const DialogRect& inner) {
+    return inner.m_X >= outer.m_X && inner.m_Y >= outer.m_Y && inner.m_X + inner.m_Width <= outer.m_X + outer.m_Width &&
+           inner.m_Y + inner.m_Height <= outer.m_Y + outer.m_Height;
+}
+
 class TerminalLayout {
 public:
+    // Columns a button, the default button and a check box take beside their text.
+    static constexpr int BUTTON_EXTRA = 2;         // "[" and "]"
+    static constexpr int DEFAULT_BUTTON_EXTRA = 4; // "[[" and "]]": the button Enter presses
+    static constexpr int CHECK_BOX_EXTRA = 4;      // "[x] "
     // Columns a run-time text field keeps when the screen allows (a level path, an address and port).
     static constexpr int DATA_FIELD_COLUMNS = 25;
     // A static taller than this holds several lines of text, which wrap.

@@ -115,20 +115,22 @@ size_t IndexOfText(const DialogTemplate& dialog, std::string_view text) {
     return 0;
 }
 
+// The console window's info fields by their labels.
+const std::pair<std::string_view, ConsoleControl> CONSOLE_FIELDS[] = {
+    {"Name:", ConsoleControl::ServerName},
+    {"Running Time:", ConsoleControl::RunningTime},
+    {"Net Service:", ConsoleControl::NetService},
+    {"Players:", ConsoleControl::PlayerCount},
+    {"Current Level:", ConsoleControl::CurrentLevel},
+    {"Next Level:", ConsoleControl::NextLevelName},
+    {"Time in Level:", ConsoleControl::TimeInLevel},
+    {"Level Goal:", ConsoleControl::LevelGoal},
+};
+
 TEST(TerminalLayout, ConsoleInfoFieldsKeepRoomForTypicalValuesBesideTheirLabels) {
     const DialogTemplate& console = ConsoleWindowTemplate();
     const TerminalLayout layout(console, 80, 24);
-    const std::pair<std::string_view, ConsoleControl> FIELDS[] = {
-        {"Name:", ConsoleControl::ServerName},
-        {"Running Time:", ConsoleControl::RunningTime},
-        {"Net Service:", ConsoleControl::NetService},
-        {"Players:", ConsoleControl::PlayerCount},
-        {"Current Level:", ConsoleControl::CurrentLevel},
-        {"Next Level:", ConsoleControl::NextLevelName},
-        {"Time in Level:", ConsoleControl::TimeInLevel},
-        {"Level Goal:", ConsoleControl::LevelGoal},
-    };
-    for (const auto& [labelText, field] : FIELDS) {
+    for (const auto& [labelText, field] : CONSOLE_FIELDS) {
         SCOPED_TRACE(labelText);
         const CellRect& label = layout.Control(IndexOfText(console, labelText));
         const CellRect& value = layout.Control(IndexOf(console, static_cast<int>(field)));
@@ -303,22 +305,12 @@ TEST(TerminalLayout, TheConsoleLogTakesTheWholeWidthAtTheFootAndGrowsWithTheScre
 
 TEST(TerminalLayout, TheConsoleInfoFieldsEachKeepALineAndTheirValuesBeginInOneColumn) {
     const DialogTemplate& console = ConsoleWindowTemplate();
-    const std::pair<std::string_view, ConsoleControl> FIELDS[] = {
-        {"Name:", ConsoleControl::ServerName},
-        {"Running Time:", ConsoleControl::RunningTime},
-        {"Net Service:", ConsoleControl::NetService},
-        {"Players:", ConsoleControl::PlayerCount},
-        {"Current Level:", ConsoleControl::CurrentLevel},
-        {"Next Level:", ConsoleControl::NextLevelName},
-        {"Time in Level:", ConsoleControl::TimeInLevel},
-        {"Level Goal:", ConsoleControl::LevelGoal},
-    };
     for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}}) {
         SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
         const TerminalLayout layout = TerminalLayout::LogBelow(console, cols, rows);
         std::set<int> lines;
-        const int valueColumn = layout.Control(IndexOf(console, static_cast<int>(FIELDS[0].second))).m_Col;
-        for (const auto& [labelText, field] : FIELDS) {
+        const int valueColumn = layout.Control(IndexOf(console, static_cast<int>(CONSOLE_FIELDS[0].second))).m_Col;
+        for (const auto& [labelText, field] : CONSOLE_FIELDS) {
             SCOPED_TRACE(labelText);
             const CellRect& label = layout.Control(IndexOfText(console, labelText));
             const CellRect& value = layout.Control(IndexOf(console, static_cast<int>(field)));
