@@ -46,9 +46,8 @@ std::set<unsigned long> BoundInodesSeenBy(const std::filesystem::path& procRoot,
     return inodes;
 }
 
-} // namespace
-
-uint16_t FreeUdpPort() {
+// A UDP port of 127.0.0.1 that the system hands out; 0 when it hands none.
+uint16_t ProbeUdpPort() {
     const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -60,6 +59,34 @@ uint16_t FreeUdpPort() {
         port = ntohs(address.sin_port);
     }
     ::close(probe);
+    return port;
+}
+
+// True when a TCP listener could bind 127.0.0.1 and the port as the server's does (SO_REUSEADDR). A
+// client's connection that ended keeps its port in TIME_WAIT for a minute without that option, and
+// the ephemeral ports of TCP clients and of UDP probes come from one range.
+bool TcpPortBindable(uint16_t port) {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int one = 1;
+    ::setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    const bool bound = ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(probe);
+    return bound;
+}
+
+} // namespace
+
+uint16_t FreeUdpPort() {
+    // The server's remote console and metrics may listen on TCP at the game port's number.
+    constexpr int ATTEMPTS = 50;
+    uint16_t port = ProbeUdpPort();
+    for (int attempt = 1; attempt < ATTEMPTS && port != 0 && !TcpPortBindable(port); ++attempt) {
+        port = ProbeUdpPort();
+    }
     return port;
 }
 

@@ -9,7 +9,8 @@
 
 namespace dravo::test {
 
-// A UDP port of 127.0.0.1 that the system handed out and that was let go again: a candidate only.
+// A UDP port of 127.0.0.1 that the system handed out and that was let go again, and whose TCP twin a
+// listener could bind at that moment: a candidate only.
 uint16_t FreeUdpPort();
 // Two different candidates.
 struct UdpPortPair {
