@@ -115,6 +115,13 @@ size_t IndexOfText(const DialogTemplate& dialog, std::string_view text) {
     return 0;
 }
 
+// The setup pages in their order, and screens they are laid out on.
+std::vector<const DialogTemplate*> SetupPages() {
+    return {&NetServicesTemplate(), &NetRezFilesTemplate(), &NetGameTemplate(), &NetOptionsTemplate(),
+            &NetGameLevelsTemplate()};
+}
+const std::pair<int, int> SETUP_SCREENS[] = {{80, 24}, {120, 40}, {100, 30}};
+
 // The console window's info fields by their labels.
 const std::pair<std::string_view, ConsoleControl> CONSOLE_FIELDS[] = {
     {"Name:", ConsoleControl::ServerName},
@@ -158,10 +165,8 @@ TEST(TerminalLayout, ALargerTerminalGrowsListsAndLogsAndTheWindowTakesIt) {
 }
 
 TEST(TerminalLayout, EverySetupPageTakesTheSameFrameAndShowsItsPictureInTheSameColumn) {
-    const std::vector<const DialogTemplate*> pages = {&NetServicesTemplate(), &NetRezFilesTemplate(),
-                                                      &NetGameTemplate(), &NetOptionsTemplate(),
-                                                      &NetGameLevelsTemplate()};
-    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}, std::pair{100, 30}}) {
+    const std::vector<const DialogTemplate*> pages = SetupPages();
+    for (const auto& [cols, rows] : SETUP_SCREENS) {
         SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
         const TerminalLayout first(*pages[0], cols, rows);
         for (const DialogTemplate* page : pages) {
@@ -176,10 +181,8 @@ TEST(TerminalLayout, EverySetupPageTakesTheSameFrameAndShowsItsPictureInTheSameC
 }
 
 TEST(TerminalLayout, EverySetupPageHasItsButtonsOnOneRowAndItsCheckBoxesEvenlySpaced) {
-    const std::vector<const DialogTemplate*> pages = {&NetServicesTemplate(), &NetRezFilesTemplate(),
-                                                      &NetGameTemplate(), &NetOptionsTemplate(),
-                                                      &NetGameLevelsTemplate()};
-    for (const auto& [cols, rows] : {std::pair{80, 24}, std::pair{120, 40}, std::pair{100, 30}}) {
+    const std::vector<const DialogTemplate*> pages = SetupPages();
+    for (const auto& [cols, rows] : SETUP_SCREENS) {
         SCOPED_TRACE(std::to_string(cols) + " x " + std::to_string(rows));
         const TerminalLayout first(*pages[0], cols, rows);
         for (const DialogTemplate* page : pages) {
