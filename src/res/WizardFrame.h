@@ -28,6 +28,8 @@ constexpr DialogStyle WIZARD_STYLE = DialogStyle::Popup | DialogStyle::Caption |
                                      DialogStyle::ModalFrame | DialogStyle::Centered;
 inline constexpr std::string_view NEXT_TEXT = "&Next >";
 inline constexpr std::string_view FINISH_TEXT = "&Finish";
+// The caption of the message boxes a page shows.
+inline constexpr std::string_view PAGE_MESSAGE_CAPTION = "DravoServ";
 
 // How one page fills the frame.
 struct WizardFrameText {

@@ -10,12 +10,6 @@ namespace dravo {
 
 using Control = NetRezFilesControl;
 
-namespace {
-
-constexpr std::string_view ERROR_CAPTION = "DravoServ";
-
-} // namespace
-
 void NetRezFilesPage::OnOpen(DialogApi& dialog) {
     dialog.ListClear(Control::Available);
     const std::vector<std::string> found = FindCustomRezFiles(m_GameDirectory);
@@ -99,7 +93,7 @@ void NetRezFilesPage::Next(DialogApi& dialog) {
     // An archive that is not there would be passed over without a word: the operator hears of it here
     // and stays on the page, the first such entry selected for Remove.
     if (const TextList missing = MissingRezFiles(m_GameDirectory, entries); !missing.empty()) {
-        (void)dialog.ShowMessageBox(MissingRezFilesMessage(missing), ERROR_CAPTION, MessageBoxButtons::Ok,
+        (void)dialog.ShowMessageBox(MissingRezFilesMessage(missing), PAGE_MESSAGE_CAPTION, MessageBoxButtons::Ok,
                                     MessageBoxIcon::Exclamation);
         dialog.ListSetSelection(Control::ToLoad,
                                 dialog.ListFindExact(Control::ToLoad, RezEntryShownName(missing.front())));

@@ -11,9 +11,6 @@
 namespace dravo {
 namespace {
 
-// The caption of the message that a refused service gives, as for the program's other errors.
-constexpr std::string_view ERROR_CAPTION = "DravoServ";
-
 using Control = NetServicesControl;
 
 struct DisplayName {
@@ -110,7 +107,7 @@ void NetServicesPage::Next(DialogApi& dialog) {
     if (selected == NO_SELECTION || !serviceId || *serviceId <= 0 || *serviceId > UINT32_MAX ||
         m_Server.UseService(static_cast<uint32_t>(*serviceId)) != ENGINE_TRUE) {
         // The operator stays on the page to choose another service; nothing entered is lost.
-        (void)dialog.ShowMessageBox(StringTable::Find(STR_UNABLE_TO_USE_SERVICE).value_or(""), ERROR_CAPTION,
+        (void)dialog.ShowMessageBox(StringTable::Find(STR_UNABLE_TO_USE_SERVICE).value_or(""), PAGE_MESSAGE_CAPTION,
                                     MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
         (void)dialog.SetFocus(Control::ServiceList);
         return;
