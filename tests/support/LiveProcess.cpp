@@ -20,6 +20,9 @@ namespace dravo::test {
 namespace {
 
 constexpr auto KILL_LIMIT = std::chrono::seconds(5);
+// How long an ended process's last output may take to be read: its pipes end with it, unless a
+// program it started still holds them.
+constexpr auto LAST_OUTPUT_LIMIT = std::chrono::seconds(2);
 constexpr int OUTPUT = 0;
 constexpr int ERRORS = 1;
 
@@ -302,6 +305,10 @@ bool LiveProcess::WaitForExit(std::chrono::milliseconds limit) {
     m_Exited = true;
     m_Status = info.si_code == CLD_EXITED ? info.si_status : -1;
     CloseIfOpen(m_PidFd);
+    // What it wrote just before its end is still on its way through the reader: a look at the
+    // output right after the wait must find it.
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait_for(lock, LAST_OUTPUT_LIMIT, [this] { return m_OutputEnded && m_ErrorsEnded; });
     return true;
 }
 

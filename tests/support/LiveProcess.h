@@ -63,7 +63,8 @@ public:
     // The exit status, or -1 when it died of a signal or had to be killed at the limit.
     int Wait(std::chrono::milliseconds limit = DEFAULT_LIMIT);
     // Waits at most the limit for the process to end by itself, without killing it; Wait() then
-    // returns its status at once. HasExited looks without waiting.
+    // returns its status at once. Once it has ended, what it wrote up to its end has been read (unless a
+    // program it started holds its output open). HasExited looks without waiting.
     bool WaitForExit(std::chrono::milliseconds limit);
     bool HasExited() { return WaitForExit(std::chrono::milliseconds(0)); }
     // True when Wait had to kill the process at its limit.
