@@ -8,8 +8,8 @@
 // the datagrams. Beside it, the answer right after the game changed
 // (the pairs written again), as a figure.
 // Goals: at most 5,000 instructions for 16 and for 128 players.
-#include "net/SendHook.h"
-#include "net/ServerStatusReporter.h"
+#include "net/query/SendHook.h"
+#include "net/query/ServerStatusReporter.h"
 #include "support/Figures.h"
 #include "support/TableStatus.h"
 

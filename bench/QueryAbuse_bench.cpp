@@ -17,9 +17,9 @@
 // addresses answered at least as often as their fair share (the budget spread evenly over every address
 // asking, in answers a second, each wanting one). In D and E, the browser answered at least 9 of 10
 // times, with the players. Then the worst single datagram: the largest answer one query can bring.
-#include "net/AddressTable.h"
-#include "net/AnswerRateLimiter.h"
-#include "net/SipHash.h"
+#include "net/query/AddressTable.h"
+#include "net/query/AnswerRateLimiter.h"
+#include "net/query/SipHash.h"
 #include "support/Figures.h"
 #include "support/QueryHost.h"
 #include "support/QueryLoad.h"

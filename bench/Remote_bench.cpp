@@ -7,11 +7,11 @@
 //     the remote console and the metrics on, one with both off. Phases: both idle; a flood of connections
 //     far beyond the limits; slow clients that trickle a byte a second and a logged-in one that sends
 //     commands and never reads its answers. Goal: within 1% in each.
-#include "host/SessionCounters.h"
-#include "host/SessionFacts.h"
-#include "metrics/MetricsPage.h"
-#include "platform/TcpListener.h"
-#include "remote/RconPacket.h"
+#include "host/state/SessionCounters.h"
+#include "host/state/SessionFacts.h"
+#include "platform/net/TcpListener.h"
+#include "services/metrics/MetricsPage.h"
+#include "services/rcon/RconPacket.h"
 #include "support/BenchGame.h"
 #include "support/Figures.h"
 

@@ -3,8 +3,8 @@
 # 1. the source tree passes the include check;
 # 2. copies of it fail the check with one wrong-way include (host includes ui), a cycle in the table, a
 #    folder named without a line of its own and a folder with two lines; a copy in which app includes a
-#    folder it reaches only through others (net, through host) passes;
-# 3. a host file that includes a ui header does not compile against the host library's headers,
+#    folder it reaches only through others (net/query, through host/session) passes;
+# 3. a host/session file that includes a ui header does not compile against that library's headers,
 #    while one that includes a net header does.
 cmake_minimum_required(VERSION 3.25)
 foreach(variable ROOT SCRATCH LAYER_TREES CXX)
@@ -48,20 +48,20 @@ endfunction()
 
 # A wrong-way include.
 scratch_tree(wrong_way tree)
-file(APPEND "${tree}/src/host/UpdateLock.cpp" "#include \"ui/ConsoleWindow.h\"\n")
-expect_problem("${tree}" "src/host/UpdateLock.cpp: host may not include ui/ConsoleWindow.h")
+file(APPEND "${tree}/src/host/state/UpdateLock.cpp" "#include \"ui/ConsoleWindow.h\"\n")
+expect_problem("${tree}" "src/host/state/UpdateLock.cpp: host/state may not include ui/ConsoleWindow.h")
 
 # A folder below the ones it names directly, reached through them, may be included: the closure.
 scratch_tree(reached tree)
-file(APPEND "${tree}/src/app/CommandLine.cpp" "#include \"net/QueryReporter.h\"\n")
+file(APPEND "${tree}/src/app/CommandLine.cpp" "#include \"net/query/QueryReporter.h\"\n")
 run_check("${tree}" TRUE)
 
 # The table: a cycle, a folder without a line, a folder with two.
 scratch_tree(cycle tree)
 file(READ "${tree}/src/Layers.txt" table)
-string(REGEX REPLACE "\nplatform\n" "\nplatform app\n" spoiled "${table}")
+string(REGEX REPLACE "\nplatform/os\n" "\nplatform/os app\n" spoiled "${table}")
 file(WRITE "${tree}/src/Layers.txt" "${spoiled}")
-expect_problem("${tree}" "a cycle: platform uses app, which reaches platform")
+expect_problem("${tree}" "a cycle: platform/os uses app, which reaches platform/os")
 file(WRITE "${tree}/src/Layers.txt" "${table}engine nowhere\n")
 expect_problem("${tree}" "engine has more than one line")
 expect_problem("${tree}" "engine uses nowhere, which has no line of its own")
@@ -69,15 +69,15 @@ expect_problem("${tree}" "engine uses nowhere, which has no line of its own")
 function(compile_probe name include expect_success)
     set(probe "${SCRATCH}/${name}.cpp")
     file(WRITE "${probe}" "#include \"${include}\"\nint main() { return 0; }\n")
-    execute_process(COMMAND "${CXX}" -std=c++20 -fsyntax-only -I "${LAYER_TREES}/host" "${probe}"
+    execute_process(COMMAND "${CXX}" -std=c++20 -fsyntax-only -I "${LAYER_TREES}/host_session" "${probe}"
                     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(expect_success AND NOT result EQUAL 0)
-        message(FATAL_ERROR "A right-way include does not compile in the host layer:\n${output}")
+        message(FATAL_ERROR "A right-way include does not compile in the host/session layer:\n${output}")
     elseif(NOT expect_success AND result EQUAL 0)
-        message(FATAL_ERROR "A wrong-way include compiles in the host layer: ${include}")
+        message(FATAL_ERROR "A wrong-way include compiles in the host/session layer: ${include}")
     endif()
 endfunction()
 
-compile_probe(right_way "net/QueryReporter.h" TRUE)
+compile_probe(right_way "net/query/QueryReporter.h" TRUE)
 compile_probe(wrong_way "ui/ConsoleWindow.h" FALSE)
 message(STATUS "A wrong-way include fails both the check and the build.")

@@ -1,7 +1,7 @@
 // Fuzzes the ban list reader with the input as the file's content: every name it
 // keeps is a non-empty word of at most 63 characters without white space, listed once.
 #include "FuzzSupport.h"
-#include "host/BanList.h"
+#include "host/game/BanList.h"
 
 #include <cstdlib>
 #include <set>

@@ -4,8 +4,8 @@
 
 #include "engine/AppHandler.h"
 #include "engine/EngineServer.h"
-#include "host/SessionView.h"
-#include "platform/Clock.h"
+#include "host/console/SessionView.h"
+#include "platform/os/Clock.h"
 
 #include <cstring>
 #include <limits>

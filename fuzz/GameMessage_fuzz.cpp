@@ -3,7 +3,7 @@
 // over a fake engine (ban list, kick queue, player table, countdown, level changes).
 #include "FuzzEngine.h"
 #include "FuzzSupport.h"
-#include "host/ServerSession.h"
+#include "host/session/ServerSession.h"
 #include "settings/GameOptionCommands.h"
 #include "support/ManualSteps.h"
 

@@ -1,8 +1,8 @@
 // Fuzzes the query tokenizer and handler: the input is a query arriving on the
 // game-port road, answered through a fake send hook by a status reporter over a
 // game with players. Every datagram fits the packet buffer and ends with its query id.
-#include "net/SendHook.h"
-#include "net/ServerStatusReporter.h"
+#include "net/query/SendHook.h"
+#include "net/query/ServerStatusReporter.h"
 #include "support/TableStatus.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Fuzz target: the remote console's packet reader, fed a connection's bytes in pieces of the sizes the
 // input's first bytes choose. Whatever comes, it keeps within its bound, hands out only packets that
 // encode back to the bytes they came from, and refuses everything after junk.
-#include "remote/RconPacket.h"
+#include "services/rcon/RconPacket.h"
 
 #include <algorithm>
 #include <cstdint>

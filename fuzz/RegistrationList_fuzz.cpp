@@ -1,7 +1,7 @@
 // Fuzzes the reading of "srv_send.txt" with the input as the file: every line it
 // gives is at most 255 characters and holds no line feed.
 #include "FuzzSupport.h"
-#include "net/RegistrationList.h"
+#include "net/webreg/RegistrationList.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Fuzzes the tagged-field reader and writer: no input reads out of bounds, and a
 // value written with AppendField reads back whole (cut to the reader's limit).
-#include "host/TaggedFields.h"
+#include "host/game/TaggedFields.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,7 +2,7 @@
 # starts once). GoogleTest is built from its sources (Debian's googletest package). Every unit test runs
 # here but those of layers that exist on POSIX systems only (signals, the terminal face, pipes as input,
 # child processes), plus the tests of the Windows layers (tests/windows/) and of the Win32 face
-# (tests/platform/window/win32/).
+# (tests/window/win32/).
 set(DRAVO_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest's sources (Debian: googletest)")
 if(NOT EXISTS "${DRAVO_GOOGLETEST_SOURCE}/CMakeLists.txt")
     message(FATAL_ERROR "GoogleTest's sources are not in ${DRAVO_GOOGLETEST_SOURCE}: install googletest")
@@ -51,19 +51,19 @@ target_compile_options(dravo_test_support PUBLIC -include "${CMAKE_CURRENT_SOURC
 
 file(GLOB_RECURSE DRAVO_UNIT_TESTS CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
 file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS
-     "${CMAKE_CURRENT_SOURCE_DIR}/platform/window/win32/Win32ScriptedFace.cpp")
+     "${CMAKE_CURRENT_SOURCE_DIR}/window/win32/Win32ScriptedFace.cpp")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration|container)/")
 # Layers that exist on POSIX systems only, or tests that drive them through POSIX calls.
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/SignalWatcher|app/StopSignals)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/SignalWatcher|app/StopSignals)_test\\.cpp$")
 # Pipes and FIFOs as POSIX systems have them.
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/QueuedOutput|app/LogFileFifo)_test\\.cpp$")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/terminal/")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/(LineReader|headless/HeadlessWindowSystem)_test\\.cpp$")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/window/WindowThreadQueue_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/QueuedOutput|app/LogFileFifo)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/window/terminal/")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/LineReader|window/headless/HeadlessWindowSystem)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/window/WindowThreadQueue_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/ui/SetupWizardHosting_test\\.cpp$")
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(host/InternetPresence|net/WebRegistrar)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(host/session/InternetPresence|net/webreg/WebRegistrar)_test\\.cpp$")
 # The stand-in sidecar is POSIX only; the Windows HTTP requests have tests of their own in tests/windows/.
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(fleet/FleetClient|platform/HttpRequest)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(services/fleet/FleetClient|platform/http/HttpRequest)_test\\.cpp$")
 add_executable(dravoserv_tests ${DRAVO_UNIT_TESTS} ${DRAVO_WINDOWS_TEST_SUPPORT}
                                "${PROJECT_SOURCE_DIR}/src/res/win32/DravoServ.rc")
 target_link_libraries(dravoserv_tests PRIVATE dravo_test_support dravo_app gtest_main)

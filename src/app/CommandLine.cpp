@@ -2,8 +2,8 @@
 #include "app/CommandLine.h"
 
 #include "app/WindowSystemFactory.h"
-#include "platform/SignalWatcher.h"
-#include "platform/Text.h"
+#include "platform/os/SignalWatcher.h"
+#include "platform/os/Text.h"
 #include "settings/SettingsStore.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Wiring the fleet client to the console window and its session.
 #include "app/FleetStart.h"
 
-#include "fleet/FleetSettings.h"
+#include "services/fleet/FleetSettings.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/EngineServer.h"
-#include "fleet/FleetClient.h"
+#include "services/fleet/FleetClient.h"
 #include "ui/ConsoleWindow.h"
 
 #include <memory>

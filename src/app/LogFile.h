@@ -19,8 +19,8 @@
 // were never written.
 #pragma once
 
-#include "host/LogSink.h"
-#include "platform/AppendFile.h"
+#include "host/console/LogSink.h"
+#include "platform/fs/AppendFile.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 // Formatting the time stamps of the log file.
 #include "app/LogTimestamp.h"
 
-#include "platform/LocalTime.h"
+#include "platform/os/LocalTime.h"
 
 #include <cstdio>
 #include <cstdlib>

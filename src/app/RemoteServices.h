@@ -4,9 +4,9 @@
 // switched it on, and stops them there when the console window has closed, before the session goes.
 #pragma once
 
-#include "metrics/MetricsServer.h"
-#include "platform/Clock.h"
-#include "remote/RemoteConsole.h"
+#include "platform/os/Clock.h"
+#include "services/metrics/MetricsServer.h"
+#include "services/rcon/RemoteConsole.h"
 #include "ui/ConsoleWindow.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 
 #include "app/FleetStart.h"
 #include "app/RemoteServices.h"
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
 #include "ui/ConsoleWindow.h"

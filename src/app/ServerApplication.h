@@ -10,14 +10,14 @@
 #include "app/StopSignals.h"
 #include "engine/HostingRecords.h"
 #include "engine/loader/ServerLibrary.h"
-#include "platform/Clock.h"
-#include "platform/Drives.h"
-#include "platform/InstanceLock.h"
-#include "platform/SignalWatcher.h"
-#include "platform/window/WindowSystem.h"
+#include "platform/fs/Drives.h"
+#include "platform/fs/InstanceLock.h"
+#include "platform/os/Clock.h"
+#include "platform/os/SignalWatcher.h"
 #include "settings/ResourceLocator.h"
 #include "settings/ServerSettings.h"
 #include "ui/StartupNotes.h"
+#include "window/WindowSystem.h"
 
 #include <atomic>
 #include <memory>

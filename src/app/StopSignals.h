@@ -17,8 +17,8 @@
 // here is safe from any thread.
 #pragma once
 
-#include "platform/SignalWatcher.h"
-#include "platform/window/WindowSystem.h"
+#include "platform/os/SignalWatcher.h"
+#include "window/WindowSystem.h"
 
 #include <atomic>
 #include <chrono>

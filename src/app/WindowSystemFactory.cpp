@@ -1,7 +1,7 @@
 // Choosing the window system's face: what every system shares.
 #include "app/WindowSystemFactory.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 
 namespace dravo {
 

@@ -3,8 +3,8 @@
 // WindowSystemFactory_posix.cpp and WindowSystemFactory_win32.cpp.
 #pragma once
 
-#include "platform/window/WindowSystem.h"
-#include "platform/window/headless/HeadlessWindowSystem.h"
+#include "window/WindowSystem.h"
+#include "window/headless/HeadlessWindowSystem.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 // The program's faces on POSIX systems: the terminal face on a terminal, else the headless face.
 #include "app/WindowSystemFactory.h"
-#include "platform/StandardStreams.h"
-#include "platform/window/terminal/TerminalWindowSystem.h"
+#include "platform/os/StandardStreams.h"
+#include "window/terminal/TerminalWindowSystem.h"
 
 namespace dravo {
 namespace {

@@ -1,7 +1,7 @@
 // The program's faces on Windows: real dialogs by default; the headless face for services and consoles.
 #include "app/WindowSystemFactory.h"
-#include "platform/StandardStreams.h"
-#include "platform/window/win32/Win32WindowSystem.h"
+#include "platform/os/StandardStreams.h"
+#include "window/win32/Win32WindowSystem.h"
 
 namespace dravo {
 namespace {

@@ -2,10 +2,11 @@
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
 #include "app/WindowSystemFactory.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/FileSystem.h"
-#include "platform/QueuedOutput.h"
-#include "platform/SignalWatcher.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/http/HttpRequest.h"
+#include "platform/os/DynamicLibrary.h"
+#include "platform/os/QueuedOutput.h"
+#include "platform/os/SignalWatcher.h"
 #include "res/Pictures.h"
 
 #include <atomic>
@@ -28,6 +29,7 @@ constexpr std::chrono::milliseconds EXIT_OUTPUT_WAIT{500};
 
 int main(int argc, char** argv) {
     using namespace dravo;
+    PrepareHttp(); // before any thread that may use it
     // Standard output and error go through queues of their own once the face has its streams, so that a
     // reader that does not read never holds up the program. Made after the face, they outlive the stops.
     std::optional<QueuedStandardStreams> queued;

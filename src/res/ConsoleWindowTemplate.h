@@ -1,7 +1,7 @@
 // ConsoleWindowTemplate: dialog 129, the console window shown while the game is hosted, and its ids.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 namespace dravo {
 

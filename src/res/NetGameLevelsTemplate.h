@@ -1,7 +1,7 @@
 // NetGameLevelsTemplate: the setup page NET_GAMELEVELS - the level rotation - and its ids.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 // NetGameTemplate: the setup page NET_GAME - server name, end rule, player limit, port - and its ids.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <string_view>
 

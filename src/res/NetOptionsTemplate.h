@@ -2,7 +2,7 @@
 // SERVER_OPTIONS dialog.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 // NetRezFilesTemplate: the setup page NET_REZFILES - extra archives from "Custom" - and its ids.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <string_view>
 

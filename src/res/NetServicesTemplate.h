@@ -1,7 +1,7 @@
 // NetServicesTemplate: the setup page NET_SERVICES - network service and broadcast choices - and its ids.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <string_view>
 

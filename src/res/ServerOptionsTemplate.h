@@ -2,8 +2,8 @@
 // carry the ids of OptionsControl.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
 #include "res/NetOptionsTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <string_view>
 

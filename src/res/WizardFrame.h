@@ -2,7 +2,7 @@
 // the heading, the line above the buttons and Back / Next / Cancel - with the ids of those buttons.
 #pragma once
 
-#include "platform/window/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The game option commands and start values, from the game-option rows of the settings table.
 #include "settings/GameOptionCommands.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "settings/DecimalText.h"
 #include "settings/SettingsTable.h"
 

@@ -1,7 +1,7 @@
 // Locating the game's resources and building the list the engine mounts.
 #include "settings/ResourceLocator.h"
 
-#include "platform/FileSystem.h"
+#include "platform/fs/FileSystem.h"
 
 #include <array>
 #include <cctype>

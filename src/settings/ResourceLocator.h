@@ -7,7 +7,7 @@
 #pragma once
 
 #include "engine/EngineServer.h"
-#include "platform/Drives.h"
+#include "platform/fs/Drives.h"
 #include "settings/ServerSettings.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 // Settings as console variables: the command form, the read rules, the lists.
 #include "settings/SettingsStore.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "settings/DecimalText.h"
 #include "settings/SettingsTable.h"
 

@@ -1,7 +1,7 @@
 // The command input's history and its file.
 #include "ui/CommandHistory.h"
 
-#include "platform/BoundedFile.h"
+#include "platform/fs/BoundedFile.h"
 
 #include <algorithm>
 #include <fstream>

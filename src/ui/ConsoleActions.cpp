@@ -3,7 +3,7 @@
 // window, and what a screen would show.
 #include "ui/ConsoleWindow.h"
 
-#include "host/ConsoleSecrets.h"
+#include "host/console/ConsoleSecrets.h"
 #include "res/ConsoleWindowTemplate.h"
 
 namespace dravo {

@@ -2,7 +2,7 @@
 // configuration, and the completion of commands, variables, player names and actions by Tab.
 #include "ui/ConsoleWindow.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/ConsoleWindowTemplate.h"
 
 #include <algorithm>

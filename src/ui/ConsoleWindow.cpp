@@ -1,7 +1,7 @@
 // The console window: fields, clocks, operator commands and the way out.
 #include "ui/ConsoleWindow.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/StringTable.h"
 #include "settings/GameOptionCommands.h"

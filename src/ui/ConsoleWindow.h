@@ -7,15 +7,15 @@
 // commands call the engine without taking UpdateLock.
 #pragma once
 
-#include "host/ConsoleInput.h"
-#include "host/ServerSession.h"
-#include "platform/Clock.h"
-#include "platform/window/DialogApi.h"
-#include "platform/window/DialogPoster.h"
-#include "platform/window/DialogProcedure.h"
-#include "platform/window/WindowSystem.h"
+#include "host/console/ConsoleInput.h"
+#include "host/session/ServerSession.h"
+#include "platform/os/Clock.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "ui/CommandHistory.h"
+#include "window/DialogApi.h"
+#include "window/DialogPoster.h"
+#include "window/DialogProcedure.h"
+#include "window/WindowSystem.h"
 
 #include <atomic>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // asked before something is lost.
 #pragma once
 
-#include "platform/window/WindowSystem.h"
+#include "window/WindowSystem.h"
 
 #include <string_view>
 

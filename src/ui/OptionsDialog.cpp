@@ -1,7 +1,7 @@
 // The game options dialog of the running server.
 #include "ui/OptionsDialog.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/ServerOptionsTemplate.h"
 #include "settings/GameOptionCommands.h"
 #include "settings/SettingsStore.h"

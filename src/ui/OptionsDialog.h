@@ -9,8 +9,8 @@
 
 #include "engine/EngineServer.h"
 #include "engine/HostingRecords.h"
-#include "host/UpdateLock.h"
-#include "platform/window/WindowSystem.h"
+#include "host/state/UpdateLock.h"
+#include "window/WindowSystem.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 // The setup wizard: its start, the "-go" path and the run of the pages.
 #include "ui/SetupWizard.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/NetGameTemplate.h"
 #include "res/NetOptionsTemplate.h"

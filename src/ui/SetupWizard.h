@@ -8,12 +8,12 @@
 
 #include "engine/EngineServer.h"
 #include "engine/HostingRecords.h"
-#include "platform/window/WindowSystem.h"
 #include "settings/ResourceLocator.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingOverride.h"
 #include "settings/SettingsStore.h"
 #include "ui/StartupNotes.h"
+#include "window/WindowSystem.h"
 
 #include <string>
 #include <string_view>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/AppHandler.h"
-#include "platform/window/WindowSystem.h"
+#include "window/WindowSystem.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // reads. Nothing waits for the reader but the writer, what waits is capped and counted, and the end
 // comes within its bound.
 #include "app/LogFile.h"
-#include "platform/SignalWatcher.h"
+#include "platform/os/SignalWatcher.h"
 
 #include "support/TempDir.h"
 

@@ -1,9 +1,9 @@
 // DravoSrv.txt, the operator's guide the "-go" tip points to, names every option, key and file
 // that the program knows.
 #include "app/CommandLine.h"
-#include "host/ServerSession.h"
-#include "net/PresenceVariables.h"
-#include "net/RegistrationList.h"
+#include "host/session/ServerSession.h"
+#include "net/query/PresenceVariables.h"
+#include "net/webreg/RegistrationList.h"
 #include "res/StringTable.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingsTable.h"

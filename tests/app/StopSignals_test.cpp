@@ -1,9 +1,9 @@
 // SIGTERM and SIGINT: a close request for the running dialog, and a bounded end of a start-up that
 // does not answer.
 #include "app/StopSignals.h"
-#include "platform/window/PickerDialog.h"
-#include "platform/window/headless/HeadlessWindowSystem.h"
 #include "support/ScriptedWindows.h"
+#include "window/PickerDialog.h"
+#include "window/headless/HeadlessWindowSystem.h"
 
 #include <gtest/gtest.h>
 

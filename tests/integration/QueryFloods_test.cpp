@@ -4,8 +4,8 @@
 // together are sent stays within the budget. The flood built against the address table's hash runs
 // against a reporter of this process, whose key the test chooses.
 #include "integration/PresenceFixture.h"
-#include "net/AddressTable.h"
 #include "net/ReporterFixture.h"
+#include "net/query/AddressTable.h"
 #include "support/QueryLoad.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The remote console end to end: the real dravoserv, with RCON clients from npm and raw connections.
 #include "integration/HostedGameTest.h"
 #include "integration/RemotePeers.h"
-#include "platform/TcpTestClient.h"
-#include "remote/RconPacket.h"
+#include "services/TcpTestClient.h"
+#include "services/rcon/RconPacket.h"
 
 #include <gtest/gtest.h>
 

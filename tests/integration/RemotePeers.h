@@ -2,7 +2,7 @@
 // the npm RCON clients (through rcon-peer.js), curl, and free loopback TCP ports.
 #pragma once
 
-#include "platform/TcpListener.h"
+#include "platform/net/TcpListener.h"
 #include "support/LiveProcess.h"
 
 #include <filesystem>

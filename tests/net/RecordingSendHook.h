@@ -1,7 +1,7 @@
 // RecordingSendHook: a send hook that keeps every datagram it is given.
 #pragma once
 
-#include "net/SendHook.h"
+#include "net/query/SendHook.h"
 
 #include <string>
 #include <vector>

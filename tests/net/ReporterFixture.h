@@ -3,8 +3,8 @@
 #pragma once
 
 #include "net/RecordingSendHook.h"
-#include "net/ServerStatusReporter.h"
 #include "net/UdpTestPeer.h"
+#include "net/query/ServerStatusReporter.h"
 #include "support/FakeClock.h"
 #include "support/TableStatus.h"
 

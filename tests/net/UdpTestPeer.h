@@ -2,7 +2,7 @@
 // answers.
 #pragma once
 
-#include "platform/UdpSocket.h"
+#include "platform/net/UdpSocket.h"
 #include "support/LoopbackSocket.h"
 
 #include <chrono>

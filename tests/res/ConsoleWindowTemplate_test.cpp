@@ -1,7 +1,7 @@
 // Dialog 129 carries every control of the console window with its kind, text, place and style.
 #include "res/ConsoleWindowTemplate.h"
 
-#include "platform/window/DialogModel.h"
+#include "window/DialogModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // FakeClock: a millisecond clock that moves only when told to (or when slept on).
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 // FakeDrives: drive letters whose roots are directories of the test.
 #pragma once
 
-#include "platform/Drives.h"
+#include "platform/fs/Drives.h"
 
 #include <map>
 #include <utility>

@@ -4,7 +4,7 @@
 // sleep return at once, for the loop to end.
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -2,8 +2,8 @@
 // with the timing the worker gives its steps.
 #pragma once
 
-#include "host/WorkerThread.h"
-#include "platform/Clock.h"
+#include "host/session/WorkerThread.h"
+#include "platform/os/Clock.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 // RecordingView: a session view that keeps what the session showed, from any thread.
 #pragma once
 
-#include "host/SessionView.h"
+#include "host/console/SessionView.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,7 +1,7 @@
 // Operator actions on a scripted dialog.
 #include "support/ScriptedDialog.h"
 
-#include "platform/window/WindowThreadQueue.h"
+#include "window/WindowThreadQueue.h"
 
 namespace dravo {
 namespace {

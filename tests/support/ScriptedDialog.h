@@ -9,8 +9,8 @@
 // work runs in that face's own loop, so that the same scripts run there.
 #pragma once
 
-#include "platform/window/ControlId.h"
-#include "platform/window/DialogApi.h"
+#include "window/ControlId.h"
+#include "window/DialogApi.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The scripted face: dialogs driven by test scripts, answers from queues, everything recorded.
 #include "support/ScriptedWindowSystem.h"
 
-#include "platform/window/DialogApi.h"
-#include "platform/window/WindowThreadQueue.h"
+#include "window/DialogApi.h"
+#include "window/WindowThreadQueue.h"
 
 #include <utility>
 

@@ -4,9 +4,9 @@
 // (and posted work after every action).
 #pragma once
 
-#include "platform/window/DialogFace.h"
-#include "platform/window/WindowSystem.h"
 #include "support/ScriptedDialog.h"
+#include "window/DialogFace.h"
+#include "window/WindowSystem.h"
 
 #include <atomic>
 #include <chrono>

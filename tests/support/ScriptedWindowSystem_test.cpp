@@ -1,8 +1,8 @@
 // The scripted face drives a procedure as an operator would and records what the program showed.
 #include "support/ScriptedWindowSystem.h"
 
-#include "platform/window/PickerDialog.h"
 #include "support/ScriptedWindows.h"
+#include "window/PickerDialog.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // answers without a hosted session. Every change goes through a setter, which moves the revision on.
 #pragma once
 
-#include "host/PlayerTable.h"
-#include "net/GameStatus.h"
+#include "host/game/PlayerTable.h"
+#include "net/query/GameStatus.h"
 
 #include <string>
 

@@ -2,7 +2,6 @@
 // console window's Options button.
 #include "ui/OptionsDialog.h"
 
-#include "platform/window/headless/HeadlessWindowSystem.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/ServerOptionsTemplate.h"
@@ -16,6 +15,7 @@
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
 #include "ui/pages/GameOptionsPage.h"
+#include "window/headless/HeadlessWindowSystem.h"
 
 #include <gtest/gtest.h>
 

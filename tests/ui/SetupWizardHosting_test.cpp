@@ -1,7 +1,7 @@
 // Start-up through the setup pages and the real engine: the chosen rotation is hosted, the saved
 // configuration carries it, and the next run with -go hosts it again without a page.
 #include "app/ServerApplication.h"
-#include "platform/Clock.h"
+#include "platform/os/Clock.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "support/LoopbackPorts.h"
 #include "ui/WizardTestGame.h"

@@ -2,13 +2,13 @@
 // "-go" tip, the stored lists and the face that cannot show pages.
 #include "ui/SetupWizard.h"
 
-#include "platform/window/headless/HeadlessWindowSystem.h"
 #include "res/StringTable.h"
 #include "support/FakeEngine.h"
 #include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "ui/WizardTestGame.h"
 #include "ui/pages/WizardPage.h"
+#include "window/headless/HeadlessWindowSystem.h"
 
 #include <sstream>
 

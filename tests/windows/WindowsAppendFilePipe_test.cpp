@@ -2,7 +2,7 @@
 // written, a reader gets every byte, and a write into a pipe whose reader never reads ends when the
 // writer is told to give up instead of waiting for ever.
 #include "app/LogFile.h"
-#include "platform/AppendFile.h"
+#include "platform/fs/AppendFile.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // WinINet requests with a body and streamed GETs against a one-connection server on 127.0.0.1: what goes
 // out, the status and body that come back, the bound on an answer, and the ends of an open stream.
-#include "platform/HttpRequest.h"
+#include "platform/http/HttpRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Windows builds of the two layers that wait on the outside: the headless face's line reader on a
 // pipe (what a service manager gives as standard input), and the HTTP GET over WinINet against a real
 // loopback listener - its answer, its user agent, its bound on a server that never answers, and abort.
-#include "platform/HttpGet.h"
-#include "platform/window/LineReader.h"
+#include "platform/http/HttpGet.h"
+#include "platform/os/LineReader.h"
 
 #include <gtest/gtest.h>
 

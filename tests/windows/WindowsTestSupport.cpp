@@ -1,5 +1,5 @@
 // What the POSIX child-process support gives the unit tests, on Windows: a free UDP port.
-#include "platform/UdpSocket.h"
+#include "platform/net/UdpSocket.h"
 #include "support/LiveProcess.h"
 
 namespace dravo::test {

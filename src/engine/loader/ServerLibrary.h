@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/EngineServer.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/os/DynamicLibrary.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // Finding the custom rez files and naming them in the RezFileList.
 #include "ui/pages/CustomRezFiles.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Text.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/os/Text.h"
 #include "res/StringTable.h"
 
 #include <system_error>

@@ -1,7 +1,7 @@
 // The game options procedure.
 #include "ui/pages/GameOptionsPage.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/NetOptionsTemplate.h"
 #include "res/StringTable.h"
 #include "res/WizardFrame.h"

@@ -1,7 +1,7 @@
 // The level list page.
 #include "ui/pages/NetGameLevelsPage.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/WizardFrame.h"
 #include "settings/SettingsStore.h"

@@ -1,7 +1,7 @@
 // The game settings page.
 #include "ui/pages/NetGamePage.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/NetGameTemplate.h"
 #include "res/WizardFrame.h"
 

@@ -1,7 +1,7 @@
 // The network service page: the engine's services in a sorted list, the broadcast switches.
 #include "ui/pages/NetServicesPage.h"
 
-#include "platform/Text.h"
+#include "platform/os/Text.h"
 #include "res/NetServicesTemplate.h"
 #include "res/StringTable.h"
 #include "res/WizardFrame.h"

@@ -4,9 +4,9 @@
 // shutting down) ends the page without asking. Also ShowHelpMessage for the "?" buttons.
 #pragma once
 
-#include "platform/window/DialogApi.h"
-#include "platform/window/DialogProcedure.h"
-#include "platform/window/WindowSystem.h"
+#include "window/DialogApi.h"
+#include "window/DialogProcedure.h"
+#include "window/WindowSystem.h"
 
 #include <string_view>
 

@@ -1,0 +1,108 @@
+// Formatting and cutting console log lines, and handing them to the sinks and the view.
+#include "host/console/ConsoleLog.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace dravo {
+
+ConsoleLog::~ConsoleLog() {
+    std::vector<ILogSink*> sinks;
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        sinks = m_Sinks;
+    }
+    for (ILogSink* sink : sinks) {
+        Detach(*sink);
+    }
+}
+
+void ConsoleLog::Line(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    LineV(format, arguments);
+    va_end(arguments);
+}
+
+void ConsoleLog::LineV(const char* format, va_list arguments) {
+    char text[LOG_LINE_SIZE];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    Text(text);
+}
+
+void ConsoleLog::Text(std::string_view text) {
+    // A line fits the 500-byte buffer: longer text is cut, never overflowed.
+    text = text.substr(0, std::min(text.size(), LOG_LINE_SIZE - 1));
+    text = text.substr(0, std::min(text.size(), text.find('\0')));
+    if (text.empty()) {
+        return;
+    }
+    if (static_cast<unsigned char>(text.back()) < 32) {
+        text.remove_suffix(1); // one trailing line feed (or other control character) only
+    }
+    std::string line = m_Secrets.MaskLine(text);
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        for (ILogSink* sink : m_Sinks) {
+            sink->WriteLine(line);
+        }
+    }
+    m_View.AppendLogLine(std::move(line));
+}
+
+void ConsoleLog::Attach(ILogSink& sink) {
+    std::scoped_lock notices(m_NoticesMutex);
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        if (std::find(m_Sinks.begin(), m_Sinks.end(), &sink) != m_Sinks.end()) {
+            return;
+        }
+        m_Sinks.push_back(&sink);
+    }
+    if (m_ShowingNotices) {
+        HandNotices(sink, true);
+    }
+}
+
+void ConsoleLog::Detach(ILogSink& sink) {
+    std::scoped_lock notices(m_NoticesMutex);
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        const auto found = std::find(m_Sinks.begin(), m_Sinks.end(), &sink);
+        if (found == m_Sinks.end()) {
+            return;
+        }
+        m_Sinks.erase(found);
+    }
+    if (m_ShowingNotices) {
+        HandNotices(sink, false);
+    }
+}
+
+void ConsoleLog::ShowNotices(bool shown) {
+    std::scoped_lock notices(m_NoticesMutex);
+    if (m_ShowingNotices == shown) {
+        return;
+    }
+    m_ShowingNotices = shown;
+    std::vector<ILogSink*> sinks;
+    {
+        std::scoped_lock lock(m_SinksMutex);
+        sinks = m_Sinks;
+    }
+    for (ILogSink* sink : sinks) {
+        HandNotices(*sink, shown);
+    }
+}
+
+void ConsoleLog::HandNotices(ILogSink& sink, bool shown) {
+    if (shown) {
+        sink.SetNoticeHandler([this](const std::string& notice) { Text(notice); });
+    } else {
+        sink.SetNoticeHandler(nullptr);
+    }
+}
+
+} // namespace dravo

@@ -1,0 +1,268 @@
+// The fleet client's two threads: requests in order of need, and the watch of the game server.
+#include "services/fleet/FleetClient.h"
+
+#include "services/fleet/LineSplitter.h"
+#include "services/fleet/SdkMessages.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace dravo {
+namespace {
+
+bool IsSuccess(int status) {
+    return status >= 200 && status < 300;
+}
+
+} // namespace
+
+FleetClient::FleetClient(SessionFacts& facts, FleetOptions options, FleetHooks hooks)
+    : m_Facts(facts), m_Options(std::move(options)), m_Hooks(std::move(hooks)), m_Status(m_Options.m_BaseUrl),
+      m_Backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry),
+      m_Health(static_cast<int>(m_Options.m_HealthPeriod.count())) {
+    m_ListenerId = m_Facts.AddListener([this] {
+        std::scoped_lock lock(m_Mutex);
+        m_Woken = true;
+        m_WatchWoken = true;
+        m_Changed.notify_all();
+    });
+    m_Requests = std::thread([this] { RunRequests(); });
+    m_Watch = std::thread([this] { RunWatch(); });
+}
+
+FleetClient::~FleetClient() {
+    Finish();
+}
+
+void FleetClient::Finish() {
+    if (!m_Requests.joinable() && !m_Watch.joinable()) {
+        return;
+    }
+    {
+        std::scoped_lock lock(m_Mutex);
+        m_FinishBy = Clock::now() + m_Options.m_FinishLimit;
+        m_Finishing = true;
+        m_Changed.notify_all();
+    }
+    if (m_Requests.joinable()) {
+        m_Requests.join();
+    }
+    {
+        std::scoped_lock lock(m_Mutex);
+        m_Stop = true;
+        m_Changed.notify_all();
+    }
+    if (m_Watch.joinable()) {
+        m_Watch.join();
+    }
+    m_Facts.RemoveListener(m_ListenerId);
+}
+
+void FleetClient::Log(const std::string& line) const {
+    if (!line.empty() && m_Hooks.m_Log) {
+        m_Hooks.m_Log(line);
+    }
+}
+
+void FleetClient::WaitUntil(Clock::time_point until) {
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait_until(lock, until, [this] { return m_Woken || m_Finishing || m_Stop; });
+    m_Woken = false;
+}
+
+void FleetClient::RunRequests() {
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        if (m_Finishing && (m_ShutdownSaid || now >= m_FinishBy)) {
+            return;
+        }
+        const Clock::time_point next = Round(m_Facts.Snapshot(), now);
+        if (next > Clock::now()) {
+            WaitUntil(m_Finishing ? std::min(next, m_FinishBy) : next);
+        }
+    }
+}
+
+FleetClient::Clock::time_point FleetClient::Round(const SessionSnapshot& facts, Clock::time_point now) {
+    if (now < m_RetryAt) {
+        return m_RetryAt;
+    }
+    if (std::optional<SdkCall> call = NextCall(facts, now)) {
+        bool refused = false;
+        const bool done = Call(*call, refused);
+        Noted(*call, done, refused);
+        return done || refused ? now : m_RetryAt;
+    }
+    std::string line;
+    if (facts.m_Phase == HostingPhase::Running && m_Seek.Step(facts, now, line) && m_Hooks.m_NextLevel) {
+        m_Hooks.m_NextLevel();
+    }
+    Log(line);
+    const Clock::time_point idle = now + m_Options.m_HealthPeriod;
+    const Clock::time_point health = m_ReadySaid && !m_ShutdownSaid ? m_NextHealth : idle;
+    // A level change asked for is looked at again within a second, whether or not the game reports it.
+    return std::min({health, idle, m_Seek.IsActive() ? now + std::chrono::seconds(1) : idle});
+}
+
+std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock::time_point now) {
+    const bool ended = facts.m_Phase == HostingPhase::Ended || m_Finishing;
+    if (ended) {
+        return m_ShutdownSaid ? std::nullopt : std::optional<SdkCall>(SdkCall{"POST", sdk_path::SHUTDOWN, EmptyBody()});
+    }
+    if (facts.m_Phase != HostingPhase::Running) {
+        return std::nullopt;
+    }
+    if (!m_ReadySaid) {
+        return SdkCall{"POST", sdk_path::READY, EmptyBody()};
+    }
+    if (now >= m_NextHealth) {
+        m_NextHealth = now + m_Options.m_HealthPeriod;
+        const HealthGate::Check check = m_Health.Checked(m_Facts.Steps());
+        Log(check.m_Line);
+        if (check.m_Ping) {
+            return SdkCall{"POST", sdk_path::HEALTH, EmptyBody()};
+        }
+    }
+    if (std::optional<SdkCall> label = NextLabel(facts)) {
+        return label;
+    }
+    m_Players.Want(facts.m_Players, facts.m_Game.m_MaxPlayers);
+    if (std::optional<SdkCall> players = m_Players.Next()) {
+        return players;
+    }
+    std::optional<std::string> asked;
+    {
+        std::scoped_lock lock(m_Mutex);
+        asked.swap(m_AskedLevel);
+    }
+    if (asked) {
+        Log(m_Seek.Start(*asked, facts));
+    }
+    return std::nullopt;
+}
+
+std::optional<SdkCall> FleetClient::NextLabel(const SessionSnapshot& facts) {
+    m_LevelLabel.m_Sending.reset();
+    m_TypeLabel.m_Sending.reset();
+    for (auto* label : {&m_LevelLabel, &m_TypeLabel}) {
+        const bool isLevel = label == &m_LevelLabel;
+        std::string value = LabelValue(isLevel ? facts.m_Level : facts.m_Game.m_GameType);
+        if (label->m_Held != value) {
+            label->m_Sending = std::move(value);
+            return SdkCall{"PUT", sdk_path::LABEL,
+                           KeyValueBody(isLevel ? LEVEL_LABEL : GAME_TYPE_LABEL, *label->m_Sending)};
+        }
+    }
+    return std::nullopt;
+}
+
+bool FleetClient::Call(const SdkCall& call, bool& refused) {
+    HttpCall request;
+    request.m_Method = call.m_Method;
+    request.m_Url = m_Options.m_BaseUrl + call.m_Path;
+    request.m_Body = call.m_Body;
+    HttpLimits limits = m_Options.m_Limits;
+    if (m_Finishing) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_FinishBy - Clock::now());
+        limits.m_Total = std::clamp(left, std::chrono::milliseconds(1), limits.m_Total);
+        limits.m_Connect = std::min(limits.m_Connect, limits.m_Total);
+    }
+    const HttpAnswer answer = HttpRequest(request, m_Stop, limits);
+    refused = false;
+    if (answer.m_Answered && IsSuccess(answer.m_Status)) {
+        Log(m_Status.Answered());
+        m_Backoff.Succeeded();
+        return true;
+    }
+    if (!answer.m_Answered) {
+        Log(m_Status.NoAnswer());
+    } else if (IsRefusal(answer.m_Body)) {
+        refused = true; // the sidecar works and says no
+        Log(m_Status.Answered());
+        if (call.m_Path.rfind(sdk_path::LISTS, 0) != 0 && call.m_Path.rfind("/alpha/", 0) != 0) {
+            Log("Agones SDK: the sidecar refused " + call.Name() + ": " + answer.m_Body.substr(0, 200));
+        }
+    } else {
+        Log(m_Status.Refused(call.Name(), answer.m_Status));
+    }
+    m_RetryAt = Clock::now() + m_Backoff.Failed();
+    return false;
+}
+
+void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
+    if (!done && !refused) {
+        return; // tried again after the backoff
+    }
+    if (call.m_Path == sdk_path::SHUTDOWN) {
+        m_ShutdownSaid = true;
+        Log(done ? "Agones SDK: Shutdown said." : std::string());
+    } else if (call.m_Path == sdk_path::READY) {
+        m_ReadySaid = true;
+        m_NextHealth = Clock::now();
+        Log(done ? "Agones SDK: Ready said." : std::string());
+    } else if (call.m_Path == sdk_path::LABEL) {
+        for (auto* label : {&m_LevelLabel, &m_TypeLabel}) {
+            if (label->m_Sending) {
+                label->m_Held = std::exchange(label->m_Sending, std::nullopt);
+            }
+        }
+    } else if (call.m_Path != sdk_path::HEALTH) {
+        Log(m_Players.Answered(call, done));
+    }
+    if (refused) {
+        m_RetryAt = Clock::now(); // a refusal is an answer: no backoff for the next call
+        m_Backoff.Succeeded();
+    }
+}
+
+void FleetClient::RunWatch() {
+    Backoff backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry);
+    LineSplitter lines(MAX_WATCH_LINE);
+    std::string state;
+    // Lines are logged only once hosting has begun (the console window shows them from then on).
+    while (!m_Stop && m_Facts.Snapshot().m_Phase == HostingPhase::NotStarted) {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait(lock, [this] { return m_WatchWoken || m_Stop; });
+        m_WatchWoken = false;
+    }
+    while (!m_Stop) {
+        lines.Reset();
+        bool heard = false;
+        const HttpChunkHandler handler = [&](std::string_view piece) {
+            lines.Feed(piece, [&](std::string_view line) { OnWatchLine(line, state, heard); });
+            return !m_Stop.load();
+        };
+        (void)HttpStream(m_Options.m_BaseUrl + sdk_path::WATCH, handler, m_Stop,
+                         HttpLimits{m_Options.m_Limits.m_Connect, m_Options.m_WatchLimit});
+        if (heard) {
+            backoff.Succeeded();
+        }
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait_for(lock, backoff.Failed(), [this] { return m_Stop.load(); });
+    }
+}
+
+void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& heard) {
+    const std::optional<GameServerView> server = ReadGameServer(line);
+    if (!server) {
+        return;
+    }
+    heard = true;
+    if (server->m_State == state) {
+        return;
+    }
+    state = server->m_State;
+    Log("Agones SDK: the game server is " + state + ".");
+    if (state != "Allocated") {
+        return;
+    }
+    const auto level = server->m_Annotations.find(LEVEL_ANNOTATION);
+    if (level != server->m_Annotations.end() && !level->second.empty()) {
+        std::scoped_lock lock(m_Mutex);
+        m_AskedLevel = level->second;
+        m_Woken = true;
+        m_Changed.notify_all();
+    }
+}
+
+} // namespace dravo

@@ -1,0 +1,314 @@
+// The remote console: logins, commands and their answers.
+#include "services/rcon/RemoteConsole.h"
+
+#include <algorithm>
+
+namespace dravo {
+namespace {
+
+constexpr std::string_view SHUTDOWN_LINE = "/shutdown";
+constexpr const char* SHUTDOWN_ANSWER = "Shutting the server down.\n";
+constexpr const char* UNKNOWN_ACTION_ANSWER =
+    "Unknown action. The remote console knows /players, /status, /boot <name>, /nextlevel and /shutdown; "
+    "begin a console command with // to send one that starts with /.\n";
+constexpr const char* WINDOW_GONE_ANSWER = "The server is shutting down; the command was not run.\n";
+// Time the answer may take beyond the command's own wait, before the connection counts as stuck.
+constexpr std::chrono::milliseconds ANSWER_MARGIN{5000};
+
+// Compares every byte whatever the first difference, so that the time taken tells nothing.
+bool SameSecret(std::string_view given, std::string_view secret) {
+    unsigned char difference = given.size() == secret.size() ? 0 : 1;
+    for (size_t i = 0; i < given.size(); ++i) {
+        difference |= static_cast<unsigned char>(given[i] ^ secret[i % std::max<size_t>(secret.size(), 1)]);
+    }
+    return difference == 0 && !secret.empty();
+}
+
+int64_t LeftMs(std::chrono::steady_clock::time_point due, std::chrono::steady_clock::time_point now) {
+    return std::max<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count(), 0);
+}
+
+} // namespace
+
+void RemoteConsole::Shared::Wake() {
+    std::scoped_lock lock(m_Mutex);
+    if (m_Server != nullptr) {
+        m_Server->Wake();
+    }
+}
+
+RemoteConsole::RemoteConsole(RemoteConsoleParts parts, const RconOptions& options)
+    : m_Parts(parts), m_Options(options),
+      m_Server(*this,
+               [&options] {
+                   TcpServerLimits limits = options.m_Limits;
+                   limits.m_MaxOutputBytes = std::max(limits.m_MaxOutputBytes, 2 * options.m_MaxOutput);
+                   return limits;
+               }()),
+      m_Guard(options.m_Guard) {}
+
+RemoteConsole::~RemoteConsole() {
+    Stop();
+}
+
+bool RemoteConsole::Start() {
+    const std::string where = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Options.m_Port);
+    std::string reason;
+    std::optional<TcpListener> listener = TcpListener::Open(m_Options.m_BindAddress, m_Options.m_Port, reason);
+    if (!listener) {
+        m_Parts.m_Log.Line("ERROR - The remote console cannot listen on TCP %s: %s.", where.c_str(), reason.c_str());
+        return false;
+    }
+    m_Parts.m_Log.Attach(m_Shared->m_Collector);
+    m_Attached = true;
+    {
+        std::scoped_lock lock(m_Shared->m_Mutex);
+        m_Shared->m_Server = &m_Server;
+    }
+    if (!m_Server.Start(std::move(*listener))) {
+        m_Parts.m_Log.Line("ERROR - The remote console cannot start.");
+        Stop();
+        return false;
+    }
+    const std::string bound = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
+    m_Parts.m_Log.Line("Remote console listening on TCP %s.", bound.c_str());
+    return true;
+}
+
+void RemoteConsole::Stop() {
+    {
+        std::scoped_lock lock(m_Shared->m_Mutex);
+        m_Shared->m_Server = nullptr;
+    }
+    m_Server.Stop();
+    if (m_Attached) {
+        m_Parts.m_Log.Detach(m_Shared->m_Collector);
+        m_Attached = false;
+    }
+}
+
+uint64_t RemoteConsole::NowMs() const {
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
+}
+
+bool RemoteConsole::OnOpen(TcpConnectionId id, const TcpPeer& peer) {
+    if (m_Guard.LockedForMs(peer.m_Address, NowMs()) > 0) {
+        m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
+        return false; // not a byte is read from a locked-out address
+    }
+    Client& client = m_Clients[id];
+    client.m_Peer = peer;
+    client.m_Address = FormatTcpAddress(peer.m_Address);
+    return true;
+}
+
+void RemoteConsole::OnRefused(const TcpPeer& /*peer*/, TcpRefuseReason reason) {
+    if (reason != TcpRefuseReason::Handler && !m_RefusingSaid) {
+        m_RefusingSaid = true; // once a flood, not once a connection
+        m_Parts.m_Log.Line("Remote console: too many connections; new ones are closed (at most %llu, %llu from one "
+                           "address).",
+                           static_cast<unsigned long long>(m_Options.m_Limits.m_MaxConnections),
+                           static_cast<unsigned long long>(m_Options.m_Limits.m_MaxPerAddress));
+    }
+}
+
+void RemoteConsole::OnClosed(TcpConnectionId id, TcpCloseReason /*reason*/) {
+    const auto found = m_Clients.find(id);
+    if (found == m_Clients.end()) {
+        return;
+    }
+    if (found->second.m_Pending) {
+        m_Shared->m_Collector.Abandon(found->second.m_Pending->m_Capture);
+    }
+    m_Clients.erase(found);
+    if (m_Clients.empty()) {
+        m_RefusingSaid = false; // a flood is over
+    }
+}
+
+void RemoteConsole::OnData(TcpConnectionId id, std::span<const char> data) {
+    const auto found = m_Clients.find(id);
+    if (found == m_Clients.end()) {
+        return;
+    }
+    if (!found->second.m_Reader.Feed(data)) {
+        CloseClient(id, found->second, false); // junk: nothing after it can be trusted
+        return;
+    }
+    HandlePackets(id, found->second);
+}
+
+void RemoteConsole::HandlePackets(TcpConnectionId id, Client& client) {
+    while (!client.m_Pending && !client.m_Closing) {
+        std::optional<RconPacket> packet = client.m_Reader.Next();
+        if (!packet) {
+            if (client.m_Reader.Failed()) {
+                CloseClient(id, client, false);
+            }
+            return;
+        }
+        if (packet->m_Type == RconType::Login) {
+            HandleLogin(id, client, *packet);
+        } else if (!client.m_LoggedIn) {
+            CloseClient(id, client, false); // nothing but a login before logging in
+            return;
+        } else if (packet->m_Type == RconType::ResponseValue) {
+            // The end marker of clients that read several answer packets: mirrored after the answer.
+            (void)m_Server.Send(id, EncodeRconPacket(packet->m_Id, RconType::ResponseValue, ""));
+            m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
+        } else {
+            HandleCommand(id, client, *packet);
+        }
+    }
+}
+
+void RemoteConsole::CloseClient(TcpConnectionId id, Client& client, bool afterSending) {
+    client.m_Closing = true;
+    m_Server.Close(id, afterSending);
+}
+
+// A login is answered with the login answer alone, no empty answer packet before it: a client that
+// reads one packet per arrival would otherwise miss the login answer when both arrive together.
+void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPacket& packet) {
+    const uint64_t now = NowMs();
+    const std::string failed = EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, "");
+    if (m_Guard.LockedForMs(client.m_Peer.m_Address, now) > 0) {
+        m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
+        (void)m_Server.Send(id, failed);
+        CloseClient(id, client, true);
+        return;
+    }
+    const std::string password = m_Parts.m_Log.Secrets().Value(REMOTE_PASSWORD_VARIABLE);
+    if (password.size() >= MIN_RCON_PASSWORD_CHARS && SameSecret(packet.m_Body, password)) {
+        m_Guard.Succeeded(client.m_Peer.m_Address, now);
+        m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);
+        client.m_LoggedIn = true;
+        (void)m_Server.Send(id, EncodeRconPacket(packet.m_Id, RconType::LoginAnswer, ""));
+        m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
+        return;
+    }
+    m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::WrongPassword);
+    const uint64_t lockout = m_Guard.Failed(client.m_Peer.m_Address, now);
+    if (lockout > 0) {
+        m_Parts.m_Log.Line("Remote console: wrong password from %s; it is locked out for %llu s.",
+                           client.m_Address.c_str(), static_cast<unsigned long long>((lockout + 999) / 1000));
+    } else {
+        m_Parts.m_Log.Line("Remote console: wrong password from %s.", client.m_Address.c_str());
+    }
+    (void)m_Server.Send(id, failed);
+    CloseClient(id, client, true);
+}
+
+void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet) {
+    m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
+    const std::string& line = packet.m_Body;
+    if (line.empty()) {
+        SendText(id, packet.m_Id, "");
+        return;
+    }
+    if (line.size() > MAX_REMOTE_COMMAND_CHARS) {
+        SendText(id, packet.m_Id,
+                 "The command is longer than " + std::to_string(MAX_REMOTE_COMMAND_CHARS) +
+                     " characters, as the console's input takes at most; it was not run.\n");
+        return;
+    }
+    if (std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        SendText(id, packet.m_Id, "The command holds a control character (a line break?); it was not run.\n");
+        return;
+    }
+    m_Parts.m_Counters.CountRemoteCommand();
+    if (line == SHUTDOWN_LINE) {
+        // Answered first: once the server stops, nothing answers any more.
+        SendText(id, packet.m_Id, SHUTDOWN_ANSWER);
+        (void)m_Parts.m_Input.SubmitLine(line, ConsoleLineHooks{});
+        return;
+    }
+    Submit(id, client, packet.m_Id, line);
+}
+
+void RemoteConsole::Submit(TcpConnectionId id, Client& client, int32_t requestId, const std::string& line) {
+    auto pending = std::make_shared<Pending>();
+    pending->m_RequestId = requestId;
+    pending->m_Capture = m_Shared->m_Collector.Create(m_Options.m_MaxOutput);
+    pending->m_Submitted = Clock::now();
+    client.m_Pending = pending;
+    m_Server.SetReading(id, false); // the next packets wait for this answer
+    m_Server.SetDeadline(id, m_Options.m_CommandTimeout + m_Options.m_ReplyWait + ANSWER_MARGIN);
+    ConsoleLineHooks hooks;
+    hooks.m_Started = [shared = m_Shared, capture = pending->m_Capture] { shared->m_Collector.Begin(capture); };
+    hooks.m_Finished = [shared = m_Shared, pending](ConsoleLineResult result) {
+        pending->m_Result = result;
+        pending->m_Finished = true;
+        shared->Wake();
+    };
+    (void)m_Parts.m_Input.SubmitLine(line, std::move(hooks));
+}
+
+void RemoteConsole::OnWake() {
+    const Clock::time_point now = Clock::now();
+    for (auto it = m_Clients.begin(); it != m_Clients.end();) {
+        const TcpConnectionId id = it->first;
+        Client& client = (it++)->second; // Reply may close others' connections, never erase here
+        Pending* pending = client.m_Pending.get();
+        if (pending == nullptr) {
+            continue;
+        }
+        if (pending->m_Finished && !pending->m_Seen) {
+            pending->m_Seen = now;
+        }
+        const bool collected = pending->m_Seen && now - *pending->m_Seen >= m_Options.m_ReplyWait;
+        const bool late = !pending->m_Seen && now - pending->m_Submitted >= m_Options.m_CommandTimeout;
+        if (collected || late) {
+            Reply(id, client);
+        }
+    }
+}
+
+std::optional<int64_t> RemoteConsole::NextTimerMs() {
+    const Clock::time_point now = Clock::now();
+    std::optional<int64_t> next;
+    for (const auto& [id, client] : m_Clients) {
+        const Pending* pending = client.m_Pending.get();
+        if (pending == nullptr) {
+            continue;
+        }
+        const Clock::time_point due = pending->m_Seen       ? *pending->m_Seen + m_Options.m_ReplyWait
+                                      : pending->m_Finished ? now
+                                                            : pending->m_Submitted + m_Options.m_CommandTimeout;
+        const int64_t left = LeftMs(due, now);
+        next = next ? std::min(*next, left) : left;
+    }
+    return next;
+}
+
+void RemoteConsole::Reply(TcpConnectionId id, Client& client) {
+    const std::shared_ptr<Pending> pending = std::move(client.m_Pending);
+    std::string text;
+    if (!pending->m_Finished) {
+        m_Shared->m_Collector.Abandon(pending->m_Capture);
+        text = "The console did not take the command within " +
+               std::to_string(m_Options.m_CommandTimeout.count() / 1000) + " s; it may still run.\n";
+    } else if (pending->m_Result == ConsoleLineResult::Ran) {
+        text = m_Shared->m_Collector.Take(pending->m_Capture);
+    } else {
+        m_Shared->m_Collector.Abandon(pending->m_Capture);
+        text = pending->m_Result == ConsoleLineResult::UnknownAction ? UNKNOWN_ACTION_ANSWER : WINDOW_GONE_ANSWER;
+    }
+    SendText(id, pending->m_RequestId, text);
+    m_Server.SetReading(id, true);
+    m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
+    HandlePackets(id, client);
+}
+
+void RemoteConsole::SendText(TcpConnectionId id, int32_t requestId, std::string_view text) {
+    do {
+        const std::string_view piece = text.substr(0, std::min(text.size(), MAX_RCON_BODY));
+        if (!m_Server.Send(id, EncodeRconPacket(requestId, RconType::ResponseValue, piece))) {
+            return;
+        }
+        text.remove_prefix(piece.size());
+    } while (!text.empty());
+}
+
+} // namespace dravo

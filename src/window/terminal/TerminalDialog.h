@@ -1,0 +1,101 @@
+// TerminalDialog: the operator's keyboard and mouse on one running dialog of the terminal face - the
+// focus, scrolling, typing, and the commands that keys and clicks stand for.
+//
+// Keys: Tab and Shift+Tab move the focus over the visible, enabled buttons, check boxes, edits and
+// lists (arrows do too where they have nothing else to do); an edit entered so, or given the focus by
+// its dialog, has its whole text selected, and typing replaces it. Arrows, Page Up/Down, Home and End
+// move in lists and scroll logs; Space presses a button or toggles a check box; Enter presses the
+// focused button, or stands for a double click on the selected item of a notifying list when the
+// dialog reacts to it, else presses the default button (OK when there is none); Esc is Cancel;
+// Alt+letter works the control whose caption marks that letter with "&" (a letter alone never does: in
+// a list it finds the next item that begins with it); Ctrl+C is the close box.
+//
+// A dialog whose default button is hidden (the console window) is typed into first: it starts in its
+// input edit, labelled INPUT_LABEL, every printable key typed with the focus elsewhere goes there and
+// takes the focus along, and its buttons answer Alt+letter, Enter and clicks only, after which the
+// focus is back in the input. There Up and Down ask the dialog for the history, Tab for a completion
+// (and moves the focus when the dialog completes nothing), Page Up and Page Down scroll the log, F1
+// asks for the help action, and Esc does nothing.
+#pragma once
+
+#include "window/DialogApi.h"
+#include "window/terminal/TerminalKeys.h"
+#include "window/terminal/TerminalLayout.h"
+#include "window/terminal/TerminalRenderer.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dravo {
+
+class TerminalDialog {
+public:
+    static constexpr std::string_view INPUT_LABEL = "Command:";
+    // The action F1 asks the console window for.
+    static constexpr std::string_view HELP_ACTION = "help";
+    // The keys of a dialog typed into first, which its legend line names, before its close button.
+    static constexpr std::string_view TYPING_KEYS = "F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll";
+
+    // activity counts what dialogs do (control changes, posted work), so that a key can tell whether
+    // a double click did anything.
+    TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity);
+
+    DialogApi& Api() { return m_Dialog; }
+    void LayOut(int screenCols, int screenRows);
+    const TerminalLayout& Layout() const { return m_Layout; }
+    // The one line of key help that a dialog typed into first shows at its foot; empty for others.
+    std::string KeyLegend() const;
+    std::optional<CursorCell> Draw(TerminalRenderer& renderer);
+    void HandleKey(const KeyEvent& key);
+    // The index of the control with the focus, or -1.
+    int Focus() const { return m_Focus; }
+
+private:
+    // The focused control and what it is, for the keys that act on it.
+    struct KeyTarget {
+        ControlState* m_Control = nullptr;
+        TerminalControlView* m_View = nullptr;
+        bool m_List = false;
+        bool m_Log = false;    // an edit that is not typed into (the console log)
+        bool m_Typing = false; // a one-line field the operator types into
+    };
+
+    KeyTarget FocusTarget();
+    void MovementKey(const KeyEvent& key, const KeyTarget& target);
+    void CharacterKey(const KeyEvent& key, const KeyTarget& target);
+    bool Focusable(int index) const;
+    bool TypingFirst() const { return m_InputEdit >= 0; }
+    // Moves the focus; an edit entered with selectText has its whole text selected.
+    void FocusOn(int index, bool selectText);
+    ControlState* FocusedControl();
+    void KeepFocusUsable();
+    void MoveFocus(int step);
+    void Press(int index);
+    void PressEnter();
+    bool Mnemonic(char letter);
+    void MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge);
+    void Select(ControlState& list, int item);
+    void ScrollLog(TerminalControlView& view, int step, bool toEdge);
+    void EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key);
+    void TypeIntoInput(char letter);
+    void FindInList(ControlState& list, char letter);
+    void InputMovementKey(int sign, bool line);
+    bool CompleteInput();
+    void SetInputText(const std::string& text);
+    void ClickAt(int col, int row, bool twice);
+    bool IsTyping(const ControlState& control) const;
+    int PageSize(int index) const;
+
+    DialogApi& m_Dialog;
+    std::function<uint64_t()> m_Activity;
+    TerminalLayout m_Layout;
+    std::vector<TerminalControlView> m_Views;
+    int m_Focus = -1;
+    int m_InputEdit = -1; // where typing goes when the default button is hidden
+};
+
+} // namespace dravo

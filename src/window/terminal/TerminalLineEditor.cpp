@@ -1,0 +1,149 @@
+// Typing in a one-line edit field.
+#include "window/terminal/TerminalLineEditor.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <utility>
+
+namespace dravo {
+namespace {
+
+bool Cut(std::string& text, int from, int to, int& caret) {
+    if (from >= to) {
+        return false;
+    }
+    text.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+    caret = from;
+    return true;
+}
+
+int WordStartBefore(const std::string& text, int caret) {
+    int at = caret;
+    while (at > 0 && text[static_cast<size_t>(at - 1)] == ' ') {
+        --at;
+    }
+    while (at > 0 && text[static_cast<size_t>(at - 1)] != ' ') {
+        --at;
+    }
+    return at;
+}
+
+bool Insert(char letter, const LineRules& rules, std::string& text, int& caret) {
+    if ((rules.m_DigitsOnly && std::isdigit(static_cast<unsigned char>(letter)) == 0) ||
+        text.size() >= rules.m_MaxLength) {
+        return false;
+    }
+    text.insert(static_cast<size_t>(caret), 1, letter);
+    ++caret;
+    return true;
+}
+
+// A key on a field whose whole text is selected: typing replaces the text, Backspace and Delete remove
+// it, Left and Right go to its start and end. Nothing for the keys that act as they do at the caret.
+std::optional<bool> ApplyToSelection(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
+    const int length = static_cast<int>(text.size());
+    switch (key.m_Kind) {
+    case KeyKind::Char: {
+        std::string replaced;
+        int at = 0;
+        if (!Insert(key.m_Letter, rules, replaced, at)) {
+            state.m_AllSelected = true; // a refused key leaves the field as it was
+            return false;
+        }
+        text = std::move(replaced);
+        state.m_Caret = at;
+        return true;
+    }
+    case KeyKind::Backspace:
+    case KeyKind::Delete:
+        return Cut(text, 0, length, state.m_Caret);
+    case KeyKind::Left:
+        state.m_Caret = 0; // to the start of the selection, as a dialog's edit control does
+        return false;
+    case KeyKind::Right:
+        state.m_Caret = length;
+        return false;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Ctrl+A and Ctrl+E move the caret to the start and end; Ctrl+U, Ctrl+K and Ctrl+W cut.
+bool ApplyControl(char letter, std::string& text, int& caret) {
+    const int length = static_cast<int>(text.size());
+    switch (letter) {
+    case 'a':
+        caret = 0;
+        return false;
+    case 'e':
+        caret = length;
+        return false;
+    case 'u':
+        return Cut(text, 0, caret, caret);
+    case 'k': {
+        const int at = caret;
+        return Cut(text, at, length, caret);
+    }
+    case 'w':
+        return Cut(text, WordStartBefore(text, caret), caret, caret);
+    default:
+        return false;
+    }
+}
+
+bool ApplyAtCaret(const KeyEvent& key, const LineRules& rules, std::string& text, int& caret) {
+    const int length = static_cast<int>(text.size());
+    switch (key.m_Kind) {
+    case KeyKind::Char:
+        return Insert(key.m_Letter, rules, text, caret);
+    case KeyKind::Backspace:
+        return caret > 0 && Cut(text, caret - 1, caret, caret);
+    case KeyKind::Delete: {
+        const int at = caret;
+        return Cut(text, at, std::min(at + 1, length), caret);
+    }
+    case KeyKind::Left:
+        caret = std::max(caret - 1, 0);
+        return false;
+    case KeyKind::Right:
+        caret = std::min(caret + 1, length);
+        return false;
+    case KeyKind::Home:
+        caret = 0;
+        return false;
+    case KeyKind::End:
+        caret = length;
+        return false;
+    case KeyKind::Control:
+        return ApplyControl(key.m_Letter, text, caret);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+LineRules TerminalLineEditor::RulesFor(const ControlTemplate& edit) {
+    LineRules rules;
+    rules.m_DigitsOnly = HasFlag(edit.m_Flags, ControlFlag::DigitsOnly);
+    if (!HasFlag(edit.m_Flags, ControlFlag::HorizontalScroll) && !HasFlag(edit.m_Flags, ControlFlag::MultiLine)) {
+        rules.m_MaxLength =
+            static_cast<size_t>(std::max((edit.m_Place.m_Width - BORDER_UNITS) / UNITS_PER_CHARACTER, 1));
+    }
+    return rules;
+}
+
+bool TerminalLineEditor::Apply(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
+    state.m_Caret = std::clamp(state.m_Caret, 0, static_cast<int>(text.size()));
+    const bool selected = state.m_AllSelected && !text.empty();
+    state.m_AllSelected = false;
+    if (selected) {
+        if (const std::optional<bool> changed = ApplyToSelection(key, rules, text, state)) {
+            return *changed;
+        }
+    }
+    return ApplyAtCaret(key, rules, text, state.m_Caret);
+}
+
+} // namespace dravo

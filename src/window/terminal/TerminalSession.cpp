@@ -1,0 +1,215 @@
+// The ncurses screen of the terminal face.
+#include "window/terminal/TerminalSession.h"
+
+#include <atomic>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+
+#include <curses.h>
+#include <fcntl.h>
+#include <linux/keyboard.h>
+#include <linux/tiocl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace dravo {
+namespace {
+
+// Milliseconds to tell Esc from the start of a key sequence (Alt+letter arrives as Esc and the letter).
+constexpr int ESCAPE_DELAY_MS = 25;
+
+std::atomic<bool> g_Taken{false};
+
+SCREEN* ScreenOf(void* screen) {
+    return static_cast<SCREEN*>(screen);
+}
+
+struct StyleLook {
+    short Foreground;
+    short Background;
+    chtype ColorAttributes;
+    chtype MonoAttributes;
+};
+
+// Indexed by CellStyle. A focused button (green) never looks like the selection of a list without the
+// focus (blue), nor the focused list (white) like one without it (cyan).
+constexpr StyleLook LOOKS[] = {
+    {-1, -1, A_NORMAL, A_NORMAL},                              // Normal
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},              // Title
+    {-1, -1, A_NORMAL, A_NORMAL},                              // Frame
+    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_UNDERLINE},          // Field
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_REVERSE},           // FieldFocus
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},            // Button
+    {COLOR_BLACK, COLOR_GREEN, A_BOLD, A_REVERSE | A_BOLD},    // ButtonFocus
+    {COLOR_BLUE, COLOR_WHITE, A_BOLD, A_BOLD},                 // DefaultButton
+    {COLOR_WHITE, COLOR_BLUE, A_NORMAL, A_BOLD | A_UNDERLINE}, // Selected
+    {COLOR_YELLOW, COLOR_BLUE, A_BOLD, A_REVERSE},             // SelectedFocus
+    {-1, -1, A_DIM, A_DIM},                                    // Disabled
+    {COLOR_BLACK, COLOR_YELLOW, A_BOLD, A_REVERSE | A_BOLD},   // Busy
+};
+
+static_assert(std::size(LOOKS) == static_cast<size_t>(CellStyle::Busy) + 1, "a look for every style");
+
+chtype GlyphOf(char glyph) {
+    switch (static_cast<LineGlyph>(glyph)) {
+    case LineGlyph::Horizontal:
+        return ACS_HLINE;
+    case LineGlyph::Vertical:
+        return ACS_VLINE;
+    case LineGlyph::TopLeft:
+        return ACS_ULCORNER;
+    case LineGlyph::TopRight:
+        return ACS_URCORNER;
+    case LineGlyph::BottomLeft:
+        return ACS_LLCORNER;
+    case LineGlyph::BottomRight:
+        return ACS_LRCORNER;
+    }
+    const auto byte = static_cast<unsigned char>(glyph);
+    return byte >= 0x20 && byte < 0x7f ? byte : static_cast<chtype>('?'); // one cell a byte, whatever the locale
+}
+
+} // namespace
+
+std::unique_ptr<TerminalSession> TerminalSession::Open(int inputFd, int outputFd) {
+    if (isatty(inputFd) == 0 || isatty(outputFd) == 0 || g_Taken.exchange(true)) {
+        return nullptr;
+    }
+    std::unique_ptr<TerminalSession> session(new TerminalSession(inputFd, outputFd));
+    if (!session->Start()) {
+        return nullptr; // the destructor gives the terminal back
+    }
+    return session;
+}
+
+TerminalSession::TerminalSession(int inputFd, int outputFd) : m_InputFd(inputFd), m_OutputFd(outputFd) {}
+
+bool TerminalSession::Start() {
+    std::setlocale(LC_CTYPE, ""); // line characters as the terminal wants them; numbers keep the C locale
+    const int inputCopy = dup(m_InputFd);
+    const int outputCopy = dup(m_OutputFd);
+    m_InputFile = inputCopy < 0 ? nullptr : fdopen(inputCopy, "r");
+    m_OutputFile = outputCopy < 0 ? nullptr : fdopen(outputCopy, "w");
+    if (m_InputFile == nullptr || m_OutputFile == nullptr) {
+        return false;
+    }
+    m_Screen = newterm(nullptr, static_cast<FILE*>(m_OutputFile), static_cast<FILE*>(m_InputFile));
+    if (m_Screen == nullptr) {
+        return false;
+    }
+    set_term(ScreenOf(m_Screen));
+    set_escdelay(ESCAPE_DELAY_MS);
+    raw();
+    noecho();
+    nonl();
+    keypad(stdscr, TRUE);
+    nodelay(stdscr, TRUE);
+    mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED, nullptr);
+    if (has_colors()) {
+        start_color();
+        use_default_colors();
+        for (size_t style = 0; style < std::size(LOOKS); ++style) {
+            init_pair(static_cast<short>(style + 1), LOOKS[style].Foreground, LOOKS[style].Background);
+        }
+    }
+    return true;
+}
+
+TerminalSession::~TerminalSession() {
+    if (m_Screen != nullptr) {
+        endwin();
+        delscreen(ScreenOf(m_Screen));
+    }
+    if (m_InputFile != nullptr) {
+        fclose(static_cast<FILE*>(m_InputFile));
+    }
+    if (m_OutputFile != nullptr) {
+        fclose(static_cast<FILE*>(m_OutputFile));
+    }
+    g_Taken = false;
+}
+
+int TerminalSession::Cols() const {
+    return COLS;
+}
+
+int TerminalSession::Rows() const {
+    return LINES;
+}
+
+std::optional<KeyEvent> TerminalSession::ReadKey() {
+    const int code = wgetch(stdscr);
+    if (code == ERR) {
+        return std::nullopt;
+    }
+    if (code == KEY_MOUSE) {
+        MEVENT event{};
+        if (getmouse(&event) != OK) {
+            return KeyEvent{};
+        }
+        return TerminalKeys::FromMouse(event.bstate, event.x, event.y);
+    }
+    int following = TerminalKeys::NO_KEY;
+    if (code == TerminalKeys::ESCAPE) {
+        const int next = wgetch(stdscr);
+        following = next == ERR ? TerminalKeys::NO_KEY : next;
+    }
+    bool usedFollowing = false;
+    const KeyEvent key = TerminalKeys::Translate(code, following, usedFollowing);
+    if (following != TerminalKeys::NO_KEY && !usedFollowing) {
+        ungetch(following);
+    }
+    return key;
+}
+
+// NOLINTNEXTLINE(readability-make-member-function-const): it resizes the terminal it owns
+bool TerminalSession::TakeResize() {
+    winsize size{};
+    if (ioctl(m_OutputFd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+        return false;
+    }
+    if (size.ws_col == COLS && size.ws_row == LINES) {
+        return false;
+    }
+    resize_term(size.ws_row, size.ws_col);
+    return true;
+}
+
+void TerminalSession::ForgetScreen() {
+    clearok(curscr, TRUE); // clears the terminal and sends every cell at the next update
+}
+
+void TerminalSession::Present(const TerminalCanvas& canvas, std::optional<CursorCell> cursor) {
+    const bool colors = has_colors();
+    for (int row = 0; row < canvas.Rows() && row < LINES; ++row) {
+        for (int col = 0; col < canvas.Cols() && col < COLS; ++col) {
+            const Cell& cell = canvas.At(col, row);
+            const auto style = static_cast<size_t>(cell.m_Style);
+            chtype attributes = colors ? (COLOR_PAIR(static_cast<int>(style + 1)) | LOOKS[style].ColorAttributes)
+                                       : LOOKS[style].MonoAttributes;
+            if (cell.m_Underline) {
+                attributes |= A_UNDERLINE;
+            }
+            mvwaddch(stdscr, row, col, GlyphOf(cell.m_Glyph) | attributes); // the last cell may refuse; no matter
+        }
+    }
+    if (cursor) {
+        curs_set(1);
+        wmove(stdscr, cursor->m_Row, cursor->m_Col);
+    } else {
+        curs_set(0);
+    }
+    wnoutrefresh(stdscr);
+    doupdate();
+}
+
+bool TerminalSession::IsShiftHeld() const {
+    char request = TIOCL_GETSHIFTSTATE;
+    if (ioctl(m_InputFd, TIOCLINUX, &request) != 0) {
+        return false; // not a Linux virtual console: no terminal tells about Shift alone
+    }
+    return (request & (1 << KG_SHIFT)) != 0;
+}
+
+} // namespace dravo

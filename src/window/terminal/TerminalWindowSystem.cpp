@@ -1,0 +1,244 @@
+// The terminal face: dialogs drawn with ncurses, worked from the keyboard and the mouse.
+#include "window/terminal/TerminalWindowSystem.h"
+
+#include "platform/os/SignalWatcher.h"
+#include "window/DialogApi.h"
+#include "window/WindowThreadQueue.h"
+#include "window/terminal/TerminalColorPicker.h"
+#include "window/terminal/TerminalDialog.h"
+#include "window/terminal/TerminalMessageBox.h"
+#include "window/terminal/TerminalSession.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <utility>
+
+#include <poll.h>
+
+namespace dravo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long the loop sleeps when nothing is due; keys, work and wakes end the wait sooner.
+constexpr auto IDLE_WAIT = std::chrono::hours(1);
+
+} // namespace
+
+TerminalWindowSystem::TerminalWindowSystem(TerminalOptions options)
+    : m_Options(std::move(options)), m_Queue(std::make_shared<WindowThreadQueue>()) {
+    // Before the screen starts, so that ncurses keeps its own resize handler out.
+    m_Resizes = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Resize},
+                                                [this](Signal) { m_Queue->Post([this] { m_ResizeNoted = true; }); });
+    m_Session = TerminalSession::Open(m_Options.m_InputFd, m_Options.m_OutputFd);
+}
+
+TerminalWindowSystem::~TerminalWindowSystem() {
+    m_Session.reset(); // the terminal as it was, before anything more is written to it
+    if (m_Options.m_Out != nullptr) {
+        std::scoped_lock lock(m_LateMutex);
+        for (const std::string& line : m_LateLines) {
+            *m_Options.m_Out << line << '\n';
+        }
+        m_Options.m_Out->flush();
+    }
+    if (m_Options.m_Err != nullptr) {
+        for (const std::string& failure : m_Failures) {
+            *m_Options.m_Err << failure << '\n';
+        }
+        m_Options.m_Err->flush();
+    }
+    m_Resizes.reset();
+    m_Queue->Close();
+}
+
+void TerminalWindowSystem::ShowLateLogLine(std::string_view line) {
+    std::scoped_lock lock(m_LateMutex);
+    m_LateLines.emplace_back(line);
+}
+
+void TerminalWindowSystem::ShowNote(std::string_view note) {
+    m_Failures.emplace_back(note);
+}
+
+void TerminalWindowSystem::RequestClose() {
+    m_Queue->Post([this] { m_CloseRequests.Raise(); });
+}
+
+void TerminalWindowSystem::Post(std::function<void()> work) {
+    m_Queue->Post(std::move(work));
+}
+
+void TerminalWindowSystem::OnControlChanged(const ControlState& /*control*/) {
+    ++m_Changes;
+    m_Dirty = true;
+}
+
+uint64_t TerminalWindowSystem::Activity() const {
+    return m_Changes + m_Queue->PostCount();
+}
+
+void TerminalWindowSystem::LayOutAll() {
+    for (TerminalDialog* dialog : m_Stack) {
+        dialog->LayOut(m_Session->Cols(), m_Session->Rows());
+    }
+    m_Dirty = true;
+}
+
+int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure& procedure) {
+    DialogApi dialog(dialogTemplate, procedure, *this);
+    if (!m_Session) {
+        dialog.Finish();
+        return DIALOG_ID_CANCEL; // nothing can be shown, so nothing can be answered
+    }
+    TerminalDialog view(dialog, [this] { return Activity(); });
+    view.LayOut(m_Session->Cols(), m_Session->Rows());
+    m_Stack.push_back(&view);
+    m_Dirty = true;
+    dialog.Start();
+    RunLoop(view);
+    m_Stack.pop_back();
+    m_Dirty = true;
+    dialog.Finish();
+    return dialog.Result();
+}
+
+void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
+    DialogApi& dialog = view.Api();
+    CloseRequests::Watch closes(m_CloseRequests);
+    while (!dialog.Ended()) {
+        m_Queue->ConsumeWakeups();
+        m_Queue->RunPending();
+        if (dialog.Ended()) {
+            break;
+        }
+        if (closes.Deliver(dialog)) {
+            continue;
+        }
+        ReadInput(view);
+        if (dialog.Ended()) {
+            break;
+        }
+        const Clock::time_point now = Clock::now();
+        m_Queue->RunDueTimers(now);
+        if (dialog.Ended()) {
+            break;
+        }
+        const auto nextTimer = m_Queue->NextTimerDue();
+        Clock::time_point deadline = nextTimer ? *nextTimer : now + IDLE_WAIT;
+        if (m_Dirty) {
+            if (now - m_LastDraw >= REDRAW_INTERVAL) {
+                Redraw();
+            } else {
+                deadline = std::min(deadline, m_LastDraw + REDRAW_INTERVAL);
+            }
+        }
+        Wait(deadline);
+    }
+}
+
+std::string TerminalWindowSystem::TooSmallText(int cols, int rows) {
+    return "Terminal too small (" + std::to_string(cols) + " x " + std::to_string(rows) + "): DravoServ needs " +
+           std::to_string(MIN_COLS) + " x " + std::to_string(MIN_ROWS) + ".";
+}
+
+bool TerminalWindowSystem::TooSmall() const {
+    return m_Session->Cols() < MIN_COLS || m_Session->Rows() < MIN_ROWS;
+}
+
+void TerminalWindowSystem::Repaint() {
+    m_Session->ForgetScreen();
+    LayOutAll();
+    m_LastDraw = {}; // at once
+}
+
+void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
+    if (std::exchange(m_ResizeNoted, false)) {
+        (void)m_Session->TakeResize();
+        Repaint(); // even at the same size: the terminal may have moved or cut what it showed
+    }
+    while (!view.Api().Ended()) {
+        const std::optional<KeyEvent> key = m_Session->ReadKey();
+        if (!key) {
+            return;
+        }
+        m_Dirty = true;
+        if (key->m_Kind == KeyKind::Resize || key->m_Kind == KeyKind::Repaint) {
+            (void)m_Session->TakeResize();
+            Repaint();
+            continue;
+        }
+        if (TooSmall()) {
+            continue; // keys for a screen the operator cannot see are dropped
+        }
+        view.HandleKey(*key); // may run a nested dialog, which reads the keys meanwhile
+        // What the key posted (a double click posting its command) comes before the next key.
+        m_Queue->ConsumeWakeups();
+        m_Queue->RunPending();
+    }
+}
+
+void TerminalWindowSystem::Wait(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int timeout = static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+    pollfd watched[] = {
+        {m_Session->InputFd(), POLLIN, 0},
+        {m_Queue->WakeupFd(), POLLIN, 0},
+    };
+    (void)poll(watched, std::size(watched), timeout); // a signal or an error only ends the wait early
+}
+
+void TerminalWindowSystem::Redraw() {
+    TerminalCanvas canvas(m_Session->Cols(), m_Session->Rows());
+    m_Dirty = false;
+    m_LastDraw = Clock::now();
+    if (TooSmall()) {
+        canvas.Text(0, 0, TooSmallText(canvas.Cols(), canvas.Rows()), CellStyle::Normal, canvas.Cols());
+        m_Session->Present(canvas, std::nullopt);
+        return;
+    }
+    TerminalRenderer renderer(canvas, m_Options.m_Pictures);
+    std::optional<CursorCell> cursor;
+    for (TerminalDialog* dialog : m_Stack) {
+        cursor = dialog->Draw(renderer);
+    }
+    if (m_BusyDepth > 0) {
+        if (m_Stack.empty()) {
+            canvas.Text(0, 0, BUSY_SIGN, CellStyle::Busy, canvas.Cols());
+        } else {
+            renderer.DrawSign(m_Stack.back()->Layout(), BUSY_SIGN);
+        }
+        cursor.reset();
+    }
+    m_Session->Present(canvas, cursor);
+}
+
+MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std::string_view caption,
+                                                      MessageBoxButtons buttons, MessageBoxIcon icon,
+                                                      MessageBoxDefault defaultButton) {
+    if (icon == MessageBoxIcon::Exclamation) {
+        m_Failures.push_back(std::string(caption) + ": " + std::string(text));
+    }
+    TerminalMessageBox box(text, caption, buttons, icon, defaultButton);
+    return box.Answer(RunDialog(box.Template(), box));
+}
+
+std::optional<ColorRgb> TerminalWindowSystem::ChooseColor(ColorRgb initial) {
+    TerminalColorPicker picker(initial);
+    (void)RunDialog(TerminalColorPicker::Template(), picker);
+    return picker.Chosen();
+}
+
+void TerminalWindowSystem::SetWaitCursor(bool busy) {
+    m_BusyDepth = std::max(m_BusyDepth + (busy ? 1 : -1), 0);
+    if (m_Session) {
+        Redraw(); // now: the window thread is about to be busy
+    }
+}
+
+bool TerminalWindowSystem::IsShiftHeld() {
+    return m_Session && m_Session->IsShiftHeld();
+}
+
+} // namespace dravo

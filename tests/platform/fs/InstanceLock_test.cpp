@@ -1,0 +1,79 @@
+// The instance lock: held by one owner at a time, its holder named to the others, free again once the
+// owner goes; a place where no lock file can be made is said, not taken for a holder.
+#include "platform/fs/InstanceLock.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace dravo {
+namespace {
+
+using Outcome = InstanceLock::Outcome;
+
+int OwnProcessId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return ::getpid();
+#endif
+}
+
+TEST(InstanceLock, OneHolderAtATimeNamedToTheOthersAndFreeOnceItGoes) {
+    test::TempDir dir;
+    const auto config = dir.Path() / "main.cfg";
+    auto first = std::make_unique<InstanceLock>();
+    std::string detail;
+    ASSERT_EQ(first->Take(config, detail), Outcome::Held) << detail;
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / ".main.cfg.lock"));
+
+    InstanceLock second;
+    EXPECT_EQ(second.Take(config, detail), Outcome::HeldByOther);
+    EXPECT_FALSE(detail.empty());
+    EXPECT_EQ(detail.find_first_not_of("0123456789"), std::string::npos) << detail; // a process id
+
+    InstanceLock other; // another file: a lock of its own
+    EXPECT_EQ(other.Take(dir.Path() / "other.cfg", detail), Outcome::Held) << detail;
+
+    first->Release();
+    InstanceLock third;
+    EXPECT_EQ(third.Take(config, detail), Outcome::Held) << detail;
+    first.reset(); // released already: takes nothing from the third
+    EXPECT_EQ(second.Take(config, detail), Outcome::HeldByOther);
+}
+
+TEST(InstanceLock, AnIdLeftByAnEarlierHolderIsReplacedAndANormalEndLeavesNone) {
+    test::TempDir dir;
+    const auto config = dir.Path() / "main.cfg";
+    dir.Write(".main.cfg.lock", "999999999\n"); // a process that ended without releasing
+    InstanceLock lock;
+    std::string detail;
+    ASSERT_EQ(lock.Take(config, detail), Outcome::Held) << detail;
+    std::string holder = dir.Read(".main.cfg.lock");
+    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r')) {
+        holder.pop_back();
+    }
+    EXPECT_EQ(holder, std::to_string(OwnProcessId()));
+    lock.Release();
+    // Nothing that a start at the same moment as the next holder could take for that holder's id.
+    EXPECT_EQ(dir.Read(".main.cfg.lock"), "");
+}
+
+TEST(InstanceLock, NoPlaceForTheLockFileIsSaidAndHoldsNobodyUp) {
+    test::TempDir dir;
+    InstanceLock lock;
+    std::string detail;
+    EXPECT_EQ(lock.Take(dir.Path() / "missing" / "main.cfg", detail), Outcome::Unavailable);
+    EXPECT_NE(detail.find(".main.cfg.lock"), std::string::npos) << detail;
+}
+
+} // namespace
+} // namespace dravo

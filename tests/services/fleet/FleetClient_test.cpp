@@ -1,0 +1,246 @@
+// The fleet client against the stand-in sidecar on loopback, with the session's facts driven by the test:
+// what it says and when, players, labels, health while the loop is wedged, an allocation's level, and
+// sidecars that come late, never answer, fail or answer garbage.
+#include "services/fleet/FleetClient.h"
+#include "support/SdkStandIn.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace dravo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::SdkStandIn;
+
+const std::vector<std::string> ROTATION = {"Worlds\\Multi\\Cinderworks", "Worlds\\Multi\\Frostline", "Glasshouse"};
+
+class FleetClientTest : public ::testing::Test {
+public:
+    SessionFacts m_Facts;
+    std::mutex m_Mutex;
+    std::condition_variable m_Logged;
+    std::vector<std::string> m_Lines;
+    std::atomic<int> m_NextLevelPresses{0};
+    std::unique_ptr<FleetClient> m_Client;
+
+    // Short request limits let the misbehaving sidecars' tests end soon; a test that counts requests gives
+    // more, so that no request it counts ends by its limit on a loaded machine and reaches the sidecar late.
+    void StartClient(uint16_t port, HttpLimits limits = HttpLimits{300ms, 600ms}) {
+        FleetOptions options;
+        options.m_BaseUrl = "http://127.0.0.1:" + std::to_string(port);
+        options.m_HealthPeriod = 100ms;
+        options.m_Limits = limits;
+        options.m_FirstRetry = 20ms;
+        options.m_LongestRetry = 200ms;
+        options.m_FinishLimit = 1500ms;
+        FleetHooks hooks;
+        hooks.m_Log = [this](const std::string& line) {
+            std::scoped_lock lock(m_Mutex);
+            m_Lines.push_back(line);
+            m_Logged.notify_all();
+        };
+        hooks.m_NextLevel = [this] { OnNextLevel(); };
+        m_Client = std::make_unique<FleetClient>(m_Facts, std::move(options), std::move(hooks));
+    }
+    // The game's answer to Next Level: the rotation's next level.
+    void OnNextLevel() {
+        ++m_NextLevelPresses;
+        const SessionSnapshot facts = m_Facts.Snapshot();
+        const auto at = std::find(ROTATION.begin(), ROTATION.end(), facts.m_Level);
+        m_Facts.LevelChanged(at == ROTATION.end() || at + 1 == ROTATION.end() ? ROTATION.front() : *(at + 1));
+    }
+    void Host() { m_Facts.HostingStarted(HostedGame{16, "deathmatch", ROTATION, ROTATION.front()}); }
+    bool WaitForLine(const std::string& text, std::chrono::milliseconds limit = 10s) {
+        std::unique_lock lock(m_Mutex);
+        return m_Logged.wait_for(lock, limit, [&] { return CountLocked(text) > 0; });
+    }
+    int CountLines(const std::string& text) {
+        std::scoped_lock lock(m_Mutex);
+        return CountLocked(text);
+    }
+    int CountLocked(const std::string& text) const {
+        return static_cast<int>(std::count_if(m_Lines.begin(), m_Lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        }));
+    }
+    std::string Lines() {
+        std::scoped_lock lock(m_Mutex);
+        std::string all;
+        for (const auto& line : m_Lines) {
+            all += line + "\n";
+        }
+        return all;
+    }
+};
+
+TEST_F(FleetClientTest, NothingIsSaidBeforeTheServerRunsThenReadyAndTheLabels) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    const auto hosted = SdkStandIn::Clock::now();
+    Host();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 1));
+    for (const auto& request : sidecar.Requests()) {
+        EXPECT_GE(request.m_Arrived, hosted) << request.m_Method << " " << request.m_Path;
+    }
+    ASSERT_TRUE(WaitForLine("Agones SDK: Ready said."));
+    EXPECT_TRUE(sidecar.WaitForCount("PUT", "/metadata/label", 2));
+    ASSERT_TRUE(WaitForLine("the game server is Ready."));
+    EXPECT_EQ(sidecar.Labels(),
+              (std::map<std::string, std::string>{{"gametype", "deathmatch"}, {"level", "Cinderworks"}}));
+    EXPECT_EQ(sidecar.Count("POST", "/ready"), 1u);
+    EXPECT_EQ(CountLines("answers."), 1) << Lines();
+}
+
+TEST_F(FleetClientTest, LabelsFollowTheLevelAndTheGameType) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    m_Facts.LevelChanged("Worlds\\Multi\\Frostline");
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.Labels()["level"] == "Frostline"; })) << Lines();
+    m_Facts.SetGameType("capture the flag");
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.Labels()["gametype"] == "capture_the_flag"; })) << Lines();
+}
+
+TEST_F(FleetClientTest, ShutdownWhenHostingEndsAndOnlyOnce) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 1));
+    m_Facts.HostingEnded();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/shutdown", 1));
+    m_Client->Finish();
+    EXPECT_EQ(sidecar.Count("POST", "/shutdown"), 1u);
+    EXPECT_EQ(sidecar.State(), "Shutdown");
+    EXPECT_EQ(CountLines("Agones SDK: Shutdown said."), 1);
+}
+
+TEST_F(FleetClientTest, FinishSaysShutdownWhateverTheSessionSaid) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    m_Client->Finish(); // never hosted (the window closed before)
+    EXPECT_EQ(sidecar.Count("POST", "/shutdown"), 1u);
+    EXPECT_EQ(sidecar.Count("POST", "/ready"), 0u);
+}
+
+TEST_F(FleetClientTest, ThePlayersListHoldsWhoPlaysWithMaxPlayersAsCapacity) {
+    SdkStandIn sidecar;
+    sidecar.DefinePlayersList(1000);
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    m_Facts.SetPlayers({"Ace", "Bob", "Ace"});
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues() == std::vector<std::string>{"Ace", "Bob"}; }));
+    EXPECT_EQ(sidecar.ListCapacity(), 16);
+    m_Facts.SetPlayers({"Bob"});
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues() == std::vector<std::string>{"Bob"}; }));
+    m_Facts.SetPlayers({});
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues().empty(); }));
+    EXPECT_EQ(CountLines("players are reported in the list \"players\" (capacity 16)"), 1) << Lines();
+}
+
+TEST_F(FleetClientTest, WithoutTheListPlayerTrackingTakesThePlayers) {
+    SdkStandIn sidecar;
+    sidecar.EnablePlayerTracking();
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    m_Facts.SetPlayers({"Ace", "Bob"});
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.TrackedPlayers() == std::set<std::string>{"Ace", "Bob"}; }));
+    EXPECT_EQ(sidecar.TrackedCapacity(), 16);
+    m_Facts.SetPlayers({"Cyd", "Bob"});
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.TrackedPlayers() == std::set<std::string>{"Bob", "Cyd"}; }));
+    EXPECT_TRUE(WaitForLine("players are reported through player tracking (capacity 16)"));
+}
+
+TEST_F(FleetClientTest, WithNeitherThePlayersAreNotReported) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    m_Facts.SetPlayers({"Ace"});
+    EXPECT_TRUE(WaitForLine("players are not reported")) << Lines();
+    m_Facts.HostingEnded(); // and the rest goes on
+    EXPECT_TRUE(sidecar.WaitForCount("POST", "/shutdown", 1));
+}
+
+TEST_F(FleetClientTest, HealthPingsStopWhileTheStepsStandStill) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port(), HttpLimits{5s, 10s});
+    Host();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/health", 1));
+    // No step from here on: the next check stops the pings, and five more checks send none and say
+    // nothing more.
+    ASSERT_TRUE(WaitForLine("health pings stop")) << Lines();
+    const size_t pings = sidecar.Count("POST", "/health");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(sidecar.Count("POST", "/health"), pings);
+    EXPECT_EQ(CountLines("health pings stop"), 1) << Lines();
+    // One step: the pings resume (and stop again a check later, since no step follows).
+    m_Facts.CountStep();
+    ASSERT_TRUE(WaitForLine("health pings resume")) << Lines();
+    EXPECT_TRUE(sidecar.WaitForCount("POST", "/health", pings + 1));
+}
+
+TEST_F(FleetClientTest, ASidecarThatComesLateGetsReady) {
+    const uint16_t port = SdkStandIn::FreePort();
+    StartClient(port);
+    Host();
+    ASSERT_TRUE(WaitForLine("no answer from the sidecar")) << Lines();
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start(port));
+    EXPECT_TRUE(sidecar.WaitForCount("POST", "/ready", 1));
+    EXPECT_TRUE(WaitForLine("answers again.")) << Lines();
+    EXPECT_EQ(CountLines("no answer from the sidecar"), 1);
+}
+
+// Each way a sidecar can misbehave gets one line however often it fails, and the end is still bounded.
+void ExpectOneLineAndABoundedEnd(FleetClientTest& test, SdkStandIn::Behaviour behaviour, const std::string& line) {
+    SdkStandIn sidecar(behaviour);
+    ASSERT_TRUE(sidecar.Start());
+    test.StartClient(sidecar.Port());
+    test.Host();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 3));
+    EXPECT_TRUE(test.WaitForLine(line)) << test.Lines();
+    EXPECT_EQ(test.CountLines(line), 1) << test.Lines();
+    test.m_Facts.HostingEnded();
+    test.m_Client->Finish(); // gives Shutdown its limit at most
+    EXPECT_GE(sidecar.Count("POST", "/shutdown"), 1u);
+}
+
+TEST_F(FleetClientTest, ASidecarThatNeverAnswersIsSaidOnce) {
+    ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Silent, "no answer from the sidecar");
+}
+
+TEST_F(FleetClientTest, ASidecarThatAnswers500IsSaidOnce) {
+    ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Error500, "refused POST /ready (HTTP 500)");
+}
+
+TEST_F(FleetClientTest, ASidecarThatAnswersGarbageIsSaidOnce) {
+    ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Garbage, "no answer from the sidecar");
+}
+
+TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    ASSERT_TRUE(WaitForLine("the game server is Ready."));
+    sidecar.Allocate("dravo/level", "glasshouse");
+    ASSERT_TRUE(WaitForLine("the game server is Allocated."));
+    ASSERT_TRUE(WaitForLine("level \"Glasshouse\" is played, as the allocation asked.")) << Lines();
+    EXPECT_EQ(m_NextLevelPresses, 2);
+    EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.Labels()["level"] == "Glasshouse"; }));
+}
+
+} // namespace
+} // namespace dravo

@@ -1,0 +1,96 @@
+#include "services/TcpTestClient.h"
+#include "services/metrics/MetricsServer.h"
+#include "support/FakeClock.h"
+#include "support/FakeEngine.h"
+#include "support/RecordingView.h"
+
+#include <gtest/gtest.h>
+
+namespace dravo {
+namespace {
+
+using namespace std::chrono_literals;
+
+class MetricsServerTest : public ::testing::Test {
+protected:
+    test::RecordingView m_View;
+    ConsoleLog m_Log{m_View};
+    SessionFacts m_Facts;
+    SessionCounters m_Counters;
+    test::FakeClock m_Clock;
+    MetricsSources m_Sources{m_Facts, m_Counters, m_Clock};
+
+    MetricsOptions Options(std::chrono::milliseconds timeout = 5s) {
+        MetricsOptions options;
+        options.m_Enabled = true;
+        options.m_Port = 0;
+        options.m_Limits.m_FirstDeadline = timeout;
+        return options;
+    }
+};
+
+TEST_F(MetricsServerTest, AnswersGetAndHeadOfTheMetricsAndRefusesTheRest) {
+    MetricsServer server(m_Sources, m_Log, Options());
+    m_Facts.SetPlayers({"a", "b", "c", "d", "e"});
+    const std::string page = server.Answer("GET /metrics?x=1 HTTP/1.1\r\nHost: a");
+    EXPECT_TRUE(page.starts_with("HTTP/1.1 200 OK\r\nContent-Type: text/plain; version=0.0.4; charset=utf-8\r\n"));
+    EXPECT_NE(page.find("\r\nConnection: close\r\n"), std::string::npos);
+    EXPECT_NE(page.find("\r\n\r\n# HELP dravo_build_info"), std::string::npos);
+    EXPECT_NE(page.find("\ndravo_players 5\n"), std::string::npos);
+    const std::string head = server.Answer("HEAD /metrics HTTP/1.0");
+    EXPECT_TRUE(head.starts_with("HTTP/1.1 200 OK"));
+    EXPECT_TRUE(head.ends_with("\r\n\r\n")) << "no body";
+    EXPECT_EQ(head.substr(head.find("Content-Length")),
+              page.substr(page.find("Content-Length"), head.size() - head.find("Content-Length")));
+    EXPECT_TRUE(server.Answer("GET / HTTP/1.1").starts_with("HTTP/1.1 200 OK"));
+    EXPECT_TRUE(server.Answer("GET /metricsx HTTP/1.1").starts_with("HTTP/1.1 404 "));
+    const std::string post = server.Answer("POST /metrics HTTP/1.1");
+    EXPECT_TRUE(post.starts_with("HTTP/1.1 405 "));
+    EXPECT_NE(post.find("\r\nAllow: GET, HEAD\r\n"), std::string::npos);
+    EXPECT_TRUE(server.Answer("\x16\x03\x01 junk").starts_with("HTTP/1.1 400 "));
+    EXPECT_TRUE(server.Answer("GET /metrics").starts_with("HTTP/1.1 400 "));
+}
+
+TEST_F(MetricsServerTest, ServesAScrapeOverTcpAndClosesSlowAndOversizedRequests) {
+    MetricsServer server(m_Sources, m_Log, Options(300ms));
+    ASSERT_TRUE(server.Start());
+    EXPECT_TRUE(m_View.Logged("Metrics at http://127.0.0.1:" + std::to_string(server.Port()) + "/metrics."));
+
+    test::TcpTestClient scrape(server.Port());
+    ASSERT_TRUE(scrape.Write("GET /metr"));
+    ASSERT_TRUE(scrape.Write("ics HTTP/1.1\r\nHost: x\r\n\r\n"));
+    ASSERT_TRUE(scrape.WaitForClose());
+    EXPECT_TRUE(scrape.Received().starts_with("HTTP/1.1 200 OK"));
+    EXPECT_TRUE(scrape.Received().ends_with("dravo_banned_names 0\n"));
+
+    test::TcpTestClient slow(server.Port());
+    ASSERT_TRUE(slow.Write("GET /metrics HTTP/1.1\r\n"));
+    EXPECT_TRUE(slow.WaitForClose()) << "a head that never ends is dropped at the request timeout";
+    EXPECT_EQ(slow.Received(), "");
+
+    test::TcpTestClient oversized(server.Port());
+    (void)oversized.Write("GET /metrics HTTP/1.1\r\nX: " + std::string(MetricsServer::MAX_REQUEST_BYTES, 'x'));
+    ASSERT_TRUE(oversized.WaitForClose());
+    EXPECT_TRUE(oversized.Received().starts_with("HTTP/1.1 431 "));
+}
+
+TEST_F(MetricsServerTest, OptionsAreOffUnlessAPortIsSetAndBadValuesKeepTheirDefaults) {
+    test::FakeEngine engine;
+    EXPECT_FALSE(ReadMetricsOptions(engine).m_Enabled);
+    engine.m_Variables["MetricsPort"] = "0";
+    EXPECT_FALSE(ReadMetricsOptions(engine).m_Enabled);
+    engine.m_Variables["MetricsPort"] = "9150";
+    engine.m_Variables["MetricsBindAddress"] = "localhost";
+    engine.m_Variables["MetricsMaxConnections"] = "0";
+    const MetricsOptions options = ReadMetricsOptions(engine);
+    EXPECT_TRUE(options.m_Enabled);
+    EXPECT_EQ(options.m_Port, 9150);
+    EXPECT_EQ(options.m_BindAddress, 0x7F000001u);
+    EXPECT_NE(options.m_Problem.find("MetricsBindAddress"), std::string::npos);
+    EXPECT_EQ(options.m_Limits.m_MaxConnections, 8u);
+    engine.m_Variables["MetricsBindAddress"] = "0.0.0.0";
+    EXPECT_EQ(ReadMetricsOptions(engine).m_BindAddress, 0u);
+}
+
+} // namespace
+} // namespace dravo

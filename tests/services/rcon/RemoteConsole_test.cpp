@@ -1,0 +1,279 @@
+#include "services/TcpTestClient.h"
+#include "services/rcon/RemoteConsole.h"
+#include "support/FakeEngine.h"
+#include "support/RecordingView.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace dravo {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* PASSWORD = "correct horse";
+
+// The console window's input as the remote console sees it: each line runs at once, on the caller's
+// thread, logging what a console would.
+class InlineConsole final : public IConsoleInput {
+public:
+    explicit InlineConsole(ConsoleLog& log) : m_Log(log) {}
+    bool SubmitLine(std::string line, ConsoleLineHooks hooks) override {
+        if (hooks.m_Started) {
+            hooks.m_Started();
+        }
+        ConsoleLineResult result = ConsoleLineResult::Ran;
+        if (line == "many") {
+            for (int i = 0; i < 100; ++i) {
+                m_Log.Line("line %03d %s", i, std::string(90, 'm').c_str());
+            }
+        } else if (line.starts_with("/") && line != "/players" && line != "/shutdown") {
+            result = ConsoleLineResult::UnknownAction;
+        } else {
+            m_Log.Line("ran: %s", line.c_str());
+        }
+        {
+            std::scoped_lock lock(m_Mutex);
+            m_Lines.push_back(line);
+            m_Changed.notify_all();
+        }
+        if (hooks.m_Finished) {
+            hooks.m_Finished(result);
+        }
+        return true;
+    }
+    std::vector<std::string> Lines() {
+        std::scoped_lock lock(m_Mutex);
+        return m_Lines;
+    }
+    // The lines once there are `count` of them (or at the limit).
+    std::vector<std::string> WaitForLines(size_t count) {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait_for(lock, 5s, [&] { return m_Lines.size() >= count; });
+        return m_Lines;
+    }
+
+private:
+    ConsoleLog& m_Log;
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    std::vector<std::string> m_Lines;
+};
+
+class RemoteConsoleTest : public ::testing::Test {
+protected:
+    test::RecordingView m_View;
+    ConsoleLog m_Log{m_View};
+    SessionCounters m_Counters;
+    InlineConsole m_Input{m_Log};
+    std::unique_ptr<RemoteConsole> m_Console;
+
+    void Start(RconOptions options = Options()) {
+        m_Log.Secrets().SetValue(REMOTE_PASSWORD_VARIABLE, PASSWORD);
+        m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Input, m_Log, m_Counters}, options);
+        ASSERT_TRUE(m_Console->Start());
+    }
+    static RconOptions Options() {
+        RconOptions options;
+        options.m_Enabled = true;
+        options.m_Port = 0;
+        options.m_ReplyWait = 0ms;
+        options.m_Guard = LoginGuardLimits{2, 60000};
+        return options;
+    }
+    uint64_t Logins(RemoteLogin result) const {
+        return m_Counters.Snapshot().m_RemoteLogins[static_cast<size_t>(result)];
+    }
+};
+
+// A client that reads whole packets back.
+class Client {
+public:
+    explicit Client(uint16_t port, uint32_t from = 0) : m_Tcp(port, from) {}
+    bool Send(int32_t id, RconType type, std::string_view body) {
+        return m_Tcp.Write(EncodeRconPacket(id, type, body));
+    }
+    std::optional<RconPacket> Next() {
+        for (;;) {
+            if (auto packet = m_Reader.Next()) {
+                return packet;
+            }
+            const size_t had = m_Tcp.Received().size();
+            const std::string& all = m_Tcp.Read(had + 1);
+            if (all.size() == had) {
+                return std::nullopt; // closed, or nothing within the limit
+            }
+            EXPECT_TRUE(m_Reader.Feed(std::string_view(all).substr(had)));
+        }
+    }
+    bool LogIn(const char* password) {
+        const auto answer = Send(1, RconType::Login, password) ? Next() : std::nullopt;
+        return answer && answer->m_Type == RconType::LoginAnswer && answer->m_Id == 1;
+    }
+    test::TcpTestClient& Tcp() { return m_Tcp; }
+
+private:
+    test::TcpTestClient m_Tcp;
+    RconPacketReader m_Reader;
+};
+
+TEST_F(RemoteConsoleTest, ACommandIsAnsweredWithTheLinesItLoggedAndTheEndMarkerIsMirroredAfter) {
+    Start();
+    Client client(m_Console->Port());
+    ASSERT_TRUE(client.LogIn(PASSWORD));
+    ASSERT_TRUE(client.Send(5, RconType::Command, "status"));
+    ASSERT_TRUE(client.Send(6, RconType::ResponseValue, ""));
+    auto answer = client.Next();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->m_Id, 5);
+    EXPECT_EQ(answer->m_Type, RconType::ResponseValue);
+    EXPECT_EQ(answer->m_Body, "ran: status\n");
+    auto marker = client.Next();
+    ASSERT_TRUE(marker);
+    EXPECT_EQ(marker->m_Id, 6);
+    EXPECT_EQ(marker->m_Body, "");
+    EXPECT_EQ(Logins(RemoteLogin::Accepted), 1u);
+    EXPECT_EQ(m_Counters.Snapshot().m_RemoteCommands, 1u);
+}
+
+TEST_F(RemoteConsoleTest, ALongAnswerIsSplitIntoPacketsAndCutAtTheOutputBound) {
+    RconOptions options = Options();
+    options.m_MaxOutput = 6000;
+    Start(options);
+    Client client(m_Console->Port());
+    ASSERT_TRUE(client.LogIn(PASSWORD));
+    ASSERT_TRUE(client.Send(9, RconType::Command, "many"));
+    ASSERT_TRUE(client.Send(10, RconType::ResponseValue, ""));
+    std::string text;
+    std::vector<size_t> sizes;
+    for (auto packet = client.Next(); packet && packet->m_Id == 9; packet = client.Next()) {
+        text += packet->m_Body;
+        sizes.push_back(packet->m_Body.size());
+    }
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(sizes[0], MAX_RCON_BODY);
+    EXPECT_TRUE(text.starts_with("line 000 mmm"));
+    EXPECT_NE(text.find("line 057 "), std::string::npos);
+    EXPECT_EQ(text.find("line 060 "), std::string::npos);
+    EXPECT_TRUE(text.ends_with(" more bytes of console lines were left out)\n")) << text.substr(text.size() - 80);
+}
+
+TEST_F(RemoteConsoleTest, CommandsTheConsoleInputCannotTakeAreRefusedUnrun) {
+    Start();
+    Client client(m_Console->Port());
+    ASSERT_TRUE(client.LogIn(PASSWORD));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string(MAX_REMOTE_COMMAND_CHARS + 1, 'a'), "The command is longer than 119 characters"},
+        {"status\nkick 1", "The command holds a control character"},
+        {"/options", "Unknown action."},
+        {"", ""},
+    };
+    int32_t id = 20;
+    for (const auto& [line, answer] : cases) {
+        ASSERT_TRUE(client.Send(++id, RconType::Command, line));
+        const auto packet = client.Next();
+        ASSERT_TRUE(packet);
+        EXPECT_EQ(packet->m_Id, id);
+        EXPECT_TRUE(packet->m_Body.starts_with(answer)) << packet->m_Body;
+    }
+    EXPECT_EQ(m_Input.Lines(), std::vector<std::string>{"/options"});
+}
+
+TEST_F(RemoteConsoleTest, ShutdownIsAnsweredWithoutWaitingForTheConsole) {
+    Start();
+    Client client(m_Console->Port());
+    ASSERT_TRUE(client.LogIn(PASSWORD));
+    ASSERT_TRUE(client.Send(3, RconType::Command, "/shutdown"));
+    const auto packet = client.Next();
+    ASSERT_TRUE(packet);
+    EXPECT_EQ(packet->m_Body, "Shutting the server down.\n");
+    EXPECT_EQ(m_Input.WaitForLines(1), std::vector<std::string>{"/shutdown"});
+}
+
+TEST_F(RemoteConsoleTest, WrongPasswordsAreLoggedWithTheAddressAndLockItOut) {
+    Start();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Client client(m_Console->Port(), 0x7F000005);
+        ASSERT_TRUE(client.Send(1, RconType::Login, "guess"));
+        const auto answer = client.Next();
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->m_Id, RCON_FAILED_LOGIN_ID);
+        EXPECT_TRUE(client.Tcp().WaitForClose());
+    }
+    EXPECT_TRUE(m_View.Logged("Remote console: wrong password from 127.0.0.5."));
+    EXPECT_TRUE(m_View.Logged("Remote console: wrong password from 127.0.0.5; it is locked out for 60 s."));
+    // Locked out: even the right password is not looked at, and nothing is read.
+    Client locked(m_Console->Port(), 0x7F000005);
+    (void)locked.Send(1, RconType::Login, PASSWORD);
+    EXPECT_TRUE(locked.Tcp().WaitForClose());
+    EXPECT_EQ(locked.Tcp().Received(), "");
+    EXPECT_EQ(Logins(RemoteLogin::WrongPassword), 2u);
+    EXPECT_GE(Logins(RemoteLogin::LockedOut), 1u);
+    // Another address is not.
+    Client other(m_Console->Port(), 0x7F000006);
+    EXPECT_TRUE(other.LogIn(PASSWORD));
+    for (const std::string& line : m_View.Log()) {
+        EXPECT_EQ(line.find(PASSWORD), std::string::npos) << line;
+    }
+}
+
+TEST_F(RemoteConsoleTest, NothingButALoginBeforeLoggingInAndJunkClosesTheConnection) {
+    Start();
+    Client early(m_Console->Port());
+    ASSERT_TRUE(early.Send(1, RconType::Command, "status"));
+    EXPECT_TRUE(early.Tcp().WaitForClose());
+    EXPECT_EQ(early.Tcp().Received(), "");
+
+    Client junk(m_Console->Port());
+    ASSERT_TRUE(junk.LogIn(PASSWORD));
+    ASSERT_TRUE(junk.Tcp().Write(std::string("\xff\xff\xff\x7f", 4)));
+    EXPECT_TRUE(junk.Tcp().WaitForClose());
+
+    Client oversized(m_Console->Port());
+    ASSERT_TRUE(oversized.LogIn(PASSWORD));
+    std::string packet = EncodeRconPacket(2, RconType::Command, std::string(MAX_RCON_BODY, 'o'));
+    packet[0] = static_cast<char>(packet[0] + 1); // one byte of body more than allowed
+    ASSERT_TRUE(oversized.Tcp().Write(packet));
+    EXPECT_TRUE(oversized.Tcp().WaitForClose());
+    EXPECT_TRUE(m_Input.Lines().empty());
+}
+
+TEST_F(RemoteConsoleTest, LoginAndIdleTimeoutsCloseSilentAndTricklingClients) {
+    RconOptions options = Options();
+    options.m_Limits.m_FirstDeadline = 200ms;
+    options.m_IdleTimeout = 300ms;
+    Start(options);
+    Client silent(m_Console->Port());
+    EXPECT_TRUE(silent.Tcp().WaitForClose());
+    Client trickling(m_Console->Port());
+    ASSERT_TRUE(trickling.LogIn(PASSWORD));
+    const std::string packet = EncodeRconPacket(2, RconType::Command, "status");
+    size_t sent = 0;
+    while (sent < packet.size() && !trickling.Tcp().WaitReadable(100ms)) {
+        (void)trickling.Tcp().Write(packet.substr(sent++, 1));
+    }
+    EXPECT_TRUE(trickling.Tcp().WaitForClose());
+    EXPECT_LT(sent, packet.size()) << "closed before the trickled command was whole";
+}
+
+TEST(RconOptions, OnOnlyWithAPasswordOfEightCharactersAndBadValuesKeepTheirDefaults) {
+    test::FakeEngine engine;
+    EXPECT_FALSE(ReadRconOptions(engine, "", 27888).m_Enabled);
+    const RconOptions tooShort = ReadRconOptions(engine, "1234567", 27888);
+    EXPECT_FALSE(tooShort.m_Enabled);
+    EXPECT_NE(tooShort.m_Problem.find("shorter than 8"), std::string::npos);
+    engine.m_Variables["RconPort"] = "70000";
+    engine.m_Variables["RconBindAddress"] = "0.0.0.0";
+    engine.m_Variables["RconLoginTimeout"] = "0.5";
+    engine.m_Variables["RconMaxOutput"] = "12";
+    const RconOptions options = ReadRconOptions(engine, "12345678", 27900);
+    EXPECT_TRUE(options.m_Enabled);
+    EXPECT_EQ(options.m_Port, 27900) << "the game port's number when none fits";
+    EXPECT_EQ(options.m_BindAddress, 0u);
+    EXPECT_EQ(options.m_Limits.m_FirstDeadline, 500ms);
+    EXPECT_EQ(options.m_MaxOutput, 65536u);
+}
+
+} // namespace
+} // namespace dravo

@@ -1,0 +1,498 @@
+// Keys and clicks on a dialog of the terminal face: focus, typing, lists and the commands they send.
+#include "window/terminal/TerminalDialog.h"
+
+#include "res/ConsoleWindowTemplate.h"
+#include "support/ScriptedWindowSystem.h"
+#include "window/DialogFace.h"
+#include "window/WindowThreadQueue.h"
+#include "window/terminal/TerminalMessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dravo {
+namespace {
+
+using enum ControlKind;
+using enum ControlFlag;
+
+enum Id : int {
+    NAME = 10,
+    DIGITS = 11,
+    LOUD = 12,
+    ITEMS = 13,
+    PLAIN = 14,
+    GO = 15,
+    SECRET = 16,
+    OFF = 17,
+    LOG = 18,
+    SEND = 19,
+};
+
+constexpr ControlTemplate CONTROLS[] = {
+    {NO_CONTROL_ID, Static, "&Name:", {5, 5, 30, 8}},
+    {NAME, Edit, "", {40, 5, 80, 12}},
+    {DIGITS, Edit, "", {40, 20, 40, 12}, DigitsOnly},
+    {LOUD, CheckBox, "&Loud", {5, 35, 60, 10}},
+    {ITEMS, ListBox, "", {5, 50, 80, 40}, Notify},
+    {PLAIN, ListBox, "", {90, 50, 80, 40}},
+    {GO, PushButton, "&Go", {5, 95, 40, 14}},
+    {SECRET, PushButton, "&Hidden", {50, 95, 40, 14}, Hidden},
+    {OFF, PushButton, "&Off", {95, 95, 40, 14}, Disabled},
+    {LOG, Edit, "", {5, 115, 160, 30}, MultiLine | ReadOnly},
+    {SEND, DefaultPushButton, "&Send", {140, 95, 40, 14}},
+};
+
+constexpr DialogTemplate FORM = {"FORM", 0, "Form", 200, 150, "", 0, DialogStyle::Popup, CONTROLS};
+
+struct Command {
+    int Id;
+    Notification Code;
+    bool operator==(const Command&) const = default;
+};
+
+class RecordingProcedure final : public DialogProcedure {
+public:
+    bool ReactToDoubleClicks = true;
+    bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
+    std::vector<Command> Commands;
+
+    std::optional<std::string> OnRecallLine(DialogApi& /*dialog*/, int /*id*/, int step,
+                                            std::string_view current) override {
+        return KeepsAHistory ? std::optional(std::to_string(step) + ":" + std::string(current)) : std::nullopt;
+    }
+    std::optional<InputCompletion> OnCompleteLine(DialogApi& /*dialog*/, int /*id*/, std::string_view text) override {
+        return KeepsAHistory ? std::optional(InputCompletion{std::string(text) + "!", {}}) : std::nullopt;
+    }
+
+    void OnCommand(DialogApi& dialog, int id, Notification code) override {
+        Commands.push_back({id, code});
+        if (code == Notification::DoubleClick && ReactToDoubleClicks) {
+            dialog.PostCommand(GO);
+        }
+    }
+};
+
+class TestFace final : public DialogFace {
+public:
+    WindowSystem& Windows() override { return m_Windows; }
+    const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
+    void OnControlChanged(const ControlState& /*control*/) override { ++Changes; }
+    uint64_t Activity() const { return Changes + m_Queue->PostCount(); }
+
+    uint64_t Changes = 0;
+
+private:
+    ScriptedWindowSystem m_Windows;
+    std::shared_ptr<WindowThreadQueue> m_Queue = std::make_shared<WindowThreadQueue>();
+};
+
+// A running dialog of a template and the operator's keys on it.
+class DialogDriver {
+protected:
+    explicit DialogDriver(const DialogTemplate& dialogTemplate)
+        : m_Template(dialogTemplate), m_Api(dialogTemplate, m_Procedure, m_Face),
+          m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
+        m_Dialog.LayOut(80, 24);
+    }
+    void Press(KeyKind kind, char letter = 0) { m_Dialog.HandleKey(KeyEvent{kind, letter}); }
+    void Type(std::string_view text) {
+        for (const char c : text) {
+            Press(KeyKind::Char, c);
+        }
+    }
+    int FocusedId() const {
+        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : m_Template.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
+    }
+
+    const DialogTemplate& m_Template;
+    RecordingProcedure m_Procedure;
+    TestFace m_Face;
+    DialogApi m_Api;
+    TerminalDialog m_Dialog;
+};
+
+class TerminalDialogTest : public ::testing::Test, protected DialogDriver {
+protected:
+    TerminalDialogTest() : DialogDriver(FORM) {
+        (void)m_Api.ListAdd(ITEMS, "alpha");
+        (void)m_Api.ListAdd(ITEMS, "beta");
+        (void)m_Api.ListAdd(PLAIN, "one");
+        (void)m_Api.ListAdd(PLAIN, "two");
+    }
+    void FocusOn(int id) {
+        for (size_t step = 0; step < FORM.m_Controls.size() && FocusedId() != id; ++step) {
+            Press(KeyKind::Tab);
+        }
+        ASSERT_EQ(FocusedId(), id);
+    }
+};
+
+TEST_F(TerminalDialogTest, TabMovesOverUsableControlsInOrderAndWrapsBothWays) {
+    std::vector<int> order;
+    Press(KeyKind::BackTab);
+    Press(KeyKind::Tab);
+    for (int step = 0; step < 9; ++step) {
+        order.push_back(FocusedId());
+        Press(KeyKind::Tab);
+    }
+    EXPECT_EQ(order, (std::vector<int>{NAME, DIGITS, LOUD, ITEMS, PLAIN, GO, LOG, SEND, NAME}))
+        << "labels, hidden and disabled controls are passed over";
+    Press(KeyKind::BackTab);
+    Press(KeyKind::BackTab);
+    EXPECT_EQ(FocusedId(), SEND);
+}
+
+TEST_F(TerminalDialogTest, TypingEditsAtTheCaretAndDigitFieldsRefuseLetters) {
+    FocusOn(NAME);
+    Type("abd");
+    Press(KeyKind::Left);
+    Type("c");
+    Press(KeyKind::Home);
+    Press(KeyKind::Delete);
+    Press(KeyKind::End);
+    Press(KeyKind::Backspace);
+    EXPECT_EQ(m_Api.GetItemText(NAME), "bc");
+    FocusOn(DIGITS);
+    Type("1a2 3");
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "123");
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "typed letters are no mnemonics inside an edit";
+}
+
+TEST_F(TerminalDialogTest, AnEditEnteredByTabOrByItsDialogHasItsTextSelectedAndTypingReplacesIt) {
+    (void)m_Api.SetItemText(NAME, "Dravo Server");
+    (void)m_Api.SetItemText(DIGITS, "27888");
+    FocusOn(DIGITS);
+    Type("27910");
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "27910") << "no End or Backspace needed";
+    Press(KeyKind::BackTab);
+    Type("Night Owls");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "Night Owls");
+    Press(KeyKind::Control, 'a');
+    Type("The ");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "The Night Owls") << "once typing began, keys edit at the caret";
+
+    FocusOn(GO);
+    ASSERT_TRUE(m_Api.SetFocus(DIGITS)); // as a page does with a field it refuses
+    EXPECT_EQ(FocusedId(), GO) << "the face moves the focus when it next looks";
+    Press(KeyKind::Char, '8');
+    EXPECT_EQ(FocusedId(), DIGITS);
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "8");
+    Press(KeyKind::Backspace);
+    Type("1234567890123");
+    EXPECT_EQ(m_Api.GetItemText(DIGITS), "123456789") << "a field that does not scroll takes what it shows";
+}
+
+TEST_F(TerminalDialogTest, EnterPressesTheFocusedButtonElseTheDefaultOneAndEscapeIsCancel) {
+    FocusOn(NAME);
+    Press(KeyKind::Enter);
+    FocusOn(GO);
+    Press(KeyKind::Enter);
+    FocusOn(LOUD);
+    Press(KeyKind::Enter);
+    Press(KeyKind::Escape);
+    Press(KeyKind::Interrupt);
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{SEND, Notification::Click},
+                                                          {GO, Notification::Click},
+                                                          {SEND, Notification::Click},
+                                                          {DIALOG_ID_CANCEL, Notification::Click},
+                                                          {DIALOG_ID_CANCEL, Notification::Click}}))
+        << "the close box, like Esc, is Cancel unless the procedure says otherwise";
+    EXPECT_FALSE(m_Api.IsChecked(LOUD)) << "Enter on a check box does not toggle it";
+}
+
+TEST_F(TerminalDialogTest, SpaceTogglesACheckBoxAndPressesAButton) {
+    FocusOn(LOUD);
+    Press(KeyKind::Char, ' ');
+    EXPECT_TRUE(m_Api.IsChecked(LOUD));
+    Press(KeyKind::Char, ' ');
+    EXPECT_FALSE(m_Api.IsChecked(LOUD));
+    FocusOn(GO);
+    Press(KeyKind::Char, ' ');
+    EXPECT_EQ(m_Procedure.Commands.back(), (Command{GO, Notification::Click}));
+    EXPECT_EQ(m_Procedure.Commands.size(), 3u);
+}
+
+TEST_F(TerminalDialogTest, ArrowsMoveTheSelectionAndOnlyANotifyingListReportsIt) {
+    FocusOn(ITEMS);
+    Press(KeyKind::Down);
+    Press(KeyKind::Down);
+    Press(KeyKind::Down); // stays on the last item
+    EXPECT_EQ(m_Api.ListSelection(ITEMS), 1);
+    Press(KeyKind::Home);
+    EXPECT_EQ(m_Api.ListSelection(ITEMS), 0);
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{ITEMS, Notification::SelectionChange},
+                                                          {ITEMS, Notification::SelectionChange},
+                                                          {ITEMS, Notification::SelectionChange}}));
+    FocusOn(PLAIN);
+    Press(KeyKind::End);
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 1);
+    EXPECT_EQ(m_Procedure.Commands.size(), 3u);
+}
+
+TEST_F(TerminalDialogTest, EnterOnASelectedItemIsADoubleClickWhereTheDialogReactsToIt) {
+    FocusOn(ITEMS);
+    Press(KeyKind::Enter); // nothing selected: the default button
+    Press(KeyKind::Down);
+    Press(KeyKind::Enter);
+    EXPECT_EQ(m_Procedure.Commands.back(), (Command{ITEMS, Notification::DoubleClick}));
+    m_Face.Queue()->RunPending();
+    EXPECT_EQ(m_Procedure.Commands.back(), (Command{GO, Notification::Click})) << "the command it posted";
+
+    m_Procedure.ReactToDoubleClicks = false;
+    m_Procedure.Commands.clear();
+    Press(KeyKind::Enter);
+    EXPECT_EQ(m_Procedure.Commands,
+              (std::vector<Command>{{ITEMS, Notification::DoubleClick}, {SEND, Notification::Click}}));
+}
+
+TEST_F(TerminalDialogTest, AltWithAMarkedLetterWorksThatControl) {
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Alt, 'L'});
+    EXPECT_TRUE(m_Api.IsChecked(LOUD));
+    EXPECT_EQ(FocusedId(), LOUD);
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Alt, 'n'});
+    EXPECT_EQ(FocusedId(), NAME) << "a label hands the focus to its field";
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Alt, 'o'}); // disabled
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Alt, 'h'}); // hidden
+    FocusOn(GO);
+    Press(KeyKind::Char, 's'); // the letter alone never presses a button
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{LOUD, Notification::Click}}));
+}
+
+TEST_F(TerminalDialogTest, ALetterInAListFindsTheNextItemThatBeginsWithIt) {
+    (void)m_Api.ListAdd(PLAIN, "Worlds\\Multi\\Frostline");
+    (void)m_Api.ListAdd(PLAIN, "Two more");
+    FocusOn(PLAIN);
+    Press(KeyKind::Char, 't');
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 1);
+    Press(KeyKind::Char, 'T');
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 3);
+    Press(KeyKind::Char, 't'); // round to the first again
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 1);
+    Press(KeyKind::Char, 'f'); // a level by its name after the folders
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 2);
+    Press(KeyKind::Char, 'q');
+    EXPECT_EQ(m_Api.ListSelection(PLAIN), 2);
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "no button pressed, the list does not notify";
+}
+
+TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndLettersAnswerNothing) {
+    for (const bool alt : {false, true}) {
+        TerminalMessageBox box("Clear the console log?", "DravoServ", MessageBoxButtons::YesNo,
+                               MessageBoxIcon::Question, MessageBoxDefault::Second);
+        TestFace face;
+        DialogApi api(box.Template(), box, face);
+        TerminalDialog keys(api, [&face] { return face.Activity(); });
+        keys.LayOut(80, 24);
+        api.Start();
+        for (const char letter : std::string("playersyn")) {
+            keys.HandleKey(KeyEvent{KeyKind::Char, letter});
+        }
+        ASSERT_FALSE(api.Ended()) << "plain letters answered the question";
+        if (alt) {
+            keys.HandleKey(KeyEvent{KeyKind::Alt, 'y'});
+            ASSERT_TRUE(api.Ended());
+            EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::Yes);
+        } else {
+            keys.HandleKey(KeyEvent{KeyKind::Enter});
+            ASSERT_TRUE(api.Ended());
+            EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::No);
+        }
+    }
+}
+
+TEST_F(TerminalDialogTest, ArrowsScrollALogAwayFromItsEndAndEndFollowsItAgain) {
+    std::string text;
+    for (int line = 0; line < 40; ++line) {
+        text += "line " + std::to_string(line) + "\r\n";
+    }
+    (void)m_Api.EditAppend(LOG, text);
+    TerminalCanvas canvas(80, 24);
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    FocusOn(LOG);
+    (void)m_Dialog.Draw(renderer);
+    const CellRect& log = m_Dialog.Layout().Control(9);
+    const auto shows = [&](const std::string& wanted) {
+        for (int row = log.m_Row; row < log.m_Row + log.m_Height; ++row) {
+            if (canvas.RowText(row).find(wanted + " ") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(shows("line 39"));
+    Press(KeyKind::PageUp);
+    (void)m_Api.EditAppend(LOG, "line 40\r\n");
+    canvas.Clear();
+    (void)m_Dialog.Draw(renderer);
+    EXPECT_FALSE(shows("line 40")) << "scrolled back, the view stays put";
+    Press(KeyKind::End);
+    canvas.Clear();
+    (void)m_Dialog.Draw(renderer);
+    EXPECT_TRUE(shows("line 40"));
+}
+
+TEST_F(TerminalDialogTest, ClicksFocusPressAndSelect) {
+    const CellRect& go = m_Dialog.Layout().Control(6);
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, go.m_Col + go.m_Width / 2, go.m_Row});
+    EXPECT_EQ(m_Procedure.Commands.back(), (Command{GO, Notification::Click}));
+    const CellRect& items = m_Dialog.Layout().Control(4);
+    m_Dialog.HandleKey(KeyEvent{KeyKind::DoubleClick, 0, items.m_Col, items.m_Row + 1});
+    EXPECT_EQ(m_Api.ListSelection(ITEMS), 1);
+    EXPECT_EQ(m_Procedure.Commands.back(), (Command{ITEMS, Notification::DoubleClick}));
+    EXPECT_EQ(FocusedId(), ITEMS);
+    const CellRect& off = m_Dialog.Layout().Control(8);
+    const size_t before = m_Procedure.Commands.size();
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, off.m_Col, off.m_Row});
+    EXPECT_EQ(m_Procedure.Commands.size(), before) << "a disabled button takes no click";
+}
+
+// A dialog whose Enter belongs to its input edit, as the console window's does.
+constexpr ControlTemplate CONSOLE_CONTROLS[] = {
+    {DIALOG_ID_CANCEL, PushButton, "&Shutdown", {5, 5, 40, 14}},
+    {GO, PushButton, "&Go", {50, 5, 40, 14}},
+    {LOG, Edit, "", {5, 25, 130, 40}, MultiLine | ReadOnly},
+    {NAME, Edit, "", {5, 70, 100, 12}, HorizontalScroll},
+    {PLAIN, PushButton, "Clear", {110, 70, 25, 12}},
+    {SEND, DefaultPushButton, "Send", {110, 85, 20, 8}, Hidden},
+};
+constexpr DialogTemplate CONSOLE = {"", 5, "Console", 140, 95, "", 0, DialogStyle::Popup, CONSOLE_CONTROLS};
+
+class TypingFirstDialogTest : public ::testing::Test, protected DialogDriver {
+protected:
+    TypingFirstDialogTest() : DialogDriver(CONSOLE) {
+        std::string text;
+        for (int line = 0; line < 40; ++line) {
+            text += "line " + std::to_string(line) + "\r\n";
+        }
+        (void)m_Api.EditAppend(LOG, text);
+    }
+};
+
+TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs) {
+    Press(KeyKind::Tab); // from the input, where it starts, to the Clear button
+    ASSERT_EQ(FocusedId(), PLAIN);
+    Type("say hi"); // "s" would be Shutdown's letter, " " would press Clear
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hi");
+    EXPECT_EQ(FocusedId(), NAME) << "the focus went along";
+    Press(KeyKind::Enter);
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{SEND, Notification::Click}}));
+
+    (void)m_Api.SetItemText(NAME, "");
+    m_Procedure.Commands.clear();
+    for (const KeyKind away : {KeyKind::BackTab, KeyKind::Tab}) {
+        while (FocusedId() != LOG) {
+            Press(away);
+        }
+        Press(KeyKind::PageUp);
+        Type("status ");
+    }
+    EXPECT_EQ(m_Api.GetItemText(NAME), "status status ");
+    for (int step = 0; FocusedId() != DIALOG_ID_CANCEL && step < 6; ++step) {
+        Press(KeyKind::Tab);
+    }
+    ASSERT_EQ(FocusedId(), DIALOG_ID_CANCEL);
+    Type("y n");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "status status y n");
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "no key typed by mistake works a button";
+}
+
+TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimit) {
+    ASSERT_TRUE(m_Api.LimitText(NAME, 8));
+    Type("say hello there");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
+    Press(KeyKind::Home);
+    Type("x"); // full: a key more changes nothing
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
+    Press(KeyKind::Backspace);
+    Press(KeyKind::End);
+    Press(KeyKind::Backspace);
+    Type("p!");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say help");
+}
+
+TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnlyAndHandTheFocusBack) {
+    Press(KeyKind::Alt, 'g');
+    EXPECT_EQ(FocusedId(), NAME);
+    Press(KeyKind::Alt, 's');
+    EXPECT_EQ(FocusedId(), NAME) << "a reflex Enter after Alt+S must not press Shutdown again";
+    Press(KeyKind::Escape); // a stray key here: nothing
+    Press(KeyKind::Tab);    // nothing to complete: from the input to Clear
+    ASSERT_EQ(FocusedId(), PLAIN);
+    Press(KeyKind::Enter);
+    EXPECT_EQ(FocusedId(), NAME);
+    Press(KeyKind::Enter); // the input's Enter sends
+    EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{GO, Notification::Click},
+                                                          {DIALOG_ID_CANCEL, Notification::Click},
+                                                          {PLAIN, Notification::Click},
+                                                          {SEND, Notification::Click}}));
+    EXPECT_EQ(m_Api.GetItemText(NAME), "");
+}
+
+TEST_F(TypingFirstDialogTest, TabCompletesAndUpAndDownRecallInTheInput) {
+    m_Procedure.KeepsAHistory = true;
+    Type("sta");
+    Press(KeyKind::Tab);
+    EXPECT_EQ(FocusedId(), NAME) << "the focus stays in the input that was completed";
+    EXPECT_EQ(m_Api.GetItemText(NAME), "sta!");
+    Press(KeyKind::Up);
+    EXPECT_EQ(m_Api.GetItemText(NAME), "-1:sta!");
+    Press(KeyKind::Down);
+    EXPECT_EQ(m_Api.GetItemText(NAME), "1:-1:sta!");
+    Type("x"); // the caret is at the end of what came back
+    EXPECT_EQ(m_Api.GetItemText(NAME), "1:-1:sta!x");
+    EXPECT_TRUE(m_Procedure.Commands.empty());
+}
+
+TEST_F(TypingFirstDialogTest, TheInputIsLabelledAndAClickPutsTheCaretUnderIt) {
+    TerminalCanvas canvas(80, 24);
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    (void)m_Api.SetItemText(NAME, "kick 3");
+    (void)m_Dialog.Draw(renderer);
+    const CellRect& input = m_Dialog.Layout().Control(3);
+    EXPECT_EQ(canvas.RowText(input.m_Row).substr(static_cast<size_t>(input.m_Col), 15), "Command: kick 3");
+    const int labelColumns = static_cast<int>(TerminalDialog::INPUT_LABEL.size()) + 1;
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Click, 0, input.m_Col + labelColumns + 4, input.m_Row});
+    Type("-");
+    EXPECT_EQ(m_Api.GetItemText(NAME), "kick- 3");
+}
+class ConsoleArrangementTest : public ::testing::Test, protected DialogDriver {
+protected:
+    ConsoleArrangementTest() : DialogDriver(ConsoleWindowTemplate()) {}
+};
+
+TEST_F(ConsoleArrangementTest, TheConsoleWindowHasItsLogAcrossTheScreenAndALegendNamingItsKeys) {
+    const std::string legend = "F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll  Alt+S Shutdown";
+    EXPECT_EQ(m_Dialog.KeyLegend(), legend);
+    TerminalCanvas canvas(80, 24);
+    const PictureLookup none;
+    TerminalRenderer renderer(canvas, none);
+    (void)m_Dialog.Draw(renderer);
+    EXPECT_EQ(m_Dialog.Layout().Legend().m_Row, 23);
+    EXPECT_EQ(canvas.RowText(23).find(legend), 1u) << canvas.RowText(23);
+    const auto log =
+        static_cast<size_t>(ConsoleWindowTemplate().FindControl(static_cast<int>(ConsoleControl::ConsoleLog)) -
+                            ConsoleWindowTemplate().m_Controls.data());
+    EXPECT_GE(m_Dialog.Layout().Control(log).m_Width, 76);
+    EXPECT_GE(m_Dialog.Layout().Control(log).m_Height, 10);
+    EXPECT_EQ(FocusedId(), static_cast<int>(ConsoleControl::CommandInput));
+
+    m_Dialog.LayOut(120, 40); // a resize lays it out again
+    (void)m_Dialog.Draw(renderer);
+    EXPECT_EQ(m_Dialog.Layout().Legend().m_Row, 39);
+    EXPECT_GT(m_Dialog.Layout().Control(log).m_Height, 10);
+}
+
+TEST_F(TerminalDialogTest, ADialogThatIsNotTypedIntoFirstHasNoLegend) {
+    EXPECT_EQ(m_Dialog.KeyLegend(), "");
+    EXPECT_TRUE(m_Dialog.Layout().Legend().Empty());
+}
+
+} // namespace
+} // namespace dravo

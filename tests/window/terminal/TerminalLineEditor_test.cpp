@@ -1,0 +1,129 @@
+// Typing in a one-line edit field: insertion at the caret, deletion either side, caret moves, the
+// selected whole text, the shell's Ctrl keys and what a field takes.
+#include "window/terminal/TerminalLineEditor.h"
+
+#include <gtest/gtest.h>
+
+namespace dravo {
+namespace {
+
+struct Field {
+    std::string m_Text;
+    LineCaret m_Caret;
+    LineRules m_Rules;
+
+    bool Key(KeyKind kind, char letter = 0) {
+        return TerminalLineEditor::Apply(KeyEvent{kind, letter}, m_Rules, m_Text, m_Caret);
+    }
+    bool Ctrl(char letter) { return Key(KeyKind::Control, letter); }
+    void Type(std::string_view text) {
+        for (const char c : text) {
+            (void)Key(KeyKind::Char, c);
+        }
+    }
+};
+
+TEST(TerminalLineEditor, InsertsAndDeletesAtTheCaret) {
+    Field field{"ac", {1, false}, {}};
+    EXPECT_TRUE(field.Key(KeyKind::Char, 'b'));
+    EXPECT_EQ(field.m_Text, "abc");
+    EXPECT_EQ(field.m_Caret.m_Caret, 2);
+    EXPECT_TRUE(field.Key(KeyKind::Backspace));
+    EXPECT_TRUE(field.Key(KeyKind::Delete));
+    EXPECT_EQ(field.m_Text, "a");
+    EXPECT_EQ(field.m_Caret.m_Caret, 1);
+    EXPECT_FALSE(field.Key(KeyKind::Delete)) << "nothing after the caret";
+    EXPECT_FALSE(field.Key(KeyKind::Home));
+    EXPECT_FALSE(field.Key(KeyKind::Backspace)) << "nothing before the caret";
+    EXPECT_EQ(field.m_Text, "a");
+}
+
+TEST(TerminalLineEditor, CaretMovesStayInsideTheText) {
+    Field field{"abc", {99, false}, {}}; // the text was replaced behind the editor's back
+    EXPECT_FALSE(field.Key(KeyKind::Right));
+    EXPECT_EQ(field.m_Caret.m_Caret, 3);
+    EXPECT_FALSE(field.Key(KeyKind::Left));
+    EXPECT_EQ(field.m_Caret.m_Caret, 2);
+    field.m_Caret.m_Caret = -4;
+    EXPECT_FALSE(field.Key(KeyKind::Left));
+    EXPECT_EQ(field.m_Caret.m_Caret, 0);
+    EXPECT_FALSE(field.Key(KeyKind::End));
+    EXPECT_EQ(field.m_Caret.m_Caret, 3);
+    EXPECT_FALSE(field.Ctrl('a'));
+    EXPECT_EQ(field.m_Caret.m_Caret, 0);
+    EXPECT_FALSE(field.Ctrl('e'));
+    EXPECT_EQ(field.m_Caret.m_Caret, 3);
+}
+
+TEST(TerminalLineEditor, DigitsOnlyFieldsRefuseOtherCharacters) {
+    Field field{"", {}, {.m_DigitsOnly = true}};
+    EXPECT_TRUE(field.Key(KeyKind::Char, '7'));
+    EXPECT_FALSE(field.Key(KeyKind::Char, 'x'));
+    EXPECT_FALSE(field.Key(KeyKind::Char, '-'));
+    EXPECT_EQ(field.m_Text, "7");
+    EXPECT_FALSE(field.Key(KeyKind::Tab));
+}
+
+TEST(TerminalLineEditor, SelectedTextIsReplacedByTypingAndRemovedByDeletion) {
+    Field field{"27888", {5, true}, {.m_DigitsOnly = true}};
+    EXPECT_FALSE(field.Key(KeyKind::Char, 'x')) << "a refused key keeps the selection";
+    EXPECT_TRUE(field.m_Caret.m_AllSelected);
+    field.Type("255");
+    EXPECT_EQ(field.m_Text, "255");
+    EXPECT_FALSE(field.m_Caret.m_AllSelected);
+
+    for (const KeyKind deletion : {KeyKind::Backspace, KeyKind::Delete}) {
+        Field name{"Dravo Server", {12, true}, {}};
+        EXPECT_TRUE(name.Key(deletion));
+        EXPECT_EQ(name.m_Text, "");
+    }
+    Field left{"abc", {3, true}, {}};
+    EXPECT_FALSE(left.Key(KeyKind::Left));
+    left.Type("x");
+    EXPECT_EQ(left.m_Text, "xabc") << "Left goes to the start of the selection and ends it";
+    Field end{"abc", {3, true}, {}};
+    EXPECT_FALSE(end.Key(KeyKind::End));
+    end.Type("d");
+    EXPECT_EQ(end.m_Text, "abcd");
+}
+
+TEST(TerminalLineEditor, ControlKeysCutAsAShellDoes) {
+    Field field{"say hello there", {9, false}, {}}; // after "say hello"
+    EXPECT_TRUE(field.Ctrl('w'));
+    EXPECT_EQ(field.m_Text, "say  there");
+    EXPECT_EQ(field.m_Caret.m_Caret, 4);
+    EXPECT_TRUE(field.Ctrl('k'));
+    EXPECT_EQ(field.m_Text, "say ");
+    EXPECT_TRUE(field.Ctrl('w'));
+    EXPECT_EQ(field.m_Text, "") << "blanks before the word go with it";
+    field.Type("status");
+    field.m_Caret.m_Caret = 3;
+    EXPECT_TRUE(field.Ctrl('u'));
+    EXPECT_EQ(field.m_Text, "tus");
+    EXPECT_EQ(field.m_Caret.m_Caret, 0);
+    EXPECT_FALSE(field.Ctrl('u')) << "nothing before the caret";
+    EXPECT_FALSE(field.Ctrl('z'));
+}
+
+TEST(TerminalLineEditor, AFieldThatDoesNotScrollTakesWhatItsPlaceShows) {
+    const ControlTemplate frags{1, ControlKind::Edit, "", {101, 74, 25, 12}, ControlFlag::DigitsOnly};
+    const ControlTemplate port{2, ControlKind::Edit, "", {194, 121, 30, 12}, ControlFlag::DigitsOnly};
+    const ControlTemplate name{3, ControlKind::Edit, "", {60, 35, 192, 12}, ControlFlag::HorizontalScroll};
+    const ControlTemplate tiny{4, ControlKind::Edit, "", {0, 0, 3, 12}};
+    EXPECT_EQ(TerminalLineEditor::RulesFor(frags).m_MaxLength, 5u);
+    EXPECT_EQ(TerminalLineEditor::RulesFor(port).m_MaxLength, 6u);
+    EXPECT_TRUE(TerminalLineEditor::RulesFor(port).m_DigitsOnly);
+    EXPECT_EQ(TerminalLineEditor::RulesFor(name).m_MaxLength, std::string::npos);
+    EXPECT_FALSE(TerminalLineEditor::RulesFor(name).m_DigitsOnly);
+    EXPECT_EQ(TerminalLineEditor::RulesFor(tiny).m_MaxLength, 1u);
+
+    Field field{"", {}, TerminalLineEditor::RulesFor(port)};
+    field.Type("6553599");
+    EXPECT_EQ(field.m_Text, "655359") << "what does not fit is refused";
+    field.m_Caret = {6, true};
+    field.Type("8");
+    EXPECT_EQ(field.m_Text, "8") << "a full field entered by Tab still takes a new value";
+}
+
+} // namespace
+} // namespace dravo
