@@ -1,7 +1,6 @@
 // The Win32 face driven for real: the setup wizard's pages, the console window, the options dialog and
 // message boxes, worked through real Win32 controls by the same scripts the scripted face runs; posted
 // work and timers waking a modal dialog with nothing else happening.
-#include "platform/window/win32/Win32ScriptedFace.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "res/NetGameLevelsTemplate.h"
 #include "res/NetGameTemplate.h"
@@ -19,6 +18,7 @@
 #include "ui/WizardTestGame.h"
 #include "ui/pages/WizardPage.h"
 #include "window/DialogApi.h"
+#include "window/win32/Win32ScriptedFace.h"
 #include "window/win32/Win32WindowSystem.h"
 
 #include <gtest/gtest.h>

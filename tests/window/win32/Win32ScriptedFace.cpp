@@ -1,5 +1,5 @@
 // The scripted face's interface over real Win32 dialogs, and the operator's hands on real controls.
-#include "platform/window/win32/Win32ScriptedFace.h"
+#include "window/win32/Win32ScriptedFace.h"
 
 #include <gtest/gtest.h>
 
