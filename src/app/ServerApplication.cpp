@@ -1,8 +1,9 @@
 // Start-up and the end of the run.
 #include "app/ServerApplication.h"
 
-#include "app/FleetStart.h"
-#include "app/RemoteServices.h"
+#include "app/LateLogView.h"
+#include "app/RunServices.h"
+#include "host/commands/CommandService.h"
 #include "platform/os/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -120,32 +121,40 @@ std::optional<ExitStatus> ServerApplication::RunSetup() {
     return std::nullopt;
 }
 
+// The hosted run. Its parts end in the reverse of their making, visibly: the services, then the session
+// (hosting stopped, detached from the engine), then the library with the save; the fleet client's last
+// word, Shutdown, comes after the save.
 ExitStatus ServerApplication::RunConsole() {
     SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
                            static_cast<uint32_t>(m_Settings.m_Port)};
-    ConsoleWindow console(m_Windows, m_Clock, m_Library.GetServer(), records);
+    LateLogView lateLines(m_Windows);
+    ServerSession session(lateLines, m_Clock, records);
     if (m_LogFile) {
-        console.Session().Log().Attach(*m_LogFile); // until the console window goes, at the end of the run
+        session.Log().Attach(*m_LogFile); // until the session goes, at the end of the run
     }
-    // Says Shutdown to the fleet (if it is on) at the latest when it ends, after the settings are saved.
-    const std::unique_ptr<FleetClient> fleet = StartFleetClient(m_Library.GetServer(), console, m_Notes.m_Lines);
+    CommandService commands(session, CommandRecords{m_Settings, m_GameOptions, m_HostInfo});
+    RunServices services(m_Clock, session, commands);
+    services.StartFleet(*m_Library.GetServer(), m_Notes.m_Lines);
+    ConsoleWindow console(m_Windows, m_Clock, ConsoleWindowParts{session, commands, m_Library.GetServer(), records});
     console.SetStartupNotes(m_Notes.m_Lines);
     console.SetHistoryFile(CommandHistory::FileFor(m_Options.m_ConfigPath));
-    RemoteServices services(m_Clock);
-    console.SetHostingStarted([this, &services, &console] {
-        services.Start(console);
+    console.SetHostingStarted([this, &services] {
+        services.StartListeners();
         if (m_Stops != nullptr) {
             m_Stops->EndStartup();
         }
     });
     console.Run();
-    services.Stop(); // before the session they read goes
-    console.Session().ResetSession();
-    if (console.RanOutOfMemory()) {
+    services.Stop();
+    session.ResetSession();
+    ExitStatus status = ExitStatus::OutOfMemory;
+    if (session.RanOutOfMemory()) {
         m_Library.UnloadServerLibrary();
-        return ExitStatus::OutOfMemory;
+    } else {
+        status = EndRun();
     }
-    return EndRun();
+    services.FinishFleet();
+    return status;
 }
 
 void ServerApplication::StartLogFile() {

@@ -71,6 +71,14 @@ std::vector<std::string> GameOptionCommands(const GameOptions& options) {
     return commands;
 }
 
+std::string JoinGameOptionCommands(const GameOptions& options) {
+    std::string sent;
+    for (const std::string& command : GameOptionCommands(options)) {
+        sent += sent.empty() ? command : "; " + command;
+    }
+    return sent.empty() ? "(none sent)" : sent;
+}
+
 bool ApplyGameOptions(EngineServer* server, const GameOptions* options) {
     if (server == nullptr || options == nullptr) {
         return false;

@@ -16,6 +16,9 @@ constexpr size_t OPTION_COMMAND_SIZE = 128; // each command is at most 127 chara
 // game keeps its own value.
 std::vector<std::string> GameOptionCommands(const GameOptions& options);
 
+// Those commands joined by "; " as the log tells what was applied; "(none sent)" for none.
+std::string JoinGameOptionCommands(const GameOptions& options);
+
 // Runs those commands; false only when the server object or the record is missing.
 [[nodiscard]] bool ApplyGameOptions(EngineServer* server, const GameOptions* options);
 

@@ -19,8 +19,6 @@ using Control = ConsoleControl;
 constexpr const char* COMMAND_LIST_QUERY = "cmdlist";
 constexpr const char* VARIABLE_LIST_QUERY = "cvarlist";
 constexpr std::string_view VARIABLE_VALUE_SEPARATOR = " is ";
-constexpr std::array<std::string_view, 8> ACTION_NAMES = {"/boot",     "/nextlevel", "/clear",  "/options",
-                                                          "/shutdown", "/players",   "/status", "/help"};
 
 // The most choices a Tab lists in the log.
 constexpr size_t MAX_CHOICES_LOGGED = 40;
@@ -82,12 +80,11 @@ std::optional<std::string> ConsoleWindow::OnRecallLine(DialogApi& /*dialog*/, in
     return m_History.Recall(step, current);
 }
 
-std::vector<std::string> ConsoleWindow::CompletionWords(DialogApi& dialog, std::string_view text) {
+std::vector<std::string> ConsoleWindow::CompletionWords(std::string_view text) {
     std::vector<std::string> words;
     const bool firstWord = text.find(' ') == std::string_view::npos;
     if (firstWord && text.starts_with("/")) {
-        words.assign(ACTION_NAMES.begin(), ACTION_NAMES.end());
-        return words;
+        return m_Commands.ActionNames(CommandOrigin::Console());
     }
     if (firstWord) {
         for (const std::string& line : m_Session.QueryEngine(COMMAND_LIST_QUERY)) {
@@ -96,10 +93,9 @@ std::vector<std::string> ConsoleWindow::CompletionWords(DialogApi& dialog, std::
             }
         }
     } else {
-        for (int index = 0; index < dialog.ListCount(Control::PlayerList); ++index) {
-            std::string name = PlayerNameOnLine(dialog.ListText(Control::PlayerList, index).value_or(""));
-            if (!name.empty()) {
-                words.push_back(std::move(name));
+        for (const RosterPlayer& player : m_Session.Facts().Roster()) {
+            if (!player.m_Name.empty()) {
+                words.push_back(player.m_Name);
             }
         }
     }
@@ -114,7 +110,7 @@ std::vector<std::string> ConsoleWindow::CompletionWords(DialogApi& dialog, std::
 
 // The last word of the text (after its last blank) is completed: a word that alone fits is put in
 // whole with a blank after it; several put in what they have in common, and are listed as choices.
-std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& dialog, int id, std::string_view text) {
+std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& /*dialog*/, int id, std::string_view text) {
     if (id != static_cast<int>(Control::CommandInput) || text.empty()) {
         return std::nullopt; // Tab on an empty command moves on to the next control
     }
@@ -124,7 +120,7 @@ std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& dialog, 
     if (word.empty()) {
         return completion;
     }
-    const std::vector<std::string> found = Matching(CompletionWords(dialog, text), word);
+    const std::vector<std::string> found = Matching(CompletionWords(text), word);
     if (found.empty()) {
         return completion;
     }

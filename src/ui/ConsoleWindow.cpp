@@ -20,52 +20,14 @@ using Control = ConsoleControl;
 // Tab stops of the player list, in dialog units; a line has two tabs, so the first two count.
 constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 92, 94, 96};
 
-// The Net Service field once the game is not hosted.
-constexpr std::string_view NOT_HOSTING_TEXT = "Not hosting - see the log";
-
 constexpr std::string_view CLEAR_LOG_QUESTION =
     "Clear the console log? Its lines go from this window (a log file keeps its own copy).";
 
 } // namespace
 
-std::string PlayerNameOnLine(std::string_view line) {
-    const size_t first = line.find('\t');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t second = line.find('\t', first + 1);
-    return std::string(line.substr(first + 1, second == std::string_view::npos ? second : second - first - 1));
-}
-
-std::string FormatRunningTime(uint32_t milliseconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%i:%02i:%02i", static_cast<int>(milliseconds / 3600000),
-                  static_cast<int>(milliseconds % 3600000 / 60000), static_cast<int>(milliseconds % 60000 / 1000));
-    return text;
-}
-
-std::string FormatLevelGoal(const GameInfo& game) {
-    char text[64];
-    switch (game.m_EndType) {
-    case END_AFTER_FRAGS:
-        std::snprintf(text, sizeof text, "%i Frags", game.m_EndFrags);
-        break;
-    case END_AFTER_TIME:
-        std::snprintf(text, sizeof text, "%i Minutes", game.m_EndTime);
-        break;
-    case END_AFTER_FRAGS_OR_TIME:
-        std::snprintf(text, sizeof text, "%i Frags or %i Minutes", game.m_EndFrags, game.m_EndTime);
-        break;
-    default:
-        return "None. Level never ends";
-    }
-    return text;
-}
-
-ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
-                             IStepDriver* steps)
-    : m_Windows(windows), m_Clock(clock), m_Server(server), m_Records(records),
-      m_Session(*this, clock, records, steps) {}
+ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, ConsoleWindowParts parts)
+    : m_Windows(windows), m_Clock(clock), m_Session(parts.m_Session), m_Commands(parts.m_Commands),
+      m_Server(parts.m_Server), m_Records(parts.m_Records) {}
 
 int ConsoleWindow::Run() {
     return m_Windows.RunDialog(ConsoleWindowTemplate(), *this);
@@ -73,6 +35,8 @@ int ConsoleWindow::Run() {
 
 void ConsoleWindow::OnInit(DialogApi& dialog) {
     m_Poster = dialog.Poster();
+    m_Session.AttachView(this);
+    BindCommands(dialog);
     const HostInfo& host = m_Records.m_HostInfo;
     const GameInfo& game = m_Records.m_GameInfo;
     const size_t levels = std::min<size_t>(game.m_LevelCount, MAX_LEVELS);
@@ -117,18 +81,7 @@ void ConsoleWindow::OnShow(DialogApi& dialog) {
 void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
     switch (static_cast<Control>(id)) {
     case Control::StartHosting:
-        dialog.ListSetTabStops(Control::PlayerList, PLAYER_TAB_STOPS);
-        if (!m_Session.InitSession(m_Server)) {
-            ShowNotHosting(dialog, "the engine gave no server object");
-        } else {
-            WaitCursor busy(m_Windows);
-            if (!m_Session.StartHosting()) {
-                ShowNotHosting(dialog, "hosting failed");
-            }
-        }
-        if (m_HostingStarted) {
-            m_HostingStarted();
-        }
+        StartHosting(dialog);
         break;
     case Control::Send:
         SendCommandLine(dialog);
@@ -160,6 +113,21 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
     }
 }
 
+void ConsoleWindow::StartHosting(DialogApi& dialog) {
+    dialog.ListSetTabStops(Control::PlayerList, PLAYER_TAB_STOPS);
+    if (!m_Session.InitSession(m_Server)) {
+        m_Session.MarkNotHosting("the engine gave no server object");
+    } else {
+        WaitCursor busy(m_Windows);
+        if (!m_Session.StartHosting()) {
+            m_Session.MarkNotHosting("hosting failed");
+        }
+    }
+    if (m_HostingStarted) {
+        m_HostingStarted();
+    }
+}
+
 void ConsoleWindow::Shutdown(DialogApi& dialog) {
     if (!m_Session.ExitWithoutAsking()) {
         const auto question = StringTable::Find(STR_CONFIRM_EXIT).value_or("");
@@ -188,48 +156,20 @@ void ConsoleWindow::SendCommandLine(DialogApi& dialog) {
     EnterLine(dialog, line);
 }
 
-void ConsoleWindow::RunConsoleCommand(std::string_view command) {
-    EngineServer* server = m_Session.Server();
-    if (server == nullptr) {
-        m_Session.LogLine("The game is not hosted: no console command can run.");
-        return;
-    }
-    m_Session.Counters().CountConsoleCommand();
-    const std::string text(command);
-    server->ExecuteCommand(text.c_str());
-    m_Session.EndStrayLevelChange();
-    m_Session.RefreshSpyLabels();
-}
-
 void ConsoleWindow::OpenOptions() {
     const bool applied = OpenOptionsDialog(m_Windows, m_Server, &m_Records.m_GameOptions, &m_Session.Lock());
     m_Session.EndStrayLevelChange();
     if (!applied) {
         return; // cancelled, or the game held the record (said in a box)
     }
-    std::string sent;
-    for (const std::string& command : GameOptionCommands(m_Records.m_GameOptions)) {
-        sent += sent.empty() ? command : "; " + command;
-    }
-    m_Session.LogLine("Game options applied: %s", sent.empty() ? "(none sent)" : sent.c_str());
-}
-
-void ConsoleWindow::ShowNotHosting(DialogApi& dialog, std::string_view why) {
-    dialog.SetItemText(Control::NetService, NOT_HOSTING_TEXT);
-    dialog.SetItemText(Control::CurrentLevel, "(none)");
-    dialog.SetItemText(Control::NextLevelName, "");
-    m_Session.LogLine("The game is not hosted (%.*s): see the lines above. Shut down, correct the cause, and start "
-                      "again.",
-                      static_cast<int>(why.size()), why.data());
+    m_Session.LogLine("Game options applied: %s", JoinGameOptionCommands(m_Records.m_GameOptions).c_str());
 }
 
 void ConsoleWindow::BootSelected(DialogApi& dialog) {
     const int selected = dialog.ListSelection(Control::PlayerList);
     const auto clientId = dialog.ListData(Control::PlayerList, selected);
-    if (selected != NO_SELECTION && clientId && m_Session.Server() != nullptr) {
-        m_Session.Server()->DisconnectClient(static_cast<uint32_t>(*clientId));
-        m_Session.Counters().CountOperatorKick();
-        m_Session.EndStrayLevelChange();
+    if (selected != NO_SELECTION && clientId) {
+        (void)m_Session.Boot(static_cast<uint32_t>(*clientId));
     }
 }
 
@@ -256,9 +196,10 @@ void ConsoleWindow::Tick(DialogApi& dialog) {
 
 void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
     SaveHistory();
+    m_Commands.UnbindConsole();
     m_Session.Log().ShowNotices(false);
     m_Session.StopHosting();
-    m_Session.ResetSession();
+    m_Session.AttachView(nullptr);
 }
 
 void ConsoleWindow::AppendLog(DialogApi& dialog, const std::string& line) {
@@ -274,16 +215,17 @@ void ConsoleWindow::AppendLog(DialogApi& dialog, const std::string& line) {
 }
 
 void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players) {
+    // The selection follows the player it was on, by the client id the line carries.
     const int selected = dialog.ListSelection(Control::PlayerList);
-    const std::string remembered =
-        selected == NO_SELECTION ? "" : PlayerNameOnLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
+    const std::optional<int64_t> remembered =
+        selected == NO_SELECTION ? std::nullopt : dialog.ListData(Control::PlayerList, selected);
     dialog.ListClear(Control::PlayerList);
     int reselect = NO_SELECTION;
     for (const auto& line : players.m_Lines) {
         const int index = dialog.ListAdd(Control::PlayerList, line.m_Text);
         dialog.ListSetData(Control::PlayerList, index, line.m_ClientId);
-        if (!remembered.empty() && line.m_Name == remembered) {
-            reselect = index; // the last such line counts
+        if (remembered && static_cast<uint32_t>(*remembered) == line.m_ClientId) {
+            reselect = index;
         }
     }
     if (reselect != NO_SELECTION) {
@@ -303,6 +245,10 @@ void ConsoleWindow::ShowNetService(std::string text) {
     m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::NetService, text); });
 }
 
+void ConsoleWindow::ShowServerName(std::string text) {
+    m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::ServerName, text); });
+}
+
 void ConsoleWindow::ShowCurrentLevel(std::string text) {
     m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::CurrentLevel, text); });
 }
@@ -320,15 +266,14 @@ void ConsoleWindow::RequestClose() {
 }
 
 void ConsoleWindow::RequestStop() {
-    m_Poster.Post([this](DialogApi& dialog) {
+    m_Poster.Post([this](DialogApi& /*dialog*/) {
         m_Session.StopHosting();
-        ShowNotHosting(dialog, "the game stopped");
+        m_Session.MarkNotHosting("the game stopped");
     });
 }
 
 void ConsoleWindow::MemoryExhausted() {
     m_Poster.Post([this](DialogApi& dialog) {
-        m_MemoryExhausted = true;
         ShowStringError(m_Windows, STR_OUT_OF_MEMORY);
         m_Session.SetExitWithoutAsking();
         m_Session.SetStopSoon(); // a brief wait for the server lists: the process ends soon

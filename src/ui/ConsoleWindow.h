@@ -1,13 +1,15 @@
-// ConsoleWindow: the program's main window while the game is hosted.
+// ConsoleWindow: the program's main window while the game is hosted, a view of the session and one more
+// console.
 //
-// Contract. Start-up runs it modally on the window thread (Run). Its first
-// showing starts hosting; it owns the ServerSession and is the session's view:
-// what the session reports from other threads arrives as posted work with a
-// snapshot, which this procedure applies on the window thread. Operator
-// commands call the engine without taking UpdateLock.
+// Contract. Start-up owns the session and the command service and runs this window modally on the window
+// thread (Run). While it is open it is the session's view: what the session reports from other threads
+// arrives as posted work with a snapshot, which this procedure applies on the window thread. Its first
+// showing starts hosting. Every line entered in its command input goes to the command service, as the
+// lines of every other console do; it lends the service its queue and its own actions (/clear, /options,
+// /shutdown) while it is open. Operator commands call the engine without taking UpdateLock.
 #pragma once
 
-#include "host/console/ConsoleInput.h"
+#include "host/commands/CommandService.h"
 #include "host/session/ServerSession.h"
 #include "platform/os/Clock.h"
 #include "res/ConsoleWindowTemplate.h"
@@ -27,45 +29,35 @@
 
 namespace dravo {
 
-constexpr size_t COMMAND_INPUT_CHARS = 119;
+constexpr size_t COMMAND_INPUT_CHARS = CommandService::MAX_LINE_CHARS;
 constexpr int MAX_LOG_LINES = 500;
 constexpr uint32_t CLOCK_PERIOD_MS = 500;
 constexpr int MAX_CLOCK_TIMER_ID = 29;
 inline constexpr const char* SERVER_VERSION_TEXT = DRAVO_VERSION_TEXT;
 
-// "%i:%02i:%02i" from milliseconds: 83 s show as 0:01:23.
-std::string FormatRunningTime(uint32_t milliseconds);
-// The Level Goal field for an end rule.
-std::string FormatLevelGoal(const GameInfo& game);
-// The player's name on a line of the player list, "(ping)\tname\tfrags": the text between its first
-// and second tab (to its end without a second); empty without a tab.
-std::string PlayerNameOnLine(std::string_view line);
+// What the window shows and works on; all owned by start-up, which outlives the window.
+struct ConsoleWindowParts {
+    ServerSession& m_Session;
+    CommandService& m_Commands;
+    EngineServer* m_Server; // hosting starts on it at the window's first showing
+    SessionRecords m_Records;
+};
 
-class ConsoleWindow final : public DialogProcedure, public IConsoleInput, private ISessionView {
+class ConsoleWindow final : public DialogProcedure, private ISessionView {
 public:
-    // The session's steps run on its own worker thread, or on `steps` (see ServerSession).
-    ConsoleWindow(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
-                  IStepDriver* steps = nullptr);
+    ConsoleWindow(WindowSystem& windows, IClock& clock, ConsoleWindowParts parts);
 
     // Runs the window until it closes; returns the dialog's result.
     int Run();
-    ServerSession& Session() { return m_Session; }
     // Lines for the console log before anything else: what start-up left out of the files it read.
     void SetStartupNotes(std::vector<std::string> notes) { m_StartupNotes = std::move(notes); }
     // Called on the window thread once hosting has been tried (start-up is over), whatever came of it.
     void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
     // Where the command input's history is read at opening and written at closing; none by default.
     void SetHistoryFile(std::filesystem::path file) { m_HistoryFile = std::move(file); }
-    // A line as the operator types it into the command input and enters: "/name" runs an action of the
-    // window (the buttons and what the screen shows; /help lists them), "//text" sends the console
-    // command "/text", anything else is a console command. The line is logged and kept in the history.
-    // Window thread.
+    // A line as the operator types it into the command input and enters: kept in the history (unless it
+    // sets a secret) and run by the command service. Window thread.
     void EnterLine(DialogApi& dialog, std::string_view line);
-    // Presses a button from any thread, as the operator would; nothing once the window has closed. Only
-    // after hosting has started (the window is initialised by then).
-    bool PressButton(ConsoleControl button) const { return m_Poster.PostCommand(button); }
-    // The engine ran out of memory during the run: the settings must not be saved.
-    bool RanOutOfMemory() const { return m_MemoryExhausted; }
 
     void OnInit(DialogApi& dialog) override;
     void OnShow(DialogApi& dialog) override;
@@ -77,13 +69,11 @@ public:
     std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override;
     void OnDestroy(DialogApi& dialog) override;
 
-    // IConsoleInput: a line from a service, run on the window thread as the command input would.
-    bool SubmitLine(std::string line, ConsoleLineHooks hooks) override;
-
 private:
     // ISessionView: any thread; each posts a snapshot to the window thread.
     void AppendLogLine(std::string line) override;
     void ShowNetService(std::string text) override;
+    void ShowServerName(std::string text) override;
     void ShowCurrentLevel(std::string text) override;
     void ShowNextLevel(std::string text) override;
     void ShowPlayers(PlayerListSnapshot players) override;
@@ -91,36 +81,33 @@ private:
     void RequestStop() override;
     void MemoryExhausted() override;
 
-    void StartHosting();
+    void StartHosting(DialogApi& dialog);
     void Shutdown(DialogApi& dialog);
     void SendCommandLine(DialogApi& dialog);
-    void RunConsoleCommand(std::string_view command);
     void OpenOptions();
-    // The fields say that the game is not hosted, and why; the log says what to do.
-    void ShowNotHosting(DialogApi& dialog, std::string_view why);
+    // Lends the command service the window's queue and its own actions, for as long as it is open.
+    void BindCommands(DialogApi& dialog);
     // The words Tab may put in place of the last word of `text`.
-    std::vector<std::string> CompletionWords(DialogApi& dialog, std::string_view text);
+    std::vector<std::string> CompletionWords(std::string_view text);
     void LoadHistory();
     void SaveHistory();
-    ConsoleLineResult RunInputLine(DialogApi& dialog, const std::string& line);
     void BootSelected(DialogApi& dialog);
     void Tick(DialogApi& dialog);
     void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);
-    void LogStatus(DialogApi& dialog);
     static void AppendLog(DialogApi& dialog, const std::string& line);
 
     WindowSystem& m_Windows;
     IClock& m_Clock;
+    ServerSession& m_Session;
+    CommandService& m_Commands;
     EngineServer* m_Server;
     SessionRecords m_Records;
     std::function<void()> m_HostingStarted;
     std::vector<std::string> m_StartupNotes;
     std::filesystem::path m_HistoryFile;
     CommandHistory m_History;
-    ServerSession m_Session;
     DialogPoster m_Poster;
     bool m_FirstShow = true;
-    std::atomic<bool> m_MemoryExhausted{false};
     uint32_t m_ShownRunningSeconds = 0;
     uint32_t m_ShownLevelSeconds = 0;
 };

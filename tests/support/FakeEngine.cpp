@@ -9,6 +9,9 @@ namespace dravo::test {
 
 int32_t FakeEngine::ExecuteCommand(const char* command) {
     m_Commands.emplace_back(command);
+    if (m_EchoCommands && m_Handler != nullptr) {
+        m_Handler->OnConsoleLine(("ran: " + std::string(command)).c_str());
+    }
     // The plus form: "+Key" "value", where the value runs to the last double quote.
     const std::string text = command;
     if (text.rfind("\"+", 0) == 0) {

@@ -39,6 +39,7 @@ public:
 
     // What the fake answers.
     bool m_MountSucceeds = true;
+    bool m_EchoCommands = false; // every command answers "ran: <command>" as a console line
     bool m_ReadTextFails = false;
     bool m_WriteFileFails = false;
     bool m_StartNetworkingSucceeds = true;

@@ -4,6 +4,7 @@
 #include "res/ConsoleWindowTemplate.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/HostedConsole.h"
 #include "support/ManualSteps.h"
 #include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
@@ -47,13 +48,13 @@ protected:
     }
 
     // Runs the window with a script; hosting runs without a worker thread.
-    int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
-                             &m_Steps);
-        window.SetHistoryFile(m_HistoryFile);
-        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
-        const int result = window.Run();
-        m_RanOutOfMemory = window.RanOutOfMemory();
+    int Run(const std::function<void(test::HostedConsole&, ScriptedDialog&)>& script) {
+        test::HostedConsole console(m_Windows, m_Clock, &m_Engine,
+                                    SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}, &m_Steps);
+        console.Window().SetHistoryFile(m_HistoryFile);
+        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(console, dialog); });
+        const int result = console.Run();
+        m_RanOutOfMemory = console.Session().RanOutOfMemory();
         return result;
     }
     static std::string LastLogLine(const ScriptedDialog& dialog) {
@@ -79,7 +80,7 @@ protected:
 
 TEST_F(ConsoleWindowTest, SentLinesComeBackWithUpInThisRunAndTheNext) {
     m_HistoryFile = "console.history";
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         Enter(dialog, "status");
         Enter(dialog, "/players");
         Enter(dialog, "//slash");
@@ -93,7 +94,7 @@ TEST_F(ConsoleWindowTest, SentLinesComeBackWithUpInThisRunAndTheNext) {
         EXPECT_EQ(dialog.Api().DeliverRecall(Control::PlayerList, -1, ""), std::nullopt);
         Shutdown(m_Windows, dialog);
     });
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "//slash");
         EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "/players");
         EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "status");
@@ -102,7 +103,7 @@ TEST_F(ConsoleWindowTest, SentLinesComeBackWithUpInThisRunAndTheNext) {
 }
 
 TEST_F(ConsoleWindowTest, TabCompletesActionsAndPlayerNamesAndListsTheChoices) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
         dialog.RunPosted();
         auto completion = dialog.Api().DeliverCompletion(Control::CommandInput, "kick a");
@@ -126,7 +127,7 @@ TEST_F(ConsoleWindowTest, TabCompletesActionsAndPlayerNamesAndListsTheChoices) {
 }
 
 TEST_F(ConsoleWindowTest, OpeningFillsEveryField) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.Title(), "Dravo Server v2.1");
         EXPECT_EQ(dialog.Text(Control::ServerName), "Console Test");
         EXPECT_EQ(dialog.Text(Control::PlayerCount), "0");
@@ -166,16 +167,9 @@ TEST_F(ConsoleWindowTest, TimesShowHoursMinutesAndSeconds) {
     EXPECT_EQ(FormatRunningTime(26u * 3600000u), "26:00:00");
 }
 
-TEST_F(ConsoleWindowTest, ThePlayerNameIsTheTextBetweenTheFirstTwoTabs) {
-    EXPECT_EQ(PlayerNameOnLine("(35)\tAce of Spades\t12"), "Ace of Spades");
-    EXPECT_EQ(PlayerNameOnLine("(35)\t\t12"), "");
-    EXPECT_EQ(PlayerNameOnLine("(35)\tNoFrags"), "NoFrags");
-    EXPECT_EQ(PlayerNameOnLine("no tabs at all"), "");
-}
-
 TEST_F(ConsoleWindowTest, OneLevelLeavesNextLevelEmpty) {
     m_Game.m_LevelCount = 1;
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         EXPECT_EQ(dialog.Text(Control::CurrentLevel), "Worlds\\Multi\\Cinderworks");
         EXPECT_EQ(dialog.Text(Control::NextLevelName), "");
         EXPECT_EQ(dialog.ListCount(Control::LevelList), 1);
@@ -184,7 +178,7 @@ TEST_F(ConsoleWindowTest, OneLevelLeavesNextLevelEmpty) {
 }
 
 TEST_F(ConsoleWindowTest, ClocksChangeOnlyWithTheShownSecond) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         const int timer = 0;
         m_Clock.Advance(600);
         ASSERT_TRUE(dialog.FireTimer(timer));
@@ -201,7 +195,7 @@ TEST_F(ConsoleWindowTest, ClocksChangeOnlyWithTheShownSecond) {
 }
 
 TEST_F(ConsoleWindowTest, PlayerSelectionSurvivesARefreshAndBootUsesTheClientId) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
         dialog.RunPosted();
         EXPECT_EQ(dialog.Text(Control::PlayerCount), "2");
@@ -221,22 +215,31 @@ TEST_F(ConsoleWindowTest, PlayerSelectionSurvivesARefreshAndBootUsesTheClientId)
     });
 }
 
-TEST_F(ConsoleWindowTest, SameNamesSelectTheLowerLine) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
-        const char* twins = "[GMSG:0][PLRS:3][PLRN1:Twin][PLRF1:2][PLRI1:1][PLRN2:Twin][PLRF2:2][PLRI2:2]"
-                            "[PLRN3:Ace][PLRF3:9][PLRI3:3]";
-        window.Session().OnGameText(twins);
+TEST_F(ConsoleWindowTest, OfTwoPlayersWithOneNameTheSelectedOneStaysSelected) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
+        window.Session().OnGameText("[GMSG:0][PLRS:3][PLRN1:Twin][PLRF1:2][PLRI1:1][PLRN2:Twin][PLRF2:2][PLRI2:2]"
+                                    "[PLRN3:Ace][PLRF3:9][PLRI3:3]");
         dialog.RunPosted();
-        ASSERT_TRUE(dialog.Select(Control::PlayerList, 1));
-        window.Session().OnGameText(twins);
+        ASSERT_TRUE(dialog.Select(Control::PlayerList, 2));
+        const std::optional<int64_t> chosen = dialog.Api().ListData(Control::PlayerList, 2);
+        ASSERT_TRUE(chosen);
+        // The other twin takes the lead: the selection follows the player, not the name or the place.
+        const std::string other = *chosen == 1 ? "2" : "1";
+        const std::string swapped = "[GMSG:0][PLRS:3][PLRN1:Twin][PLRF1:8][PLRI1:" + other +
+                                    "][PLRN2:Twin][PLRF2:2][PLRI2:" + std::to_string(*chosen) +
+                                    "][PLRN3:Ace][PLRF3:5][PLRI3:3]";
+        window.Session().OnGameText(swapped.c_str());
         dialog.RunPosted();
         EXPECT_EQ(dialog.Selection(Control::PlayerList), 2);
+        EXPECT_EQ(dialog.Api().ListData(Control::PlayerList, 2), chosen);
+        EXPECT_TRUE(dialog.Click(Control::Boot));
+        EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{static_cast<uint32_t>(*chosen)});
         Shutdown(m_Windows, dialog);
     });
 }
 
 TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         const std::string command = "set SpyGameType ctf " + std::string(130, 'x');
         ASSERT_TRUE(dialog.SetText(Control::CommandInput, command));
         ASSERT_TRUE(dialog.PressEnter());
@@ -260,7 +263,7 @@ TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
 }
 
 TEST_F(ConsoleWindowTest, ShutdownAsksAndNoKeepsHosting) {
-    const int result = Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    const int result = Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         m_Windows.QueueAnswer(MessageBoxResult::No);
         dialog.Click(Control::Shutdown);
         EXPECT_FALSE(dialog.Ended());
@@ -281,14 +284,14 @@ TEST_F(ConsoleWindowTest, ShutdownAsksAndNoKeepsHosting) {
 }
 
 TEST_F(ConsoleWindowTest, ForcedCloseDoesNotAsk) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) { dialog.ForceClose(); });
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) { dialog.ForceClose(); });
     EXPECT_TRUE(m_Windows.MessageBoxes().empty());
     ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
     EXPECT_TRUE(m_Windows.Dialogs()[0].m_Finished);
 }
 
 TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowStaysOpen) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         m_Engine.m_ErrorText = "The frame fell over.";
         m_Engine.m_FrameSucceeds = false;
         {
@@ -310,8 +313,8 @@ TEST_F(ConsoleWindowTest, AFailedFrameStopsHostingOnTheWindowThreadAndTheWindowS
 TEST_F(ConsoleWindowTest, LinesLoggedAfterTheWindowClosedAreStillShown) {
     ServerSession* session = nullptr;
     {
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
-                             &m_Steps);
+        test::HostedConsole window(m_Windows, m_Clock, &m_Engine,
+                                   SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}, &m_Steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) {
             window.Session().LogLine("while running");
             dialog.ForceClose();
@@ -321,12 +324,13 @@ TEST_F(ConsoleWindowTest, LinesLoggedAfterTheWindowClosedAreStillShown) {
         session = &window.Session();
         session->LogLine("after the window"); // no window left to show it
     }
+    (void)session;
     EXPECT_EQ(m_Windows.LateLogLines(), std::vector<std::string>{"after the window"});
     ASSERT_EQ(m_Windows.Dialogs().size(), 1u);
 }
 
 TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         m_Engine.m_Handler->OnMemoryExhausted();
         dialog.RunPosted();
         EXPECT_TRUE(dialog.Ended());
@@ -337,7 +341,7 @@ TEST_F(ConsoleWindowTest, MemoryExhaustionShowsMessage106AndClosesWithoutAsking)
 }
 
 TEST_F(ConsoleWindowTest, LogKeepsTheNewestQuarterPastFiveHundredLines) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
         dialog.Click(Control::Clear);
         for (int line = 1; line <= 500; ++line) {
@@ -357,20 +361,25 @@ TEST_F(ConsoleWindowTest, LogKeepsTheNewestQuarterPastFiveHundredLines) {
 }
 
 TEST_F(ConsoleWindowTest, ActionLinesReachEveryButton) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
         dialog.RunPosted();
         DialogApi& api = dialog.Api();
-        EXPECT_TRUE(window.OnActionLine(api, "boot Bob"));
+        EXPECT_TRUE(window.Window().OnActionLine(api, "boot Bob"));
         EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
-        EXPECT_TRUE(window.OnActionLine(api, "boot Nobody"));
+        EXPECT_TRUE(window.Window().OnActionLine(api, "boot Nobody"));
         dialog.RunPosted();
         EXPECT_EQ(LastLogLine(dialog), "No player named Nobody.");
-        EXPECT_TRUE(window.OnActionLine(api, "nextlevel"));
+        EXPECT_TRUE(window.Window().OnActionLine(api, "boot "));
+        dialog.RunPosted();
+        EXPECT_EQ(LastLogLine(dialog), "Usage: /boot <name> (the player's whole name, as /players lists it).");
+        EXPECT_TRUE(window.Window().OnActionLine(api, "nextlevel"));
         EXPECT_EQ(m_Engine.m_Posted.back(), "NEXTLEVEL");
-        EXPECT_FALSE(window.OnActionLine(api, "frobnicate"));
+        EXPECT_TRUE(window.Window().OnActionLine(api, "frobnicate")); // the service says so in the log
+        dialog.RunPosted();
+        EXPECT_EQ(LastLogLine(dialog), "Unknown action \"/frobnicate\"; type /help for the list.");
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
-        EXPECT_TRUE(window.OnActionLine(api, "shutdown"));
+        EXPECT_TRUE(window.Window().OnActionLine(api, "shutdown"));
         EXPECT_TRUE(dialog.Ended());
     });
 }

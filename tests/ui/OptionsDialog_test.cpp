@@ -9,6 +9,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/HostedConsole.h"
 #include "support/ManualSteps.h"
 #include "support/ScriptedWindowSystem.h"
 #include "support/ScriptedWindows.h"
@@ -269,7 +270,8 @@ TEST_F(OpenOptionsDialogTest, ConsoleWindowOptionsButtonOpensTheDialog) {
     GameInfo game{};
     std::atomic<bool> emptyExit{false};
     test::ManualSteps steps(clock);
-    ConsoleWindow window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0}, &steps);
+    test::HostedConsole window(m_Windows, clock, &m_Engine, SessionRecords{host, m_Options, game, emptyExit, 0},
+                               &steps);
     m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& console) {
         console.RunPosted();
         m_Engine.m_Commands.clear();

@@ -1,6 +1,8 @@
 // Formatting and cutting console log lines, and handing them to the sinks and the view.
 #include "host/console/ConsoleLog.h"
 
+#include "host/console/LogCapture.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -43,6 +45,9 @@ void ConsoleLog::Text(std::string_view text) {
         text.remove_suffix(1); // one trailing line feed (or other control character) only
     }
     std::string line = m_Secrets.MaskLine(text);
+    if (LogCapture* capture = LogCapture::Current(*this); capture != nullptr && capture->Take(line)) {
+        return; // the program's own question: its answer is no line of the log
+    }
     {
         std::scoped_lock lock(m_SinksMutex);
         for (ILogSink* sink : m_Sinks) {

@@ -1,8 +1,8 @@
 // ConsoleLog: the one way text reaches the console log, and where each finished line goes from there.
 //
 // Contract. Any thread may add a line: it is formatted, cut to LOG_LINE_SIZE, cleared of secret values
-// (ConsoleSecrets), handed to every attached sink (the log file; a remote console collecting what one
-// command printed) and then to the session's view, which never waits for the window thread. Sinks are
+// (ConsoleSecrets), handed to the capture of the thread that adds it, if any (LogCapture: the lines of one command), to
+// every attached sink (the log file) and then to the session's view, which never waits for the window thread. Sinks are
 // attached and detached from any thread, not owned: once Detach returns, no line is being handed to that
 // sink and none will be. A sink must not add lines itself while it takes one. What a sink has to say about
 // itself (a file it cannot write) joins the log as a line of its own while notices are shown

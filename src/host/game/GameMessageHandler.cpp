@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <limits>
 #include <mutex>
 #include <vector>
@@ -213,13 +212,14 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
     m_Players.Sort();
     ++m_Revision;
     UpdateCountdown(previous, count);
-    m_Parts.m_View.ShowPlayers(Snapshot());
-    std::vector<std::string> names;
-    names.reserve(static_cast<size_t>(m_Players.Count()));
+    std::vector<RosterPlayer> roster;
+    roster.reserve(static_cast<size_t>(m_Players.Count()));
     for (int32_t index = 0; index < m_Players.Count(); ++index) {
-        names.emplace_back(m_Players.Entry(static_cast<size_t>(index)).Name());
+        const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
+        roster.push_back({entry.m_ClientId, std::string(entry.Name()), entry.m_Frags, entry.m_Ping, 0});
     }
-    m_Parts.m_Facts.SetPlayers(std::move(names));
+    m_Parts.m_View.ShowPlayers(Snapshot(roster));
+    m_Parts.m_Facts.SetPlayers(std::move(roster), m_Parts.m_Clock.NowMs());
 }
 
 void GameMessageHandler::QueueIfBanned(const PlayerEntry& entry) {
@@ -244,17 +244,13 @@ void GameMessageHandler::UpdateCountdown(int32_t previous, int32_t count) {
     }
 }
 
-PlayerListSnapshot GameMessageHandler::Snapshot() const {
+PlayerListSnapshot GameMessageHandler::Snapshot(const std::vector<RosterPlayer>& roster) {
     PlayerListSnapshot snapshot;
-    snapshot.m_PlayerCount = m_Players.Count();
-    for (int32_t index = 0; index < m_Players.Count(); ++index) {
-        const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
+    snapshot.m_PlayerCount = static_cast<int32_t>(roster.size());
+    for (const RosterPlayer& player : roster) {
         // The client id in a column of its own after the frags, for the operator's kick command; a
         // list with room for two columns only leaves it out of sight.
-        char line[128];
-        std::snprintf(line, sizeof line, "(%d)\t%s\t%i\tid %u", entry.m_Ping, entry.m_Name, entry.m_Frags,
-                      entry.m_ClientId);
-        snapshot.m_Lines.push_back({line, std::string(entry.Name()), entry.m_ClientId});
+        snapshot.m_Lines.push_back({FormatRosterLine(player), player.m_Name, player.m_Id});
     }
     return snapshot;
 }

@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dravo {
 
@@ -89,7 +90,7 @@ private:
                         std::optional<std::string_view> current, std::optional<std::string_view> next);
     void QueueIfBanned(const PlayerEntry& entry);
     void UpdateCountdown(int32_t previous, int32_t count);
-    PlayerListSnapshot Snapshot() const;
+    static PlayerListSnapshot Snapshot(const std::vector<RosterPlayer>& roster);
     int32_t PingOf(uint32_t clientId) const;
 
     GameMessageParts m_Parts;

@@ -12,8 +12,8 @@
 
 namespace dravo {
 
-ServerSession::ServerSession(ISessionView& view, IClock& clock, SessionRecords records, IStepDriver* steps)
-    : m_View(view), m_Clock(clock), m_Records(records), m_Steps(steps != nullptr ? *steps : m_Worker) {
+ServerSession::ServerSession(ISessionView& fallback, IClock& clock, SessionRecords records, IStepDriver* steps)
+    : m_Clock(clock), m_Records(records), m_Display(fallback), m_Steps(steps != nullptr ? *steps : m_Worker) {
     ResetSession();
 }
 
@@ -25,12 +25,12 @@ ServerSession::~ServerSession() {
 bool ServerSession::InitSession(EngineServer* server) {
     LogLine("Initializing the server...");
     m_Server = server;
-    if (m_Server == nullptr) {
+    if (server == nullptr) {
         return false;
     }
     m_Attached = true;
-    m_Messages.Attach(m_Server);
-    m_Server->AttachHandler(this);
+    m_Messages.Attach(server);
+    server->AttachHandler(this);
     LoadBans();
     LogLine("Server initialized.");
     return true;
@@ -53,23 +53,24 @@ void ServerSession::LoadBans() {
     LogLine("Banned player list scanned...");
     m_Counters.SetBannedNames(m_BanList.Names().size());
     m_KickQueue.ClearKicks();
-    m_KickQueue.SetServer(m_Server);
+    m_KickQueue.SetServer(m_Server.load());
     m_KickQueue.SetCounters(&m_Counters);
     LogLine("Banning queue initialized...");
 }
 
 bool ServerSession::StartHosting() {
-    if (m_Server == nullptr) {
+    EngineServer* server = m_Server;
+    if (server == nullptr) {
         return false;
     }
-    m_Server->ExecuteCommand("debuglevel 0");
-    (void)ApplyGameOptions(m_Server, &m_Records.m_GameOptions);
-    VariableReader reader(*m_Server);
+    server->ExecuteCommand("debuglevel 0");
+    (void)ApplyGameOptions(server, &m_Records.m_GameOptions);
+    VariableReader reader(*server);
     ReadTuningVariables(reader, m_Tuning);
     for (const std::string& problem : reader.TakeProblems()) {
         LogText(problem);
     }
-    m_Log.Secrets().ReadFrom(*m_Server);
+    m_Log.Secrets().ReadFrom(*server);
     if (m_Tuning.m_EmptyExit) {
         m_Records.m_EmptyExitEnabled = true;
     }
@@ -80,8 +81,8 @@ bool ServerSession::StartHosting() {
     }
     const uint16_t hostPort = ShowHostAddress();
     m_GamePort = hostPort != 0 ? hostPort : DEFAULT_GAME_PORT;
-    m_Server->PostToGame("GAMEINIT");
-    m_Server->PostToGame("DRAVOSERV");
+    server->PostToGame("GAMEINIT");
+    server->PostToGame("DRAVOSERV");
 
     const uint32_t now = m_Clock.NowMs();
     m_SessionStart = now;
@@ -89,7 +90,7 @@ bool ServerSession::StartHosting() {
     m_Running = true;
     m_Hosting = true;
     m_Presence.SetCounters(&m_Counters.Presence());
-    m_Presence.Start(*m_Server, hostPort, m_Tuning);
+    m_Presence.Start(*server, hostPort, m_Tuning);
     m_Steps.Start(*this);
     LogLine("Server is running.");
     m_Facts.HostingStarted(DescribeGame());
@@ -120,7 +121,7 @@ bool ServerSession::OpenGame() {
     request.m_GamePort = m_Records.m_GamePort;
     request.m_MaxPlayers = static_cast<uint32_t>(host.m_MaxPlayers);
     CopyCut(request.m_SessionInfo, info);
-    if (m_Server->OpenGameSession(&request) != ENGINE_TRUE) {
+    if (m_Server.load()->OpenGameSession(&request) != ENGINE_TRUE) {
         LogLine("ERROR - Unable to host the game.");
         return false;
     }
@@ -138,7 +139,7 @@ bool ServerSession::StartWorld() {
         request.m_GameInfo = &game;
         request.m_GameInfoSize = GAME_INFO_SIZE;
     }
-    if (!fits || m_Server->LoadWorld(&request) != ENGINE_TRUE) {
+    if (!fits || m_Server.load()->LoadWorld(&request) != ENGINE_TRUE) {
         LogLine("ERROR - Unable to start world: %.*s", static_cast<int>(world.size()), world.data());
         return false;
     }
@@ -150,7 +151,7 @@ uint16_t ServerSession::ShowHostAddress() {
     HostInfo& host = m_Records.m_HostInfo;
     host.m_HostAddress[0] = '\0';
     uint16_t port = 0;
-    m_Server->QueryHostAddress(host.m_HostAddress, sizeof host.m_HostAddress, &port);
+    m_Server.load()->QueryHostAddress(host.m_HostAddress, sizeof host.m_HostAddress, &port);
     host.m_HostAddress[sizeof host.m_HostAddress - 1] = '\0';
 
     std::string line(BoundedText(host.m_ServiceName, sizeof host.m_ServiceName));
@@ -163,7 +164,7 @@ uint16_t ServerSession::ShowHostAddress() {
         }
         line += "[" + m_HostAddressText + "]";
     }
-    m_View.ShowNetService(std::move(line));
+    m_Display.ShowNetService(std::move(line));
     return port;
 }
 
@@ -174,26 +175,27 @@ void ServerSession::RunStep(uint32_t deltaMs) {
     m_Counters.CountStepInterval(deltaMs);
     if (m_Messages.AdvanceCountdown(deltaMs)) {
         m_ExitWithoutAsking = true;
-        m_View.RequestClose();
+        m_Display.RequestClose();
     }
-    if (m_Server != nullptr && m_Running) {
-        const bool ran = m_Server->RunFrame(0) == ENGINE_TRUE;
+    EngineServer* server = m_Server;
+    if (server != nullptr && m_Running) {
+        const bool ran = server->RunFrame(0) == ENGINE_TRUE;
         EndStrayLevelChange();
         if (ran) {
             m_Facts.CountStep();
         } else {
             char error[256] = {};
-            m_Server->LastErrorText(error, 255);
+            server->LastErrorText(error, 255);
             LogText(BoundedText(error, sizeof error));
             // This thread only stops running frames; the window thread does the rest of the stop.
             m_Running = false;
             m_Steps.RequestStop();
-            m_View.RequestStop();
+            m_Display.RequestStop();
         }
         m_KickQueue.AdvanceKicks(deltaMs);
     }
     if (m_Running) {
-        m_Presence.Tick(m_Server, deltaMs);
+        m_Presence.Tick(server, deltaMs);
     }
 }
 
@@ -226,6 +228,7 @@ void ServerSession::EndStrayLevelChange() {
 }
 
 void ServerSession::ResetSession() {
+    StopHosting(); // the worker is joined before the engine object is let go
     m_Server = nullptr;
     m_Running = false;
     m_SessionStart = 0;
@@ -239,15 +242,16 @@ void ServerSession::EndSession() {
 }
 
 void ServerSession::RefreshSpyLabels() {
-    if (m_Server == nullptr) {
+    EngineServer* server = m_Server;
+    if (server == nullptr) {
         return;
     }
-    m_Log.Secrets().ReadFrom(*m_Server); // before any later line could show a new value
+    m_Log.Secrets().ReadFrom(*server); // before any later line could show a new value
     if (!m_UpdateLock.TryLockFor(OPERATOR_LOCK_WAIT)) {
         return;
     }
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);
-    VariableReader reader(*m_Server);
+    VariableReader reader(*server);
     ReadSpyLabels(reader, m_Tuning);
     m_Presence.SetLabels(m_Tuning);
     m_Facts.SetGameType(m_Tuning.m_SpyGameType);
@@ -268,45 +272,18 @@ int32_t ServerSession::OnGameText(const char* text) {
 }
 
 int32_t ServerSession::OnConsoleLine(const char* text) {
-    if (text != nullptr && m_QueryThread.load() == std::this_thread::get_id()) {
-        if (m_QueryLines.size() < MAX_QUERY_LINES) {
-            m_QueryLines.emplace_back(BoundedText(text, LOG_LINE_SIZE));
-        }
-        return 0; // an answer to the front end's own question, not a line for the log
-    }
     if (m_Attached && text != nullptr) {
         LogText(text);
     }
     return 0;
 }
 
-std::vector<std::string> ServerSession::QueryEngine(const char* command) {
-    if (m_Server == nullptr || !m_Attached) {
-        return {};
-    }
-    m_QueryLines.clear();
-    m_QueryThread = std::this_thread::get_id();
-    m_Server->ExecuteCommand(command);
-    m_QueryThread = std::thread::id();
-    EndStrayLevelChange();
-    return std::exchange(m_QueryLines, {});
-}
-
-bool ServerSession::NextLevel() {
-    if (m_Server == nullptr) {
-        return false;
-    }
-    m_Messages.NoteNextLevelAsked();
-    const bool posted = m_Server->PostToGame("NEXTLEVEL") == ENGINE_STATUS_OK;
-    EndStrayLevelChange();
-    return posted;
-}
-
 int32_t ServerSession::OnMemoryExhausted() {
     if (m_Attached) {
         // The window thread shows the message and shuts down; this thread waits for nothing.
         m_ExitWithoutAsking = true;
-        m_View.MemoryExhausted();
+        m_MemoryExhausted = true;
+        m_Display.MemoryExhausted();
     }
     return 0;
 }

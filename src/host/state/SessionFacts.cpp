@@ -33,9 +33,21 @@ void SessionFacts::HostingEnded() {
     });
 }
 
-void SessionFacts::SetPlayers(std::vector<std::string> names) {
-    // A frag or a ping changes nothing here, only who plays.
+void SessionFacts::SetPlayers(std::vector<RosterPlayer> players, uint32_t nowMs) {
+    std::vector<std::string> names;
+    names.reserve(players.size());
+    for (RosterPlayer& player : players) {
+        names.push_back(player.m_Name);
+    }
     Update([&](SessionSnapshot& facts) {
+        for (RosterPlayer& player : players) {
+            const auto before = std::ranges::find_if(facts.m_Roster, [&player](const RosterPlayer& earlier) {
+                return earlier.m_Id == player.m_Id && earlier.m_Name == player.m_Name;
+            });
+            player.m_JoinedMs = before != facts.m_Roster.end() ? before->m_JoinedMs : nowMs;
+        }
+        facts.m_Roster = std::move(players);
+        // A frag or a ping is no change for the listeners, only who plays.
         if (names == facts.m_Players) {
             return false;
         }
@@ -67,6 +79,11 @@ void SessionFacts::SetGameType(std::string gameType) {
 SessionSnapshot SessionFacts::Snapshot() const {
     std::scoped_lock lock(m_Mutex);
     return m_Facts;
+}
+
+std::vector<RosterPlayer> SessionFacts::Roster() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_Facts.m_Roster;
 }
 
 int SessionFacts::AddListener(Listener listener) {

@@ -10,6 +10,8 @@
 // a thread of their own) and return. Nothing here ever waits for a reader.
 #pragma once
 
+#include "host/state/PlayerRoster.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -40,6 +42,7 @@ struct SessionSnapshot {
     HostedGame m_Game;
     std::string m_Level;                // the level now played, as the game names it
     std::vector<std::string> m_Players; // the names of the players in the game, in the player list's order
+    std::vector<RosterPlayer> m_Roster; // the same players with their ids, frags, pings and join times
     uint64_t m_LevelChanges = 0;        // level changes the game has finished since hosting began
     uint64_t m_Version = 0;             // grows with every change
 };
@@ -52,13 +55,18 @@ public:
     void CountStep() { m_Steps.fetch_add(1, std::memory_order_relaxed); }
     void HostingStarted(HostedGame game);
     void HostingEnded();
-    void SetPlayers(std::vector<std::string> names);
+    // The players of the game's latest state update, in the list's order; a player keeps the join time of
+    // the entry with the same id (and name) before, a new one joins at `nowMs`. Listeners hear only of a
+    // change of who plays, not of a frag or a ping.
+    void SetPlayers(std::vector<RosterPlayer> players, uint32_t nowMs);
     void LevelChanged(std::string level);
     void SetGameType(std::string gameType);
 
     // The readers' side.
     uint64_t Steps() const { return m_Steps.load(std::memory_order_relaxed); }
     SessionSnapshot Snapshot() const;
+    // The roster alone.
+    std::vector<RosterPlayer> Roster() const;
     // Returns an id for RemoveListener; a listener must be removed before it is destroyed.
     int AddListener(Listener listener);
     void RemoveListener(int id);

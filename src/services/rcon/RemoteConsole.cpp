@@ -9,7 +9,7 @@ namespace {
 constexpr std::string_view SHUTDOWN_LINE = "/shutdown";
 constexpr const char* SHUTDOWN_ANSWER = "Shutting the server down.\n";
 constexpr const char* UNKNOWN_ACTION_ANSWER =
-    "Unknown action. The remote console knows /players, /status, /boot <name>, /nextlevel and /shutdown; "
+    "Unknown action. The remote console knows /players, /status, /boot <name>, /nextlevel, /shutdown and /help; "
     "begin a console command with // to send one that starts with /.\n";
 constexpr const char* WINDOW_GONE_ANSWER = "The server is shutting down; the command was not run.\n";
 // Time the answer may take beyond the command's own wait, before the connection counts as stuck.
@@ -59,8 +59,6 @@ bool RemoteConsole::Start() {
         m_Parts.m_Log.Line("ERROR - The remote console cannot listen on TCP %s: %s.", where.c_str(), reason.c_str());
         return false;
     }
-    m_Parts.m_Log.Attach(m_Shared->m_Collector);
-    m_Attached = true;
     {
         std::scoped_lock lock(m_Shared->m_Mutex);
         m_Shared->m_Server = &m_Server;
@@ -81,10 +79,6 @@ void RemoteConsole::Stop() {
         m_Shared->m_Server = nullptr;
     }
     m_Server.Stop();
-    if (m_Attached) {
-        m_Parts.m_Log.Detach(m_Shared->m_Collector);
-        m_Attached = false;
-    }
 }
 
 uint64_t RemoteConsole::NowMs() const {
@@ -117,9 +111,6 @@ void RemoteConsole::OnClosed(TcpConnectionId id, TcpCloseReason /*reason*/) {
     const auto found = m_Clients.find(id);
     if (found == m_Clients.end()) {
         return;
-    }
-    if (found->second.m_Pending) {
-        m_Shared->m_Collector.Abandon(found->second.m_Pending->m_Capture);
     }
     m_Clients.erase(found);
     if (m_Clients.empty()) {
@@ -221,7 +212,7 @@ void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const Rcon
     if (line == SHUTDOWN_LINE) {
         // Answered first: once the server stops, nothing answers any more.
         SendText(id, packet.m_Id, SHUTDOWN_ANSWER);
-        (void)m_Parts.m_Input.SubmitLine(line, ConsoleLineHooks{});
+        (void)m_Parts.m_Commands.Submit(line, CommandOrigin::Remote(client.m_Address), 0, nullptr);
         return;
     }
     Submit(id, client, packet.m_Id, line);
@@ -230,36 +221,34 @@ void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const Rcon
 void RemoteConsole::Submit(TcpConnectionId id, Client& client, int32_t requestId, const std::string& line) {
     auto pending = std::make_shared<Pending>();
     pending->m_RequestId = requestId;
-    pending->m_Capture = m_Shared->m_Collector.Create(m_Options.m_MaxOutput);
     pending->m_Submitted = Clock::now();
     client.m_Pending = pending;
     m_Server.SetReading(id, false); // the next packets wait for this answer
-    m_Server.SetDeadline(id, m_Options.m_CommandTimeout + m_Options.m_ReplyWait + ANSWER_MARGIN);
-    ConsoleLineHooks hooks;
-    hooks.m_Started = [shared = m_Shared, capture = pending->m_Capture] { shared->m_Collector.Begin(capture); };
-    hooks.m_Finished = [shared = m_Shared, pending](ConsoleLineResult result) {
-        pending->m_Result = result;
-        pending->m_Finished = true;
+    m_Server.SetDeadline(id, m_Options.m_CommandTimeout + ANSWER_MARGIN);
+    auto done = [shared = m_Shared, pending](CommandResult result) {
+        pending->m_Result = std::move(result);
+        pending->m_Finished.store(true, std::memory_order_release);
         shared->Wake();
     };
-    (void)m_Parts.m_Input.SubmitLine(line, std::move(hooks));
+    (void)m_Parts.m_Commands.Submit(line, CommandOrigin::Remote(client.m_Address), m_Options.m_MaxOutput,
+                                    std::move(done));
 }
 
 void RemoteConsole::OnWake() {
+    ReplyToFinished();
+}
+
+void RemoteConsole::ReplyToFinished() {
     const Clock::time_point now = Clock::now();
     for (auto it = m_Clients.begin(); it != m_Clients.end();) {
         const TcpConnectionId id = it->first;
         Client& client = (it++)->second; // Reply may close others' connections, never erase here
-        Pending* pending = client.m_Pending.get();
+        const Pending* pending = client.m_Pending.get();
         if (pending == nullptr) {
             continue;
         }
-        if (pending->m_Finished && !pending->m_Seen) {
-            pending->m_Seen = now;
-        }
-        const bool collected = pending->m_Seen && now - *pending->m_Seen >= m_Options.m_ReplyWait;
-        const bool late = !pending->m_Seen && now - pending->m_Submitted >= m_Options.m_CommandTimeout;
-        if (collected || late) {
+        const bool finished = pending->m_Finished.load(std::memory_order_acquire);
+        if (finished || now - pending->m_Submitted >= m_Options.m_CommandTimeout) {
             Reply(id, client);
         }
     }
@@ -273,9 +262,9 @@ std::optional<int64_t> RemoteConsole::NextTimerMs() {
         if (pending == nullptr) {
             continue;
         }
-        const Clock::time_point due = pending->m_Seen       ? *pending->m_Seen + m_Options.m_ReplyWait
-                                      : pending->m_Finished ? now
-                                                            : pending->m_Submitted + m_Options.m_CommandTimeout;
+        const Clock::time_point due = pending->m_Finished.load(std::memory_order_acquire)
+                                          ? now
+                                          : pending->m_Submitted + m_Options.m_CommandTimeout;
         const int64_t left = LeftMs(due, now);
         next = next ? std::min(*next, left) : left;
     }
@@ -285,15 +274,20 @@ std::optional<int64_t> RemoteConsole::NextTimerMs() {
 void RemoteConsole::Reply(TcpConnectionId id, Client& client) {
     const std::shared_ptr<Pending> pending = std::move(client.m_Pending);
     std::string text;
-    if (!pending->m_Finished) {
-        m_Shared->m_Collector.Abandon(pending->m_Capture);
+    if (!pending->m_Finished.load(std::memory_order_acquire)) {
         text = "The console did not take the command within " +
                std::to_string(m_Options.m_CommandTimeout.count() / 1000) + " s; it may still run.\n";
-    } else if (pending->m_Result == ConsoleLineResult::Ran) {
-        text = m_Shared->m_Collector.Take(pending->m_Capture);
+    } else if (pending->m_Result.m_Outcome == CommandOutcome::UnknownAction) {
+        text = UNKNOWN_ACTION_ANSWER;
+    } else if (pending->m_Result.m_Outcome == CommandOutcome::ConsoleGone) {
+        text = WINDOW_GONE_ANSWER;
     } else {
-        m_Shared->m_Collector.Abandon(pending->m_Capture);
-        text = pending->m_Result == ConsoleLineResult::UnknownAction ? UNKNOWN_ACTION_ANSWER : WINDOW_GONE_ANSWER;
+        for (const std::string& line : pending->m_Result.m_Lines) {
+            text.append(line).push_back('\n');
+        }
+        if (pending->m_Result.m_LeftOut > 0) {
+            text += "(" + std::to_string(pending->m_Result.m_LeftOut) + " more bytes of console lines were left out)\n";
+        }
     }
     SendText(id, pending->m_RequestId, text);
     m_Server.SetReading(id, true);

@@ -2,22 +2,20 @@
 //
 // Contract. The program starts it on the window thread once hosting has started, when a password is
 // set, and stops it there after the console window has closed. Its TcpServer thread does all the
-// network work. A logged-in client's command goes to the console window's input (IConsoleInput) and
-// runs on the window thread exactly as if typed there; the answer is the console lines logged from the
-// moment it runs until RconReplyWait after it ended (ReplyCollector), cut at RconMaxOutput bytes and
-// split into packets of at most 4096 bytes of text. A client that sends an empty answer packet after
-// a command gets it back after the answer, so that it can find the answer's end. Each connection's
-// packets are handled one at a time, in order; nothing here ever takes UpdateLock.
+// network work. A logged-in client's command goes to the command service, which runs it on the window
+// thread as it runs every console's lines; the answer is the lines that this one command logged, cut at
+// RconMaxOutput bytes and split into packets of at most 4096 bytes of text, sent as soon as it has run. A client that
+// sends an empty answer packet after a command gets it back after the answer, so that it can find the answer's end.
+// Each connection's packets are handled one at a time, in order; nothing here ever takes UpdateLock.
 #pragma once
 
-#include "host/console/ConsoleInput.h"
+#include "host/commands/CommandService.h"
 #include "host/console/ConsoleLog.h"
 #include "host/state/SessionCounters.h"
 #include "services/TcpServer.h"
 #include "services/rcon/LoginGuard.h"
 #include "services/rcon/RconOptions.h"
 #include "services/rcon/RconPacket.h"
-#include "services/rcon/ReplyCollector.h"
 
 #include <atomic>
 #include <chrono>
@@ -34,8 +32,8 @@ namespace dravo {
 constexpr size_t MAX_REMOTE_COMMAND_CHARS = 119;
 
 struct RemoteConsoleParts {
-    IConsoleInput& m_Input;
-    ConsoleLog& m_Log;           // where its own lines go; the lines commands produce are collected from it
+    CommandService& m_Commands;  // where the commands go
+    ConsoleLog& m_Log;           // where its own lines go
     SessionCounters& m_Counters; // logins and commands
 };
 
@@ -57,15 +55,12 @@ private:
     // What the window thread and this thread share about one command; it outlives either side.
     struct Pending {
         int32_t m_RequestId = 0;
-        std::shared_ptr<ReplyCollector::Capture> m_Capture;
-        std::atomic<bool> m_Finished{false};
-        std::atomic<ConsoleLineResult> m_Result{ConsoleLineResult::Ran};
-        Clock::time_point m_Submitted;           // this thread only
-        std::optional<Clock::time_point> m_Seen; // when this thread saw it finished
+        CommandResult m_Result;              // written before m_Finished is set
+        std::atomic<bool> m_Finished{false}; // m_Result may be read once this is seen set
+        Clock::time_point m_Submitted;       // this thread only
     };
     // What outlives the console, for work the window thread may still hold.
     struct Shared {
-        ReplyCollector m_Collector;
         std::mutex m_Mutex;
         TcpServer* m_Server = nullptr; // guarded by m_Mutex; cleared when stopping
         void Wake();
@@ -92,6 +87,8 @@ private:
     void HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet);
     void Submit(TcpConnectionId id, Client& client, int32_t requestId, const std::string& line);
     void Reply(TcpConnectionId id, Client& client);
+    // Sends the answers of the commands that have run by now.
+    void ReplyToFinished();
     void SendText(TcpConnectionId id, int32_t requestId, std::string_view text);
     uint64_t NowMs() const;
     void CloseClient(TcpConnectionId id, Client& client, bool afterSending);
@@ -100,7 +97,6 @@ private:
     RconOptions m_Options;
     std::shared_ptr<Shared> m_Shared = std::make_shared<Shared>();
     TcpServer m_Server;
-    bool m_Attached = false;
     // The server's thread only.
     std::map<TcpConnectionId, Client> m_Clients;
     LoginGuard m_Guard;

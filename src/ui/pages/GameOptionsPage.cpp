@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -42,24 +41,6 @@ float ReadNumber(const DialogApi& dialog, Control id) {
     return static_cast<float>(std::clamp(number, -LARGEST, LARGEST));
 }
 
-// The whole text, blanks around it aside, as one decimal number.
-std::optional<double> WholeNumber(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return std::nullopt;
-    }
-    text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-    if (text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 struct NumberField {
     Control Field;
     std::string_view Name;
@@ -75,24 +56,12 @@ constexpr NumberField NUMBER_FIELDS[] = {
 } // namespace
 
 std::optional<ColorRgb> NightColorOf(std::string_view text) {
-    std::array<uint8_t, 3> components{};
-    size_t at = 0;
-    for (uint8_t& component : components) {
-        const size_t start = text.find_first_not_of(' ', at);
-        if (start == std::string_view::npos) {
-            return std::nullopt;
-        }
-        at = std::min(text.find(' ', start), text.size());
-        const auto value = WholeNumber(text.substr(start, at - start));
-        if (!value || !(*value >= 0.0 && *value <= 1.0)) {
-            return std::nullopt;
-        }
-        component = static_cast<uint8_t>(std::lround(*value * 255.0));
-    }
-    if (text.find_first_not_of(' ', at) != std::string_view::npos) {
+    const std::optional<std::array<double, 3>> color = ParseNightColor(text);
+    if (!color) {
         return std::nullopt;
     }
-    return ColorRgb{components[0], components[1], components[2]};
+    const auto component = [](double value) { return static_cast<uint8_t>(std::lround(value * 255.0)); };
+    return ColorRgb{component((*color)[0]), component((*color)[1]), component((*color)[2])};
 }
 
 std::string NightColorText(ColorRgb color) {
@@ -145,13 +114,13 @@ bool GameOptionsPage::Accepted(DialogApi& dialog) const {
         return false;
     };
     for (const NumberField& number : NUMBER_FIELDS) {
-        if (!WholeNumber(dialog.GetItemText(number.Field, OPTION_NUMBER_MAX_CHARS))) {
+        if (!ParseWholeNumber(dialog.GetItemText(number.Field, OPTION_NUMBER_MAX_CHARS))) {
             return refuse(number.Field, std::string(number.Name) + " " + std::string(OPTION_NUMBER_TEXT));
         }
     }
     // An empty time speed, or 0, keeps the one the game has.
     const std::string timeSpeed = dialog.GetItemText(Control::TimeSpeed, OPTION_NUMBER_MAX_CHARS);
-    if (timeSpeed.find_first_not_of(" \t") != std::string::npos && !WholeNumber(timeSpeed)) {
+    if (timeSpeed.find_first_not_of(" \t") != std::string::npos && !ParseWholeNumber(timeSpeed)) {
         return refuse(Control::TimeSpeed,
                       "The time speed " + std::string(OPTION_NUMBER_TEXT) + " Empty or 0 keeps the game's own.");
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/HostingRecords.h"
+#include "settings/SettingRules.h"
 #include "ui/pages/WizardPage.h"
 
 #include <optional>
@@ -17,10 +18,6 @@ constexpr size_t OPTION_NUMBER_MAX_CHARS = 61;
 constexpr size_t NIGHT_COLOR_MAX_CHARS = 29;
 // A colour component of 0 to 255 as a fraction, in single precision as the colour text is made.
 constexpr float COLOR_COMPONENT_SCALE = 0.003921569f;
-// What the options page refuses.
-inline constexpr std::string_view OPTION_NUMBER_TEXT = "must be a number, for example 1.5.";
-inline constexpr std::string_view NIGHT_COLOR_TEXT =
-    "The night colour must be three numbers from 0 to 1 - red, green and blue - for example 0.5 0.5 0.5.";
 // The colour of a night colour text ("r g b", each 0 to 1), or nothing when the text is not one.
 std::optional<ColorRgb> NightColorOf(std::string_view text);
 

@@ -4,6 +4,7 @@
 
 #include "engine/HostingRecords.h"
 #include "settings/ServerSettings.h"
+#include "settings/SettingRules.h"
 #include "ui/pages/WizardPage.h"
 
 #include <cstdint>
@@ -11,17 +12,10 @@
 
 namespace dravo {
 
-constexpr size_t SERVER_NAME_MAX_CHARS = 119;
 inline constexpr std::string_view DEFAULT_SERVER_NAME = "Dravo Server";
 constexpr uint32_t MIN_PLAYERS_WHEN_EMPTY = 2; // what a player limit of 0 becomes
-constexpr uint32_t MAX_PLAYER_LIMIT = 128;
-constexpr uint32_t MAX_PORT = 65535;
-inline constexpr std::string_view PORT_RANGE_TEXT =
-    "The port must be a number from 0 to 65535 (0 for the game's own port).";
 inline constexpr std::string_view PLAYERS_RANGE_TEXT =
     "The player limit must be a number from 1 to 128; the field now shows the nearest one. Next takes it.";
-inline constexpr std::string_view SERVER_NAME_TEXT =
-    "The server name must not be empty (at most 119 characters; a longer one is cut).";
 
 // A number typed into a digits-only edit: leading blanks, then digits. 0 when there are none or the
 // number does not fit 32 bits.

@@ -1,5 +1,6 @@
 // The facts the services beside the window read: each change told once, a repeat told not at all.
 #include "host/state/SessionFacts.h"
+#include "support/RosterPlayers.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,8 @@ TEST(SessionFacts, ListenersHearOfRealChangesOnly) {
     const int id = facts.AddListener([&] { ++heard; });
     facts.HostingStarted(HostedGame{16, "deathmatch", {"A", "B"}, "A"});
     EXPECT_EQ(heard, 1);
-    facts.SetPlayers({"Ace"});
-    facts.SetPlayers({"Ace"}); // frags or pings changed, not who plays
+    facts.SetPlayers(test::Players({"Ace"}), 0);
+    facts.SetPlayers(test::Players({"Ace"}), 0); // frags or pings changed, not who plays
     EXPECT_EQ(heard, 2);
     facts.SetGameType("deathmatch");
     EXPECT_EQ(heard, 2);
@@ -26,7 +27,7 @@ TEST(SessionFacts, ListenersHearOfRealChangesOnly) {
     facts.CountStep(); // steps are read, not told
     EXPECT_EQ(heard, 5);
     facts.RemoveListener(id);
-    facts.SetPlayers({});
+    facts.SetPlayers(test::Players({}), 0);
     EXPECT_EQ(heard, 5);
 
     const SessionSnapshot snapshot = facts.Snapshot();

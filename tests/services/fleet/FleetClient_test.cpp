@@ -2,6 +2,7 @@
 // what it says and when, players, labels, health while the loop is wedged, an allocation's level, and
 // sidecars that come late, never answer, fail or answer garbage.
 #include "services/fleet/FleetClient.h"
+#include "support/RosterPlayers.h"
 #include "support/SdkStandIn.h"
 
 #include <gtest/gtest.h>
@@ -137,12 +138,12 @@ TEST_F(FleetClientTest, ThePlayersListHoldsWhoPlaysWithMaxPlayersAsCapacity) {
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
-    m_Facts.SetPlayers({"Ace", "Bob", "Ace"});
+    m_Facts.SetPlayers(test::Players({"Ace", "Bob", "Ace"}), 0);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues() == std::vector<std::string>{"Ace", "Bob"}; }));
     EXPECT_EQ(sidecar.ListCapacity(), 16);
-    m_Facts.SetPlayers({"Bob"});
+    m_Facts.SetPlayers(test::Players({"Bob"}), 0);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues() == std::vector<std::string>{"Bob"}; }));
-    m_Facts.SetPlayers({});
+    m_Facts.SetPlayers(test::Players({}), 0);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues().empty(); }));
     EXPECT_EQ(CountLines("players are reported in the list \"players\" (capacity 16)"), 1) << Lines();
 }
@@ -153,10 +154,10 @@ TEST_F(FleetClientTest, WithoutTheListPlayerTrackingTakesThePlayers) {
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
-    m_Facts.SetPlayers({"Ace", "Bob"});
+    m_Facts.SetPlayers(test::Players({"Ace", "Bob"}), 0);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.TrackedPlayers() == std::set<std::string>{"Ace", "Bob"}; }));
     EXPECT_EQ(sidecar.TrackedCapacity(), 16);
-    m_Facts.SetPlayers({"Cyd", "Bob"});
+    m_Facts.SetPlayers(test::Players({"Cyd", "Bob"}), 0);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.TrackedPlayers() == std::set<std::string>{"Bob", "Cyd"}; }));
     EXPECT_TRUE(WaitForLine("players are reported through player tracking (capacity 16)"));
 }
@@ -166,7 +167,7 @@ TEST_F(FleetClientTest, WithNeitherThePlayersAreNotReported) {
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
-    m_Facts.SetPlayers({"Ace"});
+    m_Facts.SetPlayers(test::Players({"Ace"}), 0);
     EXPECT_TRUE(WaitForLine("players are not reported")) << Lines();
     m_Facts.HostingEnded(); // and the rest goes on
     EXPECT_TRUE(sidecar.WaitForCount("POST", "/shutdown", 1));

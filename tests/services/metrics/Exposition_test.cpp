@@ -1,5 +1,6 @@
 #include "services/metrics/Exposition.h"
 #include "services/metrics/MetricsPage.h"
+#include "support/RosterPlayers.h"
 
 #include <gtest/gtest.h>
 
@@ -156,7 +157,7 @@ TEST(MetricsPage, ReadsTheFactsTheStepsAndTheUptimeAcrossTheClocksWrap) {
     HostedGame game{24, "deathmatch", {"Worlds\\Arena"}, "Worlds\\Arena"};
     game.m_StartMs = 0xFFFFFF00u;
     facts.HostingStarted(game);
-    facts.SetPlayers({"A", "B"});
+    facts.SetPlayers(test::Players({"A", "B"}), 0);
     facts.CountStep();
     facts.CountStep();
     counters.CountConsoleCommand();

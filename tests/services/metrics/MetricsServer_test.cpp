@@ -3,6 +3,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
+#include "support/RosterPlayers.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ protected:
 
 TEST_F(MetricsServerTest, AnswersGetAndHeadOfTheMetricsAndRefusesTheRest) {
     MetricsServer server(m_Sources, m_Log, Options());
-    m_Facts.SetPlayers({"a", "b", "c", "d", "e"});
+    m_Facts.SetPlayers(test::Players({"a", "b", "c", "d", "e"}), 0);
     const std::string page = server.Answer("GET /metrics?x=1 HTTP/1.1\r\nHost: a");
     EXPECT_TRUE(page.starts_with("HTTP/1.1 200 OK\r\nContent-Type: text/plain; version=0.0.4; charset=utf-8\r\n"));
     EXPECT_NE(page.find("\r\nConnection: close\r\n"), std::string::npos);

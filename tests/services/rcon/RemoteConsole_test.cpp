@@ -1,10 +1,14 @@
 #include "services/TcpTestClient.h"
 #include "services/rcon/RemoteConsole.h"
+#include "support/FakeClock.h"
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace dravo {
@@ -14,76 +18,71 @@ using namespace std::chrono_literals;
 
 constexpr const char* PASSWORD = "correct horse";
 
-// The console window's input as the remote console sees it: each line runs at once, on the caller's
-// thread, logging what a console would.
-class InlineConsole final : public IConsoleInput {
-public:
-    explicit InlineConsole(ConsoleLog& log) : m_Log(log) {}
-    bool SubmitLine(std::string line, ConsoleLineHooks hooks) override {
-        if (hooks.m_Started) {
-            hooks.m_Started();
-        }
-        ConsoleLineResult result = ConsoleLineResult::Ran;
-        if (line == "many") {
-            for (int i = 0; i < 100; ++i) {
-                m_Log.Line("line %03d %s", i, std::string(90, 'm').c_str());
-            }
-        } else if (line.starts_with("/") && line != "/players" && line != "/shutdown") {
-            result = ConsoleLineResult::UnknownAction;
-        } else {
-            m_Log.Line("ran: %s", line.c_str());
-        }
-        {
-            std::scoped_lock lock(m_Mutex);
-            m_Lines.push_back(line);
-            m_Changed.notify_all();
-        }
-        if (hooks.m_Finished) {
-            hooks.m_Finished(result);
-        }
-        return true;
-    }
-    std::vector<std::string> Lines() {
-        std::scoped_lock lock(m_Mutex);
-        return m_Lines;
-    }
-    // The lines once there are `count` of them (or at the limit).
-    std::vector<std::string> WaitForLines(size_t count) {
-        std::unique_lock lock(m_Mutex);
-        m_Changed.wait_for(lock, 5s, [&] { return m_Lines.size() >= count; });
-        return m_Lines;
-    }
-
-private:
-    ConsoleLog& m_Log;
-    std::mutex m_Mutex;
-    std::condition_variable m_Changed;
-    std::vector<std::string> m_Lines;
-};
-
+// The remote console before a real command service and session, whose console window runs every line at
+// once on the caller's thread: the engine answers "ran: <command>", "/many" logs a hundred long lines,
+// "/shutdown" is the window's.
 class RemoteConsoleTest : public ::testing::Test {
 protected:
+    test::FakeEngine m_Engine;
     test::RecordingView m_View;
-    ConsoleLog m_Log{m_View};
-    SessionCounters m_Counters;
-    InlineConsole m_Input{m_Log};
+    test::FakeClock m_Clock;
+    HostInfo m_Host{};
+    GameOptions m_Options{};
+    GameInfo m_Game{};
+    std::atomic<bool> m_EmptyExit{false};
+    ServerSettings m_Settings;
+    ServerSession m_Session{m_View, m_Clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}};
+    CommandService m_Commands{m_Session, CommandRecords{m_Settings, m_Options, m_Host}};
+    std::mutex m_ShutdownMutex;
+    std::condition_variable m_ShutdownSeen;
+    int m_Shutdowns = 0; // guarded by m_ShutdownMutex
     std::unique_ptr<RemoteConsole> m_Console;
 
+    void SetUp() override {
+        m_Engine.m_EchoCommands = true;
+        ASSERT_TRUE(m_Session.InitSession(&m_Engine));
+        ConsoleBinding binding;
+        binding.m_Post = [](std::function<void()> work, const std::function<void()>&) {
+            work();
+            return true;
+        };
+        binding.m_Actions = {
+            {"many", true,
+             [this](std::string_view) {
+                 for (int i = 0; i < 100; ++i) {
+                     m_Session.LogLine("line %03d %s", i, std::string(90, 'm').c_str());
+                 }
+             }},
+            {"options", false, [](std::string_view) { ADD_FAILURE() << "a remote /options ran"; }},
+            {"shutdown", true,
+             [this](std::string_view) {
+                 std::scoped_lock lock(m_ShutdownMutex);
+                 ++m_Shutdowns;
+                 m_ShutdownSeen.notify_all();
+             }},
+        };
+        m_Commands.BindConsole(std::move(binding));
+    }
+    void TearDown() override {
+        m_Console.reset();
+        m_Commands.UnbindConsole();
+        m_Session.ResetSession();
+    }
     void Start(RconOptions options = Options()) {
-        m_Log.Secrets().SetValue("RconPassword", PASSWORD);
-        m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Input, m_Log, m_Counters}, options);
+        m_Session.Log().Secrets().SetValue("RconPassword", PASSWORD);
+        m_Console = std::make_unique<RemoteConsole>(
+            RemoteConsoleParts{m_Commands, m_Session.Log(), m_Session.Counters()}, options);
         ASSERT_TRUE(m_Console->Start());
     }
     static RconOptions Options() {
         RconOptions options;
         options.m_Enabled = true;
         options.m_Port = 0;
-        options.m_ReplyWait = 0ms;
         options.m_Guard = LoginGuardLimits{2, 60000};
         return options;
     }
-    uint64_t Logins(RemoteLogin result) const {
-        return m_Counters.Snapshot().m_RemoteLogins[static_cast<size_t>(result)];
+    uint64_t Logins(RemoteLogin result) {
+        return m_Session.Counters().Snapshot().m_RemoteLogins[static_cast<size_t>(result)];
     }
 };
 
@@ -128,13 +127,20 @@ TEST_F(RemoteConsoleTest, ACommandIsAnsweredWithTheLinesItLoggedAndTheEndMarkerI
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->m_Id, 5);
     EXPECT_EQ(answer->m_Type, RconType::ResponseValue);
-    EXPECT_EQ(answer->m_Body, "ran: status\n");
+    EXPECT_EQ(answer->m_Body, "status\nran: status\n") << "the command, then what it logged";
     auto marker = client.Next();
     ASSERT_TRUE(marker);
     EXPECT_EQ(marker->m_Id, 6);
     EXPECT_EQ(marker->m_Body, "");
     EXPECT_EQ(Logins(RemoteLogin::Accepted), 1u);
-    EXPECT_EQ(m_Counters.Snapshot().m_RemoteCommands, 1u);
+    EXPECT_EQ(m_Session.Counters().Snapshot().m_RemoteCommands, 1u);
+    // Lines other threads log while a command runs are no part of its answer.
+    std::thread other([this] { m_Session.LogLine("Cyd joined the game."); });
+    ASSERT_TRUE(client.Send(7, RconType::Command, "status"));
+    other.join();
+    answer = client.Next();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->m_Body, "status\nran: status\n");
 }
 
 TEST_F(RemoteConsoleTest, ALongAnswerIsSplitIntoPacketsAndCutAtTheOutputBound) {
@@ -143,7 +149,7 @@ TEST_F(RemoteConsoleTest, ALongAnswerIsSplitIntoPacketsAndCutAtTheOutputBound) {
     Start(options);
     Client client(m_Console->Port());
     ASSERT_TRUE(client.LogIn(PASSWORD));
-    ASSERT_TRUE(client.Send(9, RconType::Command, "many"));
+    ASSERT_TRUE(client.Send(9, RconType::Command, "/many"));
     ASSERT_TRUE(client.Send(10, RconType::ResponseValue, ""));
     std::string text;
     std::vector<size_t> sizes;
@@ -153,7 +159,7 @@ TEST_F(RemoteConsoleTest, ALongAnswerIsSplitIntoPacketsAndCutAtTheOutputBound) {
     }
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_EQ(sizes[0], MAX_RCON_BODY);
-    EXPECT_TRUE(text.starts_with("line 000 mmm"));
+    EXPECT_TRUE(text.starts_with("/many\nline 000 mmm"));
     EXPECT_NE(text.find("line 057 "), std::string::npos);
     EXPECT_EQ(text.find("line 060 "), std::string::npos);
     EXPECT_TRUE(text.ends_with(" more bytes of console lines were left out)\n")) << text.substr(text.size() - 80);
@@ -177,7 +183,9 @@ TEST_F(RemoteConsoleTest, CommandsTheConsoleInputCannotTakeAreRefusedUnrun) {
         EXPECT_EQ(packet->m_Id, id);
         EXPECT_TRUE(packet->m_Body.starts_with(answer)) << packet->m_Body;
     }
-    EXPECT_EQ(m_Input.Lines(), std::vector<std::string>{"/options"});
+    EXPECT_FALSE(m_View.Logged(std::string(MAX_REMOTE_COMMAND_CHARS + 1, 'a').substr(0, 119)));
+    EXPECT_TRUE(m_View.Logged("/options")) << "the service took it, and refused it for a remote origin";
+    EXPECT_TRUE(m_Engine.m_Commands.empty());
 }
 
 TEST_F(RemoteConsoleTest, ShutdownIsAnsweredWithoutWaitingForTheConsole) {
@@ -188,7 +196,13 @@ TEST_F(RemoteConsoleTest, ShutdownIsAnsweredWithoutWaitingForTheConsole) {
     const auto packet = client.Next();
     ASSERT_TRUE(packet);
     EXPECT_EQ(packet->m_Body, "Shutting the server down.\n");
-    EXPECT_EQ(m_Input.WaitForLines(1), std::vector<std::string>{"/shutdown"});
+    // The console runs it after the answer left.
+    {
+        std::unique_lock lock(m_ShutdownMutex);
+        EXPECT_TRUE(m_ShutdownSeen.wait_for(lock, 5s, [this] { return m_Shutdowns == 1; }));
+    }
+    EXPECT_TRUE(m_View.Logged("/shutdown"));
+    EXPECT_TRUE(m_Session.ExitWithoutAsking()) << "whoever asked from afar answered the question already";
 }
 
 TEST_F(RemoteConsoleTest, WrongPasswordsAreLoggedWithTheAddressAndLockItOut) {
@@ -236,7 +250,7 @@ TEST_F(RemoteConsoleTest, NothingButALoginBeforeLoggingInAndJunkClosesTheConnect
     packet[0] = static_cast<char>(packet[0] + 1); // one byte of body more than allowed
     ASSERT_TRUE(oversized.Tcp().Write(packet));
     EXPECT_TRUE(oversized.Tcp().WaitForClose());
-    EXPECT_TRUE(m_Input.Lines().empty());
+    EXPECT_TRUE(m_Engine.m_Commands.empty());
 }
 
 TEST_F(RemoteConsoleTest, LoginAndIdleTimeoutsCloseSilentAndTricklingClients) {

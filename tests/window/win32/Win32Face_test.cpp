@@ -12,6 +12,7 @@
 #include "settings/GameOptionCommands.h"
 #include "support/FakeClock.h"
 #include "support/FakeEngine.h"
+#include "support/HostedConsole.h"
 #include "support/ManualSteps.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleWindow.h"
@@ -306,17 +307,17 @@ protected:
         m_Engine.m_HostAddress = "127.0.0.1";
         SetGameOptionsStartValues(m_Options);
     }
-    int Run(const std::function<void(ConsoleWindow&, ScriptedDialog&)>& script) {
+    int Run(const std::function<void(test::HostedConsole&, ScriptedDialog&)>& script) {
         test::ManualSteps steps(m_Clock);
-        ConsoleWindow window(m_Windows, m_Clock, &m_Engine, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0},
-                             &steps);
+        test::HostedConsole window(m_Windows, m_Clock, &m_Engine,
+                                   SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}, &steps);
         m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(window, dialog); });
         return window.Run();
     }
 };
 
 TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         HWND window = m_Windows.DialogWindow();
         EXPECT_EQ(RealTitle(window), "Dravo Server v2.1");
         EXPECT_EQ(ClippedTexts(window), std::vector<std::string>{});
@@ -357,7 +358,7 @@ TEST_F(Win32ConsoleTest, FieldsCommandsAndShutdownOnRealControls) {
 }
 
 TEST_F(Win32ConsoleTest, TheFocusStartsInTheCommandInputAndKeysTypedAnywhereGoThere) {
-    Run([&](ConsoleWindow& console, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& console, ScriptedDialog& dialog) {
         HWND window = m_Windows.DialogWindow();
         HWND input = ControlWindow(window, ConsoleControl::CommandInput);
         EXPECT_EQ(GetFocus(), input);
@@ -402,7 +403,7 @@ TEST_F(Win32ConsoleTest, TheFocusStartsInTheCommandInputAndKeysTypedAnywhereGoTh
 }
 
 TEST_F(Win32ConsoleTest, TheCommandInputTakesWhatACommandHoldsAndNoMore) {
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         HWND window = m_Windows.DialogWindow();
         m_Engine.m_Commands.clear();
         const std::string command = "say " + std::string(COMMAND_INPUT_CHARS, 'x');
@@ -450,7 +451,7 @@ TEST_F(Win32ConsoleTest, OptionsButtonOpensTheRealOptionsDialog) {
         EXPECT_TRUE(options.SetText(OptionsControl::RunSpeed, "2.5"));
         EXPECT_TRUE(options.Click(OptionsControl::Ok));
     });
-    Run([&](ConsoleWindow&, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         m_Engine.m_Commands.clear();
         EXPECT_TRUE(dialog.Click(ConsoleControl::Options));
         m_Windows.QueueAnswer(MessageBoxResult::Yes);

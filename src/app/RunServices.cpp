@@ -1,0 +1,87 @@
+// Starting and ending the services beside the game.
+#include "app/RunServices.h"
+
+#include "services/fleet/FleetSettings.h"
+#include "settings/VariableReader.h"
+
+#include <cstdlib>
+
+namespace dravo {
+
+RunServices::~RunServices() {
+    Stop();
+    FinishFleet();
+}
+
+void RunServices::StartFleet(EngineServer& server, std::vector<std::string>& notes) {
+    VariableReader reader(server);
+    const FleetSidecar sidecar = FindFleetSidecar(std::getenv(SDK_PORT_ENVIRONMENT), reader);
+    if (!sidecar.m_Problem.empty()) {
+        notes.push_back(sidecar.m_Problem);
+    }
+    if (!sidecar.m_BaseUrl) {
+        return;
+    }
+    FleetOptions options;
+    options.m_BaseUrl = *sidecar.m_BaseUrl;
+    FleetHooks hooks;
+    hooks.m_Log = [gate = m_FleetGate, &session = m_Session](const std::string& line) {
+        std::scoped_lock lock(gate->m_Mutex);
+        if (gate->m_Open) {
+            session.LogText(line);
+        }
+    };
+    hooks.m_NextLevel = [gate = m_FleetGate, &commands = m_Commands] {
+        std::scoped_lock lock(gate->m_Mutex);
+        if (gate->m_Open) {
+            (void)commands.Submit("/nextlevel", CommandOrigin::Fleet(), 0, nullptr);
+        }
+    };
+    m_Fleet = std::make_unique<FleetClient>(m_Session.Facts(), std::move(options), std::move(hooks));
+}
+
+void RunServices::StartListeners() {
+    EngineServer* server = m_Session.Server();
+    if (server == nullptr || !m_Session.IsRunning()) {
+        return;
+    }
+    ConsoleLog& log = m_Session.Log();
+    VariableReader reader(*server);
+    const RconOptions rcon = ReadRconOptions(reader, m_Session.GamePort());
+    for (const std::string& problem : rcon.m_Problems) {
+        log.Line("%s%s", rcon.m_Enabled ? "Remote console: " : "Remote console off: ", problem.c_str());
+    }
+    if (rcon.m_Enabled) {
+        m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Commands, log, m_Session.Counters()}, rcon);
+        if (!m_Console->Start()) {
+            m_Console.reset();
+        }
+    }
+    const MetricsOptions metrics = ReadMetricsOptions(reader);
+    for (const std::string& problem : metrics.m_Problems) {
+        log.Line("Metrics: %s", problem.c_str());
+    }
+    if (metrics.m_Enabled) {
+        m_Metrics = std::make_unique<MetricsServer>(MetricsSources{m_Session.Facts(), m_Session.Counters(), m_Clock},
+                                                    log, metrics);
+        if (!m_Metrics->Start()) {
+            m_Metrics.reset();
+        }
+    }
+}
+
+void RunServices::Stop() {
+    m_Console.reset();
+    m_Metrics.reset();
+    std::scoped_lock lock(m_FleetGate->m_Mutex);
+    m_FleetGate->m_Open = false;
+}
+
+void RunServices::FinishFleet() {
+    if (m_Fleet) {
+        m_Fleet->Finish();
+        m_Fleet.reset();
+    }
+}
+
+} // namespace dravo

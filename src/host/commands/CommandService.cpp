@@ -1,0 +1,80 @@
+// Running console lines from every console: the line's way, the window thread, the binding.
+#include "host/commands/CommandService.h"
+
+#include "host/console/LogCapture.h"
+
+#include <memory>
+
+namespace dravo {
+
+CommandResult CommandService::Run(std::string_view line, const CommandOrigin& origin, size_t resultBytes) {
+    line = line.substr(0, MAX_LINE_CHARS);
+    CommandResult result;
+    if (line.empty()) {
+        return result;
+    }
+    LogCapture capture(m_Session.Log(), resultBytes);
+    // A line that sets a secret shows masked.
+    m_Session.LogCommand(line);
+    if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
+        if (!RunAction(line.substr(1), origin)) {
+            result.m_Outcome = CommandOutcome::UnknownAction;
+            if (origin.IsConsole()) {
+                const std::string typed(line);
+                m_Session.LogLine("Unknown action \"%s\"; type /help for the list.", typed.c_str());
+            }
+        }
+    } else {
+        const std::string_view command = line.substr(line.size() > 1 && line[0] == ACTION_PREFIX ? 1 : 0);
+        if (const std::optional<CommandOutcome> kept = RunSetting(command)) {
+            result.m_Outcome = *kept;
+        } else {
+            (void)m_Session.RunEngineCommand(command);
+        }
+    }
+    result.m_LeftOut = capture.LeftOut();
+    result.m_Lines = capture.TakeLines();
+    return result;
+}
+
+bool CommandService::Submit(std::string line, CommandOrigin origin, size_t resultBytes,
+                            std::function<void(CommandResult)> done) {
+    // Shared by the work and its `gone`: whichever runs calls `done`, once.
+    auto finished = std::make_shared<std::function<void(CommandResult)>>(std::move(done));
+    auto work = [this, line = std::move(line), origin = std::move(origin), resultBytes, finished] {
+        CommandResult result = Run(line, origin, resultBytes);
+        if (*finished) {
+            (*finished)(std::move(result));
+        }
+    };
+    auto gone = [finished] {
+        if (*finished) {
+            (*finished)(CommandResult{CommandOutcome::ConsoleGone, {}, 0});
+        }
+    };
+    std::function<bool(std::function<void()>, std::function<void()>)> post;
+    {
+        std::scoped_lock lock(m_BindingMutex);
+        post = m_Binding.m_Post;
+    }
+    if (!post) {
+        gone();
+        return false;
+    }
+    return post(std::move(work), std::move(gone));
+}
+
+void CommandService::BindConsole(ConsoleBinding binding) {
+    std::scoped_lock lock(m_BindingMutex);
+    m_Binding = std::move(binding);
+}
+
+void CommandService::UnbindConsole() {
+    ConsoleBinding old;
+    {
+        std::scoped_lock lock(m_BindingMutex);
+        old = std::exchange(m_Binding, {});
+    }
+}
+
+} // namespace dravo
