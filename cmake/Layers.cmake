@@ -12,6 +12,8 @@ function(dravo_layer_key folder out)
 endfunction()
 
 function(dravo_read_layers table prefix)
+    # A change of the table configures the build again, so that the header trees follow it.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${table}")
     file(STRINGS "${table}" lines)
     set(folders)
     set(repeated)

@@ -9,7 +9,8 @@ namespace dravo {
 
 std::unique_ptr<FleetClient> StartFleetClient(EngineServer* server, ConsoleWindow& console,
                                               std::vector<std::string>& notes) {
-    const FleetSidecar sidecar = FindFleetSidecar(std::getenv(SDK_PORT_ENVIRONMENT), server);
+    VariableReader reader(*server);
+    const FleetSidecar sidecar = FindFleetSidecar(std::getenv(SDK_PORT_ENVIRONMENT), reader);
     if (!sidecar.m_Problem.empty()) {
         notes.push_back(sidecar.m_Problem);
     }

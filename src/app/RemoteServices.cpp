@@ -10,10 +10,10 @@ void RemoteServices::Start(ConsoleWindow& console) {
         return;
     }
     ConsoleLog& log = session.Log();
-    const std::string password = log.Secrets().Value(REMOTE_PASSWORD_VARIABLE);
-    const RconOptions rcon = ReadRconOptions(*server, password, session.GamePort());
-    if (!rcon.m_Problem.empty()) {
-        log.Line("%s%s.", rcon.m_Enabled ? "Remote console: " : "Remote console off: ", rcon.m_Problem.c_str());
+    VariableReader reader(*server);
+    const RconOptions rcon = ReadRconOptions(reader, session.GamePort());
+    for (const std::string& problem : rcon.m_Problems) {
+        log.Line("%s%s", rcon.m_Enabled ? "Remote console: " : "Remote console off: ", problem.c_str());
     }
     if (rcon.m_Enabled) {
         m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{console, log, session.Counters()}, rcon);
@@ -21,9 +21,9 @@ void RemoteServices::Start(ConsoleWindow& console) {
             m_Console.reset();
         }
     }
-    const MetricsOptions metrics = ReadMetricsOptions(*server);
-    if (!metrics.m_Problem.empty()) {
-        log.Line("Metrics: %s.", metrics.m_Problem.c_str());
+    const MetricsOptions metrics = ReadMetricsOptions(reader);
+    for (const std::string& problem : metrics.m_Problems) {
+        log.Line("Metrics: %s", problem.c_str());
     }
     if (metrics.m_Enabled) {
         m_Metrics =

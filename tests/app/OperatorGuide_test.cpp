@@ -6,8 +6,10 @@
 #include "net/webreg/RegistrationList.h"
 #include "res/StringTable.h"
 #include "settings/ServerSettings.h"
+#include "settings/ServiceVariables.h"
 #include "settings/SettingsTable.h"
 #include "settings/TuningVariables.h"
+#include "settings/VariableReader.h"
 #include "support/TempDir.h"
 #include "ui/pages/NetGameLevelsPage.h"
 
@@ -58,14 +60,30 @@ TEST(OperatorGuide, NamesEverySettingKey) {
     EXPECT_TRUE(NamesWord(guide, std::string(REZ_FILE_KEY_PREFIX) + "0"));
 }
 
-TEST(OperatorGuide, NamesEveryVariableTheProgramOnlyReads) {
+TEST(OperatorGuide, NamesEveryVariableTheProgramOnlyReadsWithItsRange) {
     const std::string guide = Guide();
-    for (std::string_view name : TUNING_VARIABLE_NAMES) {
-        EXPECT_TRUE(NamesWord(guide, name)) << name;
-    }
-    for (const char* name : {MASTER_HOST_VARIABLE, MASTER_PORT_VARIABLE, QUERY_PORT_VARIABLE, RATE_BURST_VARIABLE,
-                             RATE_PER_SECOND_VARIABLE, GLOBAL_RATE_VARIABLE, REGISTRATION_URL_VARIABLE}) {
-        EXPECT_TRUE(NamesWord(guide, name)) << name;
+    for (const ServiceVariable& variable : SERVICE_VARIABLES) {
+        EXPECT_TRUE(NamesWord(guide, variable.m_Name)) << variable.m_Name;
+        if (variable.m_Kind != VariableKind::Number && variable.m_Kind != VariableKind::Whole) {
+            continue;
+        }
+        if (variable.m_Low == service_variable::ANY_LOW) {
+            continue;
+        }
+        // The guide's table gives the range on the variable's own lines, as "low-high" or "low to high".
+        const size_t at = guide.find("\n  " + std::string(variable.m_Name) + " ");
+        ASSERT_NE(at, std::string::npos) << variable.m_Name << " has no line in a table";
+        // Its lines: the first and those indented deeper below it.
+        const std::string rest = guide.substr(at + 1);
+        std::smatch next;
+        const bool ends = std::regex_search(rest, next, std::regex("\n(  [^ ]|\n|[^ ])"));
+        const std::string entry = rest.substr(0, ends ? static_cast<size_t>(next.position(0)) : std::string::npos);
+        const std::string range = DescribeRange(variable);
+        const std::string dashed = range.starts_with("from ") ? range.substr(5, range.find(' ', 5) - 5) + "-" +
+                                                                    range.substr(range.rfind(' ') + 1)
+                                                              : range;
+        EXPECT_TRUE(entry.find(range) != std::string::npos || entry.find(dashed) != std::string::npos)
+            << variable.m_Name << ": the guide does not give its range " << range << " in:" << entry;
     }
 }
 

@@ -9,11 +9,15 @@ namespace {
 
 using test::FakeEngine;
 
-TuningVariables ReadWith(std::map<std::string, std::string> variables) {
+TuningVariables ReadWith(std::map<std::string, std::string> variables, std::vector<std::string>* problems = nullptr) {
     FakeEngine engine;
     engine.m_Variables = std::move(variables);
+    VariableReader reader(engine);
     TuningVariables tuning;
-    ReadTuningVariables(engine, tuning);
+    ReadTuningVariables(reader, tuning);
+    if (problems != nullptr) {
+        *problems = reader.TakeProblems();
+    }
     return tuning;
 }
 
@@ -26,11 +30,17 @@ TEST(TuningVariables, AbsentVariablesKeepTheDefaults) {
     EXPECT_EQ(tuning.m_SpyGameMode, "openplaying");
 }
 
-TEST(TuningVariables, WebRegUpdateNeedsMoreThanOne) {
-    EXPECT_EQ(ReadWith({{"WebRegUpdate", "1"}}).m_WebRegPeriodSeconds, 400u);
-    EXPECT_EQ(ReadWith({{"WebRegUpdate", "1.5"}}).m_WebRegPeriodSeconds, 1u);
-    EXPECT_EQ(ReadWith({{"WebRegUpdate", "2.9"}}).m_WebRegPeriodSeconds, 2u);
-    EXPECT_EQ(ReadWith({{"WebRegUpdate", "1e30"}}).m_WebRegPeriodSeconds, MAX_TUNING_SECONDS);
+TEST(TuningVariables, WebRegUpdateNeedsMoreThanOneAndSaysWhatItRefuses) {
+    std::vector<std::string> problems;
+    EXPECT_EQ(ReadWith({{"WebRegUpdate", "1"}}, &problems).m_WebRegPeriodSeconds, 400u);
+    EXPECT_EQ(problems, std::vector<std::string>{
+                            "WebRegUpdate \"1\" is no number above 1, up to 2000000; the default (400) holds."});
+    EXPECT_EQ(ReadWith({{"WebRegUpdate", "1.5"}}, &problems).m_WebRegPeriodSeconds, 1u);
+    EXPECT_EQ(ReadWith({{"WebRegUpdate", "2.9"}}, &problems).m_WebRegPeriodSeconds, 2u);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(ReadWith({{"WebRegUpdate", "1e30"}}, &problems).m_WebRegPeriodSeconds, 400u)
+        << "a period too long to count in milliseconds";
+    EXPECT_EQ(problems.size(), 1u);
 }
 
 TEST(TuningVariables, EmptyExitNeedsOneOrMore) {
@@ -52,7 +62,8 @@ TEST(TuningVariables, ASmallEmptyExitNeverClearsIt) {
     engine.m_Variables["EmptyExit"] = "0";
     TuningVariables tuning;
     tuning.m_EmptyExit = true;
-    ReadTuningVariables(engine, tuning);
+    VariableReader reader(engine);
+    ReadTuningVariables(reader, tuning);
     EXPECT_TRUE(tuning.m_EmptyExit);
 }
 

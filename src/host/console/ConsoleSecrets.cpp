@@ -1,6 +1,8 @@
 // Reading the secret variables and masking them in console lines and commands.
 #include "host/console/ConsoleSecrets.h"
 
+#include "settings/VariableReader.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -21,7 +23,8 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
 
 // Where a secret variable's name ends in the command, if it names one.
 size_t SecretNameEnd(std::string_view command) {
-    for (std::string_view name : SECRET_VARIABLE_NAMES) {
+    for (const ServiceVariable& secret : SECRET_VARIABLES) {
+        const std::string_view name = secret.m_Name;
         const auto found = std::search(command.begin(), command.end(), name.begin(), name.end(), [](char x, char y) {
             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
         });
@@ -41,22 +44,15 @@ void ReplaceAll(std::string& line, std::string_view value) {
 } // namespace
 
 void ConsoleSecrets::ReadFrom(EngineServer& server) {
-    for (std::string_view name : SECRET_VARIABLE_NAMES) {
-        const std::string key(name);
-        VariableHandle handle = nullptr;
-        char value[SECRET_VALUE_SIZE] = {};
-        if (server.FindVariable(key.c_str(), &handle, nullptr) != ENGINE_STATUS_OK || handle == nullptr ||
-            server.ReadVariableText(handle, value, sizeof value) != ENGINE_STATUS_OK) {
-            value[0] = '\0';
-        }
-        value[sizeof value - 1] = '\0';
-        SetValue(name, value);
+    VariableReader reader(server);
+    for (const ServiceVariable& secret : SECRET_VARIABLES) {
+        SetValue(secret.m_Name, reader.Text(secret).value_or("").substr(0, SECRET_VALUE_SIZE - 1));
     }
 }
 
 void ConsoleSecrets::SetValue(std::string_view name, std::string_view value) {
-    for (size_t i = 0; i < SECRET_VARIABLE_NAMES.size(); ++i) {
-        if (EqualsNoCase(name, SECRET_VARIABLE_NAMES[i])) {
+    for (size_t i = 0; i < SECRET_VARIABLES.size(); ++i) {
+        if (EqualsNoCase(name, SECRET_VARIABLES[i].m_Name)) {
             std::scoped_lock lock(m_Mutex);
             m_Values[i] = value;
         }
@@ -64,8 +60,8 @@ void ConsoleSecrets::SetValue(std::string_view name, std::string_view value) {
 }
 
 std::string ConsoleSecrets::Value(std::string_view name) const {
-    for (size_t i = 0; i < SECRET_VARIABLE_NAMES.size(); ++i) {
-        if (EqualsNoCase(name, SECRET_VARIABLE_NAMES[i])) {
+    for (size_t i = 0; i < SECRET_VARIABLES.size(); ++i) {
+        if (EqualsNoCase(name, SECRET_VARIABLES[i].m_Name)) {
             std::scoped_lock lock(m_Mutex);
             return m_Values[i];
         }
@@ -76,9 +72,9 @@ std::string ConsoleSecrets::Value(std::string_view name) const {
 std::string ConsoleSecrets::MaskLine(std::string_view line) const {
     std::string masked(line);
     std::scoped_lock lock(m_Mutex);
-    for (size_t i = 0; i < SECRET_VARIABLE_NAMES.size(); ++i) {
+    for (size_t i = 0; i < SECRET_VARIABLES.size(); ++i) {
         const std::string& value = m_Values[i];
-        if (!value.empty() && (value.size() >= MIN_MASKED_CHARS || ContainsNoCase(line, SECRET_VARIABLE_NAMES[i]))) {
+        if (!value.empty() && (value.size() >= MIN_MASKED_CHARS || ContainsNoCase(line, SECRET_VARIABLES[i].m_Name))) {
             ReplaceAll(masked, value);
         }
     }

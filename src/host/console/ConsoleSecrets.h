@@ -1,5 +1,5 @@
-// ConsoleSecrets: engine variables whose values never reach the console log (the remote console's
-// password), and the masking that keeps them out.
+// ConsoleSecrets: engine variables whose values never reach the console log (the secret entries of the
+// service table: the remote console's password), and the masking that keeps them out.
 //
 // The session reads their values from the engine when hosting starts and after every console command;
 // the console log masks every line it takes, from any thread. A value is masked wherever it stands in
@@ -8,6 +8,7 @@
 #pragma once
 
 #include "engine/EngineServer.h"
+#include "settings/ServiceVariables.h"
 
 #include <array>
 #include <mutex>
@@ -16,8 +17,6 @@
 
 namespace dravo {
 
-inline constexpr const char* REMOTE_PASSWORD_VARIABLE = "RconPassword";
-inline constexpr std::array<std::string_view, 1> SECRET_VARIABLE_NAMES = {REMOTE_PASSWORD_VARIABLE};
 inline constexpr std::string_view SECRET_MASK = "********";
 constexpr size_t MIN_MASKED_CHARS = 4;
 constexpr size_t SECRET_VALUE_SIZE = 256; // the longest value read, with its terminator
@@ -37,7 +36,7 @@ public:
 
 private:
     mutable std::mutex m_Mutex;
-    std::array<std::string, SECRET_VARIABLE_NAMES.size()> m_Values; // guarded by m_Mutex
+    std::array<std::string, SECRET_VARIABLES.size()> m_Values; // guarded by m_Mutex
 };
 
 } // namespace dravo

@@ -23,7 +23,11 @@ inline constexpr const char* REGISTRATION_LEFT_BEHIND =
 } // namespace
 
 void InternetPresence::Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning) {
-    const PresenceVariables presence = ReadPresenceVariables(server, DEFAULT_REGISTRATION_URL);
+    VariableReader reader(server);
+    const PresenceVariables presence = ReadPresenceVariables(reader, DEFAULT_REGISTRATION_URL);
+    for (const std::string& problem : reader.TakeProblems()) {
+        m_Log.Text(problem);
+    }
     m_Registrar.Configure(presence.m_RegistrationUrl, tuning.m_WebRegPeriodSeconds);
     if (m_Host.m_GameSpy == 0) {
         return;

@@ -64,7 +64,11 @@ bool ServerSession::StartHosting() {
     }
     m_Server->ExecuteCommand("debuglevel 0");
     (void)ApplyGameOptions(m_Server, &m_Records.m_GameOptions);
-    ReadTuningVariables(*m_Server, m_Tuning);
+    VariableReader reader(*m_Server);
+    ReadTuningVariables(reader, m_Tuning);
+    for (const std::string& problem : reader.TakeProblems()) {
+        LogText(problem);
+    }
     m_Log.Secrets().ReadFrom(*m_Server);
     if (m_Tuning.m_EmptyExit) {
         m_Records.m_EmptyExitEnabled = true;
@@ -243,7 +247,8 @@ void ServerSession::RefreshSpyLabels() {
         return;
     }
     std::scoped_lock lock(std::adopt_lock, m_UpdateLock);
-    ReadSpyLabels(*m_Server, m_Tuning);
+    VariableReader reader(*m_Server);
+    ReadSpyLabels(reader, m_Tuning);
     m_Presence.SetLabels(m_Tuning);
     m_Facts.SetGameType(m_Tuning.m_SpyGameType);
 }

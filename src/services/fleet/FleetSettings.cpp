@@ -1,14 +1,10 @@
 // The sidecar's port, from the environment or the engine's variables.
 #include "services/fleet/FleetSettings.h"
 
-#include "platform/os/Text.h"
-
 #include <charconv>
 
 namespace dravo {
 namespace {
-
-constexpr size_t PORT_TEXT_SIZE = 64;
 
 std::optional<int> ParsePort(std::string_view text) {
     int port = 0;
@@ -33,18 +29,18 @@ FleetSidecar FromText(std::string_view text, std::string_view origin) {
 
 } // namespace
 
-FleetSidecar FindFleetSidecar(const char* environmentPort, EngineServer* server) {
+FleetSidecar FindFleetSidecar(const char* environmentPort, VariableReader& reader) {
     if (environmentPort != nullptr && environmentPort[0] != '\0') {
         return FromText(environmentPort, SDK_PORT_ENVIRONMENT);
     }
-    VariableHandle handle = nullptr;
-    char text[PORT_TEXT_SIZE] = {};
-    if (server == nullptr || server->FindVariable(SDK_PORT_VARIABLE, &handle, nullptr) != ENGINE_STATUS_OK ||
-        handle == nullptr || server->ReadVariableText(handle, text, sizeof text) != ENGINE_STATUS_OK ||
-        text[0] == '\0') {
-        return {};
+    FleetSidecar sidecar;
+    if (const std::optional<uint32_t> port = reader.Whole(service_variable::AGONES_SDK_PORT); port && *port > 0) {
+        sidecar.m_BaseUrl = "http://localhost:" + std::to_string(*port);
     }
-    return FromText(BoundedText(text, sizeof text), SDK_PORT_VARIABLE);
+    for (const std::string& problem : reader.TakeProblems()) {
+        sidecar.m_Problem = "Agones SDK: " + problem;
+    }
+    return sidecar;
 }
 
 } // namespace dravo

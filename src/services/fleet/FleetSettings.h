@@ -1,12 +1,12 @@
 // FleetSettings: whether the fleet client runs, and where its sidecar listens.
 //
 // On when the environment variable AGONES_SDK_HTTP_PORT holds a port (the fleet sets it in every game
-// server's container), else when the engine variable AgonesSdkPort does (set in the configuration file or
-// with +AgonesSdkPort on the command line; 0 or absent is off). The sidecar is on this machine:
+// server's container), else when the engine variable AgonesSdkPort (the service table's) does (set in the configuration
+// file or with +AgonesSdkPort on the command line; 0 or absent is off). The sidecar is on this machine:
 // http://localhost:<port>.
 #pragma once
 
-#include "engine/EngineServer.h"
+#include "settings/VariableReader.h"
 
 #include <optional>
 #include <string>
@@ -14,14 +14,14 @@
 namespace dravo {
 
 inline constexpr const char* SDK_PORT_ENVIRONMENT = "AGONES_SDK_HTTP_PORT";
-inline constexpr const char* SDK_PORT_VARIABLE = "AgonesSdkPort";
 
 struct FleetSidecar {
     std::optional<std::string> m_BaseUrl; // set when the client is on
     std::string m_Problem;                // a value that is no port, said in the console log; the client is off
 };
 
-// `environmentPort` is the environment variable's value, null when it is not set.
-FleetSidecar FindFleetSidecar(const char* environmentPort, EngineServer* server);
+// `environmentPort` is the environment variable's value, null when it is not set; the engine's variable
+// counts only without it.
+FleetSidecar FindFleetSidecar(const char* environmentPort, VariableReader& reader);
 
 } // namespace dravo

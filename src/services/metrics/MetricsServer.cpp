@@ -1,11 +1,7 @@
 // The metrics endpoint: reading a request head and answering it.
 #include "services/metrics/MetricsServer.h"
 
-#include "platform/net/UdpSocket.h"
 #include "services/metrics/MetricsPage.h"
-#include "settings/VariableReader.h"
-
-#include <cmath>
 
 namespace dravo {
 namespace {
@@ -32,28 +28,19 @@ std::string Plain(std::string_view status, std::string_view text, std::string_vi
 
 } // namespace
 
-MetricsOptions ReadMetricsOptions(EngineServer& server) {
+MetricsOptions ReadMetricsOptions(VariableReader& reader) {
+    namespace variable = service_variable;
     MetricsOptions options;
-    if (auto port = ReadNumberVariable(server, "MetricsPort", 1, UINT16_MAX)) {
+    if (auto port = reader.Whole(variable::METRICS_PORT)) {
         options.m_Port = static_cast<uint16_t>(*port);
         options.m_Enabled = true;
     }
-    if (auto address = ReadTextVariable(server, "MetricsBindAddress")) {
-        if (auto parsed = UdpSocket::ParseAddress(address->c_str())) {
-            options.m_BindAddress = *parsed;
-        } else {
-            options.m_Problem = "MetricsBindAddress \"" + *address + "\" is no IPv4 address; 127.0.0.1 is used";
-        }
-    }
-    if (auto most = ReadNumberVariable(server, "MetricsMaxConnections", 1, 1024)) {
-        options.m_Limits.m_MaxConnections = static_cast<size_t>(*most);
-    }
-    if (auto most = ReadNumberVariable(server, "MetricsMaxPerAddress", 1, 1024)) {
-        options.m_Limits.m_MaxPerAddress = static_cast<size_t>(*most);
-    }
-    if (auto seconds = ReadNumberVariable(server, "MetricsRequestTimeout", 0.01, 3600)) {
-        options.m_Limits.m_FirstDeadline = std::chrono::milliseconds(std::llround(*seconds * 1000.0));
-    }
+    options.m_BindAddress = reader.Address(variable::METRICS_BIND_ADDRESS).value_or(options.m_BindAddress);
+    TcpServerLimits& limits = options.m_Limits;
+    limits.m_MaxConnections = reader.Whole(variable::METRICS_MAX_CONNECTIONS).value_or(limits.m_MaxConnections);
+    limits.m_MaxPerAddress = reader.Whole(variable::METRICS_MAX_PER_ADDRESS).value_or(limits.m_MaxPerAddress);
+    limits.m_FirstDeadline = reader.Seconds(variable::METRICS_REQUEST_TIMEOUT).value_or(limits.m_FirstDeadline);
+    options.m_Problems = reader.TakeProblems();
     return options;
 }
 

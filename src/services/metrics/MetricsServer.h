@@ -14,27 +14,28 @@
 //   MetricsRequestTimeout  seconds a connection may take to send its request (5)
 #pragma once
 
-#include "engine/EngineServer.h"
 #include "host/console/ConsoleLog.h"
 #include "host/state/SessionCounters.h"
 #include "host/state/SessionFacts.h"
 #include "platform/os/Clock.h"
 #include "services/TcpServer.h"
+#include "settings/VariableReader.h"
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace dravo {
 
 struct MetricsOptions {
     bool m_Enabled = false;
-    std::string m_Problem; // a value that was not taken
+    std::vector<std::string> m_Problems; // values that were not taken
     uint32_t m_BindAddress = 0x7F000001;
     uint16_t m_Port = 0;
     TcpServerLimits m_Limits{8, 4, size_t{1024} * 1024, std::chrono::milliseconds(5000)};
 };
 
-MetricsOptions ReadMetricsOptions(EngineServer& server);
+MetricsOptions ReadMetricsOptions(VariableReader& reader);
 
 // What a scrape reads: the session's facts and counters, and its clock for the uptime.
 struct MetricsSources {

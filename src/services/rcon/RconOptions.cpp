@@ -1,65 +1,36 @@
 // Reading the remote console's options.
 #include "services/rcon/RconOptions.h"
 
-#include "platform/net/UdpSocket.h"
-#include "settings/VariableReader.h"
-
-#include <cmath>
-
 namespace dravo {
-namespace {
 
-std::chrono::milliseconds Seconds(double seconds) {
-    return std::chrono::milliseconds(static_cast<int64_t>(std::llround(seconds * 1000.0)));
-}
-
-} // namespace
-
-RconOptions ReadRconOptions(EngineServer& server, const std::string& password, uint16_t gamePort) {
+RconOptions ReadRconOptions(VariableReader& reader, uint16_t gamePort) {
+    namespace variable = service_variable;
     RconOptions options;
     options.m_Port = gamePort;
+    const std::string password = reader.Text(variable::RCON_PASSWORD).value_or("");
     if (password.empty()) {
         return options;
     }
     if (password.size() < MIN_RCON_PASSWORD_CHARS) {
-        options.m_Problem = "RconPassword is shorter than " + std::to_string(MIN_RCON_PASSWORD_CHARS) + " characters";
+        options.m_Problems.push_back("RconPassword is shorter than " + std::to_string(MIN_RCON_PASSWORD_CHARS) +
+                                     " characters.");
         return options;
     }
     options.m_Enabled = true;
-    if (auto port = ReadNumberVariable(server, "RconPort", 1, UINT16_MAX)) {
-        options.m_Port = static_cast<uint16_t>(*port);
+    options.m_Port = static_cast<uint16_t>(reader.Whole(variable::RCON_PORT).value_or(gamePort));
+    options.m_BindAddress = reader.Address(variable::RCON_BIND_ADDRESS).value_or(options.m_BindAddress);
+    TcpServerLimits& limits = options.m_Limits;
+    limits.m_MaxConnections = reader.Whole(variable::RCON_MAX_CONNECTIONS).value_or(limits.m_MaxConnections);
+    limits.m_MaxPerAddress = reader.Whole(variable::RCON_MAX_PER_ADDRESS).value_or(limits.m_MaxPerAddress);
+    limits.m_FirstDeadline = reader.Seconds(variable::RCON_LOGIN_TIMEOUT).value_or(limits.m_FirstDeadline);
+    options.m_IdleTimeout = reader.Seconds(variable::RCON_IDLE_TIMEOUT).value_or(options.m_IdleTimeout);
+    options.m_Guard.m_MaxFailures = reader.Whole(variable::RCON_MAX_FAILURES).value_or(options.m_Guard.m_MaxFailures);
+    if (auto lockout = reader.Seconds(variable::RCON_LOCKOUT)) {
+        options.m_Guard.m_BaseLockoutMs = static_cast<uint64_t>(lockout->count());
     }
-    if (auto address = ReadTextVariable(server, "RconBindAddress")) {
-        if (auto parsed = UdpSocket::ParseAddress(address->c_str())) {
-            options.m_BindAddress = *parsed;
-        } else {
-            options.m_Problem = "RconBindAddress \"" + *address + "\" is no IPv4 address; 127.0.0.1 is used";
-        }
-    }
-    if (auto most = ReadNumberVariable(server, "RconMaxConnections", 1, 1024)) {
-        options.m_Limits.m_MaxConnections = static_cast<size_t>(*most);
-    }
-    if (auto most = ReadNumberVariable(server, "RconMaxPerAddress", 1, 1024)) {
-        options.m_Limits.m_MaxPerAddress = static_cast<size_t>(*most);
-    }
-    if (auto seconds = ReadNumberVariable(server, "RconLoginTimeout", 0.01, 3600)) {
-        options.m_Limits.m_FirstDeadline = Seconds(*seconds);
-    }
-    if (auto seconds = ReadNumberVariable(server, "RconIdleTimeout", 0.01, 86400)) {
-        options.m_IdleTimeout = Seconds(*seconds);
-    }
-    if (auto failures = ReadNumberVariable(server, "RconMaxFailures", 1, 100)) {
-        options.m_Guard.m_MaxFailures = static_cast<uint32_t>(*failures);
-    }
-    if (auto seconds = ReadNumberVariable(server, "RconLockout", 0.01, 86400)) {
-        options.m_Guard.m_BaseLockoutMs = static_cast<uint64_t>(Seconds(*seconds).count());
-    }
-    if (auto seconds = ReadNumberVariable(server, "RconReplyWait", 0, 2)) {
-        options.m_ReplyWait = Seconds(*seconds);
-    }
-    if (auto bytes = ReadNumberVariable(server, "RconMaxOutput", 1024, 1048576)) {
-        options.m_MaxOutput = static_cast<size_t>(*bytes);
-    }
+    options.m_ReplyWait = reader.Seconds(variable::RCON_REPLY_WAIT).value_or(options.m_ReplyWait);
+    options.m_MaxOutput = reader.Whole(variable::RCON_MAX_OUTPUT).value_or(options.m_MaxOutput);
+    options.m_Problems = reader.TakeProblems();
     return options;
 }
 

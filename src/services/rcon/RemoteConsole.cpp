@@ -179,7 +179,7 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
         CloseClient(id, client, true);
         return;
     }
-    const std::string password = m_Parts.m_Log.Secrets().Value(REMOTE_PASSWORD_VARIABLE);
+    const std::string password = m_Parts.m_Log.Secrets().Value(service_variable::RCON_PASSWORD.m_Name);
     if (password.size() >= MIN_RCON_PASSWORD_CHARS && SameSecret(packet.m_Body, password)) {
         m_Guard.Succeeded(client.m_Peer.m_Address, now);
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);

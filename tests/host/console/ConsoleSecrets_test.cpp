@@ -26,11 +26,11 @@ TEST(ConsoleSecrets, LinesLoseThePasswordWhereverItStands) {
     ConsoleSecrets secrets;
     EXPECT_EQ(secrets.MaskLine("nothing set"), "nothing set");
     secrets.SetValue("rconpassword", "hunter22");
-    EXPECT_EQ(secrets.Value(REMOTE_PASSWORD_VARIABLE), "hunter22");
+    EXPECT_EQ(secrets.Value("RconPassword"), "hunter22");
     EXPECT_EQ(secrets.MaskLine("RconPassword is \"hunter22\""), "RconPassword is \"********\"");
     EXPECT_EQ(secrets.MaskLine("x hunter22 y hunter22"), "x ******** y ********");
     // A short value is masked only where its variable is named, so that it does not eat every line.
-    secrets.SetValue(REMOTE_PASSWORD_VARIABLE, "ab");
+    secrets.SetValue("RconPassword", "ab");
     EXPECT_EQ(secrets.MaskLine("about a cab"), "about a cab");
     EXPECT_EQ(secrets.MaskLine("rconpassword is \"ab\""), "rconpassword is \"********\"");
 }
@@ -38,12 +38,12 @@ TEST(ConsoleSecrets, LinesLoseThePasswordWhereverItStands) {
 TEST(ConsoleSecrets, TheValueIsReadFromTheEngineAndAnAbsentOneIsEmpty) {
     test::FakeEngine engine;
     ConsoleSecrets secrets;
-    secrets.SetValue(REMOTE_PASSWORD_VARIABLE, "left over");
+    secrets.SetValue("RconPassword", "left over");
     secrets.ReadFrom(engine);
-    EXPECT_EQ(secrets.Value(REMOTE_PASSWORD_VARIABLE), "");
-    engine.m_Variables[REMOTE_PASSWORD_VARIABLE] = "correct horse";
+    EXPECT_EQ(secrets.Value("RconPassword"), "");
+    engine.m_Variables["RconPassword"] = "correct horse";
     secrets.ReadFrom(engine);
-    EXPECT_EQ(secrets.Value(REMOTE_PASSWORD_VARIABLE), "correct horse");
+    EXPECT_EQ(secrets.Value("RconPassword"), "correct horse");
 }
 
 class RecordingSink final : public ILogSink {
@@ -58,7 +58,7 @@ TEST(ConsoleLog, MasksEveryLineForTheViewAndTheSinks) {
     ConsoleLog log(view);
     RecordingSink sink;
     log.Attach(sink);
-    log.Secrets().SetValue(REMOTE_PASSWORD_VARIABLE, "hunter22");
+    log.Secrets().SetValue("RconPassword", "hunter22");
     log.Text("RconPassword is \"hunter22\"\n");
     log.Command("+RconPassword \"new-secret\"");
     log.Detach(sink);

@@ -10,7 +10,8 @@ namespace {
 TEST(FleetSettings, TheEnvironmentsPortComesFirst) {
     test::FakeEngine engine;
     engine.m_Variables["AgonesSdkPort"] = "9000";
-    const FleetSidecar sidecar = FindFleetSidecar("9358", &engine);
+    VariableReader reader(engine);
+    const FleetSidecar sidecar = FindFleetSidecar("9358", reader);
     ASSERT_TRUE(sidecar.m_BaseUrl);
     EXPECT_EQ(*sidecar.m_BaseUrl, "http://localhost:9358");
     EXPECT_EQ(sidecar.m_Problem, "");
@@ -18,26 +19,30 @@ TEST(FleetSettings, TheEnvironmentsPortComesFirst) {
 
 TEST(FleetSettings, TheEngineVariableTurnsItOnWhenTheEnvironmentSaysNothing) {
     test::FakeEngine engine;
-    EXPECT_FALSE(FindFleetSidecar(nullptr, &engine).m_BaseUrl);
-    EXPECT_FALSE(FindFleetSidecar(nullptr, nullptr).m_BaseUrl);
+    VariableReader reader(engine);
+    EXPECT_FALSE(FindFleetSidecar(nullptr, reader).m_BaseUrl);
     engine.m_Variables["AgonesSdkPort"] = "0";
-    EXPECT_FALSE(FindFleetSidecar("", &engine).m_BaseUrl);
+    EXPECT_FALSE(FindFleetSidecar("", reader).m_BaseUrl);
     engine.m_Variables["AgonesSdkPort"] = "40123";
-    ASSERT_TRUE(FindFleetSidecar("", &engine).m_BaseUrl);
-    EXPECT_EQ(*FindFleetSidecar("", &engine).m_BaseUrl, "http://localhost:40123");
+    ASSERT_TRUE(FindFleetSidecar("", reader).m_BaseUrl);
+    EXPECT_EQ(*FindFleetSidecar("", reader).m_BaseUrl, "http://localhost:40123");
 }
 
 TEST(FleetSettings, AValueThatIsNoPortIsSaidAndLeavesTheClientOff) {
     test::FakeEngine engine;
+    VariableReader reader(engine);
     for (const char* bad : {"65536", "-1", "93 58", "port", "9358x"}) {
-        const FleetSidecar fromEnvironment = FindFleetSidecar(bad, &engine);
+        const FleetSidecar fromEnvironment = FindFleetSidecar(bad, reader);
         EXPECT_FALSE(fromEnvironment.m_BaseUrl) << bad;
         EXPECT_NE(fromEnvironment.m_Problem.find("AGONES_SDK_HTTP_PORT \"" + std::string(bad) + "\" is not a port"),
                   std::string::npos);
+    }
+    for (const char* bad : {"65536", "-1", "port", "9358x"}) {
         engine.m_Variables["AgonesSdkPort"] = bad;
-        const FleetSidecar fromVariable = FindFleetSidecar(nullptr, &engine);
+        const FleetSidecar fromVariable = FindFleetSidecar(nullptr, reader);
         EXPECT_FALSE(fromVariable.m_BaseUrl) << bad;
-        EXPECT_NE(fromVariable.m_Problem.find("AgonesSdkPort"), std::string::npos);
+        EXPECT_EQ(fromVariable.m_Problem, "Agones SDK: AgonesSdkPort \"" + std::string(bad) +
+                                              "\" is no number from 0 to 65535; the default (off) holds.");
     }
 }
 

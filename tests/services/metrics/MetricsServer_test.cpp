@@ -76,20 +76,28 @@ TEST_F(MetricsServerTest, ServesAScrapeOverTcpAndClosesSlowAndOversizedRequests)
 
 TEST_F(MetricsServerTest, OptionsAreOffUnlessAPortIsSetAndBadValuesKeepTheirDefaults) {
     test::FakeEngine engine;
-    EXPECT_FALSE(ReadMetricsOptions(engine).m_Enabled);
+    VariableReader reader(engine);
+    EXPECT_FALSE(ReadMetricsOptions(reader).m_Enabled);
+    engine.m_Variables["MetricsPort"] = "99999";
+    const MetricsOptions outOfRange = ReadMetricsOptions(reader);
+    EXPECT_FALSE(outOfRange.m_Enabled);
+    EXPECT_EQ(outOfRange.m_Problems,
+              std::vector<std::string>{"MetricsPort \"99999\" is no number from 1 to 65535; the default (off) holds."});
     engine.m_Variables["MetricsPort"] = "0";
-    EXPECT_FALSE(ReadMetricsOptions(engine).m_Enabled);
+    EXPECT_FALSE(ReadMetricsOptions(reader).m_Enabled);
     engine.m_Variables["MetricsPort"] = "9150";
     engine.m_Variables["MetricsBindAddress"] = "localhost";
     engine.m_Variables["MetricsMaxConnections"] = "0";
-    const MetricsOptions options = ReadMetricsOptions(engine);
+    const MetricsOptions options = ReadMetricsOptions(reader);
     EXPECT_TRUE(options.m_Enabled);
     EXPECT_EQ(options.m_Port, 9150);
     EXPECT_EQ(options.m_BindAddress, 0x7F000001u);
-    EXPECT_NE(options.m_Problem.find("MetricsBindAddress"), std::string::npos);
+    ASSERT_EQ(options.m_Problems.size(), 2u);
+    EXPECT_EQ(options.m_Problems[0],
+              "MetricsBindAddress \"localhost\" is no IPv4 address; the default (127.0.0.1) holds.");
     EXPECT_EQ(options.m_Limits.m_MaxConnections, 8u);
     engine.m_Variables["MetricsBindAddress"] = "0.0.0.0";
-    EXPECT_EQ(ReadMetricsOptions(engine).m_BindAddress, 0u);
+    EXPECT_EQ(ReadMetricsOptions(reader).m_BindAddress, 0u);
 }
 
 } // namespace

@@ -70,7 +70,7 @@ protected:
     std::unique_ptr<RemoteConsole> m_Console;
 
     void Start(RconOptions options = Options()) {
-        m_Log.Secrets().SetValue(REMOTE_PASSWORD_VARIABLE, PASSWORD);
+        m_Log.Secrets().SetValue("RconPassword", PASSWORD);
         m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Input, m_Log, m_Counters}, options);
         ASSERT_TRUE(m_Console->Start());
     }
@@ -259,20 +259,29 @@ TEST_F(RemoteConsoleTest, LoginAndIdleTimeoutsCloseSilentAndTricklingClients) {
 
 TEST(RconOptions, OnOnlyWithAPasswordOfEightCharactersAndBadValuesKeepTheirDefaults) {
     test::FakeEngine engine;
-    EXPECT_FALSE(ReadRconOptions(engine, "", 27888).m_Enabled);
-    const RconOptions tooShort = ReadRconOptions(engine, "1234567", 27888);
+    VariableReader reader(engine);
+    EXPECT_FALSE(ReadRconOptions(reader, 27888).m_Enabled);
+    engine.m_Variables["RconPassword"] = "1234567";
+    const RconOptions tooShort = ReadRconOptions(reader, 27888);
     EXPECT_FALSE(tooShort.m_Enabled);
-    EXPECT_NE(tooShort.m_Problem.find("shorter than 8"), std::string::npos);
+    ASSERT_EQ(tooShort.m_Problems.size(), 1u);
+    EXPECT_EQ(tooShort.m_Problems[0], "RconPassword is shorter than 8 characters.");
+    engine.m_Variables["RconPassword"] = "12345678";
     engine.m_Variables["RconPort"] = "70000";
     engine.m_Variables["RconBindAddress"] = "0.0.0.0";
     engine.m_Variables["RconLoginTimeout"] = "0.5";
     engine.m_Variables["RconMaxOutput"] = "12";
-    const RconOptions options = ReadRconOptions(engine, "12345678", 27900);
+    const RconOptions options = ReadRconOptions(reader, 27900);
     EXPECT_TRUE(options.m_Enabled);
     EXPECT_EQ(options.m_Port, 27900) << "the game port's number when none fits";
     EXPECT_EQ(options.m_BindAddress, 0u);
     EXPECT_EQ(options.m_Limits.m_FirstDeadline, 500ms);
     EXPECT_EQ(options.m_MaxOutput, 65536u);
+    EXPECT_EQ(options.m_Problems,
+              (std::vector<std::string>{"RconPort \"70000\" is no number from 1 to 65535; the default (the game port) "
+                                        "holds.",
+                                        "RconMaxOutput \"12\" is no number from 1024 to 1048576; the default (65536) "
+                                        "holds."}));
 }
 
 } // namespace
