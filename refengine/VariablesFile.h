@@ -75,9 +75,9 @@ public:
         void Skip(std::string_view line, const std::string& error);
 
         std::string m_Label;
-        std::string m_Line;      // the line begun and not yet ended
+        std::string m_Line;         // the line begun and not yet ended
         bool m_AfterReturn = false; // the last line ended with a carriage return: a line feed next is its end
-        bool m_Overlong = false; // the line begun is past MAX_LINE_LENGTH: the rest of it is dropped
+        bool m_Overlong = false;    // the line begun is past MAX_LINE_LENGTH: the rest of it is dropped
         size_t m_LineNumber = 0;
         Parsed m_Parsed;
         std::unordered_map<std::string, size_t> m_Index; // lower-cased name to its place in m_Variables

@@ -54,7 +54,8 @@ bool ConfigurationFile::Take() {
 }
 
 void ConfigurationFile::SayHeldByOther(const std::string& holder) {
-    ShowErrorBox(m_Windows, "ERROR - Another DravoServ" + (holder.empty() ? std::string() : " (process " + holder + ")") +
+    ShowErrorBox(m_Windows, "ERROR - Another DravoServ" +
+                                (holder.empty() ? std::string() : " (process " + holder + ")") +
                                 " runs with the configuration file \"" + m_Path +
                                 "\"; the last to end would save over the other's settings.");
     m_Windows.ShowNote("Stop that server first, or give this one a configuration file of its own with -CONFIG.");
@@ -71,8 +72,7 @@ void ConfigurationFile::KeepOriginal() {
     const std::string bytes = std::move(m_LoadedBytes);
     m_LoadedBytes.clear();
     std::string error;
-    const std::optional<std::filesystem::path> copy =
-        KeptCopies::KeepOriginal(target, bytes, m_LoadedOwnership, error);
+    const std::optional<std::filesystem::path> copy = KeptCopies::KeepOriginal(target, bytes, m_LoadedOwnership, error);
     if (!copy) {
         m_NoOriginal = error;
         return;

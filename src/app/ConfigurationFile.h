@@ -63,8 +63,8 @@ private:
     // Why the configuration must be left as it is; empty when the save may replace it.
     std::string WhyLeaveAlone(const std::filesystem::path& target);
     void SayHeldByOther(const std::string& holder);
-    static bool WriteInto(const std::filesystem::path& destination, const Writer& write,
-                          const FileOwnership& ownership, std::string& error);
+    static bool WriteInto(const std::filesystem::path& destination, const Writer& write, const FileOwnership& ownership,
+                          std::string& error);
 
     WindowSystem& m_Windows;
     std::string m_Path;

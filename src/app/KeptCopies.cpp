@@ -47,7 +47,7 @@ KeptCopies::Choice KeptCopies::Choose(const std::filesystem::path& file, std::st
 }
 
 std::optional<std::filesystem::path> KeptCopies::KeepOriginal(const std::filesystem::path& file, std::string_view bytes,
-                                                      const FileOwnership& ownership, std::string& error) {
+                                                              const FileOwnership& ownership, std::string& error) {
     const Choice choice = Choose(file, ORIGINAL_SUFFIX, bytes);
     if (choice.m_AlreadyKept) {
         return choice.m_Path;

@@ -33,7 +33,7 @@ public:
                          std::optional<std::string_view> bytes);
     // Keeps the bytes as the ".orig" copy of `file`; the copy's path, or nothing with the reason.
     static std::optional<std::filesystem::path> KeepOriginal(const std::filesystem::path& file, std::string_view bytes,
-                                                     const FileOwnership& ownership, std::string& error);
+                                                             const FileOwnership& ownership, std::string& error);
     // The name under which a file is written before it takes its place: beside it, only this program's.
     static std::filesystem::path WritingName(const std::filesystem::path& file);
 };

@@ -2,8 +2,8 @@
 #include "app/ServerApplication.h"
 
 #include "app/FleetStart.h"
-#include "host/console/ConsoleSecrets.h"
 #include "app/RemoteServices.h"
+#include "host/console/ConsoleSecrets.h"
 #include "platform/os/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -11,6 +11,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/SetupWizard.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -161,6 +162,8 @@ ExitStatus ServerApplication::EndRun() {
     if (server != nullptr) {
         secrets.ReadFrom(*server);
     }
+    const bool holdsSecret = std::ranges::any_of(
+        SECRET_VARIABLES, [&secrets](const auto& variable) { return !secrets.Value(variable.m_Name).empty(); });
     const ConfigurationFile::Saved saved = m_Configuration->Save(
         [&store, server](const std::filesystem::path& file, std::string& error) {
             if (store.SaveSettingsFile(file.string())) {
@@ -169,7 +172,7 @@ ExitStatus ServerApplication::EndRun() {
             error = LastEngineError(server);
             return false;
         },
-        !secrets.Value(REMOTE_PASSWORD_VARIABLE).empty());
+        holdsSecret);
     const ExitStatus status = saved == ConfigurationFile::Saved::InPlace ? ExitStatus::Success : ExitStatus::SaveFailed;
     if (m_Stops != nullptr) {
         m_Stops->Settle(static_cast<int>(status)); // a stop that overruns from here on says what was saved

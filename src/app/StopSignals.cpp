@@ -101,7 +101,8 @@ void StopSignals::Watch() {
     }
     // Something the stop waits for does not end (an engine frame that never returns): end without it.
     const auto limit = std::chrono::duration_cast<std::chrono::seconds>(m_StopLimit);
-    std::cerr << "DravoServ: ERROR - The stop did not end within " << limit.count() << " seconds; the program ends now, "
+    std::cerr << "DravoServ: ERROR - The stop did not end within " << limit.count()
+              << " seconds; the program ends now, "
               << (m_Settled && *m_Settled == 0 ? "its configuration saved." : "without saving the configuration.")
               << std::endl;
     m_ExitNow(m_Settled.value_or(STOPPED_EXIT_STATUS));

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     // A stop or a hangup that comes before its owner watches it waits; none ends the program unsaved.
     HoldSignals({Signal::Terminate, Signal::Interrupt, Signal::Hangup});
     OpenClosedStandardStreams(); // before anything makes a descriptor that could take their place
-    PrepareHttp(); // before any thread that may use it
+    PrepareHttp();               // before any thread that may use it
     // Standard output and error go through queues of their own once the face has its streams, so that a
     // reader that does not read never holds up the program. Made after the face, they outlive the stops.
     std::optional<QueuedStandardStreams> queued;

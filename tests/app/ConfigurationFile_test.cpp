@@ -83,8 +83,8 @@ TEST_F(ConfigurationFileTest, TheCopyOfAFileWithUnreadableLinesIsTheFileAsLoaded
 #ifndef _WIN32
 TEST_F(ConfigurationFileTest, AFileDeletedDuringTheRunIsWrittenAnewWithItsModeAsLoaded) {
     m_Dir.Write("main.cfg", "ServerName Unquoted\n");
-    std::filesystem::permissions(Path("main.cfg"), std::filesystem::perms::owner_read |
-                                                       std::filesystem::perms::owner_write);
+    std::filesystem::permissions(Path("main.cfg"),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ConfigurationFile config(m_Windows, Path("main.cfg").string());
     ASSERT_TRUE(config.Take());
     config.NoteLoading();
@@ -171,7 +171,8 @@ TEST_F(ConfigurationFileTest, TheLongestNamesThatLoadAlsoSaveWithTheirCopiesAndL
     config.KeepOriginal();
     ASSERT_EQ(config.Save(Writing("saved\n"), false), Saved::InPlace) << m_Err.str();
     EXPECT_EQ(m_Dir.Read(name), "saved\n");
-    const std::filesystem::path copy = KeptCopies::Choose(Path(name), KeptCopies::ORIGINAL_SUFFIX, "Junk line\n").m_Path;
+    const std::filesystem::path copy =
+        KeptCopies::Choose(Path(name), KeptCopies::ORIGINAL_SUFFIX, "Junk line\n").m_Path;
     EXPECT_EQ(test::TempDir::ReadFile(copy), "Junk line\n");
     EXPECT_LE(copy.filename().string().size(), MAX_FILE_NAME_BYTES);
 }
@@ -183,7 +184,7 @@ TEST_F(ConfigurationFileTest, ALockTakenOverByAnotherServerLeavesTheFileToIt) {
     ASSERT_TRUE(config.Take());
     config.NoteLoading();
     std::filesystem::remove(Path(".main.cfg.lock")); // a cleaner took it for litter
-    InstanceLock second;                              // and a second server started
+    InstanceLock second;                             // and a second server started
     std::string detail;
     ASSERT_EQ(second.Take(Path("main.cfg"), detail), InstanceLock::Outcome::Held) << detail;
     EXPECT_EQ(config.Save(Writing("saved\n"), false), Saved::Beside);
@@ -203,8 +204,8 @@ TEST_F(ConfigurationFileTest, ALockThatCannotBeTakenRefusesTheRunWithItsReason) 
         m_Err.str("");
         ConfigurationFile config(m_Windows, Path(name).string());
         EXPECT_FALSE(config.Take()) << name;
-        EXPECT_NE(m_Err.str().find("ERROR - Unable to use the configuration file \"" + Path(name).string() + "\": " +
-                                   Path("." + name + ".lock").string() + ": "),
+        EXPECT_NE(m_Err.str().find("ERROR - Unable to use the configuration file \"" + Path(name).string() +
+                                   "\": " + Path("." + name + ".lock").string() + ": "),
                   std::string::npos)
             << m_Err.str();
     }

@@ -16,9 +16,7 @@ using namespace std::chrono_literals;
 class HandEditsTest : public test::PresenceTest {
 protected:
     std::string Read(const std::string& name) const { return test::TempDir::ReadFile(m_Game.Path() / name); }
-    void Append(const std::string& file, const std::string& lines) {
-        m_Game.Write(file, Read(file) + lines);
-    }
+    void Append(const std::string& file, const std::string& lines) { m_Game.Write(file, Read(file) + lines); }
     int ShutDown(test::LiveProcess& server) {
         server.WriteLine("/shutdown");
         const int status = server.Wait(20s);

@@ -131,8 +131,8 @@ TEST_F(OperatorFilesTest, ALockThatCannotBeTakenRefusesTheStartWithItsReason) {
         << refused.m_Stderr;
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "nowhere"));
     // A name that can only be a directory's makes nothing outside the game's directory.
-    const test::ProcessResult root = test::RunProcess(DRAVOSERV, {"-go", "-face", "headless", "-CONFIG", "/"},
-                                                      m_Game.Path());
+    const test::ProcessResult root =
+        test::RunProcess(DRAVOSERV, {"-go", "-face", "headless", "-CONFIG", "/"}, m_Game.Path());
     EXPECT_EQ(root.m_ExitStatus, 2) << root.m_Stderr;
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("/..lock")));
 }

@@ -75,8 +75,8 @@ TEST(CommandHistory, AFileOverItsSizeKeepsItsNewestLinesAndNoSecret) {
     ASSERT_TRUE(history.Load(file));
     ASSERT_FALSE(history.Lines().empty());
     EXPECT_EQ(history.Lines().back(), "status");
-    EXPECT_EQ(history.Lines()[history.Lines().size() - 2], "say line " + std::to_string(
-        std::count(text.begin(), text.end(), '\n') - 1));
+    EXPECT_EQ(history.Lines()[history.Lines().size() - 2],
+              "say line " + std::to_string(std::count(text.begin(), text.end(), '\n') - 1));
     for (const std::string& line : history.Lines()) {
         EXPECT_EQ(line.find("hunter22"), std::string::npos) << line;
     }

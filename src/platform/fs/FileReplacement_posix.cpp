@@ -48,8 +48,8 @@ bool CreateFreshFile(const std::filesystem::path& path, std::string& error) {
         error = Reason(path, errno);
         return false;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          FRESH_FILE_MODE);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, FRESH_FILE_MODE);
     if (fd < 0) {
         error = Reason(path, errno);
         return false;

@@ -63,8 +63,7 @@ bool WriteFreshFile(const std::filesystem::path& path, std::string_view bytes, s
     return true;
 }
 
-bool ApplyOwnership(const std::filesystem::path& /*path*/, const FileOwnership& /*ownership*/,
-                    std::string& /*error*/) {
+bool ApplyOwnership(const std::filesystem::path& /*path*/, const FileOwnership& /*ownership*/, std::string& /*error*/) {
     return true;
 }
 

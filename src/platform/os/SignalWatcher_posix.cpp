@@ -11,8 +11,8 @@
 #include <utility>
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace dravo {
