@@ -75,6 +75,7 @@ TEST(InstanceLock, NoPlaceForTheLockFileIsSaidAndHoldsNobodyUp) {
     EXPECT_NE(detail.find(".main.cfg.lock"), std::string::npos) << detail;
 }
 
+#ifndef _WIN32 // there a held lock file cannot be deleted
 TEST(InstanceLock, ALockFileDeletedOrReplacedGuardsNothing) {
     test::TempDir dir;
     const auto config = dir.Path() / "main.cfg";
@@ -89,6 +90,7 @@ TEST(InstanceLock, ALockFileDeletedOrReplacedGuardsNothing) {
     lock.Release();
     EXPECT_FALSE(lock.Guards());
 }
+#endif
 
 #ifndef _WIN32
 TEST(InstanceLock, ALinkOrADirectoryAtTheLocksNameIsNoLock) {
