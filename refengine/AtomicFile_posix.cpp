@@ -145,9 +145,14 @@ std::string AtomicFile::Write(const std::filesystem::path& named, std::string_vi
         const int cause = errno;
         return Describe("Cannot create a temporary file in", directory, cause);
     }
-    // Keep the permissions of the file being replaced.
+    // Keep the owner, group and permissions of the file being replaced: a save by root leaves the
+    // service user's file the service user's.
     struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NEW_FILE_MODE;
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    const mode_t mode = exists ? (existing.st_mode & 07777) : NEW_FILE_MODE;
+    if (exists && ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        (void)::fchown(fd, static_cast<uid_t>(-1), existing.st_gid); // not root: the group, if it may
+    }
     std::string error;
     if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
         const int cause = errno;

@@ -145,7 +145,7 @@ std::string VariablesFile::Quote(std::string_view value) {
             quoted += "\\r";
         } else if (c == '\t') {
             quoted += "\\t";
-        } else if (byte < 0x20 || byte >= 0x7F) {
+        } else if (byte < 0x20 || byte == 0x7F) {
             quoted += "\\x";
             quoted.push_back(HEX_DIGITS[byte >> 4]);
             quoted.push_back(HEX_DIGITS[byte & 0x0F]);
@@ -184,7 +184,14 @@ VariablesFile::Parsed VariablesFile::Parse(std::string_view text, std::string_vi
 
 void VariablesFile::Reader::Feed(std::string_view bytes) {
     while (!bytes.empty()) {
-        const size_t end = bytes.find('\n');
+        if (std::exchange(m_AfterReturn, false) && bytes.front() == '\n') {
+            bytes.remove_prefix(1); // the second half of a carriage return and line feed
+            if (m_LineNumber == 1) {
+                m_Parsed.m_LineBreak = "\r\n"; // the pair was split between two pieces
+            }
+            continue;
+        }
+        const size_t end = bytes.find_first_of("\r\n");
         const std::string_view piece = bytes.substr(0, end);
         if (m_Overlong) {
             // The shown part is kept already; the rest of the line goes.
@@ -192,9 +199,7 @@ void VariablesFile::Reader::Feed(std::string_view bytes) {
             m_Line.append(piece.substr(0, MAX_LINE_LENGTH - m_Line.size()));
             m_Overlong = true;
         } else if (end != std::string_view::npos && m_Line.empty()) {
-            NoteLineEnd(piece);
-            TakeLine(piece); // the whole line is here: no copy
-            bytes.remove_prefix(end + 1);
+            EndLine(bytes, end, piece); // the whole line is here: no copy
             continue;
         } else {
             m_Line.append(piece);
@@ -202,18 +207,22 @@ void VariablesFile::Reader::Feed(std::string_view bytes) {
         if (end == std::string_view::npos) {
             return;
         }
-        bytes.remove_prefix(end + 1);
         std::string line;
         line.swap(m_Line);
-        NoteLineEnd(line);
-        TakeLine(line);
+        EndLine(bytes, end, line);
     }
 }
 
-void VariablesFile::Reader::NoteLineEnd(std::string_view line) {
+void VariablesFile::Reader::EndLine(std::string_view& bytes, size_t end, std::string_view line) {
+    const bool byReturn = bytes[end] == '\r';
+    bytes.remove_prefix(end + 1);
+    m_AfterReturn = byReturn;
     if (m_LineNumber == 0) {
-        m_Parsed.m_LineBreak = !line.empty() && line.back() == '\r' ? "\r\n" : "\n";
+        // How the first line ended is how the file is saved again; a carriage return alone is saved as
+        // a line feed, which every reader takes.
+        m_Parsed.m_LineBreak = byReturn && !bytes.empty() && bytes.front() == '\n' ? "\r\n" : "\n";
     }
+    TakeLine(line);
 }
 
 VariablesFile::Parsed VariablesFile::Reader::Finish() {
@@ -238,9 +247,6 @@ void VariablesFile::Reader::TakeLine(std::string_view line) {
     const bool overlong = std::exchange(m_Overlong, false);
     if (m_LineNumber == 1 && line.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) {
         line.remove_prefix(BYTE_ORDER_MARK.size());
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
     }
     const size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#' || line.substr(first, 2) == "//") {

@@ -3,12 +3,14 @@
 // One variable a line: its name, one blank, and its text in double quotes.
 // Inside the quotes a backslash starts an escape: \" and \\ stand for
 // themselves, \n, \r and \t for line feed, carriage return and tab, and \xHH
-// (two hex digits) for any other byte. The writer escapes control characters,
-// byte 127 and every byte above 127, so a saved file is plain ASCII; the
-// reader also takes such bytes raw. Lines that are empty or start with "//" or
-// "#" are comments. A line that does not parse is skipped and reported; the
-// others still load. A carriage return before a line feed is ignored, as is a
-// UTF-8 byte order mark at the start. The first line names the library that
+// (two hex digits) for any other byte. The writer escapes control characters
+// and byte 127 and writes every other byte as it is, UTF-8 included, so a text
+// takes as many bytes in the file as it has; the reader takes every byte but a
+// NUL either way (files of earlier writers escape the bytes above 127). Lines
+// that are empty or start with "//" or "#" are comments. A line that does not
+// parse is skipped and reported; the others still load. A line ends at a line
+// feed, a carriage return and line feed, or a carriage return alone (a file of
+// an old editor); a UTF-8 byte order mark at the start is ignored. The first line names the library that
 // saved the file; lines end as the caller chooses (LF, or CRLF on Windows). A
 // file of junk costs no more than its good lines: the first MAX_REPORTED_LINES
 // skipped lines are reported, the rest only counted, and a variable named again
@@ -65,15 +67,17 @@ public:
         Parsed Finish();
 
     private:
-        // Before the first line is taken: how it ended, which is how the file is saved again.
-        void NoteLineEnd(std::string_view line);
+        // Ends the line at bytes[end] (a line feed or a carriage return), drops what was read of
+        // `bytes` and takes the line; the first line's end is how the file is saved again.
+        void EndLine(std::string_view& bytes, size_t end, std::string_view line);
         void TakeLine(std::string_view line);
         void Keep(Variable variable);
         void Skip(std::string_view line, const std::string& error);
 
         std::string m_Label;
-        std::string m_Line;      // the line begun and not yet ended
-        bool m_Overlong = false; // the line begun is past MAX_LINE_LENGTH: the rest of it is dropped
+        std::string m_Line;         // the line begun and not yet ended
+        bool m_AfterReturn = false; // the last line ended with a carriage return: a line feed next is its end
+        bool m_Overlong = false;    // the line begun is past MAX_LINE_LENGTH: the rest of it is dropped
         size_t m_LineNumber = 0;
         Parsed m_Parsed;
         std::unordered_map<std::string, size_t> m_Index; // lower-cased name to its place in m_Variables

@@ -116,6 +116,13 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
     return value;
 }
 
+// A name that can only be a directory's: its last part is empty, "." or "..".
+bool NamesDirectory(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    const std::string_view last = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return last.empty() || last == "." || last == "..";
+}
+
 // Why the options cannot be used, or nothing.
 std::string CheckOptions(const CommandLineOptions& options, bool logFileGiven) {
     if (logFileGiven && options.m_LogFilePath.empty()) {
@@ -130,6 +137,9 @@ std::string CheckOptions(const CommandLineOptions& options, bool logFileGiven) {
     }
     if (options.m_ConfigPath.empty()) {
         return "ERROR - The configuration file name is empty.";
+    }
+    if (NamesDirectory(options.m_ConfigPath)) {
+        return "ERROR - The configuration file name \"" + options.m_ConfigPath + "\" names a directory, not a file.";
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include "app/LateLogView.h"
 #include "app/RunServices.h"
 #include "host/commands/CommandService.h"
+#include "host/console/ConsoleSecrets.h"
 #include "platform/os/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -11,16 +12,14 @@
 #include "ui/ErrorBox.h"
 #include "ui/SetupWizard.h"
 
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
-#include <system_error>
 
 namespace dravo {
 namespace {
 
 constexpr uint32_t SHIFT_SETTLE_MS = 50;
-constexpr std::string_view ORIGINAL_SUFFIX = ".orig";
 
 // The engine's reason for its last failure, or nothing.
 std::string LastEngineError(EngineServer* server) {
@@ -52,11 +51,12 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
         return *failed;
     }
     // Once the directory is known to hold the game (nothing is written to one that does not).
-    if (const std::optional<ExitStatus> refused = TakeConfiguration()) {
-        return *refused;
+    m_Configuration.emplace(m_Windows, m_Options.m_ConfigPath);
+    if (!m_Configuration->Take()) {
+        return ExitStatus::StartupFailed;
     }
     const ExitStatus status = RunWithConfiguration();
-    m_InstanceLock.Release(); // the run, its save included, is over
+    m_Configuration->Release();
     return status;
 }
 
@@ -65,19 +65,6 @@ ExitStatus ServerApplication::RunWithConfiguration() {
         return *ended;
     }
     return RunConsole();
-}
-
-std::optional<ExitStatus> ServerApplication::TakeConfiguration() {
-    std::string holder;
-    if (m_InstanceLock.Take(m_Options.m_ConfigPath, holder) != InstanceLock::Outcome::HeldByOther) {
-        return std::nullopt; // ours, or no lock to be had (a directory nobody may write): nothing to share
-    }
-    ShowErrorBox(m_Windows, "ERROR - Another DravoServ" +
-                                (holder.empty() ? std::string() : " (process " + holder + ")") +
-                                " runs with the configuration file \"" + m_Options.m_ConfigPath +
-                                "\"; the last to end would save over the other's settings.");
-    m_Windows.ShowNote("Stop that server first, or give this one a configuration file of its own with -CONFIG.");
-    return ExitStatus::StartupFailed;
 }
 
 std::optional<ExitStatus> ServerApplication::StartEngine() {
@@ -110,6 +97,7 @@ std::optional<ExitStatus> ServerApplication::RunSetup() {
     SetupWizard wizard(
         {m_Windows, m_Library.GetServer(), m_Resources, m_Settings, m_LevelList, m_RezFileList, m_Notes});
     wizard.SetOverrides(m_Options.m_Overrides);
+    m_Configuration->NoteLoading(); // the wizard has the engine read it first
     const bool set =
         wizard.RunSetupWizard(&m_HostInfo, &m_GameOptions, &m_GameInfo, m_Options.m_SkipWizard, m_Options.m_ConfigPath);
     if (StoppedDuringStartup()) {
@@ -117,6 +105,9 @@ std::optional<ExitStatus> ServerApplication::RunSetup() {
     }
     if (!set) {
         return ExitStatus::StartupFailed; // cancelled or failed: nothing is saved
+    }
+    if (m_Notes.m_ConfigurationProblems) {
+        m_Configuration->KeepOriginal(); // the file as loaded, before anything can change it
     }
     return std::nullopt;
 }
@@ -149,6 +140,9 @@ ExitStatus ServerApplication::RunConsole() {
     session.ResetSession();
     ExitStatus status = ExitStatus::OutOfMemory;
     if (session.RanOutOfMemory()) {
+        if (m_Stops != nullptr) {
+            m_Stops->Settle(static_cast<int>(ExitStatus::OutOfMemory));
+        }
         m_Library.UnloadServerLibrary();
     } else {
         status = EndRun();
@@ -159,73 +153,41 @@ ExitStatus ServerApplication::RunConsole() {
 
 void ServerApplication::StartLogFile() {
     if (m_Options.m_LogFilePath.empty()) {
+        ReleaseSignals({Signal::Hangup}); // held since main began; without -logfile it has its usual effect
         return;
     }
     m_LogFile = std::make_unique<LogFile>(m_Options.m_LogFilePath, std::cerr);
     (void)m_LogFile->Open(); // a file that cannot be opened is said once; lines are kept for a later try
     m_Hangup = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Hangup},
                                                [file = m_LogFile.get()](Signal) { file->Reopen(); });
+    ReleaseSignals({Signal::Hangup}); // one that came since main began reopens the file now
 }
 
 ExitStatus ServerApplication::EndRun() {
     EngineServer* server = m_Library.GetServer();
     SettingsStore store(server);
     store.StoreAllSettings(m_Settings, m_GameOptions);
-    std::string noCopy;
-    if (m_Notes.m_ConfigurationProblems && !KeepOriginalConfiguration(noCopy)) {
-        // Saving would lose the lines that could not be read, with nothing left to find them in.
-        m_Library.UnloadServerLibrary();
-        ShowErrorBox(m_Windows, "ERROR - Unable to save the configuration file \"" + m_Options.m_ConfigPath + "\".");
-        m_Windows.ShowNote("Some of its lines could not be read and no copy of it could be kept (" + noCopy +
-                           "), so it is left as it was.");
-        return ExitStatus::SaveFailed;
+    ConsoleSecrets secrets;
+    if (server != nullptr) {
+        secrets.ReadFrom(*server);
     }
-    const bool saved = store.SaveSettingsFile(m_Options.m_ConfigPath);
-    const std::string cause = saved ? std::string() : LastEngineError(server);
+    const bool holdsSecret = std::ranges::any_of(
+        SECRET_VARIABLES, [&secrets](const auto& variable) { return !secrets.Value(variable.m_Name).empty(); });
+    const ConfigurationFile::Saved saved = m_Configuration->Save(
+        [&store, server](const std::filesystem::path& file, std::string& error) {
+            if (store.SaveSettingsFile(file.string())) {
+                return true;
+            }
+            error = LastEngineError(server);
+            return false;
+        },
+        holdsSecret);
+    const ExitStatus status = saved == ConfigurationFile::Saved::InPlace ? ExitStatus::Success : ExitStatus::SaveFailed;
+    if (m_Stops != nullptr) {
+        m_Stops->Settle(static_cast<int>(status)); // a stop that overruns from here on says what was saved
+    }
     m_Library.UnloadServerLibrary();
-    if (!saved) {
-        ShowErrorBox(m_Windows, "ERROR - Unable to save the configuration file \"" + m_Options.m_ConfigPath + "\".");
-        if (!cause.empty()) {
-            m_Windows.ShowNote(cause);
-        }
-        return ExitStatus::SaveFailed;
-    }
-    return ExitStatus::Success;
-}
-
-bool ServerApplication::KeepOriginalConfiguration(std::string& failure) {
-    std::filesystem::path original = m_Options.m_ConfigPath;
-    std::error_code error;
-    // A link's copy goes beside its target, the file that the save rewrites.
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(original, error))) {
-        std::filesystem::path target = std::filesystem::canonical(original, error);
-        if (error) {
-            failure = "the link " + original.string() + " leads nowhere: " + error.message();
-            return false;
-        }
-        original = std::move(target);
-    }
-    // Never over an earlier copy: <file>.orig, then <file>.orig.1, .orig.2...
-    constexpr int MAX_COPIES = 1000;
-    failure = "every name for a copy, up to " + original.string() + std::string(ORIGINAL_SUFFIX) + "." +
-              std::to_string(MAX_COPIES - 1) + ", is taken";
-    for (int number = 0; number < MAX_COPIES; ++number) {
-        std::filesystem::path copy = original;
-        copy +=
-            number == 0 ? std::string(ORIGINAL_SUFFIX) : std::string(ORIGINAL_SUFFIX) + "." + std::to_string(number);
-        if (std::filesystem::exists(std::filesystem::symlink_status(copy, error))) {
-            continue;
-        }
-        if (!std::filesystem::copy_file(original, copy, std::filesystem::copy_options::none, error)) {
-            failure = "as " + copy.string() + ": " + error.message();
-            return false;
-        }
-        m_Windows.ShowNote("Some lines of " + original.string() +
-                           " could not be read and are not saved again; the file as it was is kept as " +
-                           copy.string() + ".");
-        return true;
-    }
-    return false;
+    return status;
 }
 
 } // namespace dravo

@@ -6,12 +6,12 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/ConfigurationFile.h"
 #include "app/LogFile.h"
 #include "app/StopSignals.h"
 #include "engine/HostingRecords.h"
 #include "engine/loader/ServerLibrary.h"
 #include "platform/fs/Drives.h"
-#include "platform/fs/InstanceLock.h"
 #include "platform/os/Clock.h"
 #include "platform/os/SignalWatcher.h"
 #include "settings/ResourceLocator.h"
@@ -31,7 +31,7 @@ enum class ExitStatus : int {
     Success = 0,
     StartupFailed = 1, // the library, the resources or the setup failed
     UsageError = 2,    // the command line cannot be used
-    SaveFailed = 3,    // the run ended but the configuration file could not be saved
+    SaveFailed = 3,    // the run ended but the configuration file was not saved (its settings may be beside it)
     OutOfMemory = 4,   // the engine ran out of memory; the settings were not saved
     Stopped = 5,       // SIGTERM or SIGINT before the game was hosted; nothing was saved
 };
@@ -61,18 +61,12 @@ private:
     std::optional<ExitStatus> RunSetup();
     // Hosts the game in the console window until it closes, then ends the run.
     ExitStatus RunConsole();
-    // One server per configuration file: refused (said) while another holds it.
-    std::optional<ExitStatus> TakeConfiguration();
     // The run, while the configuration file is ours.
     ExitStatus RunWithConfiguration();
     // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
     void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
-    // Lines of the configuration file could not be read: before the save writes over them, the file
-    // as the operator wrote it is kept beside the real file (a link's target), and a note says where.
-    // False, with the reason, when no copy could be kept: the save must then leave the file alone.
-    bool KeepOriginalConfiguration(std::string& failure);
 
     bool StoppedDuringStartup() const { return m_Stops != nullptr && m_Stops->StoppedDuringStartup(); }
 
@@ -90,7 +84,7 @@ private:
     GameOptions m_GameOptions{};
     GameInfo m_GameInfo{};
     std::atomic<bool> m_EmptyExitEnabled{false};
-    InstanceLock m_InstanceLock; // the configuration file's, for the whole run
+    std::optional<ConfigurationFile> m_Configuration; // its lock held for the whole run
     std::unique_ptr<LogFile> m_LogFile;
     std::unique_ptr<SignalWatcher> m_Hangup; // ends before the log file it reopens
 };

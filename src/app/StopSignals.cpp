@@ -55,6 +55,11 @@ void StopSignals::EndStartup() {
     m_Changed.notify_all();
 }
 
+void StopSignals::Settle(int status) {
+    std::scoped_lock lock(m_Mutex);
+    m_Settled = status;
+}
+
 void StopSignals::OnStopSignal() {
     {
         std::scoped_lock lock(m_Mutex);
@@ -91,27 +96,44 @@ void StopSignals::Watch() {
     if (m_Finished || !WatchStartup(lock)) {
         return;
     }
-    const auto since = std::chrono::steady_clock::now();
-    if (m_Changed.wait_for(lock, m_StopLimit, [this] { return m_Finished; })) {
+    if (WaitRunning(lock, m_StopLimit, [this] { return m_Finished; })) {
         return;
     }
     // Something the stop waits for does not end (an engine frame that never returns): end without it.
-    const auto waited = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - since);
-    std::cerr << "DravoServ: ERROR - The stop did not end within " << waited.count()
-              << " seconds; the program ends now, without saving the configuration." << std::endl;
-    m_ExitNow(STOPPED_EXIT_STATUS);
+    const auto limit = std::chrono::duration_cast<std::chrono::seconds>(m_StopLimit);
+    std::cerr << "DravoServ: ERROR - The stop did not end within " << limit.count()
+              << " seconds; the program ends now, "
+              << (m_Settled && *m_Settled == 0 ? "its configuration saved." : "without saving the configuration.")
+              << std::endl;
+    m_ExitNow(m_Settled.value_or(STOPPED_EXIT_STATUS));
 }
 
 bool StopSignals::WatchStartup(std::unique_lock<std::mutex>& lock) {
     if (!m_StoppedDuringStartup) {
         return true;
     }
-    if (m_Changed.wait_for(lock, STARTUP_STOP_LIMIT, [this] { return m_Taken || m_Finished || !m_InStartup; })) {
+    if (WaitRunning(lock, STARTUP_STOP_LIMIT, [this] { return m_Taken || m_Finished || !m_InStartup; })) {
         return !m_Finished;
     }
     // A start-up step blocks the window thread: nothing has been saved, so end here.
     m_ExitNow(STOPPED_EXIT_STATUS);
     return false;
+}
+
+bool StopSignals::WaitRunning(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds limit,
+                              const std::function<bool()>& done) {
+    // Waited a slice at a time: a slice that took far longer than asked is time the process did not run
+    // (it was stopped, or its machine paused), and counts as one slice.
+    constexpr std::chrono::milliseconds SLICE{100};
+    std::chrono::steady_clock::duration counted{0};
+    while (counted < limit) {
+        const auto before = std::chrono::steady_clock::now();
+        if (m_Changed.wait_for(lock, std::min<std::chrono::steady_clock::duration>(SLICE, limit - counted), done)) {
+            return true;
+        }
+        counted += std::min<std::chrono::steady_clock::duration>(std::chrono::steady_clock::now() - before, 2 * SLICE);
+    }
+    return done();
 }
 
 } // namespace dravo

@@ -12,7 +12,10 @@
 // ends the run within STOP_LIMIT: the normal end (hosting stopped, settings
 // saved) takes far less, and should it not be over by then (an engine frame
 // that never returns holds the stop), the process says so on standard error and
-// ends with STOPPED_EXIT_STATUS, unsaved. The watch ends with this object, at
+// ends with STOPPED_EXIT_STATUS, unsaved, or, when the run's end was settled
+// before (Settle: the save is done), with the status that end chose. The
+// bounds count the time the process runs, not the time it is stopped (Ctrl+Z,
+// a frozen cgroup, a paused machine). The watch ends with this object, at
 // the very end of the program. The signal thread calls the handler; everything
 // here is safe from any thread.
 #pragma once
@@ -25,6 +28,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace dravo {
@@ -66,6 +70,9 @@ public:
     void EndStartup();
     // A signal came before the game was hosted: start-up must end without saving.
     bool StoppedDuringStartup() const { return m_StoppedDuringStartup; }
+    // The run's end is settled: the configuration is saved (or not) and `status` is what the process
+    // ends with. A stop that overruns after this ends with that status.
+    void Settle(int status);
     // The handler's work, for the signal thread and for tests.
     void OnStopSignal();
 
@@ -76,6 +83,9 @@ private:
     void Watch();
     // Under the lock: true when the program ended in time.
     bool WatchStartup(std::unique_lock<std::mutex>& lock);
+    // Under the lock: waits until `done` holds or `limit` of running time has passed; true when it holds.
+    bool WaitRunning(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds limit,
+                     const std::function<bool()>& done);
 
     std::function<void(int)> m_ExitNow;
     const std::chrono::milliseconds m_StopLimit;
@@ -86,6 +96,7 @@ private:
     bool m_Taken = false;                            // the window thread took a start-up stop
     bool m_Finished = false;                         // the watch ends
     bool m_StopAsked = false;                        // a stop signal came
+    std::optional<int> m_Settled;                    // the status of a run whose end is settled
     std::atomic<bool> m_InStartup{true};             // written under m_Mutex
     std::atomic<bool> m_StoppedDuringStartup{false}; // written under m_Mutex
     std::thread m_Watch;                             // from construction to the end

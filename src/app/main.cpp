@@ -7,6 +7,7 @@
 #include "platform/os/DynamicLibrary.h"
 #include "platform/os/QueuedOutput.h"
 #include "platform/os/SignalWatcher.h"
+#include "platform/os/StandardStreams.h"
 #include "res/Pictures.h"
 
 #include <atomic>
@@ -29,7 +30,10 @@ constexpr std::chrono::milliseconds EXIT_OUTPUT_WAIT{500};
 
 int main(int argc, char** argv) {
     using namespace dravo;
-    PrepareHttp(); // before any thread that may use it
+    // A stop or a hangup that comes before its owner watches it waits; none ends the program unsaved.
+    HoldSignals({Signal::Terminate, Signal::Interrupt, Signal::Hangup});
+    OpenClosedStandardStreams(); // before anything makes a descriptor that could take their place
+    PrepareHttp();               // before any thread that may use it
     // Standard output and error go through queues of their own once the face has its streams, so that a
     // reader that does not read never holds up the program. Made after the face, they outlive the stops.
     std::optional<QueuedStandardStreams> queued;
@@ -41,6 +45,7 @@ int main(int argc, char** argv) {
         }
         std::_Exit(status);
     });
+    ReleaseSignals({Signal::Terminate, Signal::Interrupt}); // the hangup once -logfile watches it
     IgnoreBrokenPipes();
     const std::vector<std::string> arguments(argv, argv + argc);
     // The bundled engine library sits beside the program.

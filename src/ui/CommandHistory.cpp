@@ -1,18 +1,21 @@
 // The command input's history and its file.
 #include "ui/CommandHistory.h"
 
+#include "host/console/ConsoleSecrets.h"
 #include "platform/fs/BoundedFile.h"
+#include "platform/fs/FileReplacement.h"
+#include "platform/fs/FittedName.h"
+#include "platform/os/Text.h"
 
 #include <algorithm>
-#include <fstream>
-#include <system_error>
 
 namespace dravo {
 
 std::filesystem::path CommandHistory::FileFor(const std::filesystem::path& configuration) {
-    std::filesystem::path history = configuration;
-    history.replace_extension(".history");
-    return history;
+    const std::string name = configuration.filename().string();
+    const bool cfg = EqualNoCase(configuration.extension().string(), ".cfg");
+    const std::string base = cfg ? configuration.stem().string() : name;
+    return configuration.parent_path() / FittedName("", base, ".history");
 }
 
 void CommandHistory::Add(std::string_view line) {
@@ -50,7 +53,8 @@ bool CommandHistory::Load(const std::filesystem::path& file) {
     m_Lines.clear();
     m_Position = 0;
     m_Draft.clear();
-    const BoundedFile read = ReadBoundedFile(file, MAX_FILE_BYTES);
+    // The newest lines are at the end.
+    const BoundedFile read = ReadBoundedFile(file, MAX_FILE_BYTES, FilePart::Last);
     if (read.m_Outcome == BoundedFile::Outcome::Missing) {
         return true;
     }
@@ -59,7 +63,8 @@ bool CommandHistory::Load(const std::filesystem::path& file) {
     }
     std::string_view rest = read.m_Bytes;
     if (read.m_Outcome == BoundedFile::Outcome::Cut) {
-        rest = rest.substr(0, rest.rfind('\n') + 1); // a line cut off at the end is not a line
+        const size_t firstEnd = rest.find('\n');
+        rest = firstEnd == std::string_view::npos ? std::string_view() : rest.substr(firstEnd + 1); // cut off
     }
     while (!rest.empty()) {
         const size_t end = rest.find('\n');
@@ -68,8 +73,10 @@ bool CommandHistory::Load(const std::filesystem::path& file) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        // A line with control characters was not typed into the input: it is left out.
-        if (std::ranges::none_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        // A line with control characters was not typed into the input, and one that sets a secret was
+        // written by a program that kept it: both are left out.
+        if (std::ranges::none_of(line, [](char c) { return static_cast<unsigned char>(c) < 0x20; }) &&
+            ConsoleSecrets::MaskCommand(line) == line) {
             Add(line);
         }
     }
@@ -77,26 +84,15 @@ bool CommandHistory::Load(const std::filesystem::path& file) {
 }
 
 bool CommandHistory::Save(const std::filesystem::path& file, std::string& error) const {
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : m_Lines) {
-            out << line << '\n';
-        }
-        out.flush();
-        if (!out) {
-            error = "cannot write " + temporary.string();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
+    std::string text;
+    for (const std::string& line : m_Lines) {
+        text += line;
+        text += '\n';
     }
-    std::error_code code;
-    std::filesystem::rename(temporary, file, code);
-    if (code) {
-        error = "cannot replace " + file.string() + ": " + code.message();
-        std::filesystem::remove(temporary, code);
+    const std::filesystem::path temporary = file.parent_path() / FittedName("", file.filename().string(), ".tmp");
+    if (!CreateFreshFile(temporary, error) || !WriteFreshFile(temporary, text, error) ||
+        !CommitFile(temporary, file, error)) {
+        DiscardFile(temporary);
         return false;
     }
     return true;

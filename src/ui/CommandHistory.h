@@ -3,9 +3,11 @@
 //
 // Window thread. The history holds at most MAX_LINES lines of at most COMMAND_LINE_CHARS characters,
 // the newest last; a line equal to the newest is not added again, and empty lines never are. The file
-// holds one line a line; reading it takes at most MAX_FILE_BYTES and drops what does not fit, writing
-// it replaces it whole (a temporary file, then a rename), so that a run that ends half-way leaves the
-// old file.
+// holds one line a line; reading it takes its newest MAX_FILE_BYTES, and leaves out a line that sets
+// a secret (a file of an older program may hold one). Writing it replaces it whole: a temporary file
+// of its own beside it (made afresh, never through a link, never waiting on a FIFO; the configuration's
+// lock keeps other servers from it), then a rename, so that a run that ends half-way leaves the old
+// file.
 #pragma once
 
 #include <cstddef>
@@ -23,8 +25,10 @@ public:
     static constexpr size_t COMMAND_LINE_CHARS = 119;
     static constexpr size_t MAX_FILE_BYTES = size_t{64} * 1024;
 
-    // The history file that goes with a configuration file: its name with the ending ".history"
-    // ("dravosrv.cfg" keeps its history in "dravosrv.history").
+    // The history file that goes with a configuration file, never the configuration itself: a ".cfg"
+    // file's name with ".history" for ".cfg" ("dravosrv.cfg" keeps its history in "dravosrv.history"),
+    // any other name with ".history" added ("a.ini.history", "game.history.history"), cut to fit the
+    // system's limit.
     static std::filesystem::path FileFor(const std::filesystem::path& configuration);
 
     // Adds a line that was sent; the recall starts again below the newest line.

@@ -121,5 +121,25 @@ TEST_F(StopSignalsTest, AStopThatDoesNotEndInTimeEndsTheProgramWithTheStoppedSta
     EXPECT_EQ(windows.CloseRequests(), 1); // the normal end was asked first
 }
 
+// Once the run's end is settled (the configuration saved), a stop that overruns ends with the run's own
+// status, not with "stopped without saving".
+TEST_F(StopSignalsTest, AStopThatOverrunsAfterTheSaveEndsWithTheRunsStatus) {
+    for (const int settled : {0, 3}) {
+        ExitRecorder exit;
+        StopSignals stops(exit.Function(), 300ms);
+        stops.EndStartup();
+        stops.OnStopSignal();
+        stops.Settle(settled);
+        const std::optional<int> status = exit.WaitFor(5s);
+        ASSERT_TRUE(status);
+        EXPECT_EQ(*status, settled);
+    }
+    ExitRecorder unsettled;
+    StopSignals stops(unsettled.Function(), 300ms);
+    stops.EndStartup();
+    stops.OnStopSignal();
+    EXPECT_EQ(unsettled.WaitFor(5s), STOPPED_EXIT_STATUS);
+}
+
 } // namespace
 } // namespace dravo

@@ -169,24 +169,21 @@ TEST_F(HostileFilesTest, ALinkedConfigurationWithUnreadableLinesIsCopiedBesideIt
     EXPECT_NE(errors.find("main.cfg.orig."), std::string::npos) << errors;
 }
 
-TEST_F(HostileFilesTest, WhenNoCopyCanBeKeptTheConfigurationIsLeftAsItWasAndTheExitStatusSaysSo) {
+TEST_F(HostileFilesTest, TheCopiesAreFewAndTheOldestMakesRoom) {
+    // Three earlier copies of other files: the newest copy takes the oldest one's name.
+    m_Game.Write("dravosrv.cfg.orig", "an earlier copy\n");
+    m_Game.Write("dravosrv.cfg.orig.1", "a later copy\n");
+    m_Game.Write("dravosrv.cfg.orig.2", "the latest copy\n");
+    const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(m_Game.Path() / "dravosrv.cfg.orig", longAgo);
     Append("ServerName Hand Edited Name\n");
     const std::string original = ReadText(Config());
-    // Every name a copy could take is taken already.
-    m_Game.Write("dravosrv.cfg.orig", "an earlier copy\n");
-    for (int number = 1; number < 1000; ++number) {
-        m_Game.Write("dravosrv.cfg.orig." + std::to_string(number), "an earlier copy\n");
-    }
     std::string errors;
-    EXPECT_EQ(RunAndShutDown({"+ServerName", "Not Saved Over The Hand Edit"}, &errors), 3) << errors;
-    EXPECT_EQ(ReadText(Config()), original);
-    EXPECT_NE(errors.find("ERROR - Unable to save the configuration file \"dravosrv.cfg\"."), std::string::npos)
-        << errors;
-    EXPECT_NE(errors.find("no copy of it could be kept (every name for a copy, up to dravosrv.cfg.orig.999, is "
-                          "taken), so it is left as it was."),
-              std::string::npos)
-        << errors;
-    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig"), "an earlier copy\n");
+    EXPECT_EQ(RunAndShutDown({"+ServerName", "Saved Over The Hand Edit"}, &errors), 0) << errors;
+    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig"), original);
+    EXPECT_EQ(ReadText(m_Game.Path() / "dravosrv.cfg.orig.1"), "a later copy\n");
+    EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "dravosrv.cfg.orig.3"));
+    EXPECT_NE(ReadText(Config()).find("Saved Over The Hand Edit"), std::string::npos);
 }
 
 TEST_F(HostileFilesTest, AnArchiveWithAnEntryLargerThanAResourceFileMayBeIsRefusedWithItsReason) {

@@ -12,6 +12,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dravo::ref {
 namespace {
@@ -33,6 +34,27 @@ TEST(AtomicFile, CreatesAndReplacesKeepingPermissions) {
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(DirectoryNames(directory.Path()), std::vector<std::string>{"dravosrv.cfg"});
+}
+
+TEST(AtomicFile, TheLongestNamesSaveAndAnotherUsersFileStaysTheirs) {
+    TempDirectory directory;
+    std::string name;
+    for (int character = 0; character < 85; ++character) {
+        name += "\xE5\xAD\x97"; // 255 bytes: the temporary name must not add to it
+    }
+    const auto target = directory / name;
+    EXPECT_EQ(AtomicFile::Write(target, "first\n"), "");
+    EXPECT_EQ(ReadFile(target), "first\n");
+    EXPECT_EQ(DirectoryNames(directory.Path()), std::vector<std::string>{name});
+    if (::geteuid() != 0) {
+        return; // only root saves another user's file
+    }
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(AtomicFile::Write(target, "second\n"), "");
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
 }
 
 TEST(AtomicFile, FailedRenameLeavesTargetAndNoTemporary) {

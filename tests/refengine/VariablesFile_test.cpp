@@ -36,17 +36,48 @@ TEST(VariablesFile, AwkwardValuesRoundTripExactly) {
     }
 }
 
-TEST(VariablesFile, SavedFileIsPlainAsciiWithOneLinePerVariable) {
+TEST(VariablesFile, SavedTextKeepsItsBytesWithOneLinePerVariable) {
     VariableStore store;
-    store.Set("ServerName", "Caf\xE9\n\"Two\"");
+    store.Set("ServerName", "Caf\xC3\xA9\n\"Two\"\x7F");
     const std::string file = VariablesFile::Compose(store);
     EXPECT_EQ(file.rfind(VariablesFile::FirstLine("server.so") + "\n", 0), 0u);
     EXPECT_EQ(VariablesFile::FirstLine("server.so"),
               "// Console variables saved by the Dravo reference engine (server.so). Edit with care.");
+    // The UTF-8 text as it is; only the line's structure is escaped.
+    EXPECT_NE(file.find("ServerName \"Caf\xC3\xA9\\n\\\"Two\\\"\\x7F\"\n"), std::string::npos) << file;
     for (const char c : file) {
-        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << static_cast<int>(static_cast<unsigned char>(c));
+        EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << static_cast<int>(c);
     }
-    EXPECT_NE(file.find("ServerName \"Caf\\xE9\\n\\\"Two\\\"\"\n"), std::string::npos) << file;
+    // A text of many non-ASCII characters takes the room it has, not four times as much.
+    const std::string wide(3 * 1000, '\xE5');
+    store.Set("Wide", wide);
+    EXPECT_LT(VariablesFile::Compose(store).size(), file.size() + wide.size() + 20);
+    // And a file of an earlier writer, escaped, reads the same.
+    const VariablesFile::Parsed old = VariablesFile::Parse("ServerName \"Caf\\xC3\\xA9\"\n", "old.cfg");
+    ASSERT_EQ(old.m_Variables.size(), 1u);
+    EXPECT_EQ(old.m_Variables[0].m_Text, "Caf\xC3\xA9");
+}
+
+TEST(VariablesFile, ACarriageReturnAloneEndsALineAndSuchAFileIsSavedWithLineFeeds) {
+    const std::string text = "// saved on an old machine\rServerName \"Old\"\rPort \"27888\"\r\rGameType \"3\"";
+    for (const size_t split : {size_t{0}, size_t{26}, size_t{27}, text.size()}) {
+        VariablesFile::Reader reader("old.cfg");
+        reader.Feed(std::string_view(text).substr(0, split));
+        reader.Feed(std::string_view(text).substr(split));
+        const VariablesFile::Parsed parsed = reader.Finish();
+        EXPECT_TRUE(parsed.m_Problems.empty()) << parsed.m_Problems.front();
+        ASSERT_EQ(parsed.m_Variables.size(), 3u) << split;
+        EXPECT_EQ(parsed.m_Variables[1].m_Text, "27888");
+        EXPECT_EQ(parsed.m_LineBreak, "\n");
+    }
+    // A carriage return and a line feed split between two pieces are still one line end.
+    VariablesFile::Reader reader("split.cfg");
+    reader.Feed("// first\r");
+    reader.Feed("\nPort \"1\"\r\n\r\nGameType \"2\"\r\n");
+    const VariablesFile::Parsed parsed = reader.Finish();
+    EXPECT_EQ(parsed.m_LineBreak, "\r\n");
+    EXPECT_EQ(parsed.m_Variables.size(), 2u);
+    EXPECT_TRUE(parsed.m_Problems.empty());
 }
 
 TEST(VariablesFile, LinesEndAsTheStyleAsksAndTheReaderTellsHowTheyEnded) {

@@ -9,7 +9,7 @@
 
 namespace dravo {
 
-BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) {
+BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes, FilePart part) {
     BoundedFile result;
     // Without blocking: opening a FIFO for reading would otherwise wait for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -22,6 +22,11 @@ BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) 
         result.m_Outcome = BoundedFile::Outcome::NotRegular;
         return result;
     }
+    const uint64_t start = part == FilePart::Last ? LastPartStart(static_cast<uint64_t>(status.st_size), maxBytes) : 0;
+    if (start > 0 && ::lseek(fd, static_cast<off_t>(start), SEEK_SET) < 0) {
+        ::close(fd);
+        return result;
+    }
     AppendUpTo(result, maxBytes, [fd](char* buffer, size_t size) -> size_t {
         for (;;) {
             const ssize_t got = ::read(fd, buffer, size);
@@ -32,6 +37,9 @@ BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) 
         }
     });
     ::close(fd);
+    if (start > 0) {
+        result.m_Outcome = BoundedFile::Outcome::Cut;
+    }
     return result;
 }
 

@@ -5,7 +5,7 @@
 
 namespace dravo {
 
-BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) {
+BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes, FilePart part) {
     BoundedFile result;
     const HANDLE handle =
         CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -24,11 +24,24 @@ BoundedFile ReadBoundedFile(const std::filesystem::path& file, size_t maxBytes) 
         result.m_Outcome = BoundedFile::Outcome::NotRegular;
         return result;
     }
+    LARGE_INTEGER fileSize{};
+    const uint64_t start = part == FilePart::Last && GetFileSizeEx(handle, &fileSize) != 0
+                               ? LastPartStart(static_cast<uint64_t>(fileSize.QuadPart), maxBytes)
+                               : 0;
+    LARGE_INTEGER offset{};
+    offset.QuadPart = static_cast<LONGLONG>(start);
+    if (start > 0 && SetFilePointerEx(handle, offset, nullptr, FILE_BEGIN) == 0) {
+        CloseHandle(handle);
+        return result;
+    }
     AppendUpTo(result, maxBytes, [handle](char* buffer, size_t size) -> size_t {
         DWORD got = 0;
         return ReadFile(handle, buffer, static_cast<DWORD>(size), &got, nullptr) == 0 ? 0 : got;
     });
     CloseHandle(handle);
+    if (start > 0) {
+        result.m_Outcome = BoundedFile::Outcome::Cut;
+    }
     return result;
 }
 

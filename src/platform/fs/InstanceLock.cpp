@@ -1,6 +1,8 @@
 // The instance lock's file name: what every platform shares.
 #include "platform/fs/InstanceLock.h"
 
+#include "platform/fs/FittedName.h"
+
 namespace dravo {
 
 std::filesystem::path InstanceLock::LockPath(const std::filesystem::path& file) {
@@ -12,7 +14,7 @@ std::filesystem::path InstanceLock::LockPath(const std::filesystem::path& file) 
             real = target;
         }
     }
-    return real.parent_path() / ("." + real.filename().string() + ".lock");
+    return real.parent_path() / FittedName(".", real.filename().string(), ".lock");
 }
 
 } // namespace dravo

@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dravo {
@@ -59,6 +60,13 @@ void InstanceLock::Release() {
     }
 }
 
+bool InstanceLock::Guards() const {
+    struct stat held {};
+    struct stat named {};
+    return m_Handle >= 0 && ::fstat(static_cast<int>(m_Handle), &held) == 0 && ::lstat(m_Path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 InstanceLock::Outcome InstanceLock::Take(const std::filesystem::path& file, std::string& detail) {
     const std::filesystem::path path = LockPath(file);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, LOCK_FILE_MODE);
@@ -77,6 +85,7 @@ InstanceLock::Outcome InstanceLock::Take(const std::filesystem::path& file, std:
     (void)!::ftruncate(fd, 0);
     (void)!::pwrite(fd, pid.data(), pid.size(), 0);
     m_Handle = fd;
+    m_Path = path;
     return Outcome::Held;
 }
 

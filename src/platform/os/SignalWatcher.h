@@ -51,6 +51,14 @@ private:
     bool m_Watching = false;
 };
 
+// Holds the signals back (they wait, pending) from the first instruction of main until their owners
+// watch them, so that one that comes early neither ends the program nor is lost; ReleaseSignals lets
+// them come, on the calling thread, which should be the one that held them. Threads started in between
+// keep them held, so that the signals come to the main thread. Where the system has no such signal,
+// nothing to do.
+void HoldSignals(std::initializer_list<Signal> signals);
+void ReleaseSignals(std::initializer_list<Signal> signals);
+
 // A write to a closed pipe or socket fails with an error instead of ending the process (a log reader
 // that quits must not take the server with it). Where the system has no such signal, nothing to do.
 void IgnoreBrokenPipes();

@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace dravo {
@@ -160,6 +161,27 @@ bool SignalWatcher::Take(Signal signal, const Handler* handler) {
 
 void SignalWatcher::Give(Signal signal) {
     Hub::Instance().Give(signal);
+}
+
+namespace {
+
+void MaskSignals(std::initializer_list<Signal> signals, int how) {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const Signal signal : signals) {
+        sigaddset(&set, SYSTEM_SIGNALS[IndexOf(signal)]);
+    }
+    (void)pthread_sigmask(how, &set, nullptr);
+}
+
+} // namespace
+
+void HoldSignals(std::initializer_list<Signal> signals) {
+    MaskSignals(signals, SIG_BLOCK);
+}
+
+void ReleaseSignals(std::initializer_list<Signal> signals) {
+    MaskSignals(signals, SIG_UNBLOCK);
 }
 
 void IgnoreBrokenPipes() {

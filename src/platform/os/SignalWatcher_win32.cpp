@@ -107,6 +107,12 @@ bool SignalWatcher::Exists(Signal signal) {
     return SignalExists(signal);
 }
 
+// The console's control events come to a thread of the system's once a watcher takes them; before that
+// the system's own handling applies, which nothing here can hold back.
+void HoldSignals(std::initializer_list<Signal> /*signals*/) {}
+
+void ReleaseSignals(std::initializer_list<Signal> /*signals*/) {}
+
 void IgnoreBrokenPipes() {
     // Windows has no such signal: a write to a closed pipe fails with an error.
 }

@@ -11,6 +11,10 @@ bool StandardOutputIsTerminal();
 int StandardInputDescriptor();
 int StandardOutputDescriptor();
 int StandardErrorDescriptor();
+// Standard input, output and error that the process was started without (closed, as `<&- >&-` leaves
+// them) are opened on the null device, so that no descriptor the program makes later (a pipe, a socket,
+// the log file) takes their place and is read as commands or written as output. Run first in main.
+void OpenClosedStandardStreams();
 // On Windows a windowed program has standard streams only when it was given them (a pipe, a file, a
 // service manager). Without them this takes the console it was started from, or opens one, so that the
 // log shows, commands can be typed, and Ctrl+C and closing the console end it cleanly. Elsewhere the

@@ -1,6 +1,10 @@
 // Standard streams on POSIX systems: always there, terminals or not.
 #include "platform/os/StandardStreams.h"
 
+#include <cerrno>
+#include <initializer_list>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace dravo {
@@ -26,5 +30,19 @@ int StandardErrorDescriptor() {
 }
 
 void EnsureConsoleStreams() {}
+
+void OpenClosedStandardStreams() {
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(stream, F_GETFD) >= 0 || errno != EBADF) {
+            continue;
+        }
+        // The lowest free descriptor is this one: the streams below it are open by now.
+        const int opened = ::open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != stream) {
+            (void)::dup2(opened, stream);
+            ::close(opened);
+        }
+    }
+}
 
 } // namespace dravo

@@ -36,6 +36,10 @@ int StandardErrorDescriptor() {
     return _fileno(stderr);
 }
 
+// The runtime keeps the first three descriptors for the standard streams whether or not it was given
+// them (EnsureConsoleStreams fills them in): nothing else can take their place.
+void OpenClosedStandardStreams() {}
+
 void EnsureConsoleStreams() {
     if (HasHandle(STD_OUTPUT_HANDLE) && HasHandle(STD_INPUT_HANDLE)) {
         return;

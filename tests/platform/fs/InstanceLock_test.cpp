@@ -75,5 +75,54 @@ TEST(InstanceLock, NoPlaceForTheLockFileIsSaidAndHoldsNobodyUp) {
     EXPECT_NE(detail.find(".main.cfg.lock"), std::string::npos) << detail;
 }
 
+#ifndef _WIN32 // there a held lock file cannot be deleted
+TEST(InstanceLock, ALockFileDeletedOrReplacedGuardsNothing) {
+    test::TempDir dir;
+    const auto config = dir.Path() / "main.cfg";
+    InstanceLock lock;
+    std::string detail;
+    ASSERT_EQ(lock.Take(config, detail), Outcome::Held) << detail;
+    EXPECT_TRUE(lock.Guards());
+    std::filesystem::remove(dir.Path() / ".main.cfg.lock");
+    EXPECT_FALSE(lock.Guards());
+    dir.Write(".main.cfg.lock", "");
+    EXPECT_FALSE(lock.Guards()); // another file by that name
+    lock.Release();
+    EXPECT_FALSE(lock.Guards());
+}
+#endif
+
+#ifndef _WIN32
+TEST(InstanceLock, ALinkOrADirectoryAtTheLocksNameIsNoLock) {
+    test::TempDir dir;
+    std::filesystem::create_symlink("nowhere", dir.Path() / ".link.cfg.lock");
+    std::filesystem::create_directory(dir.Path() / ".dir.cfg.lock");
+    InstanceLock lock;
+    std::string detail;
+    EXPECT_EQ(lock.Take(dir.Path() / "link.cfg", detail), Outcome::Unavailable);
+    EXPECT_NE(detail.find(".link.cfg.lock"), std::string::npos) << detail;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "nowhere")); // not made through the link
+    EXPECT_EQ(lock.Take(dir.Path() / "dir.cfg", detail), Outcome::Unavailable);
+}
+#endif
+
+#ifndef _WIN32 // names are UTF-8 here
+TEST(InstanceLock, TheLongestFileNamesHaveALockOfTheirOwn) {
+    test::TempDir dir;
+    std::string name;
+    for (int character = 0; character < 80; ++character) {
+        name += "\xE5\xAD\x97";
+    }
+    const std::string other = name + "2";
+    InstanceLock first;
+    InstanceLock second;
+    std::string detail;
+    ASSERT_EQ(first.Take(dir.Path() / (name + "1"), detail), Outcome::Held) << detail;
+    EXPECT_EQ(second.Take(dir.Path() / (name + "1"), detail), Outcome::HeldByOther);
+    EXPECT_EQ(second.Take(dir.Path() / other, detail), Outcome::Held) << detail;
+    EXPECT_NE(InstanceLock::LockPath(dir.Path() / (name + "1")), InstanceLock::LockPath(dir.Path() / other));
+}
+#endif
+
 } // namespace
 } // namespace dravo

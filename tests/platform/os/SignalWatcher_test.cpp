@@ -89,5 +89,17 @@ TEST(SignalWatcher, OneOwnerASignalAndThePreviousHandlingComesBack) {
     EXPECT_TRUE(again.WaitFor(1));
 }
 
+// From the first instruction of main until its owner watches it, a signal waits instead of ending the
+// program; once released it reaches the owner.
+TEST(SignalWatcher, AHeldSignalWaitsForItsOwner) {
+    HoldSignals({Signal::Hangup});
+    ASSERT_EQ(raise(SIGHUP), 0); // would end the test program were it not held
+    Received hangups;
+    SignalWatcher watcher({Signal::Hangup}, hangups.Handler());
+    ReleaseSignals({Signal::Hangup});
+    EXPECT_TRUE(hangups.WaitFor(1));
+    EXPECT_EQ(hangups.Signals(), std::vector<Signal>{Signal::Hangup});
+}
+
 } // namespace
 } // namespace dravo
