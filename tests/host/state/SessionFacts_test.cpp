@@ -40,5 +40,26 @@ TEST(SessionFacts, ListenersHearOfRealChangesOnly) {
     EXPECT_EQ(facts.Steps(), 1u);
 }
 
+TEST(SessionFacts, TheRosterKeepsAPlayersJoinTimeWhileTheyStay) {
+    SessionFacts facts;
+    std::vector<RosterPlayer> players = test::Players({"Ace", "Bob"});
+    facts.SetPlayers(players, 1000);
+    players[0].m_Frags = 5; // a frag is no new player
+    facts.SetPlayers(players, 2000);
+    players.push_back({7, "Cyd", 0, 40, 0});
+    facts.SetPlayers(players, 3000);
+    players[1].m_Id = 9; // another client under an old name has just joined
+    facts.SetPlayers(players, 4000);
+    const std::vector<RosterPlayer> roster = facts.Roster();
+    ASSERT_EQ(roster.size(), 3u);
+    EXPECT_EQ(roster[0].m_JoinedMs, 1000u);
+    EXPECT_EQ(roster[0].m_Frags, 5);
+    EXPECT_EQ(roster[1].m_JoinedMs, 4000u);
+    EXPECT_EQ(roster[2].m_JoinedMs, 3000u);
+    EXPECT_EQ(roster[2].m_Ping, 40);
+    EXPECT_EQ(facts.Snapshot().m_Players, (std::vector<std::string>{"Ace", "Bob", "Cyd"}));
+    EXPECT_EQ(FormatRosterLine(roster[2]), "(40)\tCyd\t0\tid 7");
+}
+
 } // namespace
 } // namespace dravo
