@@ -63,7 +63,6 @@ constexpr ServiceVariable RCON_LOGIN_TIMEOUT{"RconLoginTimeout", Number, 0.01, 3
 constexpr ServiceVariable RCON_IDLE_TIMEOUT{"RconIdleTimeout", Number, 0.01, 86400, "600", HostingStart};
 constexpr ServiceVariable RCON_MAX_FAILURES{"RconMaxFailures", Whole, 1, 100, "3", HostingStart};
 constexpr ServiceVariable RCON_LOCKOUT{"RconLockout", Number, 0.01, 86400, "60", HostingStart};
-constexpr ServiceVariable RCON_REPLY_WAIT{"RconReplyWait", Number, 0, 2, "0.1", HostingStart};
 constexpr ServiceVariable RCON_MAX_OUTPUT{"RconMaxOutput", Whole, 1024, 1048576, "65536", HostingStart};
 
 // The metrics endpoint.
@@ -108,7 +107,6 @@ inline constexpr std::array SERVICE_VARIABLES = {
     service_variable::RCON_IDLE_TIMEOUT,
     service_variable::RCON_MAX_FAILURES,
     service_variable::RCON_LOCKOUT,
-    service_variable::RCON_REPLY_WAIT,
     service_variable::RCON_MAX_OUTPUT,
     service_variable::METRICS_PORT,
     service_variable::METRICS_BIND_ADDRESS,

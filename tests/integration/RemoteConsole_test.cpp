@@ -24,8 +24,8 @@ protected:
     }
     // The server with the remote console on the game port's number (its default) and these overrides.
     std::unique_ptr<test::LiveProcess> StartConsole(std::vector<std::string> more = {}) {
-        std::vector<std::string> arguments = {"+fragrate",     "0",      "+UseGameSpy",    "0",   "+ServerReg", "0",
-                                              "+RconPassword", PASSWORD, "+RconReplyWait", "0.02"};
+        std::vector<std::string> arguments = {"+fragrate",  "0", "+UseGameSpy",   "0",
+                                              "+ServerReg", "0", "+RconPassword", PASSWORD};
         arguments.insert(arguments.end(), more.begin(), more.end());
         auto server = StartServer(arguments);
         EXPECT_TRUE(server->WaitForOutput("Remote console listening on TCP 127.0.0.1:" + std::to_string(GamePort())))

@@ -28,7 +28,6 @@ RconOptions ReadRconOptions(VariableReader& reader, uint16_t gamePort) {
     if (auto lockout = reader.Seconds(variable::RCON_LOCKOUT)) {
         options.m_Guard.m_BaseLockoutMs = static_cast<uint64_t>(lockout->count());
     }
-    options.m_ReplyWait = reader.Seconds(variable::RCON_REPLY_WAIT).value_or(options.m_ReplyWait);
     options.m_MaxOutput = reader.Whole(variable::RCON_MAX_OUTPUT).value_or(options.m_MaxOutput);
     options.m_Problems = reader.TakeProblems();
     return options;

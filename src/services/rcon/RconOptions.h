@@ -23,7 +23,6 @@ struct RconOptions {
     uint16_t m_Port = 0;
     TcpServerLimits m_Limits{16, 4, size_t{512} * 1024, std::chrono::milliseconds(10000)};
     std::chrono::milliseconds m_IdleTimeout{600000};
-    std::chrono::milliseconds m_ReplyWait{100};
     // How long a command may wait for the window thread before the answer says so.
     std::chrono::milliseconds m_CommandTimeout{5000};
     LoginGuardLimits m_Guard;
