@@ -22,8 +22,6 @@ COPY cmake cmake
 COPY src src
 COPY refengine refengine
 COPY tools tools
-COPY bench bench
-COPY tests/support tests/support
 COPY data data
 COPY contrib contrib
 # The compiler cache outlives the build (podman and docker keep cache mounts between builds), so that

@@ -12,7 +12,7 @@ build=${2:-"$root/build-tsan"}
 lock=()
 [ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
 
-cmake --preset tsan -S "$root" -B "$build" >/dev/null
+cmake --preset tsan -S "$root" -B "$build" -DDRAVO_BUILD_BENCH=ON >/dev/null
 "${lock[@]}" cmake --build "$build" --parallel 2 --target dravoserv server dravo-bot Soak_bench
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66"

@@ -17,9 +17,13 @@ install -m 0755 "$here/dravoserv-entrypoint" "$root/opt/dravoserv/dravoserv-entr
 cp -R data "$root/opt/dravoserv/game"
 install -m 0644 DravoSrv.txt "$root/opt/dravoserv/game/DravoSrv.txt"
 
-# Every library either file needs, by the path the loader finds it under, and the loader itself.
-for library in $(ldd "$root/opt/dravoserv/dravoserv" "$root/opt/dravoserv/server.so" |
-    sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p' | sort -u); do
+# Every library either file needs, by the path the loader finds it under, and the loader itself; libcurl,
+# which the program loads when it first makes an HTTP request (the fleet client, web registration), with
+# everything it needs.
+curl=$(/sbin/ldconfig -p | sed -n 's/.*libcurl\.so\.4 (libc6,x86-64) => \(.*\)$/\1/p' | head -n 1)
+[ -n "$curl" ] || { echo "libcurl.so.4 is not installed" >&2; exit 1; }
+for library in $(ldd "$root/opt/dravoserv/dravoserv" "$root/opt/dravoserv/server.so" "$curl" |
+    sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p' | sort -u) "$curl"; do
     mkdir -p "$root$(dirname "$library")"
     cp -L "$library" "$root$library"
 done

@@ -3,7 +3,6 @@
 #include "app/StopSignals.h"
 #include "app/WindowSystemFactory.h"
 #include "platform/fs/FileSystem.h"
-#include "platform/http/HttpRequest.h"
 #include "platform/os/DynamicLibrary.h"
 #include "platform/os/QueuedOutput.h"
 #include "platform/os/SignalWatcher.h"
@@ -33,7 +32,6 @@ int main(int argc, char** argv) {
     // A stop or a hangup that comes before its owner watches it waits; none ends the program unsaved.
     HoldSignals({Signal::Terminate, Signal::Interrupt, Signal::Hangup});
     OpenClosedStandardStreams(); // before anything makes a descriptor that could take their place
-    PrepareHttp();               // before any thread that may use it
     // Standard output and error go through queues of their own once the face has its streams, so that a
     // reader that does not read never holds up the program. Made after the face, they outlive the stops.
     std::optional<QueuedStandardStreams> queued;

@@ -23,22 +23,10 @@ namespace dravo::ref::test {
 constexpr uint32_t LOOPBACK = 0x7F000001;
 constexpr auto WAIT_BOUND = std::chrono::seconds(10);
 
-// Opens the game session on a candidate port (set in the request), and again on another while the
-// engine says the port was taken by someone else; false when it failed for any other reason.
+// Opens the game session on a port leased to the test (set in the request).
 inline bool OpenOnAFreePort(Server& server, OpenGameSessionRequest& request) {
-    constexpr int ATTEMPTS = 5;
-    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        request.m_GamePort = dravo::test::FreeUdpPort();
-        if (server.OpenGameSession(&request) == ENGINE_TRUE) {
-            return true;
-        }
-        char error[256] = {};
-        server.LastErrorText(error, sizeof error);
-        if (std::string_view(error).find(std::strerror(EADDRINUSE)) == std::string_view::npos) {
-            return false;
-        }
-    }
-    return false;
+    request.m_GamePort = dravo::test::FreeUdpPort();
+    return server.OpenGameSession(&request) == ENGINE_TRUE;
 }
 
 // A player's (or a query tool's) UDP socket on 127.0.0.1.

@@ -3,12 +3,15 @@
 
 #include <arpa/inet.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <netinet/in.h>
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,27 +49,13 @@ std::set<unsigned long> BoundInodesSeenBy(const std::filesystem::path& procRoot,
     return inodes;
 }
 
-// A UDP port of 127.0.0.1 that the system hands out; 0 when it hands none.
-uint16_t ProbeUdpPort() {
-    const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    uint16_t port = 0;
-    if (::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    ::close(probe);
-    return port;
-}
+// The leased range, below the ephemeral ports the system hands out (32768 to 60999 on Linux).
+constexpr uint32_t LEASE_FIRST = 20000;
+constexpr uint32_t LEASE_COUNT = 12000;
 
-// True when a TCP listener could bind 127.0.0.1 and the port as the server's does (SO_REUSEADDR). A
-// client's connection that ended keeps its port in TIME_WAIT for a minute without that option, and
-// the ephemeral ports of TCP clients and of UDP probes come from one range.
-bool TcpPortBindable(uint16_t port) {
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// True when a socket of `type` can bind 127.0.0.1 and the port now.
+bool Bindable(int type, uint16_t port) {
+    const int probe = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
     const int one = 1;
     ::setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in address{};
@@ -78,16 +67,42 @@ bool TcpPortBindable(uint16_t port) {
     return bound;
 }
 
+// Takes the port's lease for the rest of this process (the lock file stays open), or nothing when another
+// process holds it.
+bool Lease(uint16_t port) {
+    const std::filesystem::path directory = std::filesystem::temp_directory_path() / "dravo-test-ports";
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    const std::string file = (directory / std::to_string(port)).string();
+    const int descriptor = ::open(file.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return false;
+    }
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        ::close(descriptor);
+        return false;
+    }
+    if (!Bindable(SOCK_DGRAM, port) || !Bindable(SOCK_STREAM, port)) {
+        ::close(descriptor); // held by something outside the tests: let it go
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 uint16_t FreeUdpPort() {
-    // The server's remote console and metrics may listen on TCP at the game port's number.
-    constexpr int ATTEMPTS = 50;
-    uint16_t port = ProbeUdpPort();
-    for (int attempt = 1; attempt < ATTEMPTS && port != 0 && !TcpPortBindable(port); ++attempt) {
-        port = ProbeUdpPort();
+    static std::mutex mutex;
+    // Processes started together begin at different places, so that few leases are looked at twice.
+    static uint32_t next = static_cast<uint32_t>(::getpid()) * 7919u;
+    std::scoped_lock lock(mutex);
+    for (uint32_t tried = 0; tried < LEASE_COUNT; ++tried) {
+        const auto port = static_cast<uint16_t>(LEASE_FIRST + next++ % LEASE_COUNT);
+        if (Lease(port)) {
+            return port;
+        }
     }
-    return port;
+    return 0;
 }
 
 UdpPortPair FreeUdpPorts() {

@@ -1,6 +1,7 @@
-// UDP ports on loopback for tests and benchmarks. A port nothing holds at the moment of asking is only
-// a candidate: another program may bind it before the server does. A server started on a candidate is
-// therefore checked for the ports it really holds, and started again on others when one was taken.
+// UDP ports on loopback for tests and benchmarks, leased: every test process of this machine takes its
+// ports through a lock file of each port (under the temporary directory), which it holds until it ends,
+// from a range below the system's ephemeral ports (32768 up), so that neither another test nor a
+// client's socket can take one before the server binds it. No start needs to be made again.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 namespace dravo::test {
 
-// A UDP port of 127.0.0.1 that the system handed out and that was let go again, and whose TCP twin a
-// listener could bind at that moment: a candidate only.
+// A UDP port of 127.0.0.1, leased to this process, that nothing holds and whose TCP twin a listener can
+// bind (the remote console and the metrics may listen at the game port's number); 0 when none is left.
 uint16_t FreeUdpPort();
 // Two different candidates.
 struct UdpPortPair {

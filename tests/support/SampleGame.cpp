@@ -8,7 +8,6 @@
 namespace dravo::test {
 namespace {
 
-constexpr int START_ATTEMPTS = 5;
 constexpr auto START_LIMIT = std::chrono::seconds(30);
 
 } // namespace
@@ -48,29 +47,18 @@ std::unique_ptr<LiveProcess> SampleGame::StartServer(const std::vector<std::stri
 
 std::unique_ptr<LiveProcess> SampleGame::StartServer(const Start& start) {
     const std::filesystem::path program = start.m_Program.empty() ? BinDir() / "dravoserv" : start.m_Program;
-    for (int attempt = 1;; ++attempt) {
-        const UdpPortPair ports = FreeUdpPorts();
-        m_GamePort = ports.m_First;
-        m_QueryPort = ports.m_Second;
-        std::vector<std::string> arguments = start.m_Arguments;
-        arguments.insert(arguments.end(),
-                         {"+Port", std::to_string(m_GamePort), "+SpyQueryPort", std::to_string(m_QueryPort)});
-        auto server = std::make_unique<LiveProcess>(program, arguments, Path());
-        if (start.m_CloseInput) {
-            server->CloseInput();
-        }
-        const auto said = server->WaitForAnyLine({RUNNING, HOSTING_FAILED}, START_LIMIT);
-        bool portTaken = false;
-        if (said && said->m_Text.find(HOSTING_FAILED) != std::string::npos) {
-            portTaken = UdpPortInUse(m_GamePort);
-        } else if (said) {
-            // Reporting goes off without a word when its port is taken; the server then does not hold it.
-            portTaken = UdpPortInUse(m_QueryPort) && !HoldsUdpPort(server->Pid(), m_QueryPort);
-        }
-        if (!portTaken || attempt == START_ATTEMPTS) {
-            return server;
-        }
+    const UdpPortPair ports = FreeUdpPorts();
+    m_GamePort = ports.m_First;
+    m_QueryPort = ports.m_Second;
+    std::vector<std::string> arguments = start.m_Arguments;
+    arguments.insert(arguments.end(),
+                     {"+Port", std::to_string(m_GamePort), "+SpyQueryPort", std::to_string(m_QueryPort)});
+    auto server = std::make_unique<LiveProcess>(program, arguments, Path());
+    if (start.m_CloseInput) {
+        server->CloseInput();
     }
+    (void)server->WaitForAnyLine({RUNNING, HOSTING_FAILED}, START_LIMIT);
+    return server;
 }
 
 std::unique_ptr<LiveProcess> SampleGame::StartBots(const std::vector<std::string>& arguments) const {

@@ -1,10 +1,8 @@
 // SampleGame: a copy of the sample game in a fresh temporary directory, its configuration set through
 // the reference engine, and dravoserv and dravo-bot run in it on loopback ports of their own.
 //
-// dravoserv binds its ports itself. A start is given two candidate ports as overrides ("+Port",
-// "+SpyQueryPort"); when another program took one of them before the server bound it (hosting failed
-// while the game port is held elsewhere, or the query port is held by someone else), that run is
-// ended and the start made again on other ports, a few times at most.
+// dravoserv binds its ports itself. A start is given two ports leased to the test (LoopbackPorts) as
+// overrides ("+Port", "+SpyQueryPort").
 #pragma once
 
 #include "support/LiveProcess.h"

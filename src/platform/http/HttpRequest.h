@@ -36,11 +36,8 @@ struct HttpAnswer {
 // Called with each piece of an answer's body as it arrives; false ends the request.
 using HttpChunkHandler = std::function<bool(std::string_view piece)>;
 
-// One request; m_Answered is false for a bad URL, no connection, a timeout or an abort.
-// Starts the HTTP library for the whole process (libcurl and its TLS library), once, from any thread; the
-// program calls it before any thread of its own starts, so that the library's end at exit comes last.
-void PrepareHttp();
-
+// One request; m_Answered is false for a bad URL, no connection, a timeout or an abort (or, on POSIX
+// systems, when libcurl cannot be loaded: it is loaded with the first request).
 HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits = {});
 
 // A GET whose body is handed over piece by piece while it arrives (a watch that stays open). Ends when the

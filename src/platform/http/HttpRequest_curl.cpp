@@ -4,15 +4,9 @@
 #include "platform/http/CurlHandles.h"
 
 #include <memory>
-#include <mutex>
 
 namespace dravo {
 namespace {
-
-struct CurlListFree {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
 
 // Where the body goes while the transfer runs.
 struct Sink {
@@ -41,62 +35,66 @@ size_t TakeBody(char* data, size_t size, size_t count, void* context) {
     return bytes;
 }
 
-bool Configure(CURL* easy, const HttpCall& call, const HttpLimits& limits, curl_slist* headers, Sink& sink) {
+bool Configure(const CurlApi& curl, CURL* easy, const HttpCall& call, const HttpLimits& limits, curl_slist* headers,
+               Sink& sink) {
+    const auto set = curl.m_EasySetopt;
+    using WriteFunction = size_t (*)(char*, size_t, size_t, void*);
+    const WriteFunction write = &TakeBody;
     // The name lookup runs on libcurl's resolver thread, within the connect limit; a lookup that never
     // ends is left behind at cleanup instead of being waited for (where libcurl knows how).
-    (void)curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
-    bool ok =
-        curl_easy_setopt(easy, CURLOPT_URL, call.m_Url.c_str()) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, HTTP_USER_AGENT) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.m_Connect.count())) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.m_Total.count())) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TakeBody) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK;
+    (void)set(easy, CURLOPT_QUICK_EXIT, 1L);
+    bool ok = set(easy, CURLOPT_URL, call.m_Url.c_str()) == CURLE_OK &&
+              set(easy, CURLOPT_USERAGENT, HTTP_USER_AGENT) == CURLE_OK && set(easy, CURLOPT_PROXY, "") == CURLE_OK &&
+              set(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+              set(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              set(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.m_Connect.count())) == CURLE_OK &&
+              set(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.m_Total.count())) == CURLE_OK &&
+              set(easy, CURLOPT_WRITEFUNCTION, write) == CURLE_OK && set(easy, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
+              set(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK;
     if (ok && call.m_Method != "GET") {
-        ok = curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(call.m_Body.size())) == CURLE_OK &&
-             curl_easy_setopt(easy, CURLOPT_POSTFIELDS, call.m_Body.c_str()) == CURLE_OK &&
-             curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, call.m_Method.c_str()) == CURLE_OK;
+        ok = set(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(call.m_Body.size())) == CURLE_OK &&
+             set(easy, CURLOPT_POSTFIELDS, call.m_Body.c_str()) == CURLE_OK &&
+             set(easy, CURLOPT_CUSTOMREQUEST, call.m_Method.c_str()) == CURLE_OK;
     }
     return ok;
 }
 
 // Runs the transfer until it ends or `abort` is set; the answer's status when one came.
 HttpAnswer Perform(const HttpCall& call, Sink& sink, const std::atomic<bool>& abort, const HttpLimits& limits) {
-    StartCurl();
     HttpAnswer answer;
-    CurlList headers(curl_slist_append(nullptr, "Expect:")); // no 100-continue round trip
-    if (call.m_Method != "GET" && headers) {
-        curl_slist_append(headers.get(), "Content-Type: application/json");
+    const CurlApi* curl = Curl();
+    if (curl == nullptr) {
+        return answer; // no libcurl here: no request can be made
     }
-    const CurlEasy easy(curl_easy_init());
-    const CurlMulti multi(curl_multi_init());
-    if (!headers || !easy || !multi || !Configure(easy.get(), call, limits, headers.get(), sink) ||
-        curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
+    CurlList headers(curl->m_SlistAppend(nullptr, "Expect:")); // no 100-continue round trip
+    if (call.m_Method != "GET" && headers) {
+        curl->m_SlistAppend(headers.get(), "Content-Type: application/json");
+    }
+    const CurlEasy easy(curl->m_EasyInit());
+    const CurlMulti multi(curl->m_MultiInit());
+    if (!headers || !easy || !multi || !Configure(*curl, easy.get(), call, limits, headers.get(), sink) ||
+        curl->m_MultiAddHandle(multi.get(), easy.get()) != CURLM_OK) {
         return answer;
     }
     int running = 1;
     while (!abort) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0) {
+        if (curl->m_MultiPerform(multi.get(), &running) != CURLM_OK || running == 0) {
             break;
         }
-        if (curl_multi_poll(multi.get(), nullptr, 0, POLL_SLICE_MS, nullptr) != CURLM_OK) {
+        if (curl->m_MultiPoll(multi.get(), nullptr, 0, POLL_SLICE_MS, nullptr) != CURLM_OK) {
             break;
         }
     }
     long status = 0;
-    (void)curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    (void)curl->m_EasyGetinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
     bool finished = false;
     int waiting = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &waiting)) {
+    while (CURLMsg* message = curl->m_MultiInfoRead(multi.get(), &waiting)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == easy.get()) {
             finished = message->data.result == CURLE_OK || (sink.m_Cut && message->data.result == CURLE_WRITE_ERROR);
         }
     }
-    curl_multi_remove_handle(multi.get(), easy.get());
+    curl->m_MultiRemoveHandle(multi.get(), easy.get());
     // A stream that stays open until the limit or an abort still had its answer.
     answer.m_Answered = status > 0 && (finished || sink.m_Handler != nullptr);
     answer.m_Status = static_cast<int>(status);
@@ -105,15 +103,6 @@ HttpAnswer Perform(const HttpCall& call, Sink& sink, const std::atomic<bool>& ab
 }
 
 } // namespace
-
-void StartCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-void PrepareHttp() {
-    StartCurl();
-}
 
 HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits) {
     std::string body;

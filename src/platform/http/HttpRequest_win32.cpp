@@ -203,8 +203,6 @@ HttpAnswer RunExchange(const HttpCall& call, const std::function<bool(std::strin
 
 } // namespace
 
-void PrepareHttp() {}
-
 HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits) {
     std::string body;
     bool cut = false;

@@ -51,9 +51,6 @@ BlockingPool::~BlockingPool() {
 }
 
 BlockingPool& BlockingPool::Process() {
-    // A library the jobs use that cleans up at the program's end (libcurl's TLS library registers its
-    // cleanup when it starts) must start before this pool (main starts HTTP first), so that its cleanup
-    // comes after the pool's end has waited for the threads.
     static BlockingPool pool;
     return pool;
 }
