@@ -10,6 +10,8 @@
 // file.
 #pragma once
 
+#include "host/commands/CommandService.h"
+
 #include <cstddef>
 #include <deque>
 #include <filesystem>
@@ -22,7 +24,7 @@ namespace dravo {
 class CommandHistory {
 public:
     static constexpr size_t MAX_LINES = 200;
-    static constexpr size_t COMMAND_LINE_CHARS = 119;
+    static constexpr size_t COMMAND_LINE_CHARS = CommandService::MAX_LINE_CHARS;
     static constexpr size_t MAX_FILE_BYTES = size_t{64} * 1024;
 
     // The history file that goes with a configuration file, never the configuration itself: a ".cfg"

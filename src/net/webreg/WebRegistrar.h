@@ -18,6 +18,7 @@
 #include "engine/HostingRecords.h"
 #include "net/webreg/RegistrationList.h"
 #include "net/webreg/RegistrationSender.h"
+#include "settings/TuningVariables.h"
 
 #include <chrono>
 #include <cstdint>
@@ -29,7 +30,6 @@ namespace dravo {
 // The built-in server list. Its host lies in a domain reserved for examples, so nothing is sent
 // anywhere unless "srv_send.txt" or the operator names a real list.
 inline constexpr const char* DEFAULT_REGISTRATION_URL = "http://servers.dravoserv.example/servers/server.asp";
-constexpr uint32_t DEFAULT_REGISTRATION_PERIOD_SECONDS = 400;
 constexpr uint32_t FIRST_REGISTRATION_MS = 7000;
 
 // How long requests and the stop may take; tests shorten them. The stop waits at most the unregister
@@ -83,7 +83,7 @@ private:
     const HostInfo& m_Host;
     const std::string& m_HostAddressText;
     std::string m_BaseUrl = DEFAULT_REGISTRATION_URL;
-    uint32_t m_PeriodSeconds = DEFAULT_REGISTRATION_PERIOD_SECONDS;
+    uint32_t m_PeriodSeconds = DEFAULT_WEB_REG_PERIOD_SECONDS;
     uint32_t m_CountdownMs = FIRST_REGISTRATION_MS;
     std::chrono::milliseconds m_UnregisterWait;
     std::chrono::milliseconds m_BriefUnregisterWait;

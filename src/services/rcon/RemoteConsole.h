@@ -29,7 +29,7 @@
 namespace dravo {
 
 // The longest command the console window's input takes.
-constexpr size_t MAX_REMOTE_COMMAND_CHARS = 119;
+constexpr size_t MAX_REMOTE_COMMAND_CHARS = CommandService::MAX_LINE_CHARS;
 
 struct RemoteConsoleParts {
     CommandService& m_Commands;  // where the commands go

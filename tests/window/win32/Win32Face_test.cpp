@@ -417,7 +417,7 @@ TEST_F(Win32ConsoleTest, TheCommandInputTakesWhatACommandHoldsAndNoMore) {
 }
 
 TEST_F(Win32ConsoleTest, PlayersFromAGameThreadShowInTheRealListAndBootWorks) {
-    Run([&](ConsoleWindow& window, ScriptedDialog& dialog) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         // The game's state update arrives on another thread, as it does from the worker.
         std::thread([&] {
             window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
