@@ -61,9 +61,8 @@ bool CommandService::RunSessionAction(std::string_view verb, std::string_view ar
 }
 
 const WindowAction* CommandService::FindWindowAction(std::string_view verb, const CommandOrigin& origin) const {
-    const auto found = std::ranges::find_if(m_Binding.m_Actions, [verb](const WindowAction& action) {
-        return action.m_Name == verb;
-    });
+    const auto found =
+        std::ranges::find_if(m_Binding.m_Actions, [verb](const WindowAction& action) { return action.m_Name == verb; });
     if (found == m_Binding.m_Actions.end() || (!origin.IsConsole() && !found->m_AnyOrigin)) {
         return nullptr;
     }

@@ -87,8 +87,8 @@ CommandOutcome CommandService::KeepServerSetting(const SettingRow& row, std::str
         std::scoped_lock lock(std::adopt_lock, m_Session.Lock());
         StoreSettingValue(row, value, targets);
         if (serverName) {
-            CopyCut(m_Records.m_HostInfo.m_ServerName, BoundedText(m_Records.m_Settings.m_ServerName,
-                                                                   sizeof m_Records.m_Settings.m_ServerName));
+            CopyCut(m_Records.m_HostInfo.m_ServerName,
+                    BoundedText(m_Records.m_Settings.m_ServerName, sizeof m_Records.m_Settings.m_ServerName));
         }
     }
     const std::string kept = StoredText(row, targets);
@@ -102,8 +102,7 @@ CommandOutcome CommandService::KeepServerSetting(const SettingRow& row, std::str
         m_Session.ShowServerName(kept);
         m_Session.LogLine("%s is now \"%s\".", key.c_str(), kept.c_str());
     } else {
-        m_Session.LogLine("%s is now \"%s\"; it takes effect when the server next starts.", key.c_str(),
-                          kept.c_str());
+        m_Session.LogLine("%s is now \"%s\"; it takes effect when the server next starts.", key.c_str(), kept.c_str());
     }
     return CommandOutcome::Ran;
 }

@@ -80,8 +80,7 @@ std::optional<CommandWords::Assignment> CommandWords::PlusForm(std::string_view 
         if (rest.size() < 2 || rest.front() != QUOTE || rest.back() != QUOTE) {
             return std::nullopt;
         }
-        return Assignment{std::string(line.substr(2, nameEnd - 2)), std::string(rest.substr(1, rest.size() - 2)),
-                          true};
+        return Assignment{std::string(line.substr(2, nameEnd - 2)), std::string(rest.substr(1, rest.size() - 2)), true};
     }
     if (!line.starts_with('+')) {
         return std::nullopt;

@@ -45,8 +45,8 @@ protected:
             return true;
         };
         for (const char* name : {"clear", "options", "shutdown"}) {
-            binding.m_Actions.push_back(
-                {name, std::string_view(name) == "shutdown", [this, name](std::string_view) { m_Ran.push_back(name); }});
+            binding.m_Actions.push_back({name, std::string_view(name) == "shutdown",
+                                         [this, name](std::string_view) { m_Ran.push_back(name); }});
         }
         m_Commands.BindConsole(std::move(binding));
     }

@@ -26,8 +26,8 @@ TEST(LogCapture, TakesThisThreadsLinesOfItsLogUpToItsLimit) {
         EXPECT_EQ(capture.LeftOut(), std::string("third, past the limit\n").size());
     }
     log.Line("after");
-    EXPECT_EQ(view.Log(), (std::vector<std::string>{"first", "another thread", "second", "third, past the limit",
-                                                    "after"}));
+    EXPECT_EQ(view.Log(),
+              (std::vector<std::string>{"first", "another thread", "second", "third, past the limit", "after"}));
 }
 
 TEST(LogCapture, TheInnerCaptureTakesTheLinesAndASilentOneKeepsThemFromTheLog) {
