@@ -89,6 +89,7 @@ class NullView final : public ISessionView {
 public:
     void AppendLogLine(std::string) override {}
     void ShowNetService(std::string) override {}
+    void ShowServerName(std::string) override {}
     void ShowCurrentLevel(std::string) override {}
     void ShowNextLevel(std::string) override {}
     void ShowPlayers(PlayerListSnapshot) override {}

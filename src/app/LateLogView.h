@@ -14,6 +14,7 @@ public:
 
     void AppendLogLine(std::string line) override { m_Windows.ShowLateLogLine(line); }
     void ShowNetService(std::string /*text*/) override {}
+    void ShowServerName(std::string /*text*/) override {}
     void ShowCurrentLevel(std::string /*text*/) override {}
     void ShowNextLevel(std::string /*text*/) override {}
     void ShowPlayers(PlayerListSnapshot /*players*/) override {}

@@ -29,7 +29,7 @@ bool ConsoleWindow::OnActionLine(DialogApi& /*dialog*/, std::string_view action)
 
 void ConsoleWindow::BindCommands(DialogApi& dialog) {
     ConsoleBinding binding;
-    binding.m_Post = [poster = m_Poster](std::function<void()> work, std::function<void()> gone) {
+    binding.m_Post = [poster = m_Poster](std::function<void()> work, const std::function<void()>& gone) {
         return poster.Post([work = std::move(work)](DialogApi& /*dialog*/) { work(); }, gone);
     };
     // The buttons of the window, pressed by name; Clear and Options are the screen's own.

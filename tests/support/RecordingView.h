@@ -17,6 +17,7 @@ public:
         m_Log.push_back(std::move(line));
     }
     void ShowNetService(std::string text) override { Set(m_NetService, std::move(text)); }
+    void ShowServerName(std::string text) override { Set(m_ServerName, std::move(text)); }
     void ShowCurrentLevel(std::string text) override { Set(m_CurrentLevel, std::move(text)); }
     void ShowNextLevel(std::string text) override { Set(m_NextLevel, std::move(text)); }
     void ShowPlayers(PlayerListSnapshot players) override {
@@ -46,6 +47,7 @@ public:
         return m_Players;
     }
     std::string NetService() const { return Get(m_NetService); }
+    std::string ServerName() const { return Get(m_ServerName); }
     std::string CurrentLevel() const { return Get(m_CurrentLevel); }
     std::string NextLevel() const { return Get(m_NextLevel); }
 
@@ -67,6 +69,7 @@ private:
     mutable std::mutex m_Mutex;
     std::vector<std::string> m_Log;
     std::string m_NetService;
+    std::string m_ServerName;
     std::string m_CurrentLevel;
     std::string m_NextLevel;
     PlayerListSnapshot m_Players;

@@ -30,7 +30,7 @@ public:
     virtual void AppendLogLine(std::string line) = 0;
     virtual void ShowNetService(std::string text) = 0;
     // The server's name changed at a console while the game runs.
-    virtual void ShowServerName(std::string /*text*/) {}
+    virtual void ShowServerName(std::string text) = 0;
     virtual void ShowCurrentLevel(std::string text) = 0;
     virtual void ShowNextLevel(std::string text) = 0;
     virtual void ShowPlayers(PlayerListSnapshot players) = 0;

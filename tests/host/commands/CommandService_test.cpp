@@ -182,6 +182,7 @@ TEST_F(CommandServiceTest, AServerSettingIsKeptForTheSaveAndTheServerNameShowsAt
     EXPECT_EQ(std::string(m_Host.m_ServerName), longName.substr(0, 100));
     EXPECT_EQ(std::string(m_Settings.m_ServerName), longName.substr(0, 100));
     EXPECT_EQ(m_Session.Status().m_ServerName, longName.substr(0, 100));
+    EXPECT_EQ(m_View.ServerName(), longName.substr(0, 100)) << "the window shows it";
 }
 
 TEST_F(CommandServiceTest, TheEnginesOwnVariablesAndPlainQuestionsGoToTheEngine) {
