@@ -60,7 +60,8 @@ int BuildAnswers(int players, bool changed) {
     for (int i = 0; i < players; ++i) {
         status.Add("Bot" + std::to_string(i + 1), (i * 7) % 31, 20 + i % 80);
     }
-    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status});
+    BlockingPool pool;
+    ServerStatusReporter reporter(clock, pool, StatusSources{host, game, options, status});
     QueryReporterOptions reporterOptions;
     reporterOptions.m_MasterHostPattern = "127.0.0.1";
     reporterOptions.m_Limits.m_Burst = 0;

@@ -40,7 +40,8 @@ struct Game {
     GameOptions m_Options{};
     test::TableStatus m_Status;
     CheckingHook m_Hook;
-    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Info, m_Options, m_Status}};
+    BlockingPool m_Pool;
+    ServerStatusReporter m_Reporter{m_Clock, m_Pool, StatusSources{m_Host, m_Info, m_Options, m_Status}};
 
     Game() {
         std::strcpy(m_Host.m_ServerName, "Fuzz \\ Server");

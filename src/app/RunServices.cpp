@@ -37,7 +37,7 @@ void RunServices::StartFleet(EngineServer& server, std::vector<std::string>& not
             (void)commands.Submit("/nextlevel", CommandOrigin::Fleet(), 0, nullptr);
         }
     };
-    m_Fleet = std::make_unique<FleetClient>(m_Session.Facts(), std::move(options), std::move(hooks));
+    m_Fleet = std::make_unique<FleetClient>(m_Session.Facts(), m_Pool, std::move(options), std::move(hooks));
 }
 
 void RunServices::StartListeners() {

@@ -10,6 +10,7 @@
 
 #include "host/commands/CommandService.h"
 #include "host/session/ServerSession.h"
+#include "platform/os/BlockingPool.h"
 #include "platform/os/Clock.h"
 #include "services/fleet/FleetClient.h"
 #include "services/metrics/MetricsServer.h"
@@ -24,8 +25,8 @@ namespace dravo {
 
 class RunServices {
 public:
-    RunServices(IClock& clock, ServerSession& session, CommandService& commands)
-        : m_Clock(clock), m_Session(session), m_Commands(commands) {}
+    RunServices(IClock& clock, BlockingPool& pool, ServerSession& session, CommandService& commands)
+        : m_Clock(clock), m_Pool(pool), m_Session(session), m_Commands(commands) {}
     ~RunServices();
     RunServices(const RunServices&) = delete;
     RunServices& operator=(const RunServices&) = delete;
@@ -50,6 +51,7 @@ private:
     };
 
     IClock& m_Clock;
+    BlockingPool& m_Pool;
     ServerSession& m_Session;
     CommandService& m_Commands;
     std::unique_ptr<RemoteConsole> m_Console;

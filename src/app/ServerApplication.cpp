@@ -32,8 +32,9 @@ std::string LastEngineError(EngineServer* server) {
 
 } // namespace
 
-ServerApplication::ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives, StopSignals* stops)
-    : m_Windows(windows), m_Clock(clock), m_Stops(stops), m_Resources(drives) {}
+ServerApplication::ServerApplication(WindowSystem& windows, IClock& clock, BlockingPool& pool, const IDrives& drives,
+                                     StopSignals* stops)
+    : m_Windows(windows), m_Clock(clock), m_Pool(pool), m_Stops(stops), m_Resources(drives) {}
 
 ExitStatus ServerApplication::StartServerApplication(const std::vector<std::string>& arguments,
                                                      const std::string& defaultLibraryPath) {
@@ -119,12 +120,12 @@ ExitStatus ServerApplication::RunConsole() {
     SessionRecords records{m_HostInfo, m_GameOptions, m_GameInfo, m_EmptyExitEnabled,
                            static_cast<uint32_t>(m_Settings.m_Port)};
     LateLogView lateLines(m_Windows);
-    ServerSession session(lateLines, m_Clock, records);
+    ServerSession session(lateLines, m_Clock, m_Pool, records);
     if (m_LogFile) {
         session.Log().Attach(*m_LogFile); // until the session goes, at the end of the run
     }
     CommandService commands(session, CommandRecords{m_Settings, m_GameOptions, m_HostInfo});
-    RunServices services(m_Clock, session, commands);
+    RunServices services(m_Clock, m_Pool, session, commands);
     services.StartFleet(*m_Library.GetServer(), m_Notes.m_Lines);
     ConsoleWindow console(m_Windows, m_Clock, ConsoleWindowParts{session, commands, m_Library.GetServer(), records});
     console.SetStartupNotes(m_Notes.m_Lines);

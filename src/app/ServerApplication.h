@@ -12,6 +12,7 @@
 #include "engine/HostingRecords.h"
 #include "engine/loader/ServerLibrary.h"
 #include "platform/fs/Drives.h"
+#include "platform/os/BlockingPool.h"
 #include "platform/os/Clock.h"
 #include "platform/os/SignalWatcher.h"
 #include "settings/ResourceLocator.h"
@@ -38,8 +39,10 @@ enum class ExitStatus : int {
 
 class ServerApplication {
 public:
-    // `stops` (may be null) is told when start-up ends and tells whether a stop signal came before.
-    ServerApplication(WindowSystem& windows, IClock& clock, const IDrives& drives, StopSignals* stops = nullptr);
+    // `stops` (may be null) is told when start-up ends and tells whether a stop signal came before. What
+    // blocks (name lookups, HTTP requests) runs on `pool`, which outlives the application.
+    ServerApplication(WindowSystem& windows, IClock& clock, BlockingPool& pool, const IDrives& drives,
+                      StopSignals* stops = nullptr);
 
     // Runs every step; arguments[0] is the program path. Returns the exit status.
     ExitStatus StartServerApplication(const std::vector<std::string>& arguments, const std::string& defaultLibraryPath);
@@ -72,6 +75,7 @@ private:
 
     WindowSystem& m_Windows;
     IClock& m_Clock;
+    BlockingPool& m_Pool;
     StopSignals* m_Stops;
     ResourceLocator m_Resources;
     CommandLineOptions m_Options;

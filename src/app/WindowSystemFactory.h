@@ -45,9 +45,10 @@ WindowFace ChooseWindowFace(std::optional<WindowFace> requested, bool inputIsTer
 using TextPictureLookup = std::function<std::span<const std::string_view>(std::string_view name)>;
 
 struct ProgramFaceOptions {
-    std::ostream* m_Out = nullptr; // the headless face's log, the Win32 face's late log lines
-    std::ostream* m_Err = nullptr; // message boxes of the headless face, failures of the others
-    TextPictureLookup m_Pictures;  // for the terminal face
+    std::ostream* m_Out = nullptr;  // the headless face's log, the Win32 face's late log lines
+    std::ostream* m_Err = nullptr;  // message boxes of the headless face, failures of the others
+    TextPictureLookup m_Pictures;   // for the terminal face
+    BlockingPool* m_Pool = nullptr; // where the headless face reads its input
 };
 
 // The program's face on its standard streams: the one asked for, else this system's default. Nothing,

@@ -26,6 +26,7 @@ std::unique_ptr<WindowSystem> CreateProgramWindowSystem(std::optional<WindowFace
         headless.m_InputFd = StandardInputDescriptor();
         headless.m_Out = options.m_Out;
         headless.m_Err = options.m_Err;
+        headless.m_Pool = options.m_Pool;
         return CreateHeadlessWindowSystem(headless);
     }
     if (requested && requested != WindowFace::Win32) {

@@ -3,6 +3,7 @@
 #include "app/StopSignals.h"
 #include "app/WindowSystemFactory.h"
 #include "platform/fs/FileSystem.h"
+#include "platform/os/BlockingPool.h"
 #include "platform/os/DynamicLibrary.h"
 #include "platform/os/QueuedOutput.h"
 #include "platform/os/SignalWatcher.h"
@@ -50,9 +51,12 @@ int main(int argc, char** argv) {
     const std::string defaultLibrary = (ExecutableDirectory() / DynamicLibrary::FileName("server")).string();
 
     const CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
+    // What blocks (name lookups, HTTP requests, Windows' input) runs here; it outlives everything below it.
+    BlockingPool pool;
     ProgramFaceOptions faceOptions;
     faceOptions.m_Out = &std::cout;
     faceOptions.m_Err = &std::cerr;
+    faceOptions.m_Pool = &pool;
     faceOptions.m_Pictures = [](std::string_view name) {
         const TextPicture* picture = Pictures::FindBitmap(name);
         return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
@@ -69,6 +73,6 @@ int main(int argc, char** argv) {
     auto drives = CreateSystemDrives();
     // Detached before the face goes: a signal that comes while the program ends must not reach it.
     const StopSignals::Attachment attached = stops.Attach(*windows);
-    ServerApplication application(*windows, *clock, *drives, &stops);
+    ServerApplication application(*windows, *clock, pool, *drives, &stops);
     return static_cast<int>(application.StartServerApplication(arguments, defaultLibrary));
 }

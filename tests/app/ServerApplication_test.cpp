@@ -23,8 +23,9 @@ protected:
     test::CurrentDirectory m_Current{m_Game.Path()};
     test::ScriptedWindows m_Windows;
     test::FakeClock m_Clock;
+    BlockingPool m_Pool;
     test::FakeDrives m_Drives;
-    ServerApplication m_Application{m_Windows, m_Clock, m_Drives};
+    ServerApplication m_Application{m_Windows, m_Clock, m_Pool, m_Drives};
     const std::string m_Library = test::ServerLibraryPath().string();
 
     void SetUp() override { std::filesystem::create_directories(m_Game.Path() / "dravo/Worlds/Multi"); }
@@ -52,7 +53,7 @@ TEST_F(ServerApplicationTest, ShiftHeldInvertsTheSkipSwitch) {
     EXPECT_FALSE(m_Application.Options().m_SkipWizard);
     EXPECT_GE(m_Clock.Slept(), 50u);
 
-    ServerApplication second(m_Windows, m_Clock, m_Drives);
+    ServerApplication second(m_Windows, m_Clock, m_Pool, m_Drives);
     (void)second.StartServerApplication({"dravoserv"}, m_Library);
     EXPECT_TRUE(second.Options().m_SkipWizard);
 }
@@ -104,7 +105,7 @@ TEST_F(ServerApplicationTest, ShutdownAfterTheConsoleWindowSavesTheConfiguration
     EXPECT_STREQ(m_Application.HostInfoRecord().m_ServiceName, "Tcp/ip");
     EXPECT_EQ(m_Application.GameInfoRecord().m_LevelCount, 1);
 
-    ServerApplication again(m_Windows, m_Clock, m_Drives);
+    ServerApplication again(m_Windows, m_Clock, m_Pool, m_Drives);
     m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& window) {
         window.RunPosted();
         m_Windows.QueueAnswer(MessageBoxResult::Yes);

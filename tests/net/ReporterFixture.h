@@ -27,7 +27,8 @@ protected:
     GameInfo m_Game{};
     GameOptions m_Options{};
     TableStatus m_Status;
-    ServerStatusReporter m_Reporter{m_Clock, StatusSources{m_Host, m_Game, m_Options, m_Status}};
+    BlockingPool m_Pool;
+    ServerStatusReporter m_Reporter{m_Clock, m_Pool, StatusSources{m_Host, m_Game, m_Options, m_Status}};
     UdpTestPeer m_Master;
     UdpTestPeer m_Client;
 

@@ -13,7 +13,7 @@ class HostedConsole {
 public:
     HostedConsole(WindowSystem& windows, IClock& clock, EngineServer* server, SessionRecords records,
                   IStepDriver* steps = nullptr)
-        : m_Late(windows), m_Session(m_Late, clock, records, steps),
+        : m_Late(windows), m_Session(m_Late, clock, m_Pool, records, steps),
           m_Commands(m_Session, CommandRecords{m_Settings, records.m_GameOptions, records.m_HostInfo}),
           m_Window(windows, clock, ConsoleWindowParts{m_Session, m_Commands, server, records}) {}
     // As start-up ends the run: hosting stopped and the session detached from the engine.
@@ -27,6 +27,7 @@ public:
 
 private:
     ServerSettings m_Settings;
+    BlockingPool m_Pool; // outlives the session
     LateLogView m_Late;
     ServerSession m_Session;
     CommandService m_Commands;

@@ -15,6 +15,7 @@ using test::StoredText;
 class SetupWizardHostingTest : public test::WizardTest {
 protected:
     std::unique_ptr<IClock> m_Clock = CreateSystemClock();
+    BlockingPool m_Pool;
     const std::string m_EngineLibrary = test::ServerLibraryPath().string();
 
     void SetUp() override {
@@ -71,7 +72,7 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
     ConsoleSeen first;
     ScriptFirstRun(port, &first);
     {
-        ServerApplication application(m_Windows, *m_Clock, m_Drives);
+        ServerApplication application(m_Windows, *m_Clock, m_Pool, m_Drives);
         ASSERT_EQ(application.StartServerApplication({"dravoserv", "-config", "first.cfg"}, m_EngineLibrary),
                   ExitStatus::Success);
     }
@@ -100,7 +101,7 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
     const size_t boxesBefore = m_Windows.MessageBoxes().size();
     ConsoleSeen again;
     ScriptConsole(&again);
-    ServerApplication second(m_Windows, *m_Clock, m_Drives);
+    ServerApplication second(m_Windows, *m_Clock, m_Pool, m_Drives);
     ASSERT_EQ(second.StartServerApplication({"dravoserv", "-go", "-config", "first.cfg"}, m_EngineLibrary),
               ExitStatus::Success);
     ASSERT_EQ(m_Windows.Dialogs().size(), dialogsBefore + 1); // the console window only
@@ -112,7 +113,7 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
 
 TEST_F(SetupWizardHostingTest, CancelledSetupEndsTheProgramWithoutSaving) {
     PressCancel(NET_SERVICES_NAME);
-    ServerApplication application(m_Windows, *m_Clock, m_Drives);
+    ServerApplication application(m_Windows, *m_Clock, m_Pool, m_Drives);
     EXPECT_EQ(application.StartServerApplication({"dravoserv", "-config", "cancel.cfg"}, m_EngineLibrary),
               ExitStatus::StartupFailed);
     EXPECT_FALSE(std::filesystem::exists(m_Game.Path() / "cancel.cfg"));

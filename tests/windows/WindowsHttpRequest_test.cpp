@@ -98,12 +98,18 @@ private:
     std::thread m_Thread;
 };
 
+// Where the requests block.
+BlockingPool& Pool() {
+    static BlockingPool pool;
+    return pool;
+}
+
 TEST(WindowsHttpRequest, APutWithABodyAndItsAnswer) {
     ScriptedHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 12\r\nConnection: close\r\n\r\n{\"ok\":\"yes\"}",
                               false);
     const std::atomic<bool> abort{false};
     const std::string body = R"({"key":"level","value":"Frostline"})";
-    const HttpAnswer answer = HttpRequest({"PUT", server.Url("/metadata/label"), body}, abort);
+    const HttpAnswer answer = HttpRequest({"PUT", server.Url("/metadata/label"), body}, abort, Pool());
     EXPECT_TRUE(answer.m_Answered);
     EXPECT_EQ(answer.m_Status, 200);
     EXPECT_EQ(answer.m_Body, "{\"ok\":\"yes\"}");
@@ -118,7 +124,7 @@ TEST(WindowsHttpRequest, AFailureStatusIsAnAnswerAndALongBodyIsCut) {
     ScriptedHttpServer failing(
         "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\nConnection: close\r\n\r\noops!", false);
     const std::atomic<bool> abort{false};
-    const HttpAnswer refused = HttpRequest({"POST", failing.Url("/ready"), "{}"}, abort);
+    const HttpAnswer refused = HttpRequest({"POST", failing.Url("/ready"), "{}"}, abort, Pool());
     EXPECT_TRUE(refused.m_Answered);
     EXPECT_EQ(refused.m_Status, 500);
     ScriptedHttpServer talkative("HTTP/1.1 200 OK\r\nContent-Length: 26\r\nConnection: close\r\n\r\n"
@@ -126,7 +132,7 @@ TEST(WindowsHttpRequest, AFailureStatusIsAnAnswerAndALongBodyIsCut) {
                                  false);
     HttpCall call{"GET", talkative.Url("/gameserver"), ""};
     call.m_MaxAnswerBytes = 10;
-    const HttpAnswer cut = HttpRequest(call, abort);
+    const HttpAnswer cut = HttpRequest(call, abort, Pool());
     EXPECT_TRUE(cut.m_Cut);
     EXPECT_EQ(cut.m_Body, "abcdefghij");
 }
@@ -142,7 +148,7 @@ TEST(WindowsHttpStream, PiecesOfAnOpenStreamArriveAndTheHandlerEndsIt) {
             seen.append(piece);
             return seen.find("second\n") == std::string::npos;
         },
-        abort, HttpLimits{2000ms, 20000ms});
+        abort, Pool(), HttpLimits{2000ms, 20000ms});
     EXPECT_TRUE(answer.m_Answered);
     EXPECT_EQ(answer.m_Status, 200);
     EXPECT_EQ(seen, "first\nsecond\n");
@@ -158,7 +164,7 @@ TEST(WindowsHttpStream, AnAbortEndsAnOpenStream) {
             abort = true;
             return true;
         },
-        abort, HttpLimits{2000ms, 20000ms});
+        abort, Pool(), HttpLimits{2000ms, 20000ms});
     EXPECT_TRUE(answer.m_Answered);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s); // not the 20 s bound
 }

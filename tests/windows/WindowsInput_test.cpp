@@ -64,13 +64,19 @@ struct Pipe {
     }
 };
 
+// Where the reads and requests block.
+BlockingPool& Pool() {
+    static BlockingPool pool;
+    return pool;
+}
+
 TEST(WindowsLineReader, HandsOnEachLineOfAPipeThenTheEnd) {
     Pipe pipe;
     ASSERT_GE(pipe.m_ReadFd, 0);
     Collected collected;
     {
         LineReader reader(
-            pipe.m_ReadFd,
+            pipe.m_ReadFd, Pool(),
             [&](std::string line) {
                 std::scoped_lock lock(collected.m_Mutex);
                 collected.m_Lines.push_back(std::move(line));
@@ -93,7 +99,7 @@ TEST(WindowsLineReader, StoppingDoesNotWaitForInputThatNeverComes) {
     ASSERT_GE(pipe.m_ReadFd, 0);
     Collected collected;
     auto reader = std::make_unique<LineReader>(
-        pipe.m_ReadFd,
+        pipe.m_ReadFd, Pool(),
         [&](std::string line) {
             std::scoped_lock lock(collected.m_Mutex);
             collected.m_Lines.push_back(std::move(line));
@@ -191,7 +197,7 @@ private:
 TEST(WindowsHttpGet, AnAnsweringServerGetsTheRequestWithTheUserAgent) {
     OneShotHttpServer server(true);
     const std::atomic<bool> abort{false};
-    EXPECT_TRUE(HttpGet(server.Url(), abort));
+    EXPECT_TRUE(HttpGet(server.Url(), abort, Pool()));
     const std::string request = server.Request();
     EXPECT_EQ(request.rfind("GET /servers/server.asp?x=1 HTTP/1.1\r\n", 0), 0u) << request;
     EXPECT_NE(request.find("\r\nUser-Agent: Dravo\r\n"), std::string::npos) << request;
@@ -202,7 +208,7 @@ TEST(WindowsHttpGet, ASilentServerIsGivenUpAtTheTotalBound) {
     const std::atomic<bool> abort{false};
     const HttpLimits limits{std::chrono::milliseconds(3000), std::chrono::milliseconds(400)};
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(HttpGet(server.Url(), abort, limits));
+    EXPECT_FALSE(HttpGet(server.Url(), abort, Pool(), limits));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)); // not the connect bound
 }
 
@@ -214,12 +220,12 @@ TEST(WindowsHttpGet, AbortEndsTheRequestAndBadUrlsAreRefused) {
         abort = true;
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(HttpGet(server.Url(), abort));
+    EXPECT_FALSE(HttpGet(server.Url(), abort, Pool()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)); // not the 5 s bound
     aborter.join();
     const std::atomic<bool> keepGoing{false};
-    EXPECT_FALSE(HttpGet("ftp://127.0.0.1/", keepGoing));
-    EXPECT_FALSE(HttpGet("not a url", keepGoing));
+    EXPECT_FALSE(HttpGet("ftp://127.0.0.1/", keepGoing, Pool()));
+    EXPECT_FALSE(HttpGet("not a url", keepGoing, Pool()));
 }
 
 } // namespace

@@ -27,10 +27,12 @@ namespace dravo {
 class InternetPresence {
 public:
     // `host` is the session's HostInfo: its GameSpy flag is cleared when reporting cannot start.
-    // What the reporter cannot do (the master not found) goes to `log`.
-    InternetPresence(IClock& clock, UpdateLock& lock, HostInfo& host, StatusSources sources,
+    // What the reporter cannot do (the master not found) goes to `log`. Name lookups and registrations
+    // block on `pool`.
+    InternetPresence(IClock& clock, BlockingPool& pool, UpdateLock& lock, HostInfo& host, StatusSources sources,
                      const std::string& hostAddressText, ConsoleLog& log)
-        : m_Lock(lock), m_Host(host), m_Reporter(clock, sources), m_Registrar(host, hostAddressText), m_Log(log) {}
+        : m_Lock(lock), m_Host(host), m_Reporter(clock, pool, sources), m_Registrar(host, hostAddressText, pool),
+          m_Log(log) {}
 
     // Where queries, heartbeats and registrations are counted (not owned); before Start.
     void SetCounters(PresenceCounters* counters) {

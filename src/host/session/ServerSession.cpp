@@ -12,8 +12,10 @@
 
 namespace dravo {
 
-ServerSession::ServerSession(ISessionView& fallback, IClock& clock, SessionRecords records, IStepDriver* steps)
-    : m_Clock(clock), m_Records(records), m_Display(fallback), m_Steps(steps != nullptr ? *steps : m_Worker) {
+ServerSession::ServerSession(ISessionView& fallback, IClock& clock, BlockingPool& pool, SessionRecords records,
+                             IStepDriver* steps)
+    : m_Clock(clock), m_Pool(pool), m_Records(records), m_Display(fallback),
+      m_Steps(steps != nullptr ? *steps : m_Worker) {
     ResetSession();
 }
 

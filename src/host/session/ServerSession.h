@@ -25,6 +25,7 @@
 #include "host/state/SessionCounters.h"
 #include "host/state/SessionFacts.h"
 #include "host/state/UpdateLock.h"
+#include "platform/os/BlockingPool.h"
 #include "platform/os/Clock.h"
 #include "settings/TuningVariables.h"
 
@@ -73,7 +74,8 @@ class ServerSession final : public AppHandler, private IUpdateStep {
 public:
     // The steps run on the session's own WorkerThread, or on `steps` (which outlives the session). What the
     // game shows goes to `fallback` while no view is attached.
-    ServerSession(ISessionView& fallback, IClock& clock, SessionRecords records, IStepDriver* steps = nullptr);
+    ServerSession(ISessionView& fallback, IClock& clock, BlockingPool& pool, SessionRecords records,
+                  IStepDriver* steps = nullptr);
     ~ServerSession() override;
     ServerSession(const ServerSession&) = delete;
     ServerSession& operator=(const ServerSession&) = delete;
@@ -169,6 +171,7 @@ private:
     HostedGame DescribeGame() const;
 
     IClock& m_Clock;
+    BlockingPool& m_Pool; // where the name lookups and web registrations block
     SessionRecords m_Records;
     UpdateLock m_UpdateLock;
     SessionDisplay m_Display;
@@ -196,6 +199,7 @@ private:
                                                    m_Records.m_GameInfo}};
     InternetPresence m_Presence{
         m_Clock,
+        m_Pool,
         m_UpdateLock,
         m_Records.m_HostInfo,
         StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages},

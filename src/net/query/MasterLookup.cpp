@@ -13,7 +13,7 @@ struct MasterLookup::Shared {
     std::optional<uint32_t> m_Address;
 };
 
-MasterLookup::MasterLookup(Resolve resolve, BlockingPool& pool)
+MasterLookup::MasterLookup(BlockingPool& pool, Resolve resolve)
     : m_Resolve(resolve ? std::move(resolve)
                         : [](const std::string& host) { return UdpSocket::Resolve(host.c_str()); }),
       m_Pool(pool) {}

@@ -33,7 +33,7 @@ public:
     };
 
     // Lookups run on `pool`, which outlives the lookup.
-    explicit MasterLookup(Resolve resolve = {}, BlockingPool& pool = BlockingPool::Process());
+    explicit MasterLookup(BlockingPool& pool, Resolve resolve = {});
     ~MasterLookup();
     MasterLookup(const MasterLookup&) = delete;
     MasterLookup& operator=(const MasterLookup&) = delete;

@@ -39,8 +39,8 @@ constexpr uint32_t LOOPBACK_MASK = 0xFF000000;
 
 } // namespace
 
-QueryReporter::QueryReporter(IClock& clock, MasterLookup::Resolve resolve)
-    : m_Clock(clock), m_Lookup(std::move(resolve)) {
+QueryReporter::QueryReporter(IClock& clock, BlockingPool& pool, MasterLookup::Resolve resolve)
+    : m_Clock(clock), m_Lookup(pool, std::move(resolve)) {
     Reset();
 }
 

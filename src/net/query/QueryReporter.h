@@ -78,7 +78,8 @@ public:
 
     using Logger = std::function<void(std::string_view line)>;
 
-    explicit QueryReporter(IClock& clock, MasterLookup::Resolve resolve = {});
+    // Master lookups run on `pool`, which outlives the reporter.
+    QueryReporter(IClock& clock, BlockingPool& pool, MasterLookup::Resolve resolve = {});
     virtual ~QueryReporter() = default;
     QueryReporter(const QueryReporter&) = delete;
     QueryReporter& operator=(const QueryReporter&) = delete;

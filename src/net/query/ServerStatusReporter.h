@@ -34,8 +34,8 @@ inline constexpr const char* DEFAULT_GAME_MODE_LABEL = "openplaying";
 
 class ServerStatusReporter final : public QueryReporter {
 public:
-    ServerStatusReporter(IClock& clock, StatusSources sources, MasterLookup::Resolve resolve = {})
-        : QueryReporter(clock, std::move(resolve)), m_Sources(sources) {}
+    ServerStatusReporter(IClock& clock, BlockingPool& pool, StatusSources sources, MasterLookup::Resolve resolve = {})
+        : QueryReporter(clock, pool, std::move(resolve)), m_Sources(sources) {}
 
     // The game type and game mode labels of the info answer; under UpdateLock.
     void SetLabels(std::string_view gameType, std::string_view gameMode);

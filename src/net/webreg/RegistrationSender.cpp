@@ -42,13 +42,13 @@ struct RegistrationSender::State {
     }
 };
 
-RegistrationSender::RegistrationSender(std::filesystem::path listFile, Fetch fetch, HttpLimits limits,
-                                       BlockingPool& pool)
+RegistrationSender::RegistrationSender(std::filesystem::path listFile, BlockingPool& pool, Fetch fetch,
+                                       HttpLimits limits)
     : m_State(std::make_shared<State>(
-          std::move(listFile), fetch
-                                   ? std::move(fetch)
-                                   : [limits](const std::string& url,
-                                              const std::atomic<bool>& abort) { return HttpGet(url, abort, limits); })),
+          std::move(listFile),
+          fetch ? std::move(fetch)
+                : [limits, &pool](const std::string& url,
+                                  const std::atomic<bool>& abort) { return HttpGet(url, abort, pool, limits); })),
       m_Pool(pool) {}
 
 RegistrationSender::~RegistrationSender() {

@@ -44,8 +44,7 @@ public:
     };
 
     // Without a fetch of its own, requests are HTTP GETs with these limits. The loop runs on `pool`.
-    explicit RegistrationSender(std::filesystem::path listFile, Fetch fetch = {}, HttpLimits limits = {},
-                                BlockingPool& pool = BlockingPool::Process());
+    RegistrationSender(std::filesystem::path listFile, BlockingPool& pool, Fetch fetch = {}, HttpLimits limits = {});
     ~RegistrationSender(); // Finish with no wait for the batches
     RegistrationSender(const RegistrationSender&) = delete;
     RegistrationSender& operator=(const RegistrationSender&) = delete;

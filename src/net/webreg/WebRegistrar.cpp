@@ -8,11 +8,11 @@
 
 namespace dravo {
 
-WebRegistrar::WebRegistrar(const HostInfo& host, const std::string& hostAddressText, std::filesystem::path listFile,
-                           RegistrationLimits limits, RegistrationSender::Fetch fetch)
+WebRegistrar::WebRegistrar(const HostInfo& host, const std::string& hostAddressText, BlockingPool& pool,
+                           std::filesystem::path listFile, RegistrationLimits limits, RegistrationSender::Fetch fetch)
     : m_Host(host), m_HostAddressText(hostAddressText), m_UnregisterWait(limits.m_UnregisterWait),
       m_BriefUnregisterWait(limits.m_BriefUnregisterWait),
-      m_Sender(std::move(listFile), std::move(fetch), limits.m_Http) {}
+      m_Sender(std::move(listFile), pool, std::move(fetch), limits.m_Http) {}
 
 void WebRegistrar::Configure(std::string baseUrl, uint32_t periodSeconds) {
     m_BaseUrl = std::move(baseUrl);

@@ -42,8 +42,9 @@ struct RegistrationLimits {
 
 class WebRegistrar {
 public:
-    // `host` and `hostAddressText` belong to the session and outlive the registrar.
-    WebRegistrar(const HostInfo& host, const std::string& hostAddressText,
+    // `host` and `hostAddressText` belong to the session and outlive the registrar, as `pool` (where the
+    // requests are sent) does.
+    WebRegistrar(const HostInfo& host, const std::string& hostAddressText, BlockingPool& pool,
                  std::filesystem::path listFile = REGISTRATION_FILE, RegistrationLimits limits = {},
                  RegistrationSender::Fetch fetch = {});
 

@@ -27,7 +27,7 @@ struct HttpLimits {
 };
 
 // True when the server answered (any status); false for a bad URL, no connection, a timeout or an abort.
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits = {},
-             BlockingPool& pool = BlockingPool::Process());
+// Where the request must block, it does so on `pool`.
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, BlockingPool& pool, const HttpLimits& limits = {});
 
 } // namespace dravo

@@ -5,11 +5,11 @@
 
 namespace dravo {
 
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits, BlockingPool&) {
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, BlockingPool& pool, const HttpLimits& limits) {
     HttpCall call;
     call.m_Url = url;
     call.m_MaxAnswerBytes = 0; // the status line is the answer; the body is not read
-    return HttpRequest(call, abort, limits).m_Answered;
+    return HttpRequest(call, abort, pool, limits).m_Answered;
 }
 
 } // namespace dravo

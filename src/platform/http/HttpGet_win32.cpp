@@ -92,7 +92,7 @@ void Perform(const std::shared_ptr<Request>& request) {
 
 } // namespace
 
-bool HttpGet(const std::string& url, const std::atomic<bool>& abort, const HttpLimits& limits, BlockingPool& pool) {
+bool HttpGet(const std::string& url, const std::atomic<bool>& abort, BlockingPool& pool, const HttpLimits& limits) {
     if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://")) {
         return false;
     }

@@ -37,13 +37,15 @@ struct HttpAnswer {
 using HttpChunkHandler = std::function<bool(std::string_view piece)>;
 
 // One request; m_Answered is false for a bad URL, no connection, a timeout or an abort (or, on POSIX
-// systems, when libcurl cannot be loaded: it is loaded with the first request).
-HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits = {});
+// systems, when libcurl cannot be loaded: it is loaded with the first request). Where the request must block
+// (the Windows system's calls), it does so on `pool`.
+HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, BlockingPool& pool,
+                       const HttpLimits& limits = {});
 
 // A GET whose body is handed over piece by piece while it arrives (a watch that stays open). Ends when the
 // server closes, the handler returns false, the total limit passes, or `abort` is set. The answer's
 // status is in the result; its body is not kept.
 HttpAnswer HttpStream(const std::string& url, const HttpChunkHandler& handler, const std::atomic<bool>& abort,
-                      const HttpLimits& limits);
+                      BlockingPool& pool, const HttpLimits& limits);
 
 } // namespace dravo

@@ -104,7 +104,9 @@ HttpAnswer Perform(const HttpCall& call, Sink& sink, const std::atomic<bool>& ab
 
 } // namespace
 
-HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits) {
+// libcurl's multi interface waits on the caller's thread, so the pool is not needed here.
+HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, BlockingPool& /*pool*/,
+                       const HttpLimits& limits) {
     std::string body;
     Sink sink{nullptr, &body, call.m_MaxAnswerBytes, false};
     HttpAnswer answer = Perform(call, sink, abort, limits);
@@ -113,7 +115,7 @@ HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, con
 }
 
 HttpAnswer HttpStream(const std::string& url, const HttpChunkHandler& handler, const std::atomic<bool>& abort,
-                      const HttpLimits& limits) {
+                      BlockingPool& /*pool*/, const HttpLimits& limits) {
     HttpCall call;
     call.m_Url = url;
     Sink sink{&handler, nullptr, 0, false};

@@ -154,7 +154,7 @@ void Perform(const std::shared_ptr<Exchange>& exchange, const Target& target, co
 
 // The caller's side: hands the body to `take` as it comes, within the limits. `take` returns false to stop.
 HttpAnswer RunExchange(const HttpCall& call, const std::function<bool(std::string_view)>& take,
-                       const std::atomic<bool>& abort, const HttpLimits& limits) {
+                       const std::atomic<bool>& abort, BlockingPool& pool, const HttpLimits& limits) {
     HttpAnswer answer;
     Target target;
     if ((!StartsWithNoCase(call.m_Url, "http://") && !StartsWithNoCase(call.m_Url, "https://")) ||
@@ -162,8 +162,7 @@ HttpAnswer RunExchange(const HttpCall& call, const std::function<bool(std::strin
         return answer;
     }
     auto exchange = std::make_shared<Exchange>();
-    if (!BlockingPool::Process().Submit(
-            [exchange, target, call, limits] { Perform(exchange, target, call, limits); })) {
+    if (!pool.Submit([exchange, target, call, limits] { Perform(exchange, target, call, limits); })) {
         return answer;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -203,7 +202,8 @@ HttpAnswer RunExchange(const HttpCall& call, const std::function<bool(std::strin
 
 } // namespace
 
-HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, const HttpLimits& limits) {
+HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, BlockingPool& pool,
+                       const HttpLimits& limits) {
     std::string body;
     bool cut = false;
     HttpAnswer answer = RunExchange(
@@ -217,17 +217,17 @@ HttpAnswer HttpRequest(const HttpCall& call, const std::atomic<bool>& abort, con
             body.append(piece);
             return true;
         },
-        abort, limits);
+        abort, pool, limits);
     answer.m_Body = std::move(body);
     answer.m_Cut = cut;
     return answer;
 }
 
 HttpAnswer HttpStream(const std::string& url, const HttpChunkHandler& handler, const std::atomic<bool>& abort,
-                      const HttpLimits& limits) {
+                      BlockingPool& pool, const HttpLimits& limits) {
     HttpCall call;
     call.m_Url = url;
-    HttpAnswer answer = RunExchange(call, handler, abort, limits);
+    HttpAnswer answer = RunExchange(call, handler, abort, pool, limits);
     // A stream that stays open until the limit or an abort still had its answer.
     answer.m_Answered = answer.m_Status > 0;
     return answer;

@@ -50,11 +50,6 @@ BlockingPool::~BlockingPool() {
     }
 }
 
-BlockingPool& BlockingPool::Process() {
-    static BlockingPool pool;
-    return pool;
-}
-
 bool BlockingPool::Submit(Job job) {
     if (!job) {
         return false;

@@ -13,8 +13,8 @@
 // takes no more jobs, drops those not yet begun and waits a bounded time for
 // those under way. A thread still inside its job after that is abandoned: it
 // holds only its job and the pool's shared state, and ends with the job or
-// with the process, so nothing it touches is freed under it. The program's
-// pool is Process(), shut down when the program ends; tests make their own.
+// with the process, so nothing it touches is freed under it. The program makes
+// one pool in main and hands it to whatever blocks; tests make their own.
 #pragma once
 
 #include <chrono>
@@ -44,9 +44,6 @@ public:
     // Takes no more jobs and waits at most `wait` for those under way; true when every thread ended in
     // time. The rest are abandoned.
     bool Shutdown(std::chrono::milliseconds wait);
-
-    // The program's pool.
-    static BlockingPool& Process();
 
 private:
     struct Thread;

@@ -2,6 +2,8 @@
 // reports the end of input once. Stopping (the destructor) never waits on the descriptor.
 #pragma once
 
+#include "platform/os/BlockingPool.h"
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -20,8 +22,9 @@ public:
     using EndHandler = std::function<void()>;
 
     // Starts reading at once. The handlers run on the reader thread. A line break is "\n" or "\r\n";
-    // a last line without a break is handed on at the end of input.
-    LineReader(int fd, LineHandler onLine, EndHandler onEnd);
+    // a last line without a break is handed on at the end of input. Where the system's reads cannot be
+    // interrupted (Windows), they block on `pool`, which outlives the reader.
+    LineReader(int fd, BlockingPool& pool, LineHandler onLine, EndHandler onEnd);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;

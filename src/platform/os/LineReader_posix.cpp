@@ -53,7 +53,8 @@ struct LineReader::Context {
     }
 };
 
-LineReader::LineReader(int fd, LineHandler onLine, EndHandler onEnd) : m_Context(std::make_shared<Context>()) {
+LineReader::LineReader(int fd, BlockingPool& /*pool*/, LineHandler onLine, EndHandler onEnd)
+    : m_Context(std::make_shared<Context>()) {
     m_Context->m_Fd = fd;
     m_Context->m_OnLine = std::move(onLine);
     m_Context->m_OnEnd = std::move(onEnd);

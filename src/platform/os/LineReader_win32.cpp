@@ -75,7 +75,8 @@ struct LineReader::Context {
     }
 };
 
-LineReader::LineReader(int fd, LineHandler onLine, EndHandler onEnd) : m_Context(std::make_shared<Context>()) {
+LineReader::LineReader(int fd, BlockingPool& pool, LineHandler onLine, EndHandler onEnd)
+    : m_Context(std::make_shared<Context>()) {
     m_Context->m_OnLine = std::move(onLine);
     m_Context->m_OnEnd = std::move(onEnd);
     const intptr_t osHandle = fd < 0 ? -1 : _get_osfhandle(fd);
@@ -94,7 +95,7 @@ LineReader::LineReader(int fd, LineHandler onLine, EndHandler onEnd) : m_Context
         return;
     }
     // The owner never waits for a read.
-    if (!BlockingPool::Process().Submit([context = m_Context] { context->Run(); })) {
+    if (!pool.Submit([context = m_Context] { context->Run(); })) {
         CloseHandle(own);
         m_Context->m_Input = INVALID_HANDLE_VALUE;
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),

@@ -16,9 +16,9 @@ bool IsSuccess(int status) {
 
 } // namespace
 
-FleetClient::FleetClient(SessionFacts& facts, FleetOptions options, FleetHooks hooks)
-    : m_Facts(facts), m_Options(std::move(options)), m_Hooks(std::move(hooks)), m_Status(m_Options.m_BaseUrl),
-      m_Backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry),
+FleetClient::FleetClient(SessionFacts& facts, BlockingPool& pool, FleetOptions options, FleetHooks hooks)
+    : m_Facts(facts), m_Pool(pool), m_Options(std::move(options)), m_Hooks(std::move(hooks)),
+      m_Status(m_Options.m_BaseUrl), m_Backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry),
       m_Health(static_cast<int>(m_Options.m_HealthPeriod.count())) {
     m_ListenerId = m_Facts.AddListener([this] {
         std::scoped_lock lock(m_Mutex);
@@ -167,7 +167,7 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
         limits.m_Total = std::clamp(left, std::chrono::milliseconds(1), limits.m_Total);
         limits.m_Connect = std::min(limits.m_Connect, limits.m_Total);
     }
-    const HttpAnswer answer = HttpRequest(request, m_Stop, limits);
+    const HttpAnswer answer = HttpRequest(request, m_Stop, m_Pool, limits);
     refused = false;
     if (answer.m_Answered && IsSuccess(answer.m_Status)) {
         Log(m_Status.Answered());
@@ -232,7 +232,7 @@ void FleetClient::RunWatch() {
             lines.Feed(piece, [&](std::string_view line) { OnWatchLine(line, state, heard); });
             return !m_Stop.load();
         };
-        (void)HttpStream(m_Options.m_BaseUrl + sdk_path::WATCH, handler, m_Stop,
+        (void)HttpStream(m_Options.m_BaseUrl + sdk_path::WATCH, handler, m_Stop, m_Pool,
                          HttpLimits{m_Options.m_Limits.m_Connect, m_Options.m_WatchLimit});
         if (heard) {
             backoff.Succeeded();

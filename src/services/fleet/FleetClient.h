@@ -52,8 +52,9 @@ struct FleetHooks {
 
 class FleetClient {
 public:
-    // Starts both threads at once; the sidecar may come later.
-    FleetClient(SessionFacts& facts, FleetOptions options, FleetHooks hooks);
+    // Starts both threads at once; the sidecar may come later. Requests that must block do so on `pool`,
+    // which outlives the client.
+    FleetClient(SessionFacts& facts, BlockingPool& pool, FleetOptions options, FleetHooks hooks);
     ~FleetClient();
     FleetClient(const FleetClient&) = delete;
     FleetClient& operator=(const FleetClient&) = delete;
@@ -80,6 +81,7 @@ private:
     void WaitUntil(Clock::time_point until);
 
     SessionFacts& m_Facts;
+    BlockingPool& m_Pool;
     FleetOptions m_Options;
     FleetHooks m_Hooks;
     int m_ListenerId = 0;

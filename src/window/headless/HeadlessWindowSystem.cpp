@@ -6,6 +6,7 @@
 #include "window/WindowThreadQueue.h"
 
 #include <chrono>
+#include <stdexcept>
 #include <utility>
 
 namespace dravo {
@@ -53,8 +54,15 @@ std::string LogLines(std::string_view text) {
 
 HeadlessWindowSystem::HeadlessWindowSystem(const HeadlessOptions& options)
     : m_Queue(std::make_shared<WindowThreadQueue>()), m_Out(*options.m_Out), m_Err(*options.m_Err) {
+    if (options.m_InputFd < 0) {
+        m_Queue->Post([this] { m_InputEnded = true; });
+        return;
+    }
+    if (options.m_Pool == nullptr) {
+        throw std::invalid_argument("the headless face reads its input on a pool");
+    }
     m_Reader = std::make_unique<LineReader>(
-        options.m_InputFd, [this](std::string line) { TakeLine(std::move(line)); },
+        options.m_InputFd, *options.m_Pool, [this](std::string line) { TakeLine(std::move(line)); },
         [this] { m_Queue->Post([this] { m_InputEnded = true; }); });
 }
 

@@ -12,6 +12,7 @@
 // the input edit can be worked.
 #pragma once
 
+#include "platform/os/BlockingPool.h"
 #include "window/CloseRequests.h"
 #include "window/DialogFace.h"
 #include "window/WindowSystem.h"
@@ -30,9 +31,10 @@ class LineReader;
 class WindowThreadQueue;
 
 struct HeadlessOptions {
-    int m_InputFd = 0;             // lines of input; -1 for none
-    std::ostream* m_Out = nullptr; // the log; required
-    std::ostream* m_Err = nullptr; // message boxes; required
+    int m_InputFd = 0;              // lines of input; -1 for none
+    std::ostream* m_Out = nullptr;  // the log; required
+    std::ostream* m_Err = nullptr;  // message boxes; required
+    BlockingPool* m_Pool = nullptr; // where the input is read; required with an input
 };
 
 class HeadlessWindowSystem final : public WindowSystem, private DialogFace {

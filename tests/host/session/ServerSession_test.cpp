@@ -38,7 +38,7 @@ TEST_F(ServerSessionTest, InitLogsTheBanListOutcome) {
     EXPECT_EQ(m_Engine.m_Handler, m_Session.get());
 
     m_Directory.Write("banned.txt", "Ace\n");
-    ServerSession second(m_View, m_Clock, Records());
+    ServerSession second(m_View, m_Clock, m_Pool, Records());
     ASSERT_TRUE(second.InitSession(&m_Engine));
     const auto log = m_View.Log();
     EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
@@ -79,7 +79,7 @@ TEST_F(ServerSessionTest, DefaultPortAndMissingAddressAreNotShown) {
 
     m_Engine.m_HostAddress.clear();
     test::ManualSteps steps(m_Clock);
-    ServerSession second(m_View, m_Clock, Records(), &steps);
+    ServerSession second(m_View, m_Clock, m_Pool, Records(), &steps);
     ASSERT_TRUE(second.InitSession(&m_Engine));
     ASSERT_TRUE(second.StartHosting());
     EXPECT_EQ(m_View.NetService(), "Tcp/ip");
@@ -165,7 +165,7 @@ TEST_F(ServerSessionTest, StepDoesNothingDuringALevelChangeOrWhenStopped) {
 
 TEST_F(ServerSessionTest, FailedFrameLogsTheEngineTextAndStopsFromTheWorker) {
     auto clock = CreateSystemClock();
-    ServerSession session(m_View, *clock, Records());
+    ServerSession session(m_View, *clock, m_Pool, Records());
     m_Engine.m_ErrorText = "Frame exploded: 100% %s";
     m_Engine.m_FrameSucceeds = false;
     ASSERT_TRUE(session.InitSession(&m_Engine));
@@ -191,7 +191,7 @@ struct FrameThreadNote {
 
 TEST_F(ServerSessionTest, WorkerRunsStepsUntilStopped) {
     auto clock = CreateSystemClock();
-    ServerSession session(m_View, *clock, Records());
+    ServerSession session(m_View, *clock, m_Pool, Records());
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::thread::id> frameThreads;
@@ -238,7 +238,7 @@ TEST_F(ServerSessionTest, StopsWithRegistrationOnAlwaysEndInTime) {
     for (int run = 0; run < STOPS; ++run) {
         // The worker's sleeps cost no time: its steps, and the registrations, come as fast as they can.
         test::FakeClock clock;
-        ServerSession session(m_View, clock, Records());
+        ServerSession session(m_View, clock, m_Pool, Records());
         ASSERT_TRUE(session.InitSession(&m_Engine));
         ASSERT_TRUE(session.StartHosting());
         ASSERT_TRUE(lists.WaitForRequests(static_cast<size_t>(run % 3))) << "run " << run;

@@ -24,6 +24,7 @@ protected:
     FakeEngine m_Engine;
     RecordingView m_View;
     FakeClock m_Clock;
+    BlockingPool m_Pool; // outlives the sessions
     HostInfo m_Host{};
     GameOptions m_Options{};
     GameInfo m_Game{};
@@ -43,7 +44,7 @@ protected:
         std::strcpy(m_Game.m_LevelNames[1], "Arena");
         MakeSession();
     }
-    void MakeSession() { m_Session = std::make_unique<ServerSession>(m_View, m_Clock, Records(), &m_Steps); }
+    void MakeSession() { m_Session = std::make_unique<ServerSession>(m_View, m_Clock, m_Pool, Records(), &m_Steps); }
     SessionRecords Records() { return SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, m_Port}; }
     void TearDown() override { m_Session.reset(); }
     // A game text, delivered as the engine delivers it.

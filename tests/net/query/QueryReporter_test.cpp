@@ -511,7 +511,8 @@ TEST(QueryReporterMaster, AMasterWhoseNameIsNotFoundYetHoldsNothingUpAndIsTriedA
     GameInfo game{};
     GameOptions options{};
     auto resolver = std::make_shared<HeldResolver>(); // a lookup thread may outlive the test
-    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status}, resolver->Function());
+    BlockingPool pool;
+    ServerStatusReporter reporter(clock, pool, StatusSources{host, game, options, status}, resolver->Function());
     std::vector<std::string> said;
     reporter.SetLogger([&said](std::string_view line) { said.emplace_back(line); });
     test::RecordingSendHook hook;

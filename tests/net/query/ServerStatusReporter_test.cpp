@@ -139,7 +139,8 @@ TEST(ServerStatusReporterCache, ThePairsAreWrittenOncePerChangeNotOncePerAnswer)
     GameOptions options{};
     test::TableStatus table;
     CountingStatus status(table);
-    ServerStatusReporter reporter(clock, StatusSources{host, game, options, status});
+    BlockingPool pool;
+    ServerStatusReporter reporter(clock, pool, StatusSources{host, game, options, status});
     QueryReporterOptions reporterOptions;
     reporterOptions.m_MasterHostPattern = "%"; // no master: nothing but the answers is sent
     reporterOptions.m_Limits.m_Burst = 0;

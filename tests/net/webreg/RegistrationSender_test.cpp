@@ -57,8 +57,9 @@ class RegistrationSenderTest : public ::testing::Test {
 protected:
     test::TempDir m_Directory;
     GatedFetch m_Fetch;
+    BlockingPool m_Pool;
     RegistrationSender m_Sender{
-        m_Directory.Write("srv_send.txt", "http://second/\n"),
+        m_Directory.Write("srv_send.txt", "http://second/\n"), m_Pool,
         [this](const std::string& url, const std::atomic<bool>& abort) { return m_Fetch.Fetch(url, abort); }};
 };
 
@@ -140,13 +141,10 @@ TEST(RegistrationSenderStops, EveryFinishEndsTheLoopAtOnce) {
     constexpr int ROUNDS = 200;
     for (int round = 0; round < ROUNDS; ++round) {
         auto sent = std::make_shared<std::atomic<int>>(0);
-        RegistrationSender sender(
-            list,
-            [sent](const std::string&, const std::atomic<bool>&) {
-                ++*sent;
-                return true;
-            },
-            {}, pool);
+        RegistrationSender sender(list, pool, [sent](const std::string&, const std::atomic<bool>&) {
+            ++*sent;
+            return true;
+        });
         ASSERT_TRUE(sender.Post("http://first/", "q=1"));
         if (round % 2 == 0) { // idle: the batch is done and the loop waits for the next
             ASSERT_TRUE(sender.Finish(std::chrono::seconds(10)).m_Sent);
@@ -169,16 +167,14 @@ TEST(RegistrationSenderStops, ALoopThatDoesNotEndInTimeIsLeftBehindSafely) {
     };
     auto stuck = std::make_shared<Stuck>();
     {
-        RegistrationSender sender(
-            directory.Write("srv_send.txt", "http://second/\n"),
-            [stuck](const std::string&, const std::atomic<bool>&) {
-                std::unique_lock lock(stuck->m_Mutex);
-                stuck->m_Entered = true;
-                stuck->m_Changed.notify_all();
-                stuck->m_Changed.wait(lock, [&] { return stuck->m_Released; });
-                return true;
-            },
-            {}, pool);
+        RegistrationSender sender(directory.Write("srv_send.txt", "http://second/\n"), pool,
+                                  [stuck](const std::string&, const std::atomic<bool>&) {
+                                      std::unique_lock lock(stuck->m_Mutex);
+                                      stuck->m_Entered = true;
+                                      stuck->m_Changed.notify_all();
+                                      stuck->m_Changed.wait(lock, [&] { return stuck->m_Released; });
+                                      return true;
+                                  });
         ASSERT_TRUE(sender.Post("http://first/", "q=1"));
         {
             std::unique_lock lock(stuck->m_Mutex);

@@ -32,6 +32,7 @@ class WebRegistrarTest : public ::testing::Test {
 protected:
     test::TempDir m_Directory;
     std::filesystem::path m_List = m_Directory.Path() / "srv_send.txt";
+    BlockingPool m_Pool; // outlives the registrars
     HostInfo m_Host{};
     std::string m_Address = "127.0.0.5:27890";
     test::FakeEngine m_Engine;
@@ -44,7 +45,7 @@ protected:
         m_Engine.AddClient("a", 1, 0.01f);
         m_Engine.AddClient("b", 2, 0.01f);
         m_Engine.AddClient("c", 3, 0.01f);
-        m_Registrar = std::make_unique<WebRegistrar>(m_Host, m_Address, m_List, SHORT_LIMITS);
+        m_Registrar = std::make_unique<WebRegistrar>(m_Host, m_Address, m_Pool, m_List, SHORT_LIMITS);
         m_Registrar->Configure(m_Server.Url(), 120);
     }
     void WriteList(const std::string& text) { m_Directory.Write("srv_send.txt", text); }
@@ -145,7 +146,7 @@ TEST_F(WebRegistrarTest, ARequestThatWillNotEndIsLeftBehindAndTheStopGoesOn) {
         bool m_Released = false;
     };
     auto stuck = std::make_shared<Stuck>();
-    WebRegistrar registrar(m_Host, m_Address, m_List, SHORT_LIMITS, [stuck](const std::string&, const auto&) {
+    WebRegistrar registrar(m_Host, m_Address, m_Pool, m_List, SHORT_LIMITS, [stuck](const std::string&, const auto&) {
         std::unique_lock lock(stuck->m_Mutex);
         stuck->m_Changed.wait(lock, [&] { return stuck->m_Released; });
         return true;

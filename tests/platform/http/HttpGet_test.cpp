@@ -20,8 +20,8 @@ TEST(HttpGet, ARequestGivenUpNeverReachesTheServerAfterTheOneThatFollows) {
         const std::string suffix = "&round=" + std::to_string(round);
         const std::atomic<bool> givenUp{true};
         const std::atomic<bool> wanted{false};
-        EXPECT_FALSE(HttpGet(lists.Url() + "?players=3" + suffix, givenUp, LIMITS, pool));
-        EXPECT_TRUE(HttpGet(lists.Url() + "?players=-1" + suffix, wanted, LIMITS, pool));
+        EXPECT_FALSE(HttpGet(lists.Url() + "?players=3" + suffix, givenUp, pool, LIMITS));
+        EXPECT_TRUE(HttpGet(lists.Url() + "?players=-1" + suffix, wanted, pool, LIMITS));
     }
     // Every request has ended (or was never made) once the pool's work is over.
     ASSERT_TRUE(pool.Shutdown(std::chrono::seconds(10)));

@@ -13,6 +13,12 @@ namespace {
 using namespace std::chrono_literals;
 using test::SdkStandIn;
 
+// Where the requests would block on Windows; here only handed through.
+BlockingPool& Pool() {
+    static BlockingPool pool;
+    return pool;
+}
+
 std::string Url(const SdkStandIn& sidecar, const std::string& path) {
     return "http://127.0.0.1:" + std::to_string(sidecar.Port()) + path;
 }
@@ -23,7 +29,7 @@ TEST(HttpRequest, AMethodWithABodyAndItsAnswer) {
     ASSERT_TRUE(sidecar.Start());
     const std::atomic<bool> abort{false};
     const std::string names = R"({"values":["Ace","Bob"]})";
-    const HttpAnswer answer = HttpRequest({"PATCH", Url(sidecar, "/v1beta1/lists/players"), names}, abort);
+    const HttpAnswer answer = HttpRequest({"PATCH", Url(sidecar, "/v1beta1/lists/players"), names}, abort, Pool());
     ASSERT_TRUE(answer.m_Answered);
     EXPECT_EQ(answer.m_Status, 200);
     EXPECT_EQ(answer.m_Body, R"({"capacity":"4","name":"players","values":["Ace","Bob"]})");
@@ -33,7 +39,7 @@ TEST(HttpRequest, AMethodWithABodyAndItsAnswer) {
     EXPECT_EQ(requests[0].m_Method, "PATCH");
     EXPECT_EQ(requests[0].m_Body, names);
 
-    const HttpAnswer refused = HttpRequest({"GET", Url(sidecar, "/v1beta1/lists/nothing"), ""}, abort);
+    const HttpAnswer refused = HttpRequest({"GET", Url(sidecar, "/v1beta1/lists/nothing"), ""}, abort, Pool());
     EXPECT_TRUE(refused.m_Answered);
     EXPECT_EQ(refused.m_Status, 404);
 }
@@ -44,7 +50,7 @@ TEST(HttpRequest, AnAnswerIsKeptUpToItsBound) {
     const std::atomic<bool> abort{false};
     HttpCall call{"GET", Url(sidecar, "/gameserver"), ""};
     call.m_MaxAnswerBytes = 10;
-    const HttpAnswer answer = HttpRequest(call, abort);
+    const HttpAnswer answer = HttpRequest(call, abort, Pool());
     EXPECT_TRUE(answer.m_Answered);
     EXPECT_TRUE(answer.m_Cut);
     EXPECT_EQ(answer.m_Body.size(), 10u);
@@ -57,10 +63,10 @@ TEST(HttpRequest, NoListenerASilentServerAndGarbageAreNoAnswer) {
     ASSERT_TRUE(silent.Start());
     ASSERT_TRUE(garbage.Start());
     const HttpLimits limits{200ms, 400ms};
-    EXPECT_FALSE(HttpRequest({"POST", Url(silent, "/ready"), "{}"}, abort, limits).m_Answered);
-    EXPECT_FALSE(HttpRequest({"POST", Url(garbage, "/ready"), "{}"}, abort, limits).m_Answered);
-    EXPECT_FALSE(HttpRequest({"POST", "http://127.0.0.1:1/ready", "{}"}, abort, limits).m_Answered);
-    EXPECT_FALSE(HttpRequest({"POST", "ftp://127.0.0.1/ready", "{}"}, abort, limits).m_Answered);
+    EXPECT_FALSE(HttpRequest({"POST", Url(silent, "/ready"), "{}"}, abort, Pool(), limits).m_Answered);
+    EXPECT_FALSE(HttpRequest({"POST", Url(garbage, "/ready"), "{}"}, abort, Pool(), limits).m_Answered);
+    EXPECT_FALSE(HttpRequest({"POST", "http://127.0.0.1:1/ready", "{}"}, abort, Pool(), limits).m_Answered);
+    EXPECT_FALSE(HttpRequest({"POST", "ftp://127.0.0.1/ready", "{}"}, abort, Pool(), limits).m_Answered);
 }
 
 TEST(HttpStream, PiecesComeWhileTheStreamStaysOpenUntilTheHandlerStops) {
@@ -78,7 +84,7 @@ TEST(HttpStream, PiecesComeWhileTheStreamStaysOpenUntilTheHandlerStops) {
             }
             return seen.find("Allocated") == std::string::npos;
         },
-        abort, HttpLimits{1000ms, 20000ms});
+        abort, Pool(), HttpLimits{1000ms, 20000ms});
     EXPECT_TRUE(answer.m_Answered);
     EXPECT_EQ(answer.m_Status, 200);
     EXPECT_NE(seen.find("\"state\":\"Scheduled\""), std::string::npos);
@@ -95,7 +101,7 @@ TEST(HttpStream, AnAbortEndsAnOpenStream) {
             abort = true;
             return true;
         },
-        abort, HttpLimits{1000ms, 20000ms});
+        abort, Pool(), HttpLimits{1000ms, 20000ms});
     EXPECT_TRUE(answer.m_Answered);
     EXPECT_EQ(sidecar.Count("GET", "/watch/gameserver"), 1u);
 }

@@ -23,6 +23,7 @@ const std::vector<std::string> ROTATION = {"Worlds\\Multi\\Cinderworks", "Worlds
 class FleetClientTest : public ::testing::Test {
 public:
     SessionFacts m_Facts;
+    BlockingPool m_Pool; // outlives the client
     std::mutex m_Mutex;
     std::condition_variable m_Logged;
     std::vector<std::string> m_Lines;
@@ -46,7 +47,7 @@ public:
             m_Logged.notify_all();
         };
         hooks.m_NextLevel = [this] { OnNextLevel(); };
-        m_Client = std::make_unique<FleetClient>(m_Facts, std::move(options), std::move(hooks));
+        m_Client = std::make_unique<FleetClient>(m_Facts, m_Pool, std::move(options), std::move(hooks));
     }
     // The game's answer to Next Level: the rotation's next level.
     void OnNextLevel() {

@@ -87,8 +87,9 @@ private:
 class HeadlessWindowSystemTest : public ::testing::Test {
 protected:
     std::unique_ptr<HeadlessWindowSystem> Make(int inputFd) {
-        return std::make_unique<HeadlessWindowSystem>(HeadlessOptions{inputFd, &m_Out, &m_Err});
+        return std::make_unique<HeadlessWindowSystem>(HeadlessOptions{inputFd, &m_Out, &m_Err, &m_Pool});
     }
+    BlockingPool m_Pool; // outlives the faces
     std::ostringstream m_Out;
     std::ostringstream m_Err;
 };
