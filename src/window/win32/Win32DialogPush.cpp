@@ -2,6 +2,9 @@
 // the controls show once a batch of changes is done.
 #include "window/win32/Win32Dialog.h"
 
+#include "window/win32/Win32DialogTemplate.h"
+#include "window/win32/Win32WindowSystem.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
