@@ -53,6 +53,12 @@ public:
     void HandleKey(const KeyEvent& key);
     // The index of the control with the focus, or -1.
     int Focus() const { return m_Focus; }
+    // For a dialog a key opened over another: typed text, Enter and Alt letters do nothing until the
+    // operator moves in it (Tab, an arrow, a click); Esc still closes it.
+    void GuardTyping() { m_Guarded = true; }
+    // For a question that opens on its safe answer: Tab and Shift+Tab leave the focus there (a shell
+    // user's Tab then Enter must not answer Yes); the arrows and Alt with a letter still choose.
+    void HoldFocusOnTab() { m_TabHolds = true; }
 
 private:
     // The focused control and what it is, for the keys that act on it.
@@ -66,6 +72,11 @@ private:
 
     KeyTarget FocusTarget();
     void MovementKey(const KeyEvent& key, const KeyTarget& target);
+    bool TakenWhileGuarded(const KeyEvent& key);
+    void DialogKey(KeyKind kind);
+    void TabKey(int step);
+    void AltKey(char letter, const KeyTarget& target);
+    void InterruptKey(const KeyTarget& target);
     void CharacterKey(const KeyEvent& key, const KeyTarget& target);
     bool Focusable(int index) const;
     bool TypingFirst() const { return m_InputEdit >= 0; }
@@ -76,6 +87,8 @@ private:
     void MoveFocus(int step);
     void Press(int index);
     void PressEnter();
+    // The logs show their newest lines again, for the answer that is about to come.
+    void FollowLogs();
     bool Mnemonic(char letter);
     void MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge);
     void Select(ControlState& list, int item);
@@ -96,6 +109,8 @@ private:
     std::vector<TerminalControlView> m_Views;
     int m_Focus = -1;
     int m_InputEdit = -1; // where typing goes when the default button is hidden
+    bool m_Guarded = false;
+    bool m_TabHolds = false;
 };
 
 } // namespace dravo
