@@ -48,6 +48,11 @@ std::string TerminalDialog::KeyLegend() const {
     if (!TypingFirst()) {
         return {};
     }
+    const ControlState& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
+    if (input.m_Text.Length() >= input.m_TypingLimit) {
+        // A pasted line that does not fit loses its tail: the operator sees that it stopped there.
+        return InputFullText(input.m_TypingLimit);
+    }
     std::string legend(TYPING_KEYS);
     const ControlTemplate* close = m_Dialog.Template().FindControl(DIALOG_ID_CANCEL);
     if (close != nullptr && MnemonicOf(close->m_Text) != 0) {
@@ -64,6 +69,10 @@ std::string TerminalDialog::KeyLegend() const {
             " " + caption;
     }
     return legend;
+}
+
+std::string TerminalDialog::InputFullText(int limit) {
+    return "The command is full: " + std::to_string(limit) + " characters at the most.";
 }
 
 std::optional<CursorCell> TerminalDialog::Draw(TerminalRenderer& renderer) {

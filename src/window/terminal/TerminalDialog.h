@@ -48,7 +48,9 @@ public:
     void LayOut(int screenCols, int screenRows);
     const TerminalLayout& Layout() const { return m_Layout; }
     // The one line of key help that a dialog typed into first shows at its foot; empty for others.
+    // While its input is full, the line says so instead.
     std::string KeyLegend() const;
+    static std::string InputFullText(int limit);
     std::optional<CursorCell> Draw(TerminalRenderer& renderer);
     void HandleKey(const KeyEvent& key);
     // The index of the control with the focus, or -1.

@@ -3,6 +3,8 @@
 
 #include <curses.h>
 
+#include <string_view>
+
 namespace dravo {
 namespace {
 
@@ -51,6 +53,45 @@ KeyEvent ControlKey(int code) {
     return {KeyKind::None};
 }
 
+// A modified key that the terminal's description names (xterm's "kLFT5" for Ctrl+Left): with Ctrl or
+// Alt an arrow or Delete acts on a word, with Shift alone it is the plain key; any other is dropped.
+KeyEvent ModifiedKey(int code) {
+    switch (code) {
+    case KEY_SLEFT:
+        return {KeyKind::Left};
+    case KEY_SRIGHT:
+        return {KeyKind::Right};
+    case KEY_SDC:
+        return {KeyKind::Delete};
+    case KEY_SHOME:
+        return {KeyKind::Home};
+    case KEY_SEND:
+        return {KeyKind::End};
+    default:
+        break;
+    }
+    const char* name = keyname(code);
+    const std::string_view key = name == nullptr ? std::string_view() : std::string_view(name);
+    // The digit after the name is 1 + the modifiers: 2 Shift, 3 Alt, 5 Ctrl and their sums.
+    const bool byWord = key.size() > 1 && key.back() >= '3' && key.back() <= '8';
+    if (key.starts_with("kLFT")) {
+        return {byWord ? KeyKind::WordLeft : KeyKind::Left};
+    }
+    if (key.starts_with("kRIT")) {
+        return {byWord ? KeyKind::WordRight : KeyKind::Right};
+    }
+    if (key.starts_with("kDC")) {
+        return {byWord ? KeyKind::WordDelete : KeyKind::Delete};
+    }
+    if (key.starts_with("kUP")) {
+        return {KeyKind::Up};
+    }
+    if (key.starts_with("kDN")) {
+        return {KeyKind::Down};
+    }
+    return {KeyKind::None};
+}
+
 // A key the screen names (an arrow, a page key, F1...), or a control character.
 KeyEvent NamedKey(int code) {
     switch (code) {
@@ -89,7 +130,7 @@ KeyEvent NamedKey(int code) {
     case KEY_F(1):
         return {KeyKind::Help};
     default:
-        return ControlKey(code);
+        return code >= KEY_MIN ? ModifiedKey(code) : ControlKey(code);
     }
 }
 

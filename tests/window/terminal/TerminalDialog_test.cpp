@@ -302,10 +302,13 @@ TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs)
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no key typed by mistake works a button";
 }
 
-TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimit) {
+TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimitAndTheLegendSaysWhenItIsFull) {
     ASSERT_TRUE(m_Api.LimitText(NAME, 8));
-    Type("say hello there");
+    Type("say hel");
+    EXPECT_EQ(m_Dialog.KeyLegend().find("full"), std::string::npos);
+    Type("lo there");
     EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
+    EXPECT_EQ(m_Dialog.KeyLegend(), TerminalDialog::InputFullText(8));
     Press(KeyKind::Home);
     Type("x"); // full: a key more changes nothing
     EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
