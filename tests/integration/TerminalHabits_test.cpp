@@ -78,6 +78,18 @@ TEST_P(TerminalHabitsTest, ChordsSplitSequencesTabsAndCtrlCNeverActOnTheGame) {
     RoundTrip(*pane);
     ExpectUntouched(*pane, "after a split arrow");
 
+    // The options dialog, opened by its action, takes none of the typing meant for the command input.
+    pane->Type("/options");
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Tractor Beam")) << pane->Screen();
+    pane->Type("kick 3");
+    pane->Keys({"Enter", "Escape"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return shown.find("Tractor Beam") == std::string::npos;
+    })) << pane->Screen();
+    RoundTrip(*pane);
+    EXPECT_EQ(pane->Screen().find("Game options applied"), std::string::npos) << pane->Screen();
+
     // Tab three times from an empty input, then Enter, sends an empty command and presses nothing.
     pane->Keys({"Tab", "Tab", "Tab", "Enter"});
     RoundTrip(*pane);

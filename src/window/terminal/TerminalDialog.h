@@ -55,7 +55,9 @@ public:
     void HandleKey(const KeyEvent& key);
     // The index of the control with the focus, or -1.
     int Focus() const { return m_Focus; }
-    // For a dialog a key opened over another: typed text, Enter and Alt letters do nothing until the
+    // Whether typing goes to its command input first, wherever the focus is (the console window).
+    bool TypedIntoFirst() const { return TypingFirst(); }
+    // For a dialog a key opened over such a dialog: typed text, Enter and Alt letters do nothing until the
     // operator moves in it (Tab, an arrow, a click); Esc still closes it.
     void GuardTyping() { m_Guarded = true; }
     // For a question that opens on its safe answer: Tab and Shift+Tab leave the focus there (a shell

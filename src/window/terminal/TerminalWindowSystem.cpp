@@ -101,8 +101,8 @@ int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
     if (std::exchange(m_OpeningSafeQuestion, false)) {
         view.HoldFocusOnTab();
     }
-    if (!m_Stack.empty() && !std::exchange(m_OpeningQuestion, false)) {
-        view.GuardTyping(); // opened by a key over another dialog, which may have been typed into
+    if (!std::exchange(m_OpeningQuestion, false) && !m_Stack.empty() && m_Stack.back()->TypedIntoFirst()) {
+        view.GuardTyping(); // opened by a key over the console window, whose typing may go on into it
     }
     m_Stack.push_back(&view);
     m_Dirty = true;
