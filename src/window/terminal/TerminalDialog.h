@@ -14,8 +14,9 @@
 // input edit, labelled INPUT_LABEL, every printable key typed with the focus elsewhere goes there and
 // takes the focus along, and its buttons answer Alt+letter, Enter and clicks only, after which the
 // focus is back in the input. There Up and Down ask the dialog for the history, Tab for a completion
-// (and moves the focus when the dialog completes nothing), Page Up and Page Down scroll the log, F1
-// asks for the help action, and Esc does nothing.
+// (it never leaves the input; Shift+Tab does), Page Up and Page Down scroll the log, F1 asks for the
+// help action, Esc does nothing, Ctrl+C drops a line that holds text, and the Alt letters of a shell's
+// line editor act on the line instead of working a button.
 #pragma once
 
 #include "window/DialogApi.h"
