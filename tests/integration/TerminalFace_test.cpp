@@ -172,6 +172,11 @@ TEST_F(TerminalFaceTest, ConsoleWindowRepaintsWholeAfterResizesAndCtrlLAndTyping
     ASSERT_TRUE(pane->WaitFor("Terminal too small (70 x 20): DravoServ needs 80 x 24.")) << pane->Screen();
     pane->Keys({"Escape"});
     pane->Keys({"Enter"});
+    pane->Resize(40, 12); // the text wraps: the size needed is still read in full
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
+        return shown.find("Terminal too small (40 x 12):") != std::string::npos &&
+               shown.find("needs 80 x 24.") != std::string::npos;
+    })) << pane->Screen();
     pane->Resize(80, 24);
     EXPECT_TRUE(Shows(*pane, fresh80)) << pane->Screen() << "\nwanted\n" << fresh80;
 

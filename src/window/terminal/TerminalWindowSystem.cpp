@@ -220,7 +220,11 @@ void TerminalWindowSystem::Redraw() {
     m_Dirty = false;
     m_LastDraw = Clock::now();
     if (TooSmall()) {
-        canvas.Text(0, 0, TooSmallText(canvas.Cols(), canvas.Rows()), CellStyle::Normal, canvas.Cols());
+        // Wrapped, so that a narrow terminal still shows the size it needs.
+        const auto lines = TerminalRenderer::WrapWords(TooSmallText(canvas.Cols(), canvas.Rows()), canvas.Cols());
+        for (size_t row = 0; row < lines.size() && row < static_cast<size_t>(canvas.Rows()); ++row) {
+            canvas.Text(0, static_cast<int>(row), lines[row], CellStyle::Normal, canvas.Cols());
+        }
         m_Session->Present(canvas, std::nullopt);
         return;
     }
