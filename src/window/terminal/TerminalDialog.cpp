@@ -2,7 +2,6 @@
 #include "window/terminal/TerminalDialog.h"
 
 #include "platform/os/Text.h"
-#include "window/terminal/TerminalLineEditor.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,15 +21,6 @@ char MnemonicOf(std::string_view text) {
         }
     }
     return 0;
-}
-
-// Whether the item, or its last part after a backslash (a level's name in "Worlds\Multi\name"), begins
-// with the letter, ignoring case.
-bool StartsWithLetter(std::string_view item, char letter) {
-    const size_t slash = item.rfind('\\');
-    const std::string_view name = slash == std::string_view::npos ? item : item.substr(slash + 1);
-    return (!item.empty() && LowerChar(item.front()) == LowerChar(letter)) ||
-           (!name.empty() && LowerChar(name.front()) == LowerChar(letter));
 }
 
 bool IsPushButton(const ControlState& control) {
@@ -58,6 +48,11 @@ std::string TerminalDialog::KeyLegend() const {
     if (!TypingFirst()) {
         return {};
     }
+    const ControlState& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
+    if (input.m_Text.Length() >= input.m_TypingLimit) {
+        // A pasted line that does not fit loses its tail: the operator sees that it stopped there.
+        return InputFullText(input.m_TypingLimit);
+    }
     std::string legend(TYPING_KEYS);
     const ControlTemplate* close = m_Dialog.Template().FindControl(DIALOG_ID_CANCEL);
     if (close != nullptr && MnemonicOf(close->m_Text) != 0) {
@@ -74,6 +69,10 @@ std::string TerminalDialog::KeyLegend() const {
             " " + caption;
     }
     return legend;
+}
+
+std::string TerminalDialog::InputFullText(int limit) {
+    return "The command is full: " + std::to_string(limit) + " characters at the most.";
 }
 
 std::optional<CursorCell> TerminalDialog::Draw(TerminalRenderer& renderer) {
@@ -177,12 +176,7 @@ void TerminalDialog::Press(int index) {
 
 void TerminalDialog::PressEnter() {
     if (TypingFirst()) {
-        // A command is being sent: its answer comes in at the end of the log, so the log shows the end.
-        for (size_t index = 0; index < m_Views.size(); ++index) {
-            if (m_Dialog.Model().Controls()[index].IsLog()) {
-                m_Views[index].m_Follow = true;
-            }
-        }
+        FollowLogs(); // a command is being sent: its answer comes in at the end of the log
     }
     ControlState* focused = FocusedControl();
     if (focused != nullptr && IsPushButton(*focused)) {
@@ -199,6 +193,14 @@ void TerminalDialog::PressEnter() {
         }
     }
     (void)m_Dialog.PressDefaultButton();
+}
+
+void TerminalDialog::FollowLogs() {
+    for (size_t index = 0; index < m_Views.size(); ++index) {
+        if (m_Dialog.Model().Controls()[index].IsLog()) {
+            m_Views[index].m_Follow = true;
+        }
+    }
 }
 
 bool TerminalDialog::Mnemonic(char letter) {
@@ -236,53 +238,6 @@ void TerminalDialog::Select(ControlState& list, int item) {
     }
 }
 
-void TerminalDialog::MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge) {
-    const int count = list.m_List.Count();
-    if (!list.m_List.IsSelectable()) {
-        view.m_Top = toEdge ? (step < 0 ? 0 : count) : view.m_Top + step; // drawing keeps it in range
-        return;
-    }
-    if (count == 0) {
-        return;
-    }
-    const int current = list.m_List.Selection();
-    int item = current == NO_SELECTION ? (step < 0 ? count - 1 : 0) : current + step;
-    if (toEdge) {
-        item = step < 0 ? 0 : count - 1;
-    }
-    Select(list, std::clamp(item, 0, count - 1));
-}
-
-void TerminalDialog::ScrollLog(TerminalControlView& view, int step, bool toEdge) {
-    if (toEdge) {
-        view.m_Follow = step > 0;
-        view.m_Top = step > 0 ? view.m_Top : 0;
-        return;
-    }
-    view.m_Follow = false; // drawing follows again once the end is in view
-    view.m_Top = std::max(view.m_Top + step, 0);
-}
-
-void TerminalDialog::EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key) {
-    std::string text = edit.m_Text.Text();
-    LineRules rules = TerminalLineEditor::RulesFor(edit.Template());
-    rules.m_MaxLength = std::min(rules.m_MaxLength, static_cast<size_t>(edit.m_TypingLimit));
-    if (TerminalLineEditor::Apply(key, rules, text, view.m_Edit)) {
-        (void)m_Dialog.SetItemText(edit.Id(), text);
-    }
-}
-
-void TerminalDialog::TypeIntoInput(char letter) {
-    if (!Focusable(m_InputEdit)) {
-        return;
-    }
-    if (m_Focus != m_InputEdit) {
-        FocusOn(m_InputEdit, false); // typing goes on where the operator left the command
-    }
-    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    EditKey(input, m_Views[static_cast<size_t>(m_InputEdit)], KeyEvent{KeyKind::Char, letter});
-}
-
 void TerminalDialog::ClickAt(int col, int row, bool twice) {
     const auto controls = m_Dialog.Model().Controls();
     for (size_t index = controls.size(); index-- > 0;) {
@@ -310,191 +265,6 @@ void TerminalDialog::ClickAt(int col, int row, bool twice) {
         }
         return;
     }
-}
-
-TerminalDialog::KeyTarget TerminalDialog::FocusTarget() {
-    KeyTarget target;
-    target.m_Control = FocusedControl();
-    if (target.m_Control == nullptr) {
-        return target;
-    }
-    target.m_View = &m_Views[static_cast<size_t>(m_Focus)];
-    target.m_List = target.m_Control->Kind() == ControlKind::ListBox;
-    target.m_Typing = IsTyping(*target.m_Control);
-    target.m_Log = target.m_Control->Kind() == ControlKind::Edit && !target.m_Typing;
-    return target;
-}
-
-void TerminalDialog::HandleKey(const KeyEvent& key) {
-    const KeyTarget target = FocusTarget();
-    switch (key.m_Kind) {
-    case KeyKind::Tab:
-        if (!(m_Focus == m_InputEdit && CompleteInput())) {
-            MoveFocus(1);
-        }
-        return;
-    case KeyKind::BackTab:
-        MoveFocus(-1);
-        return;
-    case KeyKind::Up:
-    case KeyKind::Down:
-    case KeyKind::PageUp:
-    case KeyKind::PageDown:
-    case KeyKind::Home:
-    case KeyKind::End:
-    case KeyKind::Left:
-    case KeyKind::Right:
-        MovementKey(key, target);
-        return;
-    case KeyKind::Char:
-        CharacterKey(key, target);
-        return;
-    case KeyKind::Backspace:
-    case KeyKind::Delete:
-    case KeyKind::Control:
-        if (target.m_Typing) {
-            EditKey(*target.m_Control, *target.m_View, key);
-        }
-        return;
-    case KeyKind::Alt:
-        (void)Mnemonic(key.m_Letter);
-        return;
-    case KeyKind::Enter:
-        PressEnter();
-        return;
-    case KeyKind::Escape:
-        if (!TypingFirst()) { // in the console window Esc is a stray key, often half an arrow key
-            m_Dialog.SendCommand(DIALOG_ID_CANCEL);
-        }
-        return;
-    case KeyKind::Help:
-        if (TypingFirst()) {
-            (void)m_Dialog.DeliverActionLine(HELP_ACTION);
-        }
-        return;
-    case KeyKind::Interrupt:
-        m_Dialog.DeliverCloseRequest(false);
-        return;
-    case KeyKind::Click:
-    case KeyKind::DoubleClick:
-        ClickAt(key.m_Col, key.m_Row, key.m_Kind == KeyKind::DoubleClick);
-        return;
-    case KeyKind::None:
-    case KeyKind::Resize:
-    case KeyKind::Repaint:
-        return;
-    }
-}
-
-// Arrows, Page Up/Down, Home and End: they move in a list, scroll a log, move the caret of a field, or
-// else move the focus.
-void TerminalDialog::MovementKey(const KeyEvent& key, const KeyTarget& target) {
-    switch (key.m_Kind) {
-    case KeyKind::Up:
-    case KeyKind::Down:
-    case KeyKind::PageUp:
-    case KeyKind::PageDown: {
-        const int sign = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::PageUp ? -1 : 1;
-        const bool line = key.m_Kind == KeyKind::Up || key.m_Kind == KeyKind::Down;
-        const int step = sign * (line ? 1 : PageSize(m_Focus));
-        if (m_Focus == m_InputEdit && m_InputEdit >= 0) {
-            InputMovementKey(sign, line);
-        } else if (target.m_List) {
-            MoveInList(*target.m_Control, *target.m_View, step, false);
-        } else if (target.m_Log) {
-            ScrollLog(*target.m_View, step, false);
-        } else {
-            MoveFocus(sign);
-        }
-        return;
-    }
-    case KeyKind::Home:
-    case KeyKind::End: {
-        const int sign = key.m_Kind == KeyKind::Home ? -1 : 1;
-        if (target.m_List) {
-            MoveInList(*target.m_Control, *target.m_View, sign, true);
-        } else if (target.m_Log) {
-            ScrollLog(*target.m_View, sign, true);
-        } else if (target.m_Typing) {
-            EditKey(*target.m_Control, *target.m_View, key);
-        }
-        return;
-    }
-    default: // Left and Right
-        if (target.m_Typing) {
-            EditKey(*target.m_Control, *target.m_View, key);
-        } else if (!target.m_List && !target.m_Log) {
-            MoveFocus(key.m_Kind == KeyKind::Left ? -1 : 1);
-        }
-        return;
-    }
-}
-
-// A printable key: typed into the focused field, or into the input of a dialog that is typed into
-// first; in a list it finds the next item that begins with it; else Space presses the focused button.
-// A letter alone never works a button: only Alt with it does.
-void TerminalDialog::CharacterKey(const KeyEvent& key, const KeyTarget& target) {
-    if (target.m_Typing) {
-        EditKey(*target.m_Control, *target.m_View, key);
-    } else if (TypingFirst()) {
-        TypeIntoInput(key.m_Letter); // a key typed by mistake never works a button here
-    } else if (target.m_List && key.m_Letter != ' ') {
-        FindInList(*target.m_Control, key.m_Letter);
-    } else if (key.m_Letter == ' ' && target.m_Control != nullptr && target.m_Control->IsButton()) {
-        Press(m_Focus);
-    }
-}
-
-// The next item after the selection (wrapping round) whose text begins with the letter, ignoring case.
-void TerminalDialog::FindInList(ControlState& list, char letter) {
-    const int count = list.m_List.Count();
-    if (!list.m_List.IsSelectable() || count == 0) {
-        return;
-    }
-    const int from = list.m_List.Selection() == NO_SELECTION ? -1 : list.m_List.Selection();
-    for (int step = 1; step <= count; ++step) {
-        const int item = (from + step + count) % count;
-        if (StartsWithLetter(list.m_List.Text(item).value_or(""), letter)) {
-            Select(list, item);
-            return;
-        }
-    }
-}
-
-// Up and Down in the command input walk its history; Page Up and Page Down scroll the log.
-void TerminalDialog::InputMovementKey(int sign, bool line) {
-    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    if (line) {
-        if (auto recalled = m_Dialog.DeliverRecall(input.Id(), sign, input.m_Text.Text())) {
-            SetInputText(*recalled);
-        }
-        return;
-    }
-    const auto controls = m_Dialog.Model().Controls();
-    for (size_t index = 0; index < controls.size(); ++index) {
-        if (controls[index].IsLog()) {
-            ScrollLog(m_Views[index], sign * PageSize(static_cast<int>(index)), false);
-        }
-    }
-}
-
-// Tab in the command input: the dialog's completion, when it completes the input at all.
-bool TerminalDialog::CompleteInput() {
-    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    const auto completion = m_Dialog.DeliverCompletion(input.Id(), input.m_Text.Text());
-    if (!completion) {
-        return false;
-    }
-    SetInputText(completion->m_Text);
-    return true;
-}
-
-void TerminalDialog::SetInputText(const std::string& text) {
-    auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    (void)m_Dialog.SetItemText(input.Id(), text);
-    LineCaret& caret = m_Views[static_cast<size_t>(m_InputEdit)].m_Edit;
-    caret.m_Caret = input.m_Text.Length();
-    caret.m_AllSelected = false;
 }
 
 } // namespace dravo

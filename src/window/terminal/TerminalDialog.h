@@ -14,8 +14,9 @@
 // input edit, labelled INPUT_LABEL, every printable key typed with the focus elsewhere goes there and
 // takes the focus along, and its buttons answer Alt+letter, Enter and clicks only, after which the
 // focus is back in the input. There Up and Down ask the dialog for the history, Tab for a completion
-// (and moves the focus when the dialog completes nothing), Page Up and Page Down scroll the log, F1
-// asks for the help action, and Esc does nothing.
+// (it never leaves the input; Shift+Tab does), Page Up and Page Down scroll the log, F1 asks for the
+// help action, Esc does nothing, Ctrl+C drops a line that holds text, and the Alt letters of a shell's
+// line editor act on the line instead of working a button.
 #pragma once
 
 #include "window/DialogApi.h"
@@ -48,11 +49,21 @@ public:
     void LayOut(int screenCols, int screenRows);
     const TerminalLayout& Layout() const { return m_Layout; }
     // The one line of key help that a dialog typed into first shows at its foot; empty for others.
+    // While its input is full, the line says so instead.
     std::string KeyLegend() const;
+    static std::string InputFullText(int limit);
     std::optional<CursorCell> Draw(TerminalRenderer& renderer);
     void HandleKey(const KeyEvent& key);
     // The index of the control with the focus, or -1.
     int Focus() const { return m_Focus; }
+    // Whether typing goes to its command input first, wherever the focus is (the console window).
+    bool TypedIntoFirst() const { return TypingFirst(); }
+    // For a dialog a key opened over such a dialog: typed text, Enter and Alt letters do nothing until the
+    // operator moves in it (Tab, an arrow, a click); Esc still closes it.
+    void GuardTyping() { m_Guarded = true; }
+    // For a question that opens on its safe answer: Tab and Shift+Tab leave the focus there (a shell
+    // user's Tab then Enter must not answer Yes); the arrows and Alt with a letter still choose.
+    void HoldFocusOnTab() { m_TabHolds = true; }
 
 private:
     // The focused control and what it is, for the keys that act on it.
@@ -66,6 +77,11 @@ private:
 
     KeyTarget FocusTarget();
     void MovementKey(const KeyEvent& key, const KeyTarget& target);
+    bool TakenWhileGuarded(const KeyEvent& key);
+    void DialogKey(KeyKind kind);
+    void TabKey(int step);
+    void AltKey(char letter, const KeyTarget& target);
+    void InterruptKey(const KeyTarget& target);
     void CharacterKey(const KeyEvent& key, const KeyTarget& target);
     bool Focusable(int index) const;
     bool TypingFirst() const { return m_InputEdit >= 0; }
@@ -76,6 +92,8 @@ private:
     void MoveFocus(int step);
     void Press(int index);
     void PressEnter();
+    // The logs show their newest lines again, for the answer that is about to come.
+    void FollowLogs();
     bool Mnemonic(char letter);
     void MoveInList(ControlState& list, TerminalControlView& view, int step, bool toEdge);
     void Select(ControlState& list, int item);
@@ -96,6 +114,8 @@ private:
     std::vector<TerminalControlView> m_Views;
     int m_Focus = -1;
     int m_InputEdit = -1; // where typing goes when the default button is hidden
+    bool m_Guarded = false;
+    bool m_TabHolds = false;
 };
 
 } // namespace dravo

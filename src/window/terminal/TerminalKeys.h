@@ -24,7 +24,10 @@ enum class KeyKind : uint8_t {
     Backspace,   //
     Delete,      //
     Interrupt,   // Ctrl+C: the close box
-    Control,     // Ctrl with a letter that edits (Letter: 'a', 'e', 'k', 'u', 'w')
+    Control,     // Ctrl with a letter that edits (Letter: 'a', 'e', 'k', 'u', 'w', 'y')
+    WordLeft,    // Ctrl+Left, Alt+Left, Alt+B: to the start of the word
+    WordRight,   // Ctrl+Right, Alt+Right, Alt+F: past the end of the word
+    WordDelete,  // Ctrl+Delete, Alt+D: cut to the end of the word
     Repaint,     // Ctrl+L: draw the whole screen again
     Click,       // mouse button 1 at Col, Row
     DoubleClick, //
@@ -42,12 +45,10 @@ struct KeyEvent {
 class TerminalKeys {
 public:
     static constexpr int ESCAPE = 27;
-    static constexpr int NO_KEY = -1;
 
-    // A code read from the screen (a character or a key number). After ESCAPE, following is the code
-    // read at once after it (NO_KEY when none came): a printable one makes Alt with it and is used up,
-    // which usedFollowing tells; anything else leaves Escape alone.
-    static KeyEvent Translate(int code, int following, bool& usedFollowing);
+    // A code read from the screen (a character or a key number) other than ESCAPE, which begins a
+    // sequence that TerminalKeyReader reads. Ctrl+B, F, P and N are the arrows, Ctrl+D is Delete.
+    static KeyEvent Translate(int code);
     // A mouse report: the button state bits and the cell.
     static KeyEvent FromMouse(uint64_t buttonState, int col, int row);
 };

@@ -30,6 +30,41 @@ struct Axes {
     TerminalAxis Down;
 };
 
+// A static: lines of text as they are, a field filled at run time, or a label.
+void RequireStatic(const ControlTemplate& control, Axes& axes) {
+    const DialogRect& place = control.m_Place;
+    const int left = place.m_X;
+    const int right = place.m_X + place.m_Width;
+    const int top = place.m_Y;
+    const int bottom = place.m_Y + place.m_Height;
+    const double columns = place.m_Width / UNITS_PER_COLUMN;
+    if (place.m_Height > TerminalLayout::MULTI_LINE_STATIC_UNITS) {
+        // A text laid out in lines keeps them as they are: grown, it would only show blank lines.
+        axes.Across.Require(left, right, static_cast<int>(std::lround(columns)));
+        axes.Down.Require(top, bottom, static_cast<int>(std::lround(place.m_Height / UNITS_PER_ROW)));
+    } else if (control.m_Text.empty() && control.m_Id != NO_CONTROL_ID) {
+        // Filled at run time: it keeps room for a typical value when it can.
+        const int data = std::min(TerminalLayout::DATA_FIELD_COLUMNS, static_cast<int>(std::ceil(columns)));
+        axes.Across.Require(left, right, 1, columns, data);
+        axes.Down.RequireLine(top, bottom, 1);
+    } else {
+        axes.Across.Require(left, right, TerminalLayout::TextColumns(control.m_Text));
+        axes.Down.RequireLine(top, bottom, control.m_Text.empty() ? 0 : 1);
+    }
+}
+
+// Columns a button or a check box takes beside its caption.
+int CaptionExtra(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::PushButton:
+        return TerminalLayout::BUTTON_EXTRA;
+    case ControlKind::DefaultPushButton:
+        return TerminalLayout::DEFAULT_BUTTON_EXTRA;
+    default:
+        return TerminalLayout::CHECK_BOX_EXTRA;
+    }
+}
+
 // What each control needs along each axis.
 void RequireControl(const ControlTemplate& control, Axes& axes) {
     const DialogRect& place = control.m_Place;
@@ -39,43 +74,23 @@ void RequireControl(const ControlTemplate& control, Axes& axes) {
     const int bottom = place.m_Y + place.m_Height;
     const double columns = place.m_Width / UNITS_PER_COLUMN;
     const double rows = place.m_Height / UNITS_PER_ROW;
-    const int text = TerminalLayout::TextColumns(control.m_Text);
-    const bool multiLine = HasFlag(control.m_Flags, ControlFlag::MultiLine);
     switch (control.m_Kind) {
     case ControlKind::GroupBox:
-        axes.Across.Require(left, right, text + GROUP_CAPTION_EXTRA);
+        axes.Across.Require(left, right, TerminalLayout::TextColumns(control.m_Text) + GROUP_CAPTION_EXTRA);
         axes.Down.Require(top, bottom, 2);
         return;
     case ControlKind::Static:
-        if (place.m_Height > TerminalLayout::MULTI_LINE_STATIC_UNITS) {
-            // A text laid out in lines keeps them as they are: grown, it would only show blank lines.
-            axes.Across.Require(left, right, static_cast<int>(std::lround(columns)));
-            axes.Down.Require(top, bottom, static_cast<int>(std::lround(rows)));
-        } else if (control.m_Text.empty() && control.m_Id != NO_CONTROL_ID) {
-            // Filled at run time: it keeps room for a typical value when it can.
-            const int data = std::min(TerminalLayout::DATA_FIELD_COLUMNS, static_cast<int>(std::ceil(columns)));
-            axes.Across.Require(left, right, 1, columns, data);
-            axes.Down.RequireLine(top, bottom, 1);
-        } else {
-            axes.Across.Require(left, right, text);
-            axes.Down.RequireLine(top, bottom, control.m_Text.empty() ? 0 : 1);
-        }
+        RequireStatic(control, axes);
         return;
     case ControlKind::PushButton:
-        axes.Across.Require(left, right, text + TerminalLayout::BUTTON_EXTRA);
-        axes.Down.RequireLine(top, bottom, 1);
-        return;
     case ControlKind::DefaultPushButton:
-        axes.Across.Require(left, right, text + TerminalLayout::DEFAULT_BUTTON_EXTRA);
-        axes.Down.RequireLine(top, bottom, 1);
-        return;
     case ControlKind::CheckBox:
-        axes.Across.Require(left, right, text + TerminalLayout::CHECK_BOX_EXTRA);
+        axes.Across.Require(left, right, TerminalLayout::TextColumns(control.m_Text) + CaptionExtra(control.m_Kind));
         axes.Down.RequireLine(top, bottom, 1);
         return;
     case ControlKind::Edit:
         axes.Across.Require(left, right, 1, columns);
-        if (multiLine) {
+        if (HasFlag(control.m_Flags, ControlFlag::MultiLine)) {
             axes.Down.Require(top, bottom, 1, rows);
         } else {
             axes.Down.RequireLine(top, bottom, 1);

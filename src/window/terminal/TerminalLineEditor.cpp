@@ -18,6 +18,27 @@ bool Cut(std::string& text, int from, int to, int& caret) {
     return true;
 }
 
+// Cuts the text between from and to, and keeps it for Ctrl+Y.
+bool CutToKeep(std::string& text, int from, int to, LineCaret& state) {
+    if (from >= to) {
+        return false;
+    }
+    state.m_Cut = text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
+    return Cut(text, from, to, state.m_Caret);
+}
+
+int WordEndAfter(const std::string& text, int caret) {
+    const int length = static_cast<int>(text.size());
+    int at = caret;
+    while (at < length && text[static_cast<size_t>(at)] == ' ') {
+        ++at;
+    }
+    while (at < length && text[static_cast<size_t>(at)] != ' ') {
+        ++at;
+    }
+    return at;
+}
+
 int WordStartBefore(const std::string& text, int caret) {
     int at = caret;
     while (at > 0 && text[static_cast<size_t>(at - 1)] == ' ') {
@@ -69,31 +90,53 @@ std::optional<bool> ApplyToSelection(const KeyEvent& key, const LineRules& rules
     }
 }
 
-// Ctrl+A and Ctrl+E move the caret to the start and end; Ctrl+U, Ctrl+K and Ctrl+W cut.
-bool ApplyControl(char letter, std::string& text, int& caret) {
+// Ctrl+A and Ctrl+E move the caret to the start and end; Ctrl+U, Ctrl+K and Ctrl+W cut, and Ctrl+Y puts
+// back what was cut last.
+bool ApplyControl(char letter, const LineRules& rules, std::string& text, LineCaret& state) {
     const int length = static_cast<int>(text.size());
+    const int caret = state.m_Caret;
     switch (letter) {
     case 'a':
-        caret = 0;
+        state.m_Caret = 0;
         return false;
     case 'e':
-        caret = length;
+        state.m_Caret = length;
         return false;
     case 'u':
-        return Cut(text, 0, caret, caret);
-    case 'k': {
-        const int at = caret;
-        return Cut(text, at, length, caret);
-    }
+        return CutToKeep(text, 0, caret, state);
+    case 'k':
+        return CutToKeep(text, caret, length, state);
     case 'w':
-        return Cut(text, WordStartBefore(text, caret), caret, caret);
+        return CutToKeep(text, WordStartBefore(text, caret), caret, state);
+    case 'y': {
+        bool changed = false;
+        for (const char letterPut : state.m_Cut) {
+            changed = Insert(letterPut, rules, text, state.m_Caret) || changed;
+        }
+        return changed;
+    }
     default:
         return false;
     }
 }
 
-bool ApplyAtCaret(const KeyEvent& key, const LineRules& rules, std::string& text, int& caret) {
+// Moves and cuts by words: Ctrl+Left and Ctrl+Right, Ctrl+Delete.
+bool ApplyWord(KeyKind kind, std::string& text, LineCaret& state) {
+    switch (kind) {
+    case KeyKind::WordLeft:
+        state.m_Caret = WordStartBefore(text, state.m_Caret);
+        return false;
+    case KeyKind::WordRight:
+        state.m_Caret = WordEndAfter(text, state.m_Caret);
+        return false;
+    default:
+        return CutToKeep(text, state.m_Caret, WordEndAfter(text, state.m_Caret), state);
+    }
+}
+
+bool ApplyAtCaret(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
     const int length = static_cast<int>(text.size());
+    int& caret = state.m_Caret;
     switch (key.m_Kind) {
     case KeyKind::Char:
         return Insert(key.m_Letter, rules, text, caret);
@@ -116,7 +159,11 @@ bool ApplyAtCaret(const KeyEvent& key, const LineRules& rules, std::string& text
         caret = length;
         return false;
     case KeyKind::Control:
-        return ApplyControl(key.m_Letter, text, caret);
+        return ApplyControl(key.m_Letter, rules, text, state);
+    case KeyKind::WordLeft:
+    case KeyKind::WordRight:
+    case KeyKind::WordDelete:
+        return ApplyWord(key.m_Kind, text, state);
     default:
         return false;
     }
@@ -143,7 +190,7 @@ bool TerminalLineEditor::Apply(const KeyEvent& key, const LineRules& rules, std:
             return *changed;
         }
     }
-    return ApplyAtCaret(key, rules, text, state.m_Caret);
+    return ApplyAtCaret(key, rules, text, state);
 }
 
 } // namespace dravo

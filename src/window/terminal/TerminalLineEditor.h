@@ -20,6 +20,7 @@ struct LineRules {
 struct LineCaret {
     int m_Caret = 0;
     bool m_AllSelected = false;
+    std::string m_Cut; // what Ctrl+U, Ctrl+K, Ctrl+W or a word cut took last, for Ctrl+Y
 };
 
 class TerminalLineEditor {
@@ -33,8 +34,10 @@ public:
     // Applies a key. Characters go in at the caret, or replace the selected text; what the rules
     // refuse changes nothing. Backspace and Delete remove one character, or the selected text. Left,
     // Right, Home and End move the caret; Ctrl+A and Ctrl+E go to the start and end, Ctrl+U cuts
-    // what is before the caret, Ctrl+K what is after it, Ctrl+W the word before it. Any key ends the
-    // selection. True when the text changed. A caret outside the text is first brought back into it.
+    // what is before the caret, Ctrl+K what is after it, Ctrl+W the word before it, and Ctrl+Y puts
+    // back what was cut last; the word keys move to the start of the word before the caret or past the
+    // end of the one after it, or cut to that end. Any key ends the selection. True when the text changed. A caret
+    // outside the text is first brought back into it.
     static bool Apply(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& caret);
 };
 

@@ -117,25 +117,31 @@ void PlaceLine(std::span<const ControlTemplate> controls, const std::vector<size
     }
 }
 
-} // namespace
+// The frames of the arrangement with the log below, and where each goes.
+struct StackPlan {
+    std::vector<StackedFrame> m_Frames;
+    size_t m_LogIndex = 0;            // the log
+    size_t m_LogFrame = 0;            // the frame that holds the log and the input line
+    std::vector<size_t> m_Columns[2]; // frames without a list, top to bottom, left and right
+    std::vector<size_t> m_Lists;      // frames with a list, top to bottom
+    int m_Used[2] = {0, 0};           // rows the frames without a list take in each column
+    int m_ListSide = 0;               // the column the lists go in
+    int m_TopRows = 0;                // rows above the log's rule
+    int m_LogRows = 0;
+    CellRect m_Rooms[2]; // the columns
+};
 
-TerminalLayout TerminalLayout::LogBelow(const DialogTemplate& dialogTemplate, int screenCols, int screenRows) {
-    const auto controls = dialogTemplate.m_Controls;
-    const auto log = std::ranges::find_if(controls, [](const ControlTemplate& control) {
-        return control.m_Kind == ControlKind::Edit && HasFlag(control.m_Flags, ControlFlag::MultiLine);
-    });
-    if (log == controls.end()) {
-        return {dialogTemplate, screenCols, screenRows};
-    }
-    const auto logIndex = static_cast<size_t>(log - controls.begin());
-    std::vector<StackedFrame> frames;
+// Every group box as a frame with the shown controls it holds, the labels of all frames lined up.
+// False when a control stands outside every frame, a frame holds two lists or the log is in none.
+bool GatherFrames(std::span<const ControlTemplate> controls, StackPlan& plan) {
     std::vector<int> frameOf(controls.size(), -1);
     for (size_t index = 0; index < controls.size(); ++index) {
         if (controls[index].m_Kind == ControlKind::GroupBox) {
-            frameOf[index] = static_cast<int>(frames.size());
-            frames.push_back(StackedFrame{index, {}, -1, 0});
+            frameOf[index] = static_cast<int>(plan.m_Frames.size());
+            plan.m_Frames.push_back(StackedFrame{index, {}, -1, 0});
         }
     }
+    int labelColumns = 0;
     for (size_t index = 0; index < controls.size(); ++index) {
         const ControlTemplate& control = controls[index];
         if (control.m_Kind == ControlKind::GroupBox || HasFlag(control.m_Flags, ControlFlag::Hidden)) {
@@ -143,81 +149,139 @@ TerminalLayout TerminalLayout::LogBelow(const DialogTemplate& dialogTemplate, in
         }
         const int owner = OwnerFrame(controls, index);
         if (owner < 0) {
-            return {dialogTemplate, screenCols, screenRows}; // a control outside every frame
+            return false;
         }
-        StackedFrame& frame = frames[static_cast<size_t>(frameOf[static_cast<size_t>(owner)])];
+        StackedFrame& frame = plan.m_Frames[static_cast<size_t>(frameOf[static_cast<size_t>(owner)])];
         frame.m_Members.push_back(index);
         if (control.m_Kind == ControlKind::ListBox) {
             if (frame.m_List >= 0) {
-                return {dialogTemplate, screenCols, screenRows};
+                return false;
             }
             frame.m_List = static_cast<int>(index);
         }
         if (control.m_Kind == ControlKind::Static && HasFlag(control.m_Flags, ControlFlag::RightAligned)) {
-            frame.m_LabelColumns = std::max(frame.m_LabelColumns, TextColumns(control.m_Text));
+            labelColumns = std::max(labelColumns, TerminalLayout::TextColumns(control.m_Text));
         }
     }
     // Labels line up across the frames, so that the values of all of them begin in one column.
-    int labelColumns = 0;
-    for (const StackedFrame& frame : frames) {
-        labelColumns = std::max(labelColumns, frame.m_LabelColumns);
-    }
-    for (StackedFrame& frame : frames) {
+    for (StackedFrame& frame : plan.m_Frames) {
         frame.m_LabelColumns = labelColumns;
     }
-    const int logOwner = OwnerFrame(controls, logIndex);
+    const int logOwner = OwnerFrame(controls, plan.m_LogIndex);
     if (logOwner < 0) {
-        return {dialogTemplate, screenCols, screenRows};
+        return false;
     }
-    const auto logFrame = static_cast<size_t>(frameOf[static_cast<size_t>(logOwner)]);
-    std::erase(frames[logFrame].m_Members, logIndex); // what remains is the input line
+    plan.m_LogFrame = static_cast<size_t>(frameOf[static_cast<size_t>(logOwner)]);
+    std::erase(plan.m_Frames[plan.m_LogFrame].m_Members, plan.m_LogIndex); // what remains is the input line
+    return true;
+}
 
-    // The columns: frames without a list where their template puts them, the framed lists below them
-    // in the column that has more rows left.
-    const int leftWidth = screenCols / 2;
-    const CellRect columnRooms[2] = {{0, 1, leftWidth, 0}, {leftWidth + 1, 1, screenCols - leftWidth - 1, 0}};
-    std::vector<size_t> columns[2];
-    std::vector<size_t> lists;
-    int used[2] = {0, 0};
-    for (size_t frame = 0; frame < frames.size(); ++frame) {
-        if (frame == logFrame) {
+// The columns: frames without a list where their template puts them, the framed lists below them in the
+// column that has fewer rows taken. False when a line of a frame is too wide for its column.
+bool SplitColumns(std::span<const ControlTemplate> controls, int templateWidth, StackPlan& plan) {
+    const auto topOf = [&](size_t frame) { return controls[plan.m_Frames[frame].m_Group].m_Place.m_Y; };
+    for (size_t frame = 0; frame < plan.m_Frames.size(); ++frame) {
+        if (frame == plan.m_LogFrame) {
             continue;
         }
-        if (frames[frame].m_List >= 0) {
-            lists.push_back(frame);
+        if (plan.m_Frames[frame].m_List >= 0) {
+            plan.m_Lists.push_back(frame);
             continue;
         }
-        const DialogRect& place = controls[frames[frame].m_Group].m_Place;
-        const int side = 2 * place.m_X + place.m_Width > dialogTemplate.m_Width ? 1 : 0;
-        columns[side].push_back(frame);
-        used[side] += 1 + static_cast<int>(LinesOf(controls, frames[frame]).size());
-        for (const auto& line : LinesOf(controls, frames[frame])) {
-            if (LineColumns(controls, line, frames[frame].m_LabelColumns) > columnRooms[side].m_Width - 1) {
-                return {dialogTemplate, screenCols, screenRows};
+        const DialogRect& place = controls[plan.m_Frames[frame].m_Group].m_Place;
+        const int side = 2 * place.m_X + place.m_Width > templateWidth ? 1 : 0;
+        plan.m_Columns[side].push_back(frame);
+        const auto lines = LinesOf(controls, plan.m_Frames[frame]);
+        plan.m_Used[side] += 1 + static_cast<int>(lines.size());
+        for (const auto& line : lines) {
+            if (LineColumns(controls, line, plan.m_Frames[frame].m_LabelColumns) > plan.m_Rooms[side].m_Width - 1) {
+                return false;
             }
         }
     }
-    for (auto& column : columns) {
-        std::ranges::stable_sort(column, [&](size_t a, size_t b) {
-            return controls[frames[a].m_Group].m_Place.m_Y < controls[frames[b].m_Group].m_Place.m_Y;
-        });
+    for (auto& column : plan.m_Columns) {
+        std::ranges::stable_sort(column, {}, topOf);
     }
-    std::ranges::stable_sort(lists, [&](size_t a, size_t b) {
-        return controls[frames[a].m_Group].m_Place.m_Y < controls[frames[b].m_Group].m_Place.m_Y;
-    });
-    const int listSide = used[0] <= used[1] ? 0 : 1;
-    const int listCount = static_cast<int>(lists.size());
-    const auto inputLines = LinesOf(controls, frames[logFrame]);
-    const int bottomRows = 1 + MIN_LOG_ROWS + static_cast<int>(inputLines.size());
-    int topRows = std::max({used[0], used[1], used[listSide] + listCount * (1 + MIN_STACKED_LIST_ROWS)});
+    std::ranges::stable_sort(plan.m_Lists, {}, topOf);
+    plan.m_ListSide = plan.m_Used[0] <= plan.m_Used[1] ? 0 : 1;
+    return true;
+}
+
+// The rows above the log and of the log. False when the screen is too small for them or the input line.
+bool ShareRows(std::span<const ControlTemplate> controls, int screenCols, int screenRows, StackPlan& plan) {
+    const int listCount = static_cast<int>(plan.m_Lists.size());
+    const auto inputLines = LinesOf(controls, plan.m_Frames[plan.m_LogFrame]);
+    const int bottomRows = 1 + TerminalLayout::MIN_LOG_ROWS + static_cast<int>(inputLines.size());
+    const int topRows = std::max(
+        {plan.m_Used[0], plan.m_Used[1], plan.m_Used[plan.m_ListSide] + listCount * (1 + MIN_STACKED_LIST_ROWS)});
     const int extra = screenRows - 2 - topRows - bottomRows; // less the title line and the legend
     if (extra < 0 ||
         screenCols - 2 < LineColumns(controls, inputLines.empty() ? std::vector<size_t>{} : inputLines.front(), 0)) {
+        return false;
+    }
+    plan.m_TopRows = topRows + extra / 3;
+    plan.m_LogRows = TerminalLayout::MIN_LOG_ROWS + extra - extra / 3;
+    return true;
+}
+
+// The framed lists share the rows their column has left; what stands below a list sits at the right end
+// of its rule, a column in from its end.
+void PlaceLists(std::span<const ControlTemplate> controls, const StackPlan& plan, int row,
+                std::vector<CellRect>& cells) {
+    const CellRect& room = plan.m_Rooms[plan.m_ListSide];
+    const int listCount = static_cast<int>(plan.m_Lists.size());
+    const int share = plan.m_TopRows - plan.m_Used[plan.m_ListSide];
+    for (int list = 0; list < listCount; ++list) {
+        const StackedFrame& frame = plan.m_Frames[plan.m_Lists[static_cast<size_t>(list)]];
+        const int rowsOfFrame = share / listCount + (list < share % listCount ? 1 : 0);
+        cells[frame.m_Group] = CellRect{room.m_Col, row, room.m_Width, 1};
+        cells[static_cast<size_t>(frame.m_List)] = CellRect{room.m_Col + 1, row + 1, room.m_Width - 1, rowsOfFrame - 1};
+        int col = room.m_Col + room.m_Width - 1;
+        for (const auto& line : LinesOf(controls, frame)) {
+            for (auto member = line.rbegin(); member != line.rend(); ++member) {
+                const int width = std::max(NaturalColumns(controls[*member], 0), 1);
+                col -= width;
+                cells[*member] = CellRect{col, row, width, 1};
+                --col;
+            }
+        }
+        row += rowsOfFrame;
+    }
+}
+
+// One column: each frame as its rule and its lines, then the lists when they go in this column.
+void PlaceColumn(std::span<const ControlTemplate> controls, const StackPlan& plan, int side,
+                 std::vector<CellRect>& cells) {
+    const CellRect& room = plan.m_Rooms[side];
+    int row = room.m_Row;
+    for (const size_t frame : plan.m_Columns[side]) {
+        cells[plan.m_Frames[frame].m_Group] = CellRect{room.m_Col, row++, room.m_Width, 1};
+        for (const auto& line : LinesOf(controls, plan.m_Frames[frame])) {
+            PlaceLine(controls, line, CellRect{room.m_Col + 1, row++, room.m_Width - 1, 1},
+                      plan.m_Frames[frame].m_LabelColumns, cells);
+        }
+    }
+    if (side == plan.m_ListSide && !plan.m_Lists.empty()) {
+        PlaceLists(controls, plan, row, cells);
+    }
+}
+
+} // namespace
+
+TerminalLayout TerminalLayout::LogBelow(const DialogTemplate& dialogTemplate, int screenCols, int screenRows) {
+    const auto controls = dialogTemplate.m_Controls;
+    const auto log = std::ranges::find_if(controls, [](const ControlTemplate& control) {
+        return control.m_Kind == ControlKind::Edit && HasFlag(control.m_Flags, ControlFlag::MultiLine);
+    });
+    StackPlan plan;
+    const int leftWidth = screenCols / 2;
+    plan.m_Rooms[0] = CellRect{0, 1, leftWidth, 0};
+    plan.m_Rooms[1] = CellRect{leftWidth + 1, 1, screenCols - leftWidth - 1, 0};
+    plan.m_LogIndex = static_cast<size_t>(log - controls.begin());
+    if (log == controls.end() || !GatherFrames(controls, plan) ||
+        !SplitColumns(controls, dialogTemplate.m_Width, plan) || !ShareRows(controls, screenCols, screenRows, plan)) {
         return {dialogTemplate, screenCols, screenRows};
     }
-    topRows += extra / 3;
-    const int logRows = MIN_LOG_ROWS + extra - extra / 3;
-
     TerminalLayout layout;
     layout.m_Template = &dialogTemplate;
     layout.m_Outer = CellRect{0, 0, screenCols, screenRows};
@@ -226,44 +290,15 @@ TerminalLayout TerminalLayout::LogBelow(const DialogTemplate& dialogTemplate, in
     layout.m_Legend = CellRect{0, screenRows - 1, screenCols, 1};
     std::vector<CellRect>& cells = layout.m_Controls;
     for (int side = 0; side < 2; ++side) {
-        const CellRect& room = columnRooms[side];
-        int row = room.m_Row;
-        for (const size_t frame : columns[side]) {
-            cells[frames[frame].m_Group] = CellRect{room.m_Col, row++, room.m_Width, 1};
-            for (const auto& line : LinesOf(controls, frames[frame])) {
-                PlaceLine(controls, line, CellRect{room.m_Col + 1, row++, room.m_Width - 1, 1},
-                          frames[frame].m_LabelColumns, cells);
-            }
-        }
-        if (side != listSide || listCount == 0) {
-            continue;
-        }
-        const int share = topRows - used[side];
-        for (int list = 0; list < listCount; ++list) {
-            const StackedFrame& frame = frames[lists[static_cast<size_t>(list)]];
-            const int rowsOfFrame = share / listCount + (list < share % listCount ? 1 : 0);
-            cells[frame.m_Group] = CellRect{room.m_Col, row, room.m_Width, 1};
-            cells[static_cast<size_t>(frame.m_List)] =
-                CellRect{room.m_Col + 1, row + 1, room.m_Width - 1, rowsOfFrame - 1};
-            // What stands below the list sits at the right end of the rule, a column in from its end.
-            int col = room.m_Col + room.m_Width - 1;
-            for (const auto& line : LinesOf(controls, frame)) {
-                for (auto member = line.rbegin(); member != line.rend(); ++member) {
-                    const int width = std::max(NaturalColumns(controls[*member], 0), 1);
-                    col -= width;
-                    cells[*member] = CellRect{col, row, width, 1};
-                    --col;
-                }
-            }
-            row += rowsOfFrame;
-        }
+        PlaceColumn(controls, plan, side, cells);
     }
-    const int ruleRow = 1 + topRows;
-    cells[frames[logFrame].m_Group] = CellRect{0, ruleRow, screenCols, 1};
-    cells[logIndex] = CellRect{1, ruleRow + 1, screenCols - 2, logRows};
-    int row = ruleRow + 1 + logRows;
-    for (const auto& line : inputLines) {
-        PlaceLine(controls, line, CellRect{1, row++, screenCols - 2, 1}, frames[logFrame].m_LabelColumns, cells);
+    const int ruleRow = 1 + plan.m_TopRows;
+    const StackedFrame& logFrame = plan.m_Frames[plan.m_LogFrame];
+    cells[logFrame.m_Group] = CellRect{0, ruleRow, screenCols, 1};
+    cells[plan.m_LogIndex] = CellRect{1, ruleRow + 1, screenCols - 2, plan.m_LogRows};
+    int row = ruleRow + 1 + plan.m_LogRows;
+    for (const auto& line : LinesOf(controls, logFrame)) {
+        PlaceLine(controls, line, CellRect{1, row++, screenCols - 2, 1}, logFrame.m_LabelColumns, cells);
     }
     return layout;
 }

@@ -297,11 +297,28 @@ void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cell
     const int count = static_cast<int>(lines.size());
     const int lastTop = std::max(count - cells.m_Height, 0);
     view.m_Top = view.m_Follow ? lastTop : std::clamp(view.m_Top, 0, lastTop);
+    if (view.m_Top == lastTop) {
+        view.m_Follow = true; // scrolled back down to the end: the newest lines show again as they come
+    }
+    if (view.m_Follow || count < view.m_SeenLines) { // a cleared log has nothing new
+        view.m_SeenLines = count;
+    }
     for (int row = 0; row < cells.m_Height && view.m_Top + row < count; ++row) {
         m_Canvas.Text(cells.m_Col, cells.m_Row + row, lines[static_cast<size_t>(view.m_Top) + static_cast<size_t>(row)],
                       style, cells.m_Width - 1);
     }
     DrawScrollMarks(cells, view.m_Top > 0, view.m_Top < lastTop, style);
+    if (count > view.m_SeenLines) {
+        // Scrolled back while lines came in: how many wait below, at the foot of the log.
+        const std::string note = NewLinesNote(count - view.m_SeenLines);
+        const int width = std::min(static_cast<int>(note.size()), cells.m_Width - 1);
+        m_Canvas.Text(cells.m_Col + cells.m_Width - 1 - width, cells.m_Row + cells.m_Height - 1, note, CellStyle::Busy,
+                      width);
+    }
+}
+
+std::string TerminalRenderer::NewLinesNote(int count) {
+    return " " + std::to_string(count) + (count == 1 ? " new line" : " new lines") + " below (End) ";
 }
 
 void TerminalRenderer::DrawList(const ControlState& control, const CellRect& cells, TerminalControlView& view,

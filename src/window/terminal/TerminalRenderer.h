@@ -25,6 +25,7 @@ struct TerminalControlView {
     LineCaret m_Edit;     // one-line edits: where typing goes
     int m_Shift = 0;      // one-line edits: first character shown
     bool m_Follow = true; // logs: the newest line stays in view
+    int m_SeenLines = 0;  // logs: lines there were when it stopped following; those after are new
     std::string m_Label;  // one-line edits: a label the face draws in front of the text
 };
 
@@ -55,6 +56,8 @@ public:
     // the place would keep less than MIN_EDIT_COLUMNS for the text.
     static int LabelColumns(const TerminalControlView& view, int width);
     static constexpr int MIN_EDIT_COLUMNS = 12;
+    // What the foot of a log scrolled back says of the lines that came in below.
+    static std::string NewLinesNote(int count);
     // Words wrapped to the width, for labels and message texts.
     static std::vector<std::string> WrapWords(std::string_view text, int width);
     // A list line with its tabs expanded to the next stop right of the text; one blank past the last.

@@ -139,27 +139,26 @@ int TerminalSession::Rows() const {
 }
 
 std::optional<KeyEvent> TerminalSession::ReadKey() {
-    const int code = wgetch(stdscr);
-    if (code == ERR) {
+    while (m_Ready.empty()) {
+        const int code = wgetch(stdscr);
+        const auto now = TerminalKeyReader::Clock::now();
+        if (code == ERR) {
+            m_Reader.Expire(now, m_Ready);
+            break;
+        }
+        if (code == KEY_MOUSE) {
+            MEVENT event{};
+            m_Ready.push_back(getmouse(&event) == OK ? TerminalKeys::FromMouse(event.bstate, event.x, event.y)
+                                                     : KeyEvent{});
+        } else {
+            m_Reader.Feed(code, now, m_Ready);
+        }
+    }
+    if (m_Ready.empty()) {
         return std::nullopt;
     }
-    if (code == KEY_MOUSE) {
-        MEVENT event{};
-        if (getmouse(&event) != OK) {
-            return KeyEvent{};
-        }
-        return TerminalKeys::FromMouse(event.bstate, event.x, event.y);
-    }
-    int following = TerminalKeys::NO_KEY;
-    if (code == TerminalKeys::ESCAPE) {
-        const int next = wgetch(stdscr);
-        following = next == ERR ? TerminalKeys::NO_KEY : next;
-    }
-    bool usedFollowing = false;
-    const KeyEvent key = TerminalKeys::Translate(code, following, usedFollowing);
-    if (following != TerminalKeys::NO_KEY && !usedFollowing) {
-        ungetch(following);
-    }
+    const KeyEvent key = m_Ready.front();
+    m_Ready.erase(m_Ready.begin()); // a few keys at the most
     return key;
 }
 

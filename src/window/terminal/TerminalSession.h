@@ -4,11 +4,13 @@
 #pragma once
 
 #include "window/terminal/TerminalCanvas.h"
+#include "window/terminal/TerminalKeyReader.h"
 #include "window/terminal/TerminalKeys.h"
 #include "window/terminal/TerminalRenderer.h"
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace dravo {
 
@@ -30,6 +32,9 @@ public:
 
     // The next key or click already typed, without waiting; nothing when none is waiting.
     std::optional<KeyEvent> ReadKey();
+    // When ReadKey must be called again though nothing more is typed: a lone Esc or a sequence cut
+    // short ends then.
+    std::optional<TerminalKeyReader::Clock::time_point> KeyDeadline() const { return m_Reader.Deadline(); }
     // After the terminal signalled a size change: takes the new size. True when it changed.
     bool TakeResize();
     // Makes the next Present draw every cell anew, whatever the terminal showed before.
@@ -48,6 +53,8 @@ private:
     void* m_Screen = nullptr; // SCREEN*
     void* m_InputFile = nullptr;
     void* m_OutputFile = nullptr;
+    TerminalKeyReader m_Reader;
+    std::vector<KeyEvent> m_Ready; // keys read whole, not taken yet
 };
 
 } // namespace dravo

@@ -92,8 +92,18 @@ int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
         dialog.Finish();
         return DIALOG_ID_CANCEL; // nothing can be shown, so nothing can be answered
     }
+    if (m_TerminalGone) {
+        dialog.Finish();
+        return DIALOG_ID_CANCEL; // nobody is left to answer it
+    }
     TerminalDialog view(dialog, [this] { return Activity(); });
     view.LayOut(m_Session->Cols(), m_Session->Rows());
+    if (std::exchange(m_OpeningSafeQuestion, false)) {
+        view.HoldFocusOnTab();
+    }
+    if (!std::exchange(m_OpeningQuestion, false) && !m_Stack.empty() && m_Stack.back()->TypedIntoFirst()) {
+        view.GuardTyping(); // opened by a key over the console window, whose typing may go on into it
+    }
     m_Stack.push_back(&view);
     m_Dirty = true;
     dialog.Start();
@@ -127,7 +137,10 @@ void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
         }
         const auto nextTimer = m_Queue->NextTimerDue();
         Clock::time_point deadline = nextTimer ? *nextTimer : now + IDLE_WAIT;
-        if (m_Dirty) {
+        if (const auto keyDeadline = m_Session->KeyDeadline()) {
+            deadline = std::min(deadline, *keyDeadline); // a lone Esc becomes a key when nothing follows
+        }
+        if (m_Dirty && !m_TerminalGone) {
             if (now - m_LastDraw >= REDRAW_INTERVAL) {
                 Redraw();
             } else {
@@ -182,11 +195,24 @@ void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
 void TerminalWindowSystem::Wait(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     const int timeout = static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+    // A terminal that is gone is not watched: it would report its hang-up at once, again and again.
     pollfd watched[] = {
-        {m_Session->InputFd(), POLLIN, 0},
+        {m_TerminalGone ? -1 : m_Session->InputFd(), POLLIN, 0},
         {m_Queue->WakeupFd(), POLLIN, 0},
     };
-    (void)poll(watched, std::size(watched), timeout); // a signal or an error only ends the wait early
+    // A signal or an error only ends the wait early.
+    if (poll(watched, std::size(watched), timeout) > 0 && (watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        OnTerminalGone();
+    }
+}
+
+void TerminalWindowSystem::OnTerminalGone() {
+    if (std::exchange(m_TerminalGone, true)) {
+        return;
+    }
+    // Nobody can see or answer the dialogs any more: the run ends in order, as on a stop signal.
+    m_Failures.emplace_back(TERMINAL_GONE_NOTE);
+    m_CloseRequests.Raise();
 }
 
 void TerminalWindowSystem::Redraw() {
@@ -194,7 +220,11 @@ void TerminalWindowSystem::Redraw() {
     m_Dirty = false;
     m_LastDraw = Clock::now();
     if (TooSmall()) {
-        canvas.Text(0, 0, TooSmallText(canvas.Cols(), canvas.Rows()), CellStyle::Normal, canvas.Cols());
+        // Wrapped, so that a narrow terminal still shows the size it needs.
+        const auto lines = TerminalRenderer::WrapWords(TooSmallText(canvas.Cols(), canvas.Rows()), canvas.Cols());
+        for (size_t row = 0; row < lines.size() && row < static_cast<size_t>(canvas.Rows()); ++row) {
+            canvas.Text(0, static_cast<int>(row), lines[row], CellStyle::Normal, canvas.Cols());
+        }
         m_Session->Present(canvas, std::nullopt);
         return;
     }
@@ -221,6 +251,8 @@ MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std
         m_Failures.push_back(std::string(caption) + ": " + std::string(text));
     }
     TerminalMessageBox box(text, caption, buttons, icon, defaultButton);
+    m_OpeningQuestion = true; // it answers Enter at once: it opens on its safe answer
+    m_OpeningSafeQuestion = buttons == MessageBoxButtons::YesNo && defaultButton == MessageBoxDefault::Second;
     return box.Answer(RunDialog(box.Template(), box));
 }
 

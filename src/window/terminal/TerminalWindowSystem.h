@@ -7,7 +7,8 @@
 // size changes together (poll on the terminal, the queue's wake-up descriptor and SIGWINCH), and a
 // change is on the screen within one redraw interval. A size change or Ctrl+L lays everything out
 // again and has every cell sent anew; below MIN_COLS x MIN_ROWS one line says what size is needed. SIGTERM and SIGINT
-// ask the running dialogs to close without asking (a second request ends the innermost with Cancel). Shift is read only
+// ask the running dialogs to close without asking (a second request ends the innermost with Cancel); so does
+// the terminal's hang-up, after which no dialog is shown. Shift is read only
 // on a Linux virtual console. Message boxes with the exclamation icon are also written to the error stream once the
 // screen is given back, so that a failure stays readable after the program ends.
 #pragma once
@@ -48,6 +49,8 @@ public:
     static constexpr int MIN_COLS = 80;
     static constexpr int MIN_ROWS = 24;
     static std::string TooSmallText(int cols, int rows);
+    // Written to standard error at the end when the run ended because its terminal went away.
+    static constexpr std::string_view TERMINAL_GONE_NOTE = "The terminal went away: the server stopped.";
 
     // Takes the terminal; Usable() tells whether it could.
     explicit TerminalWindowSystem(TerminalOptions options);
@@ -82,6 +85,9 @@ private:
     bool TooSmall() const;
     void Wait(std::chrono::steady_clock::time_point deadline);
     void LayOutAll();
+    // The terminal hung up (its window closed, its SSH or tmux session ended): the running dialogs are
+    // asked to close as by a stop signal, and every dialog after that ends at once with Cancel.
+    void OnTerminalGone();
     uint64_t Activity() const;
 
     TerminalOptions m_Options;
@@ -97,6 +103,9 @@ private:
     std::vector<std::string> m_LateLines;     // written to standard output once the screen is gone
     std::unique_ptr<SignalWatcher> m_Resizes; // the terminal's size changes, noted on the window thread
     bool m_ResizeNoted = false;
+    bool m_TerminalGone = false;
+    bool m_OpeningQuestion = false;     // the next dialog is a message box
+    bool m_OpeningSafeQuestion = false; // and it opens on No
     std::unique_ptr<TerminalSession> m_Session;
 };
 

@@ -2,9 +2,7 @@
 #include "window/terminal/TerminalDialog.h"
 
 #include "res/ConsoleWindowTemplate.h"
-#include "support/ScriptedWindowSystem.h"
-#include "window/DialogFace.h"
-#include "window/WindowThreadQueue.h"
+#include "window/terminal/TerminalDialogDriver.h"
 #include "window/terminal/TerminalMessageBox.h"
 
 #include <gtest/gtest.h>
@@ -19,19 +17,7 @@ namespace {
 
 using enum ControlKind;
 using enum ControlFlag;
-
-enum Id : int {
-    NAME = 10,
-    DIGITS = 11,
-    LOUD = 12,
-    ITEMS = 13,
-    PLAIN = 14,
-    GO = 15,
-    SECRET = 16,
-    OFF = 17,
-    LOG = 18,
-    SEND = 19,
-};
+using namespace test;
 
 constexpr ControlTemplate CONTROLS[] = {
     {NO_CONTROL_ID, Static, "&Name:", {5, 5, 30, 8}},
@@ -48,73 +34,6 @@ constexpr ControlTemplate CONTROLS[] = {
 };
 
 constexpr DialogTemplate FORM = {"FORM", 0, "Form", 200, 150, "", 0, DialogStyle::Popup, CONTROLS};
-
-struct Command {
-    int Id;
-    Notification Code;
-    bool operator==(const Command&) const = default;
-};
-
-class RecordingProcedure final : public DialogProcedure {
-public:
-    bool ReactToDoubleClicks = true;
-    bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
-    std::vector<Command> Commands;
-
-    std::optional<std::string> OnRecallLine(DialogApi& /*dialog*/, int /*id*/, int step,
-                                            std::string_view current) override {
-        return KeepsAHistory ? std::optional(std::to_string(step) + ":" + std::string(current)) : std::nullopt;
-    }
-    std::optional<InputCompletion> OnCompleteLine(DialogApi& /*dialog*/, int /*id*/, std::string_view text) override {
-        return KeepsAHistory ? std::optional(InputCompletion{std::string(text) + "!", {}}) : std::nullopt;
-    }
-
-    void OnCommand(DialogApi& dialog, int id, Notification code) override {
-        Commands.push_back({id, code});
-        if (code == Notification::DoubleClick && ReactToDoubleClicks) {
-            dialog.PostCommand(GO);
-        }
-    }
-};
-
-class TestFace final : public DialogFace {
-public:
-    WindowSystem& Windows() override { return m_Windows; }
-    const std::shared_ptr<WindowThreadQueue>& Queue() override { return m_Queue; }
-    void OnControlChanged(const ControlState& /*control*/) override { ++Changes; }
-    uint64_t Activity() const { return Changes + m_Queue->PostCount(); }
-
-    uint64_t Changes = 0;
-
-private:
-    ScriptedWindowSystem m_Windows;
-    std::shared_ptr<WindowThreadQueue> m_Queue = std::make_shared<WindowThreadQueue>();
-};
-
-// A running dialog of a template and the operator's keys on it.
-class DialogDriver {
-protected:
-    explicit DialogDriver(const DialogTemplate& dialogTemplate)
-        : m_Template(dialogTemplate), m_Api(dialogTemplate, m_Procedure, m_Face),
-          m_Dialog(m_Api, [this] { return m_Face.Activity(); }) {
-        m_Dialog.LayOut(80, 24);
-    }
-    void Press(KeyKind kind, char letter = 0) { m_Dialog.HandleKey(KeyEvent{kind, letter}); }
-    void Type(std::string_view text) {
-        for (const char c : text) {
-            Press(KeyKind::Char, c);
-        }
-    }
-    int FocusedId() const {
-        return m_Dialog.Focus() < 0 ? NO_CONTROL_ID : m_Template.m_Controls[static_cast<size_t>(m_Dialog.Focus())].m_Id;
-    }
-
-    const DialogTemplate& m_Template;
-    RecordingProcedure m_Procedure;
-    TestFace m_Face;
-    DialogApi m_Api;
-    TerminalDialog m_Dialog;
-};
 
 class TerminalDialogTest : public ::testing::Test, protected DialogDriver {
 protected:
@@ -288,6 +207,7 @@ TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndLettersAnswe
         DialogApi api(box.Template(), box, face);
         TerminalDialog keys(api, [&face] { return face.Activity(); });
         keys.LayOut(80, 24);
+        keys.HoldFocusOnTab(); // as the face opens a question that opens on No
         api.Start();
         for (const char letter : std::string("playersyn")) {
             keys.HandleKey(KeyEvent{KeyKind::Char, letter});
@@ -298,6 +218,7 @@ TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndLettersAnswe
             ASSERT_TRUE(api.Ended());
             EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::Yes);
         } else {
+            keys.HandleKey(KeyEvent{KeyKind::Tab}); // a shell user's Tab, then Enter
             keys.HandleKey(KeyEvent{KeyKind::Enter});
             ASSERT_TRUE(api.Ended());
             EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::No);
@@ -352,32 +273,11 @@ TEST_F(TerminalDialogTest, ClicksFocusPressAndSelect) {
     EXPECT_EQ(m_Procedure.Commands.size(), before) << "a disabled button takes no click";
 }
 
-// A dialog whose Enter belongs to its input edit, as the console window's does.
-constexpr ControlTemplate CONSOLE_CONTROLS[] = {
-    {DIALOG_ID_CANCEL, PushButton, "&Shutdown", {5, 5, 40, 14}},
-    {GO, PushButton, "&Go", {50, 5, 40, 14}},
-    {LOG, Edit, "", {5, 25, 130, 40}, MultiLine | ReadOnly},
-    {NAME, Edit, "", {5, 70, 100, 12}, HorizontalScroll},
-    {PLAIN, PushButton, "Clear", {110, 70, 25, 12}},
-    {SEND, DefaultPushButton, "Send", {110, 85, 20, 8}, Hidden},
-};
-constexpr DialogTemplate CONSOLE = {"", 5, "Console", 140, 95, "", 0, DialogStyle::Popup, CONSOLE_CONTROLS};
-
-class TypingFirstDialogTest : public ::testing::Test, protected DialogDriver {
-protected:
-    TypingFirstDialogTest() : DialogDriver(CONSOLE) {
-        std::string text;
-        for (int line = 0; line < 40; ++line) {
-            text += "line " + std::to_string(line) + "\r\n";
-        }
-        (void)m_Api.EditAppend(LOG, text);
-    }
-};
-
 TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs) {
-    Press(KeyKind::Tab); // from the input, where it starts, to the Clear button
-    ASSERT_EQ(FocusedId(), PLAIN);
-    Type("say hi"); // "s" would be Shutdown's letter, " " would press Clear
+    Press(KeyKind::BackTab); // from the input, where it starts, to the log
+    Press(KeyKind::BackTab); // and to the Go button
+    ASSERT_EQ(FocusedId(), GO);
+    Type("say hi"); // "s" would be Shutdown's letter, " " would press Go
     EXPECT_EQ(m_Api.GetItemText(NAME), "say hi");
     EXPECT_EQ(FocusedId(), NAME) << "the focus went along";
     Press(KeyKind::Enter);
@@ -385,16 +285,16 @@ TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs)
 
     (void)m_Api.SetItemText(NAME, "");
     m_Procedure.Commands.clear();
-    for (const KeyKind away : {KeyKind::BackTab, KeyKind::Tab}) {
+    for (int away = 0; away < 2; ++away) {
         while (FocusedId() != LOG) {
-            Press(away);
+            Press(KeyKind::BackTab);
         }
         Press(KeyKind::PageUp);
         Type("status ");
     }
     EXPECT_EQ(m_Api.GetItemText(NAME), "status status ");
     for (int step = 0; FocusedId() != DIALOG_ID_CANCEL && step < 6; ++step) {
-        Press(KeyKind::Tab);
+        Press(KeyKind::BackTab);
     }
     ASSERT_EQ(FocusedId(), DIALOG_ID_CANCEL);
     Type("y n");
@@ -402,10 +302,13 @@ TEST_F(TypingFirstDialogTest, EveryPrintableKeyGoesToTheInputWhereverTheFocusIs)
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no key typed by mistake works a button";
 }
 
-TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimit) {
+TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimitAndTheLegendSaysWhenItIsFull) {
     ASSERT_TRUE(m_Api.LimitText(NAME, 8));
-    Type("say hello there");
+    Type("say hel");
+    EXPECT_EQ(m_Dialog.KeyLegend().find("full"), std::string::npos);
+    Type("lo there");
     EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
+    EXPECT_EQ(m_Dialog.KeyLegend(), TerminalDialog::InputFullText(8));
     Press(KeyKind::Home);
     Type("x"); // full: a key more changes nothing
     EXPECT_EQ(m_Api.GetItemText(NAME), "say hell");
@@ -422,14 +325,17 @@ TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnlyAndHandTheFocusB
     Press(KeyKind::Alt, 's');
     EXPECT_EQ(FocusedId(), NAME) << "a reflex Enter after Alt+S must not press Shutdown again";
     Press(KeyKind::Escape); // a stray key here: nothing
-    Press(KeyKind::Tab);    // nothing to complete: from the input to Clear
-    ASSERT_EQ(FocusedId(), PLAIN);
+    Press(KeyKind::Tab);    // nothing to complete: the input keeps the focus
+    ASSERT_EQ(FocusedId(), NAME);
+    Press(KeyKind::BackTab); // the log
+    Press(KeyKind::BackTab); // Go
+    ASSERT_EQ(FocusedId(), GO);
     Press(KeyKind::Enter);
     EXPECT_EQ(FocusedId(), NAME);
     Press(KeyKind::Enter); // the input's Enter sends
     EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{GO, Notification::Click},
                                                           {DIALOG_ID_CANCEL, Notification::Click},
-                                                          {PLAIN, Notification::Click},
+                                                          {GO, Notification::Click},
                                                           {SEND, Notification::Click}}));
     EXPECT_EQ(m_Api.GetItemText(NAME), "");
 }
@@ -492,6 +398,19 @@ TEST_F(ConsoleArrangementTest, TheConsoleWindowHasItsLogAcrossTheScreenAndALegen
 TEST_F(TerminalDialogTest, ADialogThatIsNotTypedIntoFirstHasNoLegend) {
     EXPECT_EQ(m_Dialog.KeyLegend(), "");
     EXPECT_TRUE(m_Dialog.Layout().Legend().Empty());
+}
+
+TEST_F(TerminalDialogTest, ADialogOpenedByAKeyTakesNoTypedTextUntilTheOperatorMovesInIt) {
+    m_Dialog.GuardTyping();
+    Type("kick 3");
+    Press(KeyKind::Enter);
+    Press(KeyKind::Alt, 'l');
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "no Space toggled anything, no Enter pressed OK";
+    EXPECT_FALSE(m_Api.IsChecked(LOUD));
+    Press(KeyKind::Tab);
+    Type("3");
+    Press(KeyKind::Enter);
+    EXPECT_FALSE(m_Procedure.Commands.empty()) << "once moved in, the dialog works as ever";
 }
 
 } // namespace

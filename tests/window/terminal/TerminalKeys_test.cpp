@@ -8,9 +8,8 @@
 namespace dravo {
 namespace {
 
-KeyEvent Key(int code, int following = TerminalKeys::NO_KEY) {
-    bool used = false;
-    return TerminalKeys::Translate(code, following, used);
+KeyEvent Key(int code) {
+    return TerminalKeys::Translate(code);
 }
 
 TEST(TerminalKeys, NamedKeysAndTheirAlternativeCodes) {
@@ -33,12 +32,12 @@ TEST(TerminalKeys, NamedKeysAndTheirAlternativeCodes) {
     EXPECT_EQ(Key(KEY_RESIZE).m_Kind, KeyKind::Resize);
     EXPECT_EQ(Key(KEY_F(5)).m_Kind, KeyKind::None);
     EXPECT_EQ(Key(12).m_Kind, KeyKind::Repaint) << "Ctrl+L";
-    EXPECT_EQ(Key(2).m_Kind, KeyKind::None) << "other control characters do nothing";
+    EXPECT_EQ(Key(0x0f).m_Kind, KeyKind::None) << "other control characters do nothing";
     EXPECT_EQ(Key(0x1a).m_Kind, KeyKind::None);
 }
 
 TEST(TerminalKeys, ControlLettersThatEditAreNamedByTheirLetter) {
-    for (const char letter : {'a', 'e', 'k', 'u', 'w'}) {
+    for (const char letter : {'a', 'e', 'k', 'u', 'w', 'y'}) {
         const KeyEvent key = Key(letter - 'a' + 1);
         EXPECT_EQ(key.m_Kind, KeyKind::Control) << letter;
         EXPECT_EQ(key.m_Letter, letter);
@@ -52,20 +51,13 @@ TEST(TerminalKeys, PrintableCharactersAreTyped) {
     EXPECT_EQ(Key('~').m_Letter, '~');
 }
 
-TEST(TerminalKeys, EscapeFollowedByACharacterIsAlt) {
-    bool used = false;
-    const KeyEvent alt = TerminalKeys::Translate(TerminalKeys::ESCAPE, 's', used);
-    EXPECT_EQ(alt.m_Kind, KeyKind::Alt);
-    EXPECT_EQ(alt.m_Letter, 's');
-    EXPECT_TRUE(used);
-
-    const KeyEvent alone = TerminalKeys::Translate(TerminalKeys::ESCAPE, TerminalKeys::NO_KEY, used);
-    EXPECT_EQ(alone.m_Kind, KeyKind::Escape);
-    EXPECT_FALSE(used);
-
-    const KeyEvent beforeArrow = TerminalKeys::Translate(TerminalKeys::ESCAPE, KEY_UP, used);
-    EXPECT_EQ(beforeArrow.m_Kind, KeyKind::Escape);
-    EXPECT_FALSE(used) << "the arrow is a key of its own";
+TEST(TerminalKeys, ShellControlLettersMoveAndDeleteAsTheKeysTheyStandFor) {
+    EXPECT_EQ(Key('b' - 'a' + 1).m_Kind, KeyKind::Left);
+    EXPECT_EQ(Key('f' - 'a' + 1).m_Kind, KeyKind::Right);
+    EXPECT_EQ(Key('p' - 'a' + 1).m_Kind, KeyKind::Up);
+    EXPECT_EQ(Key('n' - 'a' + 1).m_Kind, KeyKind::Down);
+    EXPECT_EQ(Key('d' - 'a' + 1).m_Kind, KeyKind::Delete);
+    EXPECT_EQ(Key('y' - 'a' + 1).m_Kind, KeyKind::Control);
 }
 
 TEST(TerminalKeys, MouseReportsBecomeClicksAtTheirCell) {

@@ -24,7 +24,7 @@ struct Field {
 };
 
 TEST(TerminalLineEditor, InsertsAndDeletesAtTheCaret) {
-    Field field{"ac", {1, false}, {}};
+    Field field{"ac", {1, false, {}}, {}};
     EXPECT_TRUE(field.Key(KeyKind::Char, 'b'));
     EXPECT_EQ(field.m_Text, "abc");
     EXPECT_EQ(field.m_Caret.m_Caret, 2);
@@ -39,7 +39,7 @@ TEST(TerminalLineEditor, InsertsAndDeletesAtTheCaret) {
 }
 
 TEST(TerminalLineEditor, CaretMovesStayInsideTheText) {
-    Field field{"abc", {99, false}, {}}; // the text was replaced behind the editor's back
+    Field field{"abc", {99, false, {}}, {}}; // the text was replaced behind the editor's back
     EXPECT_FALSE(field.Key(KeyKind::Right));
     EXPECT_EQ(field.m_Caret.m_Caret, 3);
     EXPECT_FALSE(field.Key(KeyKind::Left));
@@ -65,7 +65,7 @@ TEST(TerminalLineEditor, DigitsOnlyFieldsRefuseOtherCharacters) {
 }
 
 TEST(TerminalLineEditor, SelectedTextIsReplacedByTypingAndRemovedByDeletion) {
-    Field field{"27888", {5, true}, {.m_DigitsOnly = true}};
+    Field field{"27888", {5, true, {}}, {.m_DigitsOnly = true}};
     EXPECT_FALSE(field.Key(KeyKind::Char, 'x')) << "a refused key keeps the selection";
     EXPECT_TRUE(field.m_Caret.m_AllSelected);
     field.Type("255");
@@ -73,22 +73,22 @@ TEST(TerminalLineEditor, SelectedTextIsReplacedByTypingAndRemovedByDeletion) {
     EXPECT_FALSE(field.m_Caret.m_AllSelected);
 
     for (const KeyKind deletion : {KeyKind::Backspace, KeyKind::Delete}) {
-        Field name{"Dravo Server", {12, true}, {}};
+        Field name{"Dravo Server", {12, true, {}}, {}};
         EXPECT_TRUE(name.Key(deletion));
         EXPECT_EQ(name.m_Text, "");
     }
-    Field left{"abc", {3, true}, {}};
+    Field left{"abc", {3, true, {}}, {}};
     EXPECT_FALSE(left.Key(KeyKind::Left));
     left.Type("x");
     EXPECT_EQ(left.m_Text, "xabc") << "Left goes to the start of the selection and ends it";
-    Field end{"abc", {3, true}, {}};
+    Field end{"abc", {3, true, {}}, {}};
     EXPECT_FALSE(end.Key(KeyKind::End));
     end.Type("d");
     EXPECT_EQ(end.m_Text, "abcd");
 }
 
 TEST(TerminalLineEditor, ControlKeysCutAsAShellDoes) {
-    Field field{"say hello there", {9, false}, {}}; // after "say hello"
+    Field field{"say hello there", {9, false, {}}, {}}; // after "say hello"
     EXPECT_TRUE(field.Ctrl('w'));
     EXPECT_EQ(field.m_Text, "say  there");
     EXPECT_EQ(field.m_Caret.m_Caret, 4);
@@ -120,9 +120,38 @@ TEST(TerminalLineEditor, AFieldThatDoesNotScrollTakesWhatItsPlaceShows) {
     Field field{"", {}, TerminalLineEditor::RulesFor(port)};
     field.Type("6553599");
     EXPECT_EQ(field.m_Text, "655359") << "what does not fit is refused";
-    field.m_Caret = {6, true};
+    field.m_Caret = {6, true, {}};
     field.Type("8");
     EXPECT_EQ(field.m_Text, "8") << "a full field entered by Tab still takes a new value";
+}
+
+TEST(TerminalLineEditor, WordsMoveAndCutAndCtrlYPutsBackWhatWasCutLast) {
+    Field field{"kick  slow player", {17, false, {}}, {}};
+    (void)field.Key(KeyKind::WordLeft);
+    EXPECT_EQ(field.m_Caret.m_Caret, 11);
+    (void)field.Key(KeyKind::WordLeft);
+    EXPECT_EQ(field.m_Caret.m_Caret, 6) << "over the blanks to the start of the word";
+    (void)field.Key(KeyKind::WordRight);
+    EXPECT_EQ(field.m_Caret.m_Caret, 10);
+    EXPECT_TRUE(field.Key(KeyKind::WordDelete));
+    EXPECT_EQ(field.m_Text, "kick  slow");
+    EXPECT_TRUE(field.Ctrl('y'));
+    EXPECT_EQ(field.m_Text, "kick  slow player");
+    EXPECT_TRUE(field.Ctrl('w'));
+    EXPECT_EQ(field.m_Text, "kick  slow ");
+    (void)field.Key(KeyKind::Home);
+    EXPECT_TRUE(field.Ctrl('y'));
+    EXPECT_EQ(field.m_Text, "playerkick  slow ");
+
+    Field digits{"25", {2, false, {}}, {true, 4}};
+    (void)digits.Key(KeyKind::WordLeft);
+    EXPECT_EQ(digits.m_Caret.m_Caret, 0);
+    digits.Type("1");
+    EXPECT_EQ(digits.m_Text, "125");
+    EXPECT_TRUE(digits.Ctrl('k'));
+    digits.m_Text = "x9";
+    EXPECT_TRUE(digits.Ctrl('y'));
+    EXPECT_EQ(digits.m_Text, "x259") << "what was cut goes back within the field's rules";
 }
 
 } // namespace

@@ -81,7 +81,7 @@ TEST(TerminalRenderer, AnEditShowsItsLabelItsSelectedTextAndTheCaret) {
     Drawn drawn(80, 20);
     drawn.Model.Find(6)->m_Text.SetText("say hi");
     drawn.Views[6].m_Label = "Command:";
-    drawn.Views[6].m_Edit = {6, true};
+    drawn.Views[6].m_Edit = {6, true, {}};
     const std::string screen = drawn.Screen(6);
     const size_t label = screen.find("Command: say hi");
     ASSERT_NE(label, std::string::npos) << screen;
