@@ -52,7 +52,8 @@ void RunServices::StartListeners() {
         log.Line("%s%s", rcon.m_Enabled ? "Remote console: " : "Remote console off: ", problem.c_str());
     }
     if (rcon.m_Enabled) {
-        m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Commands, log, m_Session.Counters()}, rcon);
+        m_Console =
+            std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Commands, log, m_Session.Counters(), m_Clock}, rcon);
         if (!m_Console->Start()) {
             m_Console.reset();
         }

@@ -131,7 +131,8 @@ TEST_F(RemoteConsoleEndToEnd, FloodsJunkAndSlowClientsAreClosedAndTheConsoleStil
     EXPECT_TRUE(slow.WaitForClose());
     EXPECT_LT(sent, login.size());
 
-    // 1,000 connections at once from 250 addresses: each is closed, at once or at the login timeout.
+    // 1,000 connections at once from 250 addresses that never log in: each is closed, to make room for a
+    // newer one or at the login timeout.
     std::vector<std::unique_ptr<test::TcpTestClient>> flood;
     for (uint32_t i = 0; i < 1000; ++i) {
         flood.push_back(std::make_unique<test::TcpTestClient>(port, 0x7F000002 + i / 4));
@@ -141,8 +142,8 @@ TEST_F(RemoteConsoleEndToEnd, FloodsJunkAndSlowClientsAreClosedAndTheConsoleStil
         closed += client->WaitForClose(10s) ? 1 : 0;
     }
     EXPECT_EQ(closed, flood.size());
-    EXPECT_TRUE(server->WaitForOutput("Remote console: too many connections; new ones are closed (at most 16, 4 "
-                                      "from one address)."))
+    EXPECT_TRUE(server->WaitForOutput("Remote console: too many connections; the oldest that have not logged in "
+                                      "are closed to make room (at most 16, 4 from one address)."))
         << server->Output();
     flood.clear();
     EXPECT_NE(Run("srcds", port, {"run", "status"}).find("0 of 16 players"), std::string::npos);
