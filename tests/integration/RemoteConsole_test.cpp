@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace dravo {
@@ -147,6 +150,24 @@ TEST_F(RemoteConsoleEndToEnd, FloodsJunkAndSlowClientsAreClosedAndTheConsoleStil
         << server->Output();
     flood.clear();
     EXPECT_NE(Run("srcds", port, {"run", "status"}).find("0 of 16 players"), std::string::npos);
+}
+
+TEST_F(RemoteConsoleEndToEnd, APasswordOnTheCommandLineLeavesTheProcessList) {
+    auto server = StartConsole();
+    std::ifstream file("/proc/" + std::to_string(server->Pid()) + "/cmdline", std::ios::binary);
+    const std::string arguments((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(arguments.find("+RconPassword"), std::string::npos);
+    EXPECT_EQ(arguments.find(PASSWORD), std::string::npos) << "every local user can read this";
+    EXPECT_NE(Run("srcds", GamePort(), {"run", "status"}).find("0 of 16 players"), std::string::npos);
+}
+
+TEST_F(RemoteConsoleEndToEnd, ThePasswordMayComeFromTheEnvironment) {
+    ASSERT_EQ(setenv("DRAVO_RCON_PASSWORD", PASSWORD, 1), 0);
+    auto server = StartServer({"+fragrate", "0", "+UseGameSpy", "0", "+ServerReg", "0"});
+    unsetenv("DRAVO_RCON_PASSWORD");
+    ASSERT_TRUE(server->WaitForOutput("Remote console listening on TCP 127.0.0.1:" + std::to_string(GamePort())))
+        << server->Output();
+    EXPECT_NE(Run("srcds", GamePort(), {"run", "status"}).find("0 of 16 players"), std::string::npos);
 }
 
 TEST_F(RemoteConsoleEndToEnd, ShutdownAnswersAndThenTheServerStops) {
