@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace dravo {
 namespace {
 
@@ -95,6 +98,25 @@ TEST_F(MetricsServerTest, ARequestWithBareLineFeedsIsAnswered) {
     ASSERT_TRUE(mixed.Write("HEAD / HTTP/1.0\r\nHost: x\n\r\n"));
     ASSERT_TRUE(mixed.WaitForClose());
     EXPECT_TRUE(mixed.Received().starts_with("HTTP/1.1 200 OK\r\n")) << mixed.Received();
+}
+
+// Idle connections that never send a request fill every place; a scrape still gets in, in the place of
+// the oldest of them.
+TEST_F(MetricsServerTest, IdleConnectionsMakeRoomForAScrape) {
+    MetricsServer server(m_Sources, m_Log, Options());
+    ASSERT_TRUE(server.Start());
+    std::vector<std::unique_ptr<test::TcpTestClient>> idle;
+    for (uint32_t i = 0; i < 8; ++i) {
+        idle.push_back(std::make_unique<test::TcpTestClient>(server.Port(), test::TEST_LOOPBACK + 1 + i / 4));
+        ASSERT_TRUE(idle.back()->IsOpen());
+    }
+    for (int scrape = 0; scrape < 12; ++scrape) {
+        test::TcpTestClient client(server.Port(), test::TEST_LOOPBACK + 1 + scrape % 2);
+        ASSERT_TRUE(client.Write("GET /metrics HTTP/1.1\r\n\r\n"));
+        ASSERT_TRUE(client.WaitForClose());
+        EXPECT_TRUE(client.Received().starts_with("HTTP/1.1 200 OK")) << scrape;
+        idle.push_back(std::make_unique<test::TcpTestClient>(server.Port(), test::TEST_LOOPBACK + 1 + scrape % 2));
+    }
 }
 
 TEST_F(MetricsServerTest, OptionsAreOffUnlessAPortIsSetAndBadValuesKeepTheirDefaults) {
