@@ -29,7 +29,7 @@ namespace {
 
 class DroppingHook final : public SendHook {
 public:
-    bool SendDatagram(const char*, size_t length, const UdpPeer&) override {
+    bool SendDatagram(const char*, size_t length, const NetPeer&) override {
         m_Bytes += length;
         ++m_Datagrams;
         return true;
@@ -75,7 +75,7 @@ int BuildAnswers(int players, bool changed) {
     DroppingHook hook;
     reporter.SetSendHook(&hook);
     const char query[] = "\\status\\";
-    const UdpPeer browser{0x7F000002, 27901};
+    const NetPeer browser{0x7F000002, 27901};
     reporter.HandleExternalQuery(browser, query, sizeof query - 1);
     reporter.Process(); // the heartbeat, and the first answer
     hook = DroppingHook{};

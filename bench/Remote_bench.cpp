@@ -14,6 +14,7 @@
 #include "services/rcon/RconPacket.h"
 #include "support/BenchGame.h"
 #include "support/Figures.h"
+#include "support/TestSockets.h"
 
 #include <algorithm>
 #include <atomic>
@@ -31,6 +32,15 @@ namespace {
 
 constexpr const char* PASSWORD = "bench-password";
 constexpr uint32_t LOOPBACK = 0x7F000001;
+
+// A client's connection to the loopback server, from `from`; empty when it could not be made.
+std::optional<TcpStream> Connect(uint16_t port, uint32_t from) {
+    const test::sockets::Socket socket = test::sockets::ConnectFrom(port, from);
+    if (socket == test::sockets::NO_SOCKET) {
+        return std::nullopt;
+    }
+    return TcpStream(socket);
+}
 
 void ScrapeCost() {
     SessionFacts facts;
@@ -73,7 +83,7 @@ void ScrapeCost() {
 class Commander {
 public:
     Commander(uint16_t port, uint32_t from) {
-        if (auto stream = TcpStream::ConnectBlocking(LOOPBACK, port, from)) {
+        if (auto stream = Connect(port, from)) {
             m_Stream = std::move(*stream);
         }
         m_Ok = Exchange(EncodeRconPacket(1, RconType::Login, PASSWORD), 1);
@@ -185,7 +195,7 @@ void Flood(uint16_t port, const std::atomic<bool>& stop) {
     std::vector<TcpStream> open;
     while (!stop) {
         for (uint32_t i = 0; i < 1000 && !stop; ++i) {
-            if (auto stream = TcpStream::ConnectBlocking(LOOPBACK, port, LOOPBACK + 1 + i / 4)) {
+            if (auto stream = Connect(port, LOOPBACK + 1 + i / 4)) {
                 open.push_back(std::move(*stream));
             }
         }
@@ -204,7 +214,7 @@ void SlowClients(uint16_t port, const std::atomic<bool>& stop) {
     auto nextByte = Clock::now();
     while (!stop) {
         if (!deaf || deaf->Write(command).m_Status == TcpStream::Status::Failed) {
-            deaf = TcpStream::ConnectBlocking(LOOPBACK, port, LOOPBACK + 10);
+            deaf = Connect(port, LOOPBACK + 10);
             if (deaf) {
                 (void)deaf->Write(login);
             }
@@ -220,7 +230,7 @@ void SlowClients(uint16_t port, const std::atomic<bool>& stop) {
                 return status == TcpStream::Status::Closed || status == TcpStream::Status::Failed;
             });
             for (uint32_t i = static_cast<uint32_t>(trickling.size()); i < 15; ++i) {
-                if (auto stream = TcpStream::ConnectBlocking(LOOPBACK, port, LOOPBACK + 1 + i / 4)) {
+                if (auto stream = Connect(port, LOOPBACK + 1 + i / 4)) {
                     trickling.push_back(std::move(*stream));
                 }
             }

@@ -16,7 +16,7 @@ using namespace dravo;
 
 class CheckingHook final : public SendHook {
 public:
-    bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
+    bool SendDatagram(const char* data, size_t length, const NetPeer& to) override {
         const std::string_view datagram(data, length);
         if (length == 0 || length >= 4160 || datagram.find("\\queryid\\") == std::string_view::npos ||
             datagram.find('\0') != std::string_view::npos || to.m_Port == 0) {
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     const std::string query(reinterpret_cast<const char*>(data + 1), size - 1);
-    (void)game.m_Reporter.HandleExternalQuery(UdpPeer{0x7F000002, 27901}, query.c_str(), query.size());
+    (void)game.m_Reporter.HandleExternalQuery(NetPeer{0x7F000002, 27901}, query.c_str(), query.size());
     (void)game.m_Reporter.Process();
     game.m_Clock.m_Now += 9;
     return 0;

@@ -55,6 +55,7 @@ file(GLOB DRAVO_WINDOWS_TEST_SUPPORT CONFIGURE_DEPENDS
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(refengine|integration|container)/")
 # Layers that exist on POSIX systems only, or tests that drive them through POSIX calls.
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/SignalWatcher|app/StopSignals)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/services/TcpServerDescriptors_test\\.cpp$")
 # Pipes and FIFOs as POSIX systems have them.
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/QueuedOutput|app/LogFileFifo)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/window/terminal/")

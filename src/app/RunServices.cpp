@@ -1,5 +1,7 @@
 // Starting and ending the services beside the game.
 #include "app/RunServices.h"
+#include "platform/os/OpenFiles.h"
+#include "services/ConnectionShares.h"
 
 #include "services/fleet/FleetSettings.h"
 #include "settings/VariableReader.h"
@@ -47,19 +49,21 @@ void RunServices::StartListeners() {
     }
     ConsoleLog& log = m_Session.Log();
     VariableReader reader(*server);
-    const RconOptions rcon = ReadRconOptions(reader, m_Session.GamePort());
+    RconOptions rcon = ReadRconOptions(reader, m_Session.GamePort());
     for (const std::string& problem : rcon.m_Problems) {
         log.Line("%s%s", rcon.m_Enabled ? "Remote console: " : "Remote console off: ", problem.c_str());
     }
+    MetricsOptions metrics = ReadMetricsOptions(reader);
+    for (const std::string& problem : metrics.m_Problems) {
+        log.Line("Metrics: %s", problem.c_str());
+    }
+    CapConnections(rcon, metrics);
     if (rcon.m_Enabled) {
-        m_Console = std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Commands, log, m_Session.Counters()}, rcon);
+        m_Console =
+            std::make_unique<RemoteConsole>(RemoteConsoleParts{m_Commands, log, m_Session.Counters(), m_Clock}, rcon);
         if (!m_Console->Start()) {
             m_Console.reset();
         }
-    }
-    const MetricsOptions metrics = ReadMetricsOptions(reader);
-    for (const std::string& problem : metrics.m_Problems) {
-        log.Line("Metrics: %s", problem.c_str());
     }
     if (metrics.m_Enabled) {
         m_Metrics = std::make_unique<MetricsServer>(MetricsSources{m_Session.Facts(), m_Session.Counters(), m_Clock},
@@ -68,6 +72,29 @@ void RunServices::StartListeners() {
             m_Metrics.reset();
         }
     }
+}
+
+// The listeners' connection limits, cut to what the open files limit leaves room for, with a line each.
+void RunServices::CapConnections(RconOptions& rcon, MetricsOptions& metrics) {
+    const std::optional<uint64_t> openFiles = OpenFilesLimit();
+    size_t& rconMost = rcon.m_Limits.m_MaxConnections;
+    size_t& metricsMost = metrics.m_Limits.m_MaxConnections;
+    const ConnectionShares shares =
+        CapToOpenFiles(rcon.m_Enabled ? rconMost : 0, metrics.m_Enabled ? metricsMost : 0, openFiles);
+    const auto cap = [&](size_t& most, size_t share, const char* prefix, const char* name) {
+        if (share != 0 && share < most) {
+            m_Session.Log().Line("%s%s %llu is more than the open files limit (%llu) leaves room for; %llu hold.",
+                                 prefix, name, static_cast<unsigned long long>(most),
+                                 static_cast<unsigned long long>(openFiles.value_or(0)),
+                                 static_cast<unsigned long long>(share));
+            most = share;
+            rcon.m_Limits.m_MaxPerAddress = std::min(rcon.m_Limits.m_MaxPerAddress, rcon.m_Limits.m_MaxConnections);
+            metrics.m_Limits.m_MaxPerAddress =
+                std::min(metrics.m_Limits.m_MaxPerAddress, metrics.m_Limits.m_MaxConnections);
+        }
+    };
+    cap(rconMost, shares.m_Rcon, "Remote console: ", "RconMaxConnections");
+    cap(metricsMost, shares.m_Metrics, "Metrics: ", "MetricsMaxConnections");
 }
 
 void RunServices::Stop() {

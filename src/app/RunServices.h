@@ -43,6 +43,7 @@ public:
     RemoteConsole* Console() const { return m_Console.get(); }
 
 private:
+    void CapConnections(RconOptions& rcon, MetricsOptions& metrics);
     // The fleet client's way into the session: open until Stop closes it, which waits for a call in
     // flight; the calls never wait.
     struct FleetGate {

@@ -1,4 +1,5 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
+#include "app/PasswordSources.h"
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
 #include "app/WindowSystemFactory.h"
@@ -46,7 +47,10 @@ int main(int argc, char** argv) {
     });
     ReleaseSignals({Signal::Terminate, Signal::Interrupt}); // the hangup once -logfile watches it
     IgnoreBrokenPipes();
-    const std::vector<std::string> arguments(argv, argv + argc);
+    std::vector<std::string> arguments(argv, argv + argc);
+    // The password goes from the arguments that every local user can read, as soon as it is copied.
+    WipeSecretArguments(argc, argv);
+    const std::string passwordError = AddPasswordFromSources(arguments, std::getenv(RCON_PASSWORD_ENVIRONMENT));
     // The bundled engine library sits beside the program.
     const std::string defaultLibrary = (ExecutableDirectory() / DynamicLibrary::FileName("server")).string();
 
@@ -65,6 +69,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<WindowSystem> windows = CreateProgramWindowSystem(FindFace(options.m_Face), faceOptions, faceError);
     if (!windows) {
         std::cerr << "DravoServ: " << faceError << '\n';
+        return static_cast<int>(ExitStatus::UsageError);
+    }
+    if (!passwordError.empty()) {
+        std::cerr << "DravoServ: " << passwordError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
     }
     queued.emplace();

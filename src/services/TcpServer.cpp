@@ -1,6 +1,8 @@
 // The TCP server's poll loop: accepting within the limits, reading, writing, deadlines.
 #include "services/TcpServer.h"
 
+#include "platform/net/WakeupDescriptor.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -8,22 +10,32 @@
 namespace dravo {
 namespace {
 
-constexpr uint32_t LOOPBACK = 0x7F000001;
 constexpr size_t READ_CHUNK = 4096;
 constexpr int MAX_ACCEPTS_PER_PASS = 64;
+// How long accepting pauses when the system has no descriptor for a new connection: the connection waits
+// in the listener's queue meanwhile, instead of the loop waking for it again at once.
+constexpr uint32_t OUT_OF_DESCRIPTORS_PAUSE_MS = 250;
+// At a stop, how long what is queued for the clients (an answer ready just then) may take to go out.
+constexpr int STOP_FLUSH_PASSES = 20;
+constexpr int STOP_FLUSH_PASS_MS = 50;
 // The longest the loop sleeps when nothing is due: a bound, not a tick it needs.
 constexpr int64_t LONGEST_WAIT_MS = 60000;
-constexpr int WAKE_BATCH = 16;  // wake-up datagrams taken at once
-constexpr size_t WAKE_ROOM = 2; // bytes a wake-up datagram may take (it holds one)
+
+// Milliseconds from `nowMs` to `dueMs` on the wrapping clock; negative once it has passed.
+int64_t MsUntil(uint32_t dueMs, uint32_t nowMs) {
+    return static_cast<int32_t>(dueMs - nowMs);
+}
 
 } // namespace
 
 bool TcpServer::Start(TcpListener listener) {
-    std::optional<UdpSocket> wake = UdpSocket::Open(0, LOOPBACK);
-    if (!wake || !listener.IsOpen()) {
+    if (!listener.IsOpen()) {
         return false;
     }
-    m_WakeSocket = std::move(*wake);
+    m_Wakeup = CreateWakeupDescriptor();
+    if (m_Wakeup == NO_SOCKET) {
+        return false;
+    }
     m_Listener = std::move(listener);
     m_Port = m_Listener.Port();
     m_Running = true;
@@ -36,21 +48,17 @@ void TcpServer::Stop() {
         return;
     }
     m_Running = false;
-    SendWake(); // whatever a Wake has left pending
+    SignalWakeupDescriptor(m_Wakeup); // whatever a Wake has left pending
     m_Thread.join();
     m_Listener.Close();
-    m_WakeSocket.Close();
+    CloseWakeupDescriptor(m_Wakeup);
+    m_Wakeup = NO_SOCKET;
 }
 
 void TcpServer::Wake() {
     if (!m_WakePending.exchange(true)) {
-        SendWake();
+        SignalWakeupDescriptor(m_Wakeup);
     }
-}
-
-void TcpServer::SendWake() {
-    const char byte = 0;
-    (void)m_WakeSocket.SendTo(&byte, 1, UdpPeer{LOOPBACK, m_WakeSocket.Port()});
 }
 
 void TcpServer::Run() {
@@ -59,23 +67,22 @@ void TcpServer::Run() {
     while (m_Running) {
         entries.clear();
         ids.clear();
-        entries.push_back(PollEntry{m_WakeSocket.SystemHandle(), true});
-        entries.push_back(PollEntry{m_Listener.Handle(), true});
+        entries.push_back(PollEntry{m_Wakeup, true});
+        const bool accepting = !m_AcceptPaused || MsUntil(m_AcceptPausedUntilMs, m_Clock.NowMs()) <= 0;
+        m_AcceptPaused = !accepting;
+        entries.push_back(PollEntry{m_Listener.Handle(), accepting});
         for (auto& [id, connection] : m_Connections) {
             ids.push_back(id);
             entries.push_back(PollEntry{connection.m_Stream.Handle(), connection.m_Reading && !connection.m_Closing,
                                         !connection.m_Output.empty()});
         }
-        if (PollSockets(entries, WaitMs(Clock::now())) < 0) {
+        if (PollSockets(entries, WaitMs(m_Clock.NowMs())) < 0) {
             break;
         }
         if (entries[0].m_Readable) {
-            std::array<char, WAKE_ROOM * WAKE_BATCH> drain{};
-            std::array<UdpDatagram, WAKE_BATCH> datagrams{};
-            while (m_WakeSocket.ReceiveBatch(drain.data(), WAKE_ROOM, datagrams.data(), WAKE_BATCH) == WAKE_BATCH) {
-            }
-            // Only now: a Wake that came during the drain left its datagram there, and its work is seen by
-            // the OnWake below; one after this sends a datagram of its own.
+            DrainWakeupDescriptor(m_Wakeup);
+            // Only now: a Wake that came during the drain left its signal there, and its work is seen by
+            // the OnWake below; one after this signals again.
             m_WakePending = false;
         }
         const std::optional<int64_t> timer = m_Handler.NextTimerMs();
@@ -90,58 +97,109 @@ void TcpServer::Run() {
                 Serve(ids[i], *connection, entries[i + 2]);
             }
         }
-        Reap(Clock::now());
+        Reap(m_Clock.NowMs());
     }
+    FlushBeforeStop();
     for (auto& [id, connection] : m_Connections) {
         MarkClosed(connection, TcpCloseReason::Stopping);
     }
-    Reap(Clock::now());
+    Reap(m_Clock.NowMs());
 }
 
-int TcpServer::WaitMs(Clock::time_point now) {
+void TcpServer::FlushBeforeStop() {
+    m_Handler.OnStop();
+    std::vector<PollEntry> entries;
+    std::vector<TcpConnectionId> ids;
+    for (int pass = 0; pass < STOP_FLUSH_PASSES; ++pass) {
+        entries.clear();
+        ids.clear();
+        for (auto& [id, connection] : m_Connections) {
+            if (!connection.m_Closing && !connection.m_Output.empty()) {
+                ids.push_back(id);
+                entries.push_back(PollEntry{connection.m_Stream.Handle(), false, true});
+            }
+        }
+        if (entries.empty() || PollSockets(entries, STOP_FLUSH_PASS_MS) < 0) {
+            return;
+        }
+        for (size_t i = 0; i < ids.size(); ++i) {
+            if (entries[i].m_Writable || entries[i].m_Failed) {
+                Flush(ids[i], m_Connections.at(ids[i]));
+            }
+        }
+    }
+}
+
+int TcpServer::WaitMs(uint32_t nowMs) {
     int64_t wait = LONGEST_WAIT_MS;
     if (const std::optional<int64_t> timer = m_Handler.NextTimerMs()) {
         wait = std::min(wait, std::max<int64_t>(*timer, 0));
     }
     for (const auto& [id, connection] : m_Connections) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(connection.m_Deadline - now).count();
+        const int64_t left = MsUntil(connection.m_DeadlineMs, nowMs);
         wait = std::min(wait, std::max<int64_t>(left, 0));
+    }
+    if (m_AcceptPaused) {
+        wait = std::min(wait, std::max<int64_t>(MsUntil(m_AcceptPausedUntilMs, nowMs), 0));
     }
     return static_cast<int>(wait);
 }
 
 void TcpServer::AcceptWaiting() {
     for (int accepted = 0; accepted < MAX_ACCEPTS_PER_PASS; ++accepted) {
-        TcpPeer peer;
-        std::optional<TcpStream> stream = m_Listener.Accept(peer);
+        NetPeer peer;
+        bool outOfDescriptors = false;
+        std::optional<TcpStream> stream = m_Listener.Accept(peer, outOfDescriptors);
         if (!stream) {
+            if (outOfDescriptors) {
+                m_AcceptPaused = true;
+                m_AcceptPausedUntilMs = m_Clock.NowMs() + OUT_OF_DESCRIPTORS_PAUSE_MS;
+                m_Handler.OnRefused(NetPeer{}, TcpRefuseReason::OutOfDescriptors);
+            }
             return;
         }
-        size_t& fromAddress = m_PerAddress[peer.m_Address];
-        if (m_Connections.size() >= m_Limits.m_MaxConnections || fromAddress >= m_Limits.m_MaxPerAddress) {
-            const bool overall = m_Connections.size() >= m_Limits.m_MaxConnections;
-            if (fromAddress == 0) {
-                m_PerAddress.erase(peer.m_Address);
-            }
+        const auto counted = m_PerAddress.find(peer.m_Address);
+        const bool addressFull = counted != m_PerAddress.end() && counted->second >= m_Limits.m_MaxPerAddress;
+        const bool full = m_Connections.size() >= m_Limits.m_MaxConnections;
+        if ((addressFull || full) && !MakeRoom(addressFull ? std::optional<uint32_t>(peer.m_Address) : std::nullopt)) {
             stream->Close();
-            m_Handler.OnRefused(peer, overall ? TcpRefuseReason::TooMany : TcpRefuseReason::TooManyFromAddress);
+            m_Handler.OnRefused(peer, full ? TcpRefuseReason::TooMany : TcpRefuseReason::TooManyFromAddress);
             continue;
         }
-        const TcpConnectionId id = m_NextId++;
-        Connection connection;
-        connection.m_Stream = std::move(*stream);
-        connection.m_Peer = peer;
-        connection.m_Deadline = Clock::now() + m_Limits.m_FirstDeadline;
-        m_Connections.emplace(id, std::move(connection));
-        ++fromAddress;
-        if (!m_Handler.OnOpen(id, peer)) {
-            Connection& refused = m_Connections.at(id);
-            refused.m_Stream.Close();
-            refused.m_Closing = true;
-            refused.m_Reason = TcpCloseReason::Handler;
-            m_Handler.OnRefused(peer, TcpRefuseReason::Handler);
+        Open(peer, std::move(*stream));
+    }
+}
+
+void TcpServer::Open(const NetPeer& peer, TcpStream stream) {
+    const TcpConnectionId id = m_NextId++;
+    Connection connection;
+    connection.m_Stream = std::move(stream);
+    connection.m_Peer = peer;
+    connection.m_DeadlineMs = m_Clock.NowMs() + static_cast<uint32_t>(m_Limits.m_FirstDeadline.count());
+    m_Connections.emplace(id, std::move(connection));
+    ++m_PerAddress[peer.m_Address];
+    if (!m_Handler.OnOpen(id, peer)) {
+        Connection& refused = m_Connections.at(id);
+        refused.m_Stream.Close();
+        refused.m_Closing = true;
+        refused.m_Reason = TcpCloseReason::Handler;
+        m_Handler.OnRefused(peer, TcpRefuseReason::Handler);
+    }
+}
+
+// The oldest connection that is still pending (from `address`, when given) is closed at once, so that a
+// client who has something to say (a login, a request) gets in while idle ones fill the places.
+bool TcpServer::MakeRoom(std::optional<uint32_t> address) {
+    for (auto& [id, connection] : m_Connections) { // ids rise with age
+        if (!connection.m_Established && !connection.m_Closing &&
+            (!address || connection.m_Peer.m_Address == *address)) {
+            connection.m_Stream.Close();
+            MarkClosed(connection, TcpCloseReason::Displaced);
+            ReapOne(id);
+            return true;
         }
     }
+    return false;
 }
 
 void TcpServer::Serve(TcpConnectionId id, Connection& connection, const PollEntry& entry) {
@@ -224,7 +282,13 @@ void TcpServer::Close(TcpConnectionId id, bool afterSending) {
 
 void TcpServer::SetDeadline(TcpConnectionId id, std::chrono::milliseconds fromNow) {
     if (Connection* connection = Find(id)) {
-        connection->m_Deadline = Clock::now() + fromNow;
+        connection->m_DeadlineMs = m_Clock.NowMs() + static_cast<uint32_t>(fromNow.count());
+    }
+}
+
+void TcpServer::SetEstablished(TcpConnectionId id) {
+    if (Connection* connection = Find(id)) {
+        connection->m_Established = true;
     }
 }
 
@@ -246,27 +310,35 @@ TcpServer::Connection* TcpServer::Find(TcpConnectionId id) {
     return found == m_Connections.end() ? nullptr : &found->second;
 }
 
-void TcpServer::Reap(Clock::time_point now) {
+void TcpServer::Reap(uint32_t nowMs) {
     for (auto& [id, connection] : m_Connections) {
-        if (!connection.m_Closing && now >= connection.m_Deadline) {
+        if (!connection.m_Closing && MsUntil(connection.m_DeadlineMs, nowMs) <= 0) {
             MarkClosed(connection, TcpCloseReason::Deadline);
         }
     }
-    for (auto it = m_Connections.begin(); it != m_Connections.end();) {
-        Connection& connection = it->second;
-        if (!connection.m_Closing) {
-            ++it;
-            continue;
+    std::vector<TcpConnectionId> ended;
+    for (const auto& [id, connection] : m_Connections) {
+        if (connection.m_Closing) {
+            ended.push_back(id);
         }
-        const TcpConnectionId id = it->first;
-        const TcpCloseReason reason = connection.m_Reason;
-        const auto counted = m_PerAddress.find(connection.m_Peer.m_Address);
-        if (counted != m_PerAddress.end() && --counted->second == 0) {
-            m_PerAddress.erase(counted);
-        }
-        it = m_Connections.erase(it);
-        m_Handler.OnClosed(id, reason);
     }
+    for (const TcpConnectionId id : ended) {
+        ReapOne(id);
+    }
+}
+
+void TcpServer::ReapOne(TcpConnectionId id) {
+    const auto found = m_Connections.find(id);
+    if (found == m_Connections.end()) {
+        return;
+    }
+    const TcpCloseReason reason = found->second.m_Reason;
+    const auto counted = m_PerAddress.find(found->second.m_Peer.m_Address);
+    if (counted != m_PerAddress.end() && --counted->second == 0) {
+        m_PerAddress.erase(counted);
+    }
+    m_Connections.erase(found);
+    m_Handler.OnClosed(id, reason);
 }
 
 } // namespace dravo

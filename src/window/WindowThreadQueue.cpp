@@ -55,13 +55,13 @@ void WindowThreadQueue::Wake() {
 
 int WindowThreadQueue::WakeupFd() {
     std::lock_guard lock(m_Mutex);
-    if (m_WakeupFd < 0) {
+    if (m_WakeupFd == NO_SOCKET) {
         m_WakeupFd = CreateWakeupDescriptor();
         if (!m_Work.empty() || m_WakePending || m_Closed) {
             SignalWakeupDescriptor(m_WakeupFd);
         }
     }
-    return m_WakeupFd;
+    return static_cast<int>(m_WakeupFd); // a descriptor: the terminal face's poll is a POSIX one
 }
 
 void WindowThreadQueue::ConsumeWakeups() {

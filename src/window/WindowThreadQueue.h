@@ -83,7 +83,7 @@ private:
     std::condition_variable m_Wakeup;
     std::deque<std::function<void()>> m_Work;
     bool m_WakePending = false;
-    int m_WakeupFd = -1;
+    intptr_t m_WakeupFd = -1; // the wake-up descriptor (platform/net), made on first use
     std::function<void()> m_WakeHook;
     std::atomic<uint64_t> m_PostCount{0};
     bool m_Closed = false;

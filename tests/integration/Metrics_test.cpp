@@ -2,6 +2,7 @@
 // while bots play and a query flood comes in, and the series are read back through its HTTP API.
 #include "integration/HostedGameTest.h"
 #include "integration/RemotePeers.h"
+#include "integration/ScrapeRelay.h"
 #include "net/UdpTestPeer.h"
 #include "support/TempDir.h"
 
@@ -29,11 +30,15 @@ std::optional<double> FirstValue(const std::string& answer) {
 
 class MetricsEndToEnd : public test::HostedGameTest {
 protected:
+    std::unique_ptr<test::ScrapeRelay> m_Relay;
     std::unique_ptr<test::LiveProcess> m_Prometheus;
     uint16_t m_PrometheusPort = 0;
     test::TempDir m_Store;
 
-    void StartPrometheus(uint16_t target) {
+    // Prometheus scrapes the endpoint through a relay that counts the scrapes.
+    void StartPrometheus(uint16_t endpoint) {
+        m_Relay = std::make_unique<test::ScrapeRelay>(endpoint);
+        const uint16_t target = m_Relay->Port();
         m_PrometheusPort = test::FreeTcpPort();
         m_Store.Write("prometheus.yml", "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
                                         "scrape_configs:\n  - job_name: dravoserv\n    static_configs:\n"
@@ -48,18 +53,20 @@ protected:
         ASSERT_TRUE(m_Prometheus->WaitForError("Server is ready to receive web requests", 30s))
             << m_Prometheus->Errors();
     }
-    // The query's value once `wanted` holds for it. Prometheus cannot say when it has scraped, so its
-    // answer is asked for again every half second, for at most 30 s.
+    // The query's value once `wanted` holds for it: asked again after each scrape, for at most 30 s.
     std::optional<double> WaitForValue(const std::string& query, const std::function<bool(double)>& wanted) {
         const auto end = std::chrono::steady_clock::now() + 30s;
         std::optional<double> value;
         std::string url = "http://127.0.0.1:" + std::to_string(m_PrometheusPort) + "/api/v1/query?query=" + query;
-        while (std::chrono::steady_clock::now() < end) {
+        for (;;) {
+            const uint64_t scrapes = m_Relay->Scrapes();
             value = FirstValue(test::HttpGet(url));
             if (value && wanted(*value)) {
                 return value;
             }
-            std::this_thread::sleep_for(500ms); // Prometheus has no event to wait on: it is asked again
+            if (!m_Relay->WaitForScrapeAfter(scrapes, end)) {
+                break;
+            }
         }
         ADD_FAILURE() << query << " stayed at " << (value ? std::to_string(*value) : std::string("nothing"));
         return value;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace dravo {
@@ -131,7 +134,8 @@ TEST_F(RemoteConsoleEndToEnd, FloodsJunkAndSlowClientsAreClosedAndTheConsoleStil
     EXPECT_TRUE(slow.WaitForClose());
     EXPECT_LT(sent, login.size());
 
-    // 1,000 connections at once from 250 addresses: each is closed, at once or at the login timeout.
+    // 1,000 connections at once from 250 addresses that never log in: each is closed, to make room for a
+    // newer one or at the login timeout.
     std::vector<std::unique_ptr<test::TcpTestClient>> flood;
     for (uint32_t i = 0; i < 1000; ++i) {
         flood.push_back(std::make_unique<test::TcpTestClient>(port, 0x7F000002 + i / 4));
@@ -141,11 +145,29 @@ TEST_F(RemoteConsoleEndToEnd, FloodsJunkAndSlowClientsAreClosedAndTheConsoleStil
         closed += client->WaitForClose(10s) ? 1 : 0;
     }
     EXPECT_EQ(closed, flood.size());
-    EXPECT_TRUE(server->WaitForOutput("Remote console: too many connections; new ones are closed (at most 16, 4 "
-                                      "from one address)."))
+    EXPECT_TRUE(server->WaitForOutput("Remote console: too many connections; the oldest that have not logged in "
+                                      "are closed to make room (at most 16, 4 from one address)."))
         << server->Output();
     flood.clear();
     EXPECT_NE(Run("srcds", port, {"run", "status"}).find("0 of 16 players"), std::string::npos);
+}
+
+TEST_F(RemoteConsoleEndToEnd, APasswordOnTheCommandLineLeavesTheProcessList) {
+    auto server = StartConsole();
+    std::ifstream file("/proc/" + std::to_string(server->Pid()) + "/cmdline", std::ios::binary);
+    const std::string arguments((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(arguments.find("+RconPassword"), std::string::npos);
+    EXPECT_EQ(arguments.find(PASSWORD), std::string::npos) << "every local user can read this";
+    EXPECT_NE(Run("srcds", GamePort(), {"run", "status"}).find("0 of 16 players"), std::string::npos);
+}
+
+TEST_F(RemoteConsoleEndToEnd, ThePasswordMayComeFromTheEnvironment) {
+    ASSERT_EQ(setenv("DRAVO_RCON_PASSWORD", PASSWORD, 1), 0);
+    auto server = StartServer({"+fragrate", "0", "+UseGameSpy", "0", "+ServerReg", "0"});
+    unsetenv("DRAVO_RCON_PASSWORD");
+    ASSERT_TRUE(server->WaitForOutput("Remote console listening on TCP 127.0.0.1:" + std::to_string(GamePort())))
+        << server->Output();
+    EXPECT_NE(Run("srcds", GamePort(), {"run", "status"}).find("0 of 16 players"), std::string::npos);
 }
 
 TEST_F(RemoteConsoleEndToEnd, ShutdownAnswersAndThenTheServerStops) {

@@ -16,9 +16,9 @@ public:
         int m_Port = 0;
     };
 
-    bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
-        char address[UdpSocket::ADDRESS_TEXT_SIZE];
-        UdpSocket::FormatAddress(to.m_Address, address, sizeof address);
+    bool SendDatagram(const char* data, size_t length, const NetPeer& to) override {
+        char address[ADDRESS_TEXT_SIZE];
+        FormatAddress(to.m_Address, address, sizeof address);
         m_Sent.push_back(Sent{std::string(data, length), address, to.m_Port});
         return true;
     }

@@ -60,8 +60,8 @@ protected:
         limits.m_GlobalBytesPerSecond = 0;
         return limits;
     }
-    static UdpPeer Peer(const char* address, uint16_t port) {
-        return UdpPeer{UdpSocket::ParseAddress(address).value_or(0), port};
+    static NetPeer Peer(const char* address, uint16_t port) {
+        return NetPeer{UdpSocket::ParseAddress(address).value_or(0), port};
     }
     // Runs Process until it has answered `expected` queries of those sent to the query port, or 5 s
     // have passed; returns what it answered. A datagram on loopback is waiting when its send returns,
@@ -77,7 +77,7 @@ protected:
         return answered;
     }
     // A query of the game port, answered by the next Process through the hook; returns what was answered.
-    int AskGamePort(const UdpPeer& from, std::string_view query) {
+    int AskGamePort(const NetPeer& from, std::string_view query) {
         if (!m_Reporter.HandleExternalQuery(from, query.data(), query.size())) {
             return 0;
         }

@@ -1,11 +1,15 @@
 #include "services/TcpServer.h"
 #include "services/TcpTestClient.h"
+#include "support/FakeClock.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace dravo {
@@ -14,15 +18,24 @@ namespace {
 using namespace std::chrono_literals;
 using test::TcpTestClient;
 
-// Echoes what it gets; "big" asks for more than the output limit. Records what happened.
+// Echoes what it gets, and takes a connection that said something as established; "big" asks for more
+// than the output limit, "bulk" for 4 MiB. Records what happened.
+constexpr size_t BULK_BYTES = size_t{4} * 1024 * 1024;
+
 class EchoHandler final : public ITcpHandler {
 public:
     TcpServer* m_Server = nullptr;
 
-    bool OnOpen(TcpConnectionId /*id*/, const TcpPeer& /*peer*/) override { return true; }
+    bool OnOpen(TcpConnectionId /*id*/, const NetPeer& /*peer*/) override {
+        Record("open");
+        return true;
+    }
     void OnData(TcpConnectionId id, std::span<const char> data) override {
         const std::string text(data.data(), data.size());
-        if (text == "big") {
+        m_Server->SetEstablished(id);
+        if (text == "bulk") {
+            Record("bulk sent: " + std::to_string(m_Server->Send(id, std::string(BULK_BYTES, 'k'))));
+        } else if (text == "big") {
             Record("big sent: " + std::to_string(m_Server->Send(id, std::string(1024 * 1024 + 1, 'b'))));
         } else {
             (void)m_Server->Send(id, text);
@@ -31,15 +44,20 @@ public:
     void OnClosed(TcpConnectionId /*id*/, TcpCloseReason reason) override {
         Record("closed " + std::to_string(static_cast<int>(reason)));
     }
-    void OnRefused(const TcpPeer& /*peer*/, TcpRefuseReason reason) override {
+    void OnRefused(const NetPeer& /*peer*/, TcpRefuseReason reason) override {
         Record("refused " + std::to_string(static_cast<int>(reason)));
     }
     void OnWake() override { Record("wake"); }
+    size_t Count(const std::string& event) {
+        std::scoped_lock lock(m_Mutex);
+        return static_cast<size_t>(std::count(m_Events.begin(), m_Events.end(), event));
+    }
 
-    bool WaitFor(const std::string& event) {
+    bool WaitFor(const std::string& event, size_t count = 1) {
         std::unique_lock lock(m_Mutex);
-        return m_Changed.wait_for(lock, 5s,
-                                  [&] { return std::find(m_Events.begin(), m_Events.end(), event) != m_Events.end(); });
+        return m_Changed.wait_for(lock, 5s, [&] {
+            return static_cast<size_t>(std::count(m_Events.begin(), m_Events.end(), event)) >= count;
+        });
     }
 
 private:
@@ -55,9 +73,10 @@ private:
 
 struct Served {
     EchoHandler m_Handler;
+    test::FakeClock m_Clock;
     TcpServer m_Server;
 
-    explicit Served(const TcpServerLimits& limits) : m_Server(m_Handler, limits) {
+    explicit Served(const TcpServerLimits& limits) : m_Server(m_Handler, limits, m_Clock) {
         m_Handler.m_Server = &m_Server;
         std::string error;
         auto listener = TcpListener::Open(test::TEST_LOOPBACK, 0, error);
@@ -99,13 +118,15 @@ TEST(TcpServer, ClosesAConnectionAtItsDeadlineWhateverTrickles) {
     Served served(TcpServerLimits{4, 4, 1024 * 1024, 200ms});
     TcpTestClient client(served.m_Server.Port());
     // A byte at a time keeps it no longer: the deadline is the handler's, not the traffic's.
-    int written = 0;
-    while (!client.WaitReadable(50ms) && written < 200) {
-        ASSERT_TRUE(client.Write("a") || client.Closed());
-        ++written;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(client.Write("a"));
+        EXPECT_EQ(client.Read(static_cast<size_t>(i) + 1).size(), static_cast<size_t>(i) + 1) << "still served";
+        served.m_Clock.Advance(60);
     }
+    EXPECT_FALSE(client.Closed());
+    served.m_Clock.Advance(20);
+    served.m_Server.Wake();
     EXPECT_TRUE(client.WaitForClose());
-    EXPECT_LT(written, 200);
     EXPECT_TRUE(served.m_Handler.WaitFor(Event("closed", TcpCloseReason::Deadline)));
 }
 
@@ -130,12 +151,54 @@ TEST(TcpServer, AWakeFromAnotherThreadReachesTheHandlerAndStopEndsEveryConnectio
     EXPECT_TRUE(client.WaitForClose());
 }
 
+// Idle connections that never said a word fill every place; a client with something to say still gets
+// in, in the place of the oldest idle one, overall and from its own address.
+TEST(TcpServer, TheOldestIdleConnectionMakesRoomForANewOne) {
+    Served served(TcpServerLimits{4, 2, 1024 * 1024, 5s});
+    std::vector<std::unique_ptr<TcpTestClient>> idle;
+    for (uint32_t i = 0; i < 4; ++i) {
+        idle.push_back(std::make_unique<TcpTestClient>(served.m_Server.Port(), test::TEST_LOOPBACK + 1 + i / 2));
+        ASSERT_TRUE(served.m_Handler.WaitFor("open", i + 1)) << "taken in order";
+    }
+    TcpTestClient admin(served.m_Server.Port(), test::TEST_LOOPBACK + 9);
+    ASSERT_TRUE(admin.Write("hello"));
+    EXPECT_EQ(admin.Read(5), "hello");
+    EXPECT_TRUE(idle[0]->WaitForClose()) << "the oldest idle one made room";
+    EXPECT_TRUE(served.m_Handler.WaitFor(Event("closed", TcpCloseReason::Displaced)));
+    // The third from an address that has two: its own oldest idle one makes room.
+    TcpTestClient third(served.m_Server.Port(), test::TEST_LOOPBACK + 2);
+    ASSERT_TRUE(third.Write("x"));
+    EXPECT_EQ(third.Read(1), "x");
+    EXPECT_TRUE(idle[2]->WaitForClose());
+    EXPECT_FALSE(admin.Closed());
+    // With every place held by a connection that has spoken, a new one is refused.
+    for (const size_t spoken : {1, 3}) {
+        ASSERT_TRUE(idle[spoken]->Write("y"));
+        EXPECT_EQ(idle[spoken]->Read(1), "y");
+    }
+    TcpTestClient late(served.m_Server.Port(), test::TEST_LOOPBACK + 10);
+    EXPECT_TRUE(late.WaitForClose());
+    EXPECT_TRUE(served.m_Handler.WaitFor(Event("refused", TcpRefuseReason::TooMany)));
+}
+
+// A stop sends what is queued before it closes: an answer that is ready is not lost.
+TEST(TcpServer, AStopSendsWhatIsQueuedBeforeClosing) {
+    Served served(TcpServerLimits{4, 4, 2 * BULK_BYTES, 5s});
+    TcpTestClient client(served.m_Server.Port());
+    ASSERT_TRUE(client.Write("bulk"));
+    ASSERT_TRUE(served.m_Handler.WaitFor("bulk sent: 1"));
+    std::thread stopper([&] { served.m_Server.Stop(); });
+    EXPECT_EQ(client.Read(BULK_BYTES).size(), BULK_BYTES);
+    stopper.join();
+    EXPECT_TRUE(client.WaitForClose());
+}
+
 // Counts what another thread has handed over; each OnWake takes note of all of it.
 class HandOverHandler final : public ITcpHandler {
 public:
     std::atomic<int> m_HandedOver{0};
 
-    bool OnOpen(TcpConnectionId /*id*/, const TcpPeer& /*peer*/) override { return true; }
+    bool OnOpen(TcpConnectionId /*id*/, const NetPeer& /*peer*/) override { return true; }
     void OnData(TcpConnectionId /*id*/, std::span<const char> /*data*/) override {}
     void OnClosed(TcpConnectionId /*id*/, TcpCloseReason /*reason*/) override {}
     void OnWake() override {
@@ -158,7 +221,8 @@ private:
 // being heard: a hand-over would wait for a timer that may never come.
 TEST(TcpServer, WakesInQuickSuccessionAreNeverLost) {
     HandOverHandler handler;
-    TcpServer server(handler, TcpServerLimits{});
+    test::FakeClock clock;
+    TcpServer server(handler, TcpServerLimits{}, clock);
     std::string error;
     auto listener = TcpListener::Open(test::TEST_LOOPBACK, 0, error);
     ASSERT_TRUE(listener && server.Start(std::move(*listener))) << error;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/net/TcpListener.h"
+#include "support/FakeClock.h"
+#include "support/TestSockets.h"
 
 #include <chrono>
 #include <optional>
@@ -17,8 +19,9 @@ public:
     using Clock = std::chrono::steady_clock;
 
     explicit TcpTestClient(uint16_t port, uint32_t from = 0) {
-        if (auto stream = TcpStream::ConnectBlocking(TEST_LOOPBACK, port, from)) {
-            m_Stream = std::move(*stream);
+        const test::sockets::Socket socket = test::sockets::ConnectFrom(port, from);
+        if (socket != test::sockets::NO_SOCKET) {
+            m_Stream = TcpStream(socket);
         }
     }
     bool IsOpen() const { return m_Stream.IsOpen(); }
@@ -58,6 +61,18 @@ public:
     // Reads until the server closes the connection; false when it was still open at the limit.
     bool WaitForClose(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
         (void)Read(SIZE_MAX, limit);
+        return m_Closed;
+    }
+    // Waits for the server to close while `clock` runs, `stepMs` for every 10 ms waited: for a deadline
+    // that starts when the server takes the connection, which the client cannot see.
+    bool WaitForCloseWhileTimePasses(FakeClock& clock, uint32_t stepMs, int steps = 500) {
+        for (int i = 0; i < steps && !m_Closed; ++i) {
+            if (WaitReadable(std::chrono::milliseconds(10))) {
+                (void)Read(SIZE_MAX, std::chrono::milliseconds(0));
+            } else {
+                clock.Advance(stepMs);
+            }
+        }
         return m_Closed;
     }
     // Waits at most `limit` for the server to say or do anything; true when it did.

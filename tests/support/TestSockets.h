@@ -20,6 +20,9 @@ Socket Accept(Socket listener);
 long Receive(Socket socket, char* buffer, size_t size);
 void SendAll(Socket socket, std::string_view bytes);
 void Close(Socket socket);
+// A connection to 127.0.0.1:port from `from` (host byte order; 0: the system's choice), made waiting
+// and then turned non-blocking, without send delay; NO_SOCKET on failure.
+Socket ConnectFrom(uint16_t port, uint32_t from);
 // Connects to 127.0.0.1:port and closes at once: a listener's wake-up.
 void Knock(uint16_t port);
 // Waits at most `timeoutMs` (-1: without a bound) until one of `sockets` is readable; `readable` says which.

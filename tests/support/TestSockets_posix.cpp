@@ -2,7 +2,9 @@
 #include "support/TestSockets.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -44,6 +46,24 @@ Socket Accept(Socket listener) {
 
 long Receive(Socket socket, char* buffer, size_t size) {
     return static_cast<long>(read(static_cast<int>(socket), buffer, size));
+}
+
+Socket ConnectFrom(uint16_t port, uint32_t from) {
+    const int client = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in source = Loopback(0);
+    source.sin_addr.s_addr = htonl(from);
+    const sockaddr_in target = Loopback(port);
+    if (client < 0 || (from != 0 && bind(client, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) ||
+        connect(client, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        if (client >= 0) {
+            close(client);
+        }
+        return NO_SOCKET;
+    }
+    const int one = 1;
+    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    fcntl(client, F_SETFL, fcntl(client, F_GETFL) | O_NONBLOCK);
+    return client;
 }
 
 void SendAll(Socket socket, std::string_view bytes) {

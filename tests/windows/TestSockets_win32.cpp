@@ -53,6 +53,27 @@ long Receive(Socket socket, char* buffer, size_t size) {
     return recv(Native(socket), buffer, static_cast<int>(size), 0);
 }
 
+Socket ConnectFrom(uint16_t port, uint32_t from) {
+    StartWinsock();
+    const SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in source = Loopback(0);
+    source.sin_addr.s_addr = htonl(from);
+    const sockaddr_in target = Loopback(port);
+    if (client == INVALID_SOCKET ||
+        (from != 0 && bind(client, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) ||
+        connect(client, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        if (client != INVALID_SOCKET) {
+            closesocket(client);
+        }
+        return NO_SOCKET;
+    }
+    BOOL noDelay = TRUE;
+    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+    u_long nonBlocking = 1;
+    ioctlsocket(client, FIONBIO, &nonBlocking);
+    return static_cast<Socket>(client);
+}
+
 void SendAll(Socket socket, std::string_view bytes) {
     while (!bytes.empty()) {
         const int sent = send(Native(socket), bytes.data(), static_cast<int>(bytes.size()), 0);

@@ -79,7 +79,7 @@ TEST(WindowsUdpSocket, APortUnreachableForAnEarlierSendNeverFailsTheReads) {
     ASSERT_TRUE(socket && closed);
     const uint16_t closedPort = closed->Port();
     closed->Close();
-    ASSERT_TRUE(socket->SendTo("x", 1, UdpPeer{LOOPBACK, closedPort})); // the system answers "unreachable"
+    ASSERT_TRUE(socket->SendTo("x", 1, NetPeer{LOOPBACK, closedPort})); // the system answers "unreachable"
     test::LoopbackSocket peer(LOOPBACK, 0);
     ASSERT_TRUE(peer.SendTo(LOOPBACK, socket->Port(), "after"));
     char buffer[16];

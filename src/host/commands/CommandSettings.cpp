@@ -6,6 +6,7 @@
 #include "platform/os/Text.h"
 #include "settings/DecimalText.h"
 #include "settings/GameOptionCommands.h"
+#include "settings/ServiceVariables.h"
 #include "settings/SettingRules.h"
 #include "settings/SettingsStore.h"
 
@@ -32,12 +33,26 @@ std::string StoredText(const SettingRow& row, SettingsTargets& targets) {
     return {};
 }
 
+// A remote console password shorter than the remote console takes: it would lock every client out, and be
+// saved for the next start, which would then leave the remote console off. An empty one turns it off.
+bool ShortPassword(const CommandWords::Assignment& assigned) {
+    const ServiceVariable& password = service_variable::RCON_PASSWORD;
+    return EqualNoCase(assigned.m_Name, password.m_Name) && !assigned.m_Value.empty() &&
+           assigned.m_Value.size() < static_cast<size_t>(password.m_Low);
+}
+
 } // namespace
 
 std::optional<CommandOutcome> CommandService::RunSetting(std::string_view command) {
     const std::optional<CommandWords::Assignment> assigned = CommandWords::Assigned(command);
     if (!assigned || !assigned->m_HasValue) {
         return std::nullopt; // a line that only names a variable shows its value, as the engine does
+    }
+    if (ShortPassword(*assigned)) {
+        m_Session.LogLine("RconPassword is shorter than %d characters; the remote console keeps its password. "
+                          "Nothing was changed.",
+                          static_cast<int>(service_variable::RCON_PASSWORD.m_Low));
+        return CommandOutcome::Refused;
     }
     const SettingRow* row = FindSettingRow(assigned->m_Name);
     if (row == nullptr || !IsKeptSetting(*row)) {

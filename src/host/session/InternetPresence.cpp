@@ -79,7 +79,7 @@ void InternetPresence::AnswerGamePortQuery(const void* data, uint32_t length, co
     if (text[0] != QUERY_START) {
         return;
     }
-    const UdpPeer sender{
+    const NetPeer sender{
         uint32_t{address[0]} << 24 | uint32_t{address[1]} << 16 | uint32_t{address[2]} << 8 | address[3], port};
     // The engine may call from any thread; answers are built under the lock the worker's Process runs under.
     std::scoped_lock lock(m_Lock);

@@ -18,10 +18,10 @@ void AnswerBuilder::Reset() {
     m_Length = 0;
     m_PacketNumber = 0;
     m_Out = nullptr;
-    m_To = UdpPeer{};
+    m_To = NetPeer{};
 }
 
-void AnswerBuilder::BeginReply(SendHook& out, const UdpPeer& to) {
+void AnswerBuilder::BeginReply(SendHook& out, const NetPeer& to) {
     m_Out = &out;
     m_To = to;
     m_Length = 0;

@@ -34,7 +34,7 @@ public:
     // Query id back to 1, nothing being built.
     void Reset();
     // Begins an answer to `to`, whose datagrams leave through `out` (which outlives the answer).
-    void BeginReply(SendHook& out, const UdpPeer& to);
+    void BeginReply(SendHook& out, const NetPeer& to);
     void AddKeyValue(std::string_view key, std::string_view value);
     void AddKeyInt(std::string_view key, int32_t value);
     // Every pair of `pairs`, in order, split into packets as if added one by one.
@@ -55,7 +55,7 @@ private:
     static constexpr size_t PAIR_LIMIT = SPLIT_THRESHOLD - SPLIT_MARGIN + 2;
 
     SendHook* m_Out = nullptr;
-    UdpPeer m_To;
+    NetPeer m_To;
     char m_Packet[PACKET_SIZE] = {};
     size_t m_Length = 0;
     size_t m_Sent = 0; // bytes of the answer sent so far

@@ -12,12 +12,12 @@ public:
     void SetServer(EngineServer* server) { m_Server = server; }
 
     // The engine takes the destination as text: the one place an answer's address is written out.
-    bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
+    bool SendDatagram(const char* data, size_t length, const NetPeer& to) override {
         if (m_Server == nullptr || data == nullptr || to.m_Port == 0) {
             return false;
         }
-        char address[UdpSocket::ADDRESS_TEXT_SIZE];
-        UdpSocket::FormatAddress(to.m_Address, address, sizeof address);
+        char address[ADDRESS_TEXT_SIZE];
+        FormatAddress(to.m_Address, address, sizeof address);
         return m_Server->SendGameDatagram(data, static_cast<uint32_t>(length), address, to.m_Port) == ENGINE_TRUE;
     }
 

@@ -35,7 +35,7 @@ bool QueryReporter::IsAnAnswer(QueryTokenizer& tokens, std::string_view data) {
     return false;
 }
 
-bool QueryReporter::HandleQuery(std::string_view data, const UdpPeer& from, SendHook& route) {
+bool QueryReporter::HandleQuery(std::string_view data, const NetPeer& from, SendHook& route) {
     if (data.empty() || from.m_Port == 0) {
         return false; // nothing asked, or nowhere to answer
     }

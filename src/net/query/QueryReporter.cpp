@@ -170,7 +170,7 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
     return answered;
 }
 
-bool QueryReporter::HandleExternalQuery(const UdpPeer& from, const char* data, size_t length) {
+bool QueryReporter::HandleExternalQuery(const NetPeer& from, const char* data, size_t length) {
     if (!m_Socket.IsOpen() || data == nullptr || length == 0) {
         return false; // not reporting, or nothing to read
     }
@@ -212,7 +212,7 @@ void QueryReporter::CheckHeartbeat() {
         return;
     }
     m_HeartbeatDue = false;
-    m_Answer.BeginReply(GameRoute(), UdpPeer{*m_MasterAddress, m_Options.m_MasterPort});
+    m_Answer.BeginReply(GameRoute(), NetPeer{*m_MasterAddress, m_Options.m_MasterPort});
     m_Answer.AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
     m_Answer.AddKeyValue(GAME_NAME_KEY, m_GameName);
     (void)m_Answer.FinishReply();
@@ -228,8 +228,8 @@ void QueryReporter::FollowMasterLookup(uint32_t nowMs) {
     case MasterLookup::State::Found: {
         m_MasterAddress = address;
         if (std::exchange(m_MasterMissingSaid, false)) {
-            char text[UdpSocket::ADDRESS_TEXT_SIZE];
-            UdpSocket::FormatAddress(address, text, sizeof text);
+            char text[ADDRESS_TEXT_SIZE];
+            FormatAddress(address, text, sizeof text);
             Say("GameSpy master server " + m_MasterHost + " found at " + text + "; heartbeats begin.");
         }
         break;
@@ -254,7 +254,7 @@ void QueryReporter::Say(const std::string& line) const {
 
 // A datagram from this host (loopback, "this host" 0.0.0.0, or its own address) to one of the server's
 // ports is one of ours sent back by a spoofed query: never answered, so nothing can bounce for ever.
-bool QueryReporter::IsOwnSender(const UdpPeer& from) const {
+bool QueryReporter::IsOwnSender(const NetPeer& from) const {
     const bool ourPort = from.m_Port == m_Socket.Port() || (m_HostPort != 0 && from.m_Port == m_HostPort);
     const bool ourHost = (from.m_Address & LOOPBACK_MASK) == LOOPBACK_NETWORK || from.m_Address == 0 ||
                          (m_OwnAddress != 0 && from.m_Address == m_OwnAddress);

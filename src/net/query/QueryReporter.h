@@ -18,7 +18,7 @@
 // "queryid") or comes from one of the server's own ports is never answered.
 // What an answer says about the game comes from the three report hooks of a
 // derived class, which keep their pairs ready and rebuild them only when what
-// they say has changed. A sender's address stays a value (UdpPeer) from the
+// they say has changed. A sender's address stays a value (NetPeer) from the
 // receive to the send. Heartbeats and answers to game-port queries leave through
 // the send hook when one is installed (not owned), else through the query-port
 // socket; answers to query-port queries always leave from the query port, since
@@ -95,7 +95,7 @@ public:
     // A query that arrived on the game port from `from`, queued for the next Process; `data` is read up to
     // its first NUL or `length` bytes. False when it is dropped at once: not reporting, empty, longer than
     // MAX_DATAGRAM, or the queue full.
-    bool HandleExternalQuery(const UdpPeer& from, const char* data, size_t length);
+    bool HandleExternalQuery(const NetPeer& from, const char* data, size_t length);
     void SetSendHook(SendHook* hook) { m_Hook = hook; }
     // Where the reporter says what it cannot do (the master not found); nothing by default.
     void SetLogger(Logger logger) { m_Logger = std::move(logger); }
@@ -119,7 +119,7 @@ private:
     class SocketSender final : public SendHook {
     public:
         explicit SocketSender(UdpSocket& socket) : m_Socket(socket) {}
-        bool SendDatagram(const char* data, size_t length, const UdpPeer& to) override {
+        bool SendDatagram(const char* data, size_t length, const NetPeer& to) override {
             return m_Socket.IsOpen() && m_Socket.SendTo(data, length, to);
         }
 
@@ -129,7 +129,7 @@ private:
 
     // A game-port query waiting for its turn.
     struct QueuedQuery {
-        UdpPeer m_From;
+        NetPeer m_From;
         size_t m_Length = 0;
         char m_Data[MAX_DATAGRAM] = {};
     };
@@ -154,10 +154,10 @@ private:
     void Say(const std::string& line) const;
     // Heartbeats and game-port answers: the hook when there is one.
     SendHook& GameRoute() { return m_Hook != nullptr ? *m_Hook : m_SocketSender; }
-    bool IsOwnSender(const UdpPeer& from) const;
+    bool IsOwnSender(const NetPeer& from) const;
     static bool IsAnAnswer(QueryTokenizer& tokens, std::string_view data);
     bool Claim(AnswerPart part);
-    bool HandleQuery(std::string_view data, const UdpPeer& from, SendHook& route);
+    bool HandleQuery(std::string_view data, const NetPeer& from, SendHook& route);
     void AnswerEcho();
     void AnswerSecure();
     void AnswerBasic();

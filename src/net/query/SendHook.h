@@ -10,7 +10,7 @@ namespace dravo {
 class SendHook {
 public:
     // Sends `length` bytes to `to`; true when the datagram went out.
-    virtual bool SendDatagram(const char* data, size_t length, const UdpPeer& to) = 0;
+    virtual bool SendDatagram(const char* data, size_t length, const NetPeer& to) = 0;
 
 protected:
     ~SendHook() = default;

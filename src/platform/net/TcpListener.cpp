@@ -1,8 +1,6 @@
 // The owned TCP sockets: what every platform shares.
 #include "platform/net/TcpListener.h"
 
-#include "platform/net/UdpSocket.h"
-
 #include <utility>
 
 namespace dravo {
@@ -35,12 +33,6 @@ TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
 
 TcpListener::~TcpListener() {
     Close();
-}
-
-std::string FormatTcpAddress(uint32_t address) {
-    char text[16];
-    UdpSocket::FormatAddress(address, text, sizeof text);
-    return text;
 }
 
 } // namespace dravo

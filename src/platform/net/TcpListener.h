@@ -5,6 +5,8 @@
 // UdpSocket, the loop's wake-up) with a bound.
 #pragma once
 
+#include "platform/net/NetAddress.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,15 +14,6 @@
 #include <string>
 
 namespace dravo {
-
-struct TcpPeer {
-    uint32_t m_Address = 0;
-    uint16_t m_Port = 0;
-};
-
-// A socket handle: a descriptor on POSIX systems, a SOCKET on Windows.
-using SocketHandle = intptr_t;
-constexpr SocketHandle NO_SOCKET = -1;
 
 class TcpStream {
 public:
@@ -47,10 +40,6 @@ public:
     // Ends the stream at once; what is unsent is dropped (a reset rather than an orderly end).
     void Close();
 
-    // Connects to a listener on this host, waiting for it, from `from` (0: the system's choice); the
-    // stream is non-blocking once connected. For tests and benchmarks; empty on failure.
-    static std::optional<TcpStream> ConnectBlocking(uint32_t address, uint16_t port, uint32_t from = 0);
-
 private:
     SocketHandle m_Handle = NO_SOCKET;
 };
@@ -70,8 +59,10 @@ public:
     bool IsOpen() const { return m_Handle != NO_SOCKET; }
     SocketHandle Handle() const { return m_Handle; }
     uint16_t Port() const { return m_Port; }
-    // Takes one waiting connection, non-blocking and without send delay; empty when none waits.
-    std::optional<TcpStream> Accept(TcpPeer& peer);
+    // Takes one waiting connection, non-blocking and without send delay; empty when none waits or it
+    // failed, and then `outOfDescriptors` tells whether the system had no descriptor (or memory) for it:
+    // the connection still waits, and the listener stays readable.
+    std::optional<TcpStream> Accept(NetPeer& peer, bool& outOfDescriptors);
     void Close();
 
 private:
@@ -94,8 +85,5 @@ struct PollEntry {
 // Waits until one of the entries is ready or `timeoutMs` passes (-1 waits without a bound); returns how
 // many are ready, -1 on a failure.
 int PollSockets(std::span<PollEntry> entries, int timeoutMs);
-
-// The dotted text of an address.
-std::string FormatTcpAddress(uint32_t address);
 
 } // namespace dravo

@@ -53,26 +53,6 @@ void TcpStream::Close() {
     }
 }
 
-std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t port, uint32_t from) {
-    const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return std::nullopt;
-    }
-    TcpStream stream(descriptor);
-    const sockaddr_in source = SocketAddress(from, 0);
-    if (from != 0 && bind(descriptor, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) {
-        return std::nullopt;
-    }
-    const sockaddr_in target = SocketAddress(address, port);
-    if (connect(descriptor, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
-        return std::nullopt;
-    }
-    const int one = 1;
-    setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
-    return stream;
-}
-
 std::optional<TcpListener> TcpListener::Open(uint32_t address, uint16_t port, std::string& error) {
     const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (descriptor < 0) {
@@ -95,14 +75,16 @@ std::optional<TcpListener> TcpListener::Open(uint32_t address, uint16_t port, st
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): it takes from the socket it owns
-std::optional<TcpStream> TcpListener::Accept(TcpPeer& peer) {
+std::optional<TcpStream> TcpListener::Accept(NetPeer& peer, bool& outOfDescriptors) {
     sockaddr_in from{};
     socklen_t size = sizeof from;
     const int descriptor =
         accept4(Fd(m_Handle), reinterpret_cast<sockaddr*>(&from), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (descriptor < 0) {
+        outOfDescriptors = errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
         return std::nullopt;
     }
+    outOfDescriptors = false;
     const int one = 1;
     setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     peer.m_Address = ntohl(from.sin_addr.s_addr);

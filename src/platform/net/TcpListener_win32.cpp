@@ -65,27 +65,6 @@ void TcpStream::Close() {
     }
 }
 
-std::optional<TcpStream> TcpStream::ConnectBlocking(uint32_t address, uint16_t port, uint32_t from) {
-    if (!StartWinsock()) {
-        return std::nullopt;
-    }
-    const SOCKET socket = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
-    if (socket == INVALID_SOCKET) {
-        return std::nullopt;
-    }
-    TcpStream stream(static_cast<SocketHandle>(socket));
-    const sockaddr_in source = SocketAddress(from, 0);
-    if (from != 0 && bind(socket, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0) {
-        return std::nullopt;
-    }
-    const sockaddr_in target = SocketAddress(address, port);
-    if (connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0 || !SetNonBlocking(socket)) {
-        return std::nullopt;
-    }
-    SetNoDelay(socket);
-    return stream;
-}
-
 std::optional<TcpListener> TcpListener::Open(uint32_t address, uint16_t port, std::string& error) {
     if (!StartWinsock()) {
         error = "Windows Sockets could not be started";
@@ -110,13 +89,16 @@ std::optional<TcpListener> TcpListener::Open(uint32_t address, uint16_t port, st
     return owner;
 }
 
-std::optional<TcpStream> TcpListener::Accept(TcpPeer& peer) {
+std::optional<TcpStream> TcpListener::Accept(NetPeer& peer, bool& outOfDescriptors) {
     sockaddr_in from{};
     int size = sizeof from;
     const SOCKET socket = accept(AsSocket(m_Handle), reinterpret_cast<sockaddr*>(&from), &size);
     if (socket == INVALID_SOCKET) {
+        const int error = WSAGetLastError();
+        outOfDescriptors = error == WSAEMFILE || error == WSAENOBUFS;
         return std::nullopt;
     }
+    outOfDescriptors = false;
     TcpStream stream(static_cast<SocketHandle>(socket));
     if (!SetNonBlocking(socket)) {
         return std::nullopt;

@@ -9,12 +9,12 @@
 namespace dravo {
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : m_Descriptor(std::exchange(other.m_Descriptor, NO_HANDLE)), m_Port(std::exchange(other.m_Port, 0)) {}
+    : m_Descriptor(std::exchange(other.m_Descriptor, NO_SOCKET)), m_Port(std::exchange(other.m_Port, 0)) {}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     if (this != &other) {
         Close();
-        m_Descriptor = std::exchange(other.m_Descriptor, NO_HANDLE);
+        m_Descriptor = std::exchange(other.m_Descriptor, NO_SOCKET);
         m_Port = std::exchange(other.m_Port, 0);
     }
     return *this;
@@ -22,28 +22,6 @@ UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
 
 UdpSocket::~UdpSocket() {
     Close();
-}
-
-void UdpSocket::FormatAddress(uint32_t address, char* text, size_t size) {
-    // By hand rather than with snprintf: cheap enough for every datagram that needs its sender as text.
-    char dotted[ADDRESS_TEXT_SIZE];
-    size_t at = 0;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const unsigned part = (address >> shift) & 0xFFu;
-        if (part >= 100) {
-            dotted[at++] = static_cast<char>('0' + part / 100);
-        }
-        if (part >= 10) {
-            dotted[at++] = static_cast<char>('0' + part / 10 % 10);
-        }
-        dotted[at++] = static_cast<char>('0' + part % 10);
-        dotted[at++] = shift == 0 ? '\0' : '.';
-    }
-    if (size > 0) {
-        const size_t copied = std::min(at, size) - 1;
-        std::memcpy(text, dotted, copied);
-        text[copied] = '\0';
-    }
 }
 
 std::optional<uint32_t> UdpSocket::ParseAddress(const char* text) {

@@ -32,9 +32,9 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
 }
 
 void UdpSocket::Close() {
-    if (m_Descriptor != NO_HANDLE) {
+    if (m_Descriptor != NO_SOCKET) {
         close(Fd());
-        m_Descriptor = NO_HANDLE;
+        m_Descriptor = NO_SOCKET;
     }
     m_Port = 0;
 }
@@ -65,14 +65,14 @@ int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagram
     for (int i = 0; i < received; ++i) {
         UdpDatagram& datagram = datagrams[i];
         datagram.m_Data = static_cast<const char*>(pieces[i].iov_base);
-        datagram.m_From = UdpPeer{ntohl(senders[i].sin_addr.s_addr), ntohs(senders[i].sin_port)};
+        datagram.m_From = NetPeer{ntohl(senders[i].sin_addr.s_addr), ntohs(senders[i].sin_port)};
         datagram.m_Oversized = (messages[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
         datagram.m_Length = datagram.m_Oversized ? 0 : messages[i].msg_len;
     }
     return received;
 }
 
-bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
+bool UdpSocket::SendTo(const void* data, size_t length, const NetPeer& to) {
     const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
     return sendto(Fd(), data, length, MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
                   sizeof address) == static_cast<ssize_t>(length);

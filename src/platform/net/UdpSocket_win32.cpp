@@ -11,7 +11,7 @@ namespace {
 enum class Received { Datagram, Nothing, Oversized, Failed };
 
 // Takes one waiting datagram without waiting; `length` is set only for Datagram.
-Received ReceiveOne(SOCKET socket, char* buffer, size_t capacity, size_t& length, UdpPeer& from) {
+Received ReceiveOne(SOCKET socket, char* buffer, size_t capacity, size_t& length, NetPeer& from) {
     sockaddr_in sender{};
     int senderSize = sizeof sender;
     const int received =
@@ -20,13 +20,13 @@ Received ReceiveOne(SOCKET socket, char* buffer, size_t capacity, size_t& length
         const int error = WSAGetLastError();
         if (error == WSAEMSGSIZE) {
             // Longer than the buffer: the rest is gone with it, as MSG_TRUNC reports elsewhere.
-            from = UdpPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
+            from = NetPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
             return Received::Oversized;
         }
         return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET ? Received::Nothing
                                                                                       : Received::Failed;
     }
-    from = UdpPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
+    from = NetPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
     length = static_cast<size_t>(received);
     return Received::Datagram;
 }
@@ -44,7 +44,7 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
     if (descriptor == INVALID_SOCKET) {
         return std::nullopt;
     }
-    UdpSocket owner(static_cast<Handle>(descriptor), port);
+    UdpSocket owner(static_cast<SocketHandle>(descriptor), port);
     u_long nonBlocking = 1;
     if (ioctlsocket(descriptor, FIONBIO, &nonBlocking) != 0) {
         return std::nullopt;
@@ -69,9 +69,9 @@ std::optional<UdpSocket> UdpSocket::Open(uint16_t port, uint32_t bindAddress) {
 }
 
 void UdpSocket::Close() {
-    if (m_Descriptor != NO_HANDLE) {
+    if (m_Descriptor != NO_SOCKET) {
         closesocket(AsSocket(m_Descriptor));
-        m_Descriptor = NO_HANDLE;
+        m_Descriptor = NO_SOCKET;
     }
     m_Port = 0;
 }
@@ -103,7 +103,7 @@ int UdpSocket::ReceiveBatch(char* buffer, size_t capacity, UdpDatagram* datagram
     return taken;
 }
 
-bool UdpSocket::SendTo(const void* data, size_t length, const UdpPeer& to) {
+bool UdpSocket::SendTo(const void* data, size_t length, const NetPeer& to) {
     const sockaddr_in address = SocketAddress(to.m_Address, to.m_Port);
     return sendto(AsSocket(m_Descriptor), static_cast<const char*>(data), static_cast<int>(length), 0,
                   reinterpret_cast<const sockaddr*>(&address), sizeof address) == static_cast<int>(length);

@@ -1,15 +1,19 @@
-// The wake-up descriptor of the window thread's queue: a descriptor that a poll loop waits on beside the
-// terminal, made readable from any thread. An eventfd on Linux; none (-1) on Windows, where the Win32 face
-// wakes its message loop through the queue's wake hook instead. Every call accepts -1 and then does nothing.
+// The wake-up descriptor: the one way a thread that waits in a poll (the terminal face's loop, a TCP
+// service's loop) is woken from any other thread. It is a socket handle that PollSockets (and poll on POSIX
+// systems) waits on beside the loop's other handles: an eventfd on Linux, a loopback UDP socket that sends to
+// itself on Windows. Every call accepts NO_SOCKET and then does nothing.
 #pragma once
+
+#include "platform/net/NetAddress.h"
 
 namespace dravo {
 
-int CreateWakeupDescriptor();
-// Makes it readable; one that is already readable stays so.
-void SignalWakeupDescriptor(int fd);
-// Makes it unreadable again.
-void DrainWakeupDescriptor(int fd);
-void CloseWakeupDescriptor(int fd);
+// A new descriptor, unreadable; NO_SOCKET when the system has none to give.
+SocketHandle CreateWakeupDescriptor();
+// Makes it readable, from any thread; one that is already readable stays so. Never blocks.
+void SignalWakeupDescriptor(SocketHandle wakeup);
+// Makes it unreadable again; a signal that comes after this makes it readable once more.
+void DrainWakeupDescriptor(SocketHandle wakeup);
+void CloseWakeupDescriptor(SocketHandle wakeup);
 
 } // namespace dravo

@@ -8,27 +8,28 @@
 
 namespace dravo {
 
-int CreateWakeupDescriptor() {
-    return eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+SocketHandle CreateWakeupDescriptor() {
+    const int descriptor = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return descriptor < 0 ? NO_SOCKET : descriptor;
 }
 
-void SignalWakeupDescriptor(int fd) {
-    if (fd >= 0) {
+void SignalWakeupDescriptor(SocketHandle wakeup) {
+    if (wakeup != NO_SOCKET) {
         const uint64_t one = 1;
-        (void)!write(fd, &one, sizeof one);
+        (void)!write(static_cast<int>(wakeup), &one, sizeof one);
     }
 }
 
-void DrainWakeupDescriptor(int fd) {
-    if (fd >= 0) {
-        uint64_t count = 0;
-        (void)!read(fd, &count, sizeof count);
+void DrainWakeupDescriptor(SocketHandle wakeup) {
+    if (wakeup != NO_SOCKET) {
+        uint64_t count = 0; // one read takes the whole counter
+        (void)!read(static_cast<int>(wakeup), &count, sizeof count);
     }
 }
 
-void CloseWakeupDescriptor(int fd) {
-    if (fd >= 0) {
-        close(fd);
+void CloseWakeupDescriptor(SocketHandle wakeup) {
+    if (wakeup != NO_SOCKET) {
+        close(static_cast<int>(wakeup));
     }
 }
 

@@ -6,7 +6,20 @@
 namespace dravo {
 namespace {
 
-constexpr std::string_view HEAD_END = "\r\n\r\n";
+// Where a request head ends: after an empty line, its line ends CR LF or a bare LF (which HTTP/1.1 lets a
+// server accept); the offset of the empty line's end, npos while there is none.
+size_t HeadEnd(std::string_view request) {
+    for (size_t at = request.find('\n'); at != std::string_view::npos; at = request.find('\n', at + 1)) {
+        if (at + 1 < request.size() && request[at + 1] == '\n') {
+            return at + 2;
+        }
+        if (at + 2 < request.size() && request[at + 1] == '\r' && request[at + 2] == '\n') {
+            return at + 3;
+        }
+    }
+    return std::string_view::npos;
+}
+
 constexpr std::string_view METRICS_PATH = "/metrics";
 constexpr const char* PAGE_TYPE = "text/plain; version=0.0.4; charset=utf-8";
 
@@ -45,14 +58,14 @@ MetricsOptions ReadMetricsOptions(VariableReader& reader) {
 }
 
 MetricsServer::MetricsServer(MetricsSources sources, ConsoleLog& log, const MetricsOptions& options)
-    : m_Sources(sources), m_Log(log), m_Options(options), m_Server(*this, options.m_Limits) {}
+    : m_Sources(sources), m_Log(log), m_Options(options), m_Server(*this, options.m_Limits, sources.m_Clock) {}
 
 MetricsServer::~MetricsServer() {
     Stop();
 }
 
 bool MetricsServer::Start() {
-    const std::string where = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Options.m_Port);
+    const std::string where = FormatAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Options.m_Port);
     std::string reason;
     std::optional<TcpListener> listener = TcpListener::Open(m_Options.m_BindAddress, m_Options.m_Port, reason);
     if (!listener || !m_Server.Start(std::move(*listener))) {
@@ -60,14 +73,23 @@ bool MetricsServer::Start() {
                    reason.empty() ? "no thread" : reason.c_str());
         return false;
     }
-    const std::string bound = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
+    const std::string bound = FormatAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
     m_Log.Line("Metrics at http://%s/metrics.", bound.c_str());
     return true;
 }
 
-bool MetricsServer::OnOpen(TcpConnectionId id, const TcpPeer& /*peer*/) {
+bool MetricsServer::OnOpen(TcpConnectionId id, const NetPeer& /*peer*/) {
     m_Requests[id];
+    m_OutOfDescriptorsSaid = false;
     return true;
+}
+
+void MetricsServer::OnRefused(const NetPeer& /*peer*/, TcpRefuseReason reason) {
+    if (reason == TcpRefuseReason::OutOfDescriptors && !m_OutOfDescriptorsSaid) {
+        m_OutOfDescriptorsSaid = true; // once until a connection is taken again
+        m_Log.Line("Metrics: the system has no file descriptor for a new connection (see the open files limit); "
+                   "accepting pauses a moment at a time.");
+    }
 }
 
 void MetricsServer::OnClosed(TcpConnectionId id, TcpCloseReason /*reason*/) {
@@ -81,13 +103,14 @@ void MetricsServer::OnData(TcpConnectionId id, std::span<const char> data) {
     }
     std::string& request = found->second;
     request.append(data.data(), data.size());
-    const size_t end = request.find(HEAD_END);
+    const size_t end = HeadEnd(request);
     if (end == std::string::npos && request.size() <= MAX_REQUEST_BYTES) {
         return; // more to come, within the deadline
     }
-    const std::string answer = end == std::string::npos || end + HEAD_END.size() > MAX_REQUEST_BYTES
+    const std::string answer = end == std::string::npos || end > MAX_REQUEST_BYTES
                                    ? Plain("431 Request Header Fields Too Large", "The request head is too long.")
                                    : Answer(std::string_view(request).substr(0, end));
+    m_Server.SetEstablished(id); // answered: no longer a connection that makes room for new ones
     m_Server.SetReading(id, false);
     (void)m_Server.Send(id, answer);
     m_Server.Close(id, true);
@@ -95,7 +118,10 @@ void MetricsServer::OnData(TcpConnectionId id, std::span<const char> data) {
 
 // Request line: METHOD SP target SP HTTP/1.x; the headers are not needed.
 std::string MetricsServer::Answer(std::string_view head) const {
-    const std::string_view line = head.substr(0, head.find("\r\n"));
+    std::string_view line = head.substr(0, head.find('\n'));
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
     const size_t firstSpace = line.find(' ');
     const size_t secondSpace = firstSpace == std::string_view::npos ? firstSpace : line.find(' ', firstSpace + 1);
     if (secondSpace == std::string_view::npos || !line.substr(secondSpace + 1).starts_with("HTTP/1.")) {

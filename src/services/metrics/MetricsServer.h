@@ -58,13 +58,14 @@ public:
     void Stop() { m_Server.Stop(); }
     uint16_t Port() const { return m_Server.Port(); }
 
-    // The answer to one request head (status line, headers, body), for the server's thread and the tests.
+private:
+    // The answer to one request head (status line, headers, body).
     std::string Answer(std::string_view head) const;
 
-private:
-    bool OnOpen(TcpConnectionId id, const TcpPeer& peer) override;
+    bool OnOpen(TcpConnectionId id, const NetPeer& peer) override;
     void OnData(TcpConnectionId id, std::span<const char> data) override;
     void OnClosed(TcpConnectionId id, TcpCloseReason reason) override;
+    void OnRefused(const NetPeer& peer, TcpRefuseReason reason) override;
     void OnWake() override {}
 
     MetricsSources m_Sources;
@@ -72,6 +73,7 @@ private:
     MetricsOptions m_Options;
     TcpServer m_Server;
     std::map<TcpConnectionId, std::string> m_Requests; // the server's thread only
+    bool m_OutOfDescriptorsSaid = false;               // the server's thread only
 };
 
 } // namespace dravo

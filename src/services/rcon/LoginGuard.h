@@ -1,10 +1,14 @@
-// LoginGuard: failed remote console logins per address, and the lockout that follows them.
+// LoginGuard: failed remote console logins per address and in all, and the lockouts that follow them.
 //
-// An address that gets MaxFailures passwords wrong in a row is locked out for the base
-// time, and each lockout after that doubles it, up to MAX_LOCKOUT_MS. A right password forgets the
-// failures of its address but not the doubling, which decays only after a quiet day. The table has a
-// fixed size: when it is full, the entry seen least recently that is not locked out makes room (and when
-// all are, the oldest). Pure logic: time comes in as milliseconds of the caller's steady clock; one thread.
+// An address that gets MaxFailures passwords wrong in a row is locked out for the base time, and each
+// lockout after that doubles it, up to MAX_LOCKOUT_MS. A right password forgets the failures of its address
+// but not the doubling, which decays only after a quiet day. Failures from all addresses together draw on
+// one budget that refills at the pace one address is allowed (MaxFailures a base time), with room for a
+// burst of GLOBAL_BURST_LOCKOUTS times that: once it is spent, every address waits, so that guessing from
+// many addresses is no faster than from one. The table has a fixed size, and a full one never forgets a
+// locked address, nor one with failures counting towards a lockout: it makes room only from addresses
+// with nothing against them (or failures long past), and while there is none, a new address is refused
+// until a lockout ends. Pure logic: time comes in as milliseconds of the caller's steady clock; one thread.
 #pragma once
 
 #include <cstddef>
@@ -23,11 +27,15 @@ public:
     static constexpr size_t MAX_ADDRESSES = 1024;
     static constexpr uint64_t MAX_LOCKOUT_MS = uint64_t{24} * 3600 * 1000;
     static constexpr uint64_t DECAY_MS = uint64_t{24} * 3600 * 1000;
+    static constexpr uint32_t GLOBAL_BURST_LOCKOUTS = 4;
 
-    explicit LoginGuard(LoginGuardLimits limits = {}) : m_Limits(limits) {}
+    explicit LoginGuard(LoginGuardLimits limits = {});
 
-    // Milliseconds the address is still locked out for; 0 when it may try.
+    // Milliseconds the address must still wait before it may try (its lockout, or a full table that has
+    // no room for it); 0 when it may try.
     uint64_t LockedForMs(uint32_t address, uint64_t nowMs) const;
+    // Milliseconds until the budget of all addresses allows another failure; 0 when it does.
+    uint64_t GlobalWaitMs(uint64_t nowMs);
     // A wrong password: returns the lockout it starts in milliseconds, 0 when it starts none.
     uint64_t Failed(uint32_t address, uint64_t nowMs);
     // A right password.
@@ -42,11 +50,17 @@ private:
         uint64_t m_LastSeen = 0;
     };
 
-    Entry& See(uint32_t address, uint64_t nowMs);
-    void MakeRoom(uint64_t nowMs);
+    // The address's entry, made when there is room; nothing when the table is full of entries it keeps.
+    Entry* See(uint32_t address, uint64_t nowMs);
+    bool MayForget(const Entry& entry, uint64_t nowMs) const;
+    void Refill(uint64_t nowMs);
 
     LoginGuardLimits m_Limits;
     std::unordered_map<uint32_t, Entry> m_Entries;
+    // The budget of all addresses, in failures times the base lockout (so that it refills in whole steps).
+    uint64_t m_Budget = 0;
+    uint64_t m_BudgetAt = 0;
+    bool m_BudgetStarted = false;
 };
 
 } // namespace dravo

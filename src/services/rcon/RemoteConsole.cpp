@@ -12,6 +12,10 @@ constexpr const char* UNKNOWN_ACTION_ANSWER =
     "Unknown action. The remote console knows /players, /status, /boot <name>, /nextlevel, /shutdown and /help; "
     "begin a console command with // to send one that starts with /.\n";
 constexpr const char* WINDOW_GONE_ANSWER = "The server is shutting down; the command was not run.\n";
+constexpr const char* STOPPED_ANSWER = "The server stopped before the command had run; it may not have run.\n";
+// Lines about failed logins: at most this many in a period, then one summary with the count left out.
+constexpr uint32_t FAILURE_LINES = 5;
+constexpr uint64_t FAILURE_LINES_PERIOD_MS = 10000;
 // Time the answer may take beyond the command's own wait, before the connection counts as stuck.
 constexpr std::chrono::milliseconds ANSWER_MARGIN{5000};
 
@@ -24,8 +28,8 @@ bool SameSecret(std::string_view given, std::string_view secret) {
     return difference == 0 && !secret.empty();
 }
 
-int64_t LeftMs(std::chrono::steady_clock::time_point due, std::chrono::steady_clock::time_point now) {
-    return std::max<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count(), 0);
+int64_t LeftMs(uint64_t dueMs, uint64_t nowMs) {
+    return dueMs > nowMs ? static_cast<int64_t>(dueMs - nowMs) : 0;
 }
 
 } // namespace
@@ -39,20 +43,23 @@ void RemoteConsole::Shared::Wake() {
 
 RemoteConsole::RemoteConsole(RemoteConsoleParts parts, const RconOptions& options)
     : m_Parts(parts), m_Options(options),
-      m_Server(*this,
-               [&options] {
-                   TcpServerLimits limits = options.m_Limits;
-                   limits.m_MaxOutputBytes = std::max(limits.m_MaxOutputBytes, 2 * options.m_MaxOutput);
-                   return limits;
-               }()),
-      m_Guard(options.m_Guard) {}
+      m_Server(
+          *this,
+          [&options] {
+              TcpServerLimits limits = options.m_Limits;
+              limits.m_MaxOutputBytes = std::max(limits.m_MaxOutputBytes, 2 * options.m_MaxOutput);
+              return limits;
+          }(),
+          parts.m_Clock),
+      m_Guard(options.m_Guard), m_FailureLines(FAILURE_LINES, FAILURE_LINES_PERIOD_MS),
+      m_LastClockMs(parts.m_Clock.NowMs()) {}
 
 RemoteConsole::~RemoteConsole() {
     Stop();
 }
 
 bool RemoteConsole::Start() {
-    const std::string where = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Options.m_Port);
+    const std::string where = FormatAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Options.m_Port);
     std::string reason;
     std::optional<TcpListener> listener = TcpListener::Open(m_Options.m_BindAddress, m_Options.m_Port, reason);
     if (!listener) {
@@ -68,7 +75,7 @@ bool RemoteConsole::Start() {
         Stop();
         return false;
     }
-    const std::string bound = FormatTcpAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
+    const std::string bound = FormatAddress(m_Options.m_BindAddress) + ":" + std::to_string(m_Server.Port());
     m_Parts.m_Log.Line("Remote console listening on TCP %s.", bound.c_str());
     return true;
 }
@@ -81,23 +88,34 @@ void RemoteConsole::Stop() {
     m_Server.Stop();
 }
 
-uint64_t RemoteConsole::NowMs() const {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
+uint64_t RemoteConsole::NowMs() {
+    const uint32_t now = m_Parts.m_Clock.NowMs();
+    m_ElapsedMs += now - m_LastClockMs;
+    m_LastClockMs = now;
+    return m_ElapsedMs;
 }
 
-bool RemoteConsole::OnOpen(TcpConnectionId id, const TcpPeer& peer) {
+bool RemoteConsole::OnOpen(TcpConnectionId id, const NetPeer& peer) {
     if (m_Guard.LockedForMs(peer.m_Address, NowMs()) > 0) {
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
         return false; // not a byte is read from a locked-out address
     }
     Client& client = m_Clients[id];
     client.m_Peer = peer;
-    client.m_Address = FormatTcpAddress(peer.m_Address);
+    client.m_Address = FormatAddress(peer.m_Address);
+    m_OutOfDescriptorsSaid = false;
     return true;
 }
 
-void RemoteConsole::OnRefused(const TcpPeer& /*peer*/, TcpRefuseReason reason) {
+void RemoteConsole::OnRefused(const NetPeer& /*peer*/, TcpRefuseReason reason) {
+    if (reason == TcpRefuseReason::OutOfDescriptors) {
+        if (!m_OutOfDescriptorsSaid) {
+            m_OutOfDescriptorsSaid = true; // once until a connection is taken again
+            m_Parts.m_Log.Line("Remote console: the system has no file descriptor for a new connection (see the "
+                               "open files limit); accepting pauses a moment at a time.");
+        }
+        return;
+    }
     if (reason != TcpRefuseReason::Handler && !m_RefusingSaid) {
         m_RefusingSaid = true; // once a flood, not once a connection
         m_Parts.m_Log.Line("Remote console: too many connections; new ones are closed (at most %llu, %llu from one "
@@ -107,14 +125,22 @@ void RemoteConsole::OnRefused(const TcpPeer& /*peer*/, TcpRefuseReason reason) {
     }
 }
 
-void RemoteConsole::OnClosed(TcpConnectionId id, TcpCloseReason /*reason*/) {
+void RemoteConsole::OnClosed(TcpConnectionId id, TcpCloseReason reason) {
     const auto found = m_Clients.find(id);
     if (found == m_Clients.end()) {
         return;
     }
     m_Clients.erase(found);
+    if (reason == TcpCloseReason::Displaced && !m_DisplacingSaid) {
+        m_DisplacingSaid = true; // once a flood, not once a connection
+        m_Parts.m_Log.Line("Remote console: too many connections; the oldest that have not logged in are closed to "
+                           "make room (at most %llu, %llu from one address).",
+                           static_cast<unsigned long long>(m_Options.m_Limits.m_MaxConnections),
+                           static_cast<unsigned long long>(m_Options.m_Limits.m_MaxPerAddress));
+    }
     if (m_Clients.empty()) {
         m_RefusingSaid = false; // a flood is over
+        m_DisplacingSaid = false;
     }
 }
 
@@ -163,11 +189,16 @@ void RemoteConsole::CloseClient(TcpConnectionId id, Client& client, bool afterSe
 // reads one packet per arrival would otherwise miss the login answer when both arrive together.
 void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPacket& packet) {
     const uint64_t now = NowMs();
-    const std::string failed = EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, "");
     if (m_Guard.LockedForMs(client.m_Peer.m_Address, now) > 0) {
-        m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
-        (void)m_Server.Send(id, failed);
-        CloseClient(id, client, true);
+        RefuseLogin(id, client);
+        return;
+    }
+    if (const uint64_t wait = m_Guard.GlobalWaitMs(now); wait > 0) {
+        // Too many failures from all addresses together: nobody's password is tried for a while.
+        FailureLine("Remote console: too many failed logins from all addresses; a login from %s was refused "
+                    "unread (%llu s to wait).",
+                    client.m_Address, wait);
+        RefuseLogin(id, client);
         return;
     }
     const std::string password = m_Parts.m_Log.Secrets().Value(service_variable::RCON_PASSWORD.m_Name);
@@ -175,6 +206,7 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
         m_Guard.Succeeded(client.m_Peer.m_Address, now);
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);
         client.m_LoggedIn = true;
+        m_Server.SetEstablished(id);
         (void)m_Server.Send(id, EncodeRconPacket(packet.m_Id, RconType::LoginAnswer, ""));
         m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
         return;
@@ -182,13 +214,25 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
     m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::WrongPassword);
     const uint64_t lockout = m_Guard.Failed(client.m_Peer.m_Address, now);
     if (lockout > 0) {
-        m_Parts.m_Log.Line("Remote console: wrong password from %s; it is locked out for %llu s.",
-                           client.m_Address.c_str(), static_cast<unsigned long long>((lockout + 999) / 1000));
+        FailureLine("Remote console: wrong password from %s; it is locked out for %llu s.", client.m_Address, lockout);
     } else {
-        m_Parts.m_Log.Line("Remote console: wrong password from %s.", client.m_Address.c_str());
+        FailureLine("Remote console: wrong password from %s.", client.m_Address, 0);
     }
-    (void)m_Server.Send(id, failed);
+    (void)m_Server.Send(id, EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, ""));
     CloseClient(id, client, true);
+}
+
+// A login that is not tried: the failed answer, as for a wrong password, and the connection ends.
+void RemoteConsole::RefuseLogin(TcpConnectionId id, Client& client) {
+    m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
+    (void)m_Server.Send(id, EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, ""));
+    CloseClient(id, client, true);
+}
+
+void RemoteConsole::FailureLine(const char* format, const std::string& address, uint64_t lockoutMs) {
+    if (m_FailureLines.Take(NowMs())) {
+        m_Parts.m_Log.Line(format, address.c_str(), static_cast<unsigned long long>((lockoutMs + 999) / 1000));
+    }
 }
 
 void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet) {
@@ -204,7 +248,9 @@ void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const Rcon
                      " characters, as the console's input takes at most; it was not run.\n");
         return;
     }
-    if (std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    // A tab separates words as a blank does; other control characters (line breaks) are refused.
+    if (std::any_of(line.begin(), line.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; })) {
         SendText(id, packet.m_Id, "The command holds a control character (a line break?); it was not run.\n");
         return;
     }
@@ -221,7 +267,7 @@ void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const Rcon
 void RemoteConsole::Submit(TcpConnectionId id, Client& client, int32_t requestId, const std::string& line) {
     auto pending = std::make_shared<Pending>();
     pending->m_RequestId = requestId;
-    pending->m_Submitted = Clock::now();
+    pending->m_SubmittedMs = NowMs();
     client.m_Pending = pending;
     m_Server.SetReading(id, false); // the next packets wait for this answer
     m_Server.SetDeadline(id, m_Options.m_CommandTimeout + ANSWER_MARGIN);
@@ -236,10 +282,27 @@ void RemoteConsole::Submit(TcpConnectionId id, Client& client, int32_t requestId
 
 void RemoteConsole::OnWake() {
     ReplyToFinished();
+    if (const uint64_t leftOut = m_FailureLines.TakeLeftOut(NowMs())) {
+        m_Parts.m_Log.Line("Remote console: %llu more lines about failed logins were left out (at most %u in %llu s).",
+                           static_cast<unsigned long long>(leftOut), FAILURE_LINES,
+                           static_cast<unsigned long long>(FAILURE_LINES_PERIOD_MS / 1000));
+    }
+}
+
+// The answers that are ready go out before the connections close; a command still waiting is said to be.
+void RemoteConsole::OnStop() {
+    ReplyToFinished();
+    for (auto& [id, client] : m_Clients) {
+        if (client.m_Pending) {
+            SendText(id, client.m_Pending->m_RequestId, STOPPED_ANSWER);
+            client.m_Pending.reset();
+        }
+    }
 }
 
 void RemoteConsole::ReplyToFinished() {
-    const Clock::time_point now = Clock::now();
+    const uint64_t now = NowMs();
+    const auto timeout = static_cast<uint64_t>(m_Options.m_CommandTimeout.count());
     for (auto it = m_Clients.begin(); it != m_Clients.end();) {
         const TcpConnectionId id = it->first;
         Client& client = (it++)->second; // Reply may close others' connections, never erase here
@@ -248,24 +311,28 @@ void RemoteConsole::ReplyToFinished() {
             continue;
         }
         const bool finished = pending->m_Finished.load(std::memory_order_acquire);
-        if (finished || now - pending->m_Submitted >= m_Options.m_CommandTimeout) {
+        if (finished || now - pending->m_SubmittedMs >= timeout) {
             Reply(id, client);
         }
     }
 }
 
 std::optional<int64_t> RemoteConsole::NextTimerMs() {
-    const Clock::time_point now = Clock::now();
+    const uint64_t now = NowMs();
+    const auto timeout = static_cast<uint64_t>(m_Options.m_CommandTimeout.count());
     std::optional<int64_t> next;
     for (const auto& [id, client] : m_Clients) {
         const Pending* pending = client.m_Pending.get();
         if (pending == nullptr) {
             continue;
         }
-        const Clock::time_point due = pending->m_Finished.load(std::memory_order_acquire)
-                                          ? now
-                                          : pending->m_Submitted + m_Options.m_CommandTimeout;
+        const uint64_t due =
+            pending->m_Finished.load(std::memory_order_acquire) ? now : pending->m_SubmittedMs + timeout;
         const int64_t left = LeftMs(due, now);
+        next = next ? std::min(*next, left) : left;
+    }
+    if (const std::optional<uint64_t> summary = m_FailureLines.SummaryDueInMs(now)) {
+        const auto left = static_cast<int64_t>(*summary);
         next = next ? std::min(*next, left) : left;
     }
     return next;

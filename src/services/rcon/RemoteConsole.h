@@ -12,7 +12,9 @@
 #include "host/commands/CommandService.h"
 #include "host/console/ConsoleLog.h"
 #include "host/state/SessionCounters.h"
+#include "platform/os/Clock.h"
 #include "services/TcpServer.h"
+#include "services/rcon/LineBudget.h"
 #include "services/rcon/LoginGuard.h"
 #include "services/rcon/RconOptions.h"
 #include "services/rcon/RconPacket.h"
@@ -35,6 +37,7 @@ struct RemoteConsoleParts {
     CommandService& m_Commands;  // where the commands go
     ConsoleLog& m_Log;           // where its own lines go
     SessionCounters& m_Counters; // logins and commands
+    IClock& m_Clock;             // deadlines and lockouts
 };
 
 class RemoteConsole final : private ITcpHandler {
@@ -50,14 +53,12 @@ public:
     uint16_t Port() const { return m_Server.Port(); }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
     // What the window thread and this thread share about one command; it outlives either side.
     struct Pending {
         int32_t m_RequestId = 0;
         CommandResult m_Result;              // written before m_Finished is set
         std::atomic<bool> m_Finished{false}; // m_Result may be read once this is seen set
-        Clock::time_point m_Submitted;       // this thread only
+        uint64_t m_SubmittedMs = 0;          // this thread only
     };
     // What outlives the console, for work the window thread may still hold.
     struct Shared {
@@ -66,7 +67,7 @@ private:
         void Wake();
     };
     struct Client {
-        TcpPeer m_Peer;
+        NetPeer m_Peer;
         std::string m_Address;
         RconPacketReader m_Reader;
         bool m_LoggedIn = false;
@@ -75,22 +76,27 @@ private:
     };
 
     // ITcpHandler, on the server's thread.
-    bool OnOpen(TcpConnectionId id, const TcpPeer& peer) override;
+    bool OnOpen(TcpConnectionId id, const NetPeer& peer) override;
     void OnData(TcpConnectionId id, std::span<const char> data) override;
     void OnClosed(TcpConnectionId id, TcpCloseReason reason) override;
-    void OnRefused(const TcpPeer& peer, TcpRefuseReason reason) override;
+    void OnRefused(const NetPeer& peer, TcpRefuseReason reason) override;
     void OnWake() override;
     std::optional<int64_t> NextTimerMs() override;
+    void OnStop() override;
 
     void HandlePackets(TcpConnectionId id, Client& client);
     void HandleLogin(TcpConnectionId id, Client& client, const RconPacket& packet);
+    void RefuseLogin(TcpConnectionId id, Client& client);
+    // A line about a failed login, within the budget of such lines; the rest are summarised.
+    void FailureLine(const char* format, const std::string& address, uint64_t lockoutMs);
     void HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet);
     void Submit(TcpConnectionId id, Client& client, int32_t requestId, const std::string& line);
     void Reply(TcpConnectionId id, Client& client);
     // Sends the answers of the commands that have run by now.
     void ReplyToFinished();
     void SendText(TcpConnectionId id, int32_t requestId, std::string_view text);
-    uint64_t NowMs() const;
+    // Milliseconds on the clock, widened so that they never wrap; this thread only.
+    uint64_t NowMs();
     void CloseClient(TcpConnectionId id, Client& client, bool afterSending);
 
     RemoteConsoleParts m_Parts;
@@ -100,7 +106,12 @@ private:
     // The server's thread only.
     std::map<TcpConnectionId, Client> m_Clients;
     LoginGuard m_Guard;
+    LineBudget m_FailureLines;
     bool m_RefusingSaid = false;
+    bool m_DisplacingSaid = false;
+    bool m_OutOfDescriptorsSaid = false;
+    uint32_t m_LastClockMs = 0;
+    uint64_t m_ElapsedMs = 1; // never 0: the guard takes 0 for "never seen"
 };
 
 } // namespace dravo

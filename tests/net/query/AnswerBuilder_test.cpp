@@ -16,7 +16,7 @@ class AnswerBuilderTest : public ::testing::Test {
 protected:
     test::RecordingSendHook m_Out;
     AnswerBuilder m_Builder;
-    static constexpr UdpPeer TO{0x7F000001, 1};
+    static constexpr NetPeer TO{0x7F000001, 1};
 
     // Empty answers (they use ids but send nothing) until the next answer carries `id`.
     void SkipTo(uint32_t id) {
@@ -29,7 +29,7 @@ protected:
 
 TEST_F(AnswerBuilderTest, OnePacketEndsWithFinalAndQueryId) {
     SkipTo(5);
-    m_Builder.BeginReply(m_Out, UdpPeer{0x7F000007, 4321});
+    m_Builder.BeginReply(m_Out, NetPeer{0x7F000007, 4321});
     m_Builder.AddKeyValue("gamename", "dravo");
     m_Builder.AddKeyValue("gamever", "dravo 2.1");
     m_Builder.AddKeyInt("location", 0);
@@ -124,7 +124,7 @@ TEST_F(AnswerBuilderTest, BackslashesInValuesCannotAddKeys) {
 TEST(AnswerBuilderPairs, PairsKeptReadySplitExactlyAsPairsAddedOneByOne) {
     // Pairs of many lengths around the threshold, after an echo of many lengths, in answers of many packets.
     const size_t lengths[] = {0, 1, 7, 60, 900, 1990, 2023, 3990, 4000, 4044, 5000};
-    const UdpPeer to{0x7F000001, 1};
+    const NetPeer to{0x7F000001, 1};
     for (const size_t echo : {size_t{0}, size_t{1}, size_t{45}, size_t{2000}, size_t{4040}}) {
         AnswerPairs pairs;
         test::RecordingSendHook singleOut;

@@ -192,7 +192,7 @@ TEST_F(QueryReporterTest, WithASendHookQueryPortAnswersStillLeaveFromTheQueryPor
 
 TEST_F(QueryReporterTest, GamePortQueriesAreAnsweredAtTheNextStepAndBoundedByTheirLength) {
     test::RecordingSendHook hook;
-    const UdpPeer sender = Peer("127.0.0.9", 5000);
+    const NetPeer sender = Peer("127.0.0.9", 5000);
     EXPECT_FALSE(m_Reporter.HandleExternalQuery(sender, "\\basic\\", 7)); // not reporting yet
     Start();
     m_Reporter.SetSendHook(&hook);

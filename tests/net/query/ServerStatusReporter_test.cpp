@@ -153,7 +153,7 @@ TEST(ServerStatusReporterCache, ThePairsAreWrittenOncePerChangeNotOncePerAnswer)
     for (int i = 0; i < 3; ++i) {
         table.Add("Bot" + std::to_string(i), i, 10 * i);
     }
-    const UdpPeer browser{0x7F000002, 5000};
+    const NetPeer browser{0x7F000002, 5000};
     for (int query = 0; query < 5; ++query) {
         ASSERT_TRUE(reporter.HandleExternalQuery(browser, "\\players\\", 9));
         ASSERT_EQ(reporter.Process(), 1);

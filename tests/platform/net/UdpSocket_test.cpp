@@ -18,14 +18,14 @@ TEST(UdpSocket, AddressesReadAsDottedTextAndBack) {
     for (const char* text : {"0.0.0.0", "255.255.255.255", "127.0.0.1", "10.200.3.45", "1.10.100.9"}) {
         const std::optional<uint32_t> address = UdpSocket::ParseAddress(text);
         ASSERT_TRUE(address) << text;
-        char formatted[UdpSocket::ADDRESS_TEXT_SIZE];
-        UdpSocket::FormatAddress(*address, formatted, sizeof formatted);
+        char formatted[ADDRESS_TEXT_SIZE];
+        FormatAddress(*address, formatted, sizeof formatted);
         EXPECT_STREQ(formatted, text);
     }
     EXPECT_EQ(UdpSocket::ParseAddress("192.168.1.20"), 0xC0A80114u);
     // A short room gets what fits, always ended.
     char small[8];
-    UdpSocket::FormatAddress(0xFFFFFFFF, small, sizeof small);
+    FormatAddress(0xFFFFFFFF, small, sizeof small);
     EXPECT_STREQ(small, "255.255");
 }
 
@@ -95,7 +95,7 @@ TEST(UdpSocket, SendsToAPeerAndRefusesAPortThatIsTaken) {
     test::LoopbackSocket peer(LOOPBACK, 0);
     ASSERT_TRUE(socket && peer.IsOpen());
     EXPECT_NE(socket->Port(), 0);
-    ASSERT_TRUE(socket->SendTo("\\status\\", 8, UdpPeer{LOOPBACK, peer.Port()}));
+    ASSERT_TRUE(socket->SendTo("\\status\\", 8, NetPeer{LOOPBACK, peer.Port()}));
     const auto received = peer.Receive(std::chrono::seconds(5));
     ASSERT_TRUE(received);
     EXPECT_EQ(received->m_Data, "\\status\\");

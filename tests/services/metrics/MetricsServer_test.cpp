@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace dravo {
 namespace {
 
@@ -28,28 +31,36 @@ protected:
         options.m_Limits.m_FirstDeadline = timeout;
         return options;
     }
+    // The whole answer to one request over a real connection; the server closes after each.
+    static std::string Fetch(const MetricsServer& server, const std::string& head) {
+        test::TcpTestClient client(server.Port());
+        EXPECT_TRUE(client.Write(head + "\r\n\r\n"));
+        EXPECT_TRUE(client.WaitForClose()) << head;
+        return client.Received();
+    }
 };
 
 TEST_F(MetricsServerTest, AnswersGetAndHeadOfTheMetricsAndRefusesTheRest) {
     MetricsServer server(m_Sources, m_Log, Options());
+    ASSERT_TRUE(server.Start());
     m_Facts.SetPlayers(test::Players({"a", "b", "c", "d", "e"}), 0);
-    const std::string page = server.Answer("GET /metrics?x=1 HTTP/1.1\r\nHost: a");
+    const std::string page = Fetch(server, "GET /metrics?x=1 HTTP/1.1\r\nHost: a");
     EXPECT_TRUE(page.starts_with("HTTP/1.1 200 OK\r\nContent-Type: text/plain; version=0.0.4; charset=utf-8\r\n"));
     EXPECT_NE(page.find("\r\nConnection: close\r\n"), std::string::npos);
     EXPECT_NE(page.find("\r\n\r\n# HELP dravo_build_info"), std::string::npos);
     EXPECT_NE(page.find("\ndravo_players 5\n"), std::string::npos);
-    const std::string head = server.Answer("HEAD /metrics HTTP/1.0");
+    const std::string head = Fetch(server, "HEAD /metrics HTTP/1.0");
     EXPECT_TRUE(head.starts_with("HTTP/1.1 200 OK"));
     EXPECT_TRUE(head.ends_with("\r\n\r\n")) << "no body";
     EXPECT_EQ(head.substr(head.find("Content-Length")),
               page.substr(page.find("Content-Length"), head.size() - head.find("Content-Length")));
-    EXPECT_TRUE(server.Answer("GET / HTTP/1.1").starts_with("HTTP/1.1 200 OK"));
-    EXPECT_TRUE(server.Answer("GET /metricsx HTTP/1.1").starts_with("HTTP/1.1 404 "));
-    const std::string post = server.Answer("POST /metrics HTTP/1.1");
+    EXPECT_TRUE(Fetch(server, "GET / HTTP/1.1").starts_with("HTTP/1.1 200 OK"));
+    EXPECT_TRUE(Fetch(server, "GET /metricsx HTTP/1.1").starts_with("HTTP/1.1 404 "));
+    const std::string post = Fetch(server, "POST /metrics HTTP/1.1");
     EXPECT_TRUE(post.starts_with("HTTP/1.1 405 "));
     EXPECT_NE(post.find("\r\nAllow: GET, HEAD\r\n"), std::string::npos);
-    EXPECT_TRUE(server.Answer("\x16\x03\x01 junk").starts_with("HTTP/1.1 400 "));
-    EXPECT_TRUE(server.Answer("GET /metrics").starts_with("HTTP/1.1 400 "));
+    EXPECT_TRUE(Fetch(server, "\x16\x03\x01 junk").starts_with("HTTP/1.1 400 "));
+    EXPECT_TRUE(Fetch(server, "GET /metrics").starts_with("HTTP/1.1 400 "));
 }
 
 TEST_F(MetricsServerTest, ServesAScrapeOverTcpAndClosesSlowAndOversizedRequests) {
@@ -66,13 +77,46 @@ TEST_F(MetricsServerTest, ServesAScrapeOverTcpAndClosesSlowAndOversizedRequests)
 
     test::TcpTestClient slow(server.Port());
     ASSERT_TRUE(slow.Write("GET /metrics HTTP/1.1\r\n"));
-    EXPECT_TRUE(slow.WaitForClose()) << "a head that never ends is dropped at the request timeout";
+    EXPECT_TRUE(slow.WaitForCloseWhileTimePasses(m_Clock, 50))
+        << "a head that never ends is dropped at the request timeout";
     EXPECT_EQ(slow.Received(), "");
 
     test::TcpTestClient oversized(server.Port());
     (void)oversized.Write("GET /metrics HTTP/1.1\r\nX: " + std::string(MetricsServer::MAX_REQUEST_BYTES, 'x'));
     ASSERT_TRUE(oversized.WaitForClose());
     EXPECT_TRUE(oversized.Received().starts_with("HTTP/1.1 431 "));
+}
+
+TEST_F(MetricsServerTest, ARequestWithBareLineFeedsIsAnswered) {
+    MetricsServer server(m_Sources, m_Log, Options());
+    ASSERT_TRUE(server.Start());
+    test::TcpTestClient scrape(server.Port());
+    ASSERT_TRUE(scrape.Write("GET /metrics HTTP/1.1\nHost: x\n\n"));
+    ASSERT_TRUE(scrape.WaitForClose());
+    EXPECT_TRUE(scrape.Received().starts_with("HTTP/1.1 200 OK\r\n")) << scrape.Received().substr(0, 80);
+    test::TcpTestClient mixed(server.Port());
+    ASSERT_TRUE(mixed.Write("HEAD / HTTP/1.0\r\nHost: x\n\r\n"));
+    ASSERT_TRUE(mixed.WaitForClose());
+    EXPECT_TRUE(mixed.Received().starts_with("HTTP/1.1 200 OK\r\n")) << mixed.Received();
+}
+
+// Idle connections that never send a request fill every place; a scrape still gets in, in the place of
+// the oldest of them.
+TEST_F(MetricsServerTest, IdleConnectionsMakeRoomForAScrape) {
+    MetricsServer server(m_Sources, m_Log, Options());
+    ASSERT_TRUE(server.Start());
+    std::vector<std::unique_ptr<test::TcpTestClient>> idle;
+    for (uint32_t i = 0; i < 8; ++i) {
+        idle.push_back(std::make_unique<test::TcpTestClient>(server.Port(), test::TEST_LOOPBACK + 1 + i / 4));
+        ASSERT_TRUE(idle.back()->IsOpen());
+    }
+    for (int scrape = 0; scrape < 12; ++scrape) {
+        test::TcpTestClient client(server.Port(), test::TEST_LOOPBACK + 1 + scrape % 2);
+        ASSERT_TRUE(client.Write("GET /metrics HTTP/1.1\r\n\r\n"));
+        ASSERT_TRUE(client.WaitForClose());
+        EXPECT_TRUE(client.Received().starts_with("HTTP/1.1 200 OK")) << scrape;
+        idle.push_back(std::make_unique<test::TcpTestClient>(server.Port(), test::TEST_LOOPBACK + 1 + scrape % 2));
+    }
 }
 
 TEST_F(MetricsServerTest, OptionsAreOffUnlessAPortIsSetAndBadValuesKeepTheirDefaults) {

@@ -64,5 +64,46 @@ TEST(LoginGuard, AFullTableMakesRoomWithoutFreeingALockedAddress) {
     EXPECT_GT(guard.LockedForMs(ADDRESS, 5000), 0u);
 }
 
+// Once the table is full of locked addresses, two addresses taking turns must not push each other out
+// to guess without end: a new address is refused until a lockout ends.
+TEST(LoginGuard, AFullTableOfLockedAddressesRefusesNewOnesInsteadOfForgetting) {
+    LoginGuard guard(LoginGuardLimits{3, 30000});
+    const uint64_t now = 1000;
+    for (uint32_t i = 0; i < LoginGuard::MAX_ADDRESSES - 1; ++i) {
+        for (int failure = 0; failure < 3; ++failure) {
+            (void)guard.Failed(0x7F640000 + i, now);
+        }
+    }
+    constexpr uint32_t FIRST = 0x7FFC0001;
+    constexpr uint32_t SECOND = 0x7FFC0002;
+    EXPECT_EQ(guard.LockedForMs(FIRST, now), 0u) << "one place is left";
+    (void)guard.Failed(FIRST, now);
+    EXPECT_GT(guard.LockedForMs(SECOND, now), 0u) << "no place, and no entry it may forget";
+    for (int turn = 0; turn < 10; ++turn) {
+        (void)guard.Failed(SECOND, now);
+    }
+    EXPECT_EQ(guard.Failed(FIRST, now), 0u);
+    EXPECT_EQ(guard.Failed(FIRST, now), 30000u) << "its failures were kept in all that";
+    EXPECT_GT(guard.LockedForMs(0x7F640000, now + 29999), 0u) << "a locked address was never forgotten";
+    EXPECT_EQ(guard.LockedForMs(SECOND, now + 30000), 0u) << "once lockouts end, room is made again";
+}
+
+// Failures from many addresses draw on one budget that refills at one address's pace.
+TEST(LoginGuard, FailuresFromAllAddressesTogetherSpendOneBudget) {
+    LoginGuard guard(LoginGuardLimits{3, 30000});
+    const uint64_t now = 1000;
+    const uint32_t burst = LoginGuard::GLOBAL_BURST_LOCKOUTS * 3;
+    for (uint32_t i = 0; i < burst; ++i) {
+        EXPECT_EQ(guard.GlobalWaitMs(now), 0u) << i;
+        (void)guard.Failed(0x7F000100 + i, now); // one failure each: no address is locked out
+    }
+    EXPECT_EQ(guard.GlobalWaitMs(now), 10000u) << "one more failure in a third of the base lockout";
+    EXPECT_EQ(guard.GlobalWaitMs(now + 9999), 1u);
+    EXPECT_EQ(guard.GlobalWaitMs(now + 10000), 0u);
+    (void)guard.Failed(0x7F000999, now + 10000);
+    EXPECT_GT(guard.GlobalWaitMs(now + 10000), 0u);
+    EXPECT_EQ(guard.GlobalWaitMs(now + 10000 + 4 * 30000), 0u) << "a quiet while refills it";
+}
+
 } // namespace
 } // namespace dravo

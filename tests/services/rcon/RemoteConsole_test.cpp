@@ -1,122 +1,12 @@
-#include "services/TcpTestClient.h"
-#include "services/rcon/RemoteConsole.h"
-#include "support/FakeClock.h"
-#include "support/FakeEngine.h"
-#include "support/RecordingView.h"
-
-#include <gtest/gtest.h>
-
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include "services/rcon/RemoteConsoleFixture.h"
 
 namespace dravo {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr const char* PASSWORD = "correct horse";
-
-// The remote console before a real command service and session, whose console window runs every line at
-// once on the caller's thread: the engine answers "ran: <command>", "/many" logs a hundred long lines,
-// "/shutdown" is the window's.
-class RemoteConsoleTest : public ::testing::Test {
-protected:
-    test::FakeEngine m_Engine;
-    test::RecordingView m_View;
-    test::FakeClock m_Clock;
-    HostInfo m_Host{};
-    GameOptions m_Options{};
-    GameInfo m_Game{};
-    std::atomic<bool> m_EmptyExit{false};
-    ServerSettings m_Settings;
-    BlockingPool m_Pool;
-    ServerSession m_Session{m_View, m_Clock, m_Pool, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}};
-    CommandService m_Commands{m_Session, CommandRecords{m_Settings, m_Options, m_Host}};
-    std::mutex m_ShutdownMutex;
-    std::condition_variable m_ShutdownSeen;
-    int m_Shutdowns = 0; // guarded by m_ShutdownMutex
-    std::unique_ptr<RemoteConsole> m_Console;
-
-    void SetUp() override {
-        m_Engine.m_EchoCommands = true;
-        ASSERT_TRUE(m_Session.InitSession(&m_Engine));
-        ConsoleBinding binding;
-        binding.m_Post = [](std::function<void()> work, const std::function<void()>&) {
-            work();
-            return true;
-        };
-        binding.m_Actions = {
-            {"many", true,
-             [this](std::string_view) {
-                 for (int i = 0; i < 100; ++i) {
-                     m_Session.LogLine("line %03d %s", i, std::string(90, 'm').c_str());
-                 }
-             }},
-            {"options", false, [](std::string_view) { ADD_FAILURE() << "a remote /options ran"; }},
-            {"shutdown", true,
-             [this](std::string_view) {
-                 std::scoped_lock lock(m_ShutdownMutex);
-                 ++m_Shutdowns;
-                 m_ShutdownSeen.notify_all();
-             }},
-        };
-        m_Commands.BindConsole(std::move(binding));
-    }
-    void TearDown() override {
-        m_Console.reset();
-        m_Commands.UnbindConsole();
-        m_Session.ResetSession();
-    }
-    void Start(RconOptions options = Options()) {
-        m_Session.Log().Secrets().SetValue("RconPassword", PASSWORD);
-        m_Console = std::make_unique<RemoteConsole>(
-            RemoteConsoleParts{m_Commands, m_Session.Log(), m_Session.Counters()}, options);
-        ASSERT_TRUE(m_Console->Start());
-    }
-    static RconOptions Options() {
-        RconOptions options;
-        options.m_Enabled = true;
-        options.m_Port = 0;
-        options.m_Guard = LoginGuardLimits{2, 60000};
-        return options;
-    }
-    uint64_t Logins(RemoteLogin result) {
-        return m_Session.Counters().Snapshot().m_RemoteLogins[static_cast<size_t>(result)];
-    }
-};
-
-// A client that reads whole packets back.
-class Client {
-public:
-    explicit Client(uint16_t port, uint32_t from = 0) : m_Tcp(port, from) {}
-    bool Send(int32_t id, RconType type, std::string_view body) {
-        return m_Tcp.Write(EncodeRconPacket(id, type, body));
-    }
-    std::optional<RconPacket> Next() {
-        for (;;) {
-            if (auto packet = m_Reader.Next()) {
-                return packet;
-            }
-            const size_t had = m_Tcp.Received().size();
-            const std::string& all = m_Tcp.Read(had + 1);
-            if (all.size() == had) {
-                return std::nullopt; // closed, or nothing within the limit
-            }
-            EXPECT_TRUE(m_Reader.Feed(std::string_view(all).substr(had)));
-        }
-    }
-    bool LogIn(const char* password) {
-        const auto answer = Send(1, RconType::Login, password) ? Next() : std::nullopt;
-        return answer && answer->m_Type == RconType::LoginAnswer && answer->m_Id == 1;
-    }
-    test::TcpTestClient& Tcp() { return m_Tcp; }
-
-private:
-    test::TcpTestClient m_Tcp;
-    RconPacketReader m_Reader;
-};
+using test::Client;
+using test::PASSWORD;
+using test::RemoteConsoleTest;
 
 TEST_F(RemoteConsoleTest, ACommandIsAnsweredWithTheLinesItLoggedAndTheEndMarkerIsMirroredAfter) {
     Start();
@@ -187,6 +77,34 @@ TEST_F(RemoteConsoleTest, CommandsTheConsoleInputCannotTakeAreRefusedUnrun) {
     EXPECT_FALSE(m_View.Logged(std::string(MAX_REMOTE_COMMAND_CHARS + 1, 'a').substr(0, 119)));
     EXPECT_TRUE(m_View.Logged("/options")) << "the service took it, and refused it for a remote origin";
     EXPECT_TRUE(m_Engine.m_Commands.empty());
+}
+
+TEST_F(RemoteConsoleTest, ATabInsideACommandSeparatesWordsAsABlankDoes) {
+    Start();
+    Client client(m_Console->Port());
+    ASSERT_TRUE(client.LogIn(PASSWORD));
+    ASSERT_TRUE(client.Send(30, RconType::Command, "say\thello there"));
+    const auto packet = client.Next();
+    ASSERT_TRUE(packet);
+    EXPECT_EQ(packet->m_Body, "say\thello there\nran: say\thello there\n");
+    ASSERT_EQ(m_Engine.m_Commands.size(), 1u);
+    EXPECT_EQ(m_Engine.m_Commands[0], "say\thello there");
+}
+
+TEST_F(RemoteConsoleTest, AShortPasswordSetAtRunTimeIsRefusedAndTheOldOneStillLogsIn) {
+    Start();
+    Client client(m_Console->Port());
+    ASSERT_TRUE(client.LogIn(PASSWORD));
+    ASSERT_TRUE(client.Send(31, RconType::Command, "RconPassword short"));
+    const auto packet = client.Next();
+    ASSERT_TRUE(packet);
+    EXPECT_NE(packet->m_Body.find("RconPassword is shorter than 8 characters; the remote console keeps its "
+                                  "password. Nothing was changed."),
+              std::string::npos)
+        << packet->m_Body;
+    EXPECT_TRUE(m_Engine.m_Commands.empty()) << "the engine never took it, so it is not saved";
+    Client again(m_Console->Port());
+    EXPECT_TRUE(again.LogIn(PASSWORD));
 }
 
 TEST_F(RemoteConsoleTest, ShutdownIsAnsweredWithoutWaitingForTheConsole) {
@@ -260,16 +178,17 @@ TEST_F(RemoteConsoleTest, LoginAndIdleTimeoutsCloseSilentAndTricklingClients) {
     options.m_IdleTimeout = 300ms;
     Start(options);
     Client silent(m_Console->Port());
-    EXPECT_TRUE(silent.Tcp().WaitForClose());
+    ASSERT_TRUE(silent.Tcp().Write(std::string(3, '\0')));
+    EXPECT_TRUE(silent.Tcp().WaitForCloseWhileTimePasses(m_Clock, 50));
     Client trickling(m_Console->Port());
     ASSERT_TRUE(trickling.LogIn(PASSWORD));
+    // A byte at a time keeps it no longer than the idle time.
     const std::string packet = EncodeRconPacket(2, RconType::Command, "status");
-    size_t sent = 0;
-    while (sent < packet.size() && !trickling.Tcp().WaitReadable(100ms)) {
-        (void)trickling.Tcp().Write(packet.substr(sent++, 1));
+    for (size_t sent = 0; sent < 3; ++sent) {
+        ASSERT_TRUE(trickling.Tcp().Write(packet.substr(sent, 1)));
+        m_Clock.Advance(100);
     }
-    EXPECT_TRUE(trickling.Tcp().WaitForClose());
-    EXPECT_LT(sent, packet.size()) << "closed before the trickled command was whole";
+    EXPECT_TRUE(trickling.Tcp().WaitForClose()) << "closed before the trickled command was whole";
 }
 
 TEST(RconOptions, OnOnlyWithAPasswordOfEightCharactersAndBadValuesKeepTheirDefaults) {
