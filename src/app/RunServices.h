@@ -40,6 +40,7 @@ public:
     void FinishFleet();
 
     RemoteConsole* Console() const { return m_Console.get(); }
+    MetricsServer* Metrics() const { return m_Metrics.get(); }
 
 private:
     // The fleet client's way into the session: open until Stop closes it, which waits for a call in

@@ -1,4 +1,5 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
+#include "app/EventOutput.h"
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
 #include "app/WindowSystemFactory.h"
@@ -15,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,9 +51,12 @@ int main(int argc, char** argv) {
     // The bundled engine library sits beside the program.
     const std::string defaultLibrary = (ExecutableDirectory() / DynamicLibrary::FileName("server")).string();
 
-    const CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
+    CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
+    ApplyLogFormatVariable(options, std::getenv(LOG_FORMAT_VARIABLE));
+    // With the JSON events, standard output carries the events alone: the face's plain lines go nowhere.
+    std::ostream discarded(nullptr);
     ProgramFaceOptions faceOptions;
-    faceOptions.m_Out = &std::cout;
+    faceOptions.m_Out = options.m_LogFormat == LogFormat::Json ? &discarded : &std::cout;
     faceOptions.m_Err = &std::cerr;
     faceOptions.m_Pictures = [](std::string_view name) {
         const TextPicture* picture = Pictures::FindBitmap(name);
@@ -63,7 +68,16 @@ int main(int argc, char** argv) {
         std::cerr << "DravoServ: " << faceError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
     }
-    queued.emplace();
+    // Under systemd, each line tells the journal its priority.
+    QueuedOutput::LinePrefix outPrefix;
+    QueuedOutput::LinePrefix errPrefix;
+    if (IsJournalStream(StandardOutputDescriptor())) {
+        outPrefix = JournalPrefix;
+    }
+    if (IsJournalStream(StandardErrorDescriptor())) {
+        errPrefix = JournalPrefix;
+    }
+    queued.emplace(std::move(outPrefix), std::move(errPrefix));
     queuing.store(true, std::memory_order_release);
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();

@@ -166,6 +166,8 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
     const std::string failed = EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, "");
     if (m_Guard.LockedForMs(client.m_Peer.m_Address, now) > 0) {
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
+        LoginEvent(client.m_Address, "locked_out",
+                   "Remote console: a login from " + client.m_Address + " was refused; it is locked out.");
         (void)m_Server.Send(id, failed);
         CloseClient(id, client, true);
         return;
@@ -174,6 +176,7 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
     if (password.size() >= MIN_RCON_PASSWORD_CHARS && SameSecret(packet.m_Body, password)) {
         m_Guard.Succeeded(client.m_Peer.m_Address, now);
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);
+        LoginEvent(client.m_Address, "accepted", "Remote console: " + client.m_Address + " logged in.");
         client.m_LoggedIn = true;
         (void)m_Server.Send(id, EncodeRconPacket(packet.m_Id, RconType::LoginAnswer, ""));
         m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
@@ -181,14 +184,24 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
     }
     m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::WrongPassword);
     const uint64_t lockout = m_Guard.Failed(client.m_Peer.m_Address, now);
+    const EventFields fields =
+        EventFieldList().Text("address", client.m_Address).Text("result", "wrong_password").Take();
     if (lockout > 0) {
-        m_Parts.m_Log.Line("Remote console: wrong password from %s; it is locked out for %llu s.",
-                           client.m_Address.c_str(), static_cast<unsigned long long>((lockout + 999) / 1000));
+        m_Parts.m_Log.Event(event_name::REMOTE_LOGIN, EventLevel::Warning, fields,
+                            "Remote console: wrong password from %s; it is locked out for %llu s.",
+                            client.m_Address.c_str(), static_cast<unsigned long long>((lockout + 999) / 1000));
     } else {
-        m_Parts.m_Log.Line("Remote console: wrong password from %s.", client.m_Address.c_str());
+        m_Parts.m_Log.Event(event_name::REMOTE_LOGIN, EventLevel::Warning, fields,
+                            "Remote console: wrong password from %s.", client.m_Address.c_str());
     }
     (void)m_Server.Send(id, failed);
     CloseClient(id, client, true);
+}
+
+void RemoteConsole::LoginEvent(const std::string& address, std::string_view result, std::string message) {
+    m_Parts.m_Log.Event(LogEvent{std::string(event_name::REMOTE_LOGIN),
+                                 result == "accepted" ? EventLevel::Notice : EventLevel::Warning, std::move(message),
+                                 EventFieldList().Text("address", address).Text("result", result).Take(), false});
 }
 
 void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet) {

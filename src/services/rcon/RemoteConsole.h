@@ -50,6 +50,8 @@ public:
     uint16_t Port() const { return m_Server.Port(); }
 
 private:
+    // A "remote.login" event without a line of the plain log.
+    void LoginEvent(const std::string& address, std::string_view result, std::string message);
     using Clock = std::chrono::steady_clock;
 
     // What the window thread and this thread share about one command; it outlives either side.
