@@ -240,8 +240,11 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
         roster.push_back({entry.m_ClientId, std::string(entry.Name()), entry.m_Frags, entry.m_Ping, 0});
     }
     m_Parts.m_View.ShowPlayers(Snapshot(roster));
-    LogPlayerChanges(m_Parts.m_Facts.Roster(), roster);
+    // Told once the roster has them, so that whoever hears of a player can find it there.
+    const std::vector<RosterPlayer> before = m_Parts.m_Facts.Roster();
+    const std::vector<RosterPlayer> after = roster;
     m_Parts.m_Facts.SetPlayers(std::move(roster), m_Parts.m_Clock.NowMs());
+    LogPlayerChanges(before, after);
 }
 
 void GameMessageHandler::LogPlayerChanges(const std::vector<RosterPlayer>& before,
