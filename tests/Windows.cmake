@@ -58,6 +58,7 @@ list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/SignalWatcher|ap
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/services/TcpServerDescriptors_test\\.cpp$")
 # Pipes and FIFOs as POSIX systems have them.
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/QueuedOutput|app/LogFileFifo)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/platform/os/ServiceNotify_test\\.cpp$") # a Unix socket
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/window/terminal/")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(platform/os/LineReader|window/headless/HeadlessWindowSystem)_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/window/WindowThreadQueue_test\\.cpp$")

@@ -32,10 +32,20 @@ std::string UpperCommandLine(const std::vector<std::string>& arguments) {
 }
 
 // Options of this port that take the next argument as their value.
-constexpr std::array<std::string_view, 4> OPTIONS_WITH_VALUE = {"-DLL", "-CONFIG", "-face", "-logfile"};
+constexpr std::array<std::string_view, 5> OPTIONS_WITH_VALUE = {"-DLL", "-CONFIG", "-face", "-logfile", "-logformat"};
 
-constexpr std::array<std::string_view, 8> OPTION_NAMES = {"-DLL",  "-CONFIG",  "-go",   "-emptyexit",
-                                                          "-face", "-logfile", "-help", "+Key value"};
+constexpr std::array<std::string_view, 9> OPTION_NAMES = {"-DLL",     "-CONFIG",    "-go",   "-emptyexit", "-face",
+                                                          "-logfile", "-logformat", "-help", "+Key value"};
+
+// "text" or "json" in any case; the usage error otherwise.
+std::string ReadLogFormat(const std::string& value, LogFormat& format) {
+    const std::string lower = ToLower(value);
+    if (lower == "text" || lower == "json") {
+        format = lower == "json" ? LogFormat::Json : LogFormat::Text;
+        return {};
+    }
+    return "ERROR - Unknown log format \"" + value + "\": use text or json.";
+}
 
 bool TakesValue(std::string_view argument) {
     return std::any_of(OPTIONS_WITH_VALUE.begin(), OPTIONS_WITH_VALUE.end(),
@@ -165,11 +175,16 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
     options.m_Face = ToLower(OptionValue(arguments, "-face", Occurrence::Last).value_or(""));
     const std::optional<std::string> logFile = OptionValue(arguments, "-logfile", Occurrence::Last);
     options.m_LogFilePath = logFile.value_or("");
+    const std::optional<std::string> logFormat = OptionValue(arguments, "-logformat", Occurrence::Last);
+    options.m_LogFormatGiven = logFormat.has_value();
 
     std::set<size_t> values;
     options.m_Error = CollectOverrides(arguments, options.m_Overrides, values);
     if (options.m_Error.empty()) {
         options.m_Error = CheckOptions(options, logFile.has_value());
+    }
+    if (options.m_Error.empty() && logFormat) {
+        options.m_Error = ReadLogFormat(*logFormat, options.m_LogFormat);
     }
     const std::string upper = UpperCommandLine(arguments);
     options.m_SkipWizard = upper.find("-GO") != std::string::npos;
@@ -178,13 +193,23 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, c
     return options;
 }
 
+void ApplyLogFormatVariable(CommandLineOptions& options, const char* value) {
+    if (options.m_LogFormatGiven || value == nullptr || *value == '\0') {
+        return;
+    }
+    const std::string error = ReadLogFormat(value, options.m_LogFormat);
+    if (options.m_Error.empty() && !error.empty()) {
+        options.m_Error = error + std::string(" (from ") + LOG_FORMAT_VARIABLE + ")";
+    }
+}
+
 std::string CommandLineHelp(const std::string& defaultLibraryPath) {
     const std::string libraryName = std::filesystem::path(defaultLibraryPath).filename().string();
     const std::string reopening = SignalWatcher::Exists(Signal::Hangup) ? "SIGHUP reopens it, for log rotation"
                                                                         : "rotate it while the server is stopped";
     return "Usage: dravoserv [-DLL path] [-CONFIG file] [-go] [-emptyexit] [-face " + FaceNames("|") +
            "]\n"
-           "                 [-logfile file] [+Key value]... [-help]\n"
+           "                 [-logfile file] [-logformat text|json] [+Key value]... [-help]\n"
            "\n"
            "Hosts a Dravo game. Start it in the game's installation directory, the one that\n"
            "holds \"dravo.rez\" or the \"dravo\" directory. The operator's guide is DravoSrv.txt.\n"
@@ -211,14 +236,19 @@ std::string CommandLineHelp(const std::string& defaultLibraryPath) {
            "                 time (ISO 8601); " +
            reopening +
            "\n"
+           "  -logformat F   text (the default) or json: one JSON event a line on standard\n"
+           "                 output (headless face) and in the log file; the environment\n"
+           "                 variable " +
+           std::string(LOG_FORMAT_VARIABLE) +
+           " chooses it when this option is not given\n"
            "  +Key value     set a setting or engine variable right after the configuration\n"
            "                 file is loaded, as the console command \"+Key\" \"value\" would\n"
            "                 (for example +ServerName \"Night Owls\" +EmptyExitDelay 120)\n"
            "  -help          show this text and exit\n"
            "\n"
-           "-DLL, -CONFIG, -face and -logfile are matched without regard to case. -go and\n"
-           "-emptyexit are found anywhere in the command line, in any case, even inside other\n"
-           "words, file names and the values of overrides.\n"
+           "-DLL, -CONFIG, -face, -logfile and -logformat are matched without regard to case.\n"
+           "-go and -emptyexit are found anywhere in the command line, in any case, even\n"
+           "inside other words, file names and the values of overrides.\n"
            "\n"
            "Exit status: 0 after a normal run, 1 when start-up fails, 2 for a bad command\n"
            "line, 3 when the configuration file could not be saved, 4 when the engine ran\n"

@@ -19,6 +19,14 @@ namespace dravo {
 constexpr size_t CONFIG_PATH_SIZE = 256; // with its terminator
 inline constexpr const char* DEFAULT_CONFIG_PATH = "dravosrv.cfg";
 
+// How the console log is written on standard output and to the log file.
+enum class LogFormat {
+    Text, // the plain lines (the default)
+    Json, // one JSON event a line
+};
+// The environment variable that chooses the log format when -logformat is not given (containers).
+inline constexpr const char* LOG_FORMAT_VARIABLE = "DRAVO_LOG_FORMAT";
+
 struct CommandLineOptions {
     std::string m_LibraryPath;                      // engine library; the default unless -DLL names one
     std::string m_ConfigPath = DEFAULT_CONFIG_PATH; // loaded by the setup and saved at exit
@@ -27,12 +35,18 @@ struct CommandLineOptions {
     bool m_ShowHelp = false;                        // "-help", "--help", "-h" or "-?"
     std::string m_Face;                             // "-face": "headless" or "terminal"; empty chooses by the terminal
     std::string m_LogFilePath;                      // "-logfile": the console log is appended there too; empty = none
+    LogFormat m_LogFormat = LogFormat::Text;        // "-logformat text|json"
+    bool m_LogFormatGiven = false;                  // -logformat was on the command line
     std::vector<SettingOverride> m_Overrides;       // "+Key value" pairs, in command-line order
     std::string m_Error;                            // why the command line cannot be used; empty when fine
 };
 
 // arguments[0] is the program path.
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments, const std::string& defaultLibraryPath);
+
+// Takes the log format from the environment variable's value (may be null) unless -logformat gave one;
+// a value that names no format is a usage error.
+void ApplyLogFormatVariable(CommandLineOptions& options, const char* value);
 
 // The usage text that -help prints.
 std::string CommandLineHelp(const std::string& defaultLibraryPath);

@@ -2,6 +2,7 @@
 #include "app/LogFile.h"
 
 #include "app/LogTimestamp.h"
+#include "host/console/EventJson.h"
 
 #include <algorithm>
 #include <utility>
@@ -54,6 +55,10 @@ bool LogFile::Flush(std::chrono::milliseconds bound) {
 }
 
 void LogFile::WriteLine(std::string_view line) {
+    if (m_Json) {
+        WriteEvent(LogEvent{std::string(event_name::LOG_LINE), EventLevel::Info, std::string(line), {}, true});
+        return;
+    }
     const std::string stamp = LocalLogTimestamp(m_Now());
     std::deque<std::string> stamped;
     // A line that holds line breaks becomes several, each with the stamp.
@@ -69,10 +74,24 @@ void LogFile::WriteLine(std::string_view line) {
         }
         line.remove_prefix(end + 1);
     }
+    Queue(std::move(stamped));
+}
+
+void LogFile::WriteEvent(const LogEvent& event) {
+    if (!m_Json) {
+        ILogSink::WriteEvent(event);
+        return;
+    }
+    std::deque<std::string> lines;
+    lines.push_back(FormatEventJson(event, m_Now()) + '\n');
+    Queue(std::move(lines));
+}
+
+void LogFile::Queue(std::deque<std::string> lines) {
     {
         std::scoped_lock lock(m_QueueMutex);
-        m_QueuedCount += stamped.size();
-        for (std::string& text : stamped) {
+        m_QueuedCount += lines.size();
+        for (std::string& text : lines) {
             m_Queue.push_back(Entry{std::move(text), false});
             ++m_QueuedLines;
         }
@@ -183,8 +202,7 @@ void LogFile::Hold(std::string line) {
 
 void LogFile::WriteHeld() {
     if (m_Dropped > 0) {
-        const std::string note = LocalLogTimestamp(m_Now()) + ' ' + std::to_string(m_Dropped) +
-                                 " earlier log lines could not be written and were dropped.\n";
+        const std::string note = DroppedNote();
         std::string error;
         if (!m_File.Write(note, error, &m_GiveUp)) {
             Failed(error);
@@ -201,6 +219,16 @@ void LogFile::WriteHeld() {
         m_Held.pop_front();
     }
     m_Failing = false; // written: the next trouble is a new one
+}
+
+std::string LogFile::DroppedNote() const {
+    const std::string text = std::to_string(m_Dropped) + " earlier log lines could not be written and were dropped.";
+    if (m_Json) {
+        const LogEvent event{std::string(event_name::LOG_DROPPED), EventLevel::Warning, text,
+                             EventFieldList().Number("count", static_cast<int64_t>(m_Dropped)).Take(), true};
+        return FormatEventJson(event, m_Now()) + '\n';
+    }
+    return LocalLogTimestamp(m_Now()) + ' ' + text + '\n';
 }
 
 void LogFile::Failed(const std::string& reason) {

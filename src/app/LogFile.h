@@ -52,6 +52,9 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
+    // JSON: each line is one event as JSON (EventJson) instead of a stamped plain line. Before Open.
+    void SetJson(bool json) { m_Json = json; }
+
     // Opens the file for appending and starts the writer; false when it cannot be opened (said once).
     [[nodiscard]] bool Open();
     // Has the writer reopen the file before its next write. Never blocks.
@@ -61,11 +64,16 @@ public:
 
     // ILogSink.
     void WriteLine(std::string_view line) override;
+    void WriteEvent(const LogEvent& event) override;
     void SetNoticeHandler(NoticeHandler handler) override;
 
     const std::string& Path() const { return m_Path; }
 
 private:
+    // Queues finished lines, each ending in a line feed.
+    void Queue(std::deque<std::string> lines);
+    // The note that replaces lines given up, as the file's format writes it.
+    std::string DroppedNote() const;
     void Run();
     // Under m_QueueMutex: drops the oldest queued line (counted) once too many wait.
     void CapQueue();
@@ -88,6 +96,7 @@ private:
     const std::string m_Path;
     std::ostream& m_Errors;
     TimeSource m_Now;
+    bool m_Json = false;
 
     // Shared with the callers; guarded by m_QueueMutex.
     std::mutex m_QueueMutex;

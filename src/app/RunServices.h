@@ -41,6 +41,7 @@ public:
     void FinishFleet();
 
     RemoteConsole* Console() const { return m_Console.get(); }
+    MetricsServer* Metrics() const { return m_Metrics.get(); }
 
 private:
     void CapConnections(RconOptions& rcon, MetricsOptions& metrics);

@@ -3,8 +3,11 @@
 
 #include "app/LateLogView.h"
 #include "app/RunServices.h"
+#include "app/ServiceWatch.h"
 #include "host/commands/CommandService.h"
 #include "host/console/ConsoleSecrets.h"
+#include "platform/os/ProcessId.h"
+#include "platform/os/ServiceNotify.h"
 #include "platform/os/Text.h"
 #include "res/StringTable.h"
 #include "settings/SettingsStore.h"
@@ -13,6 +16,7 @@
 #include "ui/SetupWizard.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -39,15 +43,32 @@ ServerApplication::ServerApplication(WindowSystem& windows, IClock& clock, Block
 ExitStatus ServerApplication::StartServerApplication(const std::vector<std::string>& arguments,
                                                      const std::string& defaultLibraryPath) {
     m_Options = ParseCommandLine(arguments, defaultLibraryPath);
+    ApplyLogFormatVariable(m_Options, std::getenv(LOG_FORMAT_VARIABLE));
     if (m_Options.m_ShowHelp) {
         std::cout << CommandLineHelp(defaultLibraryPath);
         return ExitStatus::Success;
     }
+    StartEvents();
+    const ExitStatus status = RunProgram();
+    Emit(LogEvent{std::string(event_name::SERVER_STOPPED), EventLevel::Notice,
+                  "DravoServ ends with exit status " + std::to_string(static_cast<int>(status)) + ".",
+                  EventFieldList().Number("exit_status", static_cast<int>(status)).Flag("saved", m_Saved).Take(),
+                  false});
+    return status;
+}
+
+ExitStatus ServerApplication::RunProgram() {
     if (!m_Options.m_Error.empty()) {
         ShowErrorBox(m_Windows, m_Options.m_Error);
         return ExitStatus::UsageError;
     }
     StartLogFile();
+    Emit(LogEvent{std::string(event_name::SERVER_STARTING), EventLevel::Notice, "DravoServ is starting.",
+                  EventFieldList()
+                      .Number("pid", static_cast<int64_t>(CurrentProcessId()))
+                      .Text("config", m_Options.m_ConfigPath)
+                      .Take(),
+                  false});
     if (const std::optional<ExitStatus> failed = StartEngine()) {
         return *failed;
     }
@@ -59,6 +80,39 @@ ExitStatus ServerApplication::StartServerApplication(const std::vector<std::stri
     const ExitStatus status = RunWithConfiguration();
     m_Configuration->Release();
     return status;
+}
+
+void ServerApplication::StartEvents() {
+    if (m_Options.m_LogFormat != LogFormat::Json) {
+        return;
+    }
+    // The headless face writes the plain log on standard output: there the events take its place. A face
+    // with a screen keeps its own, and the events go to the log file alone.
+    if (!m_Windows.CanShowDialogs()) {
+        m_EventOutput = std::make_unique<EventOutput>(std::cout);
+    }
+    m_Windows.SetEmit([this](const LogEvent& event) { Emit(event); });
+}
+
+void ServerApplication::Emit(const LogEvent& event) {
+    if (m_EventOutput) {
+        m_EventOutput->WriteEvent(event);
+    }
+    if (m_LogFile) {
+        m_LogFile->WriteEvent(event);
+    }
+}
+
+LogEvent ServerApplication::ReadyEvent(const ServerSession& session, const RunServices& services) const {
+    const auto portOf = [](const auto* service) { return service != nullptr ? int64_t{service->Port()} : 0; };
+    return LogEvent{std::string(event_name::SERVER_READY), EventLevel::Notice, "Server is ready.",
+                    EventFieldList()
+                        .Number("game_port", session.GamePort())
+                        .Number("query_port", session.QueryPort())
+                        .Number("rcon_port", portOf(services.Console()))
+                        .Number("metrics_port", portOf(services.Metrics()))
+                        .Take(),
+                    false};
 }
 
 ExitStatus ServerApplication::RunWithConfiguration() {
@@ -124,19 +178,31 @@ ExitStatus ServerApplication::RunConsole() {
     if (m_LogFile) {
         session.Log().Attach(*m_LogFile); // until the session goes, at the end of the run
     }
+    if (m_EventOutput) {
+        session.Log().Attach(*m_EventOutput);
+    }
+    // Until the session goes: it watches the session's facts.
+    const char* notifySocket = std::getenv("NOTIFY_SOCKET");
+    ServiceWatch watch(OpenServiceNotify(notifySocket != nullptr ? notifySocket : ""),
+                       WatchdogInterval(std::getenv("WATCHDOG_USEC"), std::getenv("WATCHDOG_PID")), session.Facts());
     CommandService commands(session, CommandRecords{m_Settings, m_GameOptions, m_HostInfo});
     RunServices services(m_Clock, m_Pool, session, commands);
     services.StartFleet(*m_Library.GetServer(), m_Notes.m_Lines);
     ConsoleWindow console(m_Windows, m_Clock, ConsoleWindowParts{session, commands, m_Library.GetServer(), records});
     console.SetStartupNotes(m_Notes.m_Lines);
     console.SetHistoryFile(CommandHistory::FileFor(m_Options.m_ConfigPath));
-    console.SetHostingStarted([this, &services] {
+    console.SetHostingStarted([this, &services, &session, &watch] {
         services.StartListeners();
+        if (session.IsRunning()) {
+            session.Log().Event(ReadyEvent(session, services));
+            watch.Ready();
+        }
         if (m_Stops != nullptr) {
             m_Stops->EndStartup();
         }
     });
     console.Run();
+    watch.Stopping(); // said by now, unless hosting never ran
     services.Stop();
     session.ResetSession();
     ExitStatus status = ExitStatus::OutOfMemory;
@@ -158,6 +224,7 @@ void ServerApplication::StartLogFile() {
         return;
     }
     m_LogFile = std::make_unique<LogFile>(m_Options.m_LogFilePath, std::cerr);
+    m_LogFile->SetJson(m_Options.m_LogFormat == LogFormat::Json);
     (void)m_LogFile->Open(); // a file that cannot be opened is said once; lines are kept for a later try
     m_Hangup = std::make_unique<SignalWatcher>(std::initializer_list<Signal>{Signal::Hangup},
                                                [file = m_LogFile.get()](Signal) { file->Reopen(); });
@@ -183,7 +250,8 @@ ExitStatus ServerApplication::EndRun() {
             return false;
         },
         holdsSecret);
-    const ExitStatus status = saved == ConfigurationFile::Saved::InPlace ? ExitStatus::Success : ExitStatus::SaveFailed;
+    m_Saved = saved == ConfigurationFile::Saved::InPlace;
+    const ExitStatus status = m_Saved ? ExitStatus::Success : ExitStatus::SaveFailed;
     if (m_Stops != nullptr) {
         m_Stops->Settle(static_cast<int>(status)); // a stop that overruns from here on says what was saved
     }

@@ -7,6 +7,8 @@
 
 #include "app/CommandLine.h"
 #include "app/ConfigurationFile.h"
+#include "app/EventOutput.h"
+#include "app/EventfulWindows.h"
 #include "app/LogFile.h"
 #include "app/StopSignals.h"
 #include "engine/HostingRecords.h"
@@ -27,6 +29,9 @@
 #include <vector>
 
 namespace dravo {
+
+class RunServices;
+class ServerSession;
 
 enum class ExitStatus : int {
     Success = 0,
@@ -64,16 +69,25 @@ private:
     std::optional<ExitStatus> RunSetup();
     // Hosts the game in the console window until it closes, then ends the run.
     ExitStatus RunConsole();
+    // Everything after the command line is read: the exit status.
+    ExitStatus RunProgram();
     // The run, while the configuration file is ours.
     ExitStatus RunWithConfiguration();
     // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
     void StartLogFile();
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
+    // -logformat json: the event stream on standard output (headless face), error boxes as events.
+    void StartEvents();
+    // An event of the program itself, outside the session's console log: to the event stream and the log
+    // file, in the format chosen.
+    void Emit(const LogEvent& event);
+    // "server.ready" with the ports, after the listeners have started.
+    LogEvent ReadyEvent(const ServerSession& session, const RunServices& services) const;
 
     bool StoppedDuringStartup() const { return m_Stops != nullptr && m_Stops->StoppedDuringStartup(); }
 
-    WindowSystem& m_Windows;
+    EventfulWindows m_Windows; // the face's, with error boxes told as events
     IClock& m_Clock;
     BlockingPool& m_Pool;
     StopSignals* m_Stops;
@@ -90,7 +104,9 @@ private:
     std::atomic<bool> m_EmptyExitEnabled{false};
     std::optional<ConfigurationFile> m_Configuration; // its lock held for the whole run
     std::unique_ptr<LogFile> m_LogFile;
-    std::unique_ptr<SignalWatcher> m_Hangup; // ends before the log file it reopens
+    std::unique_ptr<EventOutput> m_EventOutput; // the JSON events on standard output, or null
+    bool m_Saved = false;                       // the configuration was saved in place at the end
+    std::unique_ptr<SignalWatcher> m_Hangup;    // ends before the log file it reopens
 };
 
 } // namespace dravo

@@ -1,4 +1,5 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
+#include "app/EventOutput.h"
 #include "app/PasswordSources.h"
 #include "app/ServerApplication.h"
 #include "app/StopSignals.h"
@@ -17,6 +18,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,11 +56,14 @@ int main(int argc, char** argv) {
     // The bundled engine library sits beside the program.
     const std::string defaultLibrary = (ExecutableDirectory() / DynamicLibrary::FileName("server")).string();
 
-    const CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
+    CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
+    ApplyLogFormatVariable(options, std::getenv(LOG_FORMAT_VARIABLE));
+    // With the JSON events, standard output carries the events alone: the face's plain lines go nowhere.
+    std::ostream discarded(nullptr);
     // What blocks (name lookups, HTTP requests, Windows' input) runs here; it outlives everything below it.
     BlockingPool pool;
     ProgramFaceOptions faceOptions;
-    faceOptions.m_Out = &std::cout;
+    faceOptions.m_Out = options.m_LogFormat == LogFormat::Json ? &discarded : &std::cout;
     faceOptions.m_Err = &std::cerr;
     faceOptions.m_Pool = &pool;
     faceOptions.m_Pictures = [](std::string_view name) {
@@ -75,7 +80,16 @@ int main(int argc, char** argv) {
         std::cerr << "DravoServ: " << passwordError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
     }
-    queued.emplace();
+    // Under systemd, each line tells the journal its priority.
+    QueuedOutput::LinePrefix outPrefix;
+    QueuedOutput::LinePrefix errPrefix;
+    if (IsJournalStream(StandardOutputDescriptor())) {
+        outPrefix = JournalPrefix;
+    }
+    if (IsJournalStream(StandardErrorDescriptor())) {
+        errPrefix = JournalPrefix;
+    }
+    queued.emplace(std::move(outPrefix), std::move(errPrefix));
     queuing.store(true, std::memory_order_release);
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();

@@ -15,7 +15,7 @@ CommandResult CommandService::Run(std::string_view line, const CommandOrigin& or
     }
     LogCapture capture(m_Session.Log(), resultBytes);
     // A line that sets a secret shows masked.
-    m_Session.LogCommand(line);
+    m_Session.LogCommand(line, origin.Describe());
     if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
         if (!RunAction(line.substr(1), origin)) {
             result.m_Outcome = CommandOutcome::UnknownAction;

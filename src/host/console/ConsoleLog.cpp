@@ -1,11 +1,13 @@
 // Formatting and cutting console log lines, and handing them to the sinks and the view.
 #include "host/console/ConsoleLog.h"
 
+#include "host/console/ErrorEvents.h"
 #include "host/console/LogCapture.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace dravo {
@@ -34,27 +36,68 @@ void ConsoleLog::LineV(const char* format, va_list arguments) {
     Text(text);
 }
 
-void ConsoleLog::Text(std::string_view text) {
+std::string_view ConsoleLog::FitLine(std::string_view text) {
     // A line fits the 500-byte buffer: longer text is cut, never overflowed.
     text = text.substr(0, std::min(text.size(), LOG_LINE_SIZE - 1));
     text = text.substr(0, std::min(text.size(), text.find('\0')));
+    if (!text.empty() && static_cast<unsigned char>(text.back()) < 32) {
+        text.remove_suffix(1); // one trailing line feed (or other control character) only
+    }
+    return text;
+}
+
+void ConsoleLog::Text(std::string_view text) {
+    text = FitLine(text);
     if (text.empty()) {
         return;
     }
-    if (static_cast<unsigned char>(text.back()) < 32) {
-        text.remove_suffix(1); // one trailing line feed (or other control character) only
+    LogEvent event{std::string(event_name::LOG_LINE), EventLevel::Info, std::string(text), {}, true};
+    if (const std::optional<std::string_view> error = FindErrorEvent(text)) {
+        event.m_Name = *error;
+        event.m_Level = EventLevel::Error;
     }
-    std::string line = m_Secrets.MaskLine(text);
-    if (LogCapture* capture = LogCapture::Current(*this); capture != nullptr && capture->Take(line)) {
+    Event(std::move(event));
+}
+
+void ConsoleLog::Event(std::string_view name, EventLevel level, EventFields fields, const char* format, ...) {
+    char text[LOG_LINE_SIZE];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    Event(LogEvent{std::string(name), level, std::string(FitLine(text)), std::move(fields), true});
+}
+
+void ConsoleLog::Event(LogEvent event) {
+    event.m_Message = m_Secrets.MaskLine(FitLine(event.m_Message));
+    for (EventField& field : event.m_Fields) {
+        if (auto* text = std::get_if<std::string>(&field.m_Value)) {
+            *text = m_Secrets.MaskLine(*text);
+        }
+    }
+    const bool shown = event.m_PlainLine && !event.m_Message.empty();
+    if (LogCapture* capture = LogCapture::Current(*this);
+        shown && capture != nullptr && capture->Take(event.m_Message)) {
         return; // the program's own question: its answer is no line of the log
     }
     {
         std::scoped_lock lock(m_SinksMutex);
         for (ILogSink* sink : m_Sinks) {
-            sink->WriteLine(line);
+            sink->WriteEvent(event);
         }
     }
-    m_View.AppendLogLine(std::move(line));
+    if (shown) {
+        m_View.AppendLogLine(std::move(event.m_Message));
+    }
+}
+
+void ConsoleLog::Command(std::string_view command, std::string_view origin) {
+    const std::string masked(FitLine(ConsoleSecrets::MaskCommand(command)));
+    if (masked.empty()) {
+        return;
+    }
+    Event(LogEvent{std::string(event_name::CONSOLE_COMMAND), EventLevel::Info, masked,
+                   EventFieldList().Text("origin", origin).Text("text", masked).Take(), true});
 }
 
 void ConsoleLog::Attach(ILogSink& sink) {

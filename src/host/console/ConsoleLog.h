@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/console/ConsoleSecrets.h"
+#include "host/console/LogEvent.h"
 #include "host/console/LogSink.h"
 #include "host/console/SessionView.h"
 
@@ -37,8 +38,16 @@ public:
     // Text from the game, the engine or the operator, logged verbatim: cut to fit, up to its first NUL,
     // without one trailing control character (a line feed). Empty text adds nothing.
     void Text(std::string_view text);
+    // An event: its message (printf-style, cut to fit as a line) is the line the log shows, and the sinks
+    // that write events take the event whole. Text and Line make a "log.line" event of their own, or
+    // the named error of the guide that the line begins with.
+    __attribute__((format(printf, 5, 6))) void Event(std::string_view name, EventLevel level, EventFields fields,
+                                                     const char* format, ...);
+    // An event with its message as it stands.
+    void Event(LogEvent event);
     // A console command about to run, as Text, with the value it gives a secret variable masked.
-    void Command(std::string_view command) { Text(ConsoleSecrets::MaskCommand(command)); }
+    // As a "console.command" event with the console it came from ("console", "remote ADDRESS", "fleet").
+    void Command(std::string_view command, std::string_view origin = "console");
     // The values kept out of every line; the session refreshes them from the engine.
     ConsoleSecrets& Secrets() { return m_Secrets; }
 
@@ -50,6 +59,8 @@ public:
     void ShowNotices(bool shown);
 
 private:
+    // The text as one log line (cut to fit, up to its first NUL, without one trailing control character).
+    static std::string_view FitLine(std::string_view text);
     void HandNotices(ILogSink& sink, bool shown);
 
     ISessionView& m_View;

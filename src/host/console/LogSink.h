@@ -7,6 +7,8 @@
 // and removes before they cannot.
 #pragma once
 
+#include "host/console/LogEvent.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,13 @@ public:
     virtual ~ILogSink() = default;
     // One finished console log line, as the console window shows it.
     virtual void WriteLine(std::string_view line) = 0;
+    // One event, its message and fields masked as the log shows them. A sink that writes plain lines
+    // writes the message as a line, when the plain log has one for the event.
+    virtual void WriteEvent(const LogEvent& event) {
+        if (event.m_PlainLine) {
+            WriteLine(event.m_Message);
+        }
+    }
     // Notices raised before a handler was installed arrive at once; an empty handler detaches.
     virtual void SetNoticeHandler(NoticeHandler handler) = 0;
 };

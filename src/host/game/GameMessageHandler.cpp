@@ -62,6 +62,19 @@ void GameMessageHandler::SetCurrentLevel(std::string_view level) {
     ++m_Revision;
 }
 
+std::string_view LevelEndName(LevelEnd why) {
+    switch (why) {
+    case LevelEnd::Operator:
+        return "operator";
+    case LevelEnd::FragLimit:
+        return "frag_limit";
+    case LevelEnd::TimeLimit:
+        return "time_limit";
+    default:
+        return "game";
+    }
+}
+
 void GameMessageHandler::Handle(const char* text) {
     if (text == nullptr) {
         return;
@@ -167,11 +180,19 @@ void GameMessageHandler::LogLevelChange(std::string_view ended, LevelEnd why, co
         break;
     }
     const std::string now = current ? std::string(*current) : std::string("(unknown)");
+    const std::string following = next ? std::string(*next) : std::string();
+    EventFields fields = EventFieldList()
+                             .Text("from", ended)
+                             .Text("to", now)
+                             .Text("next", following)
+                             .Text("reason", LevelEndName(why))
+                             .Take();
     if (next) {
-        const std::string following(*next);
-        m_Parts.m_Log.Line("Level changed to %s; next: %s.", now.c_str(), following.c_str());
+        m_Parts.m_Log.Event(event_name::LEVEL_CHANGED, EventLevel::Notice, std::move(fields),
+                            "Level changed to %s; next: %s.", now.c_str(), following.c_str());
     } else {
-        m_Parts.m_Log.Line("Level changed to %s.", now.c_str());
+        m_Parts.m_Log.Event(event_name::LEVEL_CHANGED, EventLevel::Notice, std::move(fields), "Level changed to %s.",
+                            now.c_str());
     }
 }
 
@@ -219,13 +240,49 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
         roster.push_back({entry.m_ClientId, std::string(entry.Name()), entry.m_Frags, entry.m_Ping, 0});
     }
     m_Parts.m_View.ShowPlayers(Snapshot(roster));
+    // Told once the roster has them, so that whoever hears of a player can find it there.
+    const std::vector<RosterPlayer> before = m_Parts.m_Facts.Roster();
+    const std::vector<RosterPlayer> after = roster;
     m_Parts.m_Facts.SetPlayers(std::move(roster), m_Parts.m_Clock.NowMs());
+    LogPlayerChanges(before, after);
+}
+
+void GameMessageHandler::LogPlayerChanges(const std::vector<RosterPlayer>& before,
+                                          const std::vector<RosterPlayer>& after) {
+    // A player is the same while id and name stay; a new name is one who left and one who joined.
+    const auto among = [](const std::vector<RosterPlayer>& players, const RosterPlayer& player) {
+        return std::any_of(players.begin(), players.end(), [&](const RosterPlayer& other) {
+            return other.m_Id == player.m_Id && other.m_Name == player.m_Name;
+        });
+    };
+    const auto tell = [this](std::string_view name, const RosterPlayer& player, const char* verb) {
+        m_Parts.m_Log.Event(LogEvent{std::string(name), EventLevel::Info, player.m_Name + " " + verb + " the game.",
+                                     EventFieldList().Number("id", player.m_Id).Text("name", player.m_Name).Take(),
+                                     false});
+    };
+    for (const RosterPlayer& player : before) {
+        if (!among(after, player)) {
+            tell(event_name::PLAYER_LEFT, player, "left");
+        }
+    }
+    for (const RosterPlayer& player : after) {
+        if (!among(before, player)) {
+            tell(event_name::PLAYER_JOINED, player, "joined");
+        }
+    }
 }
 
 void GameMessageHandler::QueueIfBanned(const PlayerEntry& entry) {
     const std::string name(entry.Name());
     if (m_Parts.m_Bans.IsBanned(name) && !m_Parts.m_Kicks.IsQueued(name)) {
-        m_Parts.m_Log.Line("Added %s to kick queue...", name.c_str());
+        m_Parts.m_Log.Event(event_name::PLAYER_KICKED, EventLevel::Notice,
+                            EventFieldList()
+                                .Number("id", entry.m_ClientId)
+                                .Text("name", name)
+                                .Text("reason", "banned")
+                                .Text("origin", "ban list")
+                                .Take(),
+                            "Added %s to kick queue...", name.c_str());
         (void)m_Parts.m_Kicks.QueueKick(name, entry.m_ClientId);
     }
 }

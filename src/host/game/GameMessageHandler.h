@@ -48,6 +48,8 @@ struct GameMessageParts {
 
 // Why a level ended, as the console log tells it.
 enum class LevelEnd { Operator, FragLimit, TimeLimit, Game };
+// "operator", "frag_limit", "time_limit", "game": the reason of a "level.changed" event.
+std::string_view LevelEndName(LevelEnd why);
 
 class GameMessageHandler final : public IGameStatus {
 public:
@@ -86,6 +88,8 @@ public:
 private:
     void HandleStateUpdate(std::string_view message);
     void HandleLevelChanged(std::string_view message);
+    // "player.joined" and "player.left" for the players that came and went between two updates.
+    void LogPlayerChanges(const std::vector<RosterPlayer>& before, const std::vector<RosterPlayer>& after);
     void LogLevelChange(std::string_view ended, LevelEnd why, const std::string& leader,
                         std::optional<std::string_view> current, std::optional<std::string_view> next);
     void QueueIfBanned(const PlayerEntry& entry);

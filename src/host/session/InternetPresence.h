@@ -43,6 +43,8 @@ public:
     // heartbeats and game-port answers leave through the engine's game port (`hostPort`).
     void Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning);
     // The game type and game mode labels of the answers, after they were read again; under UpdateLock.
+    // The port queries are answered on while reporting, else 0. Window thread, after Start.
+    uint16_t QueryPort() const { return m_Reporter.QueryPort(); }
     void SetLabels(const TuningVariables& tuning) { m_Reporter.SetLabels(tuning.m_SpyGameType, tuning.m_SpyGameMode); }
     // The update step's share: heartbeats, waiting queries, the registration countdown.
     void Tick(EngineServer* server, uint32_t deltaMs);

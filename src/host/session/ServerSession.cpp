@@ -93,8 +93,14 @@ bool ServerSession::StartHosting() {
     m_Hosting = true;
     m_Presence.SetCounters(&m_Counters.Presence());
     m_Presence.Start(*server, hostPort, m_Tuning);
+    m_PresenceEvents.Start(m_Counters.Presence(), now);
     m_Steps.Start(*this);
-    LogLine("Server is running.");
+    m_Log.Event(event_name::SERVER_RUNNING, EventLevel::Notice,
+                EventFieldList()
+                    .Number("game_port", m_GamePort)
+                    .Text("level", BoundedText(m_Records.m_GameInfo.m_LevelNames[0], LEVEL_NAME_SIZE))
+                    .Take(),
+                "Server is running.");
     m_Facts.HostingStarted(DescribeGame());
     return true;
 }
@@ -198,6 +204,7 @@ void ServerSession::RunStep(uint32_t deltaMs) {
     }
     if (m_Running) {
         m_Presence.Tick(server, deltaMs);
+        m_PresenceEvents.Look(m_Counters.Presence(), m_Clock.NowMs(), m_Log);
     }
 }
 
@@ -207,6 +214,8 @@ bool ServerSession::StopHosting() {
     if (!m_Hosting.exchange(false)) {
         return true; // never hosted, or stopped already
     }
+    m_Log.Event(
+        LogEvent{std::string(event_name::SERVER_STOPPING), EventLevel::Notice, "Server is stopping.", {}, false});
     m_Facts.HostingEnded();
     // No registration from here on, so that the unregistration is the last request to every list.
     m_Presence.EndRegistrations();

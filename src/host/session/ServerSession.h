@@ -21,6 +21,7 @@
 #include "host/game/GameMessageHandler.h"
 #include "host/game/KickQueue.h"
 #include "host/session/InternetPresence.h"
+#include "host/session/PresenceEvents.h"
 #include "host/session/WorkerThread.h"
 #include "host/state/SessionCounters.h"
 #include "host/state/SessionFacts.h"
@@ -112,7 +113,8 @@ public:
     // the operator's. False when no game is hosted.
     bool NextLevel();
     // Disconnects the player with this client id, as the operator's Boot; false when no game is hosted.
-    bool Boot(uint32_t clientId);
+    // `reason` and `origin` ("console", "remote ADDRESS", "fleet") go with the "player.kicked" event.
+    bool Boot(uint32_t clientId, std::string_view reason = {}, std::string_view origin = "console");
     // An operator's console command for the engine (logged by the caller), counted; afterwards a stray
     // level change is ended and the labels read again. False when no game is hosted (said in the log).
     bool RunEngineCommand(std::string_view command);
@@ -129,7 +131,7 @@ public:
     // Text from the game, the engine or the operator, logged verbatim.
     void LogText(std::string_view text) { m_Log.Text(text); }
     // A console command about to run, logged with the value it gives a secret variable masked.
-    void LogCommand(std::string_view command) { m_Log.Command(command); }
+    void LogCommand(std::string_view command, std::string_view origin = "console") { m_Log.Command(command, origin); }
     // Where the log's lines go besides the console window (the log file).
     ConsoleLog& Log() { return m_Log; }
 
@@ -158,6 +160,8 @@ public:
     SessionCounters& Counters() { return m_Counters; }
     // The game port the engine hosts on, once hosting has started.
     uint16_t GamePort() const { return m_GamePort; }
+    // The GameSpy query port while reporting, else 0. Window thread.
+    uint16_t QueryPort() const { return m_Presence.QueryPort(); }
 
 private:
     // IUpdateStep: the worker's step, under UpdateLock.
@@ -205,6 +209,7 @@ private:
         StatusSources{m_Records.m_HostInfo, m_Records.m_GameInfo, m_Records.m_GameOptions, m_Messages},
         m_HostAddressText,
         m_Log};
+    PresenceEvents m_PresenceEvents; // the worker's, during its steps
     WorkerThread m_Worker{m_Clock, m_UpdateLock};
     IStepDriver& m_Steps;
 };

@@ -71,12 +71,23 @@ bool ServerSession::NextLevel() {
     return posted;
 }
 
-bool ServerSession::Boot(uint32_t clientId) {
+bool ServerSession::Boot(uint32_t clientId, std::string_view reason, std::string_view origin) {
     EngineServer* server = m_Server;
     if (server == nullptr) {
         return false;
     }
+    std::string name;
+    for (const RosterPlayer& player : m_Facts.Roster()) {
+        if (player.m_Id == clientId) {
+            name = player.m_Name;
+        }
+    }
     server->DisconnectClient(clientId);
+    m_Log.Event(LogEvent{
+        std::string(event_name::PLAYER_KICKED), EventLevel::Notice,
+        (name.empty() ? "Client " + std::to_string(clientId) : name) + " was kicked.",
+        EventFieldList().Number("id", clientId).Text("name", name).Text("reason", reason).Text("origin", origin).Take(),
+        false});
     m_Counters.CountOperatorKick();
     EndStrayLevelChange();
     return true;

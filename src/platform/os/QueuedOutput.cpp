@@ -59,6 +59,11 @@ protected:
     int sync() override { return 0; }
 
 public:
+    void SetLinePrefix(LinePrefix prefix) {
+        std::scoped_lock lock(m_Mutex);
+        m_Prefix = std::move(prefix);
+    }
+
     // The end: a last line without its line feed goes on as it is.
     void PassOnRest() {
         std::scoped_lock lock(m_Mutex);
@@ -69,6 +74,9 @@ public:
 
 private:
     void PassOn() {
+        if (m_Prefix) {
+            m_Pending.insert(0, m_Prefix(m_Pending));
+        }
         m_Output.Write(m_Pending);
         m_Pending.clear();
     }
@@ -76,6 +84,7 @@ private:
     QueuedOutput& m_Output;
     std::mutex m_Mutex;
     std::string m_Pending; // the line begun
+    LinePrefix m_Prefix;
 };
 
 QueuedOutput::QueuedOutput(int descriptor, std::string streamName)
@@ -91,6 +100,10 @@ QueuedOutput::~QueuedOutput() {
 
 std::streambuf& QueuedOutput::Buffer() {
     return *m_Buffer;
+}
+
+void QueuedOutput::SetLinePrefix(LinePrefix prefix) {
+    m_Buffer->SetLinePrefix(std::move(prefix));
 }
 
 void QueuedOutput::Write(std::string_view text) {
@@ -180,9 +193,13 @@ void QueuedOutput::State::Run() {
     m_Changed.notify_all();
 }
 
-QueuedStandardStreams::QueuedStandardStreams()
-    : m_Out(StandardOutputDescriptor(), "standard output"), m_Err(StandardErrorDescriptor(), "standard error"),
-      m_OutBefore(std::cout.rdbuf(&m_Out.Buffer())), m_ErrBefore(std::cerr.rdbuf(&m_Err.Buffer())) {}
+QueuedStandardStreams::QueuedStandardStreams(QueuedOutput::LinePrefix outPrefix, QueuedOutput::LinePrefix errPrefix)
+    : m_Out(StandardOutputDescriptor(), "standard output"), m_Err(StandardErrorDescriptor(), "standard error") {
+    m_Out.SetLinePrefix(std::move(outPrefix));
+    m_Err.SetLinePrefix(std::move(errPrefix));
+    m_OutBefore = std::cout.rdbuf(&m_Out.Buffer());
+    m_ErrBefore = std::cerr.rdbuf(&m_Err.Buffer());
+}
 
 QueuedStandardStreams::~QueuedStandardStreams() {
     Finish();

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <streambuf>
@@ -48,6 +49,10 @@ public:
     uint64_t Dropped() const;
 
     std::streambuf& Buffer();
+    // What goes before each line that Buffer() passes on (the journal's "<3>"); set before anything is
+    // written through it.
+    using LinePrefix = std::function<std::string(std::string_view line)>;
+    void SetLinePrefix(LinePrefix prefix);
 
     // What the writer thread shares with the owner (the platform's files use it too).
     struct State;
@@ -66,7 +71,8 @@ private:
 // own buffers back.
 class QueuedStandardStreams {
 public:
-    QueuedStandardStreams();
+    // `outPrefix` and `errPrefix` (may be empty) go before each line of standard output and error.
+    explicit QueuedStandardStreams(QueuedOutput::LinePrefix outPrefix = {}, QueuedOutput::LinePrefix errPrefix = {});
     ~QueuedStandardStreams();
     QueuedStandardStreams(const QueuedStandardStreams&) = delete;
     QueuedStandardStreams& operator=(const QueuedStandardStreams&) = delete;

@@ -11,6 +11,9 @@ bool StandardOutputIsTerminal();
 int StandardInputDescriptor();
 int StandardOutputDescriptor();
 int StandardErrorDescriptor();
+// True when the descriptor is the stream the service manager's journal reads (JOURNAL_STREAM names its
+// device and inode), so that its lines may carry a "<N>" priority. Always false on Windows.
+bool IsJournalStream(int descriptor);
 // Standard input, output and error that the process was started without (closed, as `<&- >&-` leaves
 // them) are opened on the null device, so that no descriptor the program makes later (a pipe, a socket,
 // the log file) takes their place and is read as commands or written as output. Run first in main.

@@ -2,9 +2,12 @@
 #include "platform/os/StandardStreams.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dravo {
@@ -27,6 +30,22 @@ int StandardOutputDescriptor() {
 
 int StandardErrorDescriptor() {
     return STDERR_FILENO;
+}
+
+bool IsJournalStream(int descriptor) {
+    const char* named = std::getenv("JOURNAL_STREAM"); // "<device>:<inode>", both decimal
+    if (named == nullptr) {
+        return false;
+    }
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    char rest = 0;
+    struct stat status {};
+    if (std::sscanf(named, "%llu:%llu%c", &device, &inode, &rest) != 2 || ::fstat(descriptor, &status) != 0) {
+        return false;
+    }
+    return static_cast<unsigned long long>(status.st_dev) == device &&
+           static_cast<unsigned long long>(status.st_ino) == inode;
 }
 
 void EnsureConsoleStreams() {}

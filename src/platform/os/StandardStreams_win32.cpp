@@ -32,6 +32,10 @@ int StandardOutputDescriptor() {
     return _fileno(stdout);
 }
 
+bool IsJournalStream(int /*descriptor*/) {
+    return false;
+}
+
 int StandardErrorDescriptor() {
     return _fileno(stderr);
 }

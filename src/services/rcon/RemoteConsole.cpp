@@ -190,21 +190,23 @@ void RemoteConsole::CloseClient(TcpConnectionId id, Client& client, bool afterSe
 void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPacket& packet) {
     const uint64_t now = NowMs();
     if (m_Guard.LockedForMs(client.m_Peer.m_Address, now) > 0) {
-        RefuseLogin(id, client);
+        RefuseLogin(id, client, "locked_out");
         return;
     }
     if (const uint64_t wait = m_Guard.GlobalWaitMs(now); wait > 0) {
         // Too many failures from all addresses together: nobody's password is tried for a while.
-        FailureLine("Remote console: too many failed logins from all addresses; a login from %s was refused "
+        FailureLine("refused_unread",
+                    "Remote console: too many failed logins from all addresses; a login from %s was refused "
                     "unread (%llu s to wait).",
                     client.m_Address, wait);
-        RefuseLogin(id, client);
+        RefuseLogin(id, client, {});
         return;
     }
     const std::string password = m_Parts.m_Log.Secrets().Value(service_variable::RCON_PASSWORD.m_Name);
     if (password.size() >= MIN_RCON_PASSWORD_CHARS && SameSecret(packet.m_Body, password)) {
         m_Guard.Succeeded(client.m_Peer.m_Address, now);
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);
+        LoginEvent(client.m_Address, "accepted", "Remote console: " + client.m_Address + " logged in.");
         client.m_LoggedIn = true;
         m_Server.SetEstablished(id);
         (void)m_Server.Send(id, EncodeRconPacket(packet.m_Id, RconType::LoginAnswer, ""));
@@ -214,25 +216,40 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
     m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::WrongPassword);
     const uint64_t lockout = m_Guard.Failed(client.m_Peer.m_Address, now);
     if (lockout > 0) {
-        FailureLine("Remote console: wrong password from %s; it is locked out for %llu s.", client.m_Address, lockout);
+        FailureLine("wrong_password", "Remote console: wrong password from %s; it is locked out for %llu s.",
+                    client.m_Address, lockout);
     } else {
-        FailureLine("Remote console: wrong password from %s.", client.m_Address, 0);
+        FailureLine("wrong_password", "Remote console: wrong password from %s.", client.m_Address, 0);
     }
     (void)m_Server.Send(id, EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, ""));
     CloseClient(id, client, true);
 }
 
-// A login that is not tried: the failed answer, as for a wrong password, and the connection ends.
-void RemoteConsole::RefuseLogin(TcpConnectionId id, Client& client) {
+// A login that is not tried: the failed answer, as for a wrong password, and the connection ends. The event
+// (`result`, when there is one) is kept within the failure lines' budget, so a flood writes few.
+void RemoteConsole::RefuseLogin(TcpConnectionId id, Client& client, std::string_view result) {
     m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::LockedOut);
+    if (!result.empty() && m_FailureLines.Take(NowMs())) {
+        LoginEvent(client.m_Address, result,
+                   "Remote console: a login from " + client.m_Address + " was refused; it is locked out.");
+    }
     (void)m_Server.Send(id, EncodeRconPacket(RCON_FAILED_LOGIN_ID, RconType::LoginAnswer, ""));
     CloseClient(id, client, true);
 }
 
-void RemoteConsole::FailureLine(const char* format, const std::string& address, uint64_t lockoutMs) {
+void RemoteConsole::FailureLine(std::string_view result, const char* format, const std::string& address,
+                                uint64_t lockoutMs) {
     if (m_FailureLines.Take(NowMs())) {
-        m_Parts.m_Log.Line(format, address.c_str(), static_cast<unsigned long long>((lockoutMs + 999) / 1000));
+        m_Parts.m_Log.Event(event_name::REMOTE_LOGIN, EventLevel::Warning,
+                            EventFieldList().Text("address", address).Text("result", result).Take(), format,
+                            address.c_str(), static_cast<unsigned long long>((lockoutMs + 999) / 1000));
     }
+}
+
+void RemoteConsole::LoginEvent(const std::string& address, std::string_view result, std::string message) {
+    m_Parts.m_Log.Event(LogEvent{std::string(event_name::REMOTE_LOGIN),
+                                 result == "accepted" ? EventLevel::Notice : EventLevel::Warning, std::move(message),
+                                 EventFieldList().Text("address", address).Text("result", result).Take(), false});
 }
 
 void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet) {

@@ -53,6 +53,9 @@ public:
     uint16_t Port() const { return m_Server.Port(); }
 
 private:
+    // A "remote.login" event without a line of the plain log.
+    void LoginEvent(const std::string& address, std::string_view result, std::string message);
+
     // What the window thread and this thread share about one command; it outlives either side.
     struct Pending {
         int32_t m_RequestId = 0;
@@ -86,9 +89,9 @@ private:
 
     void HandlePackets(TcpConnectionId id, Client& client);
     void HandleLogin(TcpConnectionId id, Client& client, const RconPacket& packet);
-    void RefuseLogin(TcpConnectionId id, Client& client);
+    void RefuseLogin(TcpConnectionId id, Client& client, std::string_view result);
     // A line about a failed login, within the budget of such lines; the rest are summarised.
-    void FailureLine(const char* format, const std::string& address, uint64_t lockoutMs);
+    void FailureLine(std::string_view result, const char* format, const std::string& address, uint64_t lockoutMs);
     void HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet);
     void Submit(TcpConnectionId id, Client& client, int32_t requestId, const std::string& line);
     void Reply(TcpConnectionId id, Client& client);
