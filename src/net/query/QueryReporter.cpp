@@ -115,7 +115,7 @@ int QueryReporter::Process() {
         return 0; // not reporting
     }
     CheckHeartbeat();
-    const auto deadline = std::chrono::steady_clock::now() + m_Options.m_QueryTimePerProcess;
+    const Deadline deadline = m_Clock.NowUs() + static_cast<uint64_t>(m_Options.m_QueryTimePerProcess.count());
     const size_t read = ReadQueryPort(deadline);
     return AnswerInTurn(read, deadline);
 }
@@ -129,7 +129,7 @@ size_t QueryReporter::ReadQueryPort(Deadline deadline) {
         const int taken =
             m_Socket.ReceiveBatch(m_ReadBuffer.data() + read * READ_ROOM, READ_ROOM, m_Read.data() + read, wanted);
         read += static_cast<size_t>(std::max(taken, 0));
-        if (taken < wanted || std::chrono::steady_clock::now() >= deadline) {
+        if (taken < wanted || m_Clock.NowUs() >= deadline) {
             break;
         }
     }
@@ -146,7 +146,7 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
     size_t fromPort = 0;
     int answered = 0;
     for (size_t turn = 0; turn < total; ++turn) {
-        if (turn > 0 && std::chrono::steady_clock::now() >= deadline) {
+        if (turn > 0 && m_Clock.NowUs() >= deadline) {
             break; // at least one a step, however short the time
         }
         if (fromGame < queued && (fromPort == read || (fromGame + 1) * total <= (turn + 1) * queued)) {

@@ -132,7 +132,7 @@ private:
         size_t m_Length = 0;
         char m_Data[MAX_DATAGRAM] = {};
     };
-    using Deadline = std::chrono::steady_clock::time_point;
+    using Deadline = uint64_t; // microseconds of the clock
     static constexpr size_t READ_BATCH = 64;
     static constexpr size_t READ_ROOM = MAX_DATAGRAM + 1; // one more, to tell a longer datagram
 
