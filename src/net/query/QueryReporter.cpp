@@ -83,6 +83,7 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
     m_Socket = std::move(*socket);
     (void)m_Socket.SetReceiveBuffer(static_cast<int>(RECEIVE_BUFFER_BYTES));
     m_Limiter.Clear();
+    m_A2sChallenge.SetKey(NewSipHashKey());
     m_QueuedCount = 0;
     return true;
 }
@@ -151,7 +152,7 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
         }
         if (fromGame < queued && (fromPort == read || (fromGame + 1) * total <= (turn + 1) * queued)) {
             const QueuedQuery& query = m_Queued[fromGame++];
-            answered += HandleQuery(std::string_view(query.m_Data, query.m_Length), query.m_From, GameRoute()) ? 1 : 0;
+            answered += Answer(std::string_view(query.m_Data, query.m_Length), query.m_From, GameRoute()) ? 1 : 0;
             continue;
         }
         const UdpDatagram& datagram = m_Read[fromPort++];
@@ -162,7 +163,7 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
         }
         // Answered from the port that was asked: clients take answers only from where they sent.
         answered +=
-            HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1 : 0;
+            Answer(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1 : 0;
     }
     // What the time did not cover was dropped for the budget everyone shares.
     m_Counters->CountDrops(QueryDrop::Budget, total - fromGame - fromPort);
@@ -184,7 +185,9 @@ bool QueryReporter::HandleExternalQuery(const UdpPeer& from, const char* data, s
         return false;
     }
     QueuedQuery& query = m_Queued[m_QueuedCount++];
-    const std::string_view text = BoundedText(data, length);
+    // GameSpy text ends at its first NUL; an A2S request holds NULs and is taken whole.
+    const std::string_view whole(data, length);
+    const std::string_view text = a2s::IsA2sDatagram(whole) ? whole : BoundedText(data, length);
     std::memcpy(query.m_Data, text.data(), text.size());
     query.m_Length = text.size();
     query.m_From = from;
