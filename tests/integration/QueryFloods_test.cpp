@@ -6,8 +6,11 @@
 // all addresses together are sent stays within the budget. Game-port floods come in by the road the
 // engine hands them over (HandleExternalQuery).
 #include "net/ReporterFixture.h"
+#include "net/query/A2sPacket.h"
 #include "net/query/AddressTable.h"
 #include "support/QueryLoad.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -89,10 +92,14 @@ protected:
     }
     // Floods `road` for two seconds of the clock at `rate` while the browser and the newcomer ask there
     // every 400 ms.
-    Outcome Flood(Road road, std::string_view query, double rate, const Source& source) {
+    Outcome Flood(Road road, std::string_view query, double rate, const Source& source,
+                  const QueryLoad::OnDatagram& watch = {}) {
         Outcome outcome;
         std::set<int> browser;
-        auto take = [&](uint32_t index, std::string_view data, auto) {
+        auto take = [&](uint32_t index, std::string_view data, QueryLoad::Clock::time_point arrived) {
+            if (watch) {
+                watch(index, data, arrived);
+            }
             outcome.m_Bytes += data.size();
             if (index == BROWSER && browser.insert(outcome.m_Asked).second) {
                 outcome.m_BrowserWithPlayers += data.find("\\player_2\\") != std::string_view::npos ? 1 : 0;
@@ -166,6 +173,24 @@ TEST_F(QueryFloodTest, EAddressesChurningOnTheGamePort) {
         return QueryLoad::SourceAddress(7000 + static_cast<uint32_t>(seconds) * 500 + static_cast<uint32_t>(n % 1000));
     };
     ExpectTheBrowserAndTheBudgetHold(Flood(Road::GamePort, STATUS, 1000, churn));
+}
+
+// A spoofed A2S_INFO flood from 6000 addresses: each gets the challenge and nothing larger (it never sees
+// its challenge, so it cannot ask again with it), while the browser keeps its GameSpy answers.
+TEST_F(QueryFloodTest, GAnA2sInfoFloodDrawsNoMoreThanTheChallenge) {
+    const std::string info = std::string("\xFF\xFF\xFF\xFFT", 5) + std::string(a2s::INFO_PAYLOAD);
+    size_t largest = 0;
+    size_t flooded = 0;
+    auto take = [&](uint32_t index, std::string_view data, auto) {
+        if (index != BROWSER && index != NEWCOMER) {
+            largest = std::max(largest, data.size());
+            ++flooded;
+        }
+    };
+    const Outcome outcome = Flood(Road::QueryPort, info, 3000, Cycle(20000, 6000), take);
+    ExpectTheBrowserAndTheBudgetHold(outcome);
+    EXPECT_GT(flooded, 0u);
+    EXPECT_EQ(largest, a2s::CHALLENGE_ANSWER_SIZE);
 }
 
 // Flood F: 4000 addresses that all share one bucket of the table, under a key chosen here, against a
