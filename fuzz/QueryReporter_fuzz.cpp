@@ -54,6 +54,7 @@ struct Game {
         options.m_Limits.m_Burst = 0;
         options.m_Limits.m_GlobalPerSecond = 0;
         options.m_Limits.m_GlobalBytesPerSecond = 0;
+        options.m_A2s = false; // GameSpy alone here: A2sQuery_fuzz takes the A2S form
         m_Reporter.SetOptions(options);
         // Port 0: a free query port; everything is sent through the hook, never through it.
         if (!m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, 27888, 0, 1)) {

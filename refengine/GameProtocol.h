@@ -50,8 +50,12 @@ public:
 
     // True for 1 to MAX_NAME_LENGTH printable ASCII bytes that do not start or end with a blank.
     [[nodiscard]] static bool IsValidName(std::string_view name);
-    // True when the datagram is a server-list query, which the front end answers.
-    [[nodiscard]] static bool IsForeign(std::string_view datagram) { return !datagram.empty() && datagram[0] == '\\'; }
+    // True when the datagram is a server-list query, which the front end answers: GameSpy text (a
+    // backslash first) or an A2S request (four FF bytes first).
+    [[nodiscard]] static bool IsForeign(std::string_view datagram) {
+        return (!datagram.empty() && datagram[0] == '\\') ||
+               datagram.starts_with(std::string_view("\xFF\xFF\xFF\xFF", 4));
+    }
 };
 
 } // namespace dravo::ref

@@ -1,5 +1,5 @@
-// QueryHost: dravoserv hosting a copy of the sample game with GameSpy answers on a query port of its
-// own (heartbeats go to a loopback sink), optional bot players.
+// QueryHost: dravoserv (its benchmarks' copy, dravoserv-bench, with a fixed hash key) hosting a copy of the sample game
+// with GameSpy answers on a query port of its own (heartbeats go to a loopback sink), optional bot players.
 #pragma once
 
 #include "support/BenchGame.h"

@@ -85,6 +85,8 @@ constexpr ServiceVariable SPY_RATE_BURST{"SpyRateBurst", Whole, 0, MAX_RATE, "10
 constexpr ServiceVariable SPY_RATE_PER_SECOND{"SpyRatePerSecond", Whole, 0, MAX_RATE, "1", HostingStart};
 constexpr ServiceVariable SPY_GLOBAL_RATE{"SpyGlobalRate", Whole, 0, MAX_RATE, "50", HostingStart};
 constexpr ServiceVariable SPY_GLOBAL_BYTES{"SpyGlobalBytes", Whole, 0, MAX_BYTES_PER_SECOND, "262144", HostingStart};
+constexpr ServiceVariable A2S_QUERIES{"A2sQueries", Whole, 0, 1, "1", HostingStart};
+constexpr ServiceVariable A2S_INFO_CHALLENGE{"A2sInfoChallenge", Whole, 0, 1, "1", HostingStart};
 constexpr ServiceVariable SPY_GAME_TYPE{"SpyGameType", Text, 0, 0, "deathmatch", AfterCommand};
 constexpr ServiceVariable SPY_GAME_MODE{"SpyGameMode", Text, 0, 0, "openplaying", AfterCommand};
 constexpr ServiceVariable WEB_REG_URL{"WebRegUrl", Text, 0, 0, "the built-in list", HostingStart};
@@ -121,6 +123,8 @@ inline constexpr std::array SERVICE_VARIABLES = {
     service_variable::SPY_RATE_PER_SECOND,
     service_variable::SPY_GLOBAL_RATE,
     service_variable::SPY_GLOBAL_BYTES,
+    service_variable::A2S_QUERIES,
+    service_variable::A2S_INFO_CHALLENGE,
     service_variable::SPY_GAME_TYPE,
     service_variable::SPY_GAME_MODE,
     service_variable::WEB_REG_URL,

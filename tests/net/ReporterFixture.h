@@ -31,6 +31,8 @@ protected:
     ServerStatusReporter m_Reporter{m_Clock, m_Pool, StatusSources{m_Host, m_Game, m_Options, m_Status}};
     UdpTestPeer m_Master;
     UdpTestPeer m_Client;
+    bool m_A2s = true;              // A2S answered
+    bool m_A2sInfoChallenge = true; // A2S_INFO needs the challenge
 
     void SetUp() override {
         std::strcpy(m_Host.m_ServerName, "Test Server");
@@ -50,6 +52,8 @@ protected:
         options.m_MasterHostPattern = "127.0.0.1";
         options.m_MasterPort = m_Master.Port();
         options.m_Limits = limits;
+        options.m_A2s = m_A2s;
+        options.m_A2sInfoChallenge = m_A2sInfoChallenge;
         m_Reporter.SetOptions(options);
         ASSERT_TRUE(m_Reporter.Initialize("dravo", "dravo 2.1", "TbWqXe", 0, GAME_PORT, 0, 1));
     }

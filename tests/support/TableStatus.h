@@ -15,7 +15,7 @@ public:
     int32_t PlayerCount() const override { return m_Players.Count(); }
     PlayerStatus Player(int32_t index) const override {
         const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
-        return {entry.Name(), entry.m_Frags, entry.m_Ping};
+        return {entry.Name(), entry.m_Frags, entry.m_Ping, m_JoinedMs};
     }
     uint64_t Revision() const override { return m_Revision; }
 
@@ -26,6 +26,11 @@ public:
     // Keeps the first `count` players.
     void SetCount(int32_t count) {
         m_Players.SetCount(count);
+        ++m_Revision;
+    }
+    // When every player joined (the session clock).
+    void SetJoined(uint32_t joinedMs) {
+        m_JoinedMs = joinedMs;
         ++m_Revision;
     }
     // Appends one player.
@@ -44,6 +49,7 @@ private:
     PlayerTable m_Players;
     std::string m_Level = "Worlds\\Multi\\Cinderworks";
     uint64_t m_Revision = 0;
+    uint32_t m_JoinedMs = 0;
 };
 
 } // namespace dravo::test

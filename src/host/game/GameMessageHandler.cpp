@@ -42,6 +42,7 @@ void GameMessageHandler::Reset() {
     std::scoped_lock lock(m_Parts.m_Lock);
     m_Server = nullptr;
     m_Players.Reset();
+    m_Listed.clear();
     m_CurrentLevel.clear();
     ++m_Revision;
     m_Countdown.Disarm();
@@ -239,6 +240,7 @@ void GameMessageHandler::HandleStateUpdate(std::string_view message) {
         const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
         roster.push_back({entry.m_ClientId, std::string(entry.Name()), entry.m_Frags, entry.m_Ping, 0});
     }
+    KeepJoinTimes(roster);
     m_Parts.m_View.ShowPlayers(Snapshot(roster));
     // Told once the roster has them, so that whoever hears of a player can find it there.
     const std::vector<RosterPlayer> before = m_Parts.m_Facts.Roster();
@@ -314,7 +316,20 @@ PlayerListSnapshot GameMessageHandler::Snapshot(const std::vector<RosterPlayer>&
 
 PlayerStatus GameMessageHandler::Player(int32_t index) const {
     const PlayerEntry& entry = m_Players.Entry(static_cast<size_t>(index));
-    return {entry.Name(), entry.m_Frags, entry.m_Ping};
+    const auto at = static_cast<size_t>(index);
+    return {entry.Name(), entry.m_Frags, entry.m_Ping, at < m_Listed.size() ? m_Listed[at].m_JoinedMs : 0};
+}
+
+// A player keeps the time it was first listed while its id and name stay; anyone else joined now.
+void GameMessageHandler::KeepJoinTimes(std::vector<RosterPlayer>& roster) {
+    const uint32_t now = m_Parts.m_Clock.NowMs();
+    for (RosterPlayer& player : roster) {
+        const auto before = std::ranges::find_if(m_Listed, [&player](const RosterPlayer& earlier) {
+            return earlier.m_Id == player.m_Id && earlier.m_Name == player.m_Name;
+        });
+        player.m_JoinedMs = before != m_Listed.end() ? before->m_JoinedMs : now;
+    }
+    m_Listed = roster;
 }
 
 int32_t GameMessageHandler::PingOf(uint32_t clientId) const {

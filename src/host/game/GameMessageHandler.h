@@ -96,6 +96,7 @@ private:
     void UpdateCountdown(int32_t previous, int32_t count);
     static PlayerListSnapshot Snapshot(const std::vector<RosterPlayer>& roster);
     int32_t PingOf(uint32_t clientId) const;
+    void KeepJoinTimes(std::vector<RosterPlayer>& roster);
 
     GameMessageParts m_Parts;
     EngineServer* m_Server = nullptr;
@@ -104,6 +105,7 @@ private:
     std::atomic<bool> m_NextLevelAsked{false};
     // Guarded by UpdateLock.
     PlayerTable m_Players;
+    std::vector<RosterPlayer> m_Listed; // the players in table order, with the times they were first listed
     std::string m_CurrentLevel;
     uint64_t m_Revision = 0; // grows with every change of the two above
     EmptyExitCountdown m_Countdown;

@@ -1,6 +1,7 @@
 // Starting, driving and stopping the internet presence, and the game-port road of queries.
 #include "host/session/InternetPresence.h"
 
+#include "net/query/A2sPacket.h"
 #include "net/query/PresenceVariables.h"
 #include "platform/net/UdpSocket.h"
 
@@ -76,7 +77,8 @@ void InternetPresence::AnswerGamePortQuery(const void* data, uint32_t length, co
         return;
     }
     const char* text = static_cast<const char*>(data);
-    if (text[0] != QUERY_START) {
+    // GameSpy text, or an A2S request (FF FF FF FF ...); the engine keeps everything else.
+    if (text[0] != QUERY_START && !a2s::IsA2sDatagram(std::string_view(text, length))) {
         return;
     }
     const NetPeer sender{

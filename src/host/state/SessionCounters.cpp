@@ -39,6 +39,10 @@ CounterSnapshot SessionCounters::Snapshot() const {
     for (size_t i = 0; i < QUERY_DROP_KINDS; ++i) {
         snapshot.m_QueriesDropped[i] = Read(m_Presence.m_QueriesDropped[i]);
     }
+    snapshot.m_A2sAnswered = Read(m_Presence.m_A2sAnswered);
+    for (size_t i = 0; i < QUERY_DROP_KINDS; ++i) {
+        snapshot.m_A2sDropped[i] = Read(m_Presence.m_A2sDropped[i]);
+    }
     snapshot.m_AnswerBytes = Read(m_Presence.m_AnswerBytes);
     snapshot.m_AddressEntries = Read(m_Presence.m_AddressEntries);
     snapshot.m_Heartbeats = Read(m_Presence.m_Heartbeats);

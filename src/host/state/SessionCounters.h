@@ -33,6 +33,8 @@ struct CounterSnapshot {
     uint64_t m_BannedNames = 0;   // names on the ban list
     uint64_t m_QueriesAnswered = 0;
     std::array<uint64_t, QUERY_DROP_KINDS> m_QueriesDropped{};
+    uint64_t m_A2sAnswered = 0;
+    std::array<uint64_t, QUERY_DROP_KINDS> m_A2sDropped{};
     uint64_t m_AnswerBytes = 0;
     uint64_t m_AddressEntries = 0;
     uint64_t m_Heartbeats = 0;

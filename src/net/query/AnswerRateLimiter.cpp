@@ -147,6 +147,19 @@ bool AnswerRateLimiter::TakeBudget(int64_t left, int64_t cost, Standing standing
     return true;
 }
 
+bool AnswerRateLimiter::AdmitSmall(uint32_t nowMs, size_t bytes) {
+    const int64_t budget = m_Limits.m_GlobalBytesPerSecond;
+    if (budget == 0) {
+        return true;
+    }
+    const auto cost = static_cast<int64_t>(bytes);
+    if (budget - m_Bytes.Spent(nowMs) - cost < Floor(budget, Standing::Heavy)) {
+        return false;
+    }
+    m_Bytes.Spend(nowMs, cost);
+    return true;
+}
+
 void AnswerRateLimiter::Charge(Verdict verdict, size_t bytes) {
     if (verdict == Verdict::Drop || bytes == 0) {
         return;

@@ -14,7 +14,8 @@ namespace dravo {
 struct PlayerStatus {
     std::string_view m_Name; // valid until the state next changes
     int32_t m_Frags = 0;
-    int32_t m_Ping = 0; // milliseconds
+    int32_t m_Ping = 0;      // milliseconds
+    uint32_t m_JoinedMs = 0; // the session clock when the player was first listed
 };
 
 class IGameStatus {

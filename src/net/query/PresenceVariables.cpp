@@ -21,6 +21,8 @@ PresenceVariables ReadPresenceVariables(VariableReader& reader, const std::strin
     limits.m_PerSecond = reader.Whole(variable::SPY_RATE_PER_SECOND).value_or(limits.m_PerSecond);
     limits.m_GlobalPerSecond = reader.Whole(variable::SPY_GLOBAL_RATE).value_or(limits.m_GlobalPerSecond);
     limits.m_GlobalBytesPerSecond = reader.Whole(variable::SPY_GLOBAL_BYTES).value_or(limits.m_GlobalBytesPerSecond);
+    variables.m_Reporter.m_A2s = reader.Whole(variable::A2S_QUERIES).value_or(1) != 0;
+    variables.m_Reporter.m_A2sInfoChallenge = reader.Whole(variable::A2S_INFO_CHALLENGE).value_or(1) != 0;
     return variables;
 }
 

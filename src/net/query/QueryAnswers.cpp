@@ -35,6 +35,10 @@ bool QueryReporter::IsAnAnswer(QueryTokenizer& tokens, std::string_view data) {
     return false;
 }
 
+bool QueryReporter::Answer(std::string_view data, const NetPeer& from, SendHook& route) {
+    return a2s::IsA2sDatagram(data) ? HandleA2s(data, from, route) : HandleQuery(data, from, route);
+}
+
 bool QueryReporter::HandleQuery(std::string_view data, const NetPeer& from, SendHook& route) {
     if (data.empty() || from.m_Port == 0) {
         return false; // nothing asked, or nowhere to answer

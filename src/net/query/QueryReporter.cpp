@@ -83,6 +83,7 @@ bool QueryReporter::Initialize(const char* gameName, const char* gameVersion, co
     m_Socket = std::move(*socket);
     (void)m_Socket.SetReceiveBuffer(static_cast<int>(RECEIVE_BUFFER_BYTES));
     m_Limiter.Clear();
+    m_A2sChallenge.SetKey(NewSipHashKey());
     m_QueuedCount = 0;
     return true;
 }
@@ -115,7 +116,7 @@ int QueryReporter::Process() {
         return 0; // not reporting
     }
     CheckHeartbeat();
-    const auto deadline = std::chrono::steady_clock::now() + m_Options.m_QueryTimePerProcess;
+    const Deadline deadline = m_Clock.NowUs() + static_cast<uint64_t>(m_Options.m_QueryTimePerProcess.count());
     const size_t read = ReadQueryPort(deadline);
     return AnswerInTurn(read, deadline);
 }
@@ -129,7 +130,7 @@ size_t QueryReporter::ReadQueryPort(Deadline deadline) {
         const int taken =
             m_Socket.ReceiveBatch(m_ReadBuffer.data() + read * READ_ROOM, READ_ROOM, m_Read.data() + read, wanted);
         read += static_cast<size_t>(std::max(taken, 0));
-        if (taken < wanted || std::chrono::steady_clock::now() >= deadline) {
+        if (taken < wanted || m_Clock.NowUs() >= deadline) {
             break;
         }
     }
@@ -146,12 +147,12 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
     size_t fromPort = 0;
     int answered = 0;
     for (size_t turn = 0; turn < total; ++turn) {
-        if (turn > 0 && std::chrono::steady_clock::now() >= deadline) {
+        if (turn > 0 && m_Clock.NowUs() >= deadline) {
             break; // at least one a step, however short the time
         }
         if (fromGame < queued && (fromPort == read || (fromGame + 1) * total <= (turn + 1) * queued)) {
             const QueuedQuery& query = m_Queued[fromGame++];
-            answered += HandleQuery(std::string_view(query.m_Data, query.m_Length), query.m_From, GameRoute()) ? 1 : 0;
+            answered += Answer(std::string_view(query.m_Data, query.m_Length), query.m_From, GameRoute()) ? 1 : 0;
             continue;
         }
         const UdpDatagram& datagram = m_Read[fromPort++];
@@ -162,7 +163,7 @@ int QueryReporter::AnswerInTurn(size_t read, Deadline deadline) {
         }
         // Answered from the port that was asked: clients take answers only from where they sent.
         answered +=
-            HandleQuery(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1 : 0;
+            Answer(std::string_view(datagram.m_Data, datagram.m_Length), datagram.m_From, m_SocketSender) ? 1 : 0;
     }
     // What the time did not cover was dropped for the budget everyone shares.
     m_Counters->CountDrops(QueryDrop::Budget, total - fromGame - fromPort);
@@ -184,7 +185,9 @@ bool QueryReporter::HandleExternalQuery(const NetPeer& from, const char* data, s
         return false;
     }
     QueuedQuery& query = m_Queued[m_QueuedCount++];
-    const std::string_view text = BoundedText(data, length);
+    // GameSpy text ends at its first NUL; an A2S request holds NULs and is taken whole.
+    const std::string_view whole(data, length);
+    const std::string_view text = a2s::IsA2sDatagram(whole) ? whole : BoundedText(data, length);
     std::memcpy(query.m_Data, text.data(), text.size());
     query.m_Length = text.size();
     query.m_From = from;

@@ -10,12 +10,14 @@
 // its own (MasterLookup), never on the game's, and again each period while it
 // is not found. Process then answers the queries of both roads, those waiting on
 // the query-port socket and those queued from the game port, in turn, within
-// one bounded time (about 1 ms) and one set of allowances, so that a flood on
+// one bounded time (about 1 ms of its clock) and one set of allowances, so that a flood on
 // either port never costs the game its cadence nor takes the other's turn; what
 // the allowances refuse is dropped for the cost of a table look-up, and what
 // the time does not cover is dropped. Each query key is answered at most once per
 // datagram, and a datagram that is itself an answer (it carries "final" or
 // "queryid") or comes from one of the server's own ports is never answered.
+// A datagram that begins with FF FF FF FF is an A2S request (QueryA2s.cpp),
+// answered within the same allowances, budgets and time.
 // What an answer says about the game comes from the three report hooks of a
 // derived class, which keep their pairs ready and rebuild them only when what
 // they say has changed. A sender's address stays a value (NetPeer) from the
@@ -26,6 +28,8 @@
 #pragma once
 
 #include "net/PresenceCounters.h"
+#include "net/query/A2sChallenge.h"
+#include "net/query/A2sPacket.h"
 #include "net/query/AnswerBuilder.h"
 #include "net/query/AnswerPairs.h"
 #include "net/query/AnswerRateLimiter.h"
@@ -61,6 +65,9 @@ struct QueryReporterOptions {
     std::chrono::microseconds m_QueryTimePerProcess{1000};
     // The secret of the address table's hash: drawn when the options are made.
     SipHashKey m_AddressKey = NewSipHashKey();
+    // A2S answers on both ports beside the GameSpy ones, and whether A2S_INFO needs the challenge too.
+    bool m_A2s = true;
+    bool m_A2sInfoChallenge = true;
 };
 
 class QueryReporter {
@@ -113,6 +120,11 @@ protected:
     virtual const AnswerPairs& ReportInfo() = 0;
     virtual const AnswerPairs& ReportRules() = 0;
     virtual const AnswerPairs& ReportPlayers() = 0;
+    // The whole A2S answers (see A2sPacket.h) as they stand now, kept ready by the derived class; the
+    // players' times connected are counted up to `nowMs`.
+    virtual std::string_view A2sInfo() = 0;
+    virtual std::string_view A2sRules() = 0;
+    virtual std::string_view A2sPlayers(uint32_t nowMs) = 0;
 
 private:
     // Sends through the query-port socket.
@@ -133,7 +145,7 @@ private:
         size_t m_Length = 0;
         char m_Data[MAX_DATAGRAM] = {};
     };
-    using Deadline = std::chrono::steady_clock::time_point;
+    using Deadline = uint64_t; // microseconds of the clock
     static constexpr size_t READ_BATCH = 64;
     static constexpr size_t READ_ROOM = MAX_DATAGRAM + 1; // one more, to tell a longer datagram
 
@@ -157,7 +169,12 @@ private:
     bool IsOwnSender(const NetPeer& from) const;
     static bool IsAnAnswer(QueryTokenizer& tokens, std::string_view data);
     bool Claim(AnswerPart part);
+    // A datagram of either protocol.
+    bool Answer(std::string_view data, const NetPeer& from, SendHook& route);
     bool HandleQuery(std::string_view data, const NetPeer& from, SendHook& route);
+    bool HandleA2s(std::string_view data, const NetPeer& from, SendHook& route);
+    bool SendA2sChallenge(const NetPeer& from, SendHook& route, uint32_t nowMs);
+    bool AnswerA2s(a2s::RequestKind kind, const NetPeer& from, SendHook& route, uint32_t nowMs);
     void AnswerEcho();
     void AnswerSecure();
     void AnswerBasic();
@@ -187,6 +204,7 @@ private:
     AnswerBuilder m_Answer;
     QueryTokenizer m_Tokens;
     AnswerRateLimiter m_Limiter{m_Options.m_AddressKey};
+    A2sChallenge m_A2sChallenge; // a key of its own, drawn at each Initialize
     // Fixed storage for the queries of one Process.
     std::vector<QueuedQuery> m_Queued = std::vector<QueuedQuery>(MAX_QUEUED);
     size_t m_QueuedCount = 0;

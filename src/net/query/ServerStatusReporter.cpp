@@ -73,6 +73,7 @@ const AnswerPairs& ServerStatusReporter::ReportInfo() {
     m_InfoKey.m_MaxPlayers = host.m_MaxPlayers;
     std::memcpy(m_InfoKey.m_ServerName, host.m_ServerName, sizeof host.m_ServerName);
     m_InfoBuilt = true;
+    ++m_InfoGeneration;
     m_Info.Clear();
     m_Info.Add("hostname", BoundedText(host.m_ServerName, sizeof host.m_ServerName));
     m_Info.AddInt("hostport", HostPort());
@@ -100,6 +101,7 @@ const AnswerPairs& ServerStatusReporter::ReportRules() {
     }
     m_RulesKey = rules;
     m_RulesBuilt = true;
+    ++m_RulesGeneration;
     const bool timed = rules.m_EndType == END_AFTER_TIME || rules.m_EndType == END_AFTER_FRAGS_OR_TIME;
     const bool fragged = rules.m_EndType == END_AFTER_FRAGS || rules.m_EndType == END_AFTER_FRAGS_OR_TIME;
     m_Rules.Clear();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dravo {
 
@@ -47,6 +48,9 @@ protected:
     const AnswerPairs& ReportInfo() override;
     const AnswerPairs& ReportRules() override;
     const AnswerPairs& ReportPlayers() override;
+    std::string_view A2sInfo() override;
+    std::string_view A2sRules() override;
+    std::string_view A2sPlayers(uint32_t nowMs) override;
 
 private:
     // What the info pairs were built from, besides the game status.
@@ -68,7 +72,15 @@ private:
         bool operator==(const RulesKey&) const = default;
     };
 
+    // Where a player's time connected sits in the players answer, and since when.
+    struct A2sDuration {
+        size_t m_Offset = 0;
+        uint32_t m_JoinedMs = 0;
+    };
+
     bool InfoIsCurrent() const;
+    void WriteA2sInfo();
+    void WriteA2sPlayers();
     RulesKey CurrentRules() const;
 
     StatusSources m_Sources;
@@ -85,6 +97,18 @@ private:
     InfoKey m_InfoKey;
     RulesKey m_RulesKey;
     uint64_t m_PlayersRevision = 0;
+    // Grow each time the info or rules pairs are written anew: the A2S answers follow them.
+    uint64_t m_InfoGeneration = 0;
+    uint64_t m_RulesGeneration = 0;
+
+    A2sPacket m_A2sInfo{a2s::INFO_ANSWER};
+    A2sPacket m_A2sRules{a2s::RULES_ANSWER};
+    A2sPacket m_A2sPlayers{a2s::PLAYER_ANSWER};
+    uint64_t m_A2sInfoGeneration = 0;
+    uint64_t m_A2sRulesGeneration = 0;
+    bool m_A2sPlayersBuilt = false;
+    uint64_t m_A2sPlayersRevision = 0;
+    std::vector<A2sDuration> m_A2sDurations;
 };
 
 } // namespace dravo

@@ -1,8 +1,6 @@
 // SipHash-2-4 and its keys.
 #include "net/query/SipHash.h"
 
-#include <random>
-
 namespace dravo {
 namespace {
 
@@ -62,26 +60,5 @@ uint64_t SipHash24(const SipHashKey& key, const void* data, size_t length) {
     }
     return state.m_V0 ^ state.m_V1 ^ state.m_V2 ^ state.m_V3;
 }
-
-// A benchmark build names its key (two numbers) in DRAVO_FIXED_HASH_KEY; every other build draws one.
-#ifdef DRAVO_FIXED_HASH_KEY
-SipHashKey NewSipHashKey() {
-    return SipHashKey{DRAVO_FIXED_HASH_KEY};
-}
-
-bool SipHashKeyIsFixed() {
-    return true;
-}
-#else
-SipHashKey NewSipHashKey() {
-    std::random_device source;
-    const auto half = [&source] { return uint64_t{source()} << 32 | source(); };
-    return SipHashKey{half(), half()};
-}
-
-bool SipHashKeyIsFixed() {
-    return false;
-}
-#endif
 
 } // namespace dravo

@@ -11,6 +11,9 @@ public:
     virtual ~IClock() = default;
     // Milliseconds since an arbitrary start; differences are taken unsigned.
     virtual uint32_t NowMs() const = 0;
+    // Microseconds of a steady clock of its own start, for bounds shorter than a millisecond; a clock that
+    // keeps only milliseconds gives whole ones.
+    virtual uint64_t NowUs() const { return uint64_t{NowMs()} * 1000; }
     // Sleeps the calling thread; a fake clock may advance its time instead.
     virtual void SleepMs(uint32_t milliseconds) = 0;
 };

@@ -13,6 +13,10 @@ public:
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
     }
+    uint64_t NowUs() const override {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+    }
     void SleepMs(uint32_t milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }

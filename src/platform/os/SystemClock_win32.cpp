@@ -2,6 +2,8 @@
 // as the clock exists, so that the worker's 9 ms sleeps are 9 ms and not a 15.6 ms tick.
 #include "platform/os/Clock.h"
 
+#include <chrono>
+
 #include <windows.h>
 
 #include <timeapi.h>
@@ -21,6 +23,11 @@ public:
     SystemClock& operator=(const SystemClock&) = delete;
 
     uint32_t NowMs() const override { return static_cast<uint32_t>(timeGetTime()); }
+    // The performance counter, through the steady clock: timeGetTime keeps only milliseconds.
+    uint64_t NowUs() const override {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+    }
     void SleepMs(uint32_t milliseconds) override { Sleep(milliseconds); }
 
 private:

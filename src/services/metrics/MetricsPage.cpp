@@ -50,7 +50,14 @@ void PresenceSeries(Exposition& out, const CounterSnapshot& snapshot) {
     for (size_t i = 0; i < QUERY_DROP_KINDS; ++i) {
         out.Sample("dravo_queries_dropped_total", {{"reason", DROP_REASONS[i]}}, snapshot.m_QueriesDropped[i]);
     }
-    out.Single("dravo_query_answer_bytes_total", "Bytes of GameSpy answers sent.", Type::Counter,
+    out.Single("dravo_a2s_queries_answered_total",
+               "A2S queries answered (challenges included), on the query port and the game port.", Type::Counter,
+               snapshot.m_A2sAnswered);
+    out.Family("dravo_a2s_queries_dropped_total", "A2S queries left unanswered, by reason.", Type::Counter);
+    for (size_t i = 0; i < QUERY_DROP_KINDS; ++i) {
+        out.Sample("dravo_a2s_queries_dropped_total", {{"reason", DROP_REASONS[i]}}, snapshot.m_A2sDropped[i]);
+    }
+    out.Single("dravo_query_answer_bytes_total", "Bytes of GameSpy and A2S answers sent.", Type::Counter,
                snapshot.m_AnswerBytes);
     out.Single("dravo_query_address_entries", "Addresses the query answer limits remember.", Type::Gauge,
                snapshot.m_AddressEntries);

@@ -53,6 +53,8 @@ MetricsReading SampleReading() {
     counters.m_BannedNames = 11;
     counters.m_QueriesAnswered = 120;
     counters.m_QueriesDropped = {30, 20, 10, 5, 4};
+    counters.m_A2sAnswered = 77;
+    counters.m_A2sDropped = {3, 2, 0, 9, 1};
     counters.m_AnswerBytes = 65536;
     counters.m_AddressEntries = 17;
     counters.m_Heartbeats = 8;
@@ -112,7 +114,17 @@ dravo_queries_dropped_total{reason="budget"} 20
 dravo_queries_dropped_total{reason="size"} 10
 dravo_queries_dropped_total{reason="answer"} 5
 dravo_queries_dropped_total{reason="own_port"} 4
-# HELP dravo_query_answer_bytes_total Bytes of GameSpy answers sent.
+# HELP dravo_a2s_queries_answered_total A2S queries answered (challenges included), on the query port and the game port.
+# TYPE dravo_a2s_queries_answered_total counter
+dravo_a2s_queries_answered_total 77
+# HELP dravo_a2s_queries_dropped_total A2S queries left unanswered, by reason.
+# TYPE dravo_a2s_queries_dropped_total counter
+dravo_a2s_queries_dropped_total{reason="rate"} 3
+dravo_a2s_queries_dropped_total{reason="budget"} 2
+dravo_a2s_queries_dropped_total{reason="size"} 0
+dravo_a2s_queries_dropped_total{reason="answer"} 9
+dravo_a2s_queries_dropped_total{reason="own_port"} 1
+# HELP dravo_query_answer_bytes_total Bytes of GameSpy and A2S answers sent.
 # TYPE dravo_query_answer_bytes_total counter
 dravo_query_answer_bytes_total 65536
 # HELP dravo_query_address_entries Addresses the query answer limits remember.
