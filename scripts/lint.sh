@@ -15,6 +15,14 @@ lock=()
 echo "clang-format check"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
+# The house rule: files of at most 400 lines in the program's own sources.
+long=$(git ls-files 'src/*.cpp' 'src/*.h' | xargs wc -l | awk '$2 != "total" && $1 > 400 {print $2 ": " $1 " lines"}')
+if [ -n "$long" ]; then
+    echo "$long" >&2
+    echo "These files are over 400 lines." >&2
+    exit 1
+fi
+
 if [ ! -f "$build/compile_commands.json" ]; then
     echo "No $build/compile_commands.json: configure the build first." >&2
     exit 1
