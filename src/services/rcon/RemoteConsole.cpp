@@ -175,6 +175,8 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
         m_Guard.Succeeded(client.m_Peer.m_Address, now);
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);
         client.m_LoggedIn = true;
+        m_Parts.m_Log.Line("Remote console: %s:%u logged in.", client.m_Address.c_str(),
+                           static_cast<unsigned>(client.m_Peer.m_Port));
         (void)m_Server.Send(id, EncodeRconPacket(packet.m_Id, RconType::LoginAnswer, ""));
         m_Server.SetDeadline(id, m_Options.m_IdleTimeout);
         return;
@@ -212,7 +214,8 @@ void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const Rcon
     if (line == SHUTDOWN_LINE) {
         // Answered first: once the server stops, nothing answers any more.
         SendText(id, packet.m_Id, SHUTDOWN_ANSWER);
-        (void)m_Parts.m_Commands.Submit(line, CommandOrigin::Remote(client.m_Address), 0, nullptr);
+        (void)m_Parts.m_Commands.Submit(
+            line, CommandOrigin::Remote(client.m_Address + ":" + std::to_string(client.m_Peer.m_Port)), 0, nullptr);
         return;
     }
     Submit(id, client, packet.m_Id, line);
@@ -230,8 +233,9 @@ void RemoteConsole::Submit(TcpConnectionId id, Client& client, int32_t requestId
         pending->m_Finished.store(true, std::memory_order_release);
         shared->Wake();
     };
-    (void)m_Parts.m_Commands.Submit(line, CommandOrigin::Remote(client.m_Address), m_Options.m_MaxOutput,
-                                    std::move(done));
+    (void)m_Parts.m_Commands.Submit(
+        line, CommandOrigin::Remote(client.m_Address + ":" + std::to_string(client.m_Peer.m_Port)),
+        m_Options.m_MaxOutput, std::move(done));
 }
 
 void RemoteConsole::OnWake() {

@@ -23,6 +23,12 @@ constexpr const char* PASSWORD = "correct horse";
 // "/shutdown" is the window's.
 class RemoteConsoleTest : public ::testing::Test {
 protected:
+    // A line the log shows as sent from a remote console client.
+    bool LoggedFromAfar(std::string_view command) const {
+        return std::ranges::any_of(m_View.Log(), [command](const std::string& line) {
+            return line.starts_with("[remote 127.0.0.1:") && line.ends_with("] " + std::string(command));
+        });
+    }
     test::FakeEngine m_Engine;
     test::RecordingView m_View;
     test::FakeClock m_Clock;
@@ -184,7 +190,7 @@ TEST_F(RemoteConsoleTest, CommandsTheConsoleInputCannotTakeAreRefusedUnrun) {
         EXPECT_TRUE(packet->m_Body.starts_with(answer)) << packet->m_Body;
     }
     EXPECT_FALSE(m_View.Logged(std::string(MAX_REMOTE_COMMAND_CHARS + 1, 'a').substr(0, 119)));
-    EXPECT_TRUE(m_View.Logged("/options")) << "the service took it, and refused it for a remote origin";
+    EXPECT_TRUE(LoggedFromAfar("/options")) << "the service took it, and refused it for a remote origin";
     EXPECT_TRUE(m_Engine.m_Commands.empty());
 }
 
@@ -201,7 +207,10 @@ TEST_F(RemoteConsoleTest, ShutdownIsAnsweredWithoutWaitingForTheConsole) {
         std::unique_lock lock(m_ShutdownMutex);
         EXPECT_TRUE(m_ShutdownSeen.wait_for(lock, 5s, [this] { return m_Shutdowns == 1; }));
     }
-    EXPECT_TRUE(m_View.Logged("/shutdown"));
+    EXPECT_TRUE(LoggedFromAfar("/shutdown")) << "a remote stop leaves a line naming its client";
+    EXPECT_TRUE(std::ranges::any_of(m_View.Log(), [](const std::string& line) {
+        return line.starts_with("Remote console: 127.0.0.1:") && line.ends_with(" logged in.");
+    })) << "a good login is logged with its address";
     EXPECT_TRUE(m_Session.ExitWithoutAsking()) << "whoever asked from afar answered the question already";
 }
 
