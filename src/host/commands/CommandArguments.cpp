@@ -136,10 +136,15 @@ std::vector<std::string> MatchLevels(const std::vector<std::string>& rotation, s
         return found;
     }
     for (const std::string& level : rotation) {
-        if (EqualNoCase(level, wanted)) {
+        // "Worlds\Multi\Frostline" answers to its whole name and to "Frostline".
+        const std::string_view whole(level);
+        const size_t folder = whole.find_last_of("\\/");
+        const std::string_view base = folder == std::string_view::npos ? whole : whole.substr(folder + 1);
+        if (EqualNoCase(whole, wanted) || EqualNoCase(base, wanted)) {
             return {level};
         }
-        if (StartsWithNoCase(level, wanted) && std::ranges::find(found, level) == found.end()) {
+        if ((StartsWithNoCase(whole, wanted) || StartsWithNoCase(base, wanted)) &&
+            std::ranges::find(found, level) == found.end()) {
             found.push_back(level);
         }
     }

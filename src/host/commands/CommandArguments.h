@@ -40,8 +40,8 @@ std::optional<TargetArguments> ParseTargetArguments(std::string_view line, bool 
 // else every player of exactly that name.
 std::vector<RosterPlayer> FindTargets(const std::vector<RosterPlayer>& roster, std::string_view target);
 
-// The levels of the rotation whose name is `wanted` or begins with it, ignoring case; a whole name that
-// matches is the one answer even when it begins another.
+// The levels of the rotation whose name, or its last part after the folders, is `wanted` or begins with
+// it, ignoring case; a whole name that matches is the one answer even when it begins another.
 std::vector<std::string> MatchLevels(const std::vector<std::string>& rotation, std::string_view wanted);
 
 } // namespace dravo

@@ -84,6 +84,10 @@ TEST(CommandArguments, LevelsMatchWholeNamesOrUniqueBeginningsInAnyCase) {
     EXPECT_EQ(MatchLevels(rotation, "BASIN"), std::vector<std::string>{"Basin"}) << "a whole name wins";
     EXPECT_TRUE(MatchLevels(rotation, "Dune").empty());
     EXPECT_TRUE(MatchLevels(rotation, "").empty());
+    const std::vector<std::string> folders = {"Worlds\\Multi\\Frostline", "Worlds\\Multi\\Cinderworks"};
+    EXPECT_EQ(MatchLevels(folders, "frostline"), std::vector<std::string>{"Worlds\\Multi\\Frostline"});
+    EXPECT_EQ(MatchLevels(folders, "Cinder"), std::vector<std::string>{"Worlds\\Multi\\Cinderworks"});
+    EXPECT_EQ(MatchLevels(folders, "worlds\\multi\\f"), std::vector<std::string>{"Worlds\\Multi\\Frostline"});
 }
 
 } // namespace
