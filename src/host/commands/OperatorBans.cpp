@@ -5,6 +5,7 @@
 #include "host/commands/CommandWords.h"
 
 #include <chrono>
+#include <cstdio>
 
 namespace dravo {
 namespace {
@@ -40,8 +41,8 @@ void CommandService::Ban(std::string_view line, const CommandOrigin& origin) {
     // A player named by id is banned by name; a name nobody plays under now is banned all the same.
     const std::string name = found.empty() ? arguments->m_Target : found.front().m_Name;
     if (!IsBannableName(name)) {
-        m_Session.LogLine("%s cannot be banned: a banned name has 1 to %zu characters and no blanks; kick instead.",
-                          name.c_str(), MAX_BANNED_NAME_CHARS);
+        m_Session.LogLine("%s cannot be banned: a banned name has 1 to %s characters and no blanks; kick instead.",
+                          name.c_str(), std::to_string(MAX_BANNED_NAME_CHARS).c_str());
         return;
     }
     BanStore& bans = m_Session.Bans();
@@ -82,7 +83,7 @@ void CommandService::ListBans() {
     BanStore& bans = m_Session.Bans();
     const std::vector<BanRecord> records = bans.Bans();
     const int64_t now = bans.Now();
-    m_Session.LogLine("Bans: %zu", records.size());
+    m_Session.LogLine("Bans: %s", std::to_string(records.size()).c_str());
     for (const BanRecord& record : records) {
         const std::string left = record.IsPermanent() ? "for good" : FormatDuration(record.m_Until - now) + " left";
         m_Session.LogLine("%s\t%s\tby %s\tsince %s\t%s", record.m_Name.c_str(), left.c_str(), record.m_Origin.c_str(),
@@ -93,7 +94,8 @@ void CommandService::ListBans() {
 
 void CommandService::ReloadBans() {
     m_Session.LoadBans();
-    m_Session.LogLine("Bans: %zu, read again from the ban files.", m_Session.Bans().Bans().size());
+    m_Session.LogLine("Bans: %s, read again from the ban files.",
+                      std::to_string(m_Session.Bans().Bans().size()).c_str());
 }
 
 } // namespace dravo

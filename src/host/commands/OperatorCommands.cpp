@@ -139,8 +139,8 @@ void CommandService::LogNoSinglePlayer(const std::string& target, const std::vec
     for (const RosterPlayer& player : found) {
         ids += (ids.empty() ? "" : ", ") + std::to_string(player.m_Id);
     }
-    m_Session.LogLine("%zu players are named %s (ids %s); nobody was %s: give the id.", found.size(), target.c_str(),
-                      ids.c_str(), what);
+    m_Session.LogLine("%s players are named %s (ids %s); nobody was %s: give the id.",
+                      std::to_string(found.size()).c_str(), target.c_str(), ids.c_str(), what);
 }
 
 void CommandService::Say(std::string_view line, const CommandOrigin& origin) {
@@ -159,7 +159,7 @@ void CommandService::Say(std::string_view line, const CommandOrigin& origin) {
 void CommandService::ListLevels() {
     const SessionSnapshot facts = m_Session.Facts().Snapshot();
     const std::string next = m_Session.Status().m_NextLevel;
-    m_Session.LogLine("Levels: %zu", facts.m_Game.m_Rotation.size());
+    m_Session.LogLine("Levels: %s", std::to_string(facts.m_Game.m_Rotation.size()).c_str());
     for (const std::string& level : facts.m_Game.m_Rotation) {
         const bool current = EqualNoCase(level, facts.m_Level);
         const bool isNext = EqualNoCase(level, next);
