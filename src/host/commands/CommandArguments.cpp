@@ -15,7 +15,8 @@ struct DurationUnit {
     char m_Letter;
     int64_t m_Seconds;
 };
-constexpr std::array<DurationUnit, 5> UNITS = {{{'w', 7 * 86400}, {'d', 86400}, {'h', 3600}, {'m', 60}, {'s', 1}}};
+constexpr std::array<DurationUnit, 5> UNITS = {
+    {{'w', int64_t{7} * 86400}, {'d', 86400}, {'h', 3600}, {'m', 60}, {'s', 1}}};
 constexpr size_t MAX_DURATION_CHARS = 24;
 
 bool IsDigit(char c) {

@@ -51,6 +51,7 @@ uint32_t SteadyMs() {
 
 std::vector<std::string> CommandService::OperatorCommandNames() {
     std::vector<std::string> names;
+    names.reserve(OPERATOR_COMMANDS.size());
     for (const OperatorCommand& command : OPERATOR_COMMANDS) {
         names.emplace_back(command.m_Name);
     }
