@@ -25,6 +25,7 @@ constexpr VerbName VERBS[] = {
     {GameProtocol::Verb::Refused, "REFUSED", VerbName::Argument::Text},
     {GameProtocol::Verb::Ping, "PING", VerbName::Argument::Number},
     {GameProtocol::Verb::Kicked, "KICKED", VerbName::Argument::None},
+    {GameProtocol::Verb::Say, "SAY", VerbName::Argument::Text},
 };
 
 bool IsPrintable(char c) {

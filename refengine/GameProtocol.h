@@ -12,6 +12,7 @@
 //   DRAVO PONG <n>                    DRAVO REFUSED <why>    name or moment not acceptable
 //   DRAVO LEAVE                       DRAVO PING <n>         keep-alive; answer with PONG <n>
 //                                     DRAVO KICKED           removed by the operator
+//                                     DRAVO SAY <text>       the operator's words to every player
 //
 // A player is known by its address and port. A name is 1 to MAX_NAME_LENGTH
 // bytes after leading and trailing blanks are trimmed. <id> and <n> are
@@ -34,11 +35,11 @@ public:
     static constexpr size_t MAX_NAME_LENGTH = 63;
     static constexpr uint16_t DEFAULT_PORT = 27888;
 
-    enum class Verb { Join, Alive, Pong, Leave, Welcome, Full, Refused, Ping, Kicked };
+    enum class Verb { Join, Alive, Pong, Leave, Welcome, Full, Refused, Ping, Kicked, Say };
 
     struct Message {
         Verb m_Verb = Verb::Alive;
-        std::string m_Text;    // JOIN: the trimmed name; REFUSED: the reason
+        std::string m_Text;    // JOIN: the trimmed name; REFUSED: the reason; SAY: the words
         uint32_t m_Number = 0; // WELCOME: the id; PING, PONG: the sequence number
     };
 

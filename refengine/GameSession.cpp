@@ -172,6 +172,25 @@ void GameSession::ChangeLevel(EngineEvents& events) {
     Add(events, EngineEvent::Kind::GameText, StateUpdate());
 }
 
+bool GameSession::RequestLevel(const std::string& level) {
+    if (!m_Match || !m_Match->ChooseNext(level)) {
+        return false;
+    }
+    m_LevelChangeDue = true;
+    return true;
+}
+
+void GameSession::Say(std::string_view text) {
+    constexpr size_t PREFIX = std::string_view("DRAVO SAY ").size();
+    std::string words(text.substr(0, GameProtocol::MAX_DATAGRAM - PREFIX));
+    for (char& c : words) {
+        c = c >= 0x20 && c <= 0x7E ? c : '?';
+    }
+    for (const Client& client : m_Clients.All()) {
+        Reply(GameProtocol::Verb::Say, client.m_Peer, 0, words);
+    }
+}
+
 bool GameSession::Disconnect(uint32_t id) {
     const Client* client = m_Clients.FindById(id);
     if (client == nullptr) {

@@ -51,6 +51,10 @@ public:
     // True when the level should change now (its end rule was met or a change was asked for).
     bool LevelChangeDue() const { return m_LevelChangeDue; }
     void RequestLevelChange() { m_LevelChangeDue = m_Match.has_value(); }
+    // The level of the rotation named so follows now; false when there is no world or no such level.
+    [[nodiscard]] bool RequestLevel(const std::string& level);
+    // Sends the operator's words to every joined player (made printable and cut to fit a datagram).
+    void Say(std::string_view text);
     // Moves to the next level: "level changed" and a state update go to `events`.
     void ChangeLevel(EngineEvents& events);
 

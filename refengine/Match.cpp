@@ -94,6 +94,16 @@ bool Match::LevelOver(const ClientTable& clients) const {
     return false;
 }
 
+bool Match::ChooseNext(const std::string& level) {
+    for (size_t index = 0; index < m_Rules.m_Levels.size(); ++index) {
+        if (TextUtil::EqualsNoCase(m_Rules.m_Levels[index], level) && m_RotationInfo[index].has_value()) {
+            m_NextIndex = index;
+            return true;
+        }
+    }
+    return false;
+}
+
 void Match::ChangeLevel(ClientTable& clients) {
     if (m_NextIndex != NONE) {
         m_CurrentIndex = m_NextIndex;

@@ -37,6 +37,9 @@ public:
     bool LevelOver(const ClientTable& clients) const;
     // Moves on to the next level: its time starts at 0 and every player's frags are reset.
     void ChangeLevel(ClientTable& clients);
+    // The level of the rotation named so (any case) follows next; false when the rotation has no such
+    // level that can be played.
+    [[nodiscard]] bool ChooseNext(const std::string& level);
 
     // At most this many frags are scored in one call of Play, however long the pause before it.
     static constexpr int MAX_FRAGS_PER_PLAY = 16;

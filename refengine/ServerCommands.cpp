@@ -40,6 +40,8 @@ constexpr long long MAX_FRAME_STALL_MS = 60000;
 constexpr const char* GAME_INIT = "GAMEINIT";
 constexpr const char* DEDICATED_SERVER = "DRAVOSERV";
 constexpr const char* NEXT_LEVEL = "NEXTLEVEL";
+constexpr const char* SAY_PREFIX = "SAY ";     // SAY <text>: to every player
+constexpr const char* LEVEL_PREFIX = "LEVEL "; // LEVEL <name>: to that level of the rotation now
 constexpr size_t MAX_POSTED_TEXT = 128;
 
 bool Refuse(CommandInterpreter::Output& output, std::string text) {
@@ -205,6 +207,11 @@ int32_t Server::PostToGame(const char* text) {
                 line = "Dedicated server ready.";
             } else if (command == NEXT_LEVEL && m_Session->HasWorld()) {
                 m_Session->RequestLevelChange(); // the next frame changes the level
+            } else if (command.starts_with(SAY_PREFIX)) {
+                m_Session->Say(std::string_view(command).substr(std::string_view(SAY_PREFIX).size()));
+            } else if (command.starts_with(LEVEL_PREFIX) &&
+                       m_Session->RequestLevel(command.substr(std::string_view(LEVEL_PREFIX).size()))) {
+                // the next frame changes to that level
             } else {
                 line = "The game ignored \"" + command + "\"" +
                        (command == NEXT_LEVEL ? ": no world is running." : ": it is not a game command.");

@@ -87,6 +87,7 @@ std::vector<std::string> ConsoleWindow::CompletionWords(std::string_view text) {
         return m_Commands.ActionNames(CommandOrigin::Console());
     }
     if (firstWord) {
+        words = CommandService::OperatorCommandNames();
         for (const std::string& line : m_Session.QueryEngine(COMMAND_LIST_QUERY)) {
             if (IsName(line)) {
                 words.push_back(line);

@@ -183,9 +183,9 @@ TEST_F(TerminalFaceTest, ConsoleWindowRepaintsWholeAfterResizesAndCtrlLAndTyping
     // A command typed with the focus on a button goes to the command input, as does one typed after
     // scrolling the log.
     pane->Keys({"Tab"});
-    pane->Type("say hi");
+    pane->Type("shout hi");
     pane->Keys({"Enter"});
-    ASSERT_TRUE(pane->WaitFor("Unknown command \"say\"")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitFor("Unknown command \"shout\"")) << pane->Screen();
     pane->Keys({"BTab", "PageUp"}); // the log
     pane->Type("status");
     pane->Keys({"Enter"});

@@ -30,7 +30,7 @@ TEST(GameProtocol, ComposeAndParseRoundTrip) {
     for (const GameProtocol::Message& message :
          {GameProtocol::Message{Verb::Join, "Bob", 0}, GameProtocol::Message{Verb::Ping, "", 12},
           GameProtocol::Message{Verb::Welcome, "", 1}, GameProtocol::Message{Verb::Refused, "The server is full.", 0},
-          GameProtocol::Message{Verb::Leave, "", 0}}) {
+          GameProtocol::Message{Verb::Leave, "", 0}, GameProtocol::Message{Verb::Say, "Restart in 5 minutes", 0}}) {
         const std::string datagram = GameProtocol::Compose(message);
         const auto parsed = GameProtocol::Parse(datagram);
         ASSERT_TRUE(parsed) << datagram;

@@ -43,6 +43,21 @@ TEST(Match, RotationAdvancesAndWraps) {
     EXPECT_EQ(match.Current(), "A");
 }
 
+TEST(Match, TheOperatorChoosesTheNextLevelOfTheRotation) {
+    Match match = MakeMatch(Rules(4, 0, 0, {"A", "Gone", "Frostline"}), {Level(), std::nullopt, Level()});
+    ClientTable clients(4);
+    EXPECT_FALSE(match.ChooseNext("Gone")) << "the resources lack it";
+    EXPECT_FALSE(match.ChooseNext("Nowhere"));
+    EXPECT_EQ(match.Next(), "Frostline");
+    ASSERT_TRUE(match.ChooseNext("a"));
+    match.ChangeLevel(clients);
+    EXPECT_EQ(match.Current(), "A") << "any case; the current level again is allowed";
+    ASSERT_TRUE(match.ChooseNext("FROSTLINE"));
+    match.ChangeLevel(clients);
+    EXPECT_EQ(match.Current(), "Frostline");
+    EXPECT_EQ(match.Next(), "A");
+}
+
 TEST(Match, SkipsLevelsTheResourcesLack) {
     Match match = MakeMatch(Rules(4, 0, 0, {"A", "Gone", "C", "Lost"}), {Level(), std::nullopt, Level(), std::nullopt});
     ClientTable clients(4);

@@ -93,6 +93,11 @@ void BotPlayer::Receive(uint64_t now) {
                          (message->m_Verb == GameProtocol::Verb::Full ? std::string("server full") : message->m_Text));
             }
             break;
+        case GameProtocol::Verb::Say:
+            if (m_State == State::Joined) {
+                m_Report(m_Name + " heard: " + message->m_Text);
+            }
+            break;
         case GameProtocol::Verb::Kicked:
             if (m_State == State::Joined) {
                 m_Report(m_Name + " was kicked");

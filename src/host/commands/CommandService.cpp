@@ -1,11 +1,15 @@
 // Running console lines from every console: the line's way, the window thread, the binding.
 #include "host/commands/CommandService.h"
 
+#include "host/console/ConsoleSecrets.h"
 #include "host/console/LogCapture.h"
 
 #include <memory>
 
 namespace dravo {
+
+CommandService::CommandService(ServerSession& session, CommandRecords records)
+    : m_Session(session), m_Records(records), m_Timer([this] { (void)Post([this] { AdvanceCountdown(); }); }) {}
 
 CommandResult CommandService::Run(std::string_view line, const CommandOrigin& origin, size_t resultBytes) {
     line = line.substr(0, MAX_LINE_CHARS);
@@ -14,10 +18,11 @@ CommandResult CommandService::Run(std::string_view line, const CommandOrigin& or
         return result;
     }
     LogCapture capture(m_Session.Log(), resultBytes);
-    // A line that sets a secret shows masked.
+    // A line that sets a secret shows masked; a line from elsewhere than this console says where from.
+    const std::string shown = ConsoleSecrets::MaskCommand(line);
     m_Session.LogCommand(line, origin.Describe());
     if (line.size() > 1 && line[0] == ACTION_PREFIX && line[1] != ACTION_PREFIX) {
-        if (!RunAction(line.substr(1), origin)) {
+        if (!RunAction(line.substr(1), origin) && !RunOperatorCommand(line.substr(1), origin)) {
             result.m_Outcome = CommandOutcome::UnknownAction;
             if (origin.IsConsole()) {
                 const std::string typed(line);
@@ -26,7 +31,9 @@ CommandResult CommandService::Run(std::string_view line, const CommandOrigin& or
         }
     } else {
         const std::string_view command = line.substr(line.size() > 1 && line[0] == ACTION_PREFIX ? 1 : 0);
-        if (const std::optional<CommandOutcome> kept = RunSetting(command)) {
+        if (RunOperatorCommand(command, origin)) {
+            result.m_Outcome = CommandOutcome::Ran;
+        } else if (const std::optional<CommandOutcome> kept = RunSetting(command)) {
             result.m_Outcome = *kept;
         } else {
             (void)m_Session.RunEngineCommand(command);
@@ -34,6 +41,9 @@ CommandResult CommandService::Run(std::string_view line, const CommandOrigin& or
     }
     result.m_LeftOut = capture.LeftOut();
     result.m_Lines = capture.TakeLines();
+    if (!result.m_Lines.empty()) {
+        result.m_Lines.front() = shown; // the answer begins with the line as it was sent
+    }
     return result;
 }
 
@@ -62,6 +72,15 @@ bool CommandService::Submit(std::string line, CommandOrigin origin, size_t resul
         return false;
     }
     return post(std::move(work), std::move(gone));
+}
+
+bool CommandService::Post(std::function<void()> work) {
+    std::function<bool(std::function<void()>, std::function<void()>)> post;
+    {
+        std::scoped_lock lock(m_BindingMutex);
+        post = m_Binding.m_Post;
+    }
+    return post && post(std::move(work), [] {});
 }
 
 void CommandService::BindConsole(ConsoleBinding binding) {

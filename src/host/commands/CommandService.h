@@ -15,6 +15,8 @@
 
 #include "engine/HostingRecords.h"
 #include "host/commands/CommandOrigin.h"
+#include "host/commands/CountdownTimer.h"
+#include "host/commands/ShutdownCountdown.h"
 #include "host/session/ServerSession.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingsTable.h"
@@ -58,7 +60,7 @@ public:
     static constexpr size_t DEFAULT_RESULT_BYTES = 65536;
     static constexpr char ACTION_PREFIX = '/';
 
-    CommandService(ServerSession& session, CommandRecords records) : m_Session(session), m_Records(records) {}
+    CommandService(ServerSession& session, CommandRecords records);
     CommandService(const CommandService&) = delete;
     CommandService& operator=(const CommandService&) = delete;
 
@@ -73,6 +75,11 @@ public:
 
     // "/boot", "/clear"...: the actions this origin may run, for completion and help.
     std::vector<std::string> ActionNames(const CommandOrigin& origin) const;
+    // "ban", "say"...: the operator's commands, which every console may use, for completion and help.
+    static std::vector<std::string> OperatorCommandNames();
+    // A stop signal: a warned stop of `seconds` when players are in the game and it is more than 0, else
+    // the window's shutdown at once. Any thread; false when the console window is not open.
+    bool StopBySignal(uint32_t seconds);
 
 private:
     // Each returns false when it does not know the action (or this origin may not use it).
@@ -87,10 +94,35 @@ private:
     CommandOutcome KeepGameOption(const SettingRow& row, std::string_view value);
     CommandOutcome KeepServerSetting(const SettingRow& row, std::string_view value);
 
+    // The operator's commands; false for a line that is none of them.
+    bool RunOperatorCommand(std::string_view line, const CommandOrigin& origin);
+    void Help(std::string_view line);
+    void LogUsage(std::string_view command, std::string_view problem);
+    void LogNoSinglePlayer(const std::string& target, const std::vector<RosterPlayer>& found, const char* what);
+    void Kick(std::string_view line, const CommandOrigin& origin);
+    void Ban(std::string_view line, const CommandOrigin& origin);
+    void Unban(std::string_view line, const CommandOrigin& origin);
+    void ListBans();
+    void ReloadBans();
+    void Say(std::string_view line, const CommandOrigin& origin);
+    void ListLevels();
+    void GoToLevel(std::string_view line, const CommandOrigin& origin);
+    void Shutdown(std::string_view line, const CommandOrigin& origin);
+    void Cancel(const CommandOrigin& origin);
+    // The warned stop: told at its marks, and the stop at its end; window thread.
+    void StartCountdown(uint32_t seconds, std::string reason);
+    void AdvanceCountdown();
+    void StopNow(const char* why);
+    // Queues work for the window thread while the window is open; false when it is not.
+    bool Post(std::function<void()> work);
+
     ServerSession& m_Session;
     CommandRecords m_Records;
     mutable std::mutex m_BindingMutex;
-    ConsoleBinding m_Binding; // guarded by m_BindingMutex (m_Post); m_Actions read on the window thread
+    ConsoleBinding m_Binding;      // guarded by m_BindingMutex (m_Post); m_Actions read on the window thread
+    ShutdownCountdown m_Countdown; // window thread
+    bool m_StopSignalled = false;  // window thread
+    CountdownTimer m_Timer;        // last: its thread ends before the rest goes
 };
 
 } // namespace dravo

@@ -96,7 +96,9 @@ void ConsoleLog::Command(std::string_view command, std::string_view origin) {
     if (masked.empty()) {
         return;
     }
-    Event(LogEvent{std::string(event_name::CONSOLE_COMMAND), EventLevel::Info, masked,
+    // The log shows a line from elsewhere than the operator's own console with where it came from.
+    std::string shown = origin == "console" ? masked : "[" + std::string(origin) + "] " + masked;
+    Event(LogEvent{std::string(event_name::CONSOLE_COMMAND), EventLevel::Info, std::move(shown),
                    EventFieldList().Text("origin", origin).Text("text", masked).Take(), true});
 }
 

@@ -1,7 +1,9 @@
-// Reading the ban list: the words of a bounded regular file.
+// Reading the ban list: the words of a bounded regular file; checking names against it.
 #include "host/game/BanList.h"
 
 #include "platform/fs/BoundedFile.h"
+
+#include <chrono>
 
 namespace dravo {
 
@@ -14,20 +16,8 @@ bool IsWhiteSpace(char c) {
 
 } // namespace
 
-BanListLoad BanList::LoadBanList(const std::filesystem::path& file) {
-    BanListLoad load;
-    const BoundedFile read = ReadBoundedFile(file, MAX_BAN_FILE_BYTES);
-    if (!read.HasText()) {
-        return load;
-    }
-    load.m_Loaded = true;
-    load.m_Cut = read.m_Outcome == BoundedFile::Outcome::Cut;
-    load.m_TooLong = AddWords(read.m_Bytes);
-    return load;
-}
-
-size_t BanList::AddWords(std::string_view text) {
-    size_t tooLong = 0;
+std::vector<std::string> BanFileWords(std::string_view text, size_t& tooLong) {
+    std::vector<std::string> words;
     size_t at = 0;
     while (at < text.size()) {
         while (at < text.size() && IsWhiteSpace(text[at])) {
@@ -43,21 +33,64 @@ size_t BanList::AddWords(std::string_view text) {
         if (at - start > MAX_BANNED_NAME_CHARS) {
             ++tooLong;
         } else {
-            Add(std::string(text.substr(start, at - start)));
+            words.emplace_back(text.substr(start, at - start));
         }
+    }
+    return words;
+}
+
+int64_t WallClockSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+BanListLoad BanList::LoadBanList(const std::filesystem::path& file) {
+    BanListLoad load;
+    const BoundedFile read = ReadBoundedFile(file, MAX_BAN_FILE_BYTES);
+    if (!read.HasText()) {
+        return load;
+    }
+    load.m_Loaded = true;
+    load.m_Cut = read.m_Outcome == BoundedFile::Outcome::Cut;
+    load.m_TooLong = AddWords(read.m_Bytes);
+    return load;
+}
+
+size_t BanList::AddWords(std::string_view text) {
+    size_t tooLong = 0;
+    std::vector<std::string> words = BanFileWords(text, tooLong);
+    std::scoped_lock lock(m_Mutex);
+    for (std::string& word : words) {
+        Add(std::move(word), BAN_FOREVER);
     }
     return tooLong;
 }
 
-bool BanList::IsBanned(std::string_view name) const {
-    return m_Lookup.find(name) != m_Lookup.end();
+void BanList::Replace(const std::vector<Ban>& bans) {
+    std::scoped_lock lock(m_Mutex);
+    m_Names.clear();
+    m_Until.clear();
+    for (const auto& [name, until] : bans) {
+        Add(std::string(name), until);
+    }
 }
 
-void BanList::Add(std::string&& name) {
-    if (m_Lookup.find(name) != m_Lookup.end()) {
+bool BanList::IsBannedAt(std::string_view name, int64_t nowSeconds) const {
+    std::scoped_lock lock(m_Mutex);
+    const auto found = m_Until.find(name);
+    return found != m_Until.end() && (found->second == BAN_FOREVER || found->second > nowSeconds);
+}
+
+std::vector<std::string> BanList::Names() const {
+    std::scoped_lock lock(m_Mutex);
+    return m_Names;
+}
+
+void BanList::Add(std::string&& name, int64_t until) {
+    if (m_Until.find(name) != m_Until.end()) {
         return;
     }
-    m_Lookup.insert(name);
+    m_Until.emplace(name, until);
     m_Names.push_back(std::move(name));
 }
 

@@ -39,25 +39,30 @@ bool ServerSession::InitSession(EngineServer* server) {
 }
 
 void ServerSession::LoadBans() {
-    const BanListLoad load = m_BanList.LoadBanList(BAN_LIST_FILE);
-    if (!load.m_Loaded) {
-        LogLine("Banning system aborted...");
-        return;
-    }
-    if (load.m_Cut) {
-        LogLine("%s is larger than %s bytes; the names after that were left out.", BAN_LIST_FILE,
+    const BanStoreLoad load = m_BanStore.Load();
+    const std::string names = m_BanStore.Files().m_Names.string();
+    const std::string details = m_BanStore.Files().m_Details.string();
+    if (load.m_Names.m_Cut) {
+        LogLine("%s is larger than %s bytes; the names after that were left out.", names.c_str(),
                 std::to_string(MAX_BAN_FILE_BYTES).c_str());
     }
-    if (load.m_TooLong > 0) {
-        LogLine("%s: %s words longer than %s characters were left out; no player name is that long.", BAN_LIST_FILE,
-                std::to_string(load.m_TooLong).c_str(), std::to_string(MAX_BANNED_NAME_CHARS).c_str());
+    if (load.m_Names.m_TooLong > 0) {
+        LogLine("%s: %s words longer than %s characters were left out; no player name is that long.", names.c_str(),
+                std::to_string(load.m_Names.m_TooLong).c_str(), std::to_string(MAX_BANNED_NAME_CHARS).c_str());
     }
-    LogLine("Banned player list scanned...");
+    for (const BanFileProblem& problem : load.m_Problems) {
+        LogLine("%s line %s is damaged (%s); it is skipped.", details.c_str(), std::to_string(problem.m_Line).c_str(),
+                problem.m_What.c_str());
+    }
+    // Without the file nobody is banned at start, yet the consoles may ban: the queue boots all the same.
+    LogLine(load.m_Names.m_Loaded ? "Banned player list scanned..." : "Banning system aborted...");
     m_Counters.SetBannedNames(m_BanList.Names().size());
     m_KickQueue.ClearKicks();
     m_KickQueue.SetServer(m_Server.load());
     m_KickQueue.SetCounters(&m_Counters);
-    LogLine("Banning queue initialized...");
+    if (load.m_Names.m_Loaded) {
+        LogLine("Banning queue initialized...");
+    }
 }
 
 bool ServerSession::StartHosting() {

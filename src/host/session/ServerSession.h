@@ -18,6 +18,7 @@
 #include "host/console/SessionDisplay.h"
 #include "host/console/SessionView.h"
 #include "host/game/BanList.h"
+#include "host/game/BanStore.h"
 #include "host/game/GameMessageHandler.h"
 #include "host/game/KickQueue.h"
 #include "host/session/InternetPresence.h"
@@ -115,6 +116,16 @@ public:
     // Disconnects the player with this client id, as the operator's Boot; false when no game is hosted.
     // `reason` and `origin` ("console", "remote ADDRESS", "fleet") go with the "player.kicked" event.
     bool Boot(uint32_t clientId, std::string_view reason = {}, std::string_view origin = "console");
+    // Sends the operator's text to every player through the game code; false when no game is hosted or
+    // the game did not take it (said in the log).
+    bool Say(std::string_view text);
+    // Asks the game to go to this level of its rotation now; false when no game is hosted or the game
+    // refused (said in the log).
+    bool GoToLevel(std::string_view level);
+    // The bans and their files; window thread.
+    BanStore& Bans() { return m_BanStore; }
+    // Reads the ban files again and logs what they hold.
+    void LoadBans();
     // An operator's console command for the engine (logged by the caller), counted; afterwards a stray
     // level change is ended and the labels read again. False when no game is hosted (said in the log).
     bool RunEngineCommand(std::string_view command);
@@ -168,8 +179,9 @@ private:
     bool IsLevelChanging() const override { return m_Messages.IsLevelChanging(); }
     void RunStep(uint32_t deltaMs) override;
 
-    void LoadBans();
     bool OpenGame();
+    // Posts verb and text to the game code (a SAY, a LEVEL).
+    bool PostOperatorText(std::string_view verb, std::string_view text);
     bool StartWorld();
     uint16_t ShowHostAddress();
     HostedGame DescribeGame() const;
@@ -194,6 +206,7 @@ private:
     std::string m_HostAddressText;
     std::atomic<uint16_t> m_GamePort{0};
     BanList m_BanList;
+    BanStore m_BanStore{m_BanList};
     KickQueue m_KickQueue;
     SessionFacts m_Facts;
     SessionCounters m_Counters;

@@ -93,6 +93,30 @@ bool ServerSession::Boot(uint32_t clientId, std::string_view reason, std::string
     return true;
 }
 
+bool ServerSession::Say(std::string_view text) {
+    return PostOperatorText("SAY ", text);
+}
+
+bool ServerSession::GoToLevel(std::string_view level) {
+    if (m_Server.load() == nullptr) {
+        return false;
+    }
+    m_Messages.NoteNextLevelAsked();
+    return PostOperatorText("LEVEL ", level);
+}
+
+bool ServerSession::PostOperatorText(std::string_view verb, std::string_view text) {
+    EngineServer* server = m_Server;
+    if (server == nullptr) {
+        LogLine("The game is not hosted: nothing was sent.");
+        return false;
+    }
+    const std::string posted = std::string(verb) + std::string(text);
+    const bool taken = server->PostToGame(posted.c_str()) == ENGINE_STATUS_OK;
+    EndStrayLevelChange();
+    return taken;
+}
+
 void ServerSession::MarkNotHosting(std::string_view why) {
     m_Display.ShowNetService(std::string(NOT_HOSTING_TEXT));
     m_Display.ShowCurrentLevel("(none)");

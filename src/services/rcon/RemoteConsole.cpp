@@ -206,7 +206,8 @@ void RemoteConsole::HandleLogin(TcpConnectionId id, Client& client, const RconPa
     if (password.size() >= MIN_RCON_PASSWORD_CHARS && SameSecret(packet.m_Body, password)) {
         m_Guard.Succeeded(client.m_Peer.m_Address, now);
         m_Parts.m_Counters.CountRemoteLogin(RemoteLogin::Accepted);
-        LoginEvent(client.m_Address, "accepted", "Remote console: " + client.m_Address + " logged in.");
+        LoginEvent(client.m_Address, "accepted",
+                   "Remote console: " + client.m_Address + ":" + std::to_string(client.m_Peer.m_Port) + " logged in.");
         client.m_LoggedIn = true;
         m_Server.SetEstablished(id);
         (void)m_Server.Send(id, EncodeRconPacket(packet.m_Id, RconType::LoginAnswer, ""));
@@ -249,7 +250,8 @@ void RemoteConsole::FailureLine(std::string_view result, const char* format, con
 void RemoteConsole::LoginEvent(const std::string& address, std::string_view result, std::string message) {
     m_Parts.m_Log.Event(LogEvent{std::string(event_name::REMOTE_LOGIN),
                                  result == "accepted" ? EventLevel::Notice : EventLevel::Warning, std::move(message),
-                                 EventFieldList().Text("address", address).Text("result", result).Take(), false});
+                                 EventFieldList().Text("address", address).Text("result", result).Take(),
+                                 result == "accepted"}); // a good login is a line of the plain log too
 }
 
 void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const RconPacket& packet) {
@@ -275,7 +277,8 @@ void RemoteConsole::HandleCommand(TcpConnectionId id, Client& client, const Rcon
     if (line == SHUTDOWN_LINE) {
         // Answered first: once the server stops, nothing answers any more.
         SendText(id, packet.m_Id, SHUTDOWN_ANSWER);
-        (void)m_Parts.m_Commands.Submit(line, CommandOrigin::Remote(client.m_Address), 0, nullptr);
+        (void)m_Parts.m_Commands.Submit(
+            line, CommandOrigin::Remote(client.m_Address + ":" + std::to_string(client.m_Peer.m_Port)), 0, nullptr);
         return;
     }
     Submit(id, client, packet.m_Id, line);
@@ -293,8 +296,9 @@ void RemoteConsole::Submit(TcpConnectionId id, Client& client, int32_t requestId
         pending->m_Finished.store(true, std::memory_order_release);
         shared->Wake();
     };
-    (void)m_Parts.m_Commands.Submit(line, CommandOrigin::Remote(client.m_Address), m_Options.m_MaxOutput,
-                                    std::move(done));
+    (void)m_Parts.m_Commands.Submit(
+        line, CommandOrigin::Remote(client.m_Address + ":" + std::to_string(client.m_Peer.m_Port)),
+        m_Options.m_MaxOutput, std::move(done));
 }
 
 void RemoteConsole::OnWake() {

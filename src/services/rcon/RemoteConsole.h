@@ -53,7 +53,7 @@ public:
     uint16_t Port() const { return m_Server.Port(); }
 
 private:
-    // A "remote.login" event without a line of the plain log.
+    // A "remote.login" event; only a good login is also a line of the plain log.
     void LoginEvent(const std::string& address, std::string_view result, std::string message);
 
     // What the window thread and this thread share about one command; it outlives either side.

@@ -8,6 +8,7 @@
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -24,6 +25,12 @@ inline constexpr const char* PASSWORD = "correct horse";
 // "/shutdown" is the window's.
 class RemoteConsoleTest : public ::testing::Test {
 protected:
+    // A line the log shows as sent from a remote console client.
+    bool LoggedFromAfar(std::string_view command) const {
+        return std::ranges::any_of(m_View.Log(), [command](const std::string& line) {
+            return line.starts_with("[remote 127.0.0.1:") && line.ends_with("] " + std::string(command));
+        });
+    }
     FakeEngine m_Engine;
     RecordingView m_View;
     FakeClock m_Clock;

@@ -75,7 +75,7 @@ TEST_F(RemoteConsoleTest, CommandsTheConsoleInputCannotTakeAreRefusedUnrun) {
         EXPECT_TRUE(packet->m_Body.starts_with(answer)) << packet->m_Body;
     }
     EXPECT_FALSE(m_View.Logged(std::string(MAX_REMOTE_COMMAND_CHARS + 1, 'a').substr(0, 119)));
-    EXPECT_TRUE(m_View.Logged("/options")) << "the service took it, and refused it for a remote origin";
+    EXPECT_TRUE(LoggedFromAfar("/options")) << "the service took it, and refused it for a remote origin";
     EXPECT_TRUE(m_Engine.m_Commands.empty());
 }
 
@@ -120,7 +120,10 @@ TEST_F(RemoteConsoleTest, ShutdownIsAnsweredWithoutWaitingForTheConsole) {
         std::unique_lock lock(m_ShutdownMutex);
         EXPECT_TRUE(m_ShutdownSeen.wait_for(lock, 5s, [this] { return m_Shutdowns == 1; }));
     }
-    EXPECT_TRUE(m_View.Logged("/shutdown"));
+    EXPECT_TRUE(LoggedFromAfar("/shutdown")) << "a remote stop leaves a line naming its client";
+    EXPECT_TRUE(std::ranges::any_of(m_View.Log(), [](const std::string& line) {
+        return line.starts_with("Remote console: 127.0.0.1:") && line.ends_with(" logged in.");
+    })) << "a good login is logged with its address";
     EXPECT_TRUE(m_Session.ExitWithoutAsking()) << "whoever asked from afar answered the question already";
 }
 
