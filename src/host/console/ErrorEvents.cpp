@@ -8,7 +8,7 @@ namespace {
 
 // Longer prefixes before shorter ones that begin the same way ("Unable to host the game session." before
 // "Unable to host the game.").
-constexpr std::array<ErrorEvent, 43> ERROR_EVENTS = {{
+constexpr std::array<ErrorEvent, 45> ERROR_EVENTS = {{
     {"ERROR - Unable to load SERVER.DLL.", "error.library_load"},
     {"ERROR - Unable to access SERVER.DLL.", "error.library_access"},
     {"ERROR - Unable to access the Dravo game resources.", "error.resources_missing"},
@@ -51,6 +51,8 @@ constexpr std::array<ErrorEvent, 43> ERROR_EVENTS = {{
     {"ERROR - The remote console cannot listen on TCP ", "error.rcon_listen"},
     {"ERROR - The metrics endpoint cannot listen on TCP ", "error.metrics_listen"},
     {"ERROR - The remote console cannot start.", "error.rcon_start"},
+    {"ERROR - The ban holds until the server stops but was not saved: ", "error.ban_not_saved"},
+    {"ERROR - The server cannot stop from here: no console window is open.", "error.stop_no_console"},
     {"ERROR - ", "error.other"},
 }};
 

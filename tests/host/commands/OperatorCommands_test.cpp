@@ -25,7 +25,8 @@ protected:
     GameInfo m_Game{};
     std::atomic<bool> m_EmptyExit{false};
     ServerSettings m_Settings;
-    ServerSession m_Session{m_View, m_Clock, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}};
+    BlockingPool m_Pool;
+    ServerSession m_Session{m_View, m_Clock, m_Pool, SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}};
     CommandService m_Commands{m_Session, CommandRecords{m_Settings, m_Options, m_Host}};
     int m_Shutdowns = 0;
 

@@ -8,9 +8,9 @@
 #include "support/FakeEngine.h"
 #include "support/RecordingView.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>

@@ -83,12 +83,12 @@ TEST_F(RemoteConsoleTest, ATabInsideACommandSeparatesWordsAsABlankDoes) {
     Start();
     Client client(m_Console->Port());
     ASSERT_TRUE(client.LogIn(PASSWORD));
-    ASSERT_TRUE(client.Send(30, RconType::Command, "say\thello there"));
+    ASSERT_TRUE(client.Send(30, RconType::Command, "debuglevel\t2"));
     const auto packet = client.Next();
     ASSERT_TRUE(packet);
-    EXPECT_EQ(packet->m_Body, "say\thello there\nran: say\thello there\n");
+    EXPECT_EQ(packet->m_Body, "debuglevel\t2\nran: debuglevel\t2\n");
     ASSERT_EQ(m_Engine.m_Commands.size(), 1u);
-    EXPECT_EQ(m_Engine.m_Commands[0], "say\thello there");
+    EXPECT_EQ(m_Engine.m_Commands[0], "debuglevel\t2");
 }
 
 TEST_F(RemoteConsoleTest, AShortPasswordSetAtRunTimeIsRefusedAndTheOldOneStillLogsIn) {
