@@ -17,11 +17,17 @@
 // addresses answered at least as often as their fair share (the budget spread evenly over every address
 // asking, in answers a second, each wanting one). In D and E, the browser answered at least 9 of 10
 // times, with the players. Then the worst single datagram: the largest answer one query can bring.
+// Then the same floods of A2S requests on the query port (info, players and rules in turn, each source with
+// the challenge it fetched before the flood), and a spoofed one (info requests that never carry their
+// challenge, 20,000 a second from 2000 addresses): the same goals, and beside each the same flood of
+// "\status\": the A2S flood may cost no more answer bytes (give or take one answer) and no more steps.
 #include "net/query/AddressTable.h"
 #include "net/query/AnswerRateLimiter.h"
 #include "net/query/SipHash.h"
+#include "support/A2sQueries.h"
 #include "support/Figures.h"
 #include "support/FixedHashKey.h"
+#include "support/QueryAskers.h"
 #include "support/QueryHost.h"
 #include "support/QueryLoad.h"
 
@@ -31,6 +37,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 using namespace dravo::bench;
@@ -38,24 +45,19 @@ using dravo::test::QueryLoad;
 
 namespace {
 
-constexpr std::string_view STATUS_QUERY = "\\status\\";
 constexpr double BYTE_BUDGET = 256.0 * 1024.0; // the default SpyGlobalBytes
-constexpr uint32_t BROWSER_INDEX = 9000000;
-constexpr int BROWSER_ASKS = 10;
-constexpr int FRESH_ASKS = 100;
-constexpr auto FRESH_EVERY = std::chrono::milliseconds(50);
-constexpr auto BROWSER_EVERY = std::chrono::milliseconds(700);
 
 // Which source the n-th datagram of a flood comes from, given the seconds since the flood began.
 using Source = std::function<uint32_t(uint64_t n, double seconds)>;
 
 struct Flood {
-    const char* m_Name;
+    std::string m_Name;
     std::string m_Query;
     double m_Rate = 0;        // datagrams a second, all sources together
     uint32_t m_Addresses = 0; // distinct sources asking within a second or so (for the fair share)
     Source m_Source;          // an address in host byte order
     bool m_BrowserGoal = false;
+    const A2sChallenges* m_A2s = nullptr; // A2S requests in turn, with these challenges, instead of m_Query
 };
 
 struct FloodResult {
@@ -67,6 +69,7 @@ struct FloodResult {
     int m_Browser = 0;            // answers of ten
     int m_BrowserWithPlayers = 0; // of them
     int m_Fresh = 0;              // answers of a hundred
+    size_t m_Largest = 0;         // the largest datagram sent to the flood's own addresses
 };
 
 double IdleSteps(QueryHost& host, double seconds) {
@@ -86,59 +89,6 @@ size_t AnswerBytes(QueryLoad& load, uint16_t port, std::string_view query, uint3
     return bytes;
 }
 
-// The queries of the browser and the fresh addresses during a flood, and what came back to them.
-class Askers {
-public:
-    Askers(uint16_t port, uint32_t freshFirst, Clock::time_point start)
-        : m_Port(port), m_FreshFirst(freshFirst), m_NextBrowser(start + std::chrono::seconds(1)),
-          m_NextFresh(start + std::chrono::seconds(1)) {}
-    void Ask(QueryLoad& load, Clock::time_point now) {
-        if (m_BrowserAsked < BROWSER_ASKS && now >= m_NextBrowser) {
-            ++m_BrowserAsked;
-            load.Send(m_Port, STATUS_QUERY, BROWSER_INDEX);
-            m_NextBrowser += BROWSER_EVERY;
-        }
-        if (m_FreshAsked < FRESH_ASKS && now >= m_NextFresh) {
-            load.Send(m_Port, STATUS_QUERY, m_FreshFirst + static_cast<uint32_t>(m_FreshAsked));
-            ++m_FreshAsked;
-            m_NextFresh += FRESH_EVERY;
-        }
-    }
-    // An answer's last datagram counts once per query.
-    void Take(uint32_t index, std::string_view datagram) {
-        if (datagram.find("\\final\\") == std::string_view::npos) {
-            m_WithPlayers = m_WithPlayers || datagram.find("\\player_0\\") != std::string_view::npos;
-            return;
-        }
-        const bool players = m_WithPlayers || datagram.find("\\player_0\\") != std::string_view::npos;
-        m_WithPlayers = false;
-        if (index == BROWSER_INDEX) {
-            if (m_Browser.insert(m_BrowserAsked).second && players) {
-                ++m_BrowserPlayers;
-            }
-        } else if (index >= m_FreshFirst && index < m_FreshFirst + FRESH_ASKS) {
-            m_Fresh.insert(index);
-        }
-    }
-    void Fill(FloodResult& result) const {
-        result.m_Browser = static_cast<int>(m_Browser.size());
-        result.m_BrowserWithPlayers = m_BrowserPlayers;
-        result.m_Fresh = static_cast<int>(m_Fresh.size());
-    }
-
-private:
-    uint16_t m_Port;
-    uint32_t m_FreshFirst;
-    Clock::time_point m_NextBrowser;
-    int m_BrowserAsked = 0;
-    std::set<int> m_Browser; // by query number
-    int m_BrowserPlayers = 0;
-    bool m_WithPlayers = false; // the answer being received has listed players so far
-    Clock::time_point m_NextFresh;
-    int m_FreshAsked = 0;
-    std::set<uint32_t> m_Fresh;
-};
-
 // Runs the flood for `seconds` at `port`.
 FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, uint16_t port, double seconds,
                      uint32_t freshFirst) {
@@ -152,13 +102,21 @@ FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, uint1
     auto onDatagram = [&](uint32_t index, std::string_view datagram, Clock::time_point) {
         bytes += datagram.size();
         askers.Take(index, datagram);
+        if (index != BROWSER_INDEX && (index < freshFirst || index >= freshFirst + FRESH_ASKS)) {
+            result.m_Largest = std::max(result.m_Largest, datagram.size());
+        }
     };
     const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     uint64_t sent = 0;
     for (auto tick = start; tick < end; tick += std::chrono::milliseconds(1)) {
         const double elapsed = std::chrono::duration<double>(tick - start).count();
         while (static_cast<double>(sent) < flood.m_Rate * elapsed) {
-            load.SendFrom(port, flood.m_Query, flood.m_Source(sent, elapsed));
+            const uint32_t source = flood.m_Source(sent, elapsed);
+            if (flood.m_A2s != nullptr) {
+                load.SendFrom(port, flood.m_A2s->Query(static_cast<A2sKind>(sent % 3), source), source);
+            } else {
+                load.SendFrom(port, flood.m_Query, source);
+            }
             ++sent;
         }
         askers.Ask(load, tick);
@@ -172,12 +130,14 @@ FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, uint1
     result.m_StepsPerSecond = result.m_Intervals.m_Count / elapsed;
     result.m_QueryDrops = host.Drops(host.QueryPort()) - queryDrops;
     result.m_GameDrops = host.Drops(host.GamePort()) - gameDrops;
-    askers.Fill(result);
+    result.m_Browser = askers.Browser();
+    result.m_BrowserWithPlayers = askers.BrowserWithPlayers();
+    result.m_Fresh = askers.Fresh();
     return result;
 }
 
 void Report(const Flood& flood, const char* port, const FloodResult& result, double idleSteps, size_t status) {
-    std::printf("%s, on the %s port\n", flood.m_Name, port);
+    std::printf("%s, on the %s port\n", flood.m_Name.c_str(), port);
     Goal("answer bytes a second, from the start", result.m_BytesPerSecond, "B/s", true,
          BYTE_BUDGET + static_cast<double>(status));
     Goal("steps a second / idle", 100.0 * result.m_StepsPerSecond / idleSteps, "%", false, 97);
@@ -247,6 +207,63 @@ std::vector<Flood> SixteenPlayerFloods() {
     return floods;
 }
 
+// Every address a flood sends from in `seconds` (a little more on each side of a second's turn).
+std::vector<uint32_t> Sources(const Flood& flood, double seconds) {
+    std::unordered_set<uint32_t> seen;
+    const auto total = static_cast<uint64_t>(flood.m_Rate * (seconds + 0.1));
+    for (uint64_t n = 0; n < total; ++n) {
+        const double at = static_cast<double>(n) / flood.m_Rate;
+        seen.insert(flood.m_Source(n, at));
+        seen.insert(flood.m_Source(n, at + 0.002));
+    }
+    return {seen.begin(), seen.end()};
+}
+
+// The A2S flood beside the same flood of "\status\" on the query port.
+void Compare(const FloodResult& a2s, const FloodResult& gameSpy, size_t status) {
+    Goal("bytes a second, of the \\status\\ flood's + 1 answer", a2s.m_BytesPerSecond, "B/s", true,
+         gameSpy.m_BytesPerSecond + static_cast<double>(status));
+    Figure("the \\status\\ flood's bytes a second", gameSpy.m_BytesPerSecond, "B/s");
+    Goal("steps a second, of the \\status\\ flood's", 100.0 * a2s.m_StepsPerSecond / gameSpy.m_StepsPerSecond, "%",
+         false, 99);
+    Figure("the largest datagram to the flood's addresses", static_cast<double>(a2s.m_Largest), "B");
+}
+
+// The A2S flood on the query port, its sources' challenges fetched first (when it has them), then the report.
+FloodResult RunA2sFlood(QueryHost& host, QueryLoad& load, Flood flood, A2sChallenges* challenges, double seconds,
+                        uint32_t& fresh, double idle, size_t status) {
+    if (challenges != nullptr) {
+        const std::vector<uint32_t> sources = Sources(flood, seconds);
+        challenges->Clear();
+        const size_t fetched = challenges->Fetch(load, host.QueryPort(), sources, 5000);
+        std::printf("(challenges fetched for %zu of %zu addresses)\n", fetched, sources.size());
+        flood.m_A2s = challenges;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const FloodResult result = RunFlood(host, load, flood, host.QueryPort(), seconds, fresh);
+    fresh += FRESH_ASKS;
+    Report(flood, "query", result, idle, status);
+    return result;
+}
+
+// The floods of `gameSpy` again in A2S, and the spoofed info flood; `byStatus` holds the query port's results of
+// the "\status\" floods.
+void RunA2sFloods(QueryHost& host, QueryLoad& load, double seconds, const std::vector<Flood>& gameSpy,
+                  const std::vector<FloodResult>& byStatus, uint32_t& fresh, double idle, size_t status) {
+    A2sChallenges challenges;
+    for (size_t i = 0; i < gameSpy.size(); ++i) {
+        Flood flood = gameSpy[i];
+        flood.m_Name = "A2S " + flood.m_Name + ", info, players and rules in turn, with their challenges";
+        Compare(RunA2sFlood(host, load, flood, &challenges, seconds, fresh, idle, status), byStatus[i], status);
+    }
+    const Flood spoofed{"G. A2S info never carrying its challenge (spoofed), 20,000 a second from 2000 addresses",
+                        A2sQuery(A2sKind::Info, std::nullopt), 20000, 2000,
+                        [](uint64_t n, double) { return QueryLoad::SourceAddress(60000 + n % 2000); }};
+    const FloodResult result = RunA2sFlood(host, load, spoofed, nullptr, seconds, fresh, idle, status);
+    Compare(result, byStatus[0], status);
+    Goal("its largest datagram", static_cast<double>(result.m_Largest), "B", true, 9);
+}
+
 int RunSixteen(QueryLoad& load, double seconds) {
     QueryHost host(16);
     if (!host.Ready()) {
@@ -261,16 +278,47 @@ int RunSixteen(QueryLoad& load, double seconds) {
     const size_t status = AnswerBytes(load, host.QueryPort(), STATUS_QUERY, 7999999);
     std::printf("16 players: idle %.1f steps a second, a status answer of %zu bytes\n", idle, status);
     uint32_t fresh = 8000000;
-    for (const Flood& flood : SixteenPlayerFloods()) {
+    const std::vector<Flood> floods = SixteenPlayerFloods();
+    std::vector<FloodResult> onQueryPort;
+    for (const Flood& flood : floods) {
         for (const bool gamePort : {false, true}) {
             std::this_thread::sleep_for(std::chrono::seconds(3)); // the flood before is out of every window
             const uint16_t port = gamePort ? host.GamePort() : host.QueryPort();
             const FloodResult result = RunFlood(host, load, flood, port, seconds, fresh);
             fresh += FRESH_ASKS;
             Report(flood, gamePort ? "game" : "query", result, idle, status);
+            if (!gamePort) {
+                onQueryPort.push_back(result);
+            }
         }
     }
+    RunA2sFloods(host, load, seconds, floods, onQueryPort, fresh, idle, status);
     return 0;
+}
+
+// With 128 players: "\status\" and the A2S requests, 300 a second from 300 addresses, on the query port; then
+// the largest answer one A2S request with its challenge brings.
+void A2sAtHundredTwentyEight(QueryHost& host, QueryLoad& load, double seconds, uint32_t& fresh, double idle,
+                             size_t status) {
+    const Flood flood{"H. \\status\\, 300 a second from 300 addresses", std::string(STATUS_QUERY), 300, 300,
+                      [](uint64_t n, double) { return QueryLoad::SourceAddress(51000 + n % 300); }};
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const FloodResult byStatus = RunFlood(host, load, flood, host.QueryPort(), seconds, fresh);
+    fresh += FRESH_ASKS;
+    Report(flood, "query", byStatus, idle, status);
+    RunA2sFloods(host, load, seconds, {flood}, {byStatus}, fresh, idle, status);
+    A2sChallenges challenges;
+    const uint32_t asker = fresh;
+    challenges.Fetch(load, host.QueryPort(), {QueryLoad::SourceAddress(asker)}, 100);
+    std::printf("The largest answer to one A2S request with its challenge\n");
+    size_t largest = 0;
+    for (const A2sKind kind : {A2sKind::Info, A2sKind::Players, A2sKind::Rules}) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // within the address's allowance
+        largest = std::max(largest, AnswerBytes(load, host.QueryPort(),
+                                                challenges.Query(kind, QueryLoad::SourceAddress(asker)), asker));
+    }
+    Goal("its answer / one status answer", static_cast<double>(largest) / static_cast<double>(status), "x", true, 1.0);
+    Figure("its answer / its 9-byte request", static_cast<double>(largest) / 9.0, "x");
 }
 
 int RunHundredTwentyEight(QueryLoad& load, double seconds) {
@@ -305,6 +353,7 @@ int RunHundredTwentyEight(QueryLoad& load, double seconds) {
     std::printf("The worst single datagram (500 bytes of repeated status on the query port)\n");
     Goal("its answer / one status answer", static_cast<double>(worst) / static_cast<double>(status), "x", true, 1.0);
     Figure("a status answer / the 8-byte query", static_cast<double>(status) / 8.0, "x");
+    A2sAtHundredTwentyEight(host, load, seconds, fresh, idle, status);
     return 0;
 }
 
