@@ -114,10 +114,14 @@ void A2sPacket::SetShort(size_t offset, uint16_t value) {
     SetByte(offset + 1, static_cast<uint8_t>(value >> 8));
 }
 
+// One check for the four bytes: the players answer rewrites a float for every player at each answer.
 void A2sPacket::SetFloat(size_t offset, float value) {
+    if (offset > a2s::MAX_ANSWER - 4) {
+        return;
+    }
     const auto bits = std::bit_cast<uint32_t>(value);
     for (size_t i = 0; i < 4; ++i) {
-        SetByte(offset + i, static_cast<uint8_t>(bits >> (8 * i)));
+        m_Data[offset + i] = static_cast<uint8_t>(bits >> (8 * i));
     }
 }
 

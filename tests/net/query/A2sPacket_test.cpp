@@ -94,6 +94,22 @@ TEST(A2sPacket, AWriteBeyondTheLongestAnswerIsRefusedWhole) {
     EXPECT_EQ(packet.Length(), a2s::MAX_ANSWER);
 }
 
+// The players answer rewrites the times connected in place: the last four bytes take a float, a float that would
+// cross the end is refused whole and leaves what is there.
+TEST(A2sPacket, AFloatRewrittenInPlaceStaysWithinTheAnswer) {
+    A2sPacket packet(a2s::PLAYER_ANSWER);
+    packet.Text(std::string(a2s::MAX_ANSWER - packet.Length() - 5, 'x'));
+    packet.Float(0);
+    ASSERT_EQ(packet.Length(), a2s::MAX_ANSWER);
+    packet.SetFloat(a2s::MAX_ANSWER - 4, 2.5F);
+    packet.SetFloat(a2s::MAX_ANSWER - 3, -1.0F);
+    packet.SetFloat(a2s::MAX_ANSWER + 8, -1.0F);
+    test::A2sReader reader(packet.View().substr(a2s::MAX_ANSWER - 5));
+    EXPECT_EQ(reader.Byte(), 0); // the text's NUL, untouched
+    EXPECT_EQ(reader.Float(), 2.5F);
+    EXPECT_TRUE(reader.Ok() && reader.AtEnd());
+}
+
 TEST(A2sChallenge, HoldsForItsAddressThroughTheNextPeriodOnly) {
     const A2sChallenge challenges(SipHashKey{1, 2});
     const uint32_t address = 0x7F000002;
