@@ -19,6 +19,7 @@ struct Host {
     fuzz::FuzzEngine m_Engine;
     fuzz::NullView m_View;
     fuzz::StepClock m_Clock;
+    BlockingPool m_Pool;
     HostInfo m_Host{};
     GameOptions m_Options{};
     GameInfo m_Game{};
@@ -42,7 +43,7 @@ struct Host {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Host host;
     test::ManualSteps steps(host.m_Clock);
-    ServerSession session(host.m_View, host.m_Clock,
+    ServerSession session(host.m_View, host.m_Clock, host.m_Pool,
                           SessionRecords{host.m_Host, host.m_Options, host.m_Game, host.m_EmptyExit, 0}, &steps);
     if (!session.InitSession(&host.m_Engine) || !session.StartHosting()) {
         std::abort();

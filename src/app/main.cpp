@@ -29,6 +29,35 @@ namespace {
 // What an ending without unwinding (a stop that took too long) still writes of the queued output.
 constexpr std::chrono::milliseconds EXIT_OUTPUT_WAIT{500};
 
+// The face's streams and pictures. With the JSON events, standard output carries the events alone: the
+// face's plain lines go to `discarded`.
+dravo::ProgramFaceOptions FaceOptions(const dravo::CommandLineOptions& options, std::ostream& discarded,
+                                      dravo::BlockingPool& pool) {
+    dravo::ProgramFaceOptions faceOptions;
+    faceOptions.m_Out = options.m_LogFormat == dravo::LogFormat::Json ? &discarded : &std::cout;
+    faceOptions.m_Err = &std::cerr;
+    faceOptions.m_Pool = &pool;
+    faceOptions.m_Pictures = [](std::string_view name) {
+        const dravo::TextPicture* picture = dravo::Pictures::FindBitmap(name);
+        return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
+    };
+    return faceOptions;
+}
+
+// Standard output and error through queues of their own; under systemd, each line tells the journal its
+// priority.
+void StartQueues(std::optional<dravo::QueuedStandardStreams>& queued) {
+    dravo::QueuedOutput::LinePrefix outPrefix;
+    dravo::QueuedOutput::LinePrefix errPrefix;
+    if (dravo::IsJournalStream(dravo::StandardOutputDescriptor())) {
+        outPrefix = dravo::JournalPrefix;
+    }
+    if (dravo::IsJournalStream(dravo::StandardErrorDescriptor())) {
+        errPrefix = dravo::JournalPrefix;
+    }
+    queued.emplace(std::move(outPrefix), std::move(errPrefix));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,20 +87,12 @@ int main(int argc, char** argv) {
 
     CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
     ApplyLogFormatVariable(options, std::getenv(LOG_FORMAT_VARIABLE));
-    // With the JSON events, standard output carries the events alone: the face's plain lines go nowhere.
     std::ostream discarded(nullptr);
     // What blocks (name lookups, HTTP requests, Windows' input) runs here; it outlives everything below it.
     BlockingPool pool;
-    ProgramFaceOptions faceOptions;
-    faceOptions.m_Out = options.m_LogFormat == LogFormat::Json ? &discarded : &std::cout;
-    faceOptions.m_Err = &std::cerr;
-    faceOptions.m_Pool = &pool;
-    faceOptions.m_Pictures = [](std::string_view name) {
-        const TextPicture* picture = Pictures::FindBitmap(name);
-        return picture == nullptr ? std::span<const std::string_view>() : picture->m_Rows;
-    };
     std::string faceError;
-    std::unique_ptr<WindowSystem> windows = CreateProgramWindowSystem(FindFace(options.m_Face), faceOptions, faceError);
+    std::unique_ptr<WindowSystem> windows =
+        CreateProgramWindowSystem(FindFace(options.m_Face), FaceOptions(options, discarded, pool), faceError);
     if (!windows) {
         std::cerr << "DravoServ: " << faceError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
@@ -80,16 +101,7 @@ int main(int argc, char** argv) {
         std::cerr << "DravoServ: " << passwordError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
     }
-    // Under systemd, each line tells the journal its priority.
-    QueuedOutput::LinePrefix outPrefix;
-    QueuedOutput::LinePrefix errPrefix;
-    if (IsJournalStream(StandardOutputDescriptor())) {
-        outPrefix = JournalPrefix;
-    }
-    if (IsJournalStream(StandardErrorDescriptor())) {
-        errPrefix = JournalPrefix;
-    }
-    queued.emplace(std::move(outPrefix), std::move(errPrefix));
+    StartQueues(queued);
     queuing.store(true, std::memory_order_release);
     auto clock = CreateSystemClock();
     auto drives = CreateSystemDrives();

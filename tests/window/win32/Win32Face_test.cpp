@@ -406,7 +406,7 @@ TEST_F(Win32ConsoleTest, TheCommandInputTakesWhatACommandHoldsAndNoMore) {
     Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
         HWND window = m_Windows.DialogWindow();
         m_Engine.m_Commands.clear();
-        const std::string command = "say " + std::string(COMMAND_INPUT_CHARS, 'x');
+        const std::string command = "addfrag " + std::string(COMMAND_INPUT_CHARS, 'x');
         test::TypeKeys(window, command);
         EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), command.substr(0, COMMAND_INPUT_CHARS));
         test::PressKey(window, VK_RETURN);
