@@ -147,13 +147,22 @@ bool AnswerRateLimiter::TakeBudget(int64_t left, int64_t cost, Standing standing
     return true;
 }
 
-bool AnswerRateLimiter::AdmitSmall(uint32_t nowMs, size_t bytes) {
+bool AnswerRateLimiter::AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes) {
+    m_LastAdmitMs = nowMs;
+    AddressTable::Entry* entry = nullptr;
+    const std::optional<Standing> standing = TakeAllowance(address, nowMs, entry);
+    if (!standing) {
+        m_LastDropByBudget = false;
+        return false;
+    }
     const int64_t budget = m_Limits.m_GlobalBytesPerSecond;
     if (budget == 0) {
         return true;
     }
     const auto cost = static_cast<int64_t>(bytes);
-    if (budget - m_Bytes.Spent(nowMs) - cost < Floor(budget, Standing::Heavy)) {
+    // As for any answer, a small one the budget drops still cost its address its allowance.
+    if (!TakeBudget(budget - m_Bytes.Spent(nowMs), cost, *standing, entry)) {
+        m_LastDropByBudget = true;
         return false;
     }
     m_Bytes.Spend(nowMs, cost);

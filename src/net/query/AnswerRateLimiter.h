@@ -69,9 +69,10 @@ public:
     // What the answer last admitted came to: its bytes count against the budget (a little beyond it, at
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);
-    // Whether an answer of a few bytes that costs no address its allowance (an A2S challenge) fits the
-    // byte budget, which it may spend down to half, as an address that asks much may; spent when it does.
-    bool AdmitSmall(uint32_t nowMs, size_t bytes);
+    // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
+    // from the address's allowance, as any answer does, and its bytes from the byte budget within the
+    // address's standing; spent when it does. Nothing counts against the answers with the players.
+    bool AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes);
 
     size_t TrackedAddresses() const { return m_Table.Size(); }
     // The last Drop was for the budgets everyone shares, not for its address's allowance.

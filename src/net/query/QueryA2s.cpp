@@ -38,11 +38,14 @@ bool QueryReporter::HandleA2s(std::string_view data, const NetPeer& from, SendHo
     return AnswerA2s(request->m_Kind, from, route, now);
 }
 
-// The challenge answer costs no allowance (it carries nothing a victim could be flooded with beyond the
-// size of the request), but counts against the byte budget down to its half, as a heavy asker's answers do.
+// The challenge answer is never larger than the request, but it is an answer all the same: it takes one
+// from its address's allowance and its bytes from the shared budget, so that a flood of requests for
+// challenges costs no more than the same flood of GameSpy queries (most of it dropped for a look-up).
 bool QueryReporter::SendA2sChallenge(const NetPeer& from, SendHook& route, uint32_t nowMs) {
-    if (!m_Limiter.AdmitSmall(nowMs, a2s::CHALLENGE_ANSWER_SIZE)) {
-        m_Counters->CountA2sDrop(QueryDrop::Budget);
+    const bool admitted = m_Limiter.AdmitSmall(from.m_Address, nowMs, a2s::CHALLENGE_ANSWER_SIZE);
+    m_Counters->SetAddressEntries(m_Limiter.TrackedAddresses());
+    if (!admitted) {
+        m_Counters->CountA2sDrop(m_Limiter.LastDropByBudget() ? QueryDrop::Budget : QueryDrop::Rate);
         return false;
     }
     A2sPacket challenge(a2s::CHALLENGE_ANSWER);

@@ -277,5 +277,56 @@ TEST(AnswerRateLimiter, ANewQuerierIsAnsweredThroughAFloodOfManyAddresses) {
     EXPECT_LE(bytes, 8u * AnswerRateLimits::DEFAULT_GLOBAL_BYTES_PER_SECOND);
 }
 
+// An A2S challenge is small, but it is an answer: it takes one from its address's allowance, so that
+// mixed with answers, an address gets its burst and no more, and a refused one is the address's doing.
+TEST(AnswerRateLimiter, ChallengesTakeFromTheAllowanceAsAnswersDo) {
+    AnswerRateLimiter limiter(KEY);
+    limiter.SetLimits(AnswerRateLimits{}, KEY);
+    int admitted = 0;
+    for (int i = 0; i < 20; ++i) {
+        admitted += limiter.AdmitSmall(ALICE, 1000, 9) ? 1 : 0;
+        admitted += Answer(limiter, ALICE, 1000) != Verdict::Drop ? 1 : 0;
+    }
+    EXPECT_EQ(admitted, 10);
+    EXPECT_FALSE(limiter.AdmitSmall(ALICE, 1999, 9));
+    EXPECT_FALSE(limiter.LastDropByBudget());
+    EXPECT_TRUE(limiter.AdmitSmall(ALICE, 2000, 9));
+    EXPECT_FALSE(limiter.AdmitSmall(ALICE, 2000, 9));
+    EXPECT_TRUE(limiter.AdmitSmall(BOB, 2000, 9)); // each address its own
+}
+
+// The same spoofed flood, 2000 addresses asking ten times a second each for eight seconds, once for
+// challenges and once for answers: the challenges cost fewer bytes, and no more sends than the addresses'
+// allowances give, the rest dropped for a look-up as the queries beyond them are.
+TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
+    AnswerRateLimiter challenges(KEY);
+    AnswerRateLimiter answers(KEY);
+    challenges.SetLimits(AnswerRateLimits{}, KEY);
+    answers.SetLimits(AnswerRateLimits{}, KEY);
+    constexpr uint32_t FLOOD_FIRST = 0x7F000100;
+    constexpr uint32_t STEP_MS = 9;
+    constexpr uint32_t PER_STEP = 20000 * STEP_MS / 1000;
+    constexpr size_t CHALLENGE_BYTES = 9;
+    uint64_t challengeBytes = 0;
+    uint64_t answerBytes = 0;
+    int challenged = 0;
+    uint32_t next = 0;
+    for (uint32_t now = 1; now < 8000; now += STEP_MS) {
+        for (uint32_t i = 0; i < PER_STEP; ++i) {
+            if (challenges.AdmitSmall(FLOOD_FIRST + next, now, CHALLENGE_BYTES)) {
+                ++challenged;
+                challengeBytes += CHALLENGE_BYTES;
+            }
+            const Verdict verdict = Answer(answers, FLOOD_FIRST + next, now, 816, 300);
+            answerBytes += verdict == Verdict::Full ? 816 : verdict == Verdict::WithoutPlayers ? 300 : 0;
+            next = (next + 1) % 2000;
+        }
+    }
+    EXPECT_LE(challengeBytes, answerBytes);
+    // The burst of every address, then one a second each: at most a fifth of the 160,000 asked.
+    EXPECT_LE(challenged, 2000 * (10 + 8));
+    EXPECT_GT(challenged, 2000 * 10);
+}
+
 } // namespace
 } // namespace dravo

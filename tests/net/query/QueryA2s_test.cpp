@@ -214,12 +214,37 @@ TEST_F(QueryA2sTest, OneAddressGetsItsAllowanceAndNoMore) {
     for (int i = 0; i < 30; ++i) {
         ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), rules));
     }
-    Pump(AnswerRateLimits::DEFAULT_BURST);
+    Pump(AnswerRateLimits::DEFAULT_BURST - 1);
     int answers = 0;
     while (m_Client.Receive(std::chrono::milliseconds(0))) {
         ++answers;
     }
-    EXPECT_EQ(answers, static_cast<int>(AnswerRateLimits::DEFAULT_BURST));
+    // The challenge was an answer too.
+    EXPECT_EQ(answers, static_cast<int>(AnswerRateLimits::DEFAULT_BURST) - 1);
+}
+
+TEST_F(QueryA2sTest, RequestsForChallengesSpendTheAllowanceOfTheirAddress) {
+    Start(AnswerRateLimits{});
+    const std::string ask = A2sRequest('T', a2s::INFO_PAYLOAD, nullptr);
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), ask));
+    }
+    Pump(AnswerRateLimits::DEFAULT_BURST);
+    int challenges = 0;
+    while (const auto answer = m_Client.Receive(std::chrono::milliseconds(0))) {
+        EXPECT_EQ(answer->m_Data.size(), a2s::CHALLENGE_ANSWER_SIZE);
+        ++challenges;
+    }
+    EXPECT_EQ(challenges, static_cast<int>(AnswerRateLimits::DEFAULT_BURST));
+    // A second later the address has earned one more answer, and no more, challenge or not.
+    m_Clock.Advance(1000);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(m_Client.SendTo(m_Reporter.QueryPort(), ask));
+    }
+    Pump();
+    EXPECT_EQ(m_Reporter.Process(), 0);
+    ASSERT_TRUE(m_Client.Receive(std::chrono::milliseconds(0)));
+    EXPECT_FALSE(m_Client.Receive(std::chrono::milliseconds(0)));
 }
 
 } // namespace
