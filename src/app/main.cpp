@@ -1,4 +1,6 @@
 // dravoserv: hosts one Dravo game. Start it in the game's installation directory.
+#include "app/ConfigurationSeed.h"
+#include "app/EnvironmentArguments.h"
 #include "app/EventOutput.h"
 #include "app/PasswordSources.h"
 #include "app/ServerApplication.h"
@@ -15,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -22,6 +25,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -58,6 +62,25 @@ void StartQueues(std::optional<dravo::QueuedStandardStreams>& queued) {
     queued.emplace(std::move(outPrefix), std::move(errPrefix));
 }
 
+// The arguments with those of the DRAVO_* variables and a panel's STARTUP command, in the game's
+// directory when DRAVO_GAME_DIR names it (a panel starts the program in a directory of its own); what
+// went wrong, empty when nothing did.
+std::string TakeEnvironment(std::vector<std::string>& arguments) {
+    std::string error;
+    if (const char* gameDirectory = std::getenv(dravo::GAME_DIRECTORY_VARIABLE);
+        gameDirectory != nullptr && *gameDirectory != '\0') {
+        std::error_code code;
+        std::filesystem::current_path(gameDirectory, code);
+        if (code) {
+            return std::string("The game directory \"") + gameDirectory + "\" (" + dravo::GAME_DIRECTORY_VARIABLE +
+                   ") cannot be entered: " + code.message() + ".";
+        }
+    }
+    arguments = dravo::WithEnvironmentArguments(
+        arguments, [](const char* name) { return static_cast<const char*>(std::getenv(name)); }, error);
+    return error;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,12 +104,16 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     // The password goes from the arguments that every local user can read, as soon as it is copied.
     WipeSecretArguments(argc, argv);
+    std::string startError = TakeEnvironment(arguments);
     const std::string passwordError = AddPasswordFromSources(arguments, std::getenv(RCON_PASSWORD_ENVIRONMENT));
     // The bundled engine library sits beside the program.
     const std::string defaultLibrary = (ExecutableDirectory() / DynamicLibrary::FileName("server")).string();
 
     CommandLineOptions options = ParseCommandLine(arguments, defaultLibrary);
     ApplyLogFormatVariable(options, std::getenv(LOG_FORMAT_VARIABLE));
+    if (startError.empty() && options.m_Error.empty()) {
+        startError = SeedConfiguration(options.m_ConfigPath, std::getenv(CONFIG_SAMPLE_VARIABLE));
+    }
     std::ostream discarded(nullptr);
     // What blocks (name lookups, HTTP requests, Windows' input) runs here; it outlives everything below it.
     BlockingPool pool;
@@ -97,9 +124,11 @@ int main(int argc, char** argv) {
         std::cerr << "DravoServ: " << faceError << '\n';
         return static_cast<int>(ExitStatus::UsageError);
     }
-    if (!passwordError.empty()) {
-        std::cerr << "DravoServ: " << passwordError << '\n';
-        return static_cast<int>(ExitStatus::UsageError);
+    for (const std::string& error : {startError, passwordError}) {
+        if (!error.empty()) {
+            std::cerr << "DravoServ: " << error << '\n';
+            return static_cast<int>(ExitStatus::UsageError);
+        }
     }
     StartQueues(queued);
     queuing.store(true, std::memory_order_release);

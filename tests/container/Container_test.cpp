@@ -1,6 +1,7 @@
 // The container image end to end, run with podman on the host network beside the stand-in sidecar: the
 // game is listed by quakestat, dravo-bot players join, the sidecar sees Ready, health pings and the
-// players, and `podman stop` (SIGTERM) ends the run with the configuration saved in the volume. Prints the
+// players, and `podman stop` (SIGTERM) ends the run with the configuration saved in the volume, the group's
+// to write; the image holds no shell. Prints the
 // image's size, the time from the process's start to Ready and the time from SIGTERM to the end.
 // Run by scripts/test-container.sh with DRAVO_CONTAINER_IMAGE naming the image; skipped without it.
 #include "support/LiveProcess.h"
@@ -17,6 +18,7 @@
 #include <set>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dravo {
@@ -65,7 +67,10 @@ TEST(Container, HostsTheGameForTheFleetAndStopsCleanly) {
     sidecar.DefinePlayersList(1000);
     ASSERT_TRUE(sidecar.Start());
     test::TempDir data;
-    ASSERT_EQ(chown(data.Path().c_str(), 10001, 10001), 0); // the image's user; the volume starts empty
+    // The volume starts empty, root's and its group's to write; the container runs as a user id the image
+    // does not know, in group 0, as a platform that picks one does.
+    ASSERT_EQ(chown(data.Path().c_str(), 0, 0), 0);
+    ASSERT_EQ(chmod(data.Path().c_str(), 0775), 0);
     const test::UdpPortPair ports = test::FreeUdpPorts();
     const std::string name = "dravoserv-test-" + std::to_string(getpid());
     std::vector<std::string> run = PODMAN;
@@ -73,6 +78,8 @@ TEST(Container, HostsTheGameForTheFleetAndStopsCleanly) {
                            "--rm",
                            "--name",
                            name,
+                           "--user",
+                           "4242:0",
                            "--network",
                            "host",
                            "--ulimit",
@@ -136,8 +143,31 @@ TEST(Container, HostsTheGameForTheFleetAndStopsCleanly) {
     EXPECT_NE(configuration.find("ServerName \"Fleet Test Server\""), std::string::npos) << configuration;
     EXPECT_NE(configuration.find("net_bindaddress \"127.0.0.1\""), std::string::npos) << configuration;
     EXPECT_NE(data.Read("dravoserv.log").find("Server is running."), std::string::npos);
+    // The next user id of the group can append to the log and save the configuration.
+    for (const char* file : {"dravoserv.log", "dravosrv.cfg"}) {
+        struct stat status {};
+        ASSERT_EQ(stat((data.Path() / file).c_str(), &status), 0) << file;
+        EXPECT_EQ(status.st_gid, 0u) << file;
+        EXPECT_NE(status.st_mode & S_IWGRP, 0u) << file;
+    }
     std::printf("Figure: image size: %.1f MB\n",
                 std::stod(Podman({"image", "inspect", "--format", "{{.Size}}", image})) / 1e6);
+}
+
+// The entry point is the program: the image holds no shell to start, and the program answers -help.
+TEST(Container, HasNoShellAndItsEntryPointIsTheProgram) {
+    const char* image = std::getenv("DRAVO_CONTAINER_IMAGE");
+    if (image == nullptr || image[0] == '\0') {
+        GTEST_SKIP() << "DRAVO_CONTAINER_IMAGE names no image";
+    }
+    std::vector<std::string> shell = PODMAN;
+    shell.insert(shell.end(), {"run", "--rm", "--network", "none", "--entrypoint", "/bin/sh", image, "-c", "true"});
+    EXPECT_NE(test::RunProcess("/usr/bin/podman", shell, ".", "", 60s).m_ExitStatus, 0);
+    std::vector<std::string> help = PODMAN;
+    help.insert(help.end(), {"run", "--rm", "--network", "none", image, "-help"});
+    const test::ProcessResult result = test::RunProcess("/usr/bin/podman", help, ".", "", 60s);
+    EXPECT_EQ(result.m_ExitStatus, 0) << result.m_Stderr;
+    EXPECT_NE(result.m_Stdout.find("Usage: dravoserv"), std::string::npos) << result.m_Stdout << result.m_Stderr;
 }
 
 } // namespace

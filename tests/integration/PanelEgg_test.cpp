@@ -1,4 +1,4 @@
-// The panel egg end to end: its startup command through the image's entrypoint, as the panel runs it,
+// The panel egg end to end: its startup command through the image's entry point, as the panel runs it,
 // until the done string; its stop command on standard input; exit status 0 with the panel's settings saved.
 #include "support/LiveProcess.h"
 #include "support/LoopbackPorts.h"
@@ -17,8 +17,8 @@ TEST(PanelEgg, StartsUntilDoneStopsOnItsCommandAndKeepsThePanelsSettings) {
     const test::ProcessResult result =
         test::RunProcess("/usr/bin/python3",
                          {source + "/tests/integration/panel-egg.py", source + "/deploy/pterodactyl/egg-dravoserv.json",
-                          source + "/deploy/container/dravoserv-entrypoint", test::BinDir().string(),
-                          game.Path().string(), std::to_string(ports.m_First), std::to_string(ports.m_Second)},
+                          source + "/Containerfile", test::BinDir().string(), game.Path().string(),
+                          std::to_string(ports.m_First), std::to_string(ports.m_Second)},
                          ".", "", std::chrono::seconds(90));
     EXPECT_EQ(result.m_ExitStatus, 0) << result.m_Stdout << result.m_Stderr;
     EXPECT_EQ(result.m_Stdout, "ok\n") << result.m_Stderr;

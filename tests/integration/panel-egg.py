@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Runs the panel egg as the panel does: reads the egg, fills in its variables, runs its startup command
-through the image's entrypoint, waits for the "done" string, sends the stop command on standard input and
+through the image's entry point (the program, as the Containerfile starts it), waits for the "done" string, sends the stop command on standard input and
 checks that the server ended with exit status 0 and the panel's settings saved.
 
-Usage: panel-egg.py EGG ENTRYPOINT BIN_DIR GAME_DIR GAME_PORT QUERY_PORT
+Usage: panel-egg.py EGG CONTAINERFILE BIN_DIR GAME_DIR GAME_PORT QUERY_PORT
 """
 import json
 import os
@@ -40,8 +40,19 @@ def read_until(process, text, output):
     return False
 
 
+def image_entry_point(containerfile, bin_dir):
+    """The image's ENTRYPOINT, its program taken from this build's directory."""
+    with open(containerfile, encoding="utf-8") as stream:
+        lines = [line for line in stream if line.startswith("ENTRYPOINT ")]
+    if len(lines) != 1:
+        fail("the Containerfile has no single ENTRYPOINT")
+    command = json.loads(lines[0][len("ENTRYPOINT "):])
+    return [os.path.join(bin_dir, os.path.basename(command[0]))] + command[1:]
+
+
 def main():
-    egg_path, entrypoint, bin_dir, game_dir, game_port, query_port = sys.argv[1:7]
+    egg_path, containerfile, bin_dir, game_dir, game_port, query_port = sys.argv[1:7]
+    entrypoint = image_entry_point(containerfile, bin_dir)
     with open(egg_path, encoding="utf-8") as egg_file:
         egg = json.load(egg_file)
     if egg["meta"]["version"] != "PTDL_v2":
@@ -67,7 +78,7 @@ def main():
         if name not in environment:
             fail("the startup command uses a variable the panel does not give: " + name)
 
-    process = subprocess.Popen([entrypoint], cwd="/", env=environment, stdin=subprocess.PIPE,
+    process = subprocess.Popen(entrypoint, cwd="/", env=environment, stdin=subprocess.PIPE,
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     output = []
     try:

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -15,12 +16,30 @@ namespace {
 
 constexpr mode_t NEW_FILE_MODE = 0644;
 constexpr int ROOM_SLICE_MS = 50;
+constexpr int OPEN_FLAGS = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK;
+
+// A file made in a directory its group may write (a volume shared by whatever user id the platform
+// gives, in one group) is the group's to append to as well, whatever the umask.
+void ShareWithGroup(const std::string& path, int fd) {
+    const size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat folder {};
+    struct stat file {};
+    if (stat(directory.c_str(), &folder) == 0 && (folder.st_mode & S_IWGRP) != 0 && fstat(fd, &file) == 0) {
+        (void)fchmod(fd, (file.st_mode & 07777) | S_IRGRP | S_IWGRP);
+    }
+}
 
 } // namespace
 
 bool AppendFile::Open(const std::string& path, std::string& error) {
     Close();
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, NEW_FILE_MODE);
+    int fd = open(path.c_str(), OPEN_FLAGS | O_CREAT | O_EXCL, NEW_FILE_MODE);
+    if (fd >= 0) {
+        ShareWithGroup(path, fd);
+    } else if (errno == EEXIST) {
+        fd = open(path.c_str(), OPEN_FLAGS | O_CREAT, NEW_FILE_MODE);
+    }
     if (fd < 0) {
         error = errno == ENXIO ? "a FIFO that nobody reads" : std::strerror(errno);
         return false;
