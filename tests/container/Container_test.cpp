@@ -160,11 +160,17 @@ TEST(Container, HasNoShellAndItsEntryPointIsTheProgram) {
     if (image == nullptr || image[0] == '\0') {
         GTEST_SKIP() << "DRAVO_CONTAINER_IMAGE names no image";
     }
+    const std::vector<std::string> run = {
+        "run", "--rm", "--network", "none", "--ulimit", "nofile=1024:1024", "--ulimit", "nproc=1024:1024"};
     std::vector<std::string> shell = PODMAN;
-    shell.insert(shell.end(), {"run", "--rm", "--network", "none", "--entrypoint", "/bin/sh", image, "-c", "true"});
-    EXPECT_NE(test::RunProcess("/usr/bin/podman", shell, ".", "", 60s).m_ExitStatus, 0);
+    shell.insert(shell.end(), run.begin(), run.end());
+    shell.insert(shell.end(), {"--entrypoint", "/bin/sh", image, "-c", "true"});
+    const test::ProcessResult noShell = test::RunProcess("/usr/bin/podman", shell, ".", "", 60s);
+    EXPECT_NE(noShell.m_ExitStatus, 0);
+    EXPECT_NE(noShell.m_Stderr.find("/bin/sh"), std::string::npos) << noShell.m_Stderr; // missing, not refused
     std::vector<std::string> help = PODMAN;
-    help.insert(help.end(), {"run", "--rm", "--network", "none", image, "-help"});
+    help.insert(help.end(), run.begin(), run.end());
+    help.insert(help.end(), {image, "-help"});
     const test::ProcessResult result = test::RunProcess("/usr/bin/podman", help, ".", "", 60s);
     EXPECT_EQ(result.m_ExitStatus, 0) << result.m_Stderr;
     EXPECT_NE(result.m_Stdout.find("Usage: dravoserv"), std::string::npos) << result.m_Stdout << result.m_Stderr;
