@@ -46,6 +46,10 @@ std::string StatusText(int status) {
         return "Bad Request";
     case 404:
         return "Not Found";
+    case 409:
+        return "Conflict";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Internal Server Error";
     }
@@ -279,7 +283,13 @@ SdkStandIn::Answer SdkStandIn::Handle(const Request& request, bool& watch) {
     if (body.is_discarded()) {
         return {400, Refusal(3, "invalid JSON")};
     }
+    if (m_Failing) {
+        return {503, Refusal(14, "connection error")};
+    }
     const std::string& path = request.m_Path;
+    if (const auto refused = m_RefuseWith.find(path); refused != m_RefuseWith.end()) {
+        return {refused->second, Refusal(3, "refused by the test")};
+    }
     if (request.m_Method == "GET" && path == "/watch/gameserver") {
         watch = true;
         return {200, GameServerJson()};
@@ -314,28 +324,48 @@ SdkStandIn::Answer SdkStandIn::Handle(const Request& request, bool& watch) {
 }
 
 SdkStandIn::Answer SdkStandIn::HandleList(const Request& request) {
-    const std::string name = request.m_Path.substr(std::strlen(LISTS_PREFIX));
+    std::string name = request.m_Path.substr(std::strlen(LISTS_PREFIX));
+    const size_t colon = name.find(':');
+    const std::string action = colon == std::string::npos ? std::string() : name.substr(colon);
+    name = name.substr(0, colon);
     if (name != "players" || !m_HasList) {
         return {404, Refusal(5, "not found. " + name + " List not found")};
     }
-    if (request.m_Method == "PATCH") {
-        const Json body = Json::parse(request.m_Body, nullptr, false);
+    const Json body = Json::parse(request.m_Body.empty() ? "{}" : request.m_Body, nullptr, false);
+    if (request.m_Method == "POST" && (action == ":addValue" || action == ":removeValue")) {
+        if (!body.contains("value") || !body["value"].is_string()) {
+            return {400, Refusal(3, "value must be a text")};
+        }
+        const std::string value = body["value"].get<std::string>();
+        const auto at = std::find(m_ListValues.begin(), m_ListValues.end(), value);
+        if (action == ":addValue" && at != m_ListValues.end()) {
+            return {409, Refusal(6, "already exists. Value: " + value + " already in List: players")};
+        }
+        if (action == ":addValue" && static_cast<int64_t>(m_ListValues.size()) >= m_ListCapacity) {
+            return {400, Refusal(11, "out of range. No available capacity")};
+        }
+        if (action == ":removeValue" && at == m_ListValues.end()) {
+            return {404, Refusal(5, "not found. Value: " + value + " not in List: players")};
+        }
+        if (action == ":addValue") {
+            m_ListValues.push_back(value);
+        } else {
+            m_ListValues.erase(at);
+        }
+        Changed();
+    } else if (request.m_Method == "PATCH" && action.empty()) {
         if (body.contains("capacity")) {
             if (!body["capacity"].is_string()) {
                 return {400, Refusal(3, "capacity must be an int64 as a string")};
             }
             m_ListCapacity = std::stoll(body["capacity"].get<std::string>());
+            m_ListValues.resize(std::min<size_t>(m_ListValues.size(), static_cast<size_t>(m_ListCapacity)));
         }
         if (body.contains("values")) {
-            const auto values = body["values"].get<std::vector<std::string>>();
-            if (static_cast<int64_t>(values.size()) > m_ListCapacity ||
-                std::set<std::string>(values.begin(), values.end()).size() != values.size()) {
-                return {400, Refusal(3, "values over capacity or not unique")};
-            }
-            m_ListValues = values;
+            m_ListValues = body["values"].get<std::vector<std::string>>(); // overwrites every writer's values
         }
         Changed();
-    } else if (request.m_Method != "GET") {
+    } else if (request.m_Method != "GET" || !action.empty()) {
         return {404, Refusal(5, "Not Found")};
     }
     return {200, Json{{"name", name}, {"capacity", std::to_string(m_ListCapacity)}, {"values", m_ListValues}}.dump()};
@@ -395,6 +425,27 @@ void SdkStandIn::DefinePlayersList(int64_t capacity) {
 void SdkStandIn::EnablePlayerTracking() {
     std::scoped_lock lock(m_Mutex);
     m_Tracking = true;
+}
+
+void SdkStandIn::SetFailing(bool failing) {
+    std::scoped_lock lock(m_Mutex);
+    m_Failing = failing;
+    Noted();
+}
+
+void SdkStandIn::RefuseWith(const std::string& path, int status) {
+    std::scoped_lock lock(m_Mutex);
+    if (status == 0) {
+        m_RefuseWith.erase(path);
+    } else {
+        m_RefuseWith[path] = status;
+    }
+}
+
+void SdkStandIn::AddListValue(const std::string& value) {
+    std::scoped_lock lock(m_Mutex);
+    m_ListValues.push_back(value);
+    Changed();
 }
 
 void SdkStandIn::Allocate(const std::string& annotation, const std::string& value) {

@@ -176,17 +176,35 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
     }
     if (!answer.m_Answered) {
         Log(m_Status.NoAnswer());
-    } else if (IsRefusal(answer.m_Body)) {
-        refused = true; // the sidecar works and says no
+    } else if (IsFinalRefusal(call, answer.m_Status)) {
+        refused = true; // the sidecar works and says no to this call
         Log(m_Status.Answered());
-        if (call.m_Path.rfind(sdk_path::LISTS, 0) != 0 && call.m_Path.rfind("/alpha/", 0) != 0) {
-            Log("Agones SDK: the sidecar refused " + call.Name() + ": " + answer.m_Body.substr(0, 200));
-        }
+        TellRefusal(call, answer);
     } else {
         Log(m_Status.Refused(call.Name(), answer.m_Status));
     }
     m_RetryAt = Clock::now() + m_Backoff.Failed();
     return false;
+}
+
+bool FleetClient::IsFinalRefusal(const SdkCall& call, int status) {
+    // The sidecar's own trouble (5xx, whatever the body says) passes; a 4xx is its last word on a call,
+    // except on the calls the fleet cannot do without.
+    const bool vital =
+        call.m_Path == sdk_path::READY || call.m_Path == sdk_path::HEALTH || call.m_Path == sdk_path::SHUTDOWN;
+    return status >= 400 && status < 500 && !vital;
+}
+
+void FleetClient::TellRefusal(const SdkCall& call, const HttpAnswer& answer) {
+    // Players' calls settle the way players are reported (PlayerReport says it); other refusals are told
+    // once per call.
+    if (call.m_Path.rfind(sdk_path::LISTS, 0) == 0 || call.m_Path.rfind("/alpha/", 0) == 0 ||
+        !m_RefusalsTold.insert(call.Name()).second) {
+        return;
+    }
+    const std::string body = answer.m_Body.substr(0, 200);
+    Log("Agones SDK: the sidecar refused " + call.Name() + " (HTTP " + std::to_string(answer.m_Status) + ")" +
+        (body.empty() ? std::string() : ": " + body) + "; not asked again.");
 }
 
 void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
@@ -248,16 +266,18 @@ void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& h
         return;
     }
     heard = true;
-    if (server->m_State == state) {
-        return;
+    if (server->m_State != state) {
+        state = server->m_State;
+        m_WatchLevel.clear(); // a new allocation asks anew, even for the same level
+        Log("Agones SDK: the game server is " + state + ".");
     }
-    state = server->m_State;
-    Log("Agones SDK: the game server is " + state + ".");
     if (state != "Allocated") {
         return;
     }
+    // An allocation of a server that is Allocated already may name another level: that is acted on too.
     const auto level = server->m_Annotations.find(LEVEL_ANNOTATION);
-    if (level != server->m_Annotations.end() && !level->second.empty()) {
+    if (level != server->m_Annotations.end() && !level->second.empty() && level->second != m_WatchLevel) {
+        m_WatchLevel = level->second;
         std::scoped_lock lock(m_Mutex);
         m_AskedLevel = level->second;
         m_Woken = true;

@@ -26,6 +26,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -74,6 +75,9 @@ private:
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
     // Makes the call; true when it was done. Keeps the sidecar's state and the backoff.
     bool Call(const SdkCall& call, bool& refused);
+    // A 4xx on a call that is not tried again.
+    static bool IsFinalRefusal(const SdkCall& call, int status);
+    void TellRefusal(const SdkCall& call, const HttpAnswer& answer);
     void Noted(const SdkCall& call, bool done, bool refused);
     void OnWatchLine(std::string_view line, std::string& state, bool& heard);
     void Log(const std::string& line) const;
@@ -95,10 +99,13 @@ private:
     std::atomic<bool> m_Stop{false}; // ends the watch, and a request at the finish limit
     Clock::time_point m_FinishBy;    // written before m_Finishing is set
 
+    std::string m_WatchLevel; // the watch thread's: the level the allocation asked for, once acted on
+
     // The request thread's own.
     SidecarStatus m_Status;
     Backoff m_Backoff;
     HealthGate m_Health;
+    std::set<std::string> m_RefusalsTold; // the calls whose refusal has been logged
     PlayerReport m_Players;
     LevelSeek m_Seek;
     Clock::time_point m_RetryAt{};
