@@ -57,6 +57,8 @@ public:
     void RefuseWith(const std::string& path, int status);
     // A value put in the list "players" by someone else, as an allocation's lists.players.addValues does.
     void AddListValue(const std::string& value);
+    // The game server's address (status.address), 127.0.0.1 unless set.
+    void SetAddress(const std::string& address);
     void Allocate(const std::string& annotation = {}, const std::string& value = {});
 
     std::vector<Request> Requests() const;
@@ -111,6 +113,7 @@ private:
     uint64_t m_Changes = 0;  // requests and changes so far
     std::vector<Request> m_Requests;
     std::string m_State = "Scheduled";
+    std::string m_Address = "127.0.0.1";
     std::map<std::string, std::string> m_Labels;
     std::map<std::string, std::string> m_Annotations;
     bool m_HasList = false;

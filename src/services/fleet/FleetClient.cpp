@@ -14,6 +14,10 @@ bool IsSuccess(int status) {
     return status >= 200 && status < 300;
 }
 
+bool IsLoopbackAddress(std::string_view address) {
+    return address.rfind("127.", 0) == 0 || address == "::1" || address == "localhost";
+}
+
 } // namespace
 
 FleetClient::FleetClient(SessionFacts& facts, BlockingPool& pool, FleetOptions options, FleetHooks hooks)
@@ -113,7 +117,8 @@ std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock
         return std::nullopt;
     }
     if (!m_ReadySaid) {
-        return SdkCall{"POST", sdk_path::READY, EmptyBody()};
+        return IsReachable(facts) ? std::optional<SdkCall>(SdkCall{"POST", sdk_path::READY, EmptyBody()})
+                                  : std::nullopt;
     }
     if (now >= m_NextHealth) {
         m_NextHealth = now + m_Options.m_HealthPeriod;
@@ -139,6 +144,31 @@ std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock
         Log(m_Seek.Start(*asked, facts));
     }
     return std::nullopt;
+}
+
+// A game hosted on loopback only is out of the players' reach, unless the game server's own address is a
+// loopback one too (a fleet on one machine). Ready waits for that address when the game is on loopback,
+// and is withheld when it is another: a server that never says Ready gets no players, and its health
+// stays unreported, so the fleet replaces it and the reason is in its log.
+bool FleetClient::IsReachable(const SessionSnapshot& facts) {
+    if (!IsLoopbackAddress(facts.m_Game.m_HostAddress)) {
+        return true;
+    }
+    std::optional<std::string> address;
+    {
+        std::scoped_lock lock(m_Mutex);
+        address = m_ServerAddress;
+    }
+    if (!address || IsLoopbackAddress(*address)) {
+        return address.has_value();
+    }
+    if (!m_UnreachableTold) {
+        m_UnreachableTold = true;
+        Log("Agones SDK: the game is hosted on " + facts.m_Game.m_HostAddress +
+            " only, which players cannot reach at the game server's address " + *address +
+            "; Ready is withheld. Set net_bindaddress to \"\" (every address) and start again.");
+    }
+    return false;
 }
 
 std::optional<SdkCall> FleetClient::NextLabel(const SessionSnapshot& facts) {
@@ -266,6 +296,14 @@ void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& h
         return;
     }
     heard = true;
+    if (!server->m_Address.empty()) {
+        std::scoped_lock lock(m_Mutex);
+        if (m_ServerAddress != server->m_Address) {
+            m_ServerAddress = server->m_Address;
+            m_Woken = true;
+            m_Changed.notify_all();
+        }
+    }
     if (server->m_State != state) {
         state = server->m_State;
         m_WatchLevel.clear(); // a new allocation asks anew, even for the same level

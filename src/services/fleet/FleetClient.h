@@ -73,6 +73,8 @@ private:
     Clock::time_point Round(const SessionSnapshot& facts, Clock::time_point now);
     std::optional<SdkCall> NextCall(const SessionSnapshot& facts, Clock::time_point now);
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
+    // Whether Ready may be said: false while the game is on loopback only and players come from elsewhere.
+    bool IsReachable(const SessionSnapshot& facts);
     // Makes the call; true when it was done. Keeps the sidecar's state and the backoff.
     bool Call(const SdkCall& call, bool& refused);
     // A 4xx on a call that is not tried again.
@@ -92,9 +94,10 @@ private:
 
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    bool m_Woken = false;                    // the facts changed, for the request thread; m_Mutex
-    bool m_WatchWoken = false;               // ...and for the watch thread; m_Mutex
-    std::optional<std::string> m_AskedLevel; // an allocation's level, for the request thread; m_Mutex
+    bool m_Woken = false;                       // the facts changed, for the request thread; m_Mutex
+    bool m_WatchWoken = false;                  // ...and for the watch thread; m_Mutex
+    std::optional<std::string> m_AskedLevel;    // an allocation's level, for the request thread; m_Mutex
+    std::optional<std::string> m_ServerAddress; // the game server's address, from the watch; m_Mutex
     std::atomic<bool> m_Finishing{false};
     std::atomic<bool> m_Stop{false}; // ends the watch, and a request at the finish limit
     Clock::time_point m_FinishBy;    // written before m_Finishing is set
@@ -111,6 +114,7 @@ private:
     Clock::time_point m_RetryAt{};
     Clock::time_point m_NextHealth{};
     bool m_ReadySaid = false;
+    bool m_UnreachableTold = false;
     bool m_ShutdownSaid = false;
     struct Label {
         std::optional<std::string> m_Held;    // as the sidecar holds it

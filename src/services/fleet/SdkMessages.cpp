@@ -70,6 +70,10 @@ std::optional<GameServerView> ReadGameServer(std::string_view json) {
     }
     GameServerView view;
     view.m_State = state->get<std::string>();
+    const auto address = status->find("address");
+    if (address != status->end() && address->is_string()) {
+        view.m_Address = address->get<std::string>();
+    }
     const auto meta = object.find("object_meta");
     if (meta != object.end() && meta->is_object()) {
         const auto annotations = meta->find("annotations");

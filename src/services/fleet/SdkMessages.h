@@ -32,6 +32,7 @@ std::string PlayerIdBody(std::string_view playerId);
 // What a watch line or GetGameServer tells of the game server.
 struct GameServerView {
     std::string m_State;                              // "Ready", "Allocated", "Shutdown"...
+    std::string m_Address;                            // where players reach it (status.address), or empty
     std::map<std::string, std::string> m_Annotations; // the object's annotations
 };
 // A GameServer object, bare or as a watch line's {"result": {...}}.

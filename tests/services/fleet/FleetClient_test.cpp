@@ -100,6 +100,31 @@ TEST_F(FleetClientTest, NothingIsSaidBeforeTheServerRunsThenReadyAndTheLabels) {
     EXPECT_EQ(CountLines("answers."), 1) << Lines();
 }
 
+// A game on loopback only: Ready when the game server's address is a loopback one too (a fleet on one
+// machine), withheld with one line when players come from elsewhere, and said once that is mended.
+TEST_F(FleetClientTest, AGameOnLoopbackIsReadyOnlyWhereLoopbackIsTheGameServersAddress) {
+    SdkStandIn sidecar;
+    sidecar.SetAddress("10.1.2.3");
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    HostedGame game{16, "deathmatch", ROTATION, ROTATION.front()};
+    game.m_HostAddress = "127.0.0.1";
+    m_Facts.HostingStarted(game);
+    ASSERT_TRUE(WaitForLine("Ready is withheld")) << Lines();
+    EXPECT_TRUE(WaitForLine("hosted on 127.0.0.1 only, which players cannot reach at the game server's address "
+                            "10.1.2.3"))
+        << Lines();
+    m_Facts.LevelChanged("Worlds\\Multi\\Frostline"); // wakes the client: still nothing said
+    sidecar.SetAddress("127.0.0.1");
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 1)) << Lines();
+    EXPECT_EQ(CountLines("Ready is withheld"), 1) << Lines();
+    const auto requests = sidecar.Requests();
+    const auto first =
+        std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.m_Method != "GET"; });
+    ASSERT_NE(first, requests.end());
+    EXPECT_EQ(first->m_Path, "/ready"); // nothing was said before
+}
+
 TEST_F(FleetClientTest, LabelsFollowTheLevelAndTheGameType) {
     SdkStandIn sidecar;
     ASSERT_TRUE(sidecar.Start());
