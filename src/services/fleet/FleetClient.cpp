@@ -117,8 +117,11 @@ std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock
         return std::nullopt;
     }
     if (!m_ReadySaid) {
-        return IsReachable(facts) ? std::optional<SdkCall>(SdkCall{"POST", sdk_path::READY, EmptyBody()})
-                                  : std::nullopt;
+        if (IsReachable(facts)) {
+            return SdkCall{"POST", sdk_path::READY, EmptyBody()};
+        }
+        // On loopback, the game server's address decides; the watch may be late with it.
+        return m_UnreachableTold ? std::nullopt : std::optional<SdkCall>(SdkCall{"GET", sdk_path::GAME_SERVER, ""});
     }
     if (now >= m_NextHealth) {
         m_NextHealth = now + m_Options.m_HealthPeriod;
@@ -171,6 +174,17 @@ bool FleetClient::IsReachable(const SessionSnapshot& facts) {
     return false;
 }
 
+void FleetClient::NoteServerAddress(const std::optional<GameServerView>& server) {
+    if (server && !server->m_Address.empty()) {
+        std::scoped_lock lock(m_Mutex);
+        if (m_ServerAddress != server->m_Address) {
+            m_ServerAddress = server->m_Address;
+            m_Woken = true;
+            m_Changed.notify_all();
+        }
+    }
+}
+
 std::optional<SdkCall> FleetClient::NextLabel(const SessionSnapshot& facts) {
     m_LevelLabel.m_Sending.reset();
     m_TypeLabel.m_Sending.reset();
@@ -202,7 +216,16 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
     if (answer.m_Answered && IsSuccess(answer.m_Status)) {
         Log(m_Status.Answered());
         m_Backoff.Succeeded();
-        return true;
+        if (call.m_Path != sdk_path::GAME_SERVER) {
+            return true;
+        }
+        const std::optional<GameServerView> server = ReadGameServer(answer.m_Body);
+        NoteServerAddress(server);
+        if (server && !server->m_Address.empty()) {
+            return true;
+        }
+        m_RetryAt = Clock::now() + m_Backoff.Failed(); // no address yet: asked again later
+        return false;
     }
     if (!answer.m_Answered) {
         Log(m_Status.NoAnswer());
@@ -220,8 +243,8 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
 bool FleetClient::IsFinalRefusal(const SdkCall& call, int status) {
     // The sidecar's own trouble (5xx, whatever the body says) passes; a 4xx is its last word on a call,
     // except on the calls the fleet cannot do without.
-    const bool vital =
-        call.m_Path == sdk_path::READY || call.m_Path == sdk_path::HEALTH || call.m_Path == sdk_path::SHUTDOWN;
+    const bool vital = call.m_Path == sdk_path::READY || call.m_Path == sdk_path::HEALTH ||
+                       call.m_Path == sdk_path::SHUTDOWN || call.m_Path == sdk_path::GAME_SERVER;
     return status >= 400 && status < 500 && !vital;
 }
 
@@ -254,7 +277,7 @@ void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
                 label->m_Held = std::exchange(label->m_Sending, std::nullopt);
             }
         }
-    } else if (call.m_Path != sdk_path::HEALTH) {
+    } else if (call.m_Path != sdk_path::HEALTH && call.m_Path != sdk_path::GAME_SERVER) {
         Log(m_Players.Answered(call, done));
     }
     if (refused) {
@@ -296,14 +319,7 @@ void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& h
         return;
     }
     heard = true;
-    if (!server->m_Address.empty()) {
-        std::scoped_lock lock(m_Mutex);
-        if (m_ServerAddress != server->m_Address) {
-            m_ServerAddress = server->m_Address;
-            m_Woken = true;
-            m_Changed.notify_all();
-        }
-    }
+    NoteServerAddress(server);
     if (server->m_State != state) {
         state = server->m_State;
         m_WatchLevel.clear(); // a new allocation asks anew, even for the same level

@@ -18,6 +18,7 @@
 #include "services/fleet/LevelSeek.h"
 #include "services/fleet/PlayerReport.h"
 #include "services/fleet/SdkCall.h"
+#include "services/fleet/SdkMessages.h"
 #include "services/fleet/SidecarStatus.h"
 
 #include <atomic>
@@ -75,6 +76,8 @@ private:
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
     // Whether Ready may be said: false while the game is on loopback only and players come from elsewhere.
     bool IsReachable(const SessionSnapshot& facts);
+    // The game server's address, from the watch or GetGameServer; any thread.
+    void NoteServerAddress(const std::optional<GameServerView>& server);
     // Makes the call; true when it was done. Keeps the sidecar's state and the backoff.
     bool Call(const SdkCall& call, bool& refused);
     // A 4xx on a call that is not tried again.
