@@ -156,10 +156,11 @@ TEST_F(FleetTest, ShutdownComesAtEveryWayOfEnding) {
 }
 
 // The game with a sidecar that misbehaves: players join, the log says so once, the end is clean and in time.
+// The game is on loopback, so its first call asks the game server's address, and is tried again.
 TEST_F(FleetTest, ASidecarThatIsSilentFailsOrAnswersGarbageChangesNothingInTheGame) {
     const std::vector<std::pair<SdkStandIn::Behaviour, std::string>> cases = {
         {SdkStandIn::Behaviour::Silent, "no answer from the sidecar"},
-        {SdkStandIn::Behaviour::Error500, "refused POST /ready (HTTP 500)"},
+        {SdkStandIn::Behaviour::Error500, "refused GET /gameserver (HTTP 500)"},
         {SdkStandIn::Behaviour::Garbage, "no answer from the sidecar"}};
     for (const auto& [behaviour, line] : cases) {
         SdkStandIn sidecar(behaviour);
@@ -170,7 +171,7 @@ TEST_F(FleetTest, ASidecarThatIsSilentFailsOrAnswersGarbageChangesNothingInTheGa
             << server->Output();
         server->WriteLine("status");
         EXPECT_TRUE(server->WaitForOutput("2 of 16 players")) << line << "\n" << server->Output();
-        ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 3)) << line << "\n" << server->Output();
+        ASSERT_TRUE(sidecar.WaitForCount("GET", "/gameserver", 3)) << line << "\n" << server->Output();
         EXPECT_EQ(CountLines(*server, line), 1u) << server->Output();
         server->Signal(SIGTERM);
         EXPECT_EQ(server->Wait(10s), 0) << line << "\n" << server->Output() << server->Errors();

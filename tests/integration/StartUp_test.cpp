@@ -94,13 +94,14 @@ const std::map<std::string, std::string> MINIMAL_SETUP = {
 
 TEST(StartUp, FirstSaveHoldsEveryStartValueAndASecondRunKeepsThem) {
     test::SampleGame game;
+    const std::string sample = game.Read("dravosrv.cfg");
     EditConfiguration(game.Path() / "my.cfg", MINIMAL_SETUP);
     const auto first = RunProcess(DRAVOSERV, {"-go", "-CONFIG", "my.cfg"}, game.Path(), "/shutdown\n");
     ASSERT_EQ(first.m_ExitStatus, 0) << first.m_Stderr;
     auto expected = START_VALUES;
     expected["ServiceName"] = "TCP/IP Internet Service";
     EXPECT_EQ(ReadConfiguration(game.Path() / "my.cfg", Keys()), expected);
-    EXPECT_EQ(game.Read("dravosrv.cfg"), test::TempDir::ReadFile(test::DataDir() / "dravosrv.cfg"));
+    EXPECT_EQ(game.Read("dravosrv.cfg"), sample);
 
     const std::string awkwardName = "The \"Best\" C:\\Server \xC3\xA9";
     EditConfiguration(game.Path() / "my.cfg", {{"GameType", "7"}, {"ServerName", awkwardName}});
@@ -113,11 +114,12 @@ TEST(StartUp, FirstSaveHoldsEveryStartValueAndASecondRunKeepsThem) {
 
 TEST(StartUp, MissingLibraryIsReportedAndFails) {
     test::SampleGame game;
+    const std::string sample = game.Read("dravosrv.cfg");
     const auto result = RunProcess(DRAVOSERV, {"-DLL", "/nonexistent"}, game.Path());
     EXPECT_NE(result.m_ExitStatus, 0);
     EXPECT_NE(result.m_Stderr.find("DravoServ: ERROR - Unable to load SERVER.DLL."), std::string::npos)
         << result.m_Stderr;
-    EXPECT_EQ(game.Read("dravosrv.cfg"), test::TempDir::ReadFile(test::DataDir() / "dravosrv.cfg"));
+    EXPECT_EQ(game.Read("dravosrv.cfg"), sample);
 }
 
 TEST(StartUp, LibraryFaultsShowTheirMessages) {

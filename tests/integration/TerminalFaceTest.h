@@ -6,6 +6,7 @@
 #include "engine/loader/ServerLibrary.h"
 #include "support/LiveProcess.h"
 #include "support/LoopbackPorts.h"
+#include "support/SampleGame.h"
 #include "support/TempDir.h"
 #include "support/TestPaths.h"
 
@@ -202,6 +203,7 @@ protected:
             GTEST_SKIP() << "tmux is not installed";
         }
         std::filesystem::copy(test::DataDir(), m_Game.Path(), std::filesystem::copy_options::recursive);
+        test::SampleGame::KeepToLoopback(m_Game.Path());
     }
     // Sets variables in the game's configuration through the reference engine.
     void Configure(const std::map<std::string, std::string>& values) {

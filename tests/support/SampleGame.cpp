@@ -5,6 +5,8 @@
 #include "support/LoopbackPorts.h"
 #include "support/TestPaths.h"
 
+#include <fstream>
+
 namespace dravo::test {
 namespace {
 
@@ -14,6 +16,14 @@ constexpr auto START_LIMIT = std::chrono::seconds(30);
 
 SampleGame::SampleGame(const std::filesystem::path& source) {
     std::filesystem::copy(source.empty() ? DataDir() : source, Path(), std::filesystem::copy_options::recursive);
+    KeepToLoopback(Path());
+}
+
+void SampleGame::KeepToLoopback(const std::filesystem::path& gameDirectory) {
+    const std::filesystem::path configuration = gameDirectory / "dravosrv.cfg";
+    if (std::filesystem::exists(configuration)) {
+        std::ofstream(configuration, std::ios::app) << "net_bindaddress \"127.0.0.1\"\n";
+    }
 }
 
 bool SampleGame::Configure(const std::map<std::string, std::string>& values, std::string& error,

@@ -29,8 +29,10 @@ public:
         bool m_CloseInput = false; // started without standard input, as a service manager does
     };
 
-    // A copy of `source` (the sample game in data/ unless given).
+    // A copy of `source` (the sample game in data/ unless given), its game port kept to loopback.
     explicit SampleGame(const std::filesystem::path& source = {});
+    // Binds the game port of the game in `gameDirectory` to 127.0.0.1 (the sample binds every address).
+    static void KeepToLoopback(const std::filesystem::path& gameDirectory);
 
     const std::filesystem::path& Path() const { return m_Directory.Path(); }
     std::string Read(const std::filesystem::path& relative) const { return m_Directory.Read(relative); }

@@ -1,10 +1,9 @@
 // The stand-in sidecar: one thread, poll, plain HTTP/1.1 with one request a connection (the watch stays).
 #include "support/SdkStandIn.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -16,10 +15,8 @@
 namespace dravo::test {
 namespace {
 
-using Json = nlohmann::json;
 constexpr size_t MAX_CLIENTS = 64;
 constexpr size_t MAX_REQUEST_BYTES = 256 * 1024;
-constexpr const char* LISTS_PREFIX = "/v1beta1/lists/";
 
 void WriteAll(int fd, const std::string& data) {
     size_t sent = 0;
@@ -46,14 +43,13 @@ std::string StatusText(int status) {
         return "Bad Request";
     case 404:
         return "Not Found";
+    case 409:
+        return "Conflict";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Internal Server Error";
     }
-}
-
-// The gateway's refusal: the gRPC status as JSON.
-std::string Refusal(int code, const std::string& message) {
-    return Json{{"code", code}, {"message", message}, {"details", Json::array()}}.dump();
 }
 
 // Splits "METHOD PATH HTTP/1.1\r\nheaders\r\n\r\n" and the body; false while incomplete.
@@ -271,121 +267,6 @@ void SdkStandIn::Serve(int fd, Client& client, std::vector<int>& closing) {
     closing.push_back(fd);
 }
 
-SdkStandIn::Answer SdkStandIn::Handle(const Request& request, bool& watch) {
-    std::scoped_lock lock(m_Mutex);
-    m_Requests.push_back(request);
-    Noted();
-    const Json body = Json::parse(request.m_Body.empty() ? "{}" : request.m_Body, nullptr, false);
-    if (body.is_discarded()) {
-        return {400, Refusal(3, "invalid JSON")};
-    }
-    const std::string& path = request.m_Path;
-    if (request.m_Method == "GET" && path == "/watch/gameserver") {
-        watch = true;
-        return {200, GameServerJson()};
-    }
-    if (request.m_Method == "GET" && path == "/gameserver") {
-        return {200, Json::parse(GameServerJson())["result"].dump()};
-    }
-    if (request.m_Method == "POST" && (path == "/ready" || path == "/shutdown" || path == "/allocate")) {
-        m_State = path == "/ready" ? "Ready" : path == "/shutdown" ? "Shutdown" : "Allocated";
-        Changed();
-        return {200, "{}"};
-    }
-    if (request.m_Method == "POST" && path == "/health") {
-        return {200, "{}"};
-    }
-    if (request.m_Method == "PUT" && (path == "/metadata/label" || path == "/metadata/annotation")) {
-        if (!body.contains("key") || !body["key"].is_string() || !body.value("value", Json("")).is_string()) {
-            return {400, Refusal(3, "key and value must be texts")};
-        }
-        auto& map = path == "/metadata/label" ? m_Labels : m_Annotations;
-        map[body["key"].get<std::string>()] = body.value("value", "");
-        Changed();
-        return {200, "{}"};
-    }
-    if (path.rfind(LISTS_PREFIX, 0) == 0) {
-        return HandleList(request);
-    }
-    if (path.rfind("/alpha/player/", 0) == 0) {
-        return HandlePlayers(request);
-    }
-    return {404, Refusal(5, "Not Found")};
-}
-
-SdkStandIn::Answer SdkStandIn::HandleList(const Request& request) {
-    const std::string name = request.m_Path.substr(std::strlen(LISTS_PREFIX));
-    if (name != "players" || !m_HasList) {
-        return {404, Refusal(5, "not found. " + name + " List not found")};
-    }
-    if (request.m_Method == "PATCH") {
-        const Json body = Json::parse(request.m_Body, nullptr, false);
-        if (body.contains("capacity")) {
-            if (!body["capacity"].is_string()) {
-                return {400, Refusal(3, "capacity must be an int64 as a string")};
-            }
-            m_ListCapacity = std::stoll(body["capacity"].get<std::string>());
-        }
-        if (body.contains("values")) {
-            const auto values = body["values"].get<std::vector<std::string>>();
-            if (static_cast<int64_t>(values.size()) > m_ListCapacity ||
-                std::set<std::string>(values.begin(), values.end()).size() != values.size()) {
-                return {400, Refusal(3, "values over capacity or not unique")};
-            }
-            m_ListValues = values;
-        }
-        Changed();
-    } else if (request.m_Method != "GET") {
-        return {404, Refusal(5, "Not Found")};
-    }
-    return {200, Json{{"name", name}, {"capacity", std::to_string(m_ListCapacity)}, {"values", m_ListValues}}.dump()};
-}
-
-SdkStandIn::Answer SdkStandIn::HandlePlayers(const Request& request) {
-    if (!m_Tracking) {
-        return {400, Refusal(9, "PlayerTracking is not enabled")};
-    }
-    const Json body = Json::parse(request.m_Body.empty() ? "{}" : request.m_Body, nullptr, false);
-    const std::string& path = request.m_Path;
-    if (path == "/alpha/player/capacity" && request.m_Method == "PUT") {
-        m_TrackedCapacity = std::stoll(body.value("count", std::string("0")));
-    } else if (path == "/alpha/player/connect" || path == "/alpha/player/disconnect") {
-        const std::string id = body.value("playerID", std::string());
-        const bool connect = path == "/alpha/player/connect";
-        const bool changed = connect ? m_Tracked.insert(id).second : m_Tracked.erase(id) > 0;
-        Changed();
-        return {200, Json{{"bool", changed}}.dump()};
-    } else {
-        return {404, Refusal(5, "Not Found")};
-    }
-    Changed();
-    return {200, "{}"};
-}
-
-std::string SdkStandIn::GameServerJson() const {
-    Json lists = Json::object();
-    if (m_HasList) {
-        lists["players"] = {{"capacity", std::to_string(m_ListCapacity)}, {"values", m_ListValues}};
-    }
-    Json labels = Json::object();
-    for (const auto& [key, value] : m_Labels) {
-        labels["agones.dev/sdk-" + key] = value;
-    }
-    Json annotations = Json::object();
-    for (const auto& [key, value] : m_Annotations) {
-        annotations[key] = value;
-    }
-    const Json server = {{"object_meta",
-                          {{"name", "dravo-standin"},
-                           {"namespace", "default"},
-                           {"generation", "1"},
-                           {"labels", labels},
-                           {"annotations", annotations}}},
-                         {"spec", {{"health", {{"period_seconds", 5}, {"failure_threshold", 3}}}}},
-                         {"status", {{"state", m_State}, {"address", "127.0.0.1"}, {"lists", lists}}}};
-    return Json{{"result", server}}.dump();
-}
-
 void SdkStandIn::DefinePlayersList(int64_t capacity) {
     std::scoped_lock lock(m_Mutex);
     m_HasList = true;
@@ -395,6 +276,33 @@ void SdkStandIn::DefinePlayersList(int64_t capacity) {
 void SdkStandIn::EnablePlayerTracking() {
     std::scoped_lock lock(m_Mutex);
     m_Tracking = true;
+}
+
+void SdkStandIn::SetFailing(bool failing) {
+    std::scoped_lock lock(m_Mutex);
+    m_Failing = failing;
+    Noted();
+}
+
+void SdkStandIn::RefuseWith(const std::string& path, int status) {
+    std::scoped_lock lock(m_Mutex);
+    if (status == 0) {
+        m_RefuseWith.erase(path);
+    } else {
+        m_RefuseWith[path] = status;
+    }
+}
+
+void SdkStandIn::AddListValue(const std::string& value) {
+    std::scoped_lock lock(m_Mutex);
+    m_ListValues.push_back(value);
+    Changed();
+}
+
+void SdkStandIn::SetAddress(const std::string& address) {
+    std::scoped_lock lock(m_Mutex);
+    m_Address = address;
+    Changed();
 }
 
 void SdkStandIn::Allocate(const std::string& annotation, const std::string& value) {

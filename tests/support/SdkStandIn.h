@@ -50,6 +50,15 @@ public:
     void DefinePlayersList(int64_t capacity);
     void EnablePlayerTracking();
     // An allocation, as the allocator makes it: state Allocated, with an annotation when a key is given.
+    // While failing, every call is answered as the gateway does when the SDK server behind it is away:
+    // 503 with {"code":14,"message":"connection error","details":[]}.
+    void SetFailing(bool failing);
+    // Calls to `path` are answered with `status` (a 4xx) and the gateway's refusal; 0 answers them again.
+    void RefuseWith(const std::string& path, int status);
+    // A value put in the list "players" by someone else, as an allocation's lists.players.addValues does.
+    void AddListValue(const std::string& value);
+    // The game server's address (status.address), 127.0.0.1 unless set.
+    void SetAddress(const std::string& address);
     void Allocate(const std::string& annotation = {}, const std::string& value = {});
 
     std::vector<Request> Requests() const;
@@ -98,10 +107,13 @@ private:
     mutable std::mutex m_Mutex;
     std::condition_variable m_ChangedCv;
     bool m_Stopping = false;
+    bool m_Failing = false;
+    std::map<std::string, int> m_RefuseWith;
     bool m_WatchDue = false; // the game server changed: the watchers get it
     uint64_t m_Changes = 0;  // requests and changes so far
     std::vector<Request> m_Requests;
     std::string m_State = "Scheduled";
+    std::string m_Address = "127.0.0.1";
     std::map<std::string, std::string> m_Labels;
     std::map<std::string, std::string> m_Annotations;
     bool m_HasList = false;

@@ -118,6 +118,8 @@ HostedGame ServerSession::DescribeGame() const {
     }
     described.m_FirstLevel = described.m_Rotation.empty() ? std::string() : described.m_Rotation.front();
     described.m_StartMs = m_SessionStart;
+    described.m_HostAddress =
+        BoundedText(m_Records.m_HostInfo.m_HostAddress, sizeof m_Records.m_HostInfo.m_HostAddress);
     return described;
 }
 

@@ -34,7 +34,8 @@ struct HostedGame {
     std::string m_GameType;              // the type reported to GameSpy (SpyGameType)
     std::vector<std::string> m_Rotation; // the level rotation, in order
     std::string m_FirstLevel;
-    uint32_t m_StartMs = 0; // the session clock's time when hosting began (the uptime's start)
+    uint32_t m_StartMs = 0;      // the session clock's time when hosting began (the uptime's start)
+    std::string m_HostAddress{}; // the address the game is hosted on, as the engine names it
 };
 
 struct SessionSnapshot {

@@ -14,6 +14,10 @@ bool IsSuccess(int status) {
     return status >= 200 && status < 300;
 }
 
+bool IsLoopbackAddress(std::string_view address) {
+    return address.rfind("127.", 0) == 0 || address == "::1" || address == "localhost";
+}
+
 } // namespace
 
 FleetClient::FleetClient(SessionFacts& facts, BlockingPool& pool, FleetOptions options, FleetHooks hooks)
@@ -113,7 +117,11 @@ std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock
         return std::nullopt;
     }
     if (!m_ReadySaid) {
-        return SdkCall{"POST", sdk_path::READY, EmptyBody()};
+        if (IsReachable(facts)) {
+            return SdkCall{"POST", sdk_path::READY, EmptyBody()};
+        }
+        // On loopback, the game server's address decides; the watch may be late with it.
+        return m_UnreachableTold ? std::nullopt : std::optional<SdkCall>(SdkCall{"GET", sdk_path::GAME_SERVER, ""});
     }
     if (now >= m_NextHealth) {
         m_NextHealth = now + m_Options.m_HealthPeriod;
@@ -139,6 +147,42 @@ std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock
         Log(m_Seek.Start(*asked, facts));
     }
     return std::nullopt;
+}
+
+// A game hosted on loopback only is out of the players' reach, unless the game server's own address is a
+// loopback one too (a fleet on one machine). Ready waits for that address when the game is on loopback,
+// and is withheld when it is another: a server that never says Ready gets no players, and its health
+// stays unreported, so the fleet replaces it and the reason is in its log.
+bool FleetClient::IsReachable(const SessionSnapshot& facts) {
+    if (!IsLoopbackAddress(facts.m_Game.m_HostAddress)) {
+        return true;
+    }
+    std::optional<std::string> address;
+    {
+        std::scoped_lock lock(m_Mutex);
+        address = m_ServerAddress;
+    }
+    if (!address || IsLoopbackAddress(*address)) {
+        return address.has_value();
+    }
+    if (!m_UnreachableTold) {
+        m_UnreachableTold = true;
+        Log("Agones SDK: the game is hosted on " + facts.m_Game.m_HostAddress +
+            " only, which players cannot reach at the game server's address " + *address +
+            "; Ready is withheld. Set net_bindaddress to \"\" (every address) and start again.");
+    }
+    return false;
+}
+
+void FleetClient::NoteServerAddress(const std::optional<GameServerView>& server) {
+    if (server && !server->m_Address.empty()) {
+        std::scoped_lock lock(m_Mutex);
+        if (m_ServerAddress != server->m_Address) {
+            m_ServerAddress = server->m_Address;
+            m_Woken = true;
+            m_Changed.notify_all();
+        }
+    }
 }
 
 std::optional<SdkCall> FleetClient::NextLabel(const SessionSnapshot& facts) {
@@ -172,21 +216,48 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
     if (answer.m_Answered && IsSuccess(answer.m_Status)) {
         Log(m_Status.Answered());
         m_Backoff.Succeeded();
-        return true;
+        if (call.m_Path != sdk_path::GAME_SERVER) {
+            return true;
+        }
+        const std::optional<GameServerView> server = ReadGameServer(answer.m_Body);
+        NoteServerAddress(server);
+        if (server && !server->m_Address.empty()) {
+            return true;
+        }
+        m_RetryAt = Clock::now() + m_Backoff.Failed(); // no address yet: asked again later
+        return false;
     }
     if (!answer.m_Answered) {
         Log(m_Status.NoAnswer());
-    } else if (IsRefusal(answer.m_Body)) {
-        refused = true; // the sidecar works and says no
+    } else if (IsFinalRefusal(call, answer.m_Status)) {
+        refused = true; // the sidecar works and says no to this call
         Log(m_Status.Answered());
-        if (call.m_Path.rfind(sdk_path::LISTS, 0) != 0 && call.m_Path.rfind("/alpha/", 0) != 0) {
-            Log("Agones SDK: the sidecar refused " + call.Name() + ": " + answer.m_Body.substr(0, 200));
-        }
+        TellRefusal(call, answer);
     } else {
         Log(m_Status.Refused(call.Name(), answer.m_Status));
     }
     m_RetryAt = Clock::now() + m_Backoff.Failed();
     return false;
+}
+
+bool FleetClient::IsFinalRefusal(const SdkCall& call, int status) {
+    // The sidecar's own trouble (5xx, whatever the body says) passes; a 4xx is its last word on a call,
+    // except on the calls the fleet cannot do without.
+    const bool vital = call.m_Path == sdk_path::READY || call.m_Path == sdk_path::HEALTH ||
+                       call.m_Path == sdk_path::SHUTDOWN || call.m_Path == sdk_path::GAME_SERVER;
+    return status >= 400 && status < 500 && !vital;
+}
+
+void FleetClient::TellRefusal(const SdkCall& call, const HttpAnswer& answer) {
+    // Players' calls settle the way players are reported (PlayerReport says it); other refusals are told
+    // once per call.
+    if (call.m_Path.rfind(sdk_path::LISTS, 0) == 0 || call.m_Path.rfind("/alpha/", 0) == 0 ||
+        !m_RefusalsTold.insert(call.Name()).second) {
+        return;
+    }
+    const std::string body = answer.m_Body.substr(0, 200);
+    Log("Agones SDK: the sidecar refused " + call.Name() + " (HTTP " + std::to_string(answer.m_Status) + ")" +
+        (body.empty() ? std::string() : ": " + body) + "; not asked again.");
 }
 
 void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
@@ -206,7 +277,7 @@ void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
                 label->m_Held = std::exchange(label->m_Sending, std::nullopt);
             }
         }
-    } else if (call.m_Path != sdk_path::HEALTH) {
+    } else if (call.m_Path != sdk_path::HEALTH && call.m_Path != sdk_path::GAME_SERVER) {
         Log(m_Players.Answered(call, done));
     }
     if (refused) {
@@ -248,16 +319,19 @@ void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& h
         return;
     }
     heard = true;
-    if (server->m_State == state) {
-        return;
+    NoteServerAddress(server);
+    if (server->m_State != state) {
+        state = server->m_State;
+        m_WatchLevel.clear(); // a new allocation asks anew, even for the same level
+        Log("Agones SDK: the game server is " + state + ".");
     }
-    state = server->m_State;
-    Log("Agones SDK: the game server is " + state + ".");
     if (state != "Allocated") {
         return;
     }
+    // An allocation of a server that is Allocated already may name another level: that is acted on too.
     const auto level = server->m_Annotations.find(LEVEL_ANNOTATION);
-    if (level != server->m_Annotations.end() && !level->second.empty()) {
+    if (level != server->m_Annotations.end() && !level->second.empty() && level->second != m_WatchLevel) {
+        m_WatchLevel = level->second;
         std::scoped_lock lock(m_Mutex);
         m_AskedLevel = level->second;
         m_Woken = true;

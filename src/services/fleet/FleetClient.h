@@ -18,6 +18,7 @@
 #include "services/fleet/LevelSeek.h"
 #include "services/fleet/PlayerReport.h"
 #include "services/fleet/SdkCall.h"
+#include "services/fleet/SdkMessages.h"
 #include "services/fleet/SidecarStatus.h"
 
 #include <atomic>
@@ -26,6 +27,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -72,8 +74,15 @@ private:
     Clock::time_point Round(const SessionSnapshot& facts, Clock::time_point now);
     std::optional<SdkCall> NextCall(const SessionSnapshot& facts, Clock::time_point now);
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
+    // Whether Ready may be said: false while the game is on loopback only and players come from elsewhere.
+    bool IsReachable(const SessionSnapshot& facts);
+    // The game server's address, from the watch or GetGameServer; any thread.
+    void NoteServerAddress(const std::optional<GameServerView>& server);
     // Makes the call; true when it was done. Keeps the sidecar's state and the backoff.
     bool Call(const SdkCall& call, bool& refused);
+    // A 4xx on a call that is not tried again.
+    static bool IsFinalRefusal(const SdkCall& call, int status);
+    void TellRefusal(const SdkCall& call, const HttpAnswer& answer);
     void Noted(const SdkCall& call, bool done, bool refused);
     void OnWatchLine(std::string_view line, std::string& state, bool& heard);
     void Log(const std::string& line) const;
@@ -88,22 +97,27 @@ private:
 
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    bool m_Woken = false;                    // the facts changed, for the request thread; m_Mutex
-    bool m_WatchWoken = false;               // ...and for the watch thread; m_Mutex
-    std::optional<std::string> m_AskedLevel; // an allocation's level, for the request thread; m_Mutex
+    bool m_Woken = false;                       // the facts changed, for the request thread; m_Mutex
+    bool m_WatchWoken = false;                  // ...and for the watch thread; m_Mutex
+    std::optional<std::string> m_AskedLevel;    // an allocation's level, for the request thread; m_Mutex
+    std::optional<std::string> m_ServerAddress; // the game server's address, from the watch; m_Mutex
     std::atomic<bool> m_Finishing{false};
     std::atomic<bool> m_Stop{false}; // ends the watch, and a request at the finish limit
     Clock::time_point m_FinishBy;    // written before m_Finishing is set
+
+    std::string m_WatchLevel; // the watch thread's: the level the allocation asked for, once acted on
 
     // The request thread's own.
     SidecarStatus m_Status;
     Backoff m_Backoff;
     HealthGate m_Health;
+    std::set<std::string> m_RefusalsTold; // the calls whose refusal has been logged
     PlayerReport m_Players;
     LevelSeek m_Seek;
     Clock::time_point m_RetryAt{};
     Clock::time_point m_NextHealth{};
     bool m_ReadySaid = false;
+    bool m_UnreachableTold = false;
     bool m_ShutdownSaid = false;
     struct Label {
         std::optional<std::string> m_Held;    // as the sidecar holds it

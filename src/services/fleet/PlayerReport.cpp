@@ -16,20 +16,37 @@ void PlayerReport::Want(const std::vector<std::string>& names, int32_t maxPlayer
             m_Wanted.push_back(name);
         }
     }
+    std::erase_if(m_Refused, [&](const std::string& name) {
+        return std::find(m_Wanted.begin(), m_Wanted.end(), name) == m_Wanted.end();
+    });
 }
 
 std::string PlayerReport::ListPath() const {
     return std::string(sdk_path::LISTS) + PLAYERS_LIST;
 }
 
+std::string PlayerReport::ValuePath(const char* action) const {
+    return ListPath() + action;
+}
+
 std::optional<SdkCall> PlayerReport::Next() const {
     switch (m_Way) {
     case Way::Unknown:
     case Way::List:
-        if (m_Sent && m_Listed == m_Wanted && m_ListedCapacity == m_Capacity) {
-            return std::nullopt;
+        if (m_ListedCapacity != m_Capacity) {
+            return SdkCall{"PATCH", ListPath(), CapacityBody(m_Capacity)};
         }
-        return SdkCall{"PATCH", ListPath(), ListBody(m_Capacity, m_Wanted)};
+        for (const std::string& name : m_Wanted) {
+            if (m_Added.count(name) == 0 && m_Refused.count(name) == 0) {
+                return SdkCall{"POST", ValuePath(sdk_path::ADD_VALUE), ValueBody(name)};
+            }
+        }
+        for (const std::string& name : m_Added) {
+            if (std::find(m_Wanted.begin(), m_Wanted.end(), name) == m_Wanted.end()) {
+                return SdkCall{"POST", ValuePath(sdk_path::REMOVE_VALUE), ValueBody(name)};
+            }
+        }
+        return std::nullopt;
     case Way::TryingTracking:
     case Way::Tracking:
         if (m_ListedCapacity != m_Capacity) {
@@ -53,23 +70,8 @@ std::optional<SdkCall> PlayerReport::Next() const {
 }
 
 std::string PlayerReport::Answered(const SdkCall& call, bool done) {
-    if (call.m_Path == ListPath()) {
-        if (!done) {
-            if (m_Way != Way::Unknown) {
-                return {}; // the list was there before: the next change tries again
-            }
-            m_Way = Way::TryingTracking;
-            m_ListedCapacity = -1;
-            return {};
-        }
-        const bool first = m_Way == Way::Unknown;
-        m_Way = Way::List;
-        m_Sent = true;
-        m_Listed = m_Wanted; // the call was built by Next() from this, with no Want() since
-        m_ListedCapacity = m_Capacity;
-        return first ? "Agones SDK: players are reported in the list \"" + std::string(PLAYERS_LIST) + "\" (capacity " +
-                           std::to_string(m_Capacity) + ")."
-                     : std::string();
+    if (call.m_Path.rfind(ListPath(), 0) == 0) {
+        return ListAnswered(call, done);
     }
     if (call.m_Path == sdk_path::PLAYER_CAPACITY) {
         if (!done) {
@@ -99,6 +101,34 @@ std::string PlayerReport::Answered(const SdkCall& call, bool done) {
         std::erase_if(m_Connected, isCalled);
     }
     return {};
+}
+
+std::string PlayerReport::ListAnswered(const SdkCall& call, bool done) {
+    const auto called = std::find_if(m_Wanted.begin(), m_Wanted.end(),
+                                     [&](const std::string& name) { return ValueBody(name) == call.m_Body; });
+    if (call.m_Path == ValuePath(sdk_path::ADD_VALUE)) {
+        if (called != m_Wanted.end()) {
+            (done ? m_Added : m_Refused).insert(*called);
+        }
+        return {};
+    }
+    if (call.m_Path == ValuePath(sdk_path::REMOVE_VALUE)) {
+        // Removed, or no longer there (someone else removed it): not ours to keep either way.
+        std::erase_if(m_Added, [&](const std::string& name) { return ValueBody(name) == call.m_Body; });
+        return {};
+    }
+    if (!done && m_Way == Way::Unknown) {
+        m_Way = Way::TryingTracking;
+        m_ListedCapacity = -1;
+        return {};
+    }
+    // The capacity, set or refused for good (the next MaxPlayers tries again).
+    const bool first = m_Way == Way::Unknown;
+    m_Way = Way::List;
+    m_ListedCapacity = m_Capacity;
+    return first ? "Agones SDK: players are reported in the list \"" + std::string(PLAYERS_LIST) + "\" (capacity " +
+                       std::to_string(m_Capacity) + ")."
+                 : std::string();
 }
 
 } // namespace dravo

@@ -1,12 +1,15 @@
 // PlayerReport: who plays, as the fleet sees it.
 //
 // The list "players" of the beta Lists API holds the names of the players in the game, and its capacity
-// is MaxPlayers: one UpdateList call sets both, whole, whenever who plays changes, so that a lost or
-// refused call is mended by the next one. The list's values are unique, so a name two players share is
-// listed once, and no more names than the capacity are listed. Where the fleet defines no such list (the
-// sidecar refuses the call), players are reported through the alpha player tracking instead (capacity,
-// then one connect or disconnect call per change); where that is off too, they are not reported. Which
-// way is used is decided once, by the sidecar's first refusals, and said in one line.
+// is MaxPlayers. The capacity is set alone (UpdateList with the capacity only), and each name that comes
+// or goes is one AddListValue or RemoveListValue call, so that who plays is compared as a set (a new
+// order changes nothing) and values that others put in the list (an allocation's) stay: the server
+// removes only the names it added itself. The list's values are unique, so a name two players share is
+// listed once, and no more names than the capacity are asked for. A value the sidecar refuses (already
+// there, the list full) is not asked again while that player stays. Where the fleet defines no such list
+// (the sidecar refuses the capacity), players are reported through the alpha player tracking instead
+// (capacity, then one connect or disconnect call per change); where that is off too, they are not
+// reported. Which way is used is decided once, by the sidecar's first refusals, and said in one line.
 #pragma once
 
 #include "services/fleet/SdkCall.h"
@@ -39,14 +42,16 @@ public:
 
 private:
     std::string ListPath() const;
+    std::string ValuePath(const char* action) const;
+    std::string ListAnswered(const SdkCall& call, bool done);
 
     Way m_Way = Way::Unknown;
-    std::vector<std::string> m_Wanted;
+    std::vector<std::string> m_Wanted; // in the game's order, unique, at most the capacity
     int64_t m_Capacity = 0;
     // What the sidecar holds of ours.
-    bool m_Sent = false;
-    std::vector<std::string> m_Listed;
     int64_t m_ListedCapacity = -1;
+    std::set<std::string> m_Added;   // names this server added to the list
+    std::set<std::string> m_Refused; // wanted names the list refused, not asked again while wanted
     std::set<std::string> m_Connected;
 };
 

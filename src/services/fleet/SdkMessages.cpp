@@ -34,8 +34,12 @@ std::string KeyValueBody(std::string_view key, std::string_view value) {
     return Dump(Json{{"key", key}, {"value", value}});
 }
 
-std::string ListBody(int64_t capacity, const std::vector<std::string>& values) {
-    return Dump(Json{{"capacity", std::to_string(capacity)}, {"values", values}});
+std::string CapacityBody(int64_t capacity) {
+    return Dump(Json{{"capacity", std::to_string(capacity)}});
+}
+
+std::string ValueBody(std::string_view value) {
+    return Dump(Json{{"value", value}});
 }
 
 std::string CountBody(int64_t count) {
@@ -66,6 +70,10 @@ std::optional<GameServerView> ReadGameServer(std::string_view json) {
     }
     GameServerView view;
     view.m_State = state->get<std::string>();
+    const auto address = status->find("address");
+    if (address != status->end() && address->is_string()) {
+        view.m_Address = address->get<std::string>();
+    }
     const auto meta = object.find("object_meta");
     if (meta != object.end() && meta->is_object()) {
         const auto annotations = meta->find("annotations");

@@ -20,8 +20,10 @@ constexpr size_t MAX_LABEL_VALUE_CHARS = 63;
 std::string EmptyBody();
 // {"key": ..., "value": ...} for a label or an annotation.
 std::string KeyValueBody(std::string_view key, std::string_view value);
-// {"capacity": "<n>", "values": [...]}: a whole list, for UpdateList.
-std::string ListBody(int64_t capacity, const std::vector<std::string>& values);
+// {"capacity": "<n>"}: a list's capacity alone, for UpdateList (its values stay as they are).
+std::string CapacityBody(int64_t capacity);
+// {"value": ...}: one value, for AddListValue and RemoveListValue.
+std::string ValueBody(std::string_view value);
 // {"count": "<n>"}: the player capacity of player tracking.
 std::string CountBody(int64_t count);
 // {"playerID": ...}: one player of player tracking.
@@ -30,6 +32,7 @@ std::string PlayerIdBody(std::string_view playerId);
 // What a watch line or GetGameServer tells of the game server.
 struct GameServerView {
     std::string m_State;                              // "Ready", "Allocated", "Shutdown"...
+    std::string m_Address;                            // where players reach it (status.address), or empty
     std::map<std::string, std::string> m_Annotations; // the object's annotations
 };
 // A GameServer object, bare or as a watch line's {"result": {...}}.

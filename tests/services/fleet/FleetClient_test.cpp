@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace dravo {
@@ -99,6 +100,31 @@ TEST_F(FleetClientTest, NothingIsSaidBeforeTheServerRunsThenReadyAndTheLabels) {
     EXPECT_EQ(CountLines("answers."), 1) << Lines();
 }
 
+// A game on loopback only: Ready when the game server's address is a loopback one too (a fleet on one
+// machine), withheld with one line when players come from elsewhere, and said once that is mended.
+TEST_F(FleetClientTest, AGameOnLoopbackIsReadyOnlyWhereLoopbackIsTheGameServersAddress) {
+    SdkStandIn sidecar;
+    sidecar.SetAddress("10.1.2.3");
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    HostedGame game{16, "deathmatch", ROTATION, ROTATION.front()};
+    game.m_HostAddress = "127.0.0.1";
+    m_Facts.HostingStarted(game);
+    ASSERT_TRUE(WaitForLine("Ready is withheld")) << Lines();
+    EXPECT_TRUE(WaitForLine("hosted on 127.0.0.1 only, which players cannot reach at the game server's address "
+                            "10.1.2.3"))
+        << Lines();
+    m_Facts.LevelChanged("Worlds\\Multi\\Frostline"); // wakes the client: still nothing said
+    sidecar.SetAddress("127.0.0.1");
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 1)) << Lines();
+    EXPECT_EQ(CountLines("Ready is withheld"), 1) << Lines();
+    const auto requests = sidecar.Requests();
+    const auto first =
+        std::find_if(requests.begin(), requests.end(), [](const auto& r) { return r.m_Method != "GET"; });
+    ASSERT_NE(first, requests.end());
+    EXPECT_EQ(first->m_Path, "/ready"); // nothing was said before
+}
+
 TEST_F(FleetClientTest, LabelsFollowTheLevelAndTheGameType) {
     SdkStandIn sidecar;
     ASSERT_TRUE(sidecar.Start());
@@ -147,6 +173,37 @@ TEST_F(FleetClientTest, ThePlayersListHoldsWhoPlaysWithMaxPlayersAsCapacity) {
     m_Facts.SetPlayers(test::Players({}), 0);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.ListValues().empty(); }));
     EXPECT_EQ(CountLines("players are reported in the list \"players\" (capacity 16)"), 1) << Lines();
+}
+
+// Each join and each leave is one call, a new order none, and a value an allocation put in the list stays.
+TEST_F(FleetClientTest, PlayersComeAndGoOneCallEachAndAnAllocationsValueStays) {
+    SdkStandIn sidecar;
+    sidecar.DefinePlayersList(1000);
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port(), HttpLimits{5s, 10s});
+    Host();
+    ASSERT_TRUE(sidecar.WaitForCount("PATCH", "/v1beta1/lists/players", 1));
+    sidecar.AddListValue("party-7");
+    const auto calls = [&] {
+        return sidecar.Count("POST", "/v1beta1/lists/players:addValue") +
+               sidecar.Count("POST", "/v1beta1/lists/players:removeValue");
+    };
+    const auto holds = [&](std::set<std::string> values) {
+        return sidecar.WaitFor([&] {
+            const auto listed = sidecar.ListValues();
+            return std::set<std::string>(listed.begin(), listed.end()) == values;
+        });
+    };
+    m_Facts.SetPlayers(test::Players({"Ace", "Bob"}), 0);
+    ASSERT_TRUE(holds({"party-7", "Ace", "Bob"})) << Lines();
+    m_Facts.SetPlayers(test::Players({"Bob", "Ace"}), 0);
+    m_Facts.SetPlayers(test::Players({"Bob", "Cyd"}), 0);
+    ASSERT_TRUE(holds({"party-7", "Bob", "Cyd"})) << Lines();
+    m_Facts.SetPlayers(test::Players({}), 0);
+    ASSERT_TRUE(holds({"party-7"})) << Lines();
+    EXPECT_EQ(calls(), 6u); // Ace, Bob and Cyd came; Ace, Bob and Cyd went
+    EXPECT_EQ(sidecar.Count("PATCH", "/v1beta1/lists/players"), 1u);
+    EXPECT_EQ(sidecar.ListCapacity(), 16);
 }
 
 TEST_F(FleetClientTest, WithoutTheListPlayerTrackingTakesThePlayers) {
@@ -231,6 +288,46 @@ TEST_F(FleetClientTest, ASidecarThatAnswersGarbageIsSaidOnce) {
     ExpectOneLineAndABoundedEnd(*this, SdkStandIn::Behaviour::Garbage, "no answer from the sidecar");
 }
 
+// The gateway answers 503 with its JSON error while the SDK server behind it is away: Ready, the labels and
+// the players are all tried again until it is back, with one line for the trouble and one for the end.
+TEST_F(FleetClientTest, ASidecarFailingWithTheGatewaysJsonErrorsGetsEverythingOnceItRecovers) {
+    SdkStandIn sidecar;
+    sidecar.DefinePlayersList(1000);
+    sidecar.SetFailing(true);
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    m_Facts.SetPlayers(test::Players({"Ace"}), 0);
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 4));
+    sidecar.SetFailing(false);
+    ASSERT_TRUE(sidecar.WaitFor([&] { return sidecar.State() == "Ready"; })) << Lines();
+    EXPECT_TRUE(sidecar.WaitFor([&] {
+        return sidecar.Labels().size() == 2 && sidecar.ListValues() == std::vector<std::string>{"Ace"};
+    })) << Lines();
+    EXPECT_TRUE(WaitForLine("answers again.")) << Lines();
+    EXPECT_EQ(CountLines("refused POST /ready (HTTP 503)"), 1) << Lines();
+    EXPECT_EQ(CountLines("refused"), 1) << Lines();
+    EXPECT_EQ(CountLines("Ready said."), 1) << Lines();
+}
+
+// A 4xx is the sidecar's last word on a label, said once; on Ready it is not.
+TEST_F(FleetClientTest, ARefusedLabelIsToldOnceAndARefusedReadyIsTriedAgain) {
+    SdkStandIn sidecar;
+    sidecar.RefuseWith("/metadata/label", 400);
+    sidecar.RefuseWith("/ready", 400);
+    ASSERT_TRUE(sidecar.Start());
+    StartClient(sidecar.Port());
+    Host();
+    ASSERT_TRUE(sidecar.WaitForCount("POST", "/ready", 3));
+    sidecar.RefuseWith("/ready", 0);
+    ASSERT_TRUE(sidecar.WaitFor([&] { return sidecar.State() == "Ready"; })) << Lines();
+    ASSERT_TRUE(sidecar.WaitForCount("PUT", "/metadata/label", 2)) << Lines();
+    m_Facts.LevelChanged("Worlds\\Multi\\Frostline");
+    EXPECT_TRUE(sidecar.WaitForCount("PUT", "/metadata/label", 3)) << Lines();
+    EXPECT_TRUE(WaitForLine("Ready said.")) << Lines();
+    EXPECT_EQ(CountLines("refused PUT /metadata/label (HTTP 400)"), 1) << Lines();
+}
+
 TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {
     SdkStandIn sidecar;
     ASSERT_TRUE(sidecar.Start());
@@ -242,6 +339,10 @@ TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {
     ASSERT_TRUE(WaitForLine("level \"Glasshouse\" is played, as the allocation asked.")) << Lines();
     EXPECT_EQ(m_NextLevelPresses, 2);
     EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.Labels()["level"] == "Glasshouse"; }));
+    // Allocated again, with another level, while Allocated.
+    sidecar.Allocate("dravo/level", "Frostline");
+    ASSERT_TRUE(WaitForLine("level \"Worlds\\Multi\\Frostline\" is played, as the allocation asked.")) << Lines();
+    EXPECT_EQ(m_NextLevelPresses, 4);
 }
 
 } // namespace

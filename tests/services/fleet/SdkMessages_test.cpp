@@ -10,8 +10,8 @@ namespace {
 TEST(SdkMessages, BodiesEscapeTextAndCarry64BitNumbersAsStrings) {
     EXPECT_EQ(EmptyBody(), "{}");
     EXPECT_EQ(KeyValueBody("level", "Say \"hi\"\\"), R"({"key":"level","value":"Say \"hi\"\\"})");
-    EXPECT_EQ(ListBody(16, {"Ace", "Bob"}), R"({"capacity":"16","values":["Ace","Bob"]})");
-    EXPECT_EQ(ListBody(0, {}), R"({"capacity":"0","values":[]})");
+    EXPECT_EQ(CapacityBody(16), R"({"capacity":"16"})");
+    EXPECT_EQ(ValueBody("A\"ce"), R"({"value":"A\"ce"})");
     EXPECT_EQ(CountBody(128), R"({"count":"128"})");
     EXPECT_EQ(PlayerIdBody("Zed"), R"({"playerID":"Zed"})");
     // A name that is not UTF-8 is still sent, its bad bytes replaced.
