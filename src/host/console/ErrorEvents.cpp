@@ -8,7 +8,7 @@ namespace {
 
 // Longer prefixes before shorter ones that begin the same way ("Unable to host the game session." before
 // "Unable to host the game.").
-constexpr std::array<ErrorEvent, 45> ERROR_EVENTS = {{
+constexpr std::array<ErrorEvent, 47> ERROR_EVENTS = {{
     {"ERROR - Unable to load SERVER.DLL.", "error.library_load"},
     {"ERROR - Unable to access SERVER.DLL.", "error.library_access"},
     {"ERROR - Unable to access the Dravo game resources.", "error.resources_missing"},
@@ -23,6 +23,7 @@ constexpr std::array<ErrorEvent, 45> ERROR_EVENTS = {{
     {"ERROR - Unable to host the game session.", "error.session_host"},
     {"ERROR - Unable to read the configuration file \"", "error.config_read"},
     {"ERROR - The setup pages need a terminal.", "error.setup_needs_terminal"},
+    {"ERROR - The setup pages need a window.", "error.setup_needs_terminal"}, // the Windows words
     {"ERROR - This terminal cannot show the dialogs;", "error.terminal_unusable"},
     {"ERROR - There is no terminal face on Windows;", "error.no_terminal_face"},
     {"ERROR - Unknown face \"", "error.usage_face"},
@@ -47,6 +48,7 @@ constexpr std::array<ErrorEvent, 45> ERROR_EVENTS = {{
     {"ERROR - The game did not let go of its settings in time;", "error.settings_busy"},
     {"ERROR - The game did not let go of its options in time;", "error.options_busy"},
     {"ERROR - The game options dialog needs a terminal.", "error.options_need_terminal"},
+    {"ERROR - The game options dialog needs a window.", "error.options_need_terminal"}, // the Windows words
     {"ERROR - Unable to write the log file \"", "error.logfile_write"},
     {"ERROR - The remote console cannot listen on TCP ", "error.rcon_listen"},
     {"ERROR - The metrics endpoint cannot listen on TCP ", "error.metrics_listen"},
