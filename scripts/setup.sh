@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build"}
 shift || true
 
-packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev nlohmann-json3-dev qstat libncurses-dev tmux)
+packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev nlohmann-json3-dev qstat rcon libncurses-dev tmux)
 # clang with its sanitizer and libFuzzer runtimes for the fuzz stage; valgrind for the instruction benchmark.
 packages+=(clang libclang-rt-14-dev valgrind)
 # The fleet manifests' check.
