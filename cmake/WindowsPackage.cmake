@@ -3,7 +3,6 @@
 # finds the engine beside itself and the game's resources in its current directory.
 install(TARGETS dravoserv dravo-bot dravo-rez RUNTIME DESTINATION .)
 install(TARGETS server LIBRARY DESTINATION . RUNTIME DESTINATION .)
-install(FILES DravoSrv.txt DESTINATION .)
 install(DIRECTORY data/ DESTINATION . PATTERN dravosrv.cfg EXCLUDE)
 
 # The sample game's configuration as the Windows program saves its own: CRLF line breaks, and the
@@ -15,6 +14,14 @@ string(REPLACE "\r\n" "\n" DRAVO_SAMPLE_CONFIGURATION "${DRAVO_SAMPLE_CONFIGURAT
 string(REPLACE "\n" "\r\n" DRAVO_SAMPLE_CONFIGURATION "${DRAVO_SAMPLE_CONFIGURATION}")
 file(WRITE "${CMAKE_BINARY_DIR}/package/dravosrv.cfg" "${DRAVO_SAMPLE_CONFIGURATION}")
 install(FILES "${CMAKE_BINARY_DIR}/package/dravosrv.cfg" DESTINATION .)
+
+# The operator's guide as Windows text too, so that every editor there shows its lines.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/DravoSrv.txt")
+file(READ "${PROJECT_SOURCE_DIR}/DravoSrv.txt" DRAVO_GUIDE)
+string(REPLACE "\r\n" "\n" DRAVO_GUIDE "${DRAVO_GUIDE}")
+string(REPLACE "\n" "\r\n" DRAVO_GUIDE "${DRAVO_GUIDE}")
+file(WRITE "${CMAKE_BINARY_DIR}/package/DravoSrv.txt" "${DRAVO_GUIDE}")
+install(FILES "${CMAKE_BINARY_DIR}/package/DravoSrv.txt" DESTINATION .)
 
 # A zip of all of it: cpack -G ZIP in the build directory, dravoserv-2.1-win64.zip.
 set(CPACK_GENERATOR "ZIP")

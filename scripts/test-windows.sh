@@ -5,9 +5,13 @@
 #   1. dravoserv.exe -go hosts the sample game; Linux dravo-bot players join over loopback; quakestat
 #      lists the game with them; the console window "Dravo Server v2.1" is found by its title and its log
 #      names them; Shutdown and Yes, by keys, end it with exit status 0 and the configuration saved;
-#   2. a first run without a saved configuration walks the setup pages by keys to a hosted game.
+#   2. a first run without a saved configuration walks the setup pages by keys to a hosted game;
+#   3. what an operator types on never ends a game: Esc and letters in the console window and on a wizard
+#      page, the keys of a button kept to one press; a second server on "dravosrv.cfg." and a read-only
+#      configuration are refused with their reasons; the guide and the log file are Windows text.
 # Screenshots of the console window and of a wizard page go to the build directory.
 # Usage: scripts/test-windows.sh [windows-build-dir] [linux-build-dir (for dravo-bot)]
+# (DRAVO_SKIP_UNIT_TESTS=1 leaves out the unit tests.)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -47,8 +51,12 @@ export DISPLAY=$display WINEDEBUG=-all WINEPREFIX=${DRAVO_WINEPREFIX:-"$build/wi
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 [ -d "$WINEPREFIX" ] || "$wine64" wineboot -i >/dev/null 2>&1
 
-echo "== Unit tests under wine64"
-(cd "$build" && "${lock[@]}" ctest --no-tests=error --output-on-failure)
+# DRAVO_SKIP_UNIT_TESTS=1 goes straight to the package and the end-to-end runs (the unit tests passed
+# already, under the same build).
+if [ -z "${DRAVO_SKIP_UNIT_TESTS:-}" ]; then
+    echo "== Unit tests under wine64"
+    (cd "$build" && "${lock[@]}" ctest --no-tests=error --output-on-failure)
+fi
 
 echo "== The zip package"
 (cd "$build" && cpack -G ZIP >/dev/null)
@@ -161,8 +169,22 @@ for name in Ace Bob Cyd; do
 done
 sleep 1 # the player list is redrawn with the last state before the picture is taken
 import -window "$console" "$build/windows-console.png"
+# Esc in the command field is a stray key, and the letters typed on stay in the field.
+keys "$console" s a y space Escape y o u
+xdotool search --onlyvisible --name "^DravoServ\$" >/dev/null 2>&1 && { echo "Esc opened the exit question." >&2; exit 1; }
+kill -0 "$server" || { echo "Esc and y ended the server." >&2; exit 1; }
+# A second server on the same file, spelt as Windows strips it, is refused with the advice.
+(cd "$game" && "$wine64" ./dravoserv.exe -go -face headless -CONFIG "dravosrv.cfg." +Port "$(free_port)" \
+    </dev/null >"$work/second.out" 2>"$work/second.err") && { echo "A second server started on dravosrv.cfg." >&2; exit 1; }
+grep -q "ERROR - Another DravoServ (process " "$work/second.err" && grep -q "Stop that server first" "$work/second.err" || {
+    echo "The second server was not refused with its reason:" >&2
+    cat "$work/second.err" >&2
+    exit 1
+}
 keys "$console" alt+s # Shutdown...
 question=$(wait_window "^DravoServ\$" 20)
+keys "$question" y n space # letters and Space typed on do not answer the question
+xdotool search --onlyvisible --name "^DravoServ\$" >/dev/null 2>&1 || { echo "A typed letter answered the exit question." >&2; exit 1; }
 keys "$question" alt+y # ...Yes (No is the default answer)
 wait_exit "$server" 60
 [ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/hosted.err" >&2; exit 1; }
@@ -173,6 +195,21 @@ crlf_named() {
         [ "$(grep -c $'\r$' "$1")" = "$(wc -l <"$1")" ]
 }
 crlf_named "$game/dravosrv.cfg" || { echo "The configuration is not saved as CRLF text naming server.dll." >&2; exit 1; }
+# Windows text: every line of the log file and of the guide ends in CRLF.
+all_crlf() { [ "$(grep -c $'\r$' "$1")" = "$(wc -l <"$1")" ]; }
+all_crlf "$game/console.log" || { echo "The log file has lines without CRLF." >&2; exit 1; }
+all_crlf "$game/DravoSrv.txt" || { echo "The guide in the zip has lines without CRLF." >&2; exit 1; }
+# attrib +r freezes the configuration: the next start refuses, saying why, and leaves it as it is.
+(cd "$game" && "$wine64" cmd /c attrib +r dravosrv.cfg) >/dev/null 2>&1
+before=$(md5sum <"$game/dravosrv.cfg")
+(cd "$game" && "$wine64" ./dravoserv.exe -go -face headless +Port "$(free_port)" </dev/null \
+    >"$work/readonly.out" 2>"$work/readonly.err") && { echo "A read-only configuration was taken." >&2; exit 1; }
+grep -q "dravosrv.cfg\": it is marked read-only" "$work/readonly.err" || {
+    echo "The read-only configuration was not refused with its reason:" >&2
+    cat "$work/readonly.err" >&2
+    exit 1
+}
+[ "$(md5sum <"$game/dravosrv.cfg")" = "$before" ] || { echo "The read-only configuration was changed." >&2; exit 1; }
 echo "Hosted, listed with its players, shut down through its window: exit 0, configuration saved."
 
 echo "== End to end: the headless face, commands on standard input"
@@ -238,7 +275,7 @@ game=$(unpack)
 rm -f "$game/dravosrv.cfg"
 game_port=$(free_port)
 query_port=$(free_port)
-(cd "$game" && exec "$wine64" ./dravoserv.exe +Port "$game_port" +UseGameSpy 1 +SpyQueryPort "$query_port" \
+(cd "$game" && exec "$wine64" ./dravoserv.exe -logfile first.log +Port "$game_port" +UseGameSpy 1 +SpyQueryPort "$query_port" \
     +SpyMasterHost 127.0.0.1 +WebRegUrl http://127.0.0.1:9/servers/server.asp \
     >"$work/first.out" 2>"$work/first.err") &
 server=$!
@@ -247,6 +284,11 @@ page=$(wait_window "^Dravo Server Wizard\$" 90)
 # A first run selects TCP/IP, the service the engine can host, at the top of the sorted list.
 sleep 0.5
 import -window "$page" "$build/windows-wizard.png"
+# Esc asks whether to discard the setup; a y typed on does not answer it, and Enter answers its No.
+keys "$page" Escape y
+discard=$(next_page "$page")
+keys "$discard" Return
+kill -0 "$server" || { echo "Esc and y discarded the setup." >&2; exit 1; }
 for name in services "rez file" "game settings" "game options"; do
     echo "Next on the $name page"
     keys "$page" alt+n
@@ -258,12 +300,24 @@ tip=$(wait_window "^Dravo Server\$" 30)
 keys "$tip" Return # the "-go" tip
 console=$(wait_window "^Dravo Server v2.1\$" 60)
 wait_players "$query_port" 60 0
-keys "$console" Escape # the Cancel key is Shutdown in the console window...
+# Tab to Next Level, Enter, Enter: the focus is back in the command field after the first Enter, so one
+# level change comes of it.
+changes=$(grep -c "Level changed to" "$game/first.log" || true)
+keys "$console" Tab Tab Tab Return Return
+deadline=$((SECONDS + 30))
+until [ "$(grep -c "Level changed to" "$game/first.log" || true)" -gt "$changes" ] || [ $SECONDS -ge $deadline ]; do sleep 0.2; done
+changes=$((changes + 1))
+keys "$console" alt+s # Shutdown...
 question=$(wait_window "^DravoServ\$" 20)
 keys "$question" alt+y # ...Yes
 wait_exit "$server" 60
 [ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/first.err" >&2; exit 1; }
 grep -q '^NumLevels "1"' "$game/dravosrv.cfg" || { echo "The first run's settings were not saved." >&2; exit 1; }
+[ "$(grep -c "Level changed to" "$game/first.log")" = "$changes" ] || {
+    echo "Tab Tab Tab Enter Enter did not change the level once:" >&2
+    grep "Level changed to" "$game/first.log" >&2
+    exit 1
+}
 crlf_named "$game/dravosrv.cfg" || { echo "The first run's configuration is not CRLF text naming server.dll." >&2; exit 1; }
 echo "The setup pages walked by keys to a hosted game; exit 0, configuration saved."
 echo "Screenshots: $build/windows-console.png $build/windows-wizard.png"

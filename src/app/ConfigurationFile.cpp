@@ -41,24 +41,42 @@ bool ConfigurationFile::Take() {
     }
     // The save at the end writes a new file beside the configuration: the directory must take one now.
     const std::filesystem::path writing = KeptCopies::WritingName(Target());
+    if (outcome == InstanceLock::Outcome::Held) {
+        // A file the operator froze is not replaced at the end, and said now rather than then.
+        if (detail = WhyReadOnly(Target()); !detail.empty()) {
+            m_Lock.Release();
+            SayError("ERROR - Unable to use the configuration file \"" + m_Path + "\": " + detail + ".",
+                     "The settings are saved there when the run ends. Clear its read-only attribute (attrib -r) to "
+                     "let them be saved, or give -CONFIG a file of its own.");
+            return false;
+        }
+    }
     if (outcome == InstanceLock::Outcome::Held && CreateFreshFile(writing, detail)) {
         DiscardFile(writing);
         return true;
     }
     m_Lock.Release();
-    ShowErrorBox(m_Windows, "ERROR - Unable to use the configuration file \"" + m_Path + "\": " + detail + ".");
-    m_Windows.ShowNote("The settings are saved there when the run ends, so its directory must be one this user can "
-                       "write, with nothing but DravoServ's own lock file at the lock's name. Or give -CONFIG a "
-                       "file in such a directory.");
+    SayError("ERROR - Unable to use the configuration file \"" + m_Path + "\": " + detail + ".",
+             "The settings are saved there when the run ends, so its directory must be one this user can write, "
+             "with nothing but DravoServ's own lock file at the lock's name. Or give -CONFIG a file in such a "
+             "directory.");
     return false;
 }
 
+void ConfigurationFile::SayError(const std::string& text, const std::string& why) {
+    // A window shows no standard error: the box itself says why, and what to do.
+    const bool inBox = m_Windows.CanShowDialogs() && !why.empty();
+    ShowErrorBox(m_Windows, inBox ? text + "\n\n" + why : text);
+    if (!why.empty()) {
+        m_Windows.ShowNote(why);
+    }
+}
+
 void ConfigurationFile::SayHeldByOther(const std::string& holder) {
-    ShowErrorBox(m_Windows, "ERROR - Another DravoServ" +
-                                (holder.empty() ? std::string() : " (process " + holder + ")") +
-                                " runs with the configuration file \"" + m_Path +
-                                "\"; the last to end would save over the other's settings.");
-    m_Windows.ShowNote("Stop that server first, or give this one a configuration file of its own with -CONFIG.");
+    SayError("ERROR - Another DravoServ" + (holder.empty() ? std::string() : " (process " + holder + ")") +
+                 " runs with the configuration file \"" + m_Path +
+                 "\"; the last to end would save over the other's settings.",
+             "Stop that server first, or give this one a configuration file of its own with -CONFIG.");
 }
 
 void ConfigurationFile::NoteLoading() {
@@ -97,17 +115,14 @@ ConfigurationFile::Saved ConfigurationFile::Save(const Writer& write, bool holds
         if (WriteInto(target, write, ownership, error)) {
             return Saved::InPlace;
         }
-        ShowErrorBox(m_Windows, "ERROR - Unable to save the configuration file \"" + m_Path + "\".");
-        if (!error.empty()) {
-            m_Windows.ShowNote(error);
-        }
+        SayError("ERROR - Unable to save the configuration file \"" + m_Path + "\".", error);
         return Saved::Failed;
     }
     const std::filesystem::path beside = KeptCopies::Choose(target, KeptCopies::NEW_SUFFIX, std::nullopt).m_Path;
     const bool saved = WriteInto(beside, write, ownership, error);
-    ShowErrorBox(m_Windows, "ERROR - The configuration file \"" + m_Path + "\" is left as it was: " + leaveAlone + ".");
-    m_Windows.ShowNote(saved ? "The settings of this run are saved in " + beside.string() + "."
-                             : "The settings of this run could not be saved beside it either: " + error + ".");
+    SayError("ERROR - The configuration file \"" + m_Path + "\" is left as it was: " + leaveAlone + ".",
+             saved ? "The settings of this run are saved in " + beside.string() + "."
+                   : "The settings of this run could not be saved beside it either: " + error + ".");
     return saved ? Saved::Beside : Saved::Failed;
 }
 

@@ -62,6 +62,9 @@ private:
     std::filesystem::path Target() const;
     // Why the configuration must be left as it is; empty when the save may replace it.
     std::string WhyLeaveAlone(const std::filesystem::path& target);
+    // An error box and the reason or advice with it: in the box where a window shows it, and always as a
+    // note on standard error.
+    void SayError(const std::string& text, const std::string& why);
     void SayHeldByOther(const std::string& holder);
     static bool WriteInto(const std::filesystem::path& destination, const Writer& write, const FileOwnership& ownership,
                           std::string& error);

@@ -68,7 +68,7 @@ void LogFile::WriteLine(std::string_view line) {
         if (!part.empty() && part.back() == '\r') {
             part.remove_suffix(1);
         }
-        stamped.push_back(stamp + ' ' + std::string(part) + '\n');
+        stamped.push_back(stamp + ' ' + std::string(part) + std::string(TEXT_LINE_END));
         if (end == std::string_view::npos) {
             break;
         }
@@ -228,7 +228,7 @@ std::string LogFile::DroppedNote() const {
                              EventFieldList().Number("count", static_cast<int64_t>(m_Dropped)).Take(), true};
         return FormatEventJson(event, m_Now()) + '\n';
     }
-    return LocalLogTimestamp(m_Now()) + ' ' + text + '\n';
+    return LocalLogTimestamp(m_Now()) + ' ' + text + std::string(TEXT_LINE_END);
 }
 
 void LogFile::Failed(const std::string& reason) {

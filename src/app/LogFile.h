@@ -31,6 +31,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace dravo {
@@ -46,6 +47,13 @@ public:
     // `errors` receives the trouble messages as "DravoServ: <message>" lines.
     LogFile(std::string path, std::ostream& errors, TimeSource now = std::chrono::system_clock::now);
     static constexpr std::chrono::milliseconds FINISH_WAIT{1000};
+    // The end of a text line in the file: the system's own, so that the plain editors of Windows show
+    // one line a line. JSON lines end in "\n" everywhere, as their readers expect.
+#ifdef _WIN32
+    static constexpr std::string_view TEXT_LINE_END = "\r\n";
+#else
+    static constexpr std::string_view TEXT_LINE_END = "\n";
+#endif
 
     // Writes what is queued (as far as the file allows, within FINISH_WAIT), then stops the writer.
     ~LogFile() override;
@@ -53,7 +61,9 @@ public:
     LogFile& operator=(const LogFile&) = delete;
 
     // JSON: each line is one event as JSON (EventJson) instead of a stamped plain line. Before Open.
-    void SetJson(bool json) { m_Json = json; }
+    void SetJson(bool json) {
+        m_Json = json;
+    }
 
     // Opens the file for appending and starts the writer; false when it cannot be opened (said once).
     [[nodiscard]] bool Open();
@@ -67,7 +77,9 @@ public:
     void WriteEvent(const LogEvent& event) override;
     void SetNoticeHandler(NoticeHandler handler) override;
 
-    const std::string& Path() const { return m_Path; }
+    const std::string& Path() const {
+        return m_Path;
+    }
 
 private:
     // Queues finished lines, each ending in a line feed.

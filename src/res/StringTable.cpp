@@ -25,7 +25,7 @@ constexpr StringEntry STRINGS[] = {
     {STR_HELP_MISSILE_SPEED, "Multiplies the TOW missile speed.\n\nDefault value is 1.0."},
     {STR_CAPTION_MISSILE_SPEED, "Server Option: Missile Speed"},
     {STR_HELP_TIME_SPEED,
-     "Multiplies the time speed of the world.\n\nDefault value is 1.0.  A value of -1 makes time stand still."},
+     "Multiplies the time speed of the world.\n\nDefault value is -1, which keeps each level's own time speed."},
     {STR_CAPTION_TIME_SPEED, "Server Option: World Time Speed"},
     {STR_HELP_NIGHT_COLOR, "Specifies the color of the night sky in red, green, and blue float value components "
                            "(from 0.0 to 1.0).  You can click the \"Night Color\" button to bring up a color picker "

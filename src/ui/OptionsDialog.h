@@ -18,9 +18,15 @@ namespace dravo {
 
 inline constexpr std::string_view OPTIONS_BUSY_MESSAGE =
     "ERROR - The game did not let go of its options in time; nothing was changed. Try again.";
+#ifdef _WIN32
+inline constexpr std::string_view OPTIONS_NEED_SCREEN_MESSAGE =
+    "ERROR - The game options dialog needs a window. Send the option commands (for example "
+    "\"RunSpeed 1.5\") as console commands instead.";
+#else
 inline constexpr std::string_view OPTIONS_NEED_SCREEN_MESSAGE =
     "ERROR - The game options dialog needs a terminal. Send the option commands (for example "
     "\"RunSpeed 1.5\") as console commands instead.";
+#endif
 
 // True when the operator pressed OK and the options were sent and stored. A colour picked before
 // Cancel stays in the record, unsent and unstored. recordLock may be null when no other thread reads

@@ -33,10 +33,16 @@ struct WizardContext {
     StartupNotes& m_Notes; // what the files held that could not be used
 };
 
-// What a face that cannot show the pages says instead of them.
+// What a face that cannot show the pages says instead of them: on Windows they are a window's.
+#ifdef _WIN32
+inline constexpr std::string_view SETUP_NEEDS_SCREEN_MESSAGE =
+    "ERROR - The setup pages need a window. Start dravoserv.exe without -face headless, or start it with -go and "
+    "a saved configuration (network service and level rotation).";
+#else
 inline constexpr std::string_view SETUP_NEEDS_SCREEN_MESSAGE =
     "ERROR - The setup pages need a terminal. Run dravoserv in a terminal, or start it with -go and a saved "
     "configuration (network service and level rotation).";
+#endif
 
 class SetupWizard {
 public:

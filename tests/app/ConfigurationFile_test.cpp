@@ -4,6 +4,7 @@
 #include "app/ConfigurationFile.h"
 #include "app/KeptCopies.h"
 #include "platform/fs/FittedName.h"
+#include "support/ScriptedWindows.h"
 #include "support/TempDir.h"
 #include "window/headless/HeadlessWindowSystem.h"
 
@@ -12,6 +13,9 @@
 #include <algorithm>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,6 +139,51 @@ TEST_F(ConfigurationFileTest, ASaveByRootKeepsTheServiceUsersOwnershipAndMode) {
         EXPECT_EQ(status.st_gid, SERVICE_USER) << name;
         EXPECT_EQ(status.st_mode & 0777, 0600u) << name;
     }
+}
+#endif
+
+// A window shows no standard error: the box says why the save failed, and the note still says it there.
+TEST_F(ConfigurationFileTest, AFailedSaveSaysWhyInItsBox) {
+    test::ScriptedWindows windows;
+    m_Dir.Write("main.cfg", "ServerName \"As Loaded\"\n");
+    ConfigurationFile config(windows, Path("main.cfg").string());
+    ASSERT_TRUE(config.Take());
+    config.NoteLoading();
+    const auto failing = [](const std::filesystem::path&, std::string& error) {
+        error = "Cannot replace main.cfg: Access denied.";
+        return false;
+    };
+    EXPECT_EQ(config.Save(failing, false), Saved::Failed);
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(windows.MessageBoxes()[0].m_Text, "ERROR - Unable to save the configuration file \"" +
+                                                    Path("main.cfg").string() +
+                                                    "\".\n\nCannot replace main.cfg: Access denied.");
+    EXPECT_EQ(windows.Notes(), std::vector<std::string>{"Cannot replace main.cfg: Access denied."});
+    EXPECT_EQ(m_Dir.Read("main.cfg"), "ServerName \"As Loaded\"\n");
+}
+
+#ifdef _WIN32
+// attrib +r freezes the settings: the server refuses at start, and a save never replaces such a file.
+TEST_F(ConfigurationFileTest, AReadOnlyConfigurationIsRefusedAtStartAndNeverReplaced) {
+    const auto file = m_Dir.Write("main.cfg", "ServerName \"Frozen\"\n");
+    ASSERT_NE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY), 0);
+    {
+        ConfigurationFile config(m_Windows, file.string());
+        EXPECT_FALSE(config.Take());
+        EXPECT_NE(m_Err.str().find("ERROR - Unable to use the configuration file \"" + file.string() +
+                                   "\": it is marked read-only."),
+                  std::string::npos)
+            << m_Err.str();
+        EXPECT_NE(m_Err.str().find("attrib -r"), std::string::npos);
+    }
+    std::string error;
+    const auto fresh = Path("fresh.cfg");
+    ASSERT_TRUE(CreateFreshFile(fresh, error) && WriteFreshFile(fresh, "ServerName \"New\"\n", error)) << error;
+    EXPECT_FALSE(CommitFile(fresh, file, error));
+    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+    EXPECT_EQ(m_Dir.Read("main.cfg"), "ServerName \"Frozen\"\n");
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    (void)SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL); // the folder can go
 }
 #endif
 

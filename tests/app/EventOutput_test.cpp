@@ -98,7 +98,7 @@ TEST(LogFileJson, APlainFileLeavesOutEventsThatHaveNoPlainLine) {
     }
     const std::string text = directory.Read("plain.log");
     EXPECT_EQ(text.find("ready"), std::string::npos) << text;
-    EXPECT_NE(text.find(" Level changed to dm2.\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" Level changed to dm2." + std::string(LogFile::TEXT_LINE_END)), std::string::npos) << text;
 }
 
 TEST(JournalPrefix, ErrorsOfTheLogTheBoxesAndTheEventsAreErrors) {

@@ -22,6 +22,9 @@ std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
+        if (LogFile::TEXT_LINE_END == "\r\n" && !line.empty() && line.back() == '\r') {
+            line.pop_back(); // the line end of the system's text
+        }
         lines.push_back(line);
     }
     return lines;
@@ -65,6 +68,9 @@ TEST(LogFile, AppendsEachLineWithItsTimeInOrder) {
     const std::string text = directory.Read("server.log");
     ASSERT_EQ(text.rfind("earlier run\n", 0), 0u); // appended, not replaced
     EXPECT_TRUE(HoldsLines(text.substr(12), {"Initializing the server...", "Server is running."}));
+    // Every line ends as the system's text does ("\r\n" on Windows, for its plain editors).
+    EXPECT_EQ(Count(text.substr(12), std::string(LogFile::TEXT_LINE_END)), 2u);
+    EXPECT_EQ(Count(text.substr(12), "\n"), 2u);
     EXPECT_TRUE(errors.str().empty());
 }
 

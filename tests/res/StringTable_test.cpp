@@ -39,7 +39,7 @@ TEST(StringTable, HelpTextsCarryRealLineBreaksAndQuotes) {
     EXPECT_EQ(TextOf(STR_CAPTION_NIGHT_COLOR), "Server Option: World Night Color");
     EXPECT_EQ(
         TextOf(STR_HELP_TIME_SPEED),
-        "Multiplies the time speed of the world.\n\nDefault value is 1.0.  A value of -1 makes time stand still.");
+        "Multiplies the time speed of the world.\n\nDefault value is -1, which keeps each level's own time speed.");
     const std::string night = TextOf(STR_HELP_NIGHT_COLOR);
     EXPECT_NE(night.find("click the \"Night Color\" button"), std::string::npos);
     EXPECT_NE(night.find("dialog.\n\nDefault value is \"0.5 0.5 0.5\"."), std::string::npos);

@@ -166,8 +166,8 @@ TEST_F(OptionsPageTest, EachHelpButtonShowsItsTextAndCaption) {
         {Control::MissileSpeedHelp,
          {"Server Option: Missile Speed", "Multiplies the TOW missile speed.\n\nDefault value is 1.0."}},
         {Control::TimeSpeedHelp,
-         {"Server Option: World Time Speed", "Multiplies the time speed of the world.\n\nDefault value is 1.0.  A "
-                                             "value of -1 makes time stand still."}},
+         {"Server Option: World Time Speed", "Multiplies the time speed of the world.\n\nDefault value is -1, "
+                                             "which keeps each level's own time speed."}},
         {Control::NightColorHelp,
          {"Server Option: World Night Color",
           "Specifies the color of the night sky in red, green, and blue float value components (from 0.0 to 1.0).  "
@@ -226,6 +226,19 @@ TEST_F(OpenOptionsDialogTest, OkSendsTheCommandsThenStoresTheNineKeysInOrder) {
         "\"+HealScale\" \"1.000000\"",
     };
     EXPECT_EQ(m_Engine.m_Commands, expected);
+}
+
+// While hosting, a refused field is said under the options dialog's own title, not the wizard's.
+TEST_F(OpenOptionsDialogTest, ARefusalIsCaptionedWithTheOptionsDialogsTitle) {
+    m_Windows.AddScript(SERVER_OPTIONS_NAME, [](ScriptedDialog& dialog) {
+        dialog.SetText(Control::RunSpeed, "fast");
+        dialog.PressEnter();
+        EXPECT_FALSE(dialog.Ended());
+        dialog.Click(Control::Cancel);
+    });
+    EXPECT_FALSE(OpenOptionsDialog(m_Windows, &m_Engine, &m_Options));
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "Dravo Server Options");
 }
 
 TEST_F(OpenOptionsDialogTest, CancelSendsAndStoresNothingButThePickedColourStays) {

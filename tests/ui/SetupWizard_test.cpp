@@ -117,6 +117,35 @@ TEST_F(WizardTest, BackFromTheLevelPageDoesNotLoadTheArchivesTwice) {
     EXPECT_EQ(m_Windows.WaitCursorDepth(), 0);
 }
 
+// Back and Next again: the level page shows the rotation and the box as they were left, Finish enabled.
+TEST_F(WizardTest, TheLevelPageKeepsItsRotationAndBoxAcrossBackAndNext) {
+    ChooseService();
+    PressNext(REZFILES);
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    m_Windows.AddScript(LEVELS, [](ScriptedDialog& page) {
+        for (const char* level : {"Skyharbor", "Cinderworks"}) {
+            EXPECT_TRUE(page.SelectText(NetGameLevelsControl::RetailLevels, level));
+            EXPECT_TRUE(page.Click(NetGameLevelsControl::AddRetail));
+        }
+        EXPECT_TRUE(page.SetChecked(NetGameLevelsControl::SaveLevels, true));
+        EXPECT_TRUE(page.Click(WizardControl::Back));
+    });
+    PressBack(OPTIONS);
+    PressNext(GAME);
+    PressNext(OPTIONS);
+    m_Windows.AddScript(LEVELS, [](ScriptedDialog& page) {
+        ASSERT_EQ(page.ListCount(NetGameLevelsControl::GameLevels), 2);
+        EXPECT_EQ(page.ListText(NetGameLevelsControl::GameLevels, 1), "Cinderworks");
+        EXPECT_TRUE(page.IsChecked(NetGameLevelsControl::SaveLevels));
+        EXPECT_TRUE(page.IsEnabled(WizardControl::Next));
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    ASSERT_TRUE(Run());
+    ASSERT_EQ(m_Info.m_LevelCount, 2);
+    EXPECT_STREQ(m_Info.m_LevelNames[1], "Worlds\\Multi\\Cinderworks");
+}
+
 class WizardCancelTest : public WizardTest, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(WizardCancelTest, CancelEndsTheWizardAfterAQuestionWithoutStoredLevels) {

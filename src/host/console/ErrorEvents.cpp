@@ -22,7 +22,7 @@ constexpr std::array<ErrorEvent, 45> ERROR_EVENTS = {{
     {"ERROR - Unable to join the selected game session.", "error.session_join"},
     {"ERROR - Unable to host the game session.", "error.session_host"},
     {"ERROR - Unable to read the configuration file \"", "error.config_read"},
-    {"ERROR - The setup pages need a terminal.", "error.setup_needs_terminal"},
+    {"ERROR - The setup pages need a ", "error.setup_needs_terminal"}, // a terminal; on Windows a window
     {"ERROR - This terminal cannot show the dialogs;", "error.terminal_unusable"},
     {"ERROR - There is no terminal face on Windows;", "error.no_terminal_face"},
     {"ERROR - Unknown face \"", "error.usage_face"},
@@ -46,7 +46,7 @@ constexpr std::array<ErrorEvent, 45> ERROR_EVENTS = {{
     {"ERROR - The game began a level change and did not end it.", "error.level_change_unended"},
     {"ERROR - The game did not let go of its settings in time;", "error.settings_busy"},
     {"ERROR - The game did not let go of its options in time;", "error.options_busy"},
-    {"ERROR - The game options dialog needs a terminal.", "error.options_need_terminal"},
+    {"ERROR - The game options dialog needs a ", "error.options_need_terminal"}, // a terminal, or a window
     {"ERROR - Unable to write the log file \"", "error.logfile_write"},
     {"ERROR - The remote console cannot listen on TCP ", "error.rcon_listen"},
     {"ERROR - The metrics endpoint cannot listen on TCP ", "error.metrics_listen"},

@@ -37,6 +37,10 @@ bool ApplyOwnership(const std::filesystem::path& path, const FileOwnership& owne
 // Flushes the file to disk and renames it over `target`, then flushes the directory; false with the
 // reason, the file then removed and the target as it was.
 bool CommitFile(const std::filesystem::path& file, const std::filesystem::path& target, std::string& error);
+// Why a save must not replace the file: on Windows its read-only attribute, which an operator sets to
+// freeze it (and which the system's own rename honours, whatever an emulation does); empty when it may.
+// POSIX systems let a rename replace a file of any mode, as the directory decides: empty there.
+std::string WhyReadOnly(const std::filesystem::path& file);
 // Removes a file made by CreateFreshFile that is not to be committed.
 void DiscardFile(const std::filesystem::path& file);
 

@@ -130,4 +130,8 @@ void DiscardFile(const std::filesystem::path& file) {
     (void)::unlink(file.c_str());
 }
 
+std::string WhyReadOnly(const std::filesystem::path& /*file*/) {
+    return {};
+}
+
 } // namespace dravo

@@ -74,6 +74,13 @@ bool CommitFile(const std::filesystem::path& file, const std::filesystem::path& 
     if (handle != INVALID_HANDLE_VALUE) {
         CloseHandle(handle);
     }
+    if (done) {
+        if (const std::string readOnly = WhyReadOnly(target); !readOnly.empty()) {
+            error = target.string() + ": " + readOnly;
+            DeleteFileW(file.c_str());
+            return false;
+        }
+    }
     if (done && MoveFileExW(file.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         done = false;
         cause = GetLastError();
@@ -84,6 +91,14 @@ bool CommitFile(const std::filesystem::path& file, const std::filesystem::path& 
         return false;
     }
     return true;
+}
+
+std::string WhyReadOnly(const std::filesystem::path& file) {
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+        return {};
+    }
+    return "it is marked read-only";
 }
 
 void DiscardFile(const std::filesystem::path& file) {

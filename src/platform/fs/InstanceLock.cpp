@@ -6,14 +6,7 @@
 namespace dravo {
 
 std::filesystem::path InstanceLock::LockPath(const std::filesystem::path& file) {
-    std::error_code error;
-    std::filesystem::path real = file;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) {
-        const std::filesystem::path target = std::filesystem::canonical(file, error);
-        if (!error) {
-            real = target;
-        }
-    }
+    const std::filesystem::path real = RealName(file);
     return real.parent_path() / FittedName(".", real.filename().string(), ".lock");
 }
 

@@ -36,10 +36,15 @@ public:
     // replaced since guards nothing, as a second program would make a lock file of its own there.
     bool Guards() const;
 
-    // The lock file of a file: beside the file a link leads to.
+    // The lock file of a file: beside the file a link leads to, named after the file's real name.
     static std::filesystem::path LockPath(const std::filesystem::path& file);
 
 private:
+    // The file as the system finds it: on POSIX systems a link's target; on Windows the final path
+    // (links and junctions followed, trailing dots and blanks dropped) with its name in lower case, as
+    // every spelling of one file must give one lock.
+    static std::filesystem::path RealName(const std::filesystem::path& file);
+
     intptr_t m_Handle = -1;       // a descriptor on POSIX systems, a HANDLE on Windows
     std::filesystem::path m_Path; // of the lock file held
 };

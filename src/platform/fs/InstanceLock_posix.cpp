@@ -51,6 +51,17 @@ std::string WaitForHolder(int fd) {
 
 } // namespace
 
+std::filesystem::path InstanceLock::RealName(const std::filesystem::path& file) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, error))) {
+        std::filesystem::path target = std::filesystem::canonical(file, error);
+        if (!error) {
+            return target;
+        }
+    }
+    return file;
+}
+
 void InstanceLock::Release() {
     if (m_Handle >= 0) {
         // A normal end names nobody: the next start never reads an id that is no longer ours.

@@ -2,6 +2,8 @@
 // second program cannot open it for writing, but can read who holds it.
 #include "platform/fs/InstanceLock.h"
 
+#include "platform/fs/WindowsNames.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -55,7 +57,57 @@ std::string WaitForHolder(const std::filesystem::path& path) {
     return holder;
 }
 
+// The path the system reached the file or folder by: links and junctions followed, in its own case;
+// empty when there is nothing there to open.
+std::filesystem::path FinalPath(const std::filesystem::path& path) {
+    HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    constexpr DWORD MAX_PATH_CHARS = 32768;
+    std::wstring text(MAX_PATH_CHARS, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(handle, text.data(), MAX_PATH_CHARS, FILE_NAME_NORMALIZED);
+    CloseHandle(handle);
+    if (length == 0 || length >= MAX_PATH_CHARS) {
+        return {};
+    }
+    text.resize(length);
+    if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        return L"\\\\" + text.substr(8); // a share: \\server\share\...
+    }
+    return text.rfind(L"\\\\?\\", 0) == 0 ? text.substr(4) : text;
+}
+
+// As the file system compares names: the system's own upper-to-lower table, which holds for every
+// letter ASCII has and more.
+std::wstring FoldCase(const std::wstring& name) {
+    std::wstring folded = FoldAsciiCase(name);
+    const int length = static_cast<int>(folded.size());
+    std::wstring lower(folded.size(), L'\0');
+    if (length > 0 && LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, folded.c_str(), length, lower.data(),
+                                    length, nullptr, nullptr, 0) == length) {
+        return lower;
+    }
+    return folded;
+}
+
 } // namespace
+
+std::filesystem::path InstanceLock::RealName(const std::filesystem::path& file) {
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::absolute(file, error);
+    if (error || !whole.has_filename()) {
+        return file;
+    }
+    const std::wstring name = WindowsNameForm(whole.filename().wstring());
+    std::filesystem::path real = FinalPath(whole.parent_path() / name);
+    if (real.empty()) { // not made yet: its folder as the system finds it, and its name as given
+        const std::filesystem::path folder = FinalPath(whole.parent_path());
+        real = (folder.empty() ? whole.parent_path() : folder) / name;
+    }
+    return real.parent_path() / FoldCase(real.filename().wstring());
+}
 
 void InstanceLock::Release() {
     if (m_Handle != -1) {

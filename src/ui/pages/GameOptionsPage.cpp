@@ -109,7 +109,8 @@ void GameOptionsPage::OnPageCommand(DialogApi& dialog, int id, Notification /*co
 
 bool GameOptionsPage::Accepted(DialogApi& dialog) const {
     const auto refuse = [&dialog](Control field, const std::string& text) {
-        (void)dialog.ShowMessageBox(text, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        // Under the dialog's own title: the wizard's page, or the options dialog while hosting.
+        (void)dialog.ShowMessageBox(text, dialog.Title(), MessageBoxButtons::Ok, MessageBoxIcon::Information);
         (void)dialog.SetFocus(field);
         return false;
     };

@@ -32,22 +32,47 @@ bool IsRetailLevelPath(std::string_view path) {
 void NetGameLevelsPage::OnOpen(DialogApi& dialog) {
     FillSource(dialog, Id(Control::RetailLevels), RETAIL_LEVEL_DIRECTORY, RETAIL_LEVEL);
     FillSource(dialog, Id(Control::CustomLevels), CUSTOM_LEVEL_DIRECTORY, CUSTOM_LEVEL);
+    ShowRotation(dialog);
+    UpdateButtons(dialog);
+}
+
+void NetGameLevelsPage::ShowRotation(DialogApi& dialog) {
+    if (m_Kept) { // back on the page after Back: as it was left
+        dialog.CheckItem(Control::SaveLevels, m_KeptSaveLevels);
+        for (const KeptLevel& level : *m_Kept) {
+            const int index = dialog.ListAdd(Control::GameLevels, level.m_Name);
+            (void)dialog.ListSetData(Control::GameLevels, index, level.m_Kind);
+        }
+        return;
+    }
     SettingsStore store(&m_Server);
     int32_t saveLevels = 0;
     (void)store.ReadSettingInt(SAVE_GAME_LEVELS_KEY, saveLevels);
-    if (saveLevels != 0) {
-        dialog.CheckItem(Control::SaveLevels, true);
-        for (const std::string& path : m_LevelList) {
-            if (path.empty()) {
-                continue;
-            }
-            const size_t slash = path.rfind('\\');
-            const int index =
-                dialog.ListAdd(Control::GameLevels, slash == std::string::npos ? path : path.substr(slash + 1));
-            (void)dialog.ListSetData(Control::GameLevels, index, IsRetailLevelPath(path) ? RETAIL_LEVEL : CUSTOM_LEVEL);
+    if (saveLevels == 0) {
+        return;
+    }
+    dialog.CheckItem(Control::SaveLevels, true);
+    for (const std::string& path : m_LevelList) {
+        if (path.empty()) {
+            continue;
+        }
+        const size_t slash = path.rfind('\\');
+        const int index =
+            dialog.ListAdd(Control::GameLevels, slash == std::string::npos ? path : path.substr(slash + 1));
+        (void)dialog.ListSetData(Control::GameLevels, index, IsRetailLevelPath(path) ? RETAIL_LEVEL : CUSTOM_LEVEL);
+    }
+}
+
+void NetGameLevelsPage::OnBack(DialogApi& dialog) {
+    std::vector<KeptLevel> kept;
+    const int count = dialog.ListCount(Control::GameLevels);
+    for (int index = 0; index < count; ++index) {
+        if (auto name = dialog.ListText(Control::GameLevels, index, LEVEL_FILE_NAME_MAX_CHARS)) {
+            kept.push_back({std::move(*name), dialog.ListData(Control::GameLevels, index).value_or(CUSTOM_LEVEL)});
         }
     }
-    UpdateButtons(dialog);
+    m_Kept = std::move(kept);
+    m_KeptSaveLevels = dialog.IsChecked(Control::SaveLevels);
 }
 
 void NetGameLevelsPage::FillSource(DialogApi& dialog, int listId, std::string_view directory, int64_t kind) {
@@ -140,6 +165,7 @@ void NetGameLevelsPage::Remove(DialogApi& dialog) {
 }
 
 void NetGameLevelsPage::Finish(DialogApi& dialog) {
+    m_Kept.reset(); // taken now: a later opening shows what was stored
     m_LevelList.clear();
     m_GameInfo.m_LevelCount = 0;
     for (auto& slot : m_GameInfo.m_LevelNames) {

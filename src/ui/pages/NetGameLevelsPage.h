@@ -8,8 +8,10 @@
 #include "settings/ServerSettings.h"
 #include "ui/pages/WizardPage.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dravo {
 
@@ -37,6 +39,9 @@ public:
 private:
     void OnOpen(DialogApi& dialog) override;
     void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
+    // The rotation and the box as the operator left them, shown again when the page opens after Back.
+    void OnBack(DialogApi& dialog) override;
+    void ShowRotation(DialogApi& dialog);
     void FillSource(DialogApi& dialog, int listId, std::string_view directory, int64_t kind);
     void Add(DialogApi& dialog, int sourceId);
     void Remove(DialogApi& dialog);
@@ -46,6 +51,12 @@ private:
     EngineServer& m_Server;
     GameInfo& m_GameInfo;
     TextList& m_LevelList;
+    struct KeptLevel {
+        std::string m_Name;
+        int64_t m_Kind = CUSTOM_LEVEL;
+    };
+    std::optional<std::vector<KeptLevel>> m_Kept; // set by Back, until the page is left by Next
+    bool m_KeptSaveLevels = false;
 };
 
 } // namespace dravo

@@ -15,7 +15,8 @@ namespace dravo {
 inline constexpr std::string_view DEFAULT_SERVER_NAME = "Dravo Server";
 constexpr uint32_t MIN_PLAYERS_WHEN_EMPTY = 2; // what a player limit of 0 becomes
 inline constexpr std::string_view PLAYERS_RANGE_TEXT =
-    "The player limit must be a number from 1 to 128; the field now shows the nearest one. Next takes it.";
+    "The player limit must be a number from 1 to 128; the field now shows what Next takes: 2 for 0 or none, 128 for "
+    "more.";
 
 // A number typed into a digits-only edit: leading blanks, then digits. 0 when there are none or the
 // number does not fit 32 bits.

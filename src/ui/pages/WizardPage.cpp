@@ -30,6 +30,7 @@ void WizardPage::OnCommand(DialogApi& dialog, int id, Notification code) {
             dialog.EndDialog(PAGE_CANCEL);
         }
     } else if (id == static_cast<int>(WizardControl::Back)) {
+        OnBack(dialog);
         dialog.EndDialog(PAGE_BACK);
     } else {
         OnPageCommand(dialog, id, code);

@@ -45,6 +45,8 @@ protected:
     virtual void OnOpen(DialogApi& dialog) = 0;
     // A command other than Back and Cancel.
     virtual void OnPageCommand(DialogApi& dialog, int id, Notification code) = 0;
+    // Back was pressed: a page that takes its entries only at Next keeps them here for its next opening.
+    virtual void OnBack(DialogApi& /*dialog*/) {}
 
 private:
     bool m_AsksBeforeCancel;

@@ -122,6 +122,9 @@ INT_PTR Win32Dialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool Win32Dialog::OnInitDialog() {
     const DialogTemplate& dialogTemplate = m_Dialog.Template();
+    if (const ControlState* input = m_Dialog.Model().TypedFirstInput()) {
+        m_TypedInput = static_cast<int>(IndexOf(*input));
+    }
     for (size_t index = 0; index < dialogTemplate.m_Controls.size(); ++index) {
         if (HWND window = GetDlgItem(m_Window, Win32ControlId(dialogTemplate, index))) {
             InitControl(index, window);
@@ -129,9 +132,6 @@ bool Win32Dialog::OnInitDialog() {
     }
     m_ShownTitle = m_Dialog.Title();
     m_Dialog.Init();
-    if (const ControlState* input = m_Dialog.Model().TypedFirstInput()) {
-        m_TypedInput = static_cast<int>(IndexOf(*input));
-    }
     bool focused = TakeFocusRequest();
     if (!focused) {
         if (HWND input = TypingInput()) {
@@ -159,7 +159,7 @@ void Win32Dialog::InitControl(size_t index, HWND window) {
         SendMessageA(window, EM_SETLIMITTEXT, static_cast<WPARAM>(state.m_TypingLimit), 0);
         shown.m_TypingLimit = state.m_TypingLimit;
     }
-    if (WatchesKeys(control)) {
+    if (WatchesKeys(control) || static_cast<int>(index) == m_TypedInput) {
         SetWindowSubclass(window, &ControlProc, KEYS_SUBCLASS, reinterpret_cast<DWORD_PTR>(this));
     }
     shown.m_Text = state.m_Text.Text();
@@ -170,20 +170,28 @@ void Win32Dialog::InitControl(size_t index, HWND window) {
 LRESULT CALLBACK Win32Dialog::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclass,
                                           DWORD_PTR self) {
     auto* dialog = reinterpret_cast<Win32Dialog*>(self);
+    const bool typedFirst = dialog->m_TypedInput >= 0;
     switch (message) {
-    case WM_GETDLGCODE:
+    case WM_GETDLGCODE: {
         // Characters go to the control, so the dialog manager never takes a bare letter for a button's
-        // mnemonic; Alt and the letter still press it.
-        return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTCHARS;
+        // mnemonic; Alt and the letter still press it. In a dialog typed into first Esc comes here too,
+        // so that it is not the Cancel key.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        const bool escape = key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_ESCAPE;
+        const bool enter = key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+        const LRESULT wanted = window == dialog->TypingInput() ? 0 : DLGC_WANTCHARS;
+        const bool ownKey = (typedFirst && escape) || (enter && dialog->ListTakesEnter(window));
+        return DefSubclassProc(window, message, wParam, lParam) | wanted | (ownKey ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_CHAR:
-        if (dialog->TypeIntoInput(wParam, lParam)) {
+        if ((typedFirst && wParam == VK_ESCAPE) || (wParam == VK_RETURN && dialog->ListTakesEnter(window)) ||
+            (window != dialog->TypingInput() && dialog->TypeIntoInput(wParam, lParam))) {
             return 0;
         }
         break;
     case WM_KEYDOWN:
     case WM_KEYUP:
-        // Space, typed on a button where typing goes to the input, is a character, not a press.
-        if (wParam == VK_SPACE && dialog->TypingInput() != nullptr) {
+        if (dialog->TakesKey(window, message, wParam)) {
             return 0;
         }
         break;
@@ -194,6 +202,71 @@ LRESULT CALLBACK Win32Dialog::ControlProc(HWND window, UINT message, WPARAM wPar
         break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
+}
+
+bool Win32Dialog::ListTakesEnter(HWND control) const {
+    if (m_TypedInput >= 0 || m_Dialog.Ended()) {
+        return false; // in the console window Enter sends the command line
+    }
+    const ControlState* list = m_Dialog.Model().Find(GetDlgCtrlID(control));
+    return list != nullptr && list->Kind() == ControlKind::ListBox && list->Has(ControlFlag::Notify) &&
+           list->m_List.Selection() != NO_SELECTION;
+}
+
+void Win32Dialog::EnterOnList(HWND control) {
+    // Enter on an item does what a double click on it does (Add, Remove); a dialog that does nothing on
+    // a double click gets its default button instead.
+    const uint64_t before = m_Face.Activity();
+    m_Dialog.SendCommand(GetDlgCtrlID(control), Notification::DoubleClick);
+    if (!m_Dialog.Ended() && m_Face.Activity() == before) {
+        (void)m_Dialog.PressDefaultButton();
+    }
+}
+
+bool Win32Dialog::TakesKey(HWND control, UINT message, WPARAM key) {
+    if (message == WM_KEYDOWN && key == VK_RETURN && ListTakesEnter(control)) {
+        EnterOnList(control);
+        return true;
+    }
+    if (message == WM_KEYUP && key == VK_RETURN && ListTakesEnter(control)) {
+        return true;
+    }
+    HWND input = TypingInput();
+    if (m_TypedInput >= 0 && key == VK_ESCAPE) {
+        return true; // in the console window Esc is a stray key: the exit question has its own ways
+    }
+    if (input == nullptr) {
+        return false;
+    }
+    if (control != input) {
+        // Space, typed on a button where typing goes to the input, is a character, not a press.
+        return key == VK_SPACE;
+    }
+    if (message != WM_KEYDOWN || (key != VK_UP && key != VK_DOWN)) {
+        return false;
+    }
+    const int id = Win32ControlId(m_Dialog.Template(), static_cast<size_t>(m_TypedInput));
+    if (auto recalled = m_Dialog.DeliverRecall(ControlId(id), key == VK_UP ? -1 : 1, WindowText(input))) {
+        SetWindowTextA(input, recalled->c_str());
+        const auto end = static_cast<WPARAM>(recalled->size());
+        SendMessageW(input, EM_SETSEL, end, static_cast<LPARAM>(end));
+    }
+    return true;
+}
+
+void Win32Dialog::ReturnFocusToInput() {
+    HWND input = TypingInput();
+    if (input == nullptr || m_Dialog.Ended() || IsWindowEnabled(m_Window) == 0 || GetFocus() == input) {
+        return;
+    }
+    if (TakeFocusRequest()) {
+        return; // the procedure chose where the focus goes
+    }
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(input, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(m_Window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(input), TRUE);
+    SendMessageW(input, EM_SETSEL, start, static_cast<LPARAM>(end));
 }
 
 HWND Win32Dialog::TypingInput() const {
@@ -278,6 +351,8 @@ void Win32Dialog::OnControlCommand(int id, int code) {
     case ControlKind::DefaultPushButton:
         if (code == BN_CLICKED && control->m_Enabled) {
             m_Dialog.SendCommand(id, Notification::Click);
+            // Whether Enter, Space, Alt or a click pressed it, the next Enter is the input's again.
+            ReturnFocusToInput();
         }
         return;
     default:

@@ -10,7 +10,9 @@
 // Keys. A button answers to Alt and its letter only, never to the bare letter. In a dialog typed into
 // first (the console window) the focus starts in its input, and printable keys typed on a button, a list
 // or the log go to the input, where the operator left the caret. The focus a procedure asks for
-// (DialogApi::SetFocus) is given as Tab gives it: an edit's whole text selected.
+// (DialogApi::SetFocus) is given as Tab gives it: an edit's whole text selected. There Esc is a stray key
+// (the exit question comes from Shutdown, Alt+S, the close box or a close request), Up and Down in the
+// input recall the lines sent before, and once a button has acted the focus is back in the input.
 #pragma once
 
 #include "window/DialogApi.h"
@@ -74,6 +76,15 @@ private:
     HWND TypingInput() const;
     // A printable key typed on another control of a dialog typed into first: typed into its input.
     bool TypeIntoInput(WPARAM character, LPARAM keyData);
+    // A key down or up that the dialog takes itself: Enter on a list item; in a dialog typed into first
+    // Esc, Space on a button, and Up and Down in the input, which recall the lines sent before.
+    bool TakesKey(HWND control, UINT message, WPARAM key);
+    // A list whose items answer to Enter: one with notifications and a selection, in a dialog not typed
+    // into first.
+    bool ListTakesEnter(HWND control) const;
+    void EnterOnList(HWND control);
+    // After a button acted: the focus back in the input, the caret where it was.
+    void ReturnFocusToInput();
     void OnControlCommand(int id, int code);
     void PushText(size_t index, HWND control, const ControlState& state);
     void PushList(HWND control, const ControlState& state, Shown& shown);

@@ -8,6 +8,8 @@
 #include "window/WindowThreadQueue.h"
 #include "window/win32/Win32Dialog.h"
 
+#include <commctrl.h>
+
 #include <commdlg.h>
 
 // commdlg.h names the ANSI function ChooseColor; here it is the face's own.
@@ -36,6 +38,55 @@ UINT IconStyle(MessageBoxIcon icon) {
         break;
     }
     return 0;
+}
+
+constexpr UINT_PTR BOX_KEYS_SUBCLASS = 2;
+
+// A button of a message box: a plain letter or Space never answers the question, so that words typed
+// on when the box opened do not end the game. The mouse, Alt and the letter, or the arrows and Enter do.
+LRESULT CALLBACK BoxButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclass,
+                               DWORD_PTR /*data*/) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Characters come to the button, so the dialog manager takes none for a mnemonic.
+        return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTCHARS;
+    case WM_CHAR:
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        if (wParam == VK_SPACE) {
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, &BoxButtonProc, subclass);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+BOOL CALLBACK GuardBoxButton(HWND child, LPARAM /*unused*/) {
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, L"Button") == 0) {
+        SetWindowSubclass(child, &BoxButtonProc, BOX_KEYS_SUBCLASS, 0);
+    }
+    return TRUE;
+}
+
+// While a message box of this thread is open: its buttons guarded as they are made (and again when it
+// is activated).
+thread_local HHOOK t_BoxHook = nullptr;
+
+LRESULT CALLBACK BoxActivationHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        (void)GuardBoxButton(reinterpret_cast<HWND>(wParam), 0);
+    } else if (code == HCBT_ACTIVATE) {
+        EnumChildWindows(reinterpret_cast<HWND>(wParam), &GuardBoxButton, 0);
+    }
+    return CallNextHookEx(t_BoxHook, code, wParam, lParam);
 }
 
 } // namespace
@@ -173,7 +224,12 @@ void Win32WindowSystem::OnTextAppended(const ControlState& control, std::string_
     }
 }
 
+uint64_t Win32WindowSystem::Activity() const {
+    return m_Changes + m_Queue->PostCount();
+}
+
 void Win32WindowSystem::OnControlChanged(const ControlState& control) {
+    ++m_Changes;
     if (Win32Dialog* dialog = OwnerOf(control)) {
         dialog->Push(control);
     }
@@ -190,7 +246,13 @@ MessageBoxResult Win32WindowSystem::ShowMessageBox(std::string_view text, std::s
         style |= MB_DEFBUTTON2; // Enter answers No
     }
     style |= owner == nullptr ? MB_TASKMODAL : 0;
+    HHOOK outerHook = t_BoxHook; // a box opened by work run inside another box's loop
+    t_BoxHook = SetWindowsHookExW(WH_CBT, &BoxActivationHook, nullptr, GetCurrentThreadId());
     const int answer = MessageBoxA(owner, textCopy.c_str(), captionCopy.c_str(), style);
+    if (t_BoxHook != nullptr) {
+        UnhookWindowsHookEx(t_BoxHook);
+    }
+    t_BoxHook = outerHook;
     AfterDelivery();
     if (buttons == MessageBoxButtons::Ok) {
         return MessageBoxResult::Ok;

@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -68,6 +69,8 @@ public:
     void ShowLateLogLine(std::string_view line) override;
     void ShowNote(std::string_view note) override;
 
+    // Grows whenever a procedure changes a control or posts work: whether a command did anything.
+    uint64_t Activity() const;
     // For Win32Dialog: after each message it handled, and after posted work ran.
     void AfterDelivery();
 
@@ -97,6 +100,7 @@ private:
     std::vector<std::unique_ptr<CloseRequests::Watch>> m_Watches; // one per running dialog
     CloseRequests m_CloseRequests;
     int m_WaitDepth = 0;
+    uint64_t m_Changes = 0;
     COLORREF m_CustomColors[16] = {};
 };
 

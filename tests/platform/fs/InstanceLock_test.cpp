@@ -50,6 +50,26 @@ TEST(InstanceLock, OneHolderAtATimeNamedToTheOthersAndFreeOnceItGoes) {
     EXPECT_EQ(second.Take(config, detail), Outcome::HeldByOther);
 }
 
+#ifdef _WIN32
+// Windows opens "main.cfg." and "MAIN.CFG " as main.cfg, through a folder's other names too: one lock.
+TEST(InstanceLock, EverySpellingOfAFileOnWindowsIsOneLock) {
+    test::TempDir dir;
+    dir.Write("main.cfg", "ServerName \"One\"\n");
+    InstanceLock first;
+    std::string detail;
+    ASSERT_EQ(first.Take(dir.Path() / "main.cfg", detail), Outcome::Held) << detail;
+    for (const char* spelling : {"main.cfg.", "main.cfg ", "MAIN.CFG. .", "./main.cfg.."}) {
+        InstanceLock second;
+        EXPECT_EQ(second.Take(dir.Path() / spelling, detail), Outcome::HeldByOther) << spelling;
+    }
+    InstanceLock fresh; // a file not made yet: its name in the same form
+    ASSERT_EQ(fresh.Take(dir.Path() / "New.cfg.", detail), Outcome::Held) << detail;
+    InstanceLock again;
+    EXPECT_EQ(again.Take(dir.Path() / "new.CFG", detail), Outcome::HeldByOther);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / ".new.cfg.lock"));
+}
+#endif
+
 TEST(InstanceLock, AnIdLeftByAnEarlierHolderIsReplacedAndANormalEndLeavesNone) {
     test::TempDir dir;
     const auto config = dir.Path() / "main.cfg";

@@ -465,6 +465,119 @@ TEST_F(Win32ConsoleTest, OptionsButtonOpensTheRealOptionsDialog) {
     EXPECT_EQ(m_Windows.Dialogs()[1].m_Key, SERVER_OPTIONS_NAME);
 }
 
+// Words typed on in the command input: Esc is a stray key there, and a plain letter or Space never
+// answers the exit question, which only Shutdown, Alt+S, the close box or a close request opens.
+TEST_F(Win32ConsoleTest, EscAndTypedLettersNeverEndTheGame) {
+    Run([&](test::HostedConsole& console, ScriptedDialog& dialog) {
+        HWND window = m_Windows.DialogWindow();
+        test::TypeKeys(window, "say ");
+        test::PressKey(window, VK_ESCAPE);
+        test::TypeKeys(window, "you rock");
+        EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), "say you rock");
+        test::FocusControl(window, ControlId(ConsoleControl::Options).Value());
+        test::PressKey(window, VK_ESCAPE); // nor on a button
+        EXPECT_TRUE(m_Windows.MessageBoxes().empty());
+        // The question open, the letters and spaces typed on go nowhere; Enter then answers its default.
+        for (const char* typed : {"you rock", "enjoy", "y n "}) {
+            m_Windows.QueueTypedThenEnter(typed);
+            test::PressAltKey(window, 's');
+            EXPECT_TRUE(console.Session().IsRunning()) << typed;
+        }
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 3u);
+        EXPECT_EQ(m_Windows.MessageBoxes()[2].m_Result, MessageBoxResult::No);
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // a click still answers
+        EXPECT_TRUE(dialog.Click(ConsoleControl::Shutdown));
+    });
+    EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
+}
+
+// Tab to Next Level, Enter, Enter: one level change, as the focus is back in the input after the first.
+TEST_F(Win32ConsoleTest, AButtonGivesTheFocusBackToTheCommandInput) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
+        HWND window = m_Windows.DialogWindow();
+        HWND input = ControlWindow(window, ConsoleControl::CommandInput);
+        m_Engine.m_Posted.clear();
+        test::FocusControl(window, ControlId(ConsoleControl::NextLevelButton).Value());
+        test::PressKey(window, VK_RETURN);
+        EXPECT_EQ(GetFocus(), input);
+        test::PressKey(window, VK_RETURN);
+        EXPECT_EQ(m_Engine.m_Posted, std::vector<std::string>{"NEXTLEVEL"});
+        test::PressAltKey(window, 'n');
+        EXPECT_EQ(GetFocus(), input);
+        EXPECT_EQ(m_Engine.m_Posted.size(), 2u);
+        m_Windows.QueueAnswer(MessageBoxResult::No); // Clear asks first
+        EXPECT_TRUE(dialog.Click(ConsoleControl::Clear));
+        EXPECT_EQ(GetFocus(), input);
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        dialog.Click(ConsoleControl::Shutdown);
+    });
+}
+
+TEST_F(Win32ConsoleTest, UpAndDownRecallTheLinesSentBefore) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
+        HWND window = m_Windows.DialogWindow();
+        for (const char* line : {"status", "fraglimit"}) {
+            test::TypeKeys(window, line);
+            test::PressKey(window, VK_RETURN);
+        }
+        test::TypeKeys(window, "dra");
+        test::PressKey(window, VK_UP);
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), "fraglimit");
+        test::PressKey(window, VK_UP);
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), "status");
+        test::PressKey(window, VK_DOWN);
+        test::PressKey(window, VK_DOWN);
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), "dra"); // the draft comes back
+        test::TypeKeys(window, "ft");
+        EXPECT_EQ(dialog.Text(ConsoleControl::CommandInput), "draft"); // the caret at its end
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        dialog.Click(ConsoleControl::Shutdown);
+    });
+}
+
+// Esc on a wizard page asks whether to discard the setup; a letter typed on does not answer Yes.
+TEST_F(Win32WizardTest, EscThenALetterKeepsTheSetup) {
+    ChooseService();
+    m_Windows.AddScript(NET_REZFILES_NAME, [this](ScriptedDialog& page) {
+        m_Windows.QueueTypedThenEnter("y");
+        test::PressKey(m_Windows.DialogWindow(), VK_ESCAPE);
+        EXPECT_FALSE(page.Ended());
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(NET_GAME_NAME);
+    PressNext(NET_OPTIONS_NAME);
+    FinishWithLevels({"Skyharbor"}, {}, false);
+    EXPECT_TRUE(Run());
+    ASSERT_GE(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, DISCARD_SETUP_QUESTION);
+}
+
+// Enter on an item of a rez or level list adds it, as a double click does, rather than pressing Next.
+TEST_F(Win32WizardTest, EnterOnAListItemAddsIt) {
+    ChooseService();
+    m_Windows.AddScript(NET_REZFILES_NAME, [this](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SelectText(NetRezFilesControl::Available, "arena.rez"));
+        test::FocusControl(m_Windows.DialogWindow(), ControlId(NetRezFilesControl::Available).Value());
+        test::PressKey(m_Windows.DialogWindow(), VK_RETURN);
+        EXPECT_FALSE(page.Ended());
+        EXPECT_EQ(page.ListCount(NetRezFilesControl::ToLoad), 1);
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    PressNext(NET_GAME_NAME);
+    PressNext(NET_OPTIONS_NAME);
+    m_Windows.AddScript(NET_GAMELEVELS_NAME, [this](ScriptedDialog& page) {
+        EXPECT_TRUE(page.SelectText(NetGameLevelsControl::RetailLevels, "Skyharbor"));
+        test::FocusControl(m_Windows.DialogWindow(), ControlId(NetGameLevelsControl::RetailLevels).Value());
+        test::PressKey(m_Windows.DialogWindow(), VK_RETURN);
+        EXPECT_FALSE(page.Ended());
+        EXPECT_EQ(page.ListCount(NetGameLevelsControl::GameLevels), 1);
+        EXPECT_TRUE(page.Click(WizardControl::Next));
+    });
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_Info.m_LevelCount, 1);
+}
+
 // A procedure that ends itself from another thread's posted work, or from a window timer.
 class SelfEndingProcedure final : public DialogProcedure {
 public:

@@ -401,6 +401,17 @@ bool Win32ScriptedFace::Answer(HWND box) {
     return GetDlgItem(box, COLOR_RED_EDIT) != nullptr ? AnswerColorPicker(box) : AnswerMessageBox(box);
 }
 
+namespace {
+
+// A key pressed and let go on a window, through its thread's message loop.
+void PostKey(HWND window, WORD virtualKey) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(window, WM_KEYDOWN, virtualKey, 1 | scan);
+    PostMessageW(window, WM_KEYUP, virtualKey, 1 | scan | (3LL << 30));
+}
+
+} // namespace
+
 bool Win32ScriptedFace::AnswerMessageBox(HWND box) {
     MessageBoxRecord shown;
     shown.m_Caption = WindowText(box);
@@ -429,9 +440,19 @@ bool Win32ScriptedFace::AnswerMessageBox(HWND box) {
                          : focused == IDNO ? MessageBoxResult::No
                                            : MessageBoxResult::Ok;
         m_MessageBoxes.push_back(shown);
-        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC)) << 16;
-        PostMessageW(focus != nullptr ? focus : box, WM_KEYDOWN, VK_RETURN, 1 | scan);
-        PostMessageW(focus != nullptr ? focus : box, WM_KEYUP, VK_RETURN, 1 | scan | (3LL << 30));
+        HWND target = focus != nullptr ? focus : box;
+        const std::string typed = m_TypedFirst.empty() ? std::string() : m_TypedFirst.front();
+        if (!m_TypedFirst.empty()) {
+            m_TypedFirst.pop_front();
+        }
+        for (const char c : typed) {
+            if (c == ' ') {
+                PostKey(target, VK_SPACE);
+            } else {
+                PostMessageW(target, WM_CHAR, static_cast<unsigned char>(c), 1);
+            }
+        }
+        PostKey(target, VK_RETURN);
         return true;
     }
     if (answer) {

@@ -52,7 +52,13 @@ public:
     void QueueAnswer(MessageBoxResult answer) { m_Answers.emplace_back(answer); }
     // The next message box is answered as a reflex Enter does: the button its focus is on (the answer
     // recorded is that button's).
-    void QueueEnter() { m_Answers.emplace_back(std::nullopt); }
+    void QueueEnter() { QueueTypedThenEnter(""); }
+    // The next message box gets `typed` first, as an operator typing on does (letters as characters,
+    // spaces as the Space key, on the button the box focused), and then Enter.
+    void QueueTypedThenEnter(std::string typed) {
+        m_Answers.emplace_back(std::nullopt);
+        m_TypedFirst.push_back(std::move(typed));
+    }
     // Answers for the colour picker; nothing queued, or std::nullopt, cancels it.
     void QueueColor(std::optional<ColorRgb> color) { m_Colors.push_back(color); }
 
@@ -97,6 +103,7 @@ private:
     HWND m_LastAnswered = nullptr;
     std::map<std::string, std::deque<Script>, std::less<>> m_Scripts;
     std::deque<std::optional<MessageBoxResult>> m_Answers; // nullopt: Enter
+    std::deque<std::string> m_TypedFirst;                  // before each Enter, in order
     std::deque<std::optional<ColorRgb>> m_Colors;
     std::vector<MessageBoxRecord> m_MessageBoxes;
     std::vector<DialogRecord> m_Dialogs;
