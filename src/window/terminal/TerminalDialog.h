@@ -59,8 +59,9 @@ public:
     int Focus() const { return m_Focus; }
     // Whether typing goes to its command input first, wherever the focus is (the console window).
     bool TypedIntoFirst() const { return TypingFirst(); }
-    // For a dialog a key opened over such a dialog: typed text, Enter and Alt letters do nothing until the
-    // operator moves in it (Tab, an arrow, a click); Esc still closes it.
+    // For a dialog a key opened over such a dialog: typed text, Enter, Alt letters, Tab, Up and Down (the
+    // command input's habits) do nothing until the operator moves in it (Shift+Tab, Left, Right, Page
+    // Up/Down, Home, End, a click); Esc still closes it.
     void GuardTyping() { m_Guarded = true; }
     // For a question whose Yes loses something: its keys follow LossQuestion (Left then Enter answers
     // Yes; no habit of a shell user does), clicks work its buttons as ever.

@@ -99,6 +99,9 @@ bool TerminalDialog::TakenWhileGuarded(const KeyEvent& key) {
     case KeyKind::WordDelete:
     case KeyKind::Enter:
     case KeyKind::Alt:
+    case KeyKind::Tab:  // the command input's completion,
+    case KeyKind::Up:   // and its history: a shell user's habits,
+    case KeyKind::Down: // which do not say the operator works this dialog
         return false;
     case KeyKind::Escape:
     case KeyKind::Help:
@@ -108,7 +111,7 @@ bool TerminalDialog::TakenWhileGuarded(const KeyEvent& key) {
     case KeyKind::Repaint:
         return true; // they leave the dialog as it is, or close it unchanged
     default:
-        m_Guarded = false; // Tab, an arrow, a click: the operator is working this dialog now
+        m_Guarded = false; // Shift+Tab, Left, Right, a click: the operator is working this dialog now
         return true;
     }
 }

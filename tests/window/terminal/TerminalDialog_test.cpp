@@ -407,7 +407,13 @@ TEST_F(TerminalDialogTest, ADialogOpenedByAKeyTakesNoTypedTextUntilTheOperatorMo
     Press(KeyKind::Alt, 'l');
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no Space toggled anything, no Enter pressed OK";
     EXPECT_FALSE(m_Api.IsChecked(LOUD));
-    Press(KeyKind::Tab);
+    Press(KeyKind::Tab); // a completion, and the history, as the command input had them
+    Press(KeyKind::Up);
+    Press(KeyKind::Down);
+    Type(" ");
+    Press(KeyKind::Enter);
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "Tab, Up and Down are not moving in the dialog";
+    Press(KeyKind::BackTab);
     Type("3");
     Press(KeyKind::Enter);
     EXPECT_FALSE(m_Procedure.Commands.empty()) << "once moved in, the dialog works as ever";
