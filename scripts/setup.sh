@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12), then configures and builds.
 # Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
+# DRAVO_SETUP_TARGET names the one target to build (for example product); without it, everything is built.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build"}
 shift || true
 
-packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev nlohmann-json3-dev qstat libncurses-dev tmux)
+packages=(cmake ninja-build g++ libgtest-dev libcurl4-openssl-dev nlohmann-json3-dev qstat rcon libncurses-dev tmux)
 # clang with its sanitizer and libFuzzer runtimes for the fuzz stage; valgrind for the instruction benchmark.
 packages+=(clang libclang-rt-14-dev valgrind)
 # The fleet manifests' check.
@@ -37,4 +38,6 @@ if [ "$tests" = 1 ] && { [ ! -e "$build/node_modules/gamedig/bin/gamedig.js" ] |
 fi
 
 cmake -S "$root" -B "$build" -G Ninja "$@"
-cmake --build "$build" --parallel 2
+target=()
+[ -z "${DRAVO_SETUP_TARGET:-}" ] || target=(--target "$DRAVO_SETUP_TARGET")
+cmake --build "$build" --parallel 2 "${target[@]}"

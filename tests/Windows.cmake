@@ -71,6 +71,9 @@ add_executable(dravoserv_tests ${DRAVO_UNIT_TESTS} ${DRAVO_WINDOWS_TEST_SUPPORT}
 target_link_libraries(dravoserv_tests PRIVATE dravo_test_support dravo_app gtest_main)
 target_precompile_headers(dravoserv_tests PRIVATE <gtest/gtest.h> <chrono> <filesystem> <functional> <map>
                           <memory> <optional> <string> <string_view> <thread> <vector> <windows.h>)
+# The test program needs no speed: built without optimisation it compiles much faster, while the code under
+# test keeps the release flags.
+target_compile_options(dravoserv_tests PRIVATE -O0)
 add_dependencies(dravoserv_tests server ${DRAVO_TESTLIBS})
 
 # One test for ctest: the whole binary under wine64 (it needs a display for the Win32 face).

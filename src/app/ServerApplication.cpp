@@ -24,6 +24,9 @@ namespace dravo {
 namespace {
 
 constexpr uint32_t SHIFT_SETTLE_MS = 50;
+// The warned stop of a signal after which the system ends the process within about five seconds
+// (Windows closing the console): short enough that the save still fits.
+constexpr uint32_t ENDS_SOON_COUNTDOWN_SECONDS = 2;
 
 // The engine's reason for its last failure, or nothing.
 std::string LastEngineError(EngineServer* server) {
@@ -191,17 +194,21 @@ ExitStatus ServerApplication::RunConsole() {
     ConsoleWindow console(m_Windows, m_Clock, ConsoleWindowParts{session, commands, m_Library.GetServer(), records});
     console.SetStartupNotes(m_Notes.m_Lines);
     console.SetHistoryFile(CommandHistory::FileFor(m_Options.m_ConfigPath));
-    console.SetHostingStarted([this, &services, &session, &watch] {
+    console.SetHostingStarted([this, &services, &session, &watch, &commands] {
         services.StartListeners();
         if (session.IsRunning()) {
             session.Log().Event(ReadyEvent(session, services));
             watch.Ready();
         }
         if (m_Stops != nullptr) {
+            WarnBeforeSignalledStops(session.Tuning().m_StopSignalCountdownSeconds, commands);
             m_Stops->EndStartup();
         }
     });
     console.Run();
+    if (m_Stops != nullptr) {
+        m_Stops->ClearWarnedStop(); // before the command service goes
+    }
     watch.Stopping(); // said by now, unless hosting never ran
     services.Stop();
     session.ResetSession();
@@ -216,6 +223,16 @@ ExitStatus ServerApplication::RunConsole() {
     }
     services.FinishFleet();
     return status;
+}
+
+void ServerApplication::WarnBeforeSignalledStops(uint32_t seconds, CommandService& commands) {
+    if (seconds == 0) {
+        return; // a stop signal stops at once
+    }
+    m_Stops->SetWarnedStop([seconds, &commands](Signal signal) {
+        return commands.StopBySignal(SignalWatcher::EndsSoon(signal) ? std::min(seconds, ENDS_SOON_COUNTDOWN_SECONDS)
+                                                                     : seconds);
+    });
 }
 
 void ServerApplication::StartLogFile() {

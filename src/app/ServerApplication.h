@@ -30,6 +30,8 @@
 
 namespace dravo {
 
+class CommandService;
+
 class RunServices;
 class ServerSession;
 
@@ -75,6 +77,8 @@ private:
     ExitStatus RunWithConfiguration();
     // -logfile: opens the file (its trouble is said, the run goes on) and reopens it on SIGHUP.
     void StartLogFile();
+    // Once hosted: with a countdown of `seconds` set, the first stop signal tells the players first.
+    void WarnBeforeSignalledStops(uint32_t seconds, CommandService& commands);
     // Writes the settings back, has the engine save them and releases the library.
     ExitStatus EndRun();
     // -logformat json: the event stream on standard output (headless face), error boxes as events.

@@ -11,7 +11,7 @@ StopSignals::StopSignals(std::function<void(int)> exitNow, std::chrono::millisec
     : m_ExitNow(exitNow ? std::move(exitNow) : [](int status) { std::_Exit(status); }), m_StopLimit(stopLimit),
       // Started now: a thread cannot be started while a start-up step holds the loader's lock.
       m_Watch([this] { Watch(); }),
-      m_Watcher({Signal::Terminate, Signal::Interrupt}, [this](Signal) { OnStopSignal(); }) {}
+      m_Watcher({Signal::Terminate, Signal::Interrupt}, [this](Signal signal) { OnStopSignal(signal); }) {}
 
 StopSignals::~StopSignals() {
     {
@@ -60,16 +60,28 @@ void StopSignals::Settle(int status) {
     m_Settled = status;
 }
 
-void StopSignals::OnStopSignal() {
+void StopSignals::SetWarnedStop(std::function<bool(Signal)> warn) {
+    std::scoped_lock lock(m_Mutex);
+    m_Warn = std::move(warn);
+}
+
+void StopSignals::OnStopSignal(Signal signal) {
+    bool warned = false;
     {
         std::scoped_lock lock(m_Mutex);
         m_StopAsked = true;
         if (m_InStartup) {
             m_StoppedDuringStartup = true;
+        } else if (m_Warn && !m_Warned) {
+            // Only the first: a second signal during the countdown stops at once. `warn` never waits.
+            m_Warned = true;
+            warned = m_Warn(signal);
         }
     }
     m_Changed.notify_all();
-    AskWindows();
+    if (!warned) {
+        AskWindows();
+    }
 }
 
 void StopSignals::AskWindows() {

@@ -16,8 +16,10 @@
 // before (Settle: the save is done), with the status that end chose. The
 // bounds count the time the process runs, not the time it is stopped (Ctrl+Z,
 // a frozen cgroup, a paused machine). The watch ends with this object, at
-// the very end of the program. The signal thread calls the handler; everything
-// here is safe from any thread.
+// the very end of the program. Once hosted, the first signal may start a warned
+// stop instead (SetWarnedStop: the players are told before the stop, all within
+// STOP_LIMIT); every later one closes the window at once. The signal thread calls
+// the handler; everything here is safe from any thread.
 #pragma once
 
 #include "platform/os/SignalWatcher.h"
@@ -73,8 +75,13 @@ public:
     // The run's end is settled: the configuration is saved (or not) and `status` is what the process
     // ends with. A stop that overruns after this ends with that status.
     void Settle(int status);
+    // Once hosted: the first stop signal goes to `warn` (Signal::Terminate or Interrupt), which starts a
+    // warned stop without waiting and says whether it did; when it did not, the window closes as before.
+    // Any thread; cleared before what `warn` uses goes (no call is under way once ClearWarnedStop returns).
+    void SetWarnedStop(std::function<bool(Signal)> warn);
+    void ClearWarnedStop() { SetWarnedStop({}); }
     // The handler's work, for the signal thread and for tests.
-    void OnStopSignal();
+    void OnStopSignal(Signal signal = Signal::Terminate);
 
 private:
     void Detach(WindowSystem& windows);
@@ -92,6 +99,8 @@ private:
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
     WindowSystem* m_Windows = nullptr;               // guarded by m_Mutex
+    std::function<bool(Signal)> m_Warn;              // guarded by m_Mutex
+    bool m_Warned = false;                           // a signal went to m_Warn
     bool m_Pending = false;                          // a signal waits for the window system
     bool m_Taken = false;                            // the window thread took a start-up stop
     bool m_Finished = false;                         // the watch ends

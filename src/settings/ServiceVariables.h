@@ -96,6 +96,12 @@ constexpr ServiceVariable WEB_REG_UPDATE{"WebRegUpdate", Whole, 1, MAX_TUNING_SE
 constexpr ServiceVariable EMPTY_EXIT{"EmptyExit", Number, ANY_LOW, ANY_HIGH, "off", HostingStart};
 constexpr ServiceVariable EMPTY_EXIT_DELAY{"EmptyExitDelay", Whole, 1, MAX_TUNING_SECONDS, "60", HostingStart};
 
+// The warned stop of a stop signal: at most 10 seconds, so that the whole stop, the normal end after the
+// countdown included, stays within the program's 15 seconds and a supervisor's 30 seconds of grace.
+constexpr double MAX_STOP_SIGNAL_COUNTDOWN = 10;
+constexpr ServiceVariable STOP_SIGNAL_COUNTDOWN{"StopSignalCountdown",     Whole, 0,
+                                                MAX_STOP_SIGNAL_COUNTDOWN, "0",   HostingStart};
+
 } // namespace service_variable
 
 // Every entry, for the secrets' masking, the guide's check and the tests.
@@ -131,6 +137,7 @@ inline constexpr std::array SERVICE_VARIABLES = {
     service_variable::WEB_REG_UPDATE,
     service_variable::EMPTY_EXIT,
     service_variable::EMPTY_EXIT_DELAY,
+    service_variable::STOP_SIGNAL_COUNTDOWN,
 };
 
 // The secret entries (their values are masked in every log line).

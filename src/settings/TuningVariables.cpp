@@ -13,6 +13,9 @@ void ReadTuningVariables(VariableReader& reader, TuningVariables& tuning) {
     if (auto delay = reader.Whole(service_variable::EMPTY_EXIT_DELAY)) {
         tuning.m_EmptyExitDelaySeconds = *delay;
     }
+    if (auto countdown = reader.Whole(service_variable::STOP_SIGNAL_COUNTDOWN)) {
+        tuning.m_StopSignalCountdownSeconds = *countdown;
+    }
     ReadSpyLabels(reader, tuning);
 }
 

@@ -21,9 +21,10 @@ struct TuningVariables {
     uint32_t m_EmptyExitDelaySeconds = DEFAULT_EMPTY_EXIT_DELAY_SECONDS; // EmptyExitDelay
     std::string m_SpyGameType = "deathmatch";                            // SpyGameType: any non-empty text
     std::string m_SpyGameMode = "openplaying";                           // SpyGameMode: any non-empty text
+    uint32_t m_StopSignalCountdownSeconds = 0;                           // StopSignalCountdown: 0 stops at once
 };
 
-// Reads all five; what is absent, unreadable or not taken keeps its value.
+// Reads them all; what is absent, unreadable or not taken keeps its value.
 void ReadTuningVariables(VariableReader& reader, TuningVariables& tuning);
 // Reads SpyGameType and SpyGameMode only (again after every operator command).
 void ReadSpyLabels(VariableReader& reader, TuningVariables& tuning);

@@ -141,5 +141,56 @@ TEST_F(StopSignalsTest, AStopThatOverrunsAfterTheSaveEndsWithTheRunsStatus) {
     EXPECT_EQ(unsettled.WaitFor(5s), STOPPED_EXIT_STATUS);
 }
 
+// With a warned stop set, the first signal after start-up starts it instead of closing the window; a
+// second signal closes the window at once; the whole stop stays within the limit from the first signal.
+TEST_F(StopSignalsTest, TheFirstSignalOnceHostedStartsTheWarnedStopAndTheSecondStopsAtOnce) {
+    constexpr auto LIMIT = 300ms;
+    StopSignals stops(m_Exit.Function(), LIMIT);
+    test::ScriptedWindows windows;
+    const StopSignals::Attachment attached = stops.Attach(windows);
+    std::vector<Signal> warned;
+    stops.SetWarnedStop([&warned](Signal signal) {
+        warned.push_back(signal);
+        return true;
+    });
+    stops.EndStartup();
+    const auto start = std::chrono::steady_clock::now();
+    stops.OnStopSignal(Signal::Interrupt);
+    EXPECT_EQ(warned, std::vector<Signal>{Signal::Interrupt});
+    EXPECT_EQ(windows.CloseRequests(), 0) << "the countdown runs first";
+    stops.OnStopSignal(Signal::Terminate);
+    EXPECT_EQ(warned.size(), 1u);
+    EXPECT_EQ(windows.CloseRequests(), 1) << "a second signal closes the window at once";
+    // The scripted window never ends: the limit, counted from the first signal, ends the program.
+    EXPECT_EQ(m_Exit.WaitFor(5s), STOPPED_EXIT_STATUS);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, LIMIT);
+    stops.ClearWarnedStop();
+}
+
+TEST_F(StopSignalsTest, AWarnedStopThatCannotStartOrComesDuringStartUpClosesAsBefore) {
+    StopSignals stops(m_Exit.Function());
+    test::ScriptedWindows windows;
+    const StopSignals::Attachment attached = stops.Attach(windows);
+    int asked = 0;
+    stops.SetWarnedStop([&asked](Signal) {
+        ++asked;
+        return false; // the console window is not open
+    });
+    stops.EndStartup();
+    stops.OnStopSignal();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(windows.CloseRequests(), 1);
+
+    StopSignals early(m_Exit.Function());
+    test::ScriptedWindows starting;
+    const StopSignals::Attachment attachedEarly = early.Attach(starting);
+    early.SetWarnedStop([&asked](Signal) { return ++asked > 0; });
+    early.OnStopSignal(); // start-up ends without a word to anyone
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(starting.CloseRequests(), 1);
+    EXPECT_TRUE(early.StoppedDuringStartup());
+    early.EndStartup();
+}
+
 } // namespace
 } // namespace dravo

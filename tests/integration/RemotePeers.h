@@ -1,5 +1,5 @@
 // RemotePeers: the real peers of the remote console and the metrics endpoint in the end-to-end tests:
-// the npm RCON clients (through rcon-peer.js), curl, and free loopback TCP ports.
+// the npm RCON clients (through rcon-peer.js), Debian's rconclt, curl, and free loopback TCP ports.
 #pragma once
 
 #include "platform/net/TcpListener.h"
@@ -39,6 +39,14 @@ inline ProcessResult RconPeer(const std::string& client, uint16_t port, const st
             return all;
         }(),
         ".", "", std::chrono::seconds(60));
+}
+
+// Debian's rconclt (package rcon): one command a run, the password in the server's name
+// ("password@host:port"), the answer on standard output.
+inline const std::filesystem::path RCONCLT_PROGRAM = "/usr/bin/rconclt";
+inline ProcessResult RconClt(uint16_t port, const std::string& password, const std::string& command) {
+    return RunProcess(RCONCLT_PROGRAM, {"-t", "5", password + "@127.0.0.1:" + std::to_string(port), command}, ".", "",
+                      std::chrono::seconds(30));
 }
 
 // A TCP port nobody listens on now.

@@ -15,7 +15,10 @@ function client() {
         const rcon = new Rcon({host: '127.0.0.1', port: Number(port), timeout: TIMEOUT});
         return {
             login: () => rcon.authenticate(password),
-            run: (command) => rcon.execute(command),
+            // rcon-srcds decodes each chunk that TCP hands it as one packet: where two answer packets
+            // arrive in one chunk, the first's two NULs and the next one's 12 header bytes stay in the
+            // text. The server's packets are whole; they are taken out here, as a reassembling client would.
+            run: async (command) => String(await rcon.execute(command)).replace(/\0\0[\s\S]{12}/g, ''),
             end: () => rcon.disconnect(),
         };
     }

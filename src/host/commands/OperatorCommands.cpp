@@ -206,6 +206,11 @@ void CommandService::Shutdown(std::string_view line, const CommandOrigin& origin
                                  " (/shutdown stops at once, after its question)");
         return;
     }
+    if (m_StopSignalled) {
+        // A stop signal's countdown is bounded so that the stop ends in time: it is not put off.
+        m_Session.LogLine("A stop signal is shutting the server down already; the shutdown is not put off.");
+        return;
+    }
     m_Session.LogLine("Shutdown in %u seconds asked by %s.", seconds, origin.Describe().c_str());
     StartCountdown(seconds, words.Rest(1));
 }
@@ -213,6 +218,10 @@ void CommandService::Shutdown(std::string_view line, const CommandOrigin& origin
 void CommandService::Cancel(const CommandOrigin& origin) {
     if (!m_Countdown.IsActive()) {
         m_Session.LogLine("No shutdown is counting down.");
+        return;
+    }
+    if (m_StopSignalled) {
+        m_Session.LogLine("A stop signal asked for this shutdown: it cannot be cancelled.");
         return;
     }
     m_Countdown.Cancel();

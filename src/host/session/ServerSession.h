@@ -171,6 +171,8 @@ public:
     SessionCounters& Counters() { return m_Counters; }
     // The game port the engine hosts on, once hosting has started.
     uint16_t GamePort() const { return m_GamePort; }
+    // The read-only variables as hosting started read them; window thread.
+    const TuningVariables& Tuning() const { return m_Tuning; }
     // The GameSpy query port while reporting, else 0. Window thread.
     uint16_t QueryPort() const { return m_Presence.QueryPort(); }
 

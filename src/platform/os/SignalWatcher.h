@@ -38,6 +38,9 @@ public:
     bool IsWatching() const { return m_Watching; }
     // Whether this system has the signal at all (Windows has neither Hangup nor Resize).
     static bool Exists(Signal signal);
+    // Whether the system ends the process a few seconds after the signal whatever it does (Windows
+    // closing the console, logging off or shutting down: about five seconds).
+    static bool EndsSoon(Signal signal);
 
 private:
     // Each platform's (SignalWatcher_posix.cpp, _win32.cpp): the process's one watching machinery takes

@@ -195,4 +195,8 @@ bool SignalWatcher::Exists(Signal) {
     return true;
 }
 
+bool SignalWatcher::EndsSoon(Signal) {
+    return false;
+}
+
 } // namespace dravo

@@ -107,6 +107,10 @@ bool SignalWatcher::Exists(Signal signal) {
     return SignalExists(signal);
 }
 
+bool SignalWatcher::EndsSoon(Signal signal) {
+    return signal == Signal::Terminate; // the console closes, the user logs off or Windows shuts down
+}
+
 // The console's control events come to a thread of the system's once a watcher takes them; before that
 // the system's own handling applies, which nothing here can hold back.
 void HoldSignals(std::initializer_list<Signal> /*signals*/) {}

@@ -138,8 +138,21 @@ TEST_F(OperatorCommandsTest, AStopSignalCountsDownOnlyWhenTold) {
     ASSERT_TRUE(m_Commands.StopBySignal(20));
     EXPECT_TRUE(m_View.Logged("A stop signal came: shutting down in 20 seconds."));
     EXPECT_EQ(m_Shutdowns, 0);
+    // A supervisor waits only so long: the signal's countdown is neither cancelled nor put off.
+    EXPECT_TRUE(Holds(Run("cancel"), "A stop signal asked for this shutdown: it cannot be cancelled."));
+    EXPECT_TRUE(Holds(Run("shutdown 600"), "A stop signal is shutting the server down already"));
+    EXPECT_EQ(m_Engine.m_Posted.back(), "SAY The server shuts down in 20 seconds: the server is being stopped.");
     ASSERT_TRUE(m_Commands.StopBySignal(20));
     EXPECT_EQ(m_Shutdowns, 1) << "a second signal stops at once";
+}
+
+TEST_F(OperatorCommandsTest, AStopSignalOnAnEmptyServerOrWithNoCountdownStopsAtOnce) {
+    ASSERT_TRUE(m_Commands.StopBySignal(0));
+    EXPECT_EQ(m_Shutdowns, 1);
+    m_Session.Facts().SetPlayers({}, 0);
+    ASSERT_TRUE(m_Commands.StopBySignal(10));
+    EXPECT_EQ(m_Shutdowns, 2);
+    EXPECT_TRUE(m_View.Logged("Shutting down now: nobody is playing."));
 }
 
 TEST_F(OperatorCommandsTest, HelpListsTheCommandsAndBadArgumentsAreNamed) {
