@@ -22,6 +22,17 @@ constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 
 
 constexpr std::string_view CLEAR_LOG_QUESTION =
     "Clear the console log? Its lines go from this window (a log file keeps its own copy).";
+constexpr std::string_view NEXT_LEVEL_QUESTION = "Skip to the next level? The level being played ends for everyone.";
+
+// The player's name in a line of the player list ("(0)\tname\tfrags\tid 12").
+std::string NameInPlayerLine(std::string_view line) {
+    const size_t start = line.find('\t');
+    if (start == std::string_view::npos) {
+        return std::string(line);
+    }
+    const size_t end = line.find('\t', start + 1);
+    return std::string(line.substr(start + 1, end == std::string_view::npos ? end : end - start - 1));
+}
 
 } // namespace
 
@@ -92,7 +103,10 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
         }
         break;
     case Control::NextLevelButton:
-        (void)m_Session.NextLevel();
+        // Asked first: the button's letter or a stray Enter must not end the level for everyone.
+        if (ConfirmLoss(m_Windows, NEXT_LEVEL_QUESTION, APPLICATION_NAME)) {
+            (void)m_Session.NextLevel();
+        }
         break;
     case Control::Boot:
         BootSelected(dialog);
@@ -168,8 +182,12 @@ void ConsoleWindow::OpenOptions() {
 void ConsoleWindow::BootSelected(DialogApi& dialog) {
     const int selected = dialog.ListSelection(Control::PlayerList);
     const auto clientId = dialog.ListData(Control::PlayerList, selected);
-    if (selected != NO_SELECTION && clientId) {
-        (void)m_Session.Boot(static_cast<uint32_t>(*clientId));
+    if (selected == NO_SELECTION || !clientId) {
+        return;
+    }
+    const std::string name = NameInPlayerLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
+    if (ConfirmLoss(m_Windows, "Boot " + name + " from the game?", APPLICATION_NAME)) {
+        (void)m_Session.Boot(static_cast<uint32_t>(*clientId)); // the id read before asking: the list may change
     }
 }
 

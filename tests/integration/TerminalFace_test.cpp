@@ -52,7 +52,7 @@ TEST_F(TerminalFaceTest, ConsoleWindowShowsEveryInfoFieldOnItsOwnLineIn80x24) {
     ASSERT_TRUE(pane->WaitFor("0 of 16 players")) << pane->Screen(); // what status ends with
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
@@ -88,7 +88,7 @@ TEST_F(TerminalFaceTest, ConsoleLogTakesTheWholeWidthAboveTheKeyLegendAndGrowsWi
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
@@ -132,7 +132,7 @@ TEST_F(TerminalFaceTest, HostedGameShowsPlayersLevelsAndLogAndShutsDownWithTheSe
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
     const std::string saved = m_Game.Read("dravosrv.cfg");
     EXPECT_EQ(saved.find(marker), std::string::npos) << "the configuration was written again";
@@ -199,7 +199,7 @@ TEST_F(TerminalFaceTest, ConsoleWindowRepaintsWholeAfterResizesAndCtrlLAndTyping
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
@@ -263,7 +263,7 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByTabAndTypingAlone) {
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
     const std::string saved = m_Game.Read("dravosrv.cfg");
     EXPECT_NE(saved.find("Port \"" + std::to_string(m_Port) + "\""), std::string::npos) << saved;
@@ -311,7 +311,7 @@ TEST_F(TerminalFaceTest, ADamagedArchiveIsNamedOnScreenAndTheWizardGoesBackToThe
 
     pane->Keys({"Escape"});
     ASSERT_TRUE(pane->WaitFor("Discard the setup and exit DravoServ?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "1")) << pane->Screen();
 }
 
@@ -390,7 +390,7 @@ TEST_P(TerminalFaceLocaleTest, ConsoleRecallsCompletesScrollsHelpsAndKeepsItsLay
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
     EXPECT_NE(m_Game.Read("dravosrv.history").find("alpha"), std::string::npos) << "the history is kept";
 }
@@ -467,7 +467,7 @@ TEST_P(TerminalFaceLocaleTest, WizardTrapsKeepTheSetupAndAMissingArchiveIsNamedO
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
     const std::string saved = m_Game.Read("dravosrv.cfg");
     EXPECT_NE(saved.find("ServerName \"Trap Free\""), std::string::npos) << saved;

@@ -101,19 +101,20 @@ TEST_P(TerminalHabitsTest, ChordsSplitSequencesTabsAndCtrlCNeverActOnTheGame) {
     pane->Type("X");
     ASSERT_TRUE(commandIs("oX two")) << pane->Screen();
 
-    // Ctrl+C drops a line that holds text; on an empty line it asks, and Tab then Enter answers No.
+    // Ctrl+C drops a line that holds text; on an empty line it asks, and Tab, Up or Alt+Y, then Enter
+    // answers No.
     pane->Keys({"C-c"});
     ASSERT_TRUE(commandIs("")) << pane->Screen();
     EXPECT_EQ(pane->Screen().find("Are you sure"), std::string::npos) << pane->Screen();
     pane->Keys({"C-c"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"Tab", "Enter"});
+    pane->Keys({"Tab", "Up", "M-y", "Enter"});
     RoundTrip(*pane);
-    ExpectUntouched(*pane, "after Ctrl+C, Tab, Enter");
+    ExpectUntouched(*pane, "after Ctrl+C, Tab, Up, Alt+Y, Enter");
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 

@@ -205,6 +205,12 @@ TEST_F(ConsoleWindowTest, PlayerSelectionSurvivesARefreshAndBootUsesTheClientId)
         dialog.RunPosted();
         EXPECT_EQ(dialog.ListText(Control::PlayerList, 0), "(0)\tBob\t9\tid 12");
         EXPECT_EQ(dialog.Selection(Control::PlayerList), 0); // Bob moved up and stays selected
+        EXPECT_TRUE(dialog.Click(Control::Boot));            // unanswered, the question keeps Bob
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "Boot Bob from the game?");
+        EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Default, MessageBoxDefault::Second);
+        EXPECT_TRUE(m_Engine.m_Disconnected.empty());
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         EXPECT_TRUE(dialog.Click(Control::Boot));
         EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
         window.Session().OnGameText("[GMSG:0][PLRS:1][PLRN1:Ace][PLRF1:3][PLRI1:11]");
@@ -232,6 +238,7 @@ TEST_F(ConsoleWindowTest, OfTwoPlayersWithOneNameTheSelectedOneStaysSelected) {
         dialog.RunPosted();
         EXPECT_EQ(dialog.Selection(Control::PlayerList), 2);
         EXPECT_EQ(dialog.Api().ListData(Control::PlayerList, 2), chosen);
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         EXPECT_TRUE(dialog.Click(Control::Boot));
         EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{static_cast<uint32_t>(*chosen)});
         Shutdown(m_Windows, dialog);
@@ -256,6 +263,12 @@ TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
         dialog.Click(Control::Clear);
         EXPECT_EQ(dialog.Text(Control::ConsoleLog), "");
+        const size_t posted = m_Engine.m_Posted.size();
+        dialog.Click(Control::NextLevelButton); // unanswered, the question keeps the level
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 3u);
+        EXPECT_EQ(m_Windows.MessageBoxes()[2].m_Default, MessageBoxDefault::Second);
+        EXPECT_EQ(m_Engine.m_Posted.size(), posted);
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         dialog.Click(Control::NextLevelButton);
         EXPECT_EQ(m_Engine.m_Posted.back(), "NEXTLEVEL");
         Shutdown(m_Windows, dialog);

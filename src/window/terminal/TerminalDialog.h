@@ -20,6 +20,7 @@
 #pragma once
 
 #include "window/DialogApi.h"
+#include "window/LossQuestion.h"
 #include "window/terminal/TerminalKeys.h"
 #include "window/terminal/TerminalLayout.h"
 #include "window/terminal/TerminalRenderer.h"
@@ -58,12 +59,13 @@ public:
     int Focus() const { return m_Focus; }
     // Whether typing goes to its command input first, wherever the focus is (the console window).
     bool TypedIntoFirst() const { return TypingFirst(); }
-    // For a dialog a key opened over such a dialog: typed text, Enter and Alt letters do nothing until the
-    // operator moves in it (Tab, an arrow, a click); Esc still closes it.
+    // For a dialog a key opened over such a dialog: typed text, Enter, Alt letters, Tab, Up and Down (the
+    // command input's habits) do nothing until the operator moves in it (Shift+Tab, Left, Right, Page
+    // Up/Down, Home, End, a click); Esc still closes it.
     void GuardTyping() { m_Guarded = true; }
-    // For a question that opens on its safe answer: Tab and Shift+Tab leave the focus there (a shell
-    // user's Tab then Enter must not answer Yes); the arrows and Alt with a letter still choose.
-    void HoldFocusOnTab() { m_TabHolds = true; }
+    // For a question whose Yes loses something: its keys follow LossQuestion (Left then Enter answers
+    // Yes; no habit of a shell user does), clicks work its buttons as ever.
+    void AskAsLossQuestion();
 
 private:
     // The focused control and what it is, for the keys that act on it.
@@ -78,6 +80,8 @@ private:
     KeyTarget FocusTarget();
     void MovementKey(const KeyEvent& key, const KeyTarget& target);
     bool TakenWhileGuarded(const KeyEvent& key);
+    // A key on a loss question; false for the keys it leaves to the dialog (clicks, resizing).
+    bool QuestionKeyTaken(const KeyEvent& key);
     void DialogKey(KeyKind kind);
     void TabKey(int step);
     void AltKey(char letter, const KeyTarget& target);
@@ -115,7 +119,7 @@ private:
     int m_Focus = -1;
     int m_InputEdit = -1; // where typing goes when the default button is hidden
     bool m_Guarded = false;
-    bool m_TabHolds = false;
+    std::optional<LossQuestion> m_Question;
 };
 
 } // namespace dravo

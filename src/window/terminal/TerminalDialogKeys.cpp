@@ -37,6 +37,9 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     if (m_Guarded && !TakenWhileGuarded(key)) {
         return;
     }
+    if (m_Question && QuestionKeyTaken(key)) {
+        return;
+    }
     const KeyTarget target = FocusTarget();
     switch (key.m_Kind) {
     case KeyKind::Tab:
@@ -96,6 +99,9 @@ bool TerminalDialog::TakenWhileGuarded(const KeyEvent& key) {
     case KeyKind::WordDelete:
     case KeyKind::Enter:
     case KeyKind::Alt:
+    case KeyKind::Tab:  // the command input's completion,
+    case KeyKind::Up:   // and its history: a shell user's habits,
+    case KeyKind::Down: // which do not say the operator works this dialog
         return false;
     case KeyKind::Escape:
     case KeyKind::Help:
@@ -105,9 +111,56 @@ bool TerminalDialog::TakenWhileGuarded(const KeyEvent& key) {
     case KeyKind::Repaint:
         return true; // they leave the dialog as it is, or close it unchanged
     default:
-        m_Guarded = false; // Tab, an arrow, a click: the operator is working this dialog now
+        m_Guarded = false; // Shift+Tab, Left, Right, a click: the operator is working this dialog now
         return true;
     }
+}
+
+void TerminalDialog::AskAsLossQuestion() {
+    m_Question.emplace();
+}
+
+bool TerminalDialog::QuestionKeyTaken(const KeyEvent& key) {
+    QuestionKey asked = QuestionKey::Other;
+    switch (key.m_Kind) {
+    case KeyKind::Click:
+    case KeyKind::DoubleClick:
+    case KeyKind::Resize:
+    case KeyKind::Repaint:
+    case KeyKind::None:
+        return false;
+    case KeyKind::Enter:
+        asked = QuestionKey::Enter;
+        break;
+    case KeyKind::Left:
+    case KeyKind::Right:
+        asked = key.m_Kind == KeyKind::Left ? QuestionKey::Left : QuestionKey::Right;
+        break;
+    case KeyKind::Escape:
+        asked = QuestionKey::Escape;
+        break;
+    case KeyKind::Interrupt:
+        asked = QuestionKey::Interrupt;
+        break;
+    case KeyKind::Alt:
+        asked = LossQuestion::AltLetter(key.m_Letter);
+        break;
+    default:
+        break;
+    }
+    const auto answer = m_Question->Key(asked);
+    const auto controls = m_Dialog.Model().Controls();
+    const int shown =
+        answer ? (*answer == MessageBoxResult::Yes ? QUESTION_ID_YES : QUESTION_ID_NO) : m_Question->FocusId();
+    for (size_t index = 0; index < controls.size(); ++index) {
+        if (controls[index].Id() == shown) {
+            FocusOn(static_cast<int>(index), false);
+        }
+    }
+    if (answer) {
+        m_Dialog.SendCommand(shown, Notification::Click);
+    }
+    return true;
 }
 
 // Esc, F1 and the keys that leave a dialog alone.
@@ -127,9 +180,7 @@ void TerminalDialog::TabKey(int step) {
         (void)CompleteInput();
         return;
     }
-    if (!m_TabHolds) {
-        MoveFocus(step);
-    }
+    MoveFocus(step);
 }
 
 // Alt with a letter. In the command input the letters a shell's line editor uses act on the line

@@ -124,6 +124,12 @@ void TerminalKeyReader::Feed(int code, Clock::time_point now, std::vector<KeyEve
         }
         return;
     }
+    if (!m_Sequence.empty() && code == TerminalKeys::ESCAPE) {
+        Reset(); // cut short by the next key's Esc: the part read is dropped, the next key is read whole
+        m_Escaped = true;
+        m_Since = now;
+        return;
+    }
     if (!m_Sequence.empty()) {
         FeedSequence(code, keys);
         return;

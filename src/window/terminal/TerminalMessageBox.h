@@ -1,11 +1,13 @@
 // TerminalMessageBox: a message box as a small dialog of the terminal face - the caption as its
 // title, the icon as a sign ("(i)", "(?)", "(!)"), the text wrapped, and OK or Yes and No. The box
 // opens with the focus on its default button, which Enter presses; Esc answers OK, or No in a Yes/No
-// box. Plain letters answer nothing: Alt+Y and Alt+N do.
+// box. Plain letters answer nothing: Alt+Y and Alt+N do, except in a question that opens on No, whose
+// keys are LossQuestion's.
 #pragma once
 
 #include "window/DialogProcedure.h"
 #include "window/DialogTemplate.h"
+#include "window/LossQuestion.h"
 #include "window/WindowSystem.h"
 
 #include <string>
@@ -16,8 +18,8 @@ namespace dravo {
 
 class TerminalMessageBox final : public DialogProcedure {
 public:
-    static constexpr int ID_YES = 6;
-    static constexpr int ID_NO = 7;
+    static constexpr int ID_YES = QUESTION_ID_YES;
+    static constexpr int ID_NO = QUESTION_ID_NO;
     // Widest a line of the text runs before it wraps.
     static constexpr int TEXT_COLUMNS = 56;
 

@@ -99,7 +99,7 @@ int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
     TerminalDialog view(dialog, [this] { return Activity(); });
     view.LayOut(m_Session->Cols(), m_Session->Rows());
     if (std::exchange(m_OpeningSafeQuestion, false)) {
-        view.HoldFocusOnTab();
+        view.AskAsLossQuestion();
     }
     if (!std::exchange(m_OpeningQuestion, false) && !m_Stack.empty() && m_Stack.back()->TypedIntoFirst()) {
         view.GuardTyping(); // opened by a key over the console window, whose typing may go on into it

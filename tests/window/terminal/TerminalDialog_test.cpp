@@ -199,30 +199,30 @@ TEST_F(TerminalDialogTest, ALetterInAListFindsTheNextItemThatBeginsWithIt) {
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no button pressed, the list does not notify";
 }
 
-TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndLettersAnswerNothing) {
-    for (const bool alt : {false, true}) {
+TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndOnlyLeftThenEnterAnswersYes) {
+    for (const bool deliberate : {false, true}) {
         TerminalMessageBox box("Clear the console log?", "DravoServ", MessageBoxButtons::YesNo,
                                MessageBoxIcon::Question, MessageBoxDefault::Second);
         TestFace face;
         DialogApi api(box.Template(), box, face);
         TerminalDialog keys(api, [&face] { return face.Activity(); });
         keys.LayOut(80, 24);
-        keys.HoldFocusOnTab(); // as the face opens a question that opens on No
+        keys.AskAsLossQuestion(); // as the face opens a question that opens on No
         api.Start();
-        for (const char letter : std::string("playersyn")) {
+        for (const char letter : std::string("playersyn Y")) {
             keys.HandleKey(KeyEvent{KeyKind::Char, letter});
         }
-        ASSERT_FALSE(api.Ended()) << "plain letters answered the question";
-        if (alt) {
-            keys.HandleKey(KeyEvent{KeyKind::Alt, 'y'});
-            ASSERT_TRUE(api.Ended());
-            EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::Yes);
-        } else {
-            keys.HandleKey(KeyEvent{KeyKind::Tab}); // a shell user's Tab, then Enter
-            keys.HandleKey(KeyEvent{KeyKind::Enter});
-            ASSERT_TRUE(api.Ended());
-            EXPECT_EQ(box.Answer(api.Result()), MessageBoxResult::No);
+        keys.HandleKey(KeyEvent{KeyKind::Alt, 'y'}); // readline's yank-pop
+        keys.HandleKey(KeyEvent{KeyKind::Up});
+        keys.HandleKey(KeyEvent{KeyKind::Left});
+        keys.HandleKey(KeyEvent{KeyKind::Tab}); // typing goes on: the focus is back on No
+        ASSERT_FALSE(api.Ended()) << "a habit key answered the question";
+        if (deliberate) {
+            keys.HandleKey(KeyEvent{KeyKind::Left});
         }
+        keys.HandleKey(KeyEvent{KeyKind::Enter});
+        ASSERT_TRUE(api.Ended());
+        EXPECT_EQ(box.Answer(api.Result()), deliberate ? MessageBoxResult::Yes : MessageBoxResult::No);
     }
 }
 
@@ -407,7 +407,13 @@ TEST_F(TerminalDialogTest, ADialogOpenedByAKeyTakesNoTypedTextUntilTheOperatorMo
     Press(KeyKind::Alt, 'l');
     EXPECT_TRUE(m_Procedure.Commands.empty()) << "no Space toggled anything, no Enter pressed OK";
     EXPECT_FALSE(m_Api.IsChecked(LOUD));
-    Press(KeyKind::Tab);
+    Press(KeyKind::Tab); // a completion, and the history, as the command input had them
+    Press(KeyKind::Up);
+    Press(KeyKind::Down);
+    Type(" ");
+    Press(KeyKind::Enter);
+    EXPECT_TRUE(m_Procedure.Commands.empty()) << "Tab, Up and Down are not moving in the dialog";
+    Press(KeyKind::BackTab);
     Type("3");
     Press(KeyKind::Enter);
     EXPECT_FALSE(m_Procedure.Commands.empty()) << "once moved in, the dialog works as ever";

@@ -99,6 +99,7 @@ TEST_F(TerminalKeyReaderTest, EscapeWithALetterIsAltAndEscapeAloneWaitsForWhatFo
     EXPECT_EQ(Kinds("\x1b\x7f"), std::vector{Control}) << "Alt+Backspace cuts the word before";
     EXPECT_EQ(Kinds("\x1b\r"), (std::vector{Escape, Enter})) << "a control key after Esc is a key of its own";
     EXPECT_EQ(Kinds("\x1b[1;5\r"), std::vector{Enter}) << "a sequence cut short by a key is dropped, not the key";
+    EXPECT_EQ(Kinds("\x1bO\x1b[A"), std::vector{Up}) << "cut short by the next key's Esc: that key is read whole";
 }
 
 TEST_F(TerminalKeyReaderTest, KeysTheScreenNamedAfterEscapeAreWordMovesOrKeysOfTheirOwn) {

@@ -429,6 +429,7 @@ TEST_F(Win32ConsoleTest, PlayersFromAGameThreadShowInTheRealListAndBootWorks) {
         EXPECT_FALSE(dialog.IsEnabled(ConsoleControl::Boot));
         ASSERT_TRUE(dialog.Select(ConsoleControl::PlayerList, 1)); // Bob, through LBN_SELCHANGE
         EXPECT_TRUE(dialog.IsEnabled(ConsoleControl::Boot));
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // Boot asks first
         EXPECT_TRUE(dialog.Click(ConsoleControl::Boot));
         EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
