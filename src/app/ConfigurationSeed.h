@@ -11,7 +11,7 @@
 namespace dravo {
 
 inline constexpr const char* CONFIG_SAMPLE_VARIABLE = "DRAVO_CONFIG_SAMPLE";
-constexpr size_t MAX_CONFIG_SAMPLE_BYTES = 256 * 1024;
+constexpr size_t MAX_CONFIG_SAMPLE_BYTES = size_t{256} * 1024;
 
 // Copies `samplePath` (null or empty: nothing to do) to `configPath` when that does not exist yet;
 // returns why it could not, empty when all is well.

@@ -47,7 +47,7 @@ TEST_F(OperatorTerminalTest, TheCommandInputBansSaysChangesLevelAndCompletesTheC
 
     pane->Keys({"M-s"});
     ASSERT_TRUE(pane->WaitFor("Are you sure you want to exit?")) << pane->Screen();
-    pane->Keys({"M-y"});
+    pane->Keys({"Left", "Enter"}); // Yes
     ASSERT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
     EXPECT_NE(m_Game.Read("banned_details.txt").find("Bob\t"), std::string::npos);
 }

@@ -416,6 +416,37 @@ TEST_F(Win32ConsoleTest, TheCommandInputTakesWhatACommandHoldsAndNoMore) {
     });
 }
 
+TEST_F(Win32ConsoleTest, TheCommandFieldBansSaysAndChangesTheLevelAsEveryConsoleDoes) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
+        window.Session().Bans().SetFiles({m_Directory.Path() / "banned.txt", m_Directory.Path() / "details.txt"});
+        window.Session().LoadBans();
+        HostedGame game;
+        game.m_Rotation = {"Cinderworks", "Arena"};
+        window.Session().Facts().HostingStarted(game);
+        window.Session().Facts().LevelChanged("Cinderworks");
+        window.Session().OnGameText("[GMSG:0][PLRS:2][PLRN1:Ace][PLRF1:3][PLRI1:11][PLRN2:Bob][PLRF2:1][PLRI2:12]");
+        HWND input = m_Windows.DialogWindow();
+        const auto send = [&](const std::string& line) {
+            test::TypeKeys(input, line);
+            test::PressKey(input, VK_RETURN);
+        };
+        // The scripted keyboard types lower case letters without Shift: Bob by his id.
+        send("ban 12 30m cheating");
+        EXPECT_EQ(m_Engine.m_Disconnected, std::vector<uint32_t>{12});
+        send("say play fair");
+        ASSERT_FALSE(m_Engine.m_Posted.empty());
+        EXPECT_EQ(m_Engine.m_Posted.back(), "SAY play fair");
+        send("level arena");
+        EXPECT_EQ(m_Engine.m_Posted.back(), "LEVEL Arena");
+        const std::string log = dialog.Text(ConsoleControl::ConsoleLog);
+        EXPECT_NE(log.find("Banned Bob for 30m by console: cheating"), std::string::npos) << log;
+        EXPECT_NE(log.find("Said to every player by console: play fair"), std::string::npos) << log;
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        dialog.Click(ConsoleControl::Shutdown);
+    });
+    EXPECT_NE(m_Directory.Read("details.txt").find("Bob\t"), std::string::npos);
+}
+
 TEST_F(Win32ConsoleTest, PlayersFromAGameThreadShowInTheRealListAndBootWorks) {
     Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         // The game's state update arrives on another thread, as it does from the worker.
