@@ -101,7 +101,7 @@ TEST(ConfigurationSeed, AnEmptyDirectoryGetsTheSampleWithoutItsBindAddressAndThe
     std::filesystem::create_directory(data);
     std::filesystem::permissions(data, std::filesystem::perms::group_write, std::filesystem::perm_options::add);
     const std::string config = (data / "dravosrv.cfg").string();
-    EXPECT_EQ(SeedConfiguration(config, sample.c_str()), "");
+    EXPECT_EQ(SeedConfiguration(config, sample.string().c_str()), "");
     EXPECT_EQ(temp.Read("data/dravosrv.cfg"), "ServerName \"S\"\nPort \"0\"\n");
 #ifndef _WIN32
     EXPECT_NE(std::filesystem::status(config).permissions() & std::filesystem::perms::group_write,
@@ -109,7 +109,7 @@ TEST(ConfigurationSeed, AnEmptyDirectoryGetsTheSampleWithoutItsBindAddressAndThe
 #endif
     // A configuration that is there is never replaced.
     temp.Write("data/dravosrv.cfg", "ServerName \"Mine\"\n");
-    EXPECT_EQ(SeedConfiguration(config, sample.c_str()), "");
+    EXPECT_EQ(SeedConfiguration(config, sample.string().c_str()), "");
     EXPECT_EQ(temp.Read("data/dravosrv.cfg"), "ServerName \"Mine\"\n");
     EXPECT_FALSE(std::filesystem::exists(config + ".new"));
 }
@@ -118,9 +118,9 @@ TEST(ConfigurationSeed, AMissingOrHugeSampleIsReportedAndNothingIsWritten) {
     const test::TempDir temp;
     const std::string config = (temp.Path() / "dravosrv.cfg").string();
     EXPECT_EQ(SeedConfiguration(config, nullptr), "");
-    EXPECT_NE(SeedConfiguration(config, (temp.Path() / "none.cfg").c_str()), "");
+    EXPECT_NE(SeedConfiguration(config, (temp.Path() / "none.cfg").string().c_str()), "");
     const auto huge = temp.Write("huge.cfg", std::string(MAX_CONFIG_SAMPLE_BYTES + 1, 'x'));
-    EXPECT_NE(SeedConfiguration(config, huge.c_str()), "");
+    EXPECT_NE(SeedConfiguration(config, huge.string().c_str()), "");
     EXPECT_FALSE(std::filesystem::exists(config));
 }
 
