@@ -300,10 +300,13 @@ tip=$(wait_window "^Dravo Server\$" 30)
 keys "$tip" Return # the "-go" tip
 console=$(wait_window "^Dravo Server v2.1\$" 60)
 wait_players "$query_port" 60 0
-# Tab to Next Level, Enter, Enter: the focus is back in the command field after the first Enter, so one
-# level change comes of it.
+# Tab to Next Level, Enter: Next Level asks first; Alt+Y answers it, and the focus is back in the command
+# field, so the next Enter sends an empty line there and one level change comes of it all.
 changes=$(grep -c "Level changed to" "$game/first.log" || true)
-keys "$console" Tab Tab Tab Return Return
+keys "$console" Tab Tab Tab Return
+question=$(wait_window "^DravoServ\$" 20)
+keys "$question" alt+y
+keys "$console" Return
 deadline=$((SECONDS + 30))
 until [ "$(grep -c "Level changed to" "$game/first.log" || true)" -gt "$changes" ] || [ $SECONDS -ge $deadline ]; do sleep 0.2; done
 changes=$((changes + 1))

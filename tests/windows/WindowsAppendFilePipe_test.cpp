@@ -158,8 +158,9 @@ TEST(WindowsAppendFilePipe, TheLogFileOnAPipeThatIsReadGetsItsLinesAndOnOneNever
         log->WriteLine("Player joined.");
         log.reset(); // writes what is queued and closes the pipe's writing end
         reader.join();
-        EXPECT_NE(received.find(" Server is running.\n"), std::string::npos) << received;
-        EXPECT_NE(received.find(" Player joined.\n"), std::string::npos) << received;
+        // The log file's lines end as Windows' text does.
+        EXPECT_NE(received.find(" Server is running.\r\n"), std::string::npos) << received;
+        EXPECT_NE(received.find(" Player joined.\r\n"), std::string::npos) << received;
         EXPECT_EQ(errors.str(), "");
     }
 

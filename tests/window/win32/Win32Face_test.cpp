@@ -385,18 +385,20 @@ TEST_F(Win32ConsoleTest, TheFocusStartsInTheCommandInputAndKeysTypedAnywhereGoTh
         test::PressKey(window, VK_RETURN); // Enter sends it
         ASSERT_EQ(m_Engine.m_Commands.size(), 1u);
         EXPECT_EQ(m_Engine.m_Commands[0], typed + "b");
-        // Alt and the letter still press the buttons.
+        // Alt and the letter still press the buttons; Next Level asks first.
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         test::PressAltKey(window, 'n');
         EXPECT_EQ(m_Engine.m_Posted, std::vector<std::string>{"NEXTLEVEL"});
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
         // The exit question's default is No: a reflex Enter keeps the game.
         m_Windows.QueueEnter();
         test::PressAltKey(window, 's');
-        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
-        EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Result, MessageBoxResult::No);
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
+        EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Result, MessageBoxResult::No);
         EXPECT_TRUE(console.Session().IsRunning());
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
         test::PressAltKey(window, 's');
-        EXPECT_EQ(m_Windows.MessageBoxes().size(), 2u);
+        EXPECT_EQ(m_Windows.MessageBoxes().size(), 3u);
         EXPECT_FALSE(console.Session().IsRunning());
     });
     EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
@@ -531,10 +533,12 @@ TEST_F(Win32ConsoleTest, AButtonGivesTheFocusBackToTheCommandInput) {
         HWND input = ControlWindow(window, ConsoleControl::CommandInput);
         m_Engine.m_Posted.clear();
         test::FocusControl(window, ControlId(ConsoleControl::NextLevelButton).Value());
+        m_Windows.QueueAnswer(MessageBoxResult::Yes); // Next Level asks first
         test::PressKey(window, VK_RETURN);
         EXPECT_EQ(GetFocus(), input);
         test::PressKey(window, VK_RETURN);
         EXPECT_EQ(m_Engine.m_Posted, std::vector<std::string>{"NEXTLEVEL"});
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
         test::PressAltKey(window, 'n');
         EXPECT_EQ(GetFocus(), input);
         EXPECT_EQ(m_Engine.m_Posted.size(), 2u);
