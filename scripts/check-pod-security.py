@@ -29,7 +29,7 @@ ALLOWED_VOLUMES = {"configMap", "csi", "downwardAPI", "emptyDir", "ephemeral", "
 
 
 def templates(document):
-    """(game server spec, pod spec) of a GameServer or of a Fleet's template."""
+    """(game server settings, pod settings) of a GameServer or of a Fleet's template."""
     if document.get("kind") == "GameServer":
         spec = document.get("spec", {})
     elif document.get("kind") == "Fleet":

@@ -8,6 +8,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/OptionsDialog.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -23,16 +24,6 @@ constexpr std::array<int, 10> PLAYER_TAB_STOPS = {30, 116, 181, 84, 86, 88, 90, 
 constexpr std::string_view CLEAR_LOG_QUESTION =
     "Clear the console log? Its lines go from this window (a log file keeps its own copy).";
 constexpr std::string_view NEXT_LEVEL_QUESTION = "Skip to the next level? The level being played ends for everyone.";
-
-// The player's name in a line of the player list ("(0)\tname\tfrags\tid 12").
-std::string NameInPlayerLine(std::string_view line) {
-    const size_t start = line.find('\t');
-    if (start == std::string_view::npos) {
-        return std::string(line);
-    }
-    const size_t end = line.find('\t', start + 1);
-    return std::string(line.substr(start + 1, end == std::string_view::npos ? end : end - start - 1));
-}
 
 } // namespace
 
@@ -185,8 +176,13 @@ void ConsoleWindow::BootSelected(DialogApi& dialog) {
     if (selected == NO_SELECTION || !clientId) {
         return;
     }
-    const std::string name = NameInPlayerLine(dialog.ListText(Control::PlayerList, selected).value_or(""));
-    if (ConfirmLoss(m_Windows, "Boot " + name + " from the game?", APPLICATION_NAME)) {
+    // The name comes from the session's roster, not from the list's text.
+    const std::vector<RosterPlayer> roster = m_Session.Facts().Roster();
+    const auto player = std::ranges::find(roster, static_cast<uint32_t>(*clientId), &RosterPlayer::m_Id);
+    if (player == roster.end()) {
+        return; // gone since the list was drawn
+    }
+    if (ConfirmLoss(m_Windows, "Boot " + player->m_Name + " from the game?", APPLICATION_NAME)) {
         (void)m_Session.Boot(static_cast<uint32_t>(*clientId)); // the id read before asking: the list may change
     }
 }
