@@ -70,9 +70,13 @@ public:
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);
     // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
-    // from the address's allowance, as any answer does, and its bytes from the byte budget within the
-    // address's standing; spent when it does. Nothing counts against the answers with the players.
+    // from the address's allowance, as any answer does, and from the byte budget within the address's
+    // standing as much as an answer without the players is admitted at (at least SMALL_ANSWER_COST): what a
+    // send costs a step hardly depends on its size, so a flood of small answers sends no more datagrams
+    // than the same flood of full ones. Spent when it goes; nothing counts against the answers with the
+    // players.
     bool AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes);
+    static constexpr size_t SMALL_ANSWER_COST = 256;
 
     size_t TrackedAddresses() const { return m_Table.Size(); }
     // The last Drop was for the budgets everyone shares, not for its address's allowance.

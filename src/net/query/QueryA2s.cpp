@@ -39,8 +39,9 @@ bool QueryReporter::HandleA2s(std::string_view data, const NetPeer& from, SendHo
 }
 
 // The challenge answer is never larger than the request, but it is an answer all the same: it takes one
-// from its address's allowance and its bytes from the shared budget, so that a flood of requests for
-// challenges costs no more than the same flood of GameSpy queries (most of it dropped for a look-up).
+// from its address's allowance and from the shared budget as much as an answer without the players, so
+// that a flood of requests for challenges sends no more datagrams than the same flood of GameSpy queries
+// (most of it dropped for a look-up). The challenge's hash is worked out only for one that goes.
 bool QueryReporter::SendA2sChallenge(const NetPeer& from, SendHook& route, uint32_t nowMs) {
     const bool admitted = m_Limiter.AdmitSmall(from.m_Address, nowMs, a2s::CHALLENGE_ANSWER_SIZE);
     m_Counters->SetAddressEntries(m_Limiter.TrackedAddresses());
