@@ -248,7 +248,7 @@ FloodResult RunA2sFlood(QueryHost& host, QueryLoad& load, Flood flood, A2sChalle
     if (challenges != nullptr) {
         const std::vector<uint32_t> sources = Sources(flood, seconds);
         challenges->Clear();
-        const size_t fetched = challenges->Fetch(load, host.QueryPort(), sources, 5000);
+        const size_t fetched = challenges->Fetch(load, host.QueryPort(), sources);
         std::printf("(challenges fetched for %zu of %zu addresses)\n", fetched, sources.size());
         flood.m_A2s = challenges;
     }

@@ -159,7 +159,7 @@ bool AnswerRateLimiter::AdmitSmall(uint32_t address, uint32_t nowMs, size_t byte
     if (budget == 0) {
         return true;
     }
-    const auto cost = static_cast<int64_t>(std::max({bytes, m_ReducedBytes, SMALL_ANSWER_COST}));
+    const auto cost = static_cast<int64_t>(SmallCost(bytes));
     // As for any answer, a small one the budget drops still cost its address its allowance.
     if (!TakeBudget(budget - m_Bytes.Spent(nowMs), cost, *standing, entry)) {
         m_LastDropByBudget = true;
@@ -177,6 +177,10 @@ void AnswerRateLimiter::Charge(Verdict verdict, size_t bytes) {
     if (m_Limits.m_GlobalBytesPerSecond != 0) {
         m_Bytes.Spend(m_LastAdmitMs, static_cast<int64_t>(bytes));
     }
+}
+
+void AnswerRateLimiter::ChargeSmall(Verdict verdict, size_t bytes) {
+    Charge(verdict, bytes == 0 ? 0 : SmallCost(bytes));
 }
 
 } // namespace dravo

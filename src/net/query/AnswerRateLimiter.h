@@ -30,6 +30,7 @@
 #include "net/query/SipHash.h"
 #include "net/query/SpendWindow.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -69,12 +70,15 @@ public:
     // What the answer last admitted came to: its bytes count against the budget (a little beyond it, at
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);
+    // As Charge, for an answer that may be much smaller than the answers of the same verdict to the other
+    // protocol: charged at least as an answer without the players (and SMALL_ANSWER_COST), since a send
+    // costs a step about the same whatever its size. So a flood of small answers sends no more datagrams
+    // than the same flood of status answers.
+    void ChargeSmall(Verdict verdict, size_t bytes);
     // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
     // from the address's allowance, as any answer does, and from the byte budget within the address's
-    // standing as much as an answer without the players is admitted at (at least SMALL_ANSWER_COST): what a
-    // send costs a step hardly depends on its size, so a flood of small answers sends no more datagrams
-    // than the same flood of full ones. Spent when it goes; nothing counts against the answers with the
-    // players.
+    // standing as much as ChargeSmall charges. Spent when it goes; nothing counts against the answers with
+    // the players.
     bool AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes);
     static constexpr size_t SMALL_ANSWER_COST = 256;
 
@@ -97,6 +101,7 @@ private:
     bool AllowsPlayers(Standing standing, uint32_t nowMs);
     Verdict FitBudget(Verdict wanted, Standing standing, AddressTable::Entry* entry, uint32_t nowMs);
     bool TakeBudget(int64_t left, int64_t cost, Standing standing, AddressTable::Entry* entry) const;
+    size_t SmallCost(size_t bytes) const { return std::max({bytes, m_ReducedBytes, SMALL_ANSWER_COST}); }
 
     AnswerRateLimits m_Limits;
     SipHashKey m_Key;

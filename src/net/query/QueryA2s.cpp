@@ -9,7 +9,8 @@ namespace dravo {
 // a request with a wrong or stale challenge, anything that is no request (an answer, a split header, a
 // short or long datagram) gets nothing. A request with its challenge is answered as a GameSpy query is:
 // within its address's allowance and the shared budgets; a players request that the budget answers only
-// without the players gets nothing.
+// without the players gets nothing. Every A2S answer is charged at least as a GameSpy answer without the
+// players, however small it is: a flood sends no more datagrams than the same flood of GameSpy queries.
 bool QueryReporter::HandleA2s(std::string_view data, const NetPeer& from, SendHook& route) {
     if (!m_Options.m_A2s) {
         m_Counters->CountA2sDrop(QueryDrop::Answer);
@@ -78,7 +79,7 @@ bool QueryReporter::AnswerA2s(a2s::RequestKind kind, const NetPeer& from, SendHo
         break;
     }
     (void)route.SendDatagram(answer.data(), answer.size(), from);
-    m_Limiter.Charge(verdict, answer.size());
+    m_Limiter.ChargeSmall(verdict, answer.size());
     m_Counters->CountA2sAnswer(answer.size());
     return true;
 }

@@ -330,6 +330,28 @@ TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
     EXPECT_GT(challenged, 0);
 }
 
+// Answers of a hundred bytes (the A2S info answer's size), charged as small ones, go out no more often than
+// status answers of the same flood; charged at their size they would go out far more often.
+TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
+    AnswerRateLimiter small(KEY);
+    AnswerRateLimiter status(KEY);
+    small.SetLimits(AnswerRateLimits{}, KEY);
+    status.SetLimits(AnswerRateLimits{}, KEY);
+    int smallSent = 0;
+    int statusSent = 0;
+    uint32_t next = 0;
+    for (uint32_t now = 1; now < 8000; now += 9) {
+        for (uint32_t i = 0; i < 180; ++i, next = (next + 1) % 2000) {
+            const Verdict verdict = small.Admit(0x7F000100 + next, now);
+            small.ChargeSmall(verdict, verdict == Verdict::Drop ? 0 : 100);
+            smallSent += verdict != Verdict::Drop ? 1 : 0;
+            statusSent += Answer(status, 0x7F000100 + next, now, 816, 300) != Verdict::Drop ? 1 : 0;
+        }
+    }
+    EXPECT_LE(smallSent, statusSent);
+    EXPECT_GT(smallSent, statusSent / 2);
+}
+
 // However small the answers without the players have lately been, a challenge costs the budget at least
 // SMALL_ANSWER_COST bytes: the sends a second stay bounded by the budget.
 TEST(AnswerRateLimiter, ChallengesCostAtLeastAFloorWhateverTheAnswersCameTo) {
