@@ -179,8 +179,12 @@ void AnswerRateLimiter::Charge(Verdict verdict, size_t bytes) {
     }
 }
 
+// Spent without being learnt from: the answer costs that admit a query, and the room the browsers' reserve
+// keeps for one full answer, stay those of the status answers, which small answers would shrink.
 void AnswerRateLimiter::ChargeSmall(Verdict verdict, size_t bytes) {
-    Charge(verdict, bytes == 0 ? 0 : SmallCost(bytes));
+    if (verdict != Verdict::Drop && bytes != 0 && m_Limits.m_GlobalBytesPerSecond != 0) {
+        m_Bytes.Spend(m_LastAdmitMs, static_cast<int64_t>(SmallCost(bytes)));
+    }
 }
 
 } // namespace dravo

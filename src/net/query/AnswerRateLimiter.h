@@ -70,10 +70,10 @@ public:
     // What the answer last admitted came to: its bytes count against the budget (a little beyond it, at
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);
-    // As Charge, for an answer that may be much smaller than the answers of the same verdict to the other
-    // protocol: charged at least as an answer without the players (and SMALL_ANSWER_COST), since a send
-    // costs a step about the same whatever its size. So a flood of small answers sends no more datagrams
-    // than the same flood of status answers.
+    // As Charge, for an answer that may be much smaller than the status answers of the same verdict:
+    // charged at least as an answer without the players (and SMALL_ANSWER_COST), since a send costs a step
+    // about the same whatever its size, so a flood of small answers sends no more datagrams than the same
+    // flood of status answers; and not taken as what answers of its verdict come to.
     void ChargeSmall(Verdict verdict, size_t bytes);
     // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
     // from the address's allowance, as any answer does, and from the byte budget within the address's

@@ -352,6 +352,28 @@ TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
     EXPECT_GT(smallSent, statusSent / 2);
 }
 
+// Small answers are charged without being learnt from: the full answers are still admitted at what a
+// status answer came to, so the room kept for one (in the budget, in a browser's reserve) does not shrink
+// to a small answer's size.
+TEST(AnswerRateLimiter, SmallAnswersDoNotTeachWhatFullAnswersCost) {
+    AnswerRateLimiter limiter(KEY);
+    limiter.SetLimits(BytesOnly(4000), KEY);
+    ASSERT_EQ(Answer(limiter, ALICE, 0, 1000), Verdict::Full);
+    int full = 0;
+    int reduced = 0;
+    for (uint32_t address = 0x7F000100; address < 0x7F000120; ++address) {
+        const Verdict verdict = limiter.Admit(address, 2000);
+        limiter.ChargeSmall(verdict, verdict == Verdict::Drop ? 0 : 100);
+        full += verdict == Verdict::Full ? 1 : 0;
+        reduced += verdict == Verdict::WithoutPlayers ? 1 : 0;
+    }
+    // Each costs 400 (the answers without the players' cost); a newcomer spends down to the quarter, 1000,
+    // and is answered in full while a 1000-byte answer fits above it: from 4000 six times, then once more
+    // without the players.
+    EXPECT_EQ(full, 6);
+    EXPECT_EQ(reduced, 1);
+}
+
 // However small the answers without the players have lately been, a challenge costs the budget at least
 // SMALL_ANSWER_COST bytes: the sends a second stay bounded by the budget.
 TEST(AnswerRateLimiter, ChallengesCostAtLeastAFloorWhateverTheAnswersCameTo) {
