@@ -34,7 +34,7 @@ void AnswerRateLimiter::Clear() {
     m_FullAnswers.Clear();
 }
 
-AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t nowMs) {
+AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t nowMs, bool withPlayers) {
     m_LastAdmitMs = nowMs;
     AddressTable::Entry* entry = nullptr;
     const std::optional<Standing> standing = TakeAllowance(address, nowMs, entry);
@@ -42,7 +42,7 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
         m_LastDropByBudget = false;
         return Verdict::Drop;
     }
-    const Verdict wanted = AllowsPlayers(*standing, nowMs) ? Verdict::Full : Verdict::WithoutPlayers;
+    const Verdict wanted = withPlayers && AllowsPlayers(*standing, nowMs) ? Verdict::Full : Verdict::WithoutPlayers;
     // A query the budget drops still costs its address its answer: were it given back, every address of
     // a flood would soon hold a full allowance and pass for one that asks little.
     const Verdict verdict = FitBudget(wanted, *standing, entry, nowMs);

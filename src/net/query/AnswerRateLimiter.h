@@ -65,8 +65,10 @@ public:
     const AnswerRateLimits& Limits() const { return m_Limits; }
     void Clear();
 
-    // Whether a query from `address` is answered at `nowMs`, and how fully.
-    Verdict Admit(uint32_t address, uint32_t nowMs);
+    // Whether a query from `address` is answered at `nowMs`, and how fully. An answer that never holds the
+    // players (`withPlayers` false) is at most WithoutPlayers and leaves the answers with the players to
+    // those that hold them.
+    Verdict Admit(uint32_t address, uint32_t nowMs, bool withPlayers = true);
     // What the answer last admitted came to: its bytes count against the budget (a little beyond it, at
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);

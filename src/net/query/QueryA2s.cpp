@@ -58,7 +58,10 @@ bool QueryReporter::SendA2sChallenge(const NetPeer& from, SendHook& route, uint3
 }
 
 bool QueryReporter::AnswerA2s(a2s::RequestKind kind, const NetPeer& from, SendHook& route, uint32_t nowMs) {
-    const AnswerRateLimiter::Verdict verdict = m_Limiter.Admit(from.m_Address, nowMs);
+    // Only the players answer holds the players: info and rules leave the answers with the players (a
+    // few a second for everyone, the last of them the browsers') to those who ask for them.
+    const AnswerRateLimiter::Verdict verdict =
+        m_Limiter.Admit(from.m_Address, nowMs, kind == a2s::RequestKind::Players);
     m_Counters->SetAddressEntries(m_Limiter.TrackedAddresses());
     if (verdict == AnswerRateLimiter::Verdict::Drop ||
         (kind == a2s::RequestKind::Players && verdict != AnswerRateLimiter::Verdict::Full)) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace dravo {
@@ -296,9 +297,8 @@ TEST(AnswerRateLimiter, ChallengesTakeFromTheAllowanceAsAnswersDo) {
 }
 
 // The same spoofed flood, 2000 addresses asking ten times a second each for eight seconds, once for
-// challenges and once for answers: the challenges cost fewer bytes and no more sends. Each send costs a
-// step about the same whatever its size, so 9-byte challenges charged at their size would go out by the
-// thousand a second, where the budget holds the answers to a few hundred.
+// challenges and once for answers: the challenges cost fewer bytes and no more sends (charged at their
+// nine bytes they would go out by the thousand a second, where the budget holds answers to a few hundred).
 TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
     AnswerRateLimiter challenges(KEY);
     AnswerRateLimiter answers(KEY);
@@ -330,8 +330,7 @@ TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
     EXPECT_GT(challenged, 0);
 }
 
-// Answers of a hundred bytes (the A2S info answer's size), charged as small ones, go out no more often than
-// status answers of the same flood; charged at their size they would go out far more often.
+// Hundred-byte answers charged as small go out no more often than the same flood's status answers.
 TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
     AnswerRateLimiter small(KEY);
     AnswerRateLimiter status(KEY);
@@ -339,8 +338,7 @@ TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
     status.SetLimits(AnswerRateLimits{}, KEY);
     int smallSent = 0;
     int statusSent = 0;
-    uint32_t next = 0;
-    for (uint32_t now = 1; now < 8000; now += 9) {
+    for (uint32_t now = 1, next = 0; now < 8000; now += 9) {
         for (uint32_t i = 0; i < 180; ++i, next = (next + 1) % 2000) {
             const Verdict verdict = small.Admit(0x7F000100 + next, now);
             small.ChargeSmall(verdict, verdict == Verdict::Drop ? 0 : 100);
@@ -352,30 +350,33 @@ TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
     EXPECT_GT(smallSent, statusSent / 2);
 }
 
-// Small answers are charged without being learnt from: the full answers are still admitted at what a
-// status answer came to, so the room kept for one (in the budget, in a browser's reserve) does not shrink
-// to a small answer's size.
+// Small answers (400 each here) do not teach the limiter that full answers (1000) are small.
 TEST(AnswerRateLimiter, SmallAnswersDoNotTeachWhatFullAnswersCost) {
     AnswerRateLimiter limiter(KEY);
     limiter.SetLimits(BytesOnly(4000), KEY);
     ASSERT_EQ(Answer(limiter, ALICE, 0, 1000), Verdict::Full);
-    int full = 0;
-    int reduced = 0;
+    std::vector<Verdict> verdicts;
     for (uint32_t address = 0x7F000100; address < 0x7F000120; ++address) {
-        const Verdict verdict = limiter.Admit(address, 2000);
-        limiter.ChargeSmall(verdict, verdict == Verdict::Drop ? 0 : 100);
-        full += verdict == Verdict::Full ? 1 : 0;
-        reduced += verdict == Verdict::WithoutPlayers ? 1 : 0;
+        verdicts.push_back(limiter.Admit(address, 2000));
+        limiter.ChargeSmall(verdicts.back(), verdicts.back() == Verdict::Drop ? 0 : 100);
     }
-    // Each costs 400 (the answers without the players' cost); a newcomer spends down to the quarter, 1000,
-    // and is answered in full while a 1000-byte answer fits above it: from 4000 six times, then once more
-    // without the players.
-    EXPECT_EQ(full, 6);
-    EXPECT_EQ(reduced, 1);
+    EXPECT_EQ(std::count(verdicts.begin(), verdicts.end(), Verdict::Full), 6); // while 1000 fit above 1000
+    EXPECT_EQ(verdicts[6], Verdict::WithoutPlayers);
 }
 
-// However small the answers without the players have lately been, a challenge costs the budget at least
-// SMALL_ANSWER_COST bytes: the sends a second stay bounded by the budget.
+// Answers that never hold the players leave the few full answers a second to queries that want them.
+TEST(AnswerRateLimiter, AnswersWithoutPlayersLeaveTheFullAnswersToOthers) {
+    AnswerRateLimiter limiter(KEY);
+    AnswerRateLimits limits = PerSourceOnly();
+    limits.m_GlobalPerSecond = 2;
+    limiter.SetLimits(limits, KEY);
+    for (uint32_t address = 0x7F000100; address < 0x7F000110; ++address) {
+        EXPECT_EQ(limiter.Admit(address, 10, false), Verdict::WithoutPlayers);
+    }
+    EXPECT_EQ(limiter.Admit(ALICE, 10), Verdict::Full);
+}
+
+// A challenge costs at least SMALL_ANSWER_COST, however small the answers have lately been.
 TEST(AnswerRateLimiter, ChallengesCostAtLeastAFloorWhateverTheAnswersCameTo) {
     AnswerRateLimiter limiter(KEY);
     constexpr uint32_t BUDGET = 64 * 1024;
