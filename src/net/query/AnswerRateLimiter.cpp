@@ -183,7 +183,7 @@ void AnswerRateLimiter::Charge(Verdict verdict, size_t bytes) {
 // keeps for one full answer, stay those of the status answers, which small answers would shrink.
 void AnswerRateLimiter::ChargeSmall(Verdict verdict, size_t bytes) {
     if (verdict != Verdict::Drop && bytes != 0 && m_Limits.m_GlobalBytesPerSecond != 0) {
-        m_Bytes.Spend(m_LastAdmitMs, static_cast<int64_t>(SmallCost(bytes)));
+        m_Bytes.Spend(m_LastAdmitMs, static_cast<int64_t>(SmallCost(verdict, bytes)));
     }
 }
 

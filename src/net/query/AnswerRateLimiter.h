@@ -73,9 +73,10 @@ public:
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);
     // As Charge, for an answer that may be much smaller than the status answers of the same verdict:
-    // charged at least as an answer without the players (and SMALL_ANSWER_COST), since a send costs a step
+    // charged at least as a status answer of its verdict (and SMALL_ANSWER_COST), since a send costs a step
     // about the same whatever its size, so a flood of small answers sends no more datagrams than the same
-    // flood of status answers; and not taken as what answers of its verdict come to.
+    // flood of status answers, nor draws more often on the browsers' reserve; and not taken as what
+    // answers of its verdict come to.
     void ChargeSmall(Verdict verdict, size_t bytes);
     // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
     // from the address's allowance, as any answer does, and from the byte budget within the address's
@@ -104,6 +105,9 @@ private:
     Verdict FitBudget(Verdict wanted, Standing standing, AddressTable::Entry* entry, uint32_t nowMs);
     bool TakeBudget(int64_t left, int64_t cost, Standing standing, AddressTable::Entry* entry) const;
     size_t SmallCost(size_t bytes) const { return std::max({bytes, m_ReducedBytes, SMALL_ANSWER_COST}); }
+    size_t SmallCost(Verdict verdict, size_t bytes) const {
+        return verdict == Verdict::Full ? std::max(bytes, m_FullBytes) : SmallCost(bytes);
+    }
 
     AnswerRateLimits m_Limits;
     SipHashKey m_Key;

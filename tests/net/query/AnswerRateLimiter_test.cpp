@@ -350,8 +350,8 @@ TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
     EXPECT_GT(smallSent, statusSent / 2);
 }
 
-// Small answers (400 each here) do not teach the limiter that full answers (1000) are small.
-TEST(AnswerRateLimiter, SmallAnswersDoNotTeachWhatFullAnswersCost) {
+// Small answers with the players cost as much as the status answers with them (1000), and teach nothing.
+TEST(AnswerRateLimiter, SmallAnswersWithThePlayersCostAsStatusAnswersWithThem) {
     AnswerRateLimiter limiter(KEY);
     limiter.SetLimits(BytesOnly(4000), KEY);
     ASSERT_EQ(Answer(limiter, ALICE, 0, 1000), Verdict::Full);
@@ -360,8 +360,8 @@ TEST(AnswerRateLimiter, SmallAnswersDoNotTeachWhatFullAnswersCost) {
         verdicts.push_back(limiter.Admit(address, 2000));
         limiter.ChargeSmall(verdicts.back(), verdicts.back() == Verdict::Drop ? 0 : 100);
     }
-    EXPECT_EQ(std::count(verdicts.begin(), verdicts.end(), Verdict::Full), 6); // while 1000 fit above 1000
-    EXPECT_EQ(verdicts[6], Verdict::WithoutPlayers);
+    EXPECT_EQ(std::count(verdicts.begin(), verdicts.end(), Verdict::Full), 3); // 4000 down to the quarter
+    EXPECT_EQ(verdicts[3], Verdict::Drop);
 }
 
 // Answers that never hold the players leave the few full answers a second to queries that want them.
