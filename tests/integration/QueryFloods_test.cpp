@@ -176,7 +176,9 @@ TEST_F(QueryFloodTest, EAddressesChurningOnTheGamePort) {
 }
 
 // A spoofed A2S_INFO flood from 6000 addresses: each gets the challenge and nothing larger (it never sees
-// its challenge, so it cannot ask again with it), while the browser keeps its GameSpy answers.
+// its challenge, so it cannot ask again with it), while the browser keeps its GameSpy answers. The
+// challenges are few: each costs the budget as much as a small answer, not its nine bytes, so the flood
+// draws no more sends than the same flood of status queries would.
 TEST_F(QueryFloodTest, GAnA2sInfoFloodDrawsNoMoreThanTheChallenge) {
     const std::string info = std::string("\xFF\xFF\xFF\xFFT", 5) + std::string(a2s::INFO_PAYLOAD);
     size_t largest = 0;
@@ -190,6 +192,7 @@ TEST_F(QueryFloodTest, GAnA2sInfoFloodDrawsNoMoreThanTheChallenge) {
     const Outcome outcome = Flood(Road::QueryPort, info, 3000, Cycle(20000, 6000), take);
     ExpectTheBrowserAndTheBudgetHold(outcome);
     EXPECT_GT(flooded, 0u);
+    EXPECT_LE(flooded, 2u * BUDGET / AnswerRateLimiter::SMALL_ANSWER_COST);
     EXPECT_EQ(largest, a2s::CHALLENGE_ANSWER_SIZE);
 }
 
