@@ -359,20 +359,23 @@ TEST_P(TerminalFaceLocaleTest, ConsoleRecallsCompletesScrollsHelpsAndKeepsItsLay
     pane->Keys({"Down"});
     ASSERT_TRUE(commandIs("")) << pane->Screen();
 
-    // F1 shows the actions; by now the first lines of the log have scrolled out of its ten rows, and
-    // Page Up brings them back, Page Down the end again.
+    // F1 shows the actions and then the keys; by now the first lines of the log have scrolled out of its
+    // ten rows, and Page Up brings them back, Page Down the end again.
     pane->Keys({"F1"});
-    ASSERT_TRUE(pane->WaitFor("Actions: /boot")) << pane->Screen();
+    ASSERT_TRUE(pane->WaitFor("also Alt+N Next Level, Alt+B Boot, Alt+C Clear.")) << pane->Screen();
     ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
         return shown.find("Initializing the server...") == std::string::npos;
     })) << pane->Screen();
-    pane->Keys({"PageUp", "PageUp", "PageUp"});
+    pane->Keys({"PageUp", "PageUp", "PageUp", "PageUp", "PageUp", "PageUp"});
     ASSERT_TRUE(pane->WaitFor("Initializing the server...")) << pane->Screen();
-    pane->Keys({"PageDown", "PageDown", "PageDown", "PageDown"});
+    pane->Keys({"PageDown", "PageDown", "PageDown", "PageDown", "PageDown", "PageDown", "PageDown"});
     ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) {
         return shown.find("Initializing the server...") == std::string::npos &&
-               shown.find("Actions: /boot") != std::string::npos;
+               shown.find("Alt+C Clear.") != std::string::npos;
     })) << pane->Screen();
+    pane->Keys({"PageUp"});
+    ASSERT_TRUE(pane->WaitFor("Actions: /boot")) << pane->Screen();
+    pane->Keys({"PageDown"});
 
     // A larger terminal and back: every info field, the log and the legend are there each time.
     for (const auto& [cols, rows] : {std::pair{120, 40}, std::pair{80, 24}}) {

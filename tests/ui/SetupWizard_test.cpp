@@ -181,7 +181,10 @@ TEST_F(WizardTest, ARefusedServiceKeepsTheOperatorOnItsPage) {
     EXPECT_EQ(PagesShown(), Pages{SERVICES});
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
     EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, DISCARD_SETUP_QUESTION);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to use the selected network service.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, std::string("ERROR - Unable to use the selected network service.\n\n"
+                                                              "The game cannot use \"") +
+                                                      test::IPX_SERVICE +
+                                                      "\" here. Choose TCP/IP to host an internet game.");
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "DravoServ");
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Exclamation);
 }
