@@ -6,6 +6,8 @@
 #include "settings/SettingsStore.h"
 #include "ui/pages/CustomRezFiles.h"
 
+#include <utility>
+
 namespace dravo {
 
 using Control = NetRezFilesControl;
@@ -23,6 +25,19 @@ void NetRezFilesPage::OnOpen(DialogApi& dialog) {
     for (const std::string& entry : m_RezFileList) {
         dialog.ListAdd(Control::ToLoad, RezEntryShownName(entry));
     }
+    if (!m_Unusable.empty()) {
+        SelectForRemove(dialog, std::exchange(m_Unusable, {}));
+    }
+}
+
+void NetRezFilesPage::SelectForRemove(DialogApi& dialog, const std::string& entry) {
+    const int found = dialog.ListFindExact(Control::ToLoad, RezEntryShownName(entry));
+    if (found == LIST_ERROR) {
+        return;
+    }
+    dialog.ListSetSelection(Control::ToLoad, found);
+    UpdateButtons(dialog);
+    (void)dialog.SetFocus(Control::ToLoad);
 }
 
 void NetRezFilesPage::OnPageCommand(DialogApi& dialog, int id, Notification code) {
@@ -95,10 +110,7 @@ void NetRezFilesPage::Next(DialogApi& dialog) {
     if (const TextList missing = MissingRezFiles(m_GameDirectory, entries); !missing.empty()) {
         (void)dialog.ShowMessageBox(MissingRezFilesMessage(missing), PAGE_MESSAGE_CAPTION, MessageBoxButtons::Ok,
                                     MessageBoxIcon::Exclamation);
-        dialog.ListSetSelection(Control::ToLoad,
-                                dialog.ListFindExact(Control::ToLoad, RezEntryShownName(missing.front())));
-        UpdateButtons(dialog);
-        (void)dialog.SetFocus(Control::ToLoad);
+        SelectForRemove(dialog, missing.front());
         return;
     }
     m_RezFileList = std::move(entries);
