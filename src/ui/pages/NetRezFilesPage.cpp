@@ -73,14 +73,14 @@ void NetRezFilesPage::OnPageCommand(DialogApi& dialog, int id, Notification code
 void NetRezFilesPage::UpdateButtons(DialogApi& dialog) {
     const int available = dialog.ListSelection(Control::Available);
     const auto name = dialog.ListText(Control::Available, available, REZ_LIST_ITEM_MAX_CHARS);
-    dialog.EnableItem(Control::Add, name && dialog.ListFindExact(Control::ToLoad, *name) == LIST_ERROR);
+    dialog.EnableItem(Control::Add, name && FindListed(dialog, Control::ToLoad, *name) == LIST_ERROR);
     dialog.EnableItem(Control::Remove, dialog.ListSelection(Control::ToLoad) != NO_SELECTION);
 }
 
 void NetRezFilesPage::Add(DialogApi& dialog) {
     const auto name =
         dialog.ListText(Control::Available, dialog.ListSelection(Control::Available), REZ_LIST_ITEM_MAX_CHARS);
-    if (name && dialog.ListFindExact(Control::ToLoad, *name) == LIST_ERROR) {
+    if (name && FindListed(dialog, Control::ToLoad, *name) == LIST_ERROR) {
         dialog.ListAdd(Control::ToLoad, *name);
     }
     UpdateButtons(dialog);
