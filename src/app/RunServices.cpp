@@ -26,6 +26,7 @@ void RunServices::StartFleet(EngineServer& server, std::vector<std::string>& not
     }
     FleetOptions options;
     options.m_BaseUrl = *sidecar.m_BaseUrl;
+    options.m_Advertised = &m_Session.Advertised();
     FleetHooks hooks;
     hooks.m_Log = [gate = m_FleetGate, &session = m_Session](const std::string& line) {
         std::scoped_lock lock(gate->m_Mutex);

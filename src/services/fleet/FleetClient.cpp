@@ -175,6 +175,11 @@ bool FleetClient::IsReachable(const SessionSnapshot& facts) {
 }
 
 void FleetClient::NoteServerAddress(const std::optional<GameServerView>& server) {
+    if (server) {
+        for (const std::string& line : m_PortNotes.Note(*server)) {
+            Log(line);
+        }
+    }
     if (server && !server->m_Address.empty()) {
         std::scoped_lock lock(m_Mutex);
         if (m_ServerAddress != server->m_Address) {

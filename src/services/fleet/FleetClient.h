@@ -15,6 +15,7 @@
 #include "host/state/SessionFacts.h"
 #include "platform/http/HttpRequest.h"
 #include "services/fleet/Backoff.h"
+#include "services/fleet/ExternalPorts.h"
 #include "services/fleet/LevelSeek.h"
 #include "services/fleet/PlayerReport.h"
 #include "services/fleet/SdkCall.h"
@@ -45,6 +46,7 @@ struct FleetOptions {
     std::chrono::milliseconds m_LongestRetry{2000}; // ...doubling up to this
     std::chrono::milliseconds m_FinishLimit{3000};  // how long Finish gives Shutdown at most
     std::chrono::milliseconds m_WatchLimit{600000}; // a watch is opened anew after this long
+    AdvertisedPorts* m_Advertised = nullptr;        // given the game server's external ports; not owned
 };
 
 struct FleetHooks {
@@ -76,7 +78,7 @@ private:
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
     // Whether Ready may be said: false while the game is on loopback only and players come from elsewhere.
     bool IsReachable(const SessionSnapshot& facts);
-    // The game server's address, from the watch or GetGameServer; any thread.
+    // The game server's address and external ports, from the watch or GetGameServer; any thread.
     void NoteServerAddress(const std::optional<GameServerView>& server);
     // Makes the call; true when it was done. Keeps the sidecar's state and the backoff.
     bool Call(const SdkCall& call, bool& refused);
@@ -94,6 +96,7 @@ private:
     FleetOptions m_Options;
     FleetHooks m_Hooks;
     int m_ListenerId = 0;
+    ExternalPortsNotes m_PortNotes{m_Options.m_Advertised};
 
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
