@@ -76,6 +76,10 @@ constexpr ServiceVariable METRICS_REQUEST_TIMEOUT{"MetricsRequestTimeout", Numbe
 
 // The fleet client (the environment's AGONES_SDK_HTTP_PORT comes first).
 constexpr ServiceVariable AGONES_SDK_PORT{"AgonesSdkPort", Whole, 0, PORT_HIGH, "off", ConsoleOpen};
+// An Allocated game server without players for this many seconds shuts down or is Ready again; 0 is off.
+constexpr ServiceVariable ALLOCATED_EMPTY_DELAY{"AllocatedEmptyDelay", Whole, 0,
+                                                MAX_TUNING_SECONDS,    "off", HostingStart};
+constexpr ServiceVariable ALLOCATED_EMPTY_ACTION{"AllocatedEmptyAction", Text, 0, 0, "shutdown", HostingStart};
 
 // The internet presence.
 constexpr ServiceVariable SPY_MASTER_HOST{"SpyMasterHost", Text, 0, 0, "master%i.dravoserv.example", HostingStart};
@@ -124,6 +128,8 @@ inline constexpr std::array SERVICE_VARIABLES = {
     service_variable::METRICS_MAX_PER_ADDRESS,
     service_variable::METRICS_REQUEST_TIMEOUT,
     service_variable::AGONES_SDK_PORT,
+    service_variable::ALLOCATED_EMPTY_DELAY,
+    service_variable::ALLOCATED_EMPTY_ACTION,
     service_variable::SPY_MASTER_HOST,
     service_variable::SPY_MASTER_PORT,
     service_variable::SPY_QUERY_PORT,
