@@ -74,12 +74,20 @@ bool DialogApi::DeliverActionLine(std::string_view action) {
     return !m_Ended && m_Procedure.OnActionLine(*this, action);
 }
 
+bool DialogApi::DeliverHelpAsked(const std::vector<std::string>& keys) {
+    return !m_Ended && m_Procedure.OnHelpAsked(*this, keys);
+}
+
 std::optional<std::string> DialogApi::DeliverRecall(ControlId id, int step, std::string_view current) {
     return m_Ended ? std::nullopt : m_Procedure.OnRecallLine(*this, id.Value(), step, current);
 }
 
 std::optional<InputCompletion> DialogApi::DeliverCompletion(ControlId id, std::string_view text) {
     return m_Ended ? std::nullopt : m_Procedure.OnCompleteLine(*this, id.Value(), text);
+}
+
+bool DialogApi::DeliverPastedLines(ControlId id, const std::vector<std::string>& lines) {
+    return !m_Ended && m_Procedure.OnPasteLines(*this, id.Value(), lines);
 }
 
 void DialogApi::Finish() {

@@ -10,8 +10,13 @@
 namespace dravo {
 namespace {
 
-// The letter a caption marks with "&", or 0.
-char MnemonicOf(std::string_view text) {
+bool IsPushButton(const ControlState& control) {
+    return control.Kind() == ControlKind::PushButton || control.Kind() == ControlKind::DefaultPushButton;
+}
+
+} // namespace
+
+char TerminalDialog::MnemonicOf(std::string_view text) {
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] == '&') {
             if (text[i + 1] != '&') {
@@ -22,12 +27,6 @@ char MnemonicOf(std::string_view text) {
     }
     return 0;
 }
-
-bool IsPushButton(const ControlState& control) {
-    return control.Kind() == ControlKind::PushButton || control.Kind() == ControlKind::DefaultPushButton;
-}
-
-} // namespace
 
 TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity)
     : m_Dialog(dialog), m_Activity(std::move(activity)), m_Views(dialog.Model().Controls().size()) {
@@ -49,7 +48,8 @@ std::string TerminalDialog::KeyLegend() const {
         return {};
     }
     const ControlState& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    if (input.m_Text.Length() >= input.m_TypingLimit) {
+    if (input.m_Text.Length() >= input.m_TypingLimit ||
+        (!m_InputRefusedOn.empty() && input.m_Text.Text() == m_InputRefusedOn)) {
         // A pasted line that does not fit loses its tail: the operator sees that it stopped there.
         return InputFullText(input.m_TypingLimit);
     }
@@ -72,7 +72,8 @@ std::string TerminalDialog::KeyLegend() const {
 }
 
 std::string TerminalDialog::InputFullText(int limit) {
-    return "The command is full: " + std::to_string(limit) + " characters at the most.";
+    // The engine counts bytes: a character beyond ASCII takes two to four of them.
+    return "The command is full: " + std::to_string(limit) + " bytes at the most; accented letters take 2 or more.";
 }
 
 std::optional<CursorCell> TerminalDialog::Draw(TerminalRenderer& renderer) {

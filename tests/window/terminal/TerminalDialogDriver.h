@@ -41,6 +41,7 @@ public:
     bool ReactToDoubleClicks = true;
     bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
     std::vector<Command> Commands;
+    std::vector<std::string> HelpKeys; // what the face handed with F1
 
     std::optional<std::string> OnRecallLine(DialogApi& /*dialog*/, int /*id*/, int step,
                                             std::string_view current) override {
@@ -48,6 +49,11 @@ public:
     }
     std::optional<InputCompletion> OnCompleteLine(DialogApi& /*dialog*/, int /*id*/, std::string_view text) override {
         return KeepsAHistory ? std::optional(InputCompletion{std::string(text) + "!", {}}) : std::nullopt;
+    }
+
+    bool OnHelpAsked(DialogApi& /*dialog*/, const std::vector<std::string>& keys) override {
+        HelpKeys = keys;
+        return true;
     }
 
     void OnCommand(DialogApi& dialog, int id, Notification code) override {
