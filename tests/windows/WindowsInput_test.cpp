@@ -113,6 +113,28 @@ TEST(WindowsLineReader, StoppingDoesNotWaitForInputThatNeverComes) {
     EXPECT_EQ(collected.m_Lines, std::vector<std::string>{"one"}); // nothing after the reader is gone
 }
 
+// The reading job itself ends when its reader stops, with the writer still open and nothing written: the
+// pool it ran on has no thread left to wait out or abandon at the program's end.
+TEST(WindowsLineReader, StoppingEndsTheReadingJobWithoutInput) {
+    Pipe pipe;
+    ASSERT_GE(pipe.m_ReadFd, 0);
+    BlockingPool pool;
+    Collected collected;
+    auto reader = std::make_unique<LineReader>(
+        pipe.m_ReadFd, pool,
+        [&](std::string line) {
+            std::scoped_lock lock(collected.m_Mutex);
+            collected.m_Lines.push_back(std::move(line));
+            collected.m_Changed.notify_all();
+        },
+        nullptr);
+    pipe.Write("one\ntw");
+    ASSERT_TRUE(collected.WaitLines(1)); // the job is at its next read, with a part of a line kept
+    reader.reset();
+    EXPECT_TRUE(pool.Shutdown(BOUND)) << "the reading job was still blocked after its reader stopped";
+    EXPECT_EQ(collected.m_Lines, std::vector<std::string>{"one"});
+}
+
 // A one-connection HTTP server on 127.0.0.1 that answers, or holds the connection without answering.
 class OneShotHttpServer {
 public:

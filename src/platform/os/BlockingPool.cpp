@@ -26,10 +26,14 @@ struct BlockingPool::State {
     std::deque<Job> m_Waiting;   // jobs for the next thread free
     std::list<Thread> m_Threads; // a record stays while its thread may still touch it
     size_t m_Live = 0;
+    size_t m_NotWaitedFor = 0; // of m_Live, the jobs inside a NotWaitedFor section
     bool m_Stopping = false;
 };
 
 namespace {
+
+// The pool whose thread this is, while it serves; the thread holds the state as long.
+thread_local BlockingPool::State* t_ServedState = nullptr;
 
 // Runs a job; its failure is its own and never ends the thread.
 void RunJob(BlockingPool::Job& job) noexcept {
@@ -83,7 +87,23 @@ bool BlockingPool::Submit(Job job) {
     return taken;
 }
 
+BlockingPool::NotWaitedFor::NotWaitedFor() : m_State(t_ServedState) {
+    if (m_State != nullptr) {
+        std::scoped_lock lock(m_State->m_Mutex);
+        ++m_State->m_NotWaitedFor;
+        m_State->m_Ended.notify_all(); // a shutdown under way stops waiting for this job
+    }
+}
+
+BlockingPool::NotWaitedFor::~NotWaitedFor() {
+    if (m_State != nullptr) {
+        std::scoped_lock lock(m_State->m_Mutex);
+        --m_State->m_NotWaitedFor;
+    }
+}
+
 void BlockingPool::Serve(const std::shared_ptr<State>& state, Thread& self, Job& first) {
+    t_ServedState = state.get();
     RunJob(first);
     std::unique_lock lock(state->m_Mutex);
     // The thread goes on while jobs wait, and ends when none does: a pool at rest holds no thread.
@@ -123,7 +143,8 @@ bool BlockingPool::Shutdown(std::chrono::milliseconds wait) {
         std::unique_lock lock(state.m_Mutex);
         state.m_Stopping = true;
         dropped.swap(state.m_Waiting);
-        inTime = state.m_Ended.wait_for(lock, wait, [&] { return state.m_Live == 0; });
+        (void)state.m_Ended.wait_for(lock, wait, [&] { return state.m_Live == state.m_NotWaitedFor; });
+        inTime = state.m_Live == 0;
         TakeEnded(ended);
         for (Thread& thread : state.m_Threads) { // still inside a job: their records stay with the state
             abandoned.push_back(std::exchange(thread.m_Handle, nullptr));

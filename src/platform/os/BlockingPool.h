@@ -11,7 +11,9 @@
 // owns what it touches (captured by value or shared), so that whoever
 // submitted it may give up on it at any time. Shutdown (the destructor's too)
 // takes no more jobs, drops those not yet begun and waits a bounded time for
-// those under way. A thread still inside its job after that is abandoned: it
+// those under way, except those inside a NotWaitedFor section (a read that
+// nothing can interrupt, whose owner has no more use for it: the process's
+// end discards it). A thread still inside its job after that is abandoned: it
 // holds only its job and the pool's shared state, and ends with the job or
 // with the process, so nothing it touches is freed under it. The program makes
 // one pool in main and hands it to whatever blocks; tests make their own.
@@ -32,6 +34,8 @@ public:
     static constexpr std::chrono::milliseconds EXIT_WAIT{500};
 
     using Job = std::function<void()>;
+    struct Thread; // the pool's own records
+    struct State;
 
     explicit BlockingPool(size_t maxThreads = MAX_THREADS);
     ~BlockingPool(); // Shutdown(EXIT_WAIT), unless the owner shut the pool down already
@@ -45,10 +49,21 @@ public:
     // time. The rest are abandoned.
     bool Shutdown(std::chrono::milliseconds wait);
 
-private:
-    struct Thread;
-    struct State;
+    // Made by a job on the pool's thread around a call that may block for good and that holds nothing to
+    // finish (a read its owner can give up on): while the job is inside it, a shutdown does not wait for
+    // the job. Elsewhere it does nothing.
+    class NotWaitedFor {
+    public:
+        NotWaitedFor();
+        ~NotWaitedFor();
+        NotWaitedFor(const NotWaitedFor&) = delete;
+        NotWaitedFor& operator=(const NotWaitedFor&) = delete;
 
+    private:
+        State* m_State; // the pool of the thread it was made on (which holds it), or null
+    };
+
+private:
     // A thread's life: its first job, then those waiting, then its end.
     static void Serve(const std::shared_ptr<State>& state, Thread& self, Job& first);
     // Moves the handles of the threads that ended out of their records, which go; under the lock.

@@ -1,8 +1,11 @@
-// Reading lines as a job on the blocking pool from a console, pipe or file handle. A blocked ReadFile
-// cannot be woken portably on Windows (CancelSynchronousIo ends pipe and file reads, not every console
-// read), so stopping cuts the handlers off first, tries to cancel the read, and lets the job go: it holds
-// only its shared context, and it ends with its read or with the program (whose end waits for it a bounded
-// time). The job reads from a duplicate
+// Reading lines as a job on the blocking pool from a console, pipe or file handle. A pipe (what a service
+// manager or another program gives) is read only as far as it holds bytes, and between looks the job waits
+// on an event that stopping sets, so the job ends at once when its owner goes, whether or not the writer
+// ever writes or closes; the program's end then has no read to wait out. A console read blocks in the
+// system: stopping cuts the handlers off first, cancels the read (CancelSynchronousIo, which not every
+// system honours for a console) and lets the job go: it holds only its shared context, and it ends with its
+// read or with the program, whose end does not wait for a read that may block for good (nor for a pipe
+// that cannot be looked at). The job reads from a duplicate
 // of the descriptor's handle that it owns and closes, so a descriptor closed by its owner while a read
 // is still under way never leaves the thread reading from a handle number the system has handed to
 // something else (a socket, say).
@@ -14,20 +17,55 @@
 
 #include <io.h>
 
+#include <algorithm>
 #include <mutex>
 #include <system_error>
 #include <utility>
 
 namespace dravo {
 
+namespace {
+
+// How long a reader of an idle pipe waits between looks at it, unless its stop comes first.
+constexpr DWORD PIPE_LOOK_MS = 50;
+
+} // namespace
+
 struct LineReader::Context {
     HANDLE m_Input = INVALID_HANDLE_VALUE; // the job's own duplicate, closed when it ends
+    HANDLE m_Stop = nullptr;               // set when the owner stops; closed with the context
     bool m_Started = false;                // the owner's: the reading job was handed to the pool
     std::mutex m_Mutex;                    // guards the handlers, m_Stopped and m_ThreadId
     bool m_Stopped = false;
     DWORD m_ThreadId = 0; // the pool thread reading, while the job runs: a thread that has moved on is not cancelled
     LineHandler m_OnLine;
     EndHandler m_OnEnd;
+
+    ~Context() {
+        if (m_Stop != nullptr) {
+            CloseHandle(m_Stop);
+        }
+    }
+
+    // How many bytes of a pipe can be read without blocking, waiting until some are there: 0 at the end of
+    // the pipe or when stopped; `wanted` itself, with `blocking` set, when the handle cannot be looked at
+    // (a socket, or a pipe of the host system's under a compatibility layer).
+    DWORD WaitForPipe(DWORD wanted, bool& blocking) const {
+        for (;;) {
+            DWORD available = 0;
+            if (PeekNamedPipe(m_Input, nullptr, 0, nullptr, &available, nullptr) == 0) {
+                const DWORD error = GetLastError();
+                blocking = error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+                return blocking ? wanted : 0;
+            }
+            if (available > 0) {
+                return std::min(available, wanted);
+            }
+            if (WaitForSingleObject(m_Stop, PIPE_LOOK_MS) != WAIT_TIMEOUT) {
+                return 0; // stopped
+            }
+        }
+    }
 
     void Run() {
         bool reading = false;
@@ -50,6 +88,16 @@ struct LineReader::Context {
         }
     }
 
+    // A read that may wait for good is one the program's end does not wait for: its owner may have stopped,
+    // and nothing it holds needs finishing.
+    bool ReadSome(char* buffer, DWORD wanted, bool blocking, DWORD& got) const {
+        if (!blocking) {
+            return ReadFile(m_Input, buffer, wanted, &got, nullptr) != 0 && got > 0;
+        }
+        const BlockingPool::NotWaitedFor unwaited;
+        return ReadFile(m_Input, buffer, wanted, &got, nullptr) != 0 && got > 0;
+    }
+
     void Read() {
         // The splitter calls this, which hands the line on unless the owner has gone.
         const LineHandler forward = [this](std::string line) {
@@ -60,10 +108,13 @@ struct LineReader::Context {
         };
         LineSplitter lines(forward);
         char buffer[4096];
+        const bool pipe = GetFileType(m_Input) == FILE_TYPE_PIPE;
         for (;;) {
+            bool blocking = !pipe; // a console's read waits for a whole line; a file's never waits
+            const DWORD wanted = pipe ? WaitForPipe(sizeof buffer, blocking) : DWORD{sizeof buffer};
             DWORD got = 0;
-            if (ReadFile(m_Input, buffer, sizeof buffer, &got, nullptr) == 0 || got == 0) {
-                break; // the end of a pipe or file, a closed console, or a cancelled read
+            if (wanted == 0 || !ReadSome(buffer, wanted, blocking, got)) {
+                break; // the end of a pipe or file, a closed console, a stop, or a cancelled read
             }
             // Ctrl+Z at the start of a console line is the console's end of input.
             if (GetFileType(m_Input) == FILE_TYPE_CHAR && buffer[0] == '\x1A') {
@@ -87,6 +138,12 @@ LineReader::LineReader(int fd, BlockingPool& pool, LineHandler onLine, EndHandle
         own = INVALID_HANDLE_VALUE;
     }
     m_Context->m_Input = own;
+    m_Context->m_Stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_Context->m_Stop == nullptr && own != INVALID_HANDLE_VALUE && own != nullptr) {
+        CloseHandle(own); // no way to stop a reader later: taken as the end of input, as a failed duplicate is
+        own = INVALID_HANDLE_VALUE;
+        m_Context->m_Input = own;
+    }
     if (own == INVALID_HANDLE_VALUE || own == nullptr) {
         // Nothing to read: the input has ended.
         if (m_Context->m_OnEnd) {
@@ -112,6 +169,7 @@ LineReader::~LineReader() {
     m_Context->m_Stopped = true;
     m_Context->m_OnLine = nullptr;
     m_Context->m_OnEnd = nullptr;
+    SetEvent(m_Context->m_Stop); // a pipe's reader ends at its next look, without waiting for the writer
     // Under the lock the job clears its thread's id with: the read cancelled is this job's.
     if (m_Context->m_ThreadId == 0) {
         return;

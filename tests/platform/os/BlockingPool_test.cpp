@@ -111,5 +111,38 @@ TEST(BlockingPool, AShutdownInTimeJoinsEveryThread) {
     EXPECT_EQ(gate.use_count(), 1); // the job and what it captured are gone
 }
 
+// A job blocked for good inside a read its owner gave up on does not hold the shutdown for its bound; the
+// job before and after that section is waited for as any other.
+TEST(BlockingPool, AShutdownDoesNotWaitForAJobInsideANotWaitedForSection) {
+    auto gate = std::make_shared<Gate>();
+    auto inside = std::make_shared<Gate>();
+    BlockingPool pool(2);
+    ASSERT_TRUE(pool.Submit([gate, inside] {
+        {
+            const BlockingPool::NotWaitedFor unwaited;
+            gate->Pass();
+        }
+        inside->Pass(); // waited for again: the test lets it go at once
+    }));
+    ASSERT_TRUE(gate->WaitFor(gate->m_Entered, 1));
+    inside->Open();
+    // Were the job waited for, this would hold until the gate opens, which comes only after it returns.
+    EXPECT_FALSE(pool.Shutdown(std::chrono::hours(1))); // returns with the job left behind
+    gate->Open();
+    ASSERT_TRUE(inside->WaitFor(inside->m_Left, 1));
+}
+
+TEST(BlockingPool, ANotWaitedForSectionOffThePoolChangesNothing) {
+    auto gate = std::make_shared<Gate>();
+    BlockingPool pool(2);
+    const BlockingPool::NotWaitedFor offThePool; // on the test's own thread
+    ASSERT_TRUE(pool.Submit([gate] { gate->Pass(); }));
+    ASSERT_TRUE(gate->WaitFor(gate->m_Entered, 1));
+    std::thread opener([gate] { gate->Open(); });
+    EXPECT_TRUE(pool.Shutdown(std::chrono::seconds(10))); // the pool's job is still waited for
+    opener.join();
+    EXPECT_EQ(gate->m_Left, 1);
+}
+
 } // namespace
 } // namespace dravo
