@@ -40,6 +40,13 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     if (m_Question && QuestionKeyTaken(key)) {
         return;
     }
+    if (m_Search && SearchKeyTaken(key)) {
+        return;
+    }
+    if (key.m_Kind == KeyKind::Control && key.m_Letter == 'r' && TypingFirst() && m_Focus == m_InputEdit) {
+        StartSearch();
+        return;
+    }
     const KeyTarget target = FocusTarget();
     switch (key.m_Kind) {
     case KeyKind::Tab:
