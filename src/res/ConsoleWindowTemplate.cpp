@@ -50,7 +50,7 @@ constexpr ControlTemplate CONTROLS[] = {
     {NO_CONTROL_ID, GroupBox, "Console", {202, 139, 190, 125}},
     {Id(ConsoleControl::ConsoleLog), Edit, "", {210, 151, 176, 90}, MultiLine | ReadOnly | VerticalScroll | AutoScroll},
     {Id(ConsoleControl::CommandInput), Edit, "", {210, 245, 147, 14}, HorizontalScroll},
-    {Id(ConsoleControl::Clear), PushButton, "Clear", {361, 245, 25, 14}},
+    {Id(ConsoleControl::Clear), PushButton, "&Clear", {361, 245, 25, 14}},
     {Id(ConsoleControl::Send), DefaultPushButton, "Send", {175, 249, 17, 7}, Hidden},
 };
 

@@ -79,6 +79,15 @@ bool ConsoleWindow::OnActionLine(DialogApi& /*dialog*/, std::string_view action)
     return true; // the service says what it does not know
 }
 
+// F1: the actions, as /help lists them, then the keys of the face the operator pressed it on.
+bool ConsoleWindow::OnHelpAsked(DialogApi& dialog, const std::vector<std::string>& keys) {
+    (void)OnActionLine(dialog, "help");
+    for (const std::string& line : keys) {
+        m_Session.LogText(line);
+    }
+    return true;
+}
+
 void ConsoleWindow::BindCommands(DialogApi& dialog) {
     ConsoleBinding binding;
     binding.m_Post = [poster = m_Poster](std::function<void()> work, const std::function<void()>& gone) {

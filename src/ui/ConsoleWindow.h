@@ -65,6 +65,7 @@ public:
     void OnTimer(DialogApi& dialog, int timerId) override;
     void OnCloseRequest(DialogApi& dialog, bool forced) override;
     bool OnActionLine(DialogApi& dialog, std::string_view action) override;
+    bool OnHelpAsked(DialogApi& dialog, const std::vector<std::string>& keys) override;
     std::optional<std::string> OnRecallLine(DialogApi& dialog, int id, int step, std::string_view current) override;
     std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override;
     bool OnPasteLines(DialogApi& dialog, int id, const std::vector<std::string>& lines) override;

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -61,6 +62,23 @@ bool UseSavedService(EngineServer& server, std::string_view serviceName) {
     }
     server.ReleaseServices(services);
     return serviceId != 0 && server.UseService(serviceId) == ENGINE_TRUE;
+}
+
+// The entry the engine's reason names: the one whose file name stands in it after a path separator, a
+// blank or a quote (so that "a.rez" is not taken for "mega.rez"); empty when it names none.
+std::string EntryNamedIn(const TextList& entries, std::string_view reason) {
+    const std::string text = ToLower(reason);
+    for (const std::string& entry : entries) {
+        const size_t cut = entry.find_last_of("\\/");
+        const std::string name = ToLower(cut == std::string::npos ? entry : entry.substr(cut + 1));
+        for (size_t at = name.empty() ? std::string::npos : text.find(name); at != std::string::npos;
+             at = text.find(name, at + 1)) {
+            if (at == 0 || std::string_view("/\\ \"").find(text[at - 1]) != std::string_view::npos) {
+                return entry;
+            }
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -252,7 +270,11 @@ SetupWizard::Step SetupWizard::RunStep(Step step, Pages& pages) {
         if (next != Step::Levels || LoadRezFilesOnce()) {
             return next;
         }
-        return m_CustomRezCount > 0 && m_MountRefused ? Step::RezFiles : Step::Failed;
+        if (m_CustomRezCount > 0 && m_MountRefused) {
+            pages.m_RezFiles.MarkUnusable(std::exchange(m_UnusableRezEntry, {}));
+            return Step::RezFiles;
+        }
+        return Step::Failed;
     }
     case Step::Levels:
         return AfterPage(RunPage(NetGameLevelsTemplate(), pages.m_Levels), Step::Options, Step::Finished);
@@ -275,6 +297,7 @@ SetupWizard::Step SetupWizard::AfterPage(int result, Step back, Step next) {
 }
 
 bool SetupWizard::Cancel() {
+    m_Context.m_Windows.ShowNote(SETUP_CANCELLED_NOTE);
     return false; // nothing is kept: the run ends without saving
 }
 
@@ -299,6 +322,7 @@ bool SetupWizard::MountRezFiles() {
         if (m_Context.m_Server->LastErrorText(reason, sizeof reason - 1) == ENGINE_STATUS_OK && reason[0] != '\0') {
             text += "\n\n";
             text += BoundedText(reason, sizeof reason);
+            m_UnusableRezEntry = EntryNamedIn(m_Context.m_RezFileList, BoundedText(reason, sizeof reason));
         }
         ShowErrorBox(m_Context.m_Windows, text);
     }
@@ -318,6 +342,7 @@ bool SetupWizard::LoadRezFilesOnce() {
         !missing.empty()) {
         if (m_CustomRezCount > 0) {
             ShowErrorBox(m_Context.m_Windows, MissingRezFilesMessage(missing));
+            m_UnusableRezEntry = missing.front();
             m_MountRefused = true;
             return false;
         }

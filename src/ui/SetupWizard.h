@@ -44,6 +44,10 @@ inline constexpr std::string_view SETUP_NEEDS_SCREEN_MESSAGE =
     "configuration (network service and level rotation).";
 #endif
 
+// The one line a cancelled setup leaves once the pages are gone.
+inline constexpr std::string_view SETUP_CANCELLED_NOTE =
+    "The setup was cancelled: nothing was saved and the server did not start.";
+
 class SetupWizard {
 public:
     explicit SetupWizard(WizardContext context) : m_Context(context) {}
@@ -105,7 +109,8 @@ private:
     int m_WizardError = 1;
     bool m_TcpIpSelected = false;
     bool m_RezFilesLoaded = false;
-    bool m_MountRefused = false; // the last mount failed in the engine (a damaged archive)
+    bool m_MountRefused = false;    // the last mount failed in the engine (a damaged archive)
+    std::string m_UnusableRezEntry; // the archive that failed, for the archive page to select
     int m_CustomRezCount = 0;
 };
 

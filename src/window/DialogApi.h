@@ -98,6 +98,7 @@ public:
     void DeliverCloseRequest(bool forced); // close box, Esc-like system requests, shutdown
     void DeliverTimer(int timerId);
     bool DeliverActionLine(std::string_view action); // false when the procedure knows no such action
+    bool DeliverHelpAsked(const std::vector<std::string>& keys);
     std::optional<std::string> DeliverRecall(ControlId id, int step, std::string_view current);
     std::optional<InputCompletion> DeliverCompletion(ControlId id, std::string_view text);
     bool DeliverPastedLines(ControlId id, const std::vector<std::string>& lines);

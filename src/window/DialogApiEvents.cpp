@@ -74,6 +74,10 @@ bool DialogApi::DeliverActionLine(std::string_view action) {
     return !m_Ended && m_Procedure.OnActionLine(*this, action);
 }
 
+bool DialogApi::DeliverHelpAsked(const std::vector<std::string>& keys) {
+    return !m_Ended && m_Procedure.OnHelpAsked(*this, keys);
+}
+
 std::optional<std::string> DialogApi::DeliverRecall(ControlId id, int step, std::string_view current) {
     return m_Ended ? std::nullopt : m_Procedure.OnRecallLine(*this, id.Value(), step, current);
 }

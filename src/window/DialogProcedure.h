@@ -50,6 +50,9 @@ public:
     // An action the operator typed by name instead of using a control (the headless face passes the
     // input lines that begin with "/", without it). False when the dialog knows no such action.
     virtual bool OnActionLine(DialogApi& /*dialog*/, std::string_view /*action*/) { return false; }
+    // The operator asks for help (F1); `keys` are the lines in which the face says what its keys do, to
+    // be shown after the dialog's own help. False when the dialog has no help to give.
+    virtual bool OnHelpAsked(DialogApi& /*dialog*/, const std::vector<std::string>& /*keys*/) { return false; }
     // The operator asks for an earlier (step < 0) or a later (step > 0) line of the history of the input
     // edit `id`, which holds `current`: the line to put there instead, or nothing.
     virtual std::optional<std::string> OnRecallLine(DialogApi& /*dialog*/, int /*id*/, int /*step*/,

@@ -23,8 +23,9 @@ protected:
 
 TEST_F(ConsoleSettingsTest, TypedSettingsAreCheckedKeptAndSaved) {
     auto server = Start();
-    for (const char* line : {"RunSpeed 1.5", "MaxPlayers 0", "WorldColorNight \"9 9 9\"", "set TractorBeam 0",
-                             "+ServerName Typed Arena", "MaxPlayers 12"}) {
+    for (const char* line :
+         {"RunSpeed 1.5", "MaxPlayers 0", "WorldColorNight \"9 9 9\"", "set TractorBeam 0", "+ServerName Typed Arena",
+          "MaxPlayers 12", "set FragNote \"first to ten\"", "+RconPassword console-settings-typed"}) {
         ASSERT_TRUE(server->WriteLine(line));
     }
     EXPECT_TRUE(server->WaitForOutput("Game options applied: TractorBeam 1; DoubleJump 1; RammingDamage 1; "
@@ -35,8 +36,12 @@ TEST_F(ConsoleSettingsTest, TypedSettingsAreCheckedKeptAndSaved) {
     EXPECT_TRUE(server->WaitForOutput("ServerName is now \"Typed Arena\".")) << server->Output();
     EXPECT_TRUE(server->WaitForOutput("MaxPlayers is now \"12\"; it takes effect when the server next starts."))
         << server->Output();
+    // The engine's own variables change without a word from it; the console says what they now hold.
+    EXPECT_TRUE(server->WaitForOutput("FragNote is now \"first to ten\".")) << server->Output();
+    EXPECT_TRUE(server->WaitForOutput("RconPassword is now set; its value is not shown.")) << server->Output();
     server->WriteLine("/status");
     EXPECT_TRUE(server->WaitForOutput("Name: Typed Arena")) << server->Output();
+    EXPECT_EQ(server->Output().find("console-settings-typed"), std::string::npos) << server->Output();
     server->WriteLine("/shutdown");
     ASSERT_EQ(server->Wait(), 0) << server->Errors();
     const std::string saved = Saved();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
 
 namespace dravo {
@@ -58,12 +59,28 @@ TEST(ConsoleWindowTemplate, HasEveryControlOfTheConsoleTable) {
         {1016, PushButton, "&Boot", {70, 245, 60, 14}},
         {1021, Edit, "", {210, 151, 176, 90}},
         {1018, Edit, "", {210, 245, 147, 14}},
-        {1044, PushButton, "Clear", {361, 245, 25, 14}},
+        {1044, PushButton, "&Clear", {361, 245, 25, 14}},
         {1045, DefaultPushButton, "Send", {175, 249, 17, 7}},
     };
     for (const Expected& expected : table) {
         ExpectControl(expected);
     }
+}
+
+// Every button of the window has an Alt letter of its own, in every face (the Win32 face reads the same
+// captions): a shared letter would work whichever button comes first.
+TEST(ConsoleWindowTemplate, EveryVisibleButtonHasALetterOfItsOwn) {
+    std::set<char> letters;
+    for (const ControlTemplate& control : ConsoleWindowTemplate().m_Controls) {
+        if (control.m_Kind != ControlKind::PushButton) {
+            continue;
+        }
+        const size_t mark = control.m_Text.find('&');
+        ASSERT_TRUE(mark != std::string_view::npos && mark + 1 < control.m_Text.size()) << control.m_Text;
+        EXPECT_TRUE(letters.insert(static_cast<char>(std::tolower(control.m_Text[mark + 1]))).second)
+            << control.m_Text << " shares its letter";
+    }
+    EXPECT_EQ(letters.size(), 5u);
 }
 
 TEST(ConsoleWindowTemplate, FramesAndLabelsCarryNoId) {

@@ -432,5 +432,19 @@ TEST_F(ConsoleWindowTest, ActionLinesReachEveryButton) {
     });
 }
 
+TEST_F(ConsoleWindowTest, HelpListsTheActionsAndThenTheKeysTheFaceHandsIt) {
+    Run([&](test::HostedConsole& /*window*/, ScriptedDialog& dialog) {
+        EXPECT_TRUE(dialog.Api().DeliverHelpAsked({"Keys: one", "Buttons: two"}));
+        dialog.RunPosted();
+        const std::string log = dialog.Text(Control::ConsoleLog);
+        const size_t actions = log.find("Actions: /boot <name>");
+        const size_t keys = log.find("Keys: one\r\nButtons: two\r\n");
+        ASSERT_NE(actions, std::string::npos) << log;
+        ASSERT_NE(keys, std::string::npos) << log;
+        EXPECT_LT(actions, keys) << "the actions come first";
+        Shutdown(m_Windows, dialog);
+    });
+}
+
 } // namespace
 } // namespace dravo

@@ -132,9 +132,14 @@ TEST_F(NetServicesPageTest, ARefusedServiceOrNoSelectionSaysSoAndKeepsThePage) {
     EXPECT_TRUE(m_TcpIp);
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
     for (const auto& box : m_Windows.MessageBoxes()) {
-        EXPECT_EQ(box.m_Text, "ERROR - Unable to use the selected network service.");
+        EXPECT_EQ(box.m_Text.rfind("ERROR - Unable to use the selected network service.\n\n", 0), 0u) << box.m_Text;
         EXPECT_EQ(box.m_Icon, MessageBoxIcon::Exclamation);
     }
+    // The refused service is named, and the way out is TCP/IP.
+    EXPECT_NE(m_Windows.MessageBoxes()[0].m_Text.find(std::string("\"") + test::MODEM_SERVICE + "\""),
+              std::string::npos);
+    EXPECT_NE(m_Windows.MessageBoxes()[0].m_Text.find("Choose TCP/IP"), std::string::npos);
+    EXPECT_NE(m_Windows.MessageBoxes()[1].m_Text.find("TCP/IP"), std::string::npos);
 }
 
 } // namespace

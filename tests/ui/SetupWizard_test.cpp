@@ -165,6 +165,7 @@ TEST_P(WizardCancelTest, CancelEndsTheWizardAfterAQuestionWithoutStoredLevels) {
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Default, MessageBoxDefault::Second);
     EXPECT_EQ(StoredText(Engine(), "NumLevels"), "0");
     EXPECT_EQ(StoredText(Engine(), "Level0"), std::nullopt);
+    EXPECT_EQ(m_Windows.Notes(), std::vector<std::string>{std::string(SETUP_CANCELLED_NOTE)});
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, WizardCancelTest, ::testing::Range<size_t>(0, 5));
@@ -181,7 +182,10 @@ TEST_F(WizardTest, ARefusedServiceKeepsTheOperatorOnItsPage) {
     EXPECT_EQ(PagesShown(), Pages{SERVICES});
     ASSERT_EQ(m_Windows.MessageBoxes().size(), 2u);
     EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, DISCARD_SETUP_QUESTION);
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, "ERROR - Unable to use the selected network service.");
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, std::string("ERROR - Unable to use the selected network service.\n\n"
+                                                              "The game cannot use \"") +
+                                                      test::IPX_SERVICE +
+                                                      "\" here. Choose TCP/IP to host an internet game.");
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Caption, "DravoServ");
     EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Icon, MessageBoxIcon::Exclamation);
 }
@@ -190,16 +194,25 @@ TEST_F(WizardTest, AnArchiveTheEngineRefusesIsNamedAndTheOperatorGoesBackToTheAr
     std::ofstream(m_Game.Path() / "Custom" / "broken.rez") << "not an archive";
     ChooseService();
     m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) {
-        EXPECT_TRUE(page.SelectText(NetRezFilesControl::Available, "broken.rez"));
-        EXPECT_TRUE(page.Click(NetRezFilesControl::Add));
+        for (const char* name : {"broken.rez", "arena.rez"}) {
+            EXPECT_TRUE(page.SelectText(NetRezFilesControl::Available, name));
+            EXPECT_TRUE(page.Click(NetRezFilesControl::Add));
+        }
         EXPECT_TRUE(page.Click(WizardControl::Next));
     });
     PressNext(GAME);
     PressNext(OPTIONS);
-    m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) { // back, with the archive still chosen
-        ASSERT_EQ(page.ListCount(NetRezFilesControl::ToLoad), 1);
-        EXPECT_TRUE(page.Select(NetRezFilesControl::ToLoad, 0));
+    m_Windows.AddScript(REZFILES, [](ScriptedDialog& page) { // back, with the archives still chosen
+        ASSERT_EQ(page.ListCount(NetRezFilesControl::ToLoad), 2);
+        // The damaged one is selected, with the focus on its list, as a missing one is: Remove takes it.
+        EXPECT_EQ(page.Selection(NetRezFilesControl::ToLoad), 0);
+        const DialogModel& model = page.Api().Model();
+        ASSERT_GE(model.FocusRequest(), 0);
+        EXPECT_EQ(model.Controls()[static_cast<size_t>(model.FocusRequest())].Id(),
+                  static_cast<int>(NetRezFilesControl::ToLoad));
         EXPECT_TRUE(page.Click(NetRezFilesControl::Remove));
+        ASSERT_EQ(page.ListCount(NetRezFilesControl::ToLoad), 1);
+        EXPECT_EQ(page.Api().ListText(NetRezFilesControl::ToLoad, 0), "arena.rez");
         EXPECT_TRUE(page.Click(WizardControl::Next));
     });
     PressNext(GAME);

@@ -1,6 +1,8 @@
 // The actions typed by name ("/players"): the session's own, and the console window's while it is open.
 #include "host/commands/CommandService.h"
 
+#include "platform/os/Text.h"
+
 #include <algorithm>
 #include <array>
 
@@ -10,6 +12,7 @@ namespace {
 constexpr const char* ACTIONS_HELP =
     "Actions: /boot <name>, /nextlevel, /clear, /options, /shutdown, /players, /status, /help. "
     "Any other line is a console command; begin it with // to send one that starts with /.";
+constexpr const char* BLANKS = " \t";
 constexpr std::string_view SHUTDOWN_ACTION = "shutdown";
 // The session's actions, which every console may use, in the order help and completion give them.
 constexpr std::array<std::string_view, 5> SESSION_ACTIONS = {"boot", "nextlevel", "players", "status", "help"};
@@ -19,15 +22,30 @@ constexpr std::array<std::string_view, 8> ALL_ACTIONS = {"boot",     "nextlevel"
 
 } // namespace
 
+// An action's verb, any case, and its argument; blanks and tabs after either are the operator's habit, not
+// part of what they ask ("/boot " asks how /boot is used, "/clear  " clears).
 bool CommandService::RunAction(std::string_view action, const CommandOrigin& origin) {
-    const size_t split = action.find(' ');
-    const std::string_view verb = action.substr(0, split);
+    const size_t end = action.find_last_not_of(BLANKS);
+    action = action.substr(0, end == std::string_view::npos ? 0 : end + 1);
+    const size_t split = action.find_first_of(BLANKS);
+    const std::string verb = ToLower(action.substr(0, split));
     const std::string_view argument = split == std::string_view::npos ? "" : action.substr(split + 1);
     if (RunSessionAction(verb, argument)) {
         return true;
     }
     const WindowAction* windowAction = FindWindowAction(verb, origin);
-    if (windowAction == nullptr || !argument.empty()) {
+    if (!argument.empty()) {
+        // The operator commands of the same name take arguments ("/shutdown 30"); the others say how they
+        // are used rather than that they are unknown.
+        const std::vector<std::string> commands = OperatorCommandNames();
+        const bool known = windowAction != nullptr || std::ranges::find(SESSION_ACTIONS, verb) != SESSION_ACTIONS.end();
+        if (!known || std::ranges::find(commands, verb) != commands.end()) {
+            return false;
+        }
+        m_Session.LogLine("Usage: /%s - it takes no arguments", verb.c_str());
+        return true;
+    }
+    if (windowAction == nullptr) {
         return false;
     }
     if (verb == SHUTDOWN_ACTION && !origin.IsConsole()) {

@@ -36,7 +36,10 @@ CommandResult CommandService::Run(std::string_view line, const CommandOrigin& or
         } else if (const std::optional<CommandOutcome> kept = RunSetting(command)) {
             result.m_Outcome = *kept;
         } else {
-            (void)m_Session.RunEngineCommand(command);
+            const size_t answered = capture.Lines().size();
+            if (m_Session.RunEngineCommand(command) && capture.Lines().size() == answered) {
+                ConfirmEngineSetting(command); // the engine changes a variable without a word
+            }
         }
     }
     result.m_LeftOut = capture.LeftOut();

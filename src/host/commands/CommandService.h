@@ -84,6 +84,7 @@ public:
 private:
     // Each returns false when it does not know the action (or this origin may not use it).
     bool RunAction(std::string_view action, const CommandOrigin& origin);
+    void ConfirmEngineSetting(std::string_view command);
     bool RunSessionAction(std::string_view verb, std::string_view argument);
     const WindowAction* FindWindowAction(std::string_view verb, const CommandOrigin& origin) const;
     void LogPlayers();

@@ -3,6 +3,7 @@
 #include "host/commands/CommandService.h"
 
 #include "host/commands/CommandWords.h"
+#include "host/console/ConsoleSecrets.h"
 #include "platform/os/Text.h"
 #include "settings/DecimalText.h"
 #include "settings/GameOptionCommands.h"
@@ -10,11 +11,13 @@
 #include "settings/SettingRules.h"
 #include "settings/SettingsStore.h"
 
+#include <array>
 #include <mutex>
 
 namespace dravo {
 namespace {
 
+constexpr size_t MAX_SHOWN_VALUE_SIZE = 1024; // a longer value shows cut
 constexpr std::string_view SERVER_NAME_KEY = "ServerName";
 constexpr const char* RECORDS_BUSY =
     "ERROR - The game did not let go of its settings in time; nothing was changed. Try again.";
@@ -120,6 +123,28 @@ CommandOutcome CommandService::KeepServerSetting(const SettingRow& row, std::str
         m_Session.LogLine("%s is now \"%s\"; it takes effect when the server next starts.", key.c_str(), kept.c_str());
     }
     return CommandOutcome::Ran;
+}
+
+// A line that set one of the engine's variables, which the engine took without a word: the value it now
+// holds, read back, so that the operator sees it took (a secret's value is not shown).
+void CommandService::ConfirmEngineSetting(std::string_view command) {
+    const std::optional<CommandWords::Assignment> assigned = CommandWords::Assigned(command);
+    EngineServer* server = m_Session.Server();
+    if (!assigned || !assigned->m_HasValue || server == nullptr) {
+        return;
+    }
+    VariableHandle handle = nullptr;
+    std::array<char, MAX_SHOWN_VALUE_SIZE> value{};
+    if (server->FindVariable(assigned->m_Name.c_str(), &handle, nullptr) != ENGINE_STATUS_OK || handle == nullptr ||
+        server->ReadVariableText(handle, value.data(), static_cast<uint32_t>(value.size())) != ENGINE_STATUS_OK) {
+        return;
+    }
+    if (ConsoleSecrets::MaskCommand(command) != command) {
+        m_Session.LogLine("%s is now set; its value is not shown.", assigned->m_Name.c_str());
+        return;
+    }
+    const std::string shown(BoundedText(value.data(), value.size()));
+    m_Session.LogLine("%s is now \"%s\".", assigned->m_Name.c_str(), shown.c_str());
 }
 
 } // namespace dravo

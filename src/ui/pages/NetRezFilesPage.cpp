@@ -6,6 +6,8 @@
 #include "settings/SettingsStore.h"
 #include "ui/pages/CustomRezFiles.h"
 
+#include <utility>
+
 namespace dravo {
 
 using Control = NetRezFilesControl;
@@ -23,6 +25,19 @@ void NetRezFilesPage::OnOpen(DialogApi& dialog) {
     for (const std::string& entry : m_RezFileList) {
         dialog.ListAdd(Control::ToLoad, RezEntryShownName(entry));
     }
+    if (!m_Unusable.empty()) {
+        SelectForRemove(dialog, std::exchange(m_Unusable, {}));
+    }
+}
+
+void NetRezFilesPage::SelectForRemove(DialogApi& dialog, const std::string& entry) {
+    const int found = dialog.ListFindExact(Control::ToLoad, RezEntryShownName(entry));
+    if (found == LIST_ERROR) {
+        return;
+    }
+    dialog.ListSetSelection(Control::ToLoad, found);
+    UpdateButtons(dialog);
+    (void)dialog.SetFocus(Control::ToLoad);
 }
 
 void NetRezFilesPage::OnPageCommand(DialogApi& dialog, int id, Notification code) {
@@ -58,14 +73,14 @@ void NetRezFilesPage::OnPageCommand(DialogApi& dialog, int id, Notification code
 void NetRezFilesPage::UpdateButtons(DialogApi& dialog) {
     const int available = dialog.ListSelection(Control::Available);
     const auto name = dialog.ListText(Control::Available, available, REZ_LIST_ITEM_MAX_CHARS);
-    dialog.EnableItem(Control::Add, name && dialog.ListFindExact(Control::ToLoad, *name) == LIST_ERROR);
+    dialog.EnableItem(Control::Add, name && FindListed(dialog, Control::ToLoad, *name) == LIST_ERROR);
     dialog.EnableItem(Control::Remove, dialog.ListSelection(Control::ToLoad) != NO_SELECTION);
 }
 
 void NetRezFilesPage::Add(DialogApi& dialog) {
     const auto name =
         dialog.ListText(Control::Available, dialog.ListSelection(Control::Available), REZ_LIST_ITEM_MAX_CHARS);
-    if (name && dialog.ListFindExact(Control::ToLoad, *name) == LIST_ERROR) {
+    if (name && FindListed(dialog, Control::ToLoad, *name) == LIST_ERROR) {
         dialog.ListAdd(Control::ToLoad, *name);
     }
     UpdateButtons(dialog);
@@ -95,10 +110,7 @@ void NetRezFilesPage::Next(DialogApi& dialog) {
     if (const TextList missing = MissingRezFiles(m_GameDirectory, entries); !missing.empty()) {
         (void)dialog.ShowMessageBox(MissingRezFilesMessage(missing), PAGE_MESSAGE_CAPTION, MessageBoxButtons::Ok,
                                     MessageBoxIcon::Exclamation);
-        dialog.ListSetSelection(Control::ToLoad,
-                                dialog.ListFindExact(Control::ToLoad, RezEntryShownName(missing.front())));
-        UpdateButtons(dialog);
-        (void)dialog.SetFocus(Control::ToLoad);
+        SelectForRemove(dialog, missing.front());
         return;
     }
     m_RezFileList = std::move(entries);

@@ -18,6 +18,10 @@ public:
     NetRezFilesPage(EngineServer& server, TextList& rezFileList, std::filesystem::path gameDirectory)
         : m_Server(server), m_RezFileList(rezFileList), m_GameDirectory(std::move(gameDirectory)) {}
 
+    // The entry of the list that could not be loaded (missing, or refused by the engine): the next opening
+    // selects it, with the focus on the list, ready for Remove, as Next does for a missing one.
+    void MarkUnusable(std::string entry) { m_Unusable = std::move(entry); }
+
 private:
     void OnOpen(DialogApi& dialog) override;
     void OnPageCommand(DialogApi& dialog, int id, Notification code) override;
@@ -25,10 +29,12 @@ private:
     void Remove(DialogApi& dialog);
     void Next(DialogApi& dialog);
     static void UpdateButtons(DialogApi& dialog);
+    static void SelectForRemove(DialogApi& dialog, const std::string& entry);
 
     EngineServer& m_Server;
     TextList& m_RezFileList;
     std::filesystem::path m_GameDirectory;
+    std::string m_Unusable;
 };
 
 } // namespace dravo

@@ -34,6 +34,19 @@ const DisplayName* FindDisplayName(std::string_view serviceName) {
 
 } // namespace
 
+// The refusal names the service the engine would not use and points to TCP/IP, which hosts internet games.
+std::string NetServicesPage::RefusalText(const std::optional<std::string>& serviceName) {
+    std::string text(StringTable::Find(STR_UNABLE_TO_USE_SERVICE).value_or(""));
+    if (!serviceName) {
+        return text + "\n\nChoose a service in the list, TCP/IP to host an internet game.";
+    }
+    text += "\n\nThe game cannot use \"" + *serviceName + "\" here.";
+    if (!IsTcpIpService(*serviceName)) {
+        text += " Choose TCP/IP to host an internet game.";
+    }
+    return text;
+}
+
 std::string ServiceDisplayName(std::string_view serviceName) {
     const DisplayName* found = FindDisplayName(serviceName);
     return std::string(found != nullptr ? found->m_Name : serviceName);
@@ -107,8 +120,9 @@ void NetServicesPage::Next(DialogApi& dialog) {
     if (selected == NO_SELECTION || !serviceId || *serviceId <= 0 || *serviceId > UINT32_MAX ||
         m_Server.UseService(static_cast<uint32_t>(*serviceId)) != ENGINE_TRUE) {
         // The operator stays on the page to choose another service; nothing entered is lost.
-        (void)dialog.ShowMessageBox(StringTable::Find(STR_UNABLE_TO_USE_SERVICE).value_or(""), PAGE_MESSAGE_CAPTION,
-                                    MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
+        (void)dialog.ShowMessageBox(
+            RefusalText(dialog.ListText(Control::ServiceList, selected, SERVICE_NAME_MAX_CHARS)), PAGE_MESSAGE_CAPTION,
+            MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
         (void)dialog.SetFocus(Control::ServiceList);
         return;
     }

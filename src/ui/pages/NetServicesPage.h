@@ -8,6 +8,7 @@
 #include "settings/ServerSettings.h"
 #include "ui/pages/WizardPage.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,7 @@ private:
     bool FillServices(DialogApi& dialog);
     void SelectTcpIpOnFirstRun(DialogApi& dialog);
     void Next(DialogApi& dialog);
+    static std::string RefusalText(const std::optional<std::string>& serviceName);
 
     EngineServer& m_Server;
     ServerSettings& m_Settings;

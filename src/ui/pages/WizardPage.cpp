@@ -17,6 +17,17 @@ void ShowHelpMessage(WindowSystem& windows, int textId, int captionId) {
                            MessageBoxButtons::Ok, MessageBoxIcon::Information, MessageBoxDefault::First);
 }
 
+int FindListed(const DialogApi& dialog, ControlId list, std::string_view text, std::optional<int64_t> data) {
+    const int count = dialog.ListCount(list);
+    for (int index = 0; index < count; ++index) {
+        const std::optional<std::string> shown = dialog.ListText(list, index);
+        if (shown && *shown == text && (!data || dialog.ListData(list, index) == data)) {
+            return index;
+        }
+    }
+    return LIST_ERROR;
+}
+
 void WizardPage::OnInit(DialogApi& dialog) {
     dialog.SetIcon(PROGRAM_ICON_ID);
     OnOpen(dialog);

@@ -8,6 +8,8 @@
 #include "window/DialogProcedure.h"
 #include "window/WindowSystem.h"
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace dravo {
@@ -29,6 +31,12 @@ void ShowHelpMessage(WindowSystem& windows, int textId, int captionId);
 // Asked when Cancel would end the wizard.
 inline constexpr std::string_view DISCARD_SETUP_QUESTION =
     "Discard the setup and exit DravoServ? Nothing entered on these pages is saved.";
+
+// The item of the list that shows this text exactly (case counts, as in file names) and holds this item data (any data
+// when none is given), or LIST_ERROR. The pages that build a list from another (archives, levels) add an entry once: a
+// second Add, or Enter twice, finds it listed.
+int FindListed(const DialogApi& dialog, ControlId list, std::string_view text,
+               std::optional<int64_t> data = std::nullopt);
 
 class WizardPage : public DialogProcedure {
 public:

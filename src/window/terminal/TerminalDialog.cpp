@@ -10,8 +10,13 @@
 namespace dravo {
 namespace {
 
-// The letter a caption marks with "&", or 0.
-char MnemonicOf(std::string_view text) {
+bool IsPushButton(const ControlState& control) {
+    return control.Kind() == ControlKind::PushButton || control.Kind() == ControlKind::DefaultPushButton;
+}
+
+} // namespace
+
+char TerminalDialog::MnemonicOf(std::string_view text) {
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] == '&') {
             if (text[i + 1] != '&') {
@@ -22,12 +27,6 @@ char MnemonicOf(std::string_view text) {
     }
     return 0;
 }
-
-bool IsPushButton(const ControlState& control) {
-    return control.Kind() == ControlKind::PushButton || control.Kind() == ControlKind::DefaultPushButton;
-}
-
-} // namespace
 
 TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> activity)
     : m_Dialog(dialog), m_Activity(std::move(activity)), m_Views(dialog.Model().Controls().size()) {

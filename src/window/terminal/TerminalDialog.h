@@ -46,6 +46,9 @@ public:
     static constexpr std::string_view HELP_ACTION = "help";
     // The keys of a dialog typed into first, which its legend line names, before its close button.
     static constexpr std::string_view TYPING_KEYS = "F1 Help  Up/Down History  Tab Complete  PgUp/PgDn Scroll";
+    // The Alt letters a shell's line editor uses: in the command input they act on the line, or do
+    // nothing, and never work a button.
+    static constexpr std::string_view LINE_EDITING_LETTERS = "bcdflnprtuy";
 
     // activity counts what dialogs do (control changes, posted work), so that a key can tell whether
     // a double click did anything.
@@ -58,6 +61,11 @@ public:
     // While its input is full (or refused a character that would not fit), the line says so instead.
     std::string KeyLegend() const;
     static std::string InputFullText(int limit);
+    // What F1 shows after the dialog's own help, for a dialog typed into first: its keys, the line
+    // editing keys and the Alt letters of its buttons, saying which work from the command input.
+    std::vector<std::string> HelpKeys() const;
+    // The letter a caption marks with "&", lower case, or 0.
+    static char MnemonicOf(std::string_view text);
     std::optional<CursorCell> Draw(TerminalRenderer& renderer);
     void HandleKey(const KeyEvent& key);
     // The index of the control with the focus, or -1.

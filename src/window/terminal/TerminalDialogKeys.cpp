@@ -179,7 +179,9 @@ void TerminalDialog::DialogKey(KeyKind kind) {
     if (kind == KeyKind::Escape && !TypingFirst()) { // in the console window Esc is a stray key
         m_Dialog.SendCommand(DIALOG_ID_CANCEL);
     } else if (kind == KeyKind::Help && TypingFirst()) {
-        (void)m_Dialog.DeliverActionLine(HELP_ACTION);
+        if (!m_Dialog.DeliverHelpAsked(HelpKeys())) {
+            (void)m_Dialog.DeliverActionLine(HELP_ACTION);
+        }
     }
 }
 
@@ -199,7 +201,6 @@ void TerminalDialog::TabKey(int step) {
 // letters, Alt works the control whose caption marks the letter.
 void TerminalDialog::AltKey(char letter, const KeyTarget& target) {
     if (TypingFirst() && m_Focus == m_InputEdit && target.m_Typing) {
-        constexpr std::string_view LINE_EDITING_LETTERS = "bcdflnprtuy";
         const char lower = LowerChar(letter);
         const KeyKind word = lower == 'b'   ? KeyKind::WordLeft
                              : lower == 'f' ? KeyKind::WordRight

@@ -44,8 +44,10 @@ TerminalWindowSystem::~TerminalWindowSystem() {
         m_Options.m_Out->flush();
     }
     if (m_Options.m_Err != nullptr) {
-        for (const std::string& failure : m_Failures) {
-            *m_Options.m_Err << failure << '\n';
+        for (size_t index = 0; index < m_Failures.size(); ++index) {
+            if (!m_Failures[index].m_Box || index >= m_FailuresDealtWith) {
+                *m_Options.m_Err << m_Failures[index].m_Text << '\n';
+            }
         }
         m_Options.m_Err->flush();
     }
@@ -59,7 +61,13 @@ void TerminalWindowSystem::ShowLateLogLine(std::string_view line) {
 }
 
 void TerminalWindowSystem::ShowNote(std::string_view note) {
-    m_Failures.emplace_back(note);
+    m_Failures.push_back({std::string(note), false});
+}
+
+// The operator went on working a dialog after the boxes shown so far (chose another service, another
+// archive): they were dealt with, and are not repeated once the screen is given back.
+void TerminalWindowSystem::DealtWithFailures() {
+    m_FailuresDealtWith = m_Failures.size();
 }
 
 void TerminalWindowSystem::RequestClose() {
@@ -101,20 +109,24 @@ int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
     if (std::exchange(m_OpeningSafeQuestion, false)) {
         view.AskAsLossQuestion();
     }
-    if (!std::exchange(m_OpeningQuestion, false) && !m_Stack.empty() && m_Stack.back()->TypedIntoFirst()) {
+    const bool messageBox = std::exchange(m_OpeningQuestion, false);
+    if (!messageBox && !m_Stack.empty() && m_Stack.back()->TypedIntoFirst()) {
         view.GuardTyping(); // opened by a key over the console window, whose typing may go on into it
+    }
+    if (!messageBox) {
+        DealtWithFailures();
     }
     m_Stack.push_back(&view);
     m_Dirty = true;
     dialog.Start();
-    RunLoop(view);
+    RunLoop(view, messageBox);
     m_Stack.pop_back();
     m_Dirty = true;
     dialog.Finish();
     return dialog.Result();
 }
 
-void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
+void TerminalWindowSystem::RunLoop(TerminalDialog& view, bool messageBox) {
     DialogApi& dialog = view.Api();
     CloseRequests::Watch closes(m_CloseRequests);
     while (!dialog.Ended()) {
@@ -126,7 +138,7 @@ void TerminalWindowSystem::RunLoop(TerminalDialog& view) {
         if (closes.Deliver(dialog)) {
             continue;
         }
-        ReadInput(view);
+        ReadInput(view, messageBox);
         if (dialog.Ended()) {
             break;
         }
@@ -166,7 +178,7 @@ void TerminalWindowSystem::Repaint() {
     m_LastDraw = {}; // at once
 }
 
-void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
+void TerminalWindowSystem::ReadInput(TerminalDialog& view, bool messageBox) {
     if (std::exchange(m_ResizeNoted, false)) {
         (void)m_Session->TakeResize();
         Repaint(); // even at the same size: the terminal may have moved or cut what it showed
@@ -184,6 +196,9 @@ void TerminalWindowSystem::ReadInput(TerminalDialog& view) {
         }
         if (TooSmall()) {
             continue; // keys for a screen the operator cannot see are dropped
+        }
+        if (!messageBox) {
+            DealtWithFailures();
         }
         view.HandleKey(*key); // may run a nested dialog, which reads the keys meanwhile
         // What the key posted (a double click posting its command) comes before the next key.
@@ -211,7 +226,7 @@ void TerminalWindowSystem::OnTerminalGone() {
         return;
     }
     // Nobody can see or answer the dialogs any more: the run ends in order, as on a stop signal.
-    m_Failures.emplace_back(TERMINAL_GONE_NOTE);
+    m_Failures.push_back({std::string(TERMINAL_GONE_NOTE), false});
     m_CloseRequests.Raise();
 }
 
@@ -248,7 +263,7 @@ MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std
                                                       MessageBoxButtons buttons, MessageBoxIcon icon,
                                                       MessageBoxDefault defaultButton) {
     if (icon == MessageBoxIcon::Exclamation) {
-        m_Failures.push_back(std::string(caption) + ": " + std::string(text));
+        m_Failures.push_back({std::string(caption) + ": " + std::string(text), true});
     }
     TerminalMessageBox box(text, caption, buttons, icon, defaultButton);
     m_OpeningQuestion = true; // it answers Enter at once: it opens on its safe answer

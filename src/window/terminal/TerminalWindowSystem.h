@@ -77,8 +77,10 @@ private:
     void OnTextAppended(const ControlState& /*control*/, std::string_view /*text*/) override { m_Dirty = true; }
     void OnControlChanged(const ControlState& /*control*/) override;
 
-    void RunLoop(TerminalDialog& dialog);
-    void ReadInput(TerminalDialog& dialog);
+    // messageBox: the dialog is a message box, whose keys do not say that the boxes before were dealt with.
+    void RunLoop(TerminalDialog& dialog, bool messageBox);
+    void ReadInput(TerminalDialog& dialog, bool messageBox);
+    void DealtWithFailures();
     void Redraw();
     // After a size change or Ctrl+L: everything laid out and drawn anew, nothing kept from before.
     void Repaint();
@@ -97,8 +99,13 @@ private:
     std::chrono::steady_clock::time_point m_LastDraw{};
     uint64_t m_Changes = 0;
     int m_BusyDepth = 0;
-    CloseRequests m_CloseRequests;       // window thread; raised through posted work
-    std::vector<std::string> m_Failures; // exclamation boxes and their causes, for standard error
+    CloseRequests m_CloseRequests; // window thread; raised through posted work
+    struct Failure {
+        std::string m_Text;
+        bool m_Box = false; // an exclamation box, rather than a note
+    };
+    std::vector<Failure> m_Failures; // exclamation boxes and notes, for standard error
+    size_t m_FailuresDealtWith = 0;  // the boxes before this one were followed by the operator's work
     std::mutex m_LateMutex;
     std::vector<std::string> m_LateLines;     // written to standard output once the screen is gone
     std::unique_ptr<SignalWatcher> m_Resizes; // the terminal's size changes, noted on the window thread

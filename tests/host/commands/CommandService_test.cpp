@@ -97,7 +97,9 @@ TEST_F(CommandServiceTest, TheWindowsOwnActionsAreForTheWindowAndShutdownForEver
     EXPECT_TRUE(m_Session.ExitWithoutAsking()) << "whoever asked from afar answered the question already";
     EXPECT_EQ(m_Ran, (std::vector<std::string>{"clear", "shutdown"}));
     EXPECT_EQ(Run("/frobnicate").m_Lines.back(), "Unknown action \"/frobnicate\"; type /help for the list.");
-    EXPECT_EQ(Run("/clear now").m_Outcome, CommandOutcome::UnknownAction) << "the window's actions take nothing";
+    EXPECT_EQ(Run("/clear now").m_Lines.back(), "Usage: /clear - it takes no arguments");
+    EXPECT_EQ(Run("/clear now", CommandOrigin::Fleet()).m_Outcome, CommandOutcome::UnknownAction)
+        << "an action this origin may not use is unknown to it, arguments or not";
     EXPECT_EQ(m_Commands.ActionNames(CommandOrigin::Remote("a")),
               (std::vector<std::string>{"/boot", "/nextlevel", "/shutdown", "/players", "/status", "/help"}));
     EXPECT_EQ(m_Commands.ActionNames(CommandOrigin::Console()).size(), 8u);
@@ -115,6 +117,25 @@ TEST_F(CommandServiceTest, PlayersStatusAndBootReadTheRoster) {
     EXPECT_EQ(Run("/boot bob two").m_Lines.back(), "No player named bob two.") << "a name matches exactly";
     EXPECT_EQ(Run("/boot ").m_Lines.back(), "Usage: /boot <name> (the player's whole name, as /players lists it).");
     EXPECT_EQ(m_Engine.m_Disconnected.size(), 1u);
+}
+
+// Blanks and tabs typed after an action are a habit: the action runs, or says how it is used.
+TEST_F(CommandServiceTest, BlanksAfterAnActionAreNotPartOfIt) {
+    Bind();
+    const std::string bootUsage = "Usage: /boot <name> (the player's whole name, as /players lists it).";
+    EXPECT_EQ(Run("/boot  \t").m_Lines.back(), bootUsage);
+    EXPECT_EQ(Run("/boot\t").m_Lines.back(), bootUsage);
+    EXPECT_EQ(Run("/status \t ").m_Lines.size(), 9u);
+    EXPECT_EQ(Run("/Status").m_Lines.size(), 9u) << "an action's name is read in any case";
+    EXPECT_EQ(Run("/status now").m_Lines.back(), "Usage: /status - it takes no arguments");
+    EXPECT_EQ(Run("/clear  ").m_Outcome, CommandOutcome::Ran);
+    EXPECT_EQ(Run("/options\t").m_Outcome, CommandOutcome::Ran);
+    EXPECT_EQ(m_Ran, (std::vector<std::string>{"clear", "options"}));
+    for (const char* line : {"/boot ", "/status  ", "/clear  ", "/nextlevel \t", "/players  ", "/help "}) {
+        const std::vector<std::string> lines = Run(line).m_Lines;
+        EXPECT_EQ(std::ranges::count_if(lines, [](const std::string& text) { return text.starts_with("Unknown"); }), 0)
+            << line;
+    }
 }
 
 TEST_F(CommandServiceTest, AStoppedConsoleAnswersThatNothingRan) {
@@ -191,6 +212,19 @@ TEST_F(CommandServiceTest, TheEnginesOwnVariablesAndPlainQuestionsGoToTheEngine)
     EXPECT_EQ(Run("net_bindaddress 0.0.0.0").m_Lines.back(), "ran: net_bindaddress 0.0.0.0");
     EXPECT_EQ(Run("DashGoInfo 0").m_Lines.back(), "ran: DashGoInfo 0") << "the program keeps that one itself";
     EXPECT_EQ(m_Settings.m_MaxPlayers, 16);
+}
+
+TEST_F(CommandServiceTest, AnEngineVariableSetSilentlyIsConfirmedWithTheValueItHolds) {
+    m_Engine.m_EchoCommands = false;
+    EXPECT_EQ(Run("\"+FragNote\" \"first to ten\"").m_Lines,
+              (std::vector<std::string>{"\"+FragNote\" \"first to ten\"", "FragNote is now \"first to ten\"."}));
+    const std::vector<std::string> secret = Run("\"+RconPassword\" \"long enough secret\"").m_Lines;
+    ASSERT_EQ(secret.size(), 2u);
+    EXPECT_EQ(secret.back(), "RconPassword is now set; its value is not shown.");
+    EXPECT_EQ(Run("Unset 1").m_Lines.size(), 1u) << "a variable the engine does not hold is not confirmed";
+    m_Engine.m_EchoCommands = true;
+    EXPECT_EQ(Run("\"+FragNote\" \"other\"").m_Lines.back(), "ran: \"+FragNote\" \"other\"")
+        << "an engine that answers speaks for itself";
 }
 
 } // namespace

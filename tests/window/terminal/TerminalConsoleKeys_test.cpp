@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 namespace dravo {
@@ -129,6 +130,44 @@ TEST_F(ConsoleWindowKeysTest, TheLineEditorsAltLettersActOnTheLineAndNeverWorkAB
     Press(KeyKind::BackTab); // away from the input, the buttons answer their letters
     Press(KeyKind::Alt, 'n');
     EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{Id(ConsoleControl::NextLevelButton), Notification::Click}}));
+}
+
+// F1 says which Alt letters work a button from the command input and which only from elsewhere; what it
+// says is what the keys do.
+TEST_F(ConsoleWindowKeysTest, HelpNamesEveryButtonsLetterAndWhereItWorks) {
+    ASSERT_TRUE(m_Api.EnableItem(Id(ConsoleControl::Boot), true));
+    Press(KeyKind::Help);
+    ASSERT_EQ(m_Procedure.HelpKeys.size(), 3u);
+    const std::string& buttons = m_Procedure.HelpKeys[2];
+    const size_t away = buttons.find("with the focus out of the command input");
+    ASSERT_NE(away, std::string::npos) << buttons;
+    struct Expected {
+        const char* m_Named;
+        ConsoleControl m_Button;
+        bool m_FromInput;
+    };
+    for (const Expected& expected :
+         {Expected{"Alt+S Shutdown", ConsoleControl::Shutdown, true},
+          Expected{"Alt+O Options...", ConsoleControl::Options, true},
+          Expected{"Alt+N Next Level", ConsoleControl::NextLevelButton, false},
+          Expected{"Alt+B Boot", ConsoleControl::Boot, false}, Expected{"Alt+C Clear", ConsoleControl::Clear, false}}) {
+        const size_t named = buttons.find(expected.m_Named);
+        ASSERT_NE(named, std::string::npos) << expected.m_Named << " in " << buttons;
+        EXPECT_EQ(named < away, expected.m_FromInput) << expected.m_Named;
+        const char letter = static_cast<char>(std::tolower(expected.m_Named[4]));
+        m_Procedure.Commands.clear();
+        Press(KeyKind::Alt, letter); // from the command input
+        const bool worked = !m_Procedure.Commands.empty() && m_Procedure.Commands.back().Id == Id(expected.m_Button);
+        EXPECT_EQ(worked, expected.m_FromInput) << expected.m_Named;
+        ASSERT_EQ(FocusedId(), Id(ConsoleControl::CommandInput));
+        Press(KeyKind::BackTab);
+        m_Procedure.Commands.clear();
+        Press(KeyKind::Alt, letter);
+        EXPECT_EQ(m_Procedure.Commands, (std::vector<Command>{{Id(expected.m_Button), Notification::Click}}))
+            << expected.m_Named << " away from the input";
+        Type("x"); // back to the input, as typing takes the focus there
+        Press(KeyKind::Control, 'u');
+    }
 }
 
 } // namespace

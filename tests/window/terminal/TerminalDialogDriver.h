@@ -41,6 +41,7 @@ public:
     bool ReactToDoubleClicks = true;
     bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
     std::vector<Command> Commands;
+    std::vector<std::string> HelpKeys; // what the face handed with F1
     bool RunsPastes = false; // takes pasted lines, kept in Pasted
     std::vector<std::vector<std::string>> Pasted;
 
@@ -57,6 +58,11 @@ public:
     }
     std::optional<InputCompletion> OnCompleteLine(DialogApi& /*dialog*/, int /*id*/, std::string_view text) override {
         return KeepsAHistory ? std::optional(InputCompletion{std::string(text) + "!", {}}) : std::nullopt;
+    }
+
+    bool OnHelpAsked(DialogApi& /*dialog*/, const std::vector<std::string>& keys) override {
+        HelpKeys = keys;
+        return true;
     }
 
     void OnCommand(DialogApi& dialog, int id, Notification code) override {

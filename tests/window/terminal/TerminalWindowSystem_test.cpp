@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sstream>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
@@ -46,6 +47,10 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     bool Usable() const { return m_Controller >= 0 && m_Terminal >= 0; }
+    // Keys as the operator types them.
+    bool Type(std::string_view keys) const {
+        return write(m_Controller, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size());
+    }
     int Terminal() const { return m_Terminal; }
     // What closing the terminal's window, or killing its tmux session, does to the program in it.
     void CloseController() {
@@ -95,18 +100,22 @@ private:
     std::thread m_Thread;
 };
 
-TEST(TerminalWindowSystem, AClosedTerminalClosesTheRunningDialogAsAStopSignalDoesAndShowsNoMore) {
-    PseudoTerminal pty;
-    ASSERT_TRUE(pty.Usable());
+std::unique_ptr<TerminalWindowSystem> FaceOn(const PseudoTerminal& pty, std::ostringstream& err) {
     if (std::getenv("TERM") == nullptr) {
         setenv("TERM", "xterm", 0); // the screen needs a terminal type; ctest may run without one
     }
-    std::ostringstream err;
     TerminalOptions options;
     options.m_InputFd = pty.Terminal();
     options.m_OutputFd = pty.Terminal();
     options.m_Err = &err;
-    auto windows = std::make_unique<TerminalWindowSystem>(options);
+    return std::make_unique<TerminalWindowSystem>(options);
+}
+
+TEST(TerminalWindowSystem, AClosedTerminalClosesTheRunningDialogAsAStopSignalDoesAndShowsNoMore) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.Usable());
+    std::ostringstream err;
+    auto windows = FaceOn(pty, err);
     ASSERT_TRUE(windows->Usable());
 
     test::PickerProcedure picker;
@@ -129,6 +138,34 @@ TEST(TerminalWindowSystem, AClosedTerminalClosesTheRunningDialogAsAStopSignalDoe
     EXPECT_EQ(std::ranges::find(later.Events, "show"), later.Events.end());
     windows.reset();
     EXPECT_NE(err.str().find(TerminalWindowSystem::TERMINAL_GONE_NOTE), std::string::npos) << err.str();
+}
+
+// Once the screen is given back, standard error repeats the error boxes the run ended on, not those the
+// operator dealt with by working on in a dialog after them (choosing another service or archive).
+TEST(TerminalWindowSystem, OnlyTheErrorsNotDealtWithAreRepeatedOnceTheScreenIsGone) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.Usable());
+    std::ostringstream err;
+    auto windows = FaceOn(pty, err);
+    ASSERT_TRUE(windows->Usable());
+    const auto showError = [&windows](std::string_view text) {
+        (void)windows->ShowMessageBox(text, "DravoServ", MessageBoxButtons::Ok, MessageBoxIcon::Exclamation,
+                                      MessageBoxDefault::First);
+    };
+    // Enter answers the first box; Tab is the operator working the dialog under it; Ctrl+C closes that;
+    // Enter answers the box the run ends on.
+    ASSERT_TRUE(pty.Type("\r\t\x03\r"));
+    test::PickerProcedure picker;
+    windows->Post([&showError] { showError("ERROR - dealt with"); });
+    {
+        Watchdog watchdog(*windows);
+        (void)windows->RunDialog(test::PICKER_TEMPLATE, picker);
+        showError("ERROR - the run ends here");
+        EXPECT_FALSE(watchdog.Fired()) << "the keys did not answer the dialogs";
+    }
+    windows->ShowNote("A note is always kept.");
+    windows.reset();
+    EXPECT_EQ(err.str(), "DravoServ: ERROR - the run ends here\nA note is always kept.\n");
 }
 
 } // namespace
