@@ -43,11 +43,11 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     if (m_Search && SearchKeyTaken(key)) {
         return;
     }
+    const KeyTarget target = FocusTarget();
     if (key.m_Kind == KeyKind::Control && key.m_Letter == 'r' && TypingFirst() && m_Focus == m_InputEdit) {
         StartSearch();
         return;
     }
-    const KeyTarget target = FocusTarget();
     switch (key.m_Kind) {
     case KeyKind::Tab:
     case KeyKind::BackTab:
