@@ -42,7 +42,7 @@ public:
     bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
     std::vector<Command> Commands;
     std::vector<std::string> HelpKeys; // what the face handed with F1
-    bool RunsPastes = false; // takes pasted lines, kept in Pasted
+    bool RunsPastes = false;           // takes pasted lines, kept in Pasted
     std::vector<std::vector<std::string>> Pasted;
 
     bool OnPasteLines(DialogApi& /*dialog*/, int /*id*/, const std::vector<std::string>& lines) override {
