@@ -107,7 +107,8 @@ private:
     void CharacterKey(const KeyEvent& key, const KeyTarget& target);
     // Ctrl+R in the command input: a search back through its history, shown on the key line.
     void StartSearch();
-    // A key while searching: false for a key that ends the search and then acts as ever.
+    // Ctrl+R that starts a search, or a key while searching: false for the keys that act as ever (one
+    // that ends a search takes the line found first).
     bool SearchKeyTaken(const KeyEvent& key);
     void ShowFound();
     // Pasted text: a line is typed, several lines in the command input go to the dialog to run.

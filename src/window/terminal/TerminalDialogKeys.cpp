@@ -40,12 +40,8 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     if (m_Question && QuestionKeyTaken(key)) {
         return;
     }
-    if (m_Search && SearchKeyTaken(key)) {
-        return;
-    }
     const KeyTarget target = FocusTarget();
-    if (key.m_Kind == KeyKind::Control && key.m_Letter == 'r' && TypingFirst() && m_Focus == m_InputEdit) {
-        StartSearch();
+    if (SearchKeyTaken(key)) {
         return;
     }
     switch (key.m_Kind) {

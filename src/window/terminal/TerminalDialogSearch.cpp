@@ -16,6 +16,14 @@ void TerminalDialog::ShowFound() {
 }
 
 bool TerminalDialog::SearchKeyTaken(const KeyEvent& key) {
+    if (!m_Search) {
+        const bool start =
+            key.m_Kind == KeyKind::Control && key.m_Letter == 'r' && TypingFirst() && m_Focus == m_InputEdit;
+        if (start) {
+            StartSearch();
+        }
+        return start;
+    }
     switch (key.m_Kind) {
     case KeyKind::Char:
         m_Search->Type(key.Typed());
