@@ -66,6 +66,13 @@ bool ConsoleWindow::OnPasteLines(DialogApi& dialog, int id, const std::vector<st
     return true;
 }
 
+std::vector<std::string> ConsoleWindow::OnHistoryLines(DialogApi& /*dialog*/, int id) {
+    if (id != static_cast<int>(Control::CommandInput)) {
+        return {};
+    }
+    return {m_History.Lines().begin(), m_History.Lines().end()};
+}
+
 // An action named by a face ("/players" on the headless face's standard input, F1's help).
 bool ConsoleWindow::OnActionLine(DialogApi& /*dialog*/, std::string_view action) {
     (void)m_Commands.Run(std::string(1, CommandService::ACTION_PREFIX) + std::string(action), CommandOrigin::Console());

@@ -69,6 +69,7 @@ public:
     std::optional<std::string> OnRecallLine(DialogApi& dialog, int id, int step, std::string_view current) override;
     std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override;
     bool OnPasteLines(DialogApi& dialog, int id, const std::vector<std::string>& lines) override;
+    std::vector<std::string> OnHistoryLines(DialogApi& dialog, int id) override;
     void OnDestroy(DialogApi& dialog) override;
 
 private:

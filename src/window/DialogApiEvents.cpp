@@ -90,6 +90,10 @@ bool DialogApi::DeliverPastedLines(ControlId id, const std::vector<std::string>&
     return !m_Ended && m_Procedure.OnPasteLines(*this, id.Value(), lines);
 }
 
+std::vector<std::string> DialogApi::DeliverHistory(ControlId id) {
+    return m_Ended ? std::vector<std::string>() : m_Procedure.OnHistoryLines(*this, id.Value());
+}
+
 void DialogApi::Finish() {
     if (m_Finished) {
         return;

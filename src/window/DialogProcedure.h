@@ -65,6 +65,8 @@ public:
                                                           std::string_view /*text*/) {
         return std::nullopt;
     }
+    // The lines of the history of the input edit `id`, the oldest first, for a search through them.
+    virtual std::vector<std::string> OnHistoryLines(DialogApi& /*dialog*/, int /*id*/) { return {}; }
     // The operator pasted several lines into the input edit `id` at once (a terminal's bracketed paste),
     // each a line as typed: false when the dialog does not run pasted lines (only the first is typed).
     virtual bool OnPasteLines(DialogApi& /*dialog*/, int /*id*/, const std::vector<std::string>& /*lines*/) {

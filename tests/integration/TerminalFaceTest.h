@@ -148,6 +148,11 @@ public:
         EXPECT_EQ(Tmux(arguments).m_ExitStatus, 0);
     }
     void Type(const std::string& text) { Keys({"-l", text}); }
+    // Pastes as a terminal does: marked as pasted when the program asked for that.
+    void Paste(const std::string& text) {
+        EXPECT_EQ(Tmux({"set-buffer", "-b", "pasted", "--", text}).m_ExitStatus, 0);
+        EXPECT_EQ(Tmux({"paste-buffer", "-p", "-b", "pasted", "-t", "0"}).m_ExitStatus, 0);
+    }
     std::string Screen() { return Tmux({"capture-pane", "-p", "-t", "0"}).m_Stdout; }
     // The window takes the new size; the program hears of it as from a terminal window resized.
     void Resize(int cols, int rows) {

@@ -162,6 +162,29 @@ TEST_P(TerminalHabitsTest, TextBeyondAsciiIsTypedWholeAndALongPasteShowsTheLimit
     })) << pane->Screen();
 }
 
+// Pasted text is text: a pasted Esc or Tab acts as no key, and several lines run only once the
+// question that opens on No is answered Yes.
+TEST_P(TerminalHabitsTest, APasteIsTextAndSeveralPastedLinesRunOnlyAfterYes) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    (void)SettledConsole(*pane);
+    pane->Paste("one\x1b\ttwo");
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& screen) { return CommandLine(screen) == "one two"; }))
+        << pane->Screen();
+    pane->Keys({"C-u"});
+    pane->Paste("pone\nptwo\n");
+    ASSERT_TRUE(pane->WaitFor("Run the 2 pasted lines as commands?")) << pane->Screen();
+    pane->Keys({"Tab", "Enter"});
+    ASSERT_TRUE(pane->WaitFor("The pasted lines did not run.")) << pane->Screen();
+    EXPECT_EQ(pane->Screen().find("Unknown command \"pone\""), std::string::npos) << pane->Screen();
+    pane->Paste("pone\nptwo\n");
+    ASSERT_TRUE(pane->WaitFor("Run the 2 pasted lines as commands?")) << pane->Screen();
+    pane->Keys({"Left", "Enter"}); // Yes
+    ASSERT_TRUE(pane->WaitFor("Unknown command \"ptwo\"")) << pane->Screen();
+    EXPECT_NE(pane->Screen().find("Unknown command \"pone\""), std::string::npos) << pane->Screen();
+    ExpectUntouched(*pane, "after the pastes");
+}
+
 TEST_F(TerminalFaceTest, ATerminalThatGoesAwayStopsTheServerAndItsSettingsAreSaved) {
     Configure({{"Port", std::to_string(m_Port)}});
     const std::string marker = "// written before the run";

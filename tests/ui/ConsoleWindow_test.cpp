@@ -275,6 +275,43 @@ TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
     });
 }
 
+TEST_F(ConsoleWindowTest, PastedLinesAreShownAndRunOnlyOnceTheOperatorSaysYes) {
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
+        const std::vector<std::string> lines = {"say one", "status", std::string(130, 'x'), "say three"};
+        const size_t commands = m_Engine.m_Commands.size();
+        EXPECT_TRUE(dialog.Api().DeliverPastedLines(Control::CommandInput, lines)); // unanswered: No
+        ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+        const auto& asked = m_Windows.MessageBoxes()[0];
+        EXPECT_EQ(asked.m_Default, MessageBoxDefault::Second);
+        EXPECT_EQ(asked.m_Buttons, MessageBoxButtons::YesNo);
+        EXPECT_NE(asked.m_Text.find("Run the 3 pasted lines as commands?"), std::string::npos) << asked.m_Text;
+        EXPECT_NE(asked.m_Text.find("  say one\n  status\n  say three"), std::string::npos) << asked.m_Text;
+        EXPECT_NE(asked.m_Text.find("1 longer than a command (119 bytes) will not run."), std::string::npos);
+        EXPECT_EQ(m_Engine.m_Commands.size(), commands) << "nothing runs before the answer";
+        dialog.RunPosted();
+        EXPECT_EQ(LastLogLine(dialog), "The pasted lines did not run.");
+
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        EXPECT_TRUE(dialog.Api().DeliverPastedLines(Control::CommandInput, lines));
+        EXPECT_EQ(m_Engine.m_Commands.back(), "status") << "the engine's command ran";
+        // Each entered as a typed line, in order, and kept in the history; the long one was not.
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, ""), "say three");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, "say three"), "status");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, "status"), "say one");
+        EXPECT_EQ(dialog.Api().DeliverRecall(Control::CommandInput, -1, "say one"), std::nullopt);
+        EXPECT_EQ(dialog.Api().DeliverHistory(Control::CommandInput),
+                  (std::vector<std::string>{"say one", "status", "say three"}))
+            << "the lines Ctrl+R searches, the oldest first";
+        EXPECT_TRUE(dialog.Api().DeliverHistory(Control::ConsoleLog).empty());
+        EXPECT_FALSE(dialog.Api().DeliverPastedLines(Control::ConsoleLog, lines)) << "only the command input runs";
+        EXPECT_TRUE(dialog.Api().DeliverPastedLines(Control::CommandInput, {std::string(120, 'y')}));
+        dialog.RunPosted();
+        EXPECT_EQ(LastLogLine(dialog), "The pasted lines are longer than a command (119 bytes): none ran.");
+        EXPECT_EQ(m_Windows.MessageBoxes().size(), 2u) << "nothing to ask about";
+        Shutdown(m_Windows, dialog);
+    });
+}
+
 TEST_F(ConsoleWindowTest, ShutdownAsksAndNoKeepsHosting) {
     const int result = Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
         m_Windows.QueueAnswer(MessageBoxResult::No);

@@ -47,6 +47,9 @@ std::string TerminalDialog::KeyLegend() const {
     if (!TypingFirst()) {
         return {};
     }
+    if (m_Search) {
+        return m_Search->Prompt();
+    }
     const ControlState& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
     if (input.m_Text.Length() >= input.m_TypingLimit ||
         (!m_InputRefusedOn.empty() && input.m_Text.Text() == m_InputRefusedOn)) {

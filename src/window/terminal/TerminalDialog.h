@@ -18,7 +18,9 @@
 // help action, Esc does nothing, Ctrl+C drops a line that holds text, and the Alt letters of a shell's
 // line editor act on the line instead of working a button. Pasted text is text, never keys: one line
 // is typed; several lines in the command input go to the dialog (OnPasteLines), which asks before
-// running them.
+// running them. Ctrl+R searches the history back as a shell does: typed text is looked for, Ctrl+R
+// again finds an older line, Enter sends the line found, Esc, Ctrl+G or Ctrl+C give the line back as it
+// was, and any other key takes the line found and acts on it.
 #pragma once
 
 #include "window/DialogApi.h"
@@ -26,6 +28,7 @@
 #include "window/terminal/TerminalKeys.h"
 #include "window/terminal/TerminalLayout.h"
 #include "window/terminal/TerminalRenderer.h"
+#include "window/terminal/TerminalReverseSearch.h"
 
 #include <cstdint>
 #include <functional>
@@ -102,6 +105,12 @@ private:
     void AltKey(char letter, const KeyTarget& target);
     void InterruptKey(const KeyTarget& target);
     void CharacterKey(const KeyEvent& key, const KeyTarget& target);
+    // Ctrl+R in the command input: a search back through its history, shown on the key line.
+    void StartSearch();
+    // Ctrl+R that starts a search, or a key while searching: false for the keys that act as ever (one
+    // that ends a search takes the line found first).
+    bool SearchKeyTaken(const KeyEvent& key);
+    void ShowFound();
     // Pasted text: a line is typed, several lines in the command input go to the dialog to run.
     void PasteKey(const KeyEvent& key, const KeyTarget& target);
     // Types a line of text into a field character by character, up to the first one it refuses.
@@ -140,6 +149,7 @@ private:
     bool m_Guarded = false;
     std::string m_InputRefusedOn; // the input's text when it refused a character that did not fit
     std::optional<LossQuestion> m_Question;
+    std::optional<TerminalReverseSearch> m_Search;
 };
 
 } // namespace dravo

@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view TYPING_HELP =
     "Keys: Enter sends the line; Up and Down (Ctrl+P, Ctrl+N) bring back earlier commands; Tab completes the "
-    "last word; PgUp and PgDn scroll the log, and paging or End back to the bottom follows it again; Shift+Tab "
+    "last word; Ctrl+R searches the history back (Ctrl+R again: older; Esc or Ctrl+G: leave); a paste of several "
+    "lines asks before they run; PgUp and PgDn scroll the log, and paging or End back to the bottom follows it again; "
+    "Shift+Tab "
     "leaves the command input; Ctrl+C drops the line, or asks to exit on an empty one; Ctrl+L draws the screen "
     "again; F1 this help.";
 constexpr std::string_view EDITING_HELP =

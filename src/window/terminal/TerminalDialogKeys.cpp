@@ -41,6 +41,9 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
         return;
     }
     const KeyTarget target = FocusTarget();
+    if (SearchKeyTaken(key)) {
+        return;
+    }
     switch (key.m_Kind) {
     case KeyKind::Tab:
     case KeyKind::BackTab:

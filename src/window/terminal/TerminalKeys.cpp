@@ -13,8 +13,8 @@ constexpr int CONTROL_H = 8;
 constexpr int CONTROL_L = 12;
 // Ctrl with these letters edits a text field, as in a shell: start and end of the line, cut to the end,
 // cut to the start, cut the word before the caret.
-// Ctrl+Y puts back what was cut last.
-constexpr char EDITING_CONTROLS[] = {'a', 'e', 'k', 'u', 'w', 'y'};
+// Ctrl+Y puts back what was cut last; Ctrl+R searches the history back, Ctrl+G leaves the search.
+constexpr char EDITING_CONTROLS[] = {'a', 'e', 'g', 'k', 'r', 'u', 'w', 'y'};
 // Ctrl with these letters moves as the arrows do and deletes as Delete does, as in a shell.
 constexpr struct {
     char m_Letter;

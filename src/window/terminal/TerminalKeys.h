@@ -25,7 +25,7 @@ enum class KeyKind : uint8_t {
     Backspace,   //
     Delete,      //
     Interrupt,   // Ctrl+C: the close box
-    Control,     // Ctrl with a letter that edits (Letter: 'a', 'e', 'k', 'u', 'w', 'y')
+    Control,     // Ctrl with a letter that edits (Letter: 'a', 'e', 'g', 'k', 'r', 'u', 'w', 'y')
     WordLeft,    // Ctrl+Left, Alt+Left, Alt+B: to the start of the word
     WordRight,   // Ctrl+Right, Alt+Right, Alt+F: past the end of the word
     WordDelete,  // Ctrl+Delete, Alt+D: cut to the end of the word

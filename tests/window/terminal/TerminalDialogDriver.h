@@ -42,6 +42,15 @@ public:
     bool KeepsAHistory = false; // completes the input with "!" and recalls "<step>:<text>"
     std::vector<Command> Commands;
     std::vector<std::string> HelpKeys; // what the face handed with F1
+    bool RunsPastes = false;           // takes pasted lines, kept in Pasted
+    std::vector<std::vector<std::string>> Pasted;
+
+    bool OnPasteLines(DialogApi& /*dialog*/, int /*id*/, const std::vector<std::string>& lines) override {
+        if (RunsPastes) {
+            Pasted.push_back(lines);
+        }
+        return RunsPastes;
+    }
 
     std::optional<std::string> OnRecallLine(DialogApi& /*dialog*/, int /*id*/, int step,
                                             std::string_view current) override {
