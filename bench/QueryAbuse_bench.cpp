@@ -27,6 +27,7 @@
 #include "support/A2sQueries.h"
 #include "support/Figures.h"
 #include "support/FixedHashKey.h"
+#include "support/ProcStats.h"
 #include "support/QueryAskers.h"
 #include "support/QueryHost.h"
 #include "support/QueryLoad.h"
@@ -66,10 +67,12 @@ struct FloodResult {
     FrameIntervals m_Intervals;
     long long m_QueryDrops = 0;
     long long m_GameDrops = 0;
-    int m_Browser = 0;            // answers of ten
-    int m_BrowserWithPlayers = 0; // of them
-    int m_Fresh = 0;              // answers of a hundred
-    size_t m_Largest = 0;         // the largest datagram sent to the flood's own addresses
+    int m_Browser = 0;               // answers of ten
+    int m_BrowserWithPlayers = 0;    // of them
+    int m_Fresh = 0;                 // answers of a hundred
+    size_t m_Largest = 0;            // the largest datagram sent to the flood's own addresses
+    double m_DatagramsPerSecond = 0; // answer datagrams received, all addresses together
+    double m_ServerCpu = 0;          // the server's CPU time (all threads) a second of the flood, in cores
 };
 
 double IdleSteps(QueryHost& host, double seconds) {
@@ -97,10 +100,13 @@ FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, uint1
     const long long queryDrops = host.Drops(host.QueryPort());
     const long long gameDrops = host.Drops(host.GamePort());
     host.Intervals(true);
+    const uint64_t cpuBefore = CpuNs(host.Server().Pid());
     const auto start = Clock::now();
     Askers askers(port, freshFirst, start);
+    uint64_t datagrams = 0;
     auto onDatagram = [&](uint32_t index, std::string_view datagram, Clock::time_point) {
         bytes += datagram.size();
+        ++datagrams;
         askers.Take(index, datagram);
         if (index != BROWSER_INDEX && (index < freshFirst || index >= freshFirst + FRESH_ASKS)) {
             result.m_Largest = std::max(result.m_Largest, datagram.size());
@@ -125,8 +131,10 @@ FloodResult RunFlood(QueryHost& host, QueryLoad& load, const Flood& flood, uint1
     }
     result.m_Intervals = host.Intervals(false);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    result.m_ServerCpu = static_cast<double>(CpuNs(host.Server().Pid()) - cpuBefore) / 1e9 / elapsed;
     load.Receive(Clock::now() + std::chrono::milliseconds(300), onDatagram);
     result.m_BytesPerSecond = static_cast<double>(bytes) / elapsed;
+    result.m_DatagramsPerSecond = static_cast<double>(datagrams) / elapsed;
     result.m_StepsPerSecond = result.m_Intervals.m_Count / elapsed;
     result.m_QueryDrops = host.Drops(host.QueryPort()) - queryDrops;
     result.m_GameDrops = host.Drops(host.GamePort()) - gameDrops;
@@ -143,6 +151,8 @@ void Report(const Flood& flood, const char* port, const FloodResult& result, dou
     Goal("steps a second / idle", 100.0 * result.m_StepsPerSecond / idleSteps, "%", false, 97);
     Goal("step interval p99", result.m_Intervals.m_P99, "ms", true, 12);
     Figure("step interval max", result.m_Intervals.m_Max, "ms");
+    Figure("answer datagrams a second", result.m_DatagramsPerSecond, "/s");
+    Figure("server CPU during the flood", 100.0 * result.m_ServerCpu, "% of a core");
     Goal("datagrams the system dropped, query socket", static_cast<double>(result.m_QueryDrops), "", true, 0);
     Figure("datagrams the system dropped, game socket", static_cast<double>(result.m_GameDrops), "");
     // Every address asking within a second (the flood's, the browser, twenty fresh ones) gets the same
@@ -224,6 +234,9 @@ void Compare(const FloodResult& a2s, const FloodResult& gameSpy, size_t status) 
     Goal("bytes a second, of the \\status\\ flood's + 1 answer", a2s.m_BytesPerSecond, "B/s", true,
          gameSpy.m_BytesPerSecond + static_cast<double>(status));
     Figure("the \\status\\ flood's bytes a second", gameSpy.m_BytesPerSecond, "B/s");
+    Figure("answer datagrams a second, of the \\status\\ flood's",
+           100.0 * a2s.m_DatagramsPerSecond / std::max(1.0, gameSpy.m_DatagramsPerSecond), "%");
+    Figure("server CPU, of the \\status\\ flood's", 100.0 * a2s.m_ServerCpu / std::max(1e-9, gameSpy.m_ServerCpu), "%");
     Goal("steps a second, of the \\status\\ flood's", 100.0 * a2s.m_StepsPerSecond / gameSpy.m_StepsPerSecond, "%",
          false, 99);
     Figure("the largest datagram to the flood's addresses", static_cast<double>(a2s.m_Largest), "B");
@@ -235,7 +248,7 @@ FloodResult RunA2sFlood(QueryHost& host, QueryLoad& load, Flood flood, A2sChalle
     if (challenges != nullptr) {
         const std::vector<uint32_t> sources = Sources(flood, seconds);
         challenges->Clear();
-        const size_t fetched = challenges->Fetch(load, host.QueryPort(), sources, 5000);
+        const size_t fetched = challenges->Fetch(load, host.QueryPort(), sources);
         std::printf("(challenges fetched for %zu of %zu addresses)\n", fetched, sources.size());
         flood.m_A2s = challenges;
     }
@@ -264,7 +277,9 @@ void RunA2sFloods(QueryHost& host, QueryLoad& load, double seconds, const std::v
     Goal("its largest datagram", static_cast<double>(result.m_Largest), "B", true, 9);
 }
 
-int RunSixteen(QueryLoad& load, double seconds) {
+// `spoofedOnly`: flood A on the query port and the spoofed A2S flood beside it, nothing else (a short run to
+// look at the spoofed flood's cost).
+int RunSixteen(QueryLoad& load, double seconds, bool spoofedOnly) {
     QueryHost host(16);
     if (!host.Ready()) {
         std::fprintf(stderr, "%s\n", host.Failure().c_str());
@@ -278,10 +293,16 @@ int RunSixteen(QueryLoad& load, double seconds) {
     const size_t status = AnswerBytes(load, host.QueryPort(), STATUS_QUERY, 7999999);
     std::printf("16 players: idle %.1f steps a second, a status answer of %zu bytes\n", idle, status);
     uint32_t fresh = 8000000;
-    const std::vector<Flood> floods = SixteenPlayerFloods();
+    std::vector<Flood> floods = SixteenPlayerFloods();
+    if (spoofedOnly) {
+        floods.resize(1);
+    }
     std::vector<FloodResult> onQueryPort;
     for (const Flood& flood : floods) {
         for (const bool gamePort : {false, true}) {
+            if (gamePort && spoofedOnly) {
+                break;
+            }
             std::this_thread::sleep_for(std::chrono::seconds(3)); // the flood before is out of every window
             const uint16_t port = gamePort ? host.GamePort() : host.QueryPort();
             const FloodResult result = RunFlood(host, load, flood, port, seconds, fresh);
@@ -292,7 +313,7 @@ int RunSixteen(QueryLoad& load, double seconds) {
             }
         }
     }
-    RunA2sFloods(host, load, seconds, floods, onQueryPort, fresh, idle, status);
+    RunA2sFloods(host, load, seconds, spoofedOnly ? std::vector<Flood>{} : floods, onQueryPort, fresh, idle, status);
     return 0;
 }
 
@@ -362,8 +383,9 @@ int RunHundredTwentyEight(QueryLoad& load, double seconds) {
 int main(int argc, char** argv) {
     const double seconds = NumberOption(argc, argv, "--seconds", 8);
     QueryLoad load;
-    if (RunSixteen(load, seconds) != 0) {
+    const bool spoofedOnly = NumberOption(argc, argv, "--spoofed-only", 0) != 0;
+    if (RunSixteen(load, seconds, spoofedOnly) != 0) {
         return 1;
     }
-    return RunHundredTwentyEight(load, seconds);
+    return spoofedOnly ? 0 : RunHundredTwentyEight(load, seconds);
 }

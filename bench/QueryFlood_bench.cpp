@@ -153,7 +153,7 @@ size_t FetchChallenges(QueryHost& host, QueryLoad& load, A2sChallenges& challeng
             addresses.push_back(QueryLoad::SourceAddress(A2S_FIRST + BURST_FIRST + i));
         }
     }
-    return challenges.Fetch(load, host.QueryPort(), addresses, 5000);
+    return challenges.Fetch(load, host.QueryPort(), addresses);
 }
 
 } // namespace

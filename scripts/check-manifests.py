@@ -8,7 +8,7 @@ ObjectMeta with known fields. With --mutations, every manifest is also checked w
 names misspelt at a time, at several depths, and each such copy must fail.
 
 With --ports, every game server (alone or in a fleet's template) must have exactly these container ports
-("27888/UDP,25554/UDP"); with --list, it must define that list.
+("27888/UDP"); with --list, it must define that list.
 
 Usage: check-manifests.py --crds DIR [--mutations] [--ports P/PROTO,...] [--list NAME] MANIFEST...
 Needs python3 with PyYAML and jsonschema (Debian: python3-yaml, python3-jsonschema).

@@ -80,12 +80,14 @@ void A2sChallenges::Ask(QueryLoad& load, uint16_t port, const std::vector<uint32
 }
 
 size_t A2sChallenges::Fetch(QueryLoad& load, uint16_t port, const std::vector<uint32_t>& addresses, double rate) {
-    for (int round = 0; round < 2; ++round) {
-        Ask(load, port, addresses, rate);
-    }
+    constexpr int ROUNDS = 4;
     size_t have = 0;
-    for (const uint32_t address : addresses) {
-        have += m_Challenges.count(address);
+    for (int round = 0; round < ROUNDS && have < addresses.size(); ++round) {
+        Ask(load, port, addresses, rate);
+        have = 0;
+        for (const uint32_t address : addresses) {
+            have += m_Challenges.count(address);
+        }
     }
     return have;
 }

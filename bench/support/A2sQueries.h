@@ -25,10 +25,15 @@ bool IsA2sAnswer(std::string_view datagram);
 // The challenges of many source addresses of a QueryLoad, fetched from one server.
 class A2sChallenges {
 public:
+    // The pace that the default byte budget answers: a challenge costs it as much as an answer without the
+    // players, so newcomers get some 650 challenges a second.
+    static constexpr double BUDGET_RATE = 600;
+
     // Asks the server on `port` for the challenge of every address in `addresses` (host byte order) that has
-    // none yet, `rate` a second, then waits up to 500 ms for the last answers; asks those left once more.
-    // Returns how many of `addresses` have a challenge.
-    size_t Fetch(test::QueryLoad& load, uint16_t port, const std::vector<uint32_t>& addresses, double rate);
+    // none yet, `rate` a second, then waits up to 500 ms for the last answers; asks those left again, up to
+    // four rounds in all. Returns how many of `addresses` have a challenge.
+    size_t Fetch(test::QueryLoad& load, uint16_t port, const std::vector<uint32_t>& addresses,
+                 double rate = BUDGET_RATE);
     // The request of `kind` from `address`, with its challenge when it has one.
     std::string Query(A2sKind kind, uint32_t address) const;
     void Clear() { m_Challenges.clear(); }

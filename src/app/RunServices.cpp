@@ -26,6 +26,9 @@ void RunServices::StartFleet(EngineServer& server, std::vector<std::string>& not
     }
     FleetOptions options;
     options.m_BaseUrl = *sidecar.m_BaseUrl;
+    options.m_Advertised = &m_Session.Advertised();
+    options.m_Clock = &m_Clock;
+    options.m_AllocatedEmpty = ReadAllocatedEmpty(reader, notes);
     FleetHooks hooks;
     hooks.m_Log = [gate = m_FleetGate, &session = m_Session](const std::string& line) {
         std::scoped_lock lock(gate->m_Mutex);
@@ -37,6 +40,12 @@ void RunServices::StartFleet(EngineServer& server, std::vector<std::string>& not
         std::scoped_lock lock(gate->m_Mutex);
         if (gate->m_Open) {
             (void)commands.Submit("/nextlevel", CommandOrigin::Fleet(), 0, nullptr);
+        }
+    };
+    hooks.m_Shutdown = [gate = m_FleetGate, &commands = m_Commands] {
+        std::scoped_lock lock(gate->m_Mutex);
+        if (gate->m_Open) {
+            (void)commands.Submit("/shutdown", CommandOrigin::Fleet(), 0, nullptr);
         }
     };
     m_Fleet = std::make_unique<FleetClient>(m_Session.Facts(), m_Pool, std::move(options), std::move(hooks));

@@ -76,11 +76,17 @@ constexpr ServiceVariable METRICS_REQUEST_TIMEOUT{"MetricsRequestTimeout", Numbe
 
 // The fleet client (the environment's AGONES_SDK_HTTP_PORT comes first).
 constexpr ServiceVariable AGONES_SDK_PORT{"AgonesSdkPort", Whole, 0, PORT_HIGH, "off", ConsoleOpen};
+// An Allocated game server without players for this many seconds shuts down or is Ready again; 0 is off.
+constexpr ServiceVariable ALLOCATED_EMPTY_DELAY{"AllocatedEmptyDelay", Whole, 0,
+                                                MAX_TUNING_SECONDS,    "off", HostingStart};
+constexpr ServiceVariable ALLOCATED_EMPTY_ACTION{"AllocatedEmptyAction", Text, 0, 0, "shutdown", HostingStart};
 
 // The internet presence.
 constexpr ServiceVariable SPY_MASTER_HOST{"SpyMasterHost", Text, 0, 0, "master%i.dravoserv.example", HostingStart};
 constexpr ServiceVariable SPY_MASTER_PORT{"SpyMasterPort", Whole, 1, PORT_HIGH, "27900", HostingStart};
 constexpr ServiceVariable SPY_QUERY_PORT{"SpyQueryPort", Whole, 1, PORT_HIGH, "25554", HostingStart};
+// The game port named in heartbeats and answers when a NAT maps another onto the bound one; 0 is not set.
+constexpr ServiceVariable ADVERTISED_PORT{"AdvertisedPort", Whole, 0, PORT_HIGH, "0", HostingStart};
 constexpr ServiceVariable SPY_RATE_BURST{"SpyRateBurst", Whole, 0, MAX_RATE, "10", HostingStart};
 constexpr ServiceVariable SPY_RATE_PER_SECOND{"SpyRatePerSecond", Whole, 0, MAX_RATE, "1", HostingStart};
 constexpr ServiceVariable SPY_GLOBAL_RATE{"SpyGlobalRate", Whole, 0, MAX_RATE, "50", HostingStart};
@@ -122,9 +128,12 @@ inline constexpr std::array SERVICE_VARIABLES = {
     service_variable::METRICS_MAX_PER_ADDRESS,
     service_variable::METRICS_REQUEST_TIMEOUT,
     service_variable::AGONES_SDK_PORT,
+    service_variable::ALLOCATED_EMPTY_DELAY,
+    service_variable::ALLOCATED_EMPTY_ACTION,
     service_variable::SPY_MASTER_HOST,
     service_variable::SPY_MASTER_PORT,
     service_variable::SPY_QUERY_PORT,
+    service_variable::ADVERTISED_PORT,
     service_variable::SPY_RATE_BURST,
     service_variable::SPY_RATE_PER_SECOND,
     service_variable::SPY_GLOBAL_RATE,

@@ -4,6 +4,7 @@
 
 #include "host/console/ConsoleSecrets.h"
 #include "res/ConsoleWindowTemplate.h"
+#include "ui/ErrorBox.h"
 
 namespace dravo {
 
@@ -19,6 +20,50 @@ void ConsoleWindow::EnterLine(DialogApi& /*dialog*/, std::string_view line) {
         m_History.Add(line);
     }
     (void)m_Commands.Run(line, CommandOrigin::Console());
+}
+
+// The question before pasted lines run: how many, the first of them, and what is left out.
+std::string ConsoleWindow::PasteQuestion(const std::vector<std::string>& lines, size_t tooLong) {
+    constexpr size_t SHOWN_LINES = 6;
+    std::string question = "Run the " + std::to_string(lines.size()) + " pasted lines as commands?\n";
+    for (size_t index = 0; index < lines.size() && index < SHOWN_LINES; ++index) {
+        question += "\n  " + lines[index];
+    }
+    if (lines.size() > SHOWN_LINES) {
+        question += "\n  (and " + std::to_string(lines.size() - SHOWN_LINES) + " more)";
+    }
+    if (tooLong > 0) {
+        question += "\n\n" + std::to_string(tooLong) + " longer than a command (" +
+                    std::to_string(COMMAND_INPUT_CHARS) + " bytes) will not run.";
+    }
+    return question;
+}
+
+// Several lines pasted at once: shown and asked about (No unless the operator says Yes), then each
+// entered as if typed, in order.
+bool ConsoleWindow::OnPasteLines(DialogApi& dialog, int id, const std::vector<std::string>& lines) {
+    if (id != static_cast<int>(Control::CommandInput)) {
+        return false;
+    }
+    std::vector<std::string> fitting;
+    for (const std::string& line : lines) {
+        if (line.size() <= COMMAND_INPUT_CHARS) {
+            fitting.push_back(line);
+        }
+    }
+    const size_t tooLong = lines.size() - fitting.size();
+    if (fitting.empty()) {
+        m_Session.LogLine("The pasted lines are longer than a command (%zu bytes): none ran.", COMMAND_INPUT_CHARS);
+        return true;
+    }
+    if (!ConfirmLoss(m_Windows, PasteQuestion(fitting, tooLong), APPLICATION_NAME)) {
+        m_Session.LogText("The pasted lines did not run.");
+        return true;
+    }
+    for (const std::string& line : fitting) {
+        EnterLine(dialog, line);
+    }
+    return true;
 }
 
 // An action named by a face ("/players" on the headless face's standard input, F1's help).

@@ -68,6 +68,7 @@ public:
     bool OnHelpAsked(DialogApi& dialog, const std::vector<std::string>& keys) override;
     std::optional<std::string> OnRecallLine(DialogApi& dialog, int id, int step, std::string_view current) override;
     std::optional<InputCompletion> OnCompleteLine(DialogApi& dialog, int id, std::string_view text) override;
+    bool OnPasteLines(DialogApi& dialog, int id, const std::vector<std::string>& lines) override;
     void OnDestroy(DialogApi& dialog) override;
 
 private:
@@ -90,6 +91,7 @@ private:
     void BindCommands(DialogApi& dialog);
     // The words Tab may put in place of the last word of `text`.
     std::vector<std::string> CompletionWords(std::string_view text);
+    static std::string PasteQuestion(const std::vector<std::string>& lines, size_t tooLong);
     void LoadHistory();
     void SaveHistory();
     void BootSelected(DialogApi& dialog);

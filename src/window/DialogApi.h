@@ -101,6 +101,7 @@ public:
     bool DeliverHelpAsked(const std::vector<std::string>& keys);
     std::optional<std::string> DeliverRecall(ControlId id, int step, std::string_view current);
     std::optional<InputCompletion> DeliverCompletion(ControlId id, std::string_view text);
+    bool DeliverPastedLines(ControlId id, const std::vector<std::string>& lines);
     void Finish(); // OnDestroy once, timers killed, posted work for the dialog dropped
     DialogModel& Model() { return m_Model; }
     const DialogModel& Model() const { return m_Model; }

@@ -86,6 +86,10 @@ std::optional<InputCompletion> DialogApi::DeliverCompletion(ControlId id, std::s
     return m_Ended ? std::nullopt : m_Procedure.OnCompleteLine(*this, id.Value(), text);
 }
 
+bool DialogApi::DeliverPastedLines(ControlId id, const std::vector<std::string>& lines) {
+    return !m_Ended && m_Procedure.OnPasteLines(*this, id.Value(), lines);
+}
+
 void DialogApi::Finish() {
     if (m_Finished) {
         return;

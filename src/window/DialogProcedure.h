@@ -65,6 +65,11 @@ public:
                                                           std::string_view /*text*/) {
         return std::nullopt;
     }
+    // The operator pasted several lines into the input edit `id` at once (a terminal's bracketed paste),
+    // each a line as typed: false when the dialog does not run pasted lines (only the first is typed).
+    virtual bool OnPasteLines(DialogApi& /*dialog*/, int /*id*/, const std::vector<std::string>& /*lines*/) {
+        return false;
+    }
     // The dialog has ended and is going away; its controls can still be read.
     virtual void OnDestroy(DialogApi& /*dialog*/) {}
 };

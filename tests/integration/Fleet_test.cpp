@@ -201,5 +201,18 @@ TEST_F(FleetTest, ASidecarTenSecondsLateGetsReadyAndThePlayers) {
     EXPECT_EQ(sidecar.Count("POST", "/shutdown"), 1u);
 }
 
+TEST_F(FleetTest, AnAllocationThatNobodyJoinsEndsTheServerThroughTheNormalStop) {
+    SdkStandIn sidecar;
+    ASSERT_TRUE(sidecar.Start());
+    auto server = StartWithSidecar(sidecar.Port(), {"+AllocatedEmptyDelay", "1"});
+    ASSERT_TRUE(server->WaitForLine("the game server is Ready.")) << server->Output();
+    sidecar.Allocate();
+    EXPECT_TRUE(server->WaitForOutput("Allocated without players for 1 second; shutting down.")) << server->Output();
+    EXPECT_EQ(server->Wait(10s), 0) << server->Output() << server->Errors();
+    EXPECT_EQ(sidecar.Count("POST", "/shutdown"), 1u);
+    EXPECT_EQ(sidecar.State(), "Shutdown");
+    EXPECT_TRUE(Saved());
+}
+
 } // namespace
 } // namespace dravo

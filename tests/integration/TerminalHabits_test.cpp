@@ -118,6 +118,50 @@ TEST_P(TerminalHabitsTest, ChordsSplitSequencesTabsAndCtrlCNeverActOnTheGame) {
     EXPECT_TRUE(pane->WaitFor(std::string(EXITED) + "0")) << pane->Screen();
 }
 
+// Text beyond ASCII is typed, edited, sent and recalled whole; a UTF-8 terminal shows it, the C locale
+// shows each character as '?' (a wide one and a blank in its two cells). A pasted line longer than a
+// command stops at the limit, and the key line says so.
+TEST_P(TerminalHabitsTest, TextBeyondAsciiIsTypedWholeAndALongPasteShowsTheLimit) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    (void)SettledConsole(*pane);
+    const bool plainC = std::get<1>(GetParam());
+    const auto shown = [plainC](const std::string& utf8, const std::string& plain) { return plainC ? plain : utf8; };
+    const auto commandIs = [&pane](const std::string& wanted) {
+        return pane->WaitUntil([&wanted](const std::string& screen) { return CommandLine(screen) == wanted; });
+    };
+
+    pane->Type("Nuit des Hiboux \xC3\xA9");
+    ASSERT_TRUE(commandIs(shown("Nuit des Hiboux \xC3\xA9", "Nuit des Hiboux ?"))) << pane->Screen();
+    pane->Keys({"C-u"});
+    pane->Type("\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC");
+    ASSERT_TRUE(commandIs(shown("\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC", "?? ?"))) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(
+        pane->WaitFor(shown("Unknown command \"\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC\"", "Unknown command \"?? ? \"")))
+        << pane->Screen();
+    pane->Keys({"Up"});
+    ASSERT_TRUE(commandIs(shown("\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC", "?? ?"))) << "history, whole: " << pane->Screen();
+    pane->Keys({"BSpace", "Left", "BSpace"}); // 本, then é: whole characters
+    pane->Type("x");
+    ASSERT_TRUE(commandIs(shown("x\xE6\x97\xA5", "x?"))) << pane->Screen();
+    pane->Keys({"C-u"});
+
+    pane->Type(std::string(133, 'a'));
+    ASSERT_TRUE(pane->WaitFor("The command is full: 119 bytes at the most")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitFor("Unknown command")) << pane->Screen();
+    ASSERT_TRUE(commandIs("")) << pane->Screen();
+    EXPECT_EQ(pane->Screen().find("The command is full"), std::string::npos) << pane->Screen();
+    pane->Type(std::string(118, 'b') + "\xC3\xA9"); // the é would be the 120th byte
+    ASSERT_TRUE(pane->WaitFor("The command is full: 119 bytes at the most")) << pane->Screen();
+    pane->Keys({"BSpace"});
+    pane->Type("\xC3\xA9");
+    EXPECT_TRUE(pane->WaitUntil([plainC](const std::string& screen) {
+        return CommandLine(screen).ends_with(plainC ? "b?" : "b\xC3\xA9");
+    })) << pane->Screen();
+}
+
 TEST_F(TerminalFaceTest, ATerminalThatGoesAwayStopsTheServerAndItsSettingsAreSaved) {
     Configure({{"Port", std::to_string(m_Port)}});
     const std::string marker = "// written before the run";

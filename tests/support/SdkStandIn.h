@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace dravo::test {
@@ -59,6 +60,8 @@ public:
     void AddListValue(const std::string& value);
     // The game server's address (status.address), 127.0.0.1 unless set.
     void SetAddress(const std::string& address);
+    // The game server's exposed ports (status.ports), by name, as the node maps them; none unless set.
+    void SetPorts(const std::vector<std::pair<std::string, int64_t>>& ports);
     void Allocate(const std::string& annotation = {}, const std::string& value = {});
 
     std::vector<Request> Requests() const;
@@ -114,6 +117,7 @@ private:
     std::vector<Request> m_Requests;
     std::string m_State = "Scheduled";
     std::string m_Address = "127.0.0.1";
+    std::vector<std::pair<std::string, int64_t>> m_Ports;
     std::map<std::string, std::string> m_Labels;
     std::map<std::string, std::string> m_Annotations;
     bool m_HasList = false;

@@ -150,6 +150,10 @@ std::string SdkStandIn::GameServerJson() const {
     for (const auto& [key, value] : m_Annotations) {
         annotations[key] = value;
     }
+    Json ports = Json::array();
+    for (const auto& [name, port] : m_Ports) {
+        ports.push_back({{"name", name}, {"port", port}});
+    }
     const Json server = {{"object_meta",
                           {{"name", "dravo-standin"},
                            {"namespace", "default"},
@@ -157,8 +161,14 @@ std::string SdkStandIn::GameServerJson() const {
                            {"labels", labels},
                            {"annotations", annotations}}},
                          {"spec", {{"health", {{"period_seconds", 5}, {"failure_threshold", 3}}}}},
-                         {"status", {{"state", m_State}, {"address", m_Address}, {"lists", lists}}}};
+                         {"status", {{"state", m_State}, {"address", m_Address}, {"ports", ports}, {"lists", lists}}}};
     return Json{{"result", server}}.dump();
+}
+
+void SdkStandIn::SetPorts(const std::vector<std::pair<std::string, int64_t>>& ports) {
+    std::scoped_lock lock(m_Mutex);
+    m_Ports = ports;
+    Changed();
 }
 
 } // namespace dravo::test

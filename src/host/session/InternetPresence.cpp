@@ -30,6 +30,7 @@ void InternetPresence::Start(EngineServer& server, uint16_t hostPort, const Tuni
         m_Log.Text(problem);
     }
     m_Registrar.Configure(presence.m_RegistrationUrl, tuning.m_WebRegPeriodSeconds);
+    m_Advertised.SetByOperator(presence.m_Advertised);
     if (m_Host.m_GameSpy == 0) {
         return;
     }

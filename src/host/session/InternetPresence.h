@@ -13,6 +13,7 @@
 #include "engine/HostingRecords.h"
 #include "host/console/ConsoleLog.h"
 #include "host/state/UpdateLock.h"
+#include "net/AdvertisedPorts.h"
 #include "net/query/EngineSendHook.h"
 #include "net/query/ServerStatusReporter.h"
 #include "net/webreg/WebRegistrar.h"
@@ -32,7 +33,9 @@ public:
     InternetPresence(IClock& clock, BlockingPool& pool, UpdateLock& lock, HostInfo& host, StatusSources sources,
                      const std::string& hostAddressText, ConsoleLog& log)
         : m_Lock(lock), m_Host(host), m_Reporter(clock, pool, sources), m_Registrar(host, hostAddressText, pool),
-          m_Log(log) {}
+          m_Log(log) {
+        m_Reporter.SetAdvertisedPorts(&m_Advertised);
+    }
 
     // Where queries, heartbeats and registrations are counted (not owned); before Start.
     void SetCounters(PresenceCounters* counters) {
@@ -42,9 +45,11 @@ public:
     // Reads the overrides, configures registration and starts the reporter on the query port. The
     // heartbeats and game-port answers leave through the engine's game port (`hostPort`).
     void Start(EngineServer& server, uint16_t hostPort, const TuningVariables& tuning);
-    // The game type and game mode labels of the answers, after they were read again; under UpdateLock.
+    // The ports named to players and the master; the fleet client sets what it learns. Any thread.
+    AdvertisedPorts& Advertised() { return m_Advertised; }
     // The port queries are answered on while reporting, else 0. Window thread, after Start.
     uint16_t QueryPort() const { return m_Reporter.QueryPort(); }
+    // The game type and game mode labels of the answers, after they were read again; under UpdateLock.
     void SetLabels(const TuningVariables& tuning) { m_Reporter.SetLabels(tuning.m_SpyGameType, tuning.m_SpyGameMode); }
     // The update step's share: heartbeats, waiting queries, the registration countdown.
     void Tick(EngineServer* server, uint32_t deltaMs);
@@ -64,6 +69,7 @@ private:
     UpdateLock& m_Lock;
     HostInfo& m_Host;
     EngineSendHook m_SendHook;
+    AdvertisedPorts m_Advertised;
     ServerStatusReporter m_Reporter;
     WebRegistrar m_Registrar;
     ConsoleLog& m_Log;

@@ -175,6 +175,8 @@ public:
     const TuningVariables& Tuning() const { return m_Tuning; }
     // The GameSpy query port while reporting, else 0. Window thread.
     uint16_t QueryPort() const { return m_Presence.QueryPort(); }
+    // The ports named to players and the master server; any thread.
+    AdvertisedPorts& Advertised() { return m_Presence.Advertised(); }
 
 private:
     // IUpdateStep: the worker's step, under UpdateLock.

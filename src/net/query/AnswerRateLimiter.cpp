@@ -34,7 +34,7 @@ void AnswerRateLimiter::Clear() {
     m_FullAnswers.Clear();
 }
 
-AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t nowMs) {
+AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t nowMs, bool withPlayers) {
     m_LastAdmitMs = nowMs;
     AddressTable::Entry* entry = nullptr;
     const std::optional<Standing> standing = TakeAllowance(address, nowMs, entry);
@@ -42,7 +42,7 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
         m_LastDropByBudget = false;
         return Verdict::Drop;
     }
-    const Verdict wanted = AllowsPlayers(*standing, nowMs) ? Verdict::Full : Verdict::WithoutPlayers;
+    const Verdict wanted = withPlayers && AllowsPlayers(*standing, nowMs) ? Verdict::Full : Verdict::WithoutPlayers;
     // A query the budget drops still costs its address its answer: were it given back, every address of
     // a flood would soon hold a full allowance and pass for one that asks little.
     const Verdict verdict = FitBudget(wanted, *standing, entry, nowMs);
@@ -159,7 +159,7 @@ bool AnswerRateLimiter::AdmitSmall(uint32_t address, uint32_t nowMs, size_t byte
     if (budget == 0) {
         return true;
     }
-    const auto cost = static_cast<int64_t>(bytes);
+    const auto cost = static_cast<int64_t>(SmallCost(bytes));
     // As for any answer, a small one the budget drops still cost its address its allowance.
     if (!TakeBudget(budget - m_Bytes.Spent(nowMs), cost, *standing, entry)) {
         m_LastDropByBudget = true;
@@ -176,6 +176,14 @@ void AnswerRateLimiter::Charge(Verdict verdict, size_t bytes) {
     (verdict == Verdict::Full ? m_FullBytes : m_ReducedBytes) = bytes;
     if (m_Limits.m_GlobalBytesPerSecond != 0) {
         m_Bytes.Spend(m_LastAdmitMs, static_cast<int64_t>(bytes));
+    }
+}
+
+// Spent without being learnt from: the answer costs that admit a query, and the room the browsers' reserve
+// keeps for one full answer, stay those of the status answers, which small answers would shrink.
+void AnswerRateLimiter::ChargeSmall(Verdict verdict, size_t bytes) {
+    if (verdict != Verdict::Drop && bytes != 0 && m_Limits.m_GlobalBytesPerSecond != 0) {
+        m_Bytes.Spend(m_LastAdmitMs, static_cast<int64_t>(SmallCost(verdict, bytes)));
     }
 }
 

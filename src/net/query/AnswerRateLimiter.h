@@ -30,6 +30,7 @@
 #include "net/query/SipHash.h"
 #include "net/query/SpendWindow.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -64,15 +65,25 @@ public:
     const AnswerRateLimits& Limits() const { return m_Limits; }
     void Clear();
 
-    // Whether a query from `address` is answered at `nowMs`, and how fully.
-    Verdict Admit(uint32_t address, uint32_t nowMs);
+    // Whether a query from `address` is answered at `nowMs`, and how fully. An answer that never holds the
+    // players (`withPlayers` false) is at most WithoutPlayers and leaves the answers with the players to
+    // those that hold them.
+    Verdict Admit(uint32_t address, uint32_t nowMs, bool withPlayers = true);
     // What the answer last admitted came to: its bytes count against the budget (a little beyond it, at
     // most one answer's worth, when the answer was larger than expected).
     void Charge(Verdict verdict, size_t bytes);
+    // As Charge, for an answer that may be much smaller than the status answers of the same verdict:
+    // charged at least as a status answer of its verdict (and SMALL_ANSWER_COST), since a send costs a step
+    // about the same whatever its size, so a flood of small answers sends no more datagrams than the same
+    // flood of status answers, nor draws more often on the browsers' reserve; and not taken as what
+    // answers of its verdict come to.
+    void ChargeSmall(Verdict verdict, size_t bytes);
     // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
-    // from the address's allowance, as any answer does, and its bytes from the byte budget within the
-    // address's standing; spent when it does. Nothing counts against the answers with the players.
+    // from the address's allowance, as any answer does, and from the byte budget within the address's
+    // standing as much as ChargeSmall charges. Spent when it goes; nothing counts against the answers with
+    // the players.
     bool AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes);
+    static constexpr size_t SMALL_ANSWER_COST = 256;
 
     size_t TrackedAddresses() const { return m_Table.Size(); }
     // The last Drop was for the budgets everyone shares, not for its address's allowance.
@@ -93,6 +104,10 @@ private:
     bool AllowsPlayers(Standing standing, uint32_t nowMs);
     Verdict FitBudget(Verdict wanted, Standing standing, AddressTable::Entry* entry, uint32_t nowMs);
     bool TakeBudget(int64_t left, int64_t cost, Standing standing, AddressTable::Entry* entry) const;
+    size_t SmallCost(size_t bytes) const { return std::max({bytes, m_ReducedBytes, SMALL_ANSWER_COST}); }
+    size_t SmallCost(Verdict verdict, size_t bytes) const {
+        return verdict == Verdict::Full ? std::max(bytes, m_FullBytes) : SmallCost(bytes);
+    }
 
     AnswerRateLimits m_Limits;
     SipHashKey m_Key;

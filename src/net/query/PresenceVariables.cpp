@@ -16,6 +16,7 @@ PresenceVariables ReadPresenceVariables(VariableReader& reader, const std::strin
     if (auto port = reader.Whole(variable::SPY_QUERY_PORT)) {
         variables.m_QueryPort = static_cast<uint16_t>(*port);
     }
+    variables.m_Advertised.m_Game = static_cast<uint16_t>(reader.Whole(variable::ADVERTISED_PORT).value_or(0));
     AnswerRateLimits& limits = variables.m_Reporter.m_Limits;
     limits.m_Burst = reader.Whole(variable::SPY_RATE_BURST).value_or(limits.m_Burst);
     limits.m_PerSecond = reader.Whole(variable::SPY_RATE_PER_SECOND).value_or(limits.m_PerSecond);

@@ -19,6 +19,7 @@ constexpr uint16_t DEFAULT_QUERY_PORT = 25554;
 struct PresenceVariables {
     QueryReporterOptions m_Reporter;
     uint16_t m_QueryPort = DEFAULT_QUERY_PORT;
+    AdvertisedPorts::Pair m_Advertised; // the operator's; 0 where not set
     std::string m_RegistrationUrl;
 };
 

@@ -9,7 +9,8 @@ namespace dravo {
 // a request with a wrong or stale challenge, anything that is no request (an answer, a split header, a
 // short or long datagram) gets nothing. A request with its challenge is answered as a GameSpy query is:
 // within its address's allowance and the shared budgets; a players request that the budget answers only
-// without the players gets nothing.
+// without the players gets nothing. Every A2S answer is charged at least as a GameSpy answer without the
+// players, however small it is: a flood sends no more datagrams than the same flood of GameSpy queries.
 bool QueryReporter::HandleA2s(std::string_view data, const NetPeer& from, SendHook& route) {
     if (!m_Options.m_A2s) {
         m_Counters->CountA2sDrop(QueryDrop::Answer);
@@ -39,8 +40,9 @@ bool QueryReporter::HandleA2s(std::string_view data, const NetPeer& from, SendHo
 }
 
 // The challenge answer is never larger than the request, but it is an answer all the same: it takes one
-// from its address's allowance and its bytes from the shared budget, so that a flood of requests for
-// challenges costs no more than the same flood of GameSpy queries (most of it dropped for a look-up).
+// from its address's allowance and from the shared budget as much as an answer without the players, so
+// that a flood of requests for challenges sends no more datagrams than the same flood of GameSpy queries
+// (most of it dropped for a look-up). The challenge's hash is worked out only for one that goes.
 bool QueryReporter::SendA2sChallenge(const NetPeer& from, SendHook& route, uint32_t nowMs) {
     const bool admitted = m_Limiter.AdmitSmall(from.m_Address, nowMs, a2s::CHALLENGE_ANSWER_SIZE);
     m_Counters->SetAddressEntries(m_Limiter.TrackedAddresses());
@@ -56,7 +58,10 @@ bool QueryReporter::SendA2sChallenge(const NetPeer& from, SendHook& route, uint3
 }
 
 bool QueryReporter::AnswerA2s(a2s::RequestKind kind, const NetPeer& from, SendHook& route, uint32_t nowMs) {
-    const AnswerRateLimiter::Verdict verdict = m_Limiter.Admit(from.m_Address, nowMs);
+    // Only the players answer holds the players: info and rules leave the answers with the players (a
+    // few a second for everyone, the last of them the browsers') to those who ask for them.
+    const AnswerRateLimiter::Verdict verdict =
+        m_Limiter.Admit(from.m_Address, nowMs, kind == a2s::RequestKind::Players);
     m_Counters->SetAddressEntries(m_Limiter.TrackedAddresses());
     if (verdict == AnswerRateLimiter::Verdict::Drop ||
         (kind == a2s::RequestKind::Players && verdict != AnswerRateLimiter::Verdict::Full)) {
@@ -77,7 +82,7 @@ bool QueryReporter::AnswerA2s(a2s::RequestKind kind, const NetPeer& from, SendHo
         break;
     }
     (void)route.SendDatagram(answer.data(), answer.size(), from);
-    m_Limiter.Charge(verdict, answer.size());
+    m_Limiter.ChargeSmall(verdict, answer.size());
     m_Counters->CountA2sAnswer(answer.size());
     return true;
 }

@@ -210,16 +210,32 @@ void QueryReporter::CheckHeartbeat() {
             m_Lookup.Start(m_MasterHost, now); // again, once a period, until it is found
         }
     }
+    if (m_Advertised != nullptr && m_Advertised->Revision() != m_AdvertisedRevision) {
+        m_AdvertisedRevision = m_Advertised->Revision();
+        m_HeartbeatDue = true; // the master hears a port learnt late at once, not a period later
+    }
     FollowMasterLookup(now);
     if (!m_HeartbeatDue || !m_MasterAddress) {
         return;
     }
     m_HeartbeatDue = false;
     m_Answer.BeginReply(GameRoute(), NetPeer{*m_MasterAddress, m_Options.m_MasterPort});
-    m_Answer.AddKeyInt(HEARTBEAT_KEY, (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? m_HostPort : m_Socket.Port());
+    m_Answer.AddKeyInt(HEARTBEAT_KEY,
+                       (m_Flags & FLAG_HEARTBEAT_HOST_PORT) != 0 ? AdvertisedHostPort() : AdvertisedQueryPort());
     m_Answer.AddKeyValue(GAME_NAME_KEY, m_GameName);
     (void)m_Answer.FinishReply();
     m_Counters->CountHeartbeat();
+}
+
+int QueryReporter::AdvertisedHostPort() const {
+    if (m_Advertised == nullptr || m_HostPort <= 0 || m_HostPort > UINT16_MAX) {
+        return m_HostPort;
+    }
+    return m_Advertised->Game(static_cast<uint16_t>(m_HostPort));
+}
+
+int QueryReporter::AdvertisedQueryPort() const {
+    return m_Advertised != nullptr ? m_Advertised->Query(m_Socket.Port()) : m_Socket.Port();
 }
 
 void QueryReporter::FollowMasterLookup(uint32_t nowMs) {

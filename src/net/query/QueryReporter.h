@@ -27,6 +27,7 @@
 // clients take answers only from the port they asked.
 #pragma once
 
+#include "net/AdvertisedPorts.h"
 #include "net/PresenceCounters.h"
 #include "net/query/A2sChallenge.h"
 #include "net/query/A2sPacket.h"
@@ -111,9 +112,16 @@ public:
     // Where answers, drops and heartbeats are counted (not owned); the reporter's own until then.
     void SetCounters(PresenceCounters* counters) { m_Counters = counters != nullptr ? counters : &m_OwnCounters; }
 
+    // The ports named to players and the master when a NAT maps others onto the bound ones (not owned; it
+    // outlives the reporter); without them, the bound ports are named.
+    void SetAdvertisedPorts(const AdvertisedPorts* ports) { m_Advertised = ports; }
+
     // The query port while reporting, else 0.
     uint16_t QueryPort() const { return m_Socket.Port(); }
     int HostPort() const { return m_HostPort; }
+    // The game port and query port as named in answers and heartbeats.
+    int AdvertisedHostPort() const;
+    int AdvertisedQueryPort() const;
 
 protected:
     // The pairs of each part as they stand now, kept ready by the derived class.
@@ -200,6 +208,8 @@ private:
     SendHook* m_Hook = nullptr;
     int m_HostPort = 0;
     uint32_t m_Flags = 0;
+    const AdvertisedPorts* m_Advertised = nullptr;
+    uint32_t m_AdvertisedRevision = 0; // as the last heartbeat named them
 
     AnswerBuilder m_Answer;
     QueryTokenizer m_Tokens;

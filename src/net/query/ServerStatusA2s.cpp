@@ -51,7 +51,7 @@ void ServerStatusReporter::WriteA2sInfo() {
     out.Byte(NOT_SECURED);
     out.Text(A2S_VERSION);
     out.Byte(a2s::EDF_GAME_PORT);
-    out.Short(static_cast<uint16_t>(HostPort()));
+    out.Short(static_cast<uint16_t>(m_InfoKey.m_HostPort));
 }
 
 std::string_view ServerStatusReporter::A2sInfo() {

@@ -55,7 +55,7 @@ void ServerStatusReporter::SetLabels(std::string_view gameType, std::string_view
 bool ServerStatusReporter::InfoIsCurrent() const {
     const HostInfo& host = m_Sources.m_Host;
     return m_InfoBuilt && m_InfoKey.m_Revision == m_Sources.m_Status.Revision() &&
-           m_InfoKey.m_Labels == m_LabelsRevision && m_InfoKey.m_HostPort == HostPort() &&
+           m_InfoKey.m_Labels == m_LabelsRevision && m_InfoKey.m_HostPort == AdvertisedHostPort() &&
            m_InfoKey.m_MaxPlayers == host.m_MaxPlayers &&
            std::memcmp(m_InfoKey.m_ServerName, host.m_ServerName, sizeof host.m_ServerName) == 0;
 }
@@ -69,14 +69,14 @@ const AnswerPairs& ServerStatusReporter::ReportInfo() {
     const IGameStatus& status = m_Sources.m_Status;
     m_InfoKey.m_Revision = status.Revision();
     m_InfoKey.m_Labels = m_LabelsRevision;
-    m_InfoKey.m_HostPort = HostPort();
+    m_InfoKey.m_HostPort = AdvertisedHostPort();
     m_InfoKey.m_MaxPlayers = host.m_MaxPlayers;
     std::memcpy(m_InfoKey.m_ServerName, host.m_ServerName, sizeof host.m_ServerName);
     m_InfoBuilt = true;
     ++m_InfoGeneration;
     m_Info.Clear();
     m_Info.Add("hostname", BoundedText(host.m_ServerName, sizeof host.m_ServerName));
-    m_Info.AddInt("hostport", HostPort());
+    m_Info.AddInt("hostport", m_InfoKey.m_HostPort);
     m_Info.Add("mapname", MapName(status.CurrentLevel()));
     m_Info.Add("gametype", m_GameType);
     m_Info.AddInt("numplayers", status.PlayerCount());

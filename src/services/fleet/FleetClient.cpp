@@ -23,7 +23,9 @@ bool IsLoopbackAddress(std::string_view address) {
 FleetClient::FleetClient(SessionFacts& facts, BlockingPool& pool, FleetOptions options, FleetHooks hooks)
     : m_Facts(facts), m_Pool(pool), m_Options(std::move(options)), m_Hooks(std::move(hooks)),
       m_Status(m_Options.m_BaseUrl), m_Backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry),
-      m_Health(static_cast<int>(m_Options.m_HealthPeriod.count())) {
+      m_Health(static_cast<int>(m_Options.m_HealthPeriod.count())),
+      m_OwnClock(m_Options.m_Clock == nullptr ? CreateSystemClock() : nullptr),
+      m_Empty(m_Options.m_Clock != nullptr ? *m_Options.m_Clock : *m_OwnClock, m_Options.m_AllocatedEmpty) {
     m_ListenerId = m_Facts.AddListener([this] {
         std::scoped_lock lock(m_Mutex);
         m_Woken = true;
@@ -104,8 +106,10 @@ FleetClient::Clock::time_point FleetClient::Round(const SessionSnapshot& facts, 
     Log(line);
     const Clock::time_point idle = now + m_Options.m_HealthPeriod;
     const Clock::time_point health = m_ReadySaid && !m_ShutdownSaid ? m_NextHealth : idle;
+    const std::optional<uint32_t> emptyLeft = m_Empty.Left();
+    const Clock::time_point empty = emptyLeft ? now + std::chrono::milliseconds(*emptyLeft) : idle;
     // A level change asked for is looked at again within a second, whether or not the game reports it.
-    return std::min({health, idle, m_Seek.IsActive() ? now + std::chrono::seconds(1) : idle});
+    return std::min({health, idle, empty, m_Seek.IsActive() ? now + std::chrono::seconds(1) : idle});
 }
 
 std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock::time_point now) {
@@ -137,6 +141,9 @@ std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock
     m_Players.Want(facts.m_Players, facts.m_Game.m_MaxPlayers);
     if (std::optional<SdkCall> players = m_Players.Next()) {
         return players;
+    }
+    if (std::optional<SdkCall> again = CheckAllocatedEmpty(facts)) {
+        return again;
     }
     std::optional<std::string> asked;
     {
@@ -175,6 +182,11 @@ bool FleetClient::IsReachable(const SessionSnapshot& facts) {
 }
 
 void FleetClient::NoteServerAddress(const std::optional<GameServerView>& server) {
+    if (server) {
+        for (const std::string& line : m_PortNotes.Note(*server)) {
+            Log(line);
+        }
+    }
     if (server && !server->m_Address.empty()) {
         std::scoped_lock lock(m_Mutex);
         if (m_ServerAddress != server->m_Address) {
@@ -183,6 +195,23 @@ void FleetClient::NoteServerAddress(const std::optional<GameServerView>& server)
             m_Changed.notify_all();
         }
     }
+}
+
+std::optional<SdkCall> FleetClient::CheckAllocatedEmpty(const SessionSnapshot& facts) {
+    bool allocated = false;
+    {
+        std::scoped_lock lock(m_Mutex);
+        allocated = m_Allocated;
+    }
+    if (m_Empty.Due(allocated && !m_ReadyAgain, facts.m_Players.empty())) {
+        Log(m_Empty.Line());
+        if (m_Empty.Options().m_Action == EmptyAction::Ready) {
+            m_ReadyAgain = true;
+        } else if (m_Hooks.m_Shutdown) {
+            m_Hooks.m_Shutdown();
+        }
+    }
+    return m_ReadyAgain ? std::optional<SdkCall>(SdkCall{"POST", sdk_path::READY, EmptyBody()}) : std::nullopt;
 }
 
 std::optional<SdkCall> FleetClient::NextLabel(const SessionSnapshot& facts) {
@@ -268,6 +297,10 @@ void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
         m_ShutdownSaid = true;
         Log(done ? "Agones SDK: Shutdown said." : std::string());
     } else if (call.m_Path == sdk_path::READY) {
+        if (std::exchange(m_ReadyAgain, false)) {
+            std::scoped_lock lock(m_Mutex);
+            m_Allocated = false; // until the watch sees the next allocation
+        }
         m_ReadySaid = true;
         m_NextHealth = Clock::now();
         Log(done ? "Agones SDK: Ready said." : std::string());
@@ -324,6 +357,10 @@ void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& h
         state = server->m_State;
         m_WatchLevel.clear(); // a new allocation asks anew, even for the same level
         Log("Agones SDK: the game server is " + state + ".");
+        std::scoped_lock lock(m_Mutex);
+        m_Allocated = state == "Allocated";
+        m_Woken = true;
+        m_Changed.notify_all();
     }
     if (state != "Allocated") {
         return;

@@ -14,7 +14,10 @@
 
 #include "host/state/SessionFacts.h"
 #include "platform/http/HttpRequest.h"
+#include "platform/os/Clock.h"
+#include "services/fleet/AllocatedEmpty.h"
 #include "services/fleet/Backoff.h"
+#include "services/fleet/ExternalPorts.h"
 #include "services/fleet/LevelSeek.h"
 #include "services/fleet/PlayerReport.h"
 #include "services/fleet/SdkCall.h"
@@ -25,6 +28,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -45,11 +49,15 @@ struct FleetOptions {
     std::chrono::milliseconds m_LongestRetry{2000}; // ...doubling up to this
     std::chrono::milliseconds m_FinishLimit{3000};  // how long Finish gives Shutdown at most
     std::chrono::milliseconds m_WatchLimit{600000}; // a watch is opened anew after this long
+    AdvertisedPorts* m_Advertised = nullptr;        // given the game server's external ports; not owned
+    IClock* m_Clock = nullptr;                      // counts an Allocated server's empty time; not owned
+    AllocatedEmptyOptions m_AllocatedEmpty;         // off unless a delay is given
 };
 
 struct FleetHooks {
     std::function<void(const std::string& line)> m_Log; // one console log line; any of the client's threads
     std::function<void()> m_NextLevel;                  // Next Level, as the operator's button
+    std::function<void()> m_Shutdown;                   // the server stops, as a remote /shutdown does
 };
 
 class FleetClient {
@@ -74,9 +82,11 @@ private:
     Clock::time_point Round(const SessionSnapshot& facts, Clock::time_point now);
     std::optional<SdkCall> NextCall(const SessionSnapshot& facts, Clock::time_point now);
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
+    // What an Allocated server that stayed empty too long does: a Ready call, or the stop through the hook.
+    std::optional<SdkCall> CheckAllocatedEmpty(const SessionSnapshot& facts);
     // Whether Ready may be said: false while the game is on loopback only and players come from elsewhere.
     bool IsReachable(const SessionSnapshot& facts);
-    // The game server's address, from the watch or GetGameServer; any thread.
+    // The game server's address and external ports, from the watch or GetGameServer; any thread.
     void NoteServerAddress(const std::optional<GameServerView>& server);
     // Makes the call; true when it was done. Keeps the sidecar's state and the backoff.
     bool Call(const SdkCall& call, bool& refused);
@@ -94,6 +104,7 @@ private:
     FleetOptions m_Options;
     FleetHooks m_Hooks;
     int m_ListenerId = 0;
+    ExternalPortsNotes m_PortNotes{m_Options.m_Advertised};
 
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
@@ -101,6 +112,7 @@ private:
     bool m_WatchWoken = false;                  // ...and for the watch thread; m_Mutex
     std::optional<std::string> m_AskedLevel;    // an allocation's level, for the request thread; m_Mutex
     std::optional<std::string> m_ServerAddress; // the game server's address, from the watch; m_Mutex
+    bool m_Allocated = false;                   // the watch saw the game server Allocated; m_Mutex
     std::atomic<bool> m_Finishing{false};
     std::atomic<bool> m_Stop{false}; // ends the watch, and a request at the finish limit
     Clock::time_point m_FinishBy;    // written before m_Finishing is set
@@ -114,6 +126,9 @@ private:
     std::set<std::string> m_RefusalsTold; // the calls whose refusal has been logged
     PlayerReport m_Players;
     LevelSeek m_Seek;
+    std::unique_ptr<IClock> m_OwnClock; // when the options give none
+    AllocatedEmptyTimer m_Empty;
+    bool m_ReadyAgain = false; // an Allocated, empty server offers itself again
     Clock::time_point m_RetryAt{};
     Clock::time_point m_NextHealth{};
     bool m_ReadySaid = false;

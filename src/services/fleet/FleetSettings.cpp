@@ -43,4 +43,22 @@ FleetSidecar FindFleetSidecar(const char* environmentPort, VariableReader& reade
     return sidecar;
 }
 
+AllocatedEmptyOptions ReadAllocatedEmpty(VariableReader& reader, std::vector<std::string>& notes) {
+    constexpr uint32_t MS_PER_SECOND = 1000;
+    AllocatedEmptyOptions options;
+    options.m_DelayMs = reader.Whole(service_variable::ALLOCATED_EMPTY_DELAY).value_or(0) * MS_PER_SECOND;
+    if (const std::optional<std::string> action = reader.Text(service_variable::ALLOCATED_EMPTY_ACTION)) {
+        if (const std::optional<EmptyAction> read = ReadEmptyAction(*action)) {
+            options.m_Action = *read;
+        } else {
+            notes.push_back("Agones SDK: AllocatedEmptyAction \"" + action->substr(0, 64) +
+                            "\" is neither \"shutdown\" nor \"ready\"; shutdown holds.");
+        }
+    }
+    for (const std::string& problem : reader.TakeProblems()) {
+        notes.push_back("Agones SDK: " + problem);
+    }
+    return options;
+}
+
 } // namespace dravo

@@ -6,10 +6,12 @@
 // http://localhost:<port>.
 #pragma once
 
+#include "services/fleet/AllocatedEmpty.h"
 #include "settings/VariableReader.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace dravo {
 
@@ -23,5 +25,9 @@ struct FleetSidecar {
 // `environmentPort` is the environment variable's value, null when it is not set; the engine's variable
 // counts only without it.
 FleetSidecar FindFleetSidecar(const char* environmentPort, VariableReader& reader);
+
+// What an Allocated server without players does, and after how long (AllocatedEmptyDelay, 0 or absent
+// is off; AllocatedEmptyAction "shutdown" or "ready"); a value not taken is said in `notes`.
+AllocatedEmptyOptions ReadAllocatedEmpty(VariableReader& reader, std::vector<std::string>& notes);
 
 } // namespace dravo

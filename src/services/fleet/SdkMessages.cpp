@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -22,6 +24,29 @@ bool IsLabelChar(char c) {
 
 bool IsAlphanumeric(char c) {
     return IsLabelChar(c) && c != '.' && c != '_' && c != '-';
+}
+
+void ReadPorts(const Json& status, std::vector<GameServerPort>& ports) {
+    const auto list = status.find("ports");
+    if (list == status.end() || !list->is_array()) {
+        return;
+    }
+    for (const Json& entry : *list) {
+        if (ports.size() == MAX_GAME_SERVER_PORTS) {
+            return;
+        }
+        const auto name = entry.is_object() ? entry.find("name") : entry.end();
+        const auto port = entry.is_object() ? entry.find("port") : entry.end();
+        if (port == entry.end() || !port->is_number_integer()) {
+            continue;
+        }
+        GameServerPort read;
+        read.m_Name = name != entry.end() && name->is_string() ? name->get<std::string>() : std::string();
+        read.m_Port = port->is_number_unsigned()
+                          ? static_cast<int64_t>(std::min<uint64_t>(port->get<uint64_t>(), INT64_MAX))
+                          : port->get<int64_t>();
+        ports.push_back(std::move(read));
+    }
 }
 
 } // namespace
@@ -74,6 +99,7 @@ std::optional<GameServerView> ReadGameServer(std::string_view json) {
     if (address != status->end() && address->is_string()) {
         view.m_Address = address->get<std::string>();
     }
+    ReadPorts(*status, view.m_Ports);
     const auto meta = object.find("object_meta");
     if (meta != object.end() && meta->is_object()) {
         const auto annotations = meta->find("annotations");

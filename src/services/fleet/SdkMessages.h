@@ -29,11 +29,19 @@ std::string CountBody(int64_t count);
 // {"playerID": ...}: one player of player tracking.
 std::string PlayerIdBody(std::string_view playerId);
 
+// One of the game server's ports as the node exposes it (status.ports).
+struct GameServerPort {
+    std::string m_Name;
+    int64_t m_Port = 0; // as given: not yet known to be a port
+};
+constexpr size_t MAX_GAME_SERVER_PORTS = 64; // more are not read
+
 // What a watch line or GetGameServer tells of the game server.
 struct GameServerView {
     std::string m_State;                              // "Ready", "Allocated", "Shutdown"...
     std::string m_Address;                            // where players reach it (status.address), or empty
     std::map<std::string, std::string> m_Annotations; // the object's annotations
+    std::vector<GameServerPort> m_Ports;              // status.ports, in their order
 };
 // A GameServer object, bare or as a watch line's {"result": {...}}.
 std::optional<GameServerView> ReadGameServer(std::string_view json);

@@ -1,6 +1,8 @@
 // Drawing into a grid of character cells.
 #include "window/terminal/TerminalCanvas.h"
 
+#include "window/terminal/TerminalText.h"
+
 #include <algorithm>
 
 namespace dravo {
@@ -14,15 +16,17 @@ void TerminalCanvas::Clear() {
 
 void TerminalCanvas::Put(int col, int row, char glyph, CellStyle style, bool underline) {
     if (InRange(col, row)) {
-        // Control characters would upset the screen; they show as blanks.
-        const bool printable = static_cast<unsigned char>(glyph) >= 0x20 && glyph != '\x7f';
-        m_Cells[Index(col, row)] = Cell{printable ? glyph : ' ', style, underline};
+        // Control characters would upset the screen; they show as blanks. A byte beyond ASCII is a part
+        // of a character, which Text writes whole.
+        const auto byte = static_cast<unsigned char>(glyph);
+        const char32_t shown = byte < 0x20 || byte == 0x7f ? U' ' : byte >= 0x80 ? TerminalText::REPLACEMENT : byte;
+        m_Cells[Index(col, row)] = Cell{shown, style, underline};
     }
 }
 
 void TerminalCanvas::Put(int col, int row, LineGlyph glyph, CellStyle style) {
     if (InRange(col, row)) {
-        m_Cells[Index(col, row)] = Cell{static_cast<char>(glyph), style, false};
+        m_Cells[Index(col, row)] = Cell{static_cast<char32_t>(glyph), style, false};
     }
 }
 
@@ -32,24 +36,51 @@ void TerminalCanvas::Restyle(int col, int row, CellStyle style) {
     }
 }
 
-int TerminalCanvas::Text(int col, int row, std::string_view text, CellStyle style, int maxCols) {
-    const int count = std::min(static_cast<int>(text.size()), std::max(maxCols, 0));
-    for (int i = 0; i < count; ++i) {
-        Put(col + i, row, text[static_cast<size_t>(i)], style);
+int TerminalCanvas::PutCharacter(int col, int row, char32_t code, CellStyle style, bool underline, int room) {
+    if (!TerminalText::Shown(code)) {
+        code = code < 0x20 ? U' ' : TerminalText::REPLACEMENT; // as Put shows control characters
     }
-    return count;
+    const int width = TerminalText::Width(code);
+    if (width > room) {
+        return 0;
+    }
+    if (InRange(col, row)) {
+        m_Cells[Index(col, row)] = Cell{code, style, underline};
+    }
+    if (width == 2 && InRange(col + 1, row)) {
+        m_Cells[Index(col + 1, row)] = Cell{WIDE_RIGHT_HALF, style, false};
+    }
+    return width;
+}
+
+int TerminalCanvas::Text(int col, int row, std::string_view text, CellStyle style, int maxCols) {
+    int written = 0;
+    for (size_t at = 0; at < text.size(); at = TerminalText::Next(text, at)) {
+        const int width =
+            PutCharacter(col + written, row, TerminalText::At(text, at).m_Code, style, false, maxCols - written);
+        if (width == 0) {
+            break;
+        }
+        written += width;
+    }
+    return written;
 }
 
 int TerminalCanvas::Caption(int col, int row, std::string_view text, CellStyle style, int maxCols) {
     int written = 0;
-    for (size_t i = 0; i < text.size() && written < maxCols; ++i) {
+    for (size_t at = 0; at < text.size();) {
         bool underline = false;
-        if (text[i] == '&' && i + 1 < text.size()) {
-            ++i;
-            underline = text[i] != '&';
+        if (text[at] == '&' && at + 1 < text.size()) {
+            ++at;
+            underline = text[at] != '&';
         }
-        Put(col + written, row, text[i], style, underline);
-        ++written;
+        const TextCharacter character = TerminalText::At(text, at);
+        const int width = PutCharacter(col + written, row, character.m_Code, style, underline, maxCols - written);
+        if (width == 0) {
+            break;
+        }
+        written += width;
+        at += character.m_Bytes;
     }
     return written;
 }
@@ -93,7 +124,15 @@ std::string TerminalCanvas::RowText(int row) const {
         return text;
     }
     for (int col = 0; col < m_Cols; ++col) {
-        const char glyph = At(col, row).m_Glyph;
+        const char32_t glyph = At(col, row).m_Glyph;
+        if (glyph == WIDE_RIGHT_HALF) {
+            continue; // the character before it takes this cell too
+        }
+        if (glyph >= 0x80) {
+            char bytes[4];
+            text.append(bytes, TerminalText::Encode(glyph, bytes));
+            continue;
+        }
         switch (static_cast<LineGlyph>(glyph)) {
         case LineGlyph::Horizontal:
             text.push_back('-');
@@ -108,7 +147,7 @@ std::string TerminalCanvas::RowText(int row) const {
             text.push_back('+');
             break;
         default:
-            text.push_back(glyph);
+            text.push_back(static_cast<char>(glyph));
         }
     }
     return text;

@@ -38,13 +38,16 @@ enum class LineGlyph : char {
 };
 
 struct Cell {
-    char m_Glyph = ' ';
+    // A character, a LineGlyph, or WIDE_RIGHT_HALF: the second cell of the wide character before it.
+    char32_t m_Glyph = ' ';
     CellStyle m_Style = CellStyle::Normal;
     bool m_Underline = false; // the mnemonic letter
 };
 
 class TerminalCanvas {
 public:
+    static constexpr char32_t WIDE_RIGHT_HALF = 0;
+
     TerminalCanvas(int cols, int rows);
 
     int Cols() const { return m_Cols; }
@@ -56,7 +59,8 @@ public:
     void Put(int col, int row, LineGlyph glyph, CellStyle style);
     // Shows a cell in another style, keeping what it holds.
     void Restyle(int col, int row, CellStyle style);
-    // Writes text from a cell, at most maxCols of it; returns the columns written.
+    // Writes UTF-8 text from a cell, at most maxCols columns of it, whole characters only (a wide one
+    // takes two cells, a byte that is not UTF-8 shows as '?'); returns the columns written.
     int Text(int col, int row, std::string_view text, CellStyle style, int maxCols);
     // Writes a control caption: "&x" underlines x and "&&" writes "&".
     int Caption(int col, int row, std::string_view text, CellStyle style, int maxCols);
@@ -64,10 +68,12 @@ public:
     void Box(const CellRect& area, CellStyle style);
     void HorizontalLine(int col, int row, int width, CellStyle style);
 
-    // A row as plain text, line pieces shown as "-", "|" and "+".
+    // A row as plain UTF-8 text, line pieces shown as "-", "|" and "+".
     std::string RowText(int row) const;
 
 private:
+    // Puts one character of text; returns the cells it took, 0 when it did not fit in `room`.
+    int PutCharacter(int col, int row, char32_t code, CellStyle style, bool underline, int room);
     bool InRange(int col, int row) const { return col >= 0 && row >= 0 && col < m_Cols && row < m_Rows; }
     // The cell's place in m_Cells; the caller checked InRange.
     size_t Index(int col, int row) const {

@@ -48,7 +48,8 @@ std::string TerminalDialog::KeyLegend() const {
         return {};
     }
     const ControlState& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    if (input.m_Text.Length() >= input.m_TypingLimit) {
+    if (input.m_Text.Length() >= input.m_TypingLimit ||
+        (!m_InputRefusedOn.empty() && input.m_Text.Text() == m_InputRefusedOn)) {
         // A pasted line that does not fit loses its tail: the operator sees that it stopped there.
         return InputFullText(input.m_TypingLimit);
     }
@@ -71,7 +72,8 @@ std::string TerminalDialog::KeyLegend() const {
 }
 
 std::string TerminalDialog::InputFullText(int limit) {
-    return "The command is full: " + std::to_string(limit) + " characters at the most.";
+    // The engine counts bytes: a character beyond ASCII takes two to four of them.
+    return "The command is full: " + std::to_string(limit) + " bytes at the most; accented letters take 2 or more.";
 }
 
 std::optional<CursorCell> TerminalDialog::Draw(TerminalRenderer& renderer) {

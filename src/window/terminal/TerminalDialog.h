@@ -16,7 +16,9 @@
 // focus is back in the input. There Up and Down ask the dialog for the history, Tab for a completion
 // (it never leaves the input; Shift+Tab does), Page Up and Page Down scroll the log, F1 asks for the
 // help action, Esc does nothing, Ctrl+C drops a line that holds text, and the Alt letters of a shell's
-// line editor act on the line instead of working a button.
+// line editor act on the line instead of working a button. Pasted text is text, never keys: one line
+// is typed; several lines in the command input go to the dialog (OnPasteLines), which asks before
+// running them.
 #pragma once
 
 #include "window/DialogApi.h"
@@ -53,7 +55,7 @@ public:
     void LayOut(int screenCols, int screenRows);
     const TerminalLayout& Layout() const { return m_Layout; }
     // The one line of key help that a dialog typed into first shows at its foot; empty for others.
-    // While its input is full, the line says so instead.
+    // While its input is full (or refused a character that would not fit), the line says so instead.
     std::string KeyLegend() const;
     static std::string InputFullText(int limit);
     // What F1 shows after the dialog's own help, for a dialog typed into first: its keys, the line
@@ -74,6 +76,11 @@ public:
     // For a question whose Yes loses something: its keys follow LossQuestion (Left then Enter answers
     // Yes; no habit of a shell user does), clicks work its buttons as ever.
     void AskAsLossQuestion();
+    // The lines of pasted text as the command input would take them typed: split at line ends, without
+    // control characters or bytes that are not UTF-8 (a tab is a blank), blank lines left out; at most
+    // MAX_PASTED_LINES.
+    static std::vector<std::string> PastedLines(std::string_view text);
+    static constexpr size_t MAX_PASTED_LINES = 100;
 
 private:
     // The focused control and what it is, for the keys that act on it.
@@ -95,6 +102,10 @@ private:
     void AltKey(char letter, const KeyTarget& target);
     void InterruptKey(const KeyTarget& target);
     void CharacterKey(const KeyEvent& key, const KeyTarget& target);
+    // Pasted text: a line is typed, several lines in the command input go to the dialog to run.
+    void PasteKey(const KeyEvent& key, const KeyTarget& target);
+    // Types a line of text into a field character by character, up to the first one it refuses.
+    void TypeLine(ControlState& edit, TerminalControlView& view, std::string_view line);
     bool Focusable(int index) const;
     bool TypingFirst() const { return m_InputEdit >= 0; }
     // Moves the focus; an edit entered with selectText has its whole text selected.
@@ -111,7 +122,7 @@ private:
     void Select(ControlState& list, int item);
     void ScrollLog(TerminalControlView& view, int step, bool toEdge);
     void EditKey(ControlState& edit, TerminalControlView& view, const KeyEvent& key);
-    void TypeIntoInput(char letter);
+    void TypeIntoInput(const KeyEvent& key);
     void FindInList(ControlState& list, char letter);
     void InputMovementKey(int sign, bool line);
     bool CompleteInput();
@@ -127,6 +138,7 @@ private:
     int m_Focus = -1;
     int m_InputEdit = -1; // where typing goes when the default button is hidden
     bool m_Guarded = false;
+    std::string m_InputRefusedOn; // the input's text when it refused a character that did not fit
     std::optional<LossQuestion> m_Question;
 };
 

@@ -59,6 +59,9 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
     case KeyKind::Char:
         CharacterKey(key, target);
         return;
+    case KeyKind::Paste:
+        PasteKey(key, target);
+        return;
     case KeyKind::Backspace:
     case KeyKind::Delete:
     case KeyKind::Control:
@@ -93,6 +96,7 @@ void TerminalDialog::HandleKey(const KeyEvent& key) {
 bool TerminalDialog::TakenWhileGuarded(const KeyEvent& key) {
     switch (key.m_Kind) {
     case KeyKind::Char:
+    case KeyKind::Paste:
     case KeyKind::Backspace:
     case KeyKind::Delete:
     case KeyKind::Control:
@@ -269,8 +273,8 @@ void TerminalDialog::CharacterKey(const KeyEvent& key, const KeyTarget& target) 
     if (target.m_Typing) {
         EditKey(*target.m_Control, *target.m_View, key);
     } else if (TypingFirst()) {
-        TypeIntoInput(key.m_Letter); // a key typed by mistake never works a button here
-    } else if (target.m_List && key.m_Letter != ' ') {
+        TypeIntoInput(key); // a key typed by mistake never works a button here
+    } else if (target.m_List && key.m_Letter != ' ' && key.m_Text.empty()) {
         FindInList(*target.m_Control, key.m_Letter);
     } else if (key.m_Letter == ' ' && target.m_Control != nullptr && target.m_Control->IsButton()) {
         Press(m_Focus);
@@ -360,12 +364,15 @@ void TerminalDialog::EditKey(ControlState& edit, TerminalControlView& view, cons
     std::string text = edit.m_Text.Text();
     LineRules rules = TerminalLineEditor::RulesFor(edit.Template());
     rules.m_MaxLength = std::min(rules.m_MaxLength, static_cast<size_t>(edit.m_TypingLimit));
+    const bool input = TypingFirst() && &edit == &m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
     if (TerminalLineEditor::Apply(key, rules, text, view.m_Edit)) {
         (void)m_Dialog.SetItemText(edit.Id(), text);
+    } else if (input && key.m_Kind == KeyKind::Char && text.size() + key.Typed().size() > rules.m_MaxLength) {
+        m_InputRefusedOn = text; // a character that did not fit: the legend says so while the line stays
     }
 }
 
-void TerminalDialog::TypeIntoInput(char letter) {
+void TerminalDialog::TypeIntoInput(const KeyEvent& key) {
     if (!Focusable(m_InputEdit)) {
         return;
     }
@@ -373,7 +380,7 @@ void TerminalDialog::TypeIntoInput(char letter) {
         FocusOn(m_InputEdit, false); // typing goes on where the operator left the command
     }
     auto& input = m_Dialog.Model().Controls()[static_cast<size_t>(m_InputEdit)];
-    EditKey(input, m_Views[static_cast<size_t>(m_InputEdit)], KeyEvent{KeyKind::Char, letter});
+    EditKey(input, m_Views[static_cast<size_t>(m_InputEdit)], key);
 }
 
 } // namespace dravo

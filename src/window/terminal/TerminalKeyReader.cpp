@@ -1,6 +1,8 @@
 // Escape sequences read whole.
 #include "window/terminal/TerminalKeyReader.h"
 
+#include "window/terminal/TerminalText.h"
+
 #include <curses.h>
 
 #include <algorithm>
@@ -114,7 +116,65 @@ void TerminalKeyReader::Reset() {
     m_Sequence.clear();
 }
 
+bool TerminalKeyReader::FeedCharacter(int code, std::vector<KeyEvent>& keys) {
+    constexpr int FIRST_BEYOND_ASCII = 0x80;
+    constexpr int LAST_BYTE = 0xFF;
+    constexpr int LAST_CONTINUATION = 0xBF;
+    const bool byte = code >= FIRST_BEYOND_ASCII && code <= LAST_BYTE;
+    if (!m_Character.empty() && byte && code <= LAST_CONTINUATION) {
+        m_Character.push_back(static_cast<char>(code));
+        if (m_Character.size() == TerminalText::LengthOf(static_cast<unsigned char>(m_Character.front()))) {
+            if (TerminalText::IsWholeCharacter(m_Character)) {
+                keys.push_back({KeyKind::Char, 0, 0, 0, m_Character});
+            }
+            m_Character.clear();
+        }
+        return true;
+    }
+    m_Character.clear(); // a character cut short is dropped whole
+    if (!byte) {
+        return false;
+    }
+    if (TerminalText::LengthOf(static_cast<unsigned char>(code)) > 1) {
+        m_Character.push_back(static_cast<char>(code));
+    }
+    return true; // a byte that begins no character is dropped
+}
+
+void TerminalKeyReader::FeedPaste(int code, Clock::time_point now, std::vector<KeyEvent>& keys) {
+    constexpr std::string_view END = "\x1b[201~";
+    constexpr int LAST_BYTE = 0xFF;
+    m_Since = now;
+    if (code < 0 || code > LAST_BYTE) {
+        return; // a key the screen named from pasted bytes: not text
+    }
+    if (m_Paste.size() >= MAX_PASTE + END.size()) {
+        m_Paste.erase(MAX_PASTE, 1); // beyond the bound only the end mark is looked for
+    }
+    m_Paste.push_back(static_cast<char>(code));
+    if (m_Paste.ends_with(END)) {
+        m_Paste.resize(m_Paste.size() - END.size());
+        EndPaste(keys);
+    }
+}
+
+void TerminalKeyReader::EndPaste(std::vector<KeyEvent>& keys) {
+    m_Paste.resize(std::min(m_Paste.size(), MAX_PASTE));
+    if (!m_Paste.empty()) {
+        keys.push_back({KeyKind::Paste, 0, 0, 0, m_Paste});
+    }
+    m_Pasting = false;
+    m_Paste.clear();
+}
+
 void TerminalKeyReader::Feed(int code, Clock::time_point now, std::vector<KeyEvent>& keys) {
+    if (m_Pasting) {
+        FeedPaste(code, now, keys);
+        return;
+    }
+    if (!m_Escaped && FeedCharacter(code, keys)) {
+        return;
+    }
     if (!m_Escaped) {
         if (code == TerminalKeys::ESCAPE) {
             m_Escaped = true;
@@ -131,7 +191,7 @@ void TerminalKeyReader::Feed(int code, Clock::time_point now, std::vector<KeyEve
         return;
     }
     if (!m_Sequence.empty()) {
-        FeedSequence(code, keys);
+        FeedSequence(code, now, keys);
         return;
     }
     if (code == '[' || code == 'O') {
@@ -152,19 +212,21 @@ void TerminalKeyReader::Feed(int code, Clock::time_point now, std::vector<KeyEve
     }
 }
 
-void TerminalKeyReader::FeedSequence(int code, std::vector<KeyEvent>& keys) {
+void TerminalKeyReader::FeedSequence(int code, Clock::time_point now, std::vector<KeyEvent>& keys) {
     const bool parameter = code >= 0x20 && code <= 0x3f;
     const bool final = code >= 0x40 && code <= 0x7e;
     if (!parameter && !final) {
         // Cut short by a key of its own (a control character, a key the screen named): the part read
         // is dropped, the key is read as itself.
         Reset();
-        keys.push_back(TerminalKeys::Translate(code));
+        Feed(code, now, keys);
         return;
     }
     m_Sequence.push_back(static_cast<char>(code));
     if (final) {
         const KeyEvent key = SequenceKey(m_Sequence);
+        m_Pasting = m_Sequence == "[200~";
+        m_Since = now;
         Reset();
         if (key.m_Kind != KeyKind::None) {
             keys.push_back(key);
@@ -175,6 +237,10 @@ void TerminalKeyReader::FeedSequence(int code, std::vector<KeyEvent>& keys) {
 }
 
 void TerminalKeyReader::Expire(Clock::time_point now, std::vector<KeyEvent>& keys) {
+    if (m_Pasting && now - m_Since >= SEQUENCE_WAIT) {
+        EndPaste(keys); // the end mark never came: what came is the paste
+        return;
+    }
     if (!m_Escaped) {
         return;
     }
@@ -187,6 +253,9 @@ void TerminalKeyReader::Expire(Clock::time_point now, std::vector<KeyEvent>& key
 }
 
 std::optional<TerminalKeyReader::Clock::time_point> TerminalKeyReader::Deadline() const {
+    if (m_Pasting) {
+        return m_Since + std::chrono::duration_cast<Clock::duration>(SEQUENCE_WAIT);
+    }
     if (!m_Escaped) {
         return std::nullopt;
     }

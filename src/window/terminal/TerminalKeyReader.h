@@ -7,7 +7,10 @@
 // that no part of it is ever typed as text. Modified arrows and Delete of xterm, tmux and screen
 // ("ESC [ 1 ; 5 D") become word moves and word deletes; other modified keys act as the plain key.
 // "ESC" and a printable character is Alt with it; "ESC" alone, once ESCAPE_WAIT has passed with
-// nothing after it, is Escape. Window thread only.
+// nothing after it, is Escape. Bytes beyond ASCII are gathered into whole UTF-8 characters; a byte
+// that begins none, or a character cut short, is dropped. Text the terminal marks as pasted ("ESC [
+// 200 ~" ... "ESC [ 201 ~") is one Paste key, at most MAX_PASTE bytes of it: no byte of it acts as a
+// key. Window thread only.
 #pragma once
 
 #include "window/terminal/TerminalKeys.h"
@@ -26,6 +29,8 @@ public:
     static constexpr auto SEQUENCE_WAIT = std::chrono::milliseconds(1000);
     // Longest sequence kept; a longer one is not a key and is dropped.
     static constexpr size_t MAX_SEQUENCE = 16;
+    // Most bytes of a paste kept; the rest is dropped.
+    static constexpr size_t MAX_PASTE = size_t{16} * 1024;
 
     // A code read at `now`: the keys it completes are added to `keys`.
     void Feed(int code, Clock::time_point now, std::vector<KeyEvent>& keys);
@@ -35,12 +40,19 @@ public:
     std::optional<Clock::time_point> Deadline() const;
 
 private:
-    void FeedSequence(int code, std::vector<KeyEvent>& keys);
+    void FeedSequence(int code, Clock::time_point now, std::vector<KeyEvent>& keys);
+    // A byte beyond ASCII, or the byte after one; false when the code is not part of a character.
+    bool FeedCharacter(int code, std::vector<KeyEvent>& keys);
     void Reset();
+    void FeedPaste(int code, Clock::time_point now, std::vector<KeyEvent>& keys);
+    void EndPaste(std::vector<KeyEvent>& keys);
 
     bool m_Escaped = false; // an Esc was read, and what follows it is being read
     std::string m_Sequence; // what followed the Esc so far: "[" or "O" and the bytes after
     Clock::time_point m_Since{};
+    std::string m_Character; // the bytes of a UTF-8 character read so far
+    bool m_Pasting = false;  // between the paste marks
+    std::string m_Paste;     // what was pasted so far, with the end mark's bytes as they come
 };
 
 } // namespace dravo

@@ -2,12 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace dravo {
 
 enum class KeyKind : uint8_t {
     None,        // nothing a dialog uses
-    Char,        // a printable character (Letter)
+    Char,        // a printable character (Letter, or Text when it is beyond ASCII)
     Alt,         // Alt with a character: a mnemonic (Letter)
     Tab,         //
     BackTab,     // Shift+Tab
@@ -33,6 +34,7 @@ enum class KeyKind : uint8_t {
     DoubleClick, //
     Resize,      // the terminal changed size
     Help,        // F1
+    Paste,       // text pasted at once (Text), read whole between the terminal's paste marks
 };
 
 struct KeyEvent {
@@ -40,6 +42,10 @@ struct KeyEvent {
     char m_Letter = 0;
     int m_Col = 0;
     int m_Row = 0;
+    std::string m_Text = {}; // a character beyond ASCII, whole, in UTF-8
+
+    // What a Char key types: its UTF-8 bytes.
+    std::string Typed() const { return m_Text.empty() ? std::string(1, m_Letter) : m_Text; }
 };
 
 class TerminalKeys {

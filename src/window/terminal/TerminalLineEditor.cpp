@@ -1,6 +1,8 @@
 // Typing in a one-line edit field.
 #include "window/terminal/TerminalLineEditor.h"
 
+#include "window/terminal/TerminalText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -50,14 +52,25 @@ int WordStartBefore(const std::string& text, int caret) {
     return at;
 }
 
-bool Insert(char letter, const LineRules& rules, std::string& text, int& caret) {
-    if ((rules.m_DigitsOnly && std::isdigit(static_cast<unsigned char>(letter)) == 0) ||
-        text.size() >= rules.m_MaxLength) {
+// Puts whole characters in at the caret; refused when the rules do not take them or they do not fit.
+bool Insert(std::string_view typed, const LineRules& rules, std::string& text, int& caret) {
+    if ((rules.m_DigitsOnly &&
+         !std::ranges::all_of(typed,
+                              [](char letter) { return std::isdigit(static_cast<unsigned char>(letter)) != 0; })) ||
+        typed.empty() || text.size() > rules.m_MaxLength || typed.size() > rules.m_MaxLength - text.size()) {
         return false;
     }
-    text.insert(static_cast<size_t>(caret), 1, letter);
-    ++caret;
+    text.insert(static_cast<size_t>(caret), typed);
+    caret += static_cast<int>(typed.size());
     return true;
+}
+
+int PreviousCharacter(const std::string& text, int caret) {
+    return static_cast<int>(TerminalText::Previous(text, static_cast<size_t>(caret)));
+}
+
+int NextCharacter(const std::string& text, int caret) {
+    return static_cast<int>(TerminalText::Next(text, static_cast<size_t>(caret)));
 }
 
 // A key on a field whose whole text is selected: typing replaces the text, Backspace and Delete remove
@@ -68,7 +81,7 @@ std::optional<bool> ApplyToSelection(const KeyEvent& key, const LineRules& rules
     case KeyKind::Char: {
         std::string replaced;
         int at = 0;
-        if (!Insert(key.m_Letter, rules, replaced, at)) {
+        if (!Insert(key.Typed(), rules, replaced, at)) {
             state.m_AllSelected = true; // a refused key leaves the field as it was
             return false;
         }
@@ -109,11 +122,10 @@ bool ApplyControl(char letter, const LineRules& rules, std::string& text, LineCa
     case 'w':
         return CutToKeep(text, WordStartBefore(text, caret), caret, state);
     case 'y': {
-        bool changed = false;
-        for (const char letterPut : state.m_Cut) {
-            changed = Insert(letterPut, rules, text, state.m_Caret) || changed;
-        }
-        return changed;
+        // What does not fit is left out, never a part of a character.
+        const size_t room = text.size() < rules.m_MaxLength ? rules.m_MaxLength - text.size() : 0;
+        const std::string_view cut(state.m_Cut);
+        return Insert(cut.substr(0, TerminalText::FitBytes(cut, room)), rules, text, state.m_Caret);
     }
     default:
         return false;
@@ -139,18 +151,18 @@ bool ApplyAtCaret(const KeyEvent& key, const LineRules& rules, std::string& text
     int& caret = state.m_Caret;
     switch (key.m_Kind) {
     case KeyKind::Char:
-        return Insert(key.m_Letter, rules, text, caret);
+        return Insert(key.Typed(), rules, text, caret);
     case KeyKind::Backspace:
-        return caret > 0 && Cut(text, caret - 1, caret, caret);
+        return caret > 0 && Cut(text, PreviousCharacter(text, caret), caret, caret);
     case KeyKind::Delete: {
         const int at = caret;
-        return Cut(text, at, std::min(at + 1, length), caret);
+        return Cut(text, at, NextCharacter(text, at), caret);
     }
     case KeyKind::Left:
-        caret = std::max(caret - 1, 0);
+        caret = PreviousCharacter(text, caret);
         return false;
     case KeyKind::Right:
-        caret = std::min(caret + 1, length);
+        caret = NextCharacter(text, caret);
         return false;
     case KeyKind::Home:
         caret = 0;
@@ -182,7 +194,8 @@ LineRules TerminalLineEditor::RulesFor(const ControlTemplate& edit) {
 }
 
 bool TerminalLineEditor::Apply(const KeyEvent& key, const LineRules& rules, std::string& text, LineCaret& state) {
-    state.m_Caret = std::clamp(state.m_Caret, 0, static_cast<int>(text.size()));
+    state.m_Caret = static_cast<int>(
+        TerminalText::Boundary(text, static_cast<size_t>(std::clamp(state.m_Caret, 0, static_cast<int>(text.size())))));
     const bool selected = state.m_AllSelected && !text.empty();
     state.m_AllSelected = false;
     if (selected) {

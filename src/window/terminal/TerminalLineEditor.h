@@ -13,7 +13,7 @@ namespace dravo {
 // What a field takes.
 struct LineRules {
     bool m_DigitsOnly = false;              // digits only
-    size_t m_MaxLength = std::string::npos; // typing that would make it longer is refused
+    size_t m_MaxLength = std::string::npos; // in bytes: typing that would make it longer is refused
 };
 
 // Where typing goes: the caret, or the whole text when it is selected (a field entered by Tab).
@@ -32,8 +32,9 @@ public:
     static LineRules RulesFor(const ControlTemplate& edit);
 
     // Applies a key. Characters go in at the caret, or replace the selected text; what the rules
-    // refuse changes nothing. Backspace and Delete remove one character, or the selected text. Left,
-    // Right, Home and End move the caret; Ctrl+A and Ctrl+E go to the start and end, Ctrl+U cuts
+    // refuse changes nothing. The text is UTF-8: the caret, the moves and the cuts keep to whole
+    // characters, and a character that does not fit whole is refused. Backspace and Delete remove one character, or the
+    // selected text. Left, Right, Home and End move the caret; Ctrl+A and Ctrl+E go to the start and end, Ctrl+U cuts
     // what is before the caret, Ctrl+K what is after it, Ctrl+W the word before it, and Ctrl+Y puts
     // back what was cut last; the word keys move to the start of the word before the caret or past the
     // end of the one after it, or cut to that end. Any key ends the selection. True when the text changed. A caret

@@ -1,6 +1,8 @@
 // Drawing a dialog's frame and controls in character cells.
 #include "window/terminal/TerminalRenderer.h"
 
+#include "window/terminal/TerminalText.h"
+
 #include <algorithm>
 
 namespace dravo {
@@ -45,11 +47,14 @@ std::vector<std::string> TerminalRenderer::WrapLines(std::string_view text, int 
 }
 
 std::vector<std::string> TerminalRenderer::WrapLogLines(std::string_view text, int width) {
-    const auto limit = static_cast<size_t>(std::max(width, 1));
     std::vector<std::string> lines;
     for (std::string& line : WrapLines(text, static_cast<int>(text.size()) + 1)) {
         std::string_view rest = line;
-        while (rest.size() > limit) {
+        // The bytes of whole characters that fit in the width; a wide character in one column still goes.
+        const auto fitting = [width](std::string_view part) {
+            return std::max(TerminalText::FitColumns(part, std::max(width, 1)), TerminalText::Next(part, 0));
+        };
+        for (size_t limit = fitting(rest); limit < rest.size(); limit = fitting(rest)) {
             const size_t blank = rest.rfind(' ', limit);
             if (blank == std::string_view::npos || blank == 0) {
                 lines.emplace_back(rest.substr(0, limit)); // a word longer than the line
@@ -108,7 +113,7 @@ std::string TerminalRenderer::ExpandTabs(std::string_view line, const std::vecto
             expanded.push_back(c);
             continue;
         }
-        const int at = static_cast<int>(expanded.size());
+        const int at = TerminalText::Columns(expanded);
         const auto next = std::find_if(stopColumns.begin(), stopColumns.end(), [at](int stop) { return stop > at; });
         expanded.append(next == stopColumns.end() ? 1 : static_cast<size_t>(*next - at), ' ');
     }
@@ -255,6 +260,23 @@ void TerminalRenderer::DrawButton(const ControlState& control, const CellRect& c
     }
 }
 
+int TerminalRenderer::KeepCaretInView(std::string_view text, int width, TerminalControlView& view) {
+    int& caret = view.m_Edit.m_Caret;
+    caret = static_cast<int>(
+        TerminalText::Boundary(text, static_cast<size_t>(std::clamp(caret, 0, static_cast<int>(text.size())))));
+    // The shift (the first byte shown) is a whole character at or before the caret, with the caret's
+    // cell in view after the columns it leaves.
+    auto& shift = view.m_Shift;
+    shift = static_cast<int>(TerminalText::Boundary(text, static_cast<size_t>(std::clamp(shift, 0, caret))));
+    const auto columnsTo = [&text, &caret](int from) {
+        return TerminalText::Columns(text.substr(static_cast<size_t>(from), static_cast<size_t>(caret - from)));
+    };
+    while (shift < caret && columnsTo(shift) > width - 1) {
+        shift = static_cast<int>(TerminalText::Next(text, static_cast<size_t>(shift)));
+    }
+    return caret;
+}
+
 void TerminalRenderer::DrawOneLineEdit(const ControlState& control, const CellRect& cells, TerminalControlView& view,
                                        bool focused, std::optional<CursorCell>& cursor) {
     const std::string& text = control.m_Text.Text();
@@ -267,15 +289,13 @@ void TerminalRenderer::DrawOneLineEdit(const ControlState& control, const CellRe
     }
     const CellRect line{cells.m_Col + labelColumns, cells.m_Row, cells.m_Width - labelColumns, 1};
     m_Canvas.Fill(line, style);
-    int& caret = view.m_Edit.m_Caret;
-    caret = std::clamp(caret, 0, static_cast<int>(text.size()));
-    // Keep the caret in view, with the cell after the text free for it.
-    view.m_Shift = std::clamp(view.m_Shift, std::max(caret - line.m_Width + 1, 0), caret);
+    const int caret = KeepCaretInView(text, line.m_Width, view);
     const bool selected = focused && view.m_Edit.m_AllSelected && !text.empty();
-    m_Canvas.Text(line.m_Col, line.m_Row, std::string_view(text).substr(static_cast<size_t>(view.m_Shift)),
-                  selected ? CellStyle::SelectedFocus : style, line.m_Width);
+    const std::string_view shown = std::string_view(text).substr(static_cast<size_t>(view.m_Shift));
+    m_Canvas.Text(line.m_Col, line.m_Row, shown, selected ? CellStyle::SelectedFocus : style, line.m_Width);
     if (focused) {
-        cursor = CursorCell{line.m_Col + caret - view.m_Shift, line.m_Row};
+        const int before = TerminalText::Columns(shown.substr(0, static_cast<size_t>(caret - view.m_Shift)));
+        cursor = CursorCell{line.m_Col + before, line.m_Row};
     }
 }
 

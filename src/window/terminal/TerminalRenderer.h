@@ -52,6 +52,9 @@ public:
     // The same lines, each broken after its last blank that fits, and cut only where a word is longer
     // than the width: the lines of a log.
     static std::vector<std::string> WrapLogLines(std::string_view text, int width);
+    // Moves an edit's shift so that its caret shows in a line of `width` cells; returns the caret,
+    // brought onto a whole character of the text.
+    static int KeepCaretInView(std::string_view text, int width, TerminalControlView& view);
     // Columns the label of a one-line edit takes in front of its text in a place that wide: none when
     // the place would keep less than MIN_EDIT_COLUMNS for the text.
     static int LabelColumns(const TerminalControlView& view, int width);

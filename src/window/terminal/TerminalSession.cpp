@@ -1,13 +1,21 @@
 // The ncurses screen of the terminal face.
 #include "window/terminal/TerminalSession.h"
 
+#include "window/terminal/TerminalText.h"
+
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 
+#ifndef NCURSES_WIDECHAR
+#define NCURSES_WIDECHAR 1 // the wide-character calls of ncursesw
+#endif
 #include <curses.h>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <linux/keyboard.h>
 #include <linux/tiocl.h>
 #include <sys/ioctl.h>
@@ -51,7 +59,7 @@ constexpr StyleLook LOOKS[] = {
 
 static_assert(std::size(LOOKS) == static_cast<size_t>(CellStyle::Busy) + 1, "a look for every style");
 
-chtype GlyphOf(char glyph) {
+chtype GlyphOf(char32_t glyph) {
     switch (static_cast<LineGlyph>(glyph)) {
     case LineGlyph::Horizontal:
         return ACS_HLINE;
@@ -66,8 +74,16 @@ chtype GlyphOf(char glyph) {
     case LineGlyph::BottomRight:
         return ACS_LRCORNER;
     }
-    const auto byte = static_cast<unsigned char>(glyph);
-    return byte >= 0x20 && byte < 0x7f ? byte : static_cast<chtype>('?'); // one cell a byte, whatever the locale
+    return glyph >= 0x20 && glyph < 0x7f ? static_cast<chtype>(glyph) : static_cast<chtype>('?');
+}
+
+// Draws a character beyond ASCII as itself; false when the screen would not take it.
+bool DrawWide(int row, int col, char32_t glyph, chtype attributes) {
+    const std::array<wchar_t, 2> text = {static_cast<wchar_t>(glyph), L'\0'};
+    cchar_t cell{};
+    return setcchar(&cell, text.data(), attributes & ~A_COLOR, static_cast<short>(PAIR_NUMBER(attributes)), nullptr) ==
+               OK &&
+           mvwadd_wch(stdscr, row, col, &cell) == OK;
 }
 
 } // namespace
@@ -87,6 +103,8 @@ TerminalSession::TerminalSession(int inputFd, int outputFd) : m_InputFd(inputFd)
 
 bool TerminalSession::Start() {
     std::setlocale(LC_CTYPE, ""); // line characters as the terminal wants them; numbers keep the C locale
+    // Text is UTF-8 throughout; a terminal of another character set is shown '?' for what is not ASCII.
+    m_Utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     const int inputCopy = dup(m_InputFd);
     const int outputCopy = dup(m_OutputFd);
     m_InputFile = inputCopy < 0 ? nullptr : fdopen(inputCopy, "r");
@@ -106,6 +124,7 @@ bool TerminalSession::Start() {
     keypad(stdscr, TRUE);
     nodelay(stdscr, TRUE);
     mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED, nullptr);
+    SetBracketedPaste(true);
     if (has_colors()) {
         start_color();
         use_default_colors();
@@ -118,6 +137,7 @@ bool TerminalSession::Start() {
 
 TerminalSession::~TerminalSession() {
     if (m_Screen != nullptr) {
+        SetBracketedPaste(false); // a terminal that went away takes nothing; no matter
         endwin();
         delscreen(ScreenOf(m_Screen));
     }
@@ -128,6 +148,14 @@ TerminalSession::~TerminalSession() {
         fclose(static_cast<FILE*>(m_OutputFile));
     }
     g_Taken = false;
+}
+
+// NOLINTNEXTLINE(readability-make-member-function-const): it writes to the terminal it owns
+void TerminalSession::SetBracketedPaste(bool on) {
+    // The terminal marks pasted text, so that no byte of it is taken for a key.
+    auto* output = static_cast<FILE*>(m_OutputFile);
+    (void)std::fputs(on ? "\x1b[?2004h" : "\x1b[?2004l", output);
+    (void)std::fflush(output);
 }
 
 int TerminalSession::Cols() const {
@@ -179,18 +207,34 @@ void TerminalSession::ForgetScreen() {
     clearok(curscr, TRUE); // clears the terminal and sends every cell at the next update
 }
 
+void TerminalSession::DrawCell(const TerminalCanvas& canvas, int col, int row) {
+    const Cell& cell = canvas.At(col, row);
+    const auto style = static_cast<size_t>(cell.m_Style);
+    chtype attributes = has_colors() ? (COLOR_PAIR(static_cast<int>(style + 1)) | LOOKS[style].ColorAttributes)
+                                     : LOOKS[style].MonoAttributes;
+    if (cell.m_Underline) {
+        attributes |= A_UNDERLINE;
+    }
+    const bool wide = TerminalText::Width(cell.m_Glyph) == 2;
+    const bool whole = !wide || (col + 1 < canvas.Cols() && col + 1 < COLS &&
+                                 canvas.At(col + 1, row).m_Glyph == TerminalCanvas::WIDE_RIGHT_HALF);
+    if (cell.m_Glyph == TerminalCanvas::WIDE_RIGHT_HALF) {
+        const bool afterWide = m_Utf8 && col > 0 && TerminalText::Width(canvas.At(col - 1, row).m_Glyph) == 2;
+        if (!afterWide) {
+            mvwaddch(stdscr, row, col, ' ' | attributes); // its character was drawn over, or shows as '?'
+        }
+        return;
+    }
+    if (m_Utf8 && cell.m_Glyph >= 0x80 && whole && DrawWide(row, col, cell.m_Glyph, attributes)) {
+        return;
+    }
+    mvwaddch(stdscr, row, col, GlyphOf(cell.m_Glyph) | attributes); // the last cell may refuse; no matter
+}
+
 void TerminalSession::Present(const TerminalCanvas& canvas, std::optional<CursorCell> cursor) {
-    const bool colors = has_colors();
     for (int row = 0; row < canvas.Rows() && row < LINES; ++row) {
         for (int col = 0; col < canvas.Cols() && col < COLS; ++col) {
-            const Cell& cell = canvas.At(col, row);
-            const auto style = static_cast<size_t>(cell.m_Style);
-            chtype attributes = colors ? (COLOR_PAIR(static_cast<int>(style + 1)) | LOOKS[style].ColorAttributes)
-                                       : LOOKS[style].MonoAttributes;
-            if (cell.m_Underline) {
-                attributes |= A_UNDERLINE;
-            }
-            mvwaddch(stdscr, row, col, GlyphOf(cell.m_Glyph) | attributes); // the last cell may refuse; no matter
+            DrawCell(canvas, col, row);
         }
     }
     if (cursor) {

@@ -1,6 +1,7 @@
-// TerminalSession: owns the ncurses screen on the process's terminal - raw keys, the mouse where the
-// terminal reports it, size changes noticed through SIGWINCH - and shows canvases on it. One session
-// at a time; the terminal is given back as it was when the session ends. Window thread only.
+// TerminalSession: owns the ncurses screen on the process's terminal - raw keys, pasted text marked as
+// such (bracketed paste, turned off again at the end), the mouse where the terminal reports it, size changes noticed
+// through SIGWINCH - and shows canvases on it. One session at a time; the terminal is given back as it was when the
+// session ends. Window thread only.
 #pragma once
 
 #include "window/terminal/TerminalCanvas.h"
@@ -47,12 +48,15 @@ public:
 private:
     TerminalSession(int inputFd, int outputFd);
     bool Start();
+    void DrawCell(const TerminalCanvas& canvas, int col, int row);
+    void SetBracketedPaste(bool on);
 
     int m_InputFd;
     int m_OutputFd;
     void* m_Screen = nullptr; // SCREEN*
     void* m_InputFile = nullptr;
     void* m_OutputFile = nullptr;
+    bool m_Utf8 = false; // the terminal's character set is UTF-8
     TerminalKeyReader m_Reader;
     std::vector<KeyEvent> m_Ready; // keys read whole, not taken yet
 };

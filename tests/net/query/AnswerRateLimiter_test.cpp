@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace dravo {
@@ -296,8 +297,8 @@ TEST(AnswerRateLimiter, ChallengesTakeFromTheAllowanceAsAnswersDo) {
 }
 
 // The same spoofed flood, 2000 addresses asking ten times a second each for eight seconds, once for
-// challenges and once for answers: the challenges cost fewer bytes, and no more sends than the addresses'
-// allowances give, the rest dropped for a look-up as the queries beyond them are.
+// challenges and once for answers: the challenges cost fewer bytes and no more sends (charged at their
+// nine bytes they would go out by the thousand a second, where the budget holds answers to a few hundred).
 TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
     AnswerRateLimiter challenges(KEY);
     AnswerRateLimiter answers(KEY);
@@ -310,6 +311,7 @@ TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
     uint64_t challengeBytes = 0;
     uint64_t answerBytes = 0;
     int challenged = 0;
+    int answered = 0;
     uint32_t next = 0;
     for (uint32_t now = 1; now < 8000; now += STEP_MS) {
         for (uint32_t i = 0; i < PER_STEP; ++i) {
@@ -318,14 +320,80 @@ TEST(AnswerRateLimiter, AFloodOfChallengeRequestsCostsNoMoreThanOneOfQueries) {
                 challengeBytes += CHALLENGE_BYTES;
             }
             const Verdict verdict = Answer(answers, FLOOD_FIRST + next, now, 816, 300);
+            answered += verdict != Verdict::Drop ? 1 : 0;
             answerBytes += verdict == Verdict::Full ? 816 : verdict == Verdict::WithoutPlayers ? 300 : 0;
             next = (next + 1) % 2000;
         }
     }
     EXPECT_LE(challengeBytes, answerBytes);
-    // The burst of every address, then one a second each: at most a fifth of the 160,000 asked.
-    EXPECT_LE(challenged, 2000 * (10 + 8));
-    EXPECT_GT(challenged, 2000 * 10);
+    EXPECT_LE(challenged, answered);
+    EXPECT_GT(challenged, 0);
+}
+
+// Hundred-byte answers charged as small go out no more often than the same flood's status answers.
+TEST(AnswerRateLimiter, SmallAnswersGoOutNoMoreOftenThanStatusAnswers) {
+    AnswerRateLimiter small(KEY);
+    AnswerRateLimiter status(KEY);
+    small.SetLimits(AnswerRateLimits{}, KEY);
+    status.SetLimits(AnswerRateLimits{}, KEY);
+    int smallSent = 0;
+    int statusSent = 0;
+    for (uint32_t now = 1, next = 0; now < 8000; now += 9) {
+        for (uint32_t i = 0; i < 180; ++i, next = (next + 1) % 2000) {
+            const Verdict verdict = small.Admit(0x7F000100 + next, now);
+            small.ChargeSmall(verdict, verdict == Verdict::Drop ? 0 : 100);
+            smallSent += verdict != Verdict::Drop ? 1 : 0;
+            statusSent += Answer(status, 0x7F000100 + next, now, 816, 300) != Verdict::Drop ? 1 : 0;
+        }
+    }
+    EXPECT_LE(smallSent, statusSent);
+    EXPECT_GT(smallSent, statusSent / 2);
+}
+
+// Small answers with the players cost as much as the status answers with them (1000), and teach nothing.
+TEST(AnswerRateLimiter, SmallAnswersWithThePlayersCostAsStatusAnswersWithThem) {
+    AnswerRateLimiter limiter(KEY);
+    limiter.SetLimits(BytesOnly(4000), KEY);
+    ASSERT_EQ(Answer(limiter, ALICE, 0, 1000), Verdict::Full);
+    std::vector<Verdict> verdicts;
+    for (uint32_t address = 0x7F000100; address < 0x7F000120; ++address) {
+        verdicts.push_back(limiter.Admit(address, 2000));
+        limiter.ChargeSmall(verdicts.back(), verdicts.back() == Verdict::Drop ? 0 : 100);
+    }
+    EXPECT_EQ(std::count(verdicts.begin(), verdicts.end(), Verdict::Full), 3); // 4000 down to the quarter
+    EXPECT_EQ(verdicts[3], Verdict::Drop);
+}
+
+// Answers that never hold the players leave the few full answers a second to queries that want them.
+TEST(AnswerRateLimiter, AnswersWithoutPlayersLeaveTheFullAnswersToOthers) {
+    AnswerRateLimiter limiter(KEY);
+    AnswerRateLimits limits = PerSourceOnly();
+    limits.m_GlobalPerSecond = 2;
+    limiter.SetLimits(limits, KEY);
+    for (uint32_t address = 0x7F000100; address < 0x7F000110; ++address) {
+        EXPECT_EQ(limiter.Admit(address, 10, false), Verdict::WithoutPlayers);
+    }
+    EXPECT_EQ(limiter.Admit(ALICE, 10), Verdict::Full);
+}
+
+// A challenge costs at least SMALL_ANSWER_COST, however small the answers have lately been.
+TEST(AnswerRateLimiter, ChallengesCostAtLeastAFloorWhateverTheAnswersCameTo) {
+    AnswerRateLimiter limiter(KEY);
+    constexpr uint32_t BUDGET = 64 * 1024;
+    AnswerRateLimits limits = BytesOnly(BUDGET);
+    limits.m_GlobalPerSecond = 1; // the rest without the players
+    limiter.SetLimits(limits, KEY);
+    uint32_t address = 0x7F000100;
+    for (int i = 0; i < 50; ++i) {
+        Answer(limiter, address++, 10, 40, 20); // tiny answers teach the limiter that answers are small
+    }
+    int challenged = 0;
+    for (int i = 0; i < 10000; ++i) {
+        challenged += limiter.AdmitSmall(address++, 10, 9) ? 1 : 0;
+    }
+    // Newcomers spend the budget down to its reserved quarter; the answers took 1,020 bytes of it.
+    const auto most = static_cast<int>((BUDGET * 3 / 4 - 1020) / AnswerRateLimiter::SMALL_ANSWER_COST);
+    EXPECT_EQ(challenged, most);
 }
 
 } // namespace

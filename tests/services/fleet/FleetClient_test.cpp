@@ -2,6 +2,7 @@
 // what it says and when, players, labels, health while the loop is wedged, an allocation's level, and
 // sidecars that come late, never answer, fail or answer garbage.
 #include "services/fleet/FleetClient.h"
+#include "support/FakeClock.h"
 #include "support/RosterPlayers.h"
 #include "support/SdkStandIn.h"
 
@@ -29,6 +30,9 @@ public:
     std::condition_variable m_Logged;
     std::vector<std::string> m_Lines;
     std::atomic<int> m_NextLevelPresses{0};
+    test::FakeClock m_Clock;         // counts the allocated server's empty time
+    AllocatedEmptyOptions m_Empty;   // off unless a test sets it
+    std::atomic<int> m_Shutdowns{0}; // the hook's stops
     std::unique_ptr<FleetClient> m_Client;
 
     // Short request limits let the misbehaving sidecars' tests end soon; a test that counts requests gives
@@ -41,6 +45,8 @@ public:
         options.m_FirstRetry = 20ms;
         options.m_LongestRetry = 200ms;
         options.m_FinishLimit = 1500ms;
+        options.m_Clock = &m_Clock;
+        options.m_AllocatedEmpty = m_Empty;
         FleetHooks hooks;
         hooks.m_Log = [this](const std::string& line) {
             std::scoped_lock lock(m_Mutex);
@@ -48,6 +54,7 @@ public:
             m_Logged.notify_all();
         };
         hooks.m_NextLevel = [this] { OnNextLevel(); };
+        hooks.m_Shutdown = [this] { ++m_Shutdowns; };
         m_Client = std::make_unique<FleetClient>(m_Facts, m_Pool, std::move(options), std::move(hooks));
     }
     // The game's answer to Next Level: the rotation's next level.
@@ -343,6 +350,52 @@ TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {
     sidecar.Allocate("dravo/level", "Frostline");
     ASSERT_TRUE(WaitForLine("level \"Worlds\\Multi\\Frostline\" is played, as the allocation asked.")) << Lines();
     EXPECT_EQ(m_NextLevelPresses, 4);
+}
+
+// An allocation nobody joins: after the delay on the program's clock, and not before, the server says
+// Ready again, or stops through the hook; a player in the game keeps it.
+TEST_F(FleetClientTest, AnAllocatedServerLeftEmptyIsReadyAgainOrStops) {
+    for (const EmptyAction action : {EmptyAction::Ready, EmptyAction::Shutdown}) {
+        m_Empty = {30000, action};
+        SdkStandIn sidecar;
+        ASSERT_TRUE(sidecar.Start());
+        // Health pings, which come while the steps move, show that the client has looked again.
+        const auto rounds = [&](size_t more) {
+            const size_t pings = sidecar.Count("POST", "/health") + more;
+            return sidecar.WaitFor([&] {
+                m_Facts.CountStep();
+                return sidecar.Count("POST", "/health") >= pings;
+            });
+        };
+        StartClient(sidecar.Port());
+        Host();
+        m_Facts.SetPlayers(test::Players({"Ace"}), 0);
+        ASSERT_TRUE(WaitForLine("the game server is Ready."));
+        sidecar.Allocate();
+        ASSERT_TRUE(WaitForLine("the game server is Allocated."));
+        ASSERT_TRUE(rounds(2));
+        m_Clock.Advance(60000); // a player is in: nothing is counted
+        ASSERT_TRUE(rounds(2));
+        m_Facts.SetPlayers(test::Players({}), 0);
+        ASSERT_TRUE(rounds(2));
+        m_Clock.Advance(29999);
+        ASSERT_TRUE(rounds(3));
+        EXPECT_EQ(sidecar.State(), "Allocated");
+        EXPECT_EQ(m_Shutdowns, 0);
+        m_Clock.Advance(1);
+        ASSERT_TRUE(WaitForLine("Allocated without players for 30 seconds")) << Lines();
+        if (action == EmptyAction::Ready) {
+            EXPECT_TRUE(sidecar.WaitFor([&] { return sidecar.State() == "Ready"; }));
+            EXPECT_EQ(sidecar.Count("POST", "/ready"), 2u);
+        } else {
+            ASSERT_TRUE(rounds(1)); // the round that logged it has called the hook since
+            EXPECT_EQ(m_Shutdowns, 1);
+            EXPECT_EQ(sidecar.Count("POST", "/ready"), 1u);
+        }
+        m_Client->Finish();
+        std::scoped_lock lock(m_Mutex);
+        m_Lines.clear();
+    }
 }
 
 } // namespace

@@ -48,3 +48,33 @@ TEST(FleetSettings, AValueThatIsNoPortIsSaidAndLeavesTheClientOff) {
 
 } // namespace
 } // namespace dravo
+
+namespace dravo {
+namespace {
+
+TEST(FleetSettings, TheAllocatedEmptyDelayAndActionAreReadAndWhatIsNotTakenIsSaid) {
+    test::FakeEngine engine;
+    VariableReader reader(engine);
+    std::vector<std::string> notes;
+    AllocatedEmptyOptions options = ReadAllocatedEmpty(reader, notes);
+    EXPECT_EQ(options.m_DelayMs, 0u);
+    EXPECT_EQ(options.m_Action, EmptyAction::Shutdown);
+    EXPECT_TRUE(notes.empty());
+    engine.m_Variables["AllocatedEmptyDelay"] = "300";
+    engine.m_Variables["AllocatedEmptyAction"] = "Ready";
+    options = ReadAllocatedEmpty(reader, notes);
+    EXPECT_EQ(options.m_DelayMs, 300000u);
+    EXPECT_EQ(options.m_Action, EmptyAction::Ready);
+    engine.m_Variables["AllocatedEmptyDelay"] = "2000001";
+    engine.m_Variables["AllocatedEmptyAction"] = "restart";
+    options = ReadAllocatedEmpty(reader, notes);
+    EXPECT_EQ(options.m_DelayMs, 0u);
+    EXPECT_EQ(options.m_Action, EmptyAction::Shutdown);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0],
+              "Agones SDK: AllocatedEmptyAction \"restart\" is neither \"shutdown\" nor \"ready\"; shutdown holds.");
+    EXPECT_NE(notes[1].find("AllocatedEmptyDelay \"2000001\""), std::string::npos) << notes[1];
+}
+
+} // namespace
+} // namespace dravo

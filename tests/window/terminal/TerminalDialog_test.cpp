@@ -319,6 +319,21 @@ TEST_F(TypingFirstDialogTest, TheInputTakesNoMoreThanItsTypingLimitAndTheLegendS
     EXPECT_EQ(m_Api.GetItemText(NAME), "say help");
 }
 
+TEST_F(TypingFirstDialogTest, ACharacterThatDoesNotFitWholeIsRefusedAndTheLegendSaysTheInputIsFull) {
+    ASSERT_TRUE(m_Api.LimitText(NAME, 8));
+    Type("say he");
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Char, 0, 0, 0, "\xC3\xA9"}); // é: 8 bytes in all
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say he\xC3\xA9");
+    Press(KeyKind::Backspace);
+    Type("l");
+    m_Dialog.HandleKey(KeyEvent{KeyKind::Char, 0, 0, 0, "\xE6\x97\xA5"}); // 日: 3 bytes in 1 free byte
+    EXPECT_EQ(m_Api.GetItemText(NAME), "say hel") << "never a part of a character";
+    EXPECT_EQ(m_Dialog.KeyLegend(), TerminalDialog::InputFullText(8)) << "7 bytes of 8, and a key refused";
+    EXPECT_NE(TerminalDialog::InputFullText(8).find("8 bytes"), std::string::npos);
+    Press(KeyKind::Backspace);
+    EXPECT_EQ(m_Dialog.KeyLegend().find("full"), std::string::npos) << "room again: the keys' line is back";
+}
+
 TEST_F(TypingFirstDialogTest, ButtonsAnswerAltEnterAndClicksOnlyAndHandTheFocusBack) {
     Press(KeyKind::Alt, 'g');
     EXPECT_EQ(FocusedId(), NAME);

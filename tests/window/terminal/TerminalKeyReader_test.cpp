@@ -116,3 +116,43 @@ TEST_F(TerminalKeyReaderTest, KeysTheScreenNamedAfterEscapeAreWordMovesOrKeysOfT
 
 } // namespace
 } // namespace dravo
+
+namespace dravo {
+namespace {
+
+TEST_F(TerminalKeyReaderTest, BytesBeyondAsciiAreGatheredIntoWholeCharacters) {
+    const auto keys = Feed("a\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC");
+    ASSERT_EQ(keys.size(), 4U);
+    EXPECT_EQ(keys[0].Typed(), "a");
+    EXPECT_EQ(keys[1].Typed(), "\xC3\xA9");
+    EXPECT_EQ(keys[2].Typed(), "\xE6\x97\xA5");
+    EXPECT_EQ(keys[3].Typed(), "\xE6\x9C\xAC");
+    for (const KeyEvent& key : keys) {
+        EXPECT_EQ(key.m_Kind, KeyKind::Char);
+    }
+    // A character split between two reads is still one.
+    std::vector<KeyEvent> split;
+    m_Reader.Feed(0xE6, m_Now, split);
+    m_Reader.Feed(0x97, m_Now, split);
+    EXPECT_TRUE(split.empty());
+    m_Reader.Feed(0xA5, m_Now, split);
+    ASSERT_EQ(split.size(), 1U);
+    EXPECT_EQ(split[0].Typed(), "\xE6\x97\xA5");
+}
+
+TEST_F(TerminalKeyReaderTest, BytesThatAreNotUtf8AreDroppedAndWhatFollowsIsReadAsItself) {
+    // A Latin-1 é, a lead cut short by a letter, an overlong form, a stray continuation byte, a
+    // surrogate, then Esc cutting a character short.
+    const auto keys = Feed("\xE9x\xC3y\xC0\xAF\x80\xED\xA0\x80z\xE6\x97\x1b[A");
+    std::vector<std::string> typed;
+    for (const KeyEvent& key : keys) {
+        typed.push_back(key.m_Kind == KeyKind::Char ? key.Typed() : "<key>");
+    }
+    EXPECT_EQ(typed, (std::vector<std::string>{"x", "y", "z", "<key>"}));
+    EXPECT_EQ(keys.back().m_Kind, KeyKind::Up);
+    EXPECT_EQ(Kinds("\x1b\xC3\xA9"), (std::vector<KeyKind>{KeyKind::Escape, KeyKind::Char}))
+        << "Esc before a character is Esc, then the character whole";
+}
+
+} // namespace
+} // namespace dravo

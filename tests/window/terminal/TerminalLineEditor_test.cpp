@@ -156,3 +156,73 @@ TEST(TerminalLineEditor, WordsMoveAndCutAndCtrlYPutsBackWhatWasCutLast) {
 
 } // namespace
 } // namespace dravo
+
+namespace dravo {
+namespace {
+
+const std::string E_ACUTE = "\xC3\xA9";                // é
+const std::string NI_HON = "\xE6\x97\xA5\xE6\x9C\xAC"; // 日本
+
+bool TypeCharacter(Field& field, const std::string& bytes) {
+    return TerminalLineEditor::Apply(KeyEvent{KeyKind::Char, 0, 0, 0, bytes}, field.m_Rules, field.m_Text,
+                                     field.m_Caret);
+}
+
+TEST(TerminalLineEditorUtf8, MovesAndDeletesWholeCharacters) {
+    Field field;
+    field.Type("ab");
+    EXPECT_TRUE(TypeCharacter(field, E_ACUTE));
+    EXPECT_TRUE(TypeCharacter(field, "\xE6\x97\xA5"));
+    EXPECT_EQ(field.m_Text, "ab" + E_ACUTE + "\xE6\x97\xA5");
+    EXPECT_FALSE(field.Key(KeyKind::Left));
+    EXPECT_EQ(field.m_Caret.m_Caret, 4) << "before the whole 日";
+    EXPECT_FALSE(field.Key(KeyKind::Left));
+    EXPECT_EQ(field.m_Caret.m_Caret, 2) << "before the whole é";
+    field.Type("X");
+    EXPECT_EQ(field.m_Text, "abX" + E_ACUTE + "\xE6\x97\xA5");
+    EXPECT_TRUE(field.Key(KeyKind::Delete));
+    EXPECT_EQ(field.m_Text, "abX\xE6\x97\xA5") << "Delete takes the é whole";
+    EXPECT_FALSE(field.Key(KeyKind::End));
+    EXPECT_TRUE(field.Key(KeyKind::Backspace));
+    EXPECT_EQ(field.m_Text, "abX") << "Backspace takes the 日 whole";
+    field.m_Caret.m_Caret = 1;
+    field.m_Text = "a" + E_ACUTE;
+    field.m_Caret.m_Caret = 2; // inside the é: the text changed behind the editor's back
+    EXPECT_FALSE(field.Key(KeyKind::Right));
+    EXPECT_EQ(field.m_Caret.m_Caret, 3);
+}
+
+TEST(TerminalLineEditorUtf8, WordMovesAndCutsKeepCharactersWhole) {
+    Field field{"Nuit des Hiboux " + E_ACUTE + " " + NI_HON, {}, {}};
+    field.m_Caret.m_Caret = static_cast<int>(field.m_Text.size());
+    EXPECT_TRUE(field.Ctrl('w'));
+    EXPECT_EQ(field.m_Caret.m_Cut, NI_HON);
+    EXPECT_TRUE(field.Key(KeyKind::Backspace)); // the blank
+    EXPECT_FALSE(field.Key(KeyKind::WordLeft));
+    EXPECT_EQ(field.m_Text.substr(static_cast<size_t>(field.m_Caret.m_Caret)), E_ACUTE);
+    EXPECT_TRUE(field.Ctrl('y'));
+    EXPECT_EQ(field.m_Text, "Nuit des Hiboux " + NI_HON + E_ACUTE);
+}
+
+TEST(TerminalLineEditorUtf8, TheByteLimitRefusesACharacterThatDoesNotFitWhole) {
+    Field field;
+    field.m_Rules.m_MaxLength = 5;
+    field.Type("abcd");
+    EXPECT_FALSE(TypeCharacter(field, E_ACUTE)) << "two bytes in one free byte";
+    EXPECT_EQ(field.m_Text, "abcd");
+    EXPECT_TRUE(field.Key(KeyKind::Char, 'e'));
+    field.m_Text = "ab";
+    field.m_Caret = {2, false, NI_HON};
+    EXPECT_TRUE(field.Ctrl('y')) << "what fits of the cut goes in";
+    EXPECT_EQ(field.m_Text, "ab\xE6\x97\xA5") << "and never a part of a character";
+    field.m_Rules.m_DigitsOnly = true;
+    field.m_Text.clear();
+    EXPECT_FALSE(TypeCharacter(field, "\xEF\xBC\x91")) << "a full-width digit is no digit";
+    field.m_Caret.m_AllSelected = true;
+    field.m_Text = "25";
+    EXPECT_FALSE(TypeCharacter(field, E_ACUTE));
+    EXPECT_EQ(field.m_Text, "25");
+}
+
+} // namespace
+} // namespace dravo

@@ -3,6 +3,7 @@
 
 #include "res/ConsoleWindowTemplate.h"
 #include "window/DialogModel.h"
+#include "window/terminal/TerminalText.h"
 
 #include <gtest/gtest.h>
 
@@ -243,6 +244,60 @@ TEST(TerminalRenderer, RightAlignedLabelsEndInOneColumnHoweverTallTheirCellsGrow
         }
         EXPECT_EQ(ends.size(), 1u);
     }
+}
+
+} // namespace
+} // namespace dravo
+
+namespace dravo {
+namespace {
+
+const std::string NI_HON = "\xE6\x97\xA5\xE6\x9C\xAC"; // 日本, two cells each
+
+TEST(TerminalRendererUtf8, TextTakesCellsByCharacterWidthAndNeverHalfAWideOne) {
+    TerminalCanvas canvas(10, 1);
+    EXPECT_EQ(canvas.Text(0, 0, "\xC3\xA9" + NI_HON, CellStyle::Normal, 4), 3) << "no room for half of 本";
+    EXPECT_EQ(canvas.RowText(0), "\xC3\xA9\xE6\x97\xA5       ");
+    EXPECT_EQ(canvas.At(2, 0).m_Glyph, TerminalCanvas::WIDE_RIGHT_HALF);
+    canvas.Clear();
+    EXPECT_EQ(canvas.Text(0, 0, "a\xE9\x01z", CellStyle::Normal, 10), 4) << "a stray byte and a control show";
+    EXPECT_EQ(canvas.RowText(0), "a? z      ");
+    canvas.Clear();
+    EXPECT_EQ(canvas.Caption(0, 0, "&\xC3\xA9t\xC3\xA9", CellStyle::Normal, 10), 3);
+    EXPECT_TRUE(canvas.At(0, 0).m_Underline);
+    EXPECT_EQ(canvas.At(0, 0).m_Glyph, U'\u00E9');
+}
+
+TEST(TerminalRendererUtf8, LogLinesBreakByColumnsBetweenWholeCharacters) {
+    EXPECT_EQ(TerminalRenderer::WrapLogLines("\xC3\xA9\xC3\xA9\xC3\xA9 \xC3\xA9\xC3\xA9", 4),
+              (std::vector<std::string>{"\xC3\xA9\xC3\xA9\xC3\xA9", "\xC3\xA9\xC3\xA9"}));
+    EXPECT_EQ(TerminalRenderer::WrapLogLines(NI_HON + NI_HON + "\xE6\x97\xA5", 5),
+              (std::vector<std::string>{NI_HON, NI_HON, "\xE6\x97\xA5"}))
+        << "two wide characters fill four of five cells";
+    EXPECT_EQ(TerminalRenderer::WrapLogLines(NI_HON, 1), (std::vector<std::string>{"\xE6\x97\xA5", "\xE6\x9C\xAC"}))
+        << "a wide character in a one-cell line still moves on";
+}
+
+TEST(TerminalRendererUtf8, AnEditScrollsAndPlacesTheCaretByColumns) {
+    Drawn drawn(80, 20);
+    std::string text = "Nuit des Hiboux \xC3\xA9 ";
+    for (int i = 0; i < 10; ++i) {
+        text += NI_HON;
+    }
+    drawn.Model.Find(6)->m_Text.SetText(text);
+    drawn.Views[6].m_Edit = {static_cast<int>(text.size()), false, {}};
+    const std::string screen = drawn.Screen(6);
+    ASSERT_TRUE(drawn.Cursor);
+    const std::string row = drawn.Canvas.RowText(drawn.Cursor->m_Row);
+    EXPECT_NE(row.find(NI_HON + NI_HON), std::string::npos) << screen;
+    const int shift = drawn.Views[6].m_Shift;
+    EXPECT_EQ(TerminalText::Boundary(text, static_cast<size_t>(shift)), static_cast<size_t>(shift))
+        << "the field starts on a whole character";
+    EXPECT_GT(shift, 0) << "the caret at the end pushed the text along";
+    const CursorCell end = *drawn.Cursor;
+    drawn.Views[6].m_Edit.m_Caret = static_cast<int>(text.size()) - 3; // before the last 本
+    (void)drawn.Screen(6);
+    EXPECT_EQ(drawn.Cursor->m_Col, end.m_Col - 2) << "a wide character is two cells";
 }
 
 } // namespace
