@@ -227,14 +227,12 @@ TEST_F(TerminalFaceTest, FirstRunWalksEveryWizardPageByTabAndTypingAlone) {
     pane->Type("70000");
     pane->Keys({"Enter"});
     ASSERT_TRUE(pane->WaitFor("0 to 65535")) << pane->Screen();
+    EXPECT_NE(pane->Screen().find("from 1 to 128"), std::string::npos) << "one box names both\n" << pane->Screen();
     pane->Keys({"Enter"});
     ASSERT_TRUE(pane->WaitUntil([](const std::string& shown) { return shown.find("65535") == std::string::npos; }))
         << pane->Screen();
-    pane->Type(std::to_string(m_Port)); // the refused port is still selected, and goes
-    pane->Keys({"Enter"});
-    ASSERT_TRUE(pane->WaitFor("from 1 to 128")) << pane->Screen();
-    pane->Keys({"Enter"});
     const std::string port = " " + std::to_string(m_Port);
+    pane->Type(std::to_string(m_Port)); // the refused port is still selected, and goes
     ASSERT_TRUE(pane->WaitUntil([&port](const std::string& shown) {
         return LineWith(shown, "allow?").ends_with(" 128") && LineWith(shown, "port would you").ends_with(port) &&
                shown.find("Night Owls") != std::string::npos;

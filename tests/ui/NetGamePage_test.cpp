@@ -143,25 +143,40 @@ TEST_F(NetGamePageTest, PortOutsideTheRangeIsRefusedWithTheRangeNamedAndKeepsThe
                       page.SetText(Control::Port, typed);
                       page.Click(WizardControl::Next);
                       EXPECT_FALSE(page.Ended()) << typed;
-                      EXPECT_EQ(FocusedId(page), static_cast<int>(Control::Port));
+                      EXPECT_EQ(FocusedId(page), static_cast<int>(Control::Port)) << "the first problem's field";
                       EXPECT_EQ(page.Text(Control::Port), typed) << "the operator's text stays to be fixed";
+                      EXPECT_EQ(page.Text(Control::MaxPlayers), "128") << "shown as it will be taken";
                       EXPECT_EQ(m_Settings.m_Port, 27888) << "nothing is stored from a refused page";
                       EXPECT_STREQ(m_Settings.m_ServerName, "Dravo Server");
                       page.SetText(Control::Port, "65535");
-                      page.Click(WizardControl::Next); // the player limit is corrected next
                       page.Click(WizardControl::Next);
                   }),
                   1);
-        ASSERT_GE(m_Windows.MessageBoxes().size(), 2u);
-        const auto& box = m_Windows.MessageBoxes()[m_Windows.MessageBoxes().size() - 2]; // before the limit's
-        EXPECT_NE(box.m_Text.find("0 to 65535"), std::string::npos) << box.m_Text;
-        EXPECT_EQ(box.m_Caption, "Dravo Server Wizard");
         EXPECT_EQ(m_Settings.m_Port, 65535);
         EXPECT_EQ(m_Settings.m_MaxPlayers, 128);
     }
-    ASSERT_EQ(m_Windows.MessageBoxes().size(), 6u) << "one message a refusal, the player limit's included";
-    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text, PORT_RANGE_TEXT);
-    EXPECT_EQ(m_Windows.MessageBoxes()[1].m_Text, PLAYERS_RANGE_TEXT);
+    // Every problem of a Next is named in its one box: the port and the player limit together.
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 3u);
+    for (const auto& box : m_Windows.MessageBoxes()) {
+        EXPECT_EQ(box.m_Text, std::string(PORT_RANGE_TEXT) + "\n\n" + std::string(PLAYERS_RANGE_TEXT));
+        EXPECT_EQ(box.m_Caption, "Dravo Server Wizard");
+    }
+}
+
+TEST_F(NetGamePageTest, EveryProblemIsNamedOnNextAndTheFirstFieldTakesTheFocus) {
+    EXPECT_EQ(Run([](ScriptedDialog& page) {
+                  page.SetText(Control::ServerName, "");
+                  page.SetText(Control::MaxPlayers, "0");
+                  page.Click(WizardControl::Next);
+                  EXPECT_FALSE(page.Ended());
+                  EXPECT_EQ(FocusedId(page), static_cast<int>(Control::MaxPlayers));
+                  page.SetText(Control::ServerName, "Named");
+                  page.Click(WizardControl::Next);
+              }),
+              1);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Text,
+              std::string(PLAYERS_RANGE_TEXT) + "\n\n" + std::string(SERVER_NAME_TEXT));
 }
 
 TEST_F(NetGamePageTest, AnEmptyServerNameIsRefusedAndALongOneCut) {

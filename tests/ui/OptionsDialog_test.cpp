@@ -113,6 +113,28 @@ TEST_F(OptionsPageTest, WhatTheGameCannotTakeIsRefusedWithWhatItTakesAndTheFocus
     EXPECT_EQ(m_Windows.MessageBoxes().size(), std::size(refused));
 }
 
+TEST_F(OptionsPageTest, EveryRefusedFieldIsNamedInOneBoxAndTheFirstTakesTheFocus) {
+    EXPECT_EQ(RunPage([](ScriptedDialog& page) {
+                  page.SetText(Control::MissileSpeed, "fast");
+                  page.SetText(Control::NightColor, "0.5 0.5");
+                  page.Click(WizardControl::Next);
+                  EXPECT_FALSE(page.Ended());
+                  const int focus = page.Model().FocusRequest();
+                  ASSERT_GE(focus, 0);
+                  EXPECT_EQ(page.Model().Controls()[static_cast<size_t>(focus)].Id(),
+                            static_cast<int>(Control::MissileSpeed));
+                  page.Click(WizardControl::Back);
+              }),
+              3);
+    ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
+    const std::string& said = m_Windows.MessageBoxes()[0].m_Text;
+    const size_t missile = said.find("must be a number");
+    const size_t colour = said.find("from 0 to 1");
+    ASSERT_NE(missile, std::string::npos) << said;
+    ASSERT_NE(colour, std::string::npos) << said;
+    EXPECT_LT(missile, colour) << "in the order of the page";
+}
+
 TEST_F(OptionsPageTest, TimeSpeedOfZeroOrTextKeepsTheOldValue) {
     for (const char* typed : {"0", "", "  ", "0.0"}) {
         RunPage([typed](ScriptedDialog& page) {

@@ -108,27 +108,23 @@ void GameOptionsPage::OnPageCommand(DialogApi& dialog, int id, Notification /*co
 }
 
 bool GameOptionsPage::Accepted(DialogApi& dialog) const {
-    const auto refuse = [&dialog](Control field, const std::string& text) {
-        // Under the dialog's own title: the wizard's page, or the options dialog while hosting.
-        (void)dialog.ShowMessageBox(text, dialog.Title(), MessageBoxButtons::Ok, MessageBoxIcon::Information);
-        (void)dialog.SetFocus(field);
-        return false;
-    };
+    PageProblems problems;
     for (const NumberField& number : NUMBER_FIELDS) {
         if (!ParseWholeNumber(dialog.GetItemText(number.Field, OPTION_NUMBER_MAX_CHARS))) {
-            return refuse(number.Field, std::string(number.Name) + " " + std::string(OPTION_NUMBER_TEXT));
+            problems.Add(number.Field, std::string(number.Name) + " " + std::string(OPTION_NUMBER_TEXT));
         }
     }
     // An empty time speed, or 0, keeps the one the game has.
     const std::string timeSpeed = dialog.GetItemText(Control::TimeSpeed, OPTION_NUMBER_MAX_CHARS);
     if (timeSpeed.find_first_not_of(" \t") != std::string::npos && !ParseWholeNumber(timeSpeed)) {
-        return refuse(Control::TimeSpeed,
-                      "The time speed " + std::string(OPTION_NUMBER_TEXT) + " Empty or 0 keeps the game's own.");
+        problems.Add(Control::TimeSpeed,
+                     "The time speed " + std::string(OPTION_NUMBER_TEXT) + " Empty or 0 keeps the game's own.");
     }
     if (!NightColorOf(dialog.GetItemText(Control::NightColor, NIGHT_COLOR_MAX_CHARS))) {
-        return refuse(Control::NightColor, std::string(NIGHT_COLOR_TEXT));
+        problems.Add(Control::NightColor, std::string(NIGHT_COLOR_TEXT));
     }
-    return true;
+    // Under the dialog's own title: the wizard's page, or the options dialog while hosting.
+    return !problems.Shown(dialog, dialog.Title());
 }
 
 void GameOptionsPage::Store(DialogApi& dialog) {

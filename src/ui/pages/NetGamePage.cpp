@@ -73,28 +73,22 @@ void NetGamePage::OnPageCommand(DialogApi& dialog, int id, Notification /*code*/
 }
 
 bool NetGamePage::FieldsAccepted(DialogApi& dialog) const {
+    PageProblems problems;
     // The port counts only where the operator sees it; hidden, it keeps the stored value as it is.
     if (m_TcpIpSelected && ReadAtMost(dialog.GetItemText(Control::Port), MAX_PORT) > MAX_PORT) {
-        (void)dialog.ShowMessageBox(PORT_RANGE_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);
-        (void)dialog.SetFocus(Control::Port);
-        return false;
+        problems.Add(Control::Port, std::string(PORT_RANGE_TEXT));
     }
     // A limit out of range is shown as it will be taken, and the next Next takes it.
     const uint32_t typed = ReadAtMost(dialog.GetItemText(Control::MaxPlayers), MAX_PLAYER_LIMIT);
     if (typed == 0 || typed > MAX_PLAYER_LIMIT) {
         (void)dialog.SetItemText(Control::MaxPlayers,
                                  std::to_string(typed == 0 ? MIN_PLAYERS_WHEN_EMPTY : MAX_PLAYER_LIMIT));
-        (void)dialog.ShowMessageBox(PLAYERS_RANGE_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok,
-                                    MessageBoxIcon::Information);
-        (void)dialog.SetFocus(Control::MaxPlayers);
-        return false;
+        problems.Add(Control::MaxPlayers, std::string(PLAYERS_RANGE_TEXT));
     }
     if (dialog.GetItemText(Control::ServerName, SERVER_NAME_MAX_CHARS).empty()) {
-        (void)dialog.ShowMessageBox(SERVER_NAME_TEXT, WIZARD_TITLE, MessageBoxButtons::Ok, MessageBoxIcon::Information);
-        (void)dialog.SetFocus(Control::ServerName);
-        return false;
+        problems.Add(Control::ServerName, std::string(SERVER_NAME_TEXT));
     }
-    return true;
+    return !problems.Shown(dialog, WIZARD_TITLE);
 }
 
 void NetGamePage::Next(DialogApi& dialog) {

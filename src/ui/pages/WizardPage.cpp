@@ -28,6 +28,19 @@ int FindListed(const DialogApi& dialog, ControlId list, std::string_view text, s
     return LIST_ERROR;
 }
 
+bool PageProblems::Shown(DialogApi& dialog, std::string_view caption) const {
+    if (m_Problems.empty()) {
+        return false;
+    }
+    std::string text;
+    for (const Problem& problem : m_Problems) {
+        text += (text.empty() ? "" : "\n\n") + problem.m_Text;
+    }
+    (void)dialog.ShowMessageBox(text, caption, MessageBoxButtons::Ok, MessageBoxIcon::Information);
+    (void)dialog.SetFocus(m_Problems.front().m_Field);
+    return true;
+}
+
 void WizardPage::OnInit(DialogApi& dialog) {
     dialog.SetIcon(PROGRAM_ICON_ID);
     OnOpen(dialog);

@@ -10,7 +10,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace dravo {
 
@@ -37,6 +40,22 @@ inline constexpr std::string_view DISCARD_SETUP_QUESTION =
 // second Add, or Enter twice, finds it listed.
 int FindListed(const DialogApi& dialog, ControlId list, std::string_view text,
                std::optional<int64_t> data = std::nullopt);
+
+// What Next or OK found wrong on a page, every field at once: one box names each problem, and the first
+// field named takes the focus.
+class PageProblems {
+public:
+    void Add(ControlId field, std::string text) { m_Problems.push_back({field, std::move(text)}); }
+    // False when there is none; otherwise shows them under the caption and returns true.
+    bool Shown(DialogApi& dialog, std::string_view caption) const;
+
+private:
+    struct Problem {
+        ControlId m_Field;
+        std::string m_Text;
+    };
+    std::vector<Problem> m_Problems;
+};
 
 class WizardPage : public DialogProcedure {
 public:
