@@ -134,8 +134,8 @@ void NetGameLevelsPage::OnPageCommand(DialogApi& dialog, int id, Notification co
 }
 
 void NetGameLevelsPage::UpdateButtons(DialogApi& dialog) {
-    dialog.EnableItem(Control::AddRetail, Addable(dialog, Id(Control::RetailLevels)));
-    dialog.EnableItem(Control::AddCustom, Addable(dialog, Id(Control::CustomLevels)));
+    dialog.EnableItem(Control::AddRetail, dialog.ListSelection(Control::RetailLevels) != NO_SELECTION);
+    dialog.EnableItem(Control::AddCustom, dialog.ListSelection(Control::CustomLevels) != NO_SELECTION);
     dialog.EnableItem(Control::Remove, dialog.ListSelection(Control::GameLevels) != NO_SELECTION);
     const bool levels = dialog.ListCount(Control::GameLevels) > 0;
     dialog.EnableItem(WizardControl::Next, levels);
@@ -146,20 +146,11 @@ void NetGameLevelsPage::Add(DialogApi& dialog, int sourceId) {
     const int selected = dialog.ListSelection(sourceId);
     const auto name = dialog.ListText(sourceId, selected, LEVEL_FILE_NAME_MAX_CHARS);
     const auto kind = dialog.ListData(sourceId, selected);
-    if (name && kind && FindListed(dialog, Control::GameLevels, *name, *kind) == LIST_ERROR) {
+    if (name && kind) {
         const int index = dialog.ListAdd(Control::GameLevels, *name);
         (void)dialog.ListSetData(Control::GameLevels, index, *kind);
     }
     UpdateButtons(dialog);
-}
-
-// A level selected in a source list that the rotation does not hold yet (the same name from the other
-// source is another level).
-bool NetGameLevelsPage::Addable(const DialogApi& dialog, int sourceId) {
-    const int selected = dialog.ListSelection(sourceId);
-    const auto name = dialog.ListText(sourceId, selected, LEVEL_FILE_NAME_MAX_CHARS);
-    const auto kind = dialog.ListData(sourceId, selected);
-    return name && kind && FindListed(dialog, Control::GameLevels, *name, *kind) == LIST_ERROR;
 }
 
 void NetGameLevelsPage::Remove(DialogApi& dialog) {

@@ -44,7 +44,6 @@ private:
     void ShowRotation(DialogApi& dialog);
     void FillSource(DialogApi& dialog, int listId, std::string_view directory, int64_t kind);
     void Add(DialogApi& dialog, int sourceId);
-    static bool Addable(const DialogApi& dialog, int sourceId);
     void Remove(DialogApi& dialog);
     void Finish(DialogApi& dialog);
     static void UpdateButtons(DialogApi& dialog);

@@ -36,8 +36,8 @@ inline constexpr std::string_view DISCARD_SETUP_QUESTION =
     "Discard the setup and exit DravoServ? Nothing entered on these pages is saved.";
 
 // The item of the list that shows this text exactly (case counts, as in file names) and holds this item data (any data
-// when none is given), or LIST_ERROR. The pages that build a list from another (archives, levels) add an entry once: a
-// second Add, or Enter twice, finds it listed.
+// when none is given), or LIST_ERROR. The archive page adds an archive once: a second Add, or Enter twice, finds it
+// listed. (The level rotation may hold a level more than once.)
 int FindListed(const DialogApi& dialog, ControlId list, std::string_view text,
                std::optional<int64_t> data = std::nullopt);
 

@@ -141,7 +141,11 @@ bool TerminalDialog::QuestionKeyTaken(const KeyEvent& key) {
         break;
     case KeyKind::Left:
     case KeyKind::Right:
-        asked = key.m_Kind == KeyKind::Left ? QuestionKey::Left : QuestionKey::Right;
+        // Only the arrow keys move between the answers: Ctrl+B and Ctrl+F, a shell's habit at a prompt,
+        // answer nothing.
+        if (key.m_Letter == 0) {
+            asked = key.m_Kind == KeyKind::Left ? QuestionKey::Left : QuestionKey::Right;
+        }
         break;
     case KeyKind::Escape:
         asked = QuestionKey::Escape;

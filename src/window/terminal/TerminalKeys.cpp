@@ -47,7 +47,7 @@ KeyEvent ControlKey(int code) {
     }
     for (const auto& moving : MOVING_CONTROLS) {
         if (code == ControlOf(moving.m_Letter)) {
-            return {moving.m_Kind};
+            return {moving.m_Kind, moving.m_Letter}; // the letter tells it from the arrow key
         }
     }
     return {KeyKind::None};

@@ -3,6 +3,7 @@
 
 #include "res/ConsoleWindowTemplate.h"
 #include "window/terminal/TerminalDialogDriver.h"
+#include "window/terminal/TerminalKeys.h"
 #include "window/terminal/TerminalMessageBox.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +224,27 @@ TEST(TerminalMessageBoxKeys, AQuestionThatLosesSomethingOpensOnNoAndOnlyLeftThen
         keys.HandleKey(KeyEvent{KeyKind::Enter});
         ASSERT_TRUE(api.Ended());
         EXPECT_EQ(box.Answer(api.Result()), deliberate ? MessageBoxResult::Yes : MessageBoxResult::No);
+    }
+}
+
+// Ctrl+B is Left in a text field, and a shell user presses it then Enter by habit: in a question it moves
+// nothing, so Ctrl+B, Enter answers No, where the arrow, Enter answers Yes.
+TEST(TerminalMessageBoxKeys, CtrlBIsNotTheLeftArrowInAQuestion) {
+    constexpr int CONTROL_B = 2;
+    for (const bool fromArrow : {false, true}) {
+        TerminalMessageBox box("Exit?", "DravoServ", MessageBoxButtons::YesNo, MessageBoxIcon::Question,
+                               MessageBoxDefault::Second);
+        TestFace face;
+        DialogApi api(box.Template(), box, face);
+        TerminalDialog keys(api, [&face] { return face.Activity(); });
+        keys.LayOut(80, 24);
+        keys.AskAsLossQuestion();
+        api.Start();
+        ASSERT_EQ(TerminalKeys::Translate(CONTROL_B).m_Kind, KeyKind::Left) << "Ctrl+B moves in a text field";
+        keys.HandleKey(fromArrow ? KeyEvent{KeyKind::Left} : TerminalKeys::Translate(CONTROL_B));
+        keys.HandleKey(KeyEvent{KeyKind::Enter});
+        ASSERT_TRUE(api.Ended());
+        EXPECT_EQ(box.Answer(api.Result()), fromArrow ? MessageBoxResult::Yes : MessageBoxResult::No);
     }
 }
 
