@@ -207,7 +207,7 @@ void TerminalSession::ForgetScreen() {
     clearok(curscr, TRUE); // clears the terminal and sends every cell at the next update
 }
 
-void TerminalSession::DrawCell(const TerminalCanvas& canvas, int col, int row) {
+void TerminalSession::DrawCell(const TerminalCanvas& canvas, int col, int row) const {
     const Cell& cell = canvas.At(col, row);
     const auto style = static_cast<size_t>(cell.m_Style);
     chtype attributes = has_colors() ? (COLOR_PAIR(static_cast<int>(style + 1)) | LOOKS[style].ColorAttributes)

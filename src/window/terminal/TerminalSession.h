@@ -48,7 +48,7 @@ public:
 private:
     TerminalSession(int inputFd, int outputFd);
     bool Start();
-    void DrawCell(const TerminalCanvas& canvas, int col, int row);
+    void DrawCell(const TerminalCanvas& canvas, int col, int row) const;
     void SetBracketedPaste(bool on);
 
     int m_InputFd;
