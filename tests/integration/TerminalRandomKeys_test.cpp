@@ -89,11 +89,12 @@ std::vector<std::string> HexBytes(const std::string& bytes) {
 class TerminalRandomKeysTest : public TerminalFaceTest {
 protected:
     // Answers No to a question the keys left open, empties the line and waits for a command's answer:
-    // every key before has been handled then.
+    // every key before has been handled then. Ctrl+U cuts what is before the caret, which a word move
+    // (Alt+B) may have left anywhere: Ctrl+E first.
     void Settle(TmuxPane& pane) {
         pane.Keys({"Escape"});
         const std::string mark = "settled" + std::to_string(++m_Marks);
-        pane.Keys({"C-u"});
+        pane.Keys({"C-e", "C-u"});
         pane.Type(mark);
         pane.Keys({"Enter"});
         ASSERT_TRUE(pane.WaitFor("Unknown command \"" + mark + "\"", 60s)) << pane.Screen();
