@@ -53,7 +53,8 @@ bool ConsoleWindow::OnPasteLines(DialogApi& dialog, int id, const std::vector<st
     }
     const size_t tooLong = lines.size() - fitting.size();
     if (fitting.empty()) {
-        m_Session.LogLine("The pasted lines are longer than a command (%zu bytes): none ran.", COMMAND_INPUT_CHARS);
+        m_Session.LogText("The pasted lines are longer than a command (" + std::to_string(COMMAND_INPUT_CHARS) +
+                          " bytes): none ran.");
         return true;
     }
     if (!ConfirmLoss(m_Windows, PasteQuestion(fitting, tooLong), APPLICATION_NAME)) {
