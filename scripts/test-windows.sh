@@ -29,27 +29,8 @@ bot="$linux_build/bin/dravo-bot"
 "${lock[@]}" cmake --preset windows -S "$root" -B "$build" -DDRAVO_BUILD_TESTS=ON >/dev/null
 "${lock[@]}" cmake --build "$build" --parallel 2
 
-# A display of our own, and a Wine prefix kept in the build directory (its first start takes a while).
-display=""
-for number in $(seq 70 99); do
-    if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
-        display=":$number"
-        break
-    fi
-done
-[ -n "$display" ] || { echo "No free X display number." >&2; exit 1; }
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display WINEDEBUG=-all WINEPREFIX=${DRAVO_WINEPREFIX:-"$build/wineprefix"}
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-[ -d "$WINEPREFIX" ] || "$wine64" wineboot -i >/dev/null 2>&1
+# A display of our own, a Wine prefix, and the end-to-end hands.
+source "$root/scripts/windows-e2e-kit.sh"
 
 # DRAVO_SKIP_UNIT_TESTS=1 goes straight to the package and the end-to-end runs (the unit tests passed
 # already, under the same build).
@@ -62,91 +43,6 @@ echo "== The zip package"
 (cd "$build" && cpack -G ZIP >/dev/null)
 zip="$build/dravoserv-$(sed -n 's/^project(DravoServ VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")-win64.zip"
 [ -f "$zip" ] || { echo "No package at $zip" >&2; exit 1; }
-
-# Unpacks the zip into a new folder and prints the folder that holds dravoserv.exe.
-unpack() {
-    local target
-    target=$(mktemp -d "$work/game.XXXX")
-    (cd "$target" && cmake -E tar xf "$zip")
-    dirname "$(find "$target" -name dravoserv.exe | head -n 1)"
-}
-# A UDP port nobody has bound on loopback, from a range the other tests leave alone.
-free_port() {
-    local port
-    for _ in $(seq 1 200); do
-        port=$((40000 + RANDOM % 20000))
-        if ! ss -Huln "sport = :$port" 2>/dev/null | grep -q .; then
-            echo "$port"
-            return
-        fi
-    done
-    return 1
-}
-# Waits at most $2 seconds for a window whose name matches $1; prints its id.
-wait_window() {
-    local deadline=$((SECONDS + $2)) id
-    while [ $SECONDS -lt $deadline ]; do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.2
-    done
-    echo "No window named \"$1\" within $2 s." >&2
-    return 1
-}
-# Waits at most 30 seconds for the next wizard page (a new window of the same name as page $1); prints it.
-next_page() {
-    local deadline=$((SECONDS + 30)) id
-    while [ $SECONDS -lt $deadline ]; do
-        id=$(xdotool search --onlyvisible --name "^Dravo Server Wizard\$" 2>/dev/null | grep -vx "$1" | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.2
-    done
-    echo "No next wizard page within 30 s." >&2
-    return 1
-}
-# Sends keys to a window, as typed on the keyboard.
-keys() {
-    local window=$1 tries=0
-    shift
-    # A window just created may not be viewable yet, and focusing it then fails (BadMatch): try again
-    # for at most 5 s.
-    until xdotool windowfocus --sync "$window" 2>/dev/null; do
-        tries=$((tries + 1))
-        [ $tries -lt 50 ] || { echo "Cannot focus window $window." >&2; return 1; }
-        sleep 0.1
-    done
-    xdotool key --delay 80 "$@"
-}
-# Waits at most $2 seconds for quakestat's answer from 127.0.0.1:$1 to show $3 players.
-wait_players() {
-    local deadline=$((SECONDS + $2))
-    while [ $SECONDS -lt $deadline ]; do
-        if quakestat -gps "127.0.0.1:$1" -P 2>/dev/null | grep -Eq "^127\\.0\\.0\\.1:$1 +$3/"; then
-            return 0
-        fi
-        sleep 0.5
-    done
-    echo "quakestat did not list $3 players on port $1 within $2 s:" >&2
-    quakestat -gps "127.0.0.1:$1" -P >&2 || true
-    return 1
-}
-# Waits at most $2 seconds for process $1 to end; its exit status goes to $status.
-wait_exit() {
-    local deadline=$((SECONDS + $2))
-    while kill -0 "$1" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
-    if kill -0 "$1" 2>/dev/null; then
-        echo "dravoserv.exe did not end within $2 s." >&2
-        return 1
-    fi
-    status=0
-    wait "$1" || status=$?
-}
 
 echo "== End to end: dravoserv.exe -go with Linux dravo-bot players"
 game=$(unpack)
@@ -189,11 +85,6 @@ keys "$question" alt+y # ...Yes (No is the default answer)
 wait_exit "$server" 60
 [ "$status" = 0 ] || { echo "dravoserv.exe ended with $status:" >&2; cat "$work/hosted.err" >&2; exit 1; }
 grep -q "^SpyQueryPort \"$query_port\"" "$game/dravosrv.cfg" || { echo "The configuration was not saved." >&2; exit 1; }
-# Saved as Windows text: CRLF line ends, the first line naming the engine it was saved by.
-crlf_named() {
-    head -n 1 "$1" | grep -q $'(server\\.dll)\\. Edit with care\\.\r$' &&
-        [ "$(grep -c $'\r$' "$1")" = "$(wc -l <"$1")" ]
-}
 crlf_named "$game/dravosrv.cfg" || { echo "The configuration is not saved as CRLF text naming server.dll." >&2; exit 1; }
 # Windows text: every line of the log file and of the guide ends in CRLF.
 all_crlf() { [ "$(grep -c $'\r$' "$1")" = "$(wc -l <"$1")" ]; }
@@ -224,6 +115,45 @@ game_port=$(free_port)
 grep -q "^Server is running\." "$work/headless.out" || { echo "No ready line on standard output." >&2; exit 1; }
 grep -q "(answered Yes)" "$work/headless.err" || { echo "/shutdown did not ask and answer." >&2; exit 1; }
 echo "Hosted with -face headless, ended by /shutdown on standard input: exit 0."
+
+echo "== End to end: a configuration another program holds open is not saved, and the box says why"
+game=$(unpack)
+(cd "$game" && exec "$wine64" ./dravoserv.exe -go +Port "$(free_port)" >"$work/held.out" 2>"$work/held.err") &
+server=$!
+pids+=("$server")
+console=$(wait_window "^Dravo Server v2.1\$" 90)
+before=$(md5sum <"$game/dravosrv.cfg")
+(cd "$game" && exec "$wine64" "$build/bin/wine-probe.exe" hold dravosrv.cfg 120 >"$work/hold.out" 2>"$work/hold.err") &
+holder=$!
+pids+=("$holder")
+deadline=$((SECONDS + 30))
+until grep -q "^held" "$work/hold.out" 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] && kill -0 "$holder" 2>/dev/null || {
+        echo "The probe could not hold dravosrv.cfg open:" >&2
+        cat "$work/hold.err" >&2
+        exit 1
+    }
+    sleep 0.2
+done
+keys "$console" alt+s
+question=$(wait_window "^DravoServ\$" 20)
+keys "$question" alt+y
+# The error box has the question's title: read the words of the box that stands now until they are its.
+deadline=$((SECONDS + 30))
+until grep -q "Unable to save" "$work/box.txt" 2>/dev/null || [ $SECONDS -ge $deadline ]; do
+    "$wine64" "$build/bin/wine-probe.exe" box-text DravoServ 10 >"$work/box.txt" 2>/dev/null || true
+done
+grep -q "Unable to save the configuration file \"dravosrv.cfg\"" "$work/box.txt" &&
+    grep -Eq "Cannot replace [^ ]*dravosrv\.cfg: [^ ]+" "$work/box.txt" || {
+    echo "The box of the failed save does not say why:" >&2
+    cat "$work/box.txt" >&2
+    exit 1
+}
+keys "$(wait_window "^DravoServ\$" 10)" Return
+wait_exit "$server" 60
+kill "$holder" 2>/dev/null || true
+[ "$(md5sum <"$game/dravosrv.cfg")" = "$before" ] || { echo "The held configuration was changed." >&2; exit 1; }
+echo "A held-open configuration: the box said \"$(grep "Cannot replace" "$work/box.txt")\"; exit status $status."
 
 echo "== End to end: the remote console of dravoserv.exe with the npm client rcon-srcds"
 modules="$linux_build/node_modules"

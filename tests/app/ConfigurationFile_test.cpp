@@ -187,6 +187,20 @@ TEST_F(ConfigurationFileTest, AReadOnlyConfigurationIsRefusedAtStartAndNeverRepl
 }
 #endif
 
+// A file that cannot take the place of its target says so, naming the target, and goes.
+TEST_F(ConfigurationFileTest, AReplacementThatFailsSaysCannotReplaceAndTheReason) {
+    const auto target = Path("taken.cfg");
+    std::filesystem::create_directories(target / "inside");
+    std::string error;
+    const auto fresh = Path("fresh.cfg");
+    ASSERT_TRUE(CreateFreshFile(fresh, error) && WriteFreshFile(fresh, "ServerName \"New\"\n", error)) << error;
+    EXPECT_FALSE(CommitFile(fresh, target, error));
+    EXPECT_EQ(error.rfind("Cannot replace " + target.string() + ": ", 0), 0u) << error;
+    EXPECT_GT(error.size(), ("Cannot replace " + target.string() + ": ").size()) << "the reason follows";
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_TRUE(std::filesystem::is_directory(target / "inside"));
+}
+
 TEST_F(ConfigurationFileTest, AtMostAFewCopiesAreKeptAndTheSameBytesNeverTwice) {
     m_Dir.Write("main.cfg", "Junk line\n");
     for (int run = 0; run < 5; ++run) { // the same junk, run after run whose save failed

@@ -115,7 +115,7 @@ bool CommitFile(const std::filesystem::path& file, const std::filesystem::path& 
         ::close(fd);
     }
     if (failure.empty() && ::rename(file.c_str(), target.c_str()) != 0) {
-        failure = Reason(target, errno);
+        failure = "Cannot replace " + Reason(target, errno);
     }
     if (!failure.empty()) {
         error = failure;

@@ -76,7 +76,7 @@ bool CommitFile(const std::filesystem::path& file, const std::filesystem::path& 
     }
     if (done) {
         if (const std::string readOnly = WhyReadOnly(target); !readOnly.empty()) {
-            error = target.string() + ": " + readOnly;
+            error = "Cannot replace " + target.string() + ": " + readOnly;
             DeleteFileW(file.c_str());
             return false;
         }
@@ -86,7 +86,7 @@ bool CommitFile(const std::filesystem::path& file, const std::filesystem::path& 
         cause = GetLastError();
     }
     if (!done) {
-        error = Reason(target, cause);
+        error = "Cannot replace " + Reason(target, cause);
         DeleteFileW(file.c_str());
         return false;
     }
