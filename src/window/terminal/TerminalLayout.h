@@ -81,6 +81,9 @@ public:
     // no log in a frame, it is the template's own arrangement.
     static TerminalLayout LogBelow(const DialogTemplate& dialogTemplate, int screenCols, int screenRows);
 
+    // The whole dialog moved by so many rows, each control with it.
+    void MoveDown(int rows);
+
     // The display width of a control text: "&" marks the mnemonic and is not shown, "&&" shows one.
     static int TextColumns(std::string_view text);
 
