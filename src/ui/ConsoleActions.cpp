@@ -100,6 +100,7 @@ void ConsoleWindow::BindCommands(DialogApi& dialog) {
         {"clear", false, [api](std::string_view) { api->SendCommand(Control::Clear); }},
         {"options", false, [api](std::string_view) { api->SendCommand(Control::Options); }},
         {"shutdown", true, [api](std::string_view) { api->SendCommand(Control::Shutdown); }},
+        {"timestamps", false, [this, api](std::string_view) { ToggleTimes(*api); }},
     };
     m_Commands.BindConsole(std::move(binding));
 }

@@ -29,7 +29,7 @@ constexpr std::string_view NEXT_LEVEL_QUESTION = "Skip to the next level? The le
 
 ConsoleWindow::ConsoleWindow(WindowSystem& windows, IClock& clock, ConsoleWindowParts parts)
     : m_Windows(windows), m_Clock(clock), m_Session(parts.m_Session), m_Commands(parts.m_Commands),
-      m_Server(parts.m_Server), m_Records(parts.m_Records) {}
+      m_Server(parts.m_Server), m_Records(parts.m_Records), m_MarksShown(windows.CanShowDialogs()) {}
 
 int ConsoleWindow::Run() {
     return m_Windows.RunDialog(ConsoleWindowTemplate(), *this);
@@ -54,9 +54,12 @@ void ConsoleWindow::OnInit(DialogApi& dialog) {
     m_Session.SetCurrentLevel(first);
     dialog.SetItemText(Control::NextLevelName, levels > 1 ? BoundedText(game.m_LevelNames[1], LEVEL_NAME_SIZE) : "");
     dialog.SetItemText(Control::LevelGoal, FormatLevelGoal(game));
+    std::vector<std::string> rotation;
     for (size_t index = 0; index < levels; ++index) {
-        dialog.ListAdd(Control::LevelList, BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
+        rotation.emplace_back(BoundedText(game.m_LevelNames[index], LEVEL_NAME_SIZE));
     }
+    m_LevelMarks = LevelMarks(std::move(rotation));
+    FillLevels(dialog, first);
     dialog.SetIcon(128);
     // The command input takes no more than a command can hold, so what is typed is what is sent.
     dialog.LimitText(Control::CommandInput, static_cast<int>(COMMAND_INPUT_CHARS));
@@ -90,7 +93,7 @@ void ConsoleWindow::OnCommand(DialogApi& dialog, int id, Notification code) {
         break;
     case Control::Clear:
         if (ConfirmLoss(m_Windows, CLEAR_LOG_QUESTION, APPLICATION_NAME)) {
-            dialog.SetItemText(Control::ConsoleLog, "");
+            ClearLog(dialog);
         }
         break;
     case Control::NextLevelButton:
@@ -216,18 +219,6 @@ void ConsoleWindow::OnDestroy(DialogApi& /*dialog*/) {
     m_Session.AttachView(nullptr);
 }
 
-void ConsoleWindow::AppendLog(DialogApi& dialog, const std::string& line) {
-    const int lines = dialog.EditLineCount(Control::ConsoleLog);
-    if (lines > MAX_LOG_LINES) {
-        // Keep the newest quarter in one replacement.
-        const int keepFrom = dialog.EditLineIndex(Control::ConsoleLog, lines * 75 / 100);
-        if (keepFrom > 0) {
-            dialog.EditReplaceRange(Control::ConsoleLog, 0, keepFrom, "");
-        }
-    }
-    dialog.EditAppend(Control::ConsoleLog, line + "\r\n");
-}
-
 void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players) {
     // The selection follows the player it was on, by the client id the line carries.
     const int selected = dialog.ListSelection(Control::PlayerList);
@@ -249,12 +240,6 @@ void ConsoleWindow::ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& pl
     dialog.SetItemText(Control::PlayerCount, std::to_string(players.m_PlayerCount));
 }
 
-void ConsoleWindow::AppendLogLine(std::string line) {
-    // A line that comes when the window is gone (while the program ends) is still shown.
-    auto late = [windows = &m_Windows, line] { windows->ShowLateLogLine(line); };
-    m_Poster.Post([line = std::move(line)](DialogApi& dialog) { AppendLog(dialog, line); }, std::move(late));
-}
-
 void ConsoleWindow::ShowNetService(std::string text) {
     m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::NetService, text); });
 }
@@ -264,7 +249,10 @@ void ConsoleWindow::ShowServerName(std::string text) {
 }
 
 void ConsoleWindow::ShowCurrentLevel(std::string text) {
-    m_Poster.Post([text = std::move(text)](DialogApi& dialog) { dialog.SetItemText(Control::CurrentLevel, text); });
+    m_Poster.Post([this, text = std::move(text)](DialogApi& dialog) {
+        dialog.SetItemText(Control::CurrentLevel, text);
+        MarkPlayedLevel(dialog, text);
+    });
 }
 
 void ConsoleWindow::ShowNextLevel(std::string text) {

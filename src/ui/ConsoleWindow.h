@@ -14,12 +14,14 @@
 #include "platform/os/Clock.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "ui/CommandHistory.h"
+#include "ui/ConsoleMarks.h"
 #include "window/DialogApi.h"
 #include "window/DialogPoster.h"
 #include "window/DialogProcedure.h"
 #include "window/WindowSystem.h"
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -55,6 +57,9 @@ public:
     void SetHostingStarted(std::function<void()> started) { m_HostingStarted = std::move(started); }
     // Where the command input's history is read at opening and written at closing; none by default.
     void SetHistoryFile(std::filesystem::path file) { m_HistoryFile = std::move(file); }
+    // The wall clock the log view's times are read from; the system's by default.
+    using TimeSource = std::function<std::chrono::system_clock::time_point()>;
+    void SetTimeSource(TimeSource now) { m_Now = std::move(now); }
     // A line as the operator types it into the command input and enters: kept in the history (unless it
     // sets a secret) and run by the command service. Window thread.
     void EnterLine(DialogApi& dialog, std::string_view line);
@@ -75,6 +80,7 @@ public:
 private:
     // ISessionView: any thread; each posts a snapshot to the window thread.
     void AppendLogLine(std::string line) override;
+    void AppendCommandLine(std::string line) override;
     void ShowNetService(std::string text) override;
     void ShowServerName(std::string text) override;
     void ShowCurrentLevel(std::string text) override;
@@ -98,7 +104,15 @@ private:
     void BootSelected(DialogApi& dialog);
     void Tick(DialogApi& dialog);
     void ApplyPlayers(DialogApi& dialog, const PlayerListSnapshot& players);
-    static void AppendLog(DialogApi& dialog, const std::string& line);
+    // A log line captured now, shown on the window thread with the time it was captured.
+    void PostLogLine(std::string line, bool command);
+    void AppendLog(DialogApi& dialog, const std::string& line, bool command, std::string clock);
+    // Turns the times before the log view's lines on or off, and redraws its lines with them.
+    void ToggleTimes(DialogApi& dialog);
+    void ClearLog(DialogApi& dialog);
+    // The Levels list, with the level the game now plays marked.
+    void FillLevels(DialogApi& dialog, std::string_view played);
+    void MarkPlayedLevel(DialogApi& dialog, std::string_view played);
 
     WindowSystem& m_Windows;
     IClock& m_Clock;
@@ -114,6 +128,11 @@ private:
     bool m_FirstShow = true;
     uint32_t m_ShownRunningSeconds = 0;
     uint32_t m_ShownLevelSeconds = 0;
+    TimeSource m_Now = std::chrono::system_clock::now;
+    // Marks and times belong to a face the operator looks at; standard output keeps the log's own lines.
+    bool m_MarksShown = false;
+    ConsoleLogLines m_LogLines{MAX_LOG_LINES};
+    LevelMarks m_LevelMarks{{}};
 };
 
 } // namespace dravo

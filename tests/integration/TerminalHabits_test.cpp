@@ -185,6 +185,45 @@ TEST_P(TerminalHabitsTest, APasteIsTextAndSeveralPastedLinesRunOnlyAfterYes) {
     ExpectUntouched(*pane, "after the pastes");
 }
 
+// Ctrl+R searches the history back as a shell does: a fragment finds the newest line holding it, Ctrl+R
+// again the one before, Enter sends it; Ctrl+G leaves the line as it was. A sent command shows in the log
+// with "> " before it, apart from its answer.
+TEST_P(TerminalHabitsTest, CtrlRFindsOlderCommandsAndCtrlGLeavesTheLineAsItWas) {
+    Configure({{"Port", std::to_string(m_Port)}});
+    auto pane = StartServer("-go");
+    (void)SettledConsole(*pane);
+    for (const std::string line : {"alpha1", "beta", "alpha2"}) {
+        pane->Type(line);
+        pane->Keys({"Enter"});
+        ASSERT_TRUE(pane->WaitFor("Unknown command \"" + line + "\"")) << pane->Screen();
+    }
+    EXPECT_NE(pane->Screen().find("> alpha2"), std::string::npos) << pane->Screen();
+
+    pane->Keys({"C-r"});
+    pane->Type("alpha");
+    ASSERT_TRUE(pane->WaitFor("(reverse-i-search)`alpha': alpha2")) << pane->Screen();
+    pane->Keys({"C-r"});
+    ASSERT_TRUE(pane->WaitFor("(reverse-i-search)`alpha': alpha1")) << pane->Screen();
+    pane->Keys({"Enter"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& screen) {
+        return Count(screen, "Unknown command \"alpha1\"") == 2;
+    })) << pane->Screen();
+    EXPECT_EQ(Count(pane->Screen(), "> alpha1"), 2u) << pane->Screen();
+
+    pane->Type("zzz");
+    pane->Keys({"C-r"});
+    pane->Type("bet");
+    ASSERT_TRUE(pane->WaitFor("(reverse-i-search)`bet': beta")) << pane->Screen();
+    pane->Keys({"C-g"});
+    ASSERT_TRUE(pane->WaitUntil([](const std::string& screen) {
+        return CommandLine(screen) == "zzz" && screen.find("reverse-i-search") == std::string::npos;
+    })) << pane->Screen();
+    pane->Keys({"C-u"});
+    RoundTrip(*pane);
+    EXPECT_EQ(Count(pane->Screen(), "Unknown command \"beta\""), 1u) << "Ctrl+G sent nothing: " << pane->Screen();
+    ExpectUntouched(*pane, "after Ctrl+R and Ctrl+G");
+}
+
 TEST_F(TerminalFaceTest, ATerminalThatGoesAwayStopsTheServerAndItsSettingsAreSaved) {
     Configure({{"Port", std::to_string(m_Port)}});
     const std::string marker = "// written before the run";

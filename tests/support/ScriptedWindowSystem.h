@@ -87,7 +87,9 @@ public:
     void RequestClose() override;
     int CloseRequests() const { return m_CloseRequests; }
     std::optional<ColorRgb> ChooseColor(ColorRgb initial) override;
-    bool CanShowDialogs() const override { return true; }
+    bool CanShowDialogs() const override { return m_ShowsDialogs; }
+    // As the headless face: dialogs run unseen, only their input edit is fed.
+    void HideDialogs() { m_ShowsDialogs = false; }
     void ShowLateLogLine(std::string_view line) override;
     void ShowNote(std::string_view note) override;
 
@@ -108,6 +110,7 @@ private:
     std::vector<MessageBoxRecord> m_MessageBoxes;
     std::vector<DialogRecord> m_Dialogs;
     bool m_ShiftHeld = false;
+    bool m_ShowsDialogs = true;
     int m_ColorPickerShows = 0;
     ColorRgb m_LastColorStart;
     int m_WaitCursorDepth = 0;

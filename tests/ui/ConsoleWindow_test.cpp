@@ -1,14 +1,7 @@
 // The console window through the scripted face: fields, players, commands, clocks and the way out.
 #include "ui/ConsoleWindow.h"
 
-#include "res/ConsoleWindowTemplate.h"
-#include "support/FakeClock.h"
-#include "support/FakeEngine.h"
-#include "support/HostedConsole.h"
-#include "support/ManualSteps.h"
-#include "support/ScriptedWindowSystem.h"
-#include "support/ScriptedWindows.h"
-#include "support/TempDir.h"
+#include "ui/ConsoleWindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -19,64 +12,8 @@
 namespace dravo {
 namespace {
 
+using test::ConsoleWindowTest;
 using Control = ConsoleControl;
-
-class ConsoleWindowTest : public ::testing::Test {
-protected:
-    test::TempDir m_Directory;
-    test::CurrentDirectory m_Current{m_Directory.Path()};
-    test::FakeEngine m_Engine;
-    test::ScriptedWindows m_Windows;
-    test::FakeClock m_Clock;
-    test::ManualSteps m_Steps{m_Clock}; // hosting runs without a worker thread
-    HostInfo m_Host{};
-    GameOptions m_Options{};
-    GameInfo m_Game{};
-    std::atomic<bool> m_EmptyExit{false};
-
-    void SetUp() override {
-        std::strcpy(m_Host.m_ServerName, "Console Test");
-        std::strcpy(m_Host.m_ServiceName, "Tcp/ip");
-        m_Game.m_EndType = END_AFTER_FRAGS_OR_TIME;
-        m_Game.m_EndFrags = 25;
-        m_Game.m_EndTime = 10;
-        m_Game.m_LevelCount = 3;
-        std::strcpy(m_Game.m_LevelNames[0], "Worlds\\Multi\\Cinderworks");
-        std::strcpy(m_Game.m_LevelNames[1], "Worlds\\Multi\\Frostline");
-        std::strcpy(m_Game.m_LevelNames[2], "Arena");
-        m_Engine.m_HostAddress = "127.0.0.1";
-    }
-
-    // Runs the window with a script; hosting runs without a worker thread.
-    int Run(const std::function<void(test::HostedConsole&, ScriptedDialog&)>& script) {
-        test::HostedConsole console(m_Windows, m_Clock, &m_Engine,
-                                    SessionRecords{m_Host, m_Options, m_Game, m_EmptyExit, 0}, &m_Steps);
-        console.Window().SetHistoryFile(m_HistoryFile);
-        m_Windows.AddScript(CONSOLE_WINDOW_TEMPLATE_NUMBER, [&](ScriptedDialog& dialog) { script(console, dialog); });
-        const int result = console.Run();
-        m_RanOutOfMemory = console.Session().RanOutOfMemory();
-        return result;
-    }
-    static std::string LastLogLine(const ScriptedDialog& dialog) {
-        std::string log = dialog.Text(Control::ConsoleLog);
-        if (log.size() >= 2) {
-            log.resize(log.size() - 2); // the trailing "\r\n"
-        }
-        return log.substr(log.rfind('\n') + 1);
-    }
-    static void Shutdown(ScriptedWindowSystem& windows, ScriptedDialog& dialog) {
-        windows.QueueAnswer(MessageBoxResult::Yes);
-        dialog.Click(Control::Shutdown);
-    }
-
-    static void Enter(ScriptedDialog& dialog, const std::string& line) {
-        ASSERT_TRUE(dialog.SetText(Control::CommandInput, line));
-        ASSERT_TRUE(dialog.PressEnter());
-    }
-
-    bool m_RanOutOfMemory = false;
-    std::filesystem::path m_HistoryFile; // none unless a test names one
-};
 
 TEST_F(ConsoleWindowTest, SentLinesComeBackWithUpInThisRunAndTheNext) {
     m_HistoryFile = "console.history";
@@ -134,7 +71,8 @@ TEST_F(ConsoleWindowTest, OpeningFillsEveryField) {
         EXPECT_EQ(dialog.Text(Control::LevelGoal), "25 Frags or 10 Minutes");
         EXPECT_EQ(dialog.Text(Control::NextLevelName), "Worlds\\Multi\\Frostline");
         EXPECT_EQ(dialog.ListCount(Control::LevelList), 3);
-        EXPECT_EQ(dialog.ListText(Control::LevelList, 2), "Arena");
+        EXPECT_EQ(dialog.ListText(Control::LevelList, 0), "* Worlds\\Multi\\Cinderworks") << "the level played";
+        EXPECT_EQ(dialog.ListText(Control::LevelList, 2), "  Arena");
         EXPECT_FALSE(dialog.IsEnabled(Control::Boot));
         // Hosting has started through the posted command.
         EXPECT_EQ(dialog.Text(Control::NetService), "Tcp/ip [127.0.0.1]");
@@ -250,7 +188,7 @@ TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
         const std::string command = "set SpyGameType ctf " + std::string(130, 'x');
         ASSERT_TRUE(dialog.SetText(Control::CommandInput, command));
         ASSERT_TRUE(dialog.PressEnter());
-        EXPECT_EQ(LastLogLine(dialog), command.substr(0, 119));
+        EXPECT_EQ(LastLogLine(dialog), "> " + command.substr(0, 119));
         EXPECT_EQ(m_Engine.m_Commands.back(), command.substr(0, 119));
         EXPECT_EQ(dialog.Text(Control::CommandInput), "");
         const size_t commands = m_Engine.m_Commands.size();
@@ -259,7 +197,7 @@ TEST_F(ConsoleWindowTest, SendLogsRunsAndEmptiesTheInput) {
         dialog.Click(Control::Clear); // unanswered, the question takes No, its default
         ASSERT_EQ(m_Windows.MessageBoxes().size(), 1u);
         EXPECT_EQ(m_Windows.MessageBoxes()[0].m_Default, MessageBoxDefault::Second);
-        EXPECT_EQ(LastLogLine(dialog), command.substr(0, 119));
+        EXPECT_EQ(LastLogLine(dialog), "> " + command.substr(0, 119));
         m_Windows.QueueAnswer(MessageBoxResult::Yes);
         dialog.Click(Control::Clear);
         EXPECT_EQ(dialog.Text(Control::ConsoleLog), "");

@@ -10,14 +10,14 @@ namespace dravo {
 namespace {
 
 constexpr const char* ACTIONS_HELP =
-    "Actions: /boot <name>, /nextlevel, /clear, /options, /shutdown, /players, /status, /help. "
+    "Actions: /boot <name>, /nextlevel, /clear, /options, /timestamps, /shutdown, /players, /status, /help. "
     "Any other line is a console command; begin it with // to send one that starts with /.";
 constexpr const char* BLANKS = " \t";
 constexpr std::string_view SHUTDOWN_ACTION = "shutdown";
 // The session's actions, which every console may use, in the order help and completion give them.
 constexpr std::array<std::string_view, 5> SESSION_ACTIONS = {"boot", "nextlevel", "players", "status", "help"};
 // Every action in the order help names them, the window's among them.
-constexpr std::array<std::string_view, 8> ALL_ACTIONS = {"boot",     "nextlevel", "clear",  "options",
+constexpr std::array<std::string_view, 9> ALL_ACTIONS = {"boot",     "nextlevel", "clear",  "options", "timestamps",
                                                          "shutdown", "players",   "status", "help"};
 
 } // namespace

@@ -86,7 +86,9 @@ void ConsoleLog::Event(LogEvent event) {
             sink->WriteEvent(event);
         }
     }
-    if (shown) {
+    if (shown && event.m_Name == event_name::CONSOLE_COMMAND) {
+        m_View.AppendCommandLine(std::move(event.m_Message));
+    } else if (shown) {
         m_View.AppendLogLine(std::move(event.m_Message));
     }
 }

@@ -20,6 +20,11 @@ void SessionDisplay::AppendLogLine(std::string line) {
     Target().AppendLogLine(std::move(line));
 }
 
+void SessionDisplay::AppendCommandLine(std::string line) {
+    std::scoped_lock lock(m_Mutex);
+    Target().AppendCommandLine(std::move(line));
+}
+
 void SessionDisplay::ShowNetService(std::string text) {
     std::scoped_lock lock(m_Mutex);
     m_Texts.m_NetService = text;

@@ -31,6 +31,7 @@ public:
     DisplayedTexts Shown() const;
 
     void AppendLogLine(std::string line) override;
+    void AppendCommandLine(std::string line) override;
     void ShowNetService(std::string text) override;
     void ShowServerName(std::string text) override;
     void ShowCurrentLevel(std::string text) override;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dravo {
@@ -28,6 +29,9 @@ public:
     virtual ~ISessionView() = default;
     // One finished console log line, without its line break.
     virtual void AppendLogLine(std::string line) = 0;
+    // The echo of a console command about to run, as the log shows it: a view may mark it apart from the
+    // answers that follow.
+    virtual void AppendCommandLine(std::string line) { AppendLogLine(std::move(line)); }
     virtual void ShowNetService(std::string text) = 0;
     // The server's name changed at a console while the game runs.
     virtual void ShowServerName(std::string text) = 0;

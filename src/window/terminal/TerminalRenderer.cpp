@@ -1,6 +1,7 @@
 // Drawing a dialog's frame and controls in character cells.
 #include "window/terminal/TerminalRenderer.h"
 
+#include "window/CutText.h"
 #include "window/terminal/TerminalText.h"
 
 #include <algorithm>
@@ -255,11 +256,14 @@ void TerminalRenderer::DrawStatic(const ControlState& control, const CellRect& c
         }
         return;
     }
-    std::string firstLine = text.substr(0, text.find('\n'));
-    std::erase(firstLine, '\r');
-    const int columns = TerminalLayout::TextColumns(firstLine);
+    // Run-time text (a name from an operator or a level file) shows an "&" as it is, cut with a mark.
+    const bool runTime = MarksCutText(control.Template());
+    const std::string line = runTime ? CutWithMark(text, cells.m_Width, TerminalText::Columns, TerminalText::Next)
+                                     : text.substr(0, text.find_first_of("\r\n"));
+    const int columns = runTime ? TerminalText::Columns(line) : TerminalLayout::TextColumns(line);
     const int start = control.Has(ControlFlag::RightAligned) ? std::max(cells.m_Width - columns, 0) : 0;
-    m_Canvas.Caption(cells.m_Col + start, cells.m_Row, firstLine, style, cells.m_Width - start);
+    (void)(runTime ? m_Canvas.Text(cells.m_Col + start, cells.m_Row, line, style, cells.m_Width - start)
+                   : m_Canvas.Caption(cells.m_Col + start, cells.m_Row, line, style, cells.m_Width - start));
 }
 
 void TerminalRenderer::DrawButton(const ControlState& control, const CellRect& cells, bool focused) {
