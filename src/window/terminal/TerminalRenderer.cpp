@@ -125,26 +125,20 @@ std::string TerminalRenderer::ExpandTabs(std::string_view line, const std::vecto
         }
         line.remove_prefix(tab + 1);
         // A column keeps room for a character and the mark at least: a stop closer than that is passed.
-        const auto next =
-            std::find_if(stopColumns.begin(), stopColumns.end(), [at](int stop) { return stop > at + 2; });
+        const int least = TerminalText::Columns(CUT_MARK) + 1;
+        const auto next = std::find_if(stopColumns.begin(), stopColumns.end(),
+                                       [at, least](int stop) { return stop - at - 1 >= least; });
         if (next == stopColumns.end()) {
             expanded += field;
             expanded.push_back(' '); // past the last stop one blank parts the fields
             at += TerminalText::Columns(field) + 1;
             continue;
         }
-        // A field too long for its column is cut with a mark, a blank before the next stop, so that the
+        // A field too long for its column is cut with the mark, a blank before the next stop, so that the
         // fields after it (a player's frags after a long name) stay in their columns.
-        const int room = *next - at - 1;
-        int columns = TerminalText::Columns(field);
-        if (columns <= room) {
-            expanded += field;
-        } else {
-            const size_t kept = TerminalText::FitColumns(field, room - 1);
-            expanded += field.substr(0, kept);
-            expanded.push_back(CUT_MARK);
-            columns = TerminalText::Columns(field.substr(0, kept)) + 1;
-        }
+        const std::string shown = CutWithMark(field, *next - at - 1, TerminalText::Columns, TerminalText::Next);
+        expanded += shown;
+        const int columns = TerminalText::Columns(shown);
         expanded.append(static_cast<size_t>(*next - at - columns), ' ');
         at = *next;
     }
