@@ -113,7 +113,7 @@ std::vector<std::string> ConsoleWindow::CompletionWords(std::string_view text) {
 // whole with a blank after it; several put in what they have in common, and are listed as choices.
 std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& /*dialog*/, int id, std::string_view text) {
     if (id != static_cast<int>(Control::CommandInput) || text.empty()) {
-        return std::nullopt; // Tab on an empty command moves on to the next control
+        return std::nullopt; // Tab on an empty command does nothing
     }
     InputCompletion completion{std::string(text), {}};
     const size_t wordStart = text.rfind(' ') == std::string_view::npos ? 0 : text.rfind(' ') + 1;
