@@ -82,3 +82,8 @@ add_dependencies(dravoserv_tests server ${DRAVO_TESTLIBS})
 add_test(NAME WindowsUnitTests COMMAND dravoserv_tests --gtest_brief=1
                                        --gtest_filter=-LogFile.ANewTroubleAfterRecoveryIsSaidAgain)
 set_tests_properties(WindowsUnitTests PROPERTIES TIMEOUT 600)
+
+# The Windows stage's helper inside Wine (scripts/test-windows.sh): holds a file open without sharing,
+# and reads a message box's words.
+add_executable(wine-probe "${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e/WineProbe.cpp")
+add_dependencies(dravoserv_tests wine-probe)

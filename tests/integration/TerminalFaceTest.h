@@ -154,6 +154,11 @@ public:
         EXPECT_EQ(Tmux({"paste-buffer", "-p", "-b", "pasted", "-t", "0"}).m_ExitStatus, 0);
     }
     std::string Screen() { return Tmux({"capture-pane", "-p", "-t", "0"}).m_Stdout; }
+    // The row the terminal's cursor stands on, shown or hidden.
+    int CursorRow() {
+        const std::string row = Tmux({"display-message", "-p", "-t", "0", "#{cursor_y}"}).m_Stdout;
+        return row.empty() || std::isdigit(static_cast<unsigned char>(row.front())) == 0 ? -1 : std::stoi(row);
+    }
     // The window takes the new size; the program hears of it as from a terminal window resized.
     void Resize(int cols, int rows) {
         EXPECT_EQ(

@@ -33,7 +33,7 @@ void AddressTable::Clear(const SipHashKey& key) {
     m_LastSeen = NONE;
 }
 
-AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& isNew) {
+AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& isNew, Sighting sighting) {
     const uint32_t bucket = Bucket(m_Key, address, m_Buckets.size());
     size_t chain = 0;
     for (uint32_t slot = m_Buckets[bucket]; slot != NONE; slot = m_Slots[slot].m_Chain, ++chain) {
@@ -41,7 +41,7 @@ AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& i
             isNew = false;
             Touch(slot, nowMs);
             m_LastSeen = slot;
-            return m_Slots[slot].m_Entry;
+            return Note(m_Slots[slot].m_Entry, nowMs, sighting);
         }
     }
     isNew = true;
@@ -50,21 +50,29 @@ AddressTable::Entry& AddressTable::See(uint32_t address, uint32_t nowMs, bool& i
     taken.m_Entry = Entry{};
     taken.m_Entry.m_Address = address;
     taken.m_Entry.m_Crowded = chain >= MAX_CHAIN;
-    taken.m_Entry.m_FirstMs = nowMs;
     taken.m_Entry.m_SeenMs = nowMs;
     taken.m_Chain = m_Buckets[bucket];
     m_Buckets[bucket] = slot;
     PushFront(slot, PROBATION);
     m_LastSeen = slot;
-    return taken.m_Entry;
+    return Note(taken.m_Entry, nowMs, sighting);
+}
+
+// The first visit starts the time it takes to be promoted; a passing sighting never does.
+AddressTable::Entry& AddressTable::Note(Entry& entry, uint32_t nowMs, Sighting sighting) {
+    if (sighting == Sighting::Visit && !entry.m_Visited) {
+        entry.m_Visited = true;
+        entry.m_FirstMs = nowMs;
+    }
+    return entry;
 }
 
 void AddressTable::Touch(uint32_t slot, uint32_t nowMs) {
     Entry& entry = m_Slots[slot].m_Entry;
     Unlink(slot);
     if (entry.m_Protected && nowMs - entry.m_SeenMs >= m_Times.m_ProtectedIdleMs) {
-        entry.m_Protected = false; // idle too long: it starts over as a stranger
-        entry.m_FirstMs = nowMs;
+        entry.m_Protected = false; // idle too long: it starts over as a stranger, from its next visit
+        entry.m_Visited = false;
     }
     entry.m_SeenMs = nowMs;
     PushFront(slot, entry.m_Protected ? PROTECTED : PROBATION);
@@ -78,7 +86,7 @@ bool AddressTable::PromoteLastSeen(uint32_t nowMs) {
     if (entry.m_Protected) {
         return true;
     }
-    const bool due = nowMs - entry.m_FirstMs >= m_Times.m_PromoteAfterMs &&
+    const bool due = entry.m_Visited && nowMs - entry.m_FirstMs >= m_Times.m_PromoteAfterMs &&
                      (!entry.m_WasPromoted || nowMs - entry.m_PromotedMs >= m_Times.m_PromoteEveryMs);
     if (!due || !MakeProtectedRoom(nowMs)) {
         return false;
@@ -102,8 +110,8 @@ bool AddressTable::MakeProtectedRoom(uint32_t nowMs) {
     }
     Unlink(stalest);
     m_Slots[stalest].m_Entry.m_Protected = false;
-    m_Slots[stalest].m_Entry.m_FirstMs = nowMs;
-    PushBack(stalest, PROBATION); // the first to make room
+    m_Slots[stalest].m_Entry.m_Visited = false; // a stranger again, from its next visit
+    PushBack(stalest, PROBATION);               // the first to make room
     return true;
 }
 

@@ -2,9 +2,9 @@
 //
 // A segmented table of least recently seen addresses. A new address comes in on
 // probation. It becomes protected (a browser, in the limiter's eyes) only when
-// it is seen again at least PromoteAfterMs after the sighting that brought it
-// in while it asks little (the caller, which keeps the allowances, says so by
-// promoting the address it saw last), at most once every PromoteEveryMs, and
+// it is seen again at least PromoteAfterMs after its first visit while it asks
+// little (the caller, which keeps the allowances, says so by promoting the
+// address it saw last), at most once every PromoteEveryMs, and
 // while the protected segment has room: status costs time, not datagrams, an
 // address that keeps asking much never earns it, and a protected address is
 // never pushed out by a newer one. A protected address that asks nothing for
@@ -19,6 +19,11 @@
 // one built with the key in hand, makes a look-up walk more than MAX_CHAIN
 // slots. Everything is allocated at construction. Pure logic, one thread; times
 // are milliseconds of the caller's clock.
+//
+// A visit is a sighting for a query answered on its own account. A passing
+// sighting (a request for an A2S challenge, which a client makes just before
+// its query) keeps the address known and in its place, but is no visit: a
+// client that fetches a challenge and then asks has come once, not twice.
 #pragma once
 
 #include "net/query/SipHash.h"
@@ -43,17 +48,24 @@ public:
     // What the table keeps for an address; the allowances are the limiter's.
     struct Entry {
         uint32_t m_Address = 0;
-        uint32_t m_FirstMs = 0;     // the sighting that brought it in, or back on probation
+        uint32_t m_FirstMs = 0;     // its first visit since it came in, or went back on probation
         uint32_t m_SeenMs = 0;      // the latest sighting
         uint32_t m_PromotedMs = 0;  // the latest promotion, when there was one
         uint32_t m_AllowanceMs = 0; // when the allowances were last brought up to date
         int64_t m_AllowanceMilli = 0;
         int64_t m_ReserveMilli = 0;
         bool m_Protected = false;
+        bool m_Visited = false; // m_FirstMs holds its first visit
         bool m_WasPromoted = false;
         // It came in through a full bucket. Under a secret key that happens to almost no address: it is the
         // mark of a set built to collide, or of a table far past its size.
         bool m_Crowded = false;
+    };
+
+    // What a sighting counts for.
+    enum class Sighting {
+        Visit,   // a query answered on its own account
+        Passing, // a request for a challenge: known and seen, but no visit
     };
 
     AddressTable(size_t capacity, const SipHashKey& key, AddressTimes times = {});
@@ -61,9 +73,9 @@ public:
     // The address's entry, marked as seen at `nowMs` (and back on probation when it was protected but idle
     // too long); a new entry, in place of the stalest, when the address is not in the table. `isNew` tells
     // which.
-    Entry& See(uint32_t address, uint32_t nowMs, bool& isNew);
-    // Protects the address seen last, an address that asks little, when its time has come and there is
-    // room; true when it is protected now.
+    Entry& See(uint32_t address, uint32_t nowMs, bool& isNew, Sighting sighting = Sighting::Visit);
+    // Protects the address seen last, an address that asks little, when its time has come (PromoteAfterMs
+    // after its first visit) and there is room; true when it is protected now.
     bool PromoteLastSeen(uint32_t nowMs);
     // Forgets every address; from now on the buckets follow `key`.
     void Clear(const SipHashKey& key);
@@ -93,6 +105,7 @@ private:
     };
 
     void Touch(uint32_t slot, uint32_t nowMs);
+    static Entry& Note(Entry& entry, uint32_t nowMs, Sighting sighting);
     bool MakeProtectedRoom(uint32_t nowMs);
     uint32_t TakeSlot();
     uint32_t TakeFromBucket(uint32_t bucket, uint32_t nowMs);

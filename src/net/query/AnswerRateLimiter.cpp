@@ -37,7 +37,7 @@ void AnswerRateLimiter::Clear() {
 AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t nowMs, bool withPlayers) {
     m_LastAdmitMs = nowMs;
     AddressTable::Entry* entry = nullptr;
-    const std::optional<Standing> standing = TakeAllowance(address, nowMs, entry);
+    const std::optional<Standing> standing = TakeAllowance(address, nowMs, AddressTable::Sighting::Visit, entry);
     if (!standing) {
         m_LastDropByBudget = false;
         return Verdict::Drop;
@@ -53,14 +53,16 @@ AnswerRateLimiter::Verdict AnswerRateLimiter::Admit(uint32_t address, uint32_t n
 }
 
 // The address's allowance brought up to date and one answer taken from it; empty when there is none left.
+// Only a visit can make an address a browser; a passing one keeps the standing it has.
 std::optional<AnswerRateLimiter::Standing> AnswerRateLimiter::TakeAllowance(uint32_t address, uint32_t nowMs,
+                                                                            AddressTable::Sighting sighting,
                                                                             AddressTable::Entry*& entry) {
     if (m_Limits.m_Burst == 0) {
         return Standing::Browser; // no allowances: every address may draw on the whole budgets
     }
     const int64_t capacity = int64_t{m_Limits.m_Burst} * MILLI;
     bool isNew = false;
-    entry = &m_Table.See(address, nowMs, isNew);
+    entry = &m_Table.See(address, nowMs, isNew, sighting);
     if (isNew) {
         entry->m_AllowanceMilli = capacity;
         entry->m_ReserveMilli = ReserveCapacity();
@@ -79,6 +81,9 @@ std::optional<AnswerRateLimiter::Standing> AnswerRateLimiter::TakeAllowance(uint
     entry->m_AllowanceMilli -= MILLI;
     if (!light) {
         return Standing::Heavy; // and never promoted: a browser asks little
+    }
+    if (sighting == AddressTable::Sighting::Passing) {
+        return entry->m_Protected ? Standing::Browser : Standing::Light;
     }
     return m_Table.PromoteLastSeen(nowMs) ? Standing::Browser : Standing::Light;
 }
@@ -150,7 +155,8 @@ bool AnswerRateLimiter::TakeBudget(int64_t left, int64_t cost, Standing standing
 bool AnswerRateLimiter::AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes) {
     m_LastAdmitMs = nowMs;
     AddressTable::Entry* entry = nullptr;
-    const std::optional<Standing> standing = TakeAllowance(address, nowMs, entry);
+    // A challenge is fetched just before the query it is for: the two are one visit, the query's.
+    const std::optional<Standing> standing = TakeAllowance(address, nowMs, AddressTable::Sighting::Passing, entry);
     if (!standing) {
         m_LastDropByBudget = false;
         return false;

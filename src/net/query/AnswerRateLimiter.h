@@ -16,10 +16,11 @@
 //     of addresses built to collide) may spend them only down to half; any other down to a
 //     quarter; the last quarter is kept for browsers (addresses the table
 //     protects: they came back at least 2 s after their first query, asking
-//     little) that ask little, each drawing on it no more than its own share of
-//     it (the quarter over the protected addresses, at least one answer).
-//     A flood therefore cannot silence a browser that was there before it, nor
-//     take a newcomer's place by asking more often.
+//     little; fetching an A2S challenge is no query there) that ask little,
+//     each drawing on it no more than its own share of it (the quarter over
+//     the protected addresses, at least one answer). A flood therefore cannot
+//     silence a browser that was there before it, nor take a newcomer's place
+//     by asking more often.
 // The table of addresses has a fixed size (see AddressTable); a full table makes
 // room by forgetting the address seen least recently, so no address is ever
 // turned away for want of room. Pure logic: time comes in as milliseconds of
@@ -81,7 +82,8 @@ public:
     // Whether an answer of a few bytes (an A2S challenge) goes to `address` at `nowMs`: it takes one answer
     // from the address's allowance, as any answer does, and from the byte budget within the address's
     // standing as much as ChargeSmall charges. Spent when it goes; nothing counts against the answers with
-    // the players.
+    // the players. It is no visit: an address that fetches challenges and then asks becomes a browser only
+    // as one that asks alone does, by asking again 2 s after its first query.
     bool AdmitSmall(uint32_t address, uint32_t nowMs, size_t bytes);
     static constexpr size_t SMALL_ANSWER_COST = 256;
 
@@ -97,7 +99,8 @@ private:
         Browser, // protected and asks little: into the reserve, within its share
     };
 
-    std::optional<Standing> TakeAllowance(uint32_t address, uint32_t nowMs, AddressTable::Entry*& entry);
+    std::optional<Standing> TakeAllowance(uint32_t address, uint32_t nowMs, AddressTable::Sighting sighting,
+                                          AddressTable::Entry*& entry);
     static int64_t Floor(int64_t amount, Standing standing);
     int64_t ReserveShare() const;
     int64_t ReserveCapacity() const;

@@ -1,7 +1,6 @@
-// The fleet client's two threads: requests in order of need, and the watch of the game server.
+// The fleet client's request thread: requests in order of need (the watch is in FleetWatch.cpp).
 #include "services/fleet/FleetClient.h"
 
-#include "services/fleet/LineSplitter.h"
 #include "services/fleet/SdkMessages.h"
 
 #include <algorithm>
@@ -22,10 +21,10 @@ bool IsLoopbackAddress(std::string_view address) {
 
 FleetClient::FleetClient(SessionFacts& facts, BlockingPool& pool, FleetOptions options, FleetHooks hooks)
     : m_Facts(facts), m_Pool(pool), m_Options(std::move(options)), m_Hooks(std::move(hooks)),
-      m_Status(m_Options.m_BaseUrl), m_Backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry),
-      m_Health(static_cast<int>(m_Options.m_HealthPeriod.count())),
       m_OwnClock(m_Options.m_Clock == nullptr ? CreateSystemClock() : nullptr),
-      m_Empty(m_Options.m_Clock != nullptr ? *m_Options.m_Clock : *m_OwnClock, m_Options.m_AllocatedEmpty) {
+      m_Clock(m_Options.m_Clock != nullptr ? *m_Options.m_Clock : *m_OwnClock), m_Status(m_Options.m_BaseUrl),
+      m_Backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry),
+      m_Health(static_cast<int>(m_Options.m_HealthPeriod.count())), m_Empty(m_Clock, m_Options.m_AllocatedEmpty) {
     m_ListenerId = m_Facts.AddListener([this] {
         std::scoped_lock lock(m_Mutex);
         m_Woken = true;
@@ -46,7 +45,7 @@ void FleetClient::Finish() {
     }
     {
         std::scoped_lock lock(m_Mutex);
-        m_FinishBy = Clock::now() + m_Options.m_FinishLimit;
+        m_FinishBy = Steady::now() + m_Options.m_FinishLimit;
         m_Finishing = true;
         m_Changed.notify_all();
     }
@@ -64,32 +63,51 @@ void FleetClient::Finish() {
     m_Facts.RemoveListener(m_ListenerId);
 }
 
+void FleetClient::Wake() {
+    std::scoped_lock lock(m_Mutex);
+    m_Woken = true;
+    ++m_Wakes;
+    m_Changed.notify_all();
+}
+
 void FleetClient::Log(const std::string& line) const {
     if (!line.empty() && m_Hooks.m_Log) {
         m_Hooks.m_Log(line);
     }
 }
 
-void FleetClient::WaitUntil(Clock::time_point until) {
+// The wait is counted on the program's clock, and waited in real time: a clock moved by hand is seen at the
+// next Wake, one that moves by itself when the wait ends. While finishing, the finish limit bounds it too.
+void FleetClient::WaitUntil(Time until) {
+    const auto left = std::max(Time(0), until - m_Elapsed.Now());
     std::unique_lock lock(m_Mutex);
-    m_Changed.wait_until(lock, until, [this] { return m_Woken || m_Finishing || m_Stop; });
+    if (m_Finishing) {
+        const auto finishLeft = std::chrono::ceil<Time>(m_FinishBy - Steady::now());
+        m_Changed.wait_for(lock, std::clamp(finishLeft, Time(0), left), [this] { return m_Woken || m_Stop; });
+    } else {
+        m_Changed.wait_for(lock, left, [this] { return m_Woken || m_Finishing || m_Stop; });
+    }
     m_Woken = false;
 }
 
 void FleetClient::RunRequests() {
     for (;;) {
-        const Clock::time_point now = Clock::now();
-        if (m_Finishing && (m_ShutdownSaid || now >= m_FinishBy)) {
+        if (m_Finishing && (m_ShutdownSaid || Steady::now() >= m_FinishBy)) {
             return;
         }
-        const Clock::time_point next = Round(m_Facts.Snapshot(), now);
-        if (next > Clock::now()) {
-            WaitUntil(m_Finishing ? std::min(next, m_FinishBy) : next);
+        const uint32_t clockMs = m_Clock.NowMs();
+        const Time now = m_Elapsed.At(clockMs);
+        const Time next = Round(m_Facts.Snapshot(), now);
+        if (next > m_Elapsed.Now()) {
+            if (m_Hooks.m_Waiting) {
+                m_Hooks.m_Waiting(clockMs);
+            }
+            WaitUntil(next);
         }
     }
 }
 
-FleetClient::Clock::time_point FleetClient::Round(const SessionSnapshot& facts, Clock::time_point now) {
+FleetClient::Time FleetClient::Round(const SessionSnapshot& facts, Time now) {
     if (now < m_RetryAt) {
         return m_RetryAt;
     }
@@ -104,15 +122,15 @@ FleetClient::Clock::time_point FleetClient::Round(const SessionSnapshot& facts, 
         m_Hooks.m_NextLevel();
     }
     Log(line);
-    const Clock::time_point idle = now + m_Options.m_HealthPeriod;
-    const Clock::time_point health = m_ReadySaid && !m_ShutdownSaid ? m_NextHealth : idle;
+    const Time idle = now + m_Options.m_HealthPeriod;
+    const Time health = m_ReadySaid && !m_ShutdownSaid ? m_NextHealth : idle;
     const std::optional<uint32_t> emptyLeft = m_Empty.Left();
-    const Clock::time_point empty = emptyLeft ? now + std::chrono::milliseconds(*emptyLeft) : idle;
+    const Time empty = emptyLeft ? now + Time(*emptyLeft) : idle;
     // A level change asked for is looked at again within a second, whether or not the game reports it.
     return std::min({health, idle, empty, m_Seek.IsActive() ? now + std::chrono::seconds(1) : idle});
 }
 
-std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Clock::time_point now) {
+std::optional<SdkCall> FleetClient::NextCall(const SessionSnapshot& facts, Time now) {
     const bool ended = facts.m_Phase == HostingPhase::Ended || m_Finishing;
     if (ended) {
         return m_ShutdownSaid ? std::nullopt : std::optional<SdkCall>(SdkCall{"POST", sdk_path::SHUTDOWN, EmptyBody()});
@@ -236,7 +254,7 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
     request.m_Body = call.m_Body;
     HttpLimits limits = m_Options.m_Limits;
     if (m_Finishing) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_FinishBy - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_FinishBy - Steady::now());
         limits.m_Total = std::clamp(left, std::chrono::milliseconds(1), limits.m_Total);
         limits.m_Connect = std::min(limits.m_Connect, limits.m_Total);
     }
@@ -253,7 +271,7 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
         if (server && !server->m_Address.empty()) {
             return true;
         }
-        m_RetryAt = Clock::now() + m_Backoff.Failed(); // no address yet: asked again later
+        m_RetryAt = m_Elapsed.Now() + m_Backoff.Failed(); // no address yet: asked again later
         return false;
     }
     if (!answer.m_Answered) {
@@ -265,7 +283,7 @@ bool FleetClient::Call(const SdkCall& call, bool& refused) {
     } else {
         Log(m_Status.Refused(call.Name(), answer.m_Status));
     }
-    m_RetryAt = Clock::now() + m_Backoff.Failed();
+    m_RetryAt = m_Elapsed.Now() + m_Backoff.Failed();
     return false;
 }
 
@@ -302,7 +320,7 @@ void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
             m_Allocated = false; // until the watch sees the next allocation
         }
         m_ReadySaid = true;
-        m_NextHealth = Clock::now();
+        m_NextHealth = m_Elapsed.Now();
         Log(done ? "Agones SDK: Ready said." : std::string());
     } else if (call.m_Path == sdk_path::LABEL) {
         for (auto* label : {&m_LevelLabel, &m_TypeLabel}) {
@@ -314,65 +332,8 @@ void FleetClient::Noted(const SdkCall& call, bool done, bool refused) {
         Log(m_Players.Answered(call, done));
     }
     if (refused) {
-        m_RetryAt = Clock::now(); // a refusal is an answer: no backoff for the next call
+        m_RetryAt = m_Elapsed.Now(); // a refusal is an answer: no backoff for the next call
         m_Backoff.Succeeded();
-    }
-}
-
-void FleetClient::RunWatch() {
-    Backoff backoff(m_Options.m_FirstRetry, m_Options.m_LongestRetry);
-    LineSplitter lines(MAX_WATCH_LINE);
-    std::string state;
-    // Lines are logged only once hosting has begun (the console window shows them from then on).
-    while (!m_Stop && m_Facts.Snapshot().m_Phase == HostingPhase::NotStarted) {
-        std::unique_lock lock(m_Mutex);
-        m_Changed.wait(lock, [this] { return m_WatchWoken || m_Stop; });
-        m_WatchWoken = false;
-    }
-    while (!m_Stop) {
-        lines.Reset();
-        bool heard = false;
-        const HttpChunkHandler handler = [&](std::string_view piece) {
-            lines.Feed(piece, [&](std::string_view line) { OnWatchLine(line, state, heard); });
-            return !m_Stop.load();
-        };
-        (void)HttpStream(m_Options.m_BaseUrl + sdk_path::WATCH, handler, m_Stop, m_Pool,
-                         HttpLimits{m_Options.m_Limits.m_Connect, m_Options.m_WatchLimit});
-        if (heard) {
-            backoff.Succeeded();
-        }
-        std::unique_lock lock(m_Mutex);
-        m_Changed.wait_for(lock, backoff.Failed(), [this] { return m_Stop.load(); });
-    }
-}
-
-void FleetClient::OnWatchLine(std::string_view line, std::string& state, bool& heard) {
-    const std::optional<GameServerView> server = ReadGameServer(line);
-    if (!server) {
-        return;
-    }
-    heard = true;
-    NoteServerAddress(server);
-    if (server->m_State != state) {
-        state = server->m_State;
-        m_WatchLevel.clear(); // a new allocation asks anew, even for the same level
-        Log("Agones SDK: the game server is " + state + ".");
-        std::scoped_lock lock(m_Mutex);
-        m_Allocated = state == "Allocated";
-        m_Woken = true;
-        m_Changed.notify_all();
-    }
-    if (state != "Allocated") {
-        return;
-    }
-    // An allocation of a server that is Allocated already may name another level: that is acted on too.
-    const auto level = server->m_Annotations.find(LEVEL_ANNOTATION);
-    if (level != server->m_Annotations.end() && !level->second.empty() && level->second != m_WatchLevel) {
-        m_WatchLevel = level->second;
-        std::scoped_lock lock(m_Mutex);
-        m_AskedLevel = level->second;
-        m_Woken = true;
-        m_Changed.notify_all();
     }
 }
 

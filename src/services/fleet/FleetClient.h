@@ -10,6 +10,9 @@
 // each change, and an allocation's "dravo/level" annotation starts a LevelSeek. Every request is bounded
 // in time and size; a failed one is tried again with backoff, and the sidecar's trouble is logged once
 // per change of state (SidecarStatus). Log lines go through the `m_Log` hook, from these threads.
+// Every wait of theirs (health period, backoff, an allocation's level, the empty time) is counted on the
+// program's clock (`m_Clock`); a clock that is moved by hand, as in tests, is followed after Wake. Only
+// Finish's limit is counted on the steady clock, since it bounds how long the closing window waits.
 #pragma once
 
 #include "host/state/SessionFacts.h"
@@ -17,6 +20,7 @@
 #include "platform/os/Clock.h"
 #include "services/fleet/AllocatedEmpty.h"
 #include "services/fleet/Backoff.h"
+#include "services/fleet/ElapsedClock.h"
 #include "services/fleet/ExternalPorts.h"
 #include "services/fleet/LevelSeek.h"
 #include "services/fleet/PlayerReport.h"
@@ -50,7 +54,7 @@ struct FleetOptions {
     std::chrono::milliseconds m_FinishLimit{3000};  // how long Finish gives Shutdown at most
     std::chrono::milliseconds m_WatchLimit{600000}; // a watch is opened anew after this long
     AdvertisedPorts* m_Advertised = nullptr;        // given the game server's external ports; not owned
-    IClock* m_Clock = nullptr;                      // counts an Allocated server's empty time; not owned
+    IClock* m_Clock = nullptr;                      // the client's time; none: the system's. Not owned
     AllocatedEmptyOptions m_AllocatedEmpty;         // off unless a delay is given
 };
 
@@ -58,6 +62,8 @@ struct FleetHooks {
     std::function<void(const std::string& line)> m_Log; // one console log line; any of the client's threads
     std::function<void()> m_NextLevel;                  // Next Level, as the operator's button
     std::function<void()> m_Shutdown;                   // the server stops, as a remote /shutdown does
+    // The request thread has done all it can as of the clock's reading `clockMs` and waits. Optional.
+    std::function<void(uint32_t clockMs)> m_Waiting;
 };
 
 class FleetClient {
@@ -72,15 +78,18 @@ public:
     // The run is over: says Shutdown if it has not been said, giving it m_FinishLimit at most, and ends the
     // threads. Window thread; once.
     void Finish();
+    // Any thread: both threads look at the clock again at once (it was moved by hand). Never blocks.
+    void Wake();
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using Time = ElapsedClock::Time;
+    using Steady = std::chrono::steady_clock;
 
     void RunRequests();
     void RunWatch();
     // One round: at most one request. Returns when to look again at the latest.
-    Clock::time_point Round(const SessionSnapshot& facts, Clock::time_point now);
-    std::optional<SdkCall> NextCall(const SessionSnapshot& facts, Clock::time_point now);
+    Time Round(const SessionSnapshot& facts, Time now);
+    std::optional<SdkCall> NextCall(const SessionSnapshot& facts, Time now);
     std::optional<SdkCall> NextLabel(const SessionSnapshot& facts);
     // What an Allocated server that stayed empty too long does: a Ready call, or the stop through the hook.
     std::optional<SdkCall> CheckAllocatedEmpty(const SessionSnapshot& facts);
@@ -97,12 +106,17 @@ private:
     void OnWatchLine(std::string_view line, std::string& state, bool& heard);
     void Log(const std::string& line) const;
     // Waits until something changes, `until` passes, or the client stops.
-    void WaitUntil(Clock::time_point until);
+    void WaitUntil(Time until);
+    // The watch thread's wait before it opens the watch again: `wait`, or until the client stops.
+    void WaitToWatch(Time wait);
 
     SessionFacts& m_Facts;
     BlockingPool& m_Pool;
     FleetOptions m_Options;
     FleetHooks m_Hooks;
+    std::unique_ptr<IClock> m_OwnClock; // when the options give none
+    IClock& m_Clock;
+    ElapsedClock m_Elapsed{m_Clock};
     int m_ListenerId = 0;
     ExternalPortsNotes m_PortNotes{m_Options.m_Advertised};
 
@@ -110,12 +124,13 @@ private:
     std::condition_variable m_Changed;
     bool m_Woken = false;                       // the facts changed, for the request thread; m_Mutex
     bool m_WatchWoken = false;                  // ...and for the watch thread; m_Mutex
+    uint64_t m_Wakes = 0;                       // Wake's calls; m_Mutex
     std::optional<std::string> m_AskedLevel;    // an allocation's level, for the request thread; m_Mutex
     std::optional<std::string> m_ServerAddress; // the game server's address, from the watch; m_Mutex
     bool m_Allocated = false;                   // the watch saw the game server Allocated; m_Mutex
     std::atomic<bool> m_Finishing{false};
     std::atomic<bool> m_Stop{false}; // ends the watch, and a request at the finish limit
-    Clock::time_point m_FinishBy;    // written before m_Finishing is set
+    Steady::time_point m_FinishBy;   // written before m_Finishing is set
 
     std::string m_WatchLevel; // the watch thread's: the level the allocation asked for, once acted on
 
@@ -126,11 +141,10 @@ private:
     std::set<std::string> m_RefusalsTold; // the calls whose refusal has been logged
     PlayerReport m_Players;
     LevelSeek m_Seek;
-    std::unique_ptr<IClock> m_OwnClock; // when the options give none
     AllocatedEmptyTimer m_Empty;
     bool m_ReadyAgain = false; // an Allocated, empty server offers itself again
-    Clock::time_point m_RetryAt{};
-    Clock::time_point m_NextHealth{};
+    Time m_RetryAt{};
+    Time m_NextHealth{};
     bool m_ReadySaid = false;
     bool m_UnreachableTold = false;
     bool m_ShutdownSaid = false;

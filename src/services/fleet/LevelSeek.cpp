@@ -45,7 +45,7 @@ std::string LevelSeek::Start(std::string_view wanted, const SessionSnapshot& fac
     return "Agones SDK: the allocation asks for level " + quoted + "; moving through the rotation to it.";
 }
 
-bool LevelSeek::Step(const SessionSnapshot& facts, Clock::time_point now, std::string& line) {
+bool LevelSeek::Step(const SessionSnapshot& facts, Time now, std::string& line) {
     if (!m_Active) {
         return false;
     }

@@ -4,8 +4,8 @@
 // the last part of it, in any case). The game knows no command to start a given level, so the server moves
 // on with Next Level, as the operator would, one level at a time, until that level is played: at most once
 // round the rotation, each step waiting for the game to finish its level change (LEVEL_STEP_LIMIT at
-// most). A level that is not in the rotation, or is played already, changes nothing. Each outcome is one
-// line.
+// most, on the program's clock). A level that is not in the rotation, or is played already, changes nothing. Each
+// outcome is one line.
 #pragma once
 
 #include "host/state/SessionFacts.h"
@@ -25,12 +25,12 @@ bool SameLevel(std::string_view level, std::string_view rotationLevel);
 
 class LevelSeek {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Time = std::chrono::milliseconds; // on the fleet client's clock (ElapsedClock)
 
     // An allocation asks for `wanted`; returns the line to log.
     std::string Start(std::string_view wanted, const SessionSnapshot& facts);
     // With the newest facts: true when Next Level is to be pressed now. `line` gets a line to log.
-    [[nodiscard]] bool Step(const SessionSnapshot& facts, Clock::time_point now, std::string& line);
+    [[nodiscard]] bool Step(const SessionSnapshot& facts, Time now, std::string& line);
     bool IsActive() const { return m_Active; }
 
 private:
@@ -39,7 +39,7 @@ private:
     size_t m_StepsLeft = 0;
     bool m_Waiting = false; // for the level change asked for
     uint64_t m_ChangesAtAsk = 0;
-    Clock::time_point m_AskedAt;
+    Time m_AskedAt{};
 };
 
 } // namespace dravo

@@ -41,6 +41,28 @@ TerminalDialog::TerminalDialog(DialogApi& dialog, std::function<uint64_t()> acti
 void TerminalDialog::LayOut(int screenCols, int screenRows) {
     m_Layout = TypingFirst() ? TerminalLayout::LogBelow(m_Dialog.Template(), screenCols, screenRows)
                              : TerminalLayout(m_Dialog.Template(), screenCols, screenRows);
+    const std::optional<CellRect> opener = m_Opener ? m_Opener() : std::nullopt;
+    if (!opener) {
+        return;
+    }
+    const CellRect& outer = m_Layout.Outer();
+    if (!outer.Overlaps(CellRect{0, opener->m_Row, screenCols, opener->m_Height})) {
+        return; // centred, it leaves the opener's line in view
+    }
+    const int below = opener->m_Row + opener->m_Height;
+    const int above = opener->m_Row - outer.m_Height;
+    if (below + outer.m_Height <= screenRows) {
+        m_Layout.MoveDown(below - outer.m_Row);
+    } else if (above >= 0) {
+        m_Layout.MoveDown(above - outer.m_Row);
+    }
+}
+
+std::optional<CellRect> TerminalDialog::FocusCells() const {
+    if (m_Focus < 0 || static_cast<size_t>(m_Focus) >= m_Layout.ControlCount()) {
+        return std::nullopt;
+    }
+    return m_Layout.Control(static_cast<size_t>(m_Focus));
 }
 
 std::string TerminalDialog::KeyLegend() const {

@@ -76,6 +76,12 @@ public:
     // command input's habits) do nothing until the operator moves in it (Shift+Tab, Left, Right, Page
     // Up/Down, Home, End, a click); Esc still closes it.
     void GuardTyping() { m_Guarded = true; }
+    // For a dialog a control of another opened (the colour picker of a colour's button): it stands
+    // above or below the cells `opener` gives at each layout, where it fits, so that the control and
+    // its label stay in view; centred where neither fits.
+    void OpenBeside(std::function<std::optional<CellRect>()> opener) { m_Opener = std::move(opener); }
+    // The cells of the control with the focus, if any.
+    std::optional<CellRect> FocusCells() const;
     // For a question whose Yes loses something: its keys follow LossQuestion (Left then Enter answers
     // Yes; no habit of a shell user does), clicks work its buttons as ever.
     void AskAsLossQuestion();
@@ -150,6 +156,7 @@ private:
     std::string m_InputRefusedOn; // the input's text when it refused a character that did not fit
     std::optional<LossQuestion> m_Question;
     std::optional<TerminalReverseSearch> m_Search;
+    std::function<std::optional<CellRect>()> m_Opener;
 };
 
 } // namespace dravo

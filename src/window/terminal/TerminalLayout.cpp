@@ -207,6 +207,52 @@ void EvenOutStacks(std::span<const ControlTemplate> controls, std::vector<CellRe
     }
 }
 
+// Whether a control takes one line of text whatever its place: a field, a button, a label.
+bool IsOneLine(const ControlTemplate& control) {
+    switch (control.m_Kind) {
+    case ControlKind::Edit:
+        return !HasFlag(control.m_Flags, ControlFlag::MultiLine);
+    case ControlKind::Static:
+        return control.m_Place.m_Height <= TerminalLayout::MULTI_LINE_STATIC_UNITS;
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::Separator:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A frame round one line of controls (the server's name) is that line and its border, however many rows
+// the spread gave its place: the line moves up under the frame's top, and the frame ends below it, inside
+// the cells it had.
+void TightenOneLineFrames(std::span<const ControlTemplate> controls, std::vector<CellRect>& cells) {
+    for (size_t group = 0; group < controls.size(); ++group) {
+        if (controls[group].m_Kind != ControlKind::GroupBox) {
+            continue;
+        }
+        std::vector<size_t> members;
+        bool oneLine = true;
+        for (size_t index = 0; index < controls.size() && oneLine; ++index) {
+            if (index == group || !Holds(controls[group].m_Place, controls[index].m_Place)) {
+                continue;
+            }
+            oneLine = IsOneLine(controls[index]) && cells[index].m_Height == 1 &&
+                      (members.empty() || cells[members.front()].m_Row == cells[index].m_Row);
+            members.push_back(index);
+        }
+        CellRect& frame = cells[group];
+        if (!oneLine || members.empty() || cells[members.front()].m_Row + 1 >= frame.m_Row + frame.m_Height) {
+            continue;
+        }
+        for (const size_t member : members) {
+            cells[member].m_Row = frame.m_Row + 1;
+        }
+        frame.m_Height = 3;
+    }
+}
+
 // The buttons at the foot of a dialog that fills the screen stand where their template puts them in
 // proportion to its width, so that dialogs of one size (the setup pages) show them in the same columns
 // whatever else they hold; where that leaves one too narrow, or two overlapping, they stay as solved.
@@ -297,8 +343,18 @@ TerminalLayout::TerminalLayout(const DialogTemplate& dialogTemplate, int screenC
                                       axes.Down.Cell(place.m_Y + place.m_Height) - row});
     }
     EvenOutStacks(dialogTemplate.m_Controls, m_Controls);
+    TightenOneLineFrames(dialogTemplate.m_Controls, m_Controls);
     if (FillsTheScreen(dialogTemplate)) {
         PlaceFootButtons(dialogTemplate, m_Client, m_Controls);
+    }
+}
+
+void TerminalLayout::MoveDown(int rows) {
+    for (CellRect* cells : {&m_Outer, &m_Client, &m_Legend}) {
+        cells->m_Row += rows;
+    }
+    for (CellRect& cells : m_Controls) {
+        cells.m_Row += rows;
     }
 }
 

@@ -10,6 +10,7 @@
 // gets a frame with its title in the top line when there is room, else only a title line.
 #pragma once
 
+#include "window/CutText.h"
 #include "window/DialogTemplate.h"
 
 #include <vector>
@@ -47,7 +48,7 @@ public:
     // Columns a run-time text field keeps when the screen allows (a level path, an address and port).
     static constexpr int DATA_FIELD_COLUMNS = 25;
     // A static taller than this holds several lines of text, which wrap.
-    static constexpr int MULTI_LINE_STATIC_UNITS = 12;
+    static constexpr int MULTI_LINE_STATIC_UNITS = ONE_LINE_TEXT_UNITS;
     // Most a data field grows, as a multiple of its size at 4 x 8 units a cell.
     static constexpr double MAX_SCALE = 2.0;
 
@@ -79,6 +80,9 @@ public:
     // the lists and the rest to the log. Where the screen is too small for that, or the template has
     // no log in a frame, it is the template's own arrangement.
     static TerminalLayout LogBelow(const DialogTemplate& dialogTemplate, int screenCols, int screenRows);
+
+    // The whole dialog moved by so many rows, each control with it.
+    void MoveDown(int rows);
 
     // The display width of a control text: "&" marks the mnemonic and is not shown, "&&" shows one.
     static int TextColumns(std::string_view text);

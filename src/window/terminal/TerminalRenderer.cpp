@@ -1,6 +1,7 @@
 // Drawing a dialog's frame and controls in character cells.
 #include "window/terminal/TerminalRenderer.h"
 
+#include "window/CutText.h"
 #include "window/terminal/TerminalText.h"
 
 #include <algorithm>
@@ -48,23 +49,29 @@ std::vector<std::string> TerminalRenderer::WrapLines(std::string_view text, int 
 
 std::vector<std::string> TerminalRenderer::WrapLogLines(std::string_view text, int width) {
     std::vector<std::string> lines;
+    width = std::max(width, 1);
     for (std::string& line : WrapLines(text, static_cast<int>(text.size()) + 1)) {
+        // A line that begins with blanks (an item of a help list) keeps them in front of each line it
+        // wraps onto, where that leaves half the width for the text.
+        const size_t blanks = std::min(line.find_first_not_of(' '), line.size());
+        const std::string indent(static_cast<int>(blanks) * 2 <= width ? blanks : 0, ' ');
         std::string_view rest = line;
-        // The bytes of whole characters that fit in the width; a wide character in one column still goes.
-        const auto fitting = [width](std::string_view part) {
-            return std::max(TerminalText::FitColumns(part, std::max(width, 1)), TerminalText::Next(part, 0));
+        size_t keep = blanks; // blanks at the start that a break never falls in
+        int room = width;
+        // The bytes of whole characters that fit in the room; a wide character in one column still goes.
+        const auto fitting = [&room](std::string_view part) {
+            return std::max(TerminalText::FitColumns(part, room), TerminalText::Next(part, 0));
         };
         for (size_t limit = fitting(rest); limit < rest.size(); limit = fitting(rest)) {
             const size_t blank = rest.rfind(' ', limit);
-            if (blank == std::string_view::npos || blank == 0) {
-                lines.emplace_back(rest.substr(0, limit)); // a word longer than the line
-                rest.remove_prefix(limit);
-            } else {
-                lines.emplace_back(rest.substr(0, blank));
-                rest.remove_prefix(blank + 1);
-            }
+            const bool cutWord = blank == std::string_view::npos || blank <= keep; // a word longer than the line
+            lines.push_back((room == width ? std::string() : indent) +
+                            std::string(rest.substr(0, cutWord ? limit : blank)));
+            rest.remove_prefix(cutWord ? limit : blank + 1);
+            room = width - static_cast<int>(indent.size());
+            keep = 0;
         }
-        lines.emplace_back(rest);
+        lines.push_back((room == width ? std::string() : indent) + std::string(rest));
     }
     return lines;
 }
@@ -108,16 +115,39 @@ std::vector<std::string> TerminalRenderer::WrapWords(std::string_view text, int 
 
 std::string TerminalRenderer::ExpandTabs(std::string_view line, const std::vector<int>& stopColumns) {
     std::string expanded;
-    for (const char c : line) {
-        if (c != '\t') {
-            expanded.push_back(c);
+    int at = 0; // the column the field begins in
+    while (true) {
+        const size_t tab = line.find('\t');
+        const std::string_view field = line.substr(0, tab);
+        if (tab == std::string_view::npos) {
+            expanded += field; // the last field runs to the end of the list
+            return expanded;
+        }
+        line.remove_prefix(tab + 1);
+        // A column keeps room for a character and the mark at least: a stop closer than that is passed.
+        const auto next =
+            std::find_if(stopColumns.begin(), stopColumns.end(), [at](int stop) { return stop > at + 2; });
+        if (next == stopColumns.end()) {
+            expanded += field;
+            expanded.push_back(' '); // past the last stop one blank parts the fields
+            at += TerminalText::Columns(field) + 1;
             continue;
         }
-        const int at = TerminalText::Columns(expanded);
-        const auto next = std::find_if(stopColumns.begin(), stopColumns.end(), [at](int stop) { return stop > at; });
-        expanded.append(next == stopColumns.end() ? 1 : static_cast<size_t>(*next - at), ' ');
+        // A field too long for its column is cut with a mark, a blank before the next stop, so that the
+        // fields after it (a player's frags after a long name) stay in their columns.
+        const int room = *next - at - 1;
+        int columns = TerminalText::Columns(field);
+        if (columns <= room) {
+            expanded += field;
+        } else {
+            const size_t kept = TerminalText::FitColumns(field, room - 1);
+            expanded += field.substr(0, kept);
+            expanded.push_back(CUT_MARK);
+            columns = TerminalText::Columns(field.substr(0, kept)) + 1;
+        }
+        expanded.append(static_cast<size_t>(*next - at - columns), ' ');
+        at = *next;
     }
-    return expanded;
 }
 
 std::optional<CursorCell> TerminalRenderer::Draw(const DialogModel& model, const TerminalLayout& layout,
@@ -147,8 +177,8 @@ std::optional<CursorCell> TerminalRenderer::Draw(const DialogModel& model, const
 
 void TerminalRenderer::DrawFrame(const DialogModel& model, const TerminalLayout& layout) {
     const CellRect& outer = layout.Outer();
-    // A blank cell all round, so that a dialog drawn over another never runs into its lines.
-    m_Canvas.Fill(CellRect{outer.m_Col - 1, outer.m_Row - 1, outer.m_Width + 2, outer.m_Height + 2}, CellStyle::Normal);
+    // Only its own cells: what the dialog below shows round it stays in view.
+    m_Canvas.Fill(outer, CellStyle::Normal);
     if (layout.Framed()) {
         m_Canvas.Box(outer, CellStyle::Frame);
     } else {
@@ -192,7 +222,10 @@ void TerminalRenderer::DrawControl(const ControlState& control, const CellRect& 
         return;
     case ControlKind::Edit:
         if (control.Has(ControlFlag::MultiLine)) {
-            DrawLog(control, cells, view, focused);
+            const int shown = DrawLog(control, cells, view, focused);
+            if (focused) { // the caret stands at the start of the last line shown, never outside the log
+                cursor = CursorCell{cells.m_Col, cells.m_Row + std::max(shown - 1, 0)};
+            }
         } else {
             DrawOneLineEdit(control, cells, view, focused, cursor);
         }
@@ -223,11 +256,14 @@ void TerminalRenderer::DrawStatic(const ControlState& control, const CellRect& c
         }
         return;
     }
-    std::string firstLine = text.substr(0, text.find('\n'));
-    std::erase(firstLine, '\r');
-    const int columns = TerminalLayout::TextColumns(firstLine);
+    // Run-time text (a name from an operator or a level file) shows an "&" as it is, cut with a mark.
+    const bool runTime = MarksCutText(control.Template());
+    const std::string line = runTime ? CutWithMark(text, cells.m_Width, TerminalText::Columns, TerminalText::Next)
+                                     : text.substr(0, text.find_first_of("\r\n"));
+    const int columns = runTime ? TerminalText::Columns(line) : TerminalLayout::TextColumns(line);
     const int start = control.Has(ControlFlag::RightAligned) ? std::max(cells.m_Width - columns, 0) : 0;
-    m_Canvas.Caption(cells.m_Col + start, cells.m_Row, firstLine, style, cells.m_Width - start);
+    (void)(runTime ? m_Canvas.Text(cells.m_Col + start, cells.m_Row, line, style, cells.m_Width - start)
+                   : m_Canvas.Caption(cells.m_Col + start, cells.m_Row, line, style, cells.m_Width - start));
 }
 
 void TerminalRenderer::DrawButton(const ControlState& control, const CellRect& cells, bool focused) {
@@ -309,8 +345,8 @@ void TerminalRenderer::DrawScrollMarks(const CellRect& cells, bool above, bool b
     }
 }
 
-void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cells, TerminalControlView& view,
-                               bool focused) {
+int TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cells, TerminalControlView& view,
+                              bool focused) {
     const CellStyle style = focused ? CellStyle::FieldFocus : CellStyle::Field;
     m_Canvas.Fill(cells, style);
     const auto lines = WrapLogLines(control.m_Text.Text(), std::max(cells.m_Width - 1, 1));
@@ -335,6 +371,7 @@ void TerminalRenderer::DrawLog(const ControlState& control, const CellRect& cell
         m_Canvas.Text(cells.m_Col + cells.m_Width - 1 - width, cells.m_Row + cells.m_Height - 1, note, CellStyle::Busy,
                       width);
     }
+    return std::clamp(count - view.m_Top, 0, cells.m_Height);
 }
 
 std::string TerminalRenderer::NewLinesNote(int count) {

@@ -63,8 +63,11 @@ public:
     static std::string NewLinesNote(int count);
     // Words wrapped to the width, for labels and message texts.
     static std::vector<std::string> WrapWords(std::string_view text, int width);
-    // A list line with its tabs expanded to the next stop right of the text; one blank past the last.
+    // A list line with its tabs expanded to the next stop right of where its field began; a field too
+    // long for its column is cut with CUT_MARK in the column's last cell but one. Past the last stop
+    // one blank parts the fields.
     static std::string ExpandTabs(std::string_view line, const std::vector<int>& stopColumns);
+    static constexpr char CUT_MARK = '~';
 
 private:
     void DrawFrame(const DialogModel& model, const TerminalLayout& layout);
@@ -74,7 +77,8 @@ private:
     void DrawButton(const ControlState& control, const CellRect& cells, bool focused);
     void DrawOneLineEdit(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused,
                          std::optional<CursorCell>& cursor);
-    void DrawLog(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused);
+    // Returns how many of its rows hold a line.
+    int DrawLog(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused);
     void DrawList(const ControlState& control, const CellRect& cells, TerminalControlView& view, bool focused,
                   const TerminalLayout& layout, size_t index);
     void DrawPicture(const ControlState& control, const CellRect& cells);

@@ -105,6 +105,11 @@ int TerminalWindowSystem::RunDialog(const DialogTemplate& dialogTemplate, Dialog
         return DIALOG_ID_CANCEL; // nobody is left to answer it
     }
     TerminalDialog view(dialog, [this] { return Activity(); });
+    if (std::exchange(m_OpeningBesideFocus, false) && !m_Stack.empty()) {
+        // The dialog below runs until this one ends, so its focused control can be asked at each layout.
+        TerminalDialog* opener = m_Stack.back();
+        view.OpenBeside([opener] { return opener->FocusCells(); });
+    }
     view.LayOut(m_Session->Cols(), m_Session->Rows());
     if (std::exchange(m_OpeningSafeQuestion, false)) {
         view.AskAsLossQuestion();
@@ -166,6 +171,27 @@ void TerminalWindowSystem::RunLoop(TerminalDialog& view, bool messageBox) {
 std::string TerminalWindowSystem::TooSmallText(int cols, int rows) {
     return "Terminal too small (" + std::to_string(cols) + " x " + std::to_string(rows) + "): DravoServ needs " +
            std::to_string(MIN_COLS) + " x " + std::to_string(MIN_ROWS) + ".";
+}
+
+std::vector<std::string> TerminalWindowSystem::TooSmallLines(int cols, int rows) {
+    const std::string needed = std::to_string(MIN_COLS) + " x " + std::to_string(MIN_ROWS);
+    // From the whole sentence down to the size alone: the longest that shows whole, no word cut.
+    const std::string texts[] = {TooSmallText(cols, rows), "Too small: DravoServ needs " + needed + ".",
+                                 "Needs " + needed, std::to_string(MIN_COLS) + "x" + std::to_string(MIN_ROWS)};
+    std::vector<std::string> lines;
+    for (const std::string& text : texts) {
+        lines = TerminalRenderer::WrapWords(text, cols);
+        size_t longestWord = 0;
+        for (size_t from = 0; from < text.size();) {
+            const size_t end = std::min(text.find(' ', from), text.size());
+            longestWord = std::max(longestWord, end - from);
+            from = end + 1;
+        }
+        if (std::cmp_less_equal(lines.size(), rows) && std::cmp_less_equal(longestWord, cols)) {
+            break;
+        }
+    }
+    return lines;
 }
 
 bool TerminalWindowSystem::TooSmall() const {
@@ -235,8 +261,7 @@ void TerminalWindowSystem::Redraw() {
     m_Dirty = false;
     m_LastDraw = Clock::now();
     if (TooSmall()) {
-        // Wrapped, so that a narrow terminal still shows the size it needs.
-        const auto lines = TerminalRenderer::WrapWords(TooSmallText(canvas.Cols(), canvas.Rows()), canvas.Cols());
+        const auto lines = TooSmallLines(canvas.Cols(), canvas.Rows());
         for (size_t row = 0; row < lines.size() && row < static_cast<size_t>(canvas.Rows()); ++row) {
             canvas.Text(0, static_cast<int>(row), lines[row], CellStyle::Normal, canvas.Cols());
         }
@@ -273,7 +298,9 @@ MessageBoxResult TerminalWindowSystem::ShowMessageBox(std::string_view text, std
 
 std::optional<ColorRgb> TerminalWindowSystem::ChooseColor(ColorRgb initial) {
     TerminalColorPicker picker(initial);
+    m_OpeningBesideFocus = true; // the colour's button and its label stay in view
     (void)RunDialog(TerminalColorPicker::Template(), picker);
+    m_OpeningBesideFocus = false; // also when no dialog could be shown
     return picker.Chosen();
 }
 

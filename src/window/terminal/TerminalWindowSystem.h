@@ -49,6 +49,9 @@ public:
     static constexpr int MIN_COLS = 80;
     static constexpr int MIN_ROWS = 24;
     static std::string TooSmallText(int cols, int rows);
+    // What a terminal that small shows: TooSmallText wrapped to its width, or a shorter text that still
+    // names the size needed where that does not fit whole.
+    static std::vector<std::string> TooSmallLines(int cols, int rows);
     // Written to standard error at the end when the run ended because its terminal went away.
     static constexpr std::string_view TERMINAL_GONE_NOTE = "The terminal went away: the server stopped.";
 
@@ -113,6 +116,7 @@ private:
     bool m_TerminalGone = false;
     bool m_OpeningQuestion = false;     // the next dialog is a message box
     bool m_OpeningSafeQuestion = false; // and it opens on No
+    bool m_OpeningBesideFocus = false;  // the next dialog stands clear of the focused control below
     std::unique_ptr<TerminalSession> m_Session;
 };
 

@@ -2,6 +2,8 @@
 // the controls show once a batch of changes is done.
 #include "window/win32/Win32Dialog.h"
 
+#include "window/CutText.h"
+
 #include "window/win32/Win32DialogTemplate.h"
 #include "window/win32/Win32WindowSystem.h"
 
@@ -10,6 +12,39 @@
 #include <algorithm>
 
 namespace dravo {
+namespace {
+
+// A run-time text as its static shows it: the start that fits in the control's width in its font, and
+// the cut mark, when the whole text does not fit. The model keeps the whole text.
+std::string FittedText(HWND control, const std::string& text) {
+    RECT client{};
+    HDC context = GetDC(control);
+    if (context == nullptr || !GetClientRect(control, &client)) {
+        if (context != nullptr) {
+            ReleaseDC(control, context);
+        }
+        return text;
+    }
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font != nullptr ? SelectObject(context, font) : nullptr;
+    const auto width = [context](std::string_view piece) {
+        SIZE size{};
+        GetTextExtentPoint32A(context, piece.data(), static_cast<int>(piece.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    // Text in the system's code page: a lead byte and the byte after it are one character.
+    const auto next = [](std::string_view piece, size_t at) {
+        return std::min(piece.size(), at + (IsDBCSLeadByte(static_cast<BYTE>(piece[at])) ? 2 : 1));
+    };
+    std::string shown = CutWithMark(text, static_cast<int>(client.right - client.left), width, next);
+    if (old != nullptr) {
+        SelectObject(context, old);
+    }
+    ReleaseDC(control, context);
+    return shown;
+}
+
+} // namespace
 
 void Win32Dialog::Push(const ControlState& state) {
     if (m_Window == nullptr || !Owns(state)) {
@@ -79,7 +114,7 @@ void Win32Dialog::PushText(size_t index, HWND window, const ControlState& state)
             return;
         }
     }
-    SetWindowTextA(window, text.c_str());
+    SetWindowTextA(window, MarksCutText(state.Template()) ? FittedText(window, text).c_str() : text.c_str());
     if (state.Kind() == ControlKind::Edit && state.Has(ControlFlag::AutoScroll)) {
         const auto end = static_cast<WPARAM>(GetWindowTextLengthA(window));
         SendMessageA(window, EM_SETSEL, end, static_cast<LPARAM>(end));

@@ -122,6 +122,25 @@ TEST(AddressTable, StatusCostsTimeNotQueries) {
     EXPECT_EQ(table.ProtectedCount(), 1u);
 }
 
+// Fetching challenges keeps an address known but is no visit: its first query starts its time.
+TEST(AddressTable, APassingSightingIsNoVisit) {
+    AddressTable table(64, KEY);
+    constexpr uint32_t CLIENT = 0x0A000002;
+    bool isNew = false;
+    for (uint32_t now = 0; now <= 5000; now += 1000) {
+        (void)table.See(CLIENT, now, isNew, AddressTable::Sighting::Passing);
+        EXPECT_EQ(isNew, now == 0);
+        EXPECT_FALSE(table.PromoteLastSeen(now)) << now;
+    }
+    EXPECT_FALSE(IsProtected(table, CLIENT, 6000));
+    EXPECT_FALSE(IsProtected(table, CLIENT, 7999));
+    (void)table.See(CLIENT, 8500, isNew, AddressTable::Sighting::Passing); // nor does it move the first visit
+    EXPECT_TRUE(IsProtected(table, CLIENT, 8500));
+    // A browser stays one when it fetches a challenge.
+    EXPECT_TRUE(table.See(CLIENT, 9000, isNew, AddressTable::Sighting::Passing).m_Protected);
+    EXPECT_EQ(table.ProtectedCount(), 1u);
+}
+
 TEST(AddressTable, AProtectedAddressExpiresWhenIdleAndStartsOver) {
     AddressTable table(64, KEY);
     constexpr uint32_t BROWSER = 0x0A000001;

@@ -27,7 +27,7 @@ TEST(LevelSeek, LevelsMatchByWholeNameOrLastPartInAnyCase) {
 
 TEST(LevelSeek, StepsThroughTheRotationUntilTheLevelIsPlayed) {
     LevelSeek seek;
-    const auto start = LevelSeek::Clock::now();
+    const LevelSeek::Time start{5000};
     EXPECT_NE(seek.Start("glasshouse", Facts("Worlds\\Multi\\Cinderworks")).find("moving through"), std::string::npos);
     std::string line;
     EXPECT_TRUE(seek.Step(Facts("Worlds\\Multi\\Cinderworks"), start, line));
@@ -46,15 +46,17 @@ TEST(LevelSeek, ALevelOutsideTheRotationOrAlreadyPlayedChangesNothing) {
     EXPECT_NE(seek.Start("Worlds\\Multi\\Glasshouse", Facts("Glasshouse")).find("being played"), std::string::npos);
     EXPECT_FALSE(seek.IsActive());
     std::string line;
-    EXPECT_FALSE(seek.Step(Facts("Glasshouse"), LevelSeek::Clock::now(), line));
+    EXPECT_FALSE(seek.Step(Facts("Glasshouse"), LevelSeek::Time{0}, line));
 }
 
 TEST(LevelSeek, AGameThatDoesNotChangeLevelOrSkipsTheLevelEndsTheSeek) {
     LevelSeek seek;
-    const auto start = LevelSeek::Clock::now();
+    const LevelSeek::Time start{5000};
     (void)seek.Start("Frostline", Facts("Glasshouse"));
     std::string line;
     ASSERT_TRUE(seek.Step(Facts("Glasshouse"), start, line));
+    EXPECT_FALSE(seek.Step(Facts("Glasshouse"), start + LEVEL_STEP_LIMIT - 1ms, line));
+    EXPECT_TRUE(seek.IsActive()) << line; // the game still has a moment
     EXPECT_FALSE(seek.Step(Facts("Glasshouse"), start + LEVEL_STEP_LIMIT, line));
     EXPECT_NE(line.find("did not change"), std::string::npos);
     EXPECT_FALSE(seek.IsActive());

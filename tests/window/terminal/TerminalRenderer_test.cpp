@@ -23,9 +23,27 @@ using enum ControlFlag;
 TEST(TerminalRenderer, TabsGoToTheNextStopRightOfTheText) {
     const std::vector<int> stops = {6, 20};
     EXPECT_EQ(TerminalRenderer::ExpandTabs("(12)\tAce\t3", stops), "(12)  Ace           3");
-    EXPECT_EQ(TerminalRenderer::ExpandTabs("(123456)\tBob\t0", stops), "(123456)            Bob 0")
-        << "past a stop the text goes to the next, past the last one blank follows";
+    EXPECT_EQ(TerminalRenderer::ExpandTabs("(123456)\tBob\t0", stops), "(123~ Bob           0")
+        << "a field too long for its column is cut with a mark, a blank before the next stop";
+    EXPECT_EQ(TerminalRenderer::ExpandTabs("(1)\tAce\t3\tid 7", stops), "(1)   Ace           3 id 7")
+        << "past the last stop one blank parts the fields";
     EXPECT_EQ(TerminalRenderer::ExpandTabs("a\tb", {}), "a b");
+}
+
+TEST(TerminalRenderer, ALongNameIsCutWithAMarkAndTheFragsKeepTheirColumn) {
+    const std::string name(63, 'N');
+    // The player list's stops at 80 x 24 (a list 39 columns wide) and at 120 x 40.
+    for (const std::vector<int>& stops : {std::vector<int>{7, 26, 41}, std::vector<int>{10, 39, 61}}) {
+        const std::string line = TerminalRenderer::ExpandTabs("(0)\t" + name + "\t17\tid 3", stops);
+        EXPECT_EQ(line.find("17"), static_cast<size_t>(stops[1])) << line;
+        EXPECT_EQ(line.substr(static_cast<size_t>(stops[1]) - 2, 2), "~ ") << line;
+        EXPECT_EQ(line.find('N'), static_cast<size_t>(stops[0])) << line;
+    }
+    // Stops closer than a character and the mark are passed: the name never shrinks to nothing.
+    const std::string close = TerminalRenderer::ExpandTabs("(0)\tBobbington\t5", {4, 5, 12});
+    EXPECT_EQ(close, "(0) Bobbin~ 5") << close;
+    const std::string wide = TerminalRenderer::ExpandTabs("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\t9", {4});
+    EXPECT_EQ(wide, "\xE6\x97\xA5~ 9") << "a wide character is never halved";
 }
 
 TEST(TerminalRenderer, LinesBreakAtLineBreaksAndWidthWordsAtBlanks) {
@@ -146,7 +164,7 @@ TEST(TerminalRenderer, TheFocusShowsOnAListWithoutSelectionAndAButtonAndTheDefau
     EXPECT_EQ(cursor->m_Row, go.m_Row);
 }
 
-TEST(TerminalRenderer, ADialogKeepsABlankCellRoundItOverWhatIsBelow) {
+TEST(TerminalRenderer, ADialogDrawsOnlyItsOwnCellsOverWhatIsBelow) {
     constexpr int COLS = 160;
     constexpr int ROWS = 60;
     TerminalCanvas canvas(COLS, ROWS);
@@ -163,14 +181,16 @@ TEST(TerminalRenderer, ADialogKeepsABlankCellRoundItOverWhatIsBelow) {
     ASSERT_GT(outer.m_Col, 0);
     ASSERT_GT(outer.m_Row, 0);
     for (int col = outer.m_Col - 1; col <= outer.m_Col + outer.m_Width; ++col) {
-        EXPECT_EQ(canvas.At(col, outer.m_Row - 1).m_Glyph, ' ') << col;
-        EXPECT_EQ(canvas.At(col, outer.m_Row + outer.m_Height).m_Glyph, ' ') << col;
+        EXPECT_EQ(canvas.At(col, outer.m_Row - 1).m_Glyph, '#') << col;
+        EXPECT_EQ(canvas.At(col, outer.m_Row + outer.m_Height).m_Glyph, '#') << col;
     }
     for (int row = outer.m_Row; row < outer.m_Row + outer.m_Height; ++row) {
-        EXPECT_EQ(canvas.At(outer.m_Col - 1, row).m_Glyph, ' ') << row;
-        EXPECT_EQ(canvas.At(outer.m_Col + outer.m_Width, row).m_Glyph, ' ') << row;
+        EXPECT_EQ(canvas.At(outer.m_Col - 1, row).m_Glyph, '#') << row;
+        EXPECT_EQ(canvas.At(outer.m_Col + outer.m_Width, row).m_Glyph, '#') << row;
+        for (int col = outer.m_Col; col < outer.m_Col + outer.m_Width; ++col) {
+            EXPECT_NE(canvas.At(col, row).m_Glyph, '#') << "nothing below shows through the dialog at " << col;
+        }
     }
-    EXPECT_EQ(canvas.At(outer.m_Col - 2, outer.m_Row).m_Glyph, '#') << "and no more";
 }
 
 TEST(TerminalRenderer, DrawsTitleFrameCaptionsAndMarksButNotHiddenControls) {

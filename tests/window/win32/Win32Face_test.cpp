@@ -499,6 +499,28 @@ TEST_F(Win32ConsoleTest, OptionsButtonOpensTheRealOptionsDialog) {
     EXPECT_EQ(m_Windows.Dialogs()[1].m_Key, SERVER_OPTIONS_NAME);
 }
 
+// A server name as long as the setup takes: its field shows the start that fits and the cut mark, and
+// the window keeps the whole name.
+TEST_F(Win32ConsoleTest, ALongServerNameShowsCutWithAMark) {
+    std::string name = "Wine Arena";
+    while (name.size() < 119) {
+        name += " of the long night";
+    }
+    name.resize(119);
+    std::strcpy(m_Host.m_ServerName, name.c_str());
+    Run([&](test::HostedConsole&, ScriptedDialog& dialog) {
+        const std::string shown = dialog.Text(ConsoleControl::ServerName);
+        ASSERT_GT(shown.size(), 20u) << shown;
+        EXPECT_EQ(shown.substr(shown.size() - 3), "...") << shown;
+        EXPECT_EQ(name.rfind(shown.substr(0, shown.size() - 3), 0), 0u) << shown;
+        EXPECT_EQ(ClippedTexts(m_Windows.DialogWindow()), std::vector<std::string>{}) << "what shows fits";
+        EXPECT_EQ(dialog.ScriptedDialog::Text(ConsoleControl::ServerName), name);
+        m_Windows.QueueAnswer(MessageBoxResult::Yes);
+        EXPECT_TRUE(dialog.Click(ConsoleControl::Shutdown));
+    });
+    EXPECT_TRUE(m_Windows.Dialogs().front().m_Finished);
+}
+
 // Words typed on in the command input: Esc is a stray key there, and a plain letter or Space never
 // answers the exit question, which only Shutdown, Alt+S, the close box or a close request opens.
 TEST_F(Win32ConsoleTest, EscAndTypedLettersNeverEndTheGame) {
