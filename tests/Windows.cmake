@@ -65,7 +65,7 @@ list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/window/WindowThreadQueue_test
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/ui/SetupWizardHosting_test\\.cpp$")
 list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(host/session/InternetPresence|net/webreg/WebRegistrar)_test\\.cpp$")
 # The stand-in sidecar is POSIX only; the Windows HTTP requests have tests of their own in tests/windows/.
-list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(services/fleet/FleetClient|platform/http/HttpRequest)_test\\.cpp$")
+list(FILTER DRAVO_UNIT_TESTS EXCLUDE REGEX "/tests/(services/fleet/FleetClient[A-Za-z]*|platform/http/HttpRequest)_test\\.cpp$")
 add_executable(dravoserv_tests ${DRAVO_UNIT_TESTS} ${DRAVO_WINDOWS_TEST_SUPPORT}
                                "${PROJECT_SOURCE_DIR}/src/res/win32/DravoServ.rc")
 target_link_libraries(dravoserv_tests PRIVATE dravo_test_support dravo_app gtest_main)
