@@ -3,6 +3,7 @@
 #include "ui/ConsoleWindow.h"
 
 #include "host/console/ConsoleSecrets.h"
+#include "platform/os/Text.h"
 #include "res/ConsoleWindowTemplate.h"
 #include "ui/ErrorBox.h"
 
@@ -11,7 +12,8 @@ namespace dravo {
 using Control = ConsoleControl;
 
 void ConsoleWindow::EnterLine(DialogApi& /*dialog*/, std::string_view line) {
-    line = line.substr(0, COMMAND_INPUT_CHARS);
+    m_EmptyTabOnce = false;
+    line = CutAtCharacter(line, COMMAND_INPUT_CHARS); // the engine takes no more; a character stays whole
     if (line.empty()) {
         return;
     }

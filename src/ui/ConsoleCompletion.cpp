@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace dravo {
 namespace {
@@ -22,6 +23,9 @@ constexpr std::string_view VARIABLE_VALUE_SEPARATOR = " is ";
 
 // The most choices a Tab lists in the log.
 constexpr size_t MAX_CHOICES_LOGGED = 40;
+// Tab Tab on an empty input: the most names listed of each kind, and the width of the lines they fill.
+constexpr size_t MAX_NAMES_LISTED = 400;
+constexpr size_t LISTED_LINE_CHARS = 100;
 
 bool IsName(std::string_view word) {
     return !word.empty() && std::ranges::none_of(word, [](char c) {
@@ -112,8 +116,16 @@ std::vector<std::string> ConsoleWindow::CompletionWords(std::string_view text) {
 // The last word of the text (after its last blank) is completed: a word that alone fits is put in
 // whole with a blank after it; several put in what they have in common, and are listed as choices.
 std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& /*dialog*/, int id, std::string_view text) {
-    if (id != static_cast<int>(Control::CommandInput) || text.empty()) {
-        return std::nullopt; // Tab on an empty command moves on to the next control
+    if (id != static_cast<int>(Control::CommandInput)) {
+        return std::nullopt;
+    }
+    // On an empty command, as in a shell, one Tab does nothing and a second lists everything.
+    const bool secondOnEmpty = std::exchange(m_EmptyTabOnce, text.empty() && !m_EmptyTabOnce);
+    if (text.empty()) {
+        if (secondOnEmpty) {
+            ListEverything();
+        }
+        return std::nullopt;
     }
     InputCompletion completion{std::string(text), {}};
     const size_t wordStart = text.rfind(' ') == std::string_view::npos ? 0 : text.rfind(' ') + 1;
@@ -142,6 +154,39 @@ std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& /*dialog
     }
     m_Session.LogLine("Completions: %s%s", listed.c_str(), found.size() > MAX_CHOICES_LOGGED ? " ..." : "");
     return completion;
+}
+
+void ConsoleWindow::ListEverything() {
+    std::vector<std::string> commands = CommandService::OperatorCommandNames();
+    std::vector<std::string> variables;
+    for (const std::string& line : m_Session.QueryEngine(COMMAND_LIST_QUERY)) {
+        if (IsName(line)) {
+            commands.push_back(line);
+        }
+    }
+    for (const std::string& line : m_Session.QueryEngine(VARIABLE_LIST_QUERY)) {
+        const size_t separator = line.find(VARIABLE_VALUE_SEPARATOR);
+        if (separator != std::string::npos && IsName(std::string_view(line).substr(0, separator))) {
+            variables.push_back(line.substr(0, separator));
+        }
+    }
+    const auto list = [this](std::string_view kind, const std::vector<std::string>& words) {
+        if (words.empty()) {
+            return;
+        }
+        std::string line = std::string(kind) + ":";
+        for (size_t index = 0; index < words.size() && index < MAX_NAMES_LISTED; ++index) {
+            if (line.size() + 1 + words[index].size() > LISTED_LINE_CHARS) {
+                m_Session.LogText(line);
+                line = "   ";
+            }
+            line += " " + words[index];
+        }
+        m_Session.LogText(line + (words.size() > MAX_NAMES_LISTED ? " ..." : ""));
+    };
+    list("Actions", m_Commands.ActionNames(CommandOrigin::Console()));
+    list("Commands", Matching(commands, ""));
+    list("Variables", Matching(variables, ""));
 }
 
 } // namespace dravo

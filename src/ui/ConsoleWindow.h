@@ -98,6 +98,8 @@ private:
     void BindCommands(DialogApi& dialog);
     // The words Tab may put in place of the last word of `text`.
     std::vector<std::string> CompletionWords(std::string_view text);
+    // Tab twice on an empty command input: every action, command and variable, listed in the log.
+    void ListEverything();
     static std::string PasteQuestion(const std::vector<std::string>& lines, size_t tooLong);
     void LoadHistory();
     void SaveHistory();
@@ -124,6 +126,7 @@ private:
     std::vector<std::string> m_StartupNotes;
     std::filesystem::path m_HistoryFile;
     CommandHistory m_History;
+    bool m_EmptyTabOnce = false; // the last Tab was one on an empty command input, with nothing since
     DialogPoster m_Poster;
     bool m_FirstShow = true;
     uint32_t m_ShownRunningSeconds = 0;

@@ -32,7 +32,7 @@ TEST_F(TerminalFaceTest, TheConsoleWindowLooksWholeAtTheSizesOperatorsUse) {
         ASSERT_TRUE(pane->WaitUntil([&](const std::string& shown) {
             screen = shown;
             const std::string row = PlayerRow(shown, "NNNN", list);
-            return Lines(shown).size() == static_cast<size_t>(rows) && row.find("~ 7") != std::string::npos;
+            return Lines(shown).size() == static_cast<size_t>(rows) && row.find("... 7") != std::string::npos;
         })) << pane->Screen();
         const std::string cut = PlayerRow(screen, "NNNN", list);
         const std::string ace = PlayerRow(screen, "Ace", list);

@@ -2,6 +2,8 @@
 // their capture times.
 #include "ui/ConsoleMarks.h"
 
+#include "platform/os/LocalTime.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -58,8 +60,7 @@ TEST(ConsoleLogLinesTest, TimesAndMarkersAreAddedToTheViewAndRedrawnUnchanged) {
 
 TEST(ClockTextTest, HoursMinutesAndSecondsOfTheLocalTime) {
     const std::time_t moment = 1'700'000'000;
-    std::tm local{};
-    ASSERT_NE(localtime_r(&moment, &local), nullptr);
+    const std::tm local = ToLocalTime(moment).m_Fields;
     char expected[16];
     ASSERT_EQ(std::strftime(expected, sizeof expected, "%H:%M:%S", &local), 8u);
     EXPECT_EQ(ClockText(moment), expected);

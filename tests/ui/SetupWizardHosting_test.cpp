@@ -78,7 +78,8 @@ TEST_F(SetupWizardHostingTest, FirstRunHostsTheChosenRotationAndTheNextRunSkipsT
     }
     EXPECT_FALSE(first.m_HostingFailed);
     EXPECT_EQ(first.m_NetService.substr(0, 7), "Tcp/ip "); // and the address
-    EXPECT_EQ(first.m_Levels, (std::vector<std::string>{"Worlds\\Multi\\Ironmarsh", "Rustbowl"}));
+    // The rotation chosen, the first level (the one played) marked.
+    EXPECT_EQ(first.m_Levels, (std::vector<std::string>{"* Worlds\\Multi\\Ironmarsh", "  Rustbowl"}));
     ASSERT_FALSE(m_Windows.Dialogs().empty());
     EXPECT_TRUE(m_Windows.Dialogs().back().m_Finished);
 

@@ -23,6 +23,19 @@ template <size_t N> void CopyCut(char (&field)[N], std::string_view text) {
     field[length] = '\0';
 }
 
+// The start of `text` at most `bytes` long that ends between two UTF-8 characters, never inside one.
+inline std::string_view CutAtCharacter(std::string_view text, size_t bytes) {
+    if (text.size() <= bytes) {
+        return text;
+    }
+    size_t cut = bytes;
+    // A character is at most 4 bytes: at most 3 of its bytes follow its first.
+    for (size_t back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U; ++back) {
+        --cut;
+    }
+    return text.substr(0, (static_cast<unsigned char>(text[cut]) & 0xC0U) == 0x80U ? bytes : cut);
+}
+
 inline char LowerChar(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }

@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::string_view TYPING_HELP =
     "Keys: Enter sends the line; Up and Down (Ctrl+P, Ctrl+N) bring back earlier commands; Tab completes the "
-    "last word; Ctrl+R searches the history back (Ctrl+R again: older; Esc or Ctrl+G: leave); a paste of several "
+    "last word (Tab Tab on an empty line lists everything); Ctrl+R searches the history back (Ctrl+R again: older; Esc "
+    "or Ctrl+G: leave); a paste of several "
     "lines asks before they run; PgUp and PgDn scroll the log, and paging or End back to the bottom follows it again; "
     "Shift+Tab "
     "leaves the command input; Ctrl+C drops the line, or asks to exit on an empty one; Ctrl+L draws the screen "

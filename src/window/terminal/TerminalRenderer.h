@@ -64,10 +64,9 @@ public:
     // Words wrapped to the width, for labels and message texts.
     static std::vector<std::string> WrapWords(std::string_view text, int width);
     // A list line with its tabs expanded to the next stop right of where its field began; a field too
-    // long for its column is cut with CUT_MARK in the column's last cell but one. Past the last stop
+    // long for its column is cut with the cut mark, a blank before the next stop. Past the last stop
     // one blank parts the fields.
     static std::string ExpandTabs(std::string_view line, const std::vector<int>& stopColumns);
-    static constexpr char CUT_MARK = '~';
 
 private:
     void DrawFrame(const DialogModel& model, const TerminalLayout& layout);

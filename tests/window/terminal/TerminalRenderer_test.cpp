@@ -23,7 +23,7 @@ using enum ControlFlag;
 TEST(TerminalRenderer, TabsGoToTheNextStopRightOfTheText) {
     const std::vector<int> stops = {6, 20};
     EXPECT_EQ(TerminalRenderer::ExpandTabs("(12)\tAce\t3", stops), "(12)  Ace           3");
-    EXPECT_EQ(TerminalRenderer::ExpandTabs("(123456)\tBob\t0", stops), "(123~ Bob           0")
+    EXPECT_EQ(TerminalRenderer::ExpandTabs("(123456)\tBob\t0", stops), "(1... Bob           0")
         << "a field too long for its column is cut with a mark, a blank before the next stop";
     EXPECT_EQ(TerminalRenderer::ExpandTabs("(1)\tAce\t3\tid 7", stops), "(1)   Ace           3 id 7")
         << "past the last stop one blank parts the fields";
@@ -36,14 +36,14 @@ TEST(TerminalRenderer, ALongNameIsCutWithAMarkAndTheFragsKeepTheirColumn) {
     for (const std::vector<int>& stops : {std::vector<int>{7, 26, 41}, std::vector<int>{10, 39, 61}}) {
         const std::string line = TerminalRenderer::ExpandTabs("(0)\t" + name + "\t17\tid 3", stops);
         EXPECT_EQ(line.find("17"), static_cast<size_t>(stops[1])) << line;
-        EXPECT_EQ(line.substr(static_cast<size_t>(stops[1]) - 2, 2), "~ ") << line;
+        EXPECT_EQ(line.substr(static_cast<size_t>(stops[1]) - 4, 4), "... ") << line;
         EXPECT_EQ(line.find('N'), static_cast<size_t>(stops[0])) << line;
     }
     // Stops closer than a character and the mark are passed: the name never shrinks to nothing.
-    const std::string close = TerminalRenderer::ExpandTabs("(0)\tBobbington\t5", {4, 5, 12});
-    EXPECT_EQ(close, "(0) Bobbin~ 5") << close;
-    const std::string wide = TerminalRenderer::ExpandTabs("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\t9", {4});
-    EXPECT_EQ(wide, "\xE6\x97\xA5~ 9") << "a wide character is never halved";
+    const std::string close = TerminalRenderer::ExpandTabs("(0)\tBobbingtonian\t5", {5, 7, 16});
+    EXPECT_EQ(close, "(0)  Bobbing... 5") << close;
+    const std::string wide = TerminalRenderer::ExpandTabs("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\t9", {6});
+    EXPECT_EQ(wide, "\xE6\x97\xA5... 9") << "a wide character is never halved";
 }
 
 TEST(TerminalRenderer, LinesBreakAtLineBreaksAndWidthWordsAtBlanks) {
