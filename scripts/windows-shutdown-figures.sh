@@ -18,6 +18,13 @@ zip=$(find "$build" -maxdepth 1 -name 'dravoserv-*-win64.zip' | head -n 1)
 [ -n "$zip" ] || { echo "No zip package in $build: run scripts/test-windows.sh first." >&2; exit 1; }
 # shellcheck source=windows-e2e-kit.sh
 source "$root/scripts/windows-e2e-kit.sh"
+# On hiding a window it hands to the X window manager, Wine waits up to 2 s for the manager to withdraw
+# it. The stage's display runs no manager, so each window hidden on the way out (the question, then the
+# console window) would add those 2 s, which Windows never spends: for these rounds Wine keeps
+# dravoserv.exe's windows to itself. The setting goes again at the end.
+wine_x11_key='HKCU\Software\Wine\AppDefaults\dravoserv.exe\X11 Driver'
+"$wine64" reg add "$wine_x11_key" /v Managed /d N /f >/dev/null 2>&1
+trap '"$wine64" reg delete "$wine_x11_key" /v Managed /f >/dev/null 2>&1 || true; cleanup' EXIT
 
 nanoseconds() { date +%s%N; }
 saved_at() { stat -c %.9Y "$1" | tr -d .; }
