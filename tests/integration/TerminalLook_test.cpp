@@ -8,10 +8,30 @@ namespace {
 
 using namespace terminal_face;
 
-// The player's row in the Players list: its text from the list's column on.
+// The player's row in the Players list, from the list's column on: only rows between the list's frame and
+// the log's are searched, as the log also names the players.
 std::string PlayerRow(const std::string& screen, const std::string& name, size_t listColumn) {
-    const int row = RowOf(screen, name, std::string::npos, listColumn);
-    return row < 0 ? std::string() : FromColumn(Lines(screen)[static_cast<size_t>(row)], listColumn);
+    const auto lines = Lines(screen);
+    const int top = RowOf(screen, "Players", std::string::npos, listColumn);
+    const int bottom = RowOf(screen, "Console");
+    for (int row = top + 1; top >= 0 && row < bottom; ++row) {
+        std::string text = FromColumn(lines[static_cast<size_t>(row)], listColumn);
+        if (text.find(name) != std::string::npos) {
+            return text;
+        }
+    }
+    return {};
+}
+
+// Whether the window has been drawn at this width: the log's frame spans every column. Right after a resize
+// the terminal still shows the old drawing, padded with blank lines.
+bool DrawnAtWidth(const std::string& screen, size_t cols) {
+    const int frame = RowOf(screen, "Console");
+    if (frame < 0) {
+        return false;
+    }
+    const std::string line = Lines(screen)[static_cast<size_t>(frame)];
+    return !FromColumn(line, cols - 1).empty() && FromColumn(line, cols).empty();
 }
 
 TEST_F(TerminalFaceTest, TheConsoleWindowLooksWholeAtTheSizesOperatorsUse) {
@@ -32,7 +52,8 @@ TEST_F(TerminalFaceTest, TheConsoleWindowLooksWholeAtTheSizesOperatorsUse) {
         ASSERT_TRUE(pane->WaitUntil([&](const std::string& shown) {
             screen = shown;
             const std::string row = PlayerRow(shown, "NNNN", list);
-            return Lines(shown).size() == static_cast<size_t>(rows) && row.find("... 7") != std::string::npos;
+            return Lines(shown).size() == static_cast<size_t>(rows) && DrawnAtWidth(shown, static_cast<size_t>(cols)) &&
+                   row.find("... 7") != std::string::npos;
         })) << pane->Screen();
         const std::string cut = PlayerRow(screen, "NNNN", list);
         const std::string ace = PlayerRow(screen, "Ace", list);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,14 @@ public:
     bool m_OnFakeClock = false;      // the client's time is m_Clock; else the system's
     AllocatedEmptyOptions m_Empty;   // off unless a test sets it
     std::atomic<int> m_Shutdowns{0}; // the hook's stops
+    // The test's sidecar outlives the client, whose end says Shutdown to it: a sidecar gone first would
+    // have the client try again until its finish limit.
+    std::optional<SdkStandIn> m_Sidecar;
     std::unique_ptr<FleetClient> m_Client;
+
+    SdkStandIn& Sidecar(SdkStandIn::Behaviour behaviour = SdkStandIn::Behaviour::Sdk) {
+        return m_Sidecar.emplace(behaviour);
+    }
 
     // Short request limits let the misbehaving sidecars' tests end soon; a test that counts requests gives
     // more, so that no request it counts ends by its limit on a loaded machine and reaches the sidecar late.

@@ -16,7 +16,7 @@ public:
 };
 
 TEST_F(FleetClientClockTest, HealthPingsStopWhileTheStepsStandStill) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port(), HttpLimits{5s, 10s});
     Host();
@@ -43,7 +43,7 @@ TEST_F(FleetClientClockTest, HealthPingsStopWhileTheStepsStandStill) {
 // Ready refused by the gateway's JSON error is asked again after 20 ms, then 40 ms, of the program's clock,
 // not before, however long the real time.
 TEST_F(FleetClientClockTest, AFailedCallIsTriedAgainAfterTheBackoffOnTheProgramsClock) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.SetFailing(true);
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port(), HttpLimits{5s, 10s});
@@ -70,7 +70,7 @@ TEST_F(FleetClientClockTest, AFailedCallIsTriedAgainAfterTheBackoffOnThePrograms
 TEST_F(FleetClientClockTest, AnAllocatedServerLeftEmptyIsReadyAgainOrStops) {
     for (const EmptyAction action : {EmptyAction::Ready, EmptyAction::Shutdown}) {
         m_Empty = {30000, action};
-        SdkStandIn sidecar;
+        SdkStandIn& sidecar = Sidecar();
         ASSERT_TRUE(sidecar.Start());
         StartClient(sidecar.Port());
         Host();

@@ -17,7 +17,7 @@ TEST_F(FleetClientTest, ASidecarThatComesLateGetsReady) {
     StartClient(port);
     Host();
     ASSERT_TRUE(WaitForLine("no answer from the sidecar")) << Lines();
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start(port));
     EXPECT_TRUE(sidecar.WaitForCount("POST", "/ready", 1));
     EXPECT_TRUE(WaitForLine("answers again.")) << Lines();
@@ -26,7 +26,7 @@ TEST_F(FleetClientTest, ASidecarThatComesLateGetsReady) {
 
 // Each way a sidecar can misbehave gets one line however often it fails, and the end is still bounded.
 void ExpectOneLineAndABoundedEnd(FleetClientTest& test, SdkStandIn::Behaviour behaviour, const std::string& line) {
-    SdkStandIn sidecar(behaviour);
+    SdkStandIn& sidecar = test.Sidecar(behaviour);
     ASSERT_TRUE(sidecar.Start());
     test.StartClient(sidecar.Port());
     test.Host();
@@ -53,7 +53,7 @@ TEST_F(FleetClientTest, ASidecarThatAnswersGarbageIsSaidOnce) {
 // The gateway answers 503 with its JSON error while the SDK server behind it is away: Ready, the labels and
 // the players are all tried again until it is back, with one line for the trouble and one for the end.
 TEST_F(FleetClientTest, ASidecarFailingWithTheGatewaysJsonErrorsGetsEverythingOnceItRecovers) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.DefinePlayersList(1000);
     sidecar.SetFailing(true);
     ASSERT_TRUE(sidecar.Start());
@@ -74,7 +74,7 @@ TEST_F(FleetClientTest, ASidecarFailingWithTheGatewaysJsonErrorsGetsEverythingOn
 
 // A 4xx is the sidecar's last word on a label, said once; on Ready it is not.
 TEST_F(FleetClientTest, ARefusedLabelIsToldOnceAndARefusedReadyIsTriedAgain) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.RefuseWith("/metadata/label", 400);
     sidecar.RefuseWith("/ready", 400);
     ASSERT_TRUE(sidecar.Start());

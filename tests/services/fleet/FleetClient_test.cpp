@@ -15,7 +15,7 @@ using test::SdkStandIn;
 using FleetClientTest = test::FleetClientFixture;
 
 TEST_F(FleetClientTest, NothingIsSaidBeforeTheServerRunsThenReadyAndTheLabels) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     const auto hosted = SdkStandIn::Clock::now();
@@ -36,7 +36,7 @@ TEST_F(FleetClientTest, NothingIsSaidBeforeTheServerRunsThenReadyAndTheLabels) {
 // A game on loopback only: Ready when the game server's address is a loopback one too (a fleet on one
 // machine), withheld with one line when players come from elsewhere, and said once that is mended.
 TEST_F(FleetClientTest, AGameOnLoopbackIsReadyOnlyWhereLoopbackIsTheGameServersAddress) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.SetAddress("10.1.2.3");
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
@@ -59,7 +59,7 @@ TEST_F(FleetClientTest, AGameOnLoopbackIsReadyOnlyWhereLoopbackIsTheGameServersA
 }
 
 TEST_F(FleetClientTest, LabelsFollowTheLevelAndTheGameType) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
@@ -70,7 +70,7 @@ TEST_F(FleetClientTest, LabelsFollowTheLevelAndTheGameType) {
 }
 
 TEST_F(FleetClientTest, ShutdownWhenHostingEndsAndOnlyOnce) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
@@ -84,7 +84,7 @@ TEST_F(FleetClientTest, ShutdownWhenHostingEndsAndOnlyOnce) {
 }
 
 TEST_F(FleetClientTest, FinishSaysShutdownWhateverTheSessionSaid) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     m_Client->Finish(); // never hosted (the window closed before)
@@ -93,7 +93,7 @@ TEST_F(FleetClientTest, FinishSaysShutdownWhateverTheSessionSaid) {
 }
 
 TEST_F(FleetClientTest, ThePlayersListHoldsWhoPlaysWithMaxPlayersAsCapacity) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.DefinePlayersList(1000);
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
@@ -110,7 +110,7 @@ TEST_F(FleetClientTest, ThePlayersListHoldsWhoPlaysWithMaxPlayersAsCapacity) {
 
 // Each join and each leave is one call, a new order none, and a value an allocation put in the list stays.
 TEST_F(FleetClientTest, PlayersComeAndGoOneCallEachAndAnAllocationsValueStays) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.DefinePlayersList(1000);
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port(), HttpLimits{5s, 10s});
@@ -140,7 +140,7 @@ TEST_F(FleetClientTest, PlayersComeAndGoOneCallEachAndAnAllocationsValueStays) {
 }
 
 TEST_F(FleetClientTest, WithoutTheListPlayerTrackingTakesThePlayers) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     sidecar.EnablePlayerTracking();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
@@ -154,7 +154,7 @@ TEST_F(FleetClientTest, WithoutTheListPlayerTrackingTakesThePlayers) {
 }
 
 TEST_F(FleetClientTest, WithNeitherThePlayersAreNotReported) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
@@ -165,7 +165,7 @@ TEST_F(FleetClientTest, WithNeitherThePlayersAreNotReported) {
 }
 
 TEST_F(FleetClientTest, AnAllocationsLevelIsReachedThroughTheRotation) {
-    SdkStandIn sidecar;
+    SdkStandIn& sidecar = Sidecar();
     ASSERT_TRUE(sidecar.Start());
     StartClient(sidecar.Port());
     Host();
