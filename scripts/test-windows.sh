@@ -153,6 +153,8 @@ keys "$(wait_window "^DravoServ\$" 10)" Return
 wait_exit "$server" 60
 kill "$holder" 2>/dev/null || true
 [ "$(md5sum <"$game/dravosrv.cfg")" = "$before" ] || { echo "The held configuration was changed." >&2; exit 1; }
+# A run whose settings were not saved ends with exit status 3.
+[ "$status" = 3 ] || { echo "The run with a held configuration ended with exit status $status, not 3." >&2; exit 1; }
 echo "A held-open configuration: the box said \"$(grep "Cannot replace" "$work/box.txt")\"; exit status $status."
 
 echo "== End to end: the remote console of dravoserv.exe with the npm client rcon-srcds"

@@ -1,4 +1,4 @@
-# The Windows stage's kit, sourced by scripts/test-windows.sh and bench/windows-shutdowns.sh: a display
+# The Windows stage's kit, sourced by scripts/test-windows.sh and scripts/windows-shutdown-figures.sh: a display
 # and a Wine prefix of their own, and the hands that unpack the zip, find windows, type keys and wait.
 # The caller sets $build (the Windows build directory), $zip (the package), $wine64 (the loader), and
 # has "set -euo pipefail". It gets $work (a folder removed at the end), $pids (killed at the end) and

@@ -56,7 +56,8 @@ size_t CommonLength(const std::vector<std::string>& words) {
         }
         common = same;
     }
-    return common;
+    // Names that differ inside a character (é, è) share its first bytes: none of it is put in.
+    return CutAtCharacter(words.front(), common).size();
 }
 
 } // namespace
@@ -139,11 +140,11 @@ std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& /*dialog
     }
     const std::string head(text.substr(0, wordStart));
     if (found.size() == 1) {
-        completion.m_Text = (head + found.front() + " ").substr(0, COMMAND_INPUT_CHARS);
+        completion.m_Text = std::string(CutAtCharacter(head + found.front() + " ", COMMAND_INPUT_CHARS));
         return completion;
     }
     const size_t common = std::max(CommonLength(found), word.size());
-    completion.m_Text = (head + found.front().substr(0, common)).substr(0, COMMAND_INPUT_CHARS);
+    completion.m_Text = std::string(CutAtCharacter(head + found.front().substr(0, common), COMMAND_INPUT_CHARS));
     if (common == word.size()) {
         completion.m_Text = std::string(text); // nothing more in common: the typed case stays
     }

@@ -126,7 +126,7 @@ private:
     std::vector<std::string> m_StartupNotes;
     std::filesystem::path m_HistoryFile;
     CommandHistory m_History;
-    bool m_EmptyTabOnce = false; // the last Tab was one on an empty command input, with nothing since
+    bool m_EmptyTabOnce = false; // the last Tab was one on an empty command input, and no line ran since
     DialogPoster m_Poster;
     bool m_FirstShow = true;
     uint32_t m_ShownRunningSeconds = 0;

@@ -1,5 +1,6 @@
 // Tab on the console window's command input, through the scripted face: Tab Tab on an empty input lists
-// everything, as a shell does, and a line cut to the engine's limit keeps its characters whole.
+// everything, as a shell does, and neither a completion nor a line cut to the engine's limit splits a
+// character.
 #include "ui/ConsoleWindow.h"
 
 #include "platform/os/Text.h"
@@ -40,6 +41,28 @@ TEST_F(ConsoleTabTest, TabTwiceOnAnEmptyInputListsEverythingOnceTabOnceListsNoth
         EXPECT_FALSE(dialog.Api().DeliverCompletion(Control::CommandInput, ""));
         dialog.RunPosted();
         EXPECT_EQ(dialog.Text(Control::ConsoleLog).find("Actions:", afterList.size()), std::string::npos);
+        Shutdown(m_Windows, dialog);
+    });
+}
+
+// Two names that differ inside their second character ("é" and "è" share a first byte): Tab puts in none of
+// it, and a name that fills the line is cut before the character it cannot hold.
+TEST_F(ConsoleTabTest, CompletionNeverPutsInHalfACharacter) {
+    Run([&](test::HostedConsole& window, ScriptedDialog& dialog) {
+        const std::string longName = std::string(49, 'x') + "\xC3\xA9";
+        const std::string players = "[GMSG:0][PLRS:3][PLRN1:R\xC3\xA9mi][PLRF1:0][PLRI1:11][PLRN2:R\xC3\xA8ne][PLRF2:0]"
+                                    "[PLRI2:12][PLRN3:" +
+                                    longName + "][PLRF3:0][PLRI3:13]";
+        window.Session().OnGameText(players.c_str());
+        dialog.RunPosted();
+        auto completion = dialog.Api().DeliverCompletion(Control::CommandInput, "kick r");
+        ASSERT_TRUE(completion);
+        EXPECT_EQ(completion->m_Text, "kick r");
+        EXPECT_EQ(completion->m_Choices.size(), 2U);
+        const std::string head = "addfrag " + std::string(60, 'y') + " "; // the "é" takes bytes 119 and 120
+        completion = dialog.Api().DeliverCompletion(Control::CommandInput, head + "x");
+        ASSERT_TRUE(completion);
+        EXPECT_EQ(completion->m_Text, head + std::string(49, 'x'));
         Shutdown(m_Windows, dialog);
     });
 }

@@ -3,6 +3,7 @@
 
 #include "host/console/ConsoleSecrets.h"
 #include "host/console/LogCapture.h"
+#include "platform/os/Text.h"
 
 #include <memory>
 
@@ -12,7 +13,7 @@ CommandService::CommandService(ServerSession& session, CommandRecords records)
     : m_Session(session), m_Records(records), m_Timer([this] { (void)Post([this] { AdvanceCountdown(); }); }) {}
 
 CommandResult CommandService::Run(std::string_view line, const CommandOrigin& origin, size_t resultBytes) {
-    line = line.substr(0, MAX_LINE_CHARS);
+    line = CutAtCharacter(line, MAX_LINE_CHARS); // a character cut in two would reach the engine as garbage
     CommandResult result;
     if (line.empty()) {
         return result;

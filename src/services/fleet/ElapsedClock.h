@@ -1,6 +1,7 @@
 // ElapsedClock: the milliseconds since it was made, read from the program's clock (IClock) as a count that
-// does not wrap. The 32-bit clock wraps every 49 days; this count follows it as long as it is read more often
-// than that, which the fleet client's threads do at every round. Any thread; a reading older than the last
+// does not wrap. The 32-bit clock wraps every 49 days; this count follows it as long as two readings are less
+// than 24 days apart (a longer gap reads as a clock gone back, which counts as no time), which the fleet
+// client's threads make sure of by reading it at every round. Any thread; a reading older than the last
 // one (another thread's, taken just before) counts as no time.
 #pragma once
 

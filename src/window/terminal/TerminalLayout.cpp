@@ -243,7 +243,9 @@ void TightenOneLineFrames(std::span<const ControlTemplate> controls, std::vector
             members.push_back(index);
         }
         CellRect& frame = cells[group];
-        if (!oneLine || members.empty() || cells[members.front()].m_Row + 1 >= frame.m_Row + frame.m_Height) {
+        // A frame of fewer than three rows stays as solved: made taller it could cover what stands below it.
+        if (!oneLine || members.empty() || frame.m_Height < 3 ||
+            cells[members.front()].m_Row + 1 >= frame.m_Row + frame.m_Height) {
             continue;
         }
         for (const size_t member : members) {

@@ -67,6 +67,16 @@ TEST_F(CommandServiceTest, AnEngineCommandAnswersWithItsOwnLinesOnly) {
     EXPECT_EQ(Run("//slash").m_Lines, (std::vector<std::string>{"//slash", "ran: /slash"}));
 }
 
+// A line longer than the engine takes is cut, from every console, between two characters: a remote line
+// whose last character straddles the limit reaches the engine without its first byte alone.
+TEST_F(CommandServiceTest, ALongLineIsCutBetweenTwoCharacters) {
+    const std::string head = "zz " + std::string(CommandService::MAX_LINE_CHARS - 4, 'a');
+    (void)Run(head + "\xC3\xA9 and more", CommandOrigin::Remote("127.0.0.1:5000"));
+    EXPECT_EQ(m_Engine.m_Commands.back(), head);
+    (void)Run(head + "b\xC3\xA9");
+    EXPECT_EQ(m_Engine.m_Commands.back(), head + "b");
+}
+
 TEST_F(CommandServiceTest, LinesOtherThreadsLogMeanwhileAreNotInTheAnswer) {
     ConsoleBinding binding;
     binding.m_Actions.push_back({"busy", true, [this](std::string_view) {
