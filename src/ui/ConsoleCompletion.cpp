@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 namespace dravo {
@@ -85,19 +86,37 @@ std::optional<std::string> ConsoleWindow::OnRecallLine(DialogApi& /*dialog*/, in
     return m_History.Recall(step, current);
 }
 
+// The commands Tab completes as a first word: the operator's commands, then the engine's.
+std::vector<std::string> ConsoleWindow::CommandNames() {
+    std::vector<std::string> names = CommandService::OperatorCommandNames();
+    for (const std::string& line : m_Session.QueryEngine(COMMAND_LIST_QUERY)) {
+        if (IsName(line)) {
+            names.push_back(line);
+        }
+    }
+    return names;
+}
+
+// The engine's variables, from its "<name> is <value>" list.
+std::vector<std::string> ConsoleWindow::VariableNames() {
+    std::vector<std::string> names;
+    for (const std::string& line : m_Session.QueryEngine(VARIABLE_LIST_QUERY)) {
+        const size_t separator = line.find(VARIABLE_VALUE_SEPARATOR);
+        if (separator != std::string::npos && IsName(std::string_view(line).substr(0, separator))) {
+            names.push_back(line.substr(0, separator));
+        }
+    }
+    return names;
+}
+
 std::vector<std::string> ConsoleWindow::CompletionWords(std::string_view text) {
-    std::vector<std::string> words;
     const bool firstWord = text.find(' ') == std::string_view::npos;
     if (firstWord && text.starts_with("/")) {
         return m_Commands.ActionNames(CommandOrigin::Console());
     }
+    std::vector<std::string> words;
     if (firstWord) {
-        words = CommandService::OperatorCommandNames();
-        for (const std::string& line : m_Session.QueryEngine(COMMAND_LIST_QUERY)) {
-            if (IsName(line)) {
-                words.push_back(line);
-            }
-        }
+        words = CommandNames();
     } else {
         for (const RosterPlayer& player : m_Session.Facts().Roster()) {
             if (!player.m_Name.empty()) {
@@ -105,12 +124,7 @@ std::vector<std::string> ConsoleWindow::CompletionWords(std::string_view text) {
             }
         }
     }
-    for (const std::string& line : m_Session.QueryEngine(VARIABLE_LIST_QUERY)) {
-        const size_t separator = line.find(VARIABLE_VALUE_SEPARATOR);
-        if (separator != std::string::npos && IsName(std::string_view(line).substr(0, separator))) {
-            words.push_back(line.substr(0, separator));
-        }
-    }
+    std::ranges::move(VariableNames(), std::back_inserter(words));
     return words;
 }
 
@@ -158,19 +172,6 @@ std::optional<InputCompletion> ConsoleWindow::OnCompleteLine(DialogApi& /*dialog
 }
 
 void ConsoleWindow::ListEverything() {
-    std::vector<std::string> commands = CommandService::OperatorCommandNames();
-    std::vector<std::string> variables;
-    for (const std::string& line : m_Session.QueryEngine(COMMAND_LIST_QUERY)) {
-        if (IsName(line)) {
-            commands.push_back(line);
-        }
-    }
-    for (const std::string& line : m_Session.QueryEngine(VARIABLE_LIST_QUERY)) {
-        const size_t separator = line.find(VARIABLE_VALUE_SEPARATOR);
-        if (separator != std::string::npos && IsName(std::string_view(line).substr(0, separator))) {
-            variables.push_back(line.substr(0, separator));
-        }
-    }
     const auto list = [this](std::string_view kind, const std::vector<std::string>& words) {
         if (words.empty()) {
             return;
@@ -186,8 +187,8 @@ void ConsoleWindow::ListEverything() {
         m_Session.LogText(line + (words.size() > MAX_NAMES_LISTED ? " ..." : ""));
     };
     list("Actions", m_Commands.ActionNames(CommandOrigin::Console()));
-    list("Commands", Matching(commands, ""));
-    list("Variables", Matching(variables, ""));
+    list("Commands", Matching(CommandNames(), ""));
+    list("Variables", Matching(VariableNames(), ""));
 }
 
 } // namespace dravo

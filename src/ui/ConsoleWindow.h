@@ -98,6 +98,8 @@ private:
     void BindCommands(DialogApi& dialog);
     // The words Tab may put in place of the last word of `text`.
     std::vector<std::string> CompletionWords(std::string_view text);
+    std::vector<std::string> CommandNames();
+    std::vector<std::string> VariableNames();
     // Tab twice on an empty command input: every action, command and variable, listed in the log.
     void ListEverything();
     static std::string PasteQuestion(const std::vector<std::string>& lines, size_t tooLong);

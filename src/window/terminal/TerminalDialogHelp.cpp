@@ -8,12 +8,10 @@ namespace {
 
 constexpr std::string_view TYPING_HELP =
     "Keys: Enter sends the line; Up and Down (Ctrl+P, Ctrl+N) bring back earlier commands; Tab completes the "
-    "last word (Tab Tab on an empty line lists everything); Ctrl+R searches the history back (Ctrl+R again: older; Esc "
-    "or Ctrl+G: leave); a paste of several "
-    "lines asks before they run; PgUp and PgDn scroll the log, and paging or End back to the bottom follows it again; "
-    "Shift+Tab "
-    "leaves the command input; Ctrl+C drops the line, or asks to exit on an empty one; Ctrl+L draws the screen "
-    "again; F1 this help.";
+    "last word (Tab Tab on an empty line lists everything); Ctrl+R searches the history back (Ctrl+R again: "
+    "older; Esc or Ctrl+G: leave); a paste of several lines asks before they run; PgUp and PgDn scroll the "
+    "log, and paging or End back to the bottom follows it again; Shift+Tab leaves the command input; Ctrl+C "
+    "drops the line, or asks to exit on an empty one; Ctrl+L draws the screen again; F1 this help.";
 constexpr std::string_view EDITING_HELP =
     "Editing: Left and Right (Ctrl+B, Ctrl+F); Alt+B, Alt+F, Ctrl+Left and Ctrl+Right by words; Home and End "
     "(Ctrl+A, Ctrl+E); Backspace, Delete (Ctrl+D); Ctrl+U and Ctrl+K cut before and after the caret, Ctrl+W "
