@@ -17,6 +17,8 @@ namespace {
 
 using namespace dravo;
 
+constexpr size_t SMALLEST_ANSWER = 6;
+
 class CheckingHook final : public SendHook {
 public:
     bool SendDatagram(const char* data, size_t length, const NetPeer& to) override {
@@ -24,8 +26,8 @@ public:
         if (to.m_Port == 27900 || datagram.starts_with('\\')) {
             return true; // a heartbeat to the master, or a GameSpy answer (QueryReporter_fuzz checks those)
         }
-        if (length < a2s::CHALLENGE_ANSWER_SIZE || length > a2s::MAX_ANSWER || !a2s::IsA2sDatagram(datagram) ||
-            to.m_Port == 0) {
+        // The smallest answer is the players answer of an empty game: the header, its kind and a count of 0.
+        if (length < SMALLEST_ANSWER || length > a2s::MAX_ANSWER || !a2s::IsA2sDatagram(datagram) || to.m_Port == 0) {
             std::abort();
         }
         const auto kind = static_cast<uint8_t>(datagram[4]);
@@ -34,6 +36,8 @@ public:
                 std::abort();
             }
             std::memcpy(m_Challenge, data + 5, 4);
+        } else if (kind == a2s::PLAYER_ANSWER && length == SMALLEST_ANSWER && datagram[5] != 0) {
+            std::abort(); // a players answer that counts players it does not hold
         } else if (kind != a2s::INFO_ANSWER && kind != a2s::PLAYER_ANSWER && kind != a2s::RULES_ANSWER) {
             std::abort();
         }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# and runs each on a copy of its seed corpus for DRAVO_FUZZ_SECONDS (60) seconds, as many at a time as the
+# and runs each on a copy of its seed corpus for DRAVO_FUZZ_SECONDS (30) seconds, as many at a time as the
 # machine has cores (DRAVO_FUZZ_JOBS).
 # A crash, a sanitizer report, a leak or a timeout fails the run; the input is kept in the build directory.
 # Usage: scripts/test-fuzz.sh [build-dir]
@@ -8,7 +8,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build-fuzz"}
-seconds=${DRAVO_FUZZ_SECONDS:-60}
+seconds=${DRAVO_FUZZ_SECONDS:-30}
 lock=()
 [ -z "${DRAVO_BUILD_LOCK:-}" ] || lock=(flock "$DRAVO_BUILD_LOCK")
 

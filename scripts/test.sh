@@ -78,7 +78,7 @@ if [ "${DRAVO_SKIP_CONTAINER:-0}" != 1 ]; then
     stage_done "Container"
 fi
 
-# Every fuzz target for 60 s on its seed corpus (skip with DRAVO_SKIP_FUZZ=1).
+# Every fuzz target for 30 s on its seed corpus (skip with DRAVO_SKIP_FUZZ=1).
 if [ "${DRAVO_SKIP_FUZZ:-0}" != 1 ]; then
     "$root/scripts/test-fuzz.sh" "${DRAVO_FUZZ_BUILD_DIR:-$root/build-fuzz}"
     stage_done "Fuzz"
