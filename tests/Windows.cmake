@@ -76,10 +76,11 @@ target_precompile_headers(dravoserv_tests PRIVATE <gtest/gtest.h> <chrono> <file
 target_compile_options(dravoserv_tests PRIVATE -O0)
 add_dependencies(dravoserv_tests server ${DRAVO_TESTLIBS})
 
-# One test for ctest: the whole binary under wine64 (it needs a display for the Win32 face).
+# One test for ctest: the whole binary under wine64 (it needs a display for the Win32 face). Every test's
+# name is printed as it starts, so that a run that outlasts its bound shows the test it was in.
 # Windows keeps a folder that holds an open file from being removed, so that one log file case cannot
 # be staged there.
-add_test(NAME WindowsUnitTests COMMAND dravoserv_tests --gtest_brief=1
+add_test(NAME WindowsUnitTests COMMAND dravoserv_tests
                                        --gtest_filter=-LogFile.ANewTroubleAfterRecoveryIsSaidAgain)
 set_tests_properties(WindowsUnitTests PROPERTIES TIMEOUT 600)
 
